@@ -1,0 +1,49 @@
+# vexiro: the two everyday commands are `make demo` and `make test`.
+JOBS      ?= $(shell nproc)
+GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
+LAUNCHER  := $(shell command -v ccache >/dev/null 2>&1 && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+PREFIX    ?= /usr/local
+
+CONFIGURE = cmake -S . -G "$(GENERATOR)" $(LAUNCHER) -Wno-dev
+
+.PHONY: all deps test demo bench install fuzz clean
+
+all: demo
+
+deps:
+	@scripts/install-deps.sh
+
+build/test/build.ninja build/test/Makefile: deps
+	$(CONFIGURE) -B build/test -DCMAKE_BUILD_TYPE=Debug -DVEXIRO_SANITIZE=ON
+
+test: deps
+	@$(CONFIGURE) -B build/test -DCMAKE_BUILD_TYPE=Debug -DVEXIRO_SANITIZE=ON >/dev/null
+	cmake --build build/test -j $(JOBS)
+	cd build/test && ctest --output-on-failure -j $(JOBS)
+
+demo: deps
+	@$(CONFIGURE) -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	cmake --build build/release -j $(JOBS)
+	scripts/run-demo.sh build/release
+
+bench: deps
+	@$(CONFIGURE) -B build/bench -DCMAKE_BUILD_TYPE=Release -DVEXIRO_BENCH=ON >/dev/null
+	cmake --build build/bench -j $(JOBS)
+	@for b in build/bench/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+install: deps
+	@$(CONFIGURE) -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
+	cmake --build build/release -j $(JOBS)
+	cmake --install build/release
+
+# Coverage-guided fuzzing of the decoders; not part of CI. FUZZ_SECONDS bounds each target.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	@command -v clang++ >/dev/null || { echo "fuzzing needs clang"; exit 1; }
+	@CC=clang CXX=clang++ $(CONFIGURE) -B build/fuzz -DCMAKE_BUILD_TYPE=Debug -DVEXIRO_FUZZ=ON >/dev/null
+	cmake --build build/fuzz -j $(JOBS) --target fuzz_decoders
+	mkdir -p build/fuzz/corpus
+	build/fuzz/fuzz/fuzz_decoders -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 build/fuzz/corpus fuzz/seeds
+
+clean:
+	rm -rf build out

@@ -1,0 +1,26 @@
+# Libraries the system is built on, found through pkg-config where Debian ships a .pc file.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(ZLIB REQUIRED IMPORTED_TARGET zlib)
+pkg_check_modules(PNG REQUIRED IMPORTED_TARGET libpng)
+pkg_check_modules(JPEG REQUIRED IMPORTED_TARGET libjpeg)
+pkg_check_modules(TIFF REQUIRED IMPORTED_TARGET libtiff-4)
+pkg_check_modules(EXIV2 REQUIRED IMPORTED_TARGET exiv2)
+pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)
+pkg_check_modules(LCMS2 REQUIRED IMPORTED_TARGET lcms2)
+pkg_check_modules(FONTCONFIG REQUIRED IMPORTED_TARGET fontconfig)
+pkg_check_modules(FREETYPE REQUIRED IMPORTED_TARGET freetype2)
+pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11)
+pkg_check_modules(CURL REQUIRED IMPORTED_TARGET libcurl)
+pkg_check_modules(NETTLE REQUIRED IMPORTED_TARGET nettle)
+
+# giflib ships no pkg-config file.
+find_path(GIF_INCLUDE_DIR gif_lib.h REQUIRED)
+find_library(GIF_LIBRARY gif REQUIRED)
+add_library(vexiro_gif INTERFACE)
+target_include_directories(vexiro_gif INTERFACE ${GIF_INCLUDE_DIR})
+target_link_libraries(vexiro_gif INTERFACE ${GIF_LIBRARY})
+
+set(VEXIRO_PRIVATE_LIBS
+  PkgConfig::ZLIB PkgConfig::PNG PkgConfig::JPEG PkgConfig::TIFF PkgConfig::EXIV2 vexiro_gif
+  PkgConfig::CAIRO PkgConfig::LCMS2 PkgConfig::FONTCONFIG PkgConfig::FREETYPE PkgConfig::X11
+  PkgConfig::CURL PkgConfig::NETTLE ${CMAKE_DL_LIBS} pthread)

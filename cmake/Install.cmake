@@ -1,0 +1,18 @@
+# `make install`: the library, its public headers, a pkg-config file and a CMake package.
+include(CMakePackageConfigHelpers)
+install(TARGETS vexiro EXPORT vexiroTargets
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(DIRECTORY include/vexiro DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(EXPORT vexiroTargets NAMESPACE vexiro:: DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/vexiro)
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/vexiroConfig.cmake.in
+  "@PACKAGE_INIT@\ninclude(\"\${CMAKE_CURRENT_LIST_DIR}/vexiroTargets.cmake\")\n")
+configure_package_config_file(${CMAKE_CURRENT_BINARY_DIR}/vexiroConfig.cmake.in
+  ${CMAKE_CURRENT_BINARY_DIR}/vexiroConfig.cmake INSTALL_DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/vexiro)
+write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/vexiroConfigVersion.cmake
+  COMPATIBILITY SameMajorVersion)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/vexiroConfig.cmake ${CMAKE_CURRENT_BINARY_DIR}/vexiroConfigVersion.cmake
+  DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/vexiro)
+configure_file(cmake/vexiro.pc.in ${CMAKE_CURRENT_BINARY_DIR}/vexiro.pc @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/vexiro.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

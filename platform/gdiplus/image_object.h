@@ -1,0 +1,88 @@
+// The imaging platform's image objects: what a GpImage handle points at.
+//
+// A bitmap holds one or more frames. Each frame is a complete surface with its own pixels,
+// palette, resolution and property items; the active frame is what every pixel, palette and
+// property call works on. Pixel memory is either owned (storage) or borrowed from the caller
+// (scan0 points into memory the caller keeps alive).
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/gdiplus/gdiplus_types.h"
+
+namespace vx::gdiplus {
+
+struct PropertyRecord {
+  PROPID id = 0;
+  WORD type = 0;
+  std::vector<uint8_t> value;
+};
+
+struct Frame {
+  INT width = 0;
+  INT height = 0;
+  PixelFormat format = PixelFormatUndefined;
+  INT stride = 0;                // bytes per row; rows run top-down from scan0
+  uint8_t* scan0 = nullptr;      // first row; points into storage when owned
+  std::vector<uint8_t> storage;  // owned pixel memory; empty when the caller's memory is borrowed
+  std::vector<ARGB> palette;     // indexed formats: the colour table
+  UINT paletteFlags = 0;
+  REAL dpiX = 96.0f;
+  REAL dpiY = 96.0f;
+  UINT imageFlags = 0;  // colour-space and has-real-dpi flags reported by the decoder
+  std::vector<PropertyRecord> properties;
+};
+
+// State of an outstanding LockBits on a bitmap.
+struct LockState {
+  bool active = false;
+  UINT mode = 0;
+  GpRect rect;
+  PixelFormat format = PixelFormatUndefined;
+  bool direct = false;           // the caller was handed the bitmap's own rows
+  void* userBuffer = nullptr;    // caller-supplied buffer (user-input-buffer mode)
+  INT userStride = 0;
+  std::vector<uint8_t> buffer;   // converted pixels lent to the caller
+};
+
+class GpImage {
+ public:
+  virtual ~GpImage() = default;
+  ImageType type = ImageTypeUnknown;
+  GUID rawFormat = ImageFormatMemoryBMP;
+};
+
+class GpBitmap : public GpImage {
+ public:
+  GpBitmap() { type = ImageTypeBitmap; }
+  std::vector<Frame> frames;                 // at least one
+  UINT activeFrame = 0;
+  GUID frameDimension = FrameDimensionPage;  // page (TIFF, single images) or time (GIF)
+  LockState lock;
+  Frame& current() { return frames[activeFrame]; }
+  const Frame& current() const { return frames[activeFrame]; }
+};
+
+// A pending multi-frame save (SaveImageToFile/Stream with the multi-frame flag, then SaveAdd).
+class EncoderSession;
+
+// Allocates an owned, zero-filled frame of the given size and format with the platform stride
+// (rows padded to 4 bytes) and the default palette for indexed formats.
+Status MakeFrame(INT width, INT height, PixelFormat format, Frame& out);
+
+// Converts `count` pixels of one row from one format to another. Indexed targets take the
+// nearest entry of dstPalette; indexed sources read srcPalette. xSrc/xDst are pixel offsets
+// within the rows (needed for sub-byte formats).
+void ConvertRow(const uint8_t* src, PixelFormat srcFormat, const ARGB* srcPalette, size_t srcPaletteCount,
+                INT xSrc, uint8_t* dst, PixelFormat dstFormat, const ARGB* dstPalette, size_t dstPaletteCount,
+                INT xDst, INT count);
+
+// The palette a new indexed bitmap starts with (the platform's default halftone/greys).
+std::vector<ARGB> DefaultPalette(PixelFormat format);
+
+// True when the format is one of the 14 bitmap formats.
+bool IsBitmapPixelFormat(PixelFormat format);
+
+}  // namespace vx::gdiplus

@@ -1,0 +1,34 @@
+// Environment variables, file versions and companion modules.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/kernel/win_types.h"
+
+namespace vx {
+
+// The variable's value, "" when it is not set.
+std::string GetEnvironmentVariable(const std::string& name);
+
+struct FileVersion {
+  uint16_t major = 0, minor = 0, build = 0, revision = 0;
+};
+
+// The version resource of a module by its Windows name ("gdiplus.dll", "vximgplug.dll" ...):
+// a built-in 6.x version for the imaging platform, the exported version text of a companion
+// plug-in found on the plug-in search path, nothing when there is no such module.
+std::optional<FileVersion> GetFileVersionInfo(const std::string& moduleName);
+// Test hook: answer this version text for the imaging platform instead of the built-in one
+// ("" restores the built-in one).
+void OverridePlatformVersionForTesting(const std::string& versionText);
+
+// Companion modules: a Windows module name maps to "<name without .dll>.so", searched in the
+// folders of VEXIRO_PLUGIN_PATH (colon-separated), then beside the library.
+// Each module exports `extern "C" const char* VxPluginVersion()` returning "a.b.c.d".
+using HMODULE = void*;
+HMODULE LoadLibrary(const std::string& moduleName);  // nullptr when missing; loads once
+void* GetProcAddress(HMODULE module, const char* symbol);
+std::string FindModulePath(const std::string& moduleName);  // "" when not found
+
+}  // namespace vx
