@@ -32,10 +32,16 @@ std::vector<ARGB> LockPalette(const Frame& frame, PixelFormat format) {
   return DefaultPalette(format);
 }
 
-bool CanLendOwnRows(const Frame& frame, const GpRect& r, PixelFormat format) {
+// Packed rows are lent only from a byte boundary, and for writing only when the rectangle also
+// ends on one (or at the row end): a caller filling whole bytes must not reach pixels outside it.
+bool CanLendOwnRows(const Frame& frame, const GpRect& r, PixelFormat format, UINT mode) {
   if (format != frame.format) return false;
-  const UINT bits = GetPixelFormatSize(format);
-  return bits >= 8 || (static_cast<int64_t>(r.X) * bits) % 8 == 0;
+  const int64_t bits = GetPixelFormatSize(format);
+  if (bits >= 8) return true;
+  const int64_t end = int64_t{r.X} + r.Width;
+  const bool startAligned = (r.X * bits) % 8 == 0;
+  const bool endSafe = !(mode & ImageLockModeWrite) || (end * bits) % 8 == 0 || end == frame.width;
+  return startAligned && endSafe;
 }
 
 struct LockTarget {
@@ -75,7 +81,7 @@ Status PrepareTarget(Frame& frame, LockState& lock, BitmapData& data) {
     lock.userStride = data.Stride;
     return Ok;
   }
-  if (CanLendOwnRows(frame, r, lock.format)) {
+  if (CanLendOwnRows(frame, r, lock.format, lock.mode)) {
     lock.direct = true;
     return Ok;
   }

@@ -300,6 +300,20 @@ TEST_F(LockBits, SubByteRectangles) {
   }
 }
 
+// A write lock of packed pixels that starts on a byte boundary but ends inside a byte must not
+// let whole-byte writes reach the pixels after the rectangle.
+TEST_F(LockBits, PackedWriteLockEndingInsideAByteKeepsTheRest) {
+  std::vector<uint8_t> memory(4, 0);
+  BitmapPtr bitmap = Make(24, 1, PixelFormat1bppIndexed, 4, memory.data());
+  const GpRect rect{8, 0, 7, 1};
+  BitmapData data;
+  ASSERT_EQ(GdipBitmapLockBits(bitmap.get(), &rect, ImageLockModeWrite, PixelFormat1bppIndexed, &data), Ok);
+  static_cast<uint8_t*>(data.Scan0)[0] = 0xFF;
+  ASSERT_EQ(GdipBitmapUnlockBits(bitmap.get(), &data), Ok);
+  EXPECT_EQ(memory[1], 0xFE);
+  EXPECT_EQ(memory[2], 0x00);
+}
+
 TEST_F(LockBits, RejectsRectanglesOutsideTheBitmap) {
   BitmapPtr bitmap = Make(10, 8, PixelFormat32bppARGB);
   const std::vector<GpRect> rects = {
