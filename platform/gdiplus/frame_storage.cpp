@@ -7,6 +7,25 @@
 
 namespace vx::gdiplus {
 
+Frame& Frame::operator=(const Frame& other) {
+  if (this == &other) return *this;
+  const auto at = reinterpret_cast<uintptr_t>(other.scan0), base = reinterpret_cast<uintptr_t>(other.storage.data());
+  const bool owned = !other.storage.empty() && at >= base && at < base + other.storage.size();
+  width = other.width;
+  height = other.height;
+  format = other.format;
+  stride = other.stride;
+  storage = other.storage;
+  scan0 = owned ? storage.data() + (at - base) : other.scan0;
+  palette = other.palette;
+  paletteFlags = other.paletteFlags;
+  dpiX = other.dpiX;
+  dpiY = other.dpiY;
+  imageFlags = other.imageFlags;
+  properties = other.properties;
+  return *this;
+}
+
 Status MakeFrame(INT width, INT height, PixelFormat format, Frame& out) {
   if (!IsBitmapPixelFormat(format)) return InvalidParameter;
   if (Status s = CheckBitmapSize(width, height); s != Ok) return s;

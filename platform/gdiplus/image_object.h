@@ -21,9 +21,16 @@ struct PropertyRecord {
   std::vector<uint8_t> value;
 };
 
-// Frames move freely (the storage buffer moves with them, so scan0 stays valid); copy one with
-// CloneFrame, never with the copy constructor, which would leave scan0 on the original pixels.
+// Frames move freely (the storage buffer moves with them, so scan0 stays valid). A copy of an
+// owned frame points into its own copied storage; a copy of a borrowing frame borrows the same
+// caller memory. CloneFrame makes an owned deep copy of either.
 struct Frame {
+  Frame() = default;
+  Frame(const Frame& other) { *this = other; }
+  Frame& operator=(const Frame& other);
+  Frame(Frame&&) noexcept = default;
+  Frame& operator=(Frame&&) noexcept = default;
+
   INT width = 0;
   INT height = 0;
   PixelFormat format = PixelFormatUndefined;

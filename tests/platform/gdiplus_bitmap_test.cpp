@@ -155,6 +155,22 @@ TEST_F(Bitmaps, CloneIsADeepCopyOfEveryFrame) {
   EXPECT_EQ(WidthOf(source.get()), 2u);
 }
 
+// Copying a frame object gives owned pixels of its own; a borrowing frame keeps borrowing.
+TEST_F(Bitmaps, CopiedFramesPointAtTheirOwnPixels) {
+  Frame owned;
+  ASSERT_EQ(MakeFrame(3, 2, PixelFormat8bppIndexed, owned), Ok);
+  owned.scan0[owned.stride + 1] = 7;
+  Frame copy = owned;
+  owned.scan0[owned.stride + 1] = 9;
+  EXPECT_EQ(FrameRow(copy, 1)[1], 7);
+  EXPECT_EQ(copy.palette.size(), 256u);
+
+  std::vector<uint8_t> memory(8, 0);
+  BitmapPtr borrowing = Make(2, 2, PixelFormat8bppIndexed, 4, memory.data());
+  Frame shared = borrowing->frames[0];
+  EXPECT_EQ(shared.scan0, memory.data());
+}
+
 TEST_F(Bitmaps, CloneAreaConvertsTheRectangle) {
   BitmapPtr source = Make(4, 3, PixelFormat24bppRGB);
   ASSERT_EQ(GdipBitmapSetPixel(source.get(), 1, 1, 0xFF123456), Ok);
