@@ -122,6 +122,17 @@ TEST_F(Bitmaps, PixelAccessChecksCoordinatesAndRefusesIndexedWrites) {
   EXPECT_EQ(Pixel(indexed.get(), 0, 0), 0xFF000000u);
 }
 
+// Colours every non-indexed format holds exactly come back from SetPixel unchanged.
+TEST_F(Bitmaps, SetPixelThenGetPixelInEveryDirectFormat) {
+  for (PixelFormat format : kAllFormats) {
+    if (IsIndexedPixelFormat(format)) continue;
+    BitmapPtr bitmap = Make(3, 1, format);
+    const ARGB colours[] = {0xFFFFFFFF, 0xFF000000, IsAlphaPixelFormat(format) ? 0x00000000u : 0xFF000000u};
+    for (INT x = 0; x < 3; ++x) ASSERT_EQ(GdipBitmapSetPixel(bitmap.get(), x, 0, colours[x]), Ok);
+    for (INT x = 0; x < 3; ++x) EXPECT_EQ(Pixel(bitmap.get(), x, 0), colours[x]) << std::hex << format;
+  }
+}
+
 TEST_F(Bitmaps, CloneIsADeepCopyOfEveryFrame) {
   std::vector<uint32_t> memory(4, 0xFF112233);
   BitmapPtr source = Make(2, 2, PixelFormat32bppARGB, 8, memory.data());
