@@ -20,6 +20,8 @@ namespace {
 // Body bytes kept beyond the caller's buffer before the transfer is paused.
 constexpr size_t kMaxSpillBytes = 256 * 1024;
 constexpr long kPollMilliseconds = 1000;
+// Response headers kept per request; a server sending more is refused rather than trusted.
+constexpr size_t kMaxHeaderBytes = 256 * 1024;
 
 struct Header {
   std::string name;
@@ -102,6 +104,8 @@ class RequestObject : public InternetObject {
   char errorText_[CURL_ERROR_SIZE] = {};
   bool sent_ = false;
   bool bodyStarted_ = false;
+  bool headersTooLarge_ = false;
+  size_t headerBytes_ = 0;
   bool done_ = false;
   bool paused_ = false;
   CURLcode result_ = CURLE_OK;
@@ -126,6 +130,11 @@ std::string RequestObject::Url() const {
 size_t RequestObject::OnHeader(char* data, size_t size, size_t count, void* self) {
   auto& request = *static_cast<RequestObject*>(self);
   const std::string_view line(data, size * count);
+  request.headerBytes_ += line.size();
+  if (request.headerBytes_ > kMaxHeaderBytes) {
+    request.headersTooLarge_ = true;
+    return 0;  // ends the transfer
+  }
   if (line.starts_with("HTTP/")) {
     // A new response (after a redirect or an interim 1xx): only the last one's headers count.
     request.statusLine_ = Trim(line);
@@ -206,8 +215,10 @@ bool RequestObject::Start(const std::string& headers, const void* body, DWORD bo
   curl_easy_setopt(easy, CURLOPT_PATH_AS_IS, 1L);
   curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, httpVersion);
   if (!endpoint.user.empty()) {
+    // Credentials go out only when the server asks for them, as WinINet sends them.
     curl_easy_setopt(easy, CURLOPT_USERNAME, endpoint.user.c_str());
     curl_easy_setopt(easy, CURLOPT_PASSWORD, endpoint.password.c_str());
+    curl_easy_setopt(easy, CURLOPT_HTTPAUTH, CURLAUTH_ANY);
   }
   if (verb == "HEAD") {
     curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
@@ -228,7 +239,8 @@ bool RequestObject::Start(const std::string& headers, const void* body, DWORD bo
 }
 
 bool RequestObject::Send(const std::string& headers, const void* body, DWORD bodyLength) {
-  sent_ = bodyStarted_ = done_ = paused_ = false;
+  sent_ = bodyStarted_ = headersTooLarge_ = done_ = paused_ = false;
+  headerBytes_ = 0;
   result_ = CURLE_OK;
   statusLine_.clear();
   responseHeaders_.clear();
@@ -247,6 +259,10 @@ bool RequestObject::Send(const std::string& headers, const void* body, DWORD bod
   // one cut short inside the body has, and its reads report the cut.
   Pump([this] { return bodyStarted_; });
   const bool failedBeforeBody = done_ && result_ != CURLE_OK && result_ != CURLE_PARTIAL_FILE && !bodyStarted_;
+  if (headersTooLarge_) {
+    SetLastError(ERROR_HTTP_INVALID_SERVER_RESPONSE);
+    return false;
+  }
   if (statusLine_.empty() || failedBeforeBody) {
     SetLastError(ErrorFromCurl(result_ == CURLE_OK ? CURLE_GOT_NOTHING : result_, errorText_));
     return false;
