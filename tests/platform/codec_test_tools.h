@@ -38,7 +38,7 @@ inline bool HaveTool(const std::string& tool) {
 }
 
 // Output of a shell command (stdout only) and its exit status.
-inline std::string Run(const std::string& command, int* status = nullptr) {
+inline std::string Shell(const std::string& command, int* status = nullptr) {
   std::string out;
   FILE* pipe = ::popen(command.c_str(), "r");
   if (!pipe) return out;
@@ -102,7 +102,7 @@ inline std::vector<ARGB> ArgbPixels(GpImage* image) {
 
 // Pixels as ImageMagick reads the file: 8-bit R, G, B, A per pixel, turned into ARGB values.
 inline std::vector<ARGB> PixelsByImageMagick(const std::string& path, const std::string& frame = "[0]") {
-  const std::string raw = Run("convert '" + path + frame + "' -depth 8 rgba:- 2>/dev/null");
+  const std::string raw = Shell("convert '" + path + frame + "' -depth 8 rgba:- 2>/dev/null");
   std::vector<ARGB> pixels(raw.size() / 4);
   for (size_t i = 0; i < pixels.size(); ++i) {
     const auto* p = reinterpret_cast<const uint8_t*>(raw.data()) + 4 * i;
