@@ -253,6 +253,16 @@ TEST_F(LockBits, CallerBufferModesReadAndWrite) {
   ASSERT_EQ(GdipBitmapUnlockBits(bitmap.get(), &data), Ok);
   EXPECT_EQ(Pixel(bitmap.get(), 0, 0), 0xFF030201u);
   EXPECT_EQ(Pixel(bitmap.get(), 2, 1), 0xFF112233u);
+  // A negative caller stride fills the buffer bottom-up from the given first row.
+  std::vector<uint8_t> bottomUp(2 * 12, 0);
+  data.Scan0 = bottomUp.data() + 12;
+  data.Stride = -12;
+  ASSERT_EQ(GdipBitmapLockBits(bitmap.get(), nullptr, ImageLockModeRead | ImageLockModeUserInputBuf,
+                               PixelFormat32bppARGB, &data),
+            Ok);
+  ASSERT_EQ(GdipBitmapUnlockBits(bitmap.get(), &data), Ok);
+  EXPECT_EQ(Bytes(bottomUp.data() + 8, 4), (std::vector<uint8_t>{0x33, 0x22, 0x11, 0xFF}));  // row 1, pixel 2
+  EXPECT_EQ(Bytes(bottomUp.data() + 12, 4), (std::vector<uint8_t>{0x01, 0x02, 0x03, 0xFF}));  // row 0, pixel 0
   // A caller stride too short for a row is refused.
   data.Scan0 = buffer.data();
   data.Stride = 8;
