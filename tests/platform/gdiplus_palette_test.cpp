@@ -66,7 +66,9 @@ TEST_F(Palettes, SizesAndBufferChecks) {
     palette.Count = 99;
     EXPECT_EQ(GdipGetImagePalette(bitmap.get(), &palette, size), Ok);
     EXPECT_EQ(static_cast<INT>(8 + 4 * palette.Count), c.size == 12 ? 8 : c.size);
-    if (c.size > 12) EXPECT_EQ(GdipGetImagePalette(bitmap.get(), &palette, size - 1), InvalidParameter);
+    if (c.size > 12) {
+      EXPECT_EQ(GdipGetImagePalette(bitmap.get(), &palette, size - 1), InvalidParameter);
+    }
     EXPECT_EQ(GdipGetImagePalette(bitmap.get(), nullptr, size), InvalidParameter);
   }
 }
