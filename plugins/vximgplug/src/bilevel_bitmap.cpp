@@ -46,4 +46,14 @@ std::vector<uint8_t> BlackIsOneRows(FIBITMAP* dib, bool topRowFirst) {
   return rows;
 }
 
+FIBITMAP* BilevelForWriter(FIBITMAP* dib, bool topRowFirst, bool oneIsBlack) {
+  std::vector<uint8_t> rows = BlackIsOneRows(dib, topRowFirst);
+  if (rows.empty()) return nullptr;
+  if (!oneIsBlack) {
+    for (uint8_t& b : rows) b = static_cast<uint8_t>(~b);
+  }
+  const uint32_t width = FreeImage_GetWidth(dib);
+  return BilevelFromRows(rows.data(), width, FreeImage_GetHeight(dib), (width + 7) / 8);
+}
+
 }  // namespace vximgplug

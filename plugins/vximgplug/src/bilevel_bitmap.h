@@ -15,6 +15,10 @@ FIBITMAP* BilevelFromRows(const uint8_t* rows, uint32_t width, uint32_t height, 
 // palette order. Empty when the bitmap is not 1-bit.
 std::vector<uint8_t> BlackIsOneRows(FIBITMAP* dib, bool topRowFirst);
 
+// A copy of a 1-bit bitmap, bottom row first, whose set bits mean black (oneIsBlack) or white,
+// for writers that store the bits and ignore the palette. nullptr for other bitmaps.
+FIBITMAP* BilevelForWriter(FIBITMAP* dib, bool topRowFirst, bool oneIsBlack);
+
 // Checks for dimensions worth allocating.
 bool DimensionsAcceptable(uint64_t width, uint64_t height);
 

@@ -1,5 +1,9 @@
 #include "bitmap_saver.h"
 
+#include <optional>
+
+#include "bilevel_bitmap.h"
+
 #include "file_io.h"
 #include "format_numbers.h"
 #include "icon_writer.h"
@@ -27,9 +31,25 @@ bool SaveIcon(Bitmap& bitmap, ReplacingFile& file) {
   return bytes && WriteBytes(file, *bytes);
 }
 
+bool IsBilevel(FIBITMAP* dib) { return FreeImage_GetImageType(dib) == FIT_BITMAP && FreeImage_GetBPP(dib) == 1; }
+
+// PBM (1 = black) and WBMP (1 = white) store the bits as they are and ignore the palette, so a
+// bilevel bitmap of either palette order is first brought to the order the format means.
+std::optional<bool> BitsMustMeanBlack(FREE_IMAGE_FORMAT fif) {
+  if (fif == FIF_PBM || fif == FIF_PBMRAW) return true;
+  if (fif == FIF_WBMP) return false;
+  return std::nullopt;
+}
+
 bool SaveThroughFreeImage(int32_t format, Bitmap& bitmap, ReplacingFile& file, int flags) {
   const FREE_IMAGE_FORMAT fif = ToFreeImageFormat(format);
   if (fif == FIF_UNKNOWN || !FreeImage_FIFSupportsWriting(fif)) return false;
+  const std::optional<bool> oneIsBlack = BitsMustMeanBlack(fif);
+  if (oneIsBlack && IsBilevel(bitmap.dib)) {
+    Bitmap normalised(BilevelForWriter(bitmap.dib, bitmap.topRowFirst, *oneIsBlack), false);
+    return normalised.dib &&
+           FreeImage_SaveToHandle(fif, normalised.dib, StdioCallbacks(), file.Stream(), flags) != FALSE;
+  }
   BottomRowFirst upright(bitmap);
   return FreeImage_SaveToHandle(fif, bitmap.dib, StdioCallbacks(), file.Stream(), flags) != FALSE;
 }
