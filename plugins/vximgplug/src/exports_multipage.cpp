@@ -22,6 +22,33 @@ bool CanCreateBeside(const std::string& path) {
   return probe.IsOpen();
 }
 
+// A GIF frame given no disposal is written without one (0), not with FreeImage's default of
+// restoring the background; the mark lasts only while the frame is appended.
+class UnspecifiedDisposal {
+ public:
+  UnspecifiedDisposal(FREE_IMAGE_FORMAT fif, FIBITMAP* dib) : dib_(dib) {
+    FITAG* existing = nullptr;
+    if (fif != FIF_GIF || FreeImage_GetMetadata(FIMD_ANIMATION, dib, kKey, &existing)) return;
+    FITAG* tag = FreeImage_CreateTag();
+    if (!tag) return;
+    const BYTE none = 0;
+    set_ = FreeImage_SetTagKey(tag, kKey) && FreeImage_SetTagType(tag, FIDT_BYTE) && FreeImage_SetTagCount(tag, 1) &&
+           FreeImage_SetTagLength(tag, 1) && FreeImage_SetTagValue(tag, &none) &&
+           FreeImage_SetMetadata(FIMD_ANIMATION, dib, kKey, tag);
+    FreeImage_DeleteTag(tag);
+  }
+  ~UnspecifiedDisposal() {
+    if (set_) FreeImage_SetMetadata(FIMD_ANIMATION, dib_, kKey, nullptr);
+  }
+  UnspecifiedDisposal(const UnspecifiedDisposal&) = delete;
+  UnspecifiedDisposal& operator=(const UnspecifiedDisposal&) = delete;
+
+ private:
+  static constexpr const char* kKey = "DisposalMethod";
+  FIBITMAP* dib_;
+  bool set_ = false;
+};
+
 void ReleaseLockedPages(MultiBitmap& multi) {
   for (uint32_t page : multi.lockedPages) Bitmaps().Take(page);
   multi.lockedPages.clear();
@@ -134,6 +161,7 @@ void VXIMGPLUG_AppendPage(uint32_t multiHandle, uint32_t bitmapHandle) {
     Bitmap* bitmap = Bitmaps().Find(bitmapHandle);
     if (!multi || !bitmap || !FreeImage_HasPixels(bitmap->dib)) return;
     BottomRowFirst upright(*bitmap);
+    UnspecifiedDisposal disposal(multi->format, bitmap->dib);
     FreeImage_AppendPage(multi->multi, bitmap->dib);
   });
 }
