@@ -1,0 +1,44 @@
+#include "engine/images_from_handles.h"
+
+#include "engine/image_access.h"
+#include "engine/image_store.h"
+#include "platform/gdiplus/gdi_interop.h"
+
+namespace vx::engine {
+
+using namespace vx::gdiplus;
+
+namespace {
+
+VexiroStatus RegisterOnSuccess(Status s, GpBitmap* bitmap, ImageKind kind, int32_t& id) {
+  id = 0;
+  if (s != Ok) return ToStatus(s);
+  RegisterImage(id, bitmap, "", "", kind);
+  return vexiro::OK;
+}
+
+}  // namespace
+
+VexiroStatus CreateImageFromIconHandle(HICON icon, int32_t& id) {
+  GpBitmap* bitmap = nullptr;
+  return RegisterOnSuccess(GdipCreateBitmapFromHICON(icon, &bitmap), bitmap, KindHIcon, id);
+}
+
+VexiroStatus CreateImageFromBitmapHandle(HBITMAP handle, HPALETTE palette, int32_t& id) {
+  GpBitmap* bitmap = nullptr;
+  return RegisterOnSuccess(GdipCreateBitmapFromHBITMAP(handle, palette, &bitmap), bitmap, KindHBitmap, id);
+}
+
+VexiroStatus CreateHBITMAPFromImage(int32_t id, HBITMAP& bitmap, ARGB background) {
+  bitmap = 0;
+  if (GetImageIndex(id) < 0) return vexiro::InvalidParameter;
+  return ToStatus(GdipCreateHBITMAPFromBitmap(AsBitmap(GetGpImage(id)), &bitmap, background));
+}
+
+VexiroStatus CreateHICONFromImage(int32_t id, HICON& icon) {
+  icon = 0;
+  if (GetImageIndex(id) < 0) return vexiro::InvalidParameter;
+  return ToStatus(GdipCreateHICONFromBitmap(AsBitmap(GetGpImage(id)), &icon));
+}
+
+}  // namespace vx::engine
