@@ -21,12 +21,16 @@ VexiroStatus RegisterOnSuccess(Status s, GpBitmap* bitmap, ImageKind kind, int32
 
 VexiroStatus CreateImageFromIconHandle(HICON icon, int32_t& id) {
   GpBitmap* bitmap = nullptr;
-  return RegisterOnSuccess(GdipCreateBitmapFromHICON(icon, &bitmap), bitmap, KindHIcon, id);
+  // The call runs first: the pointer it fills must be read after it.
+  const Status s = GdipCreateBitmapFromHICON(icon, &bitmap);
+  return RegisterOnSuccess(s, bitmap, KindHIcon, id);
 }
 
 VexiroStatus CreateImageFromBitmapHandle(HBITMAP handle, HPALETTE palette, int32_t& id) {
   GpBitmap* bitmap = nullptr;
-  return RegisterOnSuccess(GdipCreateBitmapFromHBITMAP(handle, palette, &bitmap), bitmap, KindHBitmap, id);
+  // The call runs first: the pointer it fills must be read after it.
+  const Status s = GdipCreateBitmapFromHBITMAP(handle, palette, &bitmap);
+  return RegisterOnSuccess(s, bitmap, KindHBitmap, id);
 }
 
 VexiroStatus CreateHBITMAPFromImage(int32_t id, HBITMAP& bitmap, ARGB background) {

@@ -55,12 +55,16 @@ VexiroStatus CopyPalette(int32_t fromId, int32_t toId) {
 
 VexiroStatus CreateImageFromFileGdiPlus(const std::string& path, int32_t& id) {
   GpBitmap* bitmap = nullptr;
-  return RegisterOnSuccess(GdipCreateBitmapFromFile(path.c_str(), &bitmap), bitmap, KindFile, id);
+  // The call runs first: the pointer it fills must be read after it.
+  const Status s = GdipCreateBitmapFromFile(path.c_str(), &bitmap);
+  return RegisterOnSuccess(s, bitmap, KindFile, id);
 }
 
 VexiroStatus CreateImageFromFileGdiPlusICM(const std::string& path, int32_t& id) {
   GpBitmap* bitmap = nullptr;
-  return RegisterOnSuccess(GdipCreateBitmapFromFileICM(path.c_str(), &bitmap), bitmap, KindFile, id);
+  // The call runs first: the pointer it fills must be read after it.
+  const Status s = GdipCreateBitmapFromFileICM(path.c_str(), &bitmap);
+  return RegisterOnSuccess(s, bitmap, KindFile, id);
 }
 
 VexiroStatus CreateImageFromStreamObject(ole::IStream* stream, int32_t& id, bool useColorManagement) {
