@@ -138,27 +138,33 @@ int32_t ReplaceImage(int32_t oldId, int32_t newId) {
   return oldId;
 }
 
-void UnloadCurrentPage(int32_t documentId, const std::string& documentFormat) {
+VexiroStatus UnloadCurrentPage(int32_t documentId, const std::string& documentFormat) {
   ImageRecord* doc = FindImageRecord(documentId);
-  if (!doc || !HasCurrentPage(*doc)) return;
+  if (!doc || !HasCurrentPage(*doc)) return vexiro::OK;
   const auto page = static_cast<size_t>(doc->CurrentPage);
   const int32_t pageId = doc->PageImageIDs[page];
-  if (pageId == 0) return;
+  if (pageId == 0) return vexiro::OK;
   const ImageRecord* pageRecord = FindImageRecord(pageId);
   if (doc->IsEditableDocument() && pageRecord && pageRecord->Modified) {
-    const std::string path = WriteFreshPageFile(pageId, documentFormat);
+    std::string path = GetTempFilePath();
+    if (path.empty()) return vexiro::CanNotCreateFile;
+    const VexiroStatus written = internal::WritePageFile(pageId, path, documentFormat);
+    if (written != vexiro::OK) {
+      // The change would be lost: the page stays loaded so the host can retry or save it.
+      DeleteFileQuietly(path);
+      return written;
+    }
     ReleaseImage(pageId);
     doc = FindImageRecord(documentId);
-    if (!path.empty()) {
-      DeleteFileQuietly(doc->PageFiles[page]);
-      doc->PageFiles[page] = path;
-    }
+    DeleteFileQuietly(doc->PageFiles[page]);
+    doc->PageFiles[page] = path;
   } else {
     ReleaseImage(pageId);
     doc = FindImageRecord(documentId);
   }
   doc->PageImageIDs[page] = 0;
   doc->CurrentPage = -1;
+  return vexiro::OK;
 }
 
 void CommitCurrentTiffPage(int32_t documentId) {

@@ -142,7 +142,9 @@ void ReleaseAllImages();
 // The new image takes the old identifier's place; returns the old identifier, or 0 when nothing
 // was replaced (then the old image is unchanged).
 int32_t ReplaceImage(int32_t oldId, int32_t newId);
-void UnloadCurrentPage(int32_t documentId, const std::string& documentFormat);
+// A modified page of an editable document is written to a new page file first; when that write
+// fails the page stays loaded and current and the write's status is returned.
+VexiroStatus UnloadCurrentPage(int32_t documentId, const std::string& documentFormat);
 void CommitCurrentTiffPage(int32_t documentId);
 
 }  // namespace vx::engine
