@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "devices/inet_session.h"
+
 namespace vexiro {
 
 // A PDF writer; one per open document.
@@ -11,19 +13,6 @@ class cPDF {};
 
 // The printer object, created at the first print member.
 class cPrinter {};
-
-// A network transfer object, created anew by each network member.
-class cInet {
- public:
-  int32_t hInternet() const { return hInternet_; }
-  int32_t hSession() const { return hSession_; }
-  int32_t BufferSize = 4096;
-  bool PassiveMode = true;
-
- private:
-  int32_t hInternet_ = 0;
-  int32_t hSession_ = 0;
-};
 
 // The document-template store; starts with an empty configuration and cannot fail.
 class cARD {

@@ -9,11 +9,18 @@
 #include <string>
 #include <vector>
 
+#include "vexiro/basic_array.h"
 #include "vexiro/vexiro_status.h"
 
 namespace vx {
 struct GUID;
+namespace ole {
+class IStream;
 }
+namespace engine {
+struct PictureObject;
+}
+}  // namespace vx
 
 namespace vexiro {
 
@@ -51,8 +58,68 @@ class cImaging {
   int32_t GetInterfaceSafetyOptions(const vx::GUID* riid, uint32_t* supportedOptions, uint32_t* enabledOptions);
   int32_t SetInterfaceSafetyOptions(const vx::GUID* riid, uint32_t optionSetMask, uint32_t enabledOptions);
 
+  // ---- Image-creating members ----
+  // Each returns the new image identifier (0 on failure) and leaves its status for GetStat;
+  // the loaders make the new image current, the clones leave the current image alone.
+  int32_t CreateImageFromFile(const std::string& sFilePath);
+  int32_t CreateImageFromFileICM(const std::string& sFilePath);
+  int32_t CreateImageFromByteArray(BasicArray<uint8_t>& arBytes);
+  int32_t CreateImageFromByteArrayICM(BasicArray<uint8_t>& arBytes);
+  int32_t CreateImageFromString(const std::string& sImageString);
+  int32_t CreateImageFromStringICM(const std::string& sImageString);
+  int32_t CreateImageFromStream(vx::ole::IStream* oStream);
+  int32_t CreateImageFromStreamICM(vx::ole::IStream* oStream);
+  int32_t CreateImageFromClipboard();
+  int32_t CreateImageFromPicture(const vx::engine::PictureObject* oPicture);
+  int32_t CreateImageFromDIB(int32_t nDib);
+  int32_t CreateImageFromGdiPlusImage(intptr_t nGdiPlusImage);
+  int32_t CreateImageFromMetaFile(const std::string& sFilePath, float nScaleBy = 1);
+  int32_t CreateImageFromHBitmap(int32_t hBitmap);
+  int32_t CreateImageFromHICON(int32_t hicon);
+  int32_t CreateImageFromRawBits(int32_t nWidth, int32_t nHeight, int32_t nStride, int32_t nPixelFormat, intptr_t nBits);
+  int32_t CreateImageFromHwnd(int32_t hwnd = 0);
+  int32_t CreateNewImage(int32_t nWidth, int32_t nHeight, int16_t nBitDepth = 24, int32_t nBackColor = -16777216);
+  int32_t CreateImageFromFTP(const std::string& sHost, const std::string& sPath, const std::string& sLogin = "",
+                             const std::string& sPassword = "", int32_t nFTPPort = 21);
+  int32_t CreateImageFromURL(const std::string& sHost, const std::string& sPath, int32_t nHTTPPort = 80);
+  int32_t CreateClonedImage(int32_t nImageID);
+  int32_t CreateClonedImageI(int32_t nImageID);
+  int32_t CreateClonedImageARGB(int32_t nImageID);
+  int32_t CreateClonedImageArea(int32_t nImageID, int32_t nSrcLeft, int32_t nSrcTop, int32_t nWidth, int32_t nHeight);
+  VexiroStatus CreateImageFromMemory(intptr_t hMem, int32_t Length);
+  void SetNativeImage(int32_t nImageID);
+
+  // ---- Clipboard members ----
+  VexiroStatus CopyToClipboard();
+  VexiroStatus CopyRegionToClipboard(int32_t nSrcLeft, int32_t nSrcTop, int32_t nWidth, int32_t nHeight);
+  void DeleteClipboardData();
+
+  // ---- Image information members ----
+  int32_t GetWidth();
+  int32_t GetHeight();
+  float GetWidthMM();
+  float GetHeightMM();
+  std::string GetImageFormat();
+  int32_t GetPixelFormat();
+  std::string GetPixelFormatString();
+  int32_t GetImageColorSpace();
+  int32_t GetPixelDepth();
+  bool IsPixelFormatIndexed();
+  bool IsPixelFormatHasAlpha();
+  float GetHorizontalResolution();
+  float GetVerticalResolution();
+  VexiroStatus SetHorizontalResolution(float nHorizontalresolution);
+  VexiroStatus SetVerticalResolution(float nVerticalresolution);
+  bool IsCMYKFile(const std::string& sFilePath);
+
  private:
   friend struct ImagingTestAccess;
+
+  // A loader's result becomes the current image; its status is kept either way.
+  int32_t TakeLoadedImage(VexiroStatus status, int32_t id);
+  // A derived image leaves the current image alone.
+  int32_t TakeDerivedImage(VexiroStatus status, int32_t id);
+  float SizeInMillimetres(bool horizontal);
 
   // ---- Fields of the engine, in their declaration order ----
   std::string sTwainTempFile;

@@ -1,0 +1,65 @@
+// The engine's clipboard members. Images go to the clipboard as a bitmap only; the clipboard is
+// opened and closed within each call, as other processes share it.
+#include "engine/image_access.h"
+#include "engine/image_store.h"
+#include "engine/images_from_handles.h"
+#include "engine/images_from_memory.h"
+#include "platform/gdi/gdi.h"
+#include "platform/user/user.h"
+#include "vexiro/imaging.h"
+
+namespace vx::engine {
+
+namespace {
+
+VexiroStatus CopyImageToClipboard(int32_t id) {
+  HBITMAP bitmap = 0;
+  const VexiroStatus s = CreateHBITMAPFromImage(id, bitmap, 0);
+  if (s != vexiro::OK) return s;
+  if (!OpenClipboard(0)) {
+    DeleteObject(bitmap);
+    return vexiro::GenericError;
+  }
+  EmptyClipboard();
+  const bool placed = SetClipboardData(CF_BITMAP, bitmap) != 0;
+  CloseClipboard();
+  // Once placed, the bitmap is the clipboard's; otherwise it is still ours to free.
+  if (!placed) DeleteObject(bitmap);
+  return placed ? vexiro::OK : vexiro::GenericError;
+}
+
+}  // namespace
+
+}  // namespace vx::engine
+
+namespace vexiro {
+
+using namespace vx::engine;
+
+VexiroStatus cImaging::CopyToClipboard() {
+  nStat = CopyImageToClipboard(nNativeImage);
+  return nStat;
+}
+
+VexiroStatus cImaging::CopyRegionToClipboard(int32_t nSrcLeft, int32_t nSrcTop, int32_t nWidth, int32_t nHeight) {
+  if (GetImageIndex(nNativeImage) < 0) {
+    nStat = GenericError;
+    return nStat;
+  }
+  PixelFormat format = 0;
+  nStat = GetImagePixelFormat(nNativeImage, format);
+  if (nStat != OK) return nStat;
+  int32_t region = 0;
+  nStat = CloneImageArea(nSrcLeft, nSrcTop, nWidth, nHeight, format, nNativeImage, region);
+  if (nStat == OK) nStat = CopyImageToClipboard(region);
+  if (region != 0) ReleaseImage(region);
+  return nStat;
+}
+
+void cImaging::DeleteClipboardData() {
+  if (!vx::OpenClipboard(0)) return;
+  vx::EmptyClipboard();
+  vx::CloseClipboard();
+}
+
+}  // namespace vexiro

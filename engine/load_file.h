@@ -1,0 +1,51 @@
+// The loader core: file paths, bytes, strings, streams, pictures, the clipboard, metafile files,
+// packed DIBs and foreign platform images become registered images. Each loader writes the new
+// identifier into `id`, which is 0 after a failure; a failed load leaves no record and no
+// temporary file behind.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "engine/vexiro_status.h"
+#include "platform/gdi/gdi_types.h"
+#include "platform/gdiplus/gdiplus_types.h"
+#include "platform/gdiplus/image_object.h"
+#include "platform/kernel/win_types.h"
+#include "platform/ole/istream.h"
+#include "vexiro/basic_array.h"
+
+namespace vx::engine {
+
+// A picture object as the platform's picture loader and the clipboard hand it over: its type
+// (1 bitmap, 2 metafile, 3 icon, 4 enhanced metafile), its handle, the bitmap's palette and, for
+// metafiles, its size in pixels.
+struct PictureObject {
+  int16_t Type = 0;
+  HANDLE32 Handle = 0;
+  HPALETTE Palette = 0;
+  int32_t Width = 0;
+  int32_t Height = 0;
+};
+
+// Tries the plug-in, the platform decoders and the picture loader in the order the options
+// choose. Without `suppressDialog` an empty path is asked for through the open-file dialog.
+VexiroStatus LoadImageFromFile(int32_t& id, const std::string& path, bool useColorManagement, bool disablePlugin,
+                               bool tiffReadOnly, HWND owner, bool suppressDialog, bool gifReadOnly);
+VexiroStatus LoadImageThroughPlugin(int32_t& id, const std::string& path, bool useColorManagement, bool tiffReadOnly,
+                                    bool gifReadOnly);
+VexiroStatus LoadImageThroughOlePicture(int32_t& id, const std::string& path);
+VexiroStatus LoadImageFromByteArray(int32_t& id, const vexiro::BasicArray<uint8_t>& bytes, bool useColorManagement,
+                                    bool tiffReadOnly, bool gifReadOnly);
+VexiroStatus LoadImageFromBytes(int32_t& id, const void* bytes, size_t size, bool useColorManagement, bool tiffReadOnly,
+                                bool gifReadOnly);
+VexiroStatus LoadImageFromString(int32_t& id, const std::string& text, bool useColorManagement, bool tiffReadOnly,
+                                 bool gifReadOnly);
+VexiroStatus LoadImageFromStream(int32_t& id, ole::IStream* stream, bool useColorManagement);
+VexiroStatus LoadImageFromPicture(int32_t& id, const PictureObject* picture);
+VexiroStatus LoadImageFromClipboard(int32_t& id);
+VexiroStatus LoadImageFromMetafile(int32_t& id, const std::string& path, float scaleBy);
+VexiroStatus CreateImageFromPackedDIB(int32_t& id, HGLOBAL dib, bool keepHandle, bool roundResolution);
+VexiroStatus AdoptGdiPlusImage(int32_t& id, gdiplus::GpImage* image);
+bool FileIsCMYK(const std::string& path);
+
+}  // namespace vx::engine

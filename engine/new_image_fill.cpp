@@ -1,0 +1,93 @@
+// Filling a new image in one colour, row by row through a write lock.
+#include "engine/new_image_fill.h"
+
+#include <cstring>
+#include <limits>
+#include <vector>
+
+#include "engine/image_access.h"
+#include "engine/pixel_formats.h"
+
+namespace vx::engine {
+
+using namespace vx::gdiplus;
+
+namespace {
+
+int32_t ChannelDistance(ARGB a, ARGB b, int shift) {
+  const int32_t d = static_cast<int32_t>((a >> shift) & 0xFF) - static_cast<int32_t>((b >> shift) & 0xFF);
+  return d * d;
+}
+
+// The palette entry closest to the colour in RGB and alpha; the lowest index wins a tie.
+uint8_t NearestPaletteIndex(const ColorPalette& palette, ARGB colour) {
+  uint8_t best = 0;
+  int32_t bestDistance = std::numeric_limits<int32_t>::max();
+  const UINT count = palette.Count < 256 ? palette.Count : 256;
+  for (UINT i = 0; i < count; ++i) {
+    const ARGB e = palette.Entries[i];
+    const int32_t d = ChannelDistance(e, colour, 24) + ChannelDistance(e, colour, 16) + ChannelDistance(e, colour, 8) +
+                      ChannelDistance(e, colour, 0);
+    if (d < bestDistance) {
+      bestDistance = d;
+      best = static_cast<uint8_t>(i);
+    }
+  }
+  return best;
+}
+
+// The byte that repeats an index across every pixel it holds.
+uint8_t IndexFillByte(uint8_t index, int32_t bits) {
+  if (bits == 1) return index ? 0xFF : 0x00;
+  if (bits == 4) return static_cast<uint8_t>((index & 0x0F) * 0x11);
+  return index;
+}
+
+VexiroStatus FillRows(int32_t id, PixelFormat lockFormat, const void* pattern, size_t patternBytes, int32_t bits) {
+  int32_t width = 0, height = 0;
+  VexiroStatus s = GetImageWidth(id, width);
+  if (s == vexiro::OK) s = GetImageHeight(id, height);
+  if (s != vexiro::OK) return s;
+  BitmapData data;
+  PixelFormat format = lockFormat;
+  s = LockImageBits(id, GpRect{0, 0, width, height}, ImageLockModeWrite, format, data);
+  if (s != vexiro::OK) return s;
+  const auto rowBytes = static_cast<size_t>(ComputeRowBytes(width, bits));
+  auto* row = static_cast<uint8_t*>(data.Scan0);
+  std::vector<uint8_t> filled(rowBytes);
+  for (size_t x = 0; x + patternBytes <= rowBytes; x += patternBytes) std::memcpy(&filled[x], pattern, patternBytes);
+  for (int32_t y = 0; y < height; ++y, row += data.Stride) std::memcpy(row, filled.data(), rowBytes);
+  return UnlockImageBits(id, data);
+}
+
+}  // namespace
+
+PixelFormat PixelFormatOfBitDepth(int32_t bits) {
+  switch (bits) {
+    case 1: return PixelFormat1bppIndexed;
+    case 4: return PixelFormat4bppIndexed;
+    case 8: return PixelFormat8bppIndexed;
+    case 16: return PixelFormat16bppRGB555;
+    case 24: return PixelFormat24bppRGB;
+    case 32: return PixelFormat32bppARGB;
+    case 48: return PixelFormat48bppRGB;
+    case 64: return PixelFormat64bppPARGB;
+    default: return 0;
+  }
+}
+
+VexiroStatus FillNewImage(int32_t id, ARGB colour) {
+  const PixelFormat format = GetImagePixelFormatValue(id);
+  if (!IsIndexedPixelFormat(format)) return FillRows(id, PixelFormat32bppARGB, &colour, sizeof colour, 32);
+  int32_t bytes = 0;
+  ColorPalette palette;
+  VexiroStatus s = GetImagePaletteSize(id, bytes);
+  if (s == vexiro::OK) s = GetImagePalette(id, palette, bytes);
+  if (s != vexiro::OK) return s;
+  const int32_t bits = PixelFormatBitDepth(format);
+  const uint8_t fill = IndexFillByte(NearestPaletteIndex(palette, colour), bits);
+  // Whole bytes are written; a row's last byte may carry padding bits, which nothing reads.
+  return FillRows(id, format, &fill, 1, bits);
+}
+
+}  // namespace vx::engine

@@ -1,0 +1,185 @@
+// The file loader: every platform format from a file, bytes, a string and a stream; the order of
+// the decoders; the statuses of bad input, with no record and no temporary file left behind.
+#include <sys/stat.h>
+
+#include "engine/load_file.h"
+#include "engine/loading_test_support.h"
+#include "platform/kernel/code_page.h"
+#include "platform/ole/ole.h"
+#include "platform/user/user.h"
+
+namespace vx::engine {
+namespace {
+
+using namespace test_support;
+using gdiplus::PixelFormat;
+
+struct FormatCase {
+  const char* name;
+  const char* drawArguments;
+  const char* fileName;
+  const char* formatName;
+  PixelFormat pixelFormat;
+};
+
+const FormatCase kPlatformFormats[] = {
+    {"BMP", "-size 7x5 xc:red -type TrueColor", "a.bmp", "BMP", gdiplus::PixelFormat24bppRGB},
+    {"PNG", "-size 7x5 xc:'rgba(0,0,255,0.5)' -define png:format=png32", "a.png", "PNG", gdiplus::PixelFormat32bppARGB},
+    {"JPEG", "-size 7x5 xc:green", "a.jpg", "JPEG", gdiplus::PixelFormat24bppRGB},
+    {"GIF", "-size 7x5 xc:yellow", "a.gif", "GIF", gdiplus::PixelFormat8bppIndexed},
+    {"TIFF", "-size 7x5 xc:red -type TrueColor -depth 8 -compress none", "a.tif", "TIFF", gdiplus::PixelFormat24bppRGB},
+    {"ICO", "-size 7x5 xc:'rgba(255,0,0,1)'", "a.ico", "ICON", gdiplus::PixelFormat32bppARGB},
+};
+
+class LoadFile : public LoadingTest {
+ protected:
+  void ExpectLoaded(VexiroStatus s, const int32_t& id, const FormatCase& c, const char* via) {
+    ASSERT_EQ(s, vexiro::OK) << c.name << " via " << via;
+    int32_t w = 0, h = 0;
+    EXPECT_EQ(GetImageWidth(id, w), vexiro::OK);
+    GetImageHeight(id, h);
+    EXPECT_EQ(w, 7) << c.name << " via " << via;
+    EXPECT_EQ(h, 5) << c.name << " via " << via;
+    EXPECT_EQ(GetImageFormatName(id), c.formatName) << c.name << " via " << via;
+    EXPECT_EQ(GetImagePixelFormatValue(id), c.pixelFormat) << c.name << " via " << via;
+    EXPECT_EQ(ReleaseImage(id), vexiro::OK);
+  }
+};
+
+TEST_F(LoadFile, EveryPlatformFormatLoadsFromFileBytesStringAndStream) {
+  for (const FormatCase& c : kPlatformFormats) {
+    const std::string path = fixtures_.Draw(c.drawArguments, c.fileName);
+    ASSERT_FALSE(path.empty()) << c.name;
+    const std::string bytes = ReadBytes(path);
+    int32_t id = 0;
+    ExpectLoaded(LoadImageFromFile(id, path, false, false, false, 0, true, false), id, c, "file");
+    ExpectLoaded(LoadImageFromBytes(id, bytes.data(), bytes.size(), false, false, false), id, c, "bytes");
+    ExpectLoaded(LoadImageFromString(id, AnsiToUtf8(bytes), false, false, false), id, c, "string");
+    ole::ComPtr<ole::IStream> stream;
+    ASSERT_EQ(ole::CreateStreamOnMemory(bytes.data(), bytes.size(), stream.put()), 0);
+    ExpectLoaded(LoadImageFromStream(id, stream.get(), false), id, c, "stream");
+  }
+}
+
+TEST_F(LoadFile, BytesThatLoadAreOwnedByTheImageAndDeletedWithIt) {
+  const std::string bytes = ReadBytes(fixtures_.Draw("-size 3x3 xc:red", "b.png"));
+  int32_t id = 0;
+  ASSERT_EQ(LoadImageFromBytes(id, bytes.data(), bytes.size(), false, false, false), vexiro::OK);
+  const ImageRecord* r = FindImageRecord(id);
+  ASSERT_TRUE(r && r->OwnsSourceFile);
+  const std::string file = r->SourcePath;
+  EXPECT_TRUE(std::filesystem::exists(file));
+  ReleaseImage(id);
+  EXPECT_FALSE(std::filesystem::exists(file));
+}
+
+// With the plug-in absent its route answers Aborted; which status comes back shows the order.
+TEST_F(LoadFile, RouteOrderDecidesTheStatusOfAnUnreadableFile) {
+  const std::string junk = fixtures_.File("junk.bin");
+  std::ofstream(junk, std::ios::binary) << "this is no picture at all";
+  struct Case {
+    bool colourManagement, disablePlugin;
+    VexiroStatus expected;
+  } cases[] = {
+      {false, false, vexiro::Aborted},  // plug-in first: its reason is reported
+      {true, false, vexiro::Aborted},   // platform first, then the plug-in, whose reason wins
+      {false, true, vexiro::OK},        // platform alone: its own status (checked below)
+  };
+  for (const Case& c : cases) {
+    int32_t id = 123;
+    const VexiroStatus s = LoadImageFromFile(id, junk, c.colourManagement, c.disablePlugin, false, 0, true, false);
+    EXPECT_EQ(id, 0);
+    if (c.disablePlugin) {
+      EXPECT_NE(s, vexiro::OK);
+      EXPECT_NE(s, vexiro::Aborted) << "the disabled plug-in is never asked";
+    } else {
+      EXPECT_EQ(s, c.expected) << c.colourManagement;
+    }
+    EXPECT_EQ(ImageSlotCount(), 0);
+  }
+}
+
+TEST_F(LoadFile, ColourManagedAndPlainLoadsGiveTheSameImage) {
+  const std::string path = fixtures_.Draw("-size 9x4 xc:blue", "c.png");
+  for (bool icm : {false, true}) {
+    int32_t id = 0;
+    ASSERT_EQ(LoadImageFromFile(id, path, icm, true, false, 0, true, false), vexiro::OK);
+    EXPECT_EQ(GetImageKind(id), KindFile) << "the platform decoder made it";
+    ReleaseImage(id);
+  }
+}
+
+TEST_F(LoadFile, BadInputGivesItsStatusAndLeavesNothing) {
+  const std::string truncated = fixtures_.File("cut.png");
+  {
+    const std::string whole = ReadBytes(fixtures_.Draw("-size 40x40 xc:red", "whole.png"));
+    std::ofstream(truncated, std::ios::binary) << whole.substr(0, whole.size() / 2);
+  }
+  struct Case {
+    const char* what;
+    std::string path;
+    VexiroStatus expected;
+  } cases[] = {
+      {"blank path", "   ", vexiro::FileNotFound},
+      {"empty path", "", vexiro::FileNotFound},
+      {"missing file", fixtures_.File("none.png"), vexiro::FileNotFound},
+      {"directory", fixtures_.File(""), vexiro::FileNotFound},
+  };
+  for (const Case& c : cases) {
+    int32_t id = 7;
+    EXPECT_EQ(LoadImageFromFile(id, c.path, false, false, false, 0, true, false), c.expected) << c.what;
+    EXPECT_EQ(id, 0) << c.what;
+  }
+  int32_t id = 7;
+  EXPECT_NE(LoadImageFromFile(id, truncated, false, false, false, 0, true, false), vexiro::OK);
+  EXPECT_EQ(id, 0);
+  EXPECT_EQ(LoadImageFromBytes(id, "", 0, false, false, false), vexiro::Aborted) << "an empty array reads as nothing";
+  EXPECT_EQ(LoadImageFromString(id, "", false, false, false), vexiro::GenericError);
+  EXPECT_EQ(LoadImageFromString(id, "x", false, false, false), vexiro::ProfileNotFound);
+  EXPECT_EQ(LoadImageFromStream(id, nullptr, false), vexiro::InvalidParameter);
+  const std::string cut = ReadBytes(truncated);
+  ole::ComPtr<ole::IStream> stream;
+  ASSERT_EQ(ole::CreateStreamOnMemory(cut.data(), cut.size(), stream.put()), 0);
+  EXPECT_NE(LoadImageFromStream(id, stream.get(), false), vexiro::OK);
+  EXPECT_EQ(id, 0);
+  EXPECT_EQ(ImageSlotCount(), 0);
+  EXPECT_TRUE(TemporaryFiles().empty());
+}
+
+TEST_F(LoadFile, UnreadableFileIsNotFound) {
+  if (geteuid() == 0) GTEST_SKIP() << "file permissions do not bind the superuser";
+  const std::string path = fixtures_.Draw("-size 3x3 xc:red", "locked.png");
+  chmod(path.c_str(), 0);
+  int32_t id = 0;
+  EXPECT_EQ(LoadImageFromFile(id, path, false, false, false, 0, true, false), vexiro::FileNotFound);
+}
+
+TEST_F(LoadFile, AnEmptyPathAsksTheDialogProvider) {
+  const std::string chosen = fixtures_.Draw("-size 5x2 xc:red", "chosen.png");
+  int asked = 0;
+  SetOpenFileDialogProvider([&](HWND, const std::string&) {
+    ++asked;
+    return asked == 1 ? std::string() : chosen;
+  });
+  EXPECT_EQ(engine_->CreateImageFromFile(""), 0) << "cancelled";
+  EXPECT_EQ(engine_->GetStat(), vexiro::FileNotFound);
+  const int32_t id = engine_->CreateImageFromFile(" ");
+  EXPECT_NE(id, 0);
+  EXPECT_EQ(engine_->GetWidth(), 5);
+  SetOpenFileDialogProvider(nullptr);
+  int32_t none = 0;
+  EXPECT_EQ(LoadImageFromFile(none, "", false, false, false, 0, true, false), vexiro::FileNotFound);
+  EXPECT_EQ(asked, 2) << "a suppressed dialog is not asked";
+}
+
+TEST_F(LoadFile, AdoptedPlatformImageIsRegisteredAsItIs) {
+  int32_t id = 0;
+  EXPECT_EQ(AdoptGdiPlusImage(id, nullptr), vexiro::InvalidParameter);
+  gdiplus::GpBitmap* bitmap = nullptr;
+  ASSERT_EQ(gdiplus::GdipCreateBitmapFromScan0(4, 4, 0, gdiplus::PixelFormat24bppRGB, nullptr, &bitmap), gdiplus::Ok);
+  ASSERT_EQ(AdoptGdiPlusImage(id, bitmap), vexiro::OK);
+  EXPECT_EQ(GetGpImage(id), bitmap);
+}
+
+}  // namespace
+}  // namespace vx::engine
