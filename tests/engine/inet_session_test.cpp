@@ -1,0 +1,163 @@
+// Images from real servers on loopback: an HTTP server serving a folder (and a few broken
+// answers), and an FTP server in passive and active mode. Also the session's own read rules.
+#include "engine/loading_test_support.h"
+#include "engine/server_image_loads.h"
+#include "platform/inet/wininet.h"
+#include "platform/inet_test_servers.h"
+
+namespace vx::engine {
+namespace {
+
+using namespace test_support;
+
+const char* kFolderServer = R"PY(
+import os, sys, threading
+from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+threading.Timer(120, lambda: os._exit(0)).start()
+root = sys.argv[1]
+class Handler(BaseHTTPRequestHandler):
+    protocol_version = 'HTTP/1.0'
+    def log_message(self, *args): pass
+    def do_GET(self):
+        if self.path == '/short':
+            self.send_response(200); self.send_header('Content-Length', '10000'); self.end_headers()
+            self.wfile.write(b'\x89PNG' + bytes(5996)); self.wfile.flush(); self.close_connection = True; return
+        if self.path == '/nolength':
+            self.send_response(200); self.end_headers(); self.wfile.write(b'GIF89a'); return
+        name = os.path.join(root, os.path.basename(self.path))
+        body = open(name, 'rb').read() if os.path.isfile(name) else None
+        self.send_response(200 if body is not None else 404)
+        body = body if body is not None else b'not here'
+        self.send_header('Content-Length', str(len(body))); self.end_headers(); self.wfile.write(body)
+server = ThreadingHTTPServer(('127.0.0.1', 0), Handler)
+print(server.server_address[1], flush=True)
+server.serve_forever()
+)PY";
+
+class ServerLoads : public LoadingTest {
+ protected:
+  void SetUp() override {
+    LoadingTest::SetUp();
+    if (IsSkipped()) return;
+    image_ = fixtures_.Draw("-size 12x7 xc:red -type TrueColor", "pic.bmp");
+    ASSERT_FALSE(image_.empty());
+  }
+  std::string image_;
+};
+
+TEST_F(ServerLoads, HttpDownloadsLoadAndBrokenAnswersGiveTheirStatus) {
+  vxtest::WriteFile(fixtures_.File("server.py"), kFolderServer);
+  vxtest::ServerProcess server({vxtest::kPython, fixtures_.File("server.py"), fixtures_.File("")});
+  ASSERT_NE(server.port(), 0);
+  const int32_t port = server.port();
+
+  EXPECT_NE(engine_->CreateImageFromURL("HtTp://127.0.0.1", "\\pic.bmp", port), 0) << "prefix in any case removed";
+  EXPECT_EQ(engine_->GetStat(), vexiro::OK);
+  EXPECT_EQ(engine_->GetWidth(), 12);
+
+  struct Case {
+    const char* path;
+    int32_t port;
+    VexiroStatus expected;
+  } cases[] = {
+      {"/nolength", port, vexiro::InternetHttpQueryError},
+      {"/short", port, vexiro::InternetHttpTransferError},  // fewer bytes than announced
+      {"/missing.bmp", port, vexiro::Aborted},              // the 404 page is no image
+      {"/pic.bmp", vxtest::UnusedPort(), vexiro::InternetHttpSendRequestError},
+  };
+  const std::vector<std::string> owned = TemporaryFiles();  // the current image's downloaded file
+  for (const Case& c : cases) {
+    const int32_t before = engine_->GetWidth();
+    EXPECT_EQ(engine_->CreateImageFromURL("127.0.0.1", c.path, c.port), 0) << c.path;
+    EXPECT_EQ(engine_->GetStat(), c.expected) << c.path;
+    EXPECT_EQ(engine_->GetWidth(), before) << "the current image is unchanged";
+    EXPECT_EQ(TemporaryFiles(), owned) << c.path;
+  }
+}
+
+TEST_F(ServerLoads, NestedDownloadDuringTheReadLoopReturnsAtOnce) {
+  vxtest::WriteFile(fixtures_.File("server.py"), kFolderServer);
+  vxtest::ServerProcess server({vxtest::kPython, fixtures_.File("server.py"), fixtures_.File("")});
+  ASSERT_NE(server.port(), 0);
+  int pumped = 0;
+  int32_t nested = -1;
+  SetNetworkMessagePump([&] {
+    if (pumped++ == 0) nested = engine_->CreateImageFromURL("127.0.0.1", "/pic.bmp", server.port());
+  });
+  EXPECT_NE(engine_->CreateImageFromURL("127.0.0.1", "/pic.bmp", server.port()), 0);
+  SetNetworkMessagePump(nullptr);
+  EXPECT_EQ(nested, 0);
+  EXPECT_GE(pumped, 1);
+  EXPECT_NE(engine_->CreateImageFromURL("127.0.0.1", "/pic.bmp", server.port()), 0) << "the busy flag was cleared";
+}
+
+TEST_F(ServerLoads, FtpDownloadsInPassiveAndActiveMode) {
+  if (!vxtest::HavePythonModule("pyftpdlib")) GTEST_SKIP() << "pyftpdlib is missing";
+  vxtest::WriteFile(fixtures_.File("ftp.py"), vxtest::kFtpServerScript);
+  vxtest::ServerProcess server({vxtest::kPython, fixtures_.File("ftp.py"), fixtures_.File("")});
+  ASSERT_NE(server.port(), 0);
+  EXPECT_NE(engine_->CreateImageFromFTP("127.0.0.1", "//pic.bmp", "user", "pass", server.port()), 0);
+  EXPECT_EQ(engine_->GetWidth(), 12);
+  for (const bool passive : {true, false}) {
+    vexiro::cInet inet;
+    int32_t id = 0;
+    EXPECT_EQ(LoadImageFromFTP(id, inet, "127.0.0.1", "pic.bmp", "user", "pass", server.port(), passive, {}), vexiro::OK)
+        << passive;
+    ReleaseImage(id);
+  }
+  struct Case {
+    const char* path;
+    const char* password;
+    VexiroStatus expected;
+  } cases[] = {
+      {"pic.bmp", "wrong", vexiro::InternetConnectError},
+      {"absent.bmp", "pass", vexiro::InternetFtpGetFileError},
+      {"ftp.py", "pass", vexiro::Aborted},  // downloaded, but no image
+  };
+  const std::vector<std::string> owned = TemporaryFiles();
+  for (const Case& c : cases) {
+    EXPECT_EQ(engine_->CreateImageFromFTP("127.0.0.1", c.path, "user", c.password, server.port()), 0) << c.path;
+    EXPECT_EQ(engine_->GetStat(), c.expected) << c.path;
+    EXPECT_EQ(TemporaryFiles(), owned) << c.path;
+  }
+}
+
+TEST(InetSession, ReadsInChunksOfTheBufferSizeAndRefusesAShortBody) {
+  vxtest::TempFolder folder;
+  vxtest::WriteFile(folder.path() / "server.py", vxtest::kHttpServerScript);
+  vxtest::ServerProcess server({vxtest::kPython, (folder.path() / "server.py").string()});
+  ASSERT_NE(server.port(), 0);
+  struct Case {
+    const char* path;
+    int32_t bufferSize;
+    int32_t expectedPumps;
+    bool whole;
+  } cases[] = {
+      {"/bytes?10000", 4096, 3, true},  // 4096, 4096, 1808
+      {"/bytes?10000", 0, 3, true},     // 0 or below reads 4096 at a time
+      {"/bytes?10000", -5, 3, true},
+      {"/short", 4096, 3, false},  // 6000 of 10000 bytes
+  };
+  for (const Case& c : cases) {
+    vexiro::cInet inet;
+    inet.BufferSize = c.bufferSize;
+    ASSERT_NE(inet.Request("GET", "127.0.0.1", c.path, server.port(), 3), 0);
+    ASSERT_TRUE(inet.SendRequest("", ""));
+    std::string text;
+    int32_t length = 0;
+    ASSERT_TRUE(inet.QueryInfo(0x20000005, text, length));
+    EXPECT_EQ(length, 10000);
+    int pumps = 0;
+    SetNetworkMessagePump([&] { ++pumps; });
+    std::vector<uint8_t> body;
+    EXPECT_EQ(inet.ReadArray(body, length), c.whole) << c.path;
+    SetNetworkMessagePump(nullptr);
+    EXPECT_EQ(body.size(), 10000u);
+    if (c.whole) EXPECT_EQ(std::string(body.begin(), body.end()), vxtest::Pattern(10000));
+    if (c.whole) EXPECT_EQ(pumps, c.expectedPumps) << c.bufferSize;
+    EXPECT_EQ(c.bufferSize, inet.BufferSize) << "the setting keeps what it was given";
+  }
+}
+
+}  // namespace
+}  // namespace vx::engine
