@@ -2,31 +2,23 @@
 
 #include "engine/image_access.h"
 #include "engine/image_store.h"
+#include "engine/images_from_memory.h"
 #include "platform/gdiplus/gdi_interop.h"
 
 namespace vx::engine {
 
 using namespace vx::gdiplus;
 
-namespace {
-
-VexiroStatus RegisterOnSuccess(Status s, GpBitmap* bitmap, ImageKind kind, int32_t& id) {
-  id = 0;
-  if (s != Ok) return ToStatus(s);
-  RegisterImage(id, bitmap, "", "", kind);
-  return vexiro::OK;
-}
-
-}  // namespace
-
 VexiroStatus CreateImageFromIconHandle(HICON icon, int32_t& id) {
   GpBitmap* bitmap = nullptr;
-  return RegisterOnSuccess(GdipCreateBitmapFromHICON(icon, &bitmap), bitmap, KindHIcon, id);
+  const Status s = GdipCreateBitmapFromHICON(icon, &bitmap);
+  return RegisterCreatedImage(s, bitmap, KindHIcon, id);
 }
 
 VexiroStatus CreateImageFromBitmapHandle(HBITMAP handle, HPALETTE palette, int32_t& id) {
   GpBitmap* bitmap = nullptr;
-  return RegisterOnSuccess(GdipCreateBitmapFromHBITMAP(handle, palette, &bitmap), bitmap, KindHBitmap, id);
+  const Status s = GdipCreateBitmapFromHBITMAP(handle, palette, &bitmap);
+  return RegisterCreatedImage(s, bitmap, KindHBitmap, id);
 }
 
 VexiroStatus CreateHBITMAPFromImage(int32_t id, HBITMAP& bitmap, ARGB background) {
