@@ -67,6 +67,7 @@ void RunDecode(j_decompress_ptr cinfo, JpegDecode& d) {
   if (setjmp(errors->jump)) return;
   jpeg_save_markers(cinfo, JPEG_APP0 + 1, 0xFFFF);
   if (jpeg_read_header(cinfo, TRUE) != JPEG_HEADER_OK) return;
+  ReadExif(cinfo, d.properties);  // saved markers go away when the decompression finishes
   Frame& frame = d.frame;
   UINT flags = 0;
   {
@@ -94,7 +95,6 @@ void RunDecode(j_decompress_ptr cinfo, JpegDecode& d) {
     frame.dpiY = static_cast<REAL>(cinfo->Y_density * scale);
     frame.imageFlags |= ImageFlagsHasRealDPI;
   }
-  ReadExif(cinfo, d.properties);
   d.status = Ok;
 }
 
