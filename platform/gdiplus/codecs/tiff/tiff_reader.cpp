@@ -50,7 +50,7 @@ PageLayout ReadLayout(TIFF* tif) {
 }
 
 // How a page's rows are turned into platform rows.
-enum class RowKind { Copy, SwapRgb8, SwapRgb16, Cmyk, None };
+enum class RowKind { Copy, SwapRgb8, SwapRgb16, Grey16, Cmyk, None };
 
 struct Plan {
   PixelFormat format = PixelFormatUndefined;
@@ -67,6 +67,10 @@ Plan PlanFor(const PageLayout& l) {
     p.format = l.bits == 1 ? PixelFormat1bppIndexed : l.bits == 4 ? PixelFormat4bppIndexed : PixelFormat8bppIndexed;
     p.rows = RowKind::Copy;
     p.colourSpace = grey ? ImageFlagsColorSpaceGRAY : ImageFlagsColorSpaceRGB;
+  } else if (grey && l.samples == 1 && l.bits == 16) {
+    p.format = PixelFormat48bppRGB;
+    p.rows = RowKind::Grey16;
+    p.colourSpace = ImageFlagsColorSpaceGRAY;
   } else if (l.photometric == PHOTOMETRIC_RGB && (l.samples == 3 || l.samples == 4) && (l.bits == 8 || l.bits == 16)) {
     const bool alpha = l.samples == 4;
     const bool premultiplied = l.alphaKind == EXTRASAMPLE_ASSOCALPHA;
@@ -104,6 +108,15 @@ void SwapRedBlue(Sample* samples, INT width, int channels) {
   for (INT x = 0; x < width; ++x, samples += channels) std::swap(samples[0], samples[2]);
 }
 
+// 16-bit grey samples spread over the three channels of a 48-bit pixel (white is 0 when
+// `minIsWhite`).
+void GreyToRgb48(const uint16_t* grey, bool minIsWhite, uint16_t* rgb, INT width) {
+  for (INT x = 0; x < width; ++x, rgb += 3) {
+    const uint16_t v = minIsWhite ? static_cast<uint16_t>(0xFFFF - grey[x]) : grey[x];
+    rgb[0] = rgb[1] = rgb[2] = v;
+  }
+}
+
 Status ReadRows(TIFF* tif, const PageLayout& l, const Plan& plan, Frame& frame) {
   const tmsize_t lineSize = TIFFScanlineSize(tif);
   if (lineSize <= 0) return GenericError;
@@ -123,6 +136,12 @@ Status ReadRows(TIFF* tif, const PageLayout& l, const Plan& plan, Frame& frame) 
           SwapRedBlue(reinterpret_cast<uint16_t*>(row), frame.width, l.samples);
           FullRangeToPlatformWide(reinterpret_cast<uint16_t*>(row), static_cast<size_t>(frame.width) * l.samples);
         }
+        break;
+      case RowKind::Grey16:
+        if (line.size() < static_cast<size_t>(frame.width) * 2) return GenericError;
+        GreyToRgb48(reinterpret_cast<const uint16_t*>(line.data()), l.photometric == PHOTOMETRIC_MINISWHITE,
+                    reinterpret_cast<uint16_t*>(row), frame.width);
+        FullRangeToPlatformWide(reinterpret_cast<uint16_t*>(row), static_cast<size_t>(frame.width) * 3);
         break;
       case RowKind::Cmyk:
         if (line.size() < static_cast<size_t>(frame.width) * 4) return GenericError;
