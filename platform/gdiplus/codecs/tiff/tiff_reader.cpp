@@ -102,12 +102,6 @@ std::vector<ARGB> PalettePage(TIFF* tif, const PageLayout& l) {
   return palette;
 }
 
-// Swaps the first and third channel of every pixel, in place.
-template <class Sample>
-void SwapRedBlue(Sample* samples, INT width, int channels) {
-  for (INT x = 0; x < width; ++x, samples += channels) std::swap(samples[0], samples[2]);
-}
-
 // 16-bit grey samples spread over the three channels of a 48-bit pixel (white is 0 when
 // `minIsWhite`).
 void GreyToRgb48(const uint16_t* grey, bool minIsWhite, uint16_t* rgb, INT width) {
@@ -134,14 +128,12 @@ Status ReadRows(TIFF* tif, const PageLayout& l, const Plan& plan, Frame& frame) 
         if (plan.rows == RowKind::SwapRgb8) SwapRedBlue(row, frame.width, l.samples);
         if (plan.rows == RowKind::SwapRgb16) {
           SwapRedBlue(reinterpret_cast<uint16_t*>(row), frame.width, l.samples);
-          FullRangeToPlatformWide(reinterpret_cast<uint16_t*>(row), static_cast<size_t>(frame.width) * l.samples);
         }
         break;
       case RowKind::Grey16:
         if (line.size() < static_cast<size_t>(frame.width) * 2) return GenericError;
         GreyToRgb48(reinterpret_cast<const uint16_t*>(line.data()), l.photometric == PHOTOMETRIC_MINISWHITE,
                     reinterpret_cast<uint16_t*>(row), frame.width);
-        FullRangeToPlatformWide(reinterpret_cast<uint16_t*>(row), static_cast<size_t>(frame.width) * 3);
         break;
       case RowKind::Cmyk:
         if (line.size() < static_cast<size_t>(frame.width) * 4) return GenericError;
