@@ -191,7 +191,7 @@ Status ReadPage(TIFF* tif, const TiffLayout& file, DecodeBudget& budget, Frame& 
   frame.imageFlags |= ImageFlagsHasRealPixelSize;
   ReadResolution(tif, frame);
   if (const uint64_t offset = TIFFCurrentDirOffset(tif); offset <= 0xFFFFFFFFull && file.data.size())
-    ReadIfdProperties(file, static_cast<uint32_t>(offset), frame.properties);
+    ReadIfdProperties(file, static_cast<uint32_t>(offset), budget, frame.properties);
   return Ok;
 }
 
