@@ -19,6 +19,7 @@
 
 #include "control/com_errors.h"
 #include "control/member_table.h"
+#include "control/member_table_text.h"
 #include "control/variant.h"
 
 namespace vx::control {
@@ -288,6 +289,23 @@ class MemberBinding final : public Binding {
   Fn fn_;
 };
 
+// What the compiler knows of a member function pointer: its arity, which parameters are
+// non-const references, and whether it returns a value.
+template <class F>
+struct FunctionShape;
+template <class C, class R, class... A>
+struct FunctionShape<R (C::*)(A...)> {
+  static constexpr int kArity = sizeof...(A);
+  static constexpr bool kReturns = !std::is_void_v<R>;
+  static constexpr unsigned ByRefMask() {
+    unsigned mask = 0, bit = 1;
+    ((mask |= (std::is_lvalue_reference_v<A> && !std::is_const_v<std::remove_reference_t<A>>) ? bit : 0, bit <<= 1), ...);
+    return mask;
+  }
+};
+template <class C, class R, class... A>
+struct FunctionShape<R (C::*)(A...) const> : FunctionShape<R (C::*)(A...)> {};
+
 }  // namespace binding_detail
 
 template <class C, class R, class... A>
@@ -303,6 +321,17 @@ bool RegisterBinding(std::string_view member, R (C::*fn)(A...) const) {
 
 }  // namespace vx::control
 
-#define VX_BIND(member, function)                                                         \
-  static_assert(sizeof(#member) > 1, "VX_BIND needs the member's name");                   \
+// The member's existence, its parameter count, which parameters go by reference and whether it has
+// a result are checked here at compile time; the parameter types when the binding is installed.
+#define VX_BIND(member, function)                                                                          \
+  static_assert(::vx::control::table_text::Exists(#member), "VX_BIND: no member of that name");             \
+  static_assert(::vx::control::table_text::ParamCount(#member) ==                                           \
+                    ::vx::control::binding_detail::FunctionShape<decltype(function)>::kArity,              \
+                "VX_BIND: the number of parameters differs from the member table");                        \
+  static_assert(::vx::control::table_text::ByRefMask(#member) ==                                            \
+                    ::vx::control::binding_detail::FunctionShape<decltype(function)>::ByRefMask(),         \
+                "VX_BIND: by-reference parameters differ from the member table");                          \
+  static_assert(::vx::control::table_text::HasResult(#member) ==                                            \
+                    ::vx::control::binding_detail::FunctionShape<decltype(function)>::kReturns,            \
+                "VX_BIND: the result differs from the member table");                                       \
   [[maybe_unused]] static const bool vx_bound_##member = ::vx::control::RegisterBinding(#member, function)

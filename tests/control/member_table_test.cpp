@@ -5,6 +5,7 @@
 #include <map>
 #include <set>
 #include <sstream>
+#include <vector>
 
 #include "control/enumerations.h"
 #include "control/member_table.h"
@@ -157,15 +158,85 @@ TEST(MemberTable, LookupIgnoresCase) {
   EXPECT_EQ(Table().Find(""), nullptr);
 }
 
-TEST(MemberTable, EveryEnumerationTypeExistsAndSixteenAreUnused) {
-  std::set<std::string> used;
+TEST(MemberTable, MembersTakingOrReturningEachEnumeration) {
+  struct Use {
+    const char* enumeration;
+    size_t members;
+    std::vector<std::string> firstByName;  // the first of them in name order
+  };
+  const Use uses[] = {
+      {"ViewerMouseWheelMode", 0, {}},
+      {"ViewerImagePosition", 0, {}},
+      {"ViewerImageAlignment", 0, {}},
+      {"ViewerBackStyleMode", 0, {}},
+      {"ViewerZoomMode", 0, {}},
+      {"ViewerPdfRenderingMode", 0, {}},
+      {"ViewerRectBorderStyle", 0, {}},
+      {"ViewerRectDrawMode", 0, {}},
+      {"ViewerMouseMode", 0, {}},
+      {"ViewerAppearance", 0, {}},
+      {"ViewerBorderStyle", 0, {}},
+      {"TifCompression", 6, {"SaveAsTIFF", "TiffMerge2Files", "TiffMergeFileList"}},
+      {"ExrCompression", 1, {"SaveAsEXR"}},
+      {"PrinterStatus", 1, {"PrintGetStat"}},
+      {"VexiroStatus", 296, {"ADRAddImageToTemplate", "AddBorderBottom", "AddBorderLeft"}},
+      {"JPEGTransformations", 1, {"TransformJPEG"}},
+      {"RotateFlipType", 3, {"OCRTesseractGetOrientation", "OCRTesseractGetOrientationEx", "Rotate"}},
+      {"FontStyle", 11, {"DrawRotatedText", "DrawRotatedTextBackColor", "DrawText"}},
+      {"SmoothingMode", 0, {}},
+      {"InterpolationMode", 17, {"DisplayImageOnHDC", "DisplayImageOnHwnd", "DisplayImageRectOnHDC"}},
+      {"UnitMode", 2, {"FontGetUnit", "FontSetUnit"}},
+      {"TwainStatus", 1, {"TwainGetState"}},
+      {"TwainBarCodeType", 2, {"TwainBarCodeGetType", "TwainGetAvailableBarCodeTypeNo"}},
+      {"TwainBarCodeRotation", 1, {"TwainBarCodeGetRotation"}},
+      {"TwainPixelType", 4, {"TwainGetAvailablePixelTypeNo", "TwainGetCurrentPixelType", "TwainIsPixelTypeAvailable", "TwainSetCurrentPixelType"}},
+      {"TwainResultCode", 1, {"TwainGetLastResultCode"}},
+      {"TwainConditionCode", 1, {"TwainGetLastConditionCode"}},
+      {"TwainPaperSize", 3, {"TwainGetAvailablePaperSizeNo", "TwainGetPaperSize", "TwainSetPaperSize"}},
+      {"TwainItemTypes", 3, {"TwainGetCapItemType", "TwainSetCapCurrentNumeric", "TwainSetCapCurrentString"}},
+      {"TwainLanguage", 1, {"TwainSetApplicationInfo"}},
+      {"TwainCountry", 1, {"TwainSetApplicationInfo"}},
+      {"TwainCompression", 2, {"TwainGetAvailableCompressionNo", "TwainSetCurrentCompression"}},
+      {"TwainImageFileFormats", 2, {"TwainGetAvailableImageFileFormatNo", "TwainSetCurrentImageFileFormat"}},
+      {"TwainCapabilities", 12, {"TwainGetAvailableCapValueNoNumeric", "TwainGetAvailableCapValueNoString", "TwainGetAvailableCapValuesCount"}},
+      {"TagTypes", 4, {"ExifTagGetType", "ExifTagSetValueBytes", "ExifTagSetValueString", "IPTCTagGetType"}},
+      {"Tags", 2, {"ExifTagSetValueBytes", "ExifTagSetValueString"}},
+      {"Colors", 53, {"AddBorderBottom", "AddBorderLeft", "AddBorderRight"}},
+      {"ViewerQuality", 0, {}},
+      {"PrintQuality", 2, {"PrintGetQuality", "PrintSetQuality"}},
+      {"ColorPaletteType", 1, {"ColorPaletteGetType"}},
+      {"PixelFormats", 2, {"CreateImageFromRawBits", "GetPixelFormat"}},
+      {"MousePointers", 0, {}},
+      {"ImageColorSpaces", 1, {"GetImageColorSpace"}},
+      {"Operators", 2, {"DrawImageOP", "DrawImageOPRect"}},
+      {"TesseractDictionary", 8, {"OCRTesseractDoOCR", "OCRTesseractGetOrientation", "OCRTesseractGetOrientationEx"}},
+      {"FillMode", 2, {"DrawFillClosedCurves", "DrawFillPolygon"}},
+      {"DocumentType", 0, {}},
+      {"MouseButton", 0, {}},
+      {"PdfEncryption", 7, {"PdfCreateFromMultipageTIFFEx", "PdfNewPdfEx", "PdfOCRCreateFromMultipageTIFFEx"}},
+      {"PdfRight", 8, {"PdfCreateFromMultipageTIFFEx", "PdfCreateRights", "PdfNewPdfEx"}},
+      {"Barcode1DReaderScanMode", 1, {"Barcode1DReaderDoScan"}},
+      {"BarcodeDataMatrixReaderScanMode", 1, {"BarcodeDataMatrixReaderDoScan"}},
+      {"Barcode1DReaderType", 1, {"Barcode1DReaderGetBarcodeType"}},
+  };
+  std::map<std::string, std::set<std::string>> users;
   for (const MemberDesc& m : Table().Members()) {
-    if (m.result && m.result->base == BaseType::Enum) used.insert(m.result->enumName);
+    if (m.result && m.result->base == BaseType::Enum) users[m.result->enumName].insert(m.name);
     for (const ParamDesc& p : m.params)
-      if (p.type.base == BaseType::Enum) used.insert(p.type.enumName);
+      if (p.type.base == BaseType::Enum) users[p.type.enumName].insert(m.name);
   }
-  for (const std::string& name : used) EXPECT_NE(FindEnumeration(name), nullptr) << name;
-  EXPECT_EQ(Enumerations().size() - used.size(), 16u);
+  size_t known = 0;
+  for (const Use& u : uses) {
+    const std::set<std::string>& names = users[u.enumeration];
+    known += names.size();
+    EXPECT_NE(FindEnumeration(u.enumeration), nullptr) << u.enumeration;
+    EXPECT_EQ(names.size(), u.members) << u.enumeration;
+    const std::vector<std::string> first(names.begin(), std::next(names.begin(), std::min(names.size(), u.firstByName.size())));
+    EXPECT_EQ(first, u.firstByName) << u.enumeration;
+  }
+  size_t all = 0;
+  for (const auto& [name, members] : users) all += members.size();
+  EXPECT_EQ(known, all) << "a member uses an enumeration the library does not have";
 }
 
 TEST(MemberTable, MalformedTextIsRefused) {
