@@ -136,7 +136,7 @@ struct BitmapData {
   UINT Width = 0;
   UINT Height = 0;
   INT Stride = 0;
-  PixelFormat PixelFormat = 0;
+  vx::gdiplus::PixelFormat PixelFormat = 0;  // qualified: the member reuses the type's name
   void* Scan0 = nullptr;
   uintptr_t Reserved = 0;
 };

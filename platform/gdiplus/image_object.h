@@ -5,6 +5,7 @@
 // property call works on. Pixel memory is either owned (storage) or borrowed from the caller
 // (scan0 points into memory the caller keeps alive).
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -20,7 +21,16 @@ struct PropertyRecord {
   std::vector<uint8_t> value;
 };
 
+// Frames move freely (the storage buffer moves with them, so scan0 stays valid). A copy of an
+// owned frame points into its own copied storage; a copy of a borrowing frame borrows the same
+// caller memory. CloneFrame makes an owned deep copy of either.
 struct Frame {
+  Frame() = default;
+  Frame(const Frame& other) { *this = other; }
+  Frame& operator=(const Frame& other);
+  Frame(Frame&&) noexcept = default;
+  Frame& operator=(Frame&&) noexcept = default;
+
   INT width = 0;
   INT height = 0;
   PixelFormat format = PixelFormatUndefined;
@@ -45,6 +55,18 @@ struct LockState {
   void* userBuffer = nullptr;    // caller-supplied buffer (user-input-buffer mode)
   INT userStride = 0;
   std::vector<uint8_t> buffer;   // converted pixels lent to the caller
+  std::vector<ARGB> palette;     // colour table of an indexed lock format
+};
+
+// What the generic image queries report. Bitmaps answer from their active frame; other image
+// kinds (metafiles) override GpImage::Describe.
+struct ImageDescription {
+  UINT width = 0;
+  UINT height = 0;
+  REAL dpiX = 96.0f;
+  REAL dpiY = 96.0f;
+  PixelFormat format = PixelFormatUndefined;
+  UINT flags = 0;
 };
 
 class GpImage {
@@ -52,6 +74,10 @@ class GpImage {
   virtual ~GpImage() = default;
   ImageType type = ImageTypeUnknown;
   GUID rawFormat = ImageFormatMemoryBMP;
+
+  // Hooks for images that are not bitmaps: the generic queries and GdipCloneImage call these.
+  virtual Status Describe(ImageDescription& out) const { return NotImplemented; }
+  virtual Status Duplicate(std::unique_ptr<GpImage>& out) const { return NotImplemented; }
 };
 
 class GpBitmap : public GpImage {
@@ -65,12 +91,20 @@ class GpBitmap : public GpImage {
   const Frame& current() const { return frames[activeFrame]; }
 };
 
+// Address of row y of a frame (the stride may be negative for borrowed bottom-up memory).
+inline uint8_t* FrameRow(const Frame& frame, INT y) {
+  return frame.scan0 + static_cast<ptrdiff_t>(y) * frame.stride;
+}
+
 // A pending multi-frame save (SaveImageToFile/Stream with the multi-frame flag, then SaveAdd).
 class EncoderSession;
 
 // Allocates an owned, zero-filled frame of the given size and format with the platform stride
 // (rows padded to 4 bytes) and the default palette for indexed formats.
 Status MakeFrame(INT width, INT height, PixelFormat format, Frame& out);
+
+// Deep copy of a frame into owned storage (pixels, palette, resolution, flags, properties).
+Status CloneFrame(const Frame& source, Frame& out);
 
 // Converts `count` pixels of one row from one format to another. Indexed targets take the
 // nearest entry of dstPalette; indexed sources read srcPalette. xSrc/xDst are pixel offsets
@@ -81,6 +115,8 @@ void ConvertRow(const uint8_t* src, PixelFormat srcFormat, const ARGB* srcPalett
 
 // The palette a new indexed bitmap starts with (the platform's default halftone/greys).
 std::vector<ARGB> DefaultPalette(PixelFormat format);
+// The palette flags that go with DefaultPalette (grey scale for 1 bpp, halftone for 8 bpp).
+UINT DefaultPaletteFlags(PixelFormat format);
 
 // True when the format is one of the 14 bitmap formats.
 bool IsBitmapPixelFormat(PixelFormat format);

@@ -13,6 +13,7 @@ std::string GetEnvironmentVariable(const std::string& name);
 
 struct FileVersion {
   uint16_t major = 0, minor = 0, build = 0, revision = 0;
+  friend bool operator==(const FileVersion&, const FileVersion&) = default;
 };
 
 // The version resource of a module by its Windows name ("gdiplus.dll", "vximgplug.dll" ...):
@@ -23,8 +24,16 @@ std::optional<FileVersion> GetFileVersionInfo(const std::string& moduleName);
 // ("" restores the built-in one).
 void OverridePlatformVersionForTesting(const std::string& versionText);
 
-// Companion modules: a Windows module name maps to "<name without .dll>.so", searched in the
-// folders of VEXIRO_PLUGIN_PATH (colon-separated), then beside the library.
+// The version as four dotted decimal numbers; "Unknown" when the module is missing or carries no
+// version, "Undefined" when its version text cannot be read as four numbers of 0 .. 65535.
+std::string GetFileVersionString(const std::string& moduleName);
+// "a.b.c.d" into its four numbers; nothing for any other text.
+std::optional<FileVersion> ParseFileVersion(const std::string& text);
+std::string FormatFileVersion(const FileVersion& version);
+
+// Companion modules: a Windows module name maps to "<name without .dll>.so" (in lower case, as
+// Windows names are case-blind), searched in the folders of VEXIRO_PLUGIN_PATH (colon-separated),
+// then beside the library. A name holding a path separator names no companion.
 // Each module exports `extern "C" const char* VxPluginVersion()` returning "a.b.c.d".
 using HMODULE = void*;
 HMODULE LoadLibrary(const std::string& moduleName);  // nullptr when missing; loads once

@@ -20,7 +20,11 @@ using OpenFileDialogProvider = std::function<std::string(HWND owner, const std::
 void SetOpenFileDialogProvider(OpenFileDialogProvider provider);
 std::string GetOpenFileName(HWND owner, const std::string& title);
 
-// A process-wide clipboard with the Windows clipboard formats. Data set on it is owned by it.
+// A process-wide clipboard with the Windows clipboard formats. As on Windows, a thread must open it
+// before reading or changing its data (those calls fail otherwise, with ERROR_CLIPBOARD_NOT_OPEN),
+// and while one thread holds it open, OpenClipboard fails for the others. Data set on it is owned
+// by it; when SetClipboardData fails the caller keeps the data. A null data handle is refused
+// (there is no delayed rendering). IsClipboardFormatAvailable needs no open clipboard.
 constexpr UINT CF_TEXT = 1;
 constexpr UINT CF_BITMAP = 2;
 constexpr UINT CF_METAFILEPICT = 3;
@@ -37,7 +41,8 @@ HANDLE32 SetClipboardData(UINT format, HANDLE32 data);
 HANDLE32 GetClipboardData(UINT format);
 BOOL IsClipboardFormatAvailable(UINT format);
 // How the clipboard frees data of a format when it is emptied or replaced (global memory by default;
-// the GDI layer registers its object deleter for bitmaps, palettes and metafiles).
+// the GDI layer registers its object deleter for bitmaps, palettes and metafiles). An empty deleter
+// restores the default. Deleters run outside the clipboard's lock.
 void SetClipboardFormatDeleter(UINT format, std::function<void(HANDLE32)> deleter);
 
 }  // namespace vx

@@ -1,0 +1,44 @@
+// The narrow interface every image format of the platform implements: a reader turns a whole
+// encoded file held in memory into decoded frames, a writer turns frames into encoded bytes.
+// Readers never trust a header: sizes, counts and offsets are checked against the bytes given
+// and against the decode limits before any memory is taken.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "platform/gdiplus/image_object.h"
+
+namespace vx::gdiplus::codecs {
+
+using Bytes = std::span<const uint8_t>;
+
+struct DecodedImage {
+  std::vector<Frame> frames;  // at least one on success
+  GUID rawFormat = ImageFormatUndefined;
+  GUID dimension = FrameDimensionPage;  // time for animated GIF, page otherwise
+};
+
+// Encoder parameters after validation; absent values mean "the encoder's default".
+struct EncodeOptions {
+  std::optional<ULONG> quality;      // JPEG 0..100
+  std::optional<ULONG> compression;  // TIFF: an EncoderValueCompression* value
+  std::optional<ULONG> colorDepth;   // TIFF: 1, 4, 8, 24, 32
+  std::optional<ULONG> saveFlag;     // an EncoderValue* save flag
+};
+
+Status DecodeBmp(Bytes data, DecodedImage& out);
+Status DecodePng(Bytes data, DecodedImage& out);
+Status DecodeJpeg(Bytes data, DecodedImage& out);
+Status DecodeGif(Bytes data, DecodedImage& out);
+Status DecodeTiff(Bytes data, DecodedImage& out);
+Status DecodeIco(Bytes data, DecodedImage& out);
+
+Status EncodeBmp(const Frame& frame, const EncodeOptions& options, std::vector<uint8_t>& out);
+Status EncodePng(const Frame& frame, const EncodeOptions& options, std::vector<uint8_t>& out);
+Status EncodeJpeg(const Frame& frame, const EncodeOptions& options, std::vector<uint8_t>& out);
+Status EncodeGif(const Frame& frame, const EncodeOptions& options, std::vector<uint8_t>& out);
+
+}  // namespace vx::gdiplus::codecs

@@ -1,0 +1,35 @@
+// Property items <-> TIFF image file directories (IFDs), the structure both TIFF files and EXIF
+// blocks in JPEG files use. Items keep their tag, type, count and bytes exactly; multi-byte
+// values are held little-endian as the platform's items are. The EXIF and GPS sub-directories
+// are flattened into one item list, each tag under its own number, and split out again on write.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "platform/gdiplus/codecs/codec.h"
+
+namespace vx::gdiplus::codecs {
+
+struct TiffLayout {
+  Bytes data;
+  bool bigEndian = false;
+  uint32_t firstIfd = 0;
+};
+
+// Reads a classic TIFF header ("II*\0" or "MM\0*"). False for anything else.
+bool ParseTiffHeader(Bytes data, TiffLayout& out);
+
+// Appends the items of the directory at `offset` and of its EXIF and GPS sub-directories.
+// Malformed entries are skipped; an item already in `items` is not added again.
+void ReadIfdProperties(const TiffLayout& layout, uint32_t offset, std::vector<PropertyRecord>& items);
+
+// A little-endian TIFF structure holding the writable items: the main directory, and EXIF and
+// GPS sub-directories when items belong there. Empty when no item is writable.
+std::vector<uint8_t> BuildExifBlock(const std::vector<PropertyRecord>& items);
+
+// Rewrites every directory of a little-endian TIFF file so that page i also carries the writable
+// items of pages[i] that the file does not already hold. The old directories stay in the file as
+// unused bytes; the chain of directories is relinked to the new ones.
+Status MergePropertiesIntoTiff(std::vector<uint8_t>& tiff, const std::vector<const std::vector<PropertyRecord>*>& pages);
+
+}  // namespace vx::gdiplus::codecs

@@ -1,0 +1,90 @@
+#include "platform/gdiplus/codecs/frame_tools.h"
+
+#include <algorithm>
+#include <new>
+
+namespace vx::gdiplus::codecs {
+
+Status NewFrame(DecodeBudget& budget, int64_t width, int64_t height, PixelFormat format, Frame& out) {
+  if (Status s = budget.Take(width, height, format); s != Ok) return s;
+  try {
+    return MakeFrame(static_cast<INT>(width), static_cast<INT>(height), format, out);
+  } catch (const std::bad_alloc&) {
+    return OutOfMemory;
+  }
+}
+
+void ConvertFrameRow(const Frame& src, INT y, uint8_t* dst, PixelFormat dstFormat, const std::vector<ARGB>& dstPalette) {
+  ConvertRow(RowOf(src, y), src.format, src.palette.data(), src.palette.size(), 0, dst, dstFormat, dstPalette.data(),
+             dstPalette.size(), 0, src.width);
+}
+
+Status ConvertFrame(const Frame& src, PixelFormat dstFormat, const std::vector<ARGB>& dstPalette, Frame& out) {
+  Frame converted;
+  try {
+    if (Status s = MakeFrame(src.width, src.height, dstFormat, converted); s != Ok) return s;
+    if (IsIndexedPixelFormat(dstFormat)) SetPalette(converted, dstPalette);
+    const bool same = dstFormat == src.format && (!IsIndexedPixelFormat(dstFormat) || dstPalette == src.palette);
+    const size_t rowBytes = (static_cast<size_t>(src.width) * GetPixelFormatSize(src.format) + 7) / 8;
+    for (INT y = 0; y < src.height; ++y) {
+      if (same)
+        std::copy_n(RowOf(src, y), rowBytes, RowOf(converted, y));
+      else
+        ConvertFrameRow(src, y, RowOf(converted, y), dstFormat, converted.palette);
+    }
+    converted.dpiX = src.dpiX;
+    converted.dpiY = src.dpiY;
+    converted.imageFlags = src.imageFlags;
+    converted.properties = src.properties;
+    if (IsIndexedPixelFormat(dstFormat) && dstPalette == src.palette) converted.paletteFlags = src.paletteFlags;
+  } catch (const std::bad_alloc&) {
+    return OutOfMemory;
+  }
+  out = std::move(converted);
+  return Ok;
+}
+
+std::vector<ARGB> GreyPalette(size_t count) {
+  std::vector<ARGB> palette(count);
+  for (size_t i = 0; i < count; ++i) {
+    const auto v = static_cast<uint8_t>(count > 1 ? i * 255 / (count - 1) : 0);
+    palette[i] = OpaqueRgb(v, v, v);
+  }
+  return palette;
+}
+
+bool IsGreyRamp(const std::vector<ARGB>& palette) { return palette.size() > 1 && palette == GreyPalette(palette.size()); }
+
+void SetPalette(Frame& frame, std::vector<ARGB> palette) {
+  frame.paletteFlags = 0;
+  if (HasAlphaEntries(palette)) frame.paletteFlags |= PaletteFlagsHasAlpha;
+  if (IsGreyRamp(palette)) frame.paletteFlags |= PaletteFlagsGrayScale;
+  frame.palette = std::move(palette);
+}
+
+bool HasAlphaEntries(const std::vector<ARGB>& palette) {
+  for (ARGB c : palette)
+    if ((c >> 24) != 0xff) return true;
+  return false;
+}
+
+void FullRangeToPlatformWide(uint16_t*, size_t) {}
+void PlatformWideToFullRange(uint16_t*, size_t) {}
+
+}  // namespace vx::gdiplus::codecs
+
+namespace vx::gdiplus::codecs {
+
+void CmykRowToRgb24(const uint8_t* cmyk, bool inverted, uint8_t* bgr, INT width) {
+  for (INT x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
+    const unsigned c = inverted ? cmyk[0] : 255u - cmyk[0];
+    const unsigned m = inverted ? cmyk[1] : 255u - cmyk[1];
+    const unsigned y = inverted ? cmyk[2] : 255u - cmyk[2];
+    const unsigned k = inverted ? cmyk[3] : 255u - cmyk[3];
+    bgr[0] = static_cast<uint8_t>((y * k + 127) / 255);
+    bgr[1] = static_cast<uint8_t>((m * k + 127) / 255);
+    bgr[2] = static_cast<uint8_t>((c * k + 127) / 255);
+  }
+}
+
+}  // namespace vx::gdiplus::codecs

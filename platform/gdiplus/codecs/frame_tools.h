@@ -1,0 +1,51 @@
+// Frame helpers shared by every format: new frames charged against the decode budget, row
+// access, and whole-frame conversion. Pixel conversion happens only through ConvertRow.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "platform/gdiplus/codecs/decode_limits.h"
+#include "platform/gdiplus/image_object.h"
+
+namespace vx::gdiplus::codecs {
+
+inline uint8_t* RowOf(Frame& f, INT y) { return FrameRow(f, y); }
+inline const uint8_t* RowOf(const Frame& f, INT y) { return FrameRow(f, y); }
+
+// Gives an indexed frame its colour table, with the palette flags that describe it.
+void SetPalette(Frame& frame, std::vector<ARGB> palette);
+
+// Makes an owned, zeroed frame after charging its memory to the budget.
+Status NewFrame(DecodeBudget& budget, int64_t width, int64_t height, PixelFormat format, Frame& out);
+
+// Converts one row of `src` into `dst` (laid out in dstFormat); indexed targets take the
+// nearest entry of dstPalette.
+void ConvertFrameRow(const Frame& src, INT y, uint8_t* dst, PixelFormat dstFormat, const std::vector<ARGB>& dstPalette);
+
+// A new owned frame holding `src` in dstFormat (palette dstPalette for indexed targets); size,
+// resolution, flags and properties are carried over.
+Status ConvertFrame(const Frame& src, PixelFormat dstFormat, const std::vector<ARGB>& dstPalette, Frame& out);
+
+// Palettes the readers and writers share.
+std::vector<ARGB> GreyPalette(size_t count);
+bool IsGreyRamp(const std::vector<ARGB>& palette);
+bool HasAlphaEntries(const std::vector<ARGB>& palette);
+inline ARGB OpaqueRgb(uint8_t r, uint8_t g, uint8_t b) {
+  return 0xff000000u | uint32_t{r} << 16 | uint32_t{g} << 8 | b;
+}
+
+// Wide-channel formats (48/64 bpp) keep samples in the platform's 16-bit channel scale. These
+// map whole rows of full-range file samples (0..65535) to that scale and back; the bitmap core
+// keeps the full range, so they change nothing today and mark the places that would.
+void FullRangeToPlatformWide(uint16_t* samples, size_t count);
+void PlatformWideToFullRange(uint16_t* samples, size_t count);
+
+}  // namespace vx::gdiplus::codecs
+
+namespace vx::gdiplus::codecs {
+
+// Turns one row of CMYK samples into 24bppRGB (B, G, R) by the plain complement rule. Adobe's
+// JPEG files store the samples inverted, which `inverted` undoes.
+void CmykRowToRgb24(const uint8_t* cmyk, bool inverted, uint8_t* bgr, INT width);
+
+}  // namespace vx::gdiplus::codecs

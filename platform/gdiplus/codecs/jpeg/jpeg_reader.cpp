@@ -1,0 +1,150 @@
+// JPEG files through libjpeg: grey images become 8bppIndexed with a grey palette, colour images
+// 24bppRGB, CMYK and YCCK images 24bppRGB with the CMYK colour-space flag. The EXIF block (APP1)
+// becomes property items; the resolution comes from JFIF, else from EXIF.
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "platform/gdiplus/codecs/codec.h"
+#include "platform/gdiplus/codecs/exif/ifd_properties.h"
+#include "platform/gdiplus/codecs/frame_tools.h"
+#include "platform/gdiplus/codecs/jpeg/jpeg_error.h"
+
+namespace vx::gdiplus::codecs {
+
+namespace {
+
+constexpr int kMaxScans = 256;  // progressive files with more scans are hostile, not photographs
+constexpr uint8_t kExifSignature[6] = {'E', 'x', 'i', 'f', 0, 0};
+
+void LimitScans(j_common_ptr cinfo) {
+  auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+  if (d->input_scan_number > kMaxScans) {
+    d->err->msg_code = 0;
+    d->err->error_exit(cinfo);
+  }
+}
+
+struct JpegDecode {
+  DecodeBudget budget;
+  Frame frame;
+  std::vector<uint8_t> cmykRow;
+  std::vector<PropertyRecord> properties;
+  Status status = GenericError;
+};
+
+void ReadExif(j_decompress_ptr cinfo, std::vector<PropertyRecord>& items) {
+  for (jpeg_saved_marker_ptr m = cinfo->marker_list; m; m = m->next) {
+    if (m->marker != JPEG_APP0 + 1 || m->data_length < sizeof kExifSignature) continue;
+    if (std::memcmp(m->data, kExifSignature, sizeof kExifSignature) != 0) continue;
+    TiffLayout layout;
+    if (ParseTiffHeader(Bytes(m->data + 6, m->data_length - 6), layout)) ReadIfdProperties(layout, layout.firstIfd, items);
+    return;
+  }
+}
+
+PixelFormat PrepareOutput(j_decompress_ptr cinfo, Frame& frame) {
+  switch (cinfo->jpeg_color_space) {
+    case JCS_GRAYSCALE:
+      cinfo->out_color_space = JCS_GRAYSCALE;
+      frame.imageFlags = ImageFlagsColorSpaceGRAY;
+      return PixelFormat8bppIndexed;
+    case JCS_CMYK:
+    case JCS_YCCK:
+      cinfo->out_color_space = JCS_CMYK;
+      frame.imageFlags = cinfo->jpeg_color_space == JCS_YCCK ? ImageFlagsColorSpaceYCCK : ImageFlagsColorSpaceCMYK;
+      return PixelFormat24bppRGB;
+    default:
+      cinfo->out_color_space = JCS_EXT_BGR;
+      frame.imageFlags = cinfo->jpeg_color_space == JCS_YCbCr ? ImageFlagsColorSpaceYCBCR : ImageFlagsColorSpaceRGB;
+      return PixelFormat24bppRGB;
+  }
+}
+
+void RunDecode(j_decompress_ptr cinfo, JpegDecode& d) {
+  JpegErrorManager* errors = reinterpret_cast<JpegErrorManager*>(cinfo->err);
+  if (setjmp(errors->jump)) return;
+  jpeg_save_markers(cinfo, JPEG_APP0 + 1, 0xFFFF);
+  if (jpeg_read_header(cinfo, TRUE) != JPEG_HEADER_OK) return;
+  Frame& frame = d.frame;
+  UINT flags = 0;
+  {
+    Frame probe;
+    const PixelFormat format = PrepareOutput(cinfo, probe);
+    flags = probe.imageFlags;
+    if ((d.status = NewFrame(d.budget, cinfo->image_width, cinfo->image_height, format, frame)) != Ok) return;
+  }
+  d.status = GenericError;
+  jpeg_start_decompress(cinfo);
+  const bool cmyk = cinfo->out_color_space == JCS_CMYK;
+  if (cmyk) d.cmykRow.resize(size_t{cinfo->output_width} * 4);
+  if (frame.format == PixelFormat8bppIndexed) SetPalette(frame, GreyPalette(256));
+  while (cinfo->output_scanline < cinfo->output_height) {
+    const INT y = static_cast<INT>(cinfo->output_scanline);
+    JSAMPROW row = cmyk ? d.cmykRow.data() : RowOf(frame, y);
+    if (jpeg_read_scanlines(cinfo, &row, 1) != 1) return;
+    if (cmyk) CmykRowToRgb24(d.cmykRow.data(), cinfo->saw_Adobe_marker, RowOf(frame, y), frame.width);
+  }
+  jpeg_finish_decompress(cinfo);
+  frame.imageFlags = flags | ImageFlagsHasRealPixelSize;
+  if (cinfo->saw_JFIF_marker && cinfo->density_unit != 0 && cinfo->X_density && cinfo->Y_density) {
+    const double scale = cinfo->density_unit == 2 ? 2.54 : 1.0;
+    frame.dpiX = static_cast<REAL>(cinfo->X_density * scale);
+    frame.dpiY = static_cast<REAL>(cinfo->Y_density * scale);
+    frame.imageFlags |= ImageFlagsHasRealDPI;
+  }
+  ReadExif(cinfo, d.properties);
+  d.status = Ok;
+}
+
+// EXIF resolution: a RATIONAL item and the unit item (2 inch, 3 centimetre).
+bool ResolutionFromItems(const std::vector<PropertyRecord>& items, REAL& dpiX, REAL& dpiY) {
+  double values[2] = {0, 0};
+  double unitScale = 1.0;
+  for (const PropertyRecord& r : items) {
+    if (r.id == PropertyTagResolutionUnit && r.type == PropertyTagTypeShort && r.value.size() >= 2)
+      unitScale = (r.value[0] | r.value[1] << 8) == 3 ? 2.54 : 1.0;
+    for (int axis = 0; axis < 2; ++axis) {
+      if (r.id != (axis ? PropertyTagYResolution : PropertyTagXResolution) || r.type != PropertyTagTypeRational ||
+          r.value.size() < 8)
+        continue;
+      uint32_t num = 0, den = 0;
+      std::memcpy(&num, r.value.data(), 4);
+      std::memcpy(&den, r.value.data() + 4, 4);
+      if (den) values[axis] = static_cast<double>(num) / den;
+    }
+  }
+  if (values[0] <= 0 || values[1] <= 0) return false;
+  dpiX = static_cast<REAL>(values[0] * unitScale);
+  dpiY = static_cast<REAL>(values[1] * unitScale);
+  return true;
+}
+
+}  // namespace
+
+Status DecodeJpeg(Bytes data, DecodedImage& out) {
+  if (data.size() < 3 || data[0] != 0xFF || data[1] != 0xD8 || data[2] != 0xFF) return UnknownImageFormat;
+  auto decode = std::make_unique<JpegDecode>();
+  jpeg_decompress_struct cinfo;
+  JpegErrorManager errors;
+  cinfo.err = InstallJpegErrors(errors);
+  jpeg_create_decompress(&cinfo);
+  jpeg_progress_mgr progress{};
+  progress.progress_monitor = LimitScans;
+  cinfo.progress = &progress;
+  jpeg_mem_src(&cinfo, data.data(), static_cast<unsigned long>(data.size()));
+  RunDecode(&cinfo, *decode);
+  jpeg_destroy_decompress(&cinfo);
+  if (decode->status != Ok) return decode->status;
+  Frame& frame = decode->frame;
+  if (!(frame.imageFlags & ImageFlagsHasRealDPI) && ResolutionFromItems(decode->properties, frame.dpiX, frame.dpiY))
+    frame.imageFlags |= ImageFlagsHasRealDPI;
+  frame.properties = std::move(decode->properties);
+  out.frames.clear();
+  out.frames.push_back(std::move(frame));
+  out.rawFormat = ImageFormatJPEG;
+  out.dimension = FrameDimensionPage;
+  return Ok;
+}
+
+}  // namespace vx::gdiplus::codecs

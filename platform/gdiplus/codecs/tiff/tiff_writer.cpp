@@ -1,0 +1,186 @@
+// Written layouts: indexed pages as palette or bilevel images, 24-bit RGB, RGBA with
+// unassociated alpha, and 16-bit RGB(A) for 48/64-bit pages. Compression LZW by default; CCITT
+// group 3 and 4 only for bilevel pages. Property items are merged into each page's directory.
+#include "platform/gdiplus/codecs/tiff/tiff_writer.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/gdiplus/codecs/exif/ifd_properties.h"
+#include "platform/gdiplus/codecs/frame_tools.h"
+#include "platform/gdiplus/codecs/tiff/tiff_memory_io.h"
+
+namespace vx::gdiplus::codecs {
+
+namespace {
+
+bool CompressionFor(ULONG value, uint16_t& scheme) {
+  switch (value) {
+    case EncoderValueCompressionLZW: scheme = COMPRESSION_LZW; return true;
+    case EncoderValueCompressionCCITT3: scheme = COMPRESSION_CCITTFAX3; return true;
+    case EncoderValueCompressionCCITT4: scheme = COMPRESSION_CCITTFAX4; return true;
+    case EncoderValueCompressionRle: scheme = COMPRESSION_PACKBITS; return true;
+    case EncoderValueCompressionNone: scheme = COMPRESSION_NONE; return true;
+    default: return false;
+  }
+}
+
+PixelFormat NativeLayout(PixelFormat f) {
+  switch (f) {
+    case PixelFormat1bppIndexed:
+    case PixelFormat4bppIndexed:
+    case PixelFormat8bppIndexed:
+    case PixelFormat24bppRGB:
+    case PixelFormat32bppARGB:
+    case PixelFormat48bppRGB:
+    case PixelFormat64bppARGB:
+      return f;
+    case PixelFormat16bppGrayScale:
+      return PixelFormat48bppRGB;
+    case PixelFormat64bppPARGB:
+      return PixelFormat64bppARGB;
+    default:
+      return IsAlphaPixelFormat(f) ? PixelFormat32bppARGB : PixelFormat24bppRGB;
+  }
+}
+
+bool LayoutForDepth(ULONG depth, PixelFormat& format) {
+  switch (depth) {
+    case 1: format = PixelFormat1bppIndexed; return true;
+    case 4: format = PixelFormat4bppIndexed; return true;
+    case 8: format = PixelFormat8bppIndexed; return true;
+    case 24: format = PixelFormat24bppRGB; return true;
+    case 32: format = PixelFormat32bppARGB; return true;
+    case 48: format = PixelFormat48bppRGB; return true;
+    case 64: format = PixelFormat64bppARGB; return true;
+    default: return false;
+  }
+}
+
+// The palette of an indexed page: the source's own when it already has that depth, else the
+// platform's default one (black and white for bilevel pages).
+std::vector<ARGB> PaletteFor(const Frame& source, PixelFormat format) {
+  if (source.format == format) return source.palette;
+  return DefaultPalette(format);
+}
+
+unsigned Luminance(ARGB c) { return ((c >> 16) & 0xff) * 299 + ((c >> 8) & 0xff) * 587 + (c & 0xff) * 114; }
+
+bool IsBlackAndWhite(const std::vector<ARGB>& p) {
+  if (p.size() < 2) return false;
+  const ARGB a = p[0] | 0xff000000u, b = p[1] | 0xff000000u;
+  return (a == 0xff000000u && b == 0xffffffffu) || (a == 0xffffffffu && b == 0xff000000u);
+}
+
+uint16_t PhotometricFor(const TiffPage& page) {
+  const Frame& f = page.frame;
+  if (!IsIndexedPixelFormat(f.format)) return PHOTOMETRIC_RGB;
+  const bool fax = page.compression == COMPRESSION_CCITTFAX3 || page.compression == COMPRESSION_CCITTFAX4;
+  if (f.format == PixelFormat1bppIndexed && (fax || IsBlackAndWhite(f.palette)))
+    return Luminance(f.palette[0]) <= Luminance(f.palette[1]) ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_MINISWHITE;
+  return PHOTOMETRIC_PALETTE;
+}
+
+void SetLayoutTags(TIFF* tif, const TiffPage& page, size_t index, size_t count) {
+  const Frame& f = page.frame;
+  const bool indexed = IsIndexedPixelFormat(f.format);
+  const bool wide = f.format == PixelFormat48bppRGB || f.format == PixelFormat64bppARGB;
+  const uint16_t samples = indexed ? 1 : IsAlphaPixelFormat(f.format) ? 4 : 3;
+  const uint16_t photometric = PhotometricFor(page);
+  TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(f.width));
+  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(f.height));
+  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, samples);
+  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, static_cast<uint16_t>(indexed ? GetPixelFormatSize(f.format) : wide ? 16 : 8));
+  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, photometric);
+  TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+  TIFFSetField(tif, TIFFTAG_COMPRESSION, page.compression);
+  TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tif, 0));
+  if (samples == 4) {
+    const uint16_t extra = EXTRASAMPLE_UNASSALPHA;
+    TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &extra);
+  }
+  if (f.dpiX > 0 && f.dpiY > 0) {
+    TIFFSetField(tif, TIFFTAG_XRESOLUTION, static_cast<float>(f.dpiX));
+    TIFFSetField(tif, TIFFTAG_YRESOLUTION, static_cast<float>(f.dpiY));
+    TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
+  }
+  if (count > 1) {
+    TIFFSetField(tif, TIFFTAG_SUBFILETYPE, FILETYPE_PAGE);
+    TIFFSetField(tif, TIFFTAG_PAGENUMBER, static_cast<uint16_t>(index), static_cast<uint16_t>(count));
+  }
+}
+
+void SetColourMap(TIFF* tif, const Frame& f, std::vector<uint16_t>& map) {
+  const size_t count = size_t{1} << GetPixelFormatSize(f.format);
+  map.assign(3 * count, 0);
+  for (size_t i = 0; i < count && i < f.palette.size(); ++i) {
+    map[i] = static_cast<uint16_t>(((f.palette[i] >> 16) & 0xff) * 257);
+    map[count + i] = static_cast<uint16_t>(((f.palette[i] >> 8) & 0xff) * 257);
+    map[2 * count + i] = static_cast<uint16_t>((f.palette[i] & 0xff) * 257);
+  }
+  TIFFSetField(tif, TIFFTAG_COLORMAP, map.data(), map.data() + count, map.data() + 2 * count);
+}
+
+template <class Sample>
+void SwapRedBlue(Sample* samples, INT width, int channels) {
+  for (INT x = 0; x < width; ++x, samples += channels) std::swap(samples[0], samples[2]);
+}
+
+Status WritePage(TIFF* tif, const TiffPage& page, size_t index, size_t count) {
+  const Frame& f = page.frame;
+  SetLayoutTags(tif, page, index, count);
+  std::vector<uint16_t> map;
+  if (PhotometricFor(page) == PHOTOMETRIC_PALETTE) SetColourMap(tif, f, map);
+  const size_t rowBytes = (static_cast<size_t>(f.width) * GetPixelFormatSize(f.format) + 7) / 8;
+  std::vector<uint8_t> row(rowBytes + 8);
+  const int channels = IsAlphaPixelFormat(f.format) ? 4 : 3;
+  for (INT y = 0; y < f.height; ++y) {
+    std::copy_n(RowOf(f, y), rowBytes, row.data());
+    if (f.format == PixelFormat24bppRGB || f.format == PixelFormat32bppARGB) SwapRedBlue(row.data(), f.width, channels);
+    if (f.format == PixelFormat48bppRGB || f.format == PixelFormat64bppARGB) {
+      auto* samples = reinterpret_cast<uint16_t*>(row.data());
+      SwapRedBlue(samples, f.width, channels);
+      PlatformWideToFullRange(samples, static_cast<size_t>(f.width) * channels);
+    }
+    if (TIFFWriteScanline(tif, row.data(), static_cast<uint32_t>(y), 0) < 0) return GenericError;
+  }
+  return TIFFWriteDirectory(tif) ? Ok : GenericError;
+}
+
+}  // namespace
+
+Status PrepareTiffPage(const Frame& source, const EncodeOptions& options, TiffPage& page) {
+  uint16_t scheme = COMPRESSION_LZW;
+  if (options.compression && !CompressionFor(*options.compression, scheme)) return InvalidParameter;
+  PixelFormat format = NativeLayout(source.format);
+  if (options.colorDepth && !LayoutForDepth(*options.colorDepth, format)) return InvalidParameter;
+  const bool fax = scheme == COMPRESSION_CCITTFAX3 || scheme == COMPRESSION_CCITTFAX4;
+  if (fax && format != PixelFormat1bppIndexed) return InvalidParameter;
+  page.compression = scheme;
+  return ConvertFrame(source, format, PaletteFor(source, format), page.frame);
+}
+
+Status EncodeTiff(const std::vector<TiffPage>& pages, std::vector<uint8_t>& out) {
+  if (pages.empty()) return InvalidParameter;
+  out.clear();
+  TiffMemory memory{{}, &out};
+  {
+    TiffHandle tif = OpenTiffForWriting(memory);
+    if (!tif) return GenericError;
+    try {
+      for (size_t i = 0; i < pages.size(); ++i)
+        if (Status s = WritePage(tif.get(), pages[i], i, pages.size()); s != Ok) return s;
+    } catch (const std::bad_alloc&) {
+      return OutOfMemory;
+    }
+  }  // closing flushes the last directory
+  std::vector<const std::vector<PropertyRecord>*> items;
+  for (const TiffPage& p : pages) items.push_back(&p.frame.properties);
+  try {
+    return MergePropertiesIntoTiff(out, items);
+  } catch (const std::bad_alloc&) {
+    return OutOfMemory;
+  }
+}
+
+}  // namespace vx::gdiplus::codecs

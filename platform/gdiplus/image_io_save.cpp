@@ -1,0 +1,218 @@
+// Saving: the encoder is chosen by its class identifier, the parameters are checked, the active
+// frame is encoded in memory and then written whole. A TIFF save with the multi-frame flag opens
+// a session on the image: further pages come through SaveAdd/SaveAddImage and the file is
+// written when the session is flushed (or when the image goes away).
+#include <map>
+#include <optional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/gdiplus/codecs/codec_table.h"
+#include "platform/gdiplus/codecs/tiff/tiff_writer.h"
+#include "platform/gdiplus/gdiplus_flat.h"
+#include "platform/gdiplus/image_io.h"
+#include "platform/gdiplus/image_io_file.h"
+
+namespace vx::gdiplus {
+
+class EncoderSession {
+ public:
+  std::string path;                    // file destination, or
+  ole::ComPtr<ole::IStream> stream;    // stream destination
+  codecs::EncodeOptions firstOptions;  // compression and depth the later pages default to
+  std::vector<codecs::TiffPage> pages;
+
+  Status Finish() {
+    std::vector<uint8_t> bytes;
+    if (Status s = codecs::EncodeTiff(pages, bytes); s != Ok) return s;
+    return stream ? WriteToStream(stream.get(), bytes) : ReplaceFileAtomically(path.c_str(), bytes);
+  }
+};
+
+namespace {
+
+// Open multi-frame saves by image. Sessions hold copies of their pages, so they never read the
+// image again after a page is added.
+struct SessionTable {
+  std::mutex mutex;
+  std::map<const GpImage*, std::unique_ptr<EncoderSession>> open;
+  ~SessionTable() {
+    for (auto& [image, session] : open) session->Finish();
+  }
+};
+
+SessionTable& Sessions() {
+  static SessionTable table;
+  return table;
+}
+
+std::unique_ptr<EncoderSession> TakeSession(const GpImage* image) {
+  SessionTable& table = Sessions();
+  std::lock_guard lock(table.mutex);
+  auto it = table.open.find(image);
+  if (it == table.open.end()) return nullptr;
+  auto session = std::move(it->second);
+  table.open.erase(it);
+  return session;
+}
+
+void PutSession(const GpImage* image, std::unique_ptr<EncoderSession> session) {
+  SessionTable& table = Sessions();
+  std::lock_guard lock(table.mutex);
+  table.open[image] = std::move(session);
+}
+
+bool IsKnownSaveFlag(ULONG v) { return v >= EncoderValueMultiFrame && v <= EncoderValueFrameDimensionPage; }
+
+Status ReadLongValue(const EncoderParameter& p, ULONG& value) {
+  if (p.NumberOfValues < 1 || !p.Value || p.Type != EncoderParameterValueTypeLong) return InvalidParameter;
+  value = *static_cast<const ULONG*>(p.Value);
+  return Ok;
+}
+
+Status ParseParameters(const EncoderParameters* params, codecs::EncodeOptions& options) {
+  if (!params) return Ok;
+  if (params->Count > kMaxEncoderParameters) return InvalidParameter;
+  for (UINT i = 0; i < params->Count; ++i) {
+    const EncoderParameter& p = params->Parameter[i];
+    std::optional<ULONG>* slot = nullptr;
+    if (p.Guid == EncoderQuality) slot = &options.quality;
+    else if (p.Guid == EncoderCompression) slot = &options.compression;
+    else if (p.Guid == EncoderColorDepth) slot = &options.colorDepth;
+    else if (p.Guid == EncoderSaveFlag) slot = &options.saveFlag;
+    if (!slot) continue;  // parameters the built-in encoders do not take are ignored
+    ULONG value = 0;
+    if (Status s = ReadLongValue(p, value); s != Ok) return s;
+    *slot = value;
+  }
+  if (options.saveFlag && !IsKnownSaveFlag(*options.saveFlag)) return InvalidParameter;
+  return Ok;
+}
+
+// Common checks of the save calls: platform running, arguments present, a bitmap not locked.
+Status CheckSaveArguments(GpImage* image, const void* destination, const CLSID* encoder, GpBitmap*& bitmap) {
+  if (!GdiplusIsRunning()) return GdiplusNotInitialized;
+  if (!image || !destination || !encoder) return InvalidParameter;
+  bitmap = dynamic_cast<GpBitmap*>(image);
+  if (!bitmap || bitmap->frames.empty()) return NotImplemented;  // metafiles are not encoded
+  if (bitmap->lock.active) return ObjectBusy;
+  return Ok;
+}
+
+Status EncodeSingle(const codecs::CodecEntry& codec, const Frame& frame, const codecs::EncodeOptions& options,
+                    std::vector<uint8_t>& bytes) {
+  if (codec.encode) return codec.encode(frame, options, bytes);
+  std::vector<codecs::TiffPage> pages(1);
+  if (Status s = codecs::PrepareTiffPage(frame, options, pages[0]); s != Ok) return s;
+  return codecs::EncodeTiff(pages, bytes);
+}
+
+bool IsTiff(const codecs::CodecEntry& codec) { return codec.clsid == EncoderClsidTIFF; }
+
+// Starts a multi-frame TIFF with the image's active frame as its first page.
+Status BeginSession(GpBitmap* bitmap, const codecs::EncodeOptions& options, std::unique_ptr<EncoderSession> session) {
+  session->firstOptions = options;
+  session->pages.resize(1);
+  if (Status s = codecs::PrepareTiffPage(bitmap->current(), options, session->pages[0]); s != Ok) return s;
+  FinishPendingSave(bitmap);  // an unfinished earlier session of this image is written first
+  PutSession(bitmap, std::move(session));
+  return Ok;
+}
+
+Status Save(GpBitmap* bitmap, const CLSID* encoder, const EncoderParameters* params, std::unique_ptr<EncoderSession> destination) {
+  const codecs::CodecEntry* codec = codecs::FindEncoder(*encoder);
+  if (!codec) return UnknownImageFormat;
+  codecs::EncodeOptions options;
+  if (Status s = ParseParameters(params, options); s != Ok) return s;
+  try {
+    if (IsTiff(*codec) && options.saveFlag == EncoderValueMultiFrame) return BeginSession(bitmap, options, std::move(destination));
+    std::vector<uint8_t> bytes;
+    if (Status s = EncodeSingle(*codec, bitmap->current(), options, bytes); s != Ok) return s;
+    if (destination->stream) return WriteToStream(destination->stream.get(), bytes);
+    return ReplaceFileAtomically(destination->path.c_str(), bytes);
+  } catch (const std::bad_alloc&) {
+    return OutOfMemory;
+  }
+}
+
+// Adds `frame` as the next page of the session open on `image`; page options default to the
+// first page's compression and depth.
+Status AddPage(GpImage* image, const Frame& frame, const codecs::EncodeOptions& options) {
+  std::unique_ptr<EncoderSession> session = TakeSession(image);
+  if (!session) return WrongState;
+  codecs::EncodeOptions pageOptions = session->firstOptions;
+  if (options.compression) pageOptions.compression = options.compression;
+  if (options.colorDepth) pageOptions.colorDepth = options.colorDepth;
+  Status status = Ok;
+  try {
+    codecs::TiffPage page;
+    status = codecs::PrepareTiffPage(frame, pageOptions, page);
+    if (status == Ok) session->pages.push_back(std::move(page));
+  } catch (const std::bad_alloc&) {
+    status = OutOfMemory;
+  }
+  PutSession(image, std::move(session));
+  return status;
+}
+
+bool EndsSession(const codecs::EncodeOptions& options) {
+  return options.saveFlag == EncoderValueFlush || options.saveFlag == EncoderValueLastFrame;
+}
+
+}  // namespace
+
+void FinishPendingSave(GpImage* image) {
+  if (std::unique_ptr<EncoderSession> session = TakeSession(image)) session->Finish();
+}
+
+Status GdipSaveImageToFile(GpImage* image, const char* path, const CLSID* encoder, const EncoderParameters* params) {
+  GpBitmap* bitmap = nullptr;
+  if (Status s = CheckSaveArguments(image, path, encoder, bitmap); s != Ok) return s;
+  auto destination = std::make_unique<EncoderSession>();
+  destination->path = path;
+  return Save(bitmap, encoder, params, std::move(destination));
+}
+
+Status GdipSaveImageToStream(GpImage* image, ole::IStream* stream, const CLSID* encoder, const EncoderParameters* params) {
+  GpBitmap* bitmap = nullptr;
+  if (Status s = CheckSaveArguments(image, stream, encoder, bitmap); s != Ok) return s;
+  auto destination = std::make_unique<EncoderSession>();
+  stream->AddRef();
+  destination->stream = ole::ComPtr<ole::IStream>(stream);
+  return Save(bitmap, encoder, params, std::move(destination));
+}
+
+Status GdipSaveAdd(GpImage* image, const EncoderParameters* params) {
+  if (!GdiplusIsRunning()) return GdiplusNotInitialized;
+  if (!image || !params) return InvalidParameter;
+  codecs::EncodeOptions options;
+  if (Status s = ParseParameters(params, options); s != Ok) return s;
+  if (!options.saveFlag) return InvalidParameter;
+  if (EndsSession(options)) {
+    std::unique_ptr<EncoderSession> session = TakeSession(image);
+    if (!session) return WrongState;
+    try {
+      return session->Finish();
+    } catch (const std::bad_alloc&) {
+      return OutOfMemory;
+    }
+  }
+  auto* bitmap = dynamic_cast<GpBitmap*>(image);
+  if (!bitmap || bitmap->frames.empty()) return InvalidParameter;
+  return AddPage(image, bitmap->current(), options);
+}
+
+Status GdipSaveAddImage(GpImage* image, GpImage* newImage, const EncoderParameters* params) {
+  if (!GdiplusIsRunning()) return GdiplusNotInitialized;
+  if (!image || !newImage) return InvalidParameter;
+  codecs::EncodeOptions options;
+  if (Status s = ParseParameters(params, options); s != Ok) return s;
+  auto* page = dynamic_cast<GpBitmap*>(newImage);
+  if (!page || page->frames.empty()) return InvalidParameter;
+  if (page->lock.active) return ObjectBusy;
+  return AddPage(image, page->current(), options);
+}
+
+}  // namespace vx::gdiplus

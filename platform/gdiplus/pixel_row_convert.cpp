@@ -1,0 +1,127 @@
+// ConvertRow: the one place where pixel formats meet. Same-format copies and the common 32-bit
+// pairs run directly; every other pair goes through a stack chunk of 32-bit ARGB pixels, or of
+// 64-bit pixels when both sides keep 16 bits per channel.
+#include <algorithm>
+#include <cstring>
+
+#include "platform/gdiplus/image_object.h"
+#include "platform/gdiplus/palette_matcher.h"
+#include "platform/gdiplus/pixel_channels.h"
+#include "platform/gdiplus/pixel_format_info.h"
+#include "platform/gdiplus/pixel_row_codec.h"
+
+namespace vx::gdiplus {
+
+using namespace channels;
+
+namespace {
+
+constexpr INT kChunk = 256;
+
+bool SamePalette(const ARGB* a, size_t aCount, const ARGB* b, size_t bCount) {
+  if (aCount != bCount) return false;
+  return a == b || aCount == 0 || std::memcmp(a, b, aCount * sizeof(ARGB)) == 0;
+}
+
+void CopyIndices(const uint8_t* src, UINT srcBits, INT xSrc, uint8_t* dst, UINT dstBits, INT xDst, INT count) {
+  const uint32_t mask = (1u << dstBits) - 1;
+  for (INT i = 0; i < count; ++i) WriteIndex(dst, dstBits, xDst + i, ReadIndex(src, srcBits, xSrc + i) & mask);
+}
+
+// Same format: a byte copy, or an index copy when the runs do not start on byte boundaries.
+void CopySameFormat(const uint8_t* src, INT xSrc, uint8_t* dst, INT xDst, INT count, PixelFormat format) {
+  const UINT bits = GetPixelFormatSize(format);
+  if (bits >= 8) {
+    const size_t bytes = bits / 8;
+    std::memmove(dst + bytes * xDst, src + bytes * xSrc, bytes * static_cast<size_t>(count));
+    return;
+  }
+  const INT perByte = static_cast<INT>(8 / bits);
+  if (xSrc % perByte == 0 && xDst % perByte == 0) {
+    const INT whole = count / perByte;
+    std::memmove(dst + xDst / perByte, src + xSrc / perByte, static_cast<size_t>(whole));
+    CopyIndices(src, bits, xSrc + whole * perByte, dst, bits, xDst + whole * perByte, count - whole * perByte);
+    return;
+  }
+  CopyIndices(src, bits, xSrc, dst, bits, xDst, count);
+}
+
+bool IsOpaque32(PixelFormat f) { return f == PixelFormat32bppRGB; }
+
+// Direct loops for the pairs the engine and the codecs use most.
+bool ConvertCommonPair(const uint8_t* src, PixelFormat srcFormat, uint8_t* dst, PixelFormat dstFormat, INT count) {
+  const bool dst32 = dstFormat == PixelFormat32bppARGB || dstFormat == PixelFormat32bppRGB ||
+                     dstFormat == PixelFormat32bppPARGB;
+  if (srcFormat == PixelFormat24bppRGB && dst32) {
+    for (INT i = 0; i < count; ++i, src += 3, dst += 4) {
+      dst[0] = src[0];
+      dst[1] = src[1];
+      dst[2] = src[2];
+      dst[3] = 255;
+    }
+    return true;
+  }
+  if ((srcFormat == PixelFormat32bppARGB || IsOpaque32(srcFormat)) && dstFormat == PixelFormat24bppRGB) {
+    for (INT i = 0; i < count; ++i, src += 4, dst += 3) {
+      dst[0] = src[0];
+      dst[1] = src[1];
+      dst[2] = src[2];
+    }
+    return true;
+  }
+  if (IsOpaque32(srcFormat) && dst32) {
+    for (INT i = 0; i < count; ++i) Store32(dst + 4 * i, Load32(src + 4 * i) | 0xff000000u);
+    return true;
+  }
+  if (srcFormat == PixelFormat32bppARGB && dstFormat == PixelFormat32bppPARGB) {
+    for (INT i = 0; i < count; ++i) Store32(dst + 4 * i, PremultiplyArgb(Load32(src + 4 * i)));
+    return true;
+  }
+  if (srcFormat == PixelFormat32bppPARGB && dstFormat == PixelFormat32bppARGB) {
+    for (INT i = 0; i < count; ++i) Store32(dst + 4 * i, UnpremultiplyArgb(Load32(src + 4 * i)));
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void ConvertRow(const uint8_t* src, PixelFormat srcFormat, const ARGB* srcPalette, size_t srcPaletteCount,
+                INT xSrc, uint8_t* dst, PixelFormat dstFormat, const ARGB* dstPalette, size_t dstPaletteCount,
+                INT xDst, INT count) {
+  if (count <= 0 || !IsBitmapPixelFormat(srcFormat) || !IsBitmapPixelFormat(dstFormat)) return;
+  const bool srcIndexed = IsIndexedPixelFormat(srcFormat), dstIndexed = IsIndexedPixelFormat(dstFormat);
+  const bool palettesAgree = SamePalette(srcPalette, srcPaletteCount, dstPalette, dstPaletteCount);
+  if (srcFormat == dstFormat && (!srcIndexed || palettesAgree)) {
+    CopySameFormat(src, xSrc, dst, xDst, count, srcFormat);
+    return;
+  }
+  if (srcIndexed && dstIndexed && palettesAgree && srcPaletteCount <= IndexedCapacity(dstFormat)) {
+    CopyIndices(src, GetPixelFormatSize(srcFormat), xSrc, dst, GetPixelFormatSize(dstFormat), xDst, count);
+    return;
+  }
+  if (!srcIndexed && !dstIndexed &&
+      ConvertCommonPair(src + RowBytes(xSrc, srcFormat), srcFormat, dst + RowBytes(xDst, dstFormat), dstFormat,
+                        count))
+    return;
+
+  PaletteMatcher* matcher = dstIndexed ? &ThreadPaletteMatcher(dstPalette, dstPalette ? dstPaletteCount : 0) : nullptr;
+  const PaletteRef palette{srcPalette, srcPalette ? srcPaletteCount : 0};
+  if (HasWideChannels(srcFormat) && HasWideChannels(dstFormat)) {
+    uint64_t chunk[kChunk];
+    for (INT done = 0; done < count; done += kChunk) {
+      const INT n = std::min(kChunk, count - done);
+      DecodeArgb64(src, srcFormat, palette, xSrc + done, n, chunk);
+      EncodeArgb64(chunk, n, dst, dstFormat, matcher, xDst + done);
+    }
+    return;
+  }
+  uint32_t chunk[kChunk];
+  for (INT done = 0; done < count; done += kChunk) {
+    const INT n = std::min(kChunk, count - done);
+    DecodeArgb32(src, srcFormat, palette, xSrc + done, n, chunk);
+    EncodeArgb32(chunk, n, dst, dstFormat, matcher, xDst + done);
+  }
+}
+
+}  // namespace vx::gdiplus

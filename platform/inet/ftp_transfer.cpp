@@ -1,0 +1,187 @@
+// FTP over the connection's own curl handle: the handle keeps the logged-in control connection
+// between transfers, and each transfer resets only its options.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/inet/internet_objects.h"
+
+namespace vx {
+
+namespace inet {
+
+namespace {
+
+// A download lands in a private file beside its destination and takes the destination's name
+// only once it is complete, so a failed transfer leaves neither a partial file nor a lost old one.
+class PartFile {
+ public:
+  explicit PartFile(const std::string& destination) : path_(destination + ".part.XXXXXX") {
+    fd_ = mkostemp(path_.data(), O_CLOEXEC);
+  }
+  ~PartFile() {
+    if (fd_ >= 0) close(fd_);
+    if (!published_ && fd_ >= 0) unlink(path_.c_str());
+  }
+  PartFile(const PartFile&) = delete;
+  PartFile& operator=(const PartFile&) = delete;
+
+  int fd() const { return fd_; }
+
+  bool Publish(const std::string& destination, bool failIfExists) {
+    if (fchmod(fd_, 0644) != 0 || fsync(fd_) != 0) return false;
+    if (failIfExists) {
+      if (link(path_.c_str(), destination.c_str()) != 0) return false;
+      unlink(path_.c_str());
+    } else if (rename(path_.c_str(), destination.c_str()) != 0) {
+      return false;
+    }
+    published_ = true;
+    return true;
+  }
+
+ private:
+  std::string path_;
+  int fd_ = -1;
+  bool published_ = false;
+};
+
+DWORD ErrorFromErrno(int error) {
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR: return ERROR_FILE_NOT_FOUND;
+    case EEXIST: return ERROR_FILE_EXISTS;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case EROFS: return ERROR_ACCESS_DENIED;
+    default: return ERROR_INTERNET_INTERNAL_ERROR;
+  }
+}
+
+bool Fail(DWORD error) {
+  SetLastError(error);
+  return false;
+}
+
+size_t WriteToFile(char* data, size_t size, size_t count, void* user) {
+  const int fd = *static_cast<int*>(user);
+  const size_t total = size * count;
+  size_t done = 0;
+  while (done < total) {
+    ssize_t n = write(fd, data + done, total - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return 0;  // curl ends the transfer with a write error
+    done += static_cast<size_t>(n);
+  }
+  return total;
+}
+
+size_t ReadFromFile(char* buffer, size_t size, size_t count, void* user) {
+  const int fd = *static_cast<int*>(user);
+  for (;;) {
+    ssize_t n = read(fd, buffer, size * count);
+    if (n < 0 && errno == EINTR) continue;
+    return n < 0 ? CURL_READFUNC_ABORT : static_cast<size_t>(n);
+  }
+}
+
+// Sets the connection's handle up for one command on `path` ("" for the login directory).
+void PrepareTransfer(ConnectionObject& connection, const std::string& path, DWORD transferFlags) {
+  CURL* easy = connection.ftp.get();
+  curl_easy_reset(easy);
+  ApplyEndpointOptions(easy, connection.endpoint, connection.errorText);
+  const Endpoint& endpoint = connection.endpoint;
+  const std::string url = "ftp://" + UrlAuthority(endpoint.server, endpoint.port) + "/" + EscapeFtpPath(path);
+  curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "ftp");
+  curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
+  if (!endpoint.user.empty()) {
+    curl_easy_setopt(easy, CURLOPT_USERNAME, endpoint.user.c_str());
+    curl_easy_setopt(easy, CURLOPT_PASSWORD, endpoint.password.c_str());
+  }
+  // The path goes to the server as one argument, as WinINet sends it, without walking directories.
+  curl_easy_setopt(easy, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
+  // Active mode: the server connects back to the address this side's control connection uses.
+  curl_easy_setopt(easy, CURLOPT_FTPPORT, connection.passive ? nullptr : "-");
+  if ((transferFlags & 0x3) == FTP_TRANSFER_TYPE_ASCII) curl_easy_setopt(easy, CURLOPT_TRANSFERTEXT, 1L);
+}
+
+bool Perform(ConnectionObject& connection) {
+  CURLcode code = curl_easy_perform(connection.ftp.get());
+  return code == CURLE_OK || Fail(ErrorFromCurl(code, connection.errorText));
+}
+
+// The FTP connection of a handle, locked for one transfer; null with the error set otherwise.
+std::shared_ptr<ConnectionObject> FtpConnection(HINTERNET handle, std::unique_lock<std::mutex>& lock) {
+  auto connection = FindObjectAs<ConnectionObject>(handle);
+  if (!connection) return nullptr;
+  if (connection->service != INTERNET_SERVICE_FTP) {
+    SetLastError(ERROR_INTERNET_INCORRECT_HANDLE_TYPE);
+    return nullptr;
+  }
+  lock = std::unique_lock(connection->mutex, std::try_to_lock);
+  if (!lock) {
+    SetLastError(ERROR_FTP_TRANSFER_IN_PROGRESS);
+    return nullptr;
+  }
+  return connection;
+}
+
+bool IsUsableRemotePath(const std::string& path) { return !path.empty() && !HasControlCharacters(path); }
+
+}  // namespace
+
+bool LogInToFtpServer(ConnectionObject& connection) {
+  connection.ftp = NewCurlEasy();
+  if (!connection.ftp) return Fail(ERROR_NOT_ENOUGH_MEMORY);
+  PrepareTransfer(connection, "", 0);
+  curl_easy_setopt(connection.ftp.get(), CURLOPT_NOBODY, 1L);
+  return Perform(connection);
+}
+
+}  // namespace inet
+
+BOOL FtpGetFile(HINTERNET handle, const std::string& remoteFile, const std::string& localFile, BOOL failIfExists,
+                DWORD, DWORD flags, UINT_PTR) {
+  std::unique_lock<std::mutex> lock;
+  auto connection = inet::FtpConnection(handle, lock);
+  if (!connection) return FALSE_;
+  if (!inet::IsUsableRemotePath(remoteFile) || localFile.empty()) return inet::Fail(ERROR_INVALID_PARAMETER);
+  if (failIfExists && access(localFile.c_str(), F_OK) == 0) return inet::Fail(ERROR_FILE_EXISTS);
+  inet::PartFile part(localFile);
+  if (part.fd() < 0) return inet::Fail(inet::ErrorFromErrno(errno));
+  int fd = part.fd();
+  inet::PrepareTransfer(*connection, remoteFile, flags);
+  curl_easy_setopt(connection->ftp.get(), CURLOPT_WRITEFUNCTION, &inet::WriteToFile);
+  curl_easy_setopt(connection->ftp.get(), CURLOPT_WRITEDATA, &fd);
+  if (!inet::Perform(*connection)) return FALSE_;
+  if (!part.Publish(localFile, failIfExists)) return inet::Fail(inet::ErrorFromErrno(errno));
+  return TRUE_;
+}
+
+BOOL FtpPutFile(HINTERNET handle, const std::string& localFile, const std::string& remoteFile, DWORD flags,
+                UINT_PTR) {
+  std::unique_lock<std::mutex> lock;
+  auto connection = inet::FtpConnection(handle, lock);
+  if (!connection) return FALSE_;
+  if (!inet::IsUsableRemotePath(remoteFile)) return inet::Fail(ERROR_INVALID_PARAMETER);
+  int fd = open(localFile.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return inet::Fail(inet::ErrorFromErrno(errno));
+  struct Closer {
+    int fd;
+    ~Closer() { close(fd); }
+  } closer{fd};
+  struct stat info {};
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return inet::Fail(ERROR_ACCESS_DENIED);
+  inet::PrepareTransfer(*connection, remoteFile, flags);
+  CURL* easy = connection->ftp.get();
+  curl_easy_setopt(easy, CURLOPT_UPLOAD, 1L);
+  curl_easy_setopt(easy, CURLOPT_READFUNCTION, &inet::ReadFromFile);
+  curl_easy_setopt(easy, CURLOPT_READDATA, &fd);
+  curl_easy_setopt(easy, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(info.st_size));
+  return inet::Perform(*connection) ? TRUE_ : FALSE_;
+}
+
+}  // namespace vx
