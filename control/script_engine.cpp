@@ -1,15 +1,11 @@
 #include "control/script_engine.h"
 
+#include "vexiro/imaging.h"
+
 namespace vx::control {
 
-namespace {
-// Until the engine class is part of the library, scripts run against an object with no bound
-// member, so every call answers "not implemented".
-struct EngineNotYetBuilt {};
-}  // namespace
-
 struct ScriptEngine::Impl {
-  EngineNotYetBuilt engine;
+  vexiro::cImaging engine;
   Dispatch dispatch{engine};
 };
 

@@ -105,6 +105,12 @@ TEST_F(DispatchTest, ByReferenceArgumentsAreWrittenBack) {
 
   Variant histogram;  // an empty variable receives the array
   ASSERT_EQ(Call("HistogramGetRed", {Variant::RefTo(histogram)}), S_OK);
+  Variant notANumber = Variant::Str("wide");
+  EXPECT_EQ(Call("CropBordersEX2", {Variant::I4(1), Variant::I4(1), Variant::RefTo(left), Variant::RefTo(top),
+                                    Variant::RefTo(notANumber), Variant::RefTo(height)}),
+            DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(argErr, 4u);
+  EXPECT_EQ(notANumber.AsStr(), "wide");
   ASSERT_NE(histogram.ArrayPtr(), nullptr);
   const auto& filled = std::get<TypedArray<int32_t>>(*histogram.ArrayPtr());
   EXPECT_EQ(filled.data.size(), 256u);
@@ -127,6 +133,10 @@ TEST_F(DispatchTest, RuntimeErrorsBecomeComErrors) {
   EXPECT_EQ(result.Type(), VarType::Empty);
   ASSERT_EQ(Call("GetHeight", {}), DISP_E_EXCEPTION);
   EXPECT_EQ(error.number, 7);
+  EXPECT_EQ(error.description, "Out of memory");
+  ASSERT_EQ(Call("GetPixelDepth", {}), DISP_E_EXCEPTION);
+  EXPECT_EQ(error.number, 51);
+  EXPECT_EQ(error.description, "unexpected state");
 }
 
 // A member function whose shape differs from its row is refused with the difference named.

@@ -1,7 +1,6 @@
 #include "fake_engine.h"
 
 #include "control/binding.h"
-#include "control/dispatch.h"
 
 namespace vx::control::testing {
 
@@ -14,12 +13,8 @@ VX_BIND(CropBordersEX2, &FE::CropBordersEX2);
 VX_BIND(Encode64String, &FE::Encode64String);
 VX_BIND(GetWidth, &FE::GetWidth);
 VX_BIND(GetHeight, &FE::GetHeight);
+VX_BIND(GetPixelDepth, &FE::GetPixelDepth);
 VX_BIND(SetNativeImage, &FE::SetNativeImage);
 VX_BIND(GetStat, &FE::GetStat);
-
-[[maybe_unused]] static const bool kFakeErrorsKnown = [] {
-  RegisterRuntimeErrorType<FakeBasicError>();
-  return true;
-}();
 
 }  // namespace vx::control::testing

@@ -2,26 +2,16 @@
 // signatures that record what reached them.
 #pragma once
 #include <cstdint>
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "engine/runtime_error.h"
+
 namespace vx::control::testing {
 
 enum class FakeStatus : int32_t { OK = 0, GenericError = 1 };
-
-// A run-time error as members raise it: a number and a description.
-class FakeBasicError : public std::runtime_error {
- public:
-  FakeBasicError(int32_t number, const std::string& description)
-      : std::runtime_error(description), number_(number), description_(description) {}
-  int32_t Number() const { return number_; }
-  const std::string& Description() const { return description_; }
-
- private:
-  int32_t number_;
-  std::string description_;
-};
 
 struct FakeEngine {
   std::string lastPath;
@@ -59,8 +49,9 @@ struct FakeEngine {
     return FakeStatus::OK;
   }
   std::string Encode64String(const std::string& text) { return "[" + text + "]"; }
-  int32_t GetWidth() { throw FakeBasicError(53, "File not found"); }
+  int32_t GetWidth() { throw vx::engine::RuntimeError(vx::engine::kErrFileNotFound, "File not found"); }
   int32_t GetHeight() { throw std::bad_alloc(); }
+  int32_t GetPixelDepth() { throw std::logic_error("unexpected state"); }
   void SetNativeImage(int32_t id) { lastQuality = id; }
   FakeStatus GetStat() const { return FakeStatus::OK; }
 };
