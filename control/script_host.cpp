@@ -261,6 +261,14 @@ class ScriptLine {
   }
 
   Variant Unary() {
+    // A hostile line of thousands of "-" or "(" must not exhaust the stack.
+    struct Depth {
+      explicit Depth(int& d) : depth(d) {
+        if (++depth > kMaxNesting) throw LineError("syntax error: expression nested too deeply");
+      }
+      ~Depth() { --depth; }
+      int& depth;
+    } guard(nesting_);
     if (At(Tok::Minus)) {
       ++pos_;
       const Variant v = Unary();
@@ -352,7 +360,10 @@ class ScriptLine {
     return s;
   }
 
+  static constexpr int kMaxNesting = 256;
+
   ScriptHost& host_;
+  int nesting_ = 0;
   std::string_view source_;
   std::vector<Token> tokens_;
   size_t pos_ = 0;

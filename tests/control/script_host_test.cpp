@@ -96,6 +96,7 @@ TEST(ScriptHost, FailuresStopTheScriptWithTheirLineNumber) {
       {"SaveAsJPEG nQuality:=3, \"a\"", "line 1: syntax error: a positional argument after a named one"},
       {"expect \"x\"", "line 1: expect needs a true or false value"},
       {"print 1 ; 2", "line 1: syntax error: unexpected character ';'"},
+      {"print :", "line 1: syntax error: unexpected character ':'"},
   };
   for (const Case& c : cases) {
     FakeEngine engine;
@@ -105,6 +106,12 @@ TEST(ScriptHost, FailuresStopTheScriptWithTheirLineNumber) {
   }
   FakeEngine engine;
   EXPECT_EQ(RunOnFake(engine, "print 1\nexpect 1 = 2\nprint 3").out, "1\n");
+  // Deep nesting is refused, not recursed into.
+  EXPECT_EQ(RunOnFake(engine, "print " + std::string(100000, '-') + "1").error,
+            "line 1: syntax error: expression nested too deeply");
+  EXPECT_EQ(RunOnFake(engine, "print " + std::string(100000, '(') + "1").error,
+            "line 1: syntax error: expression nested too deeply");
+  EXPECT_TRUE(RunOnFake(engine, "print " + std::string(200, '-') + "1").ok);
 }
 
 // The built host, run as a user runs it.
@@ -181,6 +188,12 @@ TEST(VexiroHost, PrintsTheStatusOnceGetStatIsBound) {
   } else {
     EXPECT_EQ(r.err, "line 1: GetStat is not implemented\n");
   }
+}
+
+TEST(VexiroHost, RunsTheDemoScript) {
+  const HostRun r = RunHost(std::string(VEXIRO_SOURCE_DIR) + "/resources/demo/demo.vxs");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "vexiro demo\nGetStat 0\n");
 }
 
 TEST(VexiroHost, ListsEveryMemberWithItsSignatureAndBinding) {
