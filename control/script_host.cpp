@@ -100,14 +100,6 @@ Variant ParseNumberLiteral(const std::string& text) {
   return Variant::R8(d);
 }
 
-bool IsNumeric(const Variant& v) {
-  switch (v.Deref().Type()) {
-    case VarType::I2: case VarType::I4: case VarType::R4: case VarType::R8: case VarType::UI1:
-    case VarType::Bool: case VarType::Empty: case VarType::Date: return true;
-    default: return false;
-  }
-}
-
 // Compares as the language does: texts by their characters, otherwise as numbers.
 bool Compare(const Variant& a, const Variant& b, const std::string& op) {
   int order = 0;
@@ -138,7 +130,7 @@ std::string HexCode(HRESULT hr) {
 // One line being parsed and run.
 class ScriptLine {
  public:
-  ScriptLine(ScriptHost& host, std::string_view source) : host_(host), source_(source), tokens_(Tokenize(source)) {}
+  ScriptLine(ScriptHost& host, std::string_view source) : host_(host), tokens_(Tokenize(source)) {}
 
   void Run() {
     if (At(Tok::End)) return;
@@ -364,7 +356,6 @@ class ScriptLine {
 
   ScriptHost& host_;
   int nesting_ = 0;
-  std::string_view source_;
   std::vector<Token> tokens_;
   size_t pos_ = 0;
 };

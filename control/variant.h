@@ -81,6 +81,8 @@ class Variant {
   Variant(Variant&&) noexcept = default;
   Variant& operator=(Variant&&) noexcept = default;
 
+  // For an array, Type() is its element type and IsArray() is true; for a reference to a
+  // variable it is VarType::Variant (Deref() gives the variable).
   VarType Type() const { return type_; }
   bool IsArray() const { return array_ != nullptr || refArray_ != nullptr; }
   bool IsRef() const { return ref_ != nullptr || refArray_ != nullptr; }
