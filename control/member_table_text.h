@@ -47,10 +47,10 @@ ColorPaletteGetColorsCount() : Long
 ColorPaletteGetEntrie(nEntrie Long) : Long
 ColorPaletteSwapEntries(nEntrie1 Long, nEntrie2 Long) : VexiroStatus
 ColorPaletteSet(&nARGBColorsArray Long[]) : VexiroStatus
-ColorRGBtoCMY(nRedValue Long, nGreenValue Long, nBlueValue Long, &nCyanReturn Long, &nMagentaReturn Long, &nYellowReturn Long)
-ColorRGBtoCMYK(nRedValue Long, nGreenValue Long, nBlueValue Long, &nCyanReturn Long, &nMagentaReturn Long, &nYellowReturn Long, &nBlackReturn Long)
-ColorCMYKtoRGB(nCyan Long, nMagenta Long, nYellow Long, nBlack Long, &nRedReturn Long, &nGreenReturn Long, &nBlueReturn Long)
-ColorCMYtoRGB(nCyan Long, nMagenta Long, nYellow Long, &nRedReturn Long, &nGreenReturn Long, &nBlueReturn Long)
+ColorRGBtoCMY(nRedValue Byte, nGreenValue Byte, nBlueValue Byte, &nCyanReturn Byte, &nMagentaReturn Byte, &nYellowReturn Byte)
+ColorRGBtoCMYK(nRedValue Byte, nGreenValue Byte, nBlueValue Byte, &nCyanReturn Byte, &nMagentaReturn Byte, &nYellowReturn Byte, &nBlackReturn Byte)
+ColorCMYKtoRGB(nCyan Byte, nMagenta Byte, nYellow Byte, nBlack Byte, &nRedReturn Byte, &nGreenReturn Byte, &nBlueReturn Byte)
+ColorCMYtoRGB(nCyan Byte, nMagenta Byte, nYellow Byte, &nRedReturn Byte, &nGreenReturn Byte, &nBlueReturn Byte)
 ColorRGBtoHSL(nRedValue Byte, nGreenValue Byte, nBlueValue Byte, &nHueReturn Single, &nSaturationReturn Single, &nLightnessReturn Single)
 ColorRGBtoHSLl(nRedValue Long, nGreenValue Long, nBlueValue Long, &nHueReturn Single, &nSaturationReturn Single, &nLightnessReturn Single)
 ColorHSLtoRGB(nHueValue Single, nSaturationValue Single, nLightnessValue Single, &nRedReturn Byte, &nGreenReturn Byte, &nBlueReturn Byte)
