@@ -3,7 +3,9 @@
 #include "engine/image_access.h"
 #include "engine/image_store.h"
 #include "engine/images_from_memory.h"
+#include "platform/gdi/gdi.h"
 #include "platform/gdiplus/gdi_interop.h"
+#include "platform/user/user.h"
 
 namespace vx::engine {
 
@@ -31,6 +33,25 @@ VexiroStatus CreateHICONFromImage(int32_t id, HICON& icon) {
   icon = 0;
   if (GetImageIndex(id) < 0) return vexiro::InvalidParameter;
   return ToStatus(GdipCreateHICONFromBitmap(AsBitmap(GetGpImage(id)), &icon));
+}
+
+VexiroStatus CopyImageToClipboard(int32_t id) {
+  HBITMAP bitmap = 0;
+  const VexiroStatus s = CreateHBITMAPFromImage(id, bitmap, 0);
+  if (s != vexiro::OK) return s;
+  if (!OpenClipboard(0)) {
+    DeleteObject(bitmap);
+    return vexiro::GenericError;
+  }
+  EmptyClipboard();
+  // Once placed, the clipboard owns the bitmap and frees it when it is replaced or emptied.
+  const bool placed = SetClipboardData(CF_BITMAP, bitmap) != 0;
+  CloseClipboard();
+  if (!placed) {
+    DeleteObject(bitmap);
+    return vexiro::GenericError;
+  }
+  return vexiro::OK;
 }
 
 }  // namespace vx::engine

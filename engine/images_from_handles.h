@@ -16,4 +16,9 @@ VexiroStatus CreateImageFromBitmapHandle(HBITMAP bitmap, HPALETTE palette, int32
 VexiroStatus CreateHBITMAPFromImage(int32_t id, HBITMAP& bitmap, gdiplus::ARGB background);
 VexiroStatus CreateHICONFromImage(int32_t id, HICON& icon);
 
+// Puts a copy of the image on the process-wide clipboard as a bitmap (format 2), replacing its
+// contents. InvalidParameter for an unknown identifier; GenericError when the clipboard is held
+// by another thread.
+VexiroStatus CopyImageToClipboard(int32_t id);
+
 }  // namespace vx::engine
