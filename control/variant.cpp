@@ -237,6 +237,7 @@ HRESULT ToInteger(double x, T& out) {
   return S_OK;
 }
 
+// Text of a scalar as VariantChangeType gives it without flags: a Boolean is "-1" or "0".
 std::string ScalarText(const Variant& v) {
   switch (v.Type()) {
     case VarType::I2: return std::to_string(v.AsI2());
@@ -245,7 +246,7 @@ std::string ScalarText(const Variant& v) {
     case VarType::R4: return FormatNumber(v.AsR4(), 7);
     case VarType::R8:
     case VarType::Date: return FormatNumber(v.AsR8(), 15);
-    case VarType::Bool: return v.AsBool() ? "True" : "False";
+    case VarType::Bool: return v.AsBool() ? "-1" : "0";
     case VarType::BStr: return v.AsStr();
     case VarType::Dispatch:
     case VarType::Unknown: return std::to_string(v.AsHandle());
@@ -328,6 +329,7 @@ std::string Variant::ToDisplayString() const {
     std::snprintf(buf, sizeof buf, "Error 0x%08X", static_cast<uint32_t>(v.scode_));
     return buf;
   }
+  if (v.type_ == VarType::Bool) return v.AsBool() ? "True" : "False";  // as a script prints it
   return ScalarText(v);
 }
 
