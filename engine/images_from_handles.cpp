@@ -35,6 +35,24 @@ VexiroStatus CreateHICONFromImage(int32_t id, HICON& icon) {
   return ToStatus(GdipCreateHICONFromBitmap(AsBitmap(GetGpImage(id)), &icon));
 }
 
+VexiroStatus GetImagePicture(int32_t id, ole::ComPtr<ole::IPicture>& picture) {
+  picture.reset();
+  HBITMAP bitmap = 0;
+  const VexiroStatus s = CreateHBITMAPFromImage(id, bitmap, 0);
+  if (s != vexiro::OK) return s;
+  ole::PICTDESC description;
+  description.cbSizeofstruct = sizeof(ole::PICTDESC);
+  description.picType = ole::PICTYPE_BITMAP;
+  description.handle = bitmap;
+  description.hpal = 0;
+  // The picture owns the bitmap once made; a picture that could not be made leaves it to us.
+  if (FAILED(ole::OleCreatePictureIndirect(&description, ole::IID_IDispatch, TRUE_, picture.put()))) {
+    DeleteObject(bitmap);
+    picture.reset();
+  }
+  return s;
+}
+
 VexiroStatus CopyImageToClipboard(int32_t id) {
   HBITMAP bitmap = 0;
   const VexiroStatus s = CreateHBITMAPFromImage(id, bitmap, 0);

@@ -6,6 +6,7 @@
 #include "engine/vexiro_status.h"
 #include "platform/gdi/gdi_types.h"
 #include "platform/gdiplus/gdiplus_types.h"
+#include "platform/ole/picture.h"
 
 namespace vx::gdiplus {
 struct WmfPlaceableFileHeader;
@@ -29,6 +30,10 @@ VexiroStatus CreateImageFromMetafileFile(const std::string& path, float scale, i
 // The caller owns the handle made.
 VexiroStatus CreateHBITMAPFromImage(int32_t id, HBITMAP& bitmap, gdiplus::ARGB background);
 VexiroStatus CreateHICONFromImage(int32_t id, HICON& icon);
+
+// A picture object (answering for IDispatch) that owns a bitmap copy of the image.
+// InvalidParameter for an unknown identifier; otherwise the status of making the bitmap.
+VexiroStatus GetImagePicture(int32_t id, ole::ComPtr<ole::IPicture>& picture);
 
 // Puts a copy of the image on the process-wide clipboard as a bitmap (format 2), replacing its
 // contents. InvalidParameter for an unknown identifier; GenericError when the clipboard is held

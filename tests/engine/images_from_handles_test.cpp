@@ -85,3 +85,31 @@ TEST_F(ImagesFromHandles, CopyToTheClipboardAsABitmap) {
 
 }  // namespace
 }  // namespace vx::engine
+
+namespace vx::engine {
+namespace {
+
+using namespace vx::gdiplus;
+
+TEST_F(ImagesFromHandles, PictureObjectOwnsABitmapOfTheImage) {
+  const int32_t id = test_support::MakeImage(6, 3, PixelFormat32bppARGB);
+  ASSERT_EQ(SetImagePixel(id, 5, 2, 0xFF204060u), vexiro::OK);
+  ole::ComPtr<ole::IPicture> picture;
+  EXPECT_EQ(GetImagePicture(31337, picture), vexiro::InvalidParameter);
+  EXPECT_FALSE(picture);
+  ASSERT_EQ(GetImagePicture(id, picture), vexiro::OK);
+  ASSERT_TRUE(picture);
+  int16_t type = 0;
+  ASSERT_EQ(picture->get_Type(&type), S_OK);
+  EXPECT_EQ(type, ole::PICTYPE_BITMAP);
+  HANDLE32 handle = 0;
+  ASSERT_EQ(picture->get_Handle(&handle), S_OK);
+  int32_t back = 0;
+  ASSERT_EQ(CreateImageFromBitmapHandle(handle, 0, back), vexiro::OK);
+  ARGB c = 0;
+  GetImagePixel(back, 5, 2, c);
+  EXPECT_EQ(c & 0xFFFFFF, 0x204060u);
+}
+
+}  // namespace
+}  // namespace vx::engine
