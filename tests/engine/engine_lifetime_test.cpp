@@ -19,6 +19,7 @@ struct ImagingTestAccess {
   static const cImaging& Of(const cImaging& e) { return e; }
   static void ExpectConstructionDefaults(const cImaging& e) {
     EXPECT_EQ(e.sTwainTempFile, "");
+    EXPECT_EQ(e.arCropBorderWork.Rank(), 0);
     EXPECT_TRUE(e.arMatrix3x3x.empty());
     EXPECT_FALSE(e.bTiffOpenReadOnly);
     EXPECT_FALSE(e.bGifOpenReadOnly);
