@@ -40,11 +40,17 @@ std::vector<uint8_t> SceneEmf() {
 }
 
 // The same picture in a Windows metafile of 1000 logical units, with an object slot reused.
-std::vector<uint8_t> SceneWmf() {
+// A backdrop over the whole window makes readers that crop to the drawn area keep the frame.
+std::vector<uint8_t> SceneWmf(bool backdrop = false) {
   WmfBuilder wmf(3);
-  wmf.Record(0x020B, {0, 0})                  // window origin
-      .Record(0x020C, {1000, 1000})            // window extent (y, x)
-      .Record(0x02FC, {0, 0x00FF, 0, 0})       // slot 0: red brush (style, colour low, colour high, hatch)
+  wmf.Record(0x0103, {8})                     // anisotropic mapping
+      .Record(0x020B, {0, 0})                  // window origin
+      .Record(0x020C, {1000, 1000});           // window extent (y, x)
+  if (backdrop) {
+    wmf.Record(0x02FC, {0, 0xC0C0, 0xC0, 0}).Record(0x012D, {0}).Record(0x041B, {1000, 1000, 0, 0});
+    wmf.Record(0x01F0, {0});
+  }
+  wmf.Record(0x02FC, {0, 0x00FF, 0, 0})       // slot 0: red brush
       .Record(0x012D, {0})
       .Record(0x02FA, {5, 0, 0, 0, 0})         // slot 1: null pen
       .Record(0x012D, {1})
@@ -200,6 +206,33 @@ TEST_F(Metafile, StretchDibitsDrawsABitmapRecord) {
   EXPECT_EQ(Pixel(out.get(), 75, 25), 0xFFFFFFFFu);
   EXPECT_EQ(Pixel(out.get(), 25, 75), 0xFF0000FFu);
   EXPECT_EQ(Pixel(out.get(), 75, 75), 0xFF00FF00u);
+}
+
+TEST_F(Metafile, ImageMagickDrawsTheSameWmf) {
+  // An independent reader of Windows metafiles renders the same bytes; the scene must agree.
+  if (std::system("convert -list format 2>/dev/null | grep -q ' WMF '") != 0) GTEST_SKIP() << "no WMF reader";
+  const std::string dir = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp";
+  const std::string path = dir + "/external.wmf";
+  const std::vector<uint8_t> bytes = WmfBuilder::Placeable(SceneWmf(true), 1000, 1000, 1000);
+  FILE* f = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  std::fwrite(bytes.data(), 1, bytes.size(), f);
+  std::fclose(f);
+  const std::string command = "convert -density 100 -background white " + path + " -flatten -depth 8 rgb:- 2>/dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::vector<uint8_t> rgb(100 * 100 * 3);
+  const size_t got = std::fread(rgb.data(), 1, rgb.size(), pipe);
+  pclose(pipe);
+  std::remove(path.c_str());
+  ASSERT_EQ(got, rgb.size()) << "expected a 100 x 100 rendering";
+  ImagePtr image = FromMemory(bytes);
+  BitmapPtr ours = Render(image.get(), 100);
+  for (auto [x, y] : {std::pair{25, 25}, {70, 30}, {25, 70}, {5, 5}, {52, 12}, {12, 90}}) {
+    const uint8_t* p = &rgb[(y * 100 + x) * 3];
+    const ARGB theirs = 0xFF000000u | (p[0] << 16) | (p[1] << 8) | p[2];
+    EXPECT_EQ(Pixel(ours.get(), x, y), theirs) << x << "," << y;
+  }
 }
 
 }  // namespace
