@@ -208,6 +208,32 @@ TEST_F(Metafile, StretchDibitsDrawsABitmapRecord) {
   EXPECT_EQ(Pixel(out.get(), 75, 75), 0xFF00FF00u);
 }
 
+TEST_F(Metafile, ClippingFollowsSavedStatesAndRegions) {
+  EmfBuilder emf(100);
+  emf.Record(39, {1, 0, Ref(255, 0, 0), 0}).Record(37, {1}).Record(37, {kNullPen});
+  emf.Record(33, {})                                   // save
+      .Record(30, {0, 0, 50, 100})                     // intersect: left half
+      .Record(43, {0, 0, 100, 50})
+      .Record(34, {0xFFFFFFFF})                        // restore: the clip goes with it
+      .Record(29, {40, 60, 60, 80})                    // exclude a hole
+      .Record(39, {2, 0, Ref(0, 0, 255), 0})
+      .Record(37, {2})
+      .Record(43, {0, 50, 100, 100})
+      .Record(75, {48, 5, 32, 1, 1, 16, 80, 0, 100, 20, 80, 0, 100, 20})  // region replaces the clip
+      .Record(39, {3, 0, Ref(0, 255, 0), 0})
+      .Record(37, {3})
+      .Record(43, {0, 0, 100, 100});
+  ImagePtr image = FromMemory(emf.Finish());
+  BitmapPtr out = Render(image.get(), 100);
+  EXPECT_EQ(Pixel(out.get(), 25, 25), 0xFFFF0000u);
+  EXPECT_EQ(Pixel(out.get(), 75, 25), 0xFFFFFFFFu) << "clipped by the intersection";
+  EXPECT_EQ(Pixel(out.get(), 25, 70), 0xFF0000FFu) << "the restore lifted the intersection";
+  EXPECT_EQ(Pixel(out.get(), 50, 70), 0xFFFFFFFFu) << "excluded";
+  EXPECT_EQ(Pixel(out.get(), 90, 10), 0xFF00FF00u) << "inside the region";
+  EXPECT_EQ(Pixel(out.get(), 70, 10), 0xFFFFFFFFu);
+  EXPECT_EQ(Pixel(out.get(), 90, 70), 0xFF0000FFu) << "outside the region";
+}
+
 TEST_F(Metafile, ImageMagickDrawsTheSameWmf) {
   // An independent reader of Windows metafiles renders the same bytes; the scene must agree.
   if (std::system("convert -list format 2>/dev/null | grep -q ' WMF '") != 0) GTEST_SKIP() << "no WMF reader";
