@@ -4,33 +4,8 @@
 #include "engine/image_store.h"
 #include "engine/images_from_handles.h"
 #include "engine/images_from_memory.h"
-#include "platform/gdi/gdi.h"
 #include "platform/user/user.h"
 #include "vexiro/imaging.h"
-
-namespace vx::engine {
-
-namespace {
-
-VexiroStatus CopyImageToClipboard(int32_t id) {
-  HBITMAP bitmap = 0;
-  const VexiroStatus s = CreateHBITMAPFromImage(id, bitmap, 0);
-  if (s != vexiro::OK) return s;
-  if (!OpenClipboard(0)) {
-    DeleteObject(bitmap);
-    return vexiro::GenericError;
-  }
-  EmptyClipboard();
-  const bool placed = SetClipboardData(CF_BITMAP, bitmap) != 0;
-  CloseClipboard();
-  // Once placed, the bitmap is the clipboard's; otherwise it is still ours to free.
-  if (!placed) DeleteObject(bitmap);
-  return placed ? vexiro::OK : vexiro::GenericError;
-}
-
-}  // namespace
-
-}  // namespace vx::engine
 
 namespace vexiro {
 

@@ -89,7 +89,7 @@ int32_t cImaging::CreateImageFromClipboard() {
   return TakeLoadedImage(LoadImageFromClipboard(id), id);
 }
 
-int32_t cImaging::CreateImageFromPicture(const vx::engine::PictureObject* oPicture) {
+int32_t cImaging::CreateImageFromPicture(vx::ole::IPicture* oPicture) {
   int32_t id = 0;
   return TakeLoadedImage(LoadImageFromPicture(id, oPicture), id);
 }

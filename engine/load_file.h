@@ -12,20 +12,10 @@
 #include "platform/gdiplus/image_object.h"
 #include "platform/kernel/win_types.h"
 #include "platform/ole/istream.h"
+#include "platform/ole/picture.h"
 #include "vexiro/basic_array.h"
 
 namespace vx::engine {
-
-// A picture object as the platform's picture loader and the clipboard hand it over: its type
-// (1 bitmap, 2 metafile, 3 icon, 4 enhanced metafile), its handle, the bitmap's palette and, for
-// metafiles, its size in pixels.
-struct PictureObject {
-  int16_t Type = 0;
-  HANDLE32 Handle = 0;
-  HPALETTE Palette = 0;
-  int32_t Width = 0;
-  int32_t Height = 0;
-};
 
 // Tries the plug-in, the platform decoders and the picture loader in the order the options
 // choose. Without `suppressDialog` an empty path is asked for through the open-file dialog.
@@ -41,7 +31,8 @@ VexiroStatus LoadImageFromBytes(int32_t& id, const void* bytes, size_t size, boo
 VexiroStatus LoadImageFromString(int32_t& id, const std::string& text, bool useColorManagement, bool tiffReadOnly,
                                  bool gifReadOnly);
 VexiroStatus LoadImageFromStream(int32_t& id, ole::IStream* stream, bool useColorManagement);
-VexiroStatus LoadImageFromPicture(int32_t& id, const PictureObject* picture);
+// Bitmaps and icons are copied; metafiles are drawn on white at their own size.
+VexiroStatus LoadImageFromPicture(int32_t& id, ole::IPicture* picture);
 VexiroStatus LoadImageFromClipboard(int32_t& id);
 VexiroStatus LoadImageFromMetafile(int32_t& id, const std::string& path, float scaleBy);
 VexiroStatus CreateImageFromPackedDIB(int32_t& id, HGLOBAL dib, bool keepHandle, bool roundResolution);

@@ -3,9 +3,9 @@
 
 #include <cstring>
 #include <limits>
-#include <vector>
 
 #include "engine/image_access.h"
+#include "engine/image_graphics.h"
 #include "engine/pixel_formats.h"
 
 namespace vx::engine {
@@ -43,20 +43,18 @@ uint8_t IndexFillByte(uint8_t index, int32_t bits) {
   return index;
 }
 
-VexiroStatus FillRows(int32_t id, PixelFormat lockFormat, const void* pattern, size_t patternBytes, int32_t bits) {
+// Indexed rows filled with one repeated byte.
+VexiroStatus FillIndexRows(int32_t id, PixelFormat format, uint8_t fill, int32_t bits) {
   int32_t width = 0, height = 0;
   VexiroStatus s = GetImageWidth(id, width);
   if (s == vexiro::OK) s = GetImageHeight(id, height);
   if (s != vexiro::OK) return s;
   BitmapData data;
-  PixelFormat format = lockFormat;
   s = LockImageBits(id, GpRect{0, 0, width, height}, ImageLockModeWrite, format, data);
   if (s != vexiro::OK) return s;
   const auto rowBytes = static_cast<size_t>(ComputeRowBytes(width, bits));
   auto* row = static_cast<uint8_t*>(data.Scan0);
-  std::vector<uint8_t> filled(rowBytes);
-  for (size_t x = 0; x + patternBytes <= rowBytes; x += patternBytes) std::memcpy(&filled[x], pattern, patternBytes);
-  for (int32_t y = 0; y < height; ++y, row += data.Stride) std::memcpy(row, filled.data(), rowBytes);
+  for (int32_t y = 0; y < height; ++y, row += data.Stride) std::memset(row, fill, rowBytes);
   return UnlockImageBits(id, data);
 }
 
@@ -78,7 +76,14 @@ PixelFormat PixelFormatOfBitDepth(int32_t bits) {
 
 VexiroStatus FillNewImage(int32_t id, ARGB colour) {
   const PixelFormat format = GetImagePixelFormatValue(id);
-  if (!IsIndexedPixelFormat(format)) return FillRows(id, PixelFormat32bppARGB, &colour, sizeof colour, 32);
+  if (!IsIndexedPixelFormat(format)) {
+    GpGraphics* graphics = nullptr;
+    VexiroStatus s = GetImageGraphics(id, graphics);
+    if (s != vexiro::OK) return s;
+    s = ToStatus(GdipGraphicsClear(graphics, colour));
+    GdipDeleteGraphics(graphics);
+    return s;
+  }
   int32_t bytes = 0;
   ColorPalette palette;
   VexiroStatus s = GetImagePaletteSize(id, bytes);
@@ -87,7 +92,7 @@ VexiroStatus FillNewImage(int32_t id, ARGB colour) {
   const int32_t bits = PixelFormatBitDepth(format);
   const uint8_t fill = IndexFillByte(NearestPaletteIndex(palette, colour), bits);
   // Whole bytes are written; a row's last byte may carry padding bits, which nothing reads.
-  return FillRows(id, format, &fill, 1, bits);
+  return FillIndexRows(id, format, fill, bits);
 }
 
 }  // namespace vx::engine

@@ -2,9 +2,6 @@
 // the server refuses must not end the process, so X errors are trapped for the call.
 #include "engine/window_capture.h"
 
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -12,6 +9,10 @@
 #include "engine/image_access.h"
 #include "engine/image_store.h"
 #include "engine/images_from_memory.h"
+
+// Last: the X headers define macros (Status, Bool) that the platform headers use as names.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 namespace vx::engine {
 

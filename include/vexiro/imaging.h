@@ -16,10 +16,8 @@ namespace vx {
 struct GUID;
 namespace ole {
 class IStream;
-}
-namespace engine {
-struct PictureObject;
-}
+class IPicture;
+}  // namespace ole
 }  // namespace vx
 
 namespace vexiro {
@@ -58,6 +56,10 @@ class cImaging {
   int32_t GetInterfaceSafetyOptions(const vx::GUID* riid, uint32_t* supportedOptions, uint32_t* enabledOptions);
   int32_t SetInterfaceSafetyOptions(const vx::GUID* riid, uint32_t optionSetMask, uint32_t enabledOptions);
 
+  // ---- Engine utility members ----
+
+  // ---- Loading image files ----
+
   // ---- Image-creating members ----
   // Each returns the new image identifier (0 on failure) and leaves its status for GetStat;
   // the loaders make the new image current, the clones leave the current image alone.
@@ -70,7 +72,7 @@ class cImaging {
   int32_t CreateImageFromStream(vx::ole::IStream* oStream);
   int32_t CreateImageFromStreamICM(vx::ole::IStream* oStream);
   int32_t CreateImageFromClipboard();
-  int32_t CreateImageFromPicture(const vx::engine::PictureObject* oPicture);
+  int32_t CreateImageFromPicture(vx::ole::IPicture* oPicture);
   int32_t CreateImageFromDIB(int32_t nDib);
   int32_t CreateImageFromGdiPlusImage(intptr_t nGdiPlusImage);
   int32_t CreateImageFromMetaFile(const std::string& sFilePath, float nScaleBy = 1);
@@ -89,12 +91,22 @@ class cImaging {
   VexiroStatus CreateImageFromMemory(intptr_t hMem, int32_t Length);
   void SetNativeImage(int32_t nImageID);
 
-  // ---- Clipboard members ----
+  // ---- Clipboard ----
   VexiroStatus CopyToClipboard();
   VexiroStatus CopyRegionToClipboard(int32_t nSrcLeft, int32_t nSrcTop, int32_t nWidth, int32_t nHeight);
   void DeleteClipboardData();
 
-  // ---- Image information members ----
+  // ---- Thumbnails ----
+
+  // ---- Saving ----
+
+  // ---- Handle export and pixel arrays ----
+
+  // ---- Multi-page documents (TIFF and GIF) ----
+
+  // ---- EXIF and IPTC metadata ----
+
+  // ---- Image information ----
   int32_t GetWidth();
   int32_t GetHeight();
   float GetWidthMM();
@@ -112,6 +124,50 @@ class cImaging {
   VexiroStatus SetVerticalResolution(float nVerticalresolution);
   bool IsCMYKFile(const std::string& sFilePath);
 
+  // ---- Filters ----
+
+  // ---- Histograms ----
+
+  // ---- Border cropping and deskew ----
+
+  // ---- Pixel formats and colour reduction ----
+
+  // ---- Palettes ----
+
+  // ---- Geometry ----
+
+  // ---- Image composition ----
+
+  // ---- Vector drawing ----
+
+  // ---- Text and fonts ----
+
+  // ---- Barcode drawing ----
+
+  // ---- Colour values and colour models ----
+
+  // ---- Display ----
+
+  // ---- Colour management ----
+
+  // ---- PDF documents ----
+
+  // ---- PDF drawing ----
+
+  // ---- Saving as PDF ----
+
+  // ---- Scanning (TWAIN) ----
+
+  // ---- Printing ----
+
+  // ---- Network transfer ----
+
+  // ---- OCR ----
+
+  // ---- Barcode reading ----
+
+  // ---- Document recognition ----
+
  private:
   friend struct ImagingTestAccess;
 
@@ -123,6 +179,7 @@ class cImaging {
 
   // ---- Fields of the engine, in their declaration order ----
   std::string sTwainTempFile;
+  BasicArray<int32_t> arCropBorderWork;  // pixel work buffer of border cropping
   std::vector<Matrix3x3> arMatrix3x3x;
   bool bTiffOpenReadOnly = false;
   bool bGifOpenReadOnly = false;
@@ -163,6 +220,18 @@ class cImaging {
   int32_t nROIMode = 1;  // 1 whole image, 2 the rectangle ROIArea
   FilterArea ROIArea;
   std::unique_ptr<cInet> oInet;
+  // Fields whose types their own subsystems define (the saved property items, the colour object,
+  // the OCR results) are declared in those subsystems' sections.
+
+  // ---- Private helpers of the engine core ----
+
+  // ---- Private helpers of image processing ----
+
+  // ---- Private helpers of PDF writing ----
+
+  // ---- Private helpers of scanning, printing and network transfer ----
+
+  // ---- Private helpers of recognition ----
 };
 
 }  // namespace vexiro
