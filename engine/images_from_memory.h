@@ -13,6 +13,10 @@ namespace vx::engine {
 
 using gdiplus::PixelFormat;
 
+// Registers an image the platform just made (empty format name and path); with a failed status
+// nothing is registered and the identifier is 0.
+VexiroStatus RegisterCreatedImage(gdiplus::Status s, gdiplus::GpImage* image, ImageKind kind, int32_t& id);
+
 VexiroStatus CreateImageFromFileGdiPlus(const std::string& path, int32_t& id);
 VexiroStatus CreateImageFromFileGdiPlusICM(const std::string& path, int32_t& id);
 // A missing stream gives InvalidParameter; a run-time error while loading gives status 23.

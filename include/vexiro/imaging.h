@@ -51,6 +51,70 @@ class cImaging {
   int32_t GetInterfaceSafetyOptions(const vx::GUID* riid, uint32_t* supportedOptions, uint32_t* enabledOptions);
   int32_t SetInterfaceSafetyOptions(const vx::GUID* riid, uint32_t optionSetMask, uint32_t enabledOptions);
 
+  // ---- Engine utility members ----
+
+  // ---- Loading image files ----
+
+  // ---- Image-creating members ----
+
+  // ---- Clipboard ----
+
+  // ---- Thumbnails ----
+
+  // ---- Saving ----
+
+  // ---- Handle export and pixel arrays ----
+
+  // ---- Multi-page documents (TIFF and GIF) ----
+
+  // ---- EXIF and IPTC metadata ----
+
+  // ---- Image information ----
+
+  // ---- Filters ----
+
+  // ---- Histograms ----
+
+  // ---- Border cropping and deskew ----
+
+  // ---- Pixel formats and colour reduction ----
+
+  // ---- Palettes ----
+
+  // ---- Geometry ----
+
+  // ---- Image composition ----
+
+  // ---- Vector drawing ----
+
+  // ---- Text and fonts ----
+
+  // ---- Barcode drawing ----
+
+  // ---- Colour values and colour models ----
+
+  // ---- Display ----
+
+  // ---- Colour management ----
+
+  // ---- PDF documents ----
+
+  // ---- PDF drawing ----
+
+  // ---- Saving as PDF ----
+
+  // ---- Scanning (TWAIN) ----
+
+  // ---- Printing ----
+
+  // ---- Network transfer ----
+
+  // ---- OCR ----
+
+  // ---- Barcode reading ----
+
+  // ---- Document recognition ----
+
  private:
   friend struct ImagingTestAccess;
 
@@ -96,6 +160,17 @@ class cImaging {
   int32_t nROIMode = 1;  // 1 whole image, 2 the rectangle ROIArea
   FilterArea ROIArea;
   std::unique_ptr<cInet> oInet;
+  // Fields whose types their own subsystems define are declared in those subsystems' sections.
+
+  // ---- Private helpers of the engine core ----
+
+  // ---- Private helpers of image processing ----
+
+  // ---- Private helpers of PDF writing ----
+
+  // ---- Private helpers of scanning, printing and network transfer ----
+
+  // ---- Private helpers of recognition ----
 };
 
 }  // namespace vexiro

@@ -173,6 +173,7 @@ TEST_F(ImageAccess, WriteLockMarksTheImageModified) {
   ASSERT_EQ(LockImageBits(id, whole, ImageLockModeRead | ImageLockModeUserInputBuf, format, data), vexiro::OK);
   ASSERT_EQ(UnlockImageBits(id, data), vexiro::OK);
   EXPECT_FALSE(FindImageRecord(id)->Modified) << "reading changes nothing";
+  std::fill(buffer.begin(), buffer.end(), 0xFF00FF00u);
   ASSERT_EQ(LockImageBits(id, whole, ImageLockModeWrite | ImageLockModeUserInputBuf, format, data), vexiro::OK);
   ASSERT_EQ(UnlockImageBits(id, data), vexiro::OK);
   EXPECT_TRUE(FindImageRecord(id)->Modified);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -155,7 +156,7 @@ TEST_F(PackedDib, RoundTripThroughImport) {
 // A DIB built by hand: header of `headerSize` bytes, then the given tail.
 std::vector<uint8_t> Dib(uint32_t headerSize, int32_t width, int32_t height, uint16_t bits, uint32_t compression,
                          uint32_t colours, const std::vector<uint8_t>& tail, const std::vector<uint32_t>& headerMasks = {}) {
-  std::vector<uint8_t> d(headerSize, 0);
+  std::vector<uint8_t> d(std::max<uint32_t>(headerSize, 40), 0);
   auto put32 = [&](size_t at, uint32_t v) { std::memcpy(&d[at], &v, 4); };
   put32(0, headerSize);
   put32(4, static_cast<uint32_t>(width));
@@ -165,6 +166,7 @@ std::vector<uint8_t> Dib(uint32_t headerSize, int32_t width, int32_t height, uin
   put32(16, compression);
   put32(32, colours);
   for (size_t i = 0; i < headerMasks.size(); ++i) put32(40 + 4 * i, headerMasks[i]);
+  d.resize(headerSize);  // a header shorter than 40 bytes keeps only its size field and what fits
   d.insert(d.end(), tail.begin(), tail.end());
   return d;
 }
