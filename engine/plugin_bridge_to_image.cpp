@@ -1,0 +1,186 @@
+// Plug-in bitmaps into DIB sections and registered GDI+ images.
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "engine/image_access.h"
+#include "engine/images_from_handles.h"
+#include "engine/images_from_memory.h"
+#include "engine/pixel_formats.h"
+#include "engine/plugin_api.h"
+#include "engine/plugin_bridge.h"
+#include "platform/gdi/gdi.h"
+
+namespace vx::engine {
+namespace {
+
+using gdiplus::PixelFormat;
+
+enum PluginImageType : int32_t {
+  ImageTypePlain = 1,
+  ImageTypeUint16 = 2,
+  ImageTypeRGB16 = 9,
+  ImageTypeRGBF = 11,
+  ImageTypeRGBAF = 12,
+};
+constexpr int32_t kColorTypeRGBAlpha = 4;
+constexpr int32_t kPhotometricWhiteIsZero = 0;
+constexpr gdiplus::ARGB kOpaqueBlack = 0xFF000000;
+constexpr gdiplus::ARGB kOpaqueWhite = 0xFFFFFFFF;
+
+// These formats arrive with their top row first in memory; every other one bottom row first.
+bool ArrivesTopRowFirst(int32_t format) {
+  return format == PluginFormatJPEG || format == PluginFormatPNG || format == PluginFormatJ2K ||
+         format == PluginFormatJP2;
+}
+
+// The view the engine can show: wide samples to grey, HDR tone-mapped, other exotic types to
+// plain bitmaps. 0 when no conversion applies or it failed.
+uint32_t ConvertToPlainType(const VximgplugApi& api, uint32_t bitmap, int32_t imageType) {
+  switch (imageType) {
+    case ImageTypeUint16: return api.ConvertToGreyscale(bitmap);
+    case ImageTypeRGB16:
+    case ImageTypeRGBF:
+    case ImageTypeRGBAF: return api.TmoReinhard05(bitmap, 0, 0, 0, 0);
+    default: return api.ConvertToType(bitmap, ImageTypePlain, 1);
+  }
+}
+
+// The conversion replaces the bitmap: a locked page goes back to its file unchanged, a bitmap
+// of our own is unloaded.
+void ReplaceBitmap(const VximgplugApi& api, uint32_t& bitmap, bool& lockedPage, uint32_t multiBitmap,
+                   uint32_t converted) {
+  if (lockedPage) {
+    api.UnlockPage(multiBitmap, bitmap, 0);
+    lockedPage = false;
+  } else {
+    api.Unload(bitmap);
+  }
+  bitmap = converted;
+}
+
+// 24 bits and up are shown over the plug-in's own pixels; 0 for a depth that cannot be shown.
+PixelFormat DirectPixelFormat(int32_t bpp, int32_t colorType, int32_t width, int32_t pitch) {
+  switch (bpp) {
+    case 24: return gdiplus::PixelFormat24bppRGB;
+    case 32: return colorType == kColorTypeRGBAlpha ? gdiplus::PixelFormat32bppARGB : gdiplus::PixelFormat32bppRGB;
+    case 48: return pitch == ComputeStride(width, 24) ? gdiplus::PixelFormat24bppRGB : gdiplus::PixelFormat48bppRGB;
+    case 64: return pitch == ComputeStride(width, 32) ? gdiplus::PixelFormat32bppARGB : gdiplus::PixelFormat64bppARGB;
+    default: return 0;
+  }
+}
+
+// Below 24 bits the pixels are copied through a DIB section; the plug-in bitmap is then no
+// longer needed.
+VexiroStatus ImageThroughDibSection(const VximgplugApi& api, uint32_t bitmap, int32_t format, int32_t& id) {
+  int32_t bpp = api.GetBPP(bitmap);
+  const bool whiteIsZero = bpp == 1 && api.GetPhotoMetric(bitmap) == kPhotometricWhiteIsZero;
+  if (whiteIsZero) api.Invert(bitmap);
+  if (ArrivesTopRowFirst(format)) api.FlipVertical(bitmap);
+  const HBITMAP section = PluginBitmapToHBitmap(bitmap, 0, false);
+  if (section == 0) return vexiro::GenericError;
+  const VexiroStatus status = CreateImageFromBitmapHandle(section, 0, id);
+  DeleteObject(section);
+  if (status != vexiro::OK) return status;
+  // Inverted pixels under a black-then-white palette look as the file does.
+  if (whiteIsZero) {
+    gdiplus::ColorPalette palette;
+    palette.Count = 2;
+    palette.Entries[0] = kOpaqueBlack;
+    palette.Entries[1] = kOpaqueWhite;
+    SetImagePalette(id, palette);
+  }
+  return vexiro::OK;
+}
+
+// 24 bits and up: a GDI+ image over the plug-in's own pixels, top row first.
+VexiroStatus ImageOverPluginPixels(const VximgplugApi& api, uint32_t bitmap, int32_t format, PixelFormat pixelFormat,
+                                   int32_t& id) {
+  const bool flipped = ArrivesTopRowFirst(format) || api.FlipVertical(bitmap) == 1;
+  const VexiroStatus status =
+      CreateImageFromScan0(api.GetWidth(bitmap), api.GetHeight(bitmap), api.GetPitch(bitmap), pixelFormat,
+                           reinterpret_cast<intptr_t>(api.GetBits(bitmap)), id, false);
+  if (status != vexiro::OK) return status;
+  if (!flipped) RotateFlipImage(id, gdiplus::RotateNoneFlipY);
+  return vexiro::OK;
+}
+
+// The plug-in's resolution, unless it is the 72 x 72 default while the tags say otherwise.
+void ApplyLoadedResolution(int32_t id, uint32_t bitmap, int32_t dpiX, int32_t dpiY) {
+  float tagVertical = 0, tagHorizontal = 0;
+  PluginMetadataToImage(id, bitmap, tagVertical, tagHorizontal);
+  float horizontal = static_cast<float>(dpiX), vertical = static_cast<float>(dpiY);
+  if (dpiX == 72 && dpiY == 72 && (tagHorizontal != 72 || tagVertical != 72)) {
+    horizontal = tagHorizontal;
+    vertical = tagVertical;
+  }
+  if (horizontal > 0 && vertical > 0) SetImageResolution(id, horizontal, vertical);
+}
+
+}  // namespace
+
+HBITMAP PluginBitmapToHBitmap(uint32_t bitmap, HDC dc, bool unload) {
+  if (bitmap == 0) return 0;
+  const VximgplugApi& api = Vximgplug();
+  const auto* info = static_cast<const BITMAPINFO*>(api.GetInfo(bitmap));
+  const uint8_t* source = api.GetBits(bitmap);
+  HBITMAP section = 0;
+  if (info != nullptr && source != nullptr) {
+    const HDC screen = dc != 0 ? 0 : GetDC(0);
+    void* bits = nullptr;
+    section = CreateDIBSection(dc != 0 ? dc : screen, info, DIB_RGB_COLORS, &bits, 0, 0);
+    if (screen != 0) ReleaseDC(0, screen);
+    const int32_t pitch = api.GetPitch(bitmap), height = api.GetHeight(bitmap);
+    const int32_t sectionStride = (ComputeRowBytes(info->bmiHeader.biWidth, info->bmiHeader.biBitCount) + 3) & ~3;
+    if (section != 0 && bits != nullptr && pitch > 0 && sectionStride > 0 &&
+        std::abs(info->bmiHeader.biHeight) == height) {
+      const size_t rowBytes = static_cast<size_t>(std::min(pitch, sectionStride));
+      for (int32_t y = 0; y < height; ++y)
+        std::memcpy(static_cast<uint8_t*>(bits) + static_cast<size_t>(y) * static_cast<size_t>(sectionStride),
+                    source + static_cast<size_t>(y) * static_cast<size_t>(pitch), rowBytes);
+    }
+  }
+  if (unload) api.Unload(bitmap);
+  return section;
+}
+
+VexiroStatus PluginBitmapToImage(uint32_t& bitmap, int32_t& id, bool& released, bool& lockedPage,
+                                 uint32_t multiBitmap, int32_t format) {
+  const VximgplugApi& api = Vximgplug();
+  const int32_t dpiX = PluginGetDpiX(bitmap), dpiY = PluginGetDpiY(bitmap);
+  int32_t bpp = api.GetBPP(bitmap);
+  const int32_t imageType = api.GetImageType(bitmap);
+
+  bool expandedPalette = false;
+  if (imageType == ImageTypePlain) {
+    if (bpp == 8 && api.GetTransparencyCount(bitmap) > 0) {
+      if (const uint32_t converted = api.ConvertTo32Bits(bitmap)) {
+        ReplaceBitmap(api, bitmap, lockedPage, multiBitmap, converted);
+        expandedPalette = true;
+      }
+    }
+  } else if (const uint32_t converted = ConvertToPlainType(api, bitmap, imageType)) {
+    ReplaceBitmap(api, bitmap, lockedPage, multiBitmap, converted);
+  }
+  bpp = api.GetBPP(bitmap);
+  // Read after the conversions: a palette widened for its transparent entries keeps its alpha.
+  const int32_t colorType = api.GetColorType(bitmap);
+
+  VexiroStatus status;
+  if (!expandedPalette && bpp > 0 && bpp < 24) {
+    released = true;
+    status = ImageThroughDibSection(api, bitmap, format, id);
+  } else {
+    const PixelFormat pixelFormat = DirectPixelFormat(bpp, colorType, api.GetWidth(bitmap), api.GetPitch(bitmap));
+    if (pixelFormat == 0) {
+      released = true;
+      return vexiro::UnknownImageFormat;
+    }
+    status = ImageOverPluginPixels(api, bitmap, format, pixelFormat, id);
+    released = status != vexiro::OK;
+  }
+  if (status == vexiro::OK) ApplyLoadedResolution(id, bitmap, dpiX, dpiY);
+  return status;
+}
+
+}  // namespace vx::engine
