@@ -12,7 +12,8 @@
 #include "platform/gdiplus/gdiplus_flat.h"
 #include "engine/multipage_document.h"
 #include "engine/page_file_writer.h"
-#include "engine/plugin_route_pending.h"
+#include "engine/plugin_api.h"
+#include "engine/plugin_bridge.h"
 #include "engine/shared_routines.h"
 #include "platform/kernel/code_page.h"
 
@@ -48,10 +49,10 @@ VexiroStatus LoadThroughGdiPlus(int32_t& id, const std::string& path, bool useCo
 }
 
 // One plug-in bitmap as an image; the record keeps the bitmap while the image uses its pixels.
-VexiroStatus RegisterPluginBitmap(int32_t& id, intptr_t bitmap, int32_t format) {
+VexiroStatus RegisterPluginBitmap(int32_t& id, uint32_t bitmap, int32_t format) {
   bool released = false, lockedPage = false;
   const VexiroStatus s = PluginBitmapToImage(bitmap, id, released, lockedPage, 0, format);
-  if (released || s != vexiro::OK) VXIMGPLUG_Unload(bitmap);
+  if (released || s != vexiro::OK) Vximgplug().Unload(bitmap);
   if (s != vexiro::OK) return Fail(id, s);
   if (!released) SetImagePluginBitmap(id, bitmap);
   SetImageFormatName(id, PluginFormatName(format));
@@ -59,13 +60,13 @@ VexiroStatus RegisterPluginBitmap(int32_t& id, intptr_t bitmap, int32_t format) 
 }
 
 // One locked page of a plug-in multi-page file into a page file; the page is given back once.
-VexiroStatus WritePluginPage(intptr_t multi, int32_t page, int32_t format, std::string& file, int32_t& bits) {
-  intptr_t locked = VXIMGPLUG_LockPage(multi, page);
+VexiroStatus WritePluginPage(uint32_t multi, int32_t page, int32_t format, std::string& file, int32_t& bits) {
+  uint32_t locked = Vximgplug().LockPage(multi, page);
   if (locked == 0) return vexiro::GenericError;
   file = GetTempFilePath();
   bool released = false, lockedPage = true;
   int32_t pageId = 0;
-  const intptr_t original = locked;
+  const uint32_t original = locked;
   const VexiroStatus converted = PluginBitmapToImage(locked, pageId, released, lockedPage, multi, format);
   const std::string documentFormat = format == kPluginTiff ? "TIFF" : "GIF";
   VexiroStatus s = converted;
@@ -78,11 +79,11 @@ VexiroStatus WritePluginPage(intptr_t multi, int32_t page, int32_t format, std::
     }
   }
   if (pageId != 0) ReleaseImage(pageId);
-  bits = VXIMGPLUG_GetBPP(locked);
+  bits = Vximgplug().GetBPP(locked);
   if (lockedPage) {
-    VXIMGPLUG_UnlockPage(multi, original, false);
+    Vximgplug().UnlockPage(multi, original, false);
   } else if (locked != original) {
-    VXIMGPLUG_Unload(locked);
+    Vximgplug().Unload(locked);
   }
   if (s != vexiro::OK) {
     DeleteFileQuietly(file);
@@ -91,7 +92,7 @@ VexiroStatus WritePluginPage(intptr_t multi, int32_t page, int32_t format, std::
   return s;
 }
 
-VexiroStatus RegisterPluginDocument(int32_t& id, intptr_t multi, intptr_t file, int32_t format, const std::string& path,
+VexiroStatus RegisterPluginDocument(int32_t& id, uint32_t multi, uint32_t file, int32_t format, const std::string& path,
                                     bool tiffReadOnly, bool gifReadOnly) {
   const bool tiff = format == kPluginTiff;
   const bool native = tiff ? tiffReadOnly : gifReadOnly;
@@ -101,7 +102,7 @@ VexiroStatus RegisterPluginDocument(int32_t& id, intptr_t multi, intptr_t file, 
   doc->IsTiffMultiPage = tiff;
   doc->IsGifMultiPage = !tiff;
   doc->NativeMultiPage = native;
-  const int32_t count = std::max(VXIMGPLUG_GetPageCount(multi), 0);
+  const int32_t count = std::max(Vximgplug().GetPageCount(multi), 0);
   doc->PageCount = count;
   doc->PageFiles.assign(static_cast<size_t>(count), "");
   doc->PageImageIDs.assign(static_cast<size_t>(count), 0);
@@ -129,7 +130,7 @@ VexiroStatus RegisterPluginDocument(int32_t& id, intptr_t multi, intptr_t file, 
     doc->PageFiles[static_cast<size_t>(page)] = pageFile;
     doc->PageBitDepths[static_cast<size_t>(page)] = bits;
   }
-  VXIMGPLUG_CloseMultiBitmap(multi, 0);
+  Vximgplug().CloseMultiBitmap(multi, 0);
   SelectPage(id, 0, documentFormat);
   if (written == 0 || last != vexiro::OK) return Fail(id, last == vexiro::OK ? vexiro::UnknownImageFormat : last);
   return vexiro::OK;
@@ -167,8 +168,8 @@ VexiroStatus LoadImageThroughPlugin(int32_t& id, const std::string& path, bool u
   if (format == kPluginUnknown || format == kPluginBmp || format == kPluginPng || format == kPluginGif)
     return vexiro::UnknownImageFormat;
   bool multiPage = false;
-  intptr_t file = 0;
-  const intptr_t bitmap = VximgplugLoad(format, path, multiPage, useColorManagement, file);
+  uint32_t file = 0;
+  const uint32_t bitmap = VximgplugLoad(format, path, multiPage, useColorManagement, file);
   if (bitmap == 0) return vexiro::OutOfMemory;
   if (!multiPage) return RegisterPluginBitmap(id, bitmap, format);
   return RegisterPluginDocument(id, bitmap, file, format, path, tiffReadOnly, gifReadOnly);
@@ -241,22 +242,24 @@ VexiroStatus AdoptGdiPlusImage(int32_t& id, gdiplus::GpImage* image) {
 
 bool FileIsCMYK(const std::string& path) {
   constexpr int32_t kColorTypeCMYK = 5;
+  // Without the plug-in nothing can tell; a missing plug-in must not raise from a question.
+  if (!IsVximgplugAvailable()) return false;
   int32_t format = VximgplugGetFileFormat(path);
   bool multiPage = false;
-  intptr_t file = 0;
-  const intptr_t bitmap = VximgplugLoad(format, path, multiPage, true, file);
+  uint32_t file = 0;
+  const uint32_t bitmap = VximgplugLoad(format, path, multiPage, true, file);
   if (bitmap == 0) return false;
   bool cmyk = false;
   if (multiPage) {
     // A document is judged by its first page.
-    const intptr_t page = VXIMGPLUG_LockPage(bitmap, 0);
-    cmyk = page != 0 && VXIMGPLUG_GetColorType(page) == kColorTypeCMYK;
-    if (page != 0) VXIMGPLUG_UnlockPage(bitmap, page, false);
-    VXIMGPLUG_CloseMultiBitmap(bitmap, 0);
-    if (file != 0) VXIMGPLUG_CloseFileHandle(file);
+    const uint32_t page = Vximgplug().LockPage(bitmap, 0);
+    cmyk = page != 0 && Vximgplug().GetColorType(page) == kColorTypeCMYK;
+    if (page != 0) Vximgplug().UnlockPage(bitmap, page, false);
+    Vximgplug().CloseMultiBitmap(bitmap, 0);
+    if (file != 0) Vximgplug().CloseFileHandle(file);
   } else {
-    cmyk = VXIMGPLUG_GetColorType(bitmap) == kColorTypeCMYK;
-    VXIMGPLUG_Unload(bitmap);
+    cmyk = Vximgplug().GetColorType(bitmap) == kColorTypeCMYK;
+    Vximgplug().Unload(bitmap);
   }
   return cmyk;
 }

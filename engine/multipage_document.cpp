@@ -13,7 +13,8 @@
 #include "engine/images_from_memory.h"
 #include "engine/load_file.h"
 #include "engine/page_file_writer.h"
-#include "engine/plugin_route_pending.h"
+#include "engine/plugin_api.h"
+#include "engine/plugin_bridge.h"
 #include "engine/shared_routines.h"
 #include "platform/gdiplus/gdiplus_flat.h"
 
@@ -151,8 +152,8 @@ void WriteGifAnimation(int32_t documentId) {
 // A page of a plug-in multi-page file becomes the page image; it keeps the plug-in's pixels
 // when the conversion still uses them.
 VexiroStatus LoadNativePluginPage(int32_t documentId, int32_t page, const std::string& format) {
-  const intptr_t multi = FindImageRecord(documentId)->PluginBitmap;
-  intptr_t locked = VXIMGPLUG_LockPage(multi, page);
+  const auto multi = static_cast<uint32_t>(FindImageRecord(documentId)->PluginBitmap);
+  uint32_t locked = Vximgplug().LockPage(multi, page);
   if (locked == 0) return vexiro::OK;
   bool released = false, lockedPage = true;
   int32_t pageId = 0;
@@ -165,9 +166,9 @@ VexiroStatus LoadNativePluginPage(int32_t documentId, int32_t page, const std::s
       SetImagePluginBitmap(pageId, locked);
     }
   } else if (lockedPage) {
-    VXIMGPLUG_UnlockPage(multi, locked, false);
+    Vximgplug().UnlockPage(multi, locked, false);
   } else {
-    VXIMGPLUG_Unload(locked);
+    Vximgplug().Unload(locked);
   }
   if (s != vexiro::OK) {
     if (pageId != 0) ReleaseImage(pageId);

@@ -12,6 +12,9 @@
 #include <vector>
 
 #include "engine/engine_test_support.h"
+#include "engine/gdiplus_lifetime.h"
+#include "engine/plugin_api.h"
+#include "engine/plugin_bridge.h"
 #include "engine/page_file_writer.h"
 
 namespace vx::engine::test_support {
@@ -62,6 +65,20 @@ class FixtureFolder {
   std::string path_;
 };
 
+// Makes the format plug-in count as absent for a while, as when its module is missing.
+class PluginAbsence {
+ public:
+  explicit PluginAbsence(bool absent) : saved_(ThreadGdiplusState().VximgplugVersion) {
+    if (absent) ThreadGdiplusState().VximgplugVersion = "";
+  }
+  ~PluginAbsence() { ThreadGdiplusState().VximgplugVersion = saved_; }
+  PluginAbsence(const PluginAbsence&) = delete;
+  PluginAbsence& operator=(const PluginAbsence&) = delete;
+
+ private:
+  std::string saved_;
+};
+
 // An engine whose document page files go through the platform encoders, whatever an earlier
 // test of the binary left in the store's seam.
 class LoadingTest : public EngineTest {
@@ -69,6 +86,7 @@ class LoadingTest : public EngineTest {
   void SetUp() override {
     EngineTest::SetUp();
     SetPageFileWriter(&WriteDocumentPageFile);
+    InstallVximgplugReleaseHooks();
     if (!ToolAvailable(Convert())) GTEST_SKIP() << "ImageMagick is needed to draw the fixtures";
   }
   void TearDown() override {

@@ -6,6 +6,9 @@
 #include "engine/multipage_document.h"
 #include "platform/ole/ole.h"
 
+#include <optional>
+#include <tuple>
+
 namespace vx::engine {
 namespace {
 
@@ -22,10 +25,21 @@ const DocumentCase kDocuments[] = {
     {"GIF", "three.gif", ""},
 };
 
-class MultiPageDocument : public LoadingTest, public ::testing::WithParamInterface<DocumentCase> {
+// Each document runs with the format plug-in present (TIFF files then open through it) and absent.
+class MultiPageDocument : public LoadingTest,
+                          public ::testing::WithParamInterface<std::tuple<DocumentCase, bool>> {
  protected:
+  void SetUp() override {
+    LoadingTest::SetUp();
+    if (!std::get<1>(GetParam())) absence_.emplace(true);
+  }
+  void TearDown() override {
+    absence_.reset();
+    LoadingTest::TearDown();
+  }
+  bool ThroughPlugin() const { return IsVximgplugAvailable() && Format() == "TIFF"; }
   std::string ThreePages() {
-    const DocumentCase& c = GetParam();
+    const DocumentCase& c = std::get<0>(GetParam());
     const std::string gifDelays = std::string(c.format) == "GIF" ? "-delay 10 -size 10x4 xc:red -delay 0 " : "-size 10x4 xc:red ";
     return fixtures_.Draw(gifDelays + "-size 20x4 xc:green -size 30x4 xc:blue " + c.extraArguments, c.fileName);
   }
@@ -44,12 +58,13 @@ class MultiPageDocument : public LoadingTest, public ::testing::WithParamInterfa
     if ((argb & 0xFF) > 128) return 30;
     return 40;
   }
-  std::string Format() const { return GetParam().format; }
+  std::string Format() const { return std::get<0>(GetParam()).format; }
+  std::optional<PluginAbsence> absence_;
 };
 
 TEST_P(MultiPageDocument, NativeDocumentSelectsFramesOfOneImage) {
   const int32_t doc = Open(true);
-  const ImageRecord* r = FindImageRecord(doc);
+  ImageRecord* r = FindImageRecord(doc);
   ASSERT_TRUE(r);
   EXPECT_TRUE(r->NativeMultiPage);
   EXPECT_EQ(r->PageCount, 3);
@@ -59,7 +74,14 @@ TEST_P(MultiPageDocument, NativeDocumentSelectsFramesOfOneImage) {
   EXPECT_EQ(WidthOf(doc), 30);
   EXPECT_EQ(SelectPage(doc, 3, Format()), vexiro::InvalidParameter);
   EXPECT_EQ(DeletePage(doc, 1, Format()), vexiro::UnsupportedImageFormat) << "a native document cannot change";
-  EXPECT_EQ(ImageSlotCount(), 1);
+  r = FindImageRecord(doc);
+  if (ThroughPlugin()) {
+    EXPECT_EQ(r->Kind, KindPluginBitmap) << "the open plug-in file is the document";
+    EXPECT_NE(r->PageImageIDs[2], 0) << "the current page's converted image";
+  } else {
+    EXPECT_EQ(r->Kind, KindFile) << "one platform image is the document";
+    EXPECT_EQ(ImageSlotCount(), 1);
+  }
 }
 
 TEST_P(MultiPageDocument, EditableDocumentKeepsEachPageInItsOwnFile) {
@@ -168,8 +190,11 @@ TEST_P(MultiPageDocument, FailedWriteBackKeepsTheModifiedPage) {
   EXPECT_NE(FindImageRecord(doc)->PageFiles[0], file);
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, MultiPageDocument, ::testing::ValuesIn(kDocuments),
-                         [](const auto& info) { return std::string(info.param.format); });
+INSTANTIATE_TEST_SUITE_P(Formats, MultiPageDocument, ::testing::Combine(::testing::ValuesIn(kDocuments), ::testing::Bool()),
+                         [](const auto& info) {
+                           return std::string(std::get<0>(info.param).format) +
+                                  (std::get<1>(info.param) ? "_PluginPresent" : "_PluginAbsent");
+                         });
 
 TEST_F(LoadingTest, OnePageTiffStaysAPlainImageAndStreamsAlwaysSplit) {
   FixtureFolder folder;
