@@ -20,7 +20,7 @@ namespace vexiro {
 
 using namespace vx::engine;
 
-int32_t cImaging::TakeLoadedImage(VexiroStatus status, int32_t id) {
+int32_t cImaging::TakeLoadedImage(VexiroStatus status, const int32_t& id) {
   nStat = status;
   if (status != OK) {
     if (id != 0) ReleaseImage(id);
@@ -30,7 +30,7 @@ int32_t cImaging::TakeLoadedImage(VexiroStatus status, int32_t id) {
   return id;
 }
 
-int32_t cImaging::TakeDerivedImage(VexiroStatus status, int32_t id) {
+int32_t cImaging::TakeDerivedImage(VexiroStatus status, const int32_t& id) {
   nStat = status;
   if (status != OK) {
     // The clone creators register a record even when the platform failed.

@@ -171,10 +171,11 @@ class cImaging {
  private:
   friend struct ImagingTestAccess;
 
-  // A loader's result becomes the current image; its status is kept either way.
-  int32_t TakeLoadedImage(VexiroStatus status, int32_t id);
+  // A loader's result becomes the current image; its status is kept either way. The identifier
+  // is taken by reference, so it is read after the loader that fills it has run.
+  int32_t TakeLoadedImage(VexiroStatus status, const int32_t& id);
   // A derived image leaves the current image alone.
-  int32_t TakeDerivedImage(VexiroStatus status, int32_t id);
+  int32_t TakeDerivedImage(VexiroStatus status, const int32_t& id);
   float SizeInMillimetres(bool horizontal);
 
   // ---- Fields of the engine, in their declaration order ----
