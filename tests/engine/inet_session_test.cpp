@@ -1,5 +1,7 @@
 // Images from real servers on loopback: an HTTP server serving a folder (and a few broken
 // answers), and an FTP server in passive and active mode. Also the session's own read rules.
+#include <stdexcept>
+
 #include "engine/loading_test_support.h"
 #include "engine/server_image_loads.h"
 #include "platform/inet/wininet.h"
@@ -11,9 +13,11 @@ namespace {
 using namespace test_support;
 
 const char* kFolderServer = R"PY(
-import os, sys, threading
+import os, ssl, sys, threading
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
-threading.Timer(120, lambda: os._exit(0)).start()
+watchdog = threading.Timer(120, lambda: os._exit(0))
+watchdog.daemon = True
+watchdog.start()
 root = sys.argv[1]
 class Handler(BaseHTTPRequestHandler):
     protocol_version = 'HTTP/1.0'
@@ -29,7 +33,15 @@ class Handler(BaseHTTPRequestHandler):
         self.send_response(200 if body is not None else 404)
         body = body if body is not None else b'not here'
         self.send_header('Content-Length', str(len(body))); self.end_headers(); self.wfile.write(body)
-server = ThreadingHTTPServer(('127.0.0.1', 0), Handler)
+try:
+    server = ThreadingHTTPServer(('127.0.0.1', int(sys.argv[2]) if len(sys.argv) > 2 else 0), Handler)
+except OSError:
+    print(0, flush=True)
+    sys.exit(0)
+if len(sys.argv) > 4:
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.load_cert_chain(sys.argv[3], sys.argv[4])
+    server.socket = context.wrap_socket(server.socket, server_side=True)
 print(server.server_address[1], flush=True)
 server.serve_forever()
 )PY";
@@ -123,6 +135,56 @@ TEST_F(ServerLoads, FtpDownloadsInPassiveAndActiveMode) {
     EXPECT_EQ(engine_->GetStat(), c.expected) << c.path;
     EXPECT_EQ(TemporaryFiles(), owned) << c.path;
   }
+}
+
+// A certificate authority of the test's own and a server certificate for "localhost" only.
+bool MakeLocalhostCertificate(const FixtureFolder& folder) {
+  const std::string ec = " -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2";
+  vxtest::WriteFile(folder.File("server.ext"), "subjectAltName=DNS:localhost\nbasicConstraints=CA:FALSE\n");
+  const std::string commands[] = {
+      "openssl req -x509" + ec + " -keyout '" + folder.File("ca.key") + "' -out '" + folder.File("ca.pem") +
+          "' -subj /CN=vexiro-loading-ca -addext basicConstraints=critical,CA:TRUE -addext keyUsage=critical,keyCertSign",
+      "openssl req" + ec + " -keyout '" + folder.File("server.key") + "' -out '" + folder.File("server.csr") +
+          "' -subj /CN=localhost",
+      "openssl x509 -req -in '" + folder.File("server.csr") + "' -CA '" + folder.File("ca.pem") + "' -CAkey '" +
+          folder.File("ca.key") + "' -CAcreateserial -days 2 -out '" + folder.File("server.pem") + "' -extfile '" +
+          folder.File("server.ext") + "'",
+  };
+  for (const std::string& command : commands)
+    if (std::system((command + " >/dev/null 2>&1").c_str()) != 0) return false;
+  return true;
+}
+
+// Port 443 makes the request secure: the certificate must name the host asked for.
+TEST_F(ServerLoads, HttpsOnPort443ChecksTheCertificateName) {
+  if (!ToolAvailable("openssl")) GTEST_SKIP() << "openssl is missing";
+  ASSERT_TRUE(MakeLocalhostCertificate(fixtures_));
+  vxtest::WriteFile(fixtures_.File("server.py"), kFolderServer);
+  vxtest::ServerProcess server({vxtest::kPython, fixtures_.File("server.py"), fixtures_.File(""), "443",
+                                fixtures_.File("server.pem"), fixtures_.File("server.key")});
+  if (server.port() != 443) GTEST_SKIP() << "port 443 is not free here";
+  const char* old = std::getenv("VEXIRO_CA_FILE");
+  const std::string saved = old ? old : "";
+  setenv("VEXIRO_CA_FILE", fixtures_.File("ca.pem").c_str(), 1);
+  EXPECT_NE(engine_->CreateImageFromURL("https://localhost", "/pic.bmp", 443), 0);
+  EXPECT_EQ(engine_->GetStat(), vexiro::OK);
+  EXPECT_EQ(engine_->CreateImageFromURL("127.0.0.1", "/pic.bmp", 443), 0) << "the name does not match";
+  EXPECT_EQ(engine_->GetStat(), vexiro::InternetHttpSendRequestError);
+  unsetenv("VEXIRO_CA_FILE");
+  EXPECT_EQ(engine_->CreateImageFromURL("localhost", "/pic.bmp", 443), 0) << "an authority nobody trusts";
+  EXPECT_EQ(engine_->GetStat(), vexiro::InternetHttpSendRequestError);
+  if (!saved.empty()) setenv("VEXIRO_CA_FILE", saved.c_str(), 1);
+}
+
+// A host callback that throws out of the read loop leaves the engine ready for the next download.
+TEST_F(ServerLoads, ThrowingHostCallbackClearsTheBusyFlag) {
+  vxtest::WriteFile(fixtures_.File("server.py"), kFolderServer);
+  vxtest::ServerProcess server({vxtest::kPython, fixtures_.File("server.py"), fixtures_.File("")});
+  ASSERT_NE(server.port(), 0);
+  SetNetworkMessagePump([] { throw std::runtime_error("host failure"); });
+  EXPECT_THROW(engine_->CreateImageFromURL("127.0.0.1", "/pic.bmp", server.port()), std::runtime_error);
+  SetNetworkMessagePump(nullptr);
+  EXPECT_NE(engine_->CreateImageFromURL("127.0.0.1", "/pic.bmp", server.port()), 0);
 }
 
 TEST(InetSession, ReadsInChunksOfTheBufferSizeAndRefusesAShortBody) {
