@@ -69,8 +69,9 @@ class cImaging {
   int32_t CreateImageFromByteArrayICM(BasicArray<uint8_t>& arBytes);
   int32_t CreateImageFromString(const std::string& sImageString);
   int32_t CreateImageFromStringICM(const std::string& sImageString);
-  int32_t CreateImageFromStream(vx::ole::IStream* oStream);
-  int32_t CreateImageFromStreamICM(vx::ole::IStream* oStream);
+  // Streams cross as handles of the platform's stream table.
+  int32_t CreateImageFromStream(uint32_t oStream);
+  int32_t CreateImageFromStreamICM(uint32_t oStream);
   int32_t CreateImageFromClipboard();
   int32_t CreateImageFromPicture(vx::ole::IPicture* oPicture);
   int32_t CreateImageFromDIB(int32_t nDib);
@@ -80,7 +81,7 @@ class cImaging {
   int32_t CreateImageFromHICON(int32_t hicon);
   int32_t CreateImageFromRawBits(int32_t nWidth, int32_t nHeight, int32_t nStride, int32_t nPixelFormat, intptr_t nBits);
   int32_t CreateImageFromHwnd(int32_t hwnd = 0);
-  int32_t CreateNewImage(int32_t nWidth, int32_t nHeight, int16_t nBitDepth = 24, int32_t nBackColor = -16777216);
+  int32_t CreateNewImage(int32_t nWidth, int32_t nHeight, int16_t nBitDepth = 32, int32_t nBackColor = -16777216);
   int32_t CreateImageFromFTP(const std::string& sHost, const std::string& sPath, const std::string& sLogin = "",
                              const std::string& sPassword = "", int32_t nFTPPort = 21);
   int32_t CreateImageFromURL(const std::string& sHost, const std::string& sPath, int32_t nHTTPPort = 80);
