@@ -52,7 +52,8 @@ PixelFormat PrepareOutput(j_decompress_ptr cinfo, Frame& frame) {
     case JCS_CMYK:
     case JCS_YCCK:
       cinfo->out_color_space = JCS_CMYK;
-      frame.imageFlags = cinfo->jpeg_color_space == JCS_YCCK ? ImageFlagsColorSpaceYCCK : ImageFlagsColorSpaceCMYK;
+      frame.imageFlags = ImageFlagsColorSpaceCMYK;
+      if (cinfo->jpeg_color_space == JCS_YCCK) frame.imageFlags |= ImageFlagsColorSpaceYCCK;
       return PixelFormat24bppRGB;
     default:
       cinfo->out_color_space = JCS_EXT_BGR;

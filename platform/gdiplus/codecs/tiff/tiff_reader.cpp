@@ -10,6 +10,7 @@
 #include "platform/gdiplus/codecs/exif/ifd_properties.h"
 #include "platform/gdiplus/codecs/frame_tools.h"
 #include "platform/gdiplus/codecs/tiff/tiff_memory_io.h"
+#include "platform/gdiplus/pixel_channels.h"
 
 namespace vx::gdiplus::codecs {
 
@@ -88,7 +89,8 @@ std::vector<ARGB> PalettePage(TIFF* tif, const PageLayout& l) {
     uint16_t *r = nullptr, *g = nullptr, *b = nullptr;
     if (!TIFFGetField(tif, TIFFTAG_COLORMAP, &r, &g, &b) || !r || !g || !b) return GreyPalette(count);
     std::vector<ARGB> palette(count);
-    for (size_t i = 0; i < count; ++i) palette[i] = OpaqueRgb(r[i] >> 8, g[i] >> 8, b[i] >> 8);
+    for (size_t i = 0; i < count; ++i)
+      palette[i] = OpaqueRgb(channels::Narrow(r[i]), channels::Narrow(g[i]), channels::Narrow(b[i]));
     return palette;
   }
   std::vector<ARGB> palette = GreyPalette(count);
