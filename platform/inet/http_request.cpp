@@ -1,4 +1,4 @@
-// HTTP requests over libcurl's multi interface, so that a response can be read piece by piece:
+// HTTP requests over libcurl's multi interface, so that a response can be read bit by bit:
 // sending returns once the response's headers are in, and each read pulls only as much of the body
 // off the connection as the caller's buffer takes. Body bytes go straight into the caller's buffer;
 // only what arrives beyond it waits in a small spill area.
