@@ -9,10 +9,17 @@
 #include <string>
 #include <vector>
 
+#include "vexiro/basic_array.h"
 #include "vexiro/vexiro_status.h"
 
 namespace vx {
 struct GUID;
+}
+namespace vx::ole {
+class IStream;
+}
+namespace vx::gdiplus {
+struct ColorPalette;
 }
 
 namespace vexiro {
@@ -35,6 +42,21 @@ struct FilterArea {
 // A 3 x 3 filter matrix.
 using Matrix3x3 = std::array<int32_t, 9>;
 
+// ---- Palette types and saved property items ----
+enum ColorPaletteType : int32_t {
+  ColorPaletteTypeUndefined = 0,
+  ColorPaletteTypeHasAlpha = 1,
+  ColorPaletteTypeGrayScale = 2,
+  ColorPaletteTypeHalfTone = 4,
+};
+
+// A property item copied out of an image: tag, type and value bytes.
+struct SavedPropertyItem {
+  uint32_t ID = 0;
+  uint16_t ItemType = 0;
+  std::vector<uint8_t> Value;
+};
+
 class cImaging {
  public:
   cImaging();
@@ -50,6 +72,35 @@ class cImaging {
   static constexpr uint32_t INTERFACESAFE_FOR_UNTRUSTED_DATA = 2;
   int32_t GetInterfaceSafetyOptions(const vx::GUID* riid, uint32_t* supportedOptions, uint32_t* enabledOptions);
   int32_t SetInterfaceSafetyOptions(const vx::GUID* riid, uint32_t optionSetMask, uint32_t enabledOptions);
+
+  // ---- Closing and saving images, and encoding them into memory ----
+  VexiroStatus CloseImage(int32_t nImageID);
+  VexiroStatus CloseNativeImage();
+  VexiroStatus SaveAsBmp(const std::string& sFilePath);
+  VexiroStatus SaveAsGIF(const std::string& sFilePath);
+  VexiroStatus SaveAsPNG(const std::string& sFilePath);
+  VexiroStatus SaveAsJPEG(const std::string& sFilePath, int32_t nQuality = 75);
+  VexiroStatus SaveAsTIFF(const std::string& sFilePath, int32_t nModeCompression = 2);
+  VexiroStatus SaveAsGIFi(const std::string& sFilePath);
+  VexiroStatus SaveAsPNM(const std::string& sFilePath);
+  VexiroStatus SaveAsByteArray(BasicArray<uint8_t>& arBytes, int32_t& nBytesRead, const std::string& sImageFormat,
+                               int32_t nEncoderParameter = 0);
+  // The stream passed in is released; on success a new stream (one reference, the caller's)
+  // positioned after its last byte takes its place.
+  VexiroStatus SaveAsStream(vx::ole::IStream*& oStream, const std::string& sImageFormat, int32_t nEncoderParameter = 0);
+  std::string SaveAsString(const std::string& sImageFormat, int32_t nEncoderParameter = 0);
+
+  // ---- Palettes of indexed images ----
+  VexiroStatus ColorPaletteGet(BasicArray<int32_t>& nARGBColorsArray, int32_t& nEntriesCount);
+  VexiroStatus ColorPaletteSet(BasicArray<int32_t>& nARGBColorsArray);
+  int32_t ColorPaletteGetEntrie(int32_t nEntrie);
+  int32_t ColorPaletteGetColorsCount();
+  ColorPaletteType ColorPaletteGetType();
+  VexiroStatus ColorPaletteSwapEntries(int32_t nEntrie1, int32_t nEntrie2);
+  VexiroStatus ColorPaletteSetTransparentColor(int32_t nColorARGB = -16777216);
+  int32_t ColorPaletteGetTransparentColor();
+  bool ColorPaletteHasTransparentColor();
+  VexiroStatus ColorPaletteConvertToHalftone();
 
  private:
   friend struct ImagingTestAccess;
@@ -96,6 +147,16 @@ class cImaging {
   int32_t nROIMode = 1;  // 1 whole image, 2 the rectangle ROIArea
   FilterArea ROIArea;
   std::unique_ptr<cInet> oInet;
+
+  // ---- Colour reduction, palette helpers and the property snapshot (private) ----
+  friend struct SavingTestAccess;
+  VexiroStatus QuantizeCore(int32_t& colorCount, bool makeTransparent, int32_t keyColor);
+  int32_t SaveImageProperties(int32_t id = 0);
+  int32_t RestoreImageProperties(int32_t id = 0);
+  bool CurrentImageIsIndexed();
+  VexiroStatus ReadCurrentPalette(vx::gdiplus::ColorPalette& palette);
+  VexiroStatus WriteCurrentPalette(const vx::gdiplus::ColorPalette& palette);
+  std::vector<SavedPropertyItem> arSavedPropertyItems;
 };
 
 }  // namespace vexiro
