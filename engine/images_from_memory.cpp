@@ -19,13 +19,6 @@ namespace {
 // Pixel buffers and metadata blocks above this size are refused before memory is taken.
 constexpr uint64_t kMaxBufferBytes = uint64_t{1} << 31;
 
-VexiroStatus RegisterOnSuccess(Status s, GpImage* image, ImageKind kind, int32_t& id) {
-  id = 0;
-  if (s != Ok) return ToStatus(s);
-  RegisterImage(id, image, "", "", kind);
-  return vexiro::OK;
-}
-
 VexiroStatus RegisterAlways(Status s, GpImage* image, ImageKind kind, int32_t& id) {
   RegisterImage(id, s == Ok ? image : nullptr, "", "", kind);
   return ToStatus(s);
@@ -53,14 +46,23 @@ VexiroStatus CopyPalette(int32_t fromId, int32_t toId) {
 
 }  // namespace
 
+VexiroStatus RegisterCreatedImage(Status s, GpImage* image, ImageKind kind, int32_t& id) {
+  id = 0;
+  if (s != Ok) return ToStatus(s);
+  RegisterImage(id, image, "", "", kind);
+  return vexiro::OK;
+}
+
 VexiroStatus CreateImageFromFileGdiPlus(const std::string& path, int32_t& id) {
   GpBitmap* bitmap = nullptr;
-  return RegisterOnSuccess(GdipCreateBitmapFromFile(path.c_str(), &bitmap), bitmap, KindFile, id);
+  const Status s = GdipCreateBitmapFromFile(path.c_str(), &bitmap);
+  return RegisterCreatedImage(s, bitmap, KindFile, id);
 }
 
 VexiroStatus CreateImageFromFileGdiPlusICM(const std::string& path, int32_t& id) {
   GpBitmap* bitmap = nullptr;
-  return RegisterOnSuccess(GdipCreateBitmapFromFileICM(path.c_str(), &bitmap), bitmap, KindFile, id);
+  const Status s = GdipCreateBitmapFromFileICM(path.c_str(), &bitmap);
+  return RegisterCreatedImage(s, bitmap, KindFile, id);
 }
 
 VexiroStatus CreateImageFromStreamObject(ole::IStream* stream, int32_t& id, bool useColorManagement) {
@@ -70,7 +72,7 @@ VexiroStatus CreateImageFromStreamObject(ole::IStream* stream, int32_t& id, bool
     GpImage* image = nullptr;
     const Status s = useColorManagement ? GdipLoadImageFromStreamICM(stream, &image)
                                         : GdipLoadImageFromStream(stream, &image);
-    return RegisterOnSuccess(s, image, KindGeneric, id);
+    return RegisterCreatedImage(s, image, KindGeneric, id);
   } catch (const std::exception&) {
     return static_cast<VexiroStatus>(kStreamLoadRuntimeError);
   }

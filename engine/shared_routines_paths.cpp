@@ -58,7 +58,7 @@ std::string CharToString(int32_t code) {
     const char c = static_cast<char>(code);
     return AnsiToUtf8(std::string_view(&c, 1));
   }
-  if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return {};
+  if (code < 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return {};
   std::string out;
   const auto u = static_cast<uint32_t>(code);
   if (u < 0x800) {

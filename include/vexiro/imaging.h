@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "vexiro/basic_array.h"
+#include "vexiro/basic_array.h"
 #include "vexiro/vexiro_status.h"
 
 namespace vx {
@@ -42,7 +43,7 @@ struct FilterArea {
 // A 3 x 3 filter matrix.
 using Matrix3x3 = std::array<int32_t, 9>;
 
-// ---- Palette types and saved property items ----
+// Palette type flags of indexed images.
 enum ColorPaletteType : int32_t {
   ColorPaletteTypeUndefined = 0,
   ColorPaletteTypeHasAlpha = 1,
@@ -73,7 +74,17 @@ class cImaging {
   int32_t GetInterfaceSafetyOptions(const vx::GUID* riid, uint32_t* supportedOptions, uint32_t* enabledOptions);
   int32_t SetInterfaceSafetyOptions(const vx::GUID* riid, uint32_t optionSetMask, uint32_t enabledOptions);
 
-  // ---- Closing and saving images, and encoding them into memory ----
+  // ---- Engine utility members ----
+
+  // ---- Loading image files ----
+
+  // ---- Image-creating members ----
+
+  // ---- Clipboard ----
+
+  // ---- Thumbnails ----
+
+  // ---- Saving ----
   VexiroStatus CloseImage(int32_t nImageID);
   VexiroStatus CloseNativeImage();
   VexiroStatus SaveAsBmp(const std::string& sFilePath);
@@ -90,7 +101,23 @@ class cImaging {
   VexiroStatus SaveAsStream(vx::ole::IStream*& oStream, const std::string& sImageFormat, int32_t nEncoderParameter = 0);
   std::string SaveAsString(const std::string& sImageFormat, int32_t nEncoderParameter = 0);
 
-  // ---- Palettes of indexed images ----
+  // ---- Handle export and pixel arrays ----
+
+  // ---- Multi-page documents (TIFF and GIF) ----
+
+  // ---- EXIF and IPTC metadata ----
+
+  // ---- Image information ----
+
+  // ---- Filters ----
+
+  // ---- Histograms ----
+
+  // ---- Border cropping and deskew ----
+
+  // ---- Pixel formats and colour reduction ----
+
+  // ---- Palettes ----
   VexiroStatus ColorPaletteGet(BasicArray<int32_t>& nARGBColorsArray, int32_t& nEntriesCount);
   VexiroStatus ColorPaletteSet(BasicArray<int32_t>& nARGBColorsArray);
   int32_t ColorPaletteGetEntrie(int32_t nEntrie);
@@ -102,11 +129,47 @@ class cImaging {
   bool ColorPaletteHasTransparentColor();
   VexiroStatus ColorPaletteConvertToHalftone();
 
+  // ---- Geometry ----
+
+  // ---- Image composition ----
+
+  // ---- Vector drawing ----
+
+  // ---- Text and fonts ----
+
+  // ---- Barcode drawing ----
+
+  // ---- Colour values and colour models ----
+
+  // ---- Display ----
+
+  // ---- Colour management ----
+
+  // ---- PDF documents ----
+
+  // ---- PDF drawing ----
+
+  // ---- Saving as PDF ----
+
+  // ---- Scanning (TWAIN) ----
+
+  // ---- Printing ----
+
+  // ---- Network transfer ----
+
+  // ---- OCR ----
+
+  // ---- Barcode reading ----
+
+  // ---- Document recognition ----
+
  private:
   friend struct ImagingTestAccess;
+  friend struct SavingTestAccess;
 
   // ---- Fields of the engine, in their declaration order ----
   std::string sTwainTempFile;
+  BasicArray<int32_t> arCropBorderWork;  // pixel work buffer of border cropping
   std::vector<Matrix3x3> arMatrix3x3x;
   bool bTiffOpenReadOnly = false;
   bool bGifOpenReadOnly = false;
@@ -147,16 +210,25 @@ class cImaging {
   int32_t nROIMode = 1;  // 1 whole image, 2 the rectangle ROIArea
   FilterArea ROIArea;
   std::unique_ptr<cInet> oInet;
+  // Fields whose types their own subsystems define (the saved property items, the colour object,
+  // the OCR results) are declared in those subsystems' sections.
 
-  // ---- Colour reduction, palette helpers and the property snapshot (private) ----
-  friend struct SavingTestAccess;
+  // ---- Private helpers of the engine core ----
+
+  // ---- Private helpers of image processing ----
+  std::vector<SavedPropertyItem> arSavedPropertyItems;  // the property snapshot's items
   VexiroStatus QuantizeCore(int32_t& colorCount, bool makeTransparent, int32_t keyColor);
   int32_t SaveImageProperties(int32_t id = 0);
   int32_t RestoreImageProperties(int32_t id = 0);
   bool CurrentImageIsIndexed();
   VexiroStatus ReadCurrentPalette(vx::gdiplus::ColorPalette& palette);
   VexiroStatus WriteCurrentPalette(const vx::gdiplus::ColorPalette& palette);
-  std::vector<SavedPropertyItem> arSavedPropertyItems;
+
+  // ---- Private helpers of PDF writing ----
+
+  // ---- Private helpers of scanning, printing and network transfer ----
+
+  // ---- Private helpers of recognition ----
 };
 
 }  // namespace vexiro

@@ -18,20 +18,6 @@ namespace {
 
 constexpr UINT kKnownLockFlags = ImageLockModeRead | ImageLockModeWrite | ImageLockModeUserInputBuf;
 
-bool RectInside(const GpRect& r, const Frame& frame) {
-  return r.X >= 0 && r.Y >= 0 && r.Width > 0 && r.Height > 0 && r.X <= frame.width - r.Width &&
-         r.Y <= frame.height - r.Height;
-}
-
-// The colour table that pixels of an indexed lock format refer to: the frame's own when it is
-// indexed and fits the format, else the default table of the format.
-std::vector<ARGB> LockPalette(const Frame& frame, PixelFormat format) {
-  if (!IsIndexedPixelFormat(format)) return {};
-  if (IsIndexedPixelFormat(frame.format) && !frame.palette.empty() && frame.palette.size() <= IndexedCapacity(format))
-    return frame.palette;
-  return DefaultPalette(format);
-}
-
 // Packed rows are lent only from a byte boundary, and for writing only when the rectangle also
 // ends on one (or at the row end): a caller filling whole bytes must not reach pixels outside it.
 bool CanLendOwnRows(const Frame& frame, const GpRect& r, PixelFormat format, UINT mode) {
@@ -120,14 +106,14 @@ Status GdipBitmapLockBits(GpBitmap* bitmap, const GpRect* rect, UINT flags, Pixe
     return InvalidParameter;
   Frame& frame = checked->current();
   const GpRect r = rect ? *rect : GpRect{0, 0, frame.width, frame.height};
-  if (!RectInside(r, frame)) return InvalidParameter;
+  if (!RectInsideFrame(r, frame)) return InvalidParameter;
   if (checked->lock.active) return WrongState;
 
   LockState lock;
   lock.mode = flags;
   lock.rect = r;
   lock.format = format;
-  lock.palette = LockPalette(frame, format);
+  lock.palette = PaletteForConversion(frame, format);
   if (Status s = PrepareTarget(frame, lock, *lockedData); s != Ok) return s;
   if ((flags & ImageLockModeRead) && !lock.direct) CopyOut(frame, lock);
   lock.active = true;

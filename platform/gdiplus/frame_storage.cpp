@@ -48,6 +48,19 @@ Status MakeFrame(INT width, INT height, PixelFormat format, Frame& out) {
   return Ok;
 }
 
+std::vector<ARGB> PaletteForConversion(const Frame& source, PixelFormat format) {
+  if (!IsIndexedPixelFormat(format)) return {};
+  if (IsIndexedPixelFormat(source.format) && !source.palette.empty() &&
+      source.palette.size() <= IndexedCapacity(format))
+    return source.palette;
+  return DefaultPalette(format);
+}
+
+bool RectInsideFrame(const GpRect& r, const Frame& frame) {
+  return r.X >= 0 && r.Y >= 0 && r.Width > 0 && r.Height > 0 && r.X <= frame.width - r.Width &&
+         r.Y <= frame.height - r.Height;
+}
+
 Status CloneFrame(const Frame& source, Frame& out) {
   Frame copy;
   if (Status s = MakeFrame(source.width, source.height, source.format, copy); s != Ok) return s;

@@ -103,6 +103,14 @@ class EncoderSession;
 // (rows padded to 4 bytes) and the default palette for indexed formats.
 Status MakeFrame(INT width, INT height, PixelFormat format, Frame& out);
 
+// The colour table that pixels of `format` refer to when converted from `source`: the source's
+// own table when it is indexed and fits the format, else the format's default table (empty for
+// formats without a table).
+std::vector<ARGB> PaletteForConversion(const Frame& source, PixelFormat format);
+
+// Whether a rectangle lies inside the frame (positive size; checked without overflow).
+bool RectInsideFrame(const GpRect& rect, const Frame& frame);
+
 // Deep copy of a frame into owned storage (pixels, palette, resolution, flags, properties).
 Status CloneFrame(const Frame& source, Frame& out);
 

