@@ -1,10 +1,12 @@
 // The engine's members that close images, save the current image to a file, and encode it into
 // memory. Each keeps its outcome as the last status.
+#include "control/binding.h"
 #include "engine/gdiplus_savers.h"
 #include "engine/gif89a_writer.h"
 #include "engine/image_store.h"
 #include "engine/in_memory_encoding.h"
 #include "engine/pnm_writer.h"
+#include "platform/ole/stream_handles.h"
 #include "vexiro/imaging.h"
 
 namespace vexiro {
@@ -80,14 +82,15 @@ VexiroStatus cImaging::SaveAsByteArray(BasicArray<uint8_t>& arBytes, int32_t& nB
   });
 }
 
-VexiroStatus cImaging::SaveAsStream(vx::ole::IStream*& oStream, const std::string& sImageFormat, int32_t nEncoderParameter) {
+VexiroStatus cImaging::SaveAsStream(uint32_t& oStream, const std::string& sImageFormat, int32_t nEncoderParameter) {
   return SaveCurrent(nNativeImage, nStat, [&](int32_t id) {
     vx::ole::ComPtr<vx::ole::IStream> stream;
-    const VexiroStatus s = engine::SaveToStream(id, stream, sImageFormat, nEncoderParameter);
-    if (s == OK) {
-      if (oStream) oStream->Release();
-      oStream = stream.detach();
-    }
+    VexiroStatus s = engine::SaveToStream(id, stream, sImageFormat, nEncoderParameter);
+    if (s != OK) return s;
+    const vx::HANDLE32 handle = vx::ole::RegisterStream(stream.get());
+    if (handle == 0) return GenericError;
+    if (oStream != 0) vx::ole::ReleaseStreamHandle(oStream);
+    oStream = handle;
     return s;
   });
 }
@@ -100,3 +103,20 @@ std::string cImaging::SaveAsString(const std::string& sImageFormat, int32_t nEnc
 }
 
 }  // namespace vexiro
+
+namespace vx::control {
+
+VX_BIND(CloseImage, &vexiro::cImaging::CloseImage);
+VX_BIND(CloseNativeImage, &vexiro::cImaging::CloseNativeImage);
+VX_BIND(SaveAsBmp, &vexiro::cImaging::SaveAsBmp);
+VX_BIND(SaveAsGIF, &vexiro::cImaging::SaveAsGIF);
+VX_BIND(SaveAsPNG, &vexiro::cImaging::SaveAsPNG);
+VX_BIND(SaveAsJPEG, &vexiro::cImaging::SaveAsJPEG);
+VX_BIND(SaveAsTIFF, &vexiro::cImaging::SaveAsTIFF);
+VX_BIND(SaveAsGIFi, &vexiro::cImaging::SaveAsGIFi);
+VX_BIND(SaveAsPNM, &vexiro::cImaging::SaveAsPNM);
+VX_BIND(SaveAsByteArray, &vexiro::cImaging::SaveAsByteArray);
+VX_BIND(SaveAsStream, &vexiro::cImaging::SaveAsStream);
+VX_BIND(SaveAsString, &vexiro::cImaging::SaveAsString);
+
+}  // namespace vx::control

@@ -16,9 +16,6 @@
 namespace vx {
 struct GUID;
 }
-namespace vx::ole {
-class IStream;
-}
 namespace vx::gdiplus {
 struct ColorPalette;
 }
@@ -96,9 +93,9 @@ class cImaging {
   VexiroStatus SaveAsPNM(const std::string& sFilePath);
   VexiroStatus SaveAsByteArray(BasicArray<uint8_t>& arBytes, int32_t& nBytesRead, const std::string& sImageFormat,
                                int32_t nEncoderParameter = 0);
-  // The stream passed in is released; on success a new stream (one reference, the caller's)
-  // positioned after its last byte takes its place.
-  VexiroStatus SaveAsStream(vx::ole::IStream*& oStream, const std::string& sImageFormat, int32_t nEncoderParameter = 0);
+  // Streams travel as handles of the platform's stream table. On success the handle passed in is
+  // released and a new stream, positioned after its last byte, takes its place.
+  VexiroStatus SaveAsStream(uint32_t& oStream, const std::string& sImageFormat, int32_t nEncoderParameter = 0);
   std::string SaveAsString(const std::string& sImageFormat, int32_t nEncoderParameter = 0);
 
   // ---- Handle export and pixel arrays ----

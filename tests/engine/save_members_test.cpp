@@ -8,6 +8,7 @@
 #include "engine/shared_routines.h"
 #include "platform/kernel/code_page.h"
 #include "platform/ole/ole.h"
+#include "platform/ole/stream_handles.h"
 
 namespace vexiro {
 namespace {
@@ -71,7 +72,7 @@ TEST_F(SaveMembers, EverySaveMemberNeedsACurrentImage) {
         return e.SaveAsByteArray(a, n, "png");
       },
       [&](cImaging& e) {
-        vx::ole::IStream* s = nullptr;
+        uint32_t s = 0;
         return e.SaveAsStream(s, "png");
       },
   };
@@ -160,21 +161,22 @@ TEST_F(SaveMembers, StreamReplacesTheCallersObjectAndEndsAtTheLastByte) {
   MakeCurrent();
   vx::ole::ComPtr<vx::ole::IStream> held;
   ASSERT_EQ(vx::ole::CreateStreamOnHGlobal(0, vx::TRUE_, held.put()), vx::S_OK);
-  vx::ole::IStream* passed = held.get();
-  passed->AddRef();  // the reference the member takes over
-  vx::ole::IStream* stream = passed;
-  ASSERT_EQ(E().SaveAsStream(stream, "png", 0), OK);
-  ASSERT_NE(stream, nullptr);
-  EXPECT_NE(stream, passed);
-  EXPECT_EQ(passed->AddRef(), 2u) << "the member released the object passed in";
-  passed->Release();
-  vx::ole::ComPtr<vx::ole::IStream> result(stream);
+  const uint32_t passed = vx::ole::RegisterStream(held.get());
+  ASSERT_NE(passed, 0u);
+  uint32_t handle = passed;
+  ASSERT_EQ(E().SaveAsStream(handle, "png", 0), OK);
+  ASSERT_NE(handle, 0u);
+  EXPECT_NE(handle, passed);
+  EXPECT_FALSE(vx::ole::LookupStream(passed)) << "the stream passed in is no longer referenced";
+  vx::ole::ComPtr<vx::ole::IStream> result = vx::ole::LookupStream(handle);
+  ASSERT_TRUE(result);
   uint64_t position = 0;
   result->Seek(0, vx::ole::STREAM_SEEK_CUR, &position);
   vx::ole::STATSTG stat;
   result->Stat(&stat, 0);
   EXPECT_EQ(position, stat.cbSize);
   EXPECT_EQ(stat.cbSize, ByteArray("png", 0).size());
+  EXPECT_TRUE(vx::ole::ReleaseStreamHandle(handle));
 }
 
 TEST_F(SaveMembers, StringHoldsOneCharacterPerByte) {
