@@ -46,6 +46,10 @@ VexiroStatus SaveAsTIFFFile(int32_t id, const std::string& path, int32_t compres
 VexiroStatus TiffBeginMultiPage(int32_t id, const std::string& path, int32_t compression);
 VexiroStatus TiffSaveAddPage(int32_t firstId, int32_t pageId);
 
+// The save flags the format plug-in gets for a JPEG quality: 0..100, where 0 (also for any
+// negative quality) asks for the plug-in's default.
+int32_t PluginJpegFlags(int32_t quality);
+
 // The compression actually asked of the encoder: the fax and run-length schemes hold only
 // bilevel pixels, so they become LZW for anything deeper.
 int32_t EffectiveTiffCompression(int32_t compression, int32_t colorDepth, int32_t imageBits);

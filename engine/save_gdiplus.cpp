@@ -121,10 +121,9 @@ namespace {
 
 bool IsGreyEightBit(int32_t id) { return GetImageBitDepthStrict(id) == 8 && IsGreyPalette(id); }
 
-// The plug-in takes the quality as its save flags, where 0 asks for its default quality.
-int32_t PluginJpegFlags(int32_t quality) { return quality < 0 ? 0 : std::min(quality, 100); }
-
 }  // namespace
+
+int32_t PluginJpegFlags(int32_t quality) { return quality < 0 ? 0 : std::min(quality, 100); }
 
 VexiroStatus SaveAsJPEGFile(int32_t id, const std::string& path, int32_t quality, bool disablePlugin) {
   const bool grey = IsGreyEightBit(id);

@@ -124,6 +124,13 @@ TEST_F(PlatformSavers, GreyJpegFallsBackToThePlatformEncoder) {
   }
 }
 
+// The plug-in reads its JPEG flags as the quality: out-of-range qualities must not reach it as
+// other flags.
+TEST(PluginJpegShortcut, QualityIsClampedIntoThePluginsRange) {
+  const std::pair<int32_t, int32_t> cases[] = {{-5, 0}, {-1, 0}, {0, 0}, {1, 1}, {75, 75}, {100, 100}, {150, 100}, {0x8000, 100}};
+  for (auto [quality, flags] : cases) EXPECT_EQ(PluginJpegFlags(quality), flags) << quality;
+}
+
 TEST_F(PlatformSavers, TiffCompressionAndDepthRules) {
   if (!ToolAvailable("tiffinfo")) GTEST_SKIP() << "tiffinfo missing";
   struct Case {

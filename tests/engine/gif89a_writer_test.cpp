@@ -67,6 +67,26 @@ TEST_F(Gif89aWriter, RandomImagesDecodeWithGiflibAtEveryInterlaceLayout) {
   }
 }
 
+// At heights 2 to 4 some interlace passes would start past the last row: they are skipped, so
+// no row outside the buffer is read and every row is written once.
+TEST_F(Gif89aWriter, InterlacePassesStartingPastTheLastRowAreSkipped) {
+  for (int height = 2; height <= 4; ++height) {
+    std::vector<uint8_t> rows(static_cast<size_t>(4) * height);
+    for (int y = 0; y < height; ++y) std::fill_n(rows.begin() + 4 * y, 4, static_cast<uint8_t>(10 + y));
+    GifImage image;
+    image.width = 4;
+    image.height = height;
+    image.pixels = rows.data();
+    image.pixelBytes = rows.size();
+    const std::vector<uint8_t> bytes = GIFEncode(image);
+    const std::string path = scratch_.File("short.gif");
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    const DecodedGif decoded = DecodeWithGiflib(path);
+    ASSERT_TRUE(decoded.ok) << height;
+    EXPECT_EQ(decoded.indices, rows) << height;
+  }
+}
+
 // Noise needs far more than 4096 codes, so the table fills and clears many times over.
 TEST_F(Gif89aWriter, NoisePastTheCodeTableDecodesWithGiflibAndImageMagick) {
   constexpr int kW = 301, kH = 203;
