@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "vexiro/basic_array.h"
-#include "vexiro/basic_array.h"
 #include "vexiro/vexiro_status.h"
 
 namespace vx {

@@ -104,16 +104,17 @@ MetafileCanvas::MetafileCanvas(cairo_t* cr, double frameLeft, double frameTop, d
                                double deviceDpiX, double deviceDpiY, bool wmfMapping, cairo_filter_t imageFilter)
     : cr_(cr), dpiX_(deviceDpiX), dpiY_(deviceDpiY), wmfMapping_(wmfMapping), filter_(imageFilter) {
   cairo_save(cr_);
-  cairo_new_path(cr_);
-  cairo_rectangle(cr_, destX, destY, destW, destH);
-  cairo_clip(cr_);
-  cairo_matrix_t base;
-  cairo_get_matrix(cr_, &base);
+  cairo_get_matrix(cr_, &base_);
+  dest_[0] = destX;
+  dest_[1] = destY;
+  dest_[2] = destW;
+  dest_[3] = destH;
+  ClipToDestination();
   const double fw = frameRight - frameLeft, fh = frameBottom - frameTop;
   cairo_matrix_t frameToDest;
   cairo_matrix_init(&frameToDest, destW / fw, 0, 0, destH / fh, destX - frameLeft * destW / fw,
                     destY - frameTop * destH / fh);
-  cairo_matrix_multiply(&deviceToTarget_, &frameToDest, &base);
+  cairo_matrix_multiply(&deviceToTarget_, &frameToDest, &base_);
   cairo_matrix_init_identity(&state_.world);
   if (wmfMapping_) {
     state_.wox = state_.vox = frameLeft;
@@ -128,7 +129,85 @@ MetafileCanvas::MetafileCanvas(cairo_t* cr, double frameLeft, double frameTop, d
 
 MetafileCanvas::~MetafileCanvas() {
   cairo_new_path(cr_);
+  for (size_t i = 0; i < saved_.size(); ++i) cairo_restore(cr_);
   cairo_restore(cr_);
+}
+
+// Nothing a metafile draws leaves its destination rectangle.
+void MetafileCanvas::ClipToDestination() {
+  cairo_save(cr_);
+  cairo_set_matrix(cr_, &base_);
+  cairo_new_path(cr_);
+  cairo_rectangle(cr_, dest_[0], dest_[1], dest_[2], dest_[3]);
+  cairo_clip(cr_);
+  cairo_restore(cr_);
+}
+
+// Clipping consumes cairo's current path; a path being recorded is set aside meanwhile.
+template <class Shape>
+void MetafileCanvas::ClipWith(Shape shape) {
+  cairo_path_t* recording = inPath_ ? cairo_copy_path(cr_) : nullptr;
+  cairo_new_path(cr_);
+  shape();
+  cairo_clip(cr_);
+  if (recording) {
+    cairo_append_path(cr_, recording);
+    cairo_path_destroy(recording);
+  }
+}
+
+void MetafileCanvas::IntersectClipRect(double l, double t, double r, double b) {
+  ClipWith([&] { cairo_rectangle(cr_, l, t, r - l, b - t); });
+}
+
+void MetafileCanvas::ExcludeClipRect(double l, double t, double r, double b) {
+  ClipWith([&] {
+    cairo_save(cr_);
+    cairo_identity_matrix(cr_);
+    cairo_rectangle(cr_, -4e6, -4e6, 8e6, 8e6);  // beyond any tile, inside cairo's range
+    cairo_restore(cr_);
+    cairo_rectangle(cr_, l, t, r - l, b - t);
+    cairo_set_fill_rule(cr_, CAIRO_FILL_RULE_EVEN_ODD);
+  });
+}
+
+void MetafileCanvas::ClipToDeviceRects(const std::vector<double>& ltrb, bool replace) {
+  if (replace) ResetClip();
+  cairo_path_t* recording = inPath_ ? cairo_copy_path(cr_) : nullptr;
+  cairo_save(cr_);
+  cairo_set_matrix(cr_, &deviceToTarget_);
+  cairo_new_path(cr_);
+  for (size_t i = 0; i + 3 < ltrb.size(); i += 4)
+    cairo_rectangle(cr_, ltrb[i], ltrb[i + 1], ltrb[i + 2] - ltrb[i], ltrb[i + 3] - ltrb[i + 1]);
+  cairo_restore(cr_);  // the path stays; the clip is applied outside this save so that it lasts
+  cairo_set_fill_rule(cr_, CAIRO_FILL_RULE_WINDING);
+  cairo_clip(cr_);
+  if (recording) {
+    cairo_append_path(cr_, recording);
+    cairo_path_destroy(recording);
+  }
+}
+
+void MetafileCanvas::ResetClip() {
+  cairo_reset_clip(cr_);
+  ClipToDestination();
+}
+
+void MetafileCanvas::SelectClipPath(uint32_t mode) {
+  constexpr uint32_t kRgnAnd = 1, kRgnCopy = 5;
+  inPath_ = false;
+  if (mode == kRgnCopy) {
+    cairo_path_t* path = cairo_copy_path(cr_);
+    ResetClip();
+    cairo_new_path(cr_);
+    cairo_append_path(cr_, path);
+    cairo_path_destroy(path);
+  } else if (mode != kRgnAnd) {
+    cairo_new_path(cr_);
+    return;
+  }
+  cairo_set_fill_rule(cr_, state_.fillMode == kAlternate ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
+  cairo_clip(cr_);
 }
 
 // Logical -> device (mapping mode, window and viewport) -> target, after the world transform.
@@ -217,8 +296,11 @@ void MetafileCanvas::ModifyWorldTransform(const cairo_matrix_t& m, uint32_t mode
   SetWorldTransform(result);
 }
 
+// Saved states carry the clip too: each level is a cairo save.
 void MetafileCanvas::SaveDC() {
-  if (saved_.size() < kMaxSavedStates) saved_.push_back(state_);
+  if (saved_.size() >= kMaxSavedStates) return;
+  saved_.push_back(state_);
+  cairo_save(cr_);
 }
 
 void MetafileCanvas::RestoreDC(int which) {
@@ -226,6 +308,7 @@ void MetafileCanvas::RestoreDC(int which) {
   const int64_t target = which < 0 ? depth + which : int64_t{which} - 1;  // index of the state to restore
   if (target < 0 || target >= depth) return;
   state_ = saved_[static_cast<size_t>(target)];
+  for (int64_t i = target; i < depth; ++i) cairo_restore(cr_);
   saved_.resize(static_cast<size_t>(target));
   Apply();
 }

@@ -67,6 +67,13 @@ class MetafileCanvas {
   void SetPolyFillMode(int mode) { state_.fillMode = mode; }
   void SaveDC();
   void RestoreDC(int which);
+  void IntersectClipRect(double l, double t, double r, double b);
+  void ExcludeClipRect(double l, double t, double r, double b);
+  void ResetClip();
+  // Region rectangles (left, top, right, bottom, ...) in device units.
+  void ClipToDeviceRects(const std::vector<double>& ltrb, bool replace);
+  // Clips to the recorded path: intersected with the clip (RGN_AND) or replacing it (RGN_COPY).
+  void SelectClipPath(uint32_t mode);
 
   // Objects.
   void Store(size_t slot, const MetaObject& object);
@@ -117,6 +124,9 @@ class MetafileCanvas {
   };
 
   void Apply();
+  void ClipToDestination();
+  template <class Shape>
+  void ClipWith(Shape shape);
   void Paint(bool fill, bool stroke);
   void Stroke();
   void Fill();
@@ -128,6 +138,8 @@ class MetafileCanvas {
   double StrokeWidthPixels() const;
 
   cairo_t* cr_;
+  cairo_matrix_t base_;
+  double dest_[4];
   cairo_matrix_t deviceToTarget_;
   double dpiX_, dpiY_;
   bool wmfMapping_;

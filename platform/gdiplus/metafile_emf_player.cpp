@@ -86,6 +86,19 @@ void PlayBlt(const ByteReader& r, bool stretch, MetafileCanvas& canvas) {
   canvas.DrawDib(format, bits, r.I32(44), r.I32(48), srcW, srcH, x, y, w, h);
 }
 
+// A region in device units: RGN_COPY replaces the clip (no region resets it), RGN_AND narrows it.
+void PlayClipRegion(const ByteReader& r, MetafileCanvas& canvas) {
+  constexpr uint32_t kRgnAnd = 1, kRgnCopy = 5;
+  const uint32_t bytes = r.U32(8), mode = r.U32(12);
+  if (mode == kRgnCopy && bytes == 0) return canvas.ResetClip();
+  if ((mode != kRgnCopy && mode != kRgnAnd) || bytes < 32 || !r.Has(16, bytes)) return;
+  const uint32_t count = r.U32(24);
+  if (count > (bytes - 32) / 16) return;
+  std::vector<double> rects(size_t{count} * 4);
+  for (size_t i = 0; i < rects.size(); ++i) rects[i] = r.I32(48 + 4 * i);
+  canvas.ClipToDeviceRects(rects, mode == kRgnCopy);
+}
+
 cairo_matrix_t ReadXform(const ByteReader& r, size_t at) {
   cairo_matrix_t m;
   cairo_matrix_init(&m, r.F32(at), r.F32(at + 4), r.F32(at + 8), r.F32(at + 12), r.F32(at + 16), r.F32(at + 20));
@@ -146,10 +159,14 @@ void PlayRecord(const ByteReader& r, uint32_t type, MetafileCanvas& canvas) {
     case kEmrStrokeAndFillPath: return canvas.StrokeAndFillPath();
     case kEmrStrokePath: return canvas.StrokePath();
     case kEmrAbortPath: return canvas.AbortPath();
+    case kEmrIntersectClipRect: return canvas.IntersectClipRect(r.I32(8), r.I32(12), r.I32(16), r.I32(20));
+    case kEmrExcludeClipRect: return canvas.ExcludeClipRect(r.I32(8), r.I32(12), r.I32(16), r.I32(20));
+    case kEmrSelectClipPath: return canvas.SelectClipPath(r.U32(8));
+    case kEmrExtSelectClipRgn: return PlayClipRegion(r, canvas);
     case kEmrStretchDiBits: return PlayStretchDiBits(r, canvas);
     case kEmrBitBlt: return PlayBlt(r, false, canvas);
     case kEmrStretchBlt: return PlayBlt(r, true, canvas);
-    default: return;  // text, clipping, palettes and the rest are not drawn
+    default: return;  // text, palettes and the rest are not drawn
   }
 }
 
@@ -165,7 +182,8 @@ size_t MinimumSize(uint32_t type) {
     case kEmrCreatePen: return 28;
     case kEmrCreateBrushIndirect: return 24;
     case kEmrRoundRect: return 32;
-    case kEmrRectangle: case kEmrEllipse: return 24;
+    case kEmrRectangle: case kEmrEllipse: case kEmrIntersectClipRect: case kEmrExcludeClipRect: return 24;
+    case kEmrExtSelectClipRgn: return 16;
     default: return 8;
   }
 }

@@ -117,6 +117,8 @@ void PlayRecord(const ByteReader& r, uint16_t function, MetafileCanvas& canvas) 
       object.kind = MetaObject::Other;
       return StoreObject(object, canvas);
     }
+    case kMetaIntersectClipRect: return canvas.IntersectClipRect(P(r, 3), P(r, 2), P(r, 1), P(r, 0));
+    case kMetaExcludeClipRect: return canvas.ExcludeClipRect(P(r, 3), P(r, 2), P(r, 1), P(r, 0));
     case kMetaRectangle: return canvas.Rectangle(P(r, 3), P(r, 2), P(r, 1), P(r, 0));
     case kMetaEllipse: return canvas.Ellipse(P(r, 3), P(r, 2), P(r, 1), P(r, 0));
     case kMetaRoundRect: return canvas.RoundRect(P(r, 5), P(r, 4), P(r, 3), P(r, 2), P(r, 1), P(r, 0));
@@ -131,7 +133,7 @@ void PlayRecord(const ByteReader& r, uint16_t function, MetafileCanvas& canvas) 
     case kMetaStretchDib: return PlayStretchDib(r, canvas);
     case kMetaDibStretchBlt: return PlayDibStretchBlt(r, canvas);
     case kMetaDibBitBlt: return PlayDibBitBlt(r, canvas);
-    default: return;  // text, clipping, palettes and escapes are not drawn
+    default: return;  // text, regions, palettes and escapes are not drawn
   }
 }
 

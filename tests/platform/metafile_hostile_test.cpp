@@ -103,6 +103,8 @@ TEST_F(HostileMetafile, RecordsThatLieAboutTheirContentAreSkipped) {
       {"world transform of infinities", 35, {0x7F800000, 0, 0, 0x7F800000, 0, 0}},
       {"window extent of zero", 9, {0, 0}},
       {"record cut short of its fields", 43, {}},
+      {"clip region with more rectangles than bytes", 75, {48, 1, 32, 1, 0x10000000, 16, 0, 0, 40, 40, 0, 0, 40, 40}},
+      {"clip region larger than its record", 75, {0xFFFFFF00, 5, 32, 1, 1, 16}},
   };
   for (const Case& c : cases) {
     ImagePtr image;

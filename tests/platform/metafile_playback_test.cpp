@@ -40,11 +40,17 @@ std::vector<uint8_t> SceneEmf() {
 }
 
 // The same picture in a Windows metafile of 1000 logical units, with an object slot reused.
-std::vector<uint8_t> SceneWmf() {
+// A backdrop over the whole window makes readers that crop to the drawn area keep the frame.
+std::vector<uint8_t> SceneWmf(bool backdrop = false) {
   WmfBuilder wmf(3);
-  wmf.Record(0x020B, {0, 0})                  // window origin
-      .Record(0x020C, {1000, 1000})            // window extent (y, x)
-      .Record(0x02FC, {0, 0x00FF, 0, 0})       // slot 0: red brush (style, colour low, colour high, hatch)
+  wmf.Record(0x0103, {8})                     // anisotropic mapping
+      .Record(0x020B, {0, 0})                  // window origin
+      .Record(0x020C, {1000, 1000});           // window extent (y, x)
+  if (backdrop) {
+    wmf.Record(0x02FC, {0, 0xC0C0, 0xC0, 0}).Record(0x012D, {0}).Record(0x041B, {1000, 1000, 0, 0});
+    wmf.Record(0x01F0, {0});
+  }
+  wmf.Record(0x02FC, {0, 0x00FF, 0, 0})       // slot 0: red brush
       .Record(0x012D, {0})
       .Record(0x02FA, {5, 0, 0, 0, 0})         // slot 1: null pen
       .Record(0x012D, {1})
@@ -200,6 +206,59 @@ TEST_F(Metafile, StretchDibitsDrawsABitmapRecord) {
   EXPECT_EQ(Pixel(out.get(), 75, 25), 0xFFFFFFFFu);
   EXPECT_EQ(Pixel(out.get(), 25, 75), 0xFF0000FFu);
   EXPECT_EQ(Pixel(out.get(), 75, 75), 0xFF00FF00u);
+}
+
+TEST_F(Metafile, ClippingFollowsSavedStatesAndRegions) {
+  EmfBuilder emf(100);
+  emf.Record(39, {1, 0, Ref(255, 0, 0), 0}).Record(37, {1}).Record(37, {kNullPen});
+  emf.Record(33, {})                                   // save
+      .Record(30, {0, 0, 50, 100})                     // intersect: left half
+      .Record(43, {0, 0, 100, 50})
+      .Record(34, {0xFFFFFFFF})                        // restore: the clip goes with it
+      .Record(29, {40, 60, 60, 80})                    // exclude a hole
+      .Record(39, {2, 0, Ref(0, 0, 255), 0})
+      .Record(37, {2})
+      .Record(43, {0, 50, 100, 100})
+      .Record(75, {48, 5, 32, 1, 1, 16, 80, 0, 100, 20, 80, 0, 100, 20})  // region replaces the clip
+      .Record(39, {3, 0, Ref(0, 255, 0), 0})
+      .Record(37, {3})
+      .Record(43, {0, 0, 100, 100});
+  ImagePtr image = FromMemory(emf.Finish());
+  BitmapPtr out = Render(image.get(), 100);
+  EXPECT_EQ(Pixel(out.get(), 25, 25), 0xFFFF0000u);
+  EXPECT_EQ(Pixel(out.get(), 75, 25), 0xFFFFFFFFu) << "clipped by the intersection";
+  EXPECT_EQ(Pixel(out.get(), 25, 70), 0xFF0000FFu) << "the restore lifted the intersection";
+  EXPECT_EQ(Pixel(out.get(), 50, 70), 0xFFFFFFFFu) << "excluded";
+  EXPECT_EQ(Pixel(out.get(), 90, 10), 0xFF00FF00u) << "inside the region";
+  EXPECT_EQ(Pixel(out.get(), 70, 10), 0xFFFFFFFFu);
+  EXPECT_EQ(Pixel(out.get(), 90, 70), 0xFF0000FFu) << "outside the region";
+}
+
+TEST_F(Metafile, ImageMagickDrawsTheSameWmf) {
+  // An independent reader of Windows metafiles renders the same bytes; the scene must agree.
+  if (std::system("convert -list format 2>/dev/null | grep -q ' WMF '") != 0) GTEST_SKIP() << "no WMF reader";
+  const std::string dir = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp";
+  const std::string path = dir + "/external.wmf";
+  const std::vector<uint8_t> bytes = WmfBuilder::Placeable(SceneWmf(true), 1000, 1000, 1000);
+  FILE* f = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  std::fwrite(bytes.data(), 1, bytes.size(), f);
+  std::fclose(f);
+  const std::string command = "convert -density 100 -background white " + path + " -flatten -depth 8 rgb:- 2>/dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::vector<uint8_t> rgb(100 * 100 * 3);
+  const size_t got = std::fread(rgb.data(), 1, rgb.size(), pipe);
+  pclose(pipe);
+  std::remove(path.c_str());
+  ASSERT_EQ(got, rgb.size()) << "expected a 100 x 100 rendering";
+  ImagePtr image = FromMemory(bytes);
+  BitmapPtr ours = Render(image.get(), 100);
+  for (auto [x, y] : {std::pair{25, 25}, {70, 30}, {25, 70}, {5, 5}, {52, 12}, {12, 90}}) {
+    const uint8_t* p = &rgb[(y * 100 + x) * 3];
+    const ARGB theirs = 0xFF000000u | (p[0] << 16) | (p[1] << 8) | p[2];
+    EXPECT_EQ(Pixel(ours.get(), x, y), theirs) << x << "," << y;
+  }
 }
 
 }  // namespace

@@ -81,6 +81,7 @@ class WmfBuilder {
     words_.push_back(static_cast<uint16_t>(size >> 16));
     words_.push_back(function);
     for (int32_t p : params) words_.push_back(static_cast<uint16_t>(p));
+    if (size > maxRecord_) maxRecord_ = size;
     return *this;
   }
   std::vector<uint8_t> Finish() {
@@ -88,6 +89,8 @@ class WmfBuilder {
     const uint32_t size = static_cast<uint32_t>(words_.size());
     words_[3] = static_cast<uint16_t>(size);
     words_[4] = static_cast<uint16_t>(size >> 16);
+    words_[6] = static_cast<uint16_t>(maxRecord_);
+    words_[7] = static_cast<uint16_t>(maxRecord_ >> 16);
     std::vector<uint8_t> bytes(words_.size() * 2);
     std::memcpy(bytes.data(), words_.data(), bytes.size());
     return bytes;
@@ -99,12 +102,16 @@ class WmfBuilder {
     std::memcpy(&out[10], &right, 2);
     std::memcpy(&out[12], &bottom, 2);
     std::memcpy(&out[14], &inch, 2);
+    uint16_t checksum = 0;  // XOR of the ten words before it
+    for (size_t i = 0; i < 20; i += 2) checksum ^= static_cast<uint16_t>(out[i] | (out[i + 1] << 8));
+    std::memcpy(&out[20], &checksum, 2);
     out.insert(out.end(), wmf.begin(), wmf.end());
     return out;
   }
 
  private:
   std::vector<uint16_t> words_;
+  uint32_t maxRecord_ = 0;
 };
 
 // COLORREF of r, g, b.

@@ -124,5 +124,18 @@ TEST(Picture, InterfacesShareOneObjectAndTheTableHoldsIt) {
   EXPECT_EQ(GetObjectType(bitmap), 0u);
 }
 
+TEST(Picture, HandleDeletedBehindTheOwnersBackIsNotDeletedTwice) {
+  // A host may delete an owned picture's bitmap itself and release the picture later: the second
+  // deletion must not reach a newer object.
+  HBITMAP bitmap = CreateBitmap(4, 4, 1, 32, nullptr);
+  PicturePtr picture;
+  ASSERT_EQ(Make(PICTYPE_BITMAP, bitmap, TRUE_, picture), S_OK);
+  EXPECT_EQ(DeleteObject(bitmap), TRUE_);
+  HBITMAP newer = CreateBitmap(4, 4, 1, 32, nullptr);
+  picture.reset();
+  EXPECT_EQ(GetObjectType(newer), OBJ_BITMAP);
+  DeleteObject(newer);
+}
+
 }  // namespace
 }  // namespace vx::ole
