@@ -1,18 +1,15 @@
 // The engine's own GIF89a writer: interlaced, one image, a global colour table and a graphic
 // control extension, LZW-coded with codes of at most 12 bits.
 #pragma once
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "engine/save_image_buffers.h"
 #include "engine/vexiro_status.h"
 
 namespace vx::engine {
-
-// One palette entry as the writers take it: red, green, blue, alpha.
-using PaletteBytes = std::array<uint8_t, 4>;
 
 struct GifImage {
   int32_t width = 0;

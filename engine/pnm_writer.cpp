@@ -89,6 +89,10 @@ std::vector<uint8_t> EncodePNM(const PnmImage& image) {
   if (static_cast<uint64_t>(rowBytes) * static_cast<uint64_t>(image.height) > image.pixelBytes) return out;
   const PnmForm form = FormOf(image);
   const DarkTable dark = DarkEntries(image.palette);
+  const size_t outRow = form == PnmForm::Bitmap ? (static_cast<size_t>(image.width) + 7) / 8
+                        : form == PnmForm::Grey ? static_cast<size_t>(image.width)
+                                                : static_cast<size_t>(image.width) * 3;
+  out.reserve(32 + outRow * static_cast<size_t>(image.height));
   PutHeader(out, form, image.width, image.height);
   for (int32_t y = 0; y < image.height; ++y) {
     const uint8_t* src = image.pixels + static_cast<size_t>(y) * static_cast<size_t>(rowBytes);

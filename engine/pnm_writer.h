@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/gif89a_writer.h"
+#include "engine/save_image_buffers.h"
 #include "engine/vexiro_status.h"
 
 namespace vx::engine {

@@ -1,14 +1,17 @@
 // What the engine's own writers read from an image before they write: its palette as bytes and
 // its pixels as rows in one buffer, plus a guard for the reduced copy they may work from.
 #pragma once
+#include <array>
 #include <cstdint>
 #include <vector>
 
-#include "engine/gif89a_writer.h"
 #include "engine/vexiro_status.h"
 #include "platform/gdiplus/gdiplus_types.h"
 
 namespace vx::engine {
+
+// One palette entry as the writers take it: red, green, blue, alpha.
+using PaletteBytes = std::array<uint8_t, 4>;
 
 // The palette entries as R, G, B, A bytes, in palette order.
 VexiroStatus ReadPaletteBytes(int32_t id, std::vector<PaletteBytes>& entries);
