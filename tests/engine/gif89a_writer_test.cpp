@@ -32,8 +32,8 @@ TEST_F(Gif89aWriter, OnePixelOneBitImageIsTheKnown43Bytes) {
 }
 
 // Random pixels at every depth and at heights 1 to 9 (every interlace pass layout), read back
-// by giflib and compared pixel by pixel.
-TEST_F(Gif89aWriter, RandomImagesDecodeWithGiflibAtEveryInterlaceLayout) {
+// by giflib (and the 8-bit ones by ImageMagick) and compared pixel by pixel.
+TEST_F(Gif89aWriter, RandomImagesDecodeWithGiflibAndImageMagickAtEveryInterlaceLayout) {
   for (int bits : {1, 4, 8}) {
     for (int height = 1; height <= 9; ++height) {
       for (int width : {1, 7, 33}) {
@@ -62,6 +62,14 @@ TEST_F(Gif89aWriter, RandomImagesDecodeWithGiflibAtEveryInterlaceLayout) {
             ASSERT_EQ(decoded.indices[static_cast<size_t>(y) * width + x], want)
                 << bits << " bits, " << width << " x " << height << " at " << x << "," << y;
           }
+        if (bits == 8 && width == 33 && test_support::ToolAvailable("convert")) {
+          const std::vector<ARGB> seen = PixelsByImageMagick(path);
+          ASSERT_EQ(seen.size(), decoded.indices.size()) << "ImageMagick, height " << height;
+          for (size_t i = 0; i < seen.size(); ++i) {
+            const PaletteBytes& e = image.palette[decoded.indices[i]];
+            ASSERT_EQ(seen[i], 0xFF000000u | uint32_t{e[0]} << 16 | uint32_t{e[1]} << 8 | e[2]) << "height " << height;
+          }
+        }
       }
     }
   }
