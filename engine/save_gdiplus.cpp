@@ -1,4 +1,5 @@
 // Saving through the platform's encoders: BMP, GIF, PNG, JPEG, single-page and multi-frame TIFF.
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
