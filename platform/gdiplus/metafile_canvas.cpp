@@ -336,6 +336,7 @@ void MetafileCanvas::Select(size_t slot) {
   const MetaObject& o = objects_[slot];
   if (o.kind == MetaObject::Pen) state_.pen = o.pen;
   if (o.kind == MetaObject::Brush) state_.brush = o.brush;
+  if (o.kind == MetaObject::Font) state_.font = o.font;
 }
 
 void MetafileCanvas::SelectStock(uint32_t index) {
@@ -605,24 +606,106 @@ void MetafileCanvas::DrawDib(const gdi::DibFormat& format, const uint8_t* bits, 
   cairo_pattern_set_matrix(pattern, &m);
   cairo_pattern_set_filter(pattern, filter_);
   cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
-  cairo_new_path(cr_);
-  cairo_rectangle(cr_, x, y, w, h);
   cairo_set_source(cr_, pattern);
-  cairo_fill(cr_);
   cairo_pattern_destroy(pattern);
+  FillOutsidePath([&] { cairo_rectangle(cr_, x, y, w, h); });
 }
 
 void MetafileCanvas::PatBlt(double x, double y, double w, double h, uint32_t rop) {
   if (rop != kPatCopy && rop != kBlackness && rop != kWhiteness) return;
-  cairo_new_path(cr_);
-  cairo_rectangle(cr_, x, y, w, h);
   if (rop == kPatCopy) {
-    if (state_.brush.style == MetaBrush::Null) return cairo_new_path(cr_);
+    if (state_.brush.style == MetaBrush::Null) return;
     SetBrushSource();
   } else {
     SetColour(cr_, rop == kBlackness ? 0 : RGB(255, 255, 255));
   }
+  FillOutsidePath([&] { cairo_rectangle(cr_, x, y, w, h); });
+}
+
+// Block transfers paint at once, even while a path is being recorded: that path is set aside.
+template <class Shape>
+void MetafileCanvas::FillOutsidePath(Shape shape) {
+  cairo_path_t* recording = inPath_ ? cairo_copy_path(cr_) : nullptr;
+  cairo_new_path(cr_);
+  shape();
   cairo_fill(cr_);
+  if (recording) {
+    cairo_append_path(cr_, recording);
+    cairo_path_destroy(recording);
+  }
+}
+
+}  // namespace vx::gdiplus
+
+namespace vx::gdiplus {
+
+// Text is laid out in target pixels: the font's size and the reference point go through the
+// mapping, so that metric mapping modes (y upwards) do not mirror the glyphs.
+void MetafileCanvas::TextOut(PointD reference, const std::string& utf8, uint32_t options, const double* box) {
+  constexpr uint32_t kTaUpdateCp = 1, kTaHorizontal = 6, kTaRight = 2, kTaCenter = 6, kTaVertical = 24,
+                     kTaBottom = 8, kTaBaseline = 24;
+  const MetaFont& font = state_.font;
+  const uint32_t align = state_.textAlign;
+  if (align & kTaUpdateCp) reference = state_.position;
+  cairo_path_t* recording = inPath_ ? cairo_copy_path(cr_) : nullptr;
+  cairo_new_path(cr_);
+  cairo_save(cr_);
+  if (box && (options & (kEtoOpaque | kEtoClipped))) {
+    cairo_rectangle(cr_, box[0], box[1], box[2] - box[0], box[3] - box[1]);
+    if (options & kEtoOpaque) {
+      SetColour(cr_, state_.background);
+      cairo_fill_preserve(cr_);
+    }
+    if (options & kEtoClipped) cairo_clip_preserve(cr_);
+    cairo_new_path(cr_);
+  }
+  cairo_matrix_t m;
+  cairo_get_matrix(cr_, &m);
+  const double scale = std::sqrt(std::fabs(m.xx * m.yy - m.xy * m.yx));
+  double x = reference.x, y = reference.y;
+  cairo_user_to_device(cr_, &x, &y);
+  const double em = std::fabs(font.height) * (font.height > 0 ? 0.8 : 1.0) * scale;
+  if (!utf8.empty() && em >= 0.5 && em < 1e5 && std::isfinite(x) && std::isfinite(y)) {
+    cairo_identity_matrix(cr_);
+    cairo_select_font_face(cr_, font.face.empty() ? "sans-serif" : font.face.c_str(),
+                           font.italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
+                           font.weight >= 600 ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cr_, em);
+    cairo_translate(cr_, x, y);
+    cairo_rotate(cr_, -font.escapement * M_PI / 1800.0);
+    cairo_font_extents_t fe;
+    cairo_text_extents_t te;
+    cairo_font_extents(cr_, &fe);
+    cairo_text_extents(cr_, utf8.c_str(), &te);
+    double dx = 0, dy = 0;
+    if ((align & kTaHorizontal) == kTaCenter) dx = -te.x_advance / 2;
+    else if ((align & kTaHorizontal) == kTaRight) dx = -te.x_advance;
+    if ((align & kTaVertical) == kTaBaseline) dy = 0;
+    else if ((align & kTaVertical) == kTaBottom) dy = -fe.descent;
+    else dy = fe.ascent;
+    if (state_.bkMode != kTransparent) {
+      SetColour(cr_, state_.background);
+      cairo_rectangle(cr_, dx, dy - fe.ascent, te.x_advance, fe.ascent + fe.descent);
+      cairo_fill(cr_);
+    }
+    SetColour(cr_, state_.text);
+    cairo_move_to(cr_, dx, dy);
+    cairo_show_text(cr_, utf8.c_str());
+    if (align & kTaUpdateCp) {
+      double ax = te.x_advance, ay = 0;
+      cairo_user_to_device(cr_, &ax, &ay);
+      cairo_restore(cr_);
+      cairo_save(cr_);
+      cairo_device_to_user(cr_, &ax, &ay);
+      state_.position = {ax, ay};
+    }
+  }
+  cairo_restore(cr_);
+  cairo_new_path(cr_);
+  if (recording) {
+    cairo_append_path(cr_, recording);
+    cairo_path_destroy(recording);
+  }
 }
 
 }  // namespace vx::gdiplus

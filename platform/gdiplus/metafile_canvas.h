@@ -5,6 +5,7 @@
 #include <cairo.h>
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 #include "platform/gdi/dib_format.h"
@@ -31,11 +32,24 @@ struct MetaBrush {
   uint32_t hatch = 0;
 };
 
+struct MetaFont {
+  double height = -12;      // logical units; negative: the em height, positive: the cell height
+  double escapement = 0;    // tenths of a degree, counter-clockwise
+  int weight = 400;
+  bool italic = false;
+  std::string face;         // UTF-8; empty for the default face
+};
+
 struct MetaObject {
-  enum Kind { Empty, Pen, Brush, Other } kind = Empty;
+  enum Kind { Empty, Pen, Brush, Font, Other } kind = Empty;
   MetaPen pen;
   MetaBrush brush;
+  MetaFont font;
 };
+
+// Text-out options.
+constexpr uint32_t kEtoOpaque = 0x2;
+constexpr uint32_t kEtoClipped = 0x4;
 
 // Pen and brush styles as the records carry them.
 MetaPen PenFromStyle(uint32_t style, double width, COLORREF colour);
@@ -65,6 +79,7 @@ class MetafileCanvas {
   void SetBkColor(COLORREF c) { state_.background = c & 0xFFFFFF; }
   void SetTextColor(COLORREF c) { state_.text = c & 0xFFFFFF; }
   void SetPolyFillMode(int mode) { state_.fillMode = mode; }
+  void SetTextAlign(uint32_t align) { state_.textAlign = align; }
   void SaveDC();
   void RestoreDC(int which);
   void IntersectClipRect(double l, double t, double r, double b);
@@ -105,6 +120,9 @@ class MetafileCanvas {
   // A DIB drawn into a logical rectangle; the source rectangle counts rows from the top.
   void DrawDib(const gdi::DibFormat& format, const uint8_t* bits, double srcX, double srcY, double srcW,
                double srcH, double x, double y, double w, double h);
+  // Text at a reference point, placed by the text alignment; `box` (left, top, right, bottom)
+  // is filled with the background (kEtoOpaque) or clips the text (kEtoClipped) when given.
+  void TextOut(PointD reference, const std::string& utf8, uint32_t options, const double* box);
   // Raster operations without a source: pattern copy, blackness, whiteness.
   void PatBlt(double x, double y, double w, double h, uint32_t rop);
 
@@ -121,12 +139,16 @@ class MetafileCanvas {
     COLORREF text = 0;
     int fillMode = 1;
     PointD position;
+    MetaFont font;
+    uint32_t textAlign = 0;
   };
 
   void Apply();
   void ClipToDestination();
   template <class Shape>
   void ClipWith(Shape shape);
+  template <class Shape>
+  void FillOutsidePath(Shape shape);
   void Paint(bool fill, bool stroke);
   void Stroke();
   void Fill();

@@ -1,7 +1,9 @@
 // Enhanced metafile records, decoded within their own bounds and handed to the canvas.
+#include <string>
 #include <vector>
 
 #include "platform/gdi/dib_format.h"
+#include "platform/kernel/code_page.h"
 #include "platform/gdiplus/metafile_canvas.h"
 #include "platform/gdiplus/metafile_player.h"
 #include "platform/gdiplus/metafile_records.h"
@@ -99,6 +101,61 @@ void PlayClipRegion(const ByteReader& r, MetafileCanvas& canvas) {
   canvas.ClipToDeviceRects(rects, mode == kRgnCopy);
 }
 
+// UTF-16LE code units to UTF-8; unpaired surrogates become U+FFFD.
+std::string Utf16ToUtf8(const ByteReader& r, size_t at, size_t units) {
+  std::string out;
+  for (size_t i = 0; i < units; ++i) {
+    uint32_t c = r.U16(at + 2 * i);
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < units) {
+      const uint32_t low = r.U16(at + 2 * i + 2);
+      if (low >= 0xDC00 && low < 0xE000) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+        ++i;
+      }
+    }
+    if (c >= 0xD800 && c < 0xE000) c = 0xFFFD;
+    if (c == 0) break;
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (c >> 18));
+      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+void PlayFont(const ByteReader& r, MetafileCanvas& canvas) {
+  MetaObject object;
+  object.kind = MetaObject::Font;
+  object.font.height = r.I32(12);
+  object.font.escapement = r.I32(20);
+  object.font.weight = r.I32(28);
+  object.font.italic = r.data()[32] != 0;
+  object.font.face = Utf16ToUtf8(r, 40, 32);
+  canvas.Store(r.U32(8), object);
+}
+
+// The text record's string lies within the record: nChars units at offString.
+void PlayTextOut(const ByteReader& r, bool wide, MetafileCanvas& canvas) {
+  const uint32_t chars = r.U32(44), offset = r.U32(48), options = r.U32(52);
+  const size_t unit = wide ? 2 : 1;
+  if (chars > r.size() / unit || !r.Has(offset, size_t{chars} * unit)) return;
+  const std::string text = wide ? Utf16ToUtf8(r, offset, chars)
+                                : AnsiToUtf8(std::string_view(reinterpret_cast<const char*>(r.data()) + offset, chars));
+  const double box[4] = {double(r.I32(56)), double(r.I32(60)), double(r.I32(64)), double(r.I32(68))};
+  canvas.TextOut(PointL(r, 36), text, options, box);
+}
+
 cairo_matrix_t ReadXform(const ByteReader& r, size_t at) {
   cairo_matrix_t m;
   cairo_matrix_init(&m, r.F32(at), r.F32(at + 4), r.F32(at + 8), r.F32(at + 12), r.F32(at + 16), r.F32(at + 20));
@@ -128,6 +185,10 @@ void PlayRecord(const ByteReader& r, uint32_t type, MetafileCanvas& canvas) {
     case kEmrSetBkMode: return canvas.SetBkMode(static_cast<int>(r.U32(8)));
     case kEmrSetPolyFillMode: return canvas.SetPolyFillMode(static_cast<int>(r.U32(8)));
     case kEmrSetTextColor: return canvas.SetTextColor(r.U32(8));
+    case kEmrSetTextAlign: return canvas.SetTextAlign(r.U32(8));
+    case kEmrExtCreateFontIndirectW: return PlayFont(r, canvas);
+    case kEmrExtTextOutA: return PlayTextOut(r, false, canvas);
+    case kEmrExtTextOutW: return PlayTextOut(r, true, canvas);
     case kEmrSetBkColor: return canvas.SetBkColor(r.U32(8));
     case kEmrMoveToEx: return canvas.MoveTo(PointL(r, 8));
     case kEmrLineTo: return canvas.LineTo(PointL(r, 8));
@@ -166,7 +227,7 @@ void PlayRecord(const ByteReader& r, uint32_t type, MetafileCanvas& canvas) {
     case kEmrStretchDiBits: return PlayStretchDiBits(r, canvas);
     case kEmrBitBlt: return PlayBlt(r, false, canvas);
     case kEmrStretchBlt: return PlayBlt(r, true, canvas);
-    default: return;  // text, palettes and the rest are not drawn
+    default: return;  // palettes, arcs and the rest are not drawn
   }
 }
 
@@ -184,6 +245,8 @@ size_t MinimumSize(uint32_t type) {
     case kEmrRoundRect: return 32;
     case kEmrRectangle: case kEmrEllipse: case kEmrIntersectClipRect: case kEmrExcludeClipRect: return 24;
     case kEmrExtSelectClipRgn: return 16;
+    case kEmrExtCreateFontIndirectW: return 104;
+    case kEmrExtTextOutA: case kEmrExtTextOutW: return 76;
     default: return 8;
   }
 }

@@ -105,6 +105,8 @@ TEST_F(HostileMetafile, RecordsThatLieAboutTheirContentAreSkipped) {
       {"record cut short of its fields", 43, {}},
       {"clip region with more rectangles than bytes", 75, {48, 1, 32, 1, 0x10000000, 16, 0, 0, 40, 40, 0, 0, 40, 40}},
       {"clip region larger than its record", 75, {0xFFFFFF00, 5, 32, 1, 1, 16}},
+      {"text of two billion characters", 84, {0, 0, 0, 0, 1, 0, 0, 5, 5, 0x7FFFFFFF, 76, 0, 0, 0, 0, 0, 0, 0x41}},
+      {"text whose string lies past the record", 84, {0, 0, 0, 0, 1, 0, 0, 5, 5, 2, 0xFFFFFFF0, 0, 0, 0, 0, 0, 0, 0}},
   };
   for (const Case& c : cases) {
     ImagePtr image;
@@ -125,6 +127,8 @@ TEST_F(HostileMetafile, WmfRecordsThatLieAreSkipped) {
       {"polypolygon of 65535 polygons", 0x0538, {-1}},
       {"stretched DIB whose header is cut", 0x0F43, {0x0020, 0x00CC, 0, 2, 2, 0, 0, 40, 40, 0, 0, 40, 1}},
       {"select of a slot never made", 0x012D, {9000}},
+      {"text of 30000 characters in one word", 0x0521, {30000, 0x4141}},
+      {"extended text with a box and no string", 0x0A32, {5, 5, 200, 6, 0, 0}},
   };
   for (const Case& c : cases) {
     WmfBuilder wmf;
