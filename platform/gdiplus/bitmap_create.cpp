@@ -40,15 +40,6 @@ Status AdoptFrame(Frame&& frame, GpBitmap** bitmap) {
   }
 }
 
-// The palette pixels of `format` are given against when converted from `source`: the source's
-// own palette when it is indexed and fits, else the default palette of the format.
-std::vector<ARGB> PaletteForTarget(const Frame& source, PixelFormat format) {
-  if (IsIndexedPixelFormat(source.format) && !source.palette.empty() &&
-      source.palette.size() <= IndexedCapacity(format))
-    return source.palette;
-  return DefaultPalette(format);
-}
-
 // GDI+ rounds area coordinates to the nearest integer, halves up; values outside the integer
 // range cannot describe a rectangle of a bitmap.
 bool RoundCoordinate(REAL value, INT& out) {
@@ -108,11 +99,10 @@ Status GdipCloneBitmapAreaI(INT x, INT y, INT width, INT height, PixelFormat for
   *clone = nullptr;
   const Frame& from = bitmap->current();
   if (format == PixelFormatDontCare) format = from.format;
-  if (x < 0 || y < 0 || width <= 0 || height <= 0 || x > from.width - width || y > from.height - height)
-    return InvalidParameter;
+  if (!RectInsideFrame(GpRect{x, y, width, height}, from)) return InvalidParameter;
   Frame area;
   if (Status s = MakeFrame(width, height, format, area); s != Ok) return s;
-  area.palette = PaletteForTarget(from, format);
+  area.palette = PaletteForConversion(from, format);
   if (IsIndexedPixelFormat(format) && IsIndexedPixelFormat(from.format) && area.palette == from.palette)
     area.paletteFlags = from.paletteFlags;
   area.dpiX = from.dpiX;

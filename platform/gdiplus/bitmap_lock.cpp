@@ -18,24 +18,16 @@ namespace {
 
 constexpr UINT kKnownLockFlags = ImageLockModeRead | ImageLockModeWrite | ImageLockModeUserInputBuf;
 
-bool RectInside(const GpRect& r, const Frame& frame) {
-  return r.X >= 0 && r.Y >= 0 && r.Width > 0 && r.Height > 0 && r.X <= frame.width - r.Width &&
-         r.Y <= frame.height - r.Height;
-}
-
-// The colour table that pixels of an indexed lock format refer to: the frame's own when it is
-// indexed and fits the format, else the default table of the format.
-std::vector<ARGB> LockPalette(const Frame& frame, PixelFormat format) {
-  if (!IsIndexedPixelFormat(format)) return {};
-  if (IsIndexedPixelFormat(frame.format) && !frame.palette.empty() && frame.palette.size() <= IndexedCapacity(format))
-    return frame.palette;
-  return DefaultPalette(format);
-}
-
-bool CanLendOwnRows(const Frame& frame, const GpRect& r, PixelFormat format) {
+// Packed rows are lent only from a byte boundary, and for writing only when the rectangle also
+// ends on one (or at the row end): a caller filling whole bytes must not reach pixels outside it.
+bool CanLendOwnRows(const Frame& frame, const GpRect& r, PixelFormat format, UINT mode) {
   if (format != frame.format) return false;
-  const UINT bits = GetPixelFormatSize(format);
-  return bits >= 8 || (static_cast<int64_t>(r.X) * bits) % 8 == 0;
+  const int64_t bits = GetPixelFormatSize(format);
+  if (bits >= 8) return true;
+  const int64_t end = int64_t{r.X} + r.Width;
+  const bool startAligned = (r.X * bits) % 8 == 0;
+  const bool endSafe = !(mode & ImageLockModeWrite) || (end * bits) % 8 == 0 || end == frame.width;
+  return startAligned && endSafe;
 }
 
 struct LockTarget {
@@ -75,7 +67,7 @@ Status PrepareTarget(Frame& frame, LockState& lock, BitmapData& data) {
     lock.userStride = data.Stride;
     return Ok;
   }
-  if (CanLendOwnRows(frame, r, lock.format)) {
+  if (CanLendOwnRows(frame, r, lock.format, lock.mode)) {
     lock.direct = true;
     return Ok;
   }
@@ -114,14 +106,14 @@ Status GdipBitmapLockBits(GpBitmap* bitmap, const GpRect* rect, UINT flags, Pixe
     return InvalidParameter;
   Frame& frame = checked->current();
   const GpRect r = rect ? *rect : GpRect{0, 0, frame.width, frame.height};
-  if (!RectInside(r, frame)) return InvalidParameter;
+  if (!RectInsideFrame(r, frame)) return InvalidParameter;
   if (checked->lock.active) return WrongState;
 
   LockState lock;
   lock.mode = flags;
   lock.rect = r;
   lock.format = format;
-  lock.palette = LockPalette(frame, format);
+  lock.palette = PaletteForConversion(frame, format);
   if (Status s = PrepareTarget(frame, lock, *lockedData); s != Ok) return s;
   if ((flags & ImageLockModeRead) && !lock.direct) CopyOut(frame, lock);
   lock.active = true;

@@ -7,6 +7,25 @@
 
 namespace vx::gdiplus {
 
+Frame& Frame::operator=(const Frame& other) {
+  if (this == &other) return *this;
+  const auto at = reinterpret_cast<uintptr_t>(other.scan0), base = reinterpret_cast<uintptr_t>(other.storage.data());
+  const bool owned = !other.storage.empty() && at >= base && at < base + other.storage.size();
+  width = other.width;
+  height = other.height;
+  format = other.format;
+  stride = other.stride;
+  storage = other.storage;
+  scan0 = owned ? storage.data() + (at - base) : other.scan0;
+  palette = other.palette;
+  paletteFlags = other.paletteFlags;
+  dpiX = other.dpiX;
+  dpiY = other.dpiY;
+  imageFlags = other.imageFlags;
+  properties = other.properties;
+  return *this;
+}
+
 Status MakeFrame(INT width, INT height, PixelFormat format, Frame& out) {
   if (!IsBitmapPixelFormat(format)) return InvalidParameter;
   if (Status s = CheckBitmapSize(width, height); s != Ok) return s;
@@ -27,6 +46,19 @@ Status MakeFrame(INT width, INT height, PixelFormat format, Frame& out) {
   frame.paletteFlags = DefaultPaletteFlags(format);
   out = std::move(frame);
   return Ok;
+}
+
+std::vector<ARGB> PaletteForConversion(const Frame& source, PixelFormat format) {
+  if (!IsIndexedPixelFormat(format)) return {};
+  if (IsIndexedPixelFormat(source.format) && !source.palette.empty() &&
+      source.palette.size() <= IndexedCapacity(format))
+    return source.palette;
+  return DefaultPalette(format);
+}
+
+bool RectInsideFrame(const GpRect& r, const Frame& frame) {
+  return r.X >= 0 && r.Y >= 0 && r.Width > 0 && r.Height > 0 && r.X <= frame.width - r.Width &&
+         r.Y <= frame.height - r.Height;
 }
 
 Status CloneFrame(const Frame& source, Frame& out) {

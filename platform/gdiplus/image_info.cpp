@@ -17,10 +17,10 @@ UINT BitmapFlags(const Frame& frame) {
 // Fills `out` from the active frame of a bitmap or from another image's own description.
 Status Describe(GpImage* image, ImageDescription& out) {
   if (Status s = CheckImage(image); s != Ok) return s;
-  if (auto* bitmap = dynamic_cast<GpBitmap*>(image)) {
-    GpBitmap* checked = nullptr;
-    if (Status s = ResolveBitmap(bitmap, checked); s != Ok) return s;
-    const Frame& frame = checked->current();
+  if (dynamic_cast<GpBitmap*>(image)) {
+    GpBitmap* bitmap = nullptr;
+    if (Status s = ResolveBitmap(image, bitmap); s != Ok) return s;
+    const Frame& frame = bitmap->current();
     out.width = static_cast<UINT>(frame.width);
     out.height = static_cast<UINT>(frame.height);
     out.dpiX = frame.dpiX;

@@ -21,9 +21,16 @@ struct PropertyRecord {
   std::vector<uint8_t> value;
 };
 
-// Frames move freely (the storage buffer moves with them, so scan0 stays valid); copy one with
-// CloneFrame, never with the copy constructor, which would leave scan0 on the original pixels.
+// Frames move freely (the storage buffer moves with them, so scan0 stays valid). A copy of an
+// owned frame points into its own copied storage; a copy of a borrowing frame borrows the same
+// caller memory. CloneFrame makes an owned deep copy of either.
 struct Frame {
+  Frame() = default;
+  Frame(const Frame& other) { *this = other; }
+  Frame& operator=(const Frame& other);
+  Frame(Frame&&) noexcept = default;
+  Frame& operator=(Frame&&) noexcept = default;
+
   INT width = 0;
   INT height = 0;
   PixelFormat format = PixelFormatUndefined;
@@ -95,6 +102,14 @@ class EncoderSession;
 // Allocates an owned, zero-filled frame of the given size and format with the platform stride
 // (rows padded to 4 bytes) and the default palette for indexed formats.
 Status MakeFrame(INT width, INT height, PixelFormat format, Frame& out);
+
+// The colour table that pixels of `format` refer to when converted from `source`: the source's
+// own table when it is indexed and fits the format, else the format's default table (empty for
+// formats without a table).
+std::vector<ARGB> PaletteForConversion(const Frame& source, PixelFormat format);
+
+// Whether a rectangle lies inside the frame (positive size; checked without overflow).
+bool RectInsideFrame(const GpRect& rect, const Frame& frame);
 
 // Deep copy of a frame into owned storage (pixels, palette, resolution, flags, properties).
 Status CloneFrame(const Frame& source, Frame& out);

@@ -12,8 +12,10 @@ namespace vx::gdiplus {
 
 namespace {
 
-// Property bytes a frame may hold, so that every size the queries report fits in a UINT.
+// Property bytes and items a frame may hold, so that every size the queries report (headers
+// plus values) fits in a UINT.
 constexpr size_t kMaxPropertyBytes = size_t{1} << 30;
+constexpr size_t kMaxPropertyCount = size_t{1} << 20;
 
 Status PropertiesOf(GpImage* image, std::vector<PropertyRecord>*& out) {
   GpBitmap* bitmap = nullptr;
@@ -22,8 +24,12 @@ Status PropertiesOf(GpImage* image, std::vector<PropertyRecord>*& out) {
   return Ok;
 }
 
-const PropertyRecord* Find(const std::vector<PropertyRecord>& items, PROPID id) {
-  auto it = std::find_if(items.begin(), items.end(), [id](const PropertyRecord& r) { return r.id == id; });
+std::vector<PropertyRecord>::iterator FindIn(std::vector<PropertyRecord>& items, PROPID id) {
+  return std::find_if(items.begin(), items.end(), [id](const PropertyRecord& r) { return r.id == id; });
+}
+
+const PropertyRecord* Find(std::vector<PropertyRecord>& items, PROPID id) {
+  auto it = FindIn(items, id);
   return it == items.end() ? nullptr : &*it;
 }
 
@@ -109,17 +115,19 @@ Status GdipSetPropertyItem(GpImage* image, const PropertyItem* item) {
   std::vector<PropertyRecord>* items = nullptr;
   if (Status s = PropertiesOf(image, items); s != Ok) return s;
   if (!item || (item->length > 0 && !item->value)) return InvalidParameter;
-  const PropertyRecord* existing = Find(*items, item->id);
-  const size_t kept = ValueBytes(*items) - (existing ? existing->value.size() : 0);
-  if (item->length > kMaxPropertyBytes - kept) return OutOfMemory;
+  auto existing = FindIn(*items, item->id);
+  const bool replacing = existing != items->end();
+  const size_t kept = ValueBytes(*items) - (replacing ? existing->value.size() : 0);
+  if (item->length > kMaxPropertyBytes - kept || (!replacing && items->size() >= kMaxPropertyCount))
+    return OutOfMemory;
   try {
     PropertyRecord record;
     record.id = item->id;
     record.type = item->type;
     const auto* bytes = static_cast<const uint8_t*>(item->value);
     record.value.assign(bytes, bytes + item->length);
-    if (existing)
-      *const_cast<PropertyRecord*>(existing) = std::move(record);
+    if (replacing)
+      *existing = std::move(record);
     else
       items->push_back(std::move(record));
   } catch (const std::bad_alloc&) {
@@ -131,7 +139,7 @@ Status GdipSetPropertyItem(GpImage* image, const PropertyItem* item) {
 Status GdipRemovePropertyItem(GpImage* image, PROPID propId) {
   std::vector<PropertyRecord>* items = nullptr;
   if (Status s = PropertiesOf(image, items); s != Ok) return s;
-  auto it = std::find_if(items->begin(), items->end(), [propId](const PropertyRecord& r) { return r.id == propId; });
+  auto it = FindIn(*items, propId);
   if (it == items->end()) return PropertyNotFound;
   items->erase(it);
   return Ok;

@@ -30,19 +30,39 @@ struct SourceMap {
   }
 };
 
+// Along a destination row the source position moves by a constant step, so whole-byte pixels
+// are copied by a pointer advancing a fixed distance.
+template <size_t Bytes>
+void CopyRun(const uint8_t* in, ptrdiff_t step, uint8_t* out, INT count) {
+  for (INT i = 0; i < count; ++i) std::memcpy(out + i * Bytes, in + i * step, Bytes);
+}
+
+void CopyRunOfSize(size_t bytes, const uint8_t* in, ptrdiff_t step, uint8_t* out, INT count) {
+  switch (bytes) {
+    case 1: return CopyRun<1>(in, step, out, count);
+    case 2: return CopyRun<2>(in, step, out, count);
+    case 3: return CopyRun<3>(in, step, out, count);
+    case 4: return CopyRun<4>(in, step, out, count);
+    case 6: return CopyRun<6>(in, step, out, count);
+    default: return CopyRun<8>(in, step, out, count);
+  }
+}
+
 void CopyPixels(const Frame& from, Frame& to, const SourceMap& map) {
   const UINT bits = GetPixelFormatSize(from.format);
   const size_t bytes = bits / 8;
   for (INT dy = 0; dy < to.height; ++dy) {
+    INT sx = 0, sy = 0, nextX = 0, nextY = 0;
+    map.Locate(0, dy, sx, sy);
+    map.Locate(1, dy, nextX, nextY);  // only the step is used; valid for a one-pixel row too
+    const INT stepX = nextX - sx, stepY = nextY - sy;
     uint8_t* out = FrameRow(to, dy);
-    for (INT dx = 0; dx < to.width; ++dx) {
-      INT sx = 0, sy = 0;
-      map.Locate(dx, dy, sx, sy);
-      const uint8_t* in = FrameRow(from, sy);
-      if (bits < 8)
-        WriteIndex(out, bits, dx, ReadIndex(in, bits, sx));
-      else
-        std::memcpy(out + bytes * dx, in + bytes * sx, bytes);
+    if (bits < 8) {
+      for (INT dx = 0; dx < to.width; ++dx)
+        WriteIndex(out, bits, dx, ReadIndex(FrameRow(from, sy + dx * stepY), bits, sx + dx * stepX));
+    } else {
+      const ptrdiff_t step = static_cast<ptrdiff_t>(stepY) * from.stride + static_cast<ptrdiff_t>(stepX) * bytes;
+      CopyRunOfSize(bytes, FrameRow(from, sy) + sx * bytes, step, out, to.width);
     }
   }
 }

@@ -28,8 +28,9 @@ void PaletteMatcher::Reset(const ARGB* entries, size_t count) {
     blue_[i] = static_cast<int16_t>(entries_[i] & 0xff);
   }
   cellStart_.assign(count_ > kDirectScanLimit ? 32768 : 0, kUnbuilt);
+  cellCount_.assign(cellStart_.size(), 0);
   candidates_.clear();
-  haveLast_ = false;
+  memoColour_.fill(kNoColour);
 }
 
 bool PaletteMatcher::Holds(const ARGB* entries, size_t count) const {
@@ -40,7 +41,7 @@ uint8_t PaletteMatcher::ScanAll(int r, int g, int b) const {
   uint8_t best = 0;
   int bestDistance = INT32_MAX;
   for (size_t i = 0; i < count_; ++i) {
-    const int d = Square(r - red_[i]) + Square(g - green_[i]) + Square(b - blue_[i]);
+    const int d = Distance(static_cast<uint8_t>(i), r, g, b);
     if (d < bestDistance) {
       bestDistance = d;
       best = static_cast<uint8_t>(i);
@@ -49,31 +50,39 @@ uint8_t PaletteMatcher::ScanAll(int r, int g, int b) const {
   return best;
 }
 
+int PaletteMatcher::Distance(uint8_t i, int r, int g, int b) const {
+  return Square(r - red_[i]) + Square(g - green_[i]) + Square(b - blue_[i]);
+}
+
 uint32_t PaletteMatcher::BuildCell(uint32_t cell) {
   const int rLo = static_cast<int>(cell >> 10) << 3, gLo = static_cast<int>((cell >> 5) & 31) << 3,
             bLo = static_cast<int>(cell & 31) << 3;
   int bound = INT32_MAX;
-  std::array<int, 256> nearDistance{};
+  std::array<Candidate, 256> all{};
   for (size_t i = 0; i < count_; ++i) {
-    nearDistance[i] = Square(NearGap(red_[i], rLo, rLo + 7)) + Square(NearGap(green_[i], gLo, gLo + 7)) +
-                      Square(NearGap(blue_[i], bLo, bLo + 7));
+    all[i].index = static_cast<uint8_t>(i);
+    all[i].boxDistance = Square(NearGap(red_[i], rLo, rLo + 7)) + Square(NearGap(green_[i], gLo, gLo + 7)) +
+                         Square(NearGap(blue_[i], bLo, bLo + 7));
     const int far = Square(FarGap(red_[i], rLo, rLo + 7)) + Square(FarGap(green_[i], gLo, gLo + 7)) +
                     Square(FarGap(blue_[i], bLo, bLo + 7));
     bound = std::min(bound, far);
   }
   const uint32_t start = static_cast<uint32_t>(candidates_.size());
-  candidates_.push_back(0);
   for (size_t i = 0; i < count_; ++i)
-    if (nearDistance[i] <= bound) candidates_.push_back(static_cast<uint8_t>(i));
-  candidates_[start] = static_cast<uint8_t>(candidates_.size() - start - 2);
+    if (all[i].boxDistance <= bound) candidates_.push_back(all[i]);
+  // Stable, so that among equal box distances the lower index comes first.
+  std::stable_sort(candidates_.begin() + start, candidates_.end(),
+                   [](const Candidate& a, const Candidate& b) { return a.boxDistance < b.boxDistance; });
   cellStart_[cell] = start;
+  cellCount_[cell] = static_cast<uint16_t>(candidates_.size() - start);
   return start;
 }
 
 uint8_t PaletteMatcher::Nearest(ARGB colour) {
   if (count_ == 0) return 0;
   colour &= 0xffffff;
-  if (haveLast_ && colour == lastColour_) return lastIndex_;
+  const size_t slot = (colour ^ (colour >> 12)) & (kMemoSize - 1);
+  if (memoColour_[slot] == colour) return memoIndex_[slot];
   const int r = static_cast<int>(colour >> 16), g = static_cast<int>((colour >> 8) & 0xff),
             b = static_cast<int>(colour & 0xff);
   uint8_t best = 0;
@@ -83,21 +92,19 @@ uint8_t PaletteMatcher::Nearest(ARGB colour) {
     const uint32_t cell = static_cast<uint32_t>((r >> 3) << 10 | (g >> 3) << 5 | (b >> 3));
     uint32_t start = cellStart_[cell];
     if (start == kUnbuilt) start = BuildCell(cell);
-    const size_t n = size_t{candidates_[start]} + 1;
-    const uint8_t* list = candidates_.data() + start + 1;
+    const Candidate* list = candidates_.data() + start;
+    const size_t n = cellCount_[cell];
     int bestDistance = INT32_MAX;
-    for (size_t k = 0; k < n; ++k) {
-      const uint8_t i = list[k];
-      const int d = Square(r - red_[i]) + Square(g - green_[i]) + Square(b - blue_[i]);
-      if (d < bestDistance) {
+    for (size_t k = 0; k < n && list[k].boxDistance <= bestDistance; ++k) {
+      const int d = Distance(list[k].index, r, g, b);
+      if (d < bestDistance || (d == bestDistance && list[k].index < best)) {
         bestDistance = d;
-        best = i;
+        best = list[k].index;
       }
     }
   }
-  lastColour_ = colour;
-  lastIndex_ = best;
-  haveLast_ = true;
+  memoColour_[slot] = colour;
+  memoIndex_[slot] = best;
   return best;
 }
 

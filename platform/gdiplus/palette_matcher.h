@@ -21,18 +21,28 @@ class PaletteMatcher {
   // The colour space is cut into 32x32x32 cells (the top five bits of each channel). A cell's
   // candidate list holds every entry that can be nearest to some colour inside the cell: those
   // whose distance to the cell box is at most the smallest "farthest distance" of any entry.
+  // The list is ordered by distance to the box, so a search stops at the first candidate that
+  // cannot come closer than the best one found.
+  struct Candidate {
+    int32_t boxDistance;
+    uint8_t index;
+  };
   static constexpr uint32_t kUnbuilt = UINT32_MAX;
   uint32_t BuildCell(uint32_t cell);
   uint8_t ScanAll(int r, int g, int b) const;
+  int Distance(uint8_t i, int r, int g, int b) const;
 
   size_t count_ = 0;
   std::array<ARGB, 256> entries_{};
   std::array<int16_t, 256> red_{}, green_{}, blue_{};
-  std::vector<uint32_t> cellStart_;  // offset into candidates_ or kUnbuilt
-  std::vector<uint8_t> candidates_;  // per cell: (count - 1), then the entry indices
-  ARGB lastColour_ = 0;
-  uint8_t lastIndex_ = 0;
-  bool haveLast_ = false;
+  std::vector<uint32_t> cellStart_;   // offset into candidates_ or kUnbuilt
+  std::vector<uint16_t> cellCount_;   // number of candidates of a built cell
+  std::vector<Candidate> candidates_;
+  // Recent answers by exact colour (direct-mapped), for pictures with few distinct colours.
+  static constexpr size_t kMemoSize = 4096;
+  static constexpr uint32_t kNoColour = UINT32_MAX;  // never a 24-bit key
+  std::array<uint32_t, kMemoSize> memoColour_{};
+  std::array<uint8_t, kMemoSize> memoIndex_{};
 };
 
 // The calling thread's matcher for this palette, rebuilt only when the palette changes.

@@ -9,6 +9,9 @@ using namespace channels;
 
 namespace {
 
+// Byte offsets are computed in size_t so that no row length can overflow an int.
+constexpr size_t Offset(INT x) { return static_cast<size_t>(x); }
+
 // Entries past the end of a short palette read as opaque black.
 ARGB PaletteColour(PaletteRef palette, uint32_t index) {
   return index < palette.count ? palette.entries[index] : 0xff000000u;
@@ -82,7 +85,7 @@ void DecodeArgb32(const uint8_t* row, PixelFormat format, PaletteRef palette, IN
       return;
     case PixelFormat16bppGrayScale:
       for (INT i = 0; i < count; ++i) {
-        const uint32_t v = Narrow(Load16(row + 2 * (x + i)));
+        const uint32_t v = Narrow(Load16(row + 2 * Offset(x + i)));
         out[i] = Argb(255, v, v, v);
       }
       return;
@@ -90,7 +93,7 @@ void DecodeArgb32(const uint8_t* row, PixelFormat format, PaletteRef palette, IN
     case PixelFormat16bppARGB1555: {
       const bool alphaBit = format == PixelFormat16bppARGB1555;
       for (INT i = 0; i < count; ++i) {
-        const uint32_t v = Load16(row + 2 * (x + i));
+        const uint32_t v = Load16(row + 2 * Offset(x + i));
         const uint32_t a = alphaBit ? ((v & 0x8000) ? 255 : 0) : 255;
         out[i] = Argb(a, Expand5((v >> 10) & 31), Expand5((v >> 5) & 31), Expand5(v & 31));
       }
@@ -98,24 +101,24 @@ void DecodeArgb32(const uint8_t* row, PixelFormat format, PaletteRef palette, IN
     }
     case PixelFormat16bppRGB565:
       for (INT i = 0; i < count; ++i) {
-        const uint32_t v = Load16(row + 2 * (x + i));
+        const uint32_t v = Load16(row + 2 * Offset(x + i));
         out[i] = Argb(255, Expand5(v >> 11), Expand6((v >> 5) & 63), Expand5(v & 31));
       }
       return;
     case PixelFormat24bppRGB:
       for (INT i = 0; i < count; ++i) {
-        const uint8_t* p = row + 3 * (x + i);
+        const uint8_t* p = row + 3 * Offset(x + i);
         out[i] = Argb(255, p[2], p[1], p[0]);
       }
       return;
     case PixelFormat32bppRGB:
-      for (INT i = 0; i < count; ++i) out[i] = Load32(row + 4 * (x + i)) | 0xff000000u;
+      for (INT i = 0; i < count; ++i) out[i] = Load32(row + 4 * Offset(x + i)) | 0xff000000u;
       return;
     case PixelFormat32bppARGB:
-      std::memcpy(out, row + 4 * x, 4 * static_cast<size_t>(count));
+      std::memcpy(out, row + 4 * Offset(x), 4 * static_cast<size_t>(count));
       return;
     case PixelFormat32bppPARGB:
-      for (INT i = 0; i < count; ++i) out[i] = UnpremultiplyArgb(Load32(row + 4 * (x + i)));
+      for (INT i = 0; i < count; ++i) out[i] = UnpremultiplyArgb(Load32(row + 4 * Offset(x + i)));
       return;
     case PixelFormat48bppRGB:
     case PixelFormat64bppARGB:
@@ -138,21 +141,21 @@ void DecodeArgb64(const uint8_t* row, PixelFormat format, PaletteRef palette, IN
   switch (format) {
     case PixelFormat16bppGrayScale:
       for (INT i = 0; i < count; ++i) {
-        const uint64_t v = Load16(row + 2 * (x + i));
+        const uint64_t v = Load16(row + 2 * Offset(x + i));
         out[i] = Argb64(65535, v, v, v);
       }
       return;
     case PixelFormat48bppRGB:
       for (INT i = 0; i < count; ++i) {
-        const uint8_t* p = row + 6 * (x + i);
+        const uint8_t* p = row + 6 * Offset(x + i);
         out[i] = Argb64(65535, Load16(p + 4), Load16(p + 2), Load16(p));
       }
       return;
     case PixelFormat64bppARGB:
-      for (INT i = 0; i < count; ++i) out[i] = Load64(row + 8 * (x + i));
+      for (INT i = 0; i < count; ++i) out[i] = Load64(row + 8 * Offset(x + i));
       return;
     case PixelFormat64bppPARGB:
-      for (INT i = 0; i < count; ++i) out[i] = Unpremultiply64(Load64(row + 8 * (x + i)));
+      for (INT i = 0; i < count; ++i) out[i] = Unpremultiply64(Load64(row + 8 * Offset(x + i)));
       return;
     default: {
       uint32_t narrow[256];
@@ -176,7 +179,7 @@ void EncodeArgb32(const uint32_t* in, INT count, uint8_t* row, PixelFormat forma
     case PixelFormat16bppGrayScale:
       for (INT i = 0; i < count; ++i) {
         const uint32_t c = in[i];
-        Store16(row + 2 * (x + i), static_cast<uint16_t>(Luminance16(Widen(R8(c)), Widen(G8(c)), Widen(B8(c)))));
+        Store16(row + 2 * Offset(x + i), static_cast<uint16_t>(Luminance16(Widen(R8(c)), Widen(G8(c)), Widen(B8(c)))));
       }
       return;
     case PixelFormat16bppRGB555:
@@ -186,19 +189,19 @@ void EncodeArgb32(const uint32_t* in, INT count, uint8_t* row, PixelFormat forma
         const uint32_t c = in[i];
         uint32_t v = (R8(c) >> 3) << 10 | (G8(c) >> 3) << 5 | (B8(c) >> 3);
         if (alphaBit && A8(c) >= 128) v |= 0x8000;
-        Store16(row + 2 * (x + i), static_cast<uint16_t>(v));
+        Store16(row + 2 * Offset(x + i), static_cast<uint16_t>(v));
       }
       return;
     }
     case PixelFormat16bppRGB565:
       for (INT i = 0; i < count; ++i) {
         const uint32_t c = in[i];
-        Store16(row + 2 * (x + i), static_cast<uint16_t>((R8(c) >> 3) << 11 | (G8(c) >> 2) << 5 | (B8(c) >> 3)));
+        Store16(row + 2 * Offset(x + i), static_cast<uint16_t>((R8(c) >> 3) << 11 | (G8(c) >> 2) << 5 | (B8(c) >> 3)));
       }
       return;
     case PixelFormat24bppRGB:
       for (INT i = 0; i < count; ++i) {
-        uint8_t* p = row + 3 * (x + i);
+        uint8_t* p = row + 3 * Offset(x + i);
         const uint32_t c = in[i];
         p[0] = static_cast<uint8_t>(B8(c));
         p[1] = static_cast<uint8_t>(G8(c));
@@ -206,13 +209,13 @@ void EncodeArgb32(const uint32_t* in, INT count, uint8_t* row, PixelFormat forma
       }
       return;
     case PixelFormat32bppRGB:
-      for (INT i = 0; i < count; ++i) Store32(row + 4 * (x + i), in[i] | 0xff000000u);
+      for (INT i = 0; i < count; ++i) Store32(row + 4 * Offset(x + i), in[i] | 0xff000000u);
       return;
     case PixelFormat32bppARGB:
-      std::memcpy(row + 4 * x, in, 4 * static_cast<size_t>(count));
+      std::memcpy(row + 4 * Offset(x), in, 4 * static_cast<size_t>(count));
       return;
     case PixelFormat32bppPARGB:
-      for (INT i = 0; i < count; ++i) Store32(row + 4 * (x + i), PremultiplyArgb(in[i]));
+      for (INT i = 0; i < count; ++i) Store32(row + 4 * Offset(x + i), PremultiplyArgb(in[i]));
       return;
     case PixelFormat48bppRGB:
     case PixelFormat64bppARGB:
@@ -235,21 +238,21 @@ void EncodeArgb64(const uint64_t* in, INT count, uint8_t* row, PixelFormat forma
   switch (format) {
     case PixelFormat16bppGrayScale:
       for (INT i = 0; i < count; ++i)
-        Store16(row + 2 * (x + i), static_cast<uint16_t>(Luminance16(R16(in[i]), G16(in[i]), B16(in[i]))));
+        Store16(row + 2 * Offset(x + i), static_cast<uint16_t>(Luminance16(R16(in[i]), G16(in[i]), B16(in[i]))));
       return;
     case PixelFormat48bppRGB:
       for (INT i = 0; i < count; ++i) {
-        uint8_t* p = row + 6 * (x + i);
+        uint8_t* p = row + 6 * Offset(x + i);
         Store16(p, static_cast<uint16_t>(B16(in[i])));
         Store16(p + 2, static_cast<uint16_t>(G16(in[i])));
         Store16(p + 4, static_cast<uint16_t>(R16(in[i])));
       }
       return;
     case PixelFormat64bppARGB:
-      for (INT i = 0; i < count; ++i) Store64(row + 8 * (x + i), in[i]);
+      for (INT i = 0; i < count; ++i) Store64(row + 8 * Offset(x + i), in[i]);
       return;
     case PixelFormat64bppPARGB:
-      for (INT i = 0; i < count; ++i) Store64(row + 8 * (x + i), Premultiply64(in[i]));
+      for (INT i = 0; i < count; ++i) Store64(row + 8 * Offset(x + i), Premultiply64(in[i]));
       return;
     default: {
       uint32_t narrow[256];

@@ -1,4 +1,4 @@
-// HTTP requests over libcurl's multi interface, so that a response can be read piece by piece:
+// HTTP requests over libcurl's multi interface, so that a response can be read bit by bit:
 // sending returns once the response's headers are in, and each read pulls only as much of the body
 // off the connection as the caller's buffer takes. Body bytes go straight into the caller's buffer;
 // only what arrives beyond it waits in a small spill area.
@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -20,6 +21,8 @@ namespace {
 // Body bytes kept beyond the caller's buffer before the transfer is paused.
 constexpr size_t kMaxSpillBytes = 256 * 1024;
 constexpr long kPollMilliseconds = 1000;
+// Response headers kept per request; a server sending more is refused rather than trusted.
+constexpr size_t kMaxHeaderBytes = 256 * 1024;
 
 struct Header {
   std::string name;
@@ -31,6 +34,16 @@ std::string Trim(std::string_view text) {
   if (first == std::string_view::npos) return "";
   const auto last = text.find_last_not_of(" \t\r\n");
   return std::string(text.substr(first, last - first + 1));
+}
+
+bool Fail(DWORD error) {
+  SetLastError(error);
+  return false;
+}
+
+std::optional<std::string> NotAnswered(DWORD error) {
+  SetLastError(error);
+  return std::nullopt;
 }
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
@@ -86,6 +99,7 @@ class RequestObject : public InternetObject {
   static size_t OnBody(char* data, size_t size, size_t count, void* self);
 
   void Detach();
+  void SetMethod(const void* body, DWORD bodyLength);
   bool Start(const std::string& headers, const void* body, DWORD bodyLength);
   std::string Url() const;
   void Pump(const std::function<bool()>& enough);
@@ -93,6 +107,7 @@ class RequestObject : public InternetObject {
   size_t DrainSpill(uint8_t* out, size_t wanted);
   size_t SpillLeft() const { return spill_.size() - spillRead_; }
   const std::string* FindHeader(std::string_view name, DWORD index) const;
+  std::optional<std::string> ResponseValue(DWORD level, DWORD which) const;
   bool AnswerNumber(DWORD value, void* buffer, DWORD* bufferLength);
   bool AnswerText(const std::string& text, void* buffer, DWORD* bufferLength);
 
@@ -102,6 +117,8 @@ class RequestObject : public InternetObject {
   char errorText_[CURL_ERROR_SIZE] = {};
   bool sent_ = false;
   bool bodyStarted_ = false;
+  bool headersTooLarge_ = false;
+  size_t headerBytes_ = 0;
   bool done_ = false;
   bool paused_ = false;
   CURLcode result_ = CURLE_OK;
@@ -126,6 +143,11 @@ std::string RequestObject::Url() const {
 size_t RequestObject::OnHeader(char* data, size_t size, size_t count, void* self) {
   auto& request = *static_cast<RequestObject*>(self);
   const std::string_view line(data, size * count);
+  request.headerBytes_ += line.size();
+  if (request.headerBytes_ > kMaxHeaderBytes) {
+    request.headersTooLarge_ = true;
+    return 0;  // ends the transfer
+  }
   if (line.starts_with("HTTP/")) {
     // A new response (after a redirect or an interim 1xx): only the last one's headers count.
     request.statusLine_ = Trim(line);
@@ -190,6 +212,20 @@ void RequestObject::Detach() {
   multi_.reset();
 }
 
+void RequestObject::SetMethod(const void* body, DWORD bodyLength) {
+  CURL* easy = easy_.get();
+  if (verb == "HEAD") {
+    curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
+    return;
+  }
+  if (verb == "GET" && bodyLength == 0) return;
+  curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, verb.c_str());
+  if (bodyLength > 0 || verb == "POST") {
+    curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(bodyLength));
+    curl_easy_setopt(easy, CURLOPT_COPYPOSTFIELDS, bodyLength > 0 ? static_cast<const char*>(body) : "");
+  }
+}
+
 bool RequestObject::Start(const std::string& headers, const void* body, DWORD bodyLength) {
   Detach();
   easy_ = NewCurlEasy();
@@ -206,18 +242,12 @@ bool RequestObject::Start(const std::string& headers, const void* body, DWORD bo
   curl_easy_setopt(easy, CURLOPT_PATH_AS_IS, 1L);
   curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, httpVersion);
   if (!endpoint.user.empty()) {
+    // Credentials go out only when the server asks for them, as WinINet sends them.
     curl_easy_setopt(easy, CURLOPT_USERNAME, endpoint.user.c_str());
     curl_easy_setopt(easy, CURLOPT_PASSWORD, endpoint.password.c_str());
+    curl_easy_setopt(easy, CURLOPT_HTTPAUTH, CURLAUTH_ANY);
   }
-  if (verb == "HEAD") {
-    curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
-  } else if (verb != "GET" || bodyLength > 0) {
-    curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, verb.c_str());
-    if (bodyLength > 0 || verb == "POST") {
-      curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(bodyLength));
-      curl_easy_setopt(easy, CURLOPT_COPYPOSTFIELDS, bodyLength > 0 ? static_cast<const char*>(body) : "");
-    }
-  }
+  SetMethod(body, bodyLength);
   requestHeaders_ = HeaderList(headers + "\r\nExpect:");
   curl_easy_setopt(easy, CURLOPT_HTTPHEADER, requestHeaders_.get());
   curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &RequestObject::OnHeader);
@@ -228,28 +258,23 @@ bool RequestObject::Start(const std::string& headers, const void* body, DWORD bo
 }
 
 bool RequestObject::Send(const std::string& headers, const void* body, DWORD bodyLength) {
-  sent_ = bodyStarted_ = done_ = paused_ = false;
+  sent_ = bodyStarted_ = headersTooLarge_ = done_ = paused_ = false;
+  headerBytes_ = 0;
   result_ = CURLE_OK;
   statusLine_.clear();
   responseHeaders_.clear();
   spill_.clear();
   spillRead_ = 0;
-  if (body == nullptr && bodyLength > 0) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return false;
-  }
-  if (!Start(headers, body, bodyLength)) {
-    SetLastError(ERROR_INTERNET_INTERNAL_ERROR);
-    return false;
-  }
+  if (body == nullptr && bodyLength > 0) return Fail(ERROR_INVALID_PARAMETER);
+  if (!Start(headers, body, bodyLength)) return Fail(ERROR_INTERNET_INTERNAL_ERROR);
   // Headers are complete once the final response's body begins, or the transfer ends. A transfer
   // that failed before any body (refused, untrusted, a redirect that led nowhere) has no response;
   // one cut short inside the body has, and its reads report the cut.
   Pump([this] { return bodyStarted_; });
   const bool failedBeforeBody = done_ && result_ != CURLE_OK && result_ != CURLE_PARTIAL_FILE && !bodyStarted_;
+  if (headersTooLarge_) return Fail(ERROR_HTTP_INVALID_SERVER_RESPONSE);
   if (statusLine_.empty() || failedBeforeBody) {
-    SetLastError(ErrorFromCurl(result_ == CURLE_OK ? CURLE_GOT_NOTHING : result_, errorText_));
-    return false;
+    return Fail(ErrorFromCurl(result_ == CURLE_OK ? CURLE_GOT_NOTHING : result_, errorText_));
   }
   sent_ = true;
   return true;
@@ -267,10 +292,7 @@ size_t RequestObject::DrainSpill(uint8_t* out, size_t wanted) {
 }
 
 bool RequestObject::Read(void* buffer, DWORD wanted, DWORD* got) {
-  if (!sent_) {
-    SetLastError(ERROR_INTERNET_INCORRECT_HANDLE_STATE);
-    return false;
-  }
+  if (!sent_) return Fail(ERROR_INTERNET_INCORRECT_HANDLE_STATE);
   auto* out = static_cast<uint8_t*>(buffer);
   size_t filled = DrainSpill(out, wanted);
   if (filled < wanted && !done_) {
@@ -287,10 +309,7 @@ bool RequestObject::Read(void* buffer, DWORD wanted, DWORD* got) {
     targetWanted_ = targetGot_ = 0;
   }
   *got = static_cast<DWORD>(filled);
-  if (filled == 0 && done_ && result_ != CURLE_OK) {
-    SetLastError(ErrorFromCurl(result_, errorText_));
-    return false;
-  }
+  if (filled == 0 && done_ && result_ != CURLE_OK) return Fail(ErrorFromCurl(result_, errorText_));
   return true;
 }
 
@@ -304,8 +323,7 @@ const std::string* RequestObject::FindHeader(std::string_view name, DWORD index)
 bool RequestObject::AnswerNumber(DWORD value, void* buffer, DWORD* bufferLength) {
   if (*bufferLength < sizeof(DWORD)) {
     *bufferLength = sizeof(DWORD);
-    SetLastError(ERROR_INSUFFICIENT_BUFFER);
-    return false;
+    return Fail(ERROR_INSUFFICIENT_BUFFER);
   }
   std::memcpy(buffer, &value, sizeof value);
   *bufferLength = sizeof(DWORD);
@@ -315,64 +333,46 @@ bool RequestObject::AnswerNumber(DWORD value, void* buffer, DWORD* bufferLength)
 bool RequestObject::AnswerText(const std::string& text, void* buffer, DWORD* bufferLength) {
   if (*bufferLength < text.size() + 1) {
     *bufferLength = static_cast<DWORD>(text.size() + 1);
-    SetLastError(ERROR_INSUFFICIENT_BUFFER);
-    return false;
+    return Fail(ERROR_INSUFFICIENT_BUFFER);
   }
   std::memcpy(buffer, text.c_str(), text.size() + 1);
   *bufferLength = static_cast<DWORD>(text.size());
   return true;
 }
 
-bool RequestObject::Query(DWORD infoLevel, void* buffer, DWORD* bufferLength, DWORD* index) {
-  if (!sent_) {
-    SetLastError(ERROR_INTERNET_INCORRECT_HANDLE_STATE);
-    return false;
-  }
-  if (buffer == nullptr || bufferLength == nullptr) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return false;
-  }
-  const bool asNumber = (infoLevel & HTTP_QUERY_FLAG_NUMBER) != 0;
-  const DWORD modifiers = infoLevel & 0xFFFF0000u & ~HTTP_QUERY_FLAG_NUMBER;
-  const DWORD level = infoLevel & 0xFFFF;
-  const DWORD which = index ? *index : 0;
-  std::string text;
-  if (modifiers != 0) {
-    SetLastError(ERROR_HTTP_INVALID_QUERY_REQUEST);
-    return false;
-  }
+// The value an info level names in the final response; nothing (with the error set) when it has none.
+std::optional<std::string> RequestObject::ResponseValue(DWORD level, DWORD which) const {
   if (level == HTTP_QUERY_STATUS_CODE || level == HTTP_QUERY_STATUS_TEXT) {
     // "HTTP/1.0 404 File not found": the code is the second word, the text the rest.
     const auto first = statusLine_.find(' ');
-    const auto second = statusLine_.find(' ', first == std::string::npos ? first : first + 1);
-    if (first == std::string::npos || which > 0) {
-      SetLastError(ERROR_HTTP_HEADER_NOT_FOUND);
-      return false;
-    }
-    text = level == HTTP_QUERY_STATUS_CODE ? statusLine_.substr(first + 1, second - first - 1)
-                                           : (second == std::string::npos ? "" : statusLine_.substr(second + 1));
-  } else if (level == HTTP_QUERY_CONTENT_LENGTH || level == HTTP_QUERY_CONTENT_TYPE) {
-    const std::string* value = FindHeader(level == HTTP_QUERY_CONTENT_LENGTH ? "Content-Length" : "Content-Type", which);
-    if (value == nullptr) {
-      SetLastError(ERROR_HTTP_HEADER_NOT_FOUND);
-      return false;
-    }
-    text = *value;
-  } else {
-    SetLastError(ERROR_HTTP_INVALID_QUERY_REQUEST);
-    return false;
+    if (first == std::string::npos || which > 0) return NotAnswered(ERROR_HTTP_HEADER_NOT_FOUND);
+    const auto second = statusLine_.find(' ', first + 1);
+    if (level == HTTP_QUERY_STATUS_CODE) return statusLine_.substr(first + 1, second - first - 1);
+    return second == std::string::npos ? "" : statusLine_.substr(second + 1);
   }
+  if (level == HTTP_QUERY_CONTENT_LENGTH || level == HTTP_QUERY_CONTENT_TYPE) {
+    const std::string* value = FindHeader(level == HTTP_QUERY_CONTENT_LENGTH ? "Content-Length" : "Content-Type", which);
+    if (value == nullptr) return NotAnswered(ERROR_HTTP_HEADER_NOT_FOUND);
+    return *value;
+  }
+  return NotAnswered(ERROR_HTTP_INVALID_QUERY_REQUEST);
+}
+
+bool RequestObject::Query(DWORD infoLevel, void* buffer, DWORD* bufferLength, DWORD* index) {
+  if (!sent_) return Fail(ERROR_INTERNET_INCORRECT_HANDLE_STATE);
+  if (buffer == nullptr || bufferLength == nullptr) return Fail(ERROR_INVALID_PARAMETER);
+  if ((infoLevel & 0xFFFF0000u & ~HTTP_QUERY_FLAG_NUMBER) != 0) return Fail(ERROR_HTTP_INVALID_QUERY_REQUEST);
+  const std::optional<std::string> text = ResponseValue(infoLevel & 0xFFFF, index ? *index : 0);
+  if (!text) return false;
   bool answered;
-  if (asNumber) {
+  if (infoLevel & HTTP_QUERY_FLAG_NUMBER) {
     DWORD value = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size()) {
-      SetLastError(ERROR_HTTP_INVALID_HEADER);
-      return false;
-    }
+    const char* end = text->data() + text->size();
+    auto [stop, ec] = std::from_chars(text->data(), end, value);
+    if (text->empty() || ec != std::errc() || stop != end) return Fail(ERROR_HTTP_INVALID_HEADER);
     answered = AnswerNumber(value, buffer, bufferLength);
   } else {
-    answered = AnswerText(text, buffer, bufferLength);
+    answered = AnswerText(*text, buffer, bufferLength);
   }
   if (answered && index) ++*index;
   return answered;

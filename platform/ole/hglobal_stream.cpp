@@ -52,11 +52,11 @@ class HGlobalStream final : public RefCounted<IStream> {
     if (bytesWritten) *bytesWritten = 0;
     if (buffer == nullptr && bytes > 0) return STG_E_INVALIDPOINTER;
     if (bytes == 0) return S_OK;
-    if (position_ > kMaxGlobalBlockBytes - bytes) return STG_E_MEDIUMFULL;
+    if (bytes > kMaxGlobalBlockBytes || position_ > kMaxGlobalBlockBytes - bytes) return STG_E_MEDIUMFULL;
     const uint64_t end = position_ + bytes;
     if (end > GlobalSize(block_) && GlobalReAlloc(block_, end, GMEM_MOVEABLE) == 0) return STG_E_MEDIUMFULL;
     BlockLock lock(block_);
-    if (!lock.data()) return E_FAIL;
+    if (!lock.data() || GlobalSize(block_) < end) return STG_E_WRITEFAULT;  // freed or cut meanwhile
     std::memcpy(lock.data() + position_, buffer, bytes);
     position_ = end;
     if (bytesWritten) *bytesWritten = bytes;

@@ -122,6 +122,17 @@ TEST_F(Bitmaps, PixelAccessChecksCoordinatesAndRefusesIndexedWrites) {
   EXPECT_EQ(Pixel(indexed.get(), 0, 0), 0xFF000000u);
 }
 
+// Colours every non-indexed format holds exactly come back from SetPixel unchanged.
+TEST_F(Bitmaps, SetPixelThenGetPixelInEveryDirectFormat) {
+  for (PixelFormat format : kAllFormats) {
+    if (IsIndexedPixelFormat(format)) continue;
+    BitmapPtr bitmap = Make(3, 1, format);
+    const ARGB colours[] = {0xFFFFFFFF, 0xFF000000, IsAlphaPixelFormat(format) ? 0x00000000u : 0xFF000000u};
+    for (INT x = 0; x < 3; ++x) ASSERT_EQ(GdipBitmapSetPixel(bitmap.get(), x, 0, colours[x]), Ok);
+    for (INT x = 0; x < 3; ++x) EXPECT_EQ(Pixel(bitmap.get(), x, 0), colours[x]) << std::hex << format;
+  }
+}
+
 TEST_F(Bitmaps, CloneIsADeepCopyOfEveryFrame) {
   std::vector<uint32_t> memory(4, 0xFF112233);
   BitmapPtr source = Make(2, 2, PixelFormat32bppARGB, 8, memory.data());
@@ -153,6 +164,22 @@ TEST_F(Bitmaps, CloneIsADeepCopyOfEveryFrame) {
   ASSERT_EQ(GdipImageSelectActiveFrame(clone.get(), &FrameDimensionPage, 1), Ok);
   EXPECT_EQ(WidthOf(clone.get()), 5u);
   EXPECT_EQ(WidthOf(source.get()), 2u);
+}
+
+// Copying a frame object gives owned pixels of its own; a borrowing frame keeps borrowing.
+TEST_F(Bitmaps, CopiedFramesPointAtTheirOwnPixels) {
+  Frame owned;
+  ASSERT_EQ(MakeFrame(3, 2, PixelFormat8bppIndexed, owned), Ok);
+  owned.scan0[owned.stride + 1] = 7;
+  Frame copy = owned;
+  owned.scan0[owned.stride + 1] = 9;
+  EXPECT_EQ(FrameRow(copy, 1)[1], 7);
+  EXPECT_EQ(copy.palette.size(), 256u);
+
+  std::vector<uint8_t> memory(8, 0);
+  BitmapPtr borrowing = Make(2, 2, PixelFormat8bppIndexed, 4, memory.data());
+  Frame shared = borrowing->frames[0];
+  EXPECT_EQ(shared.scan0, memory.data());
 }
 
 TEST_F(Bitmaps, CloneAreaConvertsTheRectangle) {

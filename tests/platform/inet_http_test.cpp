@@ -84,6 +84,21 @@ TEST_F(InetHttp, BodyIsReadInChunksOfTheAskedSize) {
   EXPECT_EQ(last, TRUE_) << "the end of a complete body is a successful read of 0 bytes";
 }
 
+TEST_F(InetHttp, ReadsOfAnySizeReassembleALargeBody) {
+  HINTERNET request = Open("/bytes?1000000");
+  ASSERT_TRUE(HttpSendRequest(request, "", nullptr, 0));
+  const DWORD sizes[] = {1, 7, 4096, 65536, 300000};
+  std::string body;
+  std::vector<char> buffer(300000);
+  for (size_t i = 0;; ++i) {
+    DWORD got = 0;
+    ASSERT_TRUE(InternetReadFile(request, buffer.data(), sizes[i % 5], &got));
+    if (got == 0) break;
+    body.append(buffer.data(), got);
+  }
+  EXPECT_EQ(body, Pattern(1000000));
+}
+
 TEST_F(InetHttp, ResponsesWithoutLengthOrWithErrorStatus) {
   HINTERNET noLength = Open("/nolength");
   ASSERT_TRUE(HttpSendRequest(noLength, "", nullptr, 0));
@@ -147,6 +162,12 @@ TEST_F(InetHttp, HostileRequestTextIsRefusedOrEscaped) {
   HINTERNET request = Open("/echo HTTP/1.0\r\nX-Injected: 1\r\n?q=a&b=c");
   ASSERT_TRUE(HttpSendRequest(request, "", nullptr, 0));
   EXPECT_EQ(ReadBody(request, 256), "/echo%20HTTP/1.0%0D%0AX-Injected:%201%0D%0A?q=a&b=c");
+}
+
+TEST_F(InetHttp, HeaderFloodIsRefused) {
+  HINTERNET request = Open("/flood");
+  EXPECT_FALSE(HttpSendRequest(request, "", nullptr, 0));
+  EXPECT_EQ(GetLastError(), ERROR_HTTP_INVALID_SERVER_RESPONSE);
 }
 
 TEST_F(InetHttp, CallsOnWrongOrClosedHandlesFail) {

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,16 +34,24 @@ bool MakeCertificates(const vxtest::fs::path& folder) {
   return true;
 }
 
+// Names the trusted authorities for one test and puts the old setting back.
 class ScopedCaFile {
  public:
   explicit ScopedCaFile(const std::string& path) {
+    if (const char* old = std::getenv("VEXIRO_CA_FILE")) old_ = old;
+    Set(path);
+  }
+  ~ScopedCaFile() { Set(old_.value_or("")); }
+
+ private:
+  static void Set(const std::string& path) {
     if (path.empty()) {
       unsetenv("VEXIRO_CA_FILE");
     } else {
       setenv("VEXIRO_CA_FILE", path.c_str(), 1);
     }
   }
-  ~ScopedCaFile() { unsetenv("VEXIRO_CA_FILE"); }
+  std::optional<std::string> old_;
 };
 
 class InetHttps : public ::testing::Test {

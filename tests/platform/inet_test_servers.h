@@ -71,6 +71,11 @@ class Handler(BaseHTTPRequestHandler):
             self.close_connection = True
         elif path == '/redirect':
             self.reply(302, b'', extra=[('Location', '/bytes?5')])
+        elif path == '/flood':
+            self.send_response(200)
+            for i in range(10000):
+                self.send_header('X-Flood-%05d' % i, 'x' * 32)
+            self.end_headers()
         elif path.startswith('/echo'):
             self.reply(200, self.path.encode())
         elif path == '/headers':

@@ -120,6 +120,19 @@ TEST(OleStream, GlobalStreamOverACallersBlock) {
   EXPECT_EQ(raw, nullptr);
 }
 
+TEST(OleStream, BlockFreedUnderTheStreamFailsItsCalls) {
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 4);
+  ComPtr<IStream> s;
+  ASSERT_EQ(ole::CreateStreamOnHGlobal(block, FALSE_, s.put()), S_OK);
+  ASSERT_EQ(GlobalFree(block), 0u);
+  char buffer[4];
+  ULONG got = 1;
+  EXPECT_TRUE(FAILED(s->Read(buffer, sizeof buffer, &got)));
+  EXPECT_EQ(got, 0u);
+  EXPECT_TRUE(FAILED(s->Write("abcd", 4, nullptr)));
+  EXPECT_EQ(SizeOf(s.get()), 0u);
+}
+
 TEST(OleStream, DeleteOnReleaseFreesTheBlockWithTheLastReference) {
   HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 3);
   IStream* s = nullptr;

@@ -12,14 +12,18 @@ namespace {
 
 using namespace vx;
 
-// Leaves the clipboard empty, closed and with default deleters for the next test.
+// A format of this test's own (in the range of registered formats), so that its deleter never
+// replaces the deleters other layers register for the standard formats.
+constexpr UINT kPrivateFormat = 0xC0DE;
+
+// Leaves the clipboard empty and closed for the next test.
 class UserClipboard : public ::testing::Test {
  protected:
   void TearDown() override {
     OpenClipboard(0);
     EmptyClipboard();
     CloseClipboard();
-    for (UINT format : {CF_BITMAP, CF_DIB, CF_PALETTE}) SetClipboardFormatDeleter(format, nullptr);
+    SetClipboardFormatDeleter(kPrivateFormat, nullptr);
   }
 };
 
@@ -65,14 +69,14 @@ TEST_F(UserClipboard, OwnsDataAndFreesReplacedAndEmptiedBlocks) {
 
 TEST_F(UserClipboard, FormatDeletersFreeTheirOwnObjects) {
   std::vector<HANDLE32> deleted;
-  SetClipboardFormatDeleter(CF_BITMAP, [&](HANDLE32 h) { deleted.push_back(h); });
+  SetClipboardFormatDeleter(kPrivateFormat, [&](HANDLE32 h) { deleted.push_back(h); });
   ASSERT_EQ(OpenClipboard(0), TRUE_);
   EmptyClipboard();
-  SetClipboardData(CF_BITMAP, 0x03000011);
-  SetClipboardData(CF_BITMAP, 0x03000012);
-  EXPECT_EQ(deleted, std::vector<HANDLE32>{0x03000011});
+  SetClipboardData(kPrivateFormat, 0x0F000011);
+  SetClipboardData(kPrivateFormat, 0x0F000012);
+  EXPECT_EQ(deleted, std::vector<HANDLE32>{0x0F000011});
   EmptyClipboard();
-  EXPECT_EQ(deleted, (std::vector<HANDLE32>{0x03000011, 0x03000012}));
+  EXPECT_EQ(deleted, (std::vector<HANDLE32>{0x0F000011, 0x0F000012}));
   CloseClipboard();
 }
 

@@ -20,7 +20,7 @@ namespace vx::gdiplus::codecs {
 namespace {
 
 constexpr size_t kMaxFrames = 10000;
-constexpr size_t kMaxCommentBytes = 1 << 20;
+constexpr size_t kMaxCommentBytes = 1 << 16;
 
 struct MemoryReader {
   Bytes data;
@@ -79,6 +79,7 @@ Status ReadExtension(GifFileType* gif, FrameControl& control, GifContents& conte
   if (DGifGetExtension(gif, &code, &block) == GIF_ERROR) return GenericError;
   bool netscape = false;
   bool first = true;
+  const bool firstComment = contents.comment.empty();  // only the first comment is kept
   while (block) {
     const int length = block[0];
     if (code == GRAPHICS_EXT_FUNC_CODE && first && length >= 4) {
@@ -89,7 +90,7 @@ Status ReadExtension(GifFileType* gif, FrameControl& control, GifContents& conte
       netscape = length >= 11 && (std::memcmp(block + 1, "NETSCAPE2.0", 11) == 0 || std::memcmp(block + 1, "ANIMEXTS1.0", 11) == 0);
     } else if (code == APPLICATION_EXT_FUNC_CODE && netscape && length >= 3 && block[1] == 1) {
       contents.loopCount = Get16LE(block + 2);
-    } else if (code == COMMENT_EXT_FUNC_CODE && contents.comment.size() < kMaxCommentBytes) {
+    } else if (code == COMMENT_EXT_FUNC_CODE && firstComment && contents.comment.size() < kMaxCommentBytes) {
       contents.comment.append(reinterpret_cast<const char*>(block + 1), static_cast<size_t>(length));
     }
     first = false;
@@ -278,6 +279,9 @@ Status DecodeGif(Bytes data, DecodedImage& out) {
       return s;
     }
     const std::vector<PropertyRecord> items = AnimationItems(contents);
+    uint64_t itemBytes = 0;
+    for (const PropertyRecord& r : items) itemBytes += r.value.size() + sizeof r;
+    if (!budget.TakeBytes(itemBytes * frames.size())) return OutOfMemory;  // every frame carries the items
     const bool alpha = std::any_of(contents.frames.begin(), contents.frames.end(), [](const RawFrame& f) { return f.control.transparent >= 0; });
     for (Frame& f : frames) SetCommonFields(f, items, alpha || frames.size() > 1);
     out.frames = std::move(frames);

@@ -15,10 +15,13 @@ uint64_t SizeOf(const TiffMemory& m) { return m.output ? m.output->size() : m.in
 
 tmsize_t Read(thandle_t h, void* buffer, tmsize_t size) {
   TiffMemory& m = MemoryOf(h);
-  if (size <= 0 || m.output) return 0;
-  const uint64_t available = m.position < m.input.size() ? m.input.size() - m.position : 0;
+  if (size <= 0) return 0;
+  // A writer reads back what it wrote (it links each new directory to the previous one).
+  const uint8_t* data = m.output ? m.output->data() : m.input.data();
+  const uint64_t total = SizeOf(m);
+  const uint64_t available = m.position < total ? total - m.position : 0;
   const uint64_t n = std::min<uint64_t>(available, static_cast<uint64_t>(size));
-  if (n) std::memcpy(buffer, m.input.data() + m.position, n);
+  if (n) std::memcpy(buffer, data + m.position, n);
   m.position += n;
   return static_cast<tmsize_t>(n);
 }

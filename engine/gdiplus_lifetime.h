@@ -1,0 +1,34 @@
+// The thread's imaging-platform lifetime: start-up counted per engine, the recorded versions,
+// and the module start-up that arms the safety flags.
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace vx::engine {
+
+struct GdiplusThreadState {
+  uint32_t GdiplusToken = 0;
+  bool GdiplusStarted = false;
+  int32_t GdiplusRefCount = 0;
+  std::string GdiplusVersion;
+  std::string VximgplugVersion;
+  bool SafeForScripting = false;
+  bool SafeForInitializing = false;
+  bool MainRan = false;
+};
+GdiplusThreadState& ThreadGdiplusState();
+
+// Runs once per thread, before the thread's first engine is constructed.
+void Main();
+bool StartGdiPlus();
+void StopGdiPlus();
+
+// "a.b.c.d" from the module's version resource, "Unknown" without one, "Undefined" on error.
+std::string GetFileVersionString(const std::string& moduleName);
+
+// Numeric value of the recorded platform version, read as the scripting language's Val.
+double GdiplusVersionValue();
+// Platforms before 6.0 cannot draw on or write-lock indexed images into other formats.
+inline bool GdiplusBefore60() { return GdiplusVersionValue() < 6.0; }
+
+}  // namespace vx::engine

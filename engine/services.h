@@ -1,0 +1,58 @@
+// The engine's auxiliary objects, as the engine creates and releases them. Their real work
+// arrives with the subsystems that own them (PDF writing, printing, network, recognition).
+#pragma once
+#include <cstdint>
+#include <vector>
+
+namespace vexiro {
+
+// A PDF writer; one per open document.
+class cPDF {};
+
+// The printer object, created at the first print member.
+class cPrinter {};
+
+// A network transfer object, created anew by each network member.
+class cInet {
+ public:
+  int32_t hInternet() const { return hInternet_; }
+  int32_t hSession() const { return hSession_; }
+  int32_t BufferSize = 4096;
+  bool PassiveMode = true;
+
+ private:
+  int32_t hInternet_ = 0;
+  int32_t hSession_ = 0;
+};
+
+// The document-template store; starts with an empty configuration and cannot fail.
+class cARD {
+ public:
+  cARD() { NewConfig(); }
+  ~cARD() { FreeMemory(); }
+  cARD(const cARD&) = delete;
+  cARD& operator=(const cARD&) = delete;
+  void NewConfig() {
+    TemplateCount = 0;
+    FreeMemory();
+  }
+  void FreeMemory() { Templates.clear(); }
+  int32_t TemplateCount = 0;
+  std::vector<std::vector<uint8_t>> Templates;
+};
+
+// The barcode readers: a handle of the companion reader library and the count of barcodes
+// found, both 0 at creation; creating one loads nothing.
+class cBarcode1DReader {
+ public:
+  intptr_t ReaderHandle = 0;
+  int32_t BarcodeCount = 0;
+};
+
+class cBarcodeDMReader {
+ public:
+  intptr_t ReaderHandle = 0;
+  int32_t BarcodeCount = 0;
+};
+
+}  // namespace vexiro
