@@ -204,6 +204,49 @@ TEST_F(Metafile, FilesThroughTheMetafileCallAndTheGenericLoader) {
   EXPECT_EQ(GdipCreateMetafileFromFile((dir + "/missing.emf").c_str(), &metafile), FileNotFound);
 }
 
+uint32_t Bits(float f) {
+  uint32_t u;
+  std::memcpy(&u, &f, 4);
+  return u;
+}
+
+TEST_F(Metafile, PathsPolyPolygonsMappingAndWorldTransform) {
+  EmfBuilder emf(100);
+  emf.Record(37, {kNullPen}).Record(39, {1, 0, Ref(255, 0, 0), 0}).Record(37, {1});
+  // A path: a triangle in the top-left corner, filled when the path ends.
+  emf.Record(59, {}).Record(27, {0, 0}).Record(54, {30, 0}).Record(54, {0, 30}).Record(61, {}).Record(60, {});
+  emf.Record(62, {0, 0, 30, 30});
+  // Two squares in one polypolygon (16-bit), in blue.
+  emf.Record(39, {2, 0, Ref(0, 0, 255), 0}).Record(37, {2});
+  emf.Record(91, {0, 0, 0, 0, 2, 8, 4, 4, 0x00000046, 0x00000050, 0x000A0050, 0x000A0046, 0x0014005A, 0x00140064,
+                  0x001E0064, 0x001E005A});
+  // Anisotropic mapping: a window of 10 x 10 units onto a 100 x 100 viewport, then a world
+  // translation of (2, 0) units: the green unit square at (3, 6) lands on (50..60, 60..70).
+  emf.Record(17, {8}).Record(9, {10, 10}).Record(11, {100, 100});
+  emf.Record(36, {Bits(1), 0, 0, Bits(1), Bits(2), 0, 4});
+  emf.Record(39, {3, 0, Ref(0, 255, 0), 0}).Record(37, {3}).Record(43, {3, 6, 4, 7});
+  // A hatched cross brush on an opaque yellow background fills a round rectangle.
+  emf.Record(36, {0, 0, 0, 0, 0, 0, 1}).Record(25, {Ref(255, 255, 0)}).Record(18, {2});
+  emf.Record(39, {4, 2, Ref(0, 0, 0), 4}).Record(37, {4}).Record(44, {0, 8, 4, 10, 1, 1});
+  ImagePtr image = FromMemory(emf.Finish());
+  BitmapPtr out = Render(image.get(), 100);
+  EXPECT_EQ(Pixel(out.get(), 5, 5), 0xFFFF0000u) << "path interior";
+  EXPECT_EQ(Pixel(out.get(), 25, 25), 0xFFFFFFFFu) << "beyond the path's diagonal";
+  EXPECT_EQ(Pixel(out.get(), 75, 5), 0xFF0000FFu) << "first square";
+  EXPECT_EQ(Pixel(out.get(), 95, 25), 0xFF0000FFu) << "second square";
+  EXPECT_EQ(Pixel(out.get(), 85, 15), 0xFFFFFFFFu) << "between the squares";
+  EXPECT_EQ(Pixel(out.get(), 55, 65), 0xFF00FF00u) << "mapped and translated";
+  EXPECT_EQ(Pixel(out.get(), 35, 65), 0xFFFFFFFFu) << "where it would be without the translation";
+  int black = 0, yellow = 0;
+  for (int x = 5; x < 35; ++x) {
+    const ARGB c = Pixel(out.get(), x, 90);
+    black += c == 0xFF000000u;
+    yellow += c == 0xFFFFFF00u;
+  }
+  EXPECT_GT(black, 0) << "hatch lines";
+  EXPECT_GT(yellow, black) << "opaque background between them";
+}
+
 TEST_F(Metafile, StretchDibitsDrawsABitmapRecord) {
   // A 2 x 2 bottom-up 24-bit DIB: bottom row blue, green; top row red, white.
   // Bottom row bytes FF 00 00 | 00 FF 00 | pad, top row 00 00 FF | FF FF FF | pad.
