@@ -62,6 +62,28 @@ cairo_pattern_t* HatchPattern(uint32_t hatch, COLORREF colour, bool opaque, COLO
   return pattern;
 }
 
+// Sets a path being recorded aside while something else uses cairo's current path, and puts
+// it back afterwards (cairo keeps one path; clipping and filling consume it).
+class PathAside {
+ public:
+  PathAside(cairo_t* cr, bool recording) : cr_(cr), path_(recording ? cairo_copy_path(cr) : nullptr) {
+    cairo_new_path(cr_);
+  }
+  ~PathAside() {
+    cairo_new_path(cr_);
+    if (path_) {
+      cairo_append_path(cr_, path_);
+      cairo_path_destroy(path_);
+    }
+  }
+  PathAside(const PathAside&) = delete;
+  PathAside& operator=(const PathAside&) = delete;
+
+ private:
+  cairo_t* cr_;
+  cairo_path_t* path_;
+};
+
 }  // namespace
 
 MetaPen PenFromStyle(uint32_t style, double width, COLORREF colour) {
@@ -146,14 +168,9 @@ void MetafileCanvas::ClipToDestination() {
 // Clipping consumes cairo's current path; a path being recorded is set aside meanwhile.
 template <class Shape>
 void MetafileCanvas::ClipWith(Shape shape) {
-  cairo_path_t* recording = inPath_ ? cairo_copy_path(cr_) : nullptr;
-  cairo_new_path(cr_);
+  PathAside aside(cr_, inPath_);
   shape();
   cairo_clip(cr_);
-  if (recording) {
-    cairo_append_path(cr_, recording);
-    cairo_path_destroy(recording);
-  }
 }
 
 void MetafileCanvas::IntersectClipRect(double l, double t, double r, double b) {
@@ -173,19 +190,14 @@ void MetafileCanvas::ExcludeClipRect(double l, double t, double r, double b) {
 
 void MetafileCanvas::ClipToDeviceRects(const std::vector<double>& ltrb, bool replace) {
   if (replace) ResetClip();
-  cairo_path_t* recording = inPath_ ? cairo_copy_path(cr_) : nullptr;
-  cairo_save(cr_);
-  cairo_set_matrix(cr_, &deviceToTarget_);
-  cairo_new_path(cr_);
-  for (size_t i = 0; i + 3 < ltrb.size(); i += 4)
-    cairo_rectangle(cr_, ltrb[i], ltrb[i + 1], ltrb[i + 2] - ltrb[i], ltrb[i + 3] - ltrb[i + 1]);
-  cairo_restore(cr_);  // the path stays; the clip is applied outside this save so that it lasts
-  cairo_set_fill_rule(cr_, CAIRO_FILL_RULE_WINDING);
-  cairo_clip(cr_);
-  if (recording) {
-    cairo_append_path(cr_, recording);
-    cairo_path_destroy(recording);
-  }
+  ClipWith([&] {
+    cairo_save(cr_);
+    cairo_set_matrix(cr_, &deviceToTarget_);
+    for (size_t i = 0; i + 3 < ltrb.size(); i += 4)
+      cairo_rectangle(cr_, ltrb[i], ltrb[i + 1], ltrb[i + 2] - ltrb[i], ltrb[i + 3] - ltrb[i + 1]);
+    cairo_restore(cr_);  // the path stays; the clip is applied outside this save so that it lasts
+    cairo_set_fill_rule(cr_, CAIRO_FILL_RULE_WINDING);
+  });
 }
 
 void MetafileCanvas::ResetClip() {
@@ -355,12 +367,15 @@ void MetafileCanvas::Delete(size_t slot) {
   if (slot < objects_.size()) objects_[slot] = MetaObject{};
 }
 
-double MetafileCanvas::StrokeWidthPixels() const {
-  if (state_.pen.cosmetic) return 1;
+// Target pixels per logical unit (the mean scale of the current mapping).
+double MetafileCanvas::StrokeScale() const {
   cairo_matrix_t m;
   cairo_get_matrix(cr_, &m);
-  const double scale = std::sqrt(std::fabs(m.xx * m.yy - m.xy * m.yx));
-  return std::max(1.0, state_.pen.width * scale);
+  return std::sqrt(std::fabs(m.xx * m.yy - m.xy * m.yx));
+}
+
+double MetafileCanvas::StrokeWidthPixels() const {
+  return state_.pen.cosmetic ? 1 : std::max(1.0, state_.pen.width * StrokeScale());
 }
 
 void MetafileCanvas::SetBrushSource() {
@@ -625,14 +640,9 @@ void MetafileCanvas::PatBlt(double x, double y, double w, double h, uint32_t rop
 // Block transfers paint at once, even while a path is being recorded: that path is set aside.
 template <class Shape>
 void MetafileCanvas::FillOutsidePath(Shape shape) {
-  cairo_path_t* recording = inPath_ ? cairo_copy_path(cr_) : nullptr;
-  cairo_new_path(cr_);
+  PathAside aside(cr_, inPath_);
   shape();
   cairo_fill(cr_);
-  if (recording) {
-    cairo_append_path(cr_, recording);
-    cairo_path_destroy(recording);
-  }
 }
 
 }  // namespace vx::gdiplus
@@ -642,13 +652,9 @@ namespace vx::gdiplus {
 // Text is laid out in target pixels: the font's size and the reference point go through the
 // mapping, so that metric mapping modes (y upwards) do not mirror the glyphs.
 void MetafileCanvas::TextOut(PointD reference, const std::string& utf8, uint32_t options, const double* box) {
-  constexpr uint32_t kTaUpdateCp = 1, kTaHorizontal = 6, kTaRight = 2, kTaCenter = 6, kTaVertical = 24,
-                     kTaBottom = 8, kTaBaseline = 24;
-  const MetaFont& font = state_.font;
-  const uint32_t align = state_.textAlign;
-  if (align & kTaUpdateCp) reference = state_.position;
-  cairo_path_t* recording = inPath_ ? cairo_copy_path(cr_) : nullptr;
-  cairo_new_path(cr_);
+  constexpr uint32_t kTaUpdateCp = 1;
+  if (state_.textAlign & kTaUpdateCp) reference = state_.position;
+  PathAside aside(cr_, inPath_);
   cairo_save(cr_);
   if (box && (options & (kEtoOpaque | kEtoClipped))) {
     cairo_rectangle(cr_, box[0], box[1], box[2] - box[0], box[3] - box[1]);
@@ -659,40 +665,18 @@ void MetafileCanvas::TextOut(PointD reference, const std::string& utf8, uint32_t
     if (options & kEtoClipped) cairo_clip_preserve(cr_);
     cairo_new_path(cr_);
   }
-  cairo_matrix_t m;
-  cairo_get_matrix(cr_, &m);
-  const double scale = std::sqrt(std::fabs(m.xx * m.yy - m.xy * m.yx));
+  const double scale = StrokeScale();
   double x = reference.x, y = reference.y;
   cairo_user_to_device(cr_, &x, &y);
+  const MetaFont& font = state_.font;
   const double em = std::fabs(font.height) * (font.height > 0 ? 0.8 : 1.0) * scale;
   if (!utf8.empty() && em >= 0.5 && em < 1e5 && std::isfinite(x) && std::isfinite(y)) {
     cairo_identity_matrix(cr_);
-    cairo_select_font_face(cr_, font.face.empty() ? "sans-serif" : font.face.c_str(),
-                           font.italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
-                           font.weight >= 600 ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
-    cairo_set_font_size(cr_, em);
     cairo_translate(cr_, x, y);
     cairo_rotate(cr_, -font.escapement * M_PI / 1800.0);
-    cairo_font_extents_t fe;
-    cairo_text_extents_t te;
-    cairo_font_extents(cr_, &fe);
-    cairo_text_extents(cr_, utf8.c_str(), &te);
-    double dx = 0, dy = 0;
-    if ((align & kTaHorizontal) == kTaCenter) dx = -te.x_advance / 2;
-    else if ((align & kTaHorizontal) == kTaRight) dx = -te.x_advance;
-    if ((align & kTaVertical) == kTaBaseline) dy = 0;
-    else if ((align & kTaVertical) == kTaBottom) dy = -fe.descent;
-    else dy = fe.ascent;
-    if (state_.bkMode != kTransparent) {
-      SetColour(cr_, state_.background);
-      cairo_rectangle(cr_, dx, dy - fe.ascent, te.x_advance, fe.ascent + fe.descent);
-      cairo_fill(cr_);
-    }
-    SetColour(cr_, state_.text);
-    cairo_move_to(cr_, dx, dy);
-    cairo_show_text(cr_, utf8.c_str());
-    if (align & kTaUpdateCp) {
-      double ax = te.x_advance, ay = 0;
+    const double advance = ShowText(utf8, em);
+    if (state_.textAlign & kTaUpdateCp) {
+      double ax = advance, ay = 0;
       cairo_user_to_device(cr_, &ax, &ay);
       cairo_restore(cr_);
       cairo_save(cr_);
@@ -701,11 +685,38 @@ void MetafileCanvas::TextOut(PointD reference, const std::string& utf8, uint32_t
     }
   }
   cairo_restore(cr_);
-  cairo_new_path(cr_);
-  if (recording) {
-    cairo_append_path(cr_, recording);
-    cairo_path_destroy(recording);
+}
+
+// Shows the text at the origin of the current space, placed by the alignment, over its cell's
+// background in opaque mode; returns the advance.
+double MetafileCanvas::ShowText(const std::string& utf8, double em) {
+  constexpr uint32_t kTaHorizontal = 6, kTaRight = 2, kTaCenter = 6, kTaVertical = 24, kTaBottom = 8,
+                     kTaBaseline = 24;
+  const MetaFont& font = state_.font;
+  cairo_select_font_face(cr_, font.face.empty() ? "sans-serif" : font.face.c_str(),
+                         font.italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
+                         font.weight >= 600 ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+  cairo_set_font_size(cr_, em);
+  cairo_font_extents_t fe;
+  cairo_text_extents_t te;
+  cairo_font_extents(cr_, &fe);
+  cairo_text_extents(cr_, utf8.c_str(), &te);
+  const uint32_t align = state_.textAlign;
+  double dx = 0, dy = fe.ascent;
+  if ((align & kTaHorizontal) == kTaCenter) dx = -te.x_advance / 2;
+  else if ((align & kTaHorizontal) == kTaRight) dx = -te.x_advance;
+  if ((align & kTaVertical) == kTaBaseline) dy = 0;
+  else if ((align & kTaVertical) == kTaBottom) dy = -fe.descent;
+  if (state_.bkMode != kTransparent) {
+    SetColour(cr_, state_.background);
+    cairo_rectangle(cr_, dx, dy - fe.ascent, te.x_advance, fe.ascent + fe.descent);
+    cairo_fill(cr_);
   }
+  SetColour(cr_, state_.text);
+  cairo_move_to(cr_, dx, dy);
+  cairo_show_text(cr_, utf8.c_str());
+  cairo_new_path(cr_);
+  return te.x_advance;
 }
 
 }  // namespace vx::gdiplus

@@ -157,7 +157,9 @@ class MetafileCanvas {
   void AddBeziers(const PointD* points, size_t count, bool fromPosition);
   void Begin();
   void Finish(bool fill, bool stroke);
+  double StrokeScale() const;
   double StrokeWidthPixels() const;
+  double ShowText(const std::string& utf8, double em);
 
   cairo_t* cr_;
   cairo_matrix_t base_;
