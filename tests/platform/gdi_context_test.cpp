@@ -45,6 +45,15 @@ TEST(GdiContext, ScreenCapabilities) {
   EXPECT_EQ(GetDeviceCaps(screen, HORZRES), kScreenWidth);
   EXPECT_EQ(GetDeviceCaps(screen, VERTRES), kScreenHeight);
   EXPECT_EQ(GetObjectType(screen), OBJ_DC);
+  // The screen reads like a memory context: a capture of its corner gives black pixels.
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP capture = CreateCompatibleBitmap(screen, 2, 2);
+  HGDIOBJ old = SelectObject(memory, capture);
+  EXPECT_EQ(BitBlt(memory, 0, 0, 2, 2, screen, kScreenWidth - 2, kScreenHeight - 2, SRCCOPY), TRUE_);
+  EXPECT_EQ(SelectObject(screen, capture), 0u) << "nothing is selected into the screen";
+  SelectObject(memory, old);
+  DeleteDC(memory);
+  EXPECT_EQ(DeleteObject(capture), TRUE_);
   EXPECT_EQ(GetDC(5), 0u) << "no windows here";
   EXPECT_EQ(DeleteDC(screen), FALSE_) << "the screen context is released, not deleted";
   EXPECT_EQ(ReleaseDC(0, screen), 1);
