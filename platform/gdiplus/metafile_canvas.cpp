@@ -84,6 +84,16 @@ class PathAside {
   cairo_path_t* path_;
 };
 
+// Premultiplied pixels from a file may carry colour above their alpha; cairo needs them within.
+void ClampPremultiplied(uint32_t* px, int32_t count) {
+  for (int32_t i = 0; i < count; ++i) {
+    const uint32_t a = px[i] >> 24;
+    const uint32_t r = std::min((px[i] >> 16) & 0xff, a), g = std::min((px[i] >> 8) & 0xff, a),
+                   b = std::min(px[i] & 0xff, a);
+    px[i] = (a << 24) | (r << 16) | (g << 8) | b;
+  }
+}
+
 }  // namespace
 
 MetaPen PenFromStyle(uint32_t style, double width, COLORREF colour) {
@@ -93,6 +103,7 @@ MetaPen PenFromStyle(uint32_t style, double width, COLORREF colour) {
   pen.width = std::fabs(width);
   // Width 0 or a cosmetic pen draws one device pixel; wider pens are geometric.
   pen.cosmetic = pen.width < 1 && !(style & kPsGeometric);
+  pen.dashes = style & kPsStyleMask;
   switch (style & kPsEndcapMask) {
     case 0x100: pen.cap = CAIRO_LINE_CAP_SQUARE; break;
     case 0x200: pen.cap = CAIRO_LINE_CAP_BUTT; break;
@@ -393,6 +404,26 @@ void MetafileCanvas::SetBrushSource() {
   }
 }
 
+// Dash patterns in pen widths, as GDI draws its styled pens.
+void MetafileCanvas::SetDashes(double width) {
+  static const double dash[] = {18, 6}, dot[] = {3, 3}, dashDot[] = {9, 6, 3, 6}, dashDotDot[] = {9, 3, 3, 3, 3, 3},
+                      alternate[] = {1, 1};
+  const double* pattern = nullptr;
+  int count = 0;
+  switch (state_.pen.dashes) {
+    case 1: pattern = dash; count = 2; break;
+    case 2: pattern = dot; count = 2; break;
+    case 3: pattern = dashDot; count = 4; break;
+    case 4: pattern = dashDotDot; count = 6; break;
+    case 8: pattern = alternate; count = 2; break;
+    default: return;
+  }
+  double scaled[6];
+  for (int i = 0; i < count; ++i) scaled[i] = pattern[i] * (state_.pen.cosmetic ? 1 : width);
+  cairo_set_line_cap(cr_, CAIRO_LINE_CAP_BUTT);
+  cairo_set_dash(cr_, scaled, count, 0);
+}
+
 void MetafileCanvas::Fill() {
   if (state_.brush.style == MetaBrush::Null) return;
   cairo_set_fill_rule(cr_, state_.fillMode == kAlternate ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
@@ -408,6 +439,7 @@ void MetafileCanvas::Stroke() {
   cairo_set_line_width(cr_, width);
   cairo_set_line_cap(cr_, state_.pen.cap);
   cairo_set_line_join(cr_, state_.pen.join);
+  SetDashes(width);
   SetColour(cr_, state_.pen.colour);
   cairo_stroke_preserve(cr_);
   cairo_restore(cr_);
@@ -485,6 +517,45 @@ void MetafileCanvas::Ellipse(double l, double t, double r, double b) {
   cairo_close_path(cr_);
   cairo_restore(cr_);
   Finish(true, true);
+}
+
+void MetafileCanvas::Arc(double l, double t, double r, double b, PointD start, PointD end, ArcClose close) {
+  const double rx = (r - l) / 2, ry = (b - t) / 2;
+  if (rx == 0 || ry == 0) return;
+  const double cx = l + rx, cy = t + ry;
+  const double a0 = std::atan2((start.y - cy) / ry, (start.x - cx) / rx);
+  const double a1 = std::atan2((end.y - cy) / ry, (end.x - cx) / rx);
+  // Counter-clockwise as seen: decreasing angles while y runs down, increasing when the mapping
+  // turns y upwards.
+  cairo_matrix_t m;
+  cairo_get_matrix(cr_, &m);
+  const bool yUp = m.xx * m.yy - m.xy * m.yx < 0;
+  const bool increasing = state_.arcClockwise != yUp;
+  Begin();
+  if (close == ArcClose::FromPosition) {
+    if (!inPath_ || !cairo_has_current_point(cr_)) cairo_move_to(cr_, state_.position.x, state_.position.y);
+  } else if (close == ArcClose::Pie) {
+    cairo_move_to(cr_, cx, cy);
+  } else {
+    cairo_new_sub_path(cr_);
+  }
+  cairo_save(cr_);
+  cairo_translate(cr_, cx, cy);
+  cairo_scale(cr_, rx, ry);
+  if (increasing) {
+    cairo_arc(cr_, 0, 0, 1, a0, a1 <= a0 ? a1 + 2 * M_PI : a1);
+  } else {
+    cairo_arc_negative(cr_, 0, 0, 1, a0, a1 >= a0 ? a1 - 2 * M_PI : a1);
+  }
+  cairo_restore(cr_);
+  if (close == ArcClose::FromPosition) {
+    double x, y;
+    cairo_get_current_point(cr_, &x, &y);
+    state_.position = {x, y};
+  }
+  const bool closed = close == ArcClose::Chord || close == ArcClose::Pie;
+  if (closed) cairo_close_path(cr_);
+  Finish(closed, true);
 }
 
 void MetafileCanvas::RoundRect(double l, double t, double r, double b, double w, double h) {
@@ -600,8 +671,9 @@ void MetafileCanvas::AbortPath() {
 }
 
 void MetafileCanvas::DrawDib(const gdi::DibFormat& format, const uint8_t* bits, double srcX, double srcY,
-                             double srcW, double srcH, double x, double y, double w, double h) {
-  if (srcW == 0 || srcH == 0 || w == 0 || h == 0) return;
+                             double srcW, double srcH, double x, double y, double w, double h, double blend,
+                             bool sourceAlpha) {
+  if (srcW == 0 || srcH == 0 || w == 0 || h == 0 || !(blend > 0)) return;
   if (format.width > kCairoMaxDimension || format.height > kCairoMaxDimension) return;
   std::unique_ptr<cairo_surface_t, void (*)(cairo_surface_t*)> image(
       cairo_image_surface_create(CAIRO_FORMAT_ARGB32, format.width, format.height), cairo_surface_destroy);
@@ -609,10 +681,17 @@ void MetafileCanvas::DrawDib(const gdi::DibFormat& format, const uint8_t* bits, 
   cairo_surface_flush(image.get());
   unsigned char* data = cairo_image_surface_get_data(image.get());
   const int stride = cairo_image_surface_get_stride(image.get());
+  gdi::DibFormat layout = format;
+  const bool alpha = sourceAlpha && format.bitCount == 32;
+  if (alpha) gdi::SetBitfieldMasks(layout, format.red.mask, format.green.mask, format.blue.mask, 0xFF000000u);
   for (int32_t row = 0; row < format.height; ++row) {
     auto* out = reinterpret_cast<uint32_t*>(data + static_cast<size_t>(row) * stride);
-    gdi::ReadDibRow(format, bits + format.RowOffset(row), 0, format.width, out);
-    for (int32_t i = 0; i < format.width; ++i) out[i] |= 0xFF000000u;  // blits are opaque
+    gdi::ReadDibRow(layout, bits + format.RowOffset(row), 0, format.width, out);
+    if (alpha) {
+      ClampPremultiplied(out, format.width);
+    } else {
+      for (int32_t i = 0; i < format.width; ++i) out[i] |= 0xFF000000u;  // plain blits are opaque
+    }
   }
   cairo_surface_mark_dirty(image.get());
   cairo_pattern_t* pattern = cairo_pattern_create_for_surface(image.get());
@@ -623,7 +702,13 @@ void MetafileCanvas::DrawDib(const gdi::DibFormat& format, const uint8_t* bits, 
   cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
   cairo_set_source(cr_, pattern);
   cairo_pattern_destroy(pattern);
-  FillOutsidePath([&] { cairo_rectangle(cr_, x, y, w, h); });
+  if (blend >= 1) return FillOutsidePath([&] { cairo_rectangle(cr_, x, y, w, h); });
+  PathAside aside(cr_, inPath_);
+  cairo_save(cr_);
+  cairo_rectangle(cr_, x, y, w, h);
+  cairo_clip(cr_);
+  cairo_paint_with_alpha(cr_, blend);
+  cairo_restore(cr_);
 }
 
 void MetafileCanvas::PatBlt(double x, double y, double w, double h, uint32_t rop) {

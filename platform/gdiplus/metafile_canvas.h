@@ -24,6 +24,7 @@ struct MetaPen {
   COLORREF colour = 0;
   cairo_line_cap_t cap = CAIRO_LINE_CAP_ROUND;
   cairo_line_join_t join = CAIRO_LINE_JOIN_ROUND;
+  uint32_t dashes = 0;  // the pen style's dash pattern (0 solid, 1 dash ... 4 dash-dot-dot, 8 alternate)
 };
 
 struct MetaBrush {
@@ -102,6 +103,11 @@ class MetafileCanvas {
   void LineTo(PointD p);
   void Rectangle(double l, double t, double r, double b);
   void Ellipse(double l, double t, double r, double b);
+  // Elliptic arcs from the radial through `start` to the radial through `end`, in the arc
+  // direction: the arc alone, closed by a chord, or closed through the centre (a pie).
+  enum class ArcClose { Open, Chord, Pie, FromPosition };
+  void Arc(double l, double t, double r, double b, PointD start, PointD end, ArcClose close);
+  void SetArcDirection(int direction) { state_.arcClockwise = direction == 2; }
   void RoundRect(double l, double t, double r, double b, double w, double h);
   void Polygon(const std::vector<PointD>& points);
   void Polyline(const std::vector<PointD>& points);
@@ -118,8 +124,10 @@ class MetafileCanvas {
   void StrokeAndFillPath();
   void AbortPath();
   // A DIB drawn into a logical rectangle; the source rectangle counts rows from the top.
+  // `blend` is the constant opacity (0..1); with `sourceAlpha` the DIB's fourth byte is its
+  // premultiplied per-pixel alpha, as alpha blending takes it.
   void DrawDib(const gdi::DibFormat& format, const uint8_t* bits, double srcX, double srcY, double srcW,
-               double srcH, double x, double y, double w, double h);
+               double srcH, double x, double y, double w, double h, double blend = 1, bool sourceAlpha = false);
   // Text at a reference point, placed by the text alignment; `box` (left, top, right, bottom)
   // is filled with the background (kEtoOpaque) or clips the text (kEtoClipped) when given.
   void TextOut(PointD reference, const std::string& utf8, uint32_t options, const double* box);
@@ -138,6 +146,7 @@ class MetafileCanvas {
     COLORREF background = RGB(255, 255, 255);
     COLORREF text = 0;
     int fillMode = 1;
+    bool arcClockwise = false;
     PointD position;
     MetaFont font;
     uint32_t textAlign = 0;
@@ -151,6 +160,7 @@ class MetafileCanvas {
   void FillOutsidePath(Shape shape);
   void Paint(bool fill, bool stroke);
   void Stroke();
+  void SetDashes(double width);
   void Fill();
   void SetBrushSource();
   void AddPolygon(const PointD* points, size_t count, bool close);

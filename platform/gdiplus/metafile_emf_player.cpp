@@ -76,6 +76,21 @@ void PlayStretchDiBits(const ByteReader& r, MetafileCanvas& canvas) {
   canvas.DrawDib(format, bits, r.I32(32), top, r.I32(40), srcH, r.I32(24), r.I32(28), r.I32(72), r.I32(76));
 }
 
+void PlayArc(const ByteReader& r, MetafileCanvas::ArcClose close, MetafileCanvas& canvas) {
+  canvas.Arc(r.I32(8), r.I32(12), r.I32(16), r.I32(20), PointL(r, 24), PointL(r, 32), close);
+}
+
+// Alpha blending: the blend function in place of the raster operation (constant opacity in its
+// third byte, per-pixel alpha when its fourth byte is set).
+void PlayAlphaBlend(const ByteReader& r, MetafileCanvas& canvas) {
+  const uint32_t blend = r.U32(40);
+  gdi::DibFormat format;
+  const uint8_t* bits = nullptr;
+  if (r.U32(80) != 0 || !RecordDib(r, r.U32(84), r.U32(88), r.U32(92), r.U32(96), format, bits)) return;
+  canvas.DrawDib(format, bits, r.I32(44), r.I32(48), r.I32(100), r.I32(104), r.I32(24), r.I32(28), r.I32(32),
+                 r.I32(36), ((blend >> 16) & 0xff) / 255.0, ((blend >> 24) & 0xff) != 0);
+}
+
 void PlayBlt(const ByteReader& r, bool stretch, MetafileCanvas& canvas) {
   const double x = r.I32(24), y = r.I32(28), w = r.I32(32), h = r.I32(36);
   const uint32_t rop = r.U32(40);
@@ -211,6 +226,12 @@ void PlayRecord(const ByteReader& r, uint32_t type, MetafileCanvas& canvas) {
     }
     case kEmrRectangle: return canvas.Rectangle(r.I32(8), r.I32(12), r.I32(16), r.I32(20));
     case kEmrEllipse: return canvas.Ellipse(r.I32(8), r.I32(12), r.I32(16), r.I32(20));
+    case kEmrArc: return PlayArc(r, MetafileCanvas::ArcClose::Open, canvas);
+    case kEmrChord: return PlayArc(r, MetafileCanvas::ArcClose::Chord, canvas);
+    case kEmrPie: return PlayArc(r, MetafileCanvas::ArcClose::Pie, canvas);
+    case kEmrArcTo: return PlayArc(r, MetafileCanvas::ArcClose::FromPosition, canvas);
+    case kEmrSetArcDirection: return canvas.SetArcDirection(static_cast<int>(r.U32(8)));
+    case kEmrAlphaBlend: return PlayAlphaBlend(r, canvas);
     case kEmrRoundRect:
       return canvas.RoundRect(r.I32(8), r.I32(12), r.I32(16), r.I32(20), r.I32(24), r.I32(28));
     case kEmrBeginPath: return canvas.BeginPath();
@@ -227,7 +248,7 @@ void PlayRecord(const ByteReader& r, uint32_t type, MetafileCanvas& canvas) {
     case kEmrStretchDiBits: return PlayStretchDiBits(r, canvas);
     case kEmrBitBlt: return PlayBlt(r, false, canvas);
     case kEmrStretchBlt: return PlayBlt(r, true, canvas);
-    default: return;  // palettes, arcs and the rest are not drawn
+    default: return;  // palettes, pattern brushes and the rest are not drawn
   }
 }
 
@@ -236,7 +257,8 @@ size_t MinimumSize(uint32_t type) {
   switch (type) {
     case kEmrStretchDiBits: return 80;
     case kEmrBitBlt: return 100;
-    case kEmrStretchBlt: return 108;
+    case kEmrStretchBlt: case kEmrAlphaBlend: return 108;
+    case kEmrArc: case kEmrChord: case kEmrPie: case kEmrArcTo: return 40;
     case kEmrModifyWorldTransform: return 36;
     case kEmrSetWorldTransform: return 32;
     case kEmrExtCreatePen: return 52;

@@ -166,6 +166,12 @@ void PlayRecord(const ByteReader& r, uint16_t function, MetafileCanvas& canvas) 
     case kMetaExcludeClipRect: return canvas.ExcludeClipRect(P(r, 3), P(r, 2), P(r, 1), P(r, 0));
     case kMetaRectangle: return canvas.Rectangle(P(r, 3), P(r, 2), P(r, 1), P(r, 0));
     case kMetaEllipse: return canvas.Ellipse(P(r, 3), P(r, 2), P(r, 1), P(r, 0));
+    case kMetaArc: case kMetaPie: case kMetaChord: {
+      const auto close = function == kMetaArc   ? MetafileCanvas::ArcClose::Open
+                         : function == kMetaPie ? MetafileCanvas::ArcClose::Pie
+                                                : MetafileCanvas::ArcClose::Chord;
+      return canvas.Arc(P(r, 7), P(r, 6), P(r, 5), P(r, 4), {P(r, 3), P(r, 2)}, {P(r, 1), P(r, 0)}, close);
+    }
     case kMetaRoundRect: return canvas.RoundRect(P(r, 5), P(r, 4), P(r, 3), P(r, 2), P(r, 1), P(r, 0));
     case kMetaPolygon:
       if (ReadPoints(r, kParams + 2, r.U16(kParams), points)) canvas.Polygon(points);
@@ -178,7 +184,7 @@ void PlayRecord(const ByteReader& r, uint16_t function, MetafileCanvas& canvas) 
     case kMetaStretchDib: return PlayStretchDib(r, canvas);
     case kMetaDibStretchBlt: return PlayDibStretchBlt(r, canvas);
     case kMetaDibBitBlt: return PlayDibBitBlt(r, canvas);
-    default: return;  // regions, palettes, arcs and escapes are not drawn
+    default: return;  // regions, palettes, pattern brushes and escapes are not drawn
   }
 }
 

@@ -105,6 +105,9 @@ TEST_F(HostileMetafile, RecordsThatLieAboutTheirContentAreSkipped) {
       {"record cut short of its fields", 43, {}},
       {"clip region with more rectangles than bytes", 75, {48, 1, 32, 1, 0x10000000, 16, 0, 0, 40, 40, 0, 0, 40, 40}},
       {"clip region larger than its record", 75, {0xFFFFFF00, 5, 32, 1, 1, 16}},
+      {"alpha blend with its bitmap past the record", 114,
+       {0, 0, 0, 0, 0, 0, 9, 9, 128 << 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFFFFFFF0, 40, 0x10, 0xFFFFFFFF, 1, 1}},
+      {"pie in an empty box", 47, {5, 5, 5, 5, 0, 0, 9, 9}},
       {"text of two billion characters", 84, {0, 0, 0, 0, 1, 0, 0, 5, 5, 0x7FFFFFFF, 76, 0, 0, 0, 0, 0, 0, 0x41}},
       {"text whose string lies past the record", 84, {0, 0, 0, 0, 1, 0, 0, 5, 5, 2, 0xFFFFFFF0, 0, 0, 0, 0, 0, 0, 0}},
   };

@@ -247,6 +247,40 @@ TEST_F(Metafile, PathsPolyPolygonsMappingAndWorldTransform) {
   EXPECT_GT(yellow, black) << "opaque background between them";
 }
 
+TEST_F(Metafile, PiesDashesAndAlphaBlending) {
+  EmfBuilder emf(100);
+  emf.Record(37, {kNullPen}).Record(39, {1, 0, Ref(255, 0, 0), 0}).Record(37, {1});
+  emf.Record(47, {0, 0, 60, 60, 60, 30, 30, 0});  // pie from three o'clock to twelve, counter-clockwise
+  emf.Record(38, {2, 1, 0, 0, 0}).Record(37, {2});  // a dashed cosmetic pen
+  emf.Points32(4, {0, 80, 100, 80});
+  // A red pixel stretched over (70, 40)-(100, 60) at half opacity.
+  std::vector<uint32_t> blend = {0, 0, 0, 0, 70, 40, 30, 20, 128 << 16, 0, 0, Bits(1), 0, 0, Bits(1), 0, 0,
+                                 0, 0, 108, 40, 148, 4, 1, 1};
+  const std::vector<uint32_t> dib = {40, 1, 1, 1 | (32 << 16), 0, 4, 0, 0, 0, 0, 0xFFFF0000};
+  blend.insert(blend.end(), dib.begin(), dib.end());
+  emf.Record(114, blend);
+  ImagePtr image = FromMemory(emf.Finish());
+  BitmapPtr out = Render(image.get(), 100);
+  EXPECT_EQ(Pixel(out.get(), 45, 15), 0xFFFF0000u) << "inside the pie's quarter";
+  EXPECT_EQ(Pixel(out.get(), 15, 15), 0xFFFFFFFFu);
+  EXPECT_EQ(Pixel(out.get(), 45, 45), 0xFFFFFFFFu);
+  int ink = 0;
+  for (int x = 2; x < 98; ++x) ink += (Pixel(out.get(), x, 80) & 0xFF) < 0x80;
+  EXPECT_GT(ink, 40) << "dashes";
+  EXPECT_LT(ink, 90) << "with gaps";
+  const ARGB blended = Pixel(out.get(), 85, 50);
+  EXPECT_EQ((blended >> 16) & 0xFF, 0xFFu);
+  EXPECT_NEAR(static_cast<int>(blended & 0xFF), 127, 2);
+
+  WmfBuilder wmf;
+  wmf.Record(0x020C, {100, 100}).Record(0x02FC, {0, 0x00FF, 0, 0}).Record(0x012D, {0});
+  wmf.Record(0x081A, {0, 30, 30, 60, 60, 60, 0, 0});  // end (30, 0), start (60, 30), box (0, 0)-(60, 60)
+  ImagePtr pie = FromMemory(wmf.Finish());
+  BitmapPtr wmfOut = Render(pie.get(), 100);
+  EXPECT_EQ(Pixel(wmfOut.get(), 45, 15), 0xFFFF0000u);
+  EXPECT_EQ(Pixel(wmfOut.get(), 15, 45), 0xFFFFFFFFu);
+}
+
 TEST_F(Metafile, StretchDibitsDrawsABitmapRecord) {
   // A 2 x 2 bottom-up 24-bit DIB: bottom row blue, green; top row red, white.
   // Bottom row bytes FF 00 00 | 00 FF 00 | pad, top row 00 00 FF | FF FF FF | pad.
