@@ -96,6 +96,37 @@ void ClampPremultiplied(uint32_t* px, int32_t count) {
 
 }  // namespace
 
+std::shared_ptr<cairo_surface_t> DibSurface(const gdi::DibFormat& format, const uint8_t* bits, bool sourceAlpha) {
+  if (format.width > kCairoMaxDimension || format.height > kCairoMaxDimension) return nullptr;
+  std::shared_ptr<cairo_surface_t> image(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, format.width, format.height),
+                                         cairo_surface_destroy);
+  if (cairo_surface_status(image.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
+  cairo_surface_flush(image.get());
+  unsigned char* data = cairo_image_surface_get_data(image.get());
+  const int stride = cairo_image_surface_get_stride(image.get());
+  gdi::DibFormat layout = format;
+  const bool alpha = sourceAlpha && format.bitCount == 32;
+  if (alpha) gdi::SetBitfieldMasks(layout, format.red.mask, format.green.mask, format.blue.mask, 0xFF000000u);
+  for (int32_t row = 0; row < format.height; ++row) {
+    auto* out = reinterpret_cast<uint32_t*>(data + static_cast<size_t>(row) * stride);
+    gdi::ReadDibRow(layout, bits + format.RowOffset(row), 0, format.width, out);
+    if (alpha) {
+      ClampPremultiplied(out, format.width);
+    } else {
+      for (int32_t i = 0; i < format.width; ++i) out[i] |= 0xFF000000u;  // plain blits are opaque
+    }
+  }
+  cairo_surface_mark_dirty(image.get());
+  return image;
+}
+
+MetaBrush PatternBrush(const gdi::DibFormat& format, const uint8_t* bits) {
+  MetaBrush brush;
+  brush.tile = DibSurface(format, bits, false);
+  brush.style = brush.tile ? MetaBrush::Pattern : MetaBrush::Null;
+  return brush;
+}
+
 MetaPen PenFromStyle(uint32_t style, double width, COLORREF colour) {
   MetaPen pen;
   pen.null = (style & kPsStyleMask) == kPsNull;
@@ -391,8 +422,15 @@ double MetafileCanvas::StrokeWidthPixels() const {
 
 void MetafileCanvas::SetBrushSource() {
   const MetaBrush& b = state_.brush;
-  if (b.style == MetaBrush::Hatched) {
-    cairo_pattern_t* pattern = HatchPattern(b.hatch, b.colour, state_.bkMode != kTransparent, state_.background);
+  if (b.style == MetaBrush::Hatched || b.style == MetaBrush::Pattern) {
+    cairo_pattern_t* pattern;
+    if (b.style == MetaBrush::Hatched) {
+      pattern = HatchPattern(b.hatch, b.colour, state_.bkMode != kTransparent, state_.background);
+    } else {
+      pattern = cairo_pattern_create_for_surface(b.tile.get());
+      cairo_pattern_set_extend(pattern, CAIRO_EXTEND_REPEAT);
+      cairo_pattern_set_filter(pattern, CAIRO_FILTER_NEAREST);
+    }
     // The tile is laid in device pixels, whatever the mapping.
     cairo_matrix_t m;
     cairo_get_matrix(cr_, &m);
@@ -674,26 +712,8 @@ void MetafileCanvas::DrawDib(const gdi::DibFormat& format, const uint8_t* bits, 
                              double srcW, double srcH, double x, double y, double w, double h, double blend,
                              bool sourceAlpha) {
   if (srcW == 0 || srcH == 0 || w == 0 || h == 0 || !(blend > 0)) return;
-  if (format.width > kCairoMaxDimension || format.height > kCairoMaxDimension) return;
-  std::unique_ptr<cairo_surface_t, void (*)(cairo_surface_t*)> image(
-      cairo_image_surface_create(CAIRO_FORMAT_ARGB32, format.width, format.height), cairo_surface_destroy);
-  if (cairo_surface_status(image.get()) != CAIRO_STATUS_SUCCESS) return;
-  cairo_surface_flush(image.get());
-  unsigned char* data = cairo_image_surface_get_data(image.get());
-  const int stride = cairo_image_surface_get_stride(image.get());
-  gdi::DibFormat layout = format;
-  const bool alpha = sourceAlpha && format.bitCount == 32;
-  if (alpha) gdi::SetBitfieldMasks(layout, format.red.mask, format.green.mask, format.blue.mask, 0xFF000000u);
-  for (int32_t row = 0; row < format.height; ++row) {
-    auto* out = reinterpret_cast<uint32_t*>(data + static_cast<size_t>(row) * stride);
-    gdi::ReadDibRow(layout, bits + format.RowOffset(row), 0, format.width, out);
-    if (alpha) {
-      ClampPremultiplied(out, format.width);
-    } else {
-      for (int32_t i = 0; i < format.width; ++i) out[i] |= 0xFF000000u;  // plain blits are opaque
-    }
-  }
-  cairo_surface_mark_dirty(image.get());
+  auto image = DibSurface(format, bits, sourceAlpha);
+  if (!image) return;
   cairo_pattern_t* pattern = cairo_pattern_create_for_surface(image.get());
   cairo_matrix_t m;
   cairo_matrix_init(&m, srcW / w, 0, 0, srcH / h, srcX - x * srcW / w, srcY - y * srcH / h);

@@ -5,6 +5,7 @@
 #include <cairo.h>
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,9 +29,10 @@ struct MetaPen {
 };
 
 struct MetaBrush {
-  enum Style { Solid, Null, Hatched } style = Solid;
+  enum Style { Solid, Null, Hatched, Pattern } style = Solid;
   COLORREF colour = RGB(255, 255, 255);
   uint32_t hatch = 0;
+  std::shared_ptr<cairo_surface_t> tile;  // pattern brushes: the bitmap laid in device pixels
 };
 
 struct MetaFont {
@@ -55,6 +57,10 @@ constexpr uint32_t kEtoClipped = 0x4;
 // Pen and brush styles as the records carry them.
 MetaPen PenFromStyle(uint32_t style, double width, COLORREF colour);
 MetaBrush BrushFromStyle(uint32_t style, COLORREF colour, uint32_t hatch);
+// A DIB as a cairo surface: opaque, or with the DIB's fourth byte as premultiplied alpha. Null
+// when cairo cannot hold it.
+std::shared_ptr<cairo_surface_t> DibSurface(const gdi::DibFormat& format, const uint8_t* bits, bool sourceAlpha);
+MetaBrush PatternBrush(const gdi::DibFormat& format, const uint8_t* bits);
 
 class MetafileCanvas {
  public:

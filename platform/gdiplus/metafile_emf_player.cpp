@@ -171,6 +171,20 @@ void PlayTextOut(const ByteReader& r, bool wide, MetafileCanvas& canvas) {
   canvas.TextOut(PointL(r, 36), text, options, box);
 }
 
+void PlayPatternBrush(const ByteReader& r, MetafileCanvas& canvas) {
+  MetaObject object;
+  object.kind = MetaObject::Brush;
+  gdi::DibFormat format;
+  const uint8_t* bits = nullptr;
+  // Colour tables of palette indices are not kept: such a brush fills nothing.
+  if (r.U32(12) == 0 && RecordDib(r, r.U32(16), r.U32(20), r.U32(24), r.U32(28), format, bits)) {
+    object.brush = PatternBrush(format, bits);
+  } else {
+    object.brush = BrushFromStyle(1, 0, 0);
+  }
+  canvas.Store(r.U32(8), object);
+}
+
 cairo_matrix_t ReadXform(const ByteReader& r, size_t at) {
   cairo_matrix_t m;
   cairo_matrix_init(&m, r.F32(at), r.F32(at + 4), r.F32(at + 8), r.F32(at + 12), r.F32(at + 16), r.F32(at + 20));
@@ -216,6 +230,7 @@ void PlayRecord(const ByteReader& r, uint32_t type, MetafileCanvas& canvas) {
       return index & kStockObjectFlag ? canvas.SelectStock(index & ~kStockObjectFlag) : canvas.Select(index);
     }
     case kEmrDeleteObject: return canvas.Delete(r.U32(8));
+    case kEmrCreateMonoBrush: case kEmrCreateDibPatternBrushPt: return PlayPatternBrush(r, canvas);
     case kEmrCreatePen: return PlayPen(r, false, canvas);
     case kEmrExtCreatePen: return PlayPen(r, true, canvas);
     case kEmrCreateBrushIndirect: {
@@ -248,7 +263,7 @@ void PlayRecord(const ByteReader& r, uint32_t type, MetafileCanvas& canvas) {
     case kEmrStretchDiBits: return PlayStretchDiBits(r, canvas);
     case kEmrBitBlt: return PlayBlt(r, false, canvas);
     case kEmrStretchBlt: return PlayBlt(r, true, canvas);
-    default: return;  // palettes, pattern brushes and the rest are not drawn
+    default: return;  // palettes, poly-draws and the rest are not drawn
   }
 }
 
@@ -264,6 +279,7 @@ size_t MinimumSize(uint32_t type) {
     case kEmrExtCreatePen: return 52;
     case kEmrCreatePen: return 28;
     case kEmrCreateBrushIndirect: return 24;
+    case kEmrCreateMonoBrush: case kEmrCreateDibPatternBrushPt: return 32;
     case kEmrRoundRect: return 32;
     case kEmrRectangle: case kEmrEllipse: case kEmrIntersectClipRect: case kEmrExcludeClipRect: return 24;
     case kEmrExtSelectClipRgn: return 16;

@@ -99,6 +99,8 @@ constexpr uint32_t kEmrPolyBezierTo16 = 88;
 constexpr uint32_t kEmrPolylineTo16 = 89;
 constexpr uint32_t kEmrPolyPolyline16 = 90;
 constexpr uint32_t kEmrPolyPolygon16 = 91;
+constexpr uint32_t kEmrCreateMonoBrush = 93;
+constexpr uint32_t kEmrCreateDibPatternBrushPt = 94;
 constexpr uint32_t kEmrExtCreatePen = 95;
 constexpr uint32_t kEmrAlphaBlend = 114;
 

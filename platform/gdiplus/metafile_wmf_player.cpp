@@ -155,8 +155,21 @@ void PlayRecord(const ByteReader& r, uint16_t function, MetafileCanvas& canvas) 
     case kMetaSetTextAlign: return canvas.SetTextAlign(r.U16(kParams));
     case kMetaTextOut: return PlayTextOut(r, canvas);
     case kMetaExtTextOut: return PlayExtTextOut(r, canvas);
-    case kMetaCreatePalette: case kMetaCreateRegion:
-    case kMetaDibCreatePatternBrush: case kMetaCreatePatternBrush: {
+    case kMetaDibCreatePatternBrush: {
+      // Device-independent pattern brushes carry a packed DIB; older bitmap brushes fill nothing.
+      constexpr uint16_t kBsDibPatternPt = 6, kBsDibPattern = 5;
+      MetaObject object;
+      object.kind = MetaObject::Brush;
+      object.brush = BrushFromStyle(1, 0, 0);
+      gdi::DibFormat format;
+      const uint8_t* bits = nullptr;
+      const uint16_t style = r.U16(kParams);
+      if ((style == kBsDibPatternPt || style == kBsDibPattern) && r.U16(kParams + 2) == 0 &&
+          TrailingDib(r, kParams + 4, format, bits))
+        object.brush = PatternBrush(format, bits);
+      return StoreObject(object, canvas);
+    }
+    case kMetaCreatePalette: case kMetaCreateRegion: case kMetaCreatePatternBrush: {
       // Not drawn, but they take a slot: later objects are numbered after them.
       MetaObject object;
       object.kind = MetaObject::Other;
@@ -184,7 +197,7 @@ void PlayRecord(const ByteReader& r, uint16_t function, MetafileCanvas& canvas) 
     case kMetaStretchDib: return PlayStretchDib(r, canvas);
     case kMetaDibStretchBlt: return PlayDibStretchBlt(r, canvas);
     case kMetaDibBitBlt: return PlayDibBitBlt(r, canvas);
-    default: return;  // regions, palettes, pattern brushes and escapes are not drawn
+    default: return;  // regions, palettes and escapes are not drawn
   }
 }
 

@@ -108,6 +108,7 @@ TEST_F(HostileMetafile, RecordsThatLieAboutTheirContentAreSkipped) {
       {"alpha blend with its bitmap past the record", 114,
        {0, 0, 0, 0, 0, 0, 9, 9, 128 << 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFFFFFFF0, 40, 0x10, 0xFFFFFFFF, 1, 1}},
       {"pie in an empty box", 47, {5, 5, 5, 5, 0, 0, 9, 9}},
+      {"pattern brush whose bitmap overruns", 94, {1, 0, 32, 0xFFFFFFFF, 72, 16}},
       {"text of two billion characters", 84, {0, 0, 0, 0, 1, 0, 0, 5, 5, 0x7FFFFFFF, 76, 0, 0, 0, 0, 0, 0, 0x41}},
       {"text whose string lies past the record", 84, {0, 0, 0, 0, 1, 0, 0, 5, 5, 2, 0xFFFFFFF0, 0, 0, 0, 0, 0, 0, 0}},
   };

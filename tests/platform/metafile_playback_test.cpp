@@ -281,6 +281,20 @@ TEST_F(Metafile, PiesDashesAndAlphaBlending) {
   EXPECT_EQ(Pixel(wmfOut.get(), 15, 45), 0xFFFFFFFFu);
 }
 
+TEST_F(Metafile, PatternBrushTilesItsBitmapInDevicePixels) {
+  // A 2 x 2 checkerboard of red and blue, bottom-up.
+  std::vector<uint32_t> brush = {1, 0, 32, 40, 72, 16, 40, 2, 2, 1 | (32 << 16), 0, 16, 0, 0, 0, 0,
+                                 0x00FF0000, 0x000000FF, 0x000000FF, 0x00FF0000};
+  EmfBuilder emf(100);
+  emf.Record(94, brush).Record(37, {1}).Record(37, {kNullPen}).Record(43, {0, 0, 100, 100});
+  ImagePtr image = FromMemory(emf.Finish());
+  BitmapPtr out = Render(image.get(), 100);
+  const ARGB a = Pixel(out.get(), 10, 10), b = Pixel(out.get(), 11, 10);
+  EXPECT_TRUE((a == 0xFFFF0000u && b == 0xFF0000FFu) || (a == 0xFF0000FFu && b == 0xFFFF0000u)) << std::hex << a;
+  EXPECT_EQ(Pixel(out.get(), 11, 11), a);
+  EXPECT_EQ(Pixel(out.get(), 57, 30), b) << "the tile repeats";
+}
+
 TEST_F(Metafile, StretchDibitsDrawsABitmapRecord) {
   // A 2 x 2 bottom-up 24-bit DIB: bottom row blue, green; top row red, white.
   // Bottom row bytes FF 00 00 | 00 FF 00 | pad, top row 00 00 FF | FF FF FF | pad.
