@@ -134,6 +134,17 @@ TEST_F(Metafile, EmfPlaysAtItsSizeAndScaled) {
   }
 }
 
+TEST_F(Metafile, RasterizedForCallersThatNeedPixels) {
+  ImagePtr image = FromMemory(SceneEmf());
+  GpBitmap* raw = nullptr;
+  ASSERT_EQ(RasterizeMetafile(image.get(), 50, 50, &raw), Ok);
+  BitmapPtr pixels(raw);
+  EXPECT_EQ(Pixel(pixels.get(), 12, 12), 0xFFFF0000u);
+  EXPECT_EQ(Pixel(pixels.get(), 2, 2), 0x00000000u) << "transparent where nothing is drawn";
+  BitmapPtr notMetafile = Make(2, 2, PixelFormat24bppRGB);
+  EXPECT_EQ(RasterizeMetafile(notMetafile.get(), 5, 5, &raw), InvalidParameter);
+}
+
 TEST_F(Metafile, WmfPlaysWithWindowMappingAndLowestFreeSlots) {
   const std::vector<uint8_t> placeable = WmfBuilder::Placeable(SceneWmf(), 1000, 1000, 1000);
   ImagePtr image = FromMemory(placeable);
