@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
+#include <thread>
 #include <cstdlib>
 #include <string>
 
@@ -251,6 +253,31 @@ TEST(GdiMetafileHandles, EnhancedMetafileFromFile) {
 
 namespace vx {
 namespace {
+
+TEST(GdiContext, ThreadsShareTheTablesSafely) {
+  // Objects live in process-wide tables: threads making, using and freeing their own objects
+  // while another hands one bitmap between contexts must leave every handle consistent.
+  HBITMAP shared = CreateBitmap(8, 8, 1, 32, nullptr);
+  std::vector<std::thread> threads;
+  std::atomic<int> failures{0};
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&] {
+      for (int i = 0; i < 100; ++i) {
+        HDC dc = CreateCompatibleDC(0);
+        HBITMAP own = CreateBitmap(4, 4, 1, 32, nullptr);
+        HGDIOBJ old = SelectObject(dc, own);
+        if (!BitBlt(dc, 0, 0, 4, 4, 0, 0, 0, WHITENESS)) ++failures;
+        if (SelectObject(dc, shared)) SelectObject(dc, old);
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        if (!DeleteObject(own)) ++failures;
+      }
+    });
+  }
+  for (auto& t : threads) t.join();
+  EXPECT_EQ(failures.load(), 0);
+  EXPECT_EQ(DeleteObject(shared), TRUE_) << "no context kept the shared bitmap";
+}
 
 TEST(GdiClipboard, EmptyingFreesGdiObjectsWithGdiDeleters) {
   HBITMAP bitmap = CreateBitmap(2, 2, 1, 32, nullptr);
