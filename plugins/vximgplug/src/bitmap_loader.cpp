@@ -1,0 +1,85 @@
+#include "bitmap_loader.h"
+
+#include <sys/stat.h>
+
+#include "bilevel_bitmap.h"
+#include "fax_g3_reader.h"
+#include "file_io.h"
+#include "format_numbers.h"
+#include "jbig_codec.h"
+
+namespace vximgplug {
+namespace {
+
+constexpr uint64_t kMaxCodedBytes = uint64_t{256} << 20;  // raw fax and JBIG data read whole
+
+bool IsPortableAnymap(FREE_IMAGE_FORMAT fif) {
+  switch (fif) {
+    case FIF_PBM: case FIF_PBMRAW: case FIF_PGM: case FIF_PGMRAW: case FIF_PPM: case FIF_PPMRAW: return true;
+    default: return false;
+  }
+}
+
+// A format whose loader would read a file that plainly holds another format: refused, since
+// the loaders of formats without signatures trust whatever bytes they get.
+bool ContentContradicts(FREE_IMAGE_FORMAT wanted, const std::string& path) {
+  const FREE_IMAGE_FORMAT found = FreeImage_GetFileType(path.c_str(), 0);
+  if (found == FIF_UNKNOWN || found == wanted) return false;
+  if (IsPortableAnymap(found) && IsPortableAnymap(wanted)) return false;
+  return wanted != FIF_RAW;  // camera raw files often look like TIFF
+}
+
+bool HeaderSizeAcceptable(FREE_IMAGE_FORMAT fif, const std::string& path, int flags) {
+  if (!FreeImage_FIFSupportsNoPixels(fif)) return true;
+  FIBITMAP* header = FreeImage_Load(fif, path.c_str(), flags | FIF_LOAD_NOPIXELS);
+  if (!header) return false;
+  const bool ok = DimensionsAcceptable(FreeImage_GetWidth(header), FreeImage_GetHeight(header));
+  FreeImage_Unload(header);
+  return ok;
+}
+
+bool IsNonEmptyFile(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0;
+}
+
+FIBITMAP* LoadThroughFreeImage(int32_t format, const std::string& path, int32_t flags) {
+  const FREE_IMAGE_FORMAT fif = ToFreeImageFormat(format);
+  if (fif == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(fif)) return nullptr;
+  if (ContentContradicts(fif, path) || !HeaderSizeAcceptable(fif, path, flags)) return nullptr;
+  return FreeImage_Load(fif, path.c_str(), flags);
+}
+
+FIBITMAP* LoadWhole(const std::string& path, FIBITMAP* (*decode)(std::vector<uint8_t>)) {
+  auto bytes = ReadWholeFile(path, kMaxCodedBytes);
+  return bytes ? decode(std::move(*bytes)) : nullptr;
+}
+
+FIBITMAP* DecodeG3Bytes(std::vector<uint8_t> bytes) { return DecodeRawG3(bytes); }
+
+}  // namespace
+
+bool BitmapSizeAcceptable(FIBITMAP* dib) {
+  return dib && FreeImage_HasPixels(dib) && DimensionsAcceptable(FreeImage_GetWidth(dib), FreeImage_GetHeight(dib));
+}
+
+LoadedBitmap LoadBitmapFile(int32_t format, const std::string& path, int32_t flags) {
+  if (!IsNonEmptyFile(path)) return {};
+  FIBITMAP* dib = nullptr;
+  if (format == kFormatJbig) {
+    dib = LoadWhole(path, DecodeJbig);
+  } else if (format == kFormatFaxG3) {
+    dib = LoadWhole(path, DecodeG3Bytes);
+  } else {
+    dib = LoadThroughFreeImage(format, path, flags);
+  }
+  if (!BitmapSizeAcceptable(dib)) {
+    if (dib) FreeImage_Unload(dib);
+    return {};
+  }
+  const bool topRowFirst = LoadsTopRowFirst(format);
+  if (topRowFirst) FreeImage_FlipVertical(dib);
+  return {dib, topRowFirst};
+}
+
+}  // namespace vximgplug

@@ -1,0 +1,169 @@
+// Files opened for reading, multi-page bitmaps, and their pages.
+#include <algorithm>
+
+#include "../vximgplug.h"
+#include "bitmap_loader.h"
+#include "bitmap_saver.h"
+#include "file_io.h"
+#include "format_numbers.h"
+#include "guarded_call.h"
+#include "plugin_objects.h"
+#include "replacing_file.h"
+
+using namespace vximgplug;
+
+namespace {
+
+bool SupportsPages(FREE_IMAGE_FORMAT fif) { return fif == FIF_TIFF || fif == FIF_GIF || fif == FIF_ICO; }
+
+// Whether a new file can be made beside the target (the file itself is written on close).
+bool CanCreateBeside(const std::string& path) {
+  ReplacingFile probe(path);
+  return probe.IsOpen();
+}
+
+// A GIF frame given no disposal is written without one (0), not with FreeImage's default of
+// restoring the background; the mark lasts only while the frame is appended.
+class UnspecifiedDisposal {
+ public:
+  UnspecifiedDisposal(FREE_IMAGE_FORMAT fif, FIBITMAP* dib) : dib_(dib) {
+    FITAG* existing = nullptr;
+    if (fif != FIF_GIF || FreeImage_GetMetadata(FIMD_ANIMATION, dib, kKey, &existing)) return;
+    FITAG* tag = FreeImage_CreateTag();
+    if (!tag) return;
+    const BYTE none = 0;
+    set_ = FreeImage_SetTagKey(tag, kKey) && FreeImage_SetTagType(tag, FIDT_BYTE) && FreeImage_SetTagCount(tag, 1) &&
+           FreeImage_SetTagLength(tag, 1) && FreeImage_SetTagValue(tag, &none) &&
+           FreeImage_SetMetadata(FIMD_ANIMATION, dib, kKey, tag);
+    FreeImage_DeleteTag(tag);
+  }
+  ~UnspecifiedDisposal() {
+    if (set_) FreeImage_SetMetadata(FIMD_ANIMATION, dib_, kKey, nullptr);
+  }
+  UnspecifiedDisposal(const UnspecifiedDisposal&) = delete;
+  UnspecifiedDisposal& operator=(const UnspecifiedDisposal&) = delete;
+
+ private:
+  static constexpr const char* kKey = "DisposalMethod";
+  FIBITMAP* dib_;
+  bool set_ = false;
+};
+
+void ReleaseLockedPages(MultiBitmap& multi) {
+  for (uint32_t page : multi.lockedPages) Bitmaps().Take(page);
+  multi.lockedPages.clear();
+}
+
+}  // namespace
+
+extern "C" {
+
+uint32_t VXIMGPLUG_OpenFileU(const char* path) {
+  return Guarded<uint32_t>(0, [&]() -> uint32_t {
+    if (!path || !*path) return 0;
+    FILE* file = std::fopen(path, "rb");
+    if (!file) return 0;
+    auto ref = std::make_unique<FileRef>();
+    ref->open = std::make_shared<OpenFile>(file);
+    return Files().Add(std::move(ref));
+  });
+}
+
+void VXIMGPLUG_CloseFileHandle(uint32_t file) {
+  // A multi-page bitmap still reading from the file keeps it open until it is closed.
+  GuardedVoid([&] { Files().Take(file); });
+}
+
+uint32_t VXIMGPLUG_OpenMultiBitmapU(int32_t format, int32_t flags, uint32_t file) {
+  return Guarded<uint32_t>(0, [&]() -> uint32_t {
+    const FREE_IMAGE_FORMAT fif = ToFreeImageFormat(format);
+    FileRef* ref = Files().Find(file);
+    if (!ref || !SupportsPages(fif)) return 0;
+    std::shared_ptr<OpenFile> open = ref->open;
+    if (std::fseek(open->file, 0, SEEK_SET) != 0) return 0;
+    auto multi = std::make_unique<MultiBitmap>();
+    multi->multi = FreeImage_OpenMultiBitmapFromHandle(fif, StdioCallbacks(), open->file, flags);
+    if (!multi->multi) return 0;
+    multi->format = fif;
+    multi->file = std::move(open);
+    return MultiBitmaps().Add(std::move(multi));
+  });
+}
+
+uint32_t VXIMGPLUG_OpenMultiBitmap(int32_t format, const char* path, int32_t createNew, int32_t readOnly,
+                                   int32_t keepCacheInMemory, int32_t flags) {
+  return Guarded<uint32_t>(0, [&]() -> uint32_t {
+    const FREE_IMAGE_FORMAT fif = ToFreeImageFormat(format);
+    if (!path || !*path || !SupportsPages(fif)) return 0;
+    if (createNew && !CanCreateBeside(path)) return 0;
+    auto multi = std::make_unique<MultiBitmap>();
+    // Pages are cached in memory: a cache file beside the target could outlive a crash.
+    multi->multi = FreeImage_OpenMultiBitmap(fif, path, createNew ? TRUE : FALSE, readOnly ? TRUE : FALSE, TRUE, flags);
+    if (!multi->multi) return 0;
+    multi->format = fif;
+    return MultiBitmaps().Add(std::move(multi));
+  });
+}
+
+int32_t VXIMGPLUG_CloseMultiBitmap(uint32_t multiHandle, int32_t flags) {
+  return Guarded<int32_t>(0, [&] {
+    std::unique_ptr<MultiBitmap> multi = MultiBitmaps().Take(multiHandle);
+    if (!multi) return 0;
+    ReleaseLockedPages(*multi);
+    const int translated = TranslateSaveFlags(FromFreeImageFormat(multi->format), flags);
+    FIMULTIBITMAP* m = multi->multi;
+    multi->multi = nullptr;
+    return FreeImage_CloseMultiBitmap(m, translated) ? 1 : 0;
+  });
+}
+
+int32_t VXIMGPLUG_GetPageCount(uint32_t multiHandle) {
+  return Guarded<int32_t>(0, [&] {
+    MultiBitmap* multi = MultiBitmaps().Find(multiHandle);
+    return multi ? FreeImage_GetPageCount(multi->multi) : 0;
+  });
+}
+
+uint32_t VXIMGPLUG_LockPage(uint32_t multiHandle, int32_t page) {
+  return Guarded<uint32_t>(0, [&]() -> uint32_t {
+    MultiBitmap* multi = MultiBitmaps().Find(multiHandle);
+    if (!multi || page < 0 || page >= FreeImage_GetPageCount(multi->multi)) return 0;
+    FIBITMAP* dib = FreeImage_LockPage(multi->multi, page);
+    if (!dib) return 0;
+    if (!BitmapSizeAcceptable(dib)) {
+      FreeImage_UnlockPage(multi->multi, dib, FALSE);
+      return 0;
+    }
+    auto bitmap = std::make_unique<Bitmap>(dib, false);
+    bitmap->lockedIn = multi->multi;
+    bitmap->multiHandle = multiHandle;
+    multi->lockedPages.reserve(multi->lockedPages.size() + 1);
+    const uint32_t handle = Bitmaps().Add(std::move(bitmap));
+    if (handle) multi->lockedPages.push_back(handle);
+    return handle;
+  });
+}
+
+void VXIMGPLUG_UnlockPage(uint32_t multiHandle, uint32_t page, int32_t changed) {
+  GuardedVoid([&] {
+    MultiBitmap* multi = MultiBitmaps().Find(multiHandle);
+    Bitmap* bitmap = Bitmaps().Find(page);
+    if (!multi || !bitmap || bitmap->multiHandle != multiHandle) return;
+    bitmap->changed = changed != 0;
+    std::erase(multi->lockedPages, page);
+    Bitmaps().Take(page);
+  });
+}
+
+void VXIMGPLUG_AppendPage(uint32_t multiHandle, uint32_t bitmapHandle) {
+  GuardedVoid([&] {
+    MultiBitmap* multi = MultiBitmaps().Find(multiHandle);
+    Bitmap* bitmap = Bitmaps().Find(bitmapHandle);
+    if (!multi || !bitmap || !FreeImage_HasPixels(bitmap->dib)) return;
+    BottomRowFirst upright(*bitmap);
+    UnspecifiedDisposal disposal(multi->format, bitmap->dib);
+    FreeImage_AppendPage(multi->multi, bitmap->dib);
+  });
+}
+
+}  // extern "C"

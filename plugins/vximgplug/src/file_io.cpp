@@ -1,0 +1,51 @@
+#include "file_io.h"
+
+#include <cstdio>
+#include <memory>
+
+namespace vximgplug {
+namespace {
+
+unsigned DLL_CALLCONV ReadProc(void* buffer, unsigned size, unsigned count, fi_handle handle) {
+  return static_cast<unsigned>(std::fread(buffer, size, count, static_cast<FILE*>(handle)));
+}
+unsigned DLL_CALLCONV WriteProc(void* buffer, unsigned size, unsigned count, fi_handle handle) {
+  return static_cast<unsigned>(std::fwrite(buffer, size, count, static_cast<FILE*>(handle)));
+}
+int DLL_CALLCONV SeekProc(fi_handle handle, long offset, int origin) {
+  return std::fseek(static_cast<FILE*>(handle), offset, origin);
+}
+long DLL_CALLCONV TellProc(fi_handle handle) { return std::ftell(static_cast<FILE*>(handle)); }
+
+struct FileCloser {
+  void operator()(FILE* f) const { std::fclose(f); }
+};
+
+}  // namespace
+
+FreeImageIO* StdioCallbacks() {
+  static FreeImageIO io{ReadProc, WriteProc, SeekProc, TellProc};
+  return &io;
+}
+
+std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, uint64_t maxBytes) {
+  std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  if (!file) return std::nullopt;
+  if (std::fseek(file.get(), 0, SEEK_END) != 0) return std::nullopt;
+  const long size = std::ftell(file.get());
+  if (size < 0 || static_cast<uint64_t>(size) > maxBytes) return std::nullopt;
+  std::rewind(file.get());
+  std::vector<uint8_t> bytes(static_cast<size_t>(size));
+  if (!bytes.empty() && std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) return std::nullopt;
+  return bytes;
+}
+
+std::vector<uint8_t> ReadFileStart(const std::string& path, size_t count) {
+  std::vector<uint8_t> bytes(count);
+  std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  if (!file) return {};
+  bytes.resize(std::fread(bytes.data(), 1, count, file.get()));
+  return bytes;
+}
+
+}  // namespace vximgplug

@@ -1,0 +1,20 @@
+// FreeImage's I/O callbacks over a C stream, and whole-file reading with a size bound.
+#pragma once
+#include <FreeImage.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vximgplug {
+
+FreeImageIO* StdioCallbacks();
+
+// The file's bytes, nothing when it cannot be read or is larger than maxBytes.
+std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, uint64_t maxBytes);
+
+// The first bytes of a file (fewer when the file is shorter).
+std::vector<uint8_t> ReadFileStart(const std::string& path, size_t count);
+
+}  // namespace vximgplug

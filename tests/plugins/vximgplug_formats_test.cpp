@@ -1,0 +1,132 @@
+// Every format the plug-in reads, from fixtures ImageMagick writes: found by content, loaded
+// with its size and depth.
+#include "vximgplug_support.h"
+
+using namespace vximgplug_test;
+
+namespace {
+
+struct ReadCase {
+  const char* file;
+  const char* make;  // ImageMagick arguments writing the file into the folder ("{}" = path)
+  int32_t format;
+  int32_t width, height, bpp;
+};
+
+constexpr const char* kPicture = "-size 6x4 gradient:red-blue -depth 8";
+constexpr const char* kBilevel = "-size 10x5 pattern:checkerboard -monochrome";
+
+const ReadCase kReadCases[] = {
+    {"a.bmp", "-size 6x4 gradient:red-blue -depth 8 -type TrueColor bmp3:{}", 0, 6, 4, 24},
+    {"a.ico", "-size 16x16 gradient:red-blue -depth 8 {}", 1, 16, 16, 32},
+    {"a.jpg", "-size 6x4 gradient:red-blue -depth 8 {}", 2, 6, 4, 24},
+    {"a.jng", "-size 6x4 gradient:red-blue -depth 8 {}", 3, 6, 4, 24},
+    {"a.mng", "-size 6x4 gradient:red-blue -depth 8 {}", 6, 6, 4, 8},
+    {"a.pbm", "-size 10x5 pattern:checkerboard -monochrome -compress none {}", 7, 10, 5, 1},
+    {"raw.pbm", "-size 10x5 pattern:checkerboard -monochrome {}", 8, 10, 5, 1},
+    {"a.pcd", "-size 6x4 gradient:red-blue -depth 8 {}", 9, 768, 512, 24},
+    {"a.pcx", "-size 6x4 gradient:red-blue -depth 8 -type TrueColor {}", 10, 6, 4, 24},
+    {"a.pgm", "-size 6x4 gradient:red-blue -depth 8 -colorspace Gray -compress none {}", 11, 6, 4, 8},
+    {"raw.pgm", "-size 6x4 gradient:red-blue -depth 8 -colorspace Gray {}", 12, 6, 4, 8},
+    {"a.png", "-size 6x4 gradient:red-blue -depth 8 png24:{}", 13, 6, 4, 24},
+    {"a.ppm", "-size 6x4 gradient:red-blue -depth 8 -compress none {}", 14, 6, 4, 24},
+    {"raw.ppm", "-size 6x4 gradient:red-blue -depth 8 {}", 15, 6, 4, 24},
+    {"a.ras", "-size 6x4 gradient:red-blue -depth 8 -type TrueColor {}", 16, 6, 4, 24},
+    {"a.tga", "-size 6x4 gradient:red-blue -depth 8 -type TrueColor {}", 17, 6, 4, 24},
+    {"a.tif", "-size 6x4 gradient:red-blue -depth 8 -type TrueColor {}", 18, 6, 4, 24},
+    {"a.wbmp", "-size 10x5 pattern:checkerboard -monochrome {}", 19, 10, 5, 1},
+    {"a.psd", "-size 6x4 gradient:red-blue -depth 8 -type TrueColor {}", 20, 6, 4, 24},
+    {"a.xbm", "-size 10x5 pattern:checkerboard -monochrome {}", 22, 10, 5, 1},
+    {"a.xpm", "-size 6x4 gradient:red-blue -depth 8 -colors 8 {}", 23, 6, 4, 8},
+    {"a.dds", "-size 8x4 gradient:red-blue -depth 8 -define dds:compression=none {}", 24, 8, 4, 24},
+    {"a.gif", "-size 6x4 gradient:red-blue -depth 8 {}", 25, 6, 4, 4},
+    {"a.hdr", "-size 6x4 gradient:red-blue -depth 8 {}", 26, 6, 4, 96},
+    {"a.g3", "-size 10x5 pattern:checkerboard -monochrome g3:{}", 27, 1728, 5, 1},
+    {"a.sgi", "-size 6x4 gradient:red-blue -depth 8 -type TrueColor {}", 28, 6, 4, 24},
+    {"a.exr", "-size 6x4 gradient:red-blue -depth 8 {}", 29, 6, 4, 0},
+    {"a.j2k", "-size 6x4 gradient:red-blue -depth 8 {}", 30, 6, 4, 24},
+    {"a.jp2", "-size 6x4 gradient:red-blue -depth 8 {}", 31, 6, 4, 24},
+    {"a.pfm", "-size 6x4 gradient:red-blue -depth 8 {}", 32, 6, 4, 96},
+    {"a.pict", "-size 6x4 gradient:red-blue -depth 8 {}", 33, 6, 4, 32},
+    {"a.jbg", "-size 10x5 pattern:checkerboard -monochrome {}", 35, 10, 5, 1},
+};
+
+class ReadFormats : public ::testing::TestWithParam<ReadCase> {};
+
+TEST_P(ReadFormats, DetectsAndLoadsWithSizeAndDepth) {
+  if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick missing";
+  const ReadCase& c = GetParam();
+  TempFolder folder;
+  const std::string path = folder / c.file;
+  std::string make = c.make;
+  make.replace(make.find("{}"), 2, path);
+  ASSERT_TRUE(RunQuiet("convert " + make)) << make;
+  const VximgplugApi& api = Api();
+
+  EXPECT_EQ(api.GetFileTypeU(path.c_str(), 0), c.format);
+  BitmapHandle bitmap(api.LoadU(c.format, path.c_str(), 0));
+  ASSERT_TRUE(bitmap) << c.file;
+  EXPECT_EQ(api.GetWidth(bitmap.get()), c.width);
+  EXPECT_EQ(api.GetHeight(bitmap.get()), c.height);
+  if (c.bpp) {
+    EXPECT_EQ(api.GetBPP(bitmap.get()), c.bpp);
+  } else {
+    EXPECT_GE(api.GetBPP(bitmap.get()), 48);  // half or full floats, as the file holds them
+  }
+  EXPECT_GE(api.GetPitch(bitmap.get()), (c.width * api.GetBPP(bitmap.get()) + 7) / 8);
+  EXPECT_NE(api.GetBits(bitmap.get()), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Plugin, ReadFormats, ::testing::ValuesIn(kReadCases), [](const auto& info) {
+  std::string name = info.param.file;
+  for (char& ch : name) ch = std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+  return name;
+});
+
+// KOALA (C64) pictures are a load address and 10001 bytes: no tool writes them here, but the
+// layout is fixed, so the test writes one itself.
+TEST(ReadFormats, KoalaPicture) {
+  TempFolder folder;
+  const std::string path = folder / "a.koa";
+  std::vector<uint8_t> bytes(10003, 0);
+  bytes[1] = 0x60;
+  WriteBytes(path, bytes);
+  EXPECT_EQ(Api().GetFileTypeU(path.c_str(), 0), 4);
+  BitmapHandle bitmap(Api().LoadU(4, path.c_str(), 0));
+  ASSERT_TRUE(bitmap);
+  EXPECT_EQ(Api().GetWidth(bitmap.get()), 320);
+  EXPECT_EQ(Api().GetHeight(bitmap.get()), 200);
+}
+
+TEST(ReadFormats, NamesAndUnknownContent) {
+  const VximgplugApi& api = Api();
+  EXPECT_EQ(api.GetFIFFromFilenameU("x/a.JBG"), 35);
+  EXPECT_EQ(api.GetFIFFromFilenameU("a.g3"), 27);
+  EXPECT_EQ(api.GetFIFFromFilenameU("a.tiff"), 18);
+  EXPECT_EQ(api.GetFIFFromFilenameU("a.webp"), -1);  // outside the table
+  EXPECT_EQ(api.GetFIFFromFilenameU("noextension"), -1);
+  TempFolder folder;
+  const std::string text = folder / "text.png";
+  WriteBytes(text, {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '\n'});
+  EXPECT_EQ(api.GetFileTypeU(text.c_str(), 0), -1);
+  EXPECT_EQ(api.LoadU(13, text.c_str(), 0), 0u);
+  EXPECT_EQ(api.GetFileTypeU((folder / "missing.png").c_str(), 0), -1);
+  EXPECT_EQ(api.LoadU(13, (folder / "missing.png").c_str(), 0), 0u);
+  EXPECT_EQ(api.LoadU(-1, text.c_str(), 0), 0u);
+  EXPECT_EQ(api.LoadU(36, text.c_str(), 0), 0u);
+}
+
+// A loader asked for a format the content plainly contradicts refuses instead of decoding
+// another format's bytes.
+TEST(ReadFormats, ContentContradictingTheFormatIsRefused) {
+  if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick missing";
+  TempFolder folder;
+  const std::string png = folder / "a.png";
+  ASSERT_TRUE(RunQuiet(std::string("convert ") + kPicture + " " + png));
+  EXPECT_EQ(Api().LoadU(17, png.c_str(), 0), 0u);  // TARGA has no signature of its own
+  EXPECT_EQ(Api().LoadU(35, png.c_str(), 0), 0u);
+  EXPECT_EQ(Api().LoadU(27, png.c_str(), 0), 0u);
+  (void)kBilevel;
+}
+
+}  // namespace

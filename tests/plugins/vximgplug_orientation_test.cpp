@@ -1,0 +1,75 @@
+// Row order of loaded bitmaps: JPEG, PNG, J2K and JP2 come with their top row first in memory,
+// every other format with its bottom row first; the header's height sign says which, and a
+// save writes the picture the right way up whatever the order. (ImageMagick's TGA writer marks
+// top-down rows as bottom-up, so TGA is not among the fixtures.)
+#include "vximgplug_support.h"
+
+using namespace vximgplug_test;
+
+namespace {
+
+struct OrderCase {
+  const char* file;
+  int32_t format;
+  bool topRowFirst;
+};
+
+const OrderCase kOrderCases[] = {
+    {"a.jpg", 2, true},  {"a.png", 13, true}, {"a.j2k", 30, true}, {"a.jp2", 31, true},
+    {"a.bmp", 0, false}, {"a.tif", 18, false}, {"a.ppm", 15, false},
+    {"a.psd", 20, false}, {"a.sgi", 28, false},
+};
+
+bool Reddish(uint32_t rgb) { return (rgb >> 16) > 200 && (rgb & 0xFF) < 60; }
+bool Bluish(uint32_t rgb) { return (rgb & 0xFF) > 200 && (rgb >> 16) < 60; }
+
+uint32_t FirstPixelInMemory(uint32_t bitmap) {
+  const uint8_t* p = Api().GetBits(bitmap);
+  return (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
+}
+
+int32_t InfoHeight(uint32_t bitmap) {
+  int32_t height;
+  std::memcpy(&height, static_cast<const uint8_t*>(Api().GetInfo(bitmap)) + 8, 4);
+  return height;
+}
+
+class RowOrder : public ::testing::TestWithParam<OrderCase> {};
+
+TEST_P(RowOrder, MemoryOrderHeaderSignAndUprightSave) {
+  if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick missing";
+  const OrderCase& c = GetParam();
+  TempFolder folder;
+  const std::string path = folder / c.file;
+  const std::string prefix = c.format == 0 ? "bmp3:" : c.format == 13 ? "png24:" : "";
+  ASSERT_TRUE(RunQuiet("convert -size 16x16 xc:red -size 16x16 xc:blue -append -depth 8 -type TrueColor " + prefix +
+                       path));
+  BitmapHandle bitmap(Api().LoadU(c.format, path.c_str(), 0));
+  ASSERT_TRUE(bitmap);
+  ASSERT_EQ(Api().GetBPP(bitmap.get()), 24);
+  const uint32_t first = FirstPixelInMemory(bitmap.get());
+  EXPECT_TRUE(c.topRowFirst ? Reddish(first) : Bluish(first)) << std::hex << first;
+  EXPECT_EQ(InfoHeight(bitmap.get()), c.topRowFirst ? -32 : 32);
+  EXPECT_TRUE(Reddish(PixelAt(bitmap.get(), 0, 0)));
+  EXPECT_TRUE(Bluish(PixelAt(bitmap.get(), 0, 31)));
+
+  // Flipping reverses the rows in memory; the picture the bitmap saves stays upright.
+  ASSERT_EQ(Api().FlipVertical(bitmap.get()), 1);
+  EXPECT_EQ(InfoHeight(bitmap.get()), c.topRowFirst ? 32 : -32);
+  const uint32_t flipped = FirstPixelInMemory(bitmap.get());
+  EXPECT_TRUE(c.topRowFirst ? Bluish(flipped) : Reddish(flipped)) << std::hex << flipped;
+  const std::string out = folder / "out.tga";
+  ASSERT_EQ(Api().SaveU(17, bitmap.get(), out.c_str(), 0), 1);
+  EXPECT_EQ(Shell("convert '" + out + "' -auto-orient -format '%[fx:p{0,0}.r>0.8&&p{0,0}.b<0.2]' info:"), "1");
+  // Conversions keep the row order of their source.
+  BitmapHandle grey(Api().ConvertToGreyscale(bitmap.get()));
+  EXPECT_EQ(InfoHeight(grey.get()), InfoHeight(bitmap.get()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Plugin, RowOrder, ::testing::ValuesIn(kOrderCases), [](const auto& info) {
+  std::string name = info.param.file;
+  for (char& ch : name) ch = std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+  return name;
+});
+
+}  // namespace
