@@ -9,7 +9,6 @@
 #include "engine/image_store.h"
 #include "engine/images_from_handles.h"
 #include "engine/images_from_memory.h"
-#include "engine/image_property_copy.h"
 #include "engine/load_file.h"
 #include "engine/new_image_fill.h"
 #include "engine/server_image_loads.h"
@@ -185,8 +184,9 @@ int32_t cImaging::CreateImageFromURL(const std::string& sHost, const std::string
 int32_t cImaging::CreateClonedImage(int32_t nImageID) {
   int32_t id = 0;
   if (GetImageIndex(nImageID) < 0) return TakeDerivedImage(InvalidParameter, 0);
-  VexiroStatus s = CloneImage(id, nImageID);
-  if (s == OK) s = CopyImageProperties(nImageID, id);
+  SaveImageProperties(nImageID);
+  const VexiroStatus s = CloneImage(id, nImageID);
+  if (s == OK) RestoreImageProperties(id);
   return TakeDerivedImage(s, id);
 }
 

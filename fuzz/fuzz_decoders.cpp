@@ -12,8 +12,8 @@ using namespace vx::gdiplus;
 
 namespace {
 
-// Keeps hostile headers cheap: a decode may take at most 64 MiB of pixels.
-constexpr uint64_t kFuzzDecodeBudget = uint64_t{64} << 20;
+// Keeps hostile headers cheap (and the runs fast): a decode may take at most 8 MiB.
+constexpr uint64_t kFuzzDecodeBudget = uint64_t{8} << 20;
 
 void UseEveryFrame(GpImage* image) {
   GUID dimension;

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Runs the main job against a build tree: writes its results into out/, then shows how an
-# independent reader (ImageMagick's identify, when installed) sees each picture.
+# Runs the main job against a build tree: the demo script through the script host, then the
+# platform example that writes the picture in five formats. Results land in out/; ImageMagick's
+# identify (when installed) shows how an independent reader sees each picture.
 set -euo pipefail
 build=${1:-build/release}
 mkdir -p out
 export VEXIRO_PLUGIN_PATH="$PWD/$build/plugins"
+"$build/vexiro" resources/demo/demo.vxs | tee out/demo.txt
 "$build/examples/demo/vexiro-demo" out
 if command -v identify >/dev/null 2>&1; then
   for f in out/demo.bmp out/demo.png out/demo.jpg out/demo.gif out/demo.tif; do

@@ -15,10 +15,12 @@
 namespace vx {
 struct GUID;
 namespace ole {
-class IStream;
 class IPicture;
 }  // namespace ole
 }  // namespace vx
+namespace vx::gdiplus {
+struct ColorPalette;
+}
 
 namespace vexiro {
 
@@ -39,6 +41,21 @@ struct FilterArea {
 
 // A 3 x 3 filter matrix.
 using Matrix3x3 = std::array<int32_t, 9>;
+
+// Palette type flags of indexed images.
+enum ColorPaletteType : int32_t {
+  ColorPaletteTypeUndefined = 0,
+  ColorPaletteTypeHasAlpha = 1,
+  ColorPaletteTypeGrayScale = 2,
+  ColorPaletteTypeHalfTone = 4,
+};
+
+// A property item copied out of an image: tag, type and value bytes.
+struct SavedPropertyItem {
+  uint32_t ID = 0;
+  uint16_t ItemType = 0;
+  std::vector<uint8_t> Value;
+};
 
 class cImaging {
  public:
@@ -100,6 +117,21 @@ class cImaging {
   // ---- Thumbnails ----
 
   // ---- Saving ----
+  VexiroStatus CloseImage(int32_t nImageID);
+  VexiroStatus CloseNativeImage();
+  VexiroStatus SaveAsBmp(const std::string& sFilePath);
+  VexiroStatus SaveAsGIF(const std::string& sFilePath);
+  VexiroStatus SaveAsPNG(const std::string& sFilePath);
+  VexiroStatus SaveAsJPEG(const std::string& sFilePath, int32_t nQuality = 75);
+  VexiroStatus SaveAsTIFF(const std::string& sFilePath, int32_t nModeCompression = 2);
+  VexiroStatus SaveAsGIFi(const std::string& sFilePath);
+  VexiroStatus SaveAsPNM(const std::string& sFilePath);
+  VexiroStatus SaveAsByteArray(BasicArray<uint8_t>& arBytes, int32_t& nBytesRead, const std::string& sImageFormat,
+                               int32_t nEncoderParameter = 0);
+  // Streams travel as handles of the platform's stream table. On success the handle passed in is
+  // released and a new stream, positioned after its last byte, takes its place.
+  VexiroStatus SaveAsStream(uint32_t& oStream, const std::string& sImageFormat, int32_t nEncoderParameter = 0);
+  std::string SaveAsString(const std::string& sImageFormat, int32_t nEncoderParameter = 0);
 
   // ---- Handle export and pixel arrays ----
 
@@ -134,6 +166,16 @@ class cImaging {
   // ---- Pixel formats and colour reduction ----
 
   // ---- Palettes ----
+  VexiroStatus ColorPaletteGet(BasicArray<int32_t>& nARGBColorsArray, int32_t& nEntriesCount);
+  VexiroStatus ColorPaletteSet(BasicArray<int32_t>& nARGBColorsArray);
+  int32_t ColorPaletteGetEntrie(int32_t nEntrie);
+  int32_t ColorPaletteGetColorsCount();
+  ColorPaletteType ColorPaletteGetType();
+  VexiroStatus ColorPaletteSwapEntries(int32_t nEntrie1, int32_t nEntrie2);
+  VexiroStatus ColorPaletteSetTransparentColor(int32_t nColorARGB = -16777216);
+  int32_t ColorPaletteGetTransparentColor();
+  bool ColorPaletteHasTransparentColor();
+  VexiroStatus ColorPaletteConvertToHalftone();
 
   // ---- Geometry ----
 
@@ -171,6 +213,7 @@ class cImaging {
 
  private:
   friend struct ImagingTestAccess;
+  friend struct SavingTestAccess;
 
   // A loader's result becomes the current image; its status is kept either way. The identifier
   // is taken by reference, so it is read after the loader that fills it has run.
@@ -228,6 +271,13 @@ class cImaging {
   // ---- Private helpers of the engine core ----
 
   // ---- Private helpers of image processing ----
+  std::vector<SavedPropertyItem> arSavedPropertyItems;  // the property snapshot's items
+  VexiroStatus QuantizeCore(int32_t& colorCount, bool makeTransparent, int32_t keyColor);
+  int32_t SaveImageProperties(int32_t id = 0);
+  int32_t RestoreImageProperties(int32_t id = 0);
+  bool CurrentImageIsIndexed();
+  VexiroStatus ReadCurrentPalette(vx::gdiplus::ColorPalette& palette);
+  VexiroStatus WriteCurrentPalette(const vx::gdiplus::ColorPalette& palette);
 
   // ---- Private helpers of PDF writing ----
 

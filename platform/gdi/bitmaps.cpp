@@ -132,8 +132,8 @@ int GetDIBits(HDC dc, HBITMAP handle, UINT start, UINT lines, void* bits, BITMAP
     }
   }
   info->bmiHeader.biSizeImage = static_cast<DWORD>(target.ImageBytes());
+  if (!bits) return target.height;  // the description alone was asked for: non-zero is success
   const UINT count = ClampLines(start, lines, target.height);
-  if (!bits) return static_cast<int>(count);
   const int32_t width = std::min(target.width, bitmap->format.width);
   std::vector<uint32_t> scratch(static_cast<size_t>(width));
   auto* out = static_cast<uint8_t*>(bits);

@@ -18,8 +18,8 @@ std::mutex& SelectionMutex() {
 HDC NewContext(bool screen) {
   auto context = std::make_shared<DeviceContext>();
   context->screen = screen;
-  context->bitmap = screen ? 0 : StockBitmap();
-  return DeviceContexts().Insert(std::move(context));
+  context->bitmap = screen ? ScreenBitmap() : StockBitmap();
+  return context->bitmap ? DeviceContexts().Insert(std::move(context)) : 0;
 }
 
 void Deselect(DeviceContext& context) {

@@ -2,8 +2,9 @@
 // transfers, palettes, icons and metafile handles. Every object lives in a process-wide 32-bit
 // handle table; calls with an unknown or wrong-kind handle fail the way GDI fails (0 or FALSE).
 //
-// There is no display: GetDC(0) gives a memory context standing for a 32-bit screen of
-// kScreenWidth x kScreenHeight pixels at 96 dpi, on which nothing is ever shown.
+// There is no display: GetDC(0) gives a context standing for a 32-bit screen of kScreenWidth x
+// kScreenHeight pixels at 96 dpi, a process-wide bitmap that starts black and that block
+// transfers read and write like any memory context's bitmap; nothing is ever shown.
 #pragma once
 #include <cstddef>
 

@@ -83,6 +83,18 @@ HBITMAP StockBitmap() {
   return handle;
 }
 
+// Made at the first screen context and kept for the process: 8 MB of black pixels that screen
+// contexts read and draw on.
+HBITMAP ScreenBitmap() {
+  static const HBITMAP handle = [] {
+    auto bitmap = NewDeviceBitmap(kScreenWidth, kScreenHeight);
+    if (!bitmap) return HBITMAP{0};
+    bitmap->stock = true;
+    return InsertGdiObject(bitmap);
+  }();
+  return handle;
+}
+
 namespace {
 
 LONG DeviceRowBytes(const DibFormat& f) {

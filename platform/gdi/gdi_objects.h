@@ -38,7 +38,7 @@ class PaletteObject : public GdiObject {
 };
 
 struct DeviceContext {
-  bool screen = false;  // GetDC(0): released with ReleaseDC, not DeleteDC
+  bool screen = false;  // GetDC(0): released with ReleaseDC, not DeleteDC; shows the screen bitmap
   HBITMAP bitmap = 0;   // selected bitmap; memory contexts start with the stock 1x1 monochrome one
   COLORREF background = RGB(255, 255, 255);
   COLORREF text = RGB(0, 0, 0);
@@ -70,6 +70,8 @@ std::shared_ptr<PaletteObject> FindPalette(HPALETTE handle);
 std::shared_ptr<BitmapObject> SelectedBitmap(HDC dc);
 // The shared 1x1 monochrome bitmap every new memory context holds.
 HBITMAP StockBitmap();
+// The virtual screen's pixels, which every screen context shows.
+HBITMAP ScreenBitmap();
 
 // A new bitmap object of the format, zero-filled; null when the memory cannot be had.
 std::shared_ptr<BitmapObject> NewBitmap(const DibFormat& format);

@@ -5,6 +5,7 @@
 
 #include "platform/gdiplus/gdiplus_flat.h"
 #include "platform/gdiplus/image_handle.h"
+#include "platform/gdiplus/image_io.h"
 #include "platform/gdiplus/pixel_format_info.h"
 
 namespace vx::gdiplus {
@@ -127,6 +128,9 @@ Status GdipCloneBitmapArea(REAL x, REAL y, REAL width, REAL height, PixelFormat 
 // still be freed instead of leaking.
 Status GdipDisposeImage(GpImage* image) {
   if (!image) return InvalidParameter;
+  // A multi-frame save left open is written out now: the session is keyed by this image's
+  // address, which the next image may reuse.
+  FinishPendingSave(image);
   delete image;
   return Ok;
 }

@@ -6,6 +6,7 @@
 #include <cairo.h>
 
 #include <memory>
+#include <vector>
 
 #include "platform/gdi/gdi_types.h"
 #include "platform/gdiplus/graphics_target.h"
@@ -68,6 +69,8 @@ class GpGraphics {
   Status ReleaseDC(HDC dc);
   Status Rotate(REAL degrees, MatrixOrder order);
 
+  // Image drawing follows the interpolation mode; smoothing, compositing quality and pixel offset
+  // are kept for the shape and text drawing that takes them into account.
   SmoothingMode smoothing = SmoothingModeNone;
   InterpolationMode interpolation = InterpolationModeBilinear;
   CompositingQuality compositingQuality = CompositingQualityDefault;

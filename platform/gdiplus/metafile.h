@@ -59,6 +59,10 @@ Status GdipCreateMetafileFromEmf(HENHMETAFILE hemf, BOOL deleteEmf, GpMetafile**
 // EMF, placeable WMF or plain WMF bytes; the decoder registered with the codecs' loader.
 Status LoadMetafileFromMemory(const uint8_t* data, size_t size, GpImage** image);
 
+// The metafile drawn into a new transparent 32bppARGB bitmap of the given size (for thumbnails
+// and other callers that need pixels of a metafile image).
+Status RasterizeMetafile(const GpImage* image, INT width, INT height, GpBitmap** bitmap);
+
 // Width and height in pixels and resolution of a metafile image; false for other images.
 bool MetafileDimensions(const GpImage* image, UINT* width, UINT* height, REAL* dpiX, REAL* dpiY);
 

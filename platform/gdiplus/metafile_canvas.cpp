@@ -62,7 +62,70 @@ cairo_pattern_t* HatchPattern(uint32_t hatch, COLORREF colour, bool opaque, COLO
   return pattern;
 }
 
+// Sets a path being recorded aside while something else uses cairo's current path, and puts
+// it back afterwards (cairo keeps one path; clipping and filling consume it).
+class PathAside {
+ public:
+  PathAside(cairo_t* cr, bool recording) : cr_(cr), path_(recording ? cairo_copy_path(cr) : nullptr) {
+    cairo_new_path(cr_);
+  }
+  ~PathAside() {
+    cairo_new_path(cr_);
+    if (path_) {
+      cairo_append_path(cr_, path_);
+      cairo_path_destroy(path_);
+    }
+  }
+  PathAside(const PathAside&) = delete;
+  PathAside& operator=(const PathAside&) = delete;
+
+ private:
+  cairo_t* cr_;
+  cairo_path_t* path_;
+};
+
+// Premultiplied pixels from a file may carry colour above their alpha; cairo needs them within.
+void ClampPremultiplied(uint32_t* px, int32_t count) {
+  for (int32_t i = 0; i < count; ++i) {
+    const uint32_t a = px[i] >> 24;
+    const uint32_t r = std::min((px[i] >> 16) & 0xff, a), g = std::min((px[i] >> 8) & 0xff, a),
+                   b = std::min(px[i] & 0xff, a);
+    px[i] = (a << 24) | (r << 16) | (g << 8) | b;
+  }
+}
+
 }  // namespace
+
+std::shared_ptr<cairo_surface_t> DibSurface(const gdi::DibFormat& format, const uint8_t* bits, bool sourceAlpha) {
+  if (format.width > kCairoMaxDimension || format.height > kCairoMaxDimension) return nullptr;
+  std::shared_ptr<cairo_surface_t> image(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, format.width, format.height),
+                                         cairo_surface_destroy);
+  if (cairo_surface_status(image.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
+  cairo_surface_flush(image.get());
+  unsigned char* data = cairo_image_surface_get_data(image.get());
+  const int stride = cairo_image_surface_get_stride(image.get());
+  gdi::DibFormat layout = format;
+  const bool alpha = sourceAlpha && format.bitCount == 32;
+  if (alpha) gdi::SetBitfieldMasks(layout, format.red.mask, format.green.mask, format.blue.mask, 0xFF000000u);
+  for (int32_t row = 0; row < format.height; ++row) {
+    auto* out = reinterpret_cast<uint32_t*>(data + static_cast<size_t>(row) * stride);
+    gdi::ReadDibRow(layout, bits + format.RowOffset(row), 0, format.width, out);
+    if (alpha) {
+      ClampPremultiplied(out, format.width);
+    } else {
+      for (int32_t i = 0; i < format.width; ++i) out[i] |= 0xFF000000u;  // plain blits are opaque
+    }
+  }
+  cairo_surface_mark_dirty(image.get());
+  return image;
+}
+
+MetaBrush PatternBrush(const gdi::DibFormat& format, const uint8_t* bits) {
+  MetaBrush brush;
+  brush.tile = DibSurface(format, bits, false);
+  brush.style = brush.tile ? MetaBrush::Pattern : MetaBrush::Null;
+  return brush;
+}
 
 MetaPen PenFromStyle(uint32_t style, double width, COLORREF colour) {
   MetaPen pen;
@@ -71,6 +134,7 @@ MetaPen PenFromStyle(uint32_t style, double width, COLORREF colour) {
   pen.width = std::fabs(width);
   // Width 0 or a cosmetic pen draws one device pixel; wider pens are geometric.
   pen.cosmetic = pen.width < 1 && !(style & kPsGeometric);
+  pen.dashes = style & kPsStyleMask;
   switch (style & kPsEndcapMask) {
     case 0x100: pen.cap = CAIRO_LINE_CAP_SQUARE; break;
     case 0x200: pen.cap = CAIRO_LINE_CAP_BUTT; break;
@@ -146,14 +210,9 @@ void MetafileCanvas::ClipToDestination() {
 // Clipping consumes cairo's current path; a path being recorded is set aside meanwhile.
 template <class Shape>
 void MetafileCanvas::ClipWith(Shape shape) {
-  cairo_path_t* recording = inPath_ ? cairo_copy_path(cr_) : nullptr;
-  cairo_new_path(cr_);
+  PathAside aside(cr_, inPath_);
   shape();
   cairo_clip(cr_);
-  if (recording) {
-    cairo_append_path(cr_, recording);
-    cairo_path_destroy(recording);
-  }
 }
 
 void MetafileCanvas::IntersectClipRect(double l, double t, double r, double b) {
@@ -173,19 +232,14 @@ void MetafileCanvas::ExcludeClipRect(double l, double t, double r, double b) {
 
 void MetafileCanvas::ClipToDeviceRects(const std::vector<double>& ltrb, bool replace) {
   if (replace) ResetClip();
-  cairo_path_t* recording = inPath_ ? cairo_copy_path(cr_) : nullptr;
-  cairo_save(cr_);
-  cairo_set_matrix(cr_, &deviceToTarget_);
-  cairo_new_path(cr_);
-  for (size_t i = 0; i + 3 < ltrb.size(); i += 4)
-    cairo_rectangle(cr_, ltrb[i], ltrb[i + 1], ltrb[i + 2] - ltrb[i], ltrb[i + 3] - ltrb[i + 1]);
-  cairo_restore(cr_);  // the path stays; the clip is applied outside this save so that it lasts
-  cairo_set_fill_rule(cr_, CAIRO_FILL_RULE_WINDING);
-  cairo_clip(cr_);
-  if (recording) {
-    cairo_append_path(cr_, recording);
-    cairo_path_destroy(recording);
-  }
+  ClipWith([&] {
+    cairo_save(cr_);
+    cairo_set_matrix(cr_, &deviceToTarget_);
+    for (size_t i = 0; i + 3 < ltrb.size(); i += 4)
+      cairo_rectangle(cr_, ltrb[i], ltrb[i + 1], ltrb[i + 2] - ltrb[i], ltrb[i + 3] - ltrb[i + 1]);
+    cairo_restore(cr_);  // the path stays; the clip is applied outside this save so that it lasts
+    cairo_set_fill_rule(cr_, CAIRO_FILL_RULE_WINDING);
+  });
 }
 
 void MetafileCanvas::ResetClip() {
@@ -336,6 +390,7 @@ void MetafileCanvas::Select(size_t slot) {
   const MetaObject& o = objects_[slot];
   if (o.kind == MetaObject::Pen) state_.pen = o.pen;
   if (o.kind == MetaObject::Brush) state_.brush = o.brush;
+  if (o.kind == MetaObject::Font) state_.font = o.font;
 }
 
 void MetafileCanvas::SelectStock(uint32_t index) {
@@ -354,18 +409,28 @@ void MetafileCanvas::Delete(size_t slot) {
   if (slot < objects_.size()) objects_[slot] = MetaObject{};
 }
 
-double MetafileCanvas::StrokeWidthPixels() const {
-  if (state_.pen.cosmetic) return 1;
+// Target pixels per logical unit (the mean scale of the current mapping).
+double MetafileCanvas::StrokeScale() const {
   cairo_matrix_t m;
   cairo_get_matrix(cr_, &m);
-  const double scale = std::sqrt(std::fabs(m.xx * m.yy - m.xy * m.yx));
-  return std::max(1.0, state_.pen.width * scale);
+  return std::sqrt(std::fabs(m.xx * m.yy - m.xy * m.yx));
+}
+
+double MetafileCanvas::StrokeWidthPixels() const {
+  return state_.pen.cosmetic ? 1 : std::max(1.0, state_.pen.width * StrokeScale());
 }
 
 void MetafileCanvas::SetBrushSource() {
   const MetaBrush& b = state_.brush;
-  if (b.style == MetaBrush::Hatched) {
-    cairo_pattern_t* pattern = HatchPattern(b.hatch, b.colour, state_.bkMode != kTransparent, state_.background);
+  if (b.style == MetaBrush::Hatched || b.style == MetaBrush::Pattern) {
+    cairo_pattern_t* pattern;
+    if (b.style == MetaBrush::Hatched) {
+      pattern = HatchPattern(b.hatch, b.colour, state_.bkMode != kTransparent, state_.background);
+    } else {
+      pattern = cairo_pattern_create_for_surface(b.tile.get());
+      cairo_pattern_set_extend(pattern, CAIRO_EXTEND_REPEAT);
+      cairo_pattern_set_filter(pattern, CAIRO_FILTER_NEAREST);
+    }
     // The tile is laid in device pixels, whatever the mapping.
     cairo_matrix_t m;
     cairo_get_matrix(cr_, &m);
@@ -375,6 +440,26 @@ void MetafileCanvas::SetBrushSource() {
   } else {
     SetColour(cr_, b.colour);
   }
+}
+
+// Dash patterns in pen widths, as GDI draws its styled pens.
+void MetafileCanvas::SetDashes(double width) {
+  static const double dash[] = {18, 6}, dot[] = {3, 3}, dashDot[] = {9, 6, 3, 6}, dashDotDot[] = {9, 3, 3, 3, 3, 3},
+                      alternate[] = {1, 1};
+  const double* pattern = nullptr;
+  int count = 0;
+  switch (state_.pen.dashes) {
+    case 1: pattern = dash; count = 2; break;
+    case 2: pattern = dot; count = 2; break;
+    case 3: pattern = dashDot; count = 4; break;
+    case 4: pattern = dashDotDot; count = 6; break;
+    case 8: pattern = alternate; count = 2; break;
+    default: return;
+  }
+  double scaled[6];
+  for (int i = 0; i < count; ++i) scaled[i] = pattern[i] * (state_.pen.cosmetic ? 1 : width);
+  cairo_set_line_cap(cr_, CAIRO_LINE_CAP_BUTT);
+  cairo_set_dash(cr_, scaled, count, 0);
 }
 
 void MetafileCanvas::Fill() {
@@ -392,6 +477,7 @@ void MetafileCanvas::Stroke() {
   cairo_set_line_width(cr_, width);
   cairo_set_line_cap(cr_, state_.pen.cap);
   cairo_set_line_join(cr_, state_.pen.join);
+  SetDashes(width);
   SetColour(cr_, state_.pen.colour);
   cairo_stroke_preserve(cr_);
   cairo_restore(cr_);
@@ -469,6 +555,45 @@ void MetafileCanvas::Ellipse(double l, double t, double r, double b) {
   cairo_close_path(cr_);
   cairo_restore(cr_);
   Finish(true, true);
+}
+
+void MetafileCanvas::Arc(double l, double t, double r, double b, PointD start, PointD end, ArcClose close) {
+  const double rx = (r - l) / 2, ry = (b - t) / 2;
+  if (rx == 0 || ry == 0) return;
+  const double cx = l + rx, cy = t + ry;
+  const double a0 = std::atan2((start.y - cy) / ry, (start.x - cx) / rx);
+  const double a1 = std::atan2((end.y - cy) / ry, (end.x - cx) / rx);
+  // Counter-clockwise as seen: decreasing angles while y runs down, increasing when the mapping
+  // turns y upwards.
+  cairo_matrix_t m;
+  cairo_get_matrix(cr_, &m);
+  const bool yUp = m.xx * m.yy - m.xy * m.yx < 0;
+  const bool increasing = state_.arcClockwise != yUp;
+  Begin();
+  if (close == ArcClose::FromPosition) {
+    if (!inPath_ || !cairo_has_current_point(cr_)) cairo_move_to(cr_, state_.position.x, state_.position.y);
+  } else if (close == ArcClose::Pie) {
+    cairo_move_to(cr_, cx, cy);
+  } else {
+    cairo_new_sub_path(cr_);
+  }
+  cairo_save(cr_);
+  cairo_translate(cr_, cx, cy);
+  cairo_scale(cr_, rx, ry);
+  if (increasing) {
+    cairo_arc(cr_, 0, 0, 1, a0, a1 <= a0 ? a1 + 2 * M_PI : a1);
+  } else {
+    cairo_arc_negative(cr_, 0, 0, 1, a0, a1 >= a0 ? a1 - 2 * M_PI : a1);
+  }
+  cairo_restore(cr_);
+  if (close == ArcClose::FromPosition) {
+    double x, y;
+    cairo_get_current_point(cr_, &x, &y);
+    state_.position = {x, y};
+  }
+  const bool closed = close == ArcClose::Chord || close == ArcClose::Pie;
+  if (closed) cairo_close_path(cr_);
+  Finish(closed, true);
 }
 
 void MetafileCanvas::RoundRect(double l, double t, double r, double b, double w, double h) {
@@ -584,45 +709,119 @@ void MetafileCanvas::AbortPath() {
 }
 
 void MetafileCanvas::DrawDib(const gdi::DibFormat& format, const uint8_t* bits, double srcX, double srcY,
-                             double srcW, double srcH, double x, double y, double w, double h) {
-  if (srcW == 0 || srcH == 0 || w == 0 || h == 0) return;
-  if (format.width > kCairoMaxDimension || format.height > kCairoMaxDimension) return;
-  std::unique_ptr<cairo_surface_t, void (*)(cairo_surface_t*)> image(
-      cairo_image_surface_create(CAIRO_FORMAT_ARGB32, format.width, format.height), cairo_surface_destroy);
-  if (cairo_surface_status(image.get()) != CAIRO_STATUS_SUCCESS) return;
-  cairo_surface_flush(image.get());
-  unsigned char* data = cairo_image_surface_get_data(image.get());
-  const int stride = cairo_image_surface_get_stride(image.get());
-  for (int32_t row = 0; row < format.height; ++row) {
-    auto* out = reinterpret_cast<uint32_t*>(data + static_cast<size_t>(row) * stride);
-    gdi::ReadDibRow(format, bits + format.RowOffset(row), 0, format.width, out);
-    for (int32_t i = 0; i < format.width; ++i) out[i] |= 0xFF000000u;  // blits are opaque
-  }
-  cairo_surface_mark_dirty(image.get());
+                             double srcW, double srcH, double x, double y, double w, double h, double blend,
+                             bool sourceAlpha) {
+  if (srcW == 0 || srcH == 0 || w == 0 || h == 0 || !(blend > 0)) return;
+  auto image = DibSurface(format, bits, sourceAlpha);
+  if (!image) return;
   cairo_pattern_t* pattern = cairo_pattern_create_for_surface(image.get());
   cairo_matrix_t m;
   cairo_matrix_init(&m, srcW / w, 0, 0, srcH / h, srcX - x * srcW / w, srcY - y * srcH / h);
   cairo_pattern_set_matrix(pattern, &m);
   cairo_pattern_set_filter(pattern, filter_);
   cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
-  cairo_new_path(cr_);
-  cairo_rectangle(cr_, x, y, w, h);
   cairo_set_source(cr_, pattern);
-  cairo_fill(cr_);
   cairo_pattern_destroy(pattern);
+  if (blend >= 1) return FillOutsidePath([&] { cairo_rectangle(cr_, x, y, w, h); });
+  PathAside aside(cr_, inPath_);
+  cairo_save(cr_);
+  cairo_rectangle(cr_, x, y, w, h);
+  cairo_clip(cr_);
+  cairo_paint_with_alpha(cr_, blend);
+  cairo_restore(cr_);
 }
 
 void MetafileCanvas::PatBlt(double x, double y, double w, double h, uint32_t rop) {
   if (rop != kPatCopy && rop != kBlackness && rop != kWhiteness) return;
-  cairo_new_path(cr_);
-  cairo_rectangle(cr_, x, y, w, h);
   if (rop == kPatCopy) {
-    if (state_.brush.style == MetaBrush::Null) return cairo_new_path(cr_);
+    if (state_.brush.style == MetaBrush::Null) return;
     SetBrushSource();
   } else {
     SetColour(cr_, rop == kBlackness ? 0 : RGB(255, 255, 255));
   }
+  FillOutsidePath([&] { cairo_rectangle(cr_, x, y, w, h); });
+}
+
+// Block transfers paint at once, even while a path is being recorded: that path is set aside.
+template <class Shape>
+void MetafileCanvas::FillOutsidePath(Shape shape) {
+  PathAside aside(cr_, inPath_);
+  shape();
   cairo_fill(cr_);
+}
+
+}  // namespace vx::gdiplus
+
+namespace vx::gdiplus {
+
+// Text is laid out in target pixels: the font's size and the reference point go through the
+// mapping, so that metric mapping modes (y upwards) do not mirror the glyphs.
+void MetafileCanvas::TextOut(PointD reference, const std::string& utf8, uint32_t options, const double* box) {
+  constexpr uint32_t kTaUpdateCp = 1;
+  if (state_.textAlign & kTaUpdateCp) reference = state_.position;
+  PathAside aside(cr_, inPath_);
+  cairo_save(cr_);
+  if (box && (options & (kEtoOpaque | kEtoClipped))) {
+    cairo_rectangle(cr_, box[0], box[1], box[2] - box[0], box[3] - box[1]);
+    if (options & kEtoOpaque) {
+      SetColour(cr_, state_.background);
+      cairo_fill_preserve(cr_);
+    }
+    if (options & kEtoClipped) cairo_clip_preserve(cr_);
+    cairo_new_path(cr_);
+  }
+  const double scale = StrokeScale();
+  double x = reference.x, y = reference.y;
+  cairo_user_to_device(cr_, &x, &y);
+  const MetaFont& font = state_.font;
+  const double em = std::fabs(font.height) * (font.height > 0 ? 0.8 : 1.0) * scale;
+  if (!utf8.empty() && em >= 0.5 && em < 1e5 && std::isfinite(x) && std::isfinite(y)) {
+    cairo_identity_matrix(cr_);
+    cairo_translate(cr_, x, y);
+    cairo_rotate(cr_, -font.escapement * M_PI / 1800.0);
+    const double advance = ShowText(utf8, em);
+    if (state_.textAlign & kTaUpdateCp) {
+      double ax = advance, ay = 0;
+      cairo_user_to_device(cr_, &ax, &ay);
+      cairo_restore(cr_);
+      cairo_save(cr_);
+      cairo_device_to_user(cr_, &ax, &ay);
+      state_.position = {ax, ay};
+    }
+  }
+  cairo_restore(cr_);
+}
+
+// Shows the text at the origin of the current space, placed by the alignment, over its cell's
+// background in opaque mode; returns the advance.
+double MetafileCanvas::ShowText(const std::string& utf8, double em) {
+  constexpr uint32_t kTaHorizontal = 6, kTaRight = 2, kTaCenter = 6, kTaVertical = 24, kTaBottom = 8,
+                     kTaBaseline = 24;
+  const MetaFont& font = state_.font;
+  cairo_select_font_face(cr_, font.face.empty() ? "sans-serif" : font.face.c_str(),
+                         font.italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
+                         font.weight >= 600 ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+  cairo_set_font_size(cr_, em);
+  cairo_font_extents_t fe;
+  cairo_text_extents_t te;
+  cairo_font_extents(cr_, &fe);
+  cairo_text_extents(cr_, utf8.c_str(), &te);
+  const uint32_t align = state_.textAlign;
+  double dx = 0, dy = fe.ascent;
+  if ((align & kTaHorizontal) == kTaCenter) dx = -te.x_advance / 2;
+  else if ((align & kTaHorizontal) == kTaRight) dx = -te.x_advance;
+  if ((align & kTaVertical) == kTaBaseline) dy = 0;
+  else if ((align & kTaVertical) == kTaBottom) dy = -fe.descent;
+  if (state_.bkMode != kTransparent) {
+    SetColour(cr_, state_.background);
+    cairo_rectangle(cr_, dx, dy - fe.ascent, te.x_advance, fe.ascent + fe.descent);
+    cairo_fill(cr_);
+  }
+  SetColour(cr_, state_.text);
+  cairo_move_to(cr_, dx, dy);
+  cairo_show_text(cr_, utf8.c_str());
+  cairo_new_path(cr_);
+  return te.x_advance;
 }
 
 }  // namespace vx::gdiplus

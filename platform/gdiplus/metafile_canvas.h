@@ -5,6 +5,8 @@
 #include <cairo.h>
 
 #include <cstddef>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/gdi/dib_format.h"
@@ -23,23 +25,42 @@ struct MetaPen {
   COLORREF colour = 0;
   cairo_line_cap_t cap = CAIRO_LINE_CAP_ROUND;
   cairo_line_join_t join = CAIRO_LINE_JOIN_ROUND;
+  uint32_t dashes = 0;  // the pen style's dash pattern (0 solid, 1 dash ... 4 dash-dot-dot, 8 alternate)
 };
 
 struct MetaBrush {
-  enum Style { Solid, Null, Hatched } style = Solid;
+  enum Style { Solid, Null, Hatched, Pattern } style = Solid;
   COLORREF colour = RGB(255, 255, 255);
   uint32_t hatch = 0;
+  std::shared_ptr<cairo_surface_t> tile;  // pattern brushes: the bitmap laid in device pixels
+};
+
+struct MetaFont {
+  double height = -12;      // logical units; negative: the em height, positive: the cell height
+  double escapement = 0;    // tenths of a degree, counter-clockwise
+  int weight = 400;
+  bool italic = false;
+  std::string face;         // UTF-8; empty for the default face
 };
 
 struct MetaObject {
-  enum Kind { Empty, Pen, Brush, Other } kind = Empty;
+  enum Kind { Empty, Pen, Brush, Font, Other } kind = Empty;
   MetaPen pen;
   MetaBrush brush;
+  MetaFont font;
 };
+
+// Text-out options.
+constexpr uint32_t kEtoOpaque = 0x2;
+constexpr uint32_t kEtoClipped = 0x4;
 
 // Pen and brush styles as the records carry them.
 MetaPen PenFromStyle(uint32_t style, double width, COLORREF colour);
 MetaBrush BrushFromStyle(uint32_t style, COLORREF colour, uint32_t hatch);
+// A DIB as a cairo surface: opaque, or with the DIB's fourth byte as premultiplied alpha. Null
+// when cairo cannot hold it.
+std::shared_ptr<cairo_surface_t> DibSurface(const gdi::DibFormat& format, const uint8_t* bits, bool sourceAlpha);
+MetaBrush PatternBrush(const gdi::DibFormat& format, const uint8_t* bits);
 
 class MetafileCanvas {
  public:
@@ -65,6 +86,7 @@ class MetafileCanvas {
   void SetBkColor(COLORREF c) { state_.background = c & 0xFFFFFF; }
   void SetTextColor(COLORREF c) { state_.text = c & 0xFFFFFF; }
   void SetPolyFillMode(int mode) { state_.fillMode = mode; }
+  void SetTextAlign(uint32_t align) { state_.textAlign = align; }
   void SaveDC();
   void RestoreDC(int which);
   void IntersectClipRect(double l, double t, double r, double b);
@@ -87,6 +109,11 @@ class MetafileCanvas {
   void LineTo(PointD p);
   void Rectangle(double l, double t, double r, double b);
   void Ellipse(double l, double t, double r, double b);
+  // Elliptic arcs from the radial through `start` to the radial through `end`, in the arc
+  // direction: the arc alone, closed by a chord, or closed through the centre (a pie).
+  enum class ArcClose { Open, Chord, Pie, FromPosition };
+  void Arc(double l, double t, double r, double b, PointD start, PointD end, ArcClose close);
+  void SetArcDirection(int direction) { state_.arcClockwise = direction == 2; }
   void RoundRect(double l, double t, double r, double b, double w, double h);
   void Polygon(const std::vector<PointD>& points);
   void Polyline(const std::vector<PointD>& points);
@@ -103,8 +130,13 @@ class MetafileCanvas {
   void StrokeAndFillPath();
   void AbortPath();
   // A DIB drawn into a logical rectangle; the source rectangle counts rows from the top.
+  // `blend` is the constant opacity (0..1); with `sourceAlpha` the DIB's fourth byte is its
+  // premultiplied per-pixel alpha, as alpha blending takes it.
   void DrawDib(const gdi::DibFormat& format, const uint8_t* bits, double srcX, double srcY, double srcW,
-               double srcH, double x, double y, double w, double h);
+               double srcH, double x, double y, double w, double h, double blend = 1, bool sourceAlpha = false);
+  // Text at a reference point, placed by the text alignment; `box` (left, top, right, bottom)
+  // is filled with the background (kEtoOpaque) or clips the text (kEtoClipped) when given.
+  void TextOut(PointD reference, const std::string& utf8, uint32_t options, const double* box);
   // Raster operations without a source: pattern copy, blackness, whiteness.
   void PatBlt(double x, double y, double w, double h, uint32_t rop);
 
@@ -120,22 +152,30 @@ class MetafileCanvas {
     COLORREF background = RGB(255, 255, 255);
     COLORREF text = 0;
     int fillMode = 1;
+    bool arcClockwise = false;
     PointD position;
+    MetaFont font;
+    uint32_t textAlign = 0;
   };
 
   void Apply();
   void ClipToDestination();
   template <class Shape>
   void ClipWith(Shape shape);
+  template <class Shape>
+  void FillOutsidePath(Shape shape);
   void Paint(bool fill, bool stroke);
   void Stroke();
+  void SetDashes(double width);
   void Fill();
   void SetBrushSource();
   void AddPolygon(const PointD* points, size_t count, bool close);
   void AddBeziers(const PointD* points, size_t count, bool fromPosition);
   void Begin();
   void Finish(bool fill, bool stroke);
+  double StrokeScale() const;
   double StrokeWidthPixels() const;
+  double ShowText(const std::string& utf8, double em);
 
   cairo_t* cr_;
   cairo_matrix_t base_;

@@ -1,7 +1,9 @@
 // Enhanced metafile records, decoded within their own bounds and handed to the canvas.
+#include <string>
 #include <vector>
 
 #include "platform/gdi/dib_format.h"
+#include "platform/kernel/code_page.h"
 #include "platform/gdiplus/metafile_canvas.h"
 #include "platform/gdiplus/metafile_player.h"
 #include "platform/gdiplus/metafile_records.h"
@@ -74,6 +76,21 @@ void PlayStretchDiBits(const ByteReader& r, MetafileCanvas& canvas) {
   canvas.DrawDib(format, bits, r.I32(32), top, r.I32(40), srcH, r.I32(24), r.I32(28), r.I32(72), r.I32(76));
 }
 
+void PlayArc(const ByteReader& r, MetafileCanvas::ArcClose close, MetafileCanvas& canvas) {
+  canvas.Arc(r.I32(8), r.I32(12), r.I32(16), r.I32(20), PointL(r, 24), PointL(r, 32), close);
+}
+
+// Alpha blending: the blend function in place of the raster operation (constant opacity in its
+// third byte, per-pixel alpha when its fourth byte is set).
+void PlayAlphaBlend(const ByteReader& r, MetafileCanvas& canvas) {
+  const uint32_t blend = r.U32(40);
+  gdi::DibFormat format;
+  const uint8_t* bits = nullptr;
+  if (r.U32(80) != 0 || !RecordDib(r, r.U32(84), r.U32(88), r.U32(92), r.U32(96), format, bits)) return;
+  canvas.DrawDib(format, bits, r.I32(44), r.I32(48), r.I32(100), r.I32(104), r.I32(24), r.I32(28), r.I32(32),
+                 r.I32(36), ((blend >> 16) & 0xff) / 255.0, ((blend >> 24) & 0xff) != 0);
+}
+
 void PlayBlt(const ByteReader& r, bool stretch, MetafileCanvas& canvas) {
   const double x = r.I32(24), y = r.I32(28), w = r.I32(32), h = r.I32(36);
   const uint32_t rop = r.U32(40);
@@ -97,6 +114,75 @@ void PlayClipRegion(const ByteReader& r, MetafileCanvas& canvas) {
   std::vector<double> rects(size_t{count} * 4);
   for (size_t i = 0; i < rects.size(); ++i) rects[i] = r.I32(48 + 4 * i);
   canvas.ClipToDeviceRects(rects, mode == kRgnCopy);
+}
+
+// UTF-16LE code units to UTF-8; unpaired surrogates become U+FFFD.
+std::string Utf16ToUtf8(const ByteReader& r, size_t at, size_t units) {
+  std::string out;
+  for (size_t i = 0; i < units; ++i) {
+    uint32_t c = r.U16(at + 2 * i);
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < units) {
+      const uint32_t low = r.U16(at + 2 * i + 2);
+      if (low >= 0xDC00 && low < 0xE000) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+        ++i;
+      }
+    }
+    if (c >= 0xD800 && c < 0xE000) c = 0xFFFD;
+    if (c == 0) break;
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (c >> 18));
+      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+void PlayFont(const ByteReader& r, MetafileCanvas& canvas) {
+  MetaObject object;
+  object.kind = MetaObject::Font;
+  object.font.height = r.I32(12);
+  object.font.escapement = r.I32(20);
+  object.font.weight = r.I32(28);
+  object.font.italic = r.data()[32] != 0;
+  object.font.face = Utf16ToUtf8(r, 40, 32);
+  canvas.Store(r.U32(8), object);
+}
+
+// The text record's string lies within the record: nChars units at offString.
+void PlayTextOut(const ByteReader& r, bool wide, MetafileCanvas& canvas) {
+  const uint32_t chars = r.U32(44), offset = r.U32(48), options = r.U32(52);
+  const size_t unit = wide ? 2 : 1;
+  if (chars > r.size() / unit || !r.Has(offset, size_t{chars} * unit)) return;
+  const std::string text = wide ? Utf16ToUtf8(r, offset, chars)
+                                : AnsiToUtf8(std::string_view(reinterpret_cast<const char*>(r.data()) + offset, chars));
+  const double box[4] = {double(r.I32(56)), double(r.I32(60)), double(r.I32(64)), double(r.I32(68))};
+  canvas.TextOut(PointL(r, 36), text, options, box);
+}
+
+void PlayPatternBrush(const ByteReader& r, MetafileCanvas& canvas) {
+  MetaObject object;
+  object.kind = MetaObject::Brush;
+  gdi::DibFormat format;
+  const uint8_t* bits = nullptr;
+  // Colour tables of palette indices are not kept: such a brush fills nothing.
+  if (r.U32(12) == 0 && RecordDib(r, r.U32(16), r.U32(20), r.U32(24), r.U32(28), format, bits)) {
+    object.brush = PatternBrush(format, bits);
+  } else {
+    object.brush = BrushFromStyle(1, 0, 0);
+  }
+  canvas.Store(r.U32(8), object);
 }
 
 cairo_matrix_t ReadXform(const ByteReader& r, size_t at) {
@@ -128,6 +214,10 @@ void PlayRecord(const ByteReader& r, uint32_t type, MetafileCanvas& canvas) {
     case kEmrSetBkMode: return canvas.SetBkMode(static_cast<int>(r.U32(8)));
     case kEmrSetPolyFillMode: return canvas.SetPolyFillMode(static_cast<int>(r.U32(8)));
     case kEmrSetTextColor: return canvas.SetTextColor(r.U32(8));
+    case kEmrSetTextAlign: return canvas.SetTextAlign(r.U32(8));
+    case kEmrExtCreateFontIndirectW: return PlayFont(r, canvas);
+    case kEmrExtTextOutA: return PlayTextOut(r, false, canvas);
+    case kEmrExtTextOutW: return PlayTextOut(r, true, canvas);
     case kEmrSetBkColor: return canvas.SetBkColor(r.U32(8));
     case kEmrMoveToEx: return canvas.MoveTo(PointL(r, 8));
     case kEmrLineTo: return canvas.LineTo(PointL(r, 8));
@@ -140,6 +230,7 @@ void PlayRecord(const ByteReader& r, uint32_t type, MetafileCanvas& canvas) {
       return index & kStockObjectFlag ? canvas.SelectStock(index & ~kStockObjectFlag) : canvas.Select(index);
     }
     case kEmrDeleteObject: return canvas.Delete(r.U32(8));
+    case kEmrCreateMonoBrush: case kEmrCreateDibPatternBrushPt: return PlayPatternBrush(r, canvas);
     case kEmrCreatePen: return PlayPen(r, false, canvas);
     case kEmrExtCreatePen: return PlayPen(r, true, canvas);
     case kEmrCreateBrushIndirect: {
@@ -150,6 +241,12 @@ void PlayRecord(const ByteReader& r, uint32_t type, MetafileCanvas& canvas) {
     }
     case kEmrRectangle: return canvas.Rectangle(r.I32(8), r.I32(12), r.I32(16), r.I32(20));
     case kEmrEllipse: return canvas.Ellipse(r.I32(8), r.I32(12), r.I32(16), r.I32(20));
+    case kEmrArc: return PlayArc(r, MetafileCanvas::ArcClose::Open, canvas);
+    case kEmrChord: return PlayArc(r, MetafileCanvas::ArcClose::Chord, canvas);
+    case kEmrPie: return PlayArc(r, MetafileCanvas::ArcClose::Pie, canvas);
+    case kEmrArcTo: return PlayArc(r, MetafileCanvas::ArcClose::FromPosition, canvas);
+    case kEmrSetArcDirection: return canvas.SetArcDirection(static_cast<int>(r.U32(8)));
+    case kEmrAlphaBlend: return PlayAlphaBlend(r, canvas);
     case kEmrRoundRect:
       return canvas.RoundRect(r.I32(8), r.I32(12), r.I32(16), r.I32(20), r.I32(24), r.I32(28));
     case kEmrBeginPath: return canvas.BeginPath();
@@ -166,7 +263,7 @@ void PlayRecord(const ByteReader& r, uint32_t type, MetafileCanvas& canvas) {
     case kEmrStretchDiBits: return PlayStretchDiBits(r, canvas);
     case kEmrBitBlt: return PlayBlt(r, false, canvas);
     case kEmrStretchBlt: return PlayBlt(r, true, canvas);
-    default: return;  // text, palettes and the rest are not drawn
+    default: return;  // palettes, poly-draws and the rest are not drawn
   }
 }
 
@@ -175,15 +272,19 @@ size_t MinimumSize(uint32_t type) {
   switch (type) {
     case kEmrStretchDiBits: return 80;
     case kEmrBitBlt: return 100;
-    case kEmrStretchBlt: return 108;
+    case kEmrStretchBlt: case kEmrAlphaBlend: return 108;
+    case kEmrArc: case kEmrChord: case kEmrPie: case kEmrArcTo: return 40;
     case kEmrModifyWorldTransform: return 36;
     case kEmrSetWorldTransform: return 32;
     case kEmrExtCreatePen: return 52;
     case kEmrCreatePen: return 28;
     case kEmrCreateBrushIndirect: return 24;
+    case kEmrCreateMonoBrush: case kEmrCreateDibPatternBrushPt: return 32;
     case kEmrRoundRect: return 32;
     case kEmrRectangle: case kEmrEllipse: case kEmrIntersectClipRect: case kEmrExcludeClipRect: return 24;
     case kEmrExtSelectClipRgn: return 16;
+    case kEmrExtCreateFontIndirectW: return 104;
+    case kEmrExtTextOutA: case kEmrExtTextOutW: return 76;
     default: return 8;
   }
 }

@@ -1,8 +1,10 @@
 // Windows metafile records: 16-bit parameters, most in reverse order (y before x, bottom-right
 // before top-left), objects numbered by the lowest free slot.
+#include <string>
 #include <vector>
 
 #include "platform/gdi/dib_format.h"
+#include "platform/kernel/code_page.h"
 #include "platform/gdiplus/metafile_canvas.h"
 #include "platform/gdiplus/metafile_player.h"
 #include "platform/gdiplus/metafile_records.h"
@@ -75,6 +77,45 @@ void PlayDibBitBlt(const ByteReader& r, MetafileCanvas& canvas) {
   canvas.DrawDib(format, bits, P(r, 3), P(r, 2), w, h, P(r, 7), P(r, 6), w, h);
 }
 
+// ANSI text of `count` bytes at `at`, when the record holds it.
+bool ReadAnsi(const ByteReader& r, size_t at, size_t count, std::string& out) {
+  if (!r.Has(at, count)) return false;
+  out = AnsiToUtf8(std::string_view(reinterpret_cast<const char*>(r.data()) + at, count));
+  return true;
+}
+
+MetaObject FontOf(const ByteReader& r) {
+  MetaObject object;
+  object.kind = MetaObject::Font;
+  object.font.height = P(r, 0);
+  object.font.escapement = P(r, 2);
+  object.font.weight = static_cast<int>(P(r, 4));
+  object.font.italic = r.Has(kParams + 10, 1) && r.data()[kParams + 10] != 0;
+  size_t length = 0;
+  while (length < 32 && r.Has(kParams + 18 + length, 1) && r.data()[kParams + 18 + length] != 0) ++length;
+  ReadAnsi(r, kParams + 18, length, object.font.face);
+  return object;
+}
+
+void PlayTextOut(const ByteReader& r, MetafileCanvas& canvas) {
+  const size_t count = r.U16(kParams);
+  const size_t padded = (count + 1) & ~size_t{1};
+  std::string text;
+  if (!ReadAnsi(r, kParams + 2, count, text) || !r.Has(kParams + 2 + padded, 4)) return;
+  const double y = r.I16(kParams + 2 + padded), x = r.I16(kParams + 4 + padded);
+  canvas.TextOut({x, y}, text, 0, nullptr);
+}
+
+void PlayExtTextOut(const ByteReader& r, MetafileCanvas& canvas) {
+  const size_t count = r.U16(kParams + 4);
+  const uint32_t options = r.U16(kParams + 6);
+  const bool hasBox = options & (kEtoOpaque | kEtoClipped);
+  const double box[4] = {P(r, 4), P(r, 5), P(r, 6), P(r, 7)};
+  std::string text;
+  if (!ReadAnsi(r, kParams + (hasBox ? 16 : 8), count, text)) return;
+  canvas.TextOut({P(r, 1), P(r, 0)}, text, options, hasBox ? box : nullptr);
+}
+
 void StoreObject(const MetaObject& object, MetafileCanvas& canvas) {
   size_t slot = 0;
   if (canvas.FreeSlot(slot)) canvas.Store(slot, object);
@@ -110,8 +151,25 @@ void PlayRecord(const ByteReader& r, uint16_t function, MetafileCanvas& canvas) 
       object.brush = BrushFromStyle(r.U16(kParams), r.U32(kParams + 2), r.U16(kParams + 6));
       return StoreObject(object, canvas);
     }
-    case kMetaCreatePalette: case kMetaCreateFontIndirect: case kMetaCreateRegion:
-    case kMetaDibCreatePatternBrush: case kMetaCreatePatternBrush: {
+    case kMetaCreateFontIndirect: return StoreObject(FontOf(r), canvas);
+    case kMetaSetTextAlign: return canvas.SetTextAlign(r.U16(kParams));
+    case kMetaTextOut: return PlayTextOut(r, canvas);
+    case kMetaExtTextOut: return PlayExtTextOut(r, canvas);
+    case kMetaDibCreatePatternBrush: {
+      // Device-independent pattern brushes carry a packed DIB; older bitmap brushes fill nothing.
+      constexpr uint16_t kBsDibPatternPt = 6, kBsDibPattern = 5;
+      MetaObject object;
+      object.kind = MetaObject::Brush;
+      object.brush = BrushFromStyle(1, 0, 0);
+      gdi::DibFormat format;
+      const uint8_t* bits = nullptr;
+      const uint16_t style = r.U16(kParams);
+      if ((style == kBsDibPatternPt || style == kBsDibPattern) && r.U16(kParams + 2) == 0 &&
+          TrailingDib(r, kParams + 4, format, bits))
+        object.brush = PatternBrush(format, bits);
+      return StoreObject(object, canvas);
+    }
+    case kMetaCreatePalette: case kMetaCreateRegion: case kMetaCreatePatternBrush: {
       // Not drawn, but they take a slot: later objects are numbered after them.
       MetaObject object;
       object.kind = MetaObject::Other;
@@ -121,6 +179,12 @@ void PlayRecord(const ByteReader& r, uint16_t function, MetafileCanvas& canvas) 
     case kMetaExcludeClipRect: return canvas.ExcludeClipRect(P(r, 3), P(r, 2), P(r, 1), P(r, 0));
     case kMetaRectangle: return canvas.Rectangle(P(r, 3), P(r, 2), P(r, 1), P(r, 0));
     case kMetaEllipse: return canvas.Ellipse(P(r, 3), P(r, 2), P(r, 1), P(r, 0));
+    case kMetaArc: case kMetaPie: case kMetaChord: {
+      const auto close = function == kMetaArc   ? MetafileCanvas::ArcClose::Open
+                         : function == kMetaPie ? MetafileCanvas::ArcClose::Pie
+                                                : MetafileCanvas::ArcClose::Chord;
+      return canvas.Arc(P(r, 7), P(r, 6), P(r, 5), P(r, 4), {P(r, 3), P(r, 2)}, {P(r, 1), P(r, 0)}, close);
+    }
     case kMetaRoundRect: return canvas.RoundRect(P(r, 5), P(r, 4), P(r, 3), P(r, 2), P(r, 1), P(r, 0));
     case kMetaPolygon:
       if (ReadPoints(r, kParams + 2, r.U16(kParams), points)) canvas.Polygon(points);
@@ -133,7 +197,7 @@ void PlayRecord(const ByteReader& r, uint16_t function, MetafileCanvas& canvas) 
     case kMetaStretchDib: return PlayStretchDib(r, canvas);
     case kMetaDibStretchBlt: return PlayDibStretchBlt(r, canvas);
     case kMetaDibBitBlt: return PlayDibBitBlt(r, canvas);
-    default: return;  // text, regions, palettes and escapes are not drawn
+    default: return;  // regions, palettes and escapes are not drawn
   }
 }
 

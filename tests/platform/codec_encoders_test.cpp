@@ -138,6 +138,7 @@ TEST_F(CodecEncoders, AFailedSaveKeepsTheFileItWouldHaveReplaced) {
   const std::string folder = ScratchPath("readonly");
   ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
   const std::string inside = folder + "/out.png";
+  ScratchFiles().push_back(inside);
   WriteFile(inside, before);
   ASSERT_EQ(::chmod(folder.c_str(), 0500), 0);
   if (::access(folder.c_str(), W_OK) != 0) {  // root may write anyway

@@ -67,6 +67,21 @@ TEST_F(CodecMultiFrame, TiffPagesAddedAfterAMultiFrameSave) {
   }
 }
 
+TEST_F(CodecMultiFrame, DisposingAnImageWritesItsUnfinishedMultiFrameSave) {
+  const std::string path = ScratchPath("unflushed.tif");
+  {
+    BitmapPtr first = MakePicture(12, 10, PixelFormat24bppRGB);
+    BitmapPtr second = MakePicture(7, 5, PixelFormat24bppRGB);
+    Params begin = SaveFlag(EncoderValueMultiFrame);
+    ASSERT_EQ(Save(first.get(), path, EncoderClsidTIFF, &begin), Ok);
+    Params page = SaveFlag(EncoderValueFrameDimensionPage);
+    ASSERT_EQ(GdipSaveAddImage(first.get(), second.get(), page.get()), Ok);
+  }  // no flush: disposing the image ends the save
+  ImagePtr loaded = Load(path);
+  ASSERT_TRUE(loaded);
+  EXPECT_EQ(FrameCount(loaded.get(), FrameDimensionPage), 2u);
+}
+
 TEST_F(CodecMultiFrame, TiffMultiFrameSaveAddsTheImagesOwnFramesAndWritesToStreams) {
   BitmapPtr picture = MakePicture(10, 10, PixelFormat1bppIndexed);
   vx::ole::IStream* raw = nullptr;

@@ -24,12 +24,33 @@ inline std::string ScratchDir() {
   return tmp && *tmp ? tmp : "/tmp";
 }
 
+// Scratch files handed out during a test; removed when the test ends, so the suite leaves its
+// private TMPDIR as it found it.
+inline std::vector<std::string>& ScratchFiles() {
+  static std::vector<std::string> files;
+  return files;
+}
+
+class ScratchCleaner : public ::testing::EmptyTestEventListener {
+  void OnTestEnd(const ::testing::TestInfo&) override {
+    // Newest first, so a scratch folder is empty by the time its own turn comes.
+    for (auto file = ScratchFiles().rbegin(); file != ScratchFiles().rend(); ++file) std::remove(file->c_str());
+    ScratchFiles().clear();
+  }
+};
+
+inline const bool kScratchCleanerInstalled = [] {
+  ::testing::UnitTest::GetInstance()->listeners().Append(new ScratchCleaner);
+  return true;
+}();
+
 // A file name unique to the running test.
 inline std::string ScratchPath(const std::string& name) {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   std::string base = ScratchDir() + "/" + info->test_suite_name() + "_" + info->name() + "_" + std::to_string(::getpid()) + "_" + name;
   for (char& c : base)
     if (c == ' ') c = '_';
+  ScratchFiles().push_back(base);
   return base;
 }
 

@@ -96,6 +96,10 @@ TEST(GdiBitmap, GetDIBitsQueryDescribesTheBitmap) {
   EXPECT_EQ(info.header.biHeight, 3);
   EXPECT_EQ(info.header.biBitCount, 32);
   EXPECT_EQ(info.header.biSizeImage, 120u);
+  DibInfo mono = MakeDibInfo(10, 3, 1);
+  EXPECT_NE(GetDIBits(screen, bitmap, 0, 0, nullptr, mono.get(), DIB_RGB_COLORS), 0) << "a layout query succeeds";
+  EXPECT_EQ(mono.header.biSizeImage, 12u);
+  EXPECT_EQ(mono.colors[1].rgbRed, 255) << "the colour table of a depth the bitmap does not have";
   BITMAP bm{};
   ASSERT_EQ(GetObject(bitmap, sizeof bm, &bm), static_cast<int>(sizeof bm));
   EXPECT_EQ(bm.bmBits, nullptr) << "only DIB sections expose their memory";

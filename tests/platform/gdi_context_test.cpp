@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
+#include <thread>
 #include <cstdlib>
 #include <string>
 
@@ -45,6 +47,15 @@ TEST(GdiContext, ScreenCapabilities) {
   EXPECT_EQ(GetDeviceCaps(screen, HORZRES), kScreenWidth);
   EXPECT_EQ(GetDeviceCaps(screen, VERTRES), kScreenHeight);
   EXPECT_EQ(GetObjectType(screen), OBJ_DC);
+  // The screen reads like a memory context: a capture of its corner gives black pixels.
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP capture = CreateCompatibleBitmap(screen, 2, 2);
+  HGDIOBJ old = SelectObject(memory, capture);
+  EXPECT_EQ(BitBlt(memory, 0, 0, 2, 2, screen, kScreenWidth - 2, kScreenHeight - 2, SRCCOPY), TRUE_);
+  EXPECT_EQ(SelectObject(screen, capture), 0u) << "nothing is selected into the screen";
+  SelectObject(memory, old);
+  DeleteDC(memory);
+  EXPECT_EQ(DeleteObject(capture), TRUE_);
   EXPECT_EQ(GetDC(5), 0u) << "no windows here";
   EXPECT_EQ(DeleteDC(screen), FALSE_) << "the screen context is released, not deleted";
   EXPECT_EQ(ReleaseDC(0, screen), 1);
@@ -242,6 +253,31 @@ TEST(GdiMetafileHandles, EnhancedMetafileFromFile) {
 
 namespace vx {
 namespace {
+
+TEST(GdiContext, ThreadsShareTheTablesSafely) {
+  // Objects live in process-wide tables: threads making, using and freeing their own objects
+  // while another hands one bitmap between contexts must leave every handle consistent.
+  HBITMAP shared = CreateBitmap(8, 8, 1, 32, nullptr);
+  std::vector<std::thread> threads;
+  std::atomic<int> failures{0};
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&] {
+      for (int i = 0; i < 100; ++i) {
+        HDC dc = CreateCompatibleDC(0);
+        HBITMAP own = CreateBitmap(4, 4, 1, 32, nullptr);
+        HGDIOBJ old = SelectObject(dc, own);
+        if (!BitBlt(dc, 0, 0, 4, 4, 0, 0, 0, WHITENESS)) ++failures;
+        if (SelectObject(dc, shared)) SelectObject(dc, old);
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        if (!DeleteObject(own)) ++failures;
+      }
+    });
+  }
+  for (auto& t : threads) t.join();
+  EXPECT_EQ(failures.load(), 0);
+  EXPECT_EQ(DeleteObject(shared), TRUE_) << "no context kept the shared bitmap";
+}
 
 TEST(GdiClipboard, EmptyingFreesGdiObjectsWithGdiDeleters) {
   HBITMAP bitmap = CreateBitmap(2, 2, 1, 32, nullptr);

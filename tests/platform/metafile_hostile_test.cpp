@@ -105,6 +105,12 @@ TEST_F(HostileMetafile, RecordsThatLieAboutTheirContentAreSkipped) {
       {"record cut short of its fields", 43, {}},
       {"clip region with more rectangles than bytes", 75, {48, 1, 32, 1, 0x10000000, 16, 0, 0, 40, 40, 0, 0, 40, 40}},
       {"clip region larger than its record", 75, {0xFFFFFF00, 5, 32, 1, 1, 16}},
+      {"alpha blend with its bitmap past the record", 114,
+       {0, 0, 0, 0, 0, 0, 9, 9, 128 << 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFFFFFFF0, 40, 0x10, 0xFFFFFFFF, 1, 1}},
+      {"pie in an empty box", 47, {5, 5, 5, 5, 0, 0, 9, 9}},
+      {"pattern brush whose bitmap overruns", 94, {1, 0, 32, 0xFFFFFFFF, 72, 16}},
+      {"text of two billion characters", 84, {0, 0, 0, 0, 1, 0, 0, 5, 5, 0x7FFFFFFF, 76, 0, 0, 0, 0, 0, 0, 0x41}},
+      {"text whose string lies past the record", 84, {0, 0, 0, 0, 1, 0, 0, 5, 5, 2, 0xFFFFFFF0, 0, 0, 0, 0, 0, 0, 0}},
   };
   for (const Case& c : cases) {
     ImagePtr image;
@@ -125,6 +131,8 @@ TEST_F(HostileMetafile, WmfRecordsThatLieAreSkipped) {
       {"polypolygon of 65535 polygons", 0x0538, {-1}},
       {"stretched DIB whose header is cut", 0x0F43, {0x0020, 0x00CC, 0, 2, 2, 0, 0, 40, 40, 0, 0, 40, 1}},
       {"select of a slot never made", 0x012D, {9000}},
+      {"text of 30000 characters in one word", 0x0521, {30000, 0x4141}},
+      {"extended text with a box and no string", 0x0A32, {5, 5, 200, 6, 0, 0}},
   };
   for (const Case& c : cases) {
     WmfBuilder wmf;
@@ -138,21 +146,46 @@ TEST_F(HostileMetafile, WmfRecordsThatLieAreSkipped) {
   }
 }
 
+// One record of most kinds the player reads, to give the mutations something to break.
+std::vector<uint8_t> RichEmf() {
+  EmfBuilder emf(40);
+  const std::vector<uint32_t> dib = {40, 2, 2, 1 | (32 << 16), 0, 16, 0, 0, 0, 0, 0xFF, 0xFF00, 0xFF0000, 0xFFFFFF};
+  std::vector<uint32_t> stretch = {0, 0, 9, 9, 0, 0, 0, 0, 2, 2, 80, 40, 120, 16, 0, 0x00CC0020, 20, 20};
+  stretch.insert(stretch.end(), dib.begin(), dib.end());
+  std::vector<uint32_t> pattern = {2, 0, 32, 40, 72, 16};
+  pattern.insert(pattern.end(), dib.begin(), dib.end());
+  std::vector<uint32_t> font = {3, static_cast<uint32_t>(-12), 0, 0, 0, 700, 0};
+  font.resize(font.size() + 8 + 16, 0);
+  emf.Record(81, stretch).Record(94, pattern).Record(37, {2}).Record(82, font).Record(37, {3});
+  emf.Record(33, {}).Record(30, {2, 2, 30, 30}).Record(47, {0, 0, 30, 30, 30, 15, 15, 0}).Record(34, {0xFFFFFFFF});
+  emf.Record(75, {32, 5, 32, 1, 1, 16, 0, 0, 20, 20, 0, 0, 20, 20});
+  emf.Record(84, {0, 0, 0, 0, 1, 0, 0, 5, 5, 2, 76, 2, 0, 0, 9, 9, 84, 'A' | ('B' << 16), 7, 7});
+  emf.Record(59, {}).Record(27, {1, 1}).Record(54, {20, 5}).Record(61, {}).Record(60, {}).Record(64, {0, 0, 0, 0});
+  emf.Record(35, {0x3F800000, 0, 0, 0x3F800000, 0, 0}).Points16(91, {});
+  return emf.Finish();
+}
+
 TEST_F(HostileMetafile, MutatedMetafilesNeverCrash) {
   // Deterministic byte mutations of both formats: each either loads and draws, or is refused.
   std::mt19937 random(1234);
   const std::vector<std::vector<uint8_t>> seeds = {
       EmfWith({0, 0, 0, 0, 3, 0x00050005, 0x00200010, 0x00100030}, 86),
+      RichEmf(),
       WmfBuilder::Placeable(WmfBuilder(3)
                                 .Record(0x020C, {100, 100})
                                 .Record(0x02FC, {0, 0x00FF, 0, 0})
                                 .Record(0x012D, {0})
                                 .Record(0x0324, {3, 10, 10, 90, 10, 50, 90})
                                 .Record(0x0418, {80, 80, 20, 20})
+                                .Record(0x0A32, {10, 10, 2, 6, 0, 0, 50, 50, 'A' | ('B' << 8)})
+                                .Record(0x081A, {0, 30, 30, 60, 60, 60, 0, 0})
+                                .Record(0x0F43, {0x0020, 0x00CC, 0, 1, 1, 0, 0, 9, 9, 0, 0,  // a 1 x 1 DIB:
+                                                 40, 0, 1, 0, 1, 0, 1, 24, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                                 0x00FF, 0})
                                 .Finish(),
                             100, 100, 96)};
   int loaded = 0;
-  for (int i = 0; i < 600; ++i) {
+  for (int i = 0; i < 900; ++i) {
     std::vector<uint8_t> bytes = seeds[i % seeds.size()];
     const int flips = 1 + static_cast<int>(random() % 6);
     for (int k = 0; k < flips; ++k) bytes[random() % bytes.size()] = static_cast<uint8_t>(random());

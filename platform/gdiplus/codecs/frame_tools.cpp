@@ -81,4 +81,23 @@ void CmykRowToRgb24(const uint8_t* cmyk, bool inverted, uint8_t* bgr, INT width)
   }
 }
 
+PixelFormat StoredLayout(PixelFormat f) {
+  switch (f) {
+    case PixelFormat1bppIndexed:
+    case PixelFormat4bppIndexed:
+    case PixelFormat8bppIndexed:
+    case PixelFormat24bppRGB:
+    case PixelFormat32bppARGB:
+    case PixelFormat48bppRGB:
+    case PixelFormat64bppARGB:
+      return f;
+    case PixelFormat16bppGrayScale:
+      return PixelFormat48bppRGB;
+    case PixelFormat64bppPARGB:
+      return PixelFormat64bppARGB;
+    default:
+      return IsAlphaPixelFormat(f) ? PixelFormat32bppARGB : PixelFormat24bppRGB;
+  }
+}
+
 }  // namespace vx::gdiplus::codecs

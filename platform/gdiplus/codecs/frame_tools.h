@@ -27,6 +27,11 @@ void ConvertFrameRow(const Frame& src, INT y, uint8_t* dst, PixelFormat dstForma
 // resolution, flags and properties are carried over.
 Status ConvertFrame(const Frame& src, PixelFormat dstFormat, const std::vector<ARGB>& dstPalette, Frame& out);
 
+// The layout a file stores a frame in when the format holds every common layout (PNG, TIFF):
+// indexed, 24, 32 ARGB, 48 and 64 ARGB as they are; grey 16 as 48, premultiplied as straight
+// alpha, everything else as 24 bits or, with alpha, 32 bits.
+PixelFormat StoredLayout(PixelFormat format);
+
 // Palettes the readers and writers share.
 std::vector<ARGB> GreyPalette(size_t count);
 bool IsGreyRamp(const std::vector<ARGB>& palette);

@@ -26,25 +26,6 @@ void WriteToVector(png_structp png, png_bytep data, png_size_t length) {
 }
 void FlushNothing(png_structp) {}
 
-PixelFormat PngFormatFor(PixelFormat f) {
-  switch (f) {
-    case PixelFormat1bppIndexed:
-    case PixelFormat4bppIndexed:
-    case PixelFormat8bppIndexed:
-    case PixelFormat24bppRGB:
-    case PixelFormat32bppARGB:
-    case PixelFormat48bppRGB:
-    case PixelFormat64bppARGB:
-      return f;
-    case PixelFormat16bppGrayScale:
-      return PixelFormat48bppRGB;
-    case PixelFormat64bppPARGB:
-      return PixelFormat64bppARGB;
-    default:
-      return IsAlphaPixelFormat(f) ? PixelFormat32bppARGB : PixelFormat24bppRGB;
-  }
-}
-
 struct PngEncode {
   Frame frame;  // the pixels in the written layout
   std::vector<png_color> palette;
@@ -95,7 +76,7 @@ void RunEncode(png_structp png, png_infop info, PngEncode& e) {
 
 Status EncodePng(const Frame& source, const EncodeOptions&, std::vector<uint8_t>& out) {
   auto e = std::make_unique<PngEncode>();
-  const PixelFormat format = PngFormatFor(source.format);
+  const PixelFormat format = StoredLayout(source.format);
   if (Status s = ConvertFrame(source, format, source.palette, e->frame); s != Ok) return s;
   try {
     if (IsIndexedPixelFormat(format)) BuildPalette(*e);

@@ -25,25 +25,6 @@ bool CompressionFor(ULONG value, uint16_t& scheme) {
   }
 }
 
-PixelFormat NativeLayout(PixelFormat f) {
-  switch (f) {
-    case PixelFormat1bppIndexed:
-    case PixelFormat4bppIndexed:
-    case PixelFormat8bppIndexed:
-    case PixelFormat24bppRGB:
-    case PixelFormat32bppARGB:
-    case PixelFormat48bppRGB:
-    case PixelFormat64bppARGB:
-      return f;
-    case PixelFormat16bppGrayScale:
-      return PixelFormat48bppRGB;
-    case PixelFormat64bppPARGB:
-      return PixelFormat64bppARGB;
-    default:
-      return IsAlphaPixelFormat(f) ? PixelFormat32bppARGB : PixelFormat24bppRGB;
-  }
-}
-
 bool LayoutForDepth(ULONG depth, PixelFormat& format) {
   switch (depth) {
     case 1: format = PixelFormat1bppIndexed; return true;
@@ -146,7 +127,7 @@ Status WritePage(TIFF* tif, const TiffPage& page, size_t index, size_t count) {
 Status PrepareTiffPage(const Frame& source, const EncodeOptions& options, TiffPage& page) {
   uint16_t scheme = COMPRESSION_LZW;
   if (options.compression && !CompressionFor(*options.compression, scheme)) return InvalidParameter;
-  PixelFormat format = NativeLayout(source.format);
+  PixelFormat format = StoredLayout(source.format);
   if (options.colorDepth && !LayoutForDepth(*options.colorDepth, format)) return InvalidParameter;
   const bool fax = scheme == COMPRESSION_CCITTFAX3 || scheme == COMPRESSION_CCITTFAX4;
   if (fax && format != PixelFormat1bppIndexed) return InvalidParameter;
