@@ -92,6 +92,25 @@ TEST_F(ClipboardAndHandles, PicturesOfEveryKind) {
   EXPECT_NE(engine_->CreateImageFromPicture(iconPicture.get()), 0);
   EXPECT_EQ(engine_->GetHeight(), 2);
 
+  // An empty Windows metafile: header and end record, nothing drawn, so all white.
+  const uint16_t wmf[] = {1, 9, 0x0300, 12, 0, 0, 3, 0, 0, 3, 0, 0};
+  const HMETAFILE metafile = SetMetaFileBitsEx(sizeof wmf, reinterpret_cast<const BYTE*>(wmf));
+  ASSERT_NE(metafile, 0);
+  ole::PICTDESC wmfDesc;
+  wmfDesc.picType = ole::PICTYPE_METAFILE;
+  wmfDesc.handle = metafile;
+  wmfDesc.xExt = 2540;
+  wmfDesc.yExt = 1270;
+  ole::ComPtr<ole::IPicture> wmfPicture;
+  ASSERT_EQ(ole::OleCreatePictureIndirect(&wmfDesc, ole::IID_IPicture, 1, wmfPicture.put()), 0);
+  const int32_t fromMetafile = engine_->CreateImageFromPicture(wmfPicture.get());
+  ASSERT_NE(fromMetafile, 0) << engine_->GetStat();
+  EXPECT_GT(engine_->GetWidth(), engine_->GetHeight());
+  ARGB white = 0;
+  GetImagePixel(fromMetafile, 0, 0, white);
+  EXPECT_EQ(white, 0xFFFFFFFFu) << "drawn on opaque white";
+  EXPECT_EQ(GetImagePixelFormatValue(fromMetafile), PixelFormat32bppRGB);
+
   EXPECT_EQ(engine_->CreateImageFromPicture(nullptr), 0);
   EXPECT_EQ(engine_->GetStat(), vexiro::InvalidParameter);
 }

@@ -83,6 +83,8 @@ TEST_F(ImageInfoMembers, FormatNameAndCmykFiles) {
   EXPECT_FALSE(engine_->IsCMYKFile(fixtures_.Draw("-size 3x3 xc:red -depth 8", "rgb.tif")));
   EXPECT_FALSE(engine_->IsCMYKFile(fixtures_.File("none.tif")));
   EXPECT_EQ(engine_->GetStat(), before) << "the question keeps the status";
+  PluginAbsence absence(true);
+  EXPECT_FALSE(engine_->IsCMYKFile(fixtures_.File("cmyk.tif"))) << "without the plug-in nothing can tell";
 }
 
 }  // namespace

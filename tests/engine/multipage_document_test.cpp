@@ -13,6 +13,8 @@ namespace vx::engine {
 namespace {
 
 using namespace test_support;
+using gdiplus::PropertyItem;
+using gdiplus::PropertyTagFrameDelay;
 
 struct DocumentCase {
   const char* format;
@@ -101,6 +103,11 @@ TEST_P(MultiPageDocument, EditableDocumentKeepsEachPageInItsOwnFile) {
   EXPECT_EQ(WidthOf(doc), 10);
   EXPECT_EQ(SelectPage(doc, 1, Format()), vexiro::OK);
   EXPECT_EQ(WidthOf(doc), 20);
+  if (Format() == "GIF") {
+    int32_t bytes = 0;
+    EXPECT_EQ(GetImagePropertyItemSize(doc, PropertyTagFrameDelay, bytes), vexiro::OK);
+    EXPECT_EQ(bytes, static_cast<int32_t>(sizeof(PropertyItem) + 12)) << "the page carries every frame's delay";
+  }
   r = FindImageRecord(doc);
   EXPECT_EQ(r->PageImageIDs[0], 0) << "only the current page stays loaded";
   EXPECT_EQ(ImageSlotCount(), 2);
