@@ -3,6 +3,10 @@
 #include <signal.h>
 
 #include "engine/loading_test_support.h"
+#include <sstream>
+
+#include "control/script_engine.h"
+#include "control/script_host.h"
 #include "engine/store_internal.h"
 #include "platform/inet_test_servers.h"
 
@@ -136,6 +140,31 @@ TEST_F(CreateMembers, WindowCaptureReadsTheVirtualDisplay) {
   } else {
     setenv("DISPLAY", previous.c_str(), 1);
   }
+}
+
+}  // namespace
+}  // namespace vx::engine
+
+namespace vx::engine {
+namespace {
+
+// The members answer through dispatch by name, with the table's defaults filled in.
+TEST_F(CreateMembers, MembersRunFromAScript) {
+  const std::string png = fixtures_.Draw("-size 7x5 xc:red", "s.png");
+  control::ScriptEngine engine;
+  std::ostringstream out;
+  control::ScriptHost host(engine.Dispatcher(), out);
+  const std::string script = "id = CreateImageFromFile(\"" + png + "\")\n" +
+                             "expect GetStat() = 0\n"
+                             "print GetWidth(), GetHeight(), GetImageFormat()\n"
+                             "blank = CreateNewImage(3, 2)\n"
+                             "print GetPixelDepth(), IsPixelFormatHasAlpha()\n"
+                             "copy = CreateClonedImageArea(id, 1, 1, 2, 2)\n"
+                             "print GetWidth()\n"
+                             "none = CreateImageFromFile(\"" + fixtures_.File("none.png") + "\")\n"
+                             "print none, GetStat()\n";
+  ASSERT_TRUE(host.Run(script)) << host.Error();
+  EXPECT_EQ(out.str(), "7 5 PNG\n32 True\n3\n0 10\n");
 }
 
 }  // namespace
