@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "control/binding.h"
-#include "engine/gdiplus_lifetime.h"
 #include "engine/image_access.h"
 #include "engine/image_store.h"
 #include "engine/images_from_handles.h"
@@ -142,11 +141,9 @@ int32_t cImaging::CreateNewImage(int32_t nWidth, int32_t nHeight, int16_t nBitDe
   int32_t id = 0;
   if (TakeLoadedImage(CreateImageFromScan0(nWidth, nHeight, 0, format, 0, id, false), id) == 0) return 0;
   const auto colour = static_cast<vx::gdiplus::ARGB>(nBackColor);
-  const bool indexed = IsIndexedPixelFormat(format);
-  if ((colour != 0xFF000000u || nBitDepth >= 32) && !(indexed && GdiplusBefore60())) {
-    // A fill that fails leaves a usable image in the platform's initial colour.
-    FillNewImage(id, colour);
-  }
+  // New pixels start at 0: black below 32 bits, transparent black from 32 bits on. A fill that
+  // fails leaves a usable image in that colour.
+  if (colour != 0xFF000000u || nBitDepth >= 32) FillNewImage(id, colour);
   return id;
 }
 

@@ -74,16 +74,18 @@ PixelFormat PixelFormatOfBitDepth(int32_t bits) {
   }
 }
 
-VexiroStatus FillNewImage(int32_t id, ARGB colour) {
-  const PixelFormat format = GetImagePixelFormatValue(id);
-  if (!IsIndexedPixelFormat(format)) {
-    GpGraphics* graphics = nullptr;
-    VexiroStatus s = GetImageGraphics(id, graphics);
-    if (s != vexiro::OK) return s;
-    s = ToStatus(GdipGraphicsClear(graphics, colour));
-    GdipDeleteGraphics(graphics);
-    return s;
-  }
+namespace {
+
+VexiroStatus ClearThroughGraphics(int32_t id, ARGB colour) {
+  GpGraphics* graphics = nullptr;
+  VexiroStatus s = GetImageGraphics(id, graphics);
+  if (s != vexiro::OK) return s;
+  s = ToStatus(GdipGraphicsClear(graphics, colour));
+  GdipDeleteGraphics(graphics);
+  return s;
+}
+
+VexiroStatus FillWithNearestIndex(int32_t id, PixelFormat format, ARGB colour) {
   int32_t bytes = 0;
   ColorPalette palette;
   VexiroStatus s = GetImagePaletteSize(id, bytes);
@@ -93,6 +95,13 @@ VexiroStatus FillNewImage(int32_t id, ARGB colour) {
   const uint8_t fill = IndexFillByte(NearestPaletteIndex(palette, colour), bits);
   // Whole bytes are written; a row's last byte may carry padding bits, which nothing reads.
   return FillIndexRows(id, format, fill, bits);
+}
+
+}  // namespace
+
+VexiroStatus FillNewImage(int32_t id, ARGB colour) {
+  const PixelFormat format = GetImagePixelFormatValue(id);
+  return IsIndexedPixelFormat(format) ? FillWithNearestIndex(id, format, colour) : ClearThroughGraphics(id, colour);
 }
 
 }  // namespace vx::engine

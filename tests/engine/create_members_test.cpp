@@ -2,6 +2,7 @@
 // window capture on a virtual X display.
 #include <signal.h>
 
+#include "engine/gdiplus_lifetime.h"
 #include "engine/loading_test_support.h"
 #include <sstream>
 
@@ -54,6 +55,15 @@ TEST_F(CreateMembers, NewImageHasTheDepthsFormatAndColour) {
     EXPECT_EQ(engine_->GetStat(), vexiro::OK);
     EXPECT_EQ(engine_->GetPixelFormat(), static_cast<int32_t>(c.format)) << "current image " << c.depth;
     EXPECT_EQ(PixelOf(id, 4, 2), c.expected) << c.depth;
+  }
+  {
+    // Older platforms cannot draw on indexed images either; the fill needs no drawing.
+    GdiplusThreadState& st = ThreadGdiplusState();
+    const std::string version = st.GdiplusVersion;
+    st.GdiplusVersion = "5.2";
+    const int32_t old = engine_->CreateNewImage(3, 3, 8, static_cast<int32_t>(0xFF0000FFu));
+    st.GdiplusVersion = version;
+    EXPECT_EQ(PixelOf(old, 2, 2), 0xFF0000FFu);
   }
   const int32_t current = engine_->CreateNewImage(2, 2);
   EXPECT_EQ(engine_->CreateNewImage(10, 10, 12), 0);
