@@ -97,9 +97,9 @@ bool cInet::ReadArray(std::vector<uint8_t>& bytes, int32_t expectedLength) {
   for (;;) {
     const int32_t chunk = std::min(chunkSize, remaining);
     vx::DWORD read = 0;
-    const bool ok = vx::InternetReadFile(static_cast<vx::HINTERNET>(hRequest_),
-                                         bytes.data() + (expectedLength - remaining), static_cast<vx::DWORD>(chunk),
-                                         &read) != 0;
+    const bool ok =
+        vx::InternetReadFile(static_cast<vx::HINTERNET>(hRequest_), bytes.data() + (expectedLength - remaining),
+                             static_cast<vx::DWORD>(chunk), &read) != 0;
     if (!ok) lastError_ = vx::GetLastError();
     const int32_t got = ok ? static_cast<int32_t>(std::min<vx::DWORD>(read, static_cast<vx::DWORD>(chunk))) : 0;
     remaining -= got;

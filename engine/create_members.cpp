@@ -122,8 +122,8 @@ int32_t cImaging::CreateImageFromHICON(int32_t hicon) {
 int32_t cImaging::CreateImageFromRawBits(int32_t nWidth, int32_t nHeight, int32_t nStride, int32_t nPixelFormat,
                                          intptr_t nBits) {
   int32_t id = 0;
-  const VexiroStatus s = CreateImageFromScan0(nWidth, nHeight, nStride, static_cast<vx::gdiplus::PixelFormat>(nPixelFormat),
-                                              nBits, id, false);
+  const VexiroStatus s = CreateImageFromScan0(nWidth, nHeight, nStride,
+                                              static_cast<vx::gdiplus::PixelFormat>(nPixelFormat), nBits, id, false);
   return TakeLoadedImage(s, id);
 }
 

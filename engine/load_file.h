@@ -39,4 +39,7 @@ VexiroStatus CreateImageFromPackedDIB(int32_t& id, HGLOBAL dib, bool keepHandle,
 VexiroStatus AdoptGdiPlusImage(int32_t& id, gdiplus::GpImage* image);
 bool FileIsCMYK(const std::string& path);
 
+// Releases what a failed load registered and clears the identifier; returns the status.
+VexiroStatus DiscardFailedLoad(int32_t& id, VexiroStatus status);
+
 }  // namespace vx::engine

@@ -26,8 +26,6 @@ namespace {
 
 constexpr int32_t kDefaultDelay = 25;
 constexpr int32_t kDisposalNotSet = -1;
-constexpr int32_t kPluginTiff = 18;
-constexpr int32_t kPluginGif = 25;
 // Property values above this size are not read: no frame table or comment comes near it.
 constexpr UINT kMaxPropertyBytes = 1u << 24;
 
@@ -109,7 +107,8 @@ void ReadGifAnimation(GpImage* source, ImageRecord& doc) {
   for (int32_t& delay : doc.PageDelays)
     if (delay < 1) delay = kDefaultDelay;
   std::fill(doc.PageDisposals.begin(), doc.PageDisposals.end(), kDisposalNotSet);
-  if (ReadProperty(source, PropertyTagLoopCount, value) && value.size() >= 2) doc.GifLoopCount = value[0] | value[1] << 8;
+  if (ReadProperty(source, PropertyTagLoopCount, value) && value.size() >= 2)
+    doc.GifLoopCount = value[0] | value[1] << 8;
   if (ReadProperty(source, PropertyTagExifUserComment, value)) {
     doc.GifComment.assign(value.begin(), std::find(value.begin(), value.end(), uint8_t{0}));
   }
@@ -157,8 +156,8 @@ VexiroStatus LoadNativePluginPage(int32_t documentId, int32_t page, const std::s
   if (locked == 0) return vexiro::OK;
   bool released = false, lockedPage = true;
   int32_t pageId = 0;
-  const VexiroStatus s =
-      PluginBitmapToImage(locked, pageId, released, lockedPage, multi, IsTiff(format) ? kPluginTiff : kPluginGif);
+  const VexiroStatus s = PluginBitmapToImage(locked, pageId, released, lockedPage, multi,
+                                             IsTiff(format) ? PluginFormatTIFF : PluginFormatGIF);
   if (s == vexiro::OK && !released) {
     if (lockedPage) {
       SetImagePluginPage(pageId, locked, multi);
@@ -448,8 +447,12 @@ int32_t CurrentPageOf(int32_t id, bool ImageRecord::*flag) {
 
 }  // namespace
 
-VexiroStatus GetTiffPageCount(int32_t id, int32_t& count) { return PageCountOf(id, &ImageRecord::IsTiffMultiPage, count); }
-VexiroStatus GetGifPageCount(int32_t id, int32_t& count) { return PageCountOf(id, &ImageRecord::IsGifMultiPage, count); }
+VexiroStatus GetTiffPageCount(int32_t id, int32_t& count) {
+  return PageCountOf(id, &ImageRecord::IsTiffMultiPage, count);
+}
+VexiroStatus GetGifPageCount(int32_t id, int32_t& count) {
+  return PageCountOf(id, &ImageRecord::IsGifMultiPage, count);
+}
 int32_t GetTiffCurrentPage(int32_t id) { return CurrentPageOf(id, &ImageRecord::IsTiffMultiPage); }
 int32_t GetGifCurrentPage(int32_t id) { return CurrentPageOf(id, &ImageRecord::IsGifMultiPage); }
 

@@ -62,15 +62,24 @@ VexiroStatus FillIndexRows(int32_t id, PixelFormat format, uint8_t fill, int32_t
 
 PixelFormat PixelFormatOfBitDepth(int32_t bits) {
   switch (bits) {
-    case 1: return PixelFormat1bppIndexed;
-    case 4: return PixelFormat4bppIndexed;
-    case 8: return PixelFormat8bppIndexed;
-    case 16: return PixelFormat16bppRGB555;
-    case 24: return PixelFormat24bppRGB;
-    case 32: return PixelFormat32bppARGB;
-    case 48: return PixelFormat48bppRGB;
-    case 64: return PixelFormat64bppPARGB;
-    default: return 0;
+    case 1:
+      return PixelFormat1bppIndexed;
+    case 4:
+      return PixelFormat4bppIndexed;
+    case 8:
+      return PixelFormat8bppIndexed;
+    case 16:
+      return PixelFormat16bppRGB555;
+    case 24:
+      return PixelFormat24bppRGB;
+    case 32:
+      return PixelFormat32bppARGB;
+    case 48:
+      return PixelFormat48bppRGB;
+    case 64:
+      return PixelFormat64bppPARGB;
+    default:
+      return 0;
   }
 }
 

@@ -59,8 +59,7 @@ VexiroStatus LoadImageFromFTP(int32_t& id, vexiro::cInet& inet, const std::strin
   const std::string file = GetTempFilePath();
   if (file.empty()) return vexiro::CanNotCreateFile;
   // The temporary file exists already (it is created exclusively), so overwriting is allowed.
-  if (!FtpGetFile(static_cast<HINTERNET>(connection), RemoteFtpPath(path), file, 0, 0,
-                  FTP_TRANSFER_TYPE_UNKNOWN, 0)) {
+  if (!FtpGetFile(static_cast<HINTERNET>(connection), RemoteFtpPath(path), file, 0, 0, FTP_TRANSFER_TYPE_UNKNOWN, 0)) {
     DeleteFileQuietly(file);
     return vexiro::InternetFtpGetFileError;
   }

@@ -2,12 +2,12 @@
 // window capture on a virtual X display.
 #include <signal.h>
 
-#include "engine/gdiplus_lifetime.h"
-#include "engine/loading_test_support.h"
 #include <sstream>
 
 #include "control/script_engine.h"
 #include "control/script_host.h"
+#include "engine/gdiplus_lifetime.h"
+#include "engine/loading_test_support.h"
 #include "engine/store_internal.h"
 #include "platform/inet_test_servers.h"
 
@@ -171,7 +171,9 @@ TEST_F(CreateMembers, MembersRunFromAScript) {
                              "print GetPixelDepth(), IsPixelFormatHasAlpha()\n"
                              "copy = CreateClonedImageArea(id, 1, 1, 2, 2)\n"
                              "print GetWidth()\n"
-                             "none = CreateImageFromFile(\"" + fixtures_.File("none.png") + "\")\n"
+                             "none = CreateImageFromFile(\"" +
+                             fixtures_.File("none.png") +
+                             "\")\n"
                              "print none, GetStat()\n";
   ASSERT_TRUE(host.Run(script)) << host.Error();
   EXPECT_EQ(out.str(), "7 5 PNG\n32 True\n3\n0 10\n");

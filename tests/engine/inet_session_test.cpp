@@ -77,7 +77,7 @@ TEST_F(ServerLoads, HttpDownloadsLoadAndBrokenAnswersGiveTheirStatus) {
   } cases[] = {
       {"/nolength", port, vexiro::InternetHttpQueryError},
       {"/short", port, vexiro::InternetHttpTransferError},  // fewer bytes than announced
-      {"/missing.bmp", port, NoImage()},                     // the 404 page is no image
+      {"/missing.bmp", port, NoImage()},                    // the 404 page is no image
       {"/pic.bmp", vxtest::UnusedPort(), vexiro::InternetHttpSendRequestError},
   };
   const std::vector<std::string> owned = TemporaryFiles();  // the current image's downloaded file
@@ -116,7 +116,8 @@ TEST_F(ServerLoads, FtpDownloadsInPassiveAndActiveMode) {
   for (const bool passive : {true, false}) {
     vexiro::cInet inet;
     int32_t id = 0;
-    EXPECT_EQ(LoadImageFromFTP(id, inet, "127.0.0.1", "pic.bmp", "user", "pass", server.port(), passive, {}), vexiro::OK)
+    EXPECT_EQ(LoadImageFromFTP(id, inet, "127.0.0.1", "pic.bmp", "user", "pass", server.port(), passive, {}),
+              vexiro::OK)
         << passive;
     ReleaseImage(id);
   }
@@ -173,7 +174,7 @@ TEST_F(ServerLoads, HttpsOnPort443ChecksTheCertificate) {
     VexiroStatus expected;
   } cases[] = {
       {"right", true, vexiro::OK},
-      {"wrong", true, vexiro::InternetHttpSendRequestError},  // the name does not match
+      {"wrong", true, vexiro::InternetHttpSendRequestError},   // the name does not match
       {"right", false, vexiro::InternetHttpSendRequestError},  // an authority nobody trusts
   };
   for (const Case& c : cases) {

@@ -1,8 +1,9 @@
 // The file loader: every platform format from a file, bytes, a string and a stream; the order of
 // the decoders; the statuses of bad input, with no record and no temporary file left behind.
+#include "engine/load_file.h"
+
 #include <sys/stat.h>
 
-#include "engine/load_file.h"
 #include "engine/loading_test_support.h"
 #include "platform/kernel/code_page.h"
 #include "platform/ole/ole.h"
@@ -18,8 +19,8 @@ struct FormatCase {
   const char* name;
   const char* drawArguments;
   const char* fileName;
-  const char* formatName;         // with the plug-in present
-  const char* formatNameAbsent;   // without it ("" when nothing else reads the format)
+  const char* formatName;        // with the plug-in present
+  const char* formatNameAbsent;  // without it ("" when nothing else reads the format)
   PixelFormat pixelFormat;
 };
 
@@ -75,7 +76,8 @@ TEST_F(LoadFile, EveryFormatLoadsFromFileBytesStringAndStream) {
       s = LoadImageFromBytes(id, bytes.data(), bytes.size(), false, false, false);
       name.empty() ? ExpectRefused(s, id, world + "bytes") : ExpectLoaded(s, id, name, c.pixelFormat, world + "bytes");
       s = LoadImageFromString(id, AnsiToUtf8(bytes), false, false, false);
-      name.empty() ? ExpectRefused(s, id, world + "string") : ExpectLoaded(s, id, name, c.pixelFormat, world + "string");
+      name.empty() ? ExpectRefused(s, id, world + "string")
+                   : ExpectLoaded(s, id, name, c.pixelFormat, world + "string");
       ole::ComPtr<ole::IStream> stream;
       ASSERT_EQ(ole::CreateStreamOnMemory(bytes.data(), bytes.size(), stream.put()), 0);
       s = LoadImageFromStream(id, stream.get(), false);
@@ -121,8 +123,8 @@ TEST_F(LoadFile, RouteOrderFollowsTheOptions) {
   };
   for (const Case& c : cases) {
     PluginAbsence absence(c.pluginAbsent);
-    const std::string what = std::to_string(c.pluginAbsent) + std::to_string(c.colourManagement) +
-                             std::to_string(c.disablePlugin);
+    const std::string what =
+        std::to_string(c.pluginAbsent) + std::to_string(c.colourManagement) + std::to_string(c.disablePlugin);
     int32_t id = 0;
     ASSERT_EQ(LoadImageFromFile(id, tiff, c.colourManagement, c.disablePlugin, false, 0, true, false), vexiro::OK);
     EXPECT_EQ(GetImageKind(id), c.madeBy) << what;

@@ -13,9 +13,9 @@
 
 #include "engine/engine_test_support.h"
 #include "engine/gdiplus_lifetime.h"
+#include "engine/page_file_writer.h"
 #include "engine/plugin_api.h"
 #include "engine/plugin_bridge.h"
-#include "engine/page_file_writer.h"
 
 namespace vx::engine::test_support {
 
@@ -26,11 +26,10 @@ inline std::vector<std::string> TemporaryFiles() {
   std::vector<std::string> files;
   const char* tmp = std::getenv("TMPDIR");
   std::error_code ec;
-  for (const auto& e : std::filesystem::directory_iterator(tmp ? tmp : "/tmp", ec))
-    {
-      const std::string name = e.path().filename().string();
-      if (name.rfind("vxfix.", 0) != 0 && name.rfind("vxinet.", 0) != 0) files.push_back(e.path().string());
-    }
+  for (const auto& e : std::filesystem::directory_iterator(tmp ? tmp : "/tmp", ec)) {
+    const std::string name = e.path().filename().string();
+    if (name.rfind("vxfix.", 0) != 0 && name.rfind("vxinet.", 0) != 0) files.push_back(e.path().string());
+  }
   return files;
 }
 

@@ -1,13 +1,14 @@
 // Multi-page TIFF and GIF documents, native and editable: the split, page selection and the
 // page operations, checked through the page table and the page images' widths (every fixture
 // page has its own width, 10, 20 and 30 pixels).
-#include "engine/load_file.h"
-#include "engine/loading_test_support.h"
 #include "engine/multipage_document.h"
-#include "platform/ole/ole.h"
 
 #include <optional>
 #include <tuple>
+
+#include "engine/load_file.h"
+#include "engine/loading_test_support.h"
+#include "platform/ole/ole.h"
 
 namespace vx::engine {
 namespace {
@@ -28,8 +29,7 @@ const DocumentCase kDocuments[] = {
 };
 
 // Each document runs with the format plug-in present (TIFF files then open through it) and absent.
-class MultiPageDocument : public LoadingTest,
-                          public ::testing::WithParamInterface<std::tuple<DocumentCase, bool>> {
+class MultiPageDocument : public LoadingTest, public ::testing::WithParamInterface<std::tuple<DocumentCase, bool>> {
  protected:
   void SetUp() override {
     LoadingTest::SetUp();
@@ -42,7 +42,8 @@ class MultiPageDocument : public LoadingTest,
   bool ThroughPlugin() const { return IsVximgplugAvailable() && Format() == "TIFF"; }
   std::string ThreePages() {
     const DocumentCase& c = std::get<0>(GetParam());
-    const std::string gifDelays = std::string(c.format) == "GIF" ? "-delay 10 -size 10x4 xc:red -delay 0 " : "-size 10x4 xc:red ";
+    const std::string gifDelays =
+        std::string(c.format) == "GIF" ? "-delay 10 -size 10x4 xc:red -delay 0 " : "-size 10x4 xc:red ";
     return fixtures_.Draw(gifDelays + "-size 20x4 xc:green -size 30x4 xc:blue " + c.extraArguments, c.fileName);
   }
   int32_t Open(bool readOnly) {
@@ -197,8 +198,8 @@ TEST_P(MultiPageDocument, FailedWriteBackKeepsTheModifiedPage) {
   EXPECT_NE(FindImageRecord(doc)->PageFiles[0], file);
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, MultiPageDocument, ::testing::Combine(::testing::ValuesIn(kDocuments), ::testing::Bool()),
-                         [](const auto& info) {
+INSTANTIATE_TEST_SUITE_P(Formats, MultiPageDocument,
+                         ::testing::Combine(::testing::ValuesIn(kDocuments), ::testing::Bool()), [](const auto& info) {
                            return std::string(std::get<0>(info.param).format) +
                                   (std::get<1>(info.param) ? "_PluginPresent" : "_PluginAbsent");
                          });
@@ -206,8 +207,9 @@ INSTANTIATE_TEST_SUITE_P(Formats, MultiPageDocument, ::testing::Combine(::testin
 TEST_F(LoadingTest, OnePageTiffStaysAPlainImageAndStreamsAlwaysSplit) {
   FixtureFolder folder;
   int32_t id = 0;
-  ASSERT_EQ(LoadImageFromFile(id, folder.Draw("-size 5x5 xc:red -depth 8", "one.tif"), false, false, false, 0, true, false),
-            vexiro::OK);
+  ASSERT_EQ(
+      LoadImageFromFile(id, folder.Draw("-size 5x5 xc:red -depth 8", "one.tif"), false, false, false, 0, true, false),
+      vexiro::OK);
   EXPECT_FALSE(FindImageRecord(id)->IsDocument());
   ReleaseImage(id);
   const std::string bytes = ReadBytes(folder.Draw("-size 5x5 xc:red -size 6x5 xc:blue -depth 8", "two.tif"));
