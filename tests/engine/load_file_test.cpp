@@ -92,16 +92,19 @@ TEST_F(LoadFile, EveryFormatLoadsFromFileBytesStringAndStream) {
   }
 }
 
-TEST_F(LoadFile, BytesThatLoadAreOwnedByTheImageAndDeletedWithIt) {
-  const std::string bytes = ReadBytes(fixtures_.Draw("-size 3x3 xc:red", "b.png"));
-  int32_t id = 0;
-  ASSERT_EQ(LoadImageFromBytes(id, bytes.data(), bytes.size(), false, false, false), vexiro::OK);
-  const ImageRecord* r = FindImageRecord(id);
-  ASSERT_TRUE(r && r->OwnsSourceFile);
-  const std::string file = r->SourcePath;
-  EXPECT_TRUE(std::filesystem::exists(file));
-  ReleaseImage(id);
-  EXPECT_FALSE(std::filesystem::exists(file));
+// Downloaded bytes and document pages live in temporary files that go with the image.
+TEST_F(LoadFile, CloseImageDeletesTheFilesAnImageOwns) {
+  const std::string png = ReadBytes(fixtures_.Draw("-size 3x3 xc:red", "b.png"));
+  auto bytes = vexiro::BasicArray<uint8_t>::FromVector(std::vector<uint8_t>(png.begin(), png.end()));
+  const int32_t fromBytes = engine_->CreateImageFromByteArray(bytes);
+  ASSERT_NE(fromBytes, 0);
+  const int32_t document =
+      engine_->CreateImageFromFile(fixtures_.Draw("-size 4x4 xc:red -size 4x4 xc:blue -depth 8", "two.tif"));
+  ASSERT_NE(document, 0);
+  EXPECT_EQ(TemporaryFiles().size(), 3u) << "the bytes and two page files";
+  EXPECT_EQ(engine_->CloseImage(fromBytes), vexiro::OK);
+  EXPECT_EQ(engine_->CloseImage(document), vexiro::OK);
+  EXPECT_TRUE(TemporaryFiles().empty());
 }
 
 // Which decoder made an image shows in its kind; which status a refused file gets shows whose
