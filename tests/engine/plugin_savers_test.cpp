@@ -176,6 +176,24 @@ TEST_F(PluginSavers, TiffJpegIsCompressionSevenWithItsQualityClampedAndResolutio
   ReleaseImage(id);
 }
 
+TEST_F(PluginSavers, GreyJpegIsWrittenAsGreyWithTheQualityAsFlags) {
+  if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick missing";
+  const int32_t id = MakeImage(8, 8, k8);
+  gdiplus::ColorPalette ramp;
+  ramp.Count = 256;
+  for (uint32_t i = 0; i < 256; ++i) ramp.Entries[i] = 0xFF000000u | (i << 16) | (i << 8) | i;
+  ASSERT_EQ(SetImagePalette(id, ramp), vexiro::OK);
+  for (int32_t y = 0; y < 8; ++y) WriteRow(id, y, std::vector<uint8_t>(8, y < 4 ? 255 : 0));
+  const std::string fine = folder_ / "fine.jpg", coarse = folder_ / "coarse.jpg";
+  ASSERT_EQ(SaveGreyJpegThroughPlugin(id, fine, 95), vexiro::OK);
+  ASSERT_EQ(SaveGreyJpegThroughPlugin(id, coarse, 5), vexiro::OK);
+  EXPECT_EQ(ReadWithImageMagick(fine), "JPEG 8x8 WK");
+  EXPECT_EQ(Shell("identify -format '%[colorspace] %[channels]' '" + fine + "'").substr(0, 4), "Gray");
+  EXPECT_NE(vximgplug_test::ReadBytes(fine), vximgplug_test::ReadBytes(coarse));
+  EXPECT_EQ(SaveGreyJpegThroughPlugin(4242, folder_ / "none.jpg", 75), vexiro::InvalidParameter);
+  ReleaseImage(id);
+}
+
 TEST_F(PluginSavers, UnknownIdentifierIsInvalidParameterAndWritesNothing) {
   for (const SaverCase& s : Savers()) {
     const std::string path = folder_ / (std::string("none.") + s.extension);

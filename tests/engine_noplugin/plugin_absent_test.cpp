@@ -60,6 +60,7 @@ TEST_F(PluginAbsent, EverySaverAnswersPluginRequiredBeforeLookingAtTheImage) {
       [](int32_t id, const std::string& p) { return SaveAsJ2KFile(id, p, 16); },
       [](int32_t id, const std::string& p) { return SaveAsJP2File(id, p, 16); },
       SaveAsJBIGFile,
+      [](int32_t id, const std::string& p) { return SaveGreyJpegThroughPlugin(id, p, 75); },
   };
   int32_t wide = 0;  // a format every saver refuses or cannot convert
   ASSERT_EQ(CreateImageFromScan0(4, 4, 0, gdiplus::PixelFormat48bppRGB, 0, wide, false), vexiro::OK);
