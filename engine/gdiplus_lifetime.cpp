@@ -17,7 +17,8 @@ namespace {
 // The title message boxes carry when a member gives none: the library's own name.
 constexpr const char* kDefaultTitle = "Vexiro4S";
 
-void ShowLifetimeError(const char* what, const RuntimeError& e) {
+void ShowLifetimeError(const char* what, const std::exception& failure) {
+  const RuntimeError e = ToRuntimeError(failure);
   vx::MessageBox(0, std::string(what) + std::to_string(e.Number()) + ". Error: " + e.Description(), kDefaultTitle, MB_OK);
 }
 
@@ -74,7 +75,7 @@ bool StartGdiPlus() {
     if (!st.GdiplusStarted) StartPlatformForThread(st);
     // Read again at every construction until found, so a plug-in installed later is seen.
     if (BasicVal(st.VximgplugVersion) == 0) st.VximgplugVersion = GetFileVersionString("vximgplug.dll");
-  } catch (const RuntimeError& e) {
+  } catch (const std::exception& e) {
     st.GdiplusStarted = false;
     ShowLifetimeError("Error starting GDI+. Err no: ", e);
   }
@@ -91,7 +92,7 @@ void StopGdiPlus() {
       if (st.GdiplusToken != 0) gdiplus::GdiplusShutdown(st.GdiplusToken);
       st.GdiplusToken = 0;
     }
-  } catch (const RuntimeError& e) {
+  } catch (const std::exception& e) {
     st.GdiplusStarted = false;
     ShowLifetimeError("Error shutting down GDI+. Err no: ", e);
   }

@@ -1,4 +1,4 @@
-// The image access layer: every other part reaches an image's properties and pixels through
+// The image access layer: the rest of the system reaches an image's properties and pixels through
 // these routines, by image identifier. A document is always served through its current page.
 #pragma once
 #include <cstdint>

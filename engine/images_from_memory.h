@@ -25,7 +25,8 @@ VexiroStatus CreateImageFromStreamObject(ole::IStream* stream, int32_t& id, bool
 // A bitmap over pixel memory. With ownsMemory the buffer must come from GdipAlloc and the
 // record frees it at release (KindOwnedScan0); otherwise the caller keeps it alive and frees it
 // (KindScan0). Stride 0 with no buffer lets the platform allocate the pixels. Widths or heights
-// below 1 and a stride that cannot hold a row give InvalidParameter, with nothing registered.
+// below 1 and a stride that cannot hold a row give InvalidParameter, with nothing registered;
+// on any failure the buffer stays the caller's.
 VexiroStatus CreateImageFromScan0(int32_t width, int32_t height, int32_t stride, PixelFormat format, intptr_t pixels,
                                   int32_t& id, bool ownsMemory);
 

@@ -86,22 +86,21 @@ void WriteHeader(uint8_t* p, int32_t width, int32_t height, const ExportPlan& pl
   PutU32(p + 36, 0);
 }
 
+// One read lock fills the whole DIB: the caller buffer starts at the DIB's last row and runs
+// upwards, so image row 0 lands at the bottom. A failure leaves nothing to keep.
 VexiroStatus WriteBottomUpRows(int32_t id, int32_t width, int32_t height, const ExportPlan& plan, uint32_t stride,
                                uint8_t* rows) {
-  for (int32_t r = 0; r < height; ++r) {
-    BitmapData data;
-    data.Width = static_cast<UINT>(width);
-    data.Height = 1;
-    data.Stride = static_cast<INT>(stride);
-    data.PixelFormat = plan.lockFormat;
-    data.Scan0 = rows + static_cast<size_t>(stride) * static_cast<size_t>(r);
-    PixelFormat format = plan.lockFormat;
-    const GpRect row{0, height - 1 - r, width, 1};
-    VexiroStatus s = LockImageBits(id, row, ImageLockModeRead | ImageLockModeUserInputBuf, format, data);
-    if (s == vexiro::OK) s = UnlockImageBits(id, data);
-    if (s != vexiro::OK) return s;
-  }
-  return vexiro::OK;
+  BitmapData data;
+  data.Width = static_cast<UINT>(width);
+  data.Height = static_cast<UINT>(height);
+  data.Stride = -static_cast<INT>(stride);
+  data.PixelFormat = plan.lockFormat;
+  data.Scan0 = rows + static_cast<size_t>(stride) * static_cast<size_t>(height - 1);
+  PixelFormat format = plan.lockFormat;
+  const GpRect whole{0, 0, width, height};
+  VexiroStatus s = LockImageBits(id, whole, ImageLockModeRead | ImageLockModeUserInputBuf, format, data);
+  if (s == vexiro::OK) s = UnlockImageBits(id, data);
+  return s;
 }
 
 // ---------------------------------------------------------------- import

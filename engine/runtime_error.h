@@ -2,6 +2,8 @@
 // caller traps it (a status) or, untrapped, to the dispatch layer (a COM error).
 #pragma once
 #include <cstdint>
+#include <exception>
+#include <new>
 #include <stdexcept>
 #include <string>
 
@@ -12,6 +14,7 @@ constexpr int32_t kErrOutOfMemory = 7;
 constexpr int32_t kErrSubscriptOutOfRange = 9;
 constexpr int32_t kErrFileNotFound = 53;
 constexpr int32_t kErrInvalidProcedureCall = 5;
+constexpr int32_t kErrInternal = 51;
 
 class RuntimeError : public std::runtime_error {
  public:
@@ -24,6 +27,14 @@ class RuntimeError : public std::runtime_error {
   int32_t number_;
   std::string description_;
 };
+
+// Any exception as the run-time error it stands for: an exhausted allocation is error 7, any
+// other failure of the C++ runtime an internal error.
+inline RuntimeError ToRuntimeError(const std::exception& e) {
+  if (const auto* r = dynamic_cast<const RuntimeError*>(&e)) return *r;
+  if (dynamic_cast<const std::bad_alloc*>(&e)) return RuntimeError(kErrOutOfMemory, "Out of memory");
+  return RuntimeError(kErrInternal, e.what());
+}
 
 // The status a trapped run-time error becomes: OutOfMemory for error 7, GenericError otherwise.
 inline int32_t StatusOfRuntimeError(const RuntimeError& e) { return e.Number() == kErrOutOfMemory ? 3 : 1; }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "vexiro/basic_array.h"
 #include "vexiro/vexiro_status.h"
 
 namespace vx {
@@ -120,6 +121,7 @@ class cImaging {
 
   // ---- Fields of the engine, in their declaration order ----
   std::string sTwainTempFile;
+  BasicArray<int32_t> arCropBorderWork;  // pixel work buffer of border cropping
   std::vector<Matrix3x3> arMatrix3x3x;
   bool bTiffOpenReadOnly = false;
   bool bGifOpenReadOnly = false;
@@ -160,7 +162,8 @@ class cImaging {
   int32_t nROIMode = 1;  // 1 whole image, 2 the rectangle ROIArea
   FilterArea ROIArea;
   std::unique_ptr<cInet> oInet;
-  // Fields whose types their own subsystems define are declared in those subsystems' sections.
+  // Fields whose types their own subsystems define (the saved property items, the colour object,
+  // the OCR results) are declared in those subsystems' sections.
 
   // ---- Private helpers of the engine core ----
 

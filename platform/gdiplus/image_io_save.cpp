@@ -122,6 +122,8 @@ Status BeginSession(GpBitmap* bitmap, const codecs::EncodeOptions& options, std:
 }
 
 Status Save(GpBitmap* bitmap, const CLSID* encoder, const EncoderParameters* params, std::unique_ptr<EncoderSession> destination) {
+  // An encoder the platform does not have is an unknown format, the answer every saver expects
+  // when its encoder cannot be found.
   const codecs::CodecEntry* codec = codecs::FindEncoder(*encoder);
   if (!codec) return UnknownImageFormat;
   codecs::EncodeOptions options;

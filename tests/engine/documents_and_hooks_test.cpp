@@ -228,16 +228,7 @@ TEST(OlderPlatform, IndexedImagesAreWidenedBeforeAForeignWriteLock) {
     ASSERT_TRUE(GdiplusBefore60());
     const int32_t id = MakeImage(2, 2, PixelFormat8bppIndexed);
     std::vector<uint32_t> pixels(4, 0xFF123456u);
-    BitmapData data;
-    data.Width = 2;
-    data.Height = 2;
-    data.Stride = 8;
-    data.PixelFormat = PixelFormat32bppARGB;
-    data.Scan0 = pixels.data();
-    PixelFormat format = PixelFormat32bppARGB;
-    const GpRect whole{0, 0, 2, 2};
-    ASSERT_EQ(LockImageBits(id, whole, ImageLockModeWrite | ImageLockModeUserInputBuf, format, data), vexiro::OK);
-    ASSERT_EQ(UnlockImageBits(id, data), vexiro::OK);
+    ASSERT_EQ(test_support::LockWholeArgb(id, pixels, ImageLockModeWrite), vexiro::OK);
     EXPECT_EQ(GetImagePixelFormatValue(id), PixelFormat32bppARGB) << "converted in place, same identifier";
     ARGB c = 0;
     GetImagePixel(id, 1, 1, c);
@@ -247,16 +238,7 @@ TEST(OlderPlatform, IndexedImagesAreWidenedBeforeAForeignWriteLock) {
   vexiro::cImaging engine;
   const int32_t id = MakeImage(2, 2, PixelFormat8bppIndexed);
   std::vector<uint32_t> pixels(4, 0xFF000000u);
-  BitmapData data;
-  data.Width = 2;
-  data.Height = 2;
-  data.Stride = 8;
-  data.PixelFormat = PixelFormat32bppARGB;
-  data.Scan0 = pixels.data();
-  PixelFormat format = PixelFormat32bppARGB;
-  const GpRect whole{0, 0, 2, 2};
-  ASSERT_EQ(LockImageBits(id, whole, ImageLockModeWrite | ImageLockModeUserInputBuf, format, data), vexiro::OK);
-  ASSERT_EQ(UnlockImageBits(id, data), vexiro::OK);
+  ASSERT_EQ(test_support::LockWholeArgb(id, pixels, ImageLockModeWrite), vexiro::OK);
   EXPECT_EQ(GetImagePixelFormatValue(id), PixelFormat8bppIndexed) << "a current platform writes into the index";
 }
 

@@ -5,6 +5,7 @@
 #include "engine/encoder_table.h"
 #include "engine/gdiplus_lifetime.h"
 #include "engine/image_store.h"
+#include "engine/runtime_error.h"
 #include "engine/services.h"
 #include "engine/shared_routines.h"
 #include "engine_test_support.h"
@@ -19,6 +20,7 @@ struct ImagingTestAccess {
   static const cImaging& Of(const cImaging& e) { return e; }
   static void ExpectConstructionDefaults(const cImaging& e) {
     EXPECT_EQ(e.sTwainTempFile, "");
+    EXPECT_EQ(e.arCropBorderWork.Rank(), 0);
     EXPECT_TRUE(e.arMatrix3x3x.empty());
     EXPECT_FALSE(e.bTiffOpenReadOnly);
     EXPECT_FALSE(e.bGifOpenReadOnly);
@@ -219,6 +221,22 @@ TEST(ObjectSafety, NullOutputsAreRefused) {
   uint32_t value = 0;
   EXPECT_EQ(engine.GetInterfaceSafetyOptions(&kIDispatch, nullptr, &value), E_POINTER);
   EXPECT_EQ(engine.GetInterfaceSafetyOptions(&kIDispatch, &value, nullptr), E_POINTER);
+}
+
+}  // namespace
+}  // namespace vx::engine
+
+namespace vx::engine {
+namespace {
+
+TEST(RuntimeErrors, ExceptionsBecomeNumberedErrorsAndStatuses) {
+  const RuntimeError own(13, "Type mismatch");
+  EXPECT_EQ(ToRuntimeError(own).Number(), 13);
+  EXPECT_EQ(ToRuntimeError(own).Description(), "Type mismatch");
+  EXPECT_EQ(ToRuntimeError(std::bad_alloc()).Number(), kErrOutOfMemory);
+  EXPECT_EQ(ToRuntimeError(std::logic_error("x")).Number(), kErrInternal);
+  EXPECT_EQ(StatusOfRuntimeError(RuntimeError(kErrOutOfMemory, "")), vexiro::OutOfMemory);
+  EXPECT_EQ(StatusOfRuntimeError(own), vexiro::GenericError);
 }
 
 }  // namespace

@@ -45,6 +45,25 @@ inline void WriteRow(int32_t id, int32_t y, const std::vector<uint8_t>& bytes) {
   ASSERT_EQ(UnlockImageBits(id, data), vexiro::OK);
 }
 
+// Reads or writes the whole image as 32bppARGB through a caller buffer of width x height values
+// (mode: the lock flags, always with the caller-buffer flag added).
+inline VexiroStatus LockWholeArgb(int32_t id, std::vector<uint32_t>& pixels, uint32_t mode) {
+  int32_t width = 0, height = 0;
+  GetImageWidth(id, width);
+  GetImageHeight(id, height);
+  if (pixels.size() != static_cast<size_t>(width) * static_cast<size_t>(height)) return vexiro::InvalidParameter;
+  gdiplus::BitmapData data;
+  data.Width = static_cast<gdiplus::UINT>(width);
+  data.Height = static_cast<gdiplus::UINT>(height);
+  data.Stride = width * 4;
+  data.PixelFormat = gdiplus::PixelFormat32bppARGB;
+  data.Scan0 = pixels.data();
+  gdiplus::PixelFormat format = gdiplus::PixelFormat32bppARGB;
+  const gdiplus::GpRect whole{0, 0, width, height};
+  const VexiroStatus s = LockImageBits(id, whole, mode | gdiplus::ImageLockModeUserInputBuf, format, data);
+  return s == vexiro::OK ? UnlockImageBits(id, data) : s;
+}
+
 inline gdiplus::ColorPalette PaletteOf(std::initializer_list<gdiplus::ARGB> entries) {
   gdiplus::ColorPalette p;
   p.Count = static_cast<gdiplus::UINT>(entries.size());

@@ -161,21 +161,11 @@ TEST_F(ImageAccess, RotatingOwnedPixelsNeverLeavesADanglingBuffer) {
 TEST_F(ImageAccess, WriteLockMarksTheImageModified) {
   const int32_t id = MakeImage(4, 4, PixelFormat32bppARGB);
   EXPECT_FALSE(FindImageRecord(id)->Modified);
-  std::vector<uint32_t> buffer(16, 0xFF00FF00u);
-  BitmapData data;
-  data.Width = 4;
-  data.Height = 4;
-  data.Stride = 16;
-  data.PixelFormat = PixelFormat32bppARGB;
-  data.Scan0 = buffer.data();
-  PixelFormat format = PixelFormat32bppARGB;
-  const GpRect whole{0, 0, 4, 4};
-  ASSERT_EQ(LockImageBits(id, whole, ImageLockModeRead | ImageLockModeUserInputBuf, format, data), vexiro::OK);
-  ASSERT_EQ(UnlockImageBits(id, data), vexiro::OK);
+  std::vector<uint32_t> buffer(16, 0);
+  ASSERT_EQ(test_support::LockWholeArgb(id, buffer, ImageLockModeRead), vexiro::OK);
   EXPECT_FALSE(FindImageRecord(id)->Modified) << "reading changes nothing";
   std::fill(buffer.begin(), buffer.end(), 0xFF00FF00u);
-  ASSERT_EQ(LockImageBits(id, whole, ImageLockModeWrite | ImageLockModeUserInputBuf, format, data), vexiro::OK);
-  ASSERT_EQ(UnlockImageBits(id, data), vexiro::OK);
+  ASSERT_EQ(test_support::LockWholeArgb(id, buffer, ImageLockModeWrite), vexiro::OK);
   EXPECT_TRUE(FindImageRecord(id)->Modified);
   ARGB c = 0;
   GetImagePixel(id, 3, 3, c);

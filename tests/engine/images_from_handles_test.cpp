@@ -3,6 +3,7 @@
 #include "engine/images_from_handles.h"
 #include "engine_test_support.h"
 #include "platform/gdi/gdi.h"
+#include "platform/user/user.h"
 
 namespace vx::engine {
 namespace {
@@ -55,6 +56,59 @@ TEST_F(ImagesFromHandles, UnknownImagesAndHandles) {
   EXPECT_NE(CreateImageFromIconHandle(0xBAD, id), vexiro::OK);
   EXPECT_EQ(id, 0);
   EXPECT_EQ(ImageSlotCount(), 0);
+}
+
+}  // namespace
+}  // namespace vx::engine
+
+namespace vx::engine {
+namespace {
+
+using namespace vx::gdiplus;
+
+TEST_F(ImagesFromHandles, CopyToTheClipboardAsABitmap) {
+  const int32_t id = test_support::MakeImage(5, 4, PixelFormat24bppRGB);
+  ASSERT_EQ(SetImagePixel(id, 4, 3, 0xFF0080FFu), vexiro::OK);
+  EXPECT_EQ(CopyImageToClipboard(31337), vexiro::InvalidParameter);
+  ASSERT_EQ(CopyImageToClipboard(id), vexiro::OK);
+  ASSERT_TRUE(OpenClipboard(0));
+  EXPECT_TRUE(IsClipboardFormatAvailable(CF_BITMAP));
+  const HBITMAP onClipboard = GetClipboardData(CF_BITMAP);
+  int32_t back = 0;
+  ASSERT_EQ(CreateImageFromBitmapHandle(onClipboard, 0, back), vexiro::OK);
+  ARGB c = 0;
+  GetImagePixel(back, 4, 3, c);
+  EXPECT_EQ(c & 0xFFFFFF, 0x0080FFu);
+  EmptyClipboard();
+  CloseClipboard();
+}
+
+}  // namespace
+}  // namespace vx::engine
+
+namespace vx::engine {
+namespace {
+
+using namespace vx::gdiplus;
+
+TEST_F(ImagesFromHandles, PictureObjectOwnsABitmapOfTheImage) {
+  const int32_t id = test_support::MakeImage(6, 3, PixelFormat32bppARGB);
+  ASSERT_EQ(SetImagePixel(id, 5, 2, 0xFF204060u), vexiro::OK);
+  ole::ComPtr<ole::IPicture> picture;
+  EXPECT_EQ(GetImagePicture(31337, picture), vexiro::InvalidParameter);
+  EXPECT_FALSE(picture);
+  ASSERT_EQ(GetImagePicture(id, picture), vexiro::OK);
+  ASSERT_TRUE(picture);
+  int16_t type = 0;
+  ASSERT_EQ(picture->get_Type(&type), S_OK);
+  EXPECT_EQ(type, ole::PICTYPE_BITMAP);
+  HANDLE32 handle = 0;
+  ASSERT_EQ(picture->get_Handle(&handle), S_OK);
+  int32_t back = 0;
+  ASSERT_EQ(CreateImageFromBitmapHandle(handle, 0, back), vexiro::OK);
+  ARGB c = 0;
+  GetImagePixel(back, 5, 2, c);
+  EXPECT_EQ(c & 0xFFFFFF, 0x204060u);
 }
 
 }  // namespace

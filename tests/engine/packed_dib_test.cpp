@@ -45,16 +45,7 @@ int32_t MakeTestImage(PixelFormat format) {
     return id;
   }
   std::vector<uint32_t> argb = {0xFF0A141E, 0xFF28323C, 0xFF46505A, 0xFF1E3C5A, 0xFF646E78, 0xFF828C96};
-  BitmapData data;
-  data.Width = 3;
-  data.Height = 2;
-  data.Stride = 12;
-  data.PixelFormat = PixelFormat32bppARGB;
-  data.Scan0 = argb.data();
-  PixelFormat lockFormat = PixelFormat32bppARGB;
-  const GpRect whole{0, 0, 3, 2};
-  EXPECT_EQ(LockImageBits(id, whole, ImageLockModeWrite | ImageLockModeUserInputBuf, lockFormat, data), vexiro::OK);
-  EXPECT_EQ(UnlockImageBits(id, data), vexiro::OK);
+  EXPECT_EQ(test_support::LockWholeArgb(id, argb, ImageLockModeWrite), vexiro::OK);
   return id;
 }
 

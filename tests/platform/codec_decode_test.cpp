@@ -60,6 +60,8 @@ const DecodeCase kCases[] = {
     {"tiff-packbits", false, "-compress RLE", "pb.tif", PixelFormat24bppRGB, ImageFlagsColorSpaceRGB, 120, 60, 0},
     {"tiff-jpeg", false, "-compress JPEG", "j.tif", PixelFormat24bppRGB, ImageFlagsColorSpaceRGB, 120, 60, 3},
     {"tiff-rgb16", false, "-depth 16", "c16.tif", PixelFormat48bppRGB, ImageFlagsColorSpaceRGB, 120, 60, 1},
+    {"tiff-grey16", false, "-type Grayscale -depth 16", "g16.tif", PixelFormat48bppRGB, ImageFlagsColorSpaceGRAY, 120, 60, 1},
+    {"tiff-big-endian", false, "-endian MSB -compress LZW", "be.tif", PixelFormat24bppRGB, ImageFlagsColorSpaceRGB, 120, 60, 0},
     {"tiff-rgba", true, "-alpha on", "a.tif", PixelFormat32bppARGB, ImageFlagsHasAlpha, 120, 60, 0},
     {"tiff-cmyk", false, "-colorspace CMYK", "cmyk.tif", PixelFormat24bppRGB, ImageFlagsColorSpaceCMYK, 120, 60, 8},
     {"tiff-tiled", false, "-define tiff:tile-geometry=16x16", "t.tif", PixelFormat32bppARGB, ImageFlagsColorSpaceRGB, 120, 60, 0},

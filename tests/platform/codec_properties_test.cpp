@@ -117,6 +117,20 @@ TEST_F(CodecProperties, BigEndianExifBecomesLittleEndianItems) {
   EXPECT_EQ(latitude.bytes.size(), 24u);
 }
 
+TEST_F(CodecProperties, JpegWithoutJfifDensityTakesItsResolutionFromExif) {
+  if (!HaveTool("exiftool") || !HaveTool("convert")) GTEST_SKIP() << "exiftool or ImageMagick missing";
+  const std::string path = ScratchPath("exifdpi.jpg");
+  ASSERT_EQ(std::system(("convert -size 8x8 xc:gray -units Undefined -density 1x1 '" + path + "'").c_str()), 0);
+  ASSERT_EQ(std::system(("exiftool -q -overwrite_original -XResolution=118 -YResolution=59 -ResolutionUnit=cm '" + path + "'").c_str()), 0);
+  ImagePtr loaded = Load(path);
+  ASSERT_TRUE(loaded);
+  REAL x = 0, y = 0;
+  ASSERT_EQ(GdipGetImageHorizontalResolution(loaded.get(), &x), Ok);
+  ASSERT_EQ(GdipGetImageVerticalResolution(loaded.get(), &y), Ok);
+  EXPECT_NEAR(x, 118 * 2.54, 0.01);
+  EXPECT_NEAR(y, 59 * 2.54, 0.01);
+}
+
 TEST_F(CodecProperties, PlatformOwnItemsAreNotWrittenIntoFiles) {
   BitmapPtr picture = MakePicture(8, 8, PixelFormat24bppRGB);
   const std::vector<uint8_t> delay = Longs({10});

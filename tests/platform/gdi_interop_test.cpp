@@ -205,6 +205,9 @@ TEST_F(GdiInterop, GdiDibHonoursHeaderVariants) {
     dib.bits = {1, 0, 0, 0, 0, 1, 0, 0};  // bottom row first
     BitmapPtr b;
     ASSERT_EQ(dib.Load(b), Ok);
+    dib.bits.assign(dib.bits.size(), 0xEE);  // the bitmap holds its own copy of the pixels
+    dib.bits.clear();
+    dib.bits.shrink_to_fit();
     EXPECT_EQ(FormatOf(b.get()), PixelFormat8bppIndexed);
     EXPECT_EQ(Pixel(b.get(), 0, 0), 0xFFFF0000u);
     EXPECT_EQ(Pixel(b.get(), 1, 0), 0xFF0000FFu);

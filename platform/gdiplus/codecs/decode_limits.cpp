@@ -21,9 +21,14 @@ Status DecodeBudget::Take(int64_t width, int64_t height, PixelFormat format) {
   if (Status s = CheckFrameSize(width, height); s != Ok) return s;
   const uint64_t stride = (static_cast<uint64_t>(width) * GetPixelFormatSize(format) + 31) / 32 * 4;
   const uint64_t bytes = stride * static_cast<uint64_t>(height);
-  if (bytes > DecodeMemoryBudget() - used_ || used_ > DecodeMemoryBudget()) return OutOfMemory;
+  return TakeBytes(bytes) ? Ok : OutOfMemory;
+}
+
+bool DecodeBudget::TakeBytes(uint64_t bytes) {
+  const uint64_t budget = DecodeMemoryBudget();
+  if (used_ > budget || bytes > budget - used_) return false;
   used_ += bytes;
-  return Ok;
+  return true;
 }
 
 }  // namespace vx::gdiplus::codecs

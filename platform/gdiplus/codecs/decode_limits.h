@@ -24,6 +24,8 @@ Status CheckFrameSize(int64_t width, int64_t height);
 class DecodeBudget {
  public:
   Status Take(int64_t width, int64_t height, PixelFormat format);
+  // Charges other decoded data (property values); false when the budget is spent.
+  bool TakeBytes(uint64_t bytes);
 
  private:
   uint64_t used_ = 0;

@@ -68,12 +68,6 @@ bool HasAlphaEntries(const std::vector<ARGB>& palette) {
   return false;
 }
 
-void FullRangeToPlatformWide(uint16_t*, size_t) {}
-void PlatformWideToFullRange(uint16_t*, size_t) {}
-
-}  // namespace vx::gdiplus::codecs
-
-namespace vx::gdiplus::codecs {
 
 void CmykRowToRgb24(const uint8_t* cmyk, bool inverted, uint8_t* bgr, INT width) {
   for (INT x = 0; x < width; ++x, cmyk += 4, bgr += 3) {

@@ -2,6 +2,7 @@
 // access, and whole-frame conversion. Pixel conversion happens only through ConvertRow.
 #pragma once
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "platform/gdiplus/codecs/decode_limits.h"
@@ -34,15 +35,12 @@ inline ARGB OpaqueRgb(uint8_t r, uint8_t g, uint8_t b) {
   return 0xff000000u | uint32_t{r} << 16 | uint32_t{g} << 8 | b;
 }
 
-// Wide-channel formats (48/64 bpp) keep samples in the platform's 16-bit channel scale. These
-// map whole rows of full-range file samples (0..65535) to that scale and back; the bitmap core
-// keeps the full range, so they change nothing today and mark the places that would.
-void FullRangeToPlatformWide(uint16_t* samples, size_t count);
-void PlatformWideToFullRange(uint16_t* samples, size_t count);
-
-}  // namespace vx::gdiplus::codecs
-
-namespace vx::gdiplus::codecs {
+// Swaps the first and third channel of every pixel in place (file RGB order <-> the platform's
+// B, G, R order).
+template <class Sample>
+void SwapRedBlue(Sample* samples, INT width, int channels) {
+  for (INT x = 0; x < width; ++x, samples += channels) std::swap(samples[0], samples[2]);
+}
 
 // Turns one row of CMYK samples into 24bppRGB (B, G, R) by the plain complement rule. Adobe's
 // JPEG files store the samples inverted, which `inverted` undoes.

@@ -35,6 +35,7 @@ bool HasItem(const std::vector<PropertyRecord>& items, PROPID id) {
 
 struct IfdReader {
   const TiffLayout& layout;
+  DecodeBudget& budget;
   std::vector<PropertyRecord>& items;
   std::set<uint32_t> visited;
 
@@ -45,7 +46,7 @@ struct IfdReader {
     if (total > layout.data.size()) return false;
     uint64_t at = static_cast<uint64_t>(entry + 8 - layout.data.data());
     if (total > 4) at = Get32(entry + 8, layout.bigEndian);
-    if (!InBounds(layout.data.size(), at, total)) return false;
+    if (!InBounds(layout.data.size(), at, total) || !budget.TakeBytes(total + sizeof(PropertyRecord))) return false;
     value.assign(layout.data.begin() + static_cast<ptrdiff_t>(at), layout.data.begin() + static_cast<ptrdiff_t>(at + total));
     const size_t unit = SwapUnit(type);
     if (layout.bigEndian && unit > 1)
@@ -244,8 +245,8 @@ bool ParseTiffHeader(Bytes data, TiffLayout& out) {
   return true;
 }
 
-void ReadIfdProperties(const TiffLayout& layout, uint32_t offset, std::vector<PropertyRecord>& items) {
-  IfdReader reader{layout, items, {}};
+void ReadIfdProperties(const TiffLayout& layout, uint32_t offset, DecodeBudget& budget, std::vector<PropertyRecord>& items) {
+  IfdReader reader{layout, budget, items, {}};
   reader.Read(offset, 0);
 }
 

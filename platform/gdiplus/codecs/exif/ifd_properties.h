@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/gdiplus/codecs/codec.h"
+#include "platform/gdiplus/codecs/decode_limits.h"
 
 namespace vx::gdiplus::codecs {
 
@@ -20,8 +21,9 @@ struct TiffLayout {
 bool ParseTiffHeader(Bytes data, TiffLayout& out);
 
 // Appends the items of the directory at `offset` and of its EXIF and GPS sub-directories.
-// Malformed entries are skipped; an item already in `items` is not added again.
-void ReadIfdProperties(const TiffLayout& layout, uint32_t offset, std::vector<PropertyRecord>& items);
+// Malformed entries are skipped; an item already in `items` is not added again. Item values are
+// charged to the budget (many entries may point at the same bytes); reading stops when it is spent.
+void ReadIfdProperties(const TiffLayout& layout, uint32_t offset, DecodeBudget& budget, std::vector<PropertyRecord>& items);
 
 // A little-endian TIFF structure holding the writable items: the main directory, and EXIF and
 // GPS sub-directories when items belong there. Empty when no item is writable.

@@ -20,7 +20,7 @@ namespace vx::gdiplus::codecs {
 namespace {
 
 constexpr size_t kMaxFrames = 10000;
-constexpr size_t kMaxCommentBytes = 1 << 20;
+constexpr size_t kMaxCommentBytes = 1 << 16;
 
 struct MemoryReader {
   Bytes data;
@@ -279,6 +279,9 @@ Status DecodeGif(Bytes data, DecodedImage& out) {
       return s;
     }
     const std::vector<PropertyRecord> items = AnimationItems(contents);
+    uint64_t itemBytes = 0;
+    for (const PropertyRecord& r : items) itemBytes += r.value.size() + sizeof r;
+    if (!budget.TakeBytes(itemBytes * frames.size())) return OutOfMemory;  // every frame carries the items
     const bool alpha = std::any_of(contents.frames.begin(), contents.frames.end(), [](const RawFrame& f) { return f.control.transparent >= 0; });
     for (Frame& f : frames) SetCommonFields(f, items, alpha || frames.size() > 1);
     out.frames = std::move(frames);

@@ -33,12 +33,12 @@ struct JpegDecode {
   Status status = GenericError;
 };
 
-void ReadExif(j_decompress_ptr cinfo, std::vector<PropertyRecord>& items) {
+void ReadExif(j_decompress_ptr cinfo, DecodeBudget& budget, std::vector<PropertyRecord>& items) {
   for (jpeg_saved_marker_ptr m = cinfo->marker_list; m; m = m->next) {
     if (m->marker != JPEG_APP0 + 1 || m->data_length < sizeof kExifSignature) continue;
     if (std::memcmp(m->data, kExifSignature, sizeof kExifSignature) != 0) continue;
     TiffLayout layout;
-    if (ParseTiffHeader(Bytes(m->data + 6, m->data_length - 6), layout)) ReadIfdProperties(layout, layout.firstIfd, items);
+    if (ParseTiffHeader(Bytes(m->data + 6, m->data_length - 6), layout)) ReadIfdProperties(layout, layout.firstIfd, budget, items);
     return;
   }
 }
@@ -67,7 +67,7 @@ void RunDecode(j_decompress_ptr cinfo, JpegDecode& d) {
   if (setjmp(errors->jump)) return;
   jpeg_save_markers(cinfo, JPEG_APP0 + 1, 0xFFFF);
   if (jpeg_read_header(cinfo, TRUE) != JPEG_HEADER_OK) return;
-  ReadExif(cinfo, d.properties);  // saved markers go away when the decompression finishes
+  ReadExif(cinfo, d.budget, d.properties);  // saved markers go away when the decompression finishes
   Frame& frame = d.frame;
   UINT flags = 0;
   {

@@ -10,6 +10,7 @@
 
 #include "platform/gdiplus/codecs/codec.h"
 #include "platform/gdiplus/codecs/frame_tools.h"
+#include "platform/gdiplus/codecs/png/png_errors.h"
 
 namespace vx::gdiplus::codecs {
 
@@ -29,8 +30,6 @@ void ReadFromMemory(png_structp png, png_bytep out, png_size_t length) {
   reader->position += length;
 }
 
-void IgnoreWarning(png_structp, png_const_charp) {}
-void FailOnError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 
 // Everything the decode builds lives here, outside the function that holds the jump buffer, so a
 // libpng error unwinds only plain locals.
@@ -39,15 +38,14 @@ struct PngDecode {
   Frame frame;
   std::vector<png_bytep> rows;
   std::vector<ARGB> greyPalette;
-  bool wideSamples = false;
   Status status = GenericError;
 };
 
-PixelFormat ChooseFormat(png_structp png, png_infop info, Frame& frame, bool& wide) {
+PixelFormat ChooseFormat(png_structp png, png_infop info, Frame& frame) {
   const int colour = png_get_color_type(png, info);
   const int depth = png_get_bit_depth(png, info);
   const bool hasTrns = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
-  wide = depth == 16;
+  const bool wide = depth == 16;  // 16-bit samples are kept whole: the platform's wide channels use the full range
   if (colour == PNG_COLOR_TYPE_PALETTE) {
     if (depth == 2) png_set_packing(png);
     return depth == 1 ? PixelFormat1bppIndexed : depth == 4 ? PixelFormat4bppIndexed : PixelFormat8bppIndexed;
@@ -106,7 +104,7 @@ void RunDecode(png_structp png, png_infop info, PngDecode& d) {
   png_read_info(png, info);
   const png_uint_32 width = png_get_image_width(png, info), height = png_get_image_height(png, info);
   Frame& frame = d.frame;
-  const PixelFormat format = ChooseFormat(png, info, frame, d.wideSamples);
+  const PixelFormat format = ChooseFormat(png, info, frame);
   d.greyPalette = std::move(frame.palette);
   if (png_get_interlace_type(png, info) != PNG_INTERLACE_NONE) png_set_interlace_handling(png);
   png_read_update_info(png, info);
@@ -127,16 +125,11 @@ void RunDecode(png_structp png, png_infop info, PngDecode& d) {
   d.status = Ok;
 }
 
-void WidenRows(Frame& frame) {
-  const size_t samples = static_cast<size_t>(frame.width) * GetPixelFormatSize(frame.format) / 16;
-  for (INT y = 0; y < frame.height; ++y) FullRangeToPlatformWide(reinterpret_cast<uint16_t*>(RowOf(frame, y)), samples);
-}
-
 }  // namespace
 
 Status DecodePng(Bytes data, DecodedImage& out) {
   if (data.size() < 8 || png_sig_cmp(data.data(), 0, 8) != 0) return UnknownImageFormat;
-  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, FailOnError, IgnoreWarning);
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, PngJumpOnError, PngIgnoreWarning);
   if (!png) return OutOfMemory;
   png_infop info = png_create_info_struct(png);
   if (!info) {
@@ -151,7 +144,6 @@ Status DecodePng(Bytes data, DecodedImage& out) {
   RunDecode(png, info, *decode);
   png_destroy_read_struct(&png, &info, nullptr);
   if (decode->status != Ok) return decode->status;
-  if (decode->wideSamples) WidenRows(decode->frame);
   out.frames.clear();
   out.frames.push_back(std::move(decode->frame));
   out.rawFormat = ImageFormatPNG;

@@ -10,6 +10,7 @@
 
 #include "platform/gdiplus/codecs/codec.h"
 #include "platform/gdiplus/codecs/frame_tools.h"
+#include "platform/gdiplus/codecs/png/png_errors.h"
 
 namespace vx::gdiplus::codecs {
 
@@ -24,8 +25,6 @@ void WriteToVector(png_structp png, png_bytep data, png_size_t length) {
   }
 }
 void FlushNothing(png_structp) {}
-void IgnoreWarning(png_structp, png_const_charp) {}
-void FailOnError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 
 PixelFormat PngFormatFor(PixelFormat f) {
   switch (f) {
@@ -50,7 +49,6 @@ struct PngEncode {
   Frame frame;  // the pixels in the written layout
   std::vector<png_color> palette;
   std::vector<png_byte> alpha;
-  std::vector<uint8_t> row;
   std::vector<uint8_t>* out = nullptr;
   bool ok = false;
 };
@@ -88,12 +86,7 @@ void RunEncode(png_structp png, png_infop info, PngEncode& e) {
   png_write_info(png, info);
   if (!IsIndexedPixelFormat(f.format)) png_set_bgr(png);
   if (wide) png_set_swap(png);
-  const size_t rowBytes = (static_cast<size_t>(f.width) * GetPixelFormatSize(f.format) + 7) / 8;
-  for (INT y = 0; y < f.height; ++y) {
-    std::copy_n(RowOf(f, y), rowBytes, e.row.data());
-    if (wide) PlatformWideToFullRange(reinterpret_cast<uint16_t*>(e.row.data()), rowBytes / 2);
-    png_write_row(png, e.row.data());
-  }
+  for (INT y = 0; y < f.height; ++y) png_write_row(png, RowOf(f, y));
   png_write_end(png, info);
   e.ok = true;
 }
@@ -106,13 +99,12 @@ Status EncodePng(const Frame& source, const EncodeOptions&, std::vector<uint8_t>
   if (Status s = ConvertFrame(source, format, source.palette, e->frame); s != Ok) return s;
   try {
     if (IsIndexedPixelFormat(format)) BuildPalette(*e);
-    e->row.resize((static_cast<size_t>(e->frame.width) * GetPixelFormatSize(format) + 7) / 8 + 8);
   } catch (const std::bad_alloc&) {
     return OutOfMemory;
   }
   out.clear();
   e->out = &out;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, FailOnError, IgnoreWarning);
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngJumpOnError, PngIgnoreWarning);
   if (!png) return OutOfMemory;
   png_infop info = png_create_info_struct(png);
   if (!info) {

@@ -50,7 +50,7 @@ PageLayout ReadLayout(TIFF* tif) {
 }
 
 // How a page's rows are turned into platform rows.
-enum class RowKind { Copy, SwapRgb8, SwapRgb16, Cmyk, None };
+enum class RowKind { Copy, SwapRgb8, SwapRgb16, Grey16, Cmyk, None };
 
 struct Plan {
   PixelFormat format = PixelFormatUndefined;
@@ -67,6 +67,10 @@ Plan PlanFor(const PageLayout& l) {
     p.format = l.bits == 1 ? PixelFormat1bppIndexed : l.bits == 4 ? PixelFormat4bppIndexed : PixelFormat8bppIndexed;
     p.rows = RowKind::Copy;
     p.colourSpace = grey ? ImageFlagsColorSpaceGRAY : ImageFlagsColorSpaceRGB;
+  } else if (grey && l.samples == 1 && l.bits == 16) {
+    p.format = PixelFormat48bppRGB;
+    p.rows = RowKind::Grey16;
+    p.colourSpace = ImageFlagsColorSpaceGRAY;
   } else if (l.photometric == PHOTOMETRIC_RGB && (l.samples == 3 || l.samples == 4) && (l.bits == 8 || l.bits == 16)) {
     const bool alpha = l.samples == 4;
     const bool premultiplied = l.alphaKind == EXTRASAMPLE_ASSOCALPHA;
@@ -98,10 +102,13 @@ std::vector<ARGB> PalettePage(TIFF* tif, const PageLayout& l) {
   return palette;
 }
 
-// Swaps the first and third channel of every pixel, in place.
-template <class Sample>
-void SwapRedBlue(Sample* samples, INT width, int channels) {
-  for (INT x = 0; x < width; ++x, samples += channels) std::swap(samples[0], samples[2]);
+// 16-bit grey samples spread over the three channels of a 48-bit pixel (white is 0 when
+// `minIsWhite`).
+void GreyToRgb48(const uint16_t* grey, bool minIsWhite, uint16_t* rgb, INT width) {
+  for (INT x = 0; x < width; ++x, rgb += 3) {
+    const uint16_t v = minIsWhite ? static_cast<uint16_t>(0xFFFF - grey[x]) : grey[x];
+    rgb[0] = rgb[1] = rgb[2] = v;
+  }
 }
 
 Status ReadRows(TIFF* tif, const PageLayout& l, const Plan& plan, Frame& frame) {
@@ -121,8 +128,12 @@ Status ReadRows(TIFF* tif, const PageLayout& l, const Plan& plan, Frame& frame) 
         if (plan.rows == RowKind::SwapRgb8) SwapRedBlue(row, frame.width, l.samples);
         if (plan.rows == RowKind::SwapRgb16) {
           SwapRedBlue(reinterpret_cast<uint16_t*>(row), frame.width, l.samples);
-          FullRangeToPlatformWide(reinterpret_cast<uint16_t*>(row), static_cast<size_t>(frame.width) * l.samples);
         }
+        break;
+      case RowKind::Grey16:
+        if (line.size() < static_cast<size_t>(frame.width) * 2) return GenericError;
+        GreyToRgb48(reinterpret_cast<const uint16_t*>(line.data()), l.photometric == PHOTOMETRIC_MINISWHITE,
+                    reinterpret_cast<uint16_t*>(row), frame.width);
         break;
       case RowKind::Cmyk:
         if (line.size() < static_cast<size_t>(frame.width) * 4) return GenericError;
@@ -180,7 +191,7 @@ Status ReadPage(TIFF* tif, const TiffLayout& file, DecodeBudget& budget, Frame& 
   frame.imageFlags |= ImageFlagsHasRealPixelSize;
   ReadResolution(tif, frame);
   if (const uint64_t offset = TIFFCurrentDirOffset(tif); offset <= 0xFFFFFFFFull && file.data.size())
-    ReadIfdProperties(file, static_cast<uint32_t>(offset), frame.properties);
+    ReadIfdProperties(file, static_cast<uint32_t>(offset), budget, frame.properties);
   return Ok;
 }
 

@@ -121,11 +121,6 @@ void SetColourMap(TIFF* tif, const Frame& f, std::vector<uint16_t>& map) {
   TIFFSetField(tif, TIFFTAG_COLORMAP, map.data(), map.data() + count, map.data() + 2 * count);
 }
 
-template <class Sample>
-void SwapRedBlue(Sample* samples, INT width, int channels) {
-  for (INT x = 0; x < width; ++x, samples += channels) std::swap(samples[0], samples[2]);
-}
-
 Status WritePage(TIFF* tif, const TiffPage& page, size_t index, size_t count) {
   const Frame& f = page.frame;
   SetLayoutTags(tif, page, index, count);
@@ -140,7 +135,6 @@ Status WritePage(TIFF* tif, const TiffPage& page, size_t index, size_t count) {
     if (f.format == PixelFormat48bppRGB || f.format == PixelFormat64bppARGB) {
       auto* samples = reinterpret_cast<uint16_t*>(row.data());
       SwapRedBlue(samples, f.width, channels);
-      PlatformWideToFullRange(samples, static_cast<size_t>(f.width) * channels);
     }
     if (TIFFWriteScanline(tif, row.data(), static_cast<uint32_t>(y), 0) < 0) return GenericError;
   }

@@ -1,0 +1,78 @@
+// vexiro: runs a script of member calls against one imaging engine.
+//   vexiro FILE | vexiro -e LINE [-e LINE ...] | vexiro < script
+//   vexiro --members   one line per member: name, signature, "bound" or "not bound"
+//   vexiro --idl       the type library as IDL
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "control/member_table.h"
+#include "control/script_engine.h"
+#include "control/script_host.h"
+#include "control/type_library.h"
+
+namespace {
+
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+int Usage() {
+  std::cerr << "usage: vexiro FILE | vexiro -e LINE ... | vexiro --members | vexiro --idl | vexiro < script\n";
+  return kExitUsage;
+}
+
+int ListMembers(const vx::control::Dispatch& engine) {
+  size_t bound = 0;
+  for (const vx::control::MemberDesc& m : vx::control::MemberTable::Instance().Members()) {
+    const bool isBound = engine.IsBound(m);
+    bound += isBound;
+    std::cout << m.name << ' ' << m.Signature() << ' ' << (isBound ? "bound" : "not bound") << '\n';
+  }
+  std::cerr << bound << " of " << vx::control::MemberTable::Instance().size() << " members bound\n";
+  return 0;
+}
+
+int RunScript(const vx::control::Dispatch& engine, const std::string& script) {
+  vx::control::ScriptHost host(engine, std::cout);
+  if (host.Run(script)) return 0;
+  std::cout.flush();
+  std::cerr << host.Error() << '\n';
+  return kExitFailure;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  vx::control::ScriptEngine engine;
+  if (args.size() == 1 && args[0] == "--members") return ListMembers(engine.Dispatcher());
+  if (args.size() == 1 && args[0] == "--idl") {
+    std::cout << vx::control::GenerateIdl();
+    return 0;
+  }
+  std::string script;
+  if (args.empty()) {
+    std::ostringstream in;
+    in << std::cin.rdbuf();
+    script = in.str();
+  } else if (args[0] == "-e") {
+    for (size_t i = 0; i < args.size(); i += 2) {
+      if (args[i] != "-e" || i + 1 >= args.size()) return Usage();
+      script += args[i + 1] + "\n";
+    }
+  } else if (args.size() == 1 && args[0].rfind("-", 0) != 0) {
+    std::ifstream file(args[0], std::ios::binary);
+    if (!file) {
+      std::cerr << "vexiro: cannot read " << args[0] << '\n';
+      return kExitFailure;
+    }
+    std::ostringstream in;
+    in << file.rdbuf();
+    script = in.str();
+  } else {
+    return Usage();
+  }
+  return RunScript(engine.Dispatcher(), script);
+}

@@ -1,0 +1,32 @@
+// The script host: runs a script of member calls, variables, `print` and `expect` against one
+// engine through dispatch by name. A script stops at its first failing line.
+#pragma once
+#include <iosfwd>
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "control/dispatch.h"
+#include "control/variant.h"
+
+namespace vx::control {
+
+class ScriptHost {
+ public:
+  ScriptHost(const Dispatch& engine, std::ostream& out) : engine_(engine), out_(out) {}
+
+  // Runs every line; true when all ran. On failure Error() is "line N: ...".
+  bool Run(std::string_view script);
+  // Runs one line (numbered for messages); false with Error() set when it failed.
+  bool RunLine(std::string_view line, int lineNumber);
+  const std::string& Error() const { return error_; }
+
+ private:
+  friend class ScriptLine;
+  const Dispatch& engine_;
+  std::ostream& out_;
+  std::map<std::string, Variant> variables_;  // by lower-case name
+  std::string error_;
+};
+
+}  // namespace vx::control

@@ -1,0 +1,31 @@
+// What a graphics object draws on: a bitmap's active frame or the bitmap selected into a GDI
+// memory context. Drawing goes through premultiplied 32-bit rows (cairo's ARGB32) of a
+// rectangle; each target converts them from and to its own pixel layout.
+#pragma once
+#include <cstdint>
+#include <memory>
+
+#include "platform/gdi/gdi_objects.h"
+#include "platform/gdiplus/image_object.h"
+
+namespace vx::gdiplus {
+
+class PixelTarget {
+ public:
+  virtual ~PixelTarget() = default;
+  virtual INT Width() const = 0;
+  virtual INT Height() const = 0;
+  // Copies the rectangle into premultiplied rows at `out` (row pitch `stride` bytes) and back.
+  virtual void Load(const GpRect& rect, uint8_t* out, int stride) const = 0;
+  virtual void Store(const GpRect& rect, const uint8_t* in, int stride) = 0;
+};
+
+// The bitmap must outlive the graphics object drawing on it, as on the platform.
+std::unique_ptr<PixelTarget> MakeBitmapTarget(GpBitmap* bitmap);
+std::unique_ptr<PixelTarget> MakeDibTarget(std::shared_ptr<gdi::BitmapObject> bitmap);
+
+// Premultiplied <-> straight ARGB runs.
+void PremultiplyRun(uint32_t* px, size_t count);
+void UnpremultiplyRun(uint32_t* px, size_t count);
+
+}  // namespace vx::gdiplus

@@ -1,0 +1,59 @@
+// A stand-in engine class for the dispatch and script tests: a few members with the table's
+// signatures that record what reached them.
+#pragma once
+#include <cstdint>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "engine/runtime_error.h"
+
+namespace vx::control::testing {
+
+enum class FakeStatus : int32_t { OK = 0, GenericError = 1 };
+
+struct FakeEngine {
+  std::string lastPath;
+  int32_t lastQuality = -1;
+  int32_t lastCompression = -1;
+  float lastConfidence = -1;
+  int calls = 0;
+
+  FakeStatus SaveAsJPEG(const std::string& path, int32_t quality) {
+    ++calls;
+    lastPath = path;
+    lastQuality = quality;
+    return FakeStatus::OK;
+  }
+  FakeStatus SaveAsTIFF(const std::string& path, int32_t compression) {
+    ++calls;
+    lastPath = path;
+    lastCompression = compression;
+    return FakeStatus::OK;
+  }
+  bool IsBlank(float confidence) {
+    lastConfidence = confidence;
+    return confidence > 50;
+  }
+  FakeStatus HistogramGetRed(std::vector<int32_t>& histogram) {
+    histogram.assign(256, 7);
+    return FakeStatus::OK;
+  }
+  FakeStatus CropBordersEX2(int32_t confidence, int32_t reference, int32_t& left, int32_t& top, int32_t& width,
+                            int32_t& height) {
+    left = confidence;
+    top = reference;
+    width = left + 100;
+    height = top + 200;
+    return FakeStatus::OK;
+  }
+  std::string Encode64String(const std::string& text) { return "[" + text + "]"; }
+  int32_t GetWidth() { throw vx::engine::RuntimeError(vx::engine::kErrFileNotFound, "File not found"); }
+  int32_t GetHeight() { throw std::bad_alloc(); }
+  int32_t GetPixelDepth() { throw std::logic_error("unexpected state"); }
+  void SetNativeImage(int32_t id) { lastQuality = id; }
+  FakeStatus GetStat() const { return FakeStatus::OK; }
+};
+
+}  // namespace vx::control::testing
