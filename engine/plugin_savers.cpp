@@ -139,5 +139,8 @@ VexiroStatus SaveAsJP2File(int32_t id, const std::string& path, int32_t rate) {
 VexiroStatus SaveAsJBIGFile(int32_t id, const std::string& path) {
   return SaveThroughPlugin(id, path, {PluginFormatJBIG, AcceptsJbig}, 0);
 }
+VexiroStatus SaveGreyJpegThroughPlugin(int32_t id, const std::string& path, int32_t quality) {
+  return SaveThroughPlugin(id, path, {PluginFormatJPEG, AcceptsAny}, quality);
+}
 
 }  // namespace vx::engine

@@ -1,0 +1,126 @@
+// Format numbers and names, detection by content and name, multi-page open, and the rounding
+// between dots per metre and dots per inch.
+#include <fstream>
+
+#include "plugin_test_support.h"
+
+namespace vx::engine {
+namespace {
+
+using namespace plugin_test;
+
+TEST(PluginFormatNames, TableFromUnknownToJbigAndEmptyOutside) {
+  const std::pair<int32_t, const char*> cases[] = {
+      {-2, ""},      {-1, "UNKNOWN"}, {0, "BMP"},   {1, "ICO"},   {8, "PBMRAW"}, {12, "PGMRAW"}, {17, "TARGA"},
+      {18, "TIFF"},  {19, "WBMP"},    {25, "GIF"},  {27, "FAXG3"}, {29, "EXR"},  {30, "J2K"},    {31, "JP2"},
+      {34, "RAW"},   {35, "JBIG"},    {36, ""},     {1000, ""},
+  };
+  for (const auto& [format, name] : cases) EXPECT_EQ(PluginFormatName(format), name) << format;
+}
+
+TEST(PluginResolution, DotsPerMetreAndInchRoundByAddingOneHalfAndTruncating) {
+  const std::pair<uint32_t, int32_t> toDpi[] = {{0, 0}, {2835, 72}, {3780, 96}, {11811, 300}, {5905, 150},
+                                                {19, 0}, {20, 1}};
+  for (const auto& [dpm, dpi] : toDpi) EXPECT_EQ(DotsPerMeterToDpi(dpm), dpi) << dpm;
+  const std::pair<int32_t, uint32_t> toDpm[] = {{0, 0}, {-5, 0}, {1, 39}, {72, 2835}, {96, 3780}, {300, 11811}};
+  for (const auto& [dpi, dpm] : toDpm) EXPECT_EQ(DpiToDotsPerMeter(dpi), dpm) << dpi;
+  EXPECT_EQ(DpiToDotsPerMeter(INT32_MAX), UINT32_MAX);
+}
+
+class PluginDetection : public PluginBridgeTest {};
+
+TEST_F(PluginDetection, ContentDecidesExceptThatANameSayingTiffWins) {
+  if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick missing";
+  struct Case {
+    const char* file;
+    const char* writeAs;
+    int32_t expected;
+  };
+  const Case cases[] = {
+      {"tiff.tif", "tiff:", PluginFormatTIFF},  {"png.tif", "png:", PluginFormatTIFF},
+      {"tiff.png", "tiff:", PluginFormatTIFF},  {"jpeg.png", "jpeg:", PluginFormatJPEG},
+      {"png.jpg", "png:", PluginFormatPNG},     {"pcx.dat", "pcx:", 10},
+  };
+  for (const Case& c : cases) {
+    const std::string path = MakeFixture(folder_, c.file, std::string("-size 4x4 xc:red ") + c.writeAs + "{}");
+    EXPECT_EQ(VximgplugGetFileFormat(path), c.expected) << c.file;
+  }
+  // Content the plug-in does not recognise is unknown whatever the name promises.
+  for (const char* name : {"junk.jpg", "junk.tif", "empty.png"}) {
+    std::ofstream(folder_ / name) << (std::string(name) == "empty.png" ? "" : "not an image at all, just text");
+    EXPECT_EQ(VximgplugGetFileFormat(folder_ / name), PluginFormatUnknown) << name;
+  }
+  EXPECT_EQ(VximgplugGetFileFormat(folder_ / "missing.tif"), PluginFormatUnknown);
+}
+
+class PluginMultiPageOpen : public PluginBridgeTest {
+ protected:
+  struct Opened {
+    uint32_t handle = 0, file = 0;
+    bool multiPage = false;
+  };
+  Opened Open(const std::string& path, int32_t format) {
+    Opened o;
+    o.handle = VximgplugLoad(format, path, o.multiPage, false, o.file);
+    return o;
+  }
+};
+
+TEST_F(PluginMultiPageOpen, SeveralPagesStayOpenOnePageLoadsAsABitmap) {
+  if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick missing";
+  const std::string frames = "-size 6x4 xc:red xc:lime xc:blue ";
+  const std::string tiff3 = MakeFixture(folder_, "three.tif", frames + "{}");
+  const std::string gif3 = MakeFixture(folder_, "three.gif", frames + "{}");
+  const std::string tiff1 = MakeFixture(folder_, "one.tif", "-size 6x4 xc:red {}");
+  const VximgplugApi& api = Vximgplug();
+
+  for (const auto& [path, format] : {std::pair{tiff3, PluginFormatTIFF}, std::pair{gif3, PluginFormatGIF}}) {
+    Opened o = Open(path, format);
+    ASSERT_NE(o.handle, 0u) << path;
+    EXPECT_TRUE(o.multiPage);
+    EXPECT_NE(o.file, 0u);
+    EXPECT_EQ(api.GetPageCount(o.handle), 3);
+    EXPECT_EQ(api.CloseMultiBitmap(o.handle, 0), 1);
+    api.CloseFileHandle(o.file);
+  }
+
+  Opened single = Open(tiff1, PluginFormatTIFF);
+  ASSERT_NE(single.handle, 0u);
+  EXPECT_FALSE(single.multiPage);
+  EXPECT_EQ(single.file, 0u) << "the file opened for the page count is closed again";
+  EXPECT_EQ(api.GetWidth(single.handle), 6);
+  EXPECT_EQ(api.GetPageCount(single.handle), 0) << "a plain bitmap, not a multi-page handle";
+  api.Unload(single.handle);
+
+  Opened unknown = Open(tiff1, PluginFormatUnknown);
+  EXPECT_EQ(unknown.handle, 0u);
+  Opened missing = Open(folder_ / "missing.tif", PluginFormatTIFF);
+  EXPECT_EQ(missing.handle, 0u);
+  EXPECT_FALSE(missing.multiPage);
+  EXPECT_EQ(missing.file, 0u);
+}
+
+TEST_F(PluginMultiPageOpen, LockedPagesConvertAndGoBackToTheirFile) {
+  if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick missing";
+  const std::string path = MakeFixture(folder_, "pages.tif", "-size 6x4 xc:red xc:blue -depth 8 -type TrueColor {}");
+  Opened o = Open(path, PluginFormatTIFF);
+  ASSERT_TRUE(o.multiPage);
+  const VximgplugApi& api = Vximgplug();
+  for (int32_t page = 0; page < 2; ++page) {
+    uint32_t bitmap = api.LockPage(o.handle, page);
+    ASSERT_NE(bitmap, 0u);
+    int32_t id = 0;
+    bool released = false, locked = true;
+    ASSERT_EQ(PluginBitmapToImage(bitmap, id, released, locked, o.handle, PluginFormatTIFF), vexiro::OK);
+    EXPECT_FALSE(released) << "a 24-bit page is shown over the page's own pixels";
+    EXPECT_TRUE(locked);
+    EXPECT_EQ(ColourClass(PixelAt(id, 0, 0)), page == 0 ? 'R' : 'B');
+    SetImagePluginPage(id, bitmap, o.handle);
+    EXPECT_EQ(ReleaseImage(id), vexiro::OK);  // gives the page lock back
+  }
+  EXPECT_EQ(api.CloseMultiBitmap(o.handle, 0), 1);
+  api.CloseFileHandle(o.file);
+}
+
+}  // namespace
+}  // namespace vx::engine

@@ -1,0 +1,78 @@
+// Without the format plug-in on the search path: the engine records it as absent, every plug-in
+// saver answers VximgplugDllRequired before it looks at anything else, and a call that would
+// need the plug-in raises the run-time error of a missing library.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+#include "engine/gdiplus_lifetime.h"
+#include "engine/image_store.h"
+#include "engine/images_from_memory.h"
+#include "engine/plugin_api.h"
+#include "engine/plugin_bridge.h"
+#include "engine/plugin_savers.h"
+#include "engine/runtime_error.h"
+#include "platform/kernel/environment.h"
+#include "vexiro/imaging.h"
+
+namespace vx::engine {
+namespace {
+
+class PluginAbsent : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(FindModulePath("vximgplug.dll"), "") << "this suite runs with an empty plug-in folder";
+    engine_ = std::make_unique<vexiro::cImaging>();
+  }
+  void TearDown() override { engine_.reset(); }
+  std::unique_ptr<vexiro::cImaging> engine_;
+};
+
+TEST_F(PluginAbsent, RecordedAsAbsentAndBindingRaisesFileNotFound) {
+  EXPECT_EQ(ThreadGdiplusState().VximgplugVersion, "Unknown");
+  EXPECT_FALSE(IsVximgplugAvailable());
+  try {
+    Vximgplug();
+    ADD_FAILURE() << "bound a plug-in that is not there";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.Number(), kErrFileNotFound);
+    EXPECT_NE(e.Description().find("vximgplug.dll"), std::string::npos);
+  }
+  // A failed bind is not remembered: the next call tries again, and fails the same way.
+  EXPECT_THROW(Vximgplug(), RuntimeError);
+  ResetVximgplugBindingForTesting();
+  EXPECT_THROW(Vximgplug(), RuntimeError);
+}
+
+TEST_F(PluginAbsent, EverySaverAnswersPluginRequiredBeforeLookingAtTheImage) {
+  using Saver = std::function<VexiroStatus(int32_t, const std::string&)>;
+  const Saver savers[] = {
+      SaveAsICOFile,
+      SaveAsPBMFile,
+      SaveAsTGAFile,
+      [](int32_t id, const std::string& p) { return SaveAsTIFFJPEGFile(id, p, 75); },
+      SaveAsWBMPFile,
+      SaveAsXPMFile,
+      [](int32_t id, const std::string& p) { return SaveAsEXRFile(id, p, 0); },
+      [](int32_t id, const std::string& p) { return SaveAsJ2KFile(id, p, 16); },
+      [](int32_t id, const std::string& p) { return SaveAsJP2File(id, p, 16); },
+      SaveAsJBIGFile,
+      [](int32_t id, const std::string& p) { return SaveGreyJpegThroughPlugin(id, p, 75); },
+  };
+  int32_t wide = 0;  // a format every saver refuses or cannot convert
+  ASSERT_EQ(CreateImageFromScan0(4, 4, 0, gdiplus::PixelFormat48bppRGB, 0, wide, false), vexiro::OK);
+  const std::string path = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + "/absent.out";
+  for (const Saver& save : savers) {
+    EXPECT_EQ(save(0, path), vexiro::VximgplugDllRequired);
+    EXPECT_EQ(save(98765, path), vexiro::VximgplugDllRequired);
+    EXPECT_EQ(save(wide, path), vexiro::VximgplugDllRequired);
+    EXPECT_FALSE(std::filesystem::exists(path));
+  }
+  ReleaseImage(wide);
+}
+
+}  // namespace
+}  // namespace vx::engine
