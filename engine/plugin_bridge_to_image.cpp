@@ -70,6 +70,17 @@ PixelFormat DirectPixelFormat(int32_t bpp, int32_t colorType, int32_t width, int
   }
 }
 
+// The plug-in's rows into a DIB section made from the same header, row by row, so that a pitch
+// the section does not share can never overrun it.
+void CopyRows(const BITMAPINFOHEADER& header, const uint8_t* source, int32_t pitch, int32_t height, uint8_t* target) {
+  const int32_t stride = (ComputeRowBytes(header.biWidth, header.biBitCount) + 3) & ~3;
+  if (pitch <= 0 || stride <= 0 || std::abs(header.biHeight) != height) return;
+  const size_t rowBytes = static_cast<size_t>(std::min(pitch, stride));
+  for (int32_t y = 0; y < height; ++y)
+    std::memcpy(target + static_cast<size_t>(y) * static_cast<size_t>(stride),
+                source + static_cast<size_t>(y) * static_cast<size_t>(pitch), rowBytes);
+}
+
 // Below 24 bits the pixels are copied through a DIB section; the plug-in bitmap is then no
 // longer needed.
 VexiroStatus ImageThroughDibSection(const VximgplugApi& api, uint32_t bitmap, int32_t format, int32_t& id) {
@@ -130,15 +141,8 @@ HBITMAP PluginBitmapToHBitmap(uint32_t bitmap, HDC dc, bool unload) {
     void* bits = nullptr;
     section = CreateDIBSection(dc != 0 ? dc : screen, info, DIB_RGB_COLORS, &bits, 0, 0);
     if (screen != 0) ReleaseDC(0, screen);
-    const int32_t pitch = api.GetPitch(bitmap), height = api.GetHeight(bitmap);
-    const int32_t sectionStride = (ComputeRowBytes(info->bmiHeader.biWidth, info->bmiHeader.biBitCount) + 3) & ~3;
-    if (section != 0 && bits != nullptr && pitch > 0 && sectionStride > 0 &&
-        std::abs(info->bmiHeader.biHeight) == height) {
-      const size_t rowBytes = static_cast<size_t>(std::min(pitch, sectionStride));
-      for (int32_t y = 0; y < height; ++y)
-        std::memcpy(static_cast<uint8_t*>(bits) + static_cast<size_t>(y) * static_cast<size_t>(sectionStride),
-                    source + static_cast<size_t>(y) * static_cast<size_t>(pitch), rowBytes);
-    }
+    if (section != 0 && bits != nullptr)
+      CopyRows(info->bmiHeader, source, api.GetPitch(bitmap), api.GetHeight(bitmap), static_cast<uint8_t*>(bits));
   }
   if (unload) api.Unload(bitmap);
   return section;

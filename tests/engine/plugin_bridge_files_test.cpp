@@ -122,5 +122,36 @@ TEST_F(PluginMultiPageOpen, LockedPagesConvertAndGoBackToTheirFile) {
   api.CloseFileHandle(o.file);
 }
 
+// A page that must be converted (16-bit grey samples) goes back to its file at once; the
+// converted bitmap is the caller's to release.
+TEST_F(PluginMultiPageOpen, AConvertedPageIsUnlockedAndTheFlagCleared) {
+  if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick missing";
+  const std::string path = MakeFixture(
+      folder_, "grey16.tif", "-size 4x4 gradient:white-black -size 4x4 gradient:black-white -depth 16 -colorspace Gray {}");
+  Opened o = Open(path, PluginFormatTIFF);
+  ASSERT_TRUE(o.multiPage);
+  const VximgplugApi& api = Vximgplug();
+  const uint32_t page = api.LockPage(o.handle, 0);
+  ASSERT_NE(page, 0u);
+  uint32_t bitmap = page;
+  int32_t id = 0;
+  bool released = false, locked = true;
+  ASSERT_EQ(PluginBitmapToImage(bitmap, id, released, locked, o.handle, PluginFormatTIFF), vexiro::OK);
+  EXPECT_FALSE(locked) << "the page went back to its file";
+  EXPECT_NE(bitmap, page);
+  EXPECT_TRUE(released);
+  EXPECT_EQ(GetImagePixelFormatValue(id), gdiplus::PixelFormat8bppIndexed);
+  EXPECT_EQ(ColourClass(PixelAt(id, 0, 0)), 'W');
+  EXPECT_EQ(ColourClass(PixelAt(id, 0, 3)), 'K');
+  api.Unload(bitmap);
+  // The page is free again: it can be locked anew, and the file closes with nothing held.
+  const uint32_t again = api.LockPage(o.handle, 0);
+  EXPECT_NE(again, 0u);
+  api.UnlockPage(o.handle, again, 0);
+  EXPECT_EQ(ReleaseImage(id), vexiro::OK);
+  EXPECT_EQ(api.CloseMultiBitmap(o.handle, 0), 1);
+  api.CloseFileHandle(o.file);
+}
+
 }  // namespace
 }  // namespace vx::engine

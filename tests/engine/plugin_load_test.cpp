@@ -83,6 +83,13 @@ TEST_P(PluginLoad, ArrivesWithSizeNamePixelFormatAndOrientation) {
   EXPECT_EQ(GetImagePixelFormatValue(id), c.pixelFormat) << PixelFormatName(GetImagePixelFormatValue(id));
   EXPECT_EQ(ColourClass(PixelAt(id, 0, 0)), c.top) << std::hex << PixelAt(id, 0, 0);
   EXPECT_EQ(ColourClass(PixelAt(id, 0, height - 1)), c.bottom) << std::hex << PixelAt(id, 0, height - 1);
+  if (c.pixelFormat == gdiplus::PixelFormat1bppIndexed) {
+    gdiplus::ColorPalette palette;
+    ASSERT_EQ(GetImagePalette(id, palette, sizeof palette), vexiro::OK);
+    ASSERT_EQ(palette.Count, 2u);
+    EXPECT_EQ(palette.Entries[0], 0xFF000000u);
+    EXPECT_EQ(palette.Entries[1], 0xFFFFFFFFu);
+  }
   EXPECT_EQ(ReleaseImage(id), vexiro::OK);
 }
 
