@@ -9,7 +9,7 @@ export VEXIRO_PLUGIN_PATH="$PWD/$build/plugins"
 "$build/vexiro" resources/demo/demo.vxs | tee out/demo.txt
 "$build/examples/demo/vexiro-demo" out
 if command -v identify >/dev/null 2>&1; then
-  for f in out/demo.bmp out/demo.png out/demo.jpg out/demo.gif out/demo.tif; do
+  for f in out/demo.bmp out/demo.png out/demo.jpg out/demo.gif out/demo.tif out/script*; do
     identify -format '%f: %m %wx%h\n' "$f"
   done
 fi
