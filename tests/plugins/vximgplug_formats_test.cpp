@@ -77,6 +77,54 @@ TEST_P(ReadFormats, DetectsAndLoadsWithSizeAndDepth) {
   EXPECT_NE(api.GetBits(bitmap.get()), nullptr);
 }
 
+// Damaged copies of every fixture: cut short, with bytes flipped through the file, and with a
+// scrambled header behind the signature. Each load fails or gives a bitmap of sane size.
+TEST_P(ReadFormats, DamagedFilesFailOrLoadSafely) {
+  if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick missing";
+  const ReadCase& c = GetParam();
+  TempFolder folder;
+  const std::string good = folder / c.file;
+  std::string make = c.make;
+  make.replace(make.find("{}"), 2, good);
+  ASSERT_TRUE(RunQuiet("convert " + make));
+  const std::vector<uint8_t> bytes = ReadBytes(good);
+  ASSERT_GT(bytes.size(), 8u);
+
+  std::vector<std::vector<uint8_t>> damaged;
+  for (size_t cut : {bytes.size() / 2, bytes.size() - 1, std::min<size_t>(16, bytes.size() - 2), size_t{4}})
+    damaged.emplace_back(bytes.begin(), bytes.begin() + static_cast<long>(cut));
+  for (int k = 1; k < 8; ++k) {
+    std::vector<uint8_t> flipped = bytes;
+    for (size_t i = bytes.size() * k / 8; i < bytes.size() && i < bytes.size() * k / 8 + 4; ++i) flipped[i] ^= 0xFF;
+    damaged.push_back(std::move(flipped));
+  }
+  uint32_t state = 99;
+  for (size_t start : {size_t{4}, size_t{8}, size_t{12}}) {
+    std::vector<uint8_t> scrambled = bytes;
+    for (size_t i = start; i < scrambled.size() && i < start + 24; ++i) {
+      state = state * 1103515245u + 12345u;
+      scrambled[i] = static_cast<uint8_t>(state >> 24);
+    }
+    damaged.push_back(std::move(scrambled));
+  }
+  std::vector<uint8_t> huge = bytes;  // every size field at its largest
+  for (size_t i = 4; i < huge.size() && i < 24; ++i) huge[i] = 0xFF;
+  damaged.push_back(std::move(huge));
+
+  const std::string bad = folder / (std::string("bad-") + c.file);
+  for (size_t i = 0; i < damaged.size(); ++i) {
+    WriteBytes(bad, damaged[i]);
+    Api().GetFileTypeU(bad.c_str(), 0);
+    BitmapHandle bitmap(Api().LoadU(c.format, bad.c_str(), 0));
+    if (bitmap) {
+      EXPECT_GT(Api().GetWidth(bitmap.get()), 0) << i;
+      EXPECT_LE(Api().GetWidth(bitmap.get()), 65535) << i;
+      EXPECT_LE(static_cast<int64_t>(Api().GetWidth(bitmap.get())) * Api().GetHeight(bitmap.get()), int64_t{1} << 28);
+      EXPECT_NE(Api().GetBits(bitmap.get()), nullptr);
+    }
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Plugin, ReadFormats, ::testing::ValuesIn(kReadCases), [](const auto& info) {
   std::string name = info.param.file;
   for (char& ch : name) ch = std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
