@@ -1,5 +1,6 @@
 #include "isolated_load.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -75,6 +76,9 @@ bool ReadAll(int fd, void* data, size_t size, std::chrono::steady_clock::time_po
 }
 
 [[noreturn]] void RunChild(int fd, const std::function<FIBITMAP*()>& decode) {
+  // A decoder that fails loudly (or a sanitizer reporting an absurd allocation) stays quiet.
+  const int quiet = open("/dev/null", O_WRONLY);
+  if (quiet >= 0) dup2(quiet, STDERR_FILENO);
   FIBITMAP* dib = decode();
   if (!dib) _exit(1);
   PixelHeader h{};
