@@ -146,6 +146,29 @@ TEST(ReadFormats, KoalaPicture) {
   EXPECT_EQ(Api().GetHeight(bitmap.get()), 200);
 }
 
+// Dr. Halo CUT: no tool writes it here either; rows of run-length data after a small header.
+TEST(ReadFormats, HaloCutPictureFoundByItsRows) {
+  TempFolder folder;
+  const std::string path = folder / "a.cut";
+  std::vector<uint8_t> bytes = {5, 0, 3, 0, 0, 0};
+  for (uint8_t level : {10, 20, 30}) {
+    const uint8_t row[] = {3, 0, 0x85, level, 0};  // one run of five pixels, then end of row
+    bytes.insert(bytes.end(), row, row + sizeof row);
+  }
+  WriteBytes(path, bytes);
+  EXPECT_EQ(Api().GetFileTypeU(path.c_str(), 0), 21);
+  BitmapHandle bitmap(Api().LoadU(21, path.c_str(), 0));
+  ASSERT_TRUE(bitmap);
+  EXPECT_EQ(Api().GetWidth(bitmap.get()), 5);
+  EXPECT_EQ(Api().GetHeight(bitmap.get()), 3);
+  EXPECT_EQ(Api().GetBPP(bitmap.get()), 8);
+  EXPECT_EQ(Api().GetBits(bitmap.get())[0], 30);  // bottom row first
+  // One row short of its width is no CUT file.
+  bytes[8] = 0x84;
+  WriteBytes(path, bytes);
+  EXPECT_EQ(Api().GetFileTypeU(path.c_str(), 0), -1);
+}
+
 TEST(ReadFormats, NamesAndUnknownContent) {
   const VximgplugApi& api = Api();
   EXPECT_EQ(api.GetFIFFromFilenameU("x/a.JBG"), 35);
