@@ -169,6 +169,48 @@ TEST(ReadFormats, HaloCutPictureFoundByItsRows) {
   EXPECT_EQ(Api().GetFileTypeU(path.c_str(), 0), -1);
 }
 
+// An IFF ILBM (LBM) picture of one bit plane, 16 x 2, built chunk by chunk.
+TEST(ReadFormats, InterleavedBitmapPicture) {
+  auto be16 = [](std::vector<uint8_t>& v, int x) {
+    v.push_back(static_cast<uint8_t>(x >> 8));
+    v.push_back(static_cast<uint8_t>(x));
+  };
+  auto be32 = [&](std::vector<uint8_t>& v, uint32_t x) {
+    be16(v, static_cast<int>(x >> 16));
+    be16(v, static_cast<int>(x & 0xFFFF));
+  };
+  auto chunk = [&](std::vector<uint8_t>& v, const char* id, const std::vector<uint8_t>& data) {
+    v.insert(v.end(), id, id + 4);
+    be32(v, static_cast<uint32_t>(data.size()));
+    v.insert(v.end(), data.begin(), data.end());
+  };
+  std::vector<uint8_t> header;
+  be16(header, 16);
+  be16(header, 2);
+  be16(header, 0);
+  be16(header, 0);
+  header.insert(header.end(), {1, 0, 0, 0});  // one plane, no mask, no compression
+  be16(header, 0);
+  header.insert(header.end(), {1, 1});
+  be16(header, 16);
+  be16(header, 2);
+  std::vector<uint8_t> form = {'I', 'L', 'B', 'M'};
+  chunk(form, "BMHD", header);
+  chunk(form, "CMAP", {0, 0, 0, 255, 255, 255});
+  chunk(form, "BODY", {0xFF, 0x00, 0x0F, 0xF0});
+  std::vector<uint8_t> file;
+  chunk(file, "FORM", form);
+
+  TempFolder folder;
+  const std::string path = folder / "a.lbm";
+  WriteBytes(path, file);
+  EXPECT_EQ(Api().GetFileTypeU(path.c_str(), 0), 5);
+  BitmapHandle bitmap(Api().LoadU(5, path.c_str(), 0));
+  ASSERT_TRUE(bitmap);
+  EXPECT_EQ(Api().GetWidth(bitmap.get()), 16);
+  EXPECT_EQ(Api().GetHeight(bitmap.get()), 2);
+}
+
 TEST(ReadFormats, NamesAndUnknownContent) {
   const VximgplugApi& api = Api();
   EXPECT_EQ(api.GetFIFFromFilenameU("x/a.JBG"), 35);

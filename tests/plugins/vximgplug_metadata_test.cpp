@@ -142,6 +142,11 @@ TEST(Metadata, SearchOverAnUnloadedBitmapEnds) {
   Api().FindCloseMetadata(search);
   BitmapHandle other(Gradient24(1, 1));
   EXPECT_EQ(Api().WriteFrameDisposal(other.get(), 4), 0);
+  EXPECT_EQ(Api().WriteLoopCount(other.get(), -1), 0);
+  ASSERT_EQ(Api().WriteLoopCount(other.get(), 65536), 1);
+  const auto animation = TagsOf(9, other.get());
+  ASSERT_EQ(animation.size(), 1u);
+  EXPECT_EQ(*static_cast<const uint32_t*>(animation[0].value), 65535u);
 }
 
 TEST(Metadata, DotsPerMetreSurviveASave) {
