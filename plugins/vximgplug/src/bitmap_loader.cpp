@@ -48,13 +48,16 @@ bool IsNonEmptyFile(const std::string& path) {
   return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0;
 }
 
-// Decoders that keep no metadata and are known to hang or crash on damaged input, or whose
-// formats are rare enough that nobody has hardened them: run apart from the host.
+// Decoders known to hang or crash on damaged input, and those of rarer formats nobody has
+// hardened, run apart from the host. They keep no metadata but an ICC profile; the formats
+// whose EXIF, IPTC or XMP the engine reads (JPEG, PNG, TIFF, GIF, BMP, PSD, camera raw) stay
+// in the process.
 bool DecodeApart(FREE_IMAGE_FORMAT fif) {
   switch (fif) {
     case FIF_KOALA: case FIF_LBM: case FIF_PCD: case FIF_PCX: case FIF_RAS: case FIF_CUT: case FIF_XBM:
     case FIF_DDS: case FIF_HDR: case FIF_SGI: case FIF_EXR: case FIF_PFM: case FIF_PICT: case FIF_WBMP:
     case FIF_PBM: case FIF_PBMRAW: case FIF_PGM: case FIF_PGMRAW: case FIF_PPM: case FIF_PPMRAW:
+    case FIF_TARGA: case FIF_XPM: case FIF_MNG: case FIF_JNG: case FIF_J2K: case FIF_JP2: case FIF_ICO:
       return true;
     default:
       return false;

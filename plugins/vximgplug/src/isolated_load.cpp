@@ -19,6 +19,7 @@ namespace {
 
 constexpr int kTimeLimitMs = 20000;
 constexpr uint32_t kMaxPalette = 256;
+constexpr uint32_t kMaxProfileBytes = 64u << 20;
 
 struct PixelHeader {
   int32_t type, width, height, bpp;
@@ -26,6 +27,7 @@ struct PixelHeader {
   uint32_t dotsPerMetreX, dotsPerMetreY;
   uint32_t paletteCount, transparencyCount;
   uint32_t lineBytes;
+  uint32_t iccBytes;
 };
 
 class Fd {
@@ -94,10 +96,13 @@ bool ReadAll(int fd, void* data, size_t size, std::chrono::steady_clock::time_po
   h.paletteCount = FreeImage_GetPalette(dib) ? FreeImage_GetColorsUsed(dib) : 0;
   h.transparencyCount = FreeImage_GetTransparencyCount(dib);
   h.lineBytes = FreeImage_GetLine(dib);
+  const FIICCPROFILE* icc = FreeImage_GetICCProfile(dib);
+  h.iccBytes = icc && icc->data && icc->size <= kMaxProfileBytes ? icc->size : 0;
   bool ok = WriteAll(fd, &h, sizeof h);
   if (ok && h.paletteCount) ok = WriteAll(fd, FreeImage_GetPalette(dib), h.paletteCount * sizeof(RGBQUAD));
   if (ok && h.transparencyCount) ok = WriteAll(fd, FreeImage_GetTransparencyTable(dib), h.transparencyCount);
   for (int y = 0; ok && y < h.height; ++y) ok = WriteAll(fd, FreeImage_GetScanLine(dib, y), h.lineBytes);
+  if (ok && h.iccBytes) ok = WriteAll(fd, icc->data, h.iccBytes);
   _exit(ok ? 0 : 1);
 }
 
@@ -111,7 +116,7 @@ FIBITMAP* Rebuild(int fd, std::chrono::steady_clock::time_point deadline) {
   if (h.width <= 0 || h.height <= 0 || !DimensionsAcceptable(static_cast<uint64_t>(h.width), static_cast<uint64_t>(h.height)))
     return nullptr;
   if (h.type < FIT_BITMAP || h.type > FIT_RGBAF || h.bpp <= 0 || h.bpp > 128) return nullptr;
-  if (h.paletteCount > kMaxPalette || h.transparencyCount > kMaxPalette) return nullptr;
+  if (h.paletteCount > kMaxPalette || h.transparencyCount > kMaxPalette || h.iccBytes > kMaxProfileBytes) return nullptr;
   std::unique_ptr<FIBITMAP, DibDeleter> dib(FreeImage_AllocateT(static_cast<FREE_IMAGE_TYPE>(h.type), h.width,
                                                                 h.height, h.bpp, h.redMask, h.greenMask, h.blueMask));
   if (!dib || FreeImage_GetLine(dib.get()) != h.lineBytes) return nullptr;
@@ -127,6 +132,11 @@ FIBITMAP* Rebuild(int fd, std::chrono::steady_clock::time_point deadline) {
   }
   for (int y = 0; y < h.height; ++y) {
     if (!ReadAll(fd, FreeImage_GetScanLine(dib.get(), y), h.lineBytes, deadline)) return nullptr;
+  }
+  if (h.iccBytes) {
+    std::vector<uint8_t> profile(h.iccBytes);
+    if (!ReadAll(fd, profile.data(), profile.size(), deadline)) return nullptr;
+    FreeImage_CreateICCProfile(dib.get(), profile.data(), static_cast<long>(profile.size()));
   }
   FreeImage_SetDotsPerMeterX(dib.get(), h.dotsPerMetreX);
   FreeImage_SetDotsPerMeterY(dib.get(), h.dotsPerMetreY);

@@ -2,7 +2,8 @@
 // forever or crash on damaged files (truncated PICT, XBM and EXR files hang; damaged PICT
 // files crash; damaged DDS and SGI headers ask for absurd allocations). Formats whose decoders
 // carry no metadata are decoded in a forked child that hands the pixels back through a pipe;
-// a child that crashes or overruns its time limit is a failed load.
+// a child that crashes or overruns its time limit is a failed load. Pixels, palette,
+// transparency, resolution and the ICC profile come back; other metadata stays behind.
 #pragma once
 #include <FreeImage.h>
 
