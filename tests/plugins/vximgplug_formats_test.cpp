@@ -224,6 +224,11 @@ TEST(ReadFormats, NamesAndUnknownContent) {
   EXPECT_EQ(api.GetFileTypeU(text.c_str(), 0), -1);
   EXPECT_EQ(api.LoadU(13, text.c_str(), 0), 0u);
   EXPECT_EQ(api.GetFileTypeU((folder / "missing.png").c_str(), 0), -1);
+  // Twelve zero bits then a one look like a fax line start; without fax data behind it they
+  // are not taken for one.
+  const std::string zeros = folder / "zeros.bin";
+  WriteBytes(zeros, {0x00, 0x10, 0xAB, 0xCD, 0xEF, 0x12, 0x34, 0x56});
+  EXPECT_EQ(api.GetFileTypeU(zeros.c_str(), 0), -1);
   EXPECT_EQ(api.LoadU(13, (folder / "missing.png").c_str(), 0), 0u);
   EXPECT_EQ(api.LoadU(-1, text.c_str(), 0), 0u);
   EXPECT_EQ(api.LoadU(36, text.c_str(), 0), 0u);

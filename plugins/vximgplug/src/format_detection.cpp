@@ -101,6 +101,18 @@ bool LooksLikeHaloCut(const std::string& path) {
   return b.size() - at <= kTrailingAllowed;
 }
 
+// Many files begin with a dozen zero bits: raw fax data must also end its page with the
+// return-to-control codes and decode.
+bool DecodesAsRawG3(const std::string& path) {
+  constexpr uint64_t kMaxFaxBytes = uint64_t{16} << 20;
+  const auto bytes = ReadWholeFile(path, kMaxFaxBytes);
+  if (!bytes || !EndsWithReturnToControl(*bytes)) return false;
+  FIBITMAP* trial = DecodeRawG3(*bytes);
+  if (!trial) return false;
+  FreeImage_Unload(trial);
+  return true;
+}
+
 }  // namespace
 
 int32_t DetectFormatByContent(const std::string& path, int32_t size) {
@@ -110,7 +122,7 @@ int32_t DetectFormatByContent(const std::string& path, int32_t size) {
   if (fif == FIF_PBM) return PortableAnymapKind(start);
   if (fif != FIF_UNKNOWN) return FromFreeImageFormat(fif);
   if (LooksLikeJbig(start)) return kFormatJbig;
-  if (LooksLikeRawG3(start)) return kFormatFaxG3;
+  if (LooksLikeRawG3(start) && DecodesAsRawG3(path)) return kFormatFaxG3;
   if (LooksLikeWbmp(start, FileSize(path))) return kFormatWbmp;
   if (LooksLikePhotoCd(path)) return kFormatPcd;
   if (LooksLikeHaloCut(path)) return kFormatCut;
