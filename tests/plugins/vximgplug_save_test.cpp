@@ -192,6 +192,23 @@ TEST(SaveFailures, LeaveNoFileAndKeepAnExistingOne) {
   EXPECT_EQ(folder.Files(), std::vector<std::string>{"keep.jbg"});
 }
 
+// Bilevel round trips through the plug-in's own JBIG and fax readers keep black black: the
+// bitmaps come back white-is-zero with their black bits set.
+TEST(SaveJbig, ReadsBackWithBlackBitsSet) {
+  TempFolder folder;
+  BitmapHandle source(BlackOverWhite1());
+  const std::string path = folder / "round.jbg";
+  ASSERT_EQ(Api().SaveU(35, source.get(), path.c_str(), 0), 1);
+  EXPECT_EQ(Api().GetFileTypeU(path.c_str(), 0), 35);
+  BitmapHandle back(Api().LoadU(35, path.c_str(), 0));
+  ASSERT_TRUE(back);
+  EXPECT_EQ(Api().GetPhotoMetric(back.get()), 0);
+  const uint8_t* bits = Api().GetBits(back.get());
+  const int pitch = Api().GetPitch(back.get());
+  EXPECT_EQ(bits[0], 0x00);                            // bottom row: white
+  EXPECT_EQ(bits[(kHeight - 1) * pitch], 0xFF);        // top row: black
+}
+
 TEST(SaveJpeg2000, SmallPicturesAndLossless) {
   TempFolder folder;
   std::vector<uint8_t> pixels = {10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, 120};
