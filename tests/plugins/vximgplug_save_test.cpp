@@ -76,6 +76,7 @@ const SaveCase kSaveCases[] = {
     {"grey.tif", 18, -32768, Source::Grey, "TIFF", Look::Any},
     {"a.wbmp", 19, 0, Source::Bilevel, "WBMP", Look::DarkOverLight},
     {"a.xpm", 23, 0, Source::Grey, "XPM", Look::Any},
+    {"grey.jpg", 2, 90, Source::Grey, "JPEG", Look::Any},
 };
 
 uint32_t MakeSource(Source source) {
@@ -189,6 +190,23 @@ TEST(SaveFailures, LeaveNoFileAndKeepAnExistingOne) {
   BitmapHandle wide(Api().ConvertFromRawBits(big.data(), 300, 2, 900, 24, 0, 0, 0, 1));
   EXPECT_EQ(Api().SaveU(1, wide.get(), (folder / "big.ico").c_str(), 0), 0);
   EXPECT_EQ(folder.Files(), std::vector<std::string>{"keep.jbg"});
+}
+
+// Bilevel round trips through the plug-in's own JBIG and fax readers keep black black: the
+// bitmaps come back white-is-zero with their black bits set.
+TEST(SaveJbig, ReadsBackWithBlackBitsSet) {
+  TempFolder folder;
+  BitmapHandle source(BlackOverWhite1());
+  const std::string path = folder / "round.jbg";
+  ASSERT_EQ(Api().SaveU(35, source.get(), path.c_str(), 0), 1);
+  EXPECT_EQ(Api().GetFileTypeU(path.c_str(), 0), 35);
+  BitmapHandle back(Api().LoadU(35, path.c_str(), 0));
+  ASSERT_TRUE(back);
+  EXPECT_EQ(Api().GetPhotoMetric(back.get()), 0);
+  const uint8_t* bits = Api().GetBits(back.get());
+  const int pitch = Api().GetPitch(back.get());
+  EXPECT_EQ(bits[0], 0x00);                            // bottom row: white
+  EXPECT_EQ(bits[(kHeight - 1) * pitch], 0xFF);        // top row: black
 }
 
 TEST(SaveJpeg2000, SmallPicturesAndLossless) {

@@ -74,6 +74,25 @@ bool LooksLikeRawG3(const std::vector<uint8_t>& start) {
   return false;
 }
 
+bool EndsWithReturnToControl(const std::vector<uint8_t>& data) {
+  // Six end-of-line codes close a fax page; look for them among the last bytes.
+  constexpr size_t kTail = 32;
+  constexpr int kEndOfLines = 6;
+  const size_t from = data.size() > kTail ? data.size() - kTail : 0;
+  int zeros = 0, endOfLines = 0;
+  for (size_t i = from; i < data.size(); ++i) {
+    for (int bit = 7; bit >= 0; --bit) {
+      if ((data[i] >> bit) & 1) {
+        if (zeros >= 11) ++endOfLines;
+        zeros = 0;
+      } else {
+        ++zeros;
+      }
+    }
+  }
+  return endOfLines >= kEndOfLines;
+}
+
 FIBITMAP* DecodeRawG3(const std::vector<uint8_t>& data) {
   if (!LooksLikeRawG3(data)) return nullptr;
   DecodedFax best;

@@ -9,6 +9,8 @@
 namespace vximgplug {
 
 bool LooksLikeRawG3(const std::vector<uint8_t>& start);
+// The return-to-control sequence that ends a fax page, which detection by content asks for.
+bool EndsWithReturnToControl(const std::vector<uint8_t>& data);
 
 // A 1-bit bitmap (index 0 white), nullptr when the data decodes at no fax width.
 FIBITMAP* DecodeRawG3(const std::vector<uint8_t>& data);

@@ -50,7 +50,6 @@ void UnmapProc(thandle_t, void*, toff_t) {}
 
 thread_local int t_errors = 0;
 thread_local int t_warnings = 0;
-thread_local int t_listeners = 0;
 
 int CountError(TIFF*, void*, const char*, const char*, va_list) {
   ++t_errors;
@@ -74,11 +73,8 @@ TiffPtr OpenMemoryTiff(MemoryTiffBuffer& buffer, const char* mode) {
   return TiffPtr(tiff);
 }
 
-TiffDiagnostics::TiffDiagnostics() {
-  ++t_listeners;
-  Reset();
-}
-TiffDiagnostics::~TiffDiagnostics() { --t_listeners; }
+TiffDiagnostics::TiffDiagnostics() { Reset(); }
+TiffDiagnostics::~TiffDiagnostics() = default;
 int TiffDiagnostics::Errors() const { return t_errors; }
 int TiffDiagnostics::Warnings() const { return t_warnings; }
 void TiffDiagnostics::Reset() {

@@ -22,7 +22,7 @@ struct MemoryTiffBuffer {
 // mode "r" reads buffer.bytes, "w" writes into it.
 TiffPtr OpenMemoryTiff(MemoryTiffBuffer& buffer, const char* mode);
 
-// Counts libtiff's errors and warnings on this thread while alive, and keeps them off stderr.
+// Counts the errors and warnings of memory TIFFs on this thread (they never reach stderr).
 class TiffDiagnostics {
  public:
   TiffDiagnostics();
