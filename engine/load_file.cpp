@@ -79,7 +79,12 @@ VexiroStatus LoadImageFromBytes(int32_t& id, const void* bytes, size_t size, boo
       return vexiro::Win32Error;
     }
   }
-  const VexiroStatus s = LoadImageFromFile(id, file, useColorManagement, false, tiffReadOnly, 0, true, gifReadOnly);
+  return LoadTemporaryFileAsImage(id, file, useColorManagement, false, tiffReadOnly, gifReadOnly);
+}
+
+VexiroStatus LoadTemporaryFileAsImage(int32_t& id, const std::string& file, bool useColorManagement,
+                                      bool disablePlugin, bool tiffReadOnly, bool gifReadOnly) {
+  const VexiroStatus s = LoadImageFromFile(id, file, useColorManagement, disablePlugin, tiffReadOnly, 0, true, gifReadOnly);
   if (s != vexiro::OK) {
     DeleteFileQuietly(file);
     id = 0;

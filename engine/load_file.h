@@ -23,6 +23,10 @@ VexiroStatus LoadImageFromFile(int32_t& id, const std::string& path, bool useCol
                                bool tiffReadOnly, HWND owner, bool suppressDialog, bool gifReadOnly);
 VexiroStatus LoadImageThroughPlugin(int32_t& id, const std::string& path, bool useColorManagement, bool tiffReadOnly,
                                     bool gifReadOnly);
+// Loads a temporary file the library wrote and gives it to the new image, whose release deletes
+// it; a failed load deletes it at once.
+VexiroStatus LoadTemporaryFileAsImage(int32_t& id, const std::string& file, bool useColorManagement,
+                                      bool disablePlugin, bool tiffReadOnly, bool gifReadOnly);
 VexiroStatus LoadImageThroughOlePicture(int32_t& id, const std::string& path);
 VexiroStatus LoadImageFromByteArray(int32_t& id, const vexiro::BasicArray<uint8_t>& bytes, bool useColorManagement,
                                     bool tiffReadOnly, bool gifReadOnly);

@@ -63,15 +63,7 @@ VexiroStatus LoadImageFromFTP(int32_t& id, vexiro::cInet& inet, const std::strin
     DeleteFileQuietly(file);
     return vexiro::InternetFtpGetFileError;
   }
-  const VexiroStatus s =
-      LoadImageFromFile(id, file, false, options.DisablePlugin, options.TiffReadOnly, 0, false, options.GifReadOnly);
-  if (s != vexiro::OK) {
-    DeleteFileQuietly(file);
-    id = 0;
-    return s;
-  }
-  SetImageSourceFile(id, file);
-  return s;
+  return LoadTemporaryFileAsImage(id, file, false, options.DisablePlugin, options.TiffReadOnly, options.GifReadOnly);
 }
 
 VexiroStatus LoadImageFromURL(int32_t& id, vexiro::cInet& inet, const std::string& host, const std::string& path,
