@@ -166,7 +166,8 @@ VXIMGPLUG_EXPORT int32_t VXIMGPLUG_SetMetadata(int32_t model, uint32_t bitmap, c
 VXIMGPLUG_EXPORT void VXIMGPLUG_DeleteTag(uint32_t tag);
 
 /* Animation and TIFF-JPEG settings carried to the next save of the bitmap (or of the
- * multi-page file it is appended to). Delay in milliseconds; disposal 0..3; loop 0 = forever. */
+ * multi-page file it is appended to). Delay in milliseconds; disposal 0..3; loop 0 = forever
+ * (counts above 65535 are stored as 65535). */
 VXIMGPLUG_EXPORT int32_t VXIMGPLUG_WriteFrameDelay(uint32_t bitmap, int32_t milliseconds);
 VXIMGPLUG_EXPORT int32_t VXIMGPLUG_WriteFrameDisposal(uint32_t bitmap, uint8_t disposal);
 VXIMGPLUG_EXPORT int32_t VXIMGPLUG_WriteLoopCount(uint32_t bitmap, int32_t loops);

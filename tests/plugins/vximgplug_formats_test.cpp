@@ -77,6 +77,54 @@ TEST_P(ReadFormats, DetectsAndLoadsWithSizeAndDepth) {
   EXPECT_NE(api.GetBits(bitmap.get()), nullptr);
 }
 
+// Damaged copies of every fixture: cut short, with bytes flipped through the file, and with a
+// scrambled header behind the signature. Each load fails or gives a bitmap of sane size.
+TEST_P(ReadFormats, DamagedFilesFailOrLoadSafely) {
+  if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick missing";
+  const ReadCase& c = GetParam();
+  TempFolder folder;
+  const std::string good = folder / c.file;
+  std::string make = c.make;
+  make.replace(make.find("{}"), 2, good);
+  ASSERT_TRUE(RunQuiet("convert " + make));
+  const std::vector<uint8_t> bytes = ReadBytes(good);
+  ASSERT_GT(bytes.size(), 8u);
+
+  std::vector<std::vector<uint8_t>> damaged;
+  for (size_t cut : {bytes.size() / 2, bytes.size() - 1, std::min<size_t>(16, bytes.size() - 2), size_t{4}})
+    damaged.emplace_back(bytes.begin(), bytes.begin() + static_cast<long>(cut));
+  for (int k = 1; k < 8; ++k) {
+    std::vector<uint8_t> flipped = bytes;
+    for (size_t i = bytes.size() * k / 8; i < bytes.size() && i < bytes.size() * k / 8 + 4; ++i) flipped[i] ^= 0xFF;
+    damaged.push_back(std::move(flipped));
+  }
+  uint32_t state = 99;
+  for (size_t start : {size_t{4}, size_t{8}, size_t{12}}) {
+    std::vector<uint8_t> scrambled = bytes;
+    for (size_t i = start; i < scrambled.size() && i < start + 24; ++i) {
+      state = state * 1103515245u + 12345u;
+      scrambled[i] = static_cast<uint8_t>(state >> 24);
+    }
+    damaged.push_back(std::move(scrambled));
+  }
+  std::vector<uint8_t> huge = bytes;  // every size field at its largest
+  for (size_t i = 4; i < huge.size() && i < 24; ++i) huge[i] = 0xFF;
+  damaged.push_back(std::move(huge));
+
+  const std::string bad = folder / (std::string("bad-") + c.file);
+  for (size_t i = 0; i < damaged.size(); ++i) {
+    WriteBytes(bad, damaged[i]);
+    Api().GetFileTypeU(bad.c_str(), 0);
+    BitmapHandle bitmap(Api().LoadU(c.format, bad.c_str(), 0));
+    if (bitmap) {
+      EXPECT_GT(Api().GetWidth(bitmap.get()), 0) << i;
+      EXPECT_LE(Api().GetWidth(bitmap.get()), 65535) << i;
+      EXPECT_LE(static_cast<int64_t>(Api().GetWidth(bitmap.get())) * Api().GetHeight(bitmap.get()), int64_t{1} << 28);
+      EXPECT_NE(Api().GetBits(bitmap.get()), nullptr);
+    }
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Plugin, ReadFormats, ::testing::ValuesIn(kReadCases), [](const auto& info) {
   std::string name = info.param.file;
   for (char& ch : name) ch = std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
@@ -96,6 +144,71 @@ TEST(ReadFormats, KoalaPicture) {
   ASSERT_TRUE(bitmap);
   EXPECT_EQ(Api().GetWidth(bitmap.get()), 320);
   EXPECT_EQ(Api().GetHeight(bitmap.get()), 200);
+}
+
+// Dr. Halo CUT: no tool writes it here either; rows of run-length data after a small header.
+TEST(ReadFormats, HaloCutPictureFoundByItsRows) {
+  TempFolder folder;
+  const std::string path = folder / "a.cut";
+  std::vector<uint8_t> bytes = {5, 0, 3, 0, 0, 0};
+  for (uint8_t level : {10, 20, 30}) {
+    const uint8_t row[] = {3, 0, 0x85, level, 0};  // one run of five pixels, then end of row
+    bytes.insert(bytes.end(), row, row + sizeof row);
+  }
+  WriteBytes(path, bytes);
+  EXPECT_EQ(Api().GetFileTypeU(path.c_str(), 0), 21);
+  BitmapHandle bitmap(Api().LoadU(21, path.c_str(), 0));
+  ASSERT_TRUE(bitmap);
+  EXPECT_EQ(Api().GetWidth(bitmap.get()), 5);
+  EXPECT_EQ(Api().GetHeight(bitmap.get()), 3);
+  EXPECT_EQ(Api().GetBPP(bitmap.get()), 8);
+  EXPECT_EQ(Api().GetBits(bitmap.get())[0], 30);  // bottom row first
+  // One row short of its width is no CUT file.
+  bytes[8] = 0x84;
+  WriteBytes(path, bytes);
+  EXPECT_EQ(Api().GetFileTypeU(path.c_str(), 0), -1);
+}
+
+// An IFF ILBM (LBM) picture of one bit plane, 16 x 2, built chunk by chunk.
+TEST(ReadFormats, InterleavedBitmapPicture) {
+  auto be16 = [](std::vector<uint8_t>& v, int x) {
+    v.push_back(static_cast<uint8_t>(x >> 8));
+    v.push_back(static_cast<uint8_t>(x));
+  };
+  auto be32 = [&](std::vector<uint8_t>& v, uint32_t x) {
+    be16(v, static_cast<int>(x >> 16));
+    be16(v, static_cast<int>(x & 0xFFFF));
+  };
+  auto chunk = [&](std::vector<uint8_t>& v, const char* id, const std::vector<uint8_t>& data) {
+    v.insert(v.end(), id, id + 4);
+    be32(v, static_cast<uint32_t>(data.size()));
+    v.insert(v.end(), data.begin(), data.end());
+  };
+  std::vector<uint8_t> header;
+  be16(header, 16);
+  be16(header, 2);
+  be16(header, 0);
+  be16(header, 0);
+  header.insert(header.end(), {1, 0, 0, 0});  // one plane, no mask, no compression
+  be16(header, 0);
+  header.insert(header.end(), {1, 1});
+  be16(header, 16);
+  be16(header, 2);
+  std::vector<uint8_t> form = {'I', 'L', 'B', 'M'};
+  chunk(form, "BMHD", header);
+  chunk(form, "CMAP", {0, 0, 0, 255, 255, 255});
+  chunk(form, "BODY", {0xFF, 0x00, 0x0F, 0xF0});
+  std::vector<uint8_t> file;
+  chunk(file, "FORM", form);
+
+  TempFolder folder;
+  const std::string path = folder / "a.lbm";
+  WriteBytes(path, file);
+  EXPECT_EQ(Api().GetFileTypeU(path.c_str(), 0), 5);
+  BitmapHandle bitmap(Api().LoadU(5, path.c_str(), 0));
+  ASSERT_TRUE(bitmap);
+  EXPECT_EQ(Api().GetWidth(bitmap.get()), 16);
+  EXPECT_EQ(Api().GetHeight(bitmap.get()), 2);
 }
 
 TEST(ReadFormats, NamesAndUnknownContent) {

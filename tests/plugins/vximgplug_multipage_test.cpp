@@ -150,6 +150,15 @@ TEST(WritePages, FailuresAnswerZero) {
   EXPECT_EQ(Api().CloseMultiBitmap(0, 0), 0);
   EXPECT_EQ(Api().GetPageCount(12345), 0);
   EXPECT_EQ(Api().LockPage(12345, 0), 0u);
+  // The folder vanishes before the file is written on close: the close reports failure.
+  std::filesystem::create_directory(folder / "gone");
+  const uint32_t failing = Api().OpenMultiBitmap(25, (folder / "gone/a.gif").c_str(), 1, 0, 0, 0);
+  ASSERT_NE(failing, 0u);
+  BitmapHandle frame(Solid8(4, 4, 1, 2, 3));
+  Api().AppendPage(failing, frame.get());
+  std::filesystem::remove(folder / "gone");
+  EXPECT_EQ(Api().CloseMultiBitmap(failing, 0), 0);
+  EXPECT_TRUE(folder.Files().empty());
   // An empty new file writes nothing.
   const uint32_t multi = Api().OpenMultiBitmap(25, (folder / "empty.gif").c_str(), 1, 0, 0, 0);
   ASSERT_NE(multi, 0u);

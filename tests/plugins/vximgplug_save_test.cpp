@@ -76,6 +76,7 @@ const SaveCase kSaveCases[] = {
     {"grey.tif", 18, -32768, Source::Grey, "TIFF", Look::Any},
     {"a.wbmp", 19, 0, Source::Bilevel, "WBMP", Look::DarkOverLight},
     {"a.xpm", 23, 0, Source::Grey, "XPM", Look::Any},
+    {"grey.jpg", 2, 90, Source::Grey, "JPEG", Look::Any},
 };
 
 uint32_t MakeSource(Source source) {

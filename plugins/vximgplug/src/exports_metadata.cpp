@@ -155,8 +155,9 @@ int32_t VXIMGPLUG_WriteFrameDisposal(uint32_t bitmap, uint8_t disposal) {
 }
 
 int32_t VXIMGPLUG_WriteLoopCount(uint32_t bitmap, int32_t loops) {
-  if (loops < 0 || loops > 65535) return 0;
-  return SetAnimationValue(bitmap, "Loop", FIDT_LONG, static_cast<uint32_t>(loops));
+  // GIF keeps the count in 16 bits: 65536 and above become the largest count it can hold.
+  if (loops < 0) return 0;
+  return SetAnimationValue(bitmap, "Loop", FIDT_LONG, static_cast<uint32_t>(std::min(loops, 65535)));
 }
 
 void VXIMGPLUG_SetTiffJpegCompression(int32_t quality) {

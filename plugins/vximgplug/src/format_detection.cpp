@@ -19,6 +19,7 @@ constexpr size_t kSignatureBytes = 64;
 constexpr int32_t kFormatPbm = 7;
 constexpr int32_t kFormatPcd = 9;
 constexpr int32_t kFormatWbmp = 19;
+constexpr int32_t kFormatCut = 21;
 constexpr size_t kPcdSignatureOffset = 2048;
 
 std::string LowerExtension(const std::string& path) {
@@ -68,6 +69,38 @@ bool LooksLikePhotoCd(const std::string& path) {
          std::memcmp(start.data() + kPcdSignatureOffset, "PCD_IPI", 7) == 0;
 }
 
+// Dr. Halo CUT has no signature either: a width, a height, a zero word, then per row a length
+// and run-length data that must fill exactly the width and end with a zero. Every row is
+// walked, so random data does not pass.
+bool LooksLikeHaloCut(const std::string& path) {
+  constexpr uint64_t kMaxCutBytes = uint64_t{16} << 20;
+  constexpr size_t kTrailingAllowed = 16;
+  const auto bytes = ReadWholeFile(path, kMaxCutBytes);
+  if (!bytes || bytes->size() < 6) return false;
+  const std::vector<uint8_t>& b = *bytes;
+  auto word = [&](size_t at) { return static_cast<uint32_t>(b[at] | (b[at + 1] << 8)); };
+  const uint32_t width = word(0), height = word(2);
+  if (width == 0 || height == 0 || word(4) != 0) return false;
+  size_t at = 6;
+  for (uint32_t row = 0; row < height; ++row) {
+    if (at + 2 > b.size()) return false;
+    const size_t end = at + 2 + word(at);
+    if (end > b.size() || end == at + 2) return false;
+    size_t p = at + 2;
+    uint32_t filled = 0;
+    while (p < end - 1) {
+      const uint8_t count = b[p] & 0x7F;
+      const bool run = (b[p] & 0x80) != 0;
+      if (count == 0) return false;
+      p += run ? 2 : 1 + count;
+      filled += count;
+    }
+    if (p != end - 1 || b[p] != 0 || filled != width) return false;
+    at = end;
+  }
+  return b.size() - at <= kTrailingAllowed;
+}
+
 }  // namespace
 
 int32_t DetectFormatByContent(const std::string& path, int32_t size) {
@@ -80,6 +113,7 @@ int32_t DetectFormatByContent(const std::string& path, int32_t size) {
   if (LooksLikeRawG3(start)) return kFormatFaxG3;
   if (LooksLikeWbmp(start, FileSize(path))) return kFormatWbmp;
   if (LooksLikePhotoCd(path)) return kFormatPcd;
+  if (LooksLikeHaloCut(path)) return kFormatCut;
   return kFormatUnknown;
 }
 
