@@ -67,6 +67,29 @@ bool HasColourMasks(const VximgplugApi& api, uint32_t bitmap) {
   return header.biCompression == BI_BITFIELDS;
 }
 
+// Replaces the bitmap by one the engine can show where needed; true when a palette with
+// transparent entries was widened to 32 bits (shown over the plug-in's pixels, not copied).
+bool ConvertForDisplay(const VximgplugApi& api, uint32_t& bitmap, bool& lockedPage, uint32_t multiBitmap) {
+  bool expandedPalette = false;
+  const int32_t imageType = api.GetImageType(bitmap);
+  if (imageType == ImageTypePlain) {
+    if (api.GetBPP(bitmap) == 8 && api.GetTransparencyCount(bitmap) > 0) {
+      if (const uint32_t converted = api.ConvertTo32Bits(bitmap)) {
+        ReplaceBitmap(api, bitmap, lockedPage, multiBitmap, converted);
+        expandedPalette = true;
+      }
+    }
+  } else if (const uint32_t converted = ConvertToPlainType(api, bitmap, imageType)) {
+    ReplaceBitmap(api, bitmap, lockedPage, multiBitmap, converted);
+  }
+  // Sixteen bits with colour masks cannot cross as a DIB (the plug-in hands over no masks):
+  // the plug-in widens them to 24 bits, which it reads by its own masks.
+  if (api.GetBPP(bitmap) == 16 && HasColourMasks(api, bitmap)) {
+    if (const uint32_t converted = api.ConvertTo24Bits(bitmap)) ReplaceBitmap(api, bitmap, lockedPage, multiBitmap, converted);
+  }
+  return expandedPalette;
+}
+
 // 24 bits and up are shown over the plug-in's own pixels; 0 for a depth that cannot be shown.
 PixelFormat DirectPixelFormat(int32_t bpp, int32_t colorType, int32_t width, int32_t pitch) {
   switch (bpp) {
@@ -182,26 +205,8 @@ VexiroStatus PluginBitmapToImage(uint32_t& bitmap, int32_t& id, bool& released, 
                                  uint32_t multiBitmap, int32_t format) {
   const VximgplugApi& api = Vximgplug();
   const int32_t dpiX = PluginGetDpiX(bitmap), dpiY = PluginGetDpiY(bitmap);
-  int32_t bpp = api.GetBPP(bitmap);
-  const int32_t imageType = api.GetImageType(bitmap);
-
-  bool expandedPalette = false;
-  if (imageType == ImageTypePlain) {
-    if (bpp == 8 && api.GetTransparencyCount(bitmap) > 0) {
-      if (const uint32_t converted = api.ConvertTo32Bits(bitmap)) {
-        ReplaceBitmap(api, bitmap, lockedPage, multiBitmap, converted);
-        expandedPalette = true;
-      }
-    }
-  } else if (const uint32_t converted = ConvertToPlainType(api, bitmap, imageType)) {
-    ReplaceBitmap(api, bitmap, lockedPage, multiBitmap, converted);
-  }
-  // Sixteen bits with colour masks cannot cross as a DIB (the plug-in hands over no masks):
-  // the plug-in widens them to 24 bits, which it reads by its own masks.
-  if (api.GetBPP(bitmap) == 16 && HasColourMasks(api, bitmap)) {
-    if (const uint32_t converted = api.ConvertTo24Bits(bitmap)) ReplaceBitmap(api, bitmap, lockedPage, multiBitmap, converted);
-  }
-  bpp = api.GetBPP(bitmap);
+  const bool expandedPalette = ConvertForDisplay(api, bitmap, lockedPage, multiBitmap);
+  const int32_t bpp = api.GetBPP(bitmap);
   // Read after the conversions: a palette widened for its transparent entries keeps its alpha.
   const int32_t colorType = api.GetColorType(bitmap);
 
