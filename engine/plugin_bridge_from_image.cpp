@@ -13,6 +13,7 @@ namespace vx::engine {
 namespace {
 
 constexpr uint8_t kTransparentAlpha = 0;
+constexpr uint32_t kRed565 = 0xF800, kGreen565 = 0x07E0, kBlue565 = 0x001F;
 
 // The image's rows copied into a new plug-in bitmap, under a read lock in its own format.
 VexiroStatus CopyPixels(const VximgplugApi& api, int32_t id, PixelFormat format, int32_t bpp, PluginBitmap& out) {
@@ -22,8 +23,10 @@ VexiroStatus CopyPixels(const VximgplugApi& api, int32_t id, PixelFormat format,
   gdiplus::BitmapData data;
   const VexiroStatus locked = LockImageBits(id, {0, 0, width, height}, gdiplus::ImageLockModeRead, format, data);
   if (locked != vexiro::OK) return locked;
-  out.reset(api.ConvertFromRawBits(static_cast<const uint8_t*>(data.Scan0), width, height, data.Stride, bpp, 0, 0,
-                                   0, 1));
+  // Without masks 16-bit rows read as 5-5-5; 5-6-5 rows say so, or their colours shift.
+  const bool rgb565 = format == gdiplus::PixelFormat16bppRGB565;
+  out.reset(api.ConvertFromRawBits(static_cast<const uint8_t*>(data.Scan0), width, height, data.Stride, bpp,
+                                   rgb565 ? kRed565 : 0, rgb565 ? kGreen565 : 0, rgb565 ? kBlue565 : 0, 1));
   UnlockImageBits(id, data);
   return out ? vexiro::OK : vexiro::OutOfMemory;
 }

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "engine/image_access.h"
 #include "engine/images_from_handles.h"
@@ -59,6 +60,36 @@ void ReplaceBitmap(const VximgplugApi& api, uint32_t& bitmap, bool& lockedPage, 
   bitmap = converted;
 }
 
+bool HasColourMasks(const VximgplugApi& api, uint32_t bitmap) {
+  const void* info = api.GetInfo(bitmap);
+  BITMAPINFOHEADER header{};
+  if (info != nullptr) std::memcpy(&header, info, sizeof header);
+  return header.biCompression == BI_BITFIELDS;
+}
+
+// Replaces the bitmap by one the engine can show where needed; true when a palette with
+// transparent entries was widened to 32 bits (shown over the plug-in's pixels, not copied).
+bool ConvertForDisplay(const VximgplugApi& api, uint32_t& bitmap, bool& lockedPage, uint32_t multiBitmap) {
+  bool expandedPalette = false;
+  const int32_t imageType = api.GetImageType(bitmap);
+  if (imageType == ImageTypePlain) {
+    if (api.GetBPP(bitmap) == 8 && api.GetTransparencyCount(bitmap) > 0) {
+      if (const uint32_t converted = api.ConvertTo32Bits(bitmap)) {
+        ReplaceBitmap(api, bitmap, lockedPage, multiBitmap, converted);
+        expandedPalette = true;
+      }
+    }
+  } else if (const uint32_t converted = ConvertToPlainType(api, bitmap, imageType)) {
+    ReplaceBitmap(api, bitmap, lockedPage, multiBitmap, converted);
+  }
+  // Sixteen bits with colour masks cannot cross as a DIB (the plug-in hands over no masks):
+  // the plug-in widens them to 24 bits, which it reads by its own masks.
+  if (api.GetBPP(bitmap) == 16 && HasColourMasks(api, bitmap)) {
+    if (const uint32_t converted = api.ConvertTo24Bits(bitmap)) ReplaceBitmap(api, bitmap, lockedPage, multiBitmap, converted);
+  }
+  return expandedPalette;
+}
+
 // 24 bits and up are shown over the plug-in's own pixels; 0 for a depth that cannot be shown.
 PixelFormat DirectPixelFormat(int32_t bpp, int32_t colorType, int32_t width, int32_t pitch) {
   switch (bpp) {
@@ -68,6 +99,27 @@ PixelFormat DirectPixelFormat(int32_t bpp, int32_t colorType, int32_t width, int
     case 64: return pitch == ComputeStride(width, 32) ? gdiplus::PixelFormat32bppARGB : gdiplus::PixelFormat64bppARGB;
     default: return 0;
   }
+}
+
+// The plug-in's header and palette copied into a block of known size: the plug-in promises a
+// header followed by the palette and nothing more, so a header that announces colour masks
+// (which would be read past that) is refused.
+bool CopyBitmapInfo(const VximgplugApi& api, uint32_t bitmap, std::vector<uint8_t>& info) {
+  const void* pluginInfo = api.GetInfo(bitmap);
+  if (pluginInfo == nullptr) return false;
+  BITMAPINFOHEADER header;
+  std::memcpy(&header, pluginInfo, sizeof header);
+  if (header.biSize < sizeof header || header.biCompression != BI_RGB) return false;
+  const int32_t used = header.biBitCount <= 8 ? api.GetColorsUsed(bitmap) : 0;
+  const size_t colours = static_cast<size_t>(std::clamp(used, 0, 256));
+  const void* palette = colours > 0 ? api.GetPalette(bitmap) : nullptr;
+  if (colours > 0 && palette == nullptr) return false;
+  header.biSize = sizeof header;
+  header.biClrUsed = static_cast<DWORD>(colours);
+  info.assign(sizeof header + std::max<size_t>(colours, 1) * sizeof(RGBQUAD), 0);
+  std::memcpy(info.data(), &header, sizeof header);
+  if (colours > 0) std::memcpy(info.data() + sizeof header, palette, colours * sizeof(RGBQUAD));
+  return true;
 }
 
 // The plug-in's rows into a DIB section made from the same header, row by row, so that a pitch
@@ -133,16 +185,17 @@ void ApplyLoadedResolution(int32_t id, uint32_t bitmap, int32_t dpiX, int32_t dp
 HBITMAP PluginBitmapToHBitmap(uint32_t bitmap, HDC dc, bool unload) {
   if (bitmap == 0) return 0;
   const VximgplugApi& api = Vximgplug();
-  const auto* info = static_cast<const BITMAPINFO*>(api.GetInfo(bitmap));
+  std::vector<uint8_t> info;
   const uint8_t* source = api.GetBits(bitmap);
   HBITMAP section = 0;
-  if (info != nullptr && source != nullptr) {
+  if (source != nullptr && CopyBitmapInfo(api, bitmap, info)) {
+    const auto* header = reinterpret_cast<const BITMAPINFO*>(info.data());
     const HDC screen = dc != 0 ? 0 : GetDC(0);
     void* bits = nullptr;
-    section = CreateDIBSection(dc != 0 ? dc : screen, info, DIB_RGB_COLORS, &bits, 0, 0);
+    section = CreateDIBSection(dc != 0 ? dc : screen, header, DIB_RGB_COLORS, &bits, 0, 0);
     if (screen != 0) ReleaseDC(0, screen);
     if (section != 0 && bits != nullptr)
-      CopyRows(info->bmiHeader, source, api.GetPitch(bitmap), api.GetHeight(bitmap), static_cast<uint8_t*>(bits));
+      CopyRows(header->bmiHeader, source, api.GetPitch(bitmap), api.GetHeight(bitmap), static_cast<uint8_t*>(bits));
   }
   if (unload) api.Unload(bitmap);
   return section;
@@ -152,21 +205,8 @@ VexiroStatus PluginBitmapToImage(uint32_t& bitmap, int32_t& id, bool& released, 
                                  uint32_t multiBitmap, int32_t format) {
   const VximgplugApi& api = Vximgplug();
   const int32_t dpiX = PluginGetDpiX(bitmap), dpiY = PluginGetDpiY(bitmap);
-  int32_t bpp = api.GetBPP(bitmap);
-  const int32_t imageType = api.GetImageType(bitmap);
-
-  bool expandedPalette = false;
-  if (imageType == ImageTypePlain) {
-    if (bpp == 8 && api.GetTransparencyCount(bitmap) > 0) {
-      if (const uint32_t converted = api.ConvertTo32Bits(bitmap)) {
-        ReplaceBitmap(api, bitmap, lockedPage, multiBitmap, converted);
-        expandedPalette = true;
-      }
-    }
-  } else if (const uint32_t converted = ConvertToPlainType(api, bitmap, imageType)) {
-    ReplaceBitmap(api, bitmap, lockedPage, multiBitmap, converted);
-  }
-  bpp = api.GetBPP(bitmap);
+  const bool expandedPalette = ConvertForDisplay(api, bitmap, lockedPage, multiBitmap);
+  const int32_t bpp = api.GetBPP(bitmap);
   // Read after the conversions: a palette widened for its transparent entries keeps its alpha.
   const int32_t colorType = api.GetColorType(bitmap);
 

@@ -102,24 +102,45 @@ TEST_F(PluginMultiPageOpen, SeveralPagesStayOpenOnePageLoadsAsABitmap) {
 
 TEST_F(PluginMultiPageOpen, LockedPagesConvertAndGoBackToTheirFile) {
   if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick missing";
-  const std::string path = MakeFixture(folder_, "pages.tif", "-size 6x4 xc:red xc:blue -depth 8 -type TrueColor {}");
-  Opened o = Open(path, PluginFormatTIFF);
-  ASSERT_TRUE(o.multiPage);
   const VximgplugApi& api = Vximgplug();
-  for (int32_t page = 0; page < 2; ++page) {
-    uint32_t bitmap = api.LockPage(o.handle, page);
-    ASSERT_NE(bitmap, 0u);
-    int32_t id = 0;
-    bool released = false, locked = true;
-    ASSERT_EQ(PluginBitmapToImage(bitmap, id, released, locked, o.handle, PluginFormatTIFF), vexiro::OK);
-    EXPECT_FALSE(released) << "a 24-bit page is shown over the page's own pixels";
-    EXPECT_TRUE(locked);
-    EXPECT_EQ(ColourClass(PixelAt(id, 0, 0)), page == 0 ? 'R' : 'B');
-    SetImagePluginPage(id, bitmap, o.handle);
-    EXPECT_EQ(ReleaseImage(id), vexiro::OK);  // gives the page lock back
+  for (const auto& [file, format] : {std::pair{"pages.tif", PluginFormatTIFF}, std::pair{"pages.gif", PluginFormatGIF}}) {
+    const std::string path = MakeFixture(folder_, file, "-size 6x4 xc:red xc:blue -depth 8 {}");
+    Opened o = Open(path, format);
+    ASSERT_TRUE(o.multiPage) << file;
+    for (int32_t page = 0; page < 2; ++page) {
+      uint32_t bitmap = api.LockPage(o.handle, page);
+      ASSERT_NE(bitmap, 0u);
+      int32_t id = 0;
+      bool released = false, locked = true;
+      ASSERT_EQ(PluginBitmapToImage(bitmap, id, released, locked, o.handle, format), vexiro::OK) << file;
+      if (released) {
+        // Shown through a copy: the page goes back to its file now.
+        api.UnlockPage(o.handle, bitmap, 0);
+      } else {
+        EXPECT_TRUE(locked) << "a page shown over its own pixels stays locked";
+        SetImagePluginPage(id, bitmap, o.handle);
+      }
+      EXPECT_EQ(ColourClass(PixelAt(id, 0, 0)), page == 0 ? 'R' : 'B') << file;
+      EXPECT_EQ(ReleaseImage(id), vexiro::OK);  // gives a held page lock back
+    }
+    EXPECT_EQ(api.CloseMultiBitmap(o.handle, 0), 1);
+    api.CloseFileHandle(o.file);
   }
-  EXPECT_EQ(api.CloseMultiBitmap(o.handle, 0), 1);
-  api.CloseFileHandle(o.file);
+}
+
+TEST_F(PluginMultiPageOpen, ColourManagementKeepsTiffCmyk) {
+  if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick missing";
+  const std::string path = MakeFixture(folder_, "cmyk.tif", "-size 4x4 xc:red -colorspace CMYK {}");
+  const VximgplugApi& api = Vximgplug();
+  for (bool manage : {false, true}) {
+    int32_t format = PluginFormatTIFF;
+    bool multiPage = false;
+    uint32_t file = 0;
+    const uint32_t bitmap = VximgplugLoad(format, path, multiPage, manage, file);
+    ASSERT_NE(bitmap, 0u);
+    EXPECT_EQ(api.GetColorType(bitmap) == 5, manage) << "colour type " << api.GetColorType(bitmap);
+    api.Unload(bitmap);
+  }
 }
 
 // A page that must be converted (16-bit grey samples) goes back to its file at once; the

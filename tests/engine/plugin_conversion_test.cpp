@@ -72,6 +72,14 @@ TEST_F(PluginToImage, DibSectionCopiesThePixelsAndHonoursUnload) {
   EXPECT_EQ(info.bmHeight, 2);
   EXPECT_EQ(info.bmBitsPixel, 1);
   vx::DeleteObject(section);
+
+  // A header announcing colour masks would be read past what the plug-in hands over: refused.
+  const uint16_t pixels[2] = {0xF800, 0x001F};
+  const uint32_t masked = api.ConvertFromRawBits(reinterpret_cast<const uint8_t*>(pixels), 2, 1, 4, 16, 0xF800,
+                                                 0x07E0, 0x001F, 1);
+  ASSERT_NE(masked, 0u);
+  EXPECT_EQ(PluginBitmapToHBitmap(masked, 0, false), 0u);
+  api.Unload(masked);
 }
 
 class ImageToPlugin : public PluginBridgeTest {};

@@ -31,6 +31,12 @@ const LoadCase kLoadCases[] = {
     {"a.ico", "-size 16x8 xc:red -size 16x8 xc:blue -append -depth 8", "", 1, "ICO", 16,
      gdiplus::PixelFormat32bppRGB, 'R', 'B'},
     {"a.jpg", kColour, "", 2, "JPEG", 8, gdiplus::PixelFormat24bppRGB, 'R', 'B'},
+    // Four bits travel through a DIB section with their palette; sixteen bits, whose colour
+    // masks the plug-in does not hand over, are widened to 24 by the plug-in.
+    {"four.bmp", "-size 8x4 gradient:red-orange -size 8x4 gradient:blue-navy -append -colors 16", "-type Palette bmp3:",
+     0, "BMP", 8, gdiplus::PixelFormat4bppIndexed, 'R', 'B'},
+    {"565.bmp", kColour, "-define bmp:subtype=RGB565 bmp3:", 0, "BMP", 8, gdiplus::PixelFormat24bppRGB, 'R', 'B'},
+    {"555.bmp", kColour, "-define bmp:subtype=RGB555 bmp3:", 0, "BMP", 8, gdiplus::PixelFormat24bppRGB, 'R', 'B'},
     {"grey.jpg", kGrey, "", 2, "JPEG", 8, gdiplus::PixelFormat8bppIndexed, 'W', 'K'},
     {"a.jng", kColour, "", 3, "JNG", 8, gdiplus::PixelFormat24bppRGB, 'R', 'B'},
     {"a.pbm", kBilevel, "-compress none", 7, "PBM", 8, gdiplus::PixelFormat1bppIndexed, 'W', 'K'},

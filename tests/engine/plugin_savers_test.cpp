@@ -194,6 +194,25 @@ TEST_F(PluginSavers, GreyJpegIsWrittenAsGreyWithTheQualityAsFlags) {
   ReleaseImage(id);
 }
 
+// Sixteen-bit images keep their colours whichever way their bits are split.
+TEST_F(PluginSavers, SixteenBitImagesKeepTheirColours) {
+  if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick missing";
+  const std::pair<PixelFormat, std::vector<uint8_t>> cases[] = {
+      {gdiplus::PixelFormat16bppRGB565, {0x00, 0xF8, 0x1F, 0x00}},  // red, blue
+      {gdiplus::PixelFormat16bppRGB555, {0x00, 0x7C, 0x1F, 0x00}},
+  };
+  for (const auto& [format, row] : cases) {
+    const int32_t id = MakeImage(2, 1, format);
+    WriteRow(id, 0, row);
+    const std::string path = folder_ / "sixteen.ico";
+    ASSERT_EQ(SaveAsICOFile(id, path), vexiro::OK);
+    EXPECT_EQ(Shell("convert '" + path + "' -format '%[pixel:p{0,0}] %[pixel:p{1,0}]' info:"),
+              "srgba(255,0,0,1) srgba(0,0,255,1)")
+        << PixelFormatName(format);
+    ReleaseImage(id);
+  }
+}
+
 TEST_F(PluginSavers, UnknownIdentifierIsInvalidParameterAndWritesNothing) {
   for (const SaverCase& s : Savers()) {
     const std::string path = folder_ / (std::string("none.") + s.extension);

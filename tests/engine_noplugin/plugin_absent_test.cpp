@@ -74,5 +74,57 @@ TEST_F(PluginAbsent, EverySaverAnswersPluginRequiredBeforeLookingAtTheImage) {
   ReleaseImage(wide);
 }
 
+// Points the plug-in search at another folder for one test and back afterwards.
+class PluginPathOverride {
+ public:
+  explicit PluginPathOverride(const std::string& folder) : saved_(GetEnvironmentVariable("VEXIRO_PLUGIN_PATH")) {
+    setenv("VEXIRO_PLUGIN_PATH", folder.c_str(), 1);
+    ResetVximgplugBindingForTesting();
+  }
+  ~PluginPathOverride() {
+    setenv("VEXIRO_PLUGIN_PATH", saved_.c_str(), 1);
+    ResetVximgplugBindingForTesting();
+  }
+
+ private:
+  std::string saved_;
+};
+
+// A module of the plug-in's name that lacks its operations cannot be bound: error 453.
+TEST_F(PluginAbsent, AModuleWithoutTheOperationsRaisesEntryPointNotFound) {
+  namespace fs = std::filesystem;
+  const fs::path folder = fs::path(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") / "impostor";
+  fs::create_directories(folder);
+  fs::copy_file(fs::path(VEXIRO_PLUGIN_DIR) / "vxtestplug.so", folder / "vximgplug.so",
+                fs::copy_options::overwrite_existing);
+  {
+    PluginPathOverride impostor(folder.string());
+    try {
+      Vximgplug();
+      ADD_FAILURE() << "bound a module without the plug-in's operations";
+    } catch (const RuntimeError& e) {
+      EXPECT_EQ(e.Number(), 453);
+      EXPECT_NE(e.Description().find("VXIMGPLUG_"), std::string::npos) << e.Description();
+    }
+  }
+  fs::remove_all(folder);
+}
+
+// The plug-in installed while engines run: the binding succeeds at the next call, and the next
+// engine construction records its version, from which on it counts as present.
+TEST_F(PluginAbsent, APlugInInstalledLaterIsFoundByTheNextEngine) {
+  PluginPathOverride installed(VEXIRO_PLUGIN_DIR);
+  EXPECT_FALSE(IsVximgplugAvailable()) << "presence follows the recorded version";
+  EXPECT_NE(Vximgplug().GetFileTypeU, nullptr);
+  vexiro::cImaging second;
+  EXPECT_TRUE(IsVximgplugAvailable());
+  EXPECT_NE(ThreadGdiplusState().VximgplugVersion, "Unknown");
+  int32_t id = 0;
+  ASSERT_EQ(CreateImageFromScan0(4, 4, 0, gdiplus::PixelFormat24bppRGB, 0, id, false), vexiro::OK);
+  EXPECT_EQ(SaveAsTGAFile(id, "/nonexistent-folder/x.tga"), vexiro::GenericError) << "past the presence test";
+  ReleaseImage(id);
+  ThreadGdiplusState().VximgplugVersion = "Unknown";  // the other tests of this suite expect it absent
+}
+
 }  // namespace
 }  // namespace vx::engine
