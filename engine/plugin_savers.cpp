@@ -2,11 +2,14 @@
 // identifier and pixel-format checks, conversion and writing, with a rule per target format.
 #include "engine/plugin_savers.h"
 
+#include "engine/gdiplus_savers.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <new>
 #include <optional>
 
+#include "engine/gdiplus_savers.h"
 #include "engine/image_access.h"
 #include "engine/image_store.h"
 #include "engine/pixel_formats.h"
@@ -45,15 +48,6 @@ struct SaverRule {
   Acceptance accepts;
   std::optional<int32_t> tiffJpegQuality = std::nullopt;  // set before the pixel format is judged
 };
-
-// Writes the resolution back onto the image and its resolution items without marking it
-// modified, so that the plug-in finds both in agreement.
-void ReapplyResolution(int32_t id) {
-  float vertical = 0, horizontal = 0;
-  GetImageVerticalResolution(id, vertical);
-  GetImageHorizontalResolution(id, horizontal);
-  if (vertical != 0 && horizontal != 0) SetImageResolution(id, horizontal, vertical, true);
-}
 
 bool FileExists(const std::string& path) {
   std::error_code ec;

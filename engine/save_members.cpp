@@ -5,6 +5,7 @@
 #include "engine/gif89a_writer.h"
 #include "engine/image_store.h"
 #include "engine/in_memory_encoding.h"
+#include "engine/plugin_savers.h"
 #include "engine/pnm_writer.h"
 #include "platform/ole/stream_handles.h"
 #include "vexiro/imaging.h"
@@ -68,6 +69,42 @@ VexiroStatus cImaging::SaveAsPNM(const std::string& sFilePath) {
   return SaveCurrent(nNativeImage, nStat, [&](int32_t id) { return engine::SaveAsPNMFile(id, sFilePath); });
 }
 
+VexiroStatus cImaging::SaveAsWBMP(const std::string& sFilePath) {
+  return SaveCurrent(nNativeImage, nStat, [&](int32_t id) { return engine::SaveAsWBMPFile(id, sFilePath); });
+}
+
+VexiroStatus cImaging::SaveAsXPM(const std::string& sFilePath) {
+  return SaveCurrent(nNativeImage, nStat, [&](int32_t id) { return engine::SaveAsXPMFile(id, sFilePath); });
+}
+
+VexiroStatus cImaging::SaveAsTGA(const std::string& sFilePath) {
+  return SaveCurrent(nNativeImage, nStat, [&](int32_t id) { return engine::SaveAsTGAFile(id, sFilePath); });
+}
+
+VexiroStatus cImaging::SaveAsPBM(const std::string& sFilePath) {
+  return SaveCurrent(nNativeImage, nStat, [&](int32_t id) { return engine::SaveAsPBMFile(id, sFilePath); });
+}
+
+VexiroStatus cImaging::SaveAsJ2K(const std::string& sFilePath, int32_t nRate) {
+  return SaveCurrent(nNativeImage, nStat, [&](int32_t id) { return engine::SaveAsJ2KFile(id, sFilePath, nRate); });
+}
+
+VexiroStatus cImaging::SaveAsJP2(const std::string& sFilePath, int32_t nRate) {
+  return SaveCurrent(nNativeImage, nStat, [&](int32_t id) { return engine::SaveAsJP2File(id, sFilePath, nRate); });
+}
+
+VexiroStatus cImaging::SaveAsEXR(const std::string& sFilePath, int32_t nCompression) {
+  return SaveCurrent(nNativeImage, nStat,
+                     [&](int32_t id) { return engine::SaveAsEXRFile(id, sFilePath, nCompression); });
+}
+
+VexiroStatus cImaging::SaveAsTIFFjpg(const std::string& sFilePath) { return SaveAsTIFFjpgEx(sFilePath, 75); }
+
+VexiroStatus cImaging::SaveAsTIFFjpgEx(const std::string& sFilePath, int32_t nQuality) {
+  return SaveCurrent(nNativeImage, nStat,
+                     [&](int32_t id) { return engine::SaveAsTIFFJPEGFile(id, sFilePath, nQuality); });
+}
+
 VexiroStatus cImaging::SaveAsByteArray(BasicArray<uint8_t>& arBytes, int32_t& nBytesRead, const std::string& sImageFormat,
                                        int32_t nEncoderParameter) {
   return SaveCurrent(nNativeImage, nStat, [&](int32_t id) {
@@ -115,6 +152,15 @@ VX_BIND(SaveAsJPEG, &vexiro::cImaging::SaveAsJPEG);
 VX_BIND(SaveAsTIFF, &vexiro::cImaging::SaveAsTIFF);
 VX_BIND(SaveAsGIFi, &vexiro::cImaging::SaveAsGIFi);
 VX_BIND(SaveAsPNM, &vexiro::cImaging::SaveAsPNM);
+VX_BIND(SaveAsWBMP, &vexiro::cImaging::SaveAsWBMP);
+VX_BIND(SaveAsXPM, &vexiro::cImaging::SaveAsXPM);
+VX_BIND(SaveAsTGA, &vexiro::cImaging::SaveAsTGA);
+VX_BIND(SaveAsPBM, &vexiro::cImaging::SaveAsPBM);
+VX_BIND(SaveAsJ2K, &vexiro::cImaging::SaveAsJ2K);
+VX_BIND(SaveAsJP2, &vexiro::cImaging::SaveAsJP2);
+VX_BIND(SaveAsEXR, &vexiro::cImaging::SaveAsEXR);
+VX_BIND(SaveAsTIFFjpg, &vexiro::cImaging::SaveAsTIFFjpg);
+VX_BIND(SaveAsTIFFjpgEx, &vexiro::cImaging::SaveAsTIFFjpgEx);
 VX_BIND(SaveAsByteArray, &vexiro::cImaging::SaveAsByteArray);
 VX_BIND(SaveAsStream, &vexiro::cImaging::SaveAsStream);
 VX_BIND(SaveAsString, &vexiro::cImaging::SaveAsString);

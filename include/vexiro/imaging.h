@@ -126,6 +126,16 @@ class cImaging {
   VexiroStatus SaveAsTIFF(const std::string& sFilePath, int32_t nModeCompression = 2);
   VexiroStatus SaveAsGIFi(const std::string& sFilePath);
   VexiroStatus SaveAsPNM(const std::string& sFilePath);
+  // Formats the format plug-in writes.
+  VexiroStatus SaveAsWBMP(const std::string& sFilePath);
+  VexiroStatus SaveAsXPM(const std::string& sFilePath);
+  VexiroStatus SaveAsTGA(const std::string& sFilePath);
+  VexiroStatus SaveAsPBM(const std::string& sFilePath);
+  VexiroStatus SaveAsJ2K(const std::string& sFilePath, int32_t nRate = 16);
+  VexiroStatus SaveAsJP2(const std::string& sFilePath, int32_t nRate = 16);
+  VexiroStatus SaveAsEXR(const std::string& sFilePath, int32_t nCompression = 0);
+  VexiroStatus SaveAsTIFFjpg(const std::string& sFilePath);
+  VexiroStatus SaveAsTIFFjpgEx(const std::string& sFilePath, int32_t nQuality);
   VexiroStatus SaveAsByteArray(BasicArray<uint8_t>& arBytes, int32_t& nBytesRead, const std::string& sImageFormat,
                                int32_t nEncoderParameter = 0);
   // Streams travel as handles of the platform's stream table. On success the handle passed in is

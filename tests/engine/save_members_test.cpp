@@ -111,6 +111,40 @@ TEST_F(SaveMembers, FileMembersWriteTheirFormats) {
   }
 }
 
+// The formats the plug-in writes: each member picks its plug-in format and passes its argument
+// on, and ImageMagick reads every result back at the image's size.
+TEST_F(SaveMembers, PluginFileMembersWriteTheirFormats) {
+  struct Case {
+    const char* name;
+    gp::PixelFormat source;
+    std::function<VexiroStatus(cImaging&, const std::string&)> save;
+    const char* magick;  // ImageMagick's name of the format it reads
+  };
+  const Case cases[] = {
+      {"a.wbmp", gp::PixelFormat1bppIndexed, [](cImaging& e, const std::string& p) { return e.SaveAsWBMP(p); }, "WBMP"},
+      {"a.xpm", gp::PixelFormat24bppRGB, [](cImaging& e, const std::string& p) { return e.SaveAsXPM(p); }, "XPM"},
+      {"a.tga", gp::PixelFormat24bppRGB, [](cImaging& e, const std::string& p) { return e.SaveAsTGA(p); }, "TGA"},
+      {"a.pbm", gp::PixelFormat24bppRGB, [](cImaging& e, const std::string& p) { return e.SaveAsPBM(p); }, "PPM"},
+      {"a.j2k", gp::PixelFormat24bppRGB, [](cImaging& e, const std::string& p) { return e.SaveAsJ2K(p, 8); }, "J2K"},
+      {"a.jp2", gp::PixelFormat24bppRGB, [](cImaging& e, const std::string& p) { return e.SaveAsJP2(p); }, "JP2"},
+      {"a.exr", gp::PixelFormat24bppRGB, [](cImaging& e, const std::string& p) { return e.SaveAsEXR(p, 4); }, "EXR"},
+      {"a.tif", gp::PixelFormat24bppRGB, [](cImaging& e, const std::string& p) { return e.SaveAsTIFFjpg(p); }, "TIFF"},
+      {"b.tif", gp::PixelFormat24bppRGB, [](cImaging& e, const std::string& p) { return e.SaveAsTIFFjpgEx(p, 40); }, "TIFF"},
+  };
+  for (const Case& c : cases) {
+    SavingTestAccess::SetCurrent(E(), 0);
+    const std::string path = scratch_.File(c.name);
+    EXPECT_EQ(c.save(E(), path), GenericError) << c.name << ": no current image";
+    EXPECT_FALSE(FileExists(path));
+    MakeCurrent(c.source);
+    ASSERT_EQ(c.save(E(), path), OK) << c.name;
+    EXPECT_EQ(E().GetStat(), OK);
+    EXPECT_EQ(Shell("identify -format '%m %wx%h' '" + path + "' 2>/dev/null"), std::string(c.magick) + " 12x7") << c.name;
+  }
+  EXPECT_NE(Shell("tiffinfo '" + scratch_.File("b.tif") + "' 2>/dev/null").find("Compression Scheme: JPEG"),
+            std::string::npos);
+}
+
 TEST_F(SaveMembers, ByteArrayPerFormatName) {
   MakeCurrent();
   struct Case {
