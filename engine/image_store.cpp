@@ -38,15 +38,15 @@ bool IdentifierInUse(int32_t id) {
 
 }  // namespace
 
-void SetPluginReleaseHooks(const PluginReleaseHooks& hooks) {
-  g_unloadBitmap = hooks.UnloadBitmap;
-  g_closeMultiBitmap = hooks.CloseMultiBitmap;
-  g_unlockPage = hooks.UnlockPage;
-  g_closeFile = hooks.CloseFile;
+PluginReleaseHooks SetPluginReleaseHooks(const PluginReleaseHooks& hooks) {
+  const PluginReleaseHooks previous{g_unloadBitmap.exchange(hooks.UnloadBitmap),
+                                    g_closeMultiBitmap.exchange(hooks.CloseMultiBitmap),
+                                    g_unlockPage.exchange(hooks.UnlockPage), g_closeFile.exchange(hooks.CloseFile)};
+  return previous;
 }
-void SetPageFileWriter(PageFileWriter writer) { g_pageWriter = writer; }
-void SetPageSelector(PageSelector selector) { g_pageSelector = selector; }
-void SetLentDCReleaser(LentDCReleaser releaser) { g_dcReleaser = releaser; }
+PageFileWriter SetPageFileWriter(PageFileWriter writer) { return g_pageWriter.exchange(writer); }
+PageSelector SetPageSelector(PageSelector selector) { return g_pageSelector.exchange(selector); }
+LentDCReleaser SetLentDCReleaser(LentDCReleaser releaser) { return g_dcReleaser.exchange(releaser); }
 
 namespace internal {
 

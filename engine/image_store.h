@@ -85,18 +85,19 @@ struct PluginReleaseHooks {
   void (*UnlockPage)(intptr_t multiBitmap, intptr_t page) = nullptr;  // page not marked changed
   void (*CloseFile)(intptr_t file) = nullptr;
 };
-void SetPluginReleaseHooks(const PluginReleaseHooks& hooks);
+// Each setter returns what it replaces, so a test can put the library's own seam back.
+PluginReleaseHooks SetPluginReleaseHooks(const PluginReleaseHooks& hooks);
 
 // Writes an image as a document page file: "TIFF" pages as LZW-compressed TIFF, "GIF" frames
 // as PNG. Returns a status.
 using PageFileWriter = VexiroStatus (*)(int32_t imageId, const std::string& path, const std::string& documentFormat);
-void SetPageFileWriter(PageFileWriter writer);
+PageFileWriter SetPageFileWriter(PageFileWriter writer);
 // Loads page `pageIndex` (0-based) of an editable document as its current page.
 using PageSelector = VexiroStatus (*)(int32_t documentId, int32_t pageIndex);
-void SetPageSelector(PageSelector selector);
+PageSelector SetPageSelector(PageSelector selector);
 // Returns a device context lent out for an image and deletes the graphics behind it.
 using LentDCReleaser = void (*)(gdiplus::GpGraphics* graphics, HDC dc);
-void SetLentDCReleaser(LentDCReleaser releaser);
+LentDCReleaser SetLentDCReleaser(LentDCReleaser releaser);
 
 // ---- The store ----
 

@@ -100,8 +100,8 @@ VexiroStatus RecordSelection(int32_t doc, int32_t page) {
 }
 
 TEST_F(NativeDocument, CommittingTheCurrentTiffPageWritesItAndSelectsItAgain) {
-  SetPageFileWriter(&WriteMarker);
-  SetPageSelector(&RecordSelection);
+  const PageFileWriter previousWriter = SetPageFileWriter(&WriteMarker);
+  const PageSelector previousSelector = SetPageSelector(&RecordSelection);
   int32_t doc = 0;
   RegisterImage(doc, nullptr, "", "", KindGeneric);
   const int32_t page = MakeImage(2, 2, PixelFormat24bppRGB);
@@ -124,11 +124,12 @@ TEST_F(NativeDocument, CommittingTheCurrentTiffPageWritesItAndSelectsItAgain) {
   EXPECT_EQ(d->CurrentPage, -1);
   EXPECT_EQ(g_selectedDocument, doc);
   EXPECT_EQ(g_selectedPage, 1);
-  SetPageFileWriter(nullptr);
-  SetPageSelector(nullptr);
+  SetPageFileWriter(previousWriter);
+  SetPageSelector(previousSelector);
 }
 
 TEST_F(NativeDocument, WithoutAPageWriterNothingIsLost) {
+  const PageFileWriter previous = SetPageFileWriter(nullptr);
   int32_t doc = 0;
   RegisterImage(doc, nullptr, "", "", KindGeneric);
   const int32_t page = MakeImage(2, 2, PixelFormat24bppRGB);
@@ -146,6 +147,7 @@ TEST_F(NativeDocument, WithoutAPageWriterNothingIsLost) {
   CommitCurrentTiffPage(doc);
   EXPECT_EQ(FindImageRecord(doc)->PageImageIDs[0], page);
   EXPECT_EQ(FindImageRecord(doc)->PageFiles[0], file);
+  SetPageFileWriter(previous);
 }
 
 TEST_F(NativeDocument, PluginTagsBecomePropertyItemsAndResolutions) {
@@ -178,7 +180,7 @@ void Unlock(intptr_t m, intptr_t p) { g_calls.push_back("unlock " + std::to_stri
 void CloseFile(intptr_t f) { g_calls.push_back("close-file " + std::to_string(f)); }
 
 TEST_F(NativeDocument, PluginHandlesAreReleasedPagesFirstFilesLast) {
-  SetPluginReleaseHooks({&Unload, &CloseMulti, &Unlock, &CloseFile});
+  const PluginReleaseHooks previous = SetPluginReleaseHooks({&Unload, &CloseMulti, &Unlock, &CloseFile});
   const int32_t bitmap = MakeImage(1, 1, PixelFormat24bppRGB);
   SetImagePluginBitmap(bitmap, 11);
   const int32_t page = MakeImage(1, 1, PixelFormat24bppRGB);
@@ -195,7 +197,7 @@ TEST_F(NativeDocument, PluginHandlesAreReleasedPagesFirstFilesLast) {
   ReleaseImage(page);
   ReleaseImage(doc);
   EXPECT_EQ(g_calls, (std::vector<std::string>{"unload 11", "unlock 33/22", "close-file 44", "close-multi 55"}));
-  SetPluginReleaseHooks({});
+  SetPluginReleaseHooks(previous);
 }
 
 TEST_F(NativeDocument, BitonalImageOverForeignPixelsIsCopiedBeforeTurning) {

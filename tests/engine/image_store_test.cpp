@@ -167,7 +167,7 @@ class EditableDocument : public EngineTest {
  protected:
   void SetUp() override {
     EngineTest::SetUp();
-    SetPageFileWriter(&TestPageWriter);
+    previousWriter_ = SetPageFileWriter(&TestPageWriter);
     g_writerFailsWith.clear();
     RegisterImage(doc_, nullptr, "", "", KindGeneric);
     page_ = MakeImage(3, 3, PixelFormat24bppRGB);
@@ -184,10 +184,11 @@ class EditableDocument : public EngineTest {
     d->CurrentPage = 0;
   }
   void TearDown() override {
-    SetPageFileWriter(nullptr);
+    SetPageFileWriter(previousWriter_);
     EngineTest::TearDown();
   }
   ImageRecord& Doc() { return *FindImageRecord(doc_); }
+  PageFileWriter previousWriter_ = nullptr;
   int32_t doc_ = 0;
   int32_t page_ = 0;
 };
@@ -279,7 +280,7 @@ void CheckingDCReleaser(GpGraphics*, HDC dc) {
 }
 
 TEST_F(ImageStore, LentDCIsReturnedBeforeTheImageIsDisposed) {
-  SetLentDCReleaser(&CheckingDCReleaser);
+  const LentDCReleaser previous = SetLentDCReleaser(&CheckingDCReleaser);
   const int32_t id = MakeImage(6, 1, PixelFormat24bppRGB);
   g_lentImage = GetGpImage(id);
   FindImageRecord(id)->DC = 4242;
@@ -287,7 +288,7 @@ TEST_F(ImageStore, LentDCIsReturnedBeforeTheImageIsDisposed) {
   g_dcReturns = 0;
   EXPECT_EQ(ReleaseImage(id), vexiro::OK);
   EXPECT_EQ(g_dcReturns, 1);
-  SetLentDCReleaser(nullptr);
+  SetLentDCReleaser(previous);
 }
 
 TEST_F(ImageStore, OwnedPixelMemoryIsFreedOnceAndBorrowedMemoryNever) {
