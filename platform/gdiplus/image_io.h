@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/gdiplus/codecs/codec.h"
 #include "platform/gdiplus/gdiplus_types.h"
 #include "platform/gdiplus/image_object.h"
 
@@ -16,6 +17,7 @@ void RegisterMetafileDecoder(MetafileDecoder decoder);
 
 // Decodes an encoded image held in memory; the format is found from the content.
 Status DecodeImageFromMemory(const uint8_t* data, size_t size, GpImage** image);
+Status DecodeImageFromMemory(const uint8_t* data, size_t size, const codecs::DecodeOptions& options, GpImage** image);
 
 // Completes a multi-frame save still open on `image` (writes its file or stream) and forgets it.
 // The image's disposal calls this, as the platform writes an unfinished multi-frame file when

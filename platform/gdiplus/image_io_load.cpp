@@ -22,7 +22,13 @@ namespace {
 
 std::atomic<MetafileDecoder> g_metafileDecoder{nullptr};
 
-using DecodeFunction = Status (*)(codecs::Bytes, codecs::DecodedImage&);
+using DecodeFunction = Status (*)(codecs::Bytes, codecs::DecodedImage&, const codecs::DecodeOptions&);
+
+// Formats that carry no colour profile decode the same way under every option.
+template <Status (*Decode)(codecs::Bytes, codecs::DecodedImage&)>
+Status IgnoringOptions(codecs::Bytes data, codecs::DecodedImage& out, const codecs::DecodeOptions&) {
+  return Decode(data, out);
+}
 
 bool StartsWith(codecs::Bytes data, std::initializer_list<uint8_t> prefix) {
   return data.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), data.begin());
@@ -39,12 +45,12 @@ bool IsWmf(codecs::Bytes data) {
 }
 
 DecodeFunction DecoderFor(codecs::Bytes data) {
-  if (StartsWith(data, {'B', 'M'})) return codecs::DecodeBmp;
+  if (StartsWith(data, {'B', 'M'})) return IgnoringOptions<codecs::DecodeBmp>;
   if (StartsWith(data, {0xFF, 0xD8, 0xFF})) return codecs::DecodeJpeg;
-  if (StartsWith(data, {'G', 'I', 'F', '8'})) return codecs::DecodeGif;
+  if (StartsWith(data, {'G', 'I', 'F', '8'})) return IgnoringOptions<codecs::DecodeGif>;
   if (StartsWith(data, {0x89, 'P', 'N', 'G'})) return codecs::DecodePng;
   if (StartsWith(data, {'I', 'I'}) || StartsWith(data, {'M', 'M'})) return codecs::DecodeTiff;
-  if (StartsWith(data, {0, 0, 1, 0})) return codecs::DecodeIco;
+  if (StartsWith(data, {0, 0, 1, 0})) return IgnoringOptions<codecs::DecodeIco>;
   return nullptr;
 }
 
@@ -124,6 +130,10 @@ Status ToBitmap(GpImage* image, GpBitmap** bitmap) {
 void RegisterMetafileDecoder(MetafileDecoder decoder) { g_metafileDecoder.store(decoder); }
 
 Status DecodeImageFromMemory(const uint8_t* data, size_t size, GpImage** image) {
+  return DecodeImageFromMemory(data, size, codecs::DecodeOptions{}, image);
+}
+
+Status DecodeImageFromMemory(const uint8_t* data, size_t size, const codecs::DecodeOptions& options, GpImage** image) {
   if (!image || (!data && size)) return InvalidParameter;
   *image = nullptr;
   const codecs::Bytes bytes(data, size);
@@ -135,7 +145,7 @@ Status DecodeImageFromMemory(const uint8_t* data, size_t size, GpImage** image) 
   if (!decode) return UnknownImageFormat;
   try {
     codecs::DecodedImage decoded;
-    if (Status s = decode(bytes, decoded); s != Ok) return s;
+    if (Status s = decode(bytes, decoded, options); s != Ok) return s;
     if (decoded.frames.empty()) return GenericError;
     auto bitmap = std::make_unique<GpBitmap>();
     bitmap->frames = std::move(decoded.frames);
@@ -148,47 +158,58 @@ Status DecodeImageFromMemory(const uint8_t* data, size_t size, GpImage** image) 
   return Ok;
 }
 
-Status GdipLoadImageFromFile(const char* path, GpImage** image) {
+namespace {
+
+constexpr codecs::DecodeOptions kColourManaged{.applyEmbeddedProfile = true};
+
+Status LoadFromFile(const char* path, const codecs::DecodeOptions& options, GpImage** image) {
   if (!GdiplusIsRunning()) return GdiplusNotInitialized;
   if (!path || !image) return InvalidParameter;
   *image = nullptr;
   std::vector<uint8_t> bytes;
   if (Status s = ReadWholeFile(path, bytes); s != Ok) return s;
-  return DecodeImageFromMemory(bytes.data(), bytes.size(), image);
+  return DecodeImageFromMemory(bytes.data(), bytes.size(), options, image);
 }
 
-Status GdipLoadImageFromStream(ole::IStream* stream, GpImage** image) {
+Status LoadFromStream(ole::IStream* stream, const codecs::DecodeOptions& options, GpImage** image) {
   if (!GdiplusIsRunning()) return GdiplusNotInitialized;
   if (!stream || !image) return InvalidParameter;
   *image = nullptr;
   std::vector<uint8_t> bytes;
   if (Status s = ReadWholeStream(stream, bytes); s != Ok) return s;
-  return DecodeImageFromMemory(bytes.data(), bytes.size(), image);
+  return DecodeImageFromMemory(bytes.data(), bytes.size(), options, image);
 }
 
-// Embedded colour profiles are not applied: the ICM forms load as the plain ones do.
-Status GdipLoadImageFromFileICM(const char* path, GpImage** image) { return GdipLoadImageFromFile(path, image); }
-Status GdipLoadImageFromStreamICM(ole::IStream* stream, GpImage** image) { return GdipLoadImageFromStream(stream, image); }
-
-Status GdipCreateBitmapFromFile(const char* path, GpBitmap** bitmap) {
+Status BitmapFromFile(const char* path, const codecs::DecodeOptions& options, GpBitmap** bitmap) {
   if (!bitmap) return GdiplusIsRunning() ? InvalidParameter : GdiplusNotInitialized;
   *bitmap = nullptr;
   GpImage* image = nullptr;
-  if (Status s = GdipLoadImageFromFile(path, &image); s != Ok) return s;
+  if (Status s = LoadFromFile(path, options, &image); s != Ok) return s;
   return ToBitmap(image, bitmap);
 }
 
-Status GdipCreateBitmapFromStream(ole::IStream* stream, GpBitmap** bitmap) {
+Status BitmapFromStream(ole::IStream* stream, const codecs::DecodeOptions& options, GpBitmap** bitmap) {
   if (!bitmap) return GdiplusIsRunning() ? InvalidParameter : GdiplusNotInitialized;
   *bitmap = nullptr;
   GpImage* image = nullptr;
-  if (Status s = GdipLoadImageFromStream(stream, &image); s != Ok) return s;
+  if (Status s = LoadFromStream(stream, options, &image); s != Ok) return s;
   return ToBitmap(image, bitmap);
 }
 
-Status GdipCreateBitmapFromFileICM(const char* path, GpBitmap** bitmap) { return GdipCreateBitmapFromFile(path, bitmap); }
+}  // namespace
+
+Status GdipLoadImageFromFile(const char* path, GpImage** image) { return LoadFromFile(path, {}, image); }
+Status GdipLoadImageFromStream(ole::IStream* stream, GpImage** image) { return LoadFromStream(stream, {}, image); }
+Status GdipLoadImageFromFileICM(const char* path, GpImage** image) { return LoadFromFile(path, kColourManaged, image); }
+Status GdipLoadImageFromStreamICM(ole::IStream* stream, GpImage** image) {
+  return LoadFromStream(stream, kColourManaged, image);
+}
+
+Status GdipCreateBitmapFromFile(const char* path, GpBitmap** bitmap) { return BitmapFromFile(path, {}, bitmap); }
+Status GdipCreateBitmapFromStream(ole::IStream* stream, GpBitmap** bitmap) { return BitmapFromStream(stream, {}, bitmap); }
+Status GdipCreateBitmapFromFileICM(const char* path, GpBitmap** bitmap) { return BitmapFromFile(path, kColourManaged, bitmap); }
 Status GdipCreateBitmapFromStreamICM(ole::IStream* stream, GpBitmap** bitmap) {
-  return GdipCreateBitmapFromStream(stream, bitmap);
+  return BitmapFromStream(stream, kColourManaged, bitmap);
 }
 
 }  // namespace vx::gdiplus

@@ -21,6 +21,13 @@ struct DecodedImage {
   GUID dimension = FrameDimensionPage;  // time for animated GIF, page otherwise
 };
 
+// How a decode treats what the file says beyond its pixels.
+struct DecodeOptions {
+  // The colour-managed loads: pixels described by an embedded ICC profile become sRGB. The
+  // profile is reported as an item either way.
+  bool applyEmbeddedProfile = false;
+};
+
 // Encoder parameters after validation; absent values mean "the encoder's default".
 struct EncodeOptions {
   std::optional<ULONG> quality;      // JPEG 0..100
@@ -30,10 +37,10 @@ struct EncodeOptions {
 };
 
 Status DecodeBmp(Bytes data, DecodedImage& out);
-Status DecodePng(Bytes data, DecodedImage& out);
-Status DecodeJpeg(Bytes data, DecodedImage& out);
+Status DecodePng(Bytes data, DecodedImage& out, const DecodeOptions& options = {});
+Status DecodeJpeg(Bytes data, DecodedImage& out, const DecodeOptions& options = {});
 Status DecodeGif(Bytes data, DecodedImage& out);
-Status DecodeTiff(Bytes data, DecodedImage& out);
+Status DecodeTiff(Bytes data, DecodedImage& out, const DecodeOptions& options = {});
 Status DecodeIco(Bytes data, DecodedImage& out);
 
 Status EncodeBmp(const Frame& frame, const EncodeOptions& options, std::vector<uint8_t>& out);

@@ -1,14 +1,19 @@
 // JPEG files through libjpeg: grey images become 8bppIndexed with a grey palette, colour images
 // 24bppRGB, CMYK and YCCK images 24bppRGB with the CMYK colour-space flag. The EXIF block (APP1)
-// becomes property items; the resolution comes from JFIF, else from EXIF.
+// becomes property items; the resolution comes from JFIF, else from EXIF. An embedded ICC
+// profile (APP2) becomes the profile item and, when colour management is asked for, converts the
+// pixels to sRGB (CMYK samples go through it instead of the complement rule).
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/gdiplus/codecs/codec.h"
+#include "platform/gdiplus/codecs/color_management.h"
 #include "platform/gdiplus/codecs/exif/ifd_properties.h"
 #include "platform/gdiplus/codecs/frame_tools.h"
 #include "platform/gdiplus/codecs/jpeg/jpeg_error.h"
+#include "platform/gdiplus/codecs/jpeg/jpeg_icc_profile.h"
 
 namespace vx::gdiplus::codecs {
 
@@ -26,10 +31,13 @@ void LimitScans(j_common_ptr cinfo) {
 }
 
 struct JpegDecode {
+  DecodeOptions options;
   DecodeBudget budget;
   Frame frame;
   std::vector<uint8_t> cmykRow;
   std::vector<PropertyRecord> properties;
+  std::vector<uint8_t> profile;
+  std::optional<CmykToSrgb> cmykProfile;  // set when CMYK samples go through the embedded profile
   Status status = GenericError;
 };
 
@@ -41,6 +49,13 @@ void ReadExif(j_decompress_ptr cinfo, DecodeBudget& budget, std::vector<Property
     if (ParseTiffHeader(Bytes(m->data + 6, m->data_length - 6), layout)) ReadIfdProperties(layout, layout.firstIfd, budget, items);
     return;
   }
+}
+
+std::vector<uint8_t> ReadIccProfile(j_decompress_ptr cinfo) {
+  std::vector<Bytes> payloads;
+  for (jpeg_saved_marker_ptr m = cinfo->marker_list; m; m = m->next)
+    if (m->marker == JPEG_APP0 + 2) payloads.emplace_back(m->data, m->data_length);
+  return JoinIccChunks(payloads);
 }
 
 PixelFormat PrepareOutput(j_decompress_ptr cinfo, Frame& frame) {
@@ -66,8 +81,11 @@ void RunDecode(j_decompress_ptr cinfo, JpegDecode& d) {
   JpegErrorManager* errors = reinterpret_cast<JpegErrorManager*>(cinfo->err);
   if (setjmp(errors->jump)) return;
   jpeg_save_markers(cinfo, JPEG_APP0 + 1, 0xFFFF);
+  jpeg_save_markers(cinfo, JPEG_APP0 + 2, 0xFFFF);
   if (jpeg_read_header(cinfo, TRUE) != JPEG_HEADER_OK) return;
-  ReadExif(cinfo, d.budget, d.properties);  // saved markers go away when the decompression finishes
+  // Saved markers go away when the decompression finishes.
+  ReadExif(cinfo, d.budget, d.properties);
+  d.profile = ReadIccProfile(cinfo);
   Frame& frame = d.frame;
   UINT flags = 0;
   {
@@ -80,12 +98,19 @@ void RunDecode(j_decompress_ptr cinfo, JpegDecode& d) {
   jpeg_start_decompress(cinfo);
   const bool cmyk = cinfo->out_color_space == JCS_CMYK;
   if (cmyk) d.cmykRow.resize(size_t{cinfo->output_width} * 4);
+  if (cmyk && d.options.applyEmbeddedProfile && !d.profile.empty()) {
+    d.cmykProfile.emplace(d.profile, cinfo->saw_Adobe_marker != 0);
+    if (!*d.cmykProfile) d.cmykProfile.reset();
+  }
   if (frame.format == PixelFormat8bppIndexed) SetPalette(frame, GreyPalette(256));
   while (cinfo->output_scanline < cinfo->output_height) {
     const INT y = static_cast<INT>(cinfo->output_scanline);
     JSAMPROW row = cmyk ? d.cmykRow.data() : RowOf(frame, y);
     if (jpeg_read_scanlines(cinfo, &row, 1) != 1) return;
-    if (cmyk) CmykRowToRgb24(d.cmykRow.data(), cinfo->saw_Adobe_marker, RowOf(frame, y), frame.width);
+    if (d.cmykProfile)
+      d.cmykProfile->ConvertRow(d.cmykRow.data(), RowOf(frame, y), frame.width);
+    else if (cmyk)
+      CmykRowToRgb24(d.cmykRow.data(), cinfo->saw_Adobe_marker, RowOf(frame, y), frame.width);
   }
   jpeg_finish_decompress(cinfo);
   frame.imageFlags = flags | ImageFlagsHasRealPixelSize;
@@ -123,9 +148,10 @@ bool ResolutionFromItems(const std::vector<PropertyRecord>& items, REAL& dpiX, R
 
 }  // namespace
 
-Status DecodeJpeg(Bytes data, DecodedImage& out) {
+Status DecodeJpeg(Bytes data, DecodedImage& out, const DecodeOptions& options) {
   if (data.size() < 3 || data[0] != 0xFF || data[1] != 0xD8 || data[2] != 0xFF) return UnknownImageFormat;
   auto decode = std::make_unique<JpegDecode>();
+  decode->options = options;
   jpeg_decompress_struct cinfo;
   JpegErrorManager errors;
   cinfo.err = InstallJpegErrors(errors);
@@ -141,6 +167,8 @@ Status DecodeJpeg(Bytes data, DecodedImage& out) {
   if (!(frame.imageFlags & ImageFlagsHasRealDPI) && ResolutionFromItems(decode->properties, frame.dpiX, frame.dpiY))
     frame.imageFlags |= ImageFlagsHasRealDPI;
   frame.properties = std::move(decode->properties);
+  if (options.applyEmbeddedProfile && !decode->cmykProfile) ConvertFrameToSrgb(frame, decode->profile);
+  AddProfileItem(frame, decode->profile, decode->budget);
   out.frames.clear();
   out.frames.push_back(std::move(frame));
   out.rawFormat = ImageFormatJPEG;

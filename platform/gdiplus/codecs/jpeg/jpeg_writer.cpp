@@ -1,15 +1,17 @@
 // JPEG files through libjpeg: every frame is written as 8-bit YCbCr at the requested quality
 // (75 by default), with a JFIF resolution in dots per inch and the frame's writable property
-// items in an EXIF block.
+// items in an EXIF block; the ICC profile item goes into APP2 segments, where readers look for it.
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <memory>
 
 #include "platform/gdiplus/codecs/codec.h"
 #include "platform/gdiplus/codecs/exif/ifd_properties.h"
 #include "platform/gdiplus/codecs/frame_tools.h"
 #include "platform/gdiplus/codecs/jpeg/jpeg_error.h"
+#include "platform/gdiplus/codecs/jpeg/jpeg_icc_profile.h"
 
 namespace vx::gdiplus::codecs {
 
@@ -21,6 +23,7 @@ constexpr size_t kMaxMarkerPayload = 65533;
 struct JpegEncode {
   Frame frame;  // 24bppRGB
   std::vector<uint8_t> exif;
+  std::vector<std::vector<uint8_t>> iccChunks;
   unsigned char* buffer = nullptr;
   unsigned long size = 0;
   bool ok = false;
@@ -45,6 +48,8 @@ void RunEncode(j_compress_ptr cinfo, int quality, JpegEncode& e) {
   cinfo->Y_density = DensityOf(f.dpiY);
   jpeg_start_compress(cinfo, TRUE);
   if (!e.exif.empty()) jpeg_write_marker(cinfo, JPEG_APP0 + 1, e.exif.data(), static_cast<unsigned>(e.exif.size()));
+  for (const std::vector<uint8_t>& chunk : e.iccChunks)
+    jpeg_write_marker(cinfo, JPEG_APP0 + 2, chunk.data(), static_cast<unsigned>(chunk.size()));
   while (cinfo->next_scanline < cinfo->image_height) {
     JSAMPROW row = const_cast<JSAMPROW>(RowOf(f, static_cast<INT>(cinfo->next_scanline)));
     jpeg_write_scanlines(cinfo, &row, 1);
@@ -53,10 +58,13 @@ void RunEncode(j_compress_ptr cinfo, int quality, JpegEncode& e) {
   e.ok = true;
 }
 
-// "Exif\0\0" and the TIFF structure of the items, or nothing when no item is writable or the
-// block would not fit in one marker segment.
+// "Exif\0\0" and the TIFF structure of the items (the ICC profile apart), or nothing when no
+// item is writable or the block would not fit in one marker segment.
 std::vector<uint8_t> ExifSegment(const std::vector<PropertyRecord>& items) {
-  std::vector<uint8_t> block = BuildExifBlock(items);
+  std::vector<PropertyRecord> exifItems;
+  std::copy_if(items.begin(), items.end(), std::back_inserter(exifItems),
+               [](const PropertyRecord& r) { return r.id != PropertyTagICCProfile; });
+  std::vector<uint8_t> block = BuildExifBlock(exifItems);
   if (block.empty() || block.size() + 6 > kMaxMarkerPayload) return {};
   block.insert(block.begin(), {'E', 'x', 'i', 'f', 0, 0});
   return block;
@@ -71,6 +79,9 @@ Status EncodeJpeg(const Frame& source, const EncodeOptions& options, std::vector
   if (Status s = ConvertFrame(source, PixelFormat24bppRGB, {}, e->frame); s != Ok) return s;
   try {
     e->exif = ExifSegment(source.properties);
+    const auto profile = std::find_if(source.properties.begin(), source.properties.end(),
+                                      [](const PropertyRecord& r) { return r.id == PropertyTagICCProfile; });
+    if (profile != source.properties.end()) e->iccChunks = SplitIccProfile(profile->value);
   } catch (const std::bad_alloc&) {
     return OutOfMemory;
   }

@@ -1,6 +1,8 @@
 // PNG files through libpng. Palette images stay indexed (their tRNS alpha goes into the palette),
 // grey images without transparency become indexed with a grey palette, everything else becomes
-// 24/32-bit or, at 16 bits per sample, 48/64-bit pixels.
+// 24/32-bit or, at 16 bits per sample, 48/64-bit pixels. An embedded ICC profile (iCCP)
+// becomes the profile item and, when colour management is asked for, converts the pixels (or
+// the palette) to sRGB.
 #include <png.h>
 
 #include <csetjmp>
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include "platform/gdiplus/codecs/codec.h"
+#include "platform/gdiplus/codecs/color_management.h"
 #include "platform/gdiplus/codecs/frame_tools.h"
 #include "platform/gdiplus/codecs/png/png_errors.h"
 
@@ -38,6 +41,7 @@ struct PngDecode {
   Frame frame;
   std::vector<png_bytep> rows;
   std::vector<ARGB> greyPalette;
+  std::vector<uint8_t> profile;
   Status status = GenericError;
 };
 
@@ -99,6 +103,16 @@ void ReadResolutionAndFlags(png_structp png, png_infop info, Frame& frame) {
   }
 }
 
+// libpng has already checked the profile against the image (its length and colour space).
+std::vector<uint8_t> ReadIccProfile(png_structp png, png_infop info) {
+  png_charp name = nullptr;
+  int compression = 0;
+  png_bytep profile = nullptr;
+  png_uint_32 length = 0;
+  if (!png_get_iCCP(png, info, &name, &compression, &profile, &length) || !profile) return {};
+  return std::vector<uint8_t>(profile, profile + length);
+}
+
 void RunDecode(png_structp png, png_infop info, PngDecode& d) {
   if (setjmp(png_jmpbuf(png))) return;
   png_read_info(png, info);
@@ -122,12 +136,13 @@ void RunDecode(png_structp png, png_infop info, PngDecode& d) {
   png_read_image(png, d.rows.data());
   png_read_end(png, nullptr);
   ReadResolutionAndFlags(png, info, frame);
+  d.profile = ReadIccProfile(png, info);
   d.status = Ok;
 }
 
 }  // namespace
 
-Status DecodePng(Bytes data, DecodedImage& out) {
+Status DecodePng(Bytes data, DecodedImage& out, const DecodeOptions& options) {
   if (data.size() < 8 || png_sig_cmp(data.data(), 0, 8) != 0) return UnknownImageFormat;
   png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, PngJumpOnError, PngIgnoreWarning);
   if (!png) return OutOfMemory;
@@ -144,6 +159,8 @@ Status DecodePng(Bytes data, DecodedImage& out) {
   RunDecode(png, info, *decode);
   png_destroy_read_struct(&png, &info, nullptr);
   if (decode->status != Ok) return decode->status;
+  if (options.applyEmbeddedProfile) ConvertFrameToSrgb(decode->frame, decode->profile);
+  AddProfileItem(decode->frame, decode->profile, decode->budget);
   out.frames.clear();
   out.frames.push_back(std::move(decode->frame));
   out.rawFormat = ImageFormatPNG;

@@ -2,11 +2,15 @@
 // into the matching platform format (bilevel, grey and palette pages stay indexed; RGB, RGBA and
 // 16-bit RGB pages keep their depth; CMYK pages become 24bppRGB with the CMYK flag); any other
 // layout (tiles, separate planes, YCbCr, odd depths) goes through libtiff's RGBA reader. The
-// tags of each page become its property items.
+// tags of each page become its property items. When colour management is asked for, a page
+// with an embedded ICC profile is converted to sRGB through it (CMYK samples go through it
+// instead of the complement rule).
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "platform/gdiplus/codecs/codec.h"
+#include "platform/gdiplus/codecs/color_management.h"
 #include "platform/gdiplus/codecs/exif/ifd_properties.h"
 #include "platform/gdiplus/codecs/frame_tools.h"
 #include "platform/gdiplus/codecs/tiff/tiff_memory_io.h"
@@ -111,7 +115,14 @@ void GreyToRgb48(const uint16_t* grey, bool minIsWhite, uint16_t* rgb, INT width
   }
 }
 
-Status ReadRows(TIFF* tif, const PageLayout& l, const Plan& plan, Frame& frame) {
+Bytes IccProfileOf(TIFF* tif) {
+  uint32_t length = 0;
+  void* profile = nullptr;
+  if (!TIFFGetField(tif, TIFFTAG_ICCPROFILE, &length, &profile) || !profile) return {};
+  return Bytes(static_cast<const uint8_t*>(profile), length);
+}
+
+Status ReadRows(TIFF* tif, const PageLayout& l, const Plan& plan, const CmykToSrgb* cmykProfile, Frame& frame) {
   const tmsize_t lineSize = TIFFScanlineSize(tif);
   if (lineSize <= 0) return GenericError;
   std::vector<uint8_t> line(static_cast<size_t>(lineSize));
@@ -137,7 +148,10 @@ Status ReadRows(TIFF* tif, const PageLayout& l, const Plan& plan, Frame& frame) 
         break;
       case RowKind::Cmyk:
         if (line.size() < static_cast<size_t>(frame.width) * 4) return GenericError;
-        CmykRowToRgb24(line.data(), false, row, frame.width);
+        if (cmykProfile)
+          cmykProfile->ConvertRow(line.data(), row, frame.width);
+        else
+          CmykRowToRgb24(line.data(), false, row, frame.width);
         break;
       case RowKind::None:
         return GenericError;
@@ -175,29 +189,36 @@ void ReadResolution(TIFF* tif, Frame& frame) {
   frame.imageFlags |= ImageFlagsHasRealDPI;
 }
 
-Status ReadPage(TIFF* tif, const TiffLayout& file, DecodeBudget& budget, Frame& frame) {
+Status ReadPage(TIFF* tif, const TiffLayout& file, const DecodeOptions& options, DecodeBudget& budget, Frame& frame) {
   const PageLayout l = ReadLayout(tif);
   if (Status s = CheckFrameSize(l.width, l.height); s != Ok) return s;
   const Plan plan = PlanFor(l);
+  const Bytes profile = IccProfileOf(tif);
+  bool profileApplied = false;
   if (plan.rows == RowKind::None) {
     if (Status s = ReadThroughRgba(tif, l, budget, frame); s != Ok) return s;
   } else {
     if (Status s = NewFrame(budget, l.width, l.height, plan.format, frame); s != Ok) return s;
     if (IsIndexedPixelFormat(plan.format)) SetPalette(frame, PalettePage(tif, l));
-    if (Status s = ReadRows(tif, l, plan, frame); s != Ok) return s;
+    std::optional<CmykToSrgb> cmykProfile;
+    if (plan.rows == RowKind::Cmyk && options.applyEmbeddedProfile && !profile.empty()) cmykProfile.emplace(profile, false);
+    profileApplied = cmykProfile && *cmykProfile;
+    if (Status s = ReadRows(tif, l, plan, profileApplied ? &*cmykProfile : nullptr, frame); s != Ok) return s;
     frame.imageFlags = plan.colourSpace;
     if (IsAlphaPixelFormat(plan.format)) frame.imageFlags |= ImageFlagsHasAlpha;
   }
+  if (options.applyEmbeddedProfile && !profileApplied) ConvertFrameToSrgb(frame, profile);
   frame.imageFlags |= ImageFlagsHasRealPixelSize;
   ReadResolution(tif, frame);
   if (const uint64_t offset = TIFFCurrentDirOffset(tif); offset <= 0xFFFFFFFFull && file.data.size())
     ReadIfdProperties(file, static_cast<uint32_t>(offset), budget, frame.properties);
+  AddProfileItem(frame, profile, budget);  // BigTIFF pages, whose directories are not read as items
   return Ok;
 }
 
 }  // namespace
 
-Status DecodeTiff(Bytes data, DecodedImage& out) {
+Status DecodeTiff(Bytes data, DecodedImage& out, const DecodeOptions& options) {
   TiffLayout file;
   if (!ParseTiffHeader(data, file)) {
     const bool bigTiff = data.size() >= 4 && ((data[0] == 'I' && data[1] == 'I' && data[2] == 43) || (data[0] == 'M' && data[1] == 'M' && data[3] == 43));
@@ -212,7 +233,7 @@ Status DecodeTiff(Bytes data, DecodedImage& out) {
     std::vector<Frame> frames;
     for (tdir_t page = 0; page < kMaxPages; ++page) {
       Frame frame;
-      const Status s = ReadPage(tif.get(), file, budget, frame);
+      const Status s = ReadPage(tif.get(), file, options, budget, frame);
       if (s != Ok) {
         if (frames.empty() || s == OutOfMemory) return s;
         break;  // a damaged later page ends the document
