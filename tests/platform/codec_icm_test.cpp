@@ -131,6 +131,7 @@ struct Picture {
   Bytes samples;
   std::vector<png_color> palette;  // PNG palette images: samples are indices
   bool cmyk = false;
+  bool premultiplied = false;  // TIFF: associated alpha
 };
 
 Picture Solid(std::vector<unsigned> value, int bits = 8) {
@@ -246,7 +247,7 @@ bool WriteTiff(const std::string& path, const Picture& p, const Bytes& profile) 
   const uint16_t photometric = p.cmyk ? PHOTOMETRIC_SEPARATED : p.channels == 1 ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB;
   TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, photometric);
   if (p.channels == 4 && !p.cmyk) {
-    const uint16_t alpha = EXTRASAMPLE_UNASSALPHA;
+    const uint16_t alpha = p.premultiplied ? EXTRASAMPLE_ASSOCALPHA : EXTRASAMPLE_UNASSALPHA;
     TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &alpha);
   }
   if (!profile.empty()) TIFFSetField(tif, TIFFTAG_ICCPROFILE, static_cast<uint32_t>(profile.size()), profile.data());
@@ -307,6 +308,8 @@ TEST_F(CodecIcm, EmbeddedProfilesConvertOnlyTheIcmLoads) {
   Picture palette = Solid({0});
   palette.palette = {{200, 60, 40}, {30, 180, 90}, {250, 250, 250}};
   for (size_t i = 0; i < palette.samples.size(); ++i) palette.samples[i] = static_cast<uint8_t>(i % 3);
+  Picture premultiplied = Solid({157, 47, 31, 200});  // (200, 60, 40) at alpha 200
+  premultiplied.premultiplied = true;
   struct Case {
     const char* name;
     Format format;
@@ -314,6 +317,7 @@ TEST_F(CodecIcm, EmbeddedProfilesConvertOnlyTheIcmLoads) {
     const Bytes& profile;
     ARGB stored;  // the first pixel as written
     int storedTolerance;
+    int managedTolerance = 1;
   } cases[] = {
       {"png rgb", Format::Png, Solid({200, 60, 40}), wide, 0xffc83c28, 0},
       {"png rgba keeps alpha", Format::Png, Solid({30, 180, 90, 128}), wide, 0x801eb45a, 0},
@@ -324,6 +328,7 @@ TEST_F(CodecIcm, EmbeddedProfilesConvertOnlyTheIcmLoads) {
       {"tiff rgb", Format::Tiff, Solid({30, 180, 90}), wide, 0xff1eb45a, 0},
       {"tiff rgba keeps alpha", Format::Tiff, Solid({200, 60, 40, 64}), wide, 0x40c83c28, 0},
       {"tiff grey", Format::Tiff, Solid({70}), grey, 0xff464646, 0},
+      {"tiff premultiplied alpha", Format::Tiff, premultiplied, wide, 0xc8c83c28, 1, 2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -337,7 +342,7 @@ TEST_F(CodecIcm, EmbeddedProfilesConvertOnlyTheIcmLoads) {
     const bool greyCase = &c.profile == &grey;
     for (size_t i = 0; i < plainPixels.size(); ++i) {
       const ARGB expected = greyCase ? ExpectedGrey(c.profile, plainPixels[i]) : ExpectedRgb(c.profile, plainPixels[i]);
-      ASSERT_LE(ChannelDistance(managedPixels[i], expected), 1) << "pixel " << i << std::hex << " got " << managedPixels[i]
+      ASSERT_LE(ChannelDistance(managedPixels[i], expected), c.managedTolerance) << "pixel " << i << std::hex << " got " << managedPixels[i]
                                                                 << " expected " << expected;
     }
     EXPECT_GE(WorstDistance(plainPixels, managedPixels), 8) << "the profile should have changed the colours";

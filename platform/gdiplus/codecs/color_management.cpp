@@ -50,9 +50,8 @@ TransformHandle ToSrgb(cmsHPROFILE source, cmsUInt32Number inFormat, cmsUInt32Nu
   return TransformHandle(cmsCreateTransform(source, inFormat, srgb.get(), outFormat, INTENT_PERCEPTUAL, flags));
 }
 
-// The lcms2 layout of a frame's pixels (palette entries for indexed frames); 0 for layouts
-// left alone (premultiplied alpha would need unpremultiplying first, and no reader makes the
-// others).
+// The lcms2 layout of a frame's pixels (palette entries for indexed frames); 0 for layouts no
+// reader makes, which are left alone.
 cmsUInt32Number RgbLayoutOf(PixelFormat format) {
   switch (format) {
     case PixelFormat24bppRGB:
@@ -90,7 +89,27 @@ void TransformPalette(Frame& frame, cmsHTRANSFORM transform) {
   SetPalette(frame, std::move(palette));
 }
 
+// Colours are converted with straight alpha: premultiplied pixels are unpremultiplied for the
+// transform and premultiplied again after it.
+PixelFormat StraightAlphaOf(PixelFormat format) {
+  if (format == PixelFormat32bppPARGB) return PixelFormat32bppARGB;
+  if (format == PixelFormat64bppPARGB) return PixelFormat64bppARGB;
+  return format;
+}
+
+bool ConvertRgbFrame(Frame& frame, cmsHPROFILE profile);
+
+bool ConvertPremultipliedFrame(Frame& frame, cmsHPROFILE profile) {
+  Frame straight;
+  if (ConvertFrame(frame, StraightAlphaOf(frame.format), {}, straight) != Ok || !ConvertRgbFrame(straight, profile)) return false;
+  Frame premultiplied;
+  if (ConvertFrame(straight, frame.format, {}, premultiplied) != Ok) return false;
+  frame = std::move(premultiplied);
+  return true;
+}
+
 bool ConvertRgbFrame(Frame& frame, cmsHPROFILE profile) {
+  if (StraightAlphaOf(frame.format) != frame.format) return ConvertPremultipliedFrame(frame, profile);
   const cmsUInt32Number layout = RgbLayoutOf(frame.format);
   if (layout == 0) return false;
   TransformHandle transform = ToSrgb(profile, layout, layout);
