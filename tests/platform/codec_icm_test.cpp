@@ -384,10 +384,8 @@ TEST_F(CodecIcm, CmykSamplesGoThroughTheirProfileInsteadOfTheComplementRule) {
     ASSERT_TRUE(plain && managed);
     const ARGB expected = ExpectedCmyk(cmyk, ink);
     const ARGB complement = ArgbPixels(plain.get())[0];
-    EXPECT_LE(ChannelDistance(complement, 0xff000000u | uint32_t{(255 - ink[0]) * (255 - ink[3]) / 255} << 16 |
-                                                  uint32_t{(255 - ink[1]) * (255 - ink[3]) / 255} << 8 |
-                                                  uint32_t{(255 - ink[2]) * (255 - ink[3]) / 255}),
-              3);
+    auto byComplement = [&](int channel) { return static_cast<uint32_t>((255 - ink[channel]) * (255 - ink[3]) / 255); };
+    EXPECT_LE(ChannelDistance(complement, 0xff000000u | byComplement(0) << 16 | byComplement(1) << 8 | byComplement(2)), 3);
     for (ARGB pixel : ArgbPixels(managed.get())) ASSERT_LE(ChannelDistance(pixel, expected), 3) << std::hex << pixel;
     EXPECT_GE(ChannelDistance(complement, expected), 20);
     EXPECT_TRUE(FrameOf(managed.get()).imageFlags & ImageFlagsColorSpaceCMYK);
@@ -444,6 +442,21 @@ TEST_F(CodecIcm, UnusableProfilesLeaveThePlainDecode) {
     ASSERT_TRUE(plain && managed);
     EXPECT_EQ(ArgbPixels(managed.get()), ArgbPixels(plain.get()));
     EXPECT_EQ(!ProfileItem(managed.get()).empty(), c.itemExpected);
+  }
+}
+
+TEST_F(CodecIcm, ProfilesBeyondTheSizeBoundAreNotApplied) {
+  const Bytes wide = WideRgbProfile();
+  for (size_t size : {size_t{4} << 20, (size_t{16} << 20) + 1}) {
+    Bytes padded = wide;  // a usable profile followed by bytes it does not count
+    padded.resize(size);
+    const std::string path = WriteFixture(Format::Tiff, Solid({200, 60, 40}), padded);
+    const ARGB plain = ArgbPixels(Load(path).get())[0];
+    const ARGB managed = ArgbPixels(LoadIcm(path).get())[0];
+    if (size > (size_t{16} << 20))
+      EXPECT_EQ(managed, plain);
+    else
+      EXPECT_LE(ChannelDistance(managed, ExpectedRgb(wide, plain)), 1);
   }
 }
 
@@ -508,7 +521,7 @@ TEST_F(CodecIcm, TheProfileItemHoldsTheEmbeddedBytes) {
 TEST_F(CodecIcm, ImageMagicksChunkedJpegProfileIsReassembled) {
   if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick is not installed";
   const Bytes large = WideRgbProfile(30000);
-  const std::string profilePath = ScratchPath("large.icc"), source = ScratchPath("plain.png"), path = ScratchPath("tagged.jpg");
+  const std::string profilePath = ScratchPath("large.icc"), path = ScratchPath("tagged.jpg");
   WriteFile(profilePath, large);
   const std::string plainPng = WriteFixture(Format::Png, Solid({200, 60, 40}), {});
   ASSERT_EQ(std::system(("convert '" + plainPng + "' -quality 100 -profile '" + profilePath + "' '" + path + "'").c_str()), 0);
