@@ -60,7 +60,8 @@ Status SourceTiles(const Frame& f, const GpRect& area, ColorAdjustmentApplier* a
       cairo_surface_flush(tile.surface.get());
       uint8_t* data = cairo_image_surface_get_data(tile.surface.get());
       const int stride = cairo_image_surface_get_stride(tile.surface.get());
-      for (INT y = 0; y < tile.rect.Height; ++y) LoadSourceRow(f, ty + y, tx, tile.rect.Width, adjust, data + y * stride);
+      for (INT y = 0; y < tile.rect.Height; ++y)
+        LoadSourceRow(f, ty + y, tx, tile.rect.Width, adjust, data + y * stride);
       cairo_surface_mark_dirty(tile.surface.get());
       out.push_back(std::move(tile));
     }
@@ -78,13 +79,15 @@ void DestSpan(double from, double to, double srcStart, double scale, double dest
 // inside the source rectangle is drawn.
 void PaintTiles(cairo_t* cr, const std::vector<SourceTile>& tiles, const GpRectF& source, const GpRectF& dest,
                 cairo_filter_t filter) {
-  const double sx = dest.Width / source.Width, sy = dest.Height / source.Height;
+  const double sx = double(dest.Width) / source.Width, sy = double(dest.Height) / source.Height;
   const double srcLeft = std::min<double>(source.X, double(source.X) + source.Width);
   const double srcTop = std::min<double>(source.Y, double(source.Y) + source.Height);
   const double srcRight = srcLeft + std::fabs(source.Width), srcBottom = srcTop + std::fabs(source.Height);
   for (const SourceTile& tile : tiles) {
-    const double left = std::max<double>(tile.rect.X, srcLeft), right = std::min<double>(tile.rect.X + tile.rect.Width, srcRight);
-    const double top = std::max<double>(tile.rect.Y, srcTop), bottom = std::min<double>(tile.rect.Y + tile.rect.Height, srcBottom);
+    const double left = std::max<double>(tile.rect.X, srcLeft);
+    const double right = std::min<double>(tile.rect.X + tile.rect.Width, srcRight);
+    const double top = std::max<double>(tile.rect.Y, srcTop);
+    const double bottom = std::min<double>(tile.rect.Y + tile.rect.Height, srcBottom);
     if (!(left < right) || !(top < bottom)) continue;
     cairo_pattern_t* pattern = cairo_pattern_create_for_surface(tile.surface.get());
     cairo_matrix_t m;
@@ -221,7 +224,8 @@ Status GpGraphics::DrawImage(GpImage* image, const GpRectF& dest, const GpRectF&
   if (!Finite(dest) || !Finite(source)) return InvalidParameter;
   if (dest.Width == 0 || dest.Height == 0 || source.Width == 0 || source.Height == 0) return Ok;
   const cairo_filter_t filter = ImageFilter();
-  if (const auto* metafile = dynamic_cast<const GpMetafile*>(image)) return DrawMetafile(*metafile, dest, source, filter);
+  if (const auto* metafile = dynamic_cast<const GpMetafile*>(image))
+    return DrawMetafile(*metafile, dest, source, filter);
   GpBitmap* bitmap = nullptr;
   if (Status s = ResolveBitmap(image, bitmap); s != Ok) return s;
   const Frame& f = bitmap->current();
@@ -243,7 +247,7 @@ Status GpGraphics::DrawMetafile(const GpMetafile& metafile, const GpRectF& dest,
                                 cairo_filter_t filter) {
   ImageDescription d;
   if (Status s = metafile.Describe(d); s != Ok) return s;
-  const double sx = dest.Width / source.Width, sy = dest.Height / source.Height;
+  const double sx = double(dest.Width) / source.Width, sy = double(dest.Height) / source.Height;
   const GpRectF whole{REAL(dest.X - source.X * sx), REAL(dest.Y - source.Y * sy), REAL(d.width * sx),
                       REAL(d.height * sy)};
   if (!Finite(whole)) return InvalidParameter;

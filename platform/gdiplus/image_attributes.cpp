@@ -54,8 +54,8 @@ Status LoadCmykConversion(const char* path, std::shared_ptr<const CmykConversion
     return InvalidParameter;
   ProfilePtr srgb(cmsCreate_sRGBProfile());
   if (!srgb) return OutOfMemory;
-  cmsHTRANSFORM transform = cmsCreateTransform(srgb.get(), TYPE_BGRA_8, output.get(), TYPE_CMYK_8,
-                                               INTENT_PERCEPTUAL, cmsFLAGS_NOCACHE);
+  cmsHTRANSFORM transform =
+      cmsCreateTransform(srgb.get(), TYPE_BGRA_8, output.get(), TYPE_CMYK_8, INTENT_PERCEPTUAL, cmsFLAGS_NOCACHE);
   if (!transform) return InvalidParameter;
   try {
     out = std::make_shared<const CmykConversion>(transform);
@@ -118,11 +118,21 @@ void ColorAdjustmentApplier::Apply(uint32_t* px, size_t count) {
   if (a_.channelEnabled) OutputChannel(px, count);
 }
 
+// Runs of one colour are common in images, so the last answer is kept.
 void ColorAdjustmentApplier::Remap(uint32_t* px, size_t count) const {
   const auto begin = a_.remap.begin(), end = a_.remap.end();
+  bool known = false;
+  uint32_t lastIn = 0, lastOut = 0;
   for (size_t i = 0; i < count; ++i) {
-    const auto it = std::lower_bound(begin, end, px[i], [](const ColorMap& m, uint32_t c) { return m.oldColor < c; });
-    if (it != end && it->oldColor == px[i]) px[i] = it->newColor;
+    if (known && px[i] == lastIn) {
+      px[i] = lastOut;
+      continue;
+    }
+    lastIn = px[i];
+    const auto it = std::lower_bound(begin, end, lastIn, [](const ColorMap& m, uint32_t c) { return m.oldColor < c; });
+    if (it != end && it->oldColor == lastIn) px[i] = it->newColor;
+    lastOut = px[i];
+    known = true;
   }
 }
 

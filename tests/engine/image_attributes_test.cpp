@@ -39,9 +39,9 @@ class ImageAttributesWrappers : public EngineTest {
     GpGraphics* graphics = nullptr;
     EXPECT_EQ(GetImageGraphics(target, graphics), vexiro::OK);
     SetGraphicsFastMode(graphics);
-    EXPECT_EQ(GdipDrawImageRectRectI(graphics, GetGpImage(source), 0, 0, width, 1, 0, 0, width, 1, UnitPixel,
-                                     attributes),
-              Ok);
+    EXPECT_EQ(
+        GdipDrawImageRectRectI(graphics, GetGpImage(source), 0, 0, width, 1, 0, 0, width, 1, UnitPixel, attributes),
+        Ok);
     GdipDeleteGraphics(graphics);
     std::vector<ARGB> out(static_cast<size_t>(width));
     for (int32_t x = 0; x < width; ++x) GetImagePixel(target, x, 0, out[static_cast<size_t>(x)]);

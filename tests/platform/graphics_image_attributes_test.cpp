@@ -11,8 +11,10 @@
 #include <string>
 
 #include "gdiplus_test_session.h"
+#include "metafile_test_builders.h"
 #include "platform/gdiplus/graphics.h"
 #include "platform/gdiplus/image_attributes.h"
+#include "platform/gdiplus/metafile.h"
 
 namespace {
 
@@ -71,8 +73,8 @@ struct HalfInkSampler {
 
 bool WriteHalfInkProfile(const std::string& path) {
   cmsHPROFILE lab = cmsCreateLab4Profile(nullptr), srgb = cmsCreate_sRGBProfile();
-  HalfInkSampler sampler{cmsCreateTransform(lab, TYPE_Lab_DBL, srgb, TYPE_RGB_DBL, INTENT_RELATIVE_COLORIMETRIC,
-                                            cmsFLAGS_NOCACHE)};
+  HalfInkSampler sampler{
+      cmsCreateTransform(lab, TYPE_Lab_DBL, srgb, TYPE_RGB_DBL, INTENT_RELATIVE_COLORIMETRIC, cmsFLAGS_NOCACHE)};
   cmsHPROFILE profile = cmsCreateProfilePlaceholder(nullptr);
   cmsSetProfileVersion(profile, 2.1);
   cmsSetDeviceClass(profile, cmsSigOutputClass);
@@ -148,16 +150,16 @@ TEST_F(ImageAttributes, ColorKeyLetsTheImageBelowShowThroughOnlyInsideTheRange) 
 
 TEST_F(ImageAttributes, RemapTableSwapsExactColoursOnly) {
   const ARGB red = 0xFFFF0000, green = 0xFF00FF00, blue = 0xFF0000FF, halfRed = 0x80FF0000;
-  BitmapPtr source = Row({red, green, blue, halfRed});
+  BitmapPtr source = Row({red, red, green, blue, halfRed, halfRed, green});
   AttributesPtr a = NewAttributes();
   const ColorMap swap[] = {{red, green}, {green, red}, {red, blue}};
   ASSERT_EQ(GdipSetImageAttributesRemapTable(a.get(), ColorAdjustTypeDefault, TRUE_, 3, swap), Ok);
   // A pixel is remapped once (green does not turn back into red); the alpha must match too; the
   // first entry for a colour decides.
-  EXPECT_EQ(DrawnRow(source.get(), a.get()), (std::vector<ARGB>{green, red, blue, halfRed}));
+  EXPECT_EQ(DrawnRow(source.get(), a.get()), (std::vector<ARGB>{green, green, red, blue, halfRed, halfRed, red}));
 
   ASSERT_EQ(GdipSetImageAttributesRemapTable(a.get(), ColorAdjustTypeDefault, FALSE_, 0, nullptr), Ok);
-  EXPECT_EQ(DrawnRow(source.get(), a.get()), (std::vector<ARGB>{red, green, blue, halfRed}));
+  EXPECT_EQ(DrawnRow(source.get(), a.get()), (std::vector<ARGB>{red, red, green, blue, halfRed, halfRed, green}));
 }
 
 TEST_F(ImageAttributes, RemapComesBeforeTheColorKey) {
@@ -199,8 +201,9 @@ TEST_F(ImageAttributes, OutputChannelConvertsThroughTheOutputProfile) {
         Ok);
     ASSERT_EQ(GdipSetImageAttributesOutputChannel(a.get(), ColorAdjustTypeDefault, TRUE_, channel), Ok);
     // A refused profile leaves the one in place.
-    EXPECT_EQ(GdipSetImageAttributesOutputChannelColorProfile(a.get(), ColorAdjustTypeDefault, TRUE_, "/nonexistent.icc"),
-              FileNotFound);
+    EXPECT_EQ(
+        GdipSetImageAttributesOutputChannelColorProfile(a.get(), ColorAdjustTypeDefault, TRUE_, "/nonexistent.icc"),
+        FileNotFound);
     BitmapPtr source = Row({colours[0], colours[1], colours[2], colours[3], colours[4]});
     const std::vector<ARGB> row = DrawnRow(source.get(), a.get());
     for (size_t i = 0; i < row.size(); ++i) {
@@ -272,6 +275,28 @@ TEST_F(ImageAttributes, SourceRectangleSelectsAndScalesPartOfTheImage) {
   EXPECT_EQ(Pixel(second.get(), 7, 0), 0u);
 }
 
+TEST_F(ImageAttributes, MetafileSourceRectangleIsScaledAndClippedToTheDestination) {
+  // 100 x 100 picture with a red square over (10, 10) - (40, 40).
+  metafile_test::EmfBuilder emf(100);
+  emf.Record(39, {1, 0, metafile_test::Ref(255, 0, 0), 0})
+      .Record(37, {1})
+      .Record(37, {0x80000008u})
+      .Record(43, {10, 10, 40, 40});
+  const std::vector<uint8_t> bytes = emf.Finish();
+  GpImage* raw = nullptr;
+  ASSERT_EQ(LoadMetafileFromMemory(bytes.data(), bytes.size(), &raw), Ok);
+  ImagePtr picture(raw);
+  BitmapPtr target = Make(100, 100, PixelFormat32bppARGB);
+  GpGraphics* g = nullptr;
+  ASSERT_EQ(GdipGetImageGraphicsContext(target.get(), &g), Ok);
+  GraphicsPtr graphics(g);
+  // The upper left 50 x 25 of the picture, doubled, into the upper half of the target.
+  ASSERT_EQ(GdipDrawImageRectRectI(g, picture.get(), 0, 0, 100, 50, 0, 0, 50, 25, UnitPixel, nullptr), Ok);
+  EXPECT_EQ(Pixel(target.get(), 50, 30), 0xFFFF0000u) << "source (25, 15)";
+  EXPECT_EQ(Pixel(target.get(), 90, 30), 0u) << "source (45, 15)";
+  EXPECT_EQ(Pixel(target.get(), 50, 60), 0u) << "source (25, 30) lies below the source rectangle";
+}
+
 TEST_F(ImageAttributes, LargeImagesRunInTiles) {
   // Wider than a source tile: every tile row goes through the adjustments.
   BitmapPtr source = Make(9000, 1, PixelFormat24bppRGB);
@@ -318,7 +343,8 @@ TEST_F(ImageAttributes, InvalidArgumentsAreRefused) {
        InvalidParameter},
       {"channel -1", GdipSetImageAttributesOutputChannel(at, ColorAdjustTypeDefault, TRUE_, ColorChannelFlags(-1)),
        InvalidParameter},
-      {"channel off", GdipSetImageAttributesOutputChannel(at, ColorAdjustTypeDefault, FALSE_, ColorChannelFlags(9)), Ok},
+      {"channel off", GdipSetImageAttributesOutputChannel(at, ColorAdjustTypeDefault, FALSE_, ColorChannelFlags(9)),
+       Ok},
       {"null profile", GdipSetImageAttributesOutputChannelColorProfile(at, ColorAdjustTypeDefault, TRUE_, nullptr),
        InvalidParameter},
       {"missing profile",
