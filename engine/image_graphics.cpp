@@ -100,4 +100,29 @@ void SetGraphicsFastMode(GpGraphics* graphics) {
   SetPixelOffsetMode(graphics, PixelOffsetModeNone);
 }
 
+VexiroStatus CreateImageAttributes(GpImageAttributes*& attributes) {
+  attributes = nullptr;
+  return ToStatus(GdipCreateImageAttributes(&attributes));
+}
+
+VexiroStatus SetImageAttributesRemapTable(GpImageAttributes* attributes, ColorAdjustType type, bool enable,
+                                          int32_t mapSize, const ColorMap* map) {
+  return ToStatus(GdipSetImageAttributesRemapTable(attributes, type, enable, static_cast<UINT>(mapSize), map));
+}
+
+VexiroStatus SetImageAttributesColorKeys(GpImageAttributes* attributes, ColorAdjustType type, bool enable, ARGB low,
+                                         ARGB high) {
+  return ToStatus(GdipSetImageAttributesColorKeys(attributes, type, enable, low, high));
+}
+
+VexiroStatus SetImageAttributesOutputChannel(GpImageAttributes* attributes, ColorAdjustType type, bool enable,
+                                             ColorChannelFlags channel) {
+  return ToStatus(GdipSetImageAttributesOutputChannel(attributes, type, enable, channel));
+}
+
+VexiroStatus SetImageAttributesOutputChannelColorProfile(GpImageAttributes* attributes, ColorAdjustType type,
+                                                         bool enable, const std::string& profilePath) {
+  return ToStatus(GdipSetImageAttributesOutputChannelColorProfile(attributes, type, enable, profilePath.c_str()));
+}
+
 }  // namespace vx::engine

@@ -1,10 +1,13 @@
 // Graphics objects and device contexts on images, and the one-call graphics wrappers.
 #pragma once
 #include <cstdint>
+#include <memory>
+#include <string>
 
 #include "engine/vexiro_status.h"
 #include "platform/gdiplus/gdiplus_types.h"
 #include "platform/gdiplus/graphics.h"
+#include "platform/gdiplus/image_attributes.h"
 
 namespace vx::engine {
 
@@ -26,5 +29,25 @@ VexiroStatus RotateWorldTransform(gdiplus::GpGraphics* graphics, float degrees, 
 // No smoothing, nearest-neighbour interpolation, high-speed compositing, no pixel offset;
 // results ignored.
 void SetGraphicsFastMode(gdiplus::GpGraphics* graphics);
+
+// Image attributes: colour adjustments for drawing an image. The wrappers hand back the
+// platform's status unchanged.
+VexiroStatus CreateImageAttributes(gdiplus::GpImageAttributes*& attributes);
+// `mapSize` entries of `map`; a negative size is refused by the platform as an invalid count.
+VexiroStatus SetImageAttributesRemapTable(gdiplus::GpImageAttributes* attributes, gdiplus::ColorAdjustType type,
+                                          bool enable, int32_t mapSize, const gdiplus::ColorMap* map);
+VexiroStatus SetImageAttributesColorKeys(gdiplus::GpImageAttributes* attributes, gdiplus::ColorAdjustType type,
+                                         bool enable, gdiplus::ARGB low, gdiplus::ARGB high);
+VexiroStatus SetImageAttributesOutputChannel(gdiplus::GpImageAttributes* attributes, gdiplus::ColorAdjustType type,
+                                             bool enable, gdiplus::ColorChannelFlags channel);
+VexiroStatus SetImageAttributesOutputChannelColorProfile(gdiplus::GpImageAttributes* attributes,
+                                                         gdiplus::ColorAdjustType type, bool enable,
+                                                         const std::string& profilePath);
+
+// Owns an attributes object for the length of one drawing member.
+struct ImageAttributesDisposer {
+  void operator()(gdiplus::GpImageAttributes* attributes) const { gdiplus::GdipDisposeImageAttributes(attributes); }
+};
+using ImageAttributesPtr = std::unique_ptr<gdiplus::GpImageAttributes, ImageAttributesDisposer>;
 
 }  // namespace vx::engine

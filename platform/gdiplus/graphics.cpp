@@ -4,10 +4,13 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/gdiplus/gdiplus_flat.h"
+#include "platform/gdiplus/image_attributes.h"
 #include "platform/gdiplus/image_handle.h"
+#include "platform/gdiplus/metafile.h"
 #include "platform/gdiplus/metafile_player.h"
 
 namespace vx::gdiplus {
@@ -31,20 +34,34 @@ struct SourceTile {
   SurfacePtr surface{nullptr, cairo_surface_destroy};
 };
 
-// The source bitmap's active frame as premultiplied cairo surfaces.
-Status SourceTiles(const Frame& f, std::vector<SourceTile>& out) {
-  for (INT ty = 0; ty < f.height; ty += kSourceTile) {
-    for (INT tx = 0; tx < f.width; tx += kSourceTile) {
+// One row of source pixels as premultiplied cairo pixels. With colour adjustments the row is
+// adjusted as straight ARGB first, since the adjustments compare and produce unpremultiplied colours.
+void LoadSourceRow(const Frame& f, INT y, INT x, INT count, ColorAdjustmentApplier* adjust, uint8_t* out) {
+  const uint8_t* row = FrameRow(f, y);
+  if (!adjust) {
+    ConvertRow(row, f.format, f.palette.data(), f.palette.size(), x, out, PixelFormat32bppPARGB, nullptr, 0, 0, count);
+    return;
+  }
+  ConvertRow(row, f.format, f.palette.data(), f.palette.size(), x, out, PixelFormat32bppARGB, nullptr, 0, 0, count);
+  auto* px = reinterpret_cast<uint32_t*>(out);
+  adjust->Apply(px, static_cast<size_t>(count));
+  PremultiplyRun(px, static_cast<size_t>(count));
+}
+
+// The `area` of the source bitmap's active frame as premultiplied cairo surfaces.
+Status SourceTiles(const Frame& f, const GpRect& area, ColorAdjustmentApplier* adjust, std::vector<SourceTile>& out) {
+  const INT right = area.X + area.Width, bottom = area.Y + area.Height;
+  for (INT ty = area.Y; ty < bottom; ty += kSourceTile) {
+    for (INT tx = area.X; tx < right; tx += kSourceTile) {
       SourceTile tile;
-      tile.rect = {tx, ty, std::min(kSourceTile, f.width - tx), std::min(kSourceTile, f.height - ty)};
+      tile.rect = {tx, ty, std::min(kSourceTile, right - tx), std::min(kSourceTile, bottom - ty)};
       tile.surface = NewSurface(tile.rect.Width, tile.rect.Height);
       if (!tile.surface) return OutOfMemory;
       cairo_surface_flush(tile.surface.get());
       uint8_t* data = cairo_image_surface_get_data(tile.surface.get());
       const int stride = cairo_image_surface_get_stride(tile.surface.get());
       for (INT y = 0; y < tile.rect.Height; ++y)
-        ConvertRow(FrameRow(f, ty + y), f.format, f.palette.data(), f.palette.size(), tx, data + y * stride,
-                   PixelFormat32bppPARGB, nullptr, 0, 0, tile.rect.Width);
+        LoadSourceRow(f, ty + y, tx, tile.rect.Width, adjust, data + y * stride);
       cairo_surface_mark_dirty(tile.surface.get());
       out.push_back(std::move(tile));
     }
@@ -52,23 +69,52 @@ Status SourceTiles(const Frame& f, std::vector<SourceTile>& out) {
   return Ok;
 }
 
-// Draws each source tile into its share of the destination rectangle.
-void PaintTiles(cairo_t* cr, const std::vector<SourceTile>& tiles, INT srcWidth, INT srcHeight, const GpRectF& dest,
+// The world-space rectangle where the source span [from, to) lands on one axis.
+void DestSpan(double from, double to, double srcStart, double scale, double destStart, double& pos, double& size) {
+  pos = destStart + (from - srcStart) * scale;
+  size = (to - from) * scale;
+}
+
+// Draws each source tile into its share of the destination rectangle; only the part of a tile
+// inside the source rectangle is drawn.
+void PaintTiles(cairo_t* cr, const std::vector<SourceTile>& tiles, const GpRectF& source, const GpRectF& dest,
                 cairo_filter_t filter) {
-  const double sx = dest.Width / srcWidth, sy = dest.Height / srcHeight;
+  const double sx = double(dest.Width) / source.Width, sy = double(dest.Height) / source.Height;
+  const double srcLeft = std::min<double>(source.X, double(source.X) + source.Width);
+  const double srcTop = std::min<double>(source.Y, double(source.Y) + source.Height);
+  const double srcRight = srcLeft + std::fabs(source.Width), srcBottom = srcTop + std::fabs(source.Height);
   for (const SourceTile& tile : tiles) {
+    const double left = std::max<double>(tile.rect.X, srcLeft);
+    const double right = std::min<double>(tile.rect.X + tile.rect.Width, srcRight);
+    const double top = std::max<double>(tile.rect.Y, srcTop);
+    const double bottom = std::min<double>(tile.rect.Y + tile.rect.Height, srcBottom);
+    if (!(left < right) || !(top < bottom)) continue;
     cairo_pattern_t* pattern = cairo_pattern_create_for_surface(tile.surface.get());
     cairo_matrix_t m;
-    cairo_matrix_init(&m, 1 / sx, 0, 0, 1 / sy, -dest.X / sx - tile.rect.X, -dest.Y / sy - tile.rect.Y);
+    cairo_matrix_init(&m, 1 / sx, 0, 0, 1 / sy, -dest.X / sx + source.X - tile.rect.X,
+                      -dest.Y / sy + source.Y - tile.rect.Y);
     cairo_pattern_set_matrix(pattern, &m);
     cairo_pattern_set_filter(pattern, filter);
     cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
     cairo_set_source(cr, pattern);
-    cairo_rectangle(cr, dest.X + tile.rect.X * sx, dest.Y + tile.rect.Y * sy, tile.rect.Width * sx,
-                    tile.rect.Height * sy);
+    double x, y, w, h;
+    DestSpan(left, right, source.X, sx, dest.X, x, w);
+    DestSpan(top, bottom, source.Y, sy, dest.Y, y, h);
+    cairo_rectangle(cr, x, y, w, h);
     cairo_fill(cr);
     cairo_pattern_destroy(pattern);
   }
+}
+
+// The pixels of a width x height image that the source rectangle reaches; empty when none.
+GpRect SourcePixels(const GpRectF& source, INT width, INT height) {
+  auto clampTo = [](double v, INT limit) { return INT(std::clamp(v, 0.0, double(limit))); };
+  const double x0 = std::min<double>(source.X, double(source.X) + source.Width);
+  const double y0 = std::min<double>(source.Y, double(source.Y) + source.Height);
+  const INT left = clampTo(std::floor(x0), width), right = clampTo(std::ceil(x0 + std::fabs(source.Width)), width);
+  const INT top = clampTo(std::floor(y0), height), bottom = clampTo(std::ceil(y0 + std::fabs(source.Height)), height);
+  if (left >= right || top >= bottom) return {};
+  return {left, top, right - left, bottom - top};
 }
 
 bool Finite(const GpRectF& r) {
@@ -162,16 +208,54 @@ Status GpGraphics::DrawImage(GpImage* image, const GpRectF& dest) {
   if (lentDc_) return ObjectBusy;
   if (!Finite(dest)) return InvalidParameter;
   if (dest.Width == 0 || dest.Height == 0) return Ok;
-  const cairo_filter_t filter = ImageFilter();
   if (const auto* metafile = dynamic_cast<const GpMetafile*>(image)) {
+    const cairo_filter_t filter = ImageFilter();
     return Render(dest, false, [&](cairo_t* cr) { PlayMetafile(*metafile, cr, dest, filter); });
   }
   GpBitmap* bitmap = nullptr;
   if (Status s = ResolveBitmap(image, bitmap); s != Ok) return s;
   const Frame& f = bitmap->current();
+  return DrawImage(image, dest, GpRectF{0, 0, REAL(f.width), REAL(f.height)}, nullptr);
+}
+
+Status GpGraphics::DrawImage(GpImage* image, const GpRectF& dest, const GpRectF& source,
+                             const GpImageAttributes* attributes) {
+  if (lentDc_) return ObjectBusy;
+  if (!Finite(dest) || !Finite(source)) return InvalidParameter;
+  if (dest.Width == 0 || dest.Height == 0 || source.Width == 0 || source.Height == 0) return Ok;
+  const cairo_filter_t filter = ImageFilter();
+  if (const auto* metafile = dynamic_cast<const GpMetafile*>(image))
+    return DrawMetafile(*metafile, dest, source, filter);
+  GpBitmap* bitmap = nullptr;
+  if (Status s = ResolveBitmap(image, bitmap); s != Ok) return s;
+  const Frame& f = bitmap->current();
+  const GpRect area = SourcePixels(source, f.width, f.height);
+  if (area.Width == 0) return Ok;
+  std::optional<ColorAdjustmentApplier> applier;
+  if (attributes) {
+    const ColorAdjustments& adjust = attributes->Effective(ColorAdjustTypeBitmap);
+    if (adjust.ChangesPixels()) applier.emplace(adjust);
+  }
   std::vector<SourceTile> tiles;
-  if (Status s = SourceTiles(f, tiles); s != Ok) return s;
-  return Render(dest, false, [&](cairo_t* cr) { PaintTiles(cr, tiles, f.width, f.height, dest, filter); });
+  if (Status s = SourceTiles(f, area, applier ? &*applier : nullptr, tiles); s != Ok) return s;
+  return Render(dest, false, [&](cairo_t* cr) { PaintTiles(cr, tiles, source, dest, filter); });
+}
+
+// The whole picture is played at the scale that maps the source rectangle onto the destination,
+// clipped to the destination.
+Status GpGraphics::DrawMetafile(const GpMetafile& metafile, const GpRectF& dest, const GpRectF& source,
+                                cairo_filter_t filter) {
+  ImageDescription d;
+  if (Status s = metafile.Describe(d); s != Ok) return s;
+  const double sx = double(dest.Width) / source.Width, sy = double(dest.Height) / source.Height;
+  const GpRectF whole{REAL(dest.X - source.X * sx), REAL(dest.Y - source.Y * sy), REAL(d.width * sx),
+                      REAL(d.height * sy)};
+  if (!Finite(whole)) return InvalidParameter;
+  return Render(dest, false, [&](cairo_t* cr) {
+    cairo_rectangle(cr, dest.X, dest.Y, dest.Width, dest.Height);
+    cairo_clip(cr);
+    PlayMetafile(metafile, cr, whole, filter);
+  });
 }
 
 Status GpGraphics::Rotate(REAL degrees, MatrixOrder order) {

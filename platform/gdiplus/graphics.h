@@ -56,6 +56,19 @@ enum PixelOffsetMode : INT {
 
 enum MatrixOrder : INT { MatrixOrderPrepend = 0, MatrixOrderAppend = 1 };
 
+enum Unit : INT {
+  UnitWorld = 0,
+  UnitDisplay = 1,
+  UnitPixel = 2,
+  UnitPoint = 3,
+  UnitInch = 4,
+  UnitDocument = 5,
+  UnitMillimeter = 6,
+};
+
+class GpImageAttributes;
+class GpMetafile;
+
 class GpGraphics {
  public:
   explicit GpGraphics(std::unique_ptr<PixelTarget> target, HDC ownDc = 0);
@@ -65,6 +78,9 @@ class GpGraphics {
 
   Status Clear(ARGB colour);
   Status DrawImage(GpImage* image, const GpRectF& dest);
+  // The source rectangle (pixels of the image) into the destination rectangle, with the colour
+  // adjustments of the attributes' bitmap category applied to the source pixels when given.
+  Status DrawImage(GpImage* image, const GpRectF& dest, const GpRectF& source, const GpImageAttributes* attributes);
   Status GetDC(HDC* dc);
   Status ReleaseDC(HDC dc);
   Status Rotate(REAL degrees, MatrixOrder order);
@@ -85,6 +101,7 @@ class GpGraphics {
   GpRect DeviceBounds(const GpRectF& area) const;
   cairo_filter_t ImageFilter() const;
   Status ReturnLentDc();
+  Status DrawMetafile(const GpMetafile& metafile, const GpRectF& dest, const GpRectF& source, cairo_filter_t filter);
 
   std::unique_ptr<PixelTarget> target_;
   cairo_matrix_t world_;
@@ -103,6 +120,16 @@ Status GdipDeleteGraphics(GpGraphics* graphics);
 Status GdipGraphicsClear(GpGraphics* graphics, ARGB colour);
 Status GdipDrawImageRectI(GpGraphics* graphics, GpImage* image, INT x, INT y, INT width, INT height);
 Status GdipDrawImageRect(GpGraphics* graphics, GpImage* image, REAL x, REAL y, REAL width, REAL height);
+// Source rectangles are taken in pixels (UnitPixel); other units answer NotImplemented. The
+// abort callback is accepted and never called. Metafiles are drawn without the attributes.
+Status GdipDrawImageRectRect(GpGraphics* graphics, GpImage* image, REAL dstx, REAL dsty, REAL dstwidth,
+                             REAL dstheight, REAL srcx, REAL srcy, REAL srcwidth, REAL srcheight, Unit srcUnit,
+                             const GpImageAttributes* imageAttributes, void* callback = nullptr,
+                             void* callbackData = nullptr);
+Status GdipDrawImageRectRectI(GpGraphics* graphics, GpImage* image, INT dstx, INT dsty, INT dstwidth, INT dstheight,
+                              INT srcx, INT srcy, INT srcwidth, INT srcheight, Unit srcUnit,
+                              const GpImageAttributes* imageAttributes, void* callback = nullptr,
+                              void* callbackData = nullptr);
 // A memory device context showing the bitmap; what GDI draws there reaches the bitmap when
 // the context is released. Other calls on the graphics answer ObjectBusy meanwhile.
 Status GdipGetDC(GpGraphics* graphics, HDC* dc);

@@ -77,6 +77,24 @@ Status GdipDrawImageRectI(GpGraphics* graphics, GpImage* image, INT x, INT y, IN
   return GdipDrawImageRect(graphics, image, REAL(x), REAL(y), REAL(width), REAL(height));
 }
 
+Status GdipDrawImageRectRect(GpGraphics* graphics, GpImage* image, REAL dstx, REAL dsty, REAL dstwidth,
+                             REAL dstheight, REAL srcx, REAL srcy, REAL srcwidth, REAL srcheight, Unit srcUnit,
+                             const GpImageAttributes* imageAttributes, void*, void*) {
+  if (Status s = Check(graphics); s != Ok) return s;
+  if (!image || srcUnit < UnitWorld || srcUnit > UnitMillimeter) return InvalidParameter;
+  if (srcUnit != UnitPixel) return NotImplemented;
+  return graphics->DrawImage(image, GpRectF{dstx, dsty, dstwidth, dstheight}, GpRectF{srcx, srcy, srcwidth, srcheight},
+                             imageAttributes);
+}
+
+Status GdipDrawImageRectRectI(GpGraphics* graphics, GpImage* image, INT dstx, INT dsty, INT dstwidth, INT dstheight,
+                              INT srcx, INT srcy, INT srcwidth, INT srcheight, Unit srcUnit,
+                              const GpImageAttributes* imageAttributes, void* callback, void* callbackData) {
+  return GdipDrawImageRectRect(graphics, image, REAL(dstx), REAL(dsty), REAL(dstwidth), REAL(dstheight), REAL(srcx),
+                               REAL(srcy), REAL(srcwidth), REAL(srcheight), srcUnit, imageAttributes, callback,
+                               callbackData);
+}
+
 Status GdipGetDC(GpGraphics* graphics, HDC* dc) {
   if (Status s = Check(graphics); s != Ok) return s;
   if (!dc) return InvalidParameter;
