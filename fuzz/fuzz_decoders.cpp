@@ -45,13 +45,22 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   GpImage* image = nullptr;
-  if (size > 0 && (data[size - 1] & 1)) {
+  // The last byte picks the route: bit 0 a stream or memory, bit 1 the colour-managed decode,
+  // which hands embedded profiles to lcms2.
+  const uint8_t route = size > 0 ? data[size - 1] : 0;
+  const bool colourManaged = (route & 2) != 0;
+  if (route & 1) {
     vx::ole::IStream* stream = nullptr;
     if (vx::ole::CreateStreamOnMemory(data, size, &stream) != vx::S_OK) return 0;
-    GdipLoadImageFromStream(stream, &image);
+    if (colourManaged)
+      GdipLoadImageFromStreamICM(stream, &image);
+    else
+      GdipLoadImageFromStream(stream, &image);
     stream->Release();
   } else {
-    DecodeImageFromMemory(data, size, &image);
+    codecs::DecodeOptions options;
+    options.applyEmbeddedProfile = colourManaged;
+    DecodeImageFromMemory(data, size, options, &image);
   }
   if (image) {
     UseEveryFrame(image);
