@@ -72,15 +72,7 @@ VexiroStatus BuildPluginBitmap(int32_t id, uint32_t& bitmap) {
 }  // namespace
 
 VexiroStatus ImageToPluginBitmap(int32_t id, uint32_t& bitmap) {
-  try {
-    return BuildPluginBitmap(id, bitmap);
-  } catch (const RuntimeError& e) {
-    return static_cast<VexiroStatus>(StatusOfRuntimeError(e));
-  } catch (const std::bad_alloc&) {
-    return vexiro::OutOfMemory;
-  } catch (const std::exception&) {
-    return vexiro::GenericError;
-  }
+  return TrapRuntimeErrors([&] { return BuildPluginBitmap(id, bitmap); });
 }
 
 }  // namespace vx::engine

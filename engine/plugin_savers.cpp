@@ -90,15 +90,7 @@ VexiroStatus ConvertAndWrite(int32_t id, const std::string& path, const SaverRul
 
 VexiroStatus SaveThroughPlugin(int32_t id, const std::string& path, const SaverRule& rule, int32_t flags) {
   if (!IsVximgplugAvailable()) return vexiro::VximgplugDllRequired;
-  try {
-    return ConvertAndWrite(id, path, rule, flags);
-  } catch (const RuntimeError& e) {
-    return static_cast<VexiroStatus>(StatusOfRuntimeError(e));
-  } catch (const std::bad_alloc&) {
-    return vexiro::OutOfMemory;
-  } catch (const std::exception&) {
-    return vexiro::GenericError;
-  }
+  return TrapRuntimeErrors([&] { return ConvertAndWrite(id, path, rule, flags); });
 }
 
 }  // namespace

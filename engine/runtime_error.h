@@ -7,6 +7,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "vexiro/vexiro_status.h"
+
 namespace vx::engine {
 
 // Error numbers the engine raises itself.
@@ -38,5 +40,20 @@ inline RuntimeError ToRuntimeError(const std::exception& e) {
 
 // The status a trapped run-time error becomes: OutOfMemory for error 7, GenericError otherwise.
 inline int32_t StatusOfRuntimeError(const RuntimeError& e) { return e.Number() == kErrOutOfMemory ? 3 : 1; }
+
+// Runs `work` as a procedure with an error trap runs: a run-time error, or a C++ failure standing
+// for one, ends it with OutOfMemory for an exhausted allocation and GenericError for anything else.
+template <class Work>
+vexiro::VexiroStatus TrapRuntimeErrors(Work&& work) {
+  try {
+    return work();
+  } catch (const RuntimeError& e) {
+    return static_cast<vexiro::VexiroStatus>(StatusOfRuntimeError(e));
+  } catch (const std::bad_alloc&) {
+    return vexiro::OutOfMemory;
+  } catch (const std::exception&) {
+    return vexiro::GenericError;
+  }
+}
 
 }  // namespace vx::engine

@@ -136,13 +136,7 @@ VexiroStatus ReduceImageColors(int32_t id, int32_t& newId, int32_t& colorCount, 
   newId = 0;
   colorCount = std::clamp(colorCount, kMinColors, kMaxColors);
   if (GetImageIndex(id) < 0) return vexiro::OK;
-  try {
-    return Reduce(id, newId, colorCount, palette, transparency, keyColor);
-  } catch (const std::bad_alloc&) {
-    return vexiro::OutOfMemory;
-  } catch (const RuntimeError& e) {
-    return static_cast<VexiroStatus>(StatusOfRuntimeError(e));
-  }
+  return TrapRuntimeErrors([&] { return Reduce(id, newId, colorCount, palette, transparency, keyColor); });
 }
 
 }  // namespace vx::processing

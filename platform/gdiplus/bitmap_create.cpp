@@ -30,17 +30,6 @@ Status BorrowFrame(INT width, INT height, INT stride, PixelFormat format, BYTE* 
   return Ok;
 }
 
-Status AdoptFrame(Frame&& frame, GpBitmap** bitmap) {
-  try {
-    auto made = std::make_unique<GpBitmap>();
-    made->frames.push_back(std::move(frame));
-    *bitmap = made.release();
-    return Ok;
-  } catch (const std::bad_alloc&) {
-    return OutOfMemory;
-  }
-}
-
 // GDI+ rounds area coordinates to the nearest integer, halves up; values outside the integer
 // range cannot describe a rectangle of a bitmap.
 bool RoundCoordinate(REAL value, INT& out) {
@@ -52,6 +41,17 @@ bool RoundCoordinate(REAL value, INT& out) {
 }
 
 }  // namespace
+
+Status AdoptFrame(Frame&& frame, GpBitmap** bitmap) {
+  try {
+    auto made = std::make_unique<GpBitmap>();
+    made->frames.push_back(std::move(frame));
+    *bitmap = made.release();
+    return Ok;
+  } catch (const std::bad_alloc&) {
+    return OutOfMemory;
+  }
+}
 
 Status GdipCreateBitmapFromScan0(INT width, INT height, INT stride, PixelFormat format, BYTE* scan0,
                                  GpBitmap** bitmap) {

@@ -46,17 +46,6 @@ PixelFormat FormatForDib(const DibFormat& f, bool& sameBytes) {
   return f.alpha.mask ? PixelFormat32bppARGB : PixelFormat32bppRGB;
 }
 
-Status Adopt(Frame&& frame, GpBitmap** bitmap) {
-  try {
-    auto made = std::make_unique<GpBitmap>();
-    made->frames.push_back(std::move(frame));
-    *bitmap = made.release();
-    return Ok;
-  } catch (const std::bad_alloc&) {
-    return OutOfMemory;
-  }
-}
-
 // A bitmap holding a copy of DIB pixels (`bits` in the DIB's own row order).
 Status BitmapFromDib(const DibFormat& dib, const uint8_t* bits, GpBitmap** bitmap) {
   bool sameBytes = false;
@@ -79,7 +68,7 @@ Status BitmapFromDib(const DibFormat& dib, const uint8_t* bits, GpBitmap** bitma
       std::memcpy(out, scratch.data(), scratch.size() * 4);
     }
   }
-  return Adopt(std::move(frame), bitmap);
+  return AdoptFrame(std::move(frame), bitmap);
 }
 
 // Premultiplied "source over background" of one 32bppPARGB run.
@@ -215,7 +204,7 @@ Status GdipCreateBitmapFromHICON(HICON icon, GpBitmap** bitmap) {
   if (!object) return InvalidParameter;
   Frame frame;
   if (Status s = IconPixels(*object, frame); s != Ok) return s;
-  return Adopt(std::move(frame), bitmap);
+  return AdoptFrame(std::move(frame), bitmap);
 }
 
 Status GdipCreateHICONFromBitmap(GpBitmap* bitmap, HICON* icon) {

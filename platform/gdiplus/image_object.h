@@ -114,6 +114,9 @@ bool RectInsideFrame(const GpRect& rect, const Frame& frame);
 // Deep copy of a frame into owned storage (pixels, palette, resolution, flags, properties).
 Status CloneFrame(const Frame& source, Frame& out);
 
+// A new single-frame bitmap taking over `frame` (OutOfMemory when it cannot be had).
+Status AdoptFrame(Frame&& frame, GpBitmap** bitmap);
+
 // Converts `count` pixels of one row from one format to another. Indexed targets take the
 // nearest entry of dstPalette; indexed sources read srcPalette. xSrc/xDst are pixel offsets
 // within the rows (needed for sub-byte formats).
