@@ -9,7 +9,6 @@
 #include "engine/pixel_formats.h"
 #include "engine/save_image_buffers.h"
 #include "platform/gdiplus/image_io_file.h"
-#include "processing/octree_quantizer.h"
 
 namespace vx::engine {
 namespace {
@@ -119,11 +118,8 @@ VexiroStatus SaveAsGIFiFile(int32_t id, const std::string& path) {
     if (s != vexiro::OK) return s;
     if (bits <= 8) return WriteGif(id, path, bits);
     ScopedImage reduced;
-    int32_t colors = 256;
-    gdiplus::ColorPalette palette;
-    const VexiroStatus r = processing::ReduceImageColors(id, *reduced.put(), colors, palette, false, 0);
+    const VexiroStatus r = ReduceToEightBits(id, reduced);
     if (r != vexiro::OK) return r;
-    if (reduced.get() == 0) return vexiro::InvalidParameter;
     return WriteGif(reduced.get(), path, 8);
   } catch (const std::bad_alloc&) {
     return vexiro::OutOfMemory;

@@ -9,7 +9,6 @@
 #include "engine/image_store.h"
 #include "engine/save_image_buffers.h"
 #include "platform/gdiplus/image_io_file.h"
-#include "processing/octree_quantizer.h"
 
 namespace vx::engine {
 
@@ -149,11 +148,8 @@ VexiroStatus SaveAsPNMFile(int32_t id, const std::string& path) {
     if (s != vexiro::OK) return s;
     if (bits >= 8) return WriteFrom(id, path, bits == 8 ? 8 : 24);
     ScopedImage reduced;
-    int32_t colors = 256;
-    gdiplus::ColorPalette palette;
-    const VexiroStatus r = processing::ReduceImageColors(id, *reduced.put(), colors, palette, false, 0);
+    const VexiroStatus r = ReduceToEightBits(id, reduced);
     if (r != vexiro::OK) return r;
-    if (reduced.get() == 0) return vexiro::InvalidParameter;
     return WriteFrom(reduced.get(), path, bits == 1 ? 1 : 8);
   } catch (const std::bad_alloc&) {
     return vexiro::OutOfMemory;

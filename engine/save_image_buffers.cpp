@@ -7,6 +7,7 @@
 #include "engine/image_access.h"
 #include "engine/image_store.h"
 #include "engine/pixel_formats.h"
+#include "processing/octree_quantizer.h"
 
 namespace vx::engine {
 
@@ -55,6 +56,14 @@ VexiroStatus ReadWholeImage(int32_t id, gdiplus::PixelFormat format, int32_t bit
 
 ScopedImage::~ScopedImage() {
   if (id_ != 0) ReleaseImage(id_);
+}
+
+VexiroStatus ReduceToEightBits(int32_t id, ScopedImage& reduced) {
+  int32_t colors = 256;
+  gdiplus::ColorPalette palette;
+  const VexiroStatus s = processing::ReduceImageColors(id, *reduced.put(), colors, palette, false, 0);
+  if (s != vexiro::OK) return s;
+  return reduced.get() == 0 ? vexiro::InvalidParameter : vexiro::OK;
 }
 
 }  // namespace vx::engine

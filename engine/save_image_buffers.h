@@ -34,4 +34,8 @@ class ScopedImage {
   int32_t id_ = 0;
 };
 
+// The own writers hold at most 8 bits per pixel: a deeper image is first reduced by the octree
+// quantiser to an 8-bit copy with an adaptive palette of 256 colours, which `reduced` owns.
+VexiroStatus ReduceToEightBits(int32_t id, ScopedImage& reduced);
+
 }  // namespace vx::engine
