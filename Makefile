@@ -41,9 +41,11 @@ FUZZ_SECONDS ?= 60
 fuzz: deps
 	@command -v clang++ >/dev/null || { echo "fuzzing needs clang"; exit 1; }
 	@CC=clang CXX=clang++ $(CONFIGURE) -B build/fuzz -DCMAKE_BUILD_TYPE=Debug -DVEXIRO_FUZZ=ON >/dev/null
-	cmake --build build/fuzz -j $(JOBS) --target fuzz_decoders
-	mkdir -p build/fuzz/corpus
+	cmake --build build/fuzz -j $(JOBS) --target fuzz_decoders fuzz_plugin_loaders
+	mkdir -p build/fuzz/corpus build/fuzz/corpus-plugin
 	build/fuzz/fuzz/fuzz_decoders -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 build/fuzz/corpus fuzz/seeds
+	VEXIRO_PLUGIN_PATH=$(CURDIR)/build/fuzz/plugins build/fuzz/fuzz/fuzz_plugin_loaders \
+	  -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 -timeout=60 build/fuzz/corpus-plugin fuzz/seeds fuzz/seeds-plugin
 
 clean:
 	rm -rf build out
