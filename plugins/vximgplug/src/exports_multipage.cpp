@@ -7,6 +7,7 @@
 #include "file_io.h"
 #include "format_numbers.h"
 #include "guarded_call.h"
+#include "page_trial.h"
 #include "plugin_objects.h"
 #include "replacing_file.h"
 
@@ -49,6 +50,12 @@ class UnspecifiedDisposal {
   bool set_ = false;
 };
 
+// Pages past those the trial saw were appended by the host.
+bool PageSafe(const MultiBitmap& multi, int32_t page) {
+  const auto index = static_cast<size_t>(page);
+  return index >= multi.pagesTried.size() || multi.pagesTried[index] == 1;
+}
+
 void ReleaseLockedPages(MultiBitmap& multi) {
   for (uint32_t page : multi.lockedPages) Bitmaps().Take(page);
   multi.lockedPages.clear();
@@ -81,7 +88,14 @@ uint32_t VXIMGPLUG_OpenMultiBitmapU(int32_t format, int32_t flags, uint32_t file
     if (!ref || !SupportsPages(fif)) return 0;
     std::shared_ptr<OpenFile> open = ref->open;
     if (std::fseek(open->file, 0, SEEK_SET) != 0) return 0;
+    auto tried = TryPagesInChild([&]() -> FIMULTIBITMAP* {
+      if (std::fseek(open->file, 0, SEEK_SET) != 0) return nullptr;
+      return FreeImage_OpenMultiBitmapFromHandle(fif, StdioCallbacks(), open->file, flags);
+    });
+    // The child moved the offset the two processes share.
+    if (!tried || std::fseek(open->file, 0, SEEK_SET) != 0) return 0;
     auto multi = std::make_unique<MultiBitmap>();
+    multi->pagesTried = std::move(*tried);
     multi->multi = FreeImage_OpenMultiBitmapFromHandle(fif, StdioCallbacks(), open->file, flags);
     if (!multi->multi) return 0;
     multi->format = fif;
@@ -97,6 +111,11 @@ uint32_t VXIMGPLUG_OpenMultiBitmap(int32_t format, const char* path, int32_t cre
     if (!path || !*path || !SupportsPages(fif)) return 0;
     if (createNew && !CanCreateBeside(path)) return 0;
     auto multi = std::make_unique<MultiBitmap>();
+    if (!createNew) {
+      auto tried = TryPagesInChild([&] { return FreeImage_OpenMultiBitmap(fif, path, FALSE, TRUE, TRUE, flags); });
+      if (!tried) return 0;
+      multi->pagesTried = std::move(*tried);
+    }
     // Pages are cached in memory: a cache file beside the target could outlive a crash.
     multi->multi = FreeImage_OpenMultiBitmap(fif, path, createNew ? TRUE : FALSE, readOnly ? TRUE : FALSE, TRUE, flags);
     if (!multi->multi) return 0;
@@ -127,7 +146,7 @@ int32_t VXIMGPLUG_GetPageCount(uint32_t multiHandle) {
 uint32_t VXIMGPLUG_LockPage(uint32_t multiHandle, int32_t page) {
   return Guarded<uint32_t>(0, [&]() -> uint32_t {
     MultiBitmap* multi = MultiBitmaps().Find(multiHandle);
-    if (!multi || page < 0 || page >= FreeImage_GetPageCount(multi->multi)) return 0;
+    if (!multi || page < 0 || page >= FreeImage_GetPageCount(multi->multi) || !PageSafe(*multi, page)) return 0;
     FIBITMAP* dib = FreeImage_LockPage(multi->multi, page);
     if (!dib) return 0;
     if (!BitmapSizeAcceptable(dib)) {

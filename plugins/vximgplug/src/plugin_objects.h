@@ -47,6 +47,7 @@ struct MultiBitmap {
   FREE_IMAGE_FORMAT format = FIF_UNKNOWN;
   std::shared_ptr<OpenFile> file;  // the file a read-only multi-page bitmap reads from
   std::vector<uint32_t> lockedPages;
+  std::vector<uint8_t> pagesTried;  // 1 for each page of the file a child decoded safely
 
   MultiBitmap() = default;
   MultiBitmap(const MultiBitmap&) = delete;
