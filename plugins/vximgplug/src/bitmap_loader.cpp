@@ -8,6 +8,7 @@
 #include "bilevel_bitmap.h"
 #include "exr_reader.h"
 #include "fax_g3_reader.h"
+#include "header_dimensions.h"
 #include "isolated_load.h"
 #include "file_io.h"
 #include "format_numbers.h"
@@ -37,7 +38,7 @@ bool ContentContradicts(FREE_IMAGE_FORMAT wanted, const std::string& path) {
 // In the child process, like every call into FreeImage's loaders: the header alone is read
 // first where the format allows it, so that an absurd size is refused before allocation.
 bool HeaderSizeAcceptable(FREE_IMAGE_FORMAT fif, const std::string& path, int flags) {
-  if (!FreeImage_FIFSupportsNoPixels(fif)) return true;
+  if (!FreeImage_FIFSupportsNoPixels(fif)) return ClaimedSizeAcceptable(fif, path);
   FIBITMAP* header = FreeImage_Load(fif, path.c_str(), flags | FIF_LOAD_NOPIXELS);
   if (!header) return false;
   const bool ok = DimensionsAcceptable(FreeImage_GetWidth(header), FreeImage_GetHeight(header));
