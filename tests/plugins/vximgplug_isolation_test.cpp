@@ -4,6 +4,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <lcms2.h>
+
 #include <tuple>
 
 #include "vximgplug_support.h"
@@ -204,5 +206,40 @@ INSTANTIATE_TEST_SUITE_P(Plugin, DamagedFiles,
                          testing::Values(TaggedFile{"a.jpg", kFormatJpeg}, TaggedFile{"a.tif", kFormatTiff},
                                          TaggedFile{"a.psd", kFormatPsd}),
                          [](const auto& info) { return std::to_string(info.param.format); });
+
+// FreeImage's TIFF reader leaves tags pointing nowhere on files its own writer made with an
+// ICC profile; reading such a page's metadata in the host used to crash it.
+TEST(Isolation, PageWithUnreadableTagsIsHandedOverWithSoundTags) {
+  TempFolder folder;
+  const std::string profilePath = folder / "srgb.icc";
+  cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+  ASSERT_TRUE(cmsSaveProfileToFile(srgb, profilePath.c_str()));
+  cmsCloseProfile(srgb);
+  std::vector<uint8_t> rows(6 * 3 * 6, 128);
+  BitmapHandle bitmap(Api().ConvertFromRawBits(rows.data(), 6, 6, 18, 24, 0, 0, 0, 1));
+  const uint32_t profileBytes = Api().CreateICCProfileFromFile(bitmap.get(), profilePath.c_str());
+  ASSERT_GT(profileBytes, 0u);
+  const std::string tiff = folder / "with.tif";
+  ASSERT_EQ(Api().SaveU(kFormatTiff, bitmap.get(), tiff.c_str(), 0x4000 | 1), 1);
+
+  const uint32_t file = Api().OpenFileU(tiff.c_str());
+  for (const uint32_t multi : {Api().OpenMultiBitmap(kFormatTiff, tiff.c_str(), 0, 1, 0, 1),
+                               Api().OpenMultiBitmapU(kFormatTiff, 1, file)}) {
+    ASSERT_NE(multi, 0u);
+    ASSERT_EQ(Api().GetPageCount(multi), 1);
+    const uint32_t page = Api().LockPage(multi, 0);
+    ASSERT_NE(page, 0u);
+    PluginTags(page);
+    EXPECT_EQ(Api().GetWidth(page), 6);
+    EXPECT_EQ(PixelAt(page, 5, 5), 0x808080u);
+    EXPECT_EQ(Api().GetICCProfile(page, nullptr), profileBytes);
+    Api().UnlockPage(multi, page, 0);
+    EXPECT_EQ(Api().CloseMultiBitmap(multi, 0), 1);
+  }
+  Api().CloseFileHandle(file);
+  BitmapHandle loaded(Api().LoadU(kFormatTiff, tiff.c_str(), 1));
+  ASSERT_TRUE(loaded);
+  PluginTags(loaded.get());
+}
 
 }  // namespace

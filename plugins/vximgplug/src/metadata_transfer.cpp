@@ -100,6 +100,18 @@ bool WriteTag(int fd, uint32_t model, FITAG* tag, Budget& budget) {
   return WriteAll(fd, &copy.record, sizeof copy.record) && WriteAll(fd, copy.bytes.data(), copy.bytes.size());
 }
 
+// Reads every byte a tag points to; false when that faults.
+bool TagReadable(FITAG* tag) {
+  return ReadWithoutFault([&] {
+    volatile size_t sink = 0;
+    if (const char* key = FreeImage_GetTagKey(tag)) sink = sink + strnlen(key, kMaxMetadataBytes);
+    if (const char* text = FreeImage_GetTagDescription(tag)) sink = sink + strnlen(text, kMaxMetadataBytes);
+    const auto* value = static_cast<const volatile uint8_t*>(FreeImage_GetTagValue(tag));
+    const uint32_t length = FreeImage_GetTagLength(tag);
+    for (uint32_t i = 0; value && i < length; ++i) sink = sink + value[i];
+  });
+}
+
 bool WriteModel(int fd, uint32_t model, FIBITMAP* dib, Budget& budget) {
   FITAG* tag = nullptr;
   std::unique_ptr<FIMETADATA, SearchCloser> search(
@@ -147,6 +159,19 @@ bool WriteMetadata(int fd, FIBITMAP* dib) {
   }
   const TagRecord end{kEndOfTags, 0, 0, 0, 0, 0, 0};
   return WriteAll(fd, &end, sizeof end);
+}
+
+bool EveryTagReadable(FIBITMAP* dib) {
+  for (int model = 0; model <= kLastModel; ++model) {
+    FITAG* tag = nullptr;
+    std::unique_ptr<FIMETADATA, SearchCloser> search(
+        FreeImage_FindFirstMetadata(static_cast<FREE_IMAGE_MDMODEL>(model), dib, &tag));
+    if (!search) continue;
+    do {
+      if (tag && !TagReadable(tag)) return false;
+    } while (FreeImage_FindNextMetadata(search.get(), &tag));
+  }
+  return true;
 }
 
 bool ReadMetadata(int fd, Deadline deadline, FIBITMAP* dib) {

@@ -12,6 +12,9 @@ namespace vximgplug {
 // Runs in the decoding child only: tags FreeImage left broken are skipped under a fault guard.
 bool WriteMetadata(int fd, FIBITMAP* dib);
 
+// In a child only: whether every tag's key, description and value can be read without a fault.
+bool EveryTagReadable(FIBITMAP* dib);
+
 bool ReadMetadata(int fd, Deadline deadline, FIBITMAP* dib);
 
 }  // namespace vximgplug

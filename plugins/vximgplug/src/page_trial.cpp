@@ -2,6 +2,7 @@
 
 #include "bitmap_loader.h"
 #include "child_process.h"
+#include "metadata_transfer.h"
 
 namespace vximgplug {
 namespace {
@@ -13,7 +14,9 @@ bool TryEveryPage(int fd, FIMULTIBITMAP* multi) {
   if (count < 0 || count > kMaxPages || !WriteAll(fd, &count, sizeof count)) return false;
   for (int32_t page = 0; page < count; ++page) {
     FIBITMAP* dib = FreeImage_LockPage(multi, page);
-    const uint8_t safe = BitmapSizeAcceptable(dib) ? 1 : 0;
+    // A page whose tags lead nowhere would fault when the host reads its metadata.
+    uint8_t safe = kPageRefused;
+    if (BitmapSizeAcceptable(dib)) safe = EveryTagReadable(dib) ? kPageSafe : kPageTagsUnreadable;
     if (dib) FreeImage_UnlockPage(multi, dib, FALSE);
     if (!WriteAll(fd, &safe, 1)) return false;
   }
@@ -37,7 +40,7 @@ std::optional<std::vector<uint8_t>> TryPagesInChild(const std::function<FIMULTIB
         pages.assign(static_cast<size_t>(count), 0);
         for (uint8_t& safe : pages) {
           if (!ReadAll(fd, &safe, 1, deadline)) return false;
-          safe = safe == 1 ? 1 : 0;
+          if (safe > kPageTagsUnreadable) safe = kPageRefused;
         }
         return true;
       });
