@@ -8,6 +8,7 @@
 #include "bilevel_bitmap.h"
 #include "exr_reader.h"
 #include "fax_g3_reader.h"
+#include "header_dimensions.h"
 #include "isolated_load.h"
 #include "file_io.h"
 #include "format_numbers.h"
@@ -34,8 +35,10 @@ bool ContentContradicts(FREE_IMAGE_FORMAT wanted, const std::string& path) {
   return wanted != FIF_RAW;  // camera raw files often look like TIFF
 }
 
+// In the child process, like every call into FreeImage's loaders: the header alone is read
+// first where the format allows it, so that an absurd size is refused before allocation.
 bool HeaderSizeAcceptable(FREE_IMAGE_FORMAT fif, const std::string& path, int flags) {
-  if (!FreeImage_FIFSupportsNoPixels(fif)) return true;
+  if (!FreeImage_FIFSupportsNoPixels(fif)) return ClaimedSizeAcceptable(fif, path);
   FIBITMAP* header = FreeImage_Load(fif, path.c_str(), flags | FIF_LOAD_NOPIXELS);
   if (!header) return false;
   const bool ok = DimensionsAcceptable(FreeImage_GetWidth(header), FreeImage_GetHeight(header));
@@ -46,22 +49,6 @@ bool HeaderSizeAcceptable(FREE_IMAGE_FORMAT fif, const std::string& path, int fl
 bool IsNonEmptyFile(const std::string& path) {
   struct stat info {};
   return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0;
-}
-
-// Decoders known to hang or crash on damaged input, and those of rarer formats nobody has
-// hardened, run apart from the host. They keep no metadata but an ICC profile; the formats
-// whose EXIF, IPTC or XMP the engine reads (JPEG, PNG, TIFF, GIF, BMP, PSD, camera raw) stay
-// in the process.
-bool DecodeApart(FREE_IMAGE_FORMAT fif) {
-  switch (fif) {
-    case FIF_KOALA: case FIF_LBM: case FIF_PCD: case FIF_PCX: case FIF_RAS: case FIF_CUT: case FIF_XBM:
-    case FIF_DDS: case FIF_HDR: case FIF_SGI: case FIF_EXR: case FIF_PFM: case FIF_PICT: case FIF_WBMP:
-    case FIF_PBM: case FIF_PBMRAW: case FIF_PGM: case FIF_PGMRAW: case FIF_PPM: case FIF_PPMRAW:
-    case FIF_TARGA: case FIF_XPM: case FIF_MNG: case FIF_JNG: case FIF_J2K: case FIF_JP2: case FIF_ICO:
-      return true;
-    default:
-      return false;
-  }
 }
 
 // In the child process: a decoder that keeps reading past the end of the file is looping on
@@ -90,9 +77,7 @@ FIBITMAP* LoadThroughFreeImage(int32_t format, const std::string& path, int32_t 
   const FREE_IMAGE_FORMAT fif = ToFreeImageFormat(format);
   if (fif == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(fif)) return nullptr;
   if (ContentContradicts(fif, path)) return nullptr;
-  if (DecodeApart(fif)) return LoadInChildProcess([&] { return DecodeInChild(fif, path, flags); });
-  if (!HeaderSizeAcceptable(fif, path, flags)) return nullptr;
-  return FreeImage_Load(fif, path.c_str(), flags);
+  return LoadInChildProcess([&] { return DecodeInChild(fif, path, flags); });
 }
 
 FIBITMAP* LoadWhole(const std::string& path, FIBITMAP* (*decode)(std::vector<uint8_t>)) {

@@ -47,7 +47,7 @@ void VXIMGPLUG_Unload(uint32_t bitmap) {
   // A locked page handed here goes back to its file unchanged.
   GuardedVoid([&] {
     std::unique_ptr<Bitmap> b = Bitmaps().Take(bitmap);
-    if (b && b->lockedIn) {
+    if (b && b->multiHandle) {
       if (MultiBitmap* m = MultiBitmaps().Find(b->multiHandle)) std::erase(m->lockedPages, bitmap);
     }
   });

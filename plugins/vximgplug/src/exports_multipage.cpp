@@ -1,5 +1,7 @@
 // Files opened for reading, multi-page bitmaps, and their pages.
 #include <algorithm>
+#include <functional>
+#include <string>
 
 #include "../vximgplug.h"
 #include "bitmap_loader.h"
@@ -7,6 +9,8 @@
 #include "file_io.h"
 #include "format_numbers.h"
 #include "guarded_call.h"
+#include "isolated_load.h"
+#include "page_trial.h"
 #include "plugin_objects.h"
 #include "replacing_file.h"
 
@@ -49,6 +53,45 @@ class UnspecifiedDisposal {
   bool set_ = false;
 };
 
+// Pages past those the trial saw were appended by the host.
+PageTrial TrialOf(const MultiBitmap& multi, int32_t page) {
+  const auto index = static_cast<size_t>(page);
+  return index >= multi.pagesTried.size() ? kPageSafe : static_cast<PageTrial>(multi.pagesTried[index]);
+}
+
+// Opens the file a read-only multi-page bitmap reads from again, with an offset of its own, so
+// that a child reading it leaves the host's position alone.
+std::function<FIMULTIBITMAP*()> ReopenerOf(FREE_IMAGE_FORMAT fif, const std::shared_ptr<OpenFile>& open, int flags) {
+  const std::string path = "/proc/self/fd/" + std::to_string(fileno(open->file));
+  return [fif, path, flags] { return FreeImage_OpenMultiBitmap(fif, path.c_str(), FALSE, TRUE, TRUE, flags); };
+}
+
+// A page held in the host: locked in FreeImage's multi-page bitmap, or, when FreeImage left its
+// tags unreadable, decoded in a child with its sound tags only (changes to such a copy are not
+// written back).
+std::unique_ptr<Bitmap> HoldPage(MultiBitmap& multi, int32_t page) {
+  if (TrialOf(multi, page) == kPageTagsUnreadable) {
+    FIBITMAP* copy = LoadInChildProcess([&]() -> FIBITMAP* {
+      FIMULTIBITMAP* reopened = multi.reopen();
+      return reopened ? FreeImage_LockPage(reopened, page) : nullptr;
+    });
+    if (!BitmapSizeAcceptable(copy)) {
+      if (copy) FreeImage_Unload(copy);
+      return nullptr;
+    }
+    return std::make_unique<Bitmap>(copy, false);
+  }
+  FIBITMAP* dib = FreeImage_LockPage(multi.multi, page);
+  if (!dib) return nullptr;
+  if (!BitmapSizeAcceptable(dib)) {
+    FreeImage_UnlockPage(multi.multi, dib, FALSE);
+    return nullptr;
+  }
+  auto held = std::make_unique<Bitmap>(dib, false);
+  held->lockedIn = multi.multi;
+  return held;
+}
+
 void ReleaseLockedPages(MultiBitmap& multi) {
   for (uint32_t page : multi.lockedPages) Bitmaps().Take(page);
   multi.lockedPages.clear();
@@ -82,6 +125,10 @@ uint32_t VXIMGPLUG_OpenMultiBitmapU(int32_t format, int32_t flags, uint32_t file
     std::shared_ptr<OpenFile> open = ref->open;
     if (std::fseek(open->file, 0, SEEK_SET) != 0) return 0;
     auto multi = std::make_unique<MultiBitmap>();
+    multi->reopen = ReopenerOf(fif, open, flags);
+    auto tried = TryPagesInChild(multi->reopen);
+    if (!tried) return 0;
+    multi->pagesTried = std::move(*tried);
     multi->multi = FreeImage_OpenMultiBitmapFromHandle(fif, StdioCallbacks(), open->file, flags);
     if (!multi->multi) return 0;
     multi->format = fif;
@@ -97,6 +144,13 @@ uint32_t VXIMGPLUG_OpenMultiBitmap(int32_t format, const char* path, int32_t cre
     if (!path || !*path || !SupportsPages(fif)) return 0;
     if (createNew && !CanCreateBeside(path)) return 0;
     auto multi = std::make_unique<MultiBitmap>();
+    if (!createNew) {
+      const std::string file = path;
+      multi->reopen = [fif, file, flags] { return FreeImage_OpenMultiBitmap(fif, file.c_str(), FALSE, TRUE, TRUE, flags); };
+      auto tried = TryPagesInChild(multi->reopen);
+      if (!tried) return 0;
+      multi->pagesTried = std::move(*tried);
+    }
     // Pages are cached in memory: a cache file beside the target could outlive a crash.
     multi->multi = FreeImage_OpenMultiBitmap(fif, path, createNew ? TRUE : FALSE, readOnly ? TRUE : FALSE, TRUE, flags);
     if (!multi->multi) return 0;
@@ -127,15 +181,10 @@ int32_t VXIMGPLUG_GetPageCount(uint32_t multiHandle) {
 uint32_t VXIMGPLUG_LockPage(uint32_t multiHandle, int32_t page) {
   return Guarded<uint32_t>(0, [&]() -> uint32_t {
     MultiBitmap* multi = MultiBitmaps().Find(multiHandle);
-    if (!multi || page < 0 || page >= FreeImage_GetPageCount(multi->multi)) return 0;
-    FIBITMAP* dib = FreeImage_LockPage(multi->multi, page);
-    if (!dib) return 0;
-    if (!BitmapSizeAcceptable(dib)) {
-      FreeImage_UnlockPage(multi->multi, dib, FALSE);
+    if (!multi || page < 0 || page >= FreeImage_GetPageCount(multi->multi) || TrialOf(*multi, page) == kPageRefused)
       return 0;
-    }
-    auto bitmap = std::make_unique<Bitmap>(dib, false);
-    bitmap->lockedIn = multi->multi;
+    std::unique_ptr<Bitmap> bitmap = HoldPage(*multi, page);
+    if (!bitmap) return 0;
     bitmap->multiHandle = multiHandle;
     multi->lockedPages.reserve(multi->lockedPages.size() + 1);
     const uint32_t handle = Bitmaps().Add(std::move(bitmap));

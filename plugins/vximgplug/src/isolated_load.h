@@ -1,9 +1,8 @@
-// Loading through a backing decoder in a child process. Some of FreeImage's decoders loop
-// forever or crash on damaged files (truncated PICT, XBM and EXR files hang; damaged PICT
-// files crash; damaged DDS and SGI headers ask for absurd allocations). Formats whose decoders
-// carry no metadata are decoded in a forked child that hands the pixels back through a pipe;
-// a child that crashes or overruns its time limit is a failed load. Pixels, palette,
-// transparency, resolution and the ICC profile come back; other metadata stays behind.
+// Loading through a backing decoder in a child process. FreeImage's decoders crash or hang on
+// damaged files (truncated PICT, XBM and EXR files hang; damaged PICT files and JPEG files with
+// hostile EXIF blocks crash; damaged DDS and SGI headers ask for absurd allocations), so every
+// single-bitmap decode runs in a forked child that hands the bitmap back through a pipe: pixels,
+// palette, transparency, background colour, resolution, ICC profile and every metadata tag.
 #pragma once
 #include <FreeImage.h>
 

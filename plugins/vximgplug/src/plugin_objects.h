@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -47,6 +48,8 @@ struct MultiBitmap {
   FREE_IMAGE_FORMAT format = FIF_UNKNOWN;
   std::shared_ptr<OpenFile> file;  // the file a read-only multi-page bitmap reads from
   std::vector<uint32_t> lockedPages;
+  std::vector<uint8_t> pagesTried;              // a PageTrial for each page of the file
+  std::function<FIMULTIBITMAP*()> reopen;        // opens the file afresh, in a child
 
   MultiBitmap() = default;
   MultiBitmap(const MultiBitmap&) = delete;

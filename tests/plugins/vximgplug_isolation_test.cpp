@@ -1,0 +1,245 @@
+// Decoding apart from the host: hostile and damaged files answer without taking the process
+// down, a decoder's death is not reported as the host's, and every metadata tag FreeImage
+// reads comes back exactly as an in-process load would give it.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <lcms2.h>
+
+#include <tuple>
+
+#include "vximgplug_support.h"
+
+extern "C" void __sanitizer_set_death_callback(void (*callback)(void)) __attribute__((weak));
+
+using namespace vximgplug_test;
+
+namespace {
+
+constexpr int kFormatJpeg = 2, kFormatPsd = 20, kFormatTiff = 18;
+constexpr int kLastModel = 11;  // FreeImage's raw EXIF block
+
+const std::string kHostileJpeg = std::string(VEXIRO_TEST_DATA_DIR) + "/plugins/hostile_exif_gps.jpg";
+
+// One tag as compared across loads: model, key, id, type, count and value bytes.
+using TagImage = std::tuple<int, std::string, uint16_t, uint16_t, uint32_t, std::vector<uint8_t>>;
+
+std::vector<TagImage> PluginTags(uint32_t bitmap) {
+  std::vector<TagImage> tags;
+  for (int model = 0; model <= kLastModel; ++model) {
+    VximgplugTagRecord t{};
+    const uint32_t search = Api().FindFirstMetadata(model, bitmap, &t);
+    if (!search) continue;
+    do {
+      const auto* v = static_cast<const uint8_t*>(t.value);
+      tags.emplace_back(model, t.key ? t.key : "", t.id, t.type, t.count,
+                        std::vector<uint8_t>(v, v ? v + t.length : v));
+    } while (Api().FindNextMetadata(search, &t));
+    Api().FindCloseMetadata(search);
+  }
+  return tags;
+}
+
+// FreeImage itself, loaded here, as the reference for what an in-process load reads.
+struct FreeImageLibrary {
+  void* module = dlopen("libfreeimage.so.3", RTLD_NOW | RTLD_LOCAL);
+  template <class F>
+  F* Get(const char* name) const {
+    return module ? reinterpret_cast<F*>(dlsym(module, name)) : nullptr;
+  }
+};
+
+std::vector<TagImage> ReferenceTags(int fif, const std::string& path) {
+  static FreeImageLibrary lib;
+  auto load = lib.Get<void*(int, const char*, int)>("FreeImage_Load");
+  auto unload = lib.Get<void(void*)>("FreeImage_Unload");
+  auto first = lib.Get<void*(int, void*, void**)>("FreeImage_FindFirstMetadata");
+  auto next = lib.Get<int(void*, void**)>("FreeImage_FindNextMetadata");
+  auto close = lib.Get<void(void*)>("FreeImage_FindCloseMetadata");
+  auto key = lib.Get<const char*(void*)>("FreeImage_GetTagKey");
+  auto id = lib.Get<uint16_t(void*)>("FreeImage_GetTagID");
+  auto type = lib.Get<int(void*)>("FreeImage_GetTagType");
+  auto count = lib.Get<uint32_t(void*)>("FreeImage_GetTagCount");
+  auto length = lib.Get<uint32_t(void*)>("FreeImage_GetTagLength");
+  auto value = lib.Get<const void*(void*)>("FreeImage_GetTagValue");
+  std::vector<TagImage> tags;
+  if (!load || !unload || !first || !next || !close || !key || !id || !type || !count || !length || !value) return tags;
+  void* dib = load(fif, path.c_str(), 0);
+  if (!dib) return tags;
+  for (int model = 0; model <= kLastModel; ++model) {
+    void* tag = nullptr;
+    void* search = first(model, dib, &tag);
+    if (!search) continue;
+    do {
+      const auto* v = static_cast<const uint8_t*>(value(tag));
+      tags.emplace_back(model, key(tag) ? key(tag) : "", id(tag), static_cast<uint16_t>(type(tag)), count(tag),
+                        std::vector<uint8_t>(v, v ? v + length(tag) : v));
+    } while (next(search, &tag));
+    close(search);
+  }
+  unload(dib);
+  return tags;
+}
+
+bool HasValue(const std::vector<TagImage>& tags, int model, const std::string& text) {
+  for (const auto& t : tags) {
+    const auto& v = std::get<5>(t);
+    if (std::get<0>(t) == model && std::string(v.begin(), v.end()).find(text) != std::string::npos) return true;
+  }
+  return false;
+}
+
+TEST(Isolation, HostileExifJpegAnswersWithoutCrashing) {
+  // The file's GPS directory pointer crashes FreeImage's EXIF reader.
+  ASSERT_EQ(ReadBytes(kHostileJpeg).size(), 698u);
+  EXPECT_EQ(Api().GetFileTypeU(kHostileJpeg.c_str(), 0), kFormatJpeg);
+  BitmapHandle bitmap(Api().LoadU(kFormatJpeg, kHostileJpeg.c_str(), 0));
+  if (bitmap) {
+    EXPECT_GT(Api().GetWidth(bitmap.get()), 0);
+    PluginTags(bitmap.get());
+  }
+}
+
+// A decoder dying in the child must not run the death report a harness registered here.
+const char* deathMarker = nullptr;
+void MarkDeath() {
+  const int fd = open(deathMarker, O_WRONLY | O_CREAT, 0600);
+  if (fd >= 0) close(fd);
+}
+
+TEST(Isolation, ChildDeathIsNotReportedAsTheHosts) {
+  if (!__sanitizer_set_death_callback) GTEST_SKIP() << "no sanitizer runtime";
+  TempFolder folder;
+  const std::string marker = folder / "died";
+  deathMarker = marker.c_str();
+  __sanitizer_set_death_callback(MarkDeath);
+  BitmapHandle bitmap(Api().LoadU(kFormatJpeg, kHostileJpeg.c_str(), 0));
+  __sanitizer_set_death_callback(nullptr);
+  EXPECT_FALSE(std::filesystem::exists(marker));
+}
+
+struct TaggedFile {
+  const char* name;
+  int format;
+};
+
+class MetadataAcrossTheChild : public testing::TestWithParam<TaggedFile> {};
+
+TEST_P(MetadataAcrossTheChild, EveryTagComesBackAsAnInProcessLoadReadsIt) {
+  if (!HaveTool("convert") || !HaveTool("exiftool")) GTEST_SKIP() << "ImageMagick or exiftool missing";
+  TempFolder folder;
+  const std::string path = folder / GetParam().name;
+  ASSERT_TRUE(RunQuiet("convert -size 12x9 gradient:red-blue " + path));
+  ASSERT_TRUE(RunQuiet("exiftool -overwrite_original -EXIF:Make=Vexiro -EXIF:Artist=Isolde -EXIF:ExposureTime=0.02 "
+                       "-EXIF:GPSLatitude=48.85 -EXIF:GPSLatitudeRef=N -IPTC:Keywords=alpha -IPTC:City=Paris "
+                       "-XMP-dc:Subject=isolation " + path));
+  BitmapHandle bitmap(Api().LoadU(GetParam().format, path.c_str(), 0));
+  ASSERT_TRUE(bitmap);
+  const auto tags = PluginTags(bitmap.get());
+  constexpr int kExifMain = 1, kIptc = 6, kXmp = 7;
+  EXPECT_TRUE(HasValue(tags, kExifMain, "Vexiro"));
+  EXPECT_TRUE(HasValue(tags, kIptc, "Paris"));
+  EXPECT_TRUE(HasValue(tags, kXmp, "isolation"));
+  const int fif = GetParam().format;  // the plug-in's numbers for these formats are FreeImage's
+  const auto reference = ReferenceTags(fif, path);
+  if (reference.empty()) GTEST_SKIP() << "FreeImage not loadable here";
+  EXPECT_EQ(tags, reference);
+}
+
+INSTANTIATE_TEST_SUITE_P(Plugin, MetadataAcrossTheChild,
+                         testing::Values(TaggedFile{"tagged.jpg", kFormatJpeg}, TaggedFile{"tagged.tif", kFormatTiff}),
+                         [](const auto& info) { return std::to_string(info.param.format); });
+
+// Damaged copies of a file: cut short at several lengths, and with bytes flipped along it.
+std::vector<std::vector<uint8_t>> DamagedCopies(const std::vector<uint8_t>& good) {
+  std::vector<std::vector<uint8_t>> copies;
+  for (size_t ninths : {1, 2, 3, 5, 8}) copies.emplace_back(good.begin(), good.begin() + good.size() * ninths / 9);
+  uint32_t state = 2463534242u;
+  for (int i = 0; i < 10; ++i) {
+    std::vector<uint8_t> flipped = good;
+    for (int n = 0; n < 1 + i; ++n) {
+      state ^= state << 13, state ^= state >> 17, state ^= state << 5;
+      flipped[state % flipped.size()] ^= static_cast<uint8_t>(1u << (state >> 8) % 8);
+    }
+    copies.push_back(std::move(flipped));
+  }
+  return copies;
+}
+
+// Everything the host may do with a loaded file: load it whole, read every tag, walk its pages.
+void UseEveryWay(int format, const std::string& path) {
+  BitmapHandle bitmap(Api().LoadU(format, path.c_str(), 0));
+  if (bitmap) {
+    EXPECT_GT(Api().GetWidth(bitmap.get()), 0);
+    PluginTags(bitmap.get());
+  }
+  if (format != kFormatTiff) return;
+  const uint32_t multi = Api().OpenMultiBitmap(format, path.c_str(), 0, 1, 0, 0);
+  if (!multi) return;
+  for (int page = 0; page < Api().GetPageCount(multi); ++page) {
+    const uint32_t locked = Api().LockPage(multi, page);
+    if (locked) Api().UnlockPage(multi, locked, 0);
+  }
+  Api().CloseMultiBitmap(multi, 0);
+}
+
+class DamagedFiles : public testing::TestWithParam<TaggedFile> {};
+
+TEST_P(DamagedFiles, AnswerWithoutCrashing) {
+  if (!HaveTool("convert") || !HaveTool("exiftool")) GTEST_SKIP() << "ImageMagick or exiftool missing";
+  TempFolder folder;
+  const std::string good = folder / GetParam().name;
+  ASSERT_TRUE(RunQuiet("convert -size 16x12 gradient:green-white " + good));
+  if (GetParam().format != kFormatPsd) {
+    ASSERT_TRUE(RunQuiet("exiftool -overwrite_original -EXIF:Make=Vexiro -EXIF:GPSLatitude=1 -IPTC:City=Paris " + good));
+  }
+  const auto copies = DamagedCopies(ReadBytes(good));
+  for (size_t i = 0; i < copies.size(); ++i) {
+    SCOPED_TRACE(i);
+    const std::string path = folder / ("damaged-" + std::to_string(i) + "-" + GetParam().name);
+    WriteBytes(path, copies[i]);
+    UseEveryWay(GetParam().format, path);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Plugin, DamagedFiles,
+                         testing::Values(TaggedFile{"a.jpg", kFormatJpeg}, TaggedFile{"a.tif", kFormatTiff},
+                                         TaggedFile{"a.psd", kFormatPsd}),
+                         [](const auto& info) { return std::to_string(info.param.format); });
+
+// FreeImage's TIFF reader leaves tags pointing nowhere on files its own writer made with an
+// ICC profile; reading such a page's metadata in the host used to crash it.
+TEST(Isolation, PageWithUnreadableTagsIsHandedOverWithSoundTags) {
+  TempFolder folder;
+  const std::string profilePath = folder / "srgb.icc";
+  cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+  ASSERT_TRUE(cmsSaveProfileToFile(srgb, profilePath.c_str()));
+  cmsCloseProfile(srgb);
+  std::vector<uint8_t> rows(6 * 3 * 6, 128);
+  BitmapHandle bitmap(Api().ConvertFromRawBits(rows.data(), 6, 6, 18, 24, 0, 0, 0, 1));
+  const uint32_t profileBytes = Api().CreateICCProfileFromFile(bitmap.get(), profilePath.c_str());
+  ASSERT_GT(profileBytes, 0u);
+  const std::string tiff = folder / "with.tif";
+  ASSERT_EQ(Api().SaveU(kFormatTiff, bitmap.get(), tiff.c_str(), 0x4000 | 1), 1);
+
+  const uint32_t file = Api().OpenFileU(tiff.c_str());
+  for (const uint32_t multi : {Api().OpenMultiBitmap(kFormatTiff, tiff.c_str(), 0, 1, 0, 1),
+                               Api().OpenMultiBitmapU(kFormatTiff, 1, file)}) {
+    ASSERT_NE(multi, 0u);
+    ASSERT_EQ(Api().GetPageCount(multi), 1);
+    const uint32_t page = Api().LockPage(multi, 0);
+    ASSERT_NE(page, 0u);
+    PluginTags(page);
+    EXPECT_EQ(Api().GetWidth(page), 6);
+    EXPECT_EQ(PixelAt(page, 5, 5), 0x808080u);
+    EXPECT_EQ(Api().GetICCProfile(page, nullptr), profileBytes);
+    Api().UnlockPage(multi, page, 0);
+    EXPECT_EQ(Api().CloseMultiBitmap(multi, 0), 1);
+  }
+  Api().CloseFileHandle(file);
+  BitmapHandle loaded(Api().LoadU(kFormatTiff, tiff.c_str(), 1));
+  ASSERT_TRUE(loaded);
+  PluginTags(loaded.get());
+}
+
+}  // namespace
