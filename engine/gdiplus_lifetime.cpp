@@ -1,12 +1,15 @@
 // Start-up and shut-down of the imaging platform, counted per engine of the thread.
 #include "engine/gdiplus_lifetime.h"
 
+#include "engine/thread_state.h"
+
 #include <exception>
 
 #include "engine/encoder_table.h"
 #include "engine/image_store.h"
 #include "engine/runtime_error.h"
 #include "engine/shared_routines.h"
+#include "engine/thread_state.h"
 #include "platform/gdiplus/gdiplus_flat.h"
 #include "platform/kernel/environment.h"
 #include "platform/user/user.h"
@@ -57,6 +60,8 @@ void StartPlatformForThread(GdiplusThreadState& st) {
 
 }  // namespace
 
+GdiplusThreadState::~GdiplusThreadState() { MarkThreadStateEnded(); }
+
 GdiplusThreadState& ThreadGdiplusState() {
   thread_local GdiplusThreadState state;
   return state;
@@ -83,6 +88,9 @@ bool StartGdiPlus() {
 }
 
 void StopGdiPlus() {
+  // The thread's state was torn down first (the thread or program is ending, and its images went
+  // with the store); nothing is left to count down or release.
+  if (ThreadStateEnded()) return;
   GdiplusThreadState& st = ThreadGdiplusState();
   --st.GdiplusRefCount;
   try {

@@ -15,6 +15,7 @@ struct GdiplusThreadState {
   bool SafeForScripting = false;
   bool SafeForInitializing = false;
   bool MainRan = false;
+  ~GdiplusThreadState();
 };
 GdiplusThreadState& ThreadGdiplusState();
 

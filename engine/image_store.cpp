@@ -9,13 +9,28 @@
 #include "engine/pixel_formats.h"
 #include "engine/random_generator.h"
 #include "engine/store_internal.h"
+#include "engine/thread_state.h"
 #include "platform/gdiplus/gdiplus_flat.h"
 
 namespace vx::engine {
 
+namespace {
+
+// When the thread ends, whatever its engines left in the store is released (page files deleted,
+// pixel memory freed), and engines destroyed later find the thread's state ended.
+struct ThreadImageStore {
+  std::vector<ImageRecord> images;
+  ~ThreadImageStore() {
+    ReleaseAllImages();
+    MarkThreadStateEnded();
+  }
+};
+
+}  // namespace
+
 std::vector<ImageRecord>& ThreadImages() {
-  thread_local std::vector<ImageRecord> images;
-  return images;
+  thread_local ThreadImageStore store;
+  return store.images;
 }
 
 namespace {

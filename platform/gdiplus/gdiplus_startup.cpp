@@ -18,9 +18,11 @@ struct StartupRegistry {
   std::atomic<bool> running{false};
 };
 
+// Never destroyed: a host's own static objects (an engine held in a global, say) may shut the
+// platform down while the program's static objects are being torn down.
 StartupRegistry& Registry() {
-  static StartupRegistry registry;
-  return registry;
+  static StartupRegistry* registry = new StartupRegistry;
+  return *registry;
 }
 
 // Versions 1 to 3 of the start-up record are the ones the platform has published.

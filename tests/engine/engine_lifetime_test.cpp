@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <memory>
 #include <thread>
 
 #include "engine/encoder_table.h"
@@ -146,6 +148,23 @@ TEST(EngineLifetime, TwoThreadsKeepSeparateStores) {
     EXPECT_EQ(GetImageIndex(theirs), -1);
   }
   EXPECT_EQ(ThreadGdiplusState().GdiplusRefCount, 1);
+}
+
+// An engine can outlive its thread's state: one held in a thread-local made before the store
+// (or in a global, at program exit) is destroyed after it. The thread's images, and the files
+// they own, go with the store; the late engine destroys cleanly.
+TEST(EngineLifetime, EngineOutlivingItsThreadsStateEndsCleanly) {
+  std::string ownedFile;
+  std::thread worker([&] {
+    thread_local std::unique_ptr<vexiro::cImaging> late;  // made before the thread's store
+    late = std::make_unique<vexiro::cImaging>();
+    const int32_t id = MakeImage(3, 3, gdiplus::PixelFormat24bppRGB);
+    ownedFile = GetTempFilePath();
+    SetImageSourceFile(id, ownedFile);
+  });
+  worker.join();
+  ASSERT_FALSE(ownedFile.empty());
+  EXPECT_FALSE(std::filesystem::exists(ownedFile)) << "the thread's images are released with its store";
 }
 
 TEST(EngineLifetime, FileVersionTexts) {
