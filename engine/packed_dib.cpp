@@ -10,6 +10,7 @@
 #include "engine/image_access.h"
 #include "engine/image_store.h"
 #include "engine/pixel_formats.h"
+#include "platform/gdiplus/codecs/byte_order.h"
 #include "platform/gdiplus/gdiplus_flat.h"
 #include "platform/kernel/global_memory.h"
 
@@ -19,23 +20,17 @@ using namespace vx::gdiplus;
 
 namespace {
 
+using gdiplus::codecs::Get16LE;
+using gdiplus::codecs::Get32LE;
+using gdiplus::codecs::Set16LE;
+using gdiplus::codecs::Set32LE;
+
 // Blocks above this size are refused before memory is taken.
 constexpr uint64_t kMaxDibBytes = uint64_t{1} << 31;
 constexpr uint32_t kHeaderBytes = 40;
 
 uint64_t DibStride(uint64_t width, uint32_t bits) { return (width * bits + 31) / 32 * 4; }
 
-void PutU16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-void PutU32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-uint32_t GetU32(const uint8_t* p) {
-  return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
-}
-uint16_t GetU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
 // ---------------------------------------------------------------- export
 
@@ -73,17 +68,17 @@ int32_t PixelsPerMetre(float dpi) {
 
 void WriteHeader(uint8_t* p, int32_t width, int32_t height, const ExportPlan& plan, uint32_t imageBytes, float hdpi,
                  float vdpi, uint32_t colours) {
-  PutU32(p + 0, kHeaderBytes);
-  PutU32(p + 4, static_cast<uint32_t>(width));
-  PutU32(p + 8, static_cast<uint32_t>(height));
-  PutU16(p + 12, 1);
-  PutU16(p + 14, static_cast<uint16_t>(plan.bits));
-  PutU32(p + 16, plan.bitfields565 ? BI_BITFIELDS : BI_RGB);
-  PutU32(p + 20, imageBytes);
-  PutU32(p + 24, static_cast<uint32_t>(PixelsPerMetre(hdpi)));
-  PutU32(p + 28, static_cast<uint32_t>(PixelsPerMetre(vdpi)));
-  PutU32(p + 32, colours);
-  PutU32(p + 36, 0);
+  Set32LE(p + 0, kHeaderBytes);
+  Set32LE(p + 4, static_cast<uint32_t>(width));
+  Set32LE(p + 8, static_cast<uint32_t>(height));
+  Set16LE(p + 12, 1);
+  Set16LE(p + 14, static_cast<uint16_t>(plan.bits));
+  Set32LE(p + 16, plan.bitfields565 ? BI_BITFIELDS : BI_RGB);
+  Set32LE(p + 20, imageBytes);
+  Set32LE(p + 24, static_cast<uint32_t>(PixelsPerMetre(hdpi)));
+  Set32LE(p + 28, static_cast<uint32_t>(PixelsPerMetre(vdpi)));
+  Set32LE(p + 32, colours);
+  Set32LE(p + 36, 0);
 }
 
 // One read lock fills the whole DIB: the caller buffer starts at the DIB's last row and runs
@@ -121,17 +116,17 @@ struct DibLayout {
 
 VexiroStatus ParseHeader(const uint8_t* info, size_t infoBytes, DibLayout& d) {
   if (!info || infoBytes < kHeaderBytes) return vexiro::InvalidParameter;
-  const uint32_t size = GetU32(info);
+  const uint32_t size = Get32LE(info);
   if (size < kHeaderBytes || size > infoBytes) return vexiro::InvalidParameter;
-  const auto width = static_cast<int32_t>(GetU32(info + 4));
-  const auto height = static_cast<int32_t>(GetU32(info + 8));
+  const auto width = static_cast<int32_t>(Get32LE(info + 4));
+  const auto height = static_cast<int32_t>(Get32LE(info + 8));
   if (width < 1 || height == 0 || height == std::numeric_limits<int32_t>::min()) return vexiro::InvalidParameter;
-  if (GetU16(info + 12) != 1) return vexiro::InvalidParameter;
+  if (Get16LE(info + 12) != 1) return vexiro::InvalidParameter;
   d.width = width;
   d.topDown = height < 0;
   d.height = height < 0 ? -height : height;
-  d.bits = GetU16(info + 14);
-  const uint32_t compression = GetU32(info + 16);
+  d.bits = Get16LE(info + 14);
+  const uint32_t compression = Get32LE(info + 16);
   if (d.bits != 1 && d.bits != 4 && d.bits != 8 && d.bits != 16 && d.bits != 24 && d.bits != 32)
     return vexiro::UnknownImageFormat;
   d.bitfields = compression == BI_BITFIELDS;
@@ -145,13 +140,13 @@ VexiroStatus ParseHeader(const uint8_t* info, size_t infoBytes, DibLayout& d) {
       if (offset + 12 > infoBytes) return vexiro::InvalidParameter;
       offset += 12;
     }
-    d.masks = {GetU32(m), GetU32(m + 4), GetU32(m + 8), size >= 56 ? GetU32(m + 12) : 0};
+    d.masks = {Get32LE(m), Get32LE(m + 4), Get32LE(m + 8), size >= 56 ? Get32LE(m + 12) : 0};
   } else if (d.bits == 16) {
     d.masks = {0x7C00, 0x03E0, 0x001F, 0};
   } else if (d.bits == 32) {
     d.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0};
   }
-  const uint32_t used = GetU32(info + 32);
+  const uint32_t used = Get32LE(info + 32);
   uint64_t entries = used;
   if (d.bits <= 8) {
     if (entries == 0) entries = uint64_t{1} << d.bits;
@@ -213,7 +208,7 @@ void UnpackMaskedRow(const uint8_t* src, const DibLayout& d, uint8_t* dst) {
   const Channel r(d.masks.red), g(d.masks.green), b(d.masks.blue), a(d.masks.alpha);
   const size_t bytes = d.bits / 8;
   for (int32_t x = 0; x < d.width; ++x, src += bytes, dst += 4) {
-    const uint32_t pixel = bytes == 2 ? GetU16(src) : GetU32(src);
+    const uint32_t pixel = bytes == 2 ? Get16LE(src) : Get32LE(src);
     dst[0] = static_cast<uint8_t>(b.Read(pixel, 0));
     dst[1] = static_cast<uint8_t>(g.Read(pixel, 0));
     dst[2] = static_cast<uint8_t>(r.Read(pixel, 0));
@@ -293,12 +288,12 @@ VexiroStatus GetImageAsPackedDIB(int32_t id, HGLOBAL& dib) {
   WriteHeader(p, width, height, plan, static_cast<uint32_t>(imageBytes), hdpi, vdpi, colours);
   uint8_t* cursor = p + kHeaderBytes;
   if (plan.bitfields565) {
-    PutU32(cursor, 0xF800);
-    PutU32(cursor + 4, 0x07E0);
-    PutU32(cursor + 8, 0x001F);
+    Set32LE(cursor, 0xF800);
+    Set32LE(cursor + 4, 0x07E0);
+    Set32LE(cursor + 8, 0x001F);
     cursor += maskBytes;
   }
-  for (uint32_t i = 0; i < colours; ++i, cursor += 4) PutU32(cursor, i < palette.Count ? palette.Entries[i] : 0);
+  for (uint32_t i = 0; i < colours; ++i, cursor += 4) Set32LE(cursor, i < palette.Count ? palette.Entries[i] : 0);
 
   const VexiroStatus s = WriteBottomUpRows(id, width, height, plan, static_cast<uint32_t>(dibStride), cursor);
   GlobalUnlock(block);

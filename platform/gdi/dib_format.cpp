@@ -4,28 +4,18 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/gdiplus/codecs/byte_order.h"
+
 namespace vx::gdi {
 namespace {
+
+using gdiplus::codecs::Get16LE;
+using gdiplus::codecs::Get32LE;
+using gdiplus::codecs::Set32LE;
 
 constexpr DWORD kBiAlphaBitfields = 6;
 constexpr size_t kInfoHeaderBytes = 40;
 
-uint32_t LoadU32(const uint8_t* p) {
-  uint32_t v;
-  std::memcpy(&v, p, 4);
-  return v;
-}
-int32_t LoadI32(const uint8_t* p) {
-  int32_t v;
-  std::memcpy(&v, p, 4);
-  return v;
-}
-uint16_t LoadU16(const uint8_t* p) {
-  uint16_t v;
-  std::memcpy(&v, p, 2);
-  return v;
-}
-void StoreU32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
 
 bool MakeMask(uint32_t mask, ChannelMask& out) {
   out = ChannelMask{};
@@ -129,14 +119,14 @@ DibParse ParseDibInfo(const void* info, size_t available, DibFormat& out, size_t
   out = DibFormat{};
   const auto* p = static_cast<const uint8_t*>(info);
   if (!p || available < kInfoHeaderBytes) return DibParse::Malformed;
-  const uint32_t size = LoadU32(p);
+  const uint32_t size = Get32LE(p);
   // BITMAPINFOHEADER and its V2 to V5 extensions; the old 12-byte core header is not a BITMAPINFO.
   if (size < kInfoHeaderBytes || size > 124 || size > available) return DibParse::Malformed;
-  const int32_t width = LoadI32(p + 4);
-  const int32_t rawHeight = LoadI32(p + 8);
-  const uint16_t bitCount = LoadU16(p + 14);
-  const uint32_t compression = LoadU32(p + 16);
-  const uint32_t clrUsed = LoadU32(p + 32);
+  const int32_t width = static_cast<int32_t>(Get32LE(p + 4));
+  const int32_t rawHeight = static_cast<int32_t>(Get32LE(p + 8));
+  const uint16_t bitCount = Get16LE(p + 14);
+  const uint32_t compression = Get32LE(p + 16);
+  const uint32_t clrUsed = Get32LE(p + 32);
   if (rawHeight == std::numeric_limits<int32_t>::min()) return DibParse::Malformed;
   const bool topDown = rawHeight < 0;
   const int32_t height = topDown ? -rawHeight : rawHeight;
@@ -152,12 +142,12 @@ DibParse ParseDibInfo(const void* info, size_t available, DibFormat& out, size_t
     const size_t maskCount = compression == kBiAlphaBitfields ? 4 : 3;
     uint32_t masks[4] = {};
     if (size >= kInfoHeaderBytes + 4 * maskCount) {
-      for (size_t i = 0; i < maskCount; ++i) masks[i] = LoadU32(p + kInfoHeaderBytes + 4 * i);
-      if (size >= 56) masks[3] = LoadU32(p + 52);
+      for (size_t i = 0; i < maskCount; ++i) masks[i] = Get32LE(p + kInfoHeaderBytes + 4 * i);
+      if (size >= 56) masks[3] = Get32LE(p + 52);
     } else {
       // A plain 40-byte header is followed by the masks.
       if (available - offset < 4 * maskCount) return DibParse::Malformed;
-      for (size_t i = 0; i < maskCount; ++i) masks[i] = LoadU32(p + offset + 4 * i);
+      for (size_t i = 0; i < maskCount; ++i) masks[i] = Get32LE(p + offset + 4 * i);
       offset += 4 * maskCount;
     }
     if (!masks[0] || !masks[1] || !masks[2]) return DibParse::Malformed;
@@ -179,7 +169,7 @@ DibParse ParseDibInfo(const void* info, size_t available, DibFormat& out, size_t
   if ((available - offset) / 4 < entries) return DibParse::Malformed;
   if (out.Indexed()) {
     out.colors.resize(entries);
-    for (size_t i = 0; i < entries; ++i) out.colors[i] = 0xFF000000u | (LoadU32(p + offset + 4 * i) & 0xFFFFFFu);
+    for (size_t i = 0; i < entries; ++i) out.colors[i] = 0xFF000000u | (Get32LE(p + offset + 4 * i) & 0xFFFFFFu);
   }
   offset += 4 * entries;
   if (headerBytes) *headerBytes = offset;
@@ -210,14 +200,14 @@ size_t WriteDibInfo(const DibFormat& f, void* out, size_t room) {
   std::memcpy(p, &h, sizeof h);
   size_t offset = kInfoHeaderBytes;
   if (h.biCompression == BI_BITFIELDS) {
-    StoreU32(p + offset, f.red.mask);
-    StoreU32(p + offset + 4, f.green.mask);
-    StoreU32(p + offset + 8, f.blue.mask);
+    Set32LE(p + offset, f.red.mask);
+    Set32LE(p + offset + 4, f.green.mask);
+    Set32LE(p + offset + 8, f.blue.mask);
     offset += 12;
   }
   if (f.Indexed()) {
     for (uint32_t c : f.colors) {
-      StoreU32(p + offset, c & 0xFFFFFFu);
+      Set32LE(p + offset, c & 0xFFFFFFu);
       offset += 4;
     }
   }
@@ -252,7 +242,7 @@ void ReadDibRow(const DibFormat& f, const uint8_t* row, int32_t x, int32_t count
       const uint8_t* s = row + bytes * static_cast<size_t>(x);
       const bool plain32 = f.bitCount == 32 && f.red.mask == 0xFF0000 && f.green.mask == 0xFF00 && f.blue.mask == 0xFF;
       for (int32_t i = 0; i < count; ++i, s += bytes) {
-        const uint32_t pixel = bytes == 4 ? LoadU32(s) : LoadU16(s);
+        const uint32_t pixel = bytes == 4 ? Get32LE(s) : Get16LE(s);
         const uint32_t a = f.alpha.mask ? ChannelTo8(pixel, f.alpha) : 255u;
         if (plain32) {
           argb[i] = (a << 24) | (pixel & 0xFFFFFFu);
@@ -311,7 +301,7 @@ void WriteDibRow(const DibFormat& f, const uint32_t* argb, int32_t x, int32_t co
                   ChannelFrom8(c & 0xff, f.blue) | ChannelFrom8(c >> 24, f.alpha);
         }
         if (bytes == 4) {
-          StoreU32(d, pixel);
+          Set32LE(d, pixel);
         } else {
           d[0] = static_cast<uint8_t>(pixel);
           d[1] = static_cast<uint8_t>(pixel >> 8);

@@ -6,9 +6,13 @@
 
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/gdi_objects.h"
+#include "platform/gdiplus/codecs/byte_order.h"
 
 namespace vx {
 namespace {
+
+using gdiplus::codecs::Get16LE;
+using gdiplus::codecs::Get32LE;
 
 using namespace gdi;
 
@@ -17,26 +21,16 @@ constexpr size_t kEmfHeaderBytes = 88;
 constexpr uint32_t kEmfSignature = 0x464D4520;  // " EMF"
 constexpr size_t kWmfHeaderBytes = 18;
 
-uint32_t LoadU32(const BYTE* p) {
-  uint32_t v;
-  std::memcpy(&v, p, 4);
-  return v;
-}
-uint16_t LoadU16(const BYTE* p) {
-  uint16_t v;
-  std::memcpy(&v, p, 2);
-  return v;
-}
 
 bool LooksLikeEmf(const BYTE* data, size_t size) {
-  return data && size >= kEmfHeaderBytes && size <= kMaxMetafileBytes && LoadU32(data) == 1 &&
-         LoadU32(data + 40) == kEmfSignature;
+  return data && size >= kEmfHeaderBytes && size <= kMaxMetafileBytes && Get32LE(data) == 1 &&
+         Get32LE(data + 40) == kEmfSignature;
 }
 
 bool LooksLikeWmf(const BYTE* data, size_t size) {
   if (!data || size < kWmfHeaderBytes || size > kMaxMetafileBytes) return false;
-  const uint16_t type = LoadU16(data);
-  return (type == 1 || type == 2) && LoadU16(data + 2) == 9;
+  const uint16_t type = Get16LE(data);
+  return (type == 1 || type == 2) && Get16LE(data + 2) == 9;
 }
 
 HANDLE32 Store(bool enhanced, const BYTE* data, size_t size) {

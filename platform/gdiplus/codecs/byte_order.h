@@ -30,6 +30,10 @@ inline void Put32LE(std::vector<uint8_t>& out, uint32_t v) {
   Put16LE(out, static_cast<uint16_t>(v));
   Put16LE(out, static_cast<uint16_t>(v >> 16));
 }
+inline void Set16LE(uint8_t* p, uint16_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+}
 inline void Set32LE(uint8_t* p, uint32_t v) {
   p[0] = static_cast<uint8_t>(v);
   p[1] = static_cast<uint8_t>(v >> 8);
