@@ -5,8 +5,8 @@
 #include <random>
 #include <vector>
 
-#include "engine/gif89a_writer.h"
-#include "processing/octree_quantizer.h"
+#include "engine/save/gif89a_writer.h"
+#include "processing/color/octree_quantizer.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 
 #include <exception>
 
-#include "engine/encoder_table.h"
+#include "engine/save/encoder_table.h"
 #include "engine/image_store.h"
 #include "engine/runtime_error.h"
-#include "engine/shared_routines.h"
+#include "engine/routines/shared_routines.h"
 #include "engine/thread_state.h"
 #include "platform/gdiplus/gdiplus_flat.h"
 #include "platform/kernel/environment.h"

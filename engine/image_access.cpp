@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "engine/gdiplus_lifetime.h"
-#include "engine/images_from_memory.h"
+#include "engine/load/from_memory.h"
 #include "platform/gdiplus/gdiplus_flat.h"
 
 namespace vx::engine {

@@ -3,7 +3,7 @@
 #include "engine/gdiplus_lifetime.h"
 #include "engine/image_access.h"
 #include "engine/image_store.h"
-#include "engine/images_from_memory.h"
+#include "engine/load/from_memory.h"
 #include "engine/store_internal.h"
 
 namespace vx::engine {

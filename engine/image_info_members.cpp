@@ -3,7 +3,7 @@
 #include "control/binding.h"
 #include "engine/image_access.h"
 #include "engine/image_store.h"
-#include "engine/load_file.h"
+#include "engine/load/loader.h"
 #include "engine/pixel_formats.h"
 #include "vexiro/imaging.h"
 

@@ -1,7 +1,7 @@
 // Releasing, replacing and paging images of the thread's store.
 #include "engine/image_access.h"
 #include "engine/image_store.h"
-#include "engine/shared_routines.h"
+#include "engine/routines/shared_routines.h"
 #include "engine/store_internal.h"
 #include "platform/gdiplus/gdiplus_flat.h"
 #include "platform/kernel/global_memory.h"

@@ -7,7 +7,7 @@
 
 #include "engine/image_access.h"
 #include "engine/pixel_formats.h"
-#include "engine/random_generator.h"
+#include "engine/routines/random_generator.h"
 #include "engine/store_internal.h"
 #include "engine/thread_state.h"
 #include "platform/gdiplus/gdiplus_flat.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "devices/inet_session.h"
+#include "devices/network/inet_session.h"
 
 namespace vexiro {
 

@@ -11,7 +11,7 @@
 
 #include "engine/image_access.h"
 #include "engine/image_store.h"
-#include "engine/load_file.h"
+#include "engine/load/loader.h"
 #include "platform/gdiplus/gdiplus_flat.h"
 #include "vexiro/imaging.h"
 

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "engine/image_access.h"
-#include "engine/images_from_memory.h"
+#include "engine/load/from_memory.h"
 #include "platform/gdiplus/gdiplus_flat.h"
 #include "vexiro/imaging.h"
 

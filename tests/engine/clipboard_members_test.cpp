@@ -1,8 +1,8 @@
 // The clipboard members and the loads from packed DIBs, pictures and the clipboard.
 #include <cstring>
 
-#include "engine/images_from_handles.h"
-#include "engine/load_file.h"
+#include "engine/handles/images_from_handles.h"
+#include "engine/load/loader.h"
 #include "engine/loading_test_support.h"
 #include "platform/gdi/gdi.h"
 #include "platform/kernel/global_memory.h"

@@ -6,7 +6,7 @@
 #include <fstream>
 
 #include "engine/gdiplus_lifetime.h"
-#include "engine/shared_routines.h"
+#include "engine/routines/shared_routines.h"
 #include "engine_test_support.h"
 #include "platform/kernel/environment.h"
 

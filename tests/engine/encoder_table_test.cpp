@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/encoder_table.h"
+#include "engine/save/encoder_table.h"
 #include "engine_test_support.h"
 
 namespace vx::engine {

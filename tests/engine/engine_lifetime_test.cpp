@@ -4,12 +4,12 @@
 #include <memory>
 #include <thread>
 
-#include "engine/encoder_table.h"
+#include "engine/save/encoder_table.h"
 #include "engine/gdiplus_lifetime.h"
 #include "engine/image_store.h"
 #include "engine/runtime_error.h"
 #include "engine/services.h"
-#include "engine/shared_routines.h"
+#include "engine/routines/shared_routines.h"
 #include "engine_test_support.h"
 #include "platform/kernel/environment.h"
 #include "platform/ole/ole.h"

@@ -9,7 +9,7 @@
 
 #include "engine/image_access.h"
 #include "engine/image_store.h"
-#include "engine/images_from_memory.h"
+#include "engine/load/from_memory.h"
 #include "platform/gdiplus/gdiplus_flat.h"
 #include "vexiro/imaging.h"
 

@@ -1,11 +1,11 @@
-#include "engine/gdiplus_savers.h"
+#include "engine/save/gdiplus_savers.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
-#include "engine/encoder_table.h"
+#include "engine/save/encoder_table.h"
 #include "engine/gdiplus_lifetime.h"
 #include "engine/saving_test_support.h"
 #include "platform/gdiplus/image_object.h"

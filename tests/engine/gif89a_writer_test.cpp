@@ -1,4 +1,4 @@
-#include "engine/gif89a_writer.h"
+#include "engine/save/gif89a_writer.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,8 @@
 
 #include "engine/gdiplus_lifetime.h"
 #include "engine/image_graphics.h"
-#include "engine/images_from_handles.h"
-#include "engine/shared_routines.h"
+#include "engine/handles/images_from_handles.h"
+#include "engine/routines/shared_routines.h"
 #include "engine_test_support.h"
 #include "platform/gdi/gdi.h"
 #include "platform/kernel/environment.h"

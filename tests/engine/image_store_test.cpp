@@ -5,8 +5,8 @@
 #include <set>
 #include <sstream>
 
-#include "engine/random_generator.h"
-#include "engine/shared_routines.h"
+#include "engine/routines/random_generator.h"
+#include "engine/routines/shared_routines.h"
 #include "engine_test_support.h"
 
 namespace vx::engine {

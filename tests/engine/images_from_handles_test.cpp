@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/images_from_handles.h"
+#include "engine/handles/images_from_handles.h"
 #include "engine_test_support.h"
 #include "platform/gdi/gdi.h"
 #include "platform/user/user.h"

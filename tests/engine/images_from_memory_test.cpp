@@ -4,7 +4,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "engine/shared_routines.h"
+#include "engine/routines/shared_routines.h"
 #include "platform/ole/ole.h"
 
 #include "engine_test_support.h"

@@ -1,6 +1,6 @@
 // The file loader: every platform format from a file, bytes, a string and a stream; the order of
 // the decoders; the statuses of bad input, with no record and no temporary file left behind.
-#include "engine/load_file.h"
+#include "engine/load/loader.h"
 
 #include <sys/stat.h>
 

@@ -13,9 +13,9 @@
 
 #include "engine/engine_test_support.h"
 #include "engine/gdiplus_lifetime.h"
-#include "engine/page_file_writer.h"
-#include "engine/plugin_api.h"
-#include "engine/plugin_bridge.h"
+#include "engine/documents/page_file_writer.h"
+#include "engine/plugin/api.h"
+#include "engine/plugin/bridge.h"
 
 namespace vx::engine::test_support {
 

@@ -1,12 +1,12 @@
 // Multi-page TIFF and GIF documents, native and editable: the split, page selection and the
 // page operations, checked through the page table and the page images' widths (every fixture
 // page has its own width, 10, 20 and 30 pixels).
-#include "engine/multipage_document.h"
+#include "engine/documents/multipage_document.h"
 
 #include <optional>
 #include <tuple>
 
-#include "engine/load_file.h"
+#include "engine/load/loader.h"
 #include "engine/loading_test_support.h"
 #include "platform/ole/ole.h"
 

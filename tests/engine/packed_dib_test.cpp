@@ -5,8 +5,8 @@
 #include <cstring>
 #include <fstream>
 
-#include "engine/packed_dib.h"
-#include "engine/shared_routines.h"
+#include "engine/handles/packed_dib.h"
+#include "engine/routines/shared_routines.h"
 #include "engine_test_support.h"
 #include "platform/kernel/global_memory.h"
 

@@ -8,7 +8,7 @@
 #include <functional>
 #include <sstream>
 
-#include "engine/plugin_savers.h"
+#include "engine/plugin/savers.h"
 #include "plugin_test_support.h"
 
 namespace vx::engine {

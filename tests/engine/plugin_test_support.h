@@ -8,8 +8,8 @@
 
 #include "engine/image_access.h"
 #include "engine/image_store.h"
-#include "engine/plugin_api.h"
-#include "engine/plugin_bridge.h"
+#include "engine/plugin/api.h"
+#include "engine/plugin/bridge.h"
 #include "engine_test_support.h"
 #include "plugins/vximgplug_support.h"
 

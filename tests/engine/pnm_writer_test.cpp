@@ -1,4 +1,4 @@
-#include "engine/pnm_writer.h"
+#include "engine/save/pnm_writer.h"
 
 #include <gtest/gtest.h>
 

@@ -2,11 +2,11 @@
 
 #include <functional>
 
-#include "engine/encoder_table.h"
+#include "engine/save/encoder_table.h"
 #include "engine/gdiplus_lifetime.h"
-#include "engine/in_memory_encoding.h"
+#include "engine/save/in_memory_encoding.h"
 #include "engine/saving_test_support.h"
-#include "engine/shared_routines.h"
+#include "engine/routines/shared_routines.h"
 #include "platform/kernel/code_page.h"
 #include "platform/ole/ole.h"
 #include "platform/ole/stream_handles.h"

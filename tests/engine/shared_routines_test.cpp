@@ -9,8 +9,8 @@
 #include <limits>
 #include <set>
 
-#include "engine/random_generator.h"
-#include "engine/shared_routines.h"
+#include "engine/routines/random_generator.h"
+#include "engine/routines/shared_routines.h"
 #include "platform/user/user.h"
 
 namespace vx::engine {

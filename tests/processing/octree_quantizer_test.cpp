@@ -1,4 +1,4 @@
-#include "processing/octree_quantizer.h"
+#include "processing/color/octree_quantizer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,61 @@
+// Temporary folder and exclusively created temporary files.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "engine/routines/random_generator.h"
+#include "engine/routines/shared_routines.h"
+
+namespace vx::engine {
+namespace {
+
+std::string Trimmed(const char* value) {
+  if (!value) return {};
+  std::string s(value);
+  const auto first = s.find_first_not_of(" \t");
+  if (first == std::string::npos) return {};
+  const auto last = s.find_last_not_of(" \t");
+  return s.substr(first, last - first + 1);
+}
+
+// Gives up after this many names in use in a row: the folder is then not ours to fill.
+constexpr int kMaxNameAttempts = 1000;
+
+}  // namespace
+
+std::string GetTempFolder() {
+  std::string folder;
+  for (const char* name : {"TMPDIR", "tmp", "temp"}) {
+    folder = Trimmed(std::getenv(name));
+    if (!folder.empty()) break;
+  }
+  if (folder.empty()) folder = "/tmp";
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  if (folder != "/") folder += '/';
+  return folder;
+}
+
+std::string GetTempFilePath() {
+  for (int attempt = 0; attempt < kMaxNameAttempts; ++attempt) {
+    const auto number = static_cast<long>(std::floor(static_cast<double>(RandomSingle()) * 100000000.0));
+    const std::string path = GetTempFolder() + std::to_string(number);
+    const int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+      ::close(fd);
+      return path;
+    }
+    if (errno != EEXIST) return {};
+  }
+  return {};
+}
+
+void DeleteFileQuietly(const std::string& path) {
+  if (!path.empty()) ::unlink(path.c_str());
+}
+
+}  // namespace vx::engine
