@@ -1,6 +1,5 @@
 // The engine's image information members: thin queries on the current image (a document's
 // current page), most of which keep their status for GetStat.
-#include "control/binding.h"
 #include "engine/image_access.h"
 #include "engine/image_store.h"
 #include "engine/load/loader.h"
@@ -105,24 +104,3 @@ VexiroStatus cImaging::SetVerticalResolution(float nVerticalresolution) {
 bool cImaging::IsCMYKFile(const std::string& sFilePath) { return FileIsCMYK(sFilePath); }
 
 }  // namespace vexiro
-
-namespace vx::control {
-
-VX_BIND(GetWidth, &vexiro::cImaging::GetWidth);
-VX_BIND(GetHeight, &vexiro::cImaging::GetHeight);
-VX_BIND(GetWidthMM, &vexiro::cImaging::GetWidthMM);
-VX_BIND(GetHeightMM, &vexiro::cImaging::GetHeightMM);
-VX_BIND(GetImageFormat, &vexiro::cImaging::GetImageFormat);
-VX_BIND(GetPixelFormat, &vexiro::cImaging::GetPixelFormat);
-VX_BIND(GetPixelFormatString, &vexiro::cImaging::GetPixelFormatString);
-VX_BIND(GetImageColorSpace, &vexiro::cImaging::GetImageColorSpace);
-VX_BIND(GetPixelDepth, &vexiro::cImaging::GetPixelDepth);
-VX_BIND(IsPixelFormatIndexed, &vexiro::cImaging::IsPixelFormatIndexed);
-VX_BIND(IsPixelFormatHasAlpha, &vexiro::cImaging::IsPixelFormatHasAlpha);
-VX_BIND(GetHorizontalResolution, &vexiro::cImaging::GetHorizontalResolution);
-VX_BIND(GetVerticalResolution, &vexiro::cImaging::GetVerticalResolution);
-VX_BIND(SetHorizontalResolution, &vexiro::cImaging::SetHorizontalResolution);
-VX_BIND(SetVerticalResolution, &vexiro::cImaging::SetVerticalResolution);
-VX_BIND(IsCMYKFile, &vexiro::cImaging::IsCMYKFile);
-
-}  // namespace vx::control
