@@ -1,6 +1,5 @@
 // The engine's clipboard members. Images go to the clipboard as a bitmap only; the clipboard is
 // opened and closed within each call, as other processes share it.
-#include "control/binding.h"
 #include "engine/image_access.h"
 #include "engine/image_store.h"
 #include "engine/handles/images_from_handles.h"
@@ -39,11 +38,3 @@ void cImaging::DeleteClipboardData() {
 }
 
 }  // namespace vexiro
-
-namespace vx::control {
-
-VX_BIND(CopyToClipboard, &vexiro::cImaging::CopyToClipboard);
-VX_BIND(CopyRegionToClipboard, &vexiro::cImaging::CopyRegionToClipboard);
-VX_BIND(DeleteClipboardData, &vexiro::cImaging::DeleteClipboardData);
-
-}  // namespace vx::control

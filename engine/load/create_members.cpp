@@ -3,7 +3,6 @@
 #include <cstring>
 #include <vector>
 
-#include "control/binding.h"
 #include "engine/image_access.h"
 #include "engine/image_store.h"
 #include "engine/handles/images_from_handles.h"
@@ -220,30 +219,3 @@ VexiroStatus cImaging::CreateImageFromMemory(intptr_t hMem, int32_t Length) {
 void cImaging::SetNativeImage(int32_t nImageID) { nNativeImage = nImageID; }
 
 }  // namespace vexiro
-
-namespace vx::control {
-
-VX_BIND(CreateImageFromFile, &vexiro::cImaging::CreateImageFromFile);
-VX_BIND(CreateImageFromFileICM, &vexiro::cImaging::CreateImageFromFileICM);
-VX_BIND(CreateImageFromByteArray, &vexiro::cImaging::CreateImageFromByteArray);
-VX_BIND(CreateImageFromByteArrayICM, &vexiro::cImaging::CreateImageFromByteArrayICM);
-VX_BIND(CreateImageFromString, &vexiro::cImaging::CreateImageFromString);
-VX_BIND(CreateImageFromStringICM, &vexiro::cImaging::CreateImageFromStringICM);
-VX_BIND(CreateImageFromStream, &vexiro::cImaging::CreateImageFromStream);
-VX_BIND(CreateImageFromStreamICM, &vexiro::cImaging::CreateImageFromStreamICM);
-VX_BIND(CreateImageFromClipboard, &vexiro::cImaging::CreateImageFromClipboard);
-VX_BIND(CreateImageFromDIB, &vexiro::cImaging::CreateImageFromDIB);
-VX_BIND(CreateImageFromMetaFile, &vexiro::cImaging::CreateImageFromMetaFile);
-VX_BIND(CreateImageFromHBitmap, &vexiro::cImaging::CreateImageFromHBitmap);
-VX_BIND(CreateImageFromHICON, &vexiro::cImaging::CreateImageFromHICON);
-VX_BIND(CreateImageFromHwnd, &vexiro::cImaging::CreateImageFromHwnd);
-VX_BIND(CreateNewImage, &vexiro::cImaging::CreateNewImage);
-VX_BIND(CreateImageFromFTP, &vexiro::cImaging::CreateImageFromFTP);
-VX_BIND(CreateImageFromURL, &vexiro::cImaging::CreateImageFromURL);
-VX_BIND(CreateClonedImage, &vexiro::cImaging::CreateClonedImage);
-VX_BIND(CreateClonedImageI, &vexiro::cImaging::CreateClonedImageI);
-VX_BIND(CreateClonedImageARGB, &vexiro::cImaging::CreateClonedImageARGB);
-VX_BIND(CreateClonedImageArea, &vexiro::cImaging::CreateClonedImageArea);
-VX_BIND(SetNativeImage, &vexiro::cImaging::SetNativeImage);
-
-}  // namespace vx::control
