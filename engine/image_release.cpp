@@ -64,15 +64,10 @@ VexiroStatus ReleaseSlot(size_t index) {
 
 const char* DocumentFormat(const ImageRecord& doc) { return doc.IsTiffMultiPage ? "TIFF" : "GIF"; }
 
-// Writes an image to a fresh temporary page file; "" when that fails (nothing is left behind).
+// For the callers that need only the file: a failed write leaves the page as it was.
 std::string WriteFreshPageFile(int32_t imageId, const std::string& format) {
-  std::string path = GetTempFilePath();
-  if (path.empty()) return path;
-  if (internal::WritePageFile(imageId, path, format) != vexiro::OK) {
-    DeleteFileQuietly(path);
-    path.clear();
-  }
-  return path;
+  VexiroStatus ignored = vexiro::OK;
+  return WritePageToTempFile(imageId, format, ignored);
 }
 
 bool HasCurrentPage(const ImageRecord& doc) {
@@ -82,22 +77,17 @@ bool HasCurrentPage(const ImageRecord& doc) {
 
 // An editable document's current page becomes the new image, written to its page file first.
 int32_t ReplaceDocumentPage(int32_t docId, int32_t newId) {
+  ScopedImage incoming(newId);
   const ImageRecord* doc = FindImageRecord(docId);
-  if (!HasCurrentPage(*doc) || GetImageIndex(newId) < 0) {
-    ReleaseImage(newId);
-    return 0;
-  }
+  if (!HasCurrentPage(*doc) || GetImageIndex(newId) < 0) return 0;
   const std::string path = WriteFreshPageFile(newId, DocumentFormat(*doc));
-  if (path.empty()) {
-    ReleaseImage(newId);
-    return 0;
-  }
+  if (path.empty()) return 0;
   ImageRecord* d = FindImageRecord(docId);
   const auto page = static_cast<size_t>(d->CurrentPage);
   const int32_t oldPageId = d->PageImageIDs[page];
   const std::string oldFile = d->PageFiles[page];
   d->PageFiles[page] = path;
-  d->PageImageIDs[page] = newId;
+  d->PageImageIDs[page] = incoming.Keep();
   if (page < d->PageBitDepths.size()) d->PageBitDepths[page] = GetImageBitDepthStrict(newId);
   ClearImageModified(newId);
   if (oldPageId != 0 && oldPageId != newId) ReleaseImage(oldPageId);
@@ -138,6 +128,11 @@ int32_t ReplaceImage(int32_t oldId, int32_t newId) {
   return oldId;
 }
 
+std::string WritePageToTempFile(int32_t imageId, const std::string& documentFormat, VexiroStatus& status) {
+  return WriteFreshTempFile(
+      [&](const std::string& path) { return internal::WritePageFile(imageId, path, documentFormat); }, status);
+}
+
 VexiroStatus UnloadCurrentPage(int32_t documentId, const std::string& documentFormat) {
   ImageRecord* doc = FindImageRecord(documentId);
   if (!doc || !HasCurrentPage(*doc)) return vexiro::OK;
@@ -146,14 +141,10 @@ VexiroStatus UnloadCurrentPage(int32_t documentId, const std::string& documentFo
   if (pageId == 0) return vexiro::OK;
   const ImageRecord* pageRecord = FindImageRecord(pageId);
   if (doc->IsEditableDocument() && pageRecord && pageRecord->Modified) {
-    std::string path = GetTempFilePath();
-    if (path.empty()) return vexiro::CanNotCreateFile;
-    const VexiroStatus written = internal::WritePageFile(pageId, path, documentFormat);
-    if (written != vexiro::OK) {
-      // The change would be lost: the page stays loaded so the host can retry or save it.
-      DeleteFileQuietly(path);
-      return written;
-    }
+    VexiroStatus written = vexiro::OK;
+    const std::string path = WritePageToTempFile(pageId, documentFormat, written);
+    // The change would be lost: the page stays loaded so the host can retry or save it.
+    if (path.empty()) return written;
     ReleaseImage(pageId);
     doc = FindImageRecord(documentId);
     DeleteFileQuietly(doc->PageFiles[page]);
