@@ -75,6 +75,28 @@ bool HasCurrentPage(const ImageRecord& doc) {
          doc.CurrentPage < static_cast<int32_t>(doc.PageFiles.size());
 }
 
+// The current page of a document and its image, when one is loaded.
+bool FindLoadedCurrentPage(int32_t documentId, size_t& page, int32_t& pageId) {
+  const ImageRecord* doc = FindImageRecord(documentId);
+  if (!doc || !HasCurrentPage(*doc)) return false;
+  page = static_cast<size_t>(doc->CurrentPage);
+  pageId = doc->PageImageIDs[page];
+  return pageId != 0;
+}
+
+// The loaded current page leaves memory; a page just written to `newFile` takes that file in
+// place of its old one.
+void DropCurrentPage(int32_t documentId, size_t page, int32_t pageId, const std::string& newFile) {
+  ReleaseImage(pageId);
+  ImageRecord* doc = FindImageRecord(documentId);
+  if (!newFile.empty()) {
+    DeleteFileQuietly(doc->PageFiles[page]);
+    doc->PageFiles[page] = newFile;
+  }
+  doc->PageImageIDs[page] = 0;
+  doc->CurrentPage = -1;
+}
+
 // An editable document's current page becomes the new image, written to its page file first.
 int32_t ReplaceDocumentPage(int32_t docId, int32_t newId) {
   ScopedImage incoming(newId);
@@ -134,44 +156,28 @@ std::string WritePageToTempFile(int32_t imageId, const std::string& documentForm
 }
 
 VexiroStatus UnloadCurrentPage(int32_t documentId, const std::string& documentFormat) {
-  ImageRecord* doc = FindImageRecord(documentId);
-  if (!doc || !HasCurrentPage(*doc)) return vexiro::OK;
-  const auto page = static_cast<size_t>(doc->CurrentPage);
-  const int32_t pageId = doc->PageImageIDs[page];
-  if (pageId == 0) return vexiro::OK;
+  size_t page = 0;
+  int32_t pageId = 0;
+  if (!FindLoadedCurrentPage(documentId, page, pageId)) return vexiro::OK;
   const ImageRecord* pageRecord = FindImageRecord(pageId);
-  if (doc->IsEditableDocument() && pageRecord && pageRecord->Modified) {
+  std::string path;
+  if (FindImageRecord(documentId)->IsEditableDocument() && pageRecord && pageRecord->Modified) {
     VexiroStatus written = vexiro::OK;
-    const std::string path = WritePageToTempFile(pageId, documentFormat, written);
+    path = WritePageToTempFile(pageId, documentFormat, written);
     // The change would be lost: the page stays loaded so the host can retry or save it.
     if (path.empty()) return written;
-    ReleaseImage(pageId);
-    doc = FindImageRecord(documentId);
-    DeleteFileQuietly(doc->PageFiles[page]);
-    doc->PageFiles[page] = path;
-  } else {
-    ReleaseImage(pageId);
-    doc = FindImageRecord(documentId);
   }
-  doc->PageImageIDs[page] = 0;
-  doc->CurrentPage = -1;
+  DropCurrentPage(documentId, page, pageId, path);
   return vexiro::OK;
 }
 
 void CommitCurrentTiffPage(int32_t documentId) {
-  ImageRecord* doc = FindImageRecord(documentId);
-  if (!doc || !HasCurrentPage(*doc)) return;
-  const auto page = static_cast<size_t>(doc->CurrentPage);
-  const int32_t pageId = doc->PageImageIDs[page];
-  if (pageId == 0) return;
+  size_t page = 0;
+  int32_t pageId = 0;
+  if (!FindLoadedCurrentPage(documentId, page, pageId)) return;
   const std::string path = WriteFreshPageFile(pageId, "TIFF");
   if (path.empty()) return;
-  ReleaseImage(pageId);
-  doc = FindImageRecord(documentId);
-  DeleteFileQuietly(doc->PageFiles[page]);
-  doc->PageFiles[page] = path;
-  doc->PageImageIDs[page] = 0;
-  doc->CurrentPage = -1;
+  DropCurrentPage(documentId, page, pageId, path);
   internal::SelectPage(documentId, static_cast<int32_t>(page));
 }
 
