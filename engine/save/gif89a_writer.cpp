@@ -1,9 +1,7 @@
 // The GIF89a file structure around the LZW data, and the preparation of an image for it.
 #include "engine/save/gif89a_writer.h"
 
-#include <new>
 
-#include "engine/save/gdiplus_savers.h"
 #include "engine/image_access.h"
 #include "engine/image_store.h"
 #include "engine/pixel_formats.h"

@@ -2,9 +2,7 @@
 #include "engine/save/pnm_writer.h"
 
 #include <array>
-#include <new>
 
-#include "engine/save/gdiplus_savers.h"
 #include "engine/image_access.h"
 #include "engine/image_store.h"
 #include "engine/save/image_buffers.h"
