@@ -24,10 +24,9 @@ VexiroStatus cImaging::CopyRegionToClipboard(int32_t nSrcLeft, int32_t nSrcTop, 
   PixelFormat format = 0;
   nStat = GetImagePixelFormat(nNativeImage, format);
   if (nStat != OK) return nStat;
-  int32_t region = 0;
-  nStat = CloneImageArea(nSrcLeft, nSrcTop, nWidth, nHeight, format, nNativeImage, region);
-  if (nStat == OK) nStat = CopyImageToClipboard(region);
-  if (region != 0) ReleaseImage(region);
+  ScopedImage region;
+  nStat = CloneImageArea(nSrcLeft, nSrcTop, nWidth, nHeight, format, nNativeImage, *region.put());
+  if (nStat == OK) nStat = CopyImageToClipboard(region.get());
   return nStat;
 }
 

@@ -52,22 +52,20 @@ bool IsPlainTrueColour(const XImage& image) {
 }
 
 VexiroStatus ImageFromXImage(const XImage& pixels, int32_t& id) {
-  VexiroStatus s = CreateImageFromScan0(pixels.width, pixels.height, 0, PixelFormat32bppRGB, 0, id, false);
+  ScopedImage made;
+  VexiroStatus s = CreateImageFromScan0(pixels.width, pixels.height, 0, PixelFormat32bppRGB, 0, *made.put(), false);
   if (s != vexiro::OK) return s;
   BitmapData data;
   PixelFormat format = PixelFormat32bppRGB;
-  s = LockImageBits(id, GpRect{0, 0, pixels.width, pixels.height}, ImageLockModeWrite, format, data);
+  s = LockImageBits(made.get(), GpRect{0, 0, pixels.width, pixels.height}, ImageLockModeWrite, format, data);
   if (s == vexiro::OK) {
     const auto rowBytes = static_cast<size_t>(pixels.width) * 4;
     for (int32_t y = 0; y < pixels.height; ++y)
       std::memcpy(static_cast<uint8_t*>(data.Scan0) + static_cast<ptrdiff_t>(y) * data.Stride,
                   pixels.data + static_cast<ptrdiff_t>(y) * pixels.bytes_per_line, rowBytes);
-    s = UnlockImageBits(id, data);
+    s = UnlockImageBits(made.get(), data);
   }
-  if (s != vexiro::OK) {
-    ReleaseImage(id);
-    id = 0;
-  }
+  if (s == vexiro::OK) id = made.Keep();
   return s;
 }
 
