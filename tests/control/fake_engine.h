@@ -19,6 +19,8 @@ struct FakeEngine {
   int32_t lastCompression = -1;
   float lastConfidence = -1;
   int calls = 0;
+  std::vector<uint8_t> lastBytes;
+  std::vector<int32_t> lastPalette;
 
   FakeStatus SaveAsJPEG(const std::string& path, int32_t quality) {
     ++calls;
@@ -46,6 +48,16 @@ struct FakeEngine {
     top = reference;
     width = left + 100;
     height = top + 200;
+    return FakeStatus::OK;
+  }
+  int32_t CreateImageFromByteArray(std::vector<uint8_t>& bytes) {
+    lastBytes = bytes;
+    return static_cast<int32_t>(bytes.size());
+  }
+  // Keeps what it was given and hands back the palette reversed, as a by-reference array.
+  FakeStatus ColorPaletteSet(std::vector<int32_t>& colors) {
+    lastPalette = colors;
+    colors.assign(lastPalette.rbegin(), lastPalette.rend());
     return FakeStatus::OK;
   }
   std::string Encode64String(const std::string& text) { return "[" + text + "]"; }
