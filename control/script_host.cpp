@@ -1,6 +1,8 @@
 #include "control/script_host.h"
 
 #include <charconv>
+#include <initializer_list>
+#include <iterator>
 #include <cstdio>
 #include <ostream>
 #include <set>
@@ -102,15 +104,6 @@ int32_t Subscript(const Variant& value) {
   if (hr == DISP_E_OVERFLOW) throw LineError("subscript out of range");
   if (FAILED(hr)) throw LineError("type mismatch in subscript");
   return index.AsI4();
-}
-
-BinaryOp ComparisonOp(const std::string& text) {
-  if (text == "=") return BinaryOp::Equal;
-  if (text == "<>") return BinaryOp::NotEqual;
-  if (text == "<") return BinaryOp::Less;
-  if (text == ">") return BinaryOp::Greater;
-  if (text == "<=") return BinaryOp::LessEqual;
-  return BinaryOp::GreaterEqual;
 }
 
 }  // namespace
@@ -298,85 +291,60 @@ class ScriptLine {
     int& depth;
   };
 
-  // From the loosest operator to the tightest: Or, And, Not, comparisons, &, + -, Mod, \, * /,
-  // unary -, ^.
-  Variant Expression() {
-    Variant v = Conjunction();
-    while (AtKeyword("or")) {
+  Variant Expression() { return Binary(0); }
+
+  // The binary operators of one level of precedence, loosest first; the prefix Not stands between
+  // And and the comparisons, the unary minus and ^ below the last level.
+  struct Spelling {
+    const char* text;  // an operator's characters, or a keyword in lower case
+    BinaryOp op;
+  };
+  static constexpr std::initializer_list<Spelling> kLevels[] = {
+      {{"or", BinaryOp::Or}},
+      {{"and", BinaryOp::And}},
+      {{"=", BinaryOp::Equal},
+       {"<>", BinaryOp::NotEqual},
+       {"<", BinaryOp::Less},
+       {">", BinaryOp::Greater},
+       {"<=", BinaryOp::LessEqual},
+       {">=", BinaryOp::GreaterEqual}},
+      {{"&", BinaryOp::Concat}},
+      {{"+", BinaryOp::Add}, {"-", BinaryOp::Subtract}},
+      {{"mod", BinaryOp::Modulo}},
+      {{"\\", BinaryOp::IntDivide}},
+      {{"*", BinaryOp::Multiply}, {"/", BinaryOp::Divide}},
+  };
+  static constexpr size_t kNotLevel = 2;
+
+  // The operator of `level` at the current token, or null.
+  const BinaryOp* OperatorAt(size_t level) const {
+    const Token& t = tokens_[pos_];
+    const bool symbol = t.kind == Tok::Operator || t.kind == Tok::Compare || t.kind == Tok::Assign;
+    if (!symbol && t.kind != Tok::Name) return nullptr;
+    for (const Spelling& s : kLevels[level])
+      if (symbol ? t.text == s.text : FoldCase(t.text) == s.text) return &s.op;
+    return nullptr;
+  }
+
+  Variant Binary(size_t level) {
+    if (level == std::size(kLevels)) return Unary();
+    if (level == kNotLevel) {
+      Depth guard(nesting_);
+      if (AtKeyword("not")) {
+        ++pos_;
+        return ApplyNot(Binary(level));
+      }
+      return BinaryChain(level);
+    }
+    return BinaryChain(level);
+  }
+
+  // Operands of one level, joined from left to right.
+  Variant BinaryChain(size_t level) {
+    Variant v = Binary(level + 1);
+    while (const BinaryOp* op = OperatorAt(level)) {
       ++pos_;
-      v = ApplyBinary(BinaryOp::Or, v, Conjunction());
-    }
-    return v;
-  }
-
-  Variant Conjunction() {
-    Variant v = Negation();
-    while (AtKeyword("and")) {
-      ++pos_;
-      v = ApplyBinary(BinaryOp::And, v, Negation());
-    }
-    return v;
-  }
-
-  Variant Negation() {
-    Depth guard(nesting_);
-    if (AtKeyword("not")) {
-      ++pos_;
-      return ApplyNot(Negation());
-    }
-    return Comparison();
-  }
-
-  Variant Comparison() {
-    Variant v = Concatenation();
-    while (At(Tok::Compare) || At(Tok::Assign)) {
-      const BinaryOp op = ComparisonOp(tokens_[pos_++].text);
-      v = ApplyBinary(op, v, Concatenation());
-    }
-    return v;
-  }
-
-  Variant Concatenation() {
-    Variant v = Sum();
-    while (AtOperator("&")) {
-      ++pos_;
-      v = ApplyBinary(BinaryOp::Concat, v, Sum());
-    }
-    return v;
-  }
-
-  Variant Sum() {
-    Variant v = Remainder();
-    while (AtOperator("+") || AtOperator("-")) {
-      const BinaryOp op = tokens_[pos_++].text == "+" ? BinaryOp::Add : BinaryOp::Subtract;
-      v = ApplyBinary(op, v, Remainder());
-    }
-    return v;
-  }
-
-  Variant Remainder() {
-    Variant v = Quotient();
-    while (AtKeyword("mod")) {
-      ++pos_;
-      v = ApplyBinary(BinaryOp::Modulo, v, Quotient());
-    }
-    return v;
-  }
-
-  Variant Quotient() {
-    Variant v = Product();
-    while (AtOperator("\\")) {
-      ++pos_;
-      v = ApplyBinary(BinaryOp::IntDivide, v, Product());
-    }
-    return v;
-  }
-
-  Variant Product() {
-    Variant v = Unary();
-    while (AtOperator("*") || AtOperator("/")) {
-      const BinaryOp op = tokens_[pos_++].text == "*" ? BinaryOp::Multiply : BinaryOp::Divide;
-      v = ApplyBinary(op, v, Unary());
+      v = ApplyBinary(*op, v, Binary(level + 1));
     }
     return v;
   }
