@@ -489,6 +489,7 @@ class ScriptLine {
 
   Variant Call(const std::string& name, std::vector<Variant>& positional, std::vector<NamedArgument>& named) {
     const MemberDesc* m = MemberTable::Instance().Find(name);
+    if (!m && FindVariable(FoldCase(name))) throw LineError("'" + name + "' is a variable, not a member");
     if (!m) throw LineError("unknown member or variable '" + name + "'");
     ConformArrays(*m, positional, named);
     Variant result;

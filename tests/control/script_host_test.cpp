@@ -221,6 +221,7 @@ TEST(ScriptHost, FailuresStopTheScriptWithTheirLineNumber) {
       {"For i = 1 To 2\nIf True Then\nNext\nEnd If", "line 3: Next without For"},
       {"x = 1\nprint x(0)", "line 2: 'x' is not an array"},
       {"a = Array(1, 2)\nprint a(2)", "line 2: subscript out of range in 'a'"},
+      {"a = Array(1, 2)\na(0) = 5", "line 2: 'a' is a variable, not a member"},
       {"a = Array(1, 2)\nprint a(0, 0)", "line 2: subscript out of range in 'a'"},
       {"a = Array(1, 2)\nprint a(\"one\")", "line 2: type mismatch in subscript"},
       {"print UBound(Array(1), 2)", "line 1: subscript out of range in UBound"},
