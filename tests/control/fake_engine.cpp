@@ -12,6 +12,7 @@ VX_BIND(HistogramGetRed, &FE::HistogramGetRed);
 VX_BIND(CropBordersEX2, &FE::CropBordersEX2);
 VX_BIND(CreateImageFromByteArray, &FE::CreateImageFromByteArray);
 VX_BIND(ColorPaletteSet, &FE::ColorPaletteSet);
+VX_BIND(GetPixelArray2D, &FE::GetPixelArray2D);
 VX_BIND(Encode64String, &FE::Encode64String);
 VX_BIND(GetWidth, &FE::GetWidth);
 VX_BIND(GetHeight, &FE::GetHeight);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/runtime_error.h"
+#include "vexiro/basic_array.h"
 
 namespace vx::control::testing {
 
@@ -58,6 +59,14 @@ struct FakeEngine {
   FakeStatus ColorPaletteSet(std::vector<int32_t>& colors) {
     lastPalette = colors;
     colors.assign(lastPalette.rbegin(), lastPalette.rend());
+    return FakeStatus::OK;
+  }
+  // A two-dimensional array with the given lower bounds; element (x, y) holds x * 10 + y.
+  FakeStatus GetPixelArray2D(vexiro::BasicArray<int32_t>& pixels, int32_t left, int32_t top, int32_t width,
+                             int32_t height) {
+    pixels = vexiro::BasicArray<int32_t>({{left, width}, {top, height}});
+    for (int32_t y = top; y < top + height; ++y)
+      for (int32_t x = left; x < left + width; ++x) pixels(x, y) = x * 10 + y;
     return FakeStatus::OK;
   }
   std::string Encode64String(const std::string& text) { return "[" + text + "]"; }

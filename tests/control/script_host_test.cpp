@@ -162,9 +162,11 @@ TEST(ScriptHost, ArraysAreReadBoundedAndBuilt) {
                         "print CreateImageFromByteArray(Array(1, 2, 255))\n"
                         "p = Array(1.5, \"7\", -1)\n"
                         "ColorPaletteSet p\n"
-                        "print p(0), p(2), UBound(Array())\n");
+                        "print p(0), p(2), UBound(Array())\n"
+                        "GetPixelArray2D px, 1, -1, 3, 2\n"
+                        "print LBound(px, 1), UBound(px, 1), LBound(px, 2), UBound(px, 2), px(3, 0), px(1, -1)\n");
   ASSERT_TRUE(o.ok) << o.error;
-  EXPECT_EQ(o.out, "0 255 255 7 7\n1792\n3\n-1 2 -1\n");
+  EXPECT_EQ(o.out, "0 255 255 7 7\n1792\n3\n-1 2 -1\n1 3 -1 0 30 9\n");
   EXPECT_EQ(engine.lastBytes, (std::vector<uint8_t>{1, 2, 255}));
   EXPECT_EQ(engine.lastPalette, (std::vector<int32_t>{2, 7, -1}));  // converted for the Long[] parameter
 
@@ -225,6 +227,8 @@ TEST(ScriptHost, FailuresStopTheScriptWithTheirLineNumber) {
       {"a = Array(1, 2)\nprint a(0, 0)", "line 2: subscript out of range in 'a'"},
       {"a = Array(1, 2)\nprint a(\"one\")", "line 2: type mismatch in subscript"},
       {"print UBound(Array(1), 2)", "line 1: subscript out of range in UBound"},
+      {"GetPixelArray2D px, 0, 0, 2, 2\nprint px(1)", "line 2: subscript out of range in 'px'"},
+      {"GetPixelArray2D px, 0, 0, 2, 2\nprint LBound(px, 0)", "line 2: subscript out of range in LBound"},
       {"print LBound(5)", "line 1: type mismatch in LBound: not an array"},
       {"print Array(Array(1))", "line 1: type mismatch in Array"},
       {"CreateImageFromByteArray Array(1, 256)", "line 1: CreateImageFromByteArray: overflow (arBytes) 0x8002000A"},

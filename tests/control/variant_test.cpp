@@ -144,7 +144,9 @@ TEST(Variant, ArrayElementsAreFoundByTheirBoundsAndConvertedOneByOne) {
   for (const Index& i : indices) {
     size_t flat = 99;
     EXPECT_EQ(FlatIndex(a, i.at, flat), i.found) << ::testing::PrintToString(i.at);
-    if (i.found) EXPECT_EQ(flat, i.flat) << ::testing::PrintToString(i.at);
+    if (i.found) {
+      EXPECT_EQ(flat, i.flat) << ::testing::PrintToString(i.at);
+    }
   }
   EXPECT_EQ(ElementAt(a, 3).AsR8(), 3.5);
 
