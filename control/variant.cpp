@@ -232,7 +232,7 @@ const char* TypeName(VarType t) {
 
 }  // namespace
 
-const Variant::Scalar& Variant::Checked(VarType wanted) const {
+const Variant::Payload& Variant::Checked(VarType wanted) const {
   if (type_ != wanted || IsArray() || IsRef())
     throw BadVariantAccess(std::string("variant holding ") + (IsArray() ? "an array of " : "") + TypeName(type_) +
                            " read as " + TypeName(wanted));

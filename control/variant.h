@@ -125,7 +125,7 @@ class Variant {
   std::string ToDisplayString() const;
 
  private:
-  union Scalar {
+  union Payload {
     int16_t i2;  // also a Boolean's bits
     int32_t i4;
     float r4;
@@ -136,10 +136,10 @@ class Variant {
   };
 
   // The union after a check of the type tag; throws BadVariantAccess when it does not match.
-  const Scalar& Checked(VarType wanted) const;
+  const Payload& Checked(VarType wanted) const;
 
   VarType type_ = VarType::Empty;
-  Scalar value_{.r8 = 0};
+  Payload value_{.r8 = 0};
   std::string str_;
   std::unique_ptr<SafeArray> array_;
   Variant* ref_ = nullptr;
