@@ -349,29 +349,22 @@ class ScriptLine {
     return v;
   }
 
-  // `-2 ^ 2` is -4: the power binds tighter than the sign before it.
-  Variant Unary() {
+  Variant Unary() { return Signed(false); }
+
+  // `-2 ^ 2` is -4: the power binds tighter than the sign before it. The right side of `^` may
+  // carry its own sign (`2 ^ -1`) but takes no power of its own, so powers run left to right.
+  Variant Signed(bool exponent) {
     Depth guard(nesting_);
     if (AtOperator("-")) {
       ++pos_;
-      return Negate(Unary());
+      return Negate(Signed(exponent));
     }
     Variant v = Primary();
-    while (AtOperator("^")) {
+    while (!exponent && AtOperator("^")) {
       ++pos_;
-      v = ApplyBinary(BinaryOp::Power, v, Exponent());
+      v = ApplyBinary(BinaryOp::Power, v, Signed(true));
     }
     return v;
-  }
-
-  // The right side of `^` may carry its own sign: `2 ^ -1`.
-  Variant Exponent() {
-    Depth guard(nesting_);
-    if (AtOperator("-")) {
-      ++pos_;
-      return Negate(Exponent());
-    }
-    return Primary();
   }
 
   Variant Primary() {

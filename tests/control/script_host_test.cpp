@@ -89,6 +89,7 @@ TEST(ScriptHost, ExpressionsFollowThePrecedenceOfTheLanguage) {
       {"2 ^ 3 ^ 2", "64"},  // left to right
       {"-2 ^ 2", "-4"},     // the power binds tighter than the sign
       {"2 ^ -1", "0.5"},
+      {"2 ^ -1 ^ 2", "0.25"},  // a signed exponent takes no power of its own
       {"7 \\ 2 * 2", "1"},     // * before the integer division
       {"7 Mod 4 \\ 2", "1"},   // \ before Mod
       {"1 + 7 Mod 4", "4"},    // Mod before +
