@@ -1,20 +1,31 @@
 #include "control/script_host.h"
 
-#include <cctype>
 #include <charconv>
+#include <initializer_list>
+#include <iterator>
 #include <cstdio>
 #include <ostream>
+#include <set>
 #include <stdexcept>
 #include <vector>
 
 #include "control/com_errors.h"
 #include "control/script_lexer.h"
+#include "control/script_operators.h"
 
 namespace vx::control {
 
 namespace {
 
 bool IsKeyword(const std::string& name, const char* keyword) { return FoldCase(name) == keyword; }
+
+// Words of the language itself: never a variable's name.
+bool IsReserved(const std::string& key) {
+  static const std::set<std::string> kReserved = {"and",  "array", "else",  "end",    "expect", "false", "for",
+                                                  "if",   "lbound", "mod",  "next",   "not",    "or",    "print",
+                                                  "step", "then",  "to",    "true",   "ubound"};
+  return kReserved.count(key) != 0;
+}
 
 Variant ParseNumberLiteral(const std::string& text) {
   if (text.find_first_of(".eE") == std::string::npos) {
@@ -31,39 +42,84 @@ Variant ParseNumberLiteral(const std::string& text) {
   return Variant::R8(d);
 }
 
-// Compares as the language does: texts by their characters, otherwise as numbers.
-bool Compare(const Variant& a, const Variant& b, const std::string& op) {
-  int order = 0;
-  if (a.Deref().Type() == VarType::BStr && b.Deref().Type() == VarType::BStr) {
-    order = a.Deref().AsStr().compare(b.Deref().AsStr());
-  } else {
-    Variant x, y;
-    if (a.IsArray() || b.IsArray() || FAILED(a.ChangeType(VarType::R8, x)) || FAILED(b.ChangeType(VarType::R8, y)))
-      throw LineError("type mismatch in comparison");
-    order = x.AsR8() < y.AsR8() ? -1 : (x.AsR8() > y.AsR8() ? 1 : 0);
-  }
-  if (op == "=") return order == 0;
-  if (op == "<>") return order != 0;
-  if (op == "<") return order < 0;
-  if (op == ">") return order > 0;
-  if (op == "<=") return order <= 0;
-  return order >= 0;
-}
-
 std::string HexCode(HRESULT hr) {
   char buf[16];
   std::snprintf(buf, sizeof buf, "0x%08X", static_cast<uint32_t>(hr));
   return buf;
 }
 
+// A failed call of a member, with the parameter it concerns where the failure names one.
+[[noreturn]] void FailCall(const MemberDesc& m, HRESULT hr, unsigned argErr) {
+  std::string where;
+  if (hr == DISP_E_TYPEMISMATCH || hr == DISP_E_OVERFLOW || hr == DISP_E_PARAMNOTFOUND)
+    where = argErr < m.params.size() ? " (" + m.params[argErr].name + ")" : "";
+  if (hr == DISP_E_UNKNOWNNAME) where = " (no such parameter)";
+  throw LineError(m.name + ": " + DescribeHResult(hr) + where + " " + HexCode(hr));
+}
+
+int ParamIndex(const MemberDesc& m, const std::string& name) {
+  const std::string key = FoldCase(name);
+  for (size_t i = 0; i < m.params.size(); ++i)
+    if (FoldCase(m.params[i].name) == key) return static_cast<int>(i);
+  return -1;
+}
+
+// The element type an array built by Array(...) takes: the narrowest of Byte, Long, Double and
+// String that holds every value; the parameter it is passed to converts it further.
+VarType ElementTypeFor(const std::vector<Variant>& values) {
+  bool allBytes = true, fractional = false, text = false;
+  for (const Variant& v : values) {
+    switch (v.IsArray() ? VarType::Variant : v.Type()) {
+      case VarType::UI1: break;
+      case VarType::Empty:
+      case VarType::I2:
+      case VarType::I4:
+      case VarType::Bool: allBytes = false; break;
+      case VarType::R4:
+      case VarType::R8:
+      case VarType::Date: allBytes = false; fractional = true; break;
+      case VarType::BStr: allBytes = false; text = true; break;
+      default: throw LineError("type mismatch in Array");
+    }
+  }
+  if (text) return VarType::BStr;
+  if (fractional) return VarType::R8;
+  return allBytes && !values.empty() ? VarType::UI1 : VarType::I4;
+}
+
+Variant MakeArray(const std::vector<Variant>& values) {
+  SafeArray array;
+  ArrayOf(ElementTypeFor(values), array);
+  if (!ShapeArray(array, {ArrayDimension{0, static_cast<int32_t>(values.size())}}))
+    throw LineError("Array has too many elements");
+  for (size_t i = 0; i < values.size(); ++i)
+    if (FAILED(StoreElement(array, i, values[i]))) throw LineError("type mismatch in Array");
+  return Variant::Array(std::move(array));
+}
+
+// An array index: rounded half to even into a Long.
+int32_t Subscript(const Variant& value) {
+  Variant index;
+  const HRESULT hr = value.ChangeType(VarType::I4, index);
+  if (hr == DISP_E_OVERFLOW) throw LineError("subscript out of range");
+  if (FAILED(hr)) throw LineError("type mismatch in subscript");
+  return index.AsI4();
+}
+
 }  // namespace
+
+// What a For line asks: the counter, its first value, its last and its step.
+struct ForHeader {
+  std::string key;
+  Variant start, end, step;
+};
 
 // One line being parsed and run.
 class ScriptLine {
  public:
-  ScriptLine(ScriptHost& host, std::string_view source) : host_(host), tokens_(Tokenize(source)) {}
+  ScriptLine(ScriptHost& host, const std::vector<Token>& tokens) : host_(host), tokens_(tokens) {}
 
-  void Run() {
+  void RunStatement() {
     if (At(Tok::End)) return;
     if (!At(Tok::Name)) throw LineError("syntax error: a line starts with a name");
     const std::string first = tokens_[pos_].text;
@@ -74,24 +130,80 @@ class ScriptLine {
       ++pos_;
       RunExpect();
     } else if (tokens_[pos_ + 1].kind == Tok::Assign) {
+      const std::string key = AssignableKey(first);
       pos_ += 2;
       Variant value = Expression();
       ExpectEnd();
-      host_.variables_[FoldCase(first)] = value.Deref();
+      host_.variables_[key] = value.Deref();
     } else {
       ++pos_;
       RunCallStatement(first);
     }
   }
 
+  // `For name = start To end [Step step]`; the values are taken once, as numbers.
+  ForHeader ParseFor() {
+    pos_ = 1;
+    if (!At(Tok::Name) || tokens_[pos_ + 1].kind != Tok::Assign) throw LineError("syntax error: For needs a counter");
+    ForHeader h;
+    h.key = AssignableKey(tokens_[pos_].text);
+    pos_ += 2;
+    h.start = ToNumber(Expression(), "For");
+    TakeKeyword("to", "To");
+    h.end = ToNumber(Expression(), "For");
+    h.step = Variant::I2(1);
+    if (AtKeyword("step")) {
+      ++pos_;
+      h.step = ToNumber(Expression(), "For");
+    }
+    ExpectEnd();
+    return h;
+  }
+
+  // `If condition Then`
+  bool Condition() {
+    pos_ = 1;
+    const Variant v = Expression();
+    TakeKeyword("then", "Then");
+    ExpectEnd();
+    return Truth(v, "If");
+  }
+
  private:
   bool At(Tok kind) const { return tokens_[pos_].kind == kind; }
+  bool AtKeyword(const char* keyword) const { return At(Tok::Name) && IsKeyword(tokens_[pos_].text, keyword); }
+  bool AtOperator(const char* op) const { return At(Tok::Operator) && tokens_[pos_].text == op; }
   void ExpectEnd() {
     if (!At(Tok::End)) throw LineError("syntax error: unexpected '" + tokens_[pos_].text + "'");
   }
   void Take(Tok kind, const char* what) {
     if (!At(kind)) throw LineError(std::string("syntax error: expected ") + what);
     ++pos_;
+  }
+  void TakeKeyword(const char* keyword, const char* spelled) {
+    if (!AtKeyword(keyword)) throw LineError(std::string("syntax error: expected ") + spelled);
+    ++pos_;
+  }
+
+  static bool Truth(const Variant& v, const char* what) {
+    Variant b;
+    if (FAILED(v.ChangeType(VarType::Bool, b))) throw LineError(std::string(what) + " needs a true or false value");
+    return b.AsBool();
+  }
+
+  // A variable may take any name but a member's or a word of the language: assigning to a
+  // member's name would hide the member from every later line.
+  static std::string AssignableKey(const std::string& name) {
+    const std::string key = FoldCase(name);
+    if (IsReserved(key)) throw LineError("syntax error: '" + name + "' is a word of the language");
+    if (const MemberDesc* m = MemberTable::Instance().Find(name))
+      throw LineError("cannot assign to " + m->name + ": it is a member");
+    return key;
+  }
+
+  Variant* FindVariable(const std::string& key) {
+    auto it = host_.variables_.find(key);
+    return it == host_.variables_.end() ? nullptr : &it->second;
   }
 
   void RunPrint() {
@@ -111,9 +223,7 @@ class ScriptLine {
     const size_t start = pos_;
     const Variant v = Expression();
     ExpectEnd();
-    Variant b;
-    if (FAILED(v.ChangeType(VarType::Bool, b))) throw LineError("expect needs a true or false value");
-    if (!b.AsBool()) throw LineError("expect failed: " + SourceFrom(start));
+    if (!Truth(v, "expect")) throw LineError("expect failed: " + SourceFrom(start));
   }
 
   // `Member args` or `Member(args)` as a statement; the result is dropped.
@@ -164,8 +274,7 @@ class ScriptLine {
       const bool bare = next.kind == Tok::Comma || next.kind == Tok::End || next.kind == Tok::RParen;
       const std::string& name = tokens_[pos_].text;
       const std::string key = FoldCase(name);
-      const bool isLiteral = key == "true" || key == "false";
-      if (bare && !isLiteral && (host_.variables_.count(key) || !MemberTable::Instance().Find(name))) {
+      if (bare && !IsReserved(key) && (FindVariable(key) || !MemberTable::Instance().Find(name))) {
         ++pos_;
         return Variant::RefTo(host_.variables_[key]);
       }
@@ -173,52 +282,93 @@ class ScriptLine {
     return Expression();
   }
 
-  Variant Expression() {
-    Variant left = Unary();
-    if (At(Tok::Compare) || At(Tok::Assign)) {
-      const std::string op = tokens_[pos_++].text;
-      const Variant right = Unary();
-      return Variant::Bool(Compare(left, right, op));
+  // A hostile line of thousands of "-", "Not" or "(" must not exhaust the stack.
+  struct Depth {
+    explicit Depth(int& d) : depth(d) {
+      if (++depth > kMaxNesting) throw LineError("syntax error: expression nested too deeply");
     }
-    return left;
+    ~Depth() { --depth; }
+    int& depth;
+  };
+
+  Variant Expression() { return Binary(0); }
+
+  // The binary operators of one level of precedence, loosest first; the prefix Not stands between
+  // And and the comparisons, the unary minus and ^ below the last level.
+  struct Spelling {
+    const char* text;  // an operator's characters, or a keyword in lower case
+    BinaryOp op;
+  };
+  static constexpr std::initializer_list<Spelling> kLevels[] = {
+      {{"or", BinaryOp::Or}},
+      {{"and", BinaryOp::And}},
+      {{"=", BinaryOp::Equal},
+       {"<>", BinaryOp::NotEqual},
+       {"<", BinaryOp::Less},
+       {">", BinaryOp::Greater},
+       {"<=", BinaryOp::LessEqual},
+       {">=", BinaryOp::GreaterEqual}},
+      {{"&", BinaryOp::Concat}},
+      {{"+", BinaryOp::Add}, {"-", BinaryOp::Subtract}},
+      {{"mod", BinaryOp::Modulo}},
+      {{"\\", BinaryOp::IntDivide}},
+      {{"*", BinaryOp::Multiply}, {"/", BinaryOp::Divide}},
+  };
+  static constexpr size_t kNotLevel = 2;
+
+  // The operator of `level` at the current token, or null.
+  const BinaryOp* OperatorAt(size_t level) const {
+    const Token& t = tokens_[pos_];
+    const bool symbol = t.kind == Tok::Operator || t.kind == Tok::Compare || t.kind == Tok::Assign;
+    if (!symbol && t.kind != Tok::Name) return nullptr;
+    for (const Spelling& s : kLevels[level])
+      if (symbol ? t.text == s.text : FoldCase(t.text) == s.text) return &s.op;
+    return nullptr;
   }
 
-  Variant Unary() {
-    // A hostile line of thousands of "-" or "(" must not exhaust the stack.
-    struct Depth {
-      explicit Depth(int& d) : depth(d) {
-        if (++depth > kMaxNesting) throw LineError("syntax error: expression nested too deeply");
+  Variant Binary(size_t level) {
+    if (level == std::size(kLevels)) return Unary();
+    if (level == kNotLevel) {
+      Depth guard(nesting_);
+      if (AtKeyword("not")) {
+        ++pos_;
+        return ApplyNot(Binary(level));
       }
-      ~Depth() { --depth; }
-      int& depth;
-    } guard(nesting_);
-    if (At(Tok::Minus)) {
+      return BinaryChain(level);
+    }
+    return BinaryChain(level);
+  }
+
+  // Operands of one level, joined from left to right.
+  Variant BinaryChain(size_t level) {
+    Variant v = Binary(level + 1);
+    while (const BinaryOp* op = OperatorAt(level)) {
       ++pos_;
-      const Variant v = Unary();
-      return Negate(v);
+      v = ApplyBinary(*op, v, Binary(level + 1));
     }
-    return Primary();
+    return v;
   }
 
-  static Variant Negate(const Variant& v) {
-    const Variant& x = v.Deref();
-    switch (x.Type()) {
-      case VarType::I2:
-        return x.AsI2() == INT16_MIN ? Variant::I4(32768) : Variant::I2(static_cast<int16_t>(-x.AsI2()));
-      case VarType::I4:
-        if (x.AsI4() == INT32_MIN) return Variant::R8(2147483648.0);
-        return Variant::I4(-x.AsI4());
-      case VarType::R4: return Variant::R4(-x.AsR4());
-      default: {
-        Variant d;
-        if (x.IsArray() || FAILED(x.ChangeType(VarType::R8, d))) throw LineError("type mismatch in '-'");
-        return Variant::R8(-d.AsR8());
-      }
+  Variant Unary() { return Signed(false); }
+
+  // `-2 ^ 2` is -4: the power binds tighter than the sign before it. The right side of `^` may
+  // carry its own sign (`2 ^ -1`) but takes no power of its own, so powers run left to right.
+  Variant Signed(bool exponent) {
+    Depth guard(nesting_);
+    if (AtOperator("-")) {
+      ++pos_;
+      return Negate(Signed(exponent));
     }
+    Variant v = Primary();
+    while (!exponent && AtOperator("^")) {
+      ++pos_;
+      v = ApplyBinary(BinaryOp::Power, v, Signed(true));
+    }
+    return v;
   }
 
   Variant Primary() {
-    const Token t = tokens_[pos_];
+    const Token& t = tokens_[pos_];
     switch (t.kind) {
       case Tok::Number: ++pos_; return ParseNumberLiteral(t.text);
       case Tok::Text: ++pos_; return Variant::Str(t.text);
@@ -237,21 +387,104 @@ class ScriptLine {
     const std::string name = tokens_[pos_++].text;
     const std::string key = FoldCase(name);
     if (key == "true" || key == "false") return Variant::Bool(key == "true");
+    if (key == "ubound" || key == "lbound") return Bound(key == "ubound", name);
+    if (key == "array") return BuildArray();
+    if (Variant* variable = FindVariable(key)) {
+      if (At(Tok::LParen)) return Element(key, name);
+      return *variable;
+    }
     std::vector<Variant> positional;
     std::vector<NamedArgument> named;
     if (At(Tok::LParen)) {
       ++pos_;
       Arguments(positional, named, Tok::RParen);
       Take(Tok::RParen, "')'");
-      return Call(name, positional, named);
     }
-    if (auto it = host_.variables_.find(key); it != host_.variables_.end()) return it->second;
     return Call(name, positional, named);
+  }
+
+  // `a(i [, j [, k]])`, one index per dimension within its bounds.
+  Variant Element(const std::string& key, const std::string& name) {
+    Take(Tok::LParen, "'('");
+    std::vector<int32_t> indices;
+    do {
+      if (!indices.empty()) ++pos_;
+      indices.push_back(Subscript(Expression()));
+    } while (At(Tok::Comma));
+    Take(Tok::RParen, "')'");
+    // Looked up after the indices, which may have called a member that refilled the variable.
+    const SafeArray* array = host_.variables_[key].ArrayPtr();
+    if (!array) throw LineError("'" + name + "' is not an array");
+    size_t flat = 0;
+    if (!FlatIndex(*array, indices, flat)) throw LineError("subscript out of range in '" + name + "'");
+    return ElementAt(*array, flat);
+  }
+
+  // `UBound(a [, dimension])` and `LBound(...)`; dimensions count from 1.
+  Variant Bound(bool upper, const std::string& spelled) {
+    Take(Tok::LParen, "'('");
+    Variant held;
+    const SafeArray* array = nullptr;
+    const bool bareVariable = At(Tok::Name) && FindVariable(FoldCase(tokens_[pos_].text)) &&
+                              (tokens_[pos_ + 1].kind == Tok::Comma || tokens_[pos_ + 1].kind == Tok::RParen);
+    if (bareVariable) {
+      array = FindVariable(FoldCase(tokens_[pos_++].text))->ArrayPtr();  // read in place, not copied
+    } else {
+      held = Expression();
+      array = held.ArrayPtr();
+    }
+    int32_t dimension = 1;
+    if (At(Tok::Comma)) {
+      ++pos_;
+      dimension = Subscript(Expression());
+    }
+    Take(Tok::RParen, "')'");
+    if (!array) throw LineError("type mismatch in " + spelled + ": not an array");
+    const std::vector<ArrayDimension>& dims = Dimensions(*array);
+    if (dimension < 1 || static_cast<size_t>(dimension) > dims.size())
+      throw LineError("subscript out of range in " + spelled);
+    const ArrayDimension& d = dims[static_cast<size_t>(dimension) - 1];
+    const int64_t bound = upper ? int64_t{d.lower} + d.count - 1 : d.lower;
+    if (bound < INT32_MIN) return Variant::R8(static_cast<double>(bound));  // an empty array from the lowest Long
+    return Variant::I4(static_cast<int32_t>(bound));
+  }
+
+  // `Array(v1, v2, ...)`: a one-dimensional array from 0.
+  Variant BuildArray() {
+    Take(Tok::LParen, "'('");
+    std::vector<Variant> values;
+    while (!At(Tok::RParen)) {
+      if (!values.empty()) Take(Tok::Comma, "','");
+      values.push_back(Expression().Deref());
+    }
+    Take(Tok::RParen, "')'");
+    return MakeArray(values);
+  }
+
+  // An array passed to an array parameter takes the parameter's element type; a variable passed
+  // by reference is converted in place, so that what the member writes back lands in it.
+  static void ConformArrays(const MemberDesc& m, std::vector<Variant>& positional, std::vector<NamedArgument>& named) {
+    auto conform = [&m](Variant& arg, int index) {
+      if (index < 0 || static_cast<size_t>(index) >= m.params.size()) return;
+      const ParamDesc& param = m.params[static_cast<size_t>(index)];
+      if (!param.type.isArray) return;
+      Variant& value = arg.Deref();
+      const SafeArray* array = value.ArrayPtr();
+      const VarType wanted = param.type.ValueType();
+      if (!array || ElementType(*array) == wanted) return;
+      SafeArray converted;
+      if (HRESULT hr = ConvertArray(*array, wanted, converted); FAILED(hr)) FailCall(m, hr, static_cast<unsigned>(index));
+      value = Variant::Array(std::move(converted));
+    };
+    for (size_t i = 0; i < positional.size(); ++i) conform(positional[i], static_cast<int>(i));
+    for (NamedArgument& n : named) conform(n.value, ParamIndex(m, n.name));
   }
 
   Variant Call(const std::string& name, std::vector<Variant>& positional, std::vector<NamedArgument>& named) {
     const MemberDesc* m = MemberTable::Instance().Find(name);
+    if (!m && FindVariable(FoldCase(name))) throw LineError("'" + name + "' is a variable, not a member");
     if (!m) throw LineError("unknown member or variable '" + name + "'");
+    ConformArrays(*m, positional, named);
     Variant result;
     ExceptionInfo error;
     unsigned argErr = 0;
@@ -259,13 +492,7 @@ class ScriptLine {
     if (hr == E_NOTIMPL) throw LineError(m->name + " is not implemented");
     if (hr == DISP_E_EXCEPTION)
       throw LineError(m->name + ": run-time error " + std::to_string(error.number) + ": " + error.description);
-    if (FAILED(hr)) {
-      std::string where;
-      if (hr == DISP_E_TYPEMISMATCH || hr == DISP_E_OVERFLOW || hr == DISP_E_PARAMNOTFOUND)
-        where = argErr < m->params.size() ? " (" + m->params[argErr].name + ")" : "";
-      if (hr == DISP_E_UNKNOWNNAME) where = " (no such parameter)";
-      throw LineError(m->name + ": " + DescribeHResult(hr) + where + " " + HexCode(hr));
-    }
+    if (FAILED(hr)) FailCall(*m, hr, argErr);
     return result;
   }
 
@@ -287,30 +514,177 @@ class ScriptLine {
 
   ScriptHost& host_;
   int nesting_ = 0;
-  std::vector<Token> tokens_;
+  const std::vector<Token>& tokens_;
   size_t pos_ = 0;
 };
 
-bool ScriptHost::RunLine(std::string_view line, int lineNumber) {
+// A whole script: its lines tokenized, its blocks matched, then run from the first line with
+// jumps between the lines of each block.
+class ScriptProgram {
+ public:
+  ScriptProgram(ScriptHost& host, int firstNumber) : host_(host), nextNumber_(firstNumber) {}
+
+  // Tokenizes a line and matches its block; a LineError names the line at fault.
+  void Add(std::string_view source) {
+    current_ = nextNumber_++;
+    Line line{current_, Tokenize(source), Kind::Statement, 0};
+    line.kind = KindOf(line.tokens);
+    lines_.push_back(std::move(line));
+    Match(lines_.size() - 1);
+  }
+
+  // A block still open at the end of the script.
+  void Finish() {
+    if (open_.empty()) return;
+    const Line& line = lines_[open_.back()];
+    current_ = line.number;
+    throw LineError(line.kind == Kind::For ? "For without Next" : "If without End If");
+  }
+
+  void Run() {
+    size_t pc = 0;
+    while (pc < lines_.size()) {
+      current_ = lines_[pc].number;
+      pc = Step(pc);
+    }
+  }
+
+  int CurrentNumber() const { return current_; }
+
+ private:
+  enum class Kind { Statement, For, Next, If, Else, EndIf };
+  struct Line {
+    int number;
+    std::vector<Token> tokens;
+    Kind kind;
+    size_t partner;  // For: its Next; Next: its For; If: its Else or End If; Else: its End If
+  };
+  struct Loop {
+    std::string key;
+    Variant end, step;
+  };
+
+  static bool Starts(const std::vector<Token>& t, size_t i, const char* keyword) {
+    return t[i].kind == Tok::Name && IsKeyword(t[i].text, keyword);
+  }
+
+  static Kind KindOf(const std::vector<Token>& t) {
+    if (Starts(t, 0, "for")) return Kind::For;
+    if (Starts(t, 0, "next")) return Kind::Next;
+    if (Starts(t, 0, "if")) return Kind::If;
+    if (Starts(t, 0, "else")) return Kind::Else;
+    if (Starts(t, 0, "end") && Starts(t, 1, "if")) return Kind::EndIf;
+    return Kind::Statement;
+  }
+
+  void Match(size_t at) {
+    Line& line = lines_[at];
+    const std::vector<Token>& t = line.tokens;
+    switch (line.kind) {
+      case Kind::Statement: return;
+      case Kind::For: open_.push_back(at); return;
+      case Kind::Next: {
+        if (open_.empty() || lines_[open_.back()].kind != Kind::For) throw LineError("Next without For");
+        Line& loop = lines_[open_.back()];
+        if (t[1].kind == Tok::Name) {
+          if (FoldCase(t[1].text) != FoldCase(loop.tokens[1].text))
+            throw LineError("Next " + t[1].text + " closes For " + loop.tokens[1].text);
+          if (t[2].kind != Tok::End) throw LineError("syntax error: unexpected '" + t[2].text + "'");
+        } else if (t[1].kind != Tok::End) {
+          throw LineError("syntax error: unexpected '" + t[1].text + "'");
+        }
+        loop.partner = at;
+        line.partner = open_.back();
+        open_.pop_back();
+        return;
+      }
+      case Kind::If:
+        if (t.size() < 3 || !Starts(t, t.size() - 2, "then")) {
+          throw LineError("syntax error: If ends its line with Then; its statements follow on the next lines");
+        }
+        open_.push_back(at);
+        return;
+      case Kind::Else: {
+        if (t[1].kind != Tok::End) throw LineError("syntax error: Else stands alone on its line");
+        if (open_.empty() || lines_[open_.back()].kind != Kind::If) throw LineError("Else without If");
+        lines_[open_.back()].partner = at;
+        open_.back() = at;  // the Else now waits for the End If
+        return;
+      }
+      case Kind::EndIf: {
+        if (t[2].kind != Tok::End) throw LineError("syntax error: unexpected '" + t[2].text + "'");
+        if (open_.empty() || (lines_[open_.back()].kind != Kind::If && lines_[open_.back()].kind != Kind::Else))
+          throw LineError("End If without If");
+        lines_[open_.back()].partner = at;
+        open_.pop_back();
+        return;
+      }
+    }
+  }
+
+  // Runs the line at `pc`; the index of the next line to run.
+  size_t Step(size_t pc) {
+    const Line& line = lines_[pc];
+    ScriptLine parsed(host_, line.tokens);
+    switch (line.kind) {
+      case Kind::Statement: parsed.RunStatement(); return pc + 1;
+      case Kind::For: {
+        ForHeader h = parsed.ParseFor();
+        if (ApplyBinary(BinaryOp::Equal, h.step, Variant::I2(0)).AsBool())
+          throw LineError("For with Step 0 never ends");
+        host_.variables_[h.key] = h.start;
+        const Variant& counter = host_.variables_[h.key];
+        Loop& loop = loops_[pc] = Loop{std::move(h.key), std::move(h.end), std::move(h.step)};
+        return Continues(counter, loop) ? pc + 1 : line.partner + 1;
+      }
+      case Kind::Next: {
+        const Loop& loop = loops_.at(line.partner);
+        Variant& counter = host_.variables_[loop.key];
+        counter = ApplyBinary(BinaryOp::Add, counter, loop.step);
+        return Continues(counter, loop) ? line.partner + 1 : pc + 1;
+      }
+      case Kind::If:
+        return parsed.Condition() ? pc + 1 : line.partner + 1;
+      case Kind::Else: return line.partner + 1;  // the Then part ran: skip to after End If
+      case Kind::EndIf: return pc + 1;
+    }
+    return pc + 1;
+  }
+
+  static bool Continues(const Variant& counter, const Loop& loop) {
+    const bool up = ApplyBinary(BinaryOp::Greater, loop.step, Variant::I2(0)).AsBool();
+    return ApplyBinary(up ? BinaryOp::LessEqual : BinaryOp::GreaterEqual, counter, loop.end).AsBool();
+  }
+
+  ScriptHost& host_;
+  int nextNumber_;
+  int current_ = 0;
+  std::vector<Line> lines_;
+  std::vector<size_t> open_;  // the For, If and Else lines whose block is still open
+  std::map<size_t, Loop> loops_;
+};
+
+bool ScriptHost::RunNumberedFrom(std::string_view script, int firstNumber) {
+  ScriptProgram program(*this, firstNumber);
   try {
-    ScriptLine(*this, line).Run();
+    while (!script.empty()) {
+      const size_t eol = script.find('\n');
+      std::string_view line = script.substr(0, eol);
+      if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+      script = eol == std::string_view::npos ? std::string_view() : script.substr(eol + 1);
+      program.Add(line);
+    }
+    program.Finish();
+    program.Run();
     return true;
   } catch (const LineError& e) {
-    error_ = "line " + std::to_string(lineNumber) + ": " + e.what();
+    error_ = "line " + std::to_string(program.CurrentNumber()) + ": " + e.what();
     return false;
   }
 }
 
-bool ScriptHost::Run(std::string_view script) {
-  int number = 0;
-  while (!script.empty()) {
-    const size_t eol = script.find('\n');
-    std::string_view line = script.substr(0, eol);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    script = eol == std::string_view::npos ? std::string_view() : script.substr(eol + 1);
-    if (!RunLine(line, ++number)) return false;
-  }
-  return true;
-}
+bool ScriptHost::RunLine(std::string_view line, int lineNumber) { return RunNumberedFrom(line, lineNumber); }
+
+bool ScriptHost::Run(std::string_view script) { return RunNumberedFrom(script, 1); }
 
 }  // namespace vx::control

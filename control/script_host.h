@@ -1,5 +1,7 @@
-// The script host: runs a script of member calls, variables, `print` and `expect` against one
-// engine through dispatch by name. A script stops at its first failing line.
+// The script host: runs a script of member calls, variables, expressions, `print`, `expect`,
+// For … Next loops and If … Then … Else … End If blocks against one engine through dispatch by
+// name. The blocks of the whole script are matched before its first line runs; a script stops at
+// its first failing line.
 #pragma once
 #include <iosfwd>
 #include <map>
@@ -23,6 +25,9 @@ class ScriptHost {
 
  private:
   friend class ScriptLine;
+  friend class ScriptProgram;
+  bool RunNumberedFrom(std::string_view script, int firstNumber);
+
   const Dispatch& engine_;
   std::ostream& out_;
   std::map<std::string, Variant> variables_;  // by lower-case name

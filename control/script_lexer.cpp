@@ -55,7 +55,7 @@ std::vector<Token> Tokenize(std::string_view line) {
     else if (c == '(') { tokens.push_back({Tok::LParen, "("}); ++i; }
     else if (c == ')') { tokens.push_back({Tok::RParen, ")"}); ++i; }
     else if (c == ',') { tokens.push_back({Tok::Comma, ","}); ++i; }
-    else if (c == '-') { tokens.push_back({Tok::Minus, "-"}); ++i; }
+    else if (std::string_view("+-*/\\^&").find(c) != std::string_view::npos) { tokens.push_back({Tok::Operator, std::string(1, c)}); ++i; }
     else throw LineError(std::string("syntax error: unexpected character '") + c + "'");
   }
   tokens.push_back({Tok::End, ""});

@@ -1,5 +1,6 @@
-// The tokens of one line of a script: names, numbers, texts in double quotes (a doubled quote
-// stands for one), punctuation and comparison operators; "#" and "'" start a comment.
+// The tokens of one line of a script: names (keywords among them), numbers, texts in double quotes
+// (a doubled quote stands for one), punctuation, the operators + - * / \ ^ & and the comparison
+// operators; "#" and "'" start a comment.
 #pragma once
 #include <stdexcept>
 #include <string>
@@ -8,7 +9,7 @@
 
 namespace vx::control {
 
-enum class Tok { End, Name, Number, Text, LParen, RParen, Comma, Assign, NamedAssign, Minus, Compare };
+enum class Tok { End, Name, Number, Text, LParen, RParen, Comma, Assign, NamedAssign, Operator, Compare };
 
 struct Token {
   Tok kind = Tok::End;

@@ -34,7 +34,79 @@ bool ShapeArray(SafeArray& array, std::vector<ArrayDimension> dims) {
   return true;
 }
 
-Variant::Variant(Missing) : type_(VarType::Error) { scode_ = DISP_E_PARAMNOTFOUND; }
+bool ArrayOf(VarType element, SafeArray& out) {
+  switch (element) {
+    case VarType::UI1: out = TypedArray<uint8_t>{}; return true;
+    case VarType::I4: out = TypedArray<int32_t>{}; return true;
+    case VarType::R8: out = TypedArray<double>{}; return true;
+    case VarType::BStr: out = TypedArray<std::string>{}; return true;
+    default: return false;
+  }
+}
+
+const std::vector<ArrayDimension>& Dimensions(const SafeArray& array) {
+  return std::visit([](const auto& a) -> const std::vector<ArrayDimension>& { return a.dims; }, array);
+}
+
+size_t ElementCount(const SafeArray& array) {
+  return std::visit([](const auto& a) { return a.data.size(); }, array);
+}
+
+bool FlatIndex(const SafeArray& array, const std::vector<int32_t>& indices, size_t& flat) {
+  const std::vector<ArrayDimension>& dims = Dimensions(array);
+  if (dims.empty() || indices.size() != dims.size()) return false;
+  size_t position = 0, stride = 1;
+  for (size_t d = 0; d < dims.size(); ++d) {
+    const int64_t offset = static_cast<int64_t>(indices[d]) - dims[d].lower;
+    if (offset < 0 || offset >= dims[d].count) return false;
+    position += static_cast<size_t>(offset) * stride;
+    stride *= static_cast<size_t>(dims[d].count);
+  }
+  flat = position;
+  return true;
+}
+
+Variant ElementAt(const SafeArray& array, size_t flat) {
+  struct AsVariant {
+    size_t at;
+    Variant operator()(const TypedArray<uint8_t>& a) const { return Variant::Byte(a.data.at(at)); }
+    Variant operator()(const TypedArray<int32_t>& a) const { return Variant::I4(a.data.at(at)); }
+    Variant operator()(const TypedArray<double>& a) const { return Variant::R8(a.data.at(at)); }
+    Variant operator()(const TypedArray<std::string>& a) const { return Variant::Str(a.data.at(at)); }
+  };
+  return std::visit(AsVariant{flat}, array);
+}
+
+HRESULT StoreElement(SafeArray& array, size_t flat, const Variant& value) {
+  Variant converted;
+  if (HRESULT hr = value.ChangeType(ElementType(array), converted); FAILED(hr)) return hr;
+  struct Store {
+    size_t at;
+    const Variant& v;
+    void operator()(TypedArray<uint8_t>& a) const { a.data.at(at) = v.AsUI1(); }
+    void operator()(TypedArray<int32_t>& a) const { a.data.at(at) = v.AsI4(); }
+    void operator()(TypedArray<double>& a) const { a.data.at(at) = v.AsR8(); }
+    void operator()(TypedArray<std::string>& a) const { a.data.at(at) = v.AsStr(); }
+  };
+  std::visit(Store{flat, converted}, array);
+  return S_OK;
+}
+
+HRESULT ConvertArray(const SafeArray& from, VarType element, SafeArray& out) {
+  if (ElementType(from) == element) {
+    out = from;
+    return S_OK;
+  }
+  SafeArray converted;
+  if (!ArrayOf(element, converted)) return DISP_E_TYPEMISMATCH;
+  if (!Dimensions(from).empty() && !ShapeArray(converted, Dimensions(from))) return DISP_E_OVERFLOW;
+  for (size_t i = 0; i < ElementCount(from); ++i)
+    if (HRESULT hr = StoreElement(converted, i, ElementAt(from, i)); FAILED(hr)) return hr;
+  out = std::move(converted);
+  return S_OK;
+}
+
+Variant::Variant(Missing) : type_(VarType::Error) { value_.scode = DISP_E_PARAMNOTFOUND; }
 
 Variant Variant::Null() {
   Variant v;
@@ -44,37 +116,37 @@ Variant Variant::Null() {
 Variant Variant::I2(int16_t x) {
   Variant v;
   v.type_ = VarType::I2;
-  v.i2_ = x;
+  v.value_.i2 = x;
   return v;
 }
 Variant Variant::I4(int32_t x) {
   Variant v;
   v.type_ = VarType::I4;
-  v.i4_ = x;
+  v.value_.i4 = x;
   return v;
 }
 Variant Variant::R4(float x) {
   Variant v;
   v.type_ = VarType::R4;
-  v.r4_ = x;
+  v.value_.r4 = x;
   return v;
 }
 Variant Variant::R8(double x) {
   Variant v;
   v.type_ = VarType::R8;
-  v.r8_ = x;
+  v.value_.r8 = x;
   return v;
 }
 Variant Variant::Bool(bool x) {
   Variant v;
   v.type_ = VarType::Bool;
-  v.boolVal_ = x ? -1 : 0;
+  v.value_.i2 = x ? -1 : 0;
   return v;
 }
 Variant Variant::Byte(uint8_t x) {
   Variant v;
   v.type_ = VarType::UI1;
-  v.ui1_ = x;
+  v.value_.ui1 = x;
   return v;
 }
 Variant Variant::Str(std::string x) {
@@ -86,19 +158,19 @@ Variant Variant::Str(std::string x) {
 Variant Variant::Date(double x) {
   Variant v;
   v.type_ = VarType::Date;
-  v.r8_ = x;
+  v.value_.r8 = x;
   return v;
 }
 Variant Variant::Object(VarType kind, uint32_t handle) {
   Variant v;
   v.type_ = kind == VarType::Unknown ? VarType::Unknown : VarType::Dispatch;
-  v.handle_ = handle;
+  v.value_.handle = handle;
   return v;
 }
 Variant Variant::ErrorCode(HRESULT scode) {
   Variant v;
   v.type_ = VarType::Error;
-  v.scode_ = scode;
+  v.value_.scode = scode;
   return v;
 }
 Variant Variant::Array(SafeArray array) {
@@ -129,29 +201,56 @@ Variant& Variant::operator=(const Variant& other) {
 
 void Variant::CopyFrom(const Variant& other) {
   type_ = other.type_;
-  r8_ = 0;
-  switch (other.type_) {
-    case VarType::I2: i2_ = other.i2_; break;
-    case VarType::I4: i4_ = other.i4_; break;
-    case VarType::R4: r4_ = other.r4_; break;
-    case VarType::R8:
-    case VarType::Date: r8_ = other.r8_; break;
-    case VarType::Bool: boolVal_ = other.boolVal_; break;
-    case VarType::UI1: ui1_ = other.ui1_; break;
-    case VarType::Dispatch:
-    case VarType::Unknown: handle_ = other.handle_; break;
-    case VarType::Error: scode_ = other.scode_; break;
-    default: break;
-  }
+  value_ = other.value_;
   str_ = other.str_;
   array_ = other.array_ ? std::make_unique<SafeArray>(*other.array_) : nullptr;
   ref_ = other.ref_;
   refArray_ = other.refArray_;
 }
 
+namespace {
+
+const char* TypeName(VarType t) {
+  switch (t) {
+    case VarType::Empty: return "Empty";
+    case VarType::Null: return "Null";
+    case VarType::I2: return "Integer";
+    case VarType::I4: return "Long";
+    case VarType::R4: return "Single";
+    case VarType::R8: return "Double";
+    case VarType::Date: return "Date";
+    case VarType::BStr: return "String";
+    case VarType::Dispatch: return "Object";
+    case VarType::Error: return "Error";
+    case VarType::Bool: return "Boolean";
+    case VarType::Variant: return "reference";
+    case VarType::Unknown: return "Unknown";
+    case VarType::UI1: return "Byte";
+  }
+  return "unknown type";
+}
+
+}  // namespace
+
+const Variant::Payload& Variant::Checked(VarType wanted) const {
+  if (type_ != wanted || IsArray() || IsRef())
+    throw BadVariantAccess(std::string("variant holding ") + (IsArray() ? "an array of " : "") + TypeName(type_) +
+                           " read as " + TypeName(wanted));
+  return value_;
+}
+
+uint32_t Variant::AsHandle() const {
+  return Checked(type_ == VarType::Unknown ? VarType::Unknown : VarType::Dispatch).handle;
+}
+
+const std::string& Variant::AsStr() const {
+  Checked(VarType::BStr);
+  return str_;
+}
+
 bool Variant::IsMissing() const {
   const Variant& v = Deref();
-  return v.type_ == VarType::Error && !v.IsArray() && v.scode_ == DISP_E_PARAMNOTFOUND;
+  return v.type_ == VarType::Error && !v.IsArray() && v.value_.scode == DISP_E_PARAMNOTFOUND;
 }
 
 const Variant& Variant::Deref() const { return ref_ ? *ref_ : *this; }
@@ -211,8 +310,8 @@ HRESULT NumericValue(const Variant& v, double& out) {
     case VarType::I2: out = v.AsI2(); return S_OK;
     case VarType::I4: out = v.AsI4(); return S_OK;
     case VarType::R4: out = v.AsR4(); return S_OK;
-    case VarType::R8:
-    case VarType::Date: out = v.AsR8(); return S_OK;
+    case VarType::R8: out = v.AsR8(); return S_OK;
+    case VarType::Date: out = v.AsDate(); return S_OK;
     case VarType::Bool: out = v.BoolBits(); return S_OK;
     case VarType::UI1: out = v.AsUI1(); return S_OK;
     case VarType::Dispatch: out = static_cast<int32_t>(v.AsHandle()); return S_OK;
@@ -244,8 +343,8 @@ std::string ScalarText(const Variant& v) {
     case VarType::I4: return std::to_string(v.AsI4());
     case VarType::UI1: return std::to_string(v.AsUI1());
     case VarType::R4: return FormatNumber(v.AsR4(), 7);
-    case VarType::R8:
-    case VarType::Date: return FormatNumber(v.AsR8(), 15);
+    case VarType::R8: return FormatNumber(v.AsR8(), 15);
+    case VarType::Date: return FormatNumber(v.AsDate(), 15);
     case VarType::Bool: return v.AsBool() ? "-1" : "0";
     case VarType::BStr: return v.AsStr();
     case VarType::Dispatch:
@@ -312,7 +411,7 @@ HRESULT Variant::ChangeType(VarType to, Variant& out) const {
       // Only an object converts to an object; Empty is the null object.
       if (v.type_ == VarType::Empty) { out = Variant::Object(to, 0); return S_OK; }
       if (v.type_ != VarType::Dispatch && v.type_ != VarType::Unknown) return DISP_E_TYPEMISMATCH;
-      out = Variant::Object(to, v.handle_);
+      out = Variant::Object(to, v.AsHandle());
       return S_OK;
     case VarType::Error: return DISP_E_TYPEMISMATCH;
     case VarType::Variant: out = v; out.ref_ = nullptr; return S_OK;
@@ -326,7 +425,7 @@ std::string Variant::ToDisplayString() const {
   if (v.type_ == VarType::Null) return "Null";
   if (v.type_ == VarType::Error) {
     char buf[24];
-    std::snprintf(buf, sizeof buf, "Error 0x%08X", static_cast<uint32_t>(v.scode_));
+    std::snprintf(buf, sizeof buf, "Error 0x%08X", static_cast<uint32_t>(v.AsScode()));
     return buf;
   }
   if (v.type_ == VarType::Bool) return v.AsBool() ? "True" : "False";  // as a script prints it

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <variant>
 #include <vector>
@@ -51,6 +52,13 @@ constexpr int kMaxArrayRank = 3;
 VarType ElementType(const SafeArray& array);
 // Checks rank and sizes and allocates the storage; false when the shape is refused.
 bool ShapeArray(SafeArray& array, std::vector<ArrayDimension> dims);
+// An array without storage whose elements are `element` (UI1, I4, R8 or BStr); false for another type.
+bool ArrayOf(VarType element, SafeArray& out);
+
+// A read of a variant's value as a type it does not hold: a fault of the caller, never of a script.
+struct BadVariantAccess : std::logic_error {
+  using std::logic_error::logic_error;
+};
 
 // The missing-argument marker: an Error value carrying DISP_E_PARAMNOTFOUND.
 struct Missing {};
@@ -95,16 +103,19 @@ class Variant {
   SafeArray* ArrayPtr();
   const SafeArray* ArrayPtr() const;
 
-  int16_t AsI2() const { return i2_; }
-  int32_t AsI4() const { return i4_; }
-  float AsR4() const { return r4_; }
-  double AsR8() const { return r8_; }
-  bool AsBool() const { return boolVal_ != 0; }
-  int16_t BoolBits() const { return boolVal_; }  // -1 for true, 0 for false
-  uint8_t AsUI1() const { return ui1_; }
-  uint32_t AsHandle() const { return handle_; }
-  HRESULT AsScode() const { return scode_; }
-  const std::string& AsStr() const { return str_; }
+  // The value of each type, checked: reading a value of another type, an array or a reference
+  // throws BadVariantAccess instead of reading a stray union member.
+  int16_t AsI2() const { return Checked(VarType::I2).i2; }
+  int32_t AsI4() const { return Checked(VarType::I4).i4; }
+  float AsR4() const { return Checked(VarType::R4).r4; }
+  double AsR8() const { return Checked(VarType::R8).r8; }
+  double AsDate() const { return Checked(VarType::Date).r8; }
+  bool AsBool() const { return Checked(VarType::Bool).i2 != 0; }
+  int16_t BoolBits() const { return Checked(VarType::Bool).i2; }  // -1 for true, 0 for false
+  uint8_t AsUI1() const { return Checked(VarType::UI1).ui1; }
+  uint32_t AsHandle() const;  // Dispatch or Unknown
+  HRESULT AsScode() const { return Checked(VarType::Error).scode; }
+  const std::string& AsStr() const;
 
   // Converts to another scalar type as VariantChangeType would; S_OK, DISP_E_TYPEMISMATCH or
   // DISP_E_OVERFLOW. A reference converts its target's value.
@@ -114,17 +125,21 @@ class Variant {
   std::string ToDisplayString() const;
 
  private:
-  VarType type_ = VarType::Empty;
-  union {
-    int16_t i2_;
-    int32_t i4_;
-    float r4_;
-    double r8_ = 0;
-    int16_t boolVal_;
-    uint8_t ui1_;
-    uint32_t handle_;
-    HRESULT scode_;
+  union Payload {
+    int16_t i2;  // also a Boolean's bits
+    int32_t i4;
+    float r4;
+    double r8;  // also a Date
+    uint8_t ui1;
+    uint32_t handle;
+    HRESULT scode;
   };
+
+  // The union after a check of the type tag; throws BadVariantAccess when it does not match.
+  const Payload& Checked(VarType wanted) const;
+
+  VarType type_ = VarType::Empty;
+  Payload value_{.r8 = 0};
   std::string str_;
   std::unique_ptr<SafeArray> array_;
   Variant* ref_ = nullptr;
@@ -132,6 +147,19 @@ class Variant {
 
   void CopyFrom(const Variant& other);
 };
+
+// The arrays' storage, element by element.
+const std::vector<ArrayDimension>& Dimensions(const SafeArray& array);
+size_t ElementCount(const SafeArray& array);
+// The position in storage of the element at `indices`, one per dimension, the first running
+// fastest; false when their number differs from the rank or one is outside its bounds.
+bool FlatIndex(const SafeArray& array, const std::vector<int32_t>& indices, size_t& flat);
+// The element at a position in storage, as a scalar variant of the element type.
+Variant ElementAt(const SafeArray& array, size_t flat);
+// Converts `value` to the element type and stores it; S_OK, DISP_E_TYPEMISMATCH or DISP_E_OVERFLOW.
+HRESULT StoreElement(SafeArray& array, size_t flat, const Variant& value);
+// The same shape with every element converted to `element`, through the scalar coercion.
+HRESULT ConvertArray(const SafeArray& from, VarType element, SafeArray& out);
 
 // Text of a number as a script shows it: integers plainly, Singles to 7 and Doubles to 15
 // significant digits, without trailing zeros.

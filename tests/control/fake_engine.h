@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/runtime_error.h"
+#include "vexiro/basic_array.h"
 
 namespace vx::control::testing {
 
@@ -19,6 +20,8 @@ struct FakeEngine {
   int32_t lastCompression = -1;
   float lastConfidence = -1;
   int calls = 0;
+  std::vector<uint8_t> lastBytes;
+  std::vector<int32_t> lastPalette;
 
   FakeStatus SaveAsJPEG(const std::string& path, int32_t quality) {
     ++calls;
@@ -46,6 +49,24 @@ struct FakeEngine {
     top = reference;
     width = left + 100;
     height = top + 200;
+    return FakeStatus::OK;
+  }
+  int32_t CreateImageFromByteArray(std::vector<uint8_t>& bytes) {
+    lastBytes = bytes;
+    return static_cast<int32_t>(bytes.size());
+  }
+  // Keeps what it was given and hands back the palette reversed, as a by-reference array.
+  FakeStatus ColorPaletteSet(std::vector<int32_t>& colors) {
+    lastPalette = colors;
+    colors.assign(lastPalette.rbegin(), lastPalette.rend());
+    return FakeStatus::OK;
+  }
+  // A two-dimensional array with the given lower bounds; element (x, y) holds x * 10 + y.
+  FakeStatus GetPixelArray2D(vexiro::BasicArray<int32_t>& pixels, int32_t left, int32_t top, int32_t width,
+                             int32_t height) {
+    pixels = vexiro::BasicArray<int32_t>({{left, width}, {top, height}});
+    for (int32_t y = top; y < top + height; ++y)
+      for (int32_t x = left; x < left + width; ++x) pixels(x, y) = x * 10 + y;
     return FakeStatus::OK;
   }
   std::string Encode64String(const std::string& text) { return "[" + text + "]"; }

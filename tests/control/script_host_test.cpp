@@ -10,6 +10,7 @@
 #include <sstream>
 #include <sys/wait.h>
 
+#include "../platform/metafile_test_builders.h"
 #include "control/script_host.h"
 #include "fake_engine.h"
 
@@ -76,6 +77,105 @@ TEST(ScriptHost, ComparisonsAndExpect) {
   EXPECT_EQ(o.out, "False True\n");
 }
 
+TEST(ScriptHost, ExpressionsFollowThePrecedenceOfTheLanguage) {
+  struct Case {
+    const char* expression;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {"3 - 1", "2"},
+      {"1 + 2 * 3", "7"},
+      {"(1 + 2) * 3", "9"},
+      {"2 ^ 3 ^ 2", "64"},  // left to right
+      {"-2 ^ 2", "-4"},     // the power binds tighter than the sign
+      {"2 ^ -1", "0.5"},
+      {"2 ^ -1 ^ 2", "0.25"},  // a signed exponent takes no power of its own
+      {"7 \\ 2 * 2", "1"},     // * before the integer division
+      {"7 Mod 4 \\ 2", "1"},   // \ before Mod
+      {"1 + 7 Mod 4", "4"},    // Mod before +
+      {"1 + 2 & 3", "33"},     // + before &
+      {"\"a\" & 1 + 1 = \"a2\"", "True"},  // & before =
+      {"Not 1 = 2", "True"},   // = before Not
+      {"Not 0 And 0", "0"},    // Not before And
+      {"1 = 1 Or 1 = 2 And 1 = 2", "True"},  // And before Or
+      {"10 / 4", "2.5"},
+      {"2147483647 + 1", "2147483648"},
+      {"\"ab\" + \"cd\"", "abcd"},
+      {"\"2\" * 3", "6"},
+      {"True + True", "-2"},
+      {"5 And 3", "1"},
+      {"5 Or 3", "7"},
+      {"Not True", "False"},
+      {"1.5 \\ 1", "2"},
+      {"-7 Mod 3", "-1"},
+      {"\"x\" & True & 2.5", "xTrue2.5"},
+      {"3 - -1", "4"},
+      {"UBound(Array(1, 2, 3)) + LBound(Array(1))", "2"},
+  };
+  for (const Case& c : cases) {
+    FakeEngine engine;
+    const Outcome o = RunOnFake(engine, std::string("print ") + c.expression);
+    EXPECT_TRUE(o.ok) << c.expression << ": " << o.error;
+    EXPECT_EQ(o.out, std::string(c.shown) + "\n") << c.expression;
+  }
+}
+
+TEST(ScriptHost, ForLoopsAndIfBlocksNest) {
+  FakeEngine engine;
+  const Outcome o = RunOnFake(engine,
+                              "total = 0\n"
+                              "For i = 1 To 3\n"
+                              "  For j = i To 1 Step -1\n"
+                              "    If (i + j) Mod 2 = 0 Then\n"
+                              "      total = total + i * j\n"
+                              "    Else\n"
+                              "      If j = 1 Then\n"
+                              "        print \"odd\", i, j\n"
+                              "      End If\n"
+                              "    End If\n"
+                              "  Next j\n"
+                              "Next\n"
+                              "print total, i\n"
+                              "For k = 5 To 1\n"
+                              "  print \"never\"\n"
+                              "Next\n"
+                              "For x = 0 To 1 Step 0.25\n"
+                              "Next\n"
+                              "print k, x\n"
+                              "If False Then\n"
+                              "  print \"never\"\n"
+                              "End If\n");
+  ASSERT_TRUE(o.ok) << o.error;
+  // Pairs (i, j) with an even sum: (1,1) (2,2) (3,3) (3,1) -> 1 + 4 + 9 + 3.
+  EXPECT_EQ(o.out, "odd 2 1\n17 4\n5 1.25\n");
+}
+
+TEST(ScriptHost, ArraysAreReadBoundedAndBuilt) {
+  FakeEngine engine;
+  Outcome o = RunOnFake(engine,
+                        "HistogramGetRed h\n"
+                        "print LBound(h), UBound(h), UBound(h, 1), h(0), h(255.4)\n"
+                        "s = 0\n"
+                        "For i = LBound(h) To UBound(h)\n"
+                        "  s = s + h(i)\n"
+                        "Next\n"
+                        "print s\n"
+                        "print CreateImageFromByteArray(Array(1, 2, 255))\n"
+                        "p = Array(1.5, \"7\", -1)\n"
+                        "ColorPaletteSet p\n"
+                        "print p(0), p(2), UBound(Array())\n"
+                        "GetPixelArray2D px, 1, -1, 3, 2\n"
+                        "print LBound(px, 1), UBound(px, 1), LBound(px, 2), UBound(px, 2), px(3, 0), px(1, -1)\n");
+  ASSERT_TRUE(o.ok) << o.error;
+  EXPECT_EQ(o.out, "0 255 255 7 7\n1792\n3\n-1 2 -1\n1 3 -1 0 30 9\n");
+  EXPECT_EQ(engine.lastBytes, (std::vector<uint8_t>{1, 2, 255}));
+  EXPECT_EQ(engine.lastPalette, (std::vector<int32_t>{2, 7, -1}));  // converted for the Long[] parameter
+
+  o = RunOnFake(engine, "ColorPaletteSet nARGBColorsArray:=Array(3.5)");
+  ASSERT_TRUE(o.ok) << o.error;
+  EXPECT_EQ(engine.lastPalette, (std::vector<int32_t>{4}));
+}
+
 TEST(ScriptHost, FailuresStopTheScriptWithTheirLineNumber) {
   struct Case {
     const char* script;
@@ -98,6 +198,42 @@ TEST(ScriptHost, FailuresStopTheScriptWithTheirLineNumber) {
       {"expect \"x\"", "line 1: expect needs a true or false value"},
       {"print 1 ; 2", "line 1: syntax error: unexpected character ';'"},
       {"print :", "line 1: syntax error: unexpected character ':'"},
+      {"x = 1\nprint x / (x - 1)", "line 2: division by zero"},
+      {"print 5 \\ 0", "line 1: division by zero"},
+      {"print 5 Mod 0", "line 1: division by zero"},
+      {"print -2147483648 \\ -1", "line 1: overflow in '\\'"},
+      {"print \"a\" * 2", "line 1: type mismatch in '*'"},
+      {"print 2 +", "line 1: syntax error: expression expected"},
+      {"GetStat = 5", "line 1: cannot assign to GetStat: it is a member"},
+      {"For savEasjpeg = 1 To 2\nNext", "line 1: cannot assign to SaveAsJPEG: it is a member"},
+      {"Then = 1", "line 1: syntax error: 'Then' is a word of the language"},
+      {"print 1\nFor i = 1 To 3 Step 0\nNext", "line 2: For with Step 0 never ends"},
+      {"For i = 1 To 3\nprint i", "line 1: For without Next"},
+      {"For i = 1 To 3\nFor j = 1 To 3\nNext\n", "line 1: For without Next"},
+      {"print 1\nNext", "line 2: Next without For"},
+      {"For i = 1 To 2\nNext j", "line 2: Next j closes For i"},
+      {"For i = 1 2\nNext", "line 1: syntax error: expected To"},
+      {"For i = \"a\" To 2\nNext", "line 1: type mismatch in 'For'"},
+      {"If 1 = 1 Then\nprint 1", "line 1: If without End If"},
+      {"If 1 = 1 Then print 1", "line 1: syntax error: If ends its line with Then; its statements follow on the next lines"},
+      {"If 1 = 1\nEnd If", "line 1: syntax error: If ends its line with Then; its statements follow on the next lines"},
+      {"If \"x\" Then\nEnd If", "line 1: If needs a true or false value"},
+      {"Else", "line 1: Else without If"},
+      {"If True Then\nElse\nElse\nEnd If", "line 3: Else without If"},
+      {"End If", "line 1: End If without If"},
+      {"For i = 1 To 2\nIf True Then\nNext\nEnd If", "line 3: Next without For"},
+      {"x = 1\nprint x(0)", "line 2: 'x' is not an array"},
+      {"a = Array(1, 2)\nprint a(2)", "line 2: subscript out of range in 'a'"},
+      {"a = Array(1, 2)\na(0) = 5", "line 2: 'a' is a variable, not a member"},
+      {"a = Array(1, 2)\nprint a(0, 0)", "line 2: subscript out of range in 'a'"},
+      {"a = Array(1, 2)\nprint a(\"one\")", "line 2: type mismatch in subscript"},
+      {"print UBound(Array(1), 2)", "line 1: subscript out of range in UBound"},
+      {"GetPixelArray2D px, 0, 0, 2, 2\nprint px(1)", "line 2: subscript out of range in 'px'"},
+      {"GetPixelArray2D px, 0, 0, 2, 2\nprint LBound(px, 0)", "line 2: subscript out of range in LBound"},
+      {"print LBound(5)", "line 1: type mismatch in LBound: not an array"},
+      {"print Array(Array(1))", "line 1: type mismatch in Array"},
+      {"CreateImageFromByteArray Array(1, 256)", "line 1: CreateImageFromByteArray: overflow (arBytes) 0x8002000A"},
+      {"CreateImageFromByteArray Array(\"x\")", "line 1: CreateImageFromByteArray: type mismatch (arBytes) 0x80020005"},
   };
   for (const Case& c : cases) {
     FakeEngine engine;
@@ -167,8 +303,85 @@ TEST(VexiroHost, RunsLinesFromTheCommandLineAFileAndStandardInput) {
   r = RunHost("/nonexistent/script.vxs");
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("cannot read"), std::string::npos);
+  const std::string folder = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp";
+  r = RunHost(folder);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "vexiro: cannot read " + folder + ": is a folder\n");
   r = RunHost("--bogus");
   EXPECT_EQ(r.status, 2);
+}
+
+std::string ScratchPath(const std::string& name) {
+  return std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + "/" + name;
+}
+
+void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+void PutLE(std::vector<uint8_t>& b, size_t at, uint32_t v, int size) {
+  for (int i = 0; i < size; ++i) b[at + static_cast<size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+// A 4 x 2 8-bit BMP whose 256 palette entries are all different; returns their sum as Longs.
+int64_t WritePaletteBmp(const std::string& path) {
+  constexpr size_t kPalette = 14 + 40, kPixels = kPalette + 256 * 4;
+  std::vector<uint8_t> b(kPixels + 8, 0);
+  b[0] = 'B';
+  b[1] = 'M';
+  PutLE(b, 2, static_cast<uint32_t>(b.size()), 4);
+  PutLE(b, 10, kPixels, 4);
+  PutLE(b, 14, 40, 4);
+  PutLE(b, 18, 4, 4);  // width
+  PutLE(b, 22, 2, 4);  // height
+  PutLE(b, 26, 1, 2);
+  PutLE(b, 28, 8, 2);
+  PutLE(b, 46, 256, 4);
+  int64_t sum = 0;
+  for (uint32_t i = 0; i < 256; ++i) {
+    const uint32_t blue = i, green = 255 - i, red = (i * 7) & 0xFF;
+    PutLE(b, kPalette + 4 * i, blue | green << 8 | red << 16, 4);
+    sum += static_cast<int32_t>(0xFF000000u | red << 16 | green << 8 | blue);
+  }
+  for (size_t p = 0; p < 8; ++p) b[kPixels + p] = static_cast<uint8_t>(p * 30);
+  WriteFile(path, b);
+  return sum;
+}
+
+// The host reads a palette into an array, reports its bounds and sums it in a loop: the sum of
+// 256 opaque colours passes the Long range and goes on as a Double.
+TEST(VexiroHost, ReadsAPaletteIntoAnArrayAndSumsIt) {
+  const std::string image = ScratchPath("palette8.bmp");
+  const int64_t expected = WritePaletteBmp(image);
+  const HostRun r = RunHost("", "id = CreateImageFromFile(\"" + image + "\")\n"
+                                "expect GetStat() = 0\n"
+                                "ColorPaletteGet pal, n\n"
+                                "print n, LBound(pal), UBound(pal)\n"
+                                "s = 0\n"
+                                "For i = LBound(pal) To UBound(pal)\n"
+                                "  expect pal(i) = ColorPaletteGetEntrie(i)\n"
+                                "  s = s + pal(i)\n"
+                                "Next\n"
+                                "print s\n");
+  std::remove(image.c_str());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "256 0 255\n" + std::to_string(expected) + "\n");
+}
+
+// Text drawn through cairo fills fontconfig's caches; the host hands them back at exit, so the
+// leak checker of a sanitized build stays silent.
+TEST(VexiroHost, ExitsCleanlyAfterDrawingText) {
+  metafile_test::WmfBuilder wmf(2);
+  wmf.Record(0x020C, {100, 100})
+      .Record(0x02FB, {-40, 0, 0, 0, 700, 0, 0, 0, 'A' | ('r' << 8), 'i' | ('a' << 8), 'l', 0})
+      .Record(0x012D, {0})
+      .Record(0x0521, {2, 'H' | ('I' << 8), 20, 10});
+  const std::string path = ScratchPath("text.wmf");
+  WriteFile(path, wmf.Finish());
+  const HostRun r = RunHost("", "id = CreateImageFromMetaFile(\"" + path + "\")\nexpect GetStat() = 0\n");
+  std::remove(path.c_str());
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
 }
 
 TEST(VexiroHost, ReportsFailuresOfMembers) {

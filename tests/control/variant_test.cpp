@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 
 #include "control/com_errors.h"
@@ -93,6 +94,75 @@ TEST(Variant, ArraysHaveUpToThreeDimensionsWithLowerBounds) {
   Variant copy = held;  // arrays are copied, not shared
   std::get<TypedArray<uint8_t>>(*copy.ArrayPtr()).data[0] = 9;
   EXPECT_EQ(std::get<TypedArray<uint8_t>>(*held.ArrayPtr()).data[0], 1);
+}
+
+TEST(Variant, ValuesAreReadOnlyAsTheTypeTheyHold) {
+  Variant target = Variant::I4(1);
+  struct Case {
+    const char* what;
+    std::function<void()> read;
+  };
+  const Case wrong[] = {
+      {"Long read as Integer", [] { (void)Variant::I4(70000).AsI2(); }},
+      {"Integer read as Long", [] { (void)Variant::I2(1).AsI4(); }},
+      {"Date read as Double", [] { (void)Variant::Date(2.0).AsR8(); }},
+      {"Double read as Date", [] { (void)Variant::R8(2.0).AsDate(); }},
+      {"text read as Boolean", [] { (void)Variant::Str("True").AsBool(); }},
+      {"number read as text", [] { (void)Variant::I2(1).AsStr(); }},
+      {"Empty read as Long", [] { (void)Variant().AsI4(); }},
+      {"Long read as a handle", [] { (void)Variant::I4(1).AsHandle(); }},
+      {"Missing read as Long", [] { (void)Variant(Missing{}).AsI4(); }},
+      {"array of Longs read as a Long", [] { (void)Variant::Array(SafeArray{TypedArray<int32_t>{{{0, 1}}, {5}}}).AsI4(); }},
+      {"reference read as its target's type", [&target] { (void)Variant::RefTo(target).AsI4(); }},
+  };
+  for (const Case& c : wrong) EXPECT_THROW(c.read(), BadVariantAccess) << c.what;
+
+  EXPECT_EQ(Variant::Date(2.5).AsDate(), 2.5);
+  EXPECT_EQ(Variant::Object(VarType::Unknown, 9).AsHandle(), 9u);
+  EXPECT_EQ(Variant(Missing{}).AsScode(), DISP_E_PARAMNOTFOUND);
+  EXPECT_EQ(Variant::RefTo(target).Deref().AsI4(), 1);
+  // A copy carries the value of its own type, whatever the other union members held before.
+  Variant copy = Variant::R8(-1.0);
+  copy = Variant::Byte(200);
+  EXPECT_EQ(copy.AsUI1(), 200);
+}
+
+TEST(Variant, ArrayElementsAreFoundByTheirBoundsAndConvertedOneByOne) {
+  SafeArray a{TypedArray<double>{}};
+  ASSERT_TRUE(ShapeArray(a, {{1, 2}, {-1, 3}}));
+  std::get<TypedArray<double>>(a).data = {0.5, 1.5, 2.5, 3.5, 300, -1};
+  struct Index {
+    std::vector<int32_t> at;
+    bool found;
+    size_t flat;
+  };
+  const Index indices[] = {
+      {{1, -1}, true, 0}, {{2, -1}, true, 1}, {{1, 0}, true, 2}, {{2, 1}, true, 5},
+      {{0, -1}, false, 0}, {{3, -1}, false, 0}, {{1, -2}, false, 0}, {{1, 2}, false, 0},
+      {{1}, false, 0},    {{1, -1, 0}, false, 0},
+  };
+  for (const Index& i : indices) {
+    size_t flat = 99;
+    EXPECT_EQ(FlatIndex(a, i.at, flat), i.found) << ::testing::PrintToString(i.at);
+    if (i.found) {
+      EXPECT_EQ(flat, i.flat) << ::testing::PrintToString(i.at);
+    }
+  }
+  EXPECT_EQ(ElementAt(a, 3).AsR8(), 3.5);
+
+  SafeArray text;
+  ASSERT_EQ(ConvertArray(a, VarType::BStr, text), S_OK);
+  EXPECT_EQ(Dimensions(text)[1].lower, -1);
+  EXPECT_EQ(std::get<TypedArray<std::string>>(text).data[1], "1.5");
+  SafeArray longs;
+  ASSERT_EQ(ConvertArray(a, VarType::I4, longs), S_OK);
+  EXPECT_EQ(std::get<TypedArray<int32_t>>(longs).data, (std::vector<int32_t>{0, 2, 2, 4, 300, -1}));  // halves to even
+  SafeArray bytes;
+  EXPECT_EQ(ConvertArray(a, VarType::UI1, bytes), DISP_E_OVERFLOW);  // 300 and -1
+  EXPECT_EQ(ConvertArray(a, VarType::Bool, bytes), DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(StoreElement(text, 0, Variant::Bool(true)), S_OK);
+  EXPECT_EQ(std::get<TypedArray<std::string>>(text).data[0], "-1");
+  EXPECT_EQ(StoreElement(longs, 0, Variant::Str("x")), DISP_E_TYPEMISMATCH);
 }
 
 TEST(Variant, ReferencesReachTheHostsVariable) {
