@@ -133,7 +133,7 @@ TEST_F(CreateMembers, WindowCaptureReadsTheVirtualDisplay) {
   unsetenv("DISPLAY");
   EXPECT_EQ(engine_->CreateImageFromHwnd(0), 0) << "no display";
   EXPECT_EQ(engine_->GetStat(), vexiro::InvalidParameter);
-  VX_REQUIRE_TOOL("Xvfb", "xvfb");
+  VX_REQUIRE_TOOL("Xvfb");
   {
     vxtest::ServerProcess xvfb({"/usr/bin/Xvfb", "-displayfd", "1", "-screen", "0", "320x200x24", "-nolisten", "tcp"});
     // The display number it announced (:0 is a display like any other).

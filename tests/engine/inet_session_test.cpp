@@ -163,7 +163,7 @@ bool MakeCertificate(const FixtureFolder& folder, const std::string& subject, co
 // Port 443 makes the request secure: the certificate must come from a trusted authority and
 // name the host asked for.
 TEST_F(ServerLoads, HttpsOnPort443ChecksTheCertificate) {
-  VX_REQUIRE_TOOL("openssl", "openssl");
+  VX_REQUIRE_TOOL("openssl");
   ASSERT_TRUE(MakeCertificate(fixtures_, "IP:127.0.0.1", "right"));
   ASSERT_TRUE(MakeCertificate(fixtures_, "IP:127.0.0.2", "wrong"));
   vxtest::WriteFile(fixtures_.File("server.py"), kFolderServer);

@@ -87,7 +87,7 @@ class LoadingTest : public EngineTest {
     EngineTest::SetUp();
     SetPageFileWriter(&WriteDocumentPageFile);
     InstallVximgplugReleaseHooks();
-    VX_REQUIRE_TOOL(Convert(), "imagemagick");
+    VX_REQUIRE_TOOL(Convert());
   }
   void TearDown() override {
     EngineTest::TearDown();

@@ -241,7 +241,7 @@ TEST_F(PackedDib, MalformedOrUnsupportedBlocksAreRefused) {
 }
 
 TEST_F(PackedDib, ExportIsReadableByImageMagick) {
-  VX_REQUIRE_TOOL("convert", "imagemagick");
+  VX_REQUIRE_TOOL("convert");
   for (PixelFormat format : {PixelFormat8bppIndexed, PixelFormat16bppRGB565, PixelFormat24bppRGB, PixelFormat48bppRGB}) {
     SCOPED_TRACE(PixelFormatName(format));
     const int32_t id = MakeTestImage(format);

@@ -31,7 +31,7 @@ TEST(PluginResolution, DotsPerMetreAndInchRoundByAddingOneHalfAndTruncating) {
 class PluginDetection : public PluginBridgeTest {};
 
 TEST_F(PluginDetection, ContentDecidesExceptThatANameSayingTiffWins) {
-  VX_REQUIRE_TOOL("convert", "imagemagick");
+  VX_REQUIRE_TOOL("convert");
   struct Case {
     const char* file;
     const char* writeAs;
@@ -68,7 +68,7 @@ class PluginMultiPageOpen : public PluginBridgeTest {
 };
 
 TEST_F(PluginMultiPageOpen, SeveralPagesStayOpenOnePageLoadsAsABitmap) {
-  VX_REQUIRE_TOOL("convert", "imagemagick");
+  VX_REQUIRE_TOOL("convert");
   const std::string frames = "-size 6x4 xc:red xc:lime xc:blue ";
   const std::string tiff3 = MakeFixture(folder_, "three.tif", frames + "{}");
   const std::string gif3 = MakeFixture(folder_, "three.gif", frames + "{}");
@@ -102,7 +102,7 @@ TEST_F(PluginMultiPageOpen, SeveralPagesStayOpenOnePageLoadsAsABitmap) {
 }
 
 TEST_F(PluginMultiPageOpen, LockedPagesConvertAndGoBackToTheirFile) {
-  VX_REQUIRE_TOOL("convert", "imagemagick");
+  VX_REQUIRE_TOOL("convert");
   const VximgplugApi& api = Vximgplug();
   for (const auto& [file, format] : {std::pair{"pages.tif", PluginFormatTIFF}, std::pair{"pages.gif", PluginFormatGIF}}) {
     const std::string path = MakeFixture(folder_, file, "-size 6x4 xc:red xc:blue -depth 8 {}");
@@ -130,7 +130,7 @@ TEST_F(PluginMultiPageOpen, LockedPagesConvertAndGoBackToTheirFile) {
 }
 
 TEST_F(PluginMultiPageOpen, ColourManagementKeepsTiffCmyk) {
-  VX_REQUIRE_TOOL("convert", "imagemagick");
+  VX_REQUIRE_TOOL("convert");
   const std::string path = MakeFixture(folder_, "cmyk.tif", "-size 4x4 xc:red -colorspace CMYK {}");
   const VximgplugApi& api = Vximgplug();
   for (bool manage : {false, true}) {
@@ -147,7 +147,7 @@ TEST_F(PluginMultiPageOpen, ColourManagementKeepsTiffCmyk) {
 // A page that must be converted (16-bit grey samples) goes back to its file at once; the
 // converted bitmap is the caller's to release.
 TEST_F(PluginMultiPageOpen, AConvertedPageIsUnlockedAndTheFlagCleared) {
-  VX_REQUIRE_TOOL("convert", "imagemagick");
+  VX_REQUIRE_TOOL("convert");
   const std::string path = MakeFixture(
       folder_, "grey16.tif", "-size 4x4 gradient:white-black -size 4x4 gradient:black-white -depth 16 -colorspace Gray {}");
   Opened o = Open(path, PluginFormatTIFF);

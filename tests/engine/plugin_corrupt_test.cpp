@@ -42,7 +42,7 @@ std::vector<std::pair<std::string, std::vector<uint8_t>>> Damaged(const std::vec
 class PluginCorruptFiles : public PluginBridgeTest {};
 
 TEST_F(PluginCorruptFiles, EveryFormatAnswersWithAStatus) {
-  VX_REQUIRE_TOOL("convert", "imagemagick");
+  VX_REQUIRE_TOOL("convert");
   for (const auto& [file, options] : kFixtures) {
     const std::string good = MakeFixture(folder_, file, std::string(kPicture) + " " + options + " {}");
     const std::vector<uint8_t> bytes = ReadAll(good);

@@ -73,7 +73,7 @@ const LoadCase kLoadCases[] = {
 class PluginLoad : public PluginBridgeTest, public ::testing::WithParamInterface<LoadCase> {};
 
 TEST_P(PluginLoad, ArrivesWithSizeNamePixelFormatAndOrientation) {
-  VX_REQUIRE_TOOL("convert", "imagemagick");
+  VX_REQUIRE_TOOL("convert");
   const LoadCase& c = GetParam();
   const std::string writeAs = c.writeAs;
   const bool prefix = !writeAs.empty() && writeAs.back() == ':';

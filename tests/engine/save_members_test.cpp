@@ -167,7 +167,7 @@ TEST_F(SaveMembers, ByteArrayPerFormatName) {
 }
 
 TEST_F(SaveMembers, JpegParameterOfInMemoryEncodings) {
-  VX_REQUIRE_TOOL("identify", "imagemagick");
+  VX_REQUIRE_TOOL("identify");
   MakeCurrent();
   EXPECT_EQ(QualityOf(ByteArray("jpeg", 0)), "75") << "no parameter: the encoder's default";
   EXPECT_EQ(QualityOf(ByteArray("jpeg", -5)), "75");

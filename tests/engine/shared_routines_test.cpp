@@ -58,7 +58,7 @@ TEST(Base64, LinesOfFortyCharactersEachEndInCrLf) {
 }
 
 TEST(Base64, MatchesTheSystemEncoder) {
-  VX_REQUIRE_TOOL("base64", "coreutils");
+  VX_REQUIRE_TOOL("base64");
   std::string bytes;
   for (int i = 0; i < 300; ++i) bytes += static_cast<char>((i * 37) & 0xFF);
   const std::string path = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + "/b64-input";

@@ -14,7 +14,7 @@ class CodecDecode : public Session {
  protected:
   void SetUp() override {
     Session::SetUp();
-    VX_REQUIRE_TOOL("convert", "imagemagick");
+    VX_REQUIRE_TOOL("convert");
     opaque_ = ScratchPath("opaque.png");
     translucent_ = ScratchPath("translucent.png");
     ASSERT_EQ(std::system(("convert -seed 7 -size 24x16 plasma:fractal -fill lime -draw 'rectangle 4,4 10,10' -alpha off '" + opaque_ + "'").c_str()), 0);

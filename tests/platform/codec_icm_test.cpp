@@ -520,7 +520,7 @@ TEST_F(CodecIcm, TheProfileItemHoldsTheEmbeddedBytes) {
 }
 
 TEST_F(CodecIcm, ImageMagicksChunkedJpegProfileIsReassembled) {
-  VX_REQUIRE_TOOL("convert", "imagemagick");
+  VX_REQUIRE_TOOL("convert");
   const Bytes large = WideRgbProfile(30000);
   const std::string profilePath = ScratchPath("large.icc"), path = ScratchPath("tagged.jpg");
   WriteFile(profilePath, large);

@@ -152,7 +152,7 @@ class CodecAnimatedGif : public CodecMultiFrame {
  protected:
   void SetUp() override {
     CodecMultiFrame::SetUp();
-    VX_REQUIRE_TOOL("convert", "imagemagick");
+    VX_REQUIRE_TOOL("convert");
     path_ = ScratchPath("anim.gif");
     // Three frames on a 20x10 screen: a red field, a blue square drawn over it (delay 20), and a
     // green square on a transparent frame that is disposed to background afterwards.

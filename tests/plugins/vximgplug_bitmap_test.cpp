@@ -72,7 +72,7 @@ TEST(RawBits, RefusesSizesAndPitchesThatDoNotFit) {
 // The bridge's conversions: 16-bit grey to 8-bit grey, HDR tone-mapped to 24 bits, palette
 // transparency to 32 bits, and bilevel images whose white is 0 inverted.
 TEST(Conversions, WhatTheBridgeAsksFor) {
-  VX_REQUIRE_TOOL("convert", "imagemagick");
+  VX_REQUIRE_TOOL("convert");
   const VximgplugApi& api = Api();
   TempFolder folder;
   const std::string grey16 = folder / "g16.png", hdr = folder / "a.hdr", fax = folder / "a.g3";

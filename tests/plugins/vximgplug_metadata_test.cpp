@@ -36,8 +36,8 @@ uint32_t Gradient24(int width, int height) {
 }
 
 TEST(Metadata, ExifAndIptcOfAJpegByModel) {
-  VX_REQUIRE_TOOL("convert", "imagemagick");
-  VX_REQUIRE_TOOL("exiftool", "libimage-exiftool-perl");
+  VX_REQUIRE_TOOL("convert");
+  VX_REQUIRE_TOOL("exiftool");
   TempFolder folder;
   const std::string path = folder / "tagged.jpg";
   ASSERT_TRUE(RunQuiet("convert -size 8x8 xc:gray -density 72 -units PixelsPerInch " + path));

@@ -43,7 +43,7 @@ struct PagesCase {
 class ReadPages : public ::testing::TestWithParam<PagesCase> {};
 
 TEST_P(ReadPages, OpenLockUnlockClose) {
-  VX_REQUIRE_TOOL("convert", "imagemagick");
+  VX_REQUIRE_TOOL("convert");
   const PagesCase& c = GetParam();
   TempFolder folder;
   const std::string path = folder / c.file;
@@ -134,7 +134,7 @@ TEST(WritePages, TiffOfTwoPagesWithCompression) {
     Api().AppendPage(multi, page.get());
   }
   ASSERT_EQ(Api().CloseMultiBitmap(multi, 0x4000), 1);
-  VX_REQUIRE_TOOL("tiffinfo", "libtiff-tools");
+  VX_REQUIRE_TOOL("tiffinfo");
   const std::string info = Shell("tiffinfo '" + path + "'");
   EXPECT_NE(info.find("Image Width: 12"), std::string::npos);
   EXPECT_NE(info.find("Image Width: 13"), std::string::npos);

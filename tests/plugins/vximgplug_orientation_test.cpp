@@ -38,7 +38,7 @@ int32_t InfoHeight(uint32_t bitmap) {
 class RowOrder : public ::testing::TestWithParam<OrderCase> {};
 
 TEST_P(RowOrder, MemoryOrderHeaderSignAndUprightSave) {
-  VX_REQUIRE_TOOL("convert", "imagemagick");
+  VX_REQUIRE_TOOL("convert");
   const OrderCase& c = GetParam();
   TempFolder folder;
   const std::string path = folder / c.file;
