@@ -16,23 +16,29 @@ deps:
 build/test/build.ninja build/test/Makefile: deps
 	$(CONFIGURE) -B build/test -DCMAKE_BUILD_TYPE=Debug -DVEXIRO_SANITIZE=ON
 
+# After the suites, a summary of their cases: why each skipped one was skipped, then the counts.
 test: deps
 	@$(CONFIGURE) -B build/test -DCMAKE_BUILD_TYPE=Debug -DVEXIRO_SANITIZE=ON >/dev/null
 	cmake --build build/test -j $(JOBS)
-	cd build/test && ctest --output-on-failure -j $(JOBS)
+	@rm -rf build/test/tests/results
+	@cd build/test && { ctest --output-on-failure -j $(JOBS); status=$$?; \
+	  python3 ../../scripts/test-summary.py tests/results $$(cat tests/suites.txt) || status=1; exit $$status; }
+
+# The release tree (demo and install) builds no test suite, nor does the bench tree.
+RELEASE = $(CONFIGURE) -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXIRO_TESTS=OFF
 
 demo: deps
-	@$(CONFIGURE) -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@$(RELEASE) >/dev/null
 	cmake --build build/release -j $(JOBS)
 	scripts/run-demo.sh build/release
 
 bench: deps
-	@$(CONFIGURE) -B build/bench -DCMAKE_BUILD_TYPE=Release -DVEXIRO_BENCH=ON >/dev/null
+	@$(CONFIGURE) -B build/bench -DCMAKE_BUILD_TYPE=Release -DVEXIRO_BENCH=ON -DVEXIRO_TESTS=OFF >/dev/null
 	cmake --build build/bench -j $(JOBS)
 	@for b in build/bench/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
 
 install: deps
-	@$(CONFIGURE) -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
+	@$(RELEASE) -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
 	cmake --build build/release -j $(JOBS)
 	cmake --install build/release
 

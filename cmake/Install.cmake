@@ -1,9 +1,12 @@
-# `make install`: the library, its public headers, a pkg-config file and a CMake package.
+# `make install`: the library, its plug-ins, its public headers, a pkg-config file and a CMake package.
 include(CMakePackageConfigHelpers)
 install(TARGETS vexiro EXPORT vexiroTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The plug-ins go to vexiro/ beside the library, one of the folders the library searches by default,
+# so that an installed library finds them without VEXIRO_PLUGIN_PATH. The test plug-ins stay behind.
+install(TARGETS vximgplug LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/vexiro)
 install(DIRECTORY include/vexiro DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(EXPORT vexiroTargets NAMESPACE vexiro:: DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/vexiro)
 file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/vexiroConfig.cmake.in

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages listed in debian-packages.txt that are not installed yet.
+# Installs the Debian packages listed in debian-packages.txt that are not installed yet, without
+# their recommended packages: what the project uses must be listed, and a fresh machine shows it.
 set -euo pipefail
 list="$(dirname "$0")/../debian-packages.txt"
 missing=()

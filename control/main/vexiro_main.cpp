@@ -16,6 +16,7 @@
 #include "control/script_engine.h"
 #include "control/script_host.h"
 #include "control/type_library.h"
+#include "platform/kernel/environment.h"
 
 namespace {
 
@@ -38,7 +39,18 @@ int ListMembers(const vx::control::Dispatch& engine) {
   return 0;
 }
 
+// Without the format plug-in, files only it reads (TGA, JPEG 2000, EXR …) load with status 9
+// (Aborted), which says nothing of why: the host says so before the script runs, and where it looked.
+void WarnWhenTheFormatPluginIsMissing() {
+  if (!vx::FindModulePath("vximgplug.dll").empty()) return;
+  std::cerr << "vexiro: the format plug-in vximgplug.so is in none of these folders:";
+  for (const std::string& folder : vx::ModuleSearchFolders()) std::cerr << ' ' << folder;
+  std::cerr << "\nvexiro: files only it reads (TGA, JPEG 2000, EXR …) will load with status 9 (Aborted);"
+               " VEXIRO_PLUGIN_PATH names more folders to search\n";
+}
+
 int RunScript(const vx::control::Dispatch& engine, const std::string& script) {
+  WarnWhenTheFormatPluginIsMissing();
   vx::control::ScriptHost host(engine, std::cout);
   if (host.Run(script)) return 0;
   std::cout.flush();

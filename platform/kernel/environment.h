@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/kernel/win_types.h"
 
@@ -33,11 +34,13 @@ std::string FormatFileVersion(const FileVersion& version);
 
 // Companion modules: a Windows module name maps to "<name without .dll>.so" (in lower case, as
 // Windows names are case-blind), searched in the folders of VEXIRO_PLUGIN_PATH (colon-separated),
-// then beside the library. A name holding a path separator names no companion.
+// then in the library's own folder, its plugins/ (the build tree) and its vexiro/ (an installation).
+// A name holding a path separator names no companion.
 // Each module exports `extern "C" const char* VxPluginVersion()` returning "a.b.c.d".
 using HMODULE = void*;
 HMODULE LoadLibrary(const std::string& moduleName);  // nullptr when missing; loads once
 void* GetProcAddress(HMODULE module, const char* symbol);
 std::string FindModulePath(const std::string& moduleName);  // "" when not found
+std::vector<std::string> ModuleSearchFolders();  // in search order, for telling where a module was sought
 
 }  // namespace vx

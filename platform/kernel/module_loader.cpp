@@ -35,16 +35,25 @@ std::string SharedObjectName(const std::string& moduleName) {
   return base + ".so";
 }
 
+// The folders of the library's own file where plug-ins may lie: the folder itself, its `plugins/`
+// (where the build tree keeps them) and its `vexiro/` (where an installation keeps them, out of the
+// shared library folder).
+std::vector<fs::path> DefaultFolders() {
+  Dl_info info{};
+  if (dladdr(reinterpret_cast<void*>(&DefaultFolders), &info) == 0 || info.dli_fname == nullptr) return {};
+  const fs::path library = fs::path(info.dli_fname).parent_path();
+  return {library, library / "plugins", library / "vexiro"};
+}
+
+// The folders of VEXIRO_PLUGIN_PATH first, so that a host can put its own plug-ins in front of
+// those that came with the library.
 std::vector<fs::path> SearchFolders() {
   std::vector<fs::path> folders;
   std::stringstream path(GetEnvironmentVariable("VEXIRO_PLUGIN_PATH"));
   for (std::string folder; std::getline(path, folder, ':');) {
     if (!folder.empty()) folders.emplace_back(folder);
   }
-  Dl_info info{};
-  if (dladdr(reinterpret_cast<void*>(&SearchFolders), &info) != 0 && info.dli_fname != nullptr) {
-    folders.push_back(fs::path(info.dli_fname).parent_path());
-  }
+  for (fs::path& folder : DefaultFolders()) folders.push_back(std::move(folder));
   return folders;
 }
 
@@ -69,6 +78,12 @@ std::string FindModulePath(const std::string& moduleName) {
     if (fs::is_regular_file(candidate, ec)) return fs::absolute(candidate, ec).lexically_normal().string();
   }
   return "";
+}
+
+std::vector<std::string> ModuleSearchFolders() {
+  std::vector<std::string> folders;
+  for (const fs::path& folder : SearchFolders()) folders.push_back(folder.string());
+  return folders;
 }
 
 HMODULE LoadLibrary(const std::string& moduleName) {

@@ -10,6 +10,7 @@
 #include "engine/loading_test_support.h"
 #include "engine/store_internal.h"
 #include "platform/inet_test_servers.h"
+#include "support/required_tool.h"
 
 namespace vx::engine {
 namespace {
@@ -132,7 +133,7 @@ TEST_F(CreateMembers, WindowCaptureReadsTheVirtualDisplay) {
   unsetenv("DISPLAY");
   EXPECT_EQ(engine_->CreateImageFromHwnd(0), 0) << "no display";
   EXPECT_EQ(engine_->GetStat(), vexiro::InvalidParameter);
-  if (!ToolAvailable("Xvfb")) GTEST_SKIP() << "Xvfb is missing";
+  VX_REQUIRE_TOOL("Xvfb");
   {
     vxtest::ServerProcess xvfb({"/usr/bin/Xvfb", "-displayfd", "1", "-screen", "0", "320x200x24", "-nolisten", "tcp"});
     // The display number it announced (:0 is a display like any other).

@@ -11,6 +11,7 @@
 #include "engine/image_store.h"
 #include "engine/load/from_memory.h"
 #include "platform/gdiplus/gdiplus_flat.h"
+#include "support/required_tool.h"
 #include "vexiro/imaging.h"
 
 namespace vx::engine::test_support {
@@ -72,8 +73,6 @@ inline gdiplus::ColorPalette PaletteOf(std::initializer_list<gdiplus::ARGB> entr
   return p;
 }
 
-inline bool ToolAvailable(const std::string& tool) {
-  return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0;
-}
+inline bool ToolAvailable(const std::string& tool) { return vxtest::OracleAvailable(tool); }
 
 }  // namespace vx::engine::test_support

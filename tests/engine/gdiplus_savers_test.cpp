@@ -9,6 +9,7 @@
 #include "engine/gdiplus_lifetime.h"
 #include "engine/saving_test_support.h"
 #include "platform/gdiplus/image_object.h"
+#include "support/required_tool.h"
 
 namespace vx::engine {
 namespace {
@@ -103,7 +104,7 @@ TEST_F(PlatformSavers, PrepareForSaveRemovesTheGpsPointerAndKeepsOtherItems) {
 }
 
 TEST_F(PlatformSavers, JpegQualityIsClampedOrLeftToTheEncoder) {
-  if (!ToolAvailable("identify")) GTEST_SKIP() << "ImageMagick missing";
+  VX_REQUIRE_TOOL("identify");
   const int32_t id = Picture(32, 16, gp::PixelFormat24bppRGB);
   struct Case {
     int32_t quality;
@@ -119,7 +120,7 @@ TEST_F(PlatformSavers, JpegQualityIsClampedOrLeftToTheEncoder) {
 // Without the plug-in a grey image goes to the platform encoder; at quality 0 it gets the
 // default quality there too, as the plug-in reads 0 as "default".
 TEST_F(PlatformSavers, GreyJpegFallsBackToThePlatformEncoder) {
-  if (!ToolAvailable("identify")) GTEST_SKIP() << "ImageMagick missing";
+  VX_REQUIRE_TOOL("identify");
   gp::ColorPalette grey;
   grey.Count = 256;
   for (uint32_t i = 0; i < 256; ++i) grey.Entries[i] = 0xFF000000u | i * 0x010101u;
@@ -141,7 +142,7 @@ TEST(PluginJpegShortcut, QualityIsClampedIntoThePluginsRange) {
 }
 
 TEST_F(PlatformSavers, TiffCompressionAndDepthRules) {
-  if (!ToolAvailable("tiffinfo")) GTEST_SKIP() << "tiffinfo missing";
+  VX_REQUIRE_TOOL("tiffinfo");
   struct Case {
     gp::PixelFormat format;
     int32_t compression, depth;
@@ -182,7 +183,7 @@ TEST_F(PlatformSavers, TiffCompressionAndDepthRules) {
 
 // The JPEG and TIFF savers raise a tiny resolution before writing, and the image remembers it.
 TEST_F(PlatformSavers, TinyResolutionIsRaisedInTheWrittenFile) {
-  if (!ToolAvailable("tiffinfo")) GTEST_SKIP() << "tiffinfo missing";
+  VX_REQUIRE_TOOL("tiffinfo");
   const int32_t id = Picture(4, 4, gp::PixelFormat24bppRGB);
   SetRawResolution(id, 0.3f, 0.3f);
   ClearImageModified(id);
@@ -201,7 +202,7 @@ TEST_F(PlatformSavers, TinyResolutionIsRaisedInTheWrittenFile) {
 
 // Every simple format at every depth, read back by an independent decoder.
 TEST_F(PlatformSavers, EachFormatRoundTripsAtEachDepth) {
-  if (!ToolAvailable("convert")) GTEST_SKIP() << "ImageMagick missing";
+  VX_REQUIRE_TOOL("convert");
   using Saver = VexiroStatus (*)(int32_t, const std::string&);
   struct Format {
     const char* name;
@@ -248,7 +249,7 @@ TEST_F(PlatformSavers, MissingEncoderIsAnUnknownFormatAndWritesNothing) {
 }
 
 TEST_F(PlatformSavers, MultiPageTiffPagesShareTheFirstPagesCompression) {
-  if (!ToolAvailable("tiffinfo")) GTEST_SKIP() << "tiffinfo missing";
+  VX_REQUIRE_TOOL("tiffinfo");
   const int32_t first = Picture(8, 4, gp::PixelFormat1bppIndexed);
   const int32_t second = Picture(5, 3, gp::PixelFormat1bppIndexed);
   const std::string path = scratch_.File("pages.tif");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/saving_test_support.h"
+#include "support/required_tool.h"
 
 namespace vx::engine {
 namespace {
@@ -110,7 +111,7 @@ TEST_F(Gif89aWriter, NoisePastTheCodeTableDecodesWithGiflibAndImageMagick) {
   const DecodedGif decoded = DecodeWithGiflib(path);
   ASSERT_TRUE(decoded.ok);
   EXPECT_EQ(decoded.indices, indices);
-  if (!test_support::ToolAvailable("convert")) GTEST_SKIP() << "ImageMagick missing";
+  VX_REQUIRE_TOOL("convert");
   const std::vector<ARGB> seen = PixelsByImageMagick(path);
   ASSERT_EQ(seen.size(), indices.size());
   for (size_t i = 0; i < seen.size(); ++i) ASSERT_EQ(seen[i], palette.Entries[indices[i]]) << i;

@@ -6,6 +6,7 @@
 #include "engine/load/from_servers.h"
 #include "platform/inet/wininet.h"
 #include "platform/inet_test_servers.h"
+#include "support/required_tool.h"
 
 namespace vx::engine {
 namespace {
@@ -107,7 +108,7 @@ TEST_F(ServerLoads, NestedDownloadDuringTheReadLoopReturnsAtOnce) {
 }
 
 TEST_F(ServerLoads, FtpDownloadsInPassiveAndActiveMode) {
-  if (!vxtest::HavePythonModule("pyftpdlib")) GTEST_SKIP() << "pyftpdlib is missing";
+  VX_REQUIRE(vxtest::HavePythonModule("pyftpdlib"), "the Python module pyftpdlib", "python3-pyftpdlib");
   vxtest::WriteFile(fixtures_.File("ftp.py"), vxtest::kFtpServerScript);
   vxtest::ServerProcess server({vxtest::kPython, fixtures_.File("ftp.py"), fixtures_.File("")});
   ASSERT_NE(server.port(), 0);
@@ -162,7 +163,7 @@ bool MakeCertificate(const FixtureFolder& folder, const std::string& subject, co
 // Port 443 makes the request secure: the certificate must come from a trusted authority and
 // name the host asked for.
 TEST_F(ServerLoads, HttpsOnPort443ChecksTheCertificate) {
-  if (!ToolAvailable("openssl")) GTEST_SKIP() << "openssl is missing";
+  VX_REQUIRE_TOOL("openssl");
   ASSERT_TRUE(MakeCertificate(fixtures_, "IP:127.0.0.1", "right"));
   ASSERT_TRUE(MakeCertificate(fixtures_, "IP:127.0.0.2", "wrong"));
   vxtest::WriteFile(fixtures_.File("server.py"), kFolderServer);

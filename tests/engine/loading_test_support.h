@@ -16,6 +16,7 @@
 #include "engine/documents/page_file_writer.h"
 #include "engine/plugin/api.h"
 #include "engine/plugin/bridge.h"
+#include "support/required_tool.h"
 
 namespace vx::engine::test_support {
 
@@ -86,7 +87,7 @@ class LoadingTest : public EngineTest {
     EngineTest::SetUp();
     SetPageFileWriter(&WriteDocumentPageFile);
     InstallVximgplugReleaseHooks();
-    if (!ToolAvailable(Convert())) GTEST_SKIP() << "ImageMagick is needed to draw the fixtures";
+    VX_REQUIRE_TOOL(Convert());
   }
   void TearDown() override {
     EngineTest::TearDown();

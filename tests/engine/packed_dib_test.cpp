@@ -9,6 +9,7 @@
 #include "engine/routines/shared_routines.h"
 #include "engine_test_support.h"
 #include "platform/kernel/global_memory.h"
+#include "support/required_tool.h"
 
 namespace vx::engine {
 namespace {
@@ -251,7 +252,7 @@ TEST_F(PackedDib, MalformedOrUnsupportedBlocksAreRefused) {
 }
 
 TEST_F(PackedDib, ExportIsReadableByImageMagick) {
-  if (!test_support::ToolAvailable("convert")) GTEST_SKIP() << "ImageMagick missing";
+  VX_REQUIRE_TOOL("convert");
   for (PixelFormat format : {PixelFormat8bppIndexed, PixelFormat16bppRGB565, PixelFormat24bppRGB, PixelFormat48bppRGB}) {
     SCOPED_TRACE(PixelFormatName(format));
     const int32_t id = MakeTestImage(format);

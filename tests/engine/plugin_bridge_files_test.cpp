@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "plugin_test_support.h"
+#include "support/required_tool.h"
 
 namespace vx::engine {
 namespace {
@@ -30,7 +31,7 @@ TEST(PluginResolution, DotsPerMetreAndInchRoundByAddingOneHalfAndTruncating) {
 class PluginDetection : public PluginBridgeTest {};
 
 TEST_F(PluginDetection, ContentDecidesExceptThatANameSayingTiffWins) {
-  if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick missing";
+  VX_REQUIRE_TOOL("convert");
   struct Case {
     const char* file;
     const char* writeAs;
@@ -67,7 +68,7 @@ class PluginMultiPageOpen : public PluginBridgeTest {
 };
 
 TEST_F(PluginMultiPageOpen, SeveralPagesStayOpenOnePageLoadsAsABitmap) {
-  if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick missing";
+  VX_REQUIRE_TOOL("convert");
   const std::string frames = "-size 6x4 xc:red xc:lime xc:blue ";
   const std::string tiff3 = MakeFixture(folder_, "three.tif", frames + "{}");
   const std::string gif3 = MakeFixture(folder_, "three.gif", frames + "{}");
@@ -101,7 +102,7 @@ TEST_F(PluginMultiPageOpen, SeveralPagesStayOpenOnePageLoadsAsABitmap) {
 }
 
 TEST_F(PluginMultiPageOpen, LockedPagesConvertAndGoBackToTheirFile) {
-  if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick missing";
+  VX_REQUIRE_TOOL("convert");
   const VximgplugApi& api = Vximgplug();
   for (const auto& [file, format] : {std::pair{"pages.tif", PluginFormatTIFF}, std::pair{"pages.gif", PluginFormatGIF}}) {
     const std::string path = MakeFixture(folder_, file, "-size 6x4 xc:red xc:blue -depth 8 {}");
@@ -129,7 +130,7 @@ TEST_F(PluginMultiPageOpen, LockedPagesConvertAndGoBackToTheirFile) {
 }
 
 TEST_F(PluginMultiPageOpen, ColourManagementKeepsTiffCmyk) {
-  if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick missing";
+  VX_REQUIRE_TOOL("convert");
   const std::string path = MakeFixture(folder_, "cmyk.tif", "-size 4x4 xc:red -colorspace CMYK {}");
   const VximgplugApi& api = Vximgplug();
   for (bool manage : {false, true}) {
@@ -146,7 +147,7 @@ TEST_F(PluginMultiPageOpen, ColourManagementKeepsTiffCmyk) {
 // A page that must be converted (16-bit grey samples) goes back to its file at once; the
 // converted bitmap is the caller's to release.
 TEST_F(PluginMultiPageOpen, AConvertedPageIsUnlockedAndTheFlagCleared) {
-  if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick missing";
+  VX_REQUIRE_TOOL("convert");
   const std::string path = MakeFixture(
       folder_, "grey16.tif", "-size 4x4 gradient:white-black -size 4x4 gradient:black-white -depth 16 -colorspace Gray {}");
   Opened o = Open(path, PluginFormatTIFF);

@@ -5,6 +5,7 @@
 #include "platform/gdi/gdi.h"
 
 #include "plugin_test_support.h"
+#include "support/required_tool.h"
 
 namespace vx::engine {
 namespace {
@@ -20,7 +21,7 @@ class PluginToImage : public PluginBridgeTest {};
 // A palette image with a transparent entry arrives as 32 bits with its alpha, the right way up
 // both from a top-row-first format (PNG) and a bottom-row-first one (GIF).
 TEST_F(PluginToImage, TransparentPaletteEntriesKeepTheirAlpha) {
-  if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick missing";
+  VX_REQUIRE_TOOL("convert");
   for (const char* file : {"t.png", "t.gif"}) {
     const std::string writeAs = std::string(file) == "t.png" ? "png8:{}" : "{}";
     const std::string path = MakeFixture(folder_, file, "-size 4x4 xc:red -size 4x4 xc:none -append " + writeAs);
@@ -34,7 +35,7 @@ TEST_F(PluginToImage, TransparentPaletteEntriesKeepTheirAlpha) {
 }
 
 TEST_F(PluginToImage, ResolutionFromThePluginAndFromTagsWhenThePluginSaysOnly72) {
-  if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick missing";
+  VX_REQUIRE_TOOL("convert");
   const std::string tiff = MakeFixture(folder_, "r.tif", "-size 4x4 xc:red -units PixelsPerInch -density 200x100 {}");
   int32_t id = 0, format = 0;
   ASSERT_EQ(LoadThroughBridge(tiff, id, format), vexiro::OK);
@@ -45,7 +46,7 @@ TEST_F(PluginToImage, ResolutionFromThePluginAndFromTagsWhenThePluginSaysOnly72)
   EXPECT_FLOAT_EQ(v, 100);
   ReleaseImage(id);
 
-  if (!HaveTool("exiftool")) GTEST_SKIP() << "exiftool missing";
+  VX_REQUIRE_TOOL("exiftool");
   const std::string jpeg = MakeFixture(folder_, "r.jpg", "-size 4x4 xc:red -units PixelsPerInch -density 72 {}");
   ASSERT_TRUE(RunQuiet("exiftool -overwrite_original -EXIF:XResolution=300 -EXIF:YResolution=150 "
                        "-EXIF:ResolutionUnit=inches '" + jpeg + "'"));

@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "plugin_test_support.h"
+#include "support/required_tool.h"
 
 namespace vx::engine {
 namespace {
@@ -41,7 +42,7 @@ std::vector<std::pair<std::string, std::vector<uint8_t>>> Damaged(const std::vec
 class PluginCorruptFiles : public PluginBridgeTest {};
 
 TEST_F(PluginCorruptFiles, EveryFormatAnswersWithAStatus) {
-  if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick missing";
+  VX_REQUIRE_TOOL("convert");
   for (const auto& [file, options] : kFixtures) {
     const std::string good = MakeFixture(folder_, file, std::string(kPicture) + " " + options + " {}");
     const std::vector<uint8_t> bytes = ReadAll(good);

@@ -1,6 +1,7 @@
 // Every plug-in format loads through the bridge with its size, format name, pixel format and
 // the right way up, from fixtures ImageMagick writes.
 #include "plugin_test_support.h"
+#include "support/required_tool.h"
 
 namespace vx::engine {
 namespace {
@@ -72,7 +73,7 @@ const LoadCase kLoadCases[] = {
 class PluginLoad : public PluginBridgeTest, public ::testing::WithParamInterface<LoadCase> {};
 
 TEST_P(PluginLoad, ArrivesWithSizeNamePixelFormatAndOrientation) {
-  if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick missing";
+  VX_REQUIRE_TOOL("convert");
   const LoadCase& c = GetParam();
   const std::string writeAs = c.writeAs;
   const bool prefix = !writeAs.empty() && writeAs.back() == ':';

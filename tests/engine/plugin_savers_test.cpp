@@ -10,6 +10,7 @@
 
 #include "engine/plugin/savers.h"
 #include "plugin_test_support.h"
+#include "support/required_tool.h"
 
 namespace vx::engine {
 namespace {
@@ -118,7 +119,7 @@ std::string ReadWithImageMagick(const std::string& path) {
 }
 
 TEST_F(PluginSavers, FilesReadBackByImageMagickAndThroughThePluginTheRightWayUp) {
-  if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick missing";
+  VX_REQUIRE_TOOL("convert");
   struct RoundTrip {
     const char* saver;
     bool bilevel;
@@ -156,7 +157,7 @@ TEST_F(PluginSavers, FilesReadBackByImageMagickAndThroughThePluginTheRightWayUp)
 }
 
 TEST_F(PluginSavers, TiffJpegIsCompressionSevenWithItsQualityClampedAndResolutionKept) {
-  if (!HaveTool("tiffinfo")) GTEST_SKIP() << "tiffinfo missing";
+  VX_REQUIRE_TOOL("tiffinfo");
   const int32_t id = MakeTwoToneImage(false);
   ASSERT_EQ(SetImageResolution(id, 300, 150), vexiro::OK);
   auto save = [&](int32_t quality) {
@@ -177,7 +178,7 @@ TEST_F(PluginSavers, TiffJpegIsCompressionSevenWithItsQualityClampedAndResolutio
 }
 
 TEST_F(PluginSavers, GreyJpegIsWrittenAsGreyWithTheQualityAsFlags) {
-  if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick missing";
+  VX_REQUIRE_TOOL("convert");
   const int32_t id = MakeImage(8, 8, k8);
   gdiplus::ColorPalette ramp;
   ramp.Count = 256;
@@ -196,7 +197,7 @@ TEST_F(PluginSavers, GreyJpegIsWrittenAsGreyWithTheQualityAsFlags) {
 
 // Sixteen-bit images keep their colours whichever way their bits are split.
 TEST_F(PluginSavers, SixteenBitImagesKeepTheirColours) {
-  if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick missing";
+  VX_REQUIRE_TOOL("convert");
   const std::pair<PixelFormat, std::vector<uint8_t>> cases[] = {
       {gdiplus::PixelFormat16bppRGB565, {0x00, 0xF8, 0x1F, 0x00}},  // red, blue
       {gdiplus::PixelFormat16bppRGB555, {0x00, 0x7C, 0x1F, 0x00}},

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/saving_test_support.h"
+#include "support/required_tool.h"
 
 namespace vx::engine {
 namespace {
@@ -60,7 +61,7 @@ TEST_F(PnmWriter, ColourPixelsAreWrittenRedGreenBlue) {
       expected.insert(expected.end(), {uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c)});
     }
   EXPECT_EQ(ReadFile(path), expected);
-  if (!test_support::ToolAvailable("convert")) GTEST_SKIP() << "ImageMagick missing";
+  VX_REQUIRE_TOOL("convert");
   const std::vector<ARGB> seen = PixelsByImageMagick(path);
   ASSERT_EQ(seen.size(), 10u);
   for (int i = 0; i < 10; ++i) EXPECT_EQ(seen[i], colours[(i % 5 + i / 5) % 5]);
@@ -101,7 +102,7 @@ TEST_F(PnmWriter, BitmapRowsSetTheBitsOfDarkPixels) {
 }
 
 TEST_F(PnmWriter, BitmapReadsBackWithImageMagick) {
-  if (!test_support::ToolAvailable("convert")) GTEST_SKIP() << "ImageMagick missing";
+  VX_REQUIRE_TOOL("convert");
   std::vector<uint8_t> indices = RandomBytes(19 * 5, 3, 2);
   const int32_t id = MakeIndexed(19, 5, gdiplus::PixelFormat1bppIndexed, PaletteOf({0xFF000000, 0xFFFFFFFF}), indices);
   const std::string path = scratch_.File("random.pbm");

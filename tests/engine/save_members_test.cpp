@@ -10,6 +10,7 @@
 #include "platform/kernel/code_page.h"
 #include "platform/ole/ole.h"
 #include "platform/ole/stream_handles.h"
+#include "support/required_tool.h"
 
 namespace vexiro {
 namespace {
@@ -166,7 +167,7 @@ TEST_F(SaveMembers, ByteArrayPerFormatName) {
 }
 
 TEST_F(SaveMembers, JpegParameterOfInMemoryEncodings) {
-  if (!test_support::ToolAvailable("identify")) GTEST_SKIP() << "ImageMagick missing";
+  VX_REQUIRE_TOOL("identify");
   MakeCurrent();
   EXPECT_EQ(QualityOf(ByteArray("jpeg", 0)), "75") << "no parameter: the encoder's default";
   EXPECT_EQ(QualityOf(ByteArray("jpeg", -5)), "75");

@@ -12,6 +12,7 @@
 #include "engine/routines/random_generator.h"
 #include "engine/routines/shared_routines.h"
 #include "platform/user/user.h"
+#include "support/required_tool.h"
 
 namespace vx::engine {
 namespace {
@@ -57,7 +58,7 @@ TEST(Base64, LinesOfFortyCharactersEachEndInCrLf) {
 }
 
 TEST(Base64, MatchesTheSystemEncoder) {
-  if (std::system("command -v base64 >/dev/null 2>&1") != 0) GTEST_SKIP() << "base64 missing";
+  VX_REQUIRE_TOOL("base64");
   std::string bytes;
   for (int i = 0; i < 300; ++i) bytes += static_cast<char>((i * 37) & 0xFF);
   const std::string path = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + "/b64-input";

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "codec_test_tools.h"
+#include "support/required_tool.h"
 
 using namespace codec_test;
 
@@ -13,7 +14,7 @@ class CodecDecode : public Session {
  protected:
   void SetUp() override {
     Session::SetUp();
-    if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick is not installed";
+    VX_REQUIRE_TOOL("convert");
     opaque_ = ScratchPath("opaque.png");
     translucent_ = ScratchPath("translucent.png");
     ASSERT_EQ(std::system(("convert -seed 7 -size 24x16 plasma:fractal -fill lime -draw 'rectangle 4,4 10,10' -alpha off '" + opaque_ + "'").c_str()), 0);

@@ -18,6 +18,7 @@
 #include "codec_test_tools.h"
 #include "platform/gdiplus/codecs/jpeg/jpeg_icc_profile.h"
 #include "platform/ole/ole.h"
+#include "support/required_tool.h"
 
 namespace {
 
@@ -519,7 +520,7 @@ TEST_F(CodecIcm, TheProfileItemHoldsTheEmbeddedBytes) {
 }
 
 TEST_F(CodecIcm, ImageMagicksChunkedJpegProfileIsReassembled) {
-  if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick is not installed";
+  VX_REQUIRE_TOOL("convert");
   const Bytes large = WideRgbProfile(30000);
   const std::string profilePath = ScratchPath("large.icc"), path = ScratchPath("tagged.jpg");
   WriteFile(profilePath, large);

@@ -4,6 +4,7 @@
 
 #include "codec_test_tools.h"
 #include "platform/ole/ole.h"
+#include "support/required_tool.h"
 
 using namespace codec_test;
 
@@ -151,7 +152,7 @@ class CodecAnimatedGif : public CodecMultiFrame {
  protected:
   void SetUp() override {
     CodecMultiFrame::SetUp();
-    if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick is not installed";
+    VX_REQUIRE_TOOL("convert");
     path_ = ScratchPath("anim.gif");
     // Three frames on a 20x10 screen: a red field, a blue square drawn over it (delay 20), and a
     // green square on a transparent frame that is disposed to background afterwards.

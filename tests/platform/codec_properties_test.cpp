@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "codec_test_tools.h"
+#include "support/required_tool.h"
 
 using namespace codec_test;
 
@@ -93,7 +94,8 @@ TEST_F(CodecProperties, ItemsSurviveAJpegRoundTrip) { ExpectItemsSurvive(Encoder
 TEST_F(CodecProperties, ItemsSurviveATiffRoundTrip) { ExpectItemsSurvive(EncoderClsidTIFF, "tif"); }
 
 TEST_F(CodecProperties, BigEndianExifBecomesLittleEndianItems) {
-  if (!HaveTool("exiftool") || !HaveTool("convert")) GTEST_SKIP() << "exiftool or ImageMagick missing";
+  VX_REQUIRE_TOOL("exiftool");
+  VX_REQUIRE_TOOL("convert");
   const std::string path = ScratchPath("motorola.jpg");
   ASSERT_EQ(std::system(("convert -size 8x8 xc:gray '" + path + "'").c_str()), 0);
   ASSERT_EQ(std::system(("exiftool -q -overwrite_original -ExifByteOrder=Big-endian -Artist=someone -ExposureTime=1/60 "
@@ -118,7 +120,8 @@ TEST_F(CodecProperties, BigEndianExifBecomesLittleEndianItems) {
 }
 
 TEST_F(CodecProperties, JpegWithoutJfifDensityTakesItsResolutionFromExif) {
-  if (!HaveTool("exiftool") || !HaveTool("convert")) GTEST_SKIP() << "exiftool or ImageMagick missing";
+  VX_REQUIRE_TOOL("exiftool");
+  VX_REQUIRE_TOOL("convert");
   const std::string path = ScratchPath("exifdpi.jpg");
   ASSERT_EQ(std::system(("convert -size 8x8 xc:gray -units Undefined -density 1x1 '" + path + "'").c_str()), 0);
   ASSERT_EQ(std::system(("exiftool -q -overwrite_original -XResolution=118 -YResolution=59 -ResolutionUnit=cm '" + path + "'").c_str()), 0);

@@ -14,6 +14,7 @@
 
 #include "gdiplus_test_session.h"
 #include "platform/gdiplus/image_io.h"
+#include "support/required_tool.h"
 
 namespace codec_test {
 
@@ -54,9 +55,7 @@ inline std::string ScratchPath(const std::string& name) {
   return base;
 }
 
-inline bool HaveTool(const std::string& tool) {
-  return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0;
-}
+inline bool HaveTool(const std::string& tool) { return vxtest::OracleAvailable(tool); }
 
 // Output of a shell command (stdout only) and its exit status.
 inline std::string Shell(const std::string& command, int* status = nullptr) {

@@ -7,6 +7,7 @@
 #include "inet_test_servers.h"
 #include "platform/inet/wininet.h"
 #include "platform/kernel/last_error.h"
+#include "support/required_tool.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ class InetFtp : public ::testing::Test {
   static fs::path Local() { return folder_->path() / "local"; }
 
   void SetUp() override {
-    if (!server_ || server_->port() == 0) GTEST_SKIP() << "no pyftpdlib server";
+    VX_REQUIRE(server_ && server_->port() != 0, "the FTP test server (Python module pyftpdlib)", "python3-pyftpdlib");
     session_ = InternetOpen("vexiro", INTERNET_OPEN_TYPE_DIRECT, "", "", 0);
   }
   void TearDown() override {

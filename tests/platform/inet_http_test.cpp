@@ -7,6 +7,7 @@
 #include "inet_test_servers.h"
 #include "platform/inet/wininet.h"
 #include "platform/kernel/last_error.h"
+#include "support/required_tool.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ class InetHttp : public ::testing::Test {
   }
 
   void SetUp() override {
-    if (!server_ || server_->port() == 0) GTEST_SKIP() << "no Python HTTP server";
+    VX_REQUIRE(server_ && server_->port() != 0, "the HTTP test server (Python)", "python3");
     session_ = InternetOpen("vexiro", INTERNET_OPEN_TYPE_DIRECT, "", "", 0);
     ASSERT_NE(session_, 0u);
   }

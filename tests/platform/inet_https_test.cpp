@@ -9,6 +9,7 @@
 #include "inet_test_servers.h"
 #include "platform/inet/wininet.h"
 #include "platform/kernel/last_error.h"
+#include "support/required_tool.h"
 
 namespace {
 
@@ -71,7 +72,7 @@ class InetHttps : public ::testing::Test {
   }
 
   void SetUp() override {
-    if (!server_ || server_->port() == 0) GTEST_SKIP() << "openssl or the Python HTTPS server is missing";
+    VX_REQUIRE(server_ && server_->port() != 0, "the HTTPS test server (openssl, Python's ssl module)", "openssl, python3");
     session_ = InternetOpen("vexiro", INTERNET_OPEN_TYPE_DIRECT, "", "", 0);
   }
   void TearDown() override {

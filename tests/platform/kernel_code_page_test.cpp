@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/kernel/code_page.h"
+#include "support/required_tool.h"
 
 namespace {
 
@@ -56,7 +57,7 @@ TEST(KernelCodePage, DefinedBytesAgreeWithIconv) {
   for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) expected.append(buffer, n);
   const int status = pclose(pipe);
   std::remove(in.c_str());
-  if (status != 0 || expected.empty()) GTEST_SKIP() << "iconv with CP1252 not available";
+  VX_REQUIRE(status == 0 && !expected.empty(), "iconv with CP1252", "libc-bin");
   EXPECT_EQ(vx::AnsiToUtf8(defined), expected);
 }
 

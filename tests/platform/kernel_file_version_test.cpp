@@ -111,7 +111,39 @@ TEST_F(KernelFileVersion, FindsModulesBesideTheLibrary) {
   } remove{copy};
   ScopedEnv noPath("VEXIRO_PLUGIN_PATH", "");
   EXPECT_EQ(vx::GetFileVersionString(name + ".dll"), "1.2.3.4");
-  EXPECT_EQ(vx::FindModulePath("vxtestplug.dll"), "") << "the build's plug-in folder is not beside the library";
+  EXPECT_EQ(fs::path(vx::FindModulePath("vxtestplug.dll")), fs::path(VEXIRO_PLUGIN_DIR).lexically_normal() / "vxtestplug.so")
+      << "the build tree's plugins/ beside the library";
+}
+
+// The folders of VEXIRO_PLUGIN_PATH come first, in their order; after them the build's plugins/
+// beside the library.
+TEST_F(KernelFileVersion, SearchPathFoldersComeBeforeTheLibrarysOwn) {
+  const fs::path scratch = fs::temp_directory_path() / ("search_path_" + std::to_string(getpid()));
+  const fs::path empty = scratch / "empty";
+  const fs::path own = scratch / "own";
+  fs::create_directories(empty);
+  fs::create_directories(own);
+  struct Remove {
+    fs::path path;
+    ~Remove() { fs::remove_all(path); }
+  } remove{scratch};
+  fs::copy_file(fs::path(VEXIRO_PLUGIN_DIR) / "vxtestplug.so", own / "vxtestplug.so");
+  const fs::path built = fs::path(VEXIRO_PLUGIN_DIR).lexically_normal() / "vxtestplug.so";
+  const fs::path copied = (own / "vxtestplug.so").lexically_normal();
+  struct Case {
+    std::string path;
+    fs::path found;
+  } cases[] = {
+      {"", built},
+      {empty.string(), built},
+      {own.string(), copied},
+      {"/nonexistent-folder:" + empty.string() + ":" + own.string(), copied},
+      {"::" + own.string() + ":", copied},
+  };
+  for (const Case& c : cases) {
+    ScopedEnv path("VEXIRO_PLUGIN_PATH", c.path);
+    EXPECT_EQ(fs::path(vx::FindModulePath("vxtestplug.dll")), c.found) << '"' << c.path << '"';
+  }
 }
 
 TEST(KernelEnvironment, ReadsVariables) {

@@ -11,6 +11,7 @@
 #include "platform/gdi/gdi.h"
 #include "platform/gdiplus/graphics.h"
 #include "platform/gdiplus/metafile.h"
+#include "support/required_tool.h"
 
 namespace {
 
@@ -408,7 +409,7 @@ TEST_F(Metafile, WmfTextOut) {
 
 TEST_F(Metafile, ImageMagickDrawsTheSameWmf) {
   // An independent reader of Windows metafiles renders the same bytes; the scene must agree.
-  if (std::system("convert -list format 2>/dev/null | grep -q ' WMF '") != 0) GTEST_SKIP() << "no WMF reader";
+  VX_REQUIRE(std::system("convert -list format 2>/dev/null | grep -q ' WMF '") == 0, "ImageMagick's WMF reader", "libmagickcore-6.q16-6-extra");
   const std::string dir = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp";
   const std::string path = dir + "/external.wmf";
   const std::vector<uint8_t> bytes = WmfBuilder::Placeable(SceneWmf(true), 1000, 1000, 1000);

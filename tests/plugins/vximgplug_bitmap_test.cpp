@@ -1,6 +1,7 @@
 // The plug-in as a loaded module: its version export, every operation bound by name, handles
 // that name nothing, and the conversions the engine's bridge relies on.
 #include "vximgplug_support.h"
+#include "support/required_tool.h"
 
 using namespace vximgplug_test;
 
@@ -71,7 +72,7 @@ TEST(RawBits, RefusesSizesAndPitchesThatDoNotFit) {
 // The bridge's conversions: 16-bit grey to 8-bit grey, HDR tone-mapped to 24 bits, palette
 // transparency to 32 bits, and bilevel images whose white is 0 inverted.
 TEST(Conversions, WhatTheBridgeAsksFor) {
-  if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick missing";
+  VX_REQUIRE_TOOL("convert");
   const VximgplugApi& api = Api();
   TempFolder folder;
   const std::string grey16 = folder / "g16.png", hdr = folder / "a.hdr", fax = folder / "a.g3";

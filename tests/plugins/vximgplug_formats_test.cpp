@@ -1,6 +1,7 @@
 // Every format the plug-in reads, from fixtures ImageMagick writes: found by content, loaded
 // with its size and depth.
 #include "vximgplug_support.h"
+#include "support/required_tool.h"
 
 using namespace vximgplug_test;
 
@@ -54,7 +55,7 @@ const ReadCase kReadCases[] = {
 class ReadFormats : public ::testing::TestWithParam<ReadCase> {};
 
 TEST_P(ReadFormats, DetectsAndLoadsWithSizeAndDepth) {
-  if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick missing";
+  VX_REQUIRE_TOOL("convert");
   const ReadCase& c = GetParam();
   TempFolder folder;
   const std::string path = folder / c.file;
@@ -80,7 +81,7 @@ TEST_P(ReadFormats, DetectsAndLoadsWithSizeAndDepth) {
 // Damaged copies of every fixture: cut short, with bytes flipped through the file, and with a
 // scrambled header behind the signature. Each load fails or gives a bitmap of sane size.
 TEST_P(ReadFormats, DamagedFilesFailOrLoadSafely) {
-  if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick missing";
+  VX_REQUIRE_TOOL("convert");
   const ReadCase& c = GetParam();
   TempFolder folder;
   const std::string good = folder / c.file;
@@ -237,7 +238,7 @@ TEST(ReadFormats, NamesAndUnknownContent) {
 // A loader asked for a format the content plainly contradicts refuses instead of decoding
 // another format's bytes.
 TEST(ReadFormats, ContentContradictingTheFormatIsRefused) {
-  if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick missing";
+  VX_REQUIRE_TOOL("convert");
   TempFolder folder;
   const std::string png = folder / "a.png";
   ASSERT_TRUE(RunQuiet(std::string("convert ") + kPicture + " " + png));

@@ -9,6 +9,7 @@
 #include <tuple>
 
 #include "vximgplug_support.h"
+#include "support/required_tool.h"
 
 extern "C" void __sanitizer_set_death_callback(void (*callback)(void)) __attribute__((weak));
 
@@ -126,7 +127,8 @@ struct TaggedFile {
 class MetadataAcrossTheChild : public testing::TestWithParam<TaggedFile> {};
 
 TEST_P(MetadataAcrossTheChild, EveryTagComesBackAsAnInProcessLoadReadsIt) {
-  if (!HaveTool("convert") || !HaveTool("exiftool")) GTEST_SKIP() << "ImageMagick or exiftool missing";
+  VX_REQUIRE_TOOL("convert");
+  VX_REQUIRE_TOOL("exiftool");
   TempFolder folder;
   const std::string path = folder / GetParam().name;
   ASSERT_TRUE(RunQuiet("convert -size 12x9 gradient:red-blue " + path));
@@ -142,7 +144,7 @@ TEST_P(MetadataAcrossTheChild, EveryTagComesBackAsAnInProcessLoadReadsIt) {
   EXPECT_TRUE(HasValue(tags, kXmp, "isolation"));
   const int fif = GetParam().format;  // the plug-in's numbers for these formats are FreeImage's
   const auto reference = ReferenceTags(fif, path);
-  if (reference.empty()) GTEST_SKIP() << "FreeImage not loadable here";
+  VX_REQUIRE(!reference.empty(), "FreeImage (libfreeimage.so.3), the reference reader,", "libfreeimage3");
   EXPECT_EQ(tags, reference);
 }
 
@@ -186,7 +188,8 @@ void UseEveryWay(int format, const std::string& path) {
 class DamagedFiles : public testing::TestWithParam<TaggedFile> {};
 
 TEST_P(DamagedFiles, AnswerWithoutCrashing) {
-  if (!HaveTool("convert") || !HaveTool("exiftool")) GTEST_SKIP() << "ImageMagick or exiftool missing";
+  VX_REQUIRE_TOOL("convert");
+  VX_REQUIRE_TOOL("exiftool");
   TempFolder folder;
   const std::string good = folder / GetParam().name;
   ASSERT_TRUE(RunQuiet("convert -size 16x12 gradient:green-white " + good));

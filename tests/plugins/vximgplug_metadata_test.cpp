@@ -5,6 +5,7 @@
 #include <map>
 
 #include "vximgplug_support.h"
+#include "support/required_tool.h"
 
 using namespace vximgplug_test;
 
@@ -35,7 +36,8 @@ uint32_t Gradient24(int width, int height) {
 }
 
 TEST(Metadata, ExifAndIptcOfAJpegByModel) {
-  if (!HaveTool("convert") || !HaveTool("exiftool")) GTEST_SKIP() << "ImageMagick or exiftool missing";
+  VX_REQUIRE_TOOL("convert");
+  VX_REQUIRE_TOOL("exiftool");
   TempFolder folder;
   const std::string path = folder / "tagged.jpg";
   ASSERT_TRUE(RunQuiet("convert -size 8x8 xc:gray -density 72 -units PixelsPerInch " + path));

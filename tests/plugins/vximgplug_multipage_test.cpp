@@ -1,6 +1,7 @@
 // Multi-page files: opening TIFF and GIF over a file handle, locking pages, writing new
 // multi-page files page by page, and the animation settings of GIF frames.
 #include "vximgplug_support.h"
+#include "support/required_tool.h"
 
 using namespace vximgplug_test;
 
@@ -42,7 +43,7 @@ struct PagesCase {
 class ReadPages : public ::testing::TestWithParam<PagesCase> {};
 
 TEST_P(ReadPages, OpenLockUnlockClose) {
-  if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick missing";
+  VX_REQUIRE_TOOL("convert");
   const PagesCase& c = GetParam();
   TempFolder folder;
   const std::string path = folder / c.file;
@@ -133,7 +134,7 @@ TEST(WritePages, TiffOfTwoPagesWithCompression) {
     Api().AppendPage(multi, page.get());
   }
   ASSERT_EQ(Api().CloseMultiBitmap(multi, 0x4000), 1);
-  if (!HaveTool("tiffinfo")) GTEST_SKIP() << "tiffinfo missing";
+  VX_REQUIRE_TOOL("tiffinfo");
   const std::string info = Shell("tiffinfo '" + path + "'");
   EXPECT_NE(info.find("Image Width: 12"), std::string::npos);
   EXPECT_NE(info.find("Image Width: 13"), std::string::npos);

@@ -3,6 +3,7 @@
 // save writes the picture the right way up whatever the order. (ImageMagick's TGA writer marks
 // top-down rows as bottom-up, so TGA is not among the fixtures.)
 #include "vximgplug_support.h"
+#include "support/required_tool.h"
 
 using namespace vximgplug_test;
 
@@ -37,7 +38,7 @@ int32_t InfoHeight(uint32_t bitmap) {
 class RowOrder : public ::testing::TestWithParam<OrderCase> {};
 
 TEST_P(RowOrder, MemoryOrderHeaderSignAndUprightSave) {
-  if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick missing";
+  VX_REQUIRE_TOOL("convert");
   const OrderCase& c = GetParam();
   TempFolder folder;
   const std::string path = folder / c.file;

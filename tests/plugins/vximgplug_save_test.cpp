@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "vximgplug_support.h"
+#include "support/required_tool.h"
 
 using namespace vximgplug_test;
 
@@ -98,7 +99,7 @@ uint32_t MakeSource(Source source) {
 class SaveFormats : public ::testing::TestWithParam<SaveCase> {};
 
 TEST_P(SaveFormats, WritesAFileAnotherToolReadsUpright) {
-  if (!HaveTool("identify")) GTEST_SKIP() << "ImageMagick missing";
+  VX_REQUIRE_TOOL("identify");
   const SaveCase& c = GetParam();
   TempFolder folder;
   const std::string path = folder / c.file;
@@ -129,7 +130,7 @@ uint32_t Noise24() {
 }
 
 TEST(SaveTiffJpeg, CompressionSevenAtTheQualitySet) {
-  if (!HaveTool("tiffinfo")) GTEST_SKIP() << "tiffinfo missing";
+  VX_REQUIRE_TOOL("tiffinfo");
   TempFolder folder;
   BitmapHandle bitmap(Noise24());
   const std::string low = folder / "low.tif", high = folder / "high.tif";
@@ -151,7 +152,7 @@ TEST(SaveTiffJpeg, CompressionSevenAtTheQualitySet) {
 
 // The deflate flags swap meaning against the backing library: 0x0200 must give code 8.
 TEST(SaveTiff, CompressionFlagsGiveTheirCodes) {
-  if (!HaveTool("tiffdump")) GTEST_SKIP() << "tiffdump missing";
+  VX_REQUIRE_TOOL("tiffdump");
   struct FlagCase {
     int32_t flags;
     const char* code;

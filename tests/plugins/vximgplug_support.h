@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "plugins/vximgplug/vximgplug.h"
+#include "support/required_tool.h"
 
 namespace vximgplug_test {
 
@@ -46,7 +47,7 @@ inline std::string Shell(const std::string& command) {
   return output;
 }
 
-inline bool HaveTool(const std::string& tool) { return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0; }
+inline bool HaveTool(const std::string& tool) { return vxtest::OracleAvailable(tool); }
 
 inline bool RunQuiet(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
 
