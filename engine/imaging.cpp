@@ -2,6 +2,7 @@
 #include "vexiro/imaging.h"
 
 #include "engine/gdiplus_lifetime.h"
+#include "devices/network/inet_session.h"
 #include "engine/services.h"
 
 namespace vexiro {

@@ -4,8 +4,11 @@
 #include <cstdint>
 #include <string>
 
-#include "devices/network/inet_session.h"
 #include "engine/vexiro_status.h"
+
+namespace vexiro {
+class cInet;
+}
 
 namespace vx::engine {
 
