@@ -1,23 +1,12 @@
-// What the engine's own writers read from an image before they write: its palette as bytes and
-// its pixels as rows in one buffer, plus a guard for the reduced copy they may work from.
+// The reduced copy the engine's own writers may work from, and its guard. The palette and pixel
+// reads they take come from the image access layer.
 #pragma once
-#include <array>
 #include <cstdint>
-#include <vector>
 
+#include "engine/image_access.h"
 #include "engine/vexiro_status.h"
-#include "platform/gdiplus/gdiplus_types.h"
 
 namespace vx::engine {
-
-// One palette entry as the writers take it: red, green, blue, alpha.
-using PaletteBytes = std::array<uint8_t, 4>;
-
-// The palette entries as R, G, B, A bytes, in palette order.
-VexiroStatus ReadPaletteBytes(int32_t id, std::vector<PaletteBytes>& entries);
-
-// The whole image as rows of `bits`-per-pixel pixels in `format`, each row ComputeStride bytes.
-VexiroStatus ReadWholeImage(int32_t id, gdiplus::PixelFormat format, int32_t bits, std::vector<uint8_t>& buffer);
 
 // Releases an image of the store when it goes out of scope (identifier 0: nothing).
 class ScopedImage {
