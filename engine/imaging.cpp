@@ -8,6 +8,7 @@
 namespace vexiro {
 
 cImaging::cImaging() {
+  vx::engine::WireSubsystems();
   vx::engine::GdiplusThreadState& st = vx::engine::ThreadGdiplusState();
   if (!st.MainRan) {
     st.MainRan = true;
