@@ -84,20 +84,19 @@ float cImaging::GetVerticalResolution() {
   return nStat == OK ? dpi : 0;
 }
 
+namespace {
+// No current image at all is a general error; an identifier that names no image is a bad argument.
+VexiroStatus NoImageStatus(int32_t id) { return id == 0 ? GenericError : InvalidParameter; }
+}  // namespace
+
 VexiroStatus cImaging::SetHorizontalResolution(float nHorizontalresolution) {
-  if (GetImageIndex(nNativeImage) < 0) {
-    nStat = GenericError;
-    return nStat;
-  }
+  if (GetImageIndex(nNativeImage) < 0) return nStat = NoImageStatus(nNativeImage);
   nStat = SetImageResolution(nNativeImage, nHorizontalresolution, GetVerticalResolution());
   return nStat;
 }
 
 VexiroStatus cImaging::SetVerticalResolution(float nVerticalresolution) {
-  if (GetImageIndex(nNativeImage) < 0) {
-    nStat = GenericError;
-    return nStat;
-  }
+  if (GetImageIndex(nNativeImage) < 0) return nStat = NoImageStatus(nNativeImage);
   nStat = SetImageResolution(nNativeImage, GetHorizontalResolution(), nVerticalresolution);
   return nStat;
 }
