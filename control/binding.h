@@ -1,5 +1,6 @@
-// Binding a C++ member function to its row of the member table. One line per member, placed
-// beside the code that implements it:
+// Binding a C++ member function to its row of the member table. One line per member, kept in
+// control/bindings/ in the file of the member's subsystem, so that the code implementing the
+// member includes only the public header and never reaches up to this layer:
 //
 //   VX_BIND(SaveAsJPEG, &cImaging::SaveAsJPEG);
 //

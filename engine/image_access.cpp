@@ -239,16 +239,7 @@ VexiroStatus SetImageResolution(int32_t id, float horizontalDpi, float verticalD
 }
 
 void SetImageKind(int32_t id, ImageKind kind) {
-  for (int depth = 0; depth < 8; ++depth) {
-    ImageRecord* r = FindImageRecord(id);
-    if (!r) return;
-    if (!r->IsEditableDocument()) {
-      r->Kind = kind;
-      return;
-    }
-    id = ResolvePageImageID(id);
-    if (id == 0) return;
-  }
+  if (ImageRecord* r = FindImageRecord(ResolvePageImageID(id))) r->Kind = kind;
 }
 
 namespace {

@@ -64,15 +64,10 @@ VexiroStatus ReleaseSlot(size_t index) {
 
 const char* DocumentFormat(const ImageRecord& doc) { return doc.IsTiffMultiPage ? "TIFF" : "GIF"; }
 
-// Writes an image to a fresh temporary page file; "" when that fails (nothing is left behind).
+// For the callers that need only the file: a failed write leaves the page as it was.
 std::string WriteFreshPageFile(int32_t imageId, const std::string& format) {
-  std::string path = GetTempFilePath();
-  if (path.empty()) return path;
-  if (internal::WritePageFile(imageId, path, format) != vexiro::OK) {
-    DeleteFileQuietly(path);
-    path.clear();
-  }
-  return path;
+  VexiroStatus ignored = vexiro::OK;
+  return WritePageToTempFile(imageId, format, ignored);
 }
 
 bool HasCurrentPage(const ImageRecord& doc) {
@@ -80,24 +75,41 @@ bool HasCurrentPage(const ImageRecord& doc) {
          doc.CurrentPage < static_cast<int32_t>(doc.PageFiles.size());
 }
 
+// The current page of a document and its image, when one is loaded.
+bool FindLoadedCurrentPage(int32_t documentId, size_t& page, int32_t& pageId) {
+  const ImageRecord* doc = FindImageRecord(documentId);
+  if (!doc || !HasCurrentPage(*doc)) return false;
+  page = static_cast<size_t>(doc->CurrentPage);
+  pageId = doc->PageImageIDs[page];
+  return pageId != 0;
+}
+
+// The loaded current page leaves memory; a page just written to `newFile` takes that file in
+// place of its old one.
+void DropCurrentPage(int32_t documentId, size_t page, int32_t pageId, const std::string& newFile) {
+  ReleaseImage(pageId);
+  ImageRecord* doc = FindImageRecord(documentId);
+  if (!newFile.empty()) {
+    DeleteFileQuietly(doc->PageFiles[page]);
+    doc->PageFiles[page] = newFile;
+  }
+  doc->PageImageIDs[page] = 0;
+  doc->CurrentPage = -1;
+}
+
 // An editable document's current page becomes the new image, written to its page file first.
 int32_t ReplaceDocumentPage(int32_t docId, int32_t newId) {
+  ScopedImage incoming(newId);
   const ImageRecord* doc = FindImageRecord(docId);
-  if (!HasCurrentPage(*doc) || GetImageIndex(newId) < 0) {
-    ReleaseImage(newId);
-    return 0;
-  }
+  if (!HasCurrentPage(*doc) || GetImageIndex(newId) < 0) return 0;
   const std::string path = WriteFreshPageFile(newId, DocumentFormat(*doc));
-  if (path.empty()) {
-    ReleaseImage(newId);
-    return 0;
-  }
+  if (path.empty()) return 0;
   ImageRecord* d = FindImageRecord(docId);
   const auto page = static_cast<size_t>(d->CurrentPage);
   const int32_t oldPageId = d->PageImageIDs[page];
   const std::string oldFile = d->PageFiles[page];
   d->PageFiles[page] = path;
-  d->PageImageIDs[page] = newId;
+  d->PageImageIDs[page] = incoming.Keep();
   if (page < d->PageBitDepths.size()) d->PageBitDepths[page] = GetImageBitDepthStrict(newId);
   ClearImageModified(newId);
   if (oldPageId != 0 && oldPageId != newId) ReleaseImage(oldPageId);
@@ -138,49 +150,34 @@ int32_t ReplaceImage(int32_t oldId, int32_t newId) {
   return oldId;
 }
 
+std::string WritePageToTempFile(int32_t imageId, const std::string& documentFormat, VexiroStatus& status) {
+  return WriteFreshTempFile(
+      [&](const std::string& path) { return internal::WritePageFile(imageId, path, documentFormat); }, status);
+}
+
 VexiroStatus UnloadCurrentPage(int32_t documentId, const std::string& documentFormat) {
-  ImageRecord* doc = FindImageRecord(documentId);
-  if (!doc || !HasCurrentPage(*doc)) return vexiro::OK;
-  const auto page = static_cast<size_t>(doc->CurrentPage);
-  const int32_t pageId = doc->PageImageIDs[page];
-  if (pageId == 0) return vexiro::OK;
+  size_t page = 0;
+  int32_t pageId = 0;
+  if (!FindLoadedCurrentPage(documentId, page, pageId)) return vexiro::OK;
   const ImageRecord* pageRecord = FindImageRecord(pageId);
-  if (doc->IsEditableDocument() && pageRecord && pageRecord->Modified) {
-    std::string path = GetTempFilePath();
-    if (path.empty()) return vexiro::CanNotCreateFile;
-    const VexiroStatus written = internal::WritePageFile(pageId, path, documentFormat);
-    if (written != vexiro::OK) {
-      // The change would be lost: the page stays loaded so the host can retry or save it.
-      DeleteFileQuietly(path);
-      return written;
-    }
-    ReleaseImage(pageId);
-    doc = FindImageRecord(documentId);
-    DeleteFileQuietly(doc->PageFiles[page]);
-    doc->PageFiles[page] = path;
-  } else {
-    ReleaseImage(pageId);
-    doc = FindImageRecord(documentId);
+  std::string path;
+  if (FindImageRecord(documentId)->IsEditableDocument() && pageRecord && pageRecord->Modified) {
+    VexiroStatus written = vexiro::OK;
+    path = WritePageToTempFile(pageId, documentFormat, written);
+    // The change would be lost: the page stays loaded so the host can retry or save it.
+    if (path.empty()) return written;
   }
-  doc->PageImageIDs[page] = 0;
-  doc->CurrentPage = -1;
+  DropCurrentPage(documentId, page, pageId, path);
   return vexiro::OK;
 }
 
 void CommitCurrentTiffPage(int32_t documentId) {
-  ImageRecord* doc = FindImageRecord(documentId);
-  if (!doc || !HasCurrentPage(*doc)) return;
-  const auto page = static_cast<size_t>(doc->CurrentPage);
-  const int32_t pageId = doc->PageImageIDs[page];
-  if (pageId == 0) return;
+  size_t page = 0;
+  int32_t pageId = 0;
+  if (!FindLoadedCurrentPage(documentId, page, pageId)) return;
   const std::string path = WriteFreshPageFile(pageId, "TIFF");
   if (path.empty()) return;
-  ReleaseImage(pageId);
-  doc = FindImageRecord(documentId);
-  DeleteFileQuietly(doc->PageFiles[page]);
-  doc->PageFiles[page] = path;
-  doc->PageImageIDs[page] = 0;
-  doc->CurrentPage = -1;
+  DropCurrentPage(documentId, page, pageId, path);
   internal::SelectPage(documentId, static_cast<int32_t>(page));
 }
 

@@ -168,38 +168,44 @@ int32_t CurrentPageImageID(const ImageRecord& r) {
 
 bool IsNativeFileDocument(const ImageRecord& r) { return r.Kind == KindFile && r.NativeMultiPage; }
 
-}  // namespace
-
-gdiplus::GpImage* GetGpImage(int32_t id) {
-  // A page image is never itself a document, but the depth bound keeps a corrupt table finite.
+// From a document to the record of its current page, and on while that is a document too, until
+// `answers` accepts a record; nullptr when a document on the way has no page loaded. A page image
+// is never itself a document, but the depth bound keeps a corrupt table finite.
+const ImageRecord* FollowToCurrentPage(int32_t id, bool (*answers)(const ImageRecord&)) {
   for (int depth = 0; depth < 8; ++depth) {
     const ImageRecord* r = FindImageRecord(id);
-    if (!r) return nullptr;
-    if (!r->IsDocument()) return r->GpImage;
+    if (!r || answers(*r)) return r;
     if (r->PageCount < 1) return nullptr;
-    if (IsNativeFileDocument(*r)) return r->GpImage;
     id = CurrentPageImageID(*r);
   }
   return nullptr;
 }
 
+// A native document of the platform decoders is its own image; one of the plug-in loads each
+// page as an image of its own.
+bool HoldsPlatformImage(const ImageRecord& r) {
+  return !r.IsDocument() || (r.PageCount >= 1 && IsNativeFileDocument(r));
+}
+bool HoldsKind(const ImageRecord& r) { return !r.IsDocument() || r.NativeMultiPage; }
+bool IsNoEditableDocument(const ImageRecord& r) { return !r.IsEditableDocument(); }
+
+}  // namespace
+
+gdiplus::GpImage* GetGpImage(int32_t id) {
+  const ImageRecord* r = FollowToCurrentPage(id, &HoldsPlatformImage);
+  return r ? r->GpImage : nullptr;
+}
+
 int32_t ResolvePageImageID(int32_t id) {
-  const ImageRecord* r = FindImageRecord(id);
-  if (!r || !r->IsEditableDocument()) return id;
-  if (r->PageCount < 1) return 0;
-  return CurrentPageImageID(*r);
+  if (!FindImageRecord(id)) return id;
+  const ImageRecord* r = FollowToCurrentPage(id, &IsNoEditableDocument);
+  return r ? r->ImageID : 0;
 }
 
 ImageKind GetImageKind(int32_t id) {
-  for (int depth = 0; depth < 8; ++depth) {
-    const ImageRecord* r = FindImageRecord(id);
-    if (!r) return KindGeneric;
-    if (!r->IsDocument()) return r->Kind;
-    if (r->NativeMultiPage) return KindFile;
-    id = CurrentPageImageID(*r);
-    if (id == 0) return KindGeneric;
-  }
-  return KindGeneric;
+  const ImageRecord* r = FollowToCurrentPage(id, &HoldsKind);
+  if (!r) return KindGeneric;
+  return r->IsDocument() ? KindFile : r->Kind;
 }
 
 int32_t FindImageByDC(HDC dc) {

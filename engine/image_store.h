@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/vexiro_status.h"
@@ -140,9 +141,37 @@ void ApplyTagsToImage(int32_t id, const std::vector<PluginTag>& tags, float& ver
 
 VexiroStatus ReleaseImage(int32_t id);
 void ReleaseAllImages();
+
+// Owns an image of the store while the work on it may still fail: the image is released when the
+// owner goes out of scope unless it was kept. Identifier 0 owns nothing.
+class ScopedImage {
+ public:
+  ScopedImage() = default;
+  explicit ScopedImage(int32_t id) : id_(id) {}
+  ScopedImage(const ScopedImage&) = delete;
+  ScopedImage& operator=(const ScopedImage&) = delete;
+  ~ScopedImage() { Release(); }
+  // Where a creator writes the identifier of the image it registers.
+  int32_t* put() { return &id_; }
+  int32_t get() const { return id_; }
+  // The work succeeded: the caller takes the image over.
+  int32_t Keep() { return std::exchange(id_, 0); }
+  // Releases the image now; returns the identifier it held (0: none).
+  int32_t Release() {
+    const int32_t id = std::exchange(id_, 0);
+    if (id != 0) ReleaseImage(id);
+    return id;
+  }
+
+ private:
+  int32_t id_ = 0;
+};
 // The new image takes the old identifier's place; returns the old identifier, or 0 when nothing
 // was replaced (then the old image is unchanged).
 int32_t ReplaceImage(int32_t oldId, int32_t newId);
+// Writes an image to a fresh temporary page file through the page file writer; "" when that
+// fails, with the reason in `status` (nothing is left behind).
+std::string WritePageToTempFile(int32_t imageId, const std::string& documentFormat, VexiroStatus& status);
 // A modified page of an editable document is written to a new page file first; when that write
 // fails the page stays loaded and current and the write's status is returned.
 VexiroStatus UnloadCurrentPage(int32_t documentId, const std::string& documentFormat);

@@ -50,7 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   int32_t id = 0;
   // Multi-page files open natively, so no page files are written per input.
-  if (vx::engine::LoadImageThroughPlugin(id, g_path, false, true, true) == vexiro::OK && id != 0) {
+  const vx::engine::LoadOptions native{.TiffReadOnly = true, .GifReadOnly = true};
+  if (vx::engine::LoadImageThroughPlugin(id, g_path, native) == vexiro::OK && id != 0) {
     ReadEveryRow(id);
     vx::engine::ReleaseImage(id);
   }

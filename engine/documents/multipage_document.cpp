@@ -51,24 +51,16 @@ void SizePageTable(ImageRecord& r, int32_t count) {
   ForEachPageArray(r, [count](auto& a) { a.assign(static_cast<size_t>(count), {}); });
 }
 
-// A page file in a fresh temporary file; "" when it could not be written (nothing is left).
-std::string WritePageToTempFile(int32_t imageId, const std::string& format, VexiroStatus& status) {
-  std::string path = GetTempFilePath();
-  if (path.empty()) {
-    status = vexiro::CanNotCreateFile;
-    return path;
-  }
-  status = WriteDocumentPageFile(imageId, path, format);
-  if (status != vexiro::OK) {
-    DeleteFileQuietly(path);
-    path.clear();
-  }
-  return path;
+// Read-only, so a multi-page file is not split: a page file holds one page, and a file inserted
+// as a page gives only its first one.
+LoadOptions OnePageOnly(LoadOptions options = {}) {
+  options.TiffReadOnly = true;
+  options.GifReadOnly = true;
+  return options;
 }
 
-// A page file holds one page: the read-only options only keep the loader from splitting again.
 VexiroStatus LoadPageFile(const std::string& path, int32_t& id) {
-  return LoadImageFromFile(id, path, false, false, true, 0, true, true);
+  return LoadImageFromFile(id, path, OnePageOnly());
 }
 
 int32_t FrameCountOf(int32_t id, const std::string& format) {
@@ -155,25 +147,22 @@ VexiroStatus LoadNativePluginPage(int32_t documentId, int32_t page, const std::s
   uint32_t locked = Vximgplug().LockPage(multi, page);
   if (locked == 0) return vexiro::OK;
   bool released = false, lockedPage = true;
-  int32_t pageId = 0;
-  const VexiroStatus s = PluginBitmapToImage(locked, pageId, released, lockedPage, multi,
+  ScopedImage pageImage;
+  const VexiroStatus s = PluginBitmapToImage(locked, *pageImage.put(), released, lockedPage, multi,
                                              IsTiff(format) ? PluginFormatTIFF : PluginFormatGIF);
   if (s == vexiro::OK && !released) {
     if (lockedPage) {
-      SetImagePluginPage(pageId, locked, multi);
+      SetImagePluginPage(pageImage.get(), locked, multi);
     } else {
-      SetImagePluginBitmap(pageId, locked);
+      SetImagePluginBitmap(pageImage.get(), locked);
     }
   } else if (lockedPage) {
     Vximgplug().UnlockPage(multi, locked, false);
   } else {
     Vximgplug().Unload(locked);
   }
-  if (s != vexiro::OK) {
-    if (pageId != 0) ReleaseImage(pageId);
-    return s;
-  }
-  FindImageRecord(documentId)->PageImageIDs[static_cast<size_t>(page)] = pageId;
+  if (s != vexiro::OK) return s;
+  FindImageRecord(documentId)->PageImageIDs[static_cast<size_t>(page)] = pageImage.Keep();
   return s;
 }
 
@@ -223,14 +212,14 @@ VexiroStatus SelectPageOfDocument(int32_t documentId, int32_t pageIndex) {
 VexiroStatus SelectTiffFrame(int32_t imageId, int32_t frame) { return SelectFrame(imageId, frame, FrameDimensionPage); }
 VexiroStatus SelectGifFrame(int32_t imageId, int32_t frame) { return SelectFrame(imageId, frame, FrameDimensionTime); }
 
-VexiroStatus SplitMultiPageImage(const std::string& path, int32_t sourceId, int32_t& documentId, bool tiffReadOnly,
-                                 bool gifReadOnly) {
+VexiroStatus SplitMultiPageImage(const std::string& path, int32_t sourceId, int32_t& documentId,
+                                 const LoadOptions& options) {
   documentId = sourceId;
   const std::string format = GetRawFormatName(sourceId);
   if (format != "TIFF" && format != "GIF") return vexiro::OK;
   const int32_t count = FrameCountOf(sourceId, format);
   if (count < 2) return vexiro::OK;
-  const bool native = IsTiff(format) ? tiffReadOnly : gifReadOnly;
+  const bool native = IsTiff(format) ? options.TiffReadOnly : options.GifReadOnly;
   if (!native) RegisterImage(documentId, nullptr, format, path, KindGeneric);
 
   ImageRecord* doc = FindImageRecord(documentId);
@@ -261,22 +250,18 @@ VexiroStatus SplitMultiPageImage(const std::string& path, int32_t sourceId, int3
     doc->PageBitDepths[static_cast<size_t>(i)] = GetImageBitDepthStrict(sourceId);
   }
   ReleaseImage(sourceId);
-  if (written == 0) {
-    ReleaseImage(documentId);
-    return vexiro::UnknownImageFormat;
-  }
+  if (written == 0) return DiscardFailedLoad(documentId, vexiro::UnknownImageFormat);
   SelectPage(documentId, 0, format);
   return vexiro::OK;
 }
 
-VexiroStatus LoadMultiPageFileGdiPlus(const std::string& path, int32_t& id, bool useColorManagement, bool tiffReadOnly,
-                                      bool gifReadOnly) {
+VexiroStatus LoadMultiPageFileGdiPlus(const std::string& path, int32_t& id, const LoadOptions& options) {
   id = 0;
   int32_t loaded = 0;
-  const VexiroStatus s =
-      useColorManagement ? CreateImageFromFileGdiPlusICM(path, loaded) : CreateImageFromFileGdiPlus(path, loaded);
+  const VexiroStatus s = options.UseColorManagement ? CreateImageFromFileGdiPlusICM(path, loaded)
+                                                    : CreateImageFromFileGdiPlus(path, loaded);
   if (s != vexiro::OK) return s;
-  return SplitMultiPageImage(path, loaded, id, tiffReadOnly, gifReadOnly);
+  return SplitMultiPageImage(path, loaded, id, options);
 }
 
 VexiroStatus SelectPage(int32_t documentId, int32_t page, const std::string& format) {
@@ -344,13 +329,11 @@ VexiroStatus InsertPageFromImage(int32_t documentId, int32_t position, int32_t i
 
 VexiroStatus InsertPageFromFile(int32_t documentId, int32_t position, const std::string& path, bool useColorManagement,
                                 const std::string& format) {
-  int32_t loaded = 0;
-  // Opened read-only so that a multi-page file is not split: only its first page goes in.
-  VexiroStatus s = LoadImageFromFile(loaded, path, useColorManagement, false, true, 0, true, true);
+  ScopedImage loaded;
+  const LoadOptions options = OnePageOnly({.UseColorManagement = useColorManagement});
+  const VexiroStatus s = LoadImageFromFile(*loaded.put(), path, options);
   if (s != vexiro::OK) return s;
-  s = InsertPageFromImage(documentId, position, loaded, format);
-  ReleaseImage(loaded);
-  return s;
+  return InsertPageFromImage(documentId, position, loaded.get(), format);
 }
 
 VexiroStatus DeletePage(int32_t documentId, int32_t page, const std::string& format) {

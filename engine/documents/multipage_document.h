@@ -5,14 +5,15 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/load/load_options.h"
 #include "engine/vexiro_status.h"
 
 namespace vx::engine {
 
-VexiroStatus SplitMultiPageImage(const std::string& path, int32_t sourceId, int32_t& documentId, bool tiffReadOnly,
-                                 bool gifReadOnly);
-VexiroStatus LoadMultiPageFileGdiPlus(const std::string& path, int32_t& id, bool useColorManagement, bool tiffReadOnly,
-                                      bool gifReadOnly);
+// The read-only options keep a multi-page file one native image instead of an editable document.
+VexiroStatus SplitMultiPageImage(const std::string& path, int32_t sourceId, int32_t& documentId,
+                                 const LoadOptions& options);
+VexiroStatus LoadMultiPageFileGdiPlus(const std::string& path, int32_t& id, const LoadOptions& options);
 
 // Pages are 0-based here and 1-based in the page operations below, as hosts count them.
 VexiroStatus SelectPage(int32_t documentId, int32_t page, const std::string& format);

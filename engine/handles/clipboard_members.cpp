@@ -1,6 +1,5 @@
 // The engine's clipboard members. Images go to the clipboard as a bitmap only; the clipboard is
 // opened and closed within each call, as other processes share it.
-#include "control/binding.h"
 #include "engine/image_access.h"
 #include "engine/image_store.h"
 #include "engine/handles/images_from_handles.h"
@@ -25,10 +24,9 @@ VexiroStatus cImaging::CopyRegionToClipboard(int32_t nSrcLeft, int32_t nSrcTop, 
   PixelFormat format = 0;
   nStat = GetImagePixelFormat(nNativeImage, format);
   if (nStat != OK) return nStat;
-  int32_t region = 0;
-  nStat = CloneImageArea(nSrcLeft, nSrcTop, nWidth, nHeight, format, nNativeImage, region);
-  if (nStat == OK) nStat = CopyImageToClipboard(region);
-  if (region != 0) ReleaseImage(region);
+  ScopedImage region;
+  nStat = CloneImageArea(nSrcLeft, nSrcTop, nWidth, nHeight, format, nNativeImage, *region.put());
+  if (nStat == OK) nStat = CopyImageToClipboard(region.get());
   return nStat;
 }
 
@@ -39,11 +37,3 @@ void cImaging::DeleteClipboardData() {
 }
 
 }  // namespace vexiro
-
-namespace vx::control {
-
-VX_BIND(CopyToClipboard, &vexiro::cImaging::CopyToClipboard);
-VX_BIND(CopyRegionToClipboard, &vexiro::cImaging::CopyRegionToClipboard);
-VX_BIND(DeleteClipboardData, &vexiro::cImaging::DeleteClipboardData);
-
-}  // namespace vx::control

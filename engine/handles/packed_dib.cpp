@@ -1,7 +1,6 @@
 // Packed DIB export and import.
 #include "engine/handles/packed_dib.h"
 
-#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -10,6 +9,7 @@
 #include "engine/image_access.h"
 #include "engine/image_store.h"
 #include "engine/pixel_formats.h"
+#include "platform/gdi/dib_header.h"
 #include "platform/gdiplus/codecs/byte_order.h"
 #include "platform/gdiplus/gdiplus_flat.h"
 #include "platform/kernel/global_memory.h"
@@ -20,8 +20,6 @@ using namespace vx::gdiplus;
 
 namespace {
 
-using gdiplus::codecs::Get16LE;
-using gdiplus::codecs::Get32LE;
 using gdiplus::codecs::Set16LE;
 using gdiplus::codecs::Set32LE;
 
@@ -100,76 +98,29 @@ VexiroStatus WriteBottomUpRows(int32_t id, int32_t width, int32_t height, const 
 
 // ---------------------------------------------------------------- import
 
-struct Masks {
-  uint32_t red = 0, green = 0, blue = 0, alpha = 0;
-};
+using gdi::DibHeader;
 
-struct DibLayout {
-  int32_t width = 0, height = 0;  // height > 0
-  bool topDown = false;
-  uint32_t bits = 0;
-  bool bitfields = false;
-  Masks masks;
-  uint32_t tableOffset = 0, tableEntries = 0;
-  uint64_t stride = 0;
-};
-
-VexiroStatus ParseHeader(const uint8_t* info, size_t infoBytes, DibLayout& d) {
-  if (!info || infoBytes < kHeaderBytes) return vexiro::InvalidParameter;
-  const uint32_t size = Get32LE(info);
-  if (size < kHeaderBytes || size > infoBytes) return vexiro::InvalidParameter;
-  const auto width = static_cast<int32_t>(Get32LE(info + 4));
-  const auto height = static_cast<int32_t>(Get32LE(info + 8));
-  if (width < 1 || height == 0 || height == std::numeric_limits<int32_t>::min()) return vexiro::InvalidParameter;
-  if (Get16LE(info + 12) != 1) return vexiro::InvalidParameter;
-  d.width = width;
-  d.topDown = height < 0;
-  d.height = height < 0 ? -height : height;
-  d.bits = Get16LE(info + 14);
-  const uint32_t compression = Get32LE(info + 16);
-  if (d.bits != 1 && d.bits != 4 && d.bits != 8 && d.bits != 16 && d.bits != 24 && d.bits != 32)
-    return vexiro::UnknownImageFormat;
-  d.bitfields = compression == BI_BITFIELDS;
-  if (compression != BI_RGB && !(d.bitfields && (d.bits == 16 || d.bits == 32))) return vexiro::UnknownImageFormat;
-
-  uint64_t offset = size;
-  if (d.bitfields) {
-    // Headers of 52 bytes and more carry the masks themselves; a 40-byte header is followed by them.
-    const uint8_t* m = info + kHeaderBytes;
-    if (size < 52) {
-      if (offset + 12 > infoBytes) return vexiro::InvalidParameter;
-      offset += 12;
-    }
-    d.masks = {Get32LE(m), Get32LE(m + 4), Get32LE(m + 8), size >= 56 ? Get32LE(m + 12) : 0};
-  } else if (d.bits == 16) {
-    d.masks = {0x7C00, 0x03E0, 0x001F, 0};
-  } else if (d.bits == 32) {
-    d.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0};
+// The parsed header, limited to what an image can be made of here: headers of 40 bytes and more,
+// plain rows or bit fields, and pixel memory the block limit allows.
+VexiroStatus ParseHeader(const uint8_t* info, size_t infoBytes, DibHeader& d) {
+  switch (gdi::ParseDibHeader(info, infoBytes, {.maxPixelBytes = kMaxDibBytes}, d)) {
+    case gdi::DibParse::Ok: break;
+    case gdi::DibParse::Unsupported: return vexiro::UnknownImageFormat;
+    case gdi::DibParse::TooLarge: return vexiro::OutOfMemory;
+    default: return vexiro::InvalidParameter;
   }
-  const uint32_t used = Get32LE(info + 32);
-  uint64_t entries = used;
-  if (d.bits <= 8) {
-    if (entries == 0) entries = uint64_t{1} << d.bits;
-    if (entries > (uint64_t{1} << d.bits)) return vexiro::InvalidParameter;
-  }
-  if (offset + entries * 4 > infoBytes) return vexiro::InvalidParameter;
-  d.tableOffset = static_cast<uint32_t>(offset);
-  d.tableEntries = static_cast<uint32_t>(entries);
-  d.stride = DibStride(static_cast<uint64_t>(d.width), d.bits);
-  if (d.stride * static_cast<uint64_t>(d.height) > kMaxDibBytes) return vexiro::OutOfMemory;
-  return vexiro::OK;
+  if (d.size < kHeaderBytes || d.planes != 1) return vexiro::InvalidParameter;
+  return d.RunLength() ? vexiro::UnknownImageFormat : vexiro::OK;
 }
 
-size_t TableEnd(const DibLayout& d) { return d.tableOffset + size_t{4} * d.tableEntries; }
-
-bool IsMasks(const Masks& m, uint32_t r, uint32_t g, uint32_t b, uint32_t a) {
-  return m.red == r && m.green == g && m.blue == b && m.alpha == a;
+bool IsMasks(const uint32_t (&m)[4], uint32_t r, uint32_t g, uint32_t b, uint32_t a) {
+  return m[0] == r && m[1] == g && m[2] == b && m[3] == a;
 }
 
 // The platform format whose rows are laid out exactly as the DIB's, 0 when pixels must be
 // unpacked through the masks.
-PixelFormat DirectFormat(const DibLayout& d) {
-  switch (d.bits) {
+PixelFormat DirectFormat(const DibHeader& d) {
+  switch (d.bitCount) {
     case 1: return PixelFormat1bppIndexed;
     case 4: return PixelFormat4bppIndexed;
     case 8: return PixelFormat8bppIndexed;
@@ -186,55 +137,20 @@ PixelFormat DirectFormat(const DibLayout& d) {
   }
 }
 
-// One channel read through its mask and widened to 8 bits.
-struct Channel {
-  uint32_t mask = 0;
-  int shift = 0;
-  int width = 0;
-  explicit Channel(uint32_t m) : mask(m) {
-    if (m == 0) return;
-    shift = std::countr_zero(m);
-    width = std::min(32 - shift, std::countr_one(m >> shift));
-  }
-  uint32_t Read(uint32_t pixel, uint32_t absent) const {
-    if (width == 0) return absent;
-    const uint32_t v = (pixel & mask) >> shift;
-    const uint32_t max = width >= 32 ? 0xFFFFFFFFu : (1u << width) - 1;
-    return static_cast<uint32_t>((static_cast<uint64_t>(v & max) * 255 + max / 2) / max);
-  }
-};
-
-void UnpackMaskedRow(const uint8_t* src, const DibLayout& d, uint8_t* dst) {
-  const Channel r(d.masks.red), g(d.masks.green), b(d.masks.blue), a(d.masks.alpha);
-  const size_t bytes = d.bits / 8;
-  for (int32_t x = 0; x < d.width; ++x, src += bytes, dst += 4) {
-    const uint32_t pixel = bytes == 2 ? Get16LE(src) : Get32LE(src);
-    dst[0] = static_cast<uint8_t>(b.Read(pixel, 0));
-    dst[1] = static_cast<uint8_t>(g.Read(pixel, 0));
-    dst[2] = static_cast<uint8_t>(r.Read(pixel, 0));
-    dst[3] = static_cast<uint8_t>(a.Read(pixel, 255));
-  }
-}
-
-Status SetTablePalette(GpBitmap* bitmap, const uint8_t* info, const DibLayout& d) {
+Status SetTablePalette(GpBitmap* bitmap, const uint8_t* info, const DibHeader& d) {
+  const std::vector<uint32_t> table = gdi::ReadDibColourTable(info, d);
   ColorPalette palette;
-  palette.Count = 1u << d.bits;
-  for (uint32_t i = 0; i < palette.Count; ++i) {
-    palette.Entries[i] = 0xFF000000u;
-    if (i < d.tableEntries) {
-      const uint8_t* q = info + d.tableOffset + 4 * i;
-      palette.Entries[i] |= uint32_t{q[2]} << 16 | uint32_t{q[1]} << 8 | q[0];
-    }
-  }
+  palette.Count = 1u << d.bitCount;
+  for (uint32_t i = 0; i < palette.Count; ++i) palette.Entries[i] = i < table.size() ? table[i] : 0xFF000000u;
   return GdipSetImagePalette(bitmap, &palette);
 }
 
-Status CopyRows(GpBitmap* bitmap, PixelFormat format, const uint8_t* bits, const DibLayout& d, bool direct) {
+Status CopyRows(GpBitmap* bitmap, PixelFormat format, const uint8_t* bits, const DibHeader& d, bool direct) {
   BitmapData data;
   const GpRect whole{0, 0, d.width, d.height};
   Status s = GdipBitmapLockBits(bitmap, &whole, ImageLockModeWrite, format, &data);
   if (s != Ok) return s;
-  const size_t rowBytes = static_cast<size_t>(ComputeRowBytes(d.width, static_cast<int32_t>(d.bits)));
+  const size_t rowBytes = static_cast<size_t>(ComputeRowBytes(d.width, static_cast<int32_t>(d.bitCount)));
   for (int32_t y = 0; y < d.height; ++y) {
     const int32_t sourceRow = d.topDown ? y : d.height - 1 - y;
     const uint8_t* src = bits + static_cast<size_t>(d.stride) * static_cast<size_t>(sourceRow);
@@ -242,7 +158,7 @@ Status CopyRows(GpBitmap* bitmap, PixelFormat format, const uint8_t* bits, const
     if (direct) {
       std::memcpy(dst, src, rowBytes);
     } else {
-      UnpackMaskedRow(src, d, dst);
+      gdi::UnpackDibMaskedRow(d, src, d.width, dst);
     }
   }
   return GdipBitmapUnlockBits(bitmap, &data);
@@ -308,13 +224,13 @@ VexiroStatus GetImageAsPackedDIB(int32_t id, HGLOBAL& dib) {
 VexiroStatus CreateImageFromGdiDib(const void* info, size_t infoBytes, const void* bits, size_t bitsBytes, int32_t& id) {
   id = 0;
   const auto* header = static_cast<const uint8_t*>(info);
-  DibLayout d;
+  DibHeader d;
   const VexiroStatus parsed = ParseHeader(header, infoBytes, d);
   if (parsed != vexiro::OK) return parsed;
-  if (!bits || d.stride * static_cast<uint64_t>(d.height) > bitsBytes) return vexiro::InvalidParameter;
+  if (!bits || d.ImageBytes() > bitsBytes) return vexiro::InvalidParameter;
 
   const PixelFormat direct = DirectFormat(d);
-  const PixelFormat format = direct ? direct : (d.masks.alpha ? PixelFormat32bppARGB : PixelFormat32bppRGB);
+  const PixelFormat format = direct ? direct : (d.masks[3] ? PixelFormat32bppARGB : PixelFormat32bppRGB);
   GpBitmap* bitmap = nullptr;
   Status s = GdipCreateBitmapFromScan0(d.width, d.height, 0, format, nullptr, &bitmap);
   if (s != Ok) return ToStatus(s);
@@ -330,11 +246,11 @@ VexiroStatus CreateImageFromGdiDib(const void* info, size_t infoBytes, const voi
 
 VexiroStatus CreateImageFromPackedDIBBlock(const void* block, size_t blockBytes, int32_t& id) {
   id = 0;
-  DibLayout d;
+  DibHeader d;
   const auto* p = static_cast<const uint8_t*>(block);
   const VexiroStatus parsed = ParseHeader(p, blockBytes, d);
   if (parsed != vexiro::OK) return parsed;
-  const size_t bitsOffset = TableEnd(d);
+  const size_t bitsOffset = d.bitsOffset;
   return CreateImageFromGdiDib(block, bitsOffset, p + bitsOffset, blockBytes - bitsOffset, id);
 }
 

@@ -3,7 +3,6 @@
 #include <cstring>
 #include <vector>
 
-#include "control/binding.h"
 #include "engine/image_access.h"
 #include "engine/image_store.h"
 #include "engine/handles/images_from_handles.h"
@@ -22,57 +21,60 @@ namespace vexiro {
 using namespace vx::engine;
 
 int32_t cImaging::TakeLoadedImage(VexiroStatus status, const int32_t& id) {
-  nStat = status;
-  if (status != OK) {
-    if (id != 0) ReleaseImage(id);
-    return 0;
-  }
-  nNativeImage = id;
-  return id;
+  const int32_t taken = TakeDerivedImage(status, id);
+  if (status == OK) nNativeImage = taken;
+  return taken;
 }
 
 int32_t cImaging::TakeDerivedImage(VexiroStatus status, const int32_t& id) {
+  // The clone creators register a record even when the platform failed.
+  ScopedImage made(id);
   nStat = status;
-  if (status != OK) {
-    // The clone creators register a record even when the platform failed.
-    if (id != 0) ReleaseImage(id);
-    return 0;
-  }
-  return id;
+  return status == OK ? made.Keep() : 0;
 }
 
 int32_t cImaging::CreateImageFromFile(const std::string& sFilePath) {
   int32_t id = 0;
-  const VexiroStatus s =
-      LoadImageFromFile(id, sFilePath, false, bDisableVximgplugCodecs, bTiffOpenReadOnly, 0, false, bGifOpenReadOnly);
-  return TakeLoadedImage(s, id);
+  const LoadOptions options{.UseColorManagement = false, .DisablePlugin = bDisableVximgplugCodecs,
+                            .TiffReadOnly = bTiffOpenReadOnly, .GifReadOnly = bGifOpenReadOnly,
+                            .AskForBlankPath = true};
+  return TakeLoadedImage(LoadImageFromFile(id, sFilePath, options), id);
 }
 
 int32_t cImaging::CreateImageFromFileICM(const std::string& sFilePath) {
   int32_t id = 0;
-  const VexiroStatus s =
-      LoadImageFromFile(id, sFilePath, true, bDisableVximgplugCodecs, bTiffOpenReadOnly, 0, false, bGifOpenReadOnly);
-  return TakeLoadedImage(s, id);
+  const LoadOptions options{.UseColorManagement = true, .DisablePlugin = bDisableVximgplugCodecs,
+                            .TiffReadOnly = bTiffOpenReadOnly, .GifReadOnly = bGifOpenReadOnly,
+                            .AskForBlankPath = true};
+  return TakeLoadedImage(LoadImageFromFile(id, sFilePath, options), id);
 }
 
 int32_t cImaging::CreateImageFromByteArray(BasicArray<uint8_t>& arBytes) {
   int32_t id = 0;
-  return TakeLoadedImage(LoadImageFromByteArray(id, arBytes, false, bTiffOpenReadOnly, bGifOpenReadOnly), id);
+  const LoadOptions options{
+      .UseColorManagement = false, .TiffReadOnly = bTiffOpenReadOnly, .GifReadOnly = bGifOpenReadOnly};
+  return TakeLoadedImage(LoadImageFromByteArray(id, arBytes, options), id);
 }
 
 int32_t cImaging::CreateImageFromByteArrayICM(BasicArray<uint8_t>& arBytes) {
   int32_t id = 0;
-  return TakeLoadedImage(LoadImageFromByteArray(id, arBytes, true, bTiffOpenReadOnly, bGifOpenReadOnly), id);
+  const LoadOptions options{
+      .UseColorManagement = true, .TiffReadOnly = bTiffOpenReadOnly, .GifReadOnly = bGifOpenReadOnly};
+  return TakeLoadedImage(LoadImageFromByteArray(id, arBytes, options), id);
 }
 
 int32_t cImaging::CreateImageFromString(const std::string& sImageString) {
   int32_t id = 0;
-  return TakeLoadedImage(LoadImageFromString(id, sImageString, false, bTiffOpenReadOnly, bGifOpenReadOnly), id);
+  const LoadOptions options{
+      .UseColorManagement = false, .TiffReadOnly = bTiffOpenReadOnly, .GifReadOnly = bGifOpenReadOnly};
+  return TakeLoadedImage(LoadImageFromString(id, sImageString, options), id);
 }
 
 int32_t cImaging::CreateImageFromStringICM(const std::string& sImageString) {
   int32_t id = 0;
-  return TakeLoadedImage(LoadImageFromString(id, sImageString, true, bTiffOpenReadOnly, bGifOpenReadOnly), id);
+  const LoadOptions options{
+      .UseColorManagement = true, .TiffReadOnly = bTiffOpenReadOnly, .GifReadOnly = bGifOpenReadOnly};
+  return TakeLoadedImage(LoadImageFromString(id, sImageString, options), id);
 }
 
 int32_t cImaging::CreateImageFromStream(uint32_t oStream) {
@@ -152,7 +154,8 @@ int32_t cImaging::CreateImageFromFTP(const std::string& sHost, const std::string
                                      const std::string& sPassword, int32_t nFTPPort) {
   oInet = std::make_unique<cInet>();
   int32_t id = 0;
-  const ServerLoadOptions options{bDisableVximgplugCodecs, bTiffOpenReadOnly, bGifOpenReadOnly};
+  const LoadOptions options{
+      .DisablePlugin = bDisableVximgplugCodecs, .TiffReadOnly = bTiffOpenReadOnly, .GifReadOnly = bGifOpenReadOnly};
   const VexiroStatus s =
       LoadImageFromFTP(id, *oInet, sHost, sPath, sLogin, sPassword, nFTPPort, bFtpPassiveMode, options);
   oInet.reset();
@@ -166,7 +169,7 @@ int32_t cImaging::CreateImageFromURL(const std::string& sHost, const std::string
   VexiroStatus s = OK;
   try {
     oInet = std::make_unique<cInet>();
-    const ServerLoadOptions options{false, bTiffOpenReadOnly, bGifOpenReadOnly};
+    const LoadOptions options{.TiffReadOnly = bTiffOpenReadOnly, .GifReadOnly = bGifOpenReadOnly};
     s = LoadImageFromURL(id, *oInet, sHost, sPath, nHTTPPort, nHttpTransferBufferSize, options);
   } catch (...) {
     // A host callback run by the read loop may throw; the flag must not stay set.
@@ -221,30 +224,3 @@ VexiroStatus cImaging::CreateImageFromMemory(intptr_t hMem, int32_t Length) {
 void cImaging::SetNativeImage(int32_t nImageID) { nNativeImage = nImageID; }
 
 }  // namespace vexiro
-
-namespace vx::control {
-
-VX_BIND(CreateImageFromFile, &vexiro::cImaging::CreateImageFromFile);
-VX_BIND(CreateImageFromFileICM, &vexiro::cImaging::CreateImageFromFileICM);
-VX_BIND(CreateImageFromByteArray, &vexiro::cImaging::CreateImageFromByteArray);
-VX_BIND(CreateImageFromByteArrayICM, &vexiro::cImaging::CreateImageFromByteArrayICM);
-VX_BIND(CreateImageFromString, &vexiro::cImaging::CreateImageFromString);
-VX_BIND(CreateImageFromStringICM, &vexiro::cImaging::CreateImageFromStringICM);
-VX_BIND(CreateImageFromStream, &vexiro::cImaging::CreateImageFromStream);
-VX_BIND(CreateImageFromStreamICM, &vexiro::cImaging::CreateImageFromStreamICM);
-VX_BIND(CreateImageFromClipboard, &vexiro::cImaging::CreateImageFromClipboard);
-VX_BIND(CreateImageFromDIB, &vexiro::cImaging::CreateImageFromDIB);
-VX_BIND(CreateImageFromMetaFile, &vexiro::cImaging::CreateImageFromMetaFile);
-VX_BIND(CreateImageFromHBitmap, &vexiro::cImaging::CreateImageFromHBitmap);
-VX_BIND(CreateImageFromHICON, &vexiro::cImaging::CreateImageFromHICON);
-VX_BIND(CreateImageFromHwnd, &vexiro::cImaging::CreateImageFromHwnd);
-VX_BIND(CreateNewImage, &vexiro::cImaging::CreateNewImage);
-VX_BIND(CreateImageFromFTP, &vexiro::cImaging::CreateImageFromFTP);
-VX_BIND(CreateImageFromURL, &vexiro::cImaging::CreateImageFromURL);
-VX_BIND(CreateClonedImage, &vexiro::cImaging::CreateClonedImage);
-VX_BIND(CreateClonedImageI, &vexiro::cImaging::CreateClonedImageI);
-VX_BIND(CreateClonedImageARGB, &vexiro::cImaging::CreateClonedImageARGB);
-VX_BIND(CreateClonedImageArea, &vexiro::cImaging::CreateClonedImageArea);
-VX_BIND(SetNativeImage, &vexiro::cImaging::SetNativeImage);
-
-}  // namespace vx::control

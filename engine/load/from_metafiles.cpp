@@ -57,20 +57,17 @@ VexiroStatus CreateImageFromMetafileFile(const std::string& path, float scale, i
   const int32_t width = ScaledSize(w, scale), height = ScaledSize(h, scale);
   if (width == 0 || height == 0) return vexiro::InvalidParameter;
 
-  int32_t made = 0;
-  VexiroStatus vs = CreateImageFromScan0(width, height, 0, PixelFormat32bppARGB, 0, made, false);
+  ScopedImage made;
+  VexiroStatus vs = CreateImageFromScan0(width, height, 0, PixelFormat32bppARGB, 0, *made.put(), false);
   if (vs != vexiro::OK) return vs;
   GpGraphics* graphics = nullptr;
-  vs = GetImageGraphics(made, graphics, PixelFormat32bppARGB);
+  vs = GetImageGraphics(made.get(), graphics, PixelFormat32bppARGB);
   if (vs == vexiro::OK) {
     vs = ToStatus(GdipDrawImageRectI(graphics, metafile.image, 0, 0, width, height));
     GdipDeleteGraphics(graphics);
   }
-  if (vs != vexiro::OK) {
-    ReleaseImage(made);
-    return vs;
-  }
-  id = made;
+  if (vs != vexiro::OK) return vs;
+  id = made.Keep();
   return vexiro::OK;
 }
 

@@ -76,11 +76,7 @@ VexiroStatus CreateImageFromPackedDIB(int32_t& id, HGLOBAL dib, bool keepHandle,
     yPels = ReadInt32(bytes + kYPelsOffset);
   }
   GlobalUnlock(dib);
-  if (s != vexiro::OK) {
-    if (id != 0) ReleaseImage(id);
-    id = 0;
-    return s;
-  }
+  if (s != vexiro::OK) return DiscardFailedLoad(id, s);
   if (keepHandle) SetImageGdiDib(id, dib);
   const float h = DpiOfPelsPerMetre(xPels, roundResolution), v = DpiOfPelsPerMetre(yPels, roundResolution);
   if (h > 0 && v > 0) SetImageResolution(id, h, v);

@@ -49,22 +49,19 @@ VexiroStatus RasteriseMetafile(int32_t metafileId, int32_t& id) {
   if (s == vexiro::OK) s = GetImageHeight(metafileId, height);
   GetImageHorizontalResolution(metafileId, hdpi);
   GetImageVerticalResolution(metafileId, vdpi);
-  int32_t made = 0;
-  if (s == vexiro::OK) s = CreateImageFromScan0(width, height, 0, PixelFormat32bppRGB, 0, made, false);
+  ScopedImage made;
+  if (s == vexiro::OK) s = CreateImageFromScan0(width, height, 0, PixelFormat32bppRGB, 0, *made.put(), false);
   GpGraphics* graphics = nullptr;
-  if (s == vexiro::OK) s = GetImageGraphics(made, graphics);
+  if (s == vexiro::OK) s = GetImageGraphics(made.get(), graphics);
   if (s == vexiro::OK) {
     GdipGraphicsClear(graphics, kOpaqueWhite);
     s = ToStatus(GdipDrawImageRectI(graphics, GetGpImage(metafileId), 0, 0, width, height));
     GdipDeleteGraphics(graphics);
   }
   ReleaseImage(metafileId);
-  if (s != vexiro::OK) {
-    if (made != 0) ReleaseImage(made);
-    return s;
-  }
-  if (hdpi > 0 && vdpi > 0) SetImageResolution(made, hdpi, vdpi, true);
-  id = made;
+  if (s != vexiro::OK) return s;
+  if (hdpi > 0 && vdpi > 0) SetImageResolution(made.get(), hdpi, vdpi, true);
+  id = made.Keep();
   return vexiro::OK;
 }
 

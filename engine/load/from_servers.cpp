@@ -51,7 +51,7 @@ std::string HostWithoutScheme(const std::string& host) {
 
 VexiroStatus LoadImageFromFTP(int32_t& id, vexiro::cInet& inet, const std::string& host, const std::string& path,
                               const std::string& login, const std::string& password, int32_t port, bool passiveMode,
-                              const ServerLoadOptions& options) {
+                              const LoadOptions& options) {
   id = 0;
   if (inet.hInternet() == 0) return vexiro::InternetOpenError;
   inet.PassiveMode = passiveMode;
@@ -64,11 +64,11 @@ VexiroStatus LoadImageFromFTP(int32_t& id, vexiro::cInet& inet, const std::strin
     DeleteFileQuietly(file);
     return vexiro::InternetFtpGetFileError;
   }
-  return LoadTemporaryFileAsImage(id, file, false, options.DisablePlugin, options.TiffReadOnly, options.GifReadOnly);
+  return LoadTemporaryFileAsImage(id, file, options);
 }
 
 VexiroStatus LoadImageFromURL(int32_t& id, vexiro::cInet& inet, const std::string& host, const std::string& path,
-                              int32_t port, int32_t bufferSize, const ServerLoadOptions& options) {
+                              int32_t port, int32_t bufferSize, const LoadOptions& options) {
   id = 0;
   if (inet.hInternet() == 0) return vexiro::InternetOpenError;
   inet.BufferSize = bufferSize;
@@ -83,7 +83,7 @@ VexiroStatus LoadImageFromURL(int32_t& id, vexiro::cInet& inet, const std::strin
   if (length < 1) return vexiro::InternetHttpInvalidFileLength;
   std::vector<uint8_t> body;
   if (!inet.ReadArray(body, length)) return vexiro::InternetHttpTransferError;
-  return LoadImageFromBytes(id, body.data(), body.size(), false, options.TiffReadOnly, options.GifReadOnly);
+  return LoadImageFromBytes(id, body.data(), body.size(), options);
 }
 
 }  // namespace vx::engine

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/load/load_options.h"
 #include "engine/vexiro_status.h"
 
 namespace vexiro {
@@ -12,17 +13,11 @@ class cInet;
 
 namespace vx::engine {
 
-struct ServerLoadOptions {
-  bool DisablePlugin = false;
-  bool TiffReadOnly = false;
-  bool GifReadOnly = false;
-};
-
 VexiroStatus LoadImageFromFTP(int32_t& id, vexiro::cInet& inet, const std::string& host, const std::string& path,
                               const std::string& login, const std::string& password, int32_t port, bool passiveMode,
-                              const ServerLoadOptions& options);
+                              const LoadOptions& options);
 // The host may carry an "http://" or "https://" prefix in any case; port 443 asks for HTTPS.
 VexiroStatus LoadImageFromURL(int32_t& id, vexiro::cInet& inet, const std::string& host, const std::string& path,
-                              int32_t port, int32_t bufferSize, const ServerLoadOptions& options);
+                              int32_t port, int32_t bufferSize, const LoadOptions& options);
 
 }  // namespace vx::engine

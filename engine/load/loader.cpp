@@ -20,9 +20,9 @@ namespace {
 
 bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
 
-VexiroStatus LoadThroughGdiPlus(int32_t& id, const std::string& path, bool useColorManagement, bool tiffReadOnly,
-                                bool gifReadOnly, bool refuseFormatZero) {
-  VexiroStatus s = LoadMultiPageFileGdiPlus(path, id, useColorManagement, tiffReadOnly, gifReadOnly);
+VexiroStatus LoadThroughGdiPlus(int32_t& id, const std::string& path, const LoadOptions& options,
+                                bool refuseFormatZero) {
+  VexiroStatus s = LoadMultiPageFileGdiPlus(path, id, options);
   if (s != vexiro::OK) {
     id = 0;
     return s;
@@ -34,27 +34,24 @@ VexiroStatus LoadThroughGdiPlus(int32_t& id, const std::string& path, bool useCo
 }  // namespace
 
 VexiroStatus DiscardFailedLoad(int32_t& id, VexiroStatus status) {
-  if (id != 0) ReleaseImage(id);
-  id = 0;
+  ScopedImage(std::exchange(id, 0)).Release();
   return status;
 }
 
-VexiroStatus LoadImageFromFile(int32_t& id, const std::string& path, bool useColorManagement, bool disablePlugin,
-                               bool tiffReadOnly, HWND owner, bool suppressDialog, bool gifReadOnly) {
+VexiroStatus LoadImageFromFile(int32_t& id, const std::string& path, const LoadOptions& options) {
   id = 0;
   std::string chosen = path;
-  if (!suppressDialog && IsBlank(chosen)) chosen = ShowOpenFileDialog(owner);
+  if (options.AskForBlankPath && IsBlank(chosen)) chosen = ShowOpenFileDialog(options.DialogOwner);
   chosen = NormalizePath(chosen);
   if (IsBlank(chosen) || GetExistingFilePath(chosen).empty()) return vexiro::FileNotFound;
 
-  if (useColorManagement || disablePlugin) {
-    const VexiroStatus s = LoadThroughGdiPlus(id, chosen, useColorManagement, tiffReadOnly, gifReadOnly, true);
-    if (s == vexiro::OK || disablePlugin) return s;
+  if (options.UseColorManagement || options.DisablePlugin) {
+    const VexiroStatus s = LoadThroughGdiPlus(id, chosen, options, true);
+    if (s == vexiro::OK || options.DisablePlugin) return s;
   }
-  const VexiroStatus pluginStatus = LoadImageThroughPlugin(id, chosen, useColorManagement, tiffReadOnly, gifReadOnly);
+  const VexiroStatus pluginStatus = LoadImageThroughPlugin(id, chosen, options);
   if (pluginStatus == vexiro::OK) return vexiro::OK;
-  if (LoadThroughGdiPlus(id, chosen, useColorManagement, tiffReadOnly, gifReadOnly, false) == vexiro::OK)
-    return vexiro::OK;
+  if (LoadThroughGdiPlus(id, chosen, options, false) == vexiro::OK) return vexiro::OK;
   if (LoadImageThroughOlePicture(id, chosen) == vexiro::OK) return vexiro::OK;
   id = 0;
   return pluginStatus;
@@ -68,8 +65,7 @@ VexiroStatus LoadImageThroughOlePicture(int32_t& id, const std::string& path) {
   return vexiro::UnknownImageFormat;
 }
 
-VexiroStatus LoadImageFromBytes(int32_t& id, const void* bytes, size_t size, bool useColorManagement, bool tiffReadOnly,
-                                bool gifReadOnly) {
+VexiroStatus LoadImageFromBytes(int32_t& id, const void* bytes, size_t size, const LoadOptions& options) {
   id = 0;
   const std::string file = GetTempFilePath();
   if (file.empty()) return vexiro::CanNotCreateFile;
@@ -81,12 +77,13 @@ VexiroStatus LoadImageFromBytes(int32_t& id, const void* bytes, size_t size, boo
       return vexiro::Win32Error;
     }
   }
-  return LoadTemporaryFileAsImage(id, file, useColorManagement, false, tiffReadOnly, gifReadOnly);
+  return LoadTemporaryFileAsImage(id, file, options);
 }
 
-VexiroStatus LoadTemporaryFileAsImage(int32_t& id, const std::string& file, bool useColorManagement,
-                                      bool disablePlugin, bool tiffReadOnly, bool gifReadOnly) {
-  const VexiroStatus s = LoadImageFromFile(id, file, useColorManagement, disablePlugin, tiffReadOnly, 0, true, gifReadOnly);
+VexiroStatus LoadTemporaryFileAsImage(int32_t& id, const std::string& file, const LoadOptions& options) {
+  LoadOptions silent = options;
+  silent.AskForBlankPath = false;
+  const VexiroStatus s = LoadImageFromFile(id, file, silent);
   if (s != vexiro::OK) {
     DeleteFileQuietly(file);
     id = 0;
@@ -96,19 +93,18 @@ VexiroStatus LoadTemporaryFileAsImage(int32_t& id, const std::string& file, bool
   return s;
 }
 
-VexiroStatus LoadImageFromByteArray(int32_t& id, const vexiro::BasicArray<uint8_t>& bytes, bool useColorManagement,
-                                    bool tiffReadOnly, bool gifReadOnly) {
+VexiroStatus LoadImageFromByteArray(int32_t& id, const vexiro::BasicArray<uint8_t>& bytes,
+                                    const LoadOptions& options) {
   const std::vector<uint8_t>& data = bytes.Data();
-  return LoadImageFromBytes(id, data.data(), data.size(), useColorManagement, tiffReadOnly, gifReadOnly);
+  return LoadImageFromBytes(id, data.data(), data.size(), options);
 }
 
-VexiroStatus LoadImageFromString(int32_t& id, const std::string& text, bool useColorManagement, bool tiffReadOnly,
-                                 bool gifReadOnly) {
+VexiroStatus LoadImageFromString(int32_t& id, const std::string& text, const LoadOptions& options) {
   id = 0;
   if (text.empty()) return vexiro::GenericError;
   const std::string bytes = Utf8ToAnsi(text);
   if (bytes.size() < 2) return vexiro::ProfileNotFound;
-  return LoadImageFromBytes(id, bytes.data(), bytes.size(), useColorManagement, tiffReadOnly, gifReadOnly);
+  return LoadImageFromBytes(id, bytes.data(), bytes.size(), options);
 }
 
 VexiroStatus LoadImageFromStream(int32_t& id, ole::IStream* stream, bool useColorManagement) {
@@ -117,7 +113,7 @@ VexiroStatus LoadImageFromStream(int32_t& id, ole::IStream* stream, bool useColo
   int32_t loaded = 0;
   const VexiroStatus s = CreateImageFromStreamObject(stream, loaded, useColorManagement);
   if (s != vexiro::OK) return s;
-  const VexiroStatus split = SplitMultiPageImage("", loaded, id, false, false);
+  const VexiroStatus split = SplitMultiPageImage("", loaded, id, LoadOptions{});
   if (split != vexiro::OK) id = 0;
   return split;
 }

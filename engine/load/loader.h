@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/load/load_options.h"
 #include "engine/vexiro_status.h"
 #include "platform/gdi/gdi_types.h"
 #include "platform/gdiplus/gdiplus_types.h"
@@ -18,22 +19,17 @@
 namespace vx::engine {
 
 // Tries the plug-in, the platform decoders and the picture loader in the order the options
-// choose. Without `suppressDialog` an empty path is asked for through the open-file dialog.
-VexiroStatus LoadImageFromFile(int32_t& id, const std::string& path, bool useColorManagement, bool disablePlugin,
-                               bool tiffReadOnly, HWND owner, bool suppressDialog, bool gifReadOnly);
-VexiroStatus LoadImageThroughPlugin(int32_t& id, const std::string& path, bool useColorManagement, bool tiffReadOnly,
-                                    bool gifReadOnly);
+// choose.
+VexiroStatus LoadImageFromFile(int32_t& id, const std::string& path, const LoadOptions& options = {});
+VexiroStatus LoadImageThroughPlugin(int32_t& id, const std::string& path, const LoadOptions& options = {});
 // Loads a temporary file the library wrote and gives it to the new image, whose release deletes
-// it; a failed load deletes it at once.
-VexiroStatus LoadTemporaryFileAsImage(int32_t& id, const std::string& file, bool useColorManagement,
-                                      bool disablePlugin, bool tiffReadOnly, bool gifReadOnly);
+// it; a failed load deletes it at once. No dialog is ever shown for it.
+VexiroStatus LoadTemporaryFileAsImage(int32_t& id, const std::string& file, const LoadOptions& options = {});
 VexiroStatus LoadImageThroughOlePicture(int32_t& id, const std::string& path);
-VexiroStatus LoadImageFromByteArray(int32_t& id, const vexiro::BasicArray<uint8_t>& bytes, bool useColorManagement,
-                                    bool tiffReadOnly, bool gifReadOnly);
-VexiroStatus LoadImageFromBytes(int32_t& id, const void* bytes, size_t size, bool useColorManagement, bool tiffReadOnly,
-                                bool gifReadOnly);
-VexiroStatus LoadImageFromString(int32_t& id, const std::string& text, bool useColorManagement, bool tiffReadOnly,
-                                 bool gifReadOnly);
+VexiroStatus LoadImageFromByteArray(int32_t& id, const vexiro::BasicArray<uint8_t>& bytes,
+                                    const LoadOptions& options = {});
+VexiroStatus LoadImageFromBytes(int32_t& id, const void* bytes, size_t size, const LoadOptions& options = {});
+VexiroStatus LoadImageFromString(int32_t& id, const std::string& text, const LoadOptions& options = {});
 VexiroStatus LoadImageFromStream(int32_t& id, ole::IStream* stream, bool useColorManagement);
 // Bitmaps and icons are copied; metafiles are drawn on white at their own size.
 VexiroStatus LoadImageFromPicture(int32_t& id, ole::IPicture* picture);

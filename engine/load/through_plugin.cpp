@@ -32,39 +32,36 @@ VexiroStatus RegisterPluginBitmap(int32_t& id, uint32_t bitmap, int32_t format) 
 VexiroStatus WritePluginPage(uint32_t multi, int32_t page, int32_t format, std::string& file, int32_t& bits) {
   uint32_t locked = Vximgplug().LockPage(multi, page);
   if (locked == 0) return vexiro::GenericError;
-  file = GetTempFilePath();
   bool released = false, lockedPage = true;
-  int32_t pageId = 0;
+  ScopedImage pageImage;
   const uint32_t original = locked;
-  const VexiroStatus converted = PluginBitmapToImage(locked, pageId, released, lockedPage, multi, format);
+  const VexiroStatus converted = PluginBitmapToImage(locked, *pageImage.put(), released, lockedPage, multi, format);
   const std::string documentFormat = format == PluginFormatTIFF ? "TIFF" : "GIF";
+  // What the page writer refuses the plug-in may still write from its own bitmap.
+  const auto writePage = [&](const std::string& path) {
+    if (WriteDocumentPageFile(pageImage.get(), path, documentFormat) == vexiro::OK) return vexiro::OK;
+    const bool saved = format == PluginFormatTIFF ? VximgplugSave(PluginFormatTIFF, locked, path, kPluginTiffLzwFlags)
+                                                  : VximgplugSave(PluginFormatPNG, locked, path, 0);
+    return saved ? vexiro::OK : vexiro::GenericError;
+  };
   VexiroStatus s = converted;
-  if (converted == vexiro::OK) {
-    s = file.empty() ? vexiro::CanNotCreateFile : WriteDocumentPageFile(pageId, file, documentFormat);
-    if (s != vexiro::OK && !file.empty()) {
-      const bool saved = format == PluginFormatTIFF ? VximgplugSave(PluginFormatTIFF, locked, file, kPluginTiffLzwFlags)
-                                                    : VximgplugSave(PluginFormatPNG, locked, file, 0);
-      s = saved ? vexiro::OK : vexiro::GenericError;
-    }
-  }
-  if (pageId != 0) ReleaseImage(pageId);
+  file.clear();
+  if (converted == vexiro::OK) file = WriteFreshTempFile(writePage, s);
+  // The page image may read the locked page's pixels: it goes before the page is given back.
+  pageImage.Release();
   bits = Vximgplug().GetBPP(locked);
   if (lockedPage) {
     Vximgplug().UnlockPage(multi, original, false);
   } else if (locked != original) {
     Vximgplug().Unload(locked);
   }
-  if (s != vexiro::OK) {
-    DeleteFileQuietly(file);
-    file.clear();
-  }
   return s;
 }
 
 VexiroStatus RegisterPluginDocument(int32_t& id, uint32_t multi, uint32_t file, int32_t format, const std::string& path,
-                                    bool tiffReadOnly, bool gifReadOnly) {
+                                    const LoadOptions& options) {
   const bool tiff = format == PluginFormatTIFF;
-  const bool native = tiff ? tiffReadOnly : gifReadOnly;
+  const bool native = tiff ? options.TiffReadOnly : options.GifReadOnly;
   const std::string name = PluginFormatName(format);
   RegisterImage(id, nullptr, name, path, native ? KindPluginBitmap : KindGeneric);
   ImageRecord* doc = FindImageRecord(id);
@@ -108,8 +105,7 @@ VexiroStatus RegisterPluginDocument(int32_t& id, uint32_t multi, uint32_t file, 
 
 }  // namespace
 
-VexiroStatus LoadImageThroughPlugin(int32_t& id, const std::string& path, bool useColorManagement, bool tiffReadOnly,
-                                    bool gifReadOnly) {
+VexiroStatus LoadImageThroughPlugin(int32_t& id, const std::string& path, const LoadOptions& options) {
   id = 0;
   if (!IsVximgplugAvailable()) return vexiro::Aborted;
   int32_t format = VximgplugGetFileFormat(path);
@@ -119,10 +115,10 @@ VexiroStatus LoadImageThroughPlugin(int32_t& id, const std::string& path, bool u
     return vexiro::UnknownImageFormat;
   bool multiPage = false;
   uint32_t file = 0;
-  const uint32_t bitmap = VximgplugLoad(format, path, multiPage, useColorManagement, file);
+  const uint32_t bitmap = VximgplugLoad(format, path, multiPage, options.UseColorManagement, file);
   if (bitmap == 0) return vexiro::OutOfMemory;
   if (!multiPage) return RegisterPluginBitmap(id, bitmap, format);
-  return RegisterPluginDocument(id, bitmap, file, format, path, tiffReadOnly, gifReadOnly);
+  return RegisterPluginDocument(id, bitmap, file, format, path, options);
 }
 
 bool FileIsCMYK(const std::string& path) {

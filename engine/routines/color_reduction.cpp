@@ -78,9 +78,11 @@ int32_t FindKeyEntry(const ColorPalette& palette, const Rgb& key) {
 // The 8bppIndexed bitmap over the index rows, registered as `newId`.
 VexiroStatus MakeIndexedImage(int32_t width, int32_t height, std::vector<uint8_t>& indices, int32_t stride8,
                               const ColorPalette& palette, int32_t& newId) {
-  VexiroStatus s = CreateImageFromScan0(width, height, 0, gdiplus::PixelFormat8bppIndexed, 0, newId, false);
+  newId = 0;
+  ScopedImage made;
+  VexiroStatus s = CreateImageFromScan0(width, height, 0, gdiplus::PixelFormat8bppIndexed, 0, *made.put(), false);
   if (s != vexiro::OK) return s;
-  SetImagePaletteRaw(newId, palette);
+  SetImagePaletteRaw(made.get(), palette);
   gdiplus::BitmapData data;
   data.Width = static_cast<gdiplus::UINT>(width);
   data.Height = static_cast<gdiplus::UINT>(height);
@@ -89,12 +91,9 @@ VexiroStatus MakeIndexedImage(int32_t width, int32_t height, std::vector<uint8_t
   data.Scan0 = indices.data();
   gdiplus::PixelFormat format = gdiplus::PixelFormat8bppIndexed;
   const gdiplus::GpRect whole{0, 0, width, height};
-  s = LockImageBits(newId, whole, gdiplus::ImageLockModeWrite | gdiplus::ImageLockModeUserInputBuf, format, data);
-  if (s == vexiro::OK) s = UnlockImageBits(newId, data);
-  if (s != vexiro::OK) {
-    ReleaseImage(newId);
-    newId = 0;
-  }
+  s = LockImageBits(made.get(), whole, gdiplus::ImageLockModeWrite | gdiplus::ImageLockModeUserInputBuf, format, data);
+  if (s == vexiro::OK) s = UnlockImageBits(made.get(), data);
+  if (s == vexiro::OK) newId = made.Keep();
   return s;
 }
 

@@ -2,10 +2,12 @@
 // ANSI strings, Base64, random texts, array measures and small numeric helpers.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "engine/vexiro_status.h"
 #include "platform/kernel/win_types.h"
 #include "vexiro/basic_array.h"
 
@@ -23,6 +25,10 @@ std::string GetTempFolder();
 std::string GetTempFilePath();
 // Removes a file, ignoring every error (a missing temporary file is no failure).
 void DeleteFileQuietly(const std::string& path);
+// A fresh temporary file filled by `write`; "" when no file could be made or `write` failed, with
+// the reason in `status`, and then nothing is left behind.
+std::string WriteFreshTempFile(const std::function<VexiroStatus(const std::string& path)>& write,
+                               VexiroStatus& status);
 
 // "\" becomes "/", runs of "/" collapse to one except a leading "//"; blanks around are trimmed.
 std::string NormalizePath(std::string_view path);

@@ -51,4 +51,19 @@ void DeleteFileQuietly(const std::string& path) {
   if (!path.empty()) vx::DeleteFile(path);
 }
 
+std::string WriteFreshTempFile(const std::function<VexiroStatus(const std::string& path)>& write,
+                               VexiroStatus& status) {
+  std::string path = GetTempFilePath();
+  if (path.empty()) {
+    status = vexiro::CanNotCreateFile;
+    return path;
+  }
+  status = write(path);
+  if (status != vexiro::OK) {
+    DeleteFileQuietly(path);
+    path.clear();
+  }
+  return path;
+}
+
 }  // namespace vx::engine

@@ -1,9 +1,7 @@
 // The GIF89a file structure around the LZW data, and the preparation of an image for it.
 #include "engine/save/gif89a_writer.h"
 
-#include <new>
 
-#include "engine/save/gdiplus_savers.h"
 #include "engine/image_access.h"
 #include "engine/image_store.h"
 #include "engine/pixel_formats.h"
@@ -110,20 +108,9 @@ VexiroStatus WriteGif(int32_t id, const std::string& path, int32_t bits) {
 }  // namespace
 
 VexiroStatus SaveAsGIFiFile(int32_t id, const std::string& path) {
-  if (GetImageIndex(id) < 0) return vexiro::InvalidParameter;
-  try {
-    ReapplyResolution(id);
-    int32_t bits = 0;
-    const VexiroStatus s = GetImageBitDepth(id, bits);
-    if (s != vexiro::OK) return s;
-    if (bits <= 8) return WriteGif(id, path, bits);
-    ScopedImage reduced;
-    const VexiroStatus r = ReduceToEightBits(id, reduced);
-    if (r != vexiro::OK) return r;
-    return WriteGif(reduced.get(), path, 8);
-  } catch (const std::bad_alloc&) {
-    return vexiro::OutOfMemory;
-  }
+  return RunOwnWriter(
+      id, [](int32_t bits) { return bits > 8; },
+      [&path](int32_t source, int32_t bits, bool reduced) { return WriteGif(source, path, reduced ? 8 : bits); });
 }
 
 }  // namespace vx::engine

@@ -2,9 +2,7 @@
 #include "engine/save/pnm_writer.h"
 
 #include <array>
-#include <new>
 
-#include "engine/save/gdiplus_savers.h"
 #include "engine/image_access.h"
 #include "engine/image_store.h"
 #include "engine/save/image_buffers.h"
@@ -140,20 +138,12 @@ VexiroStatus WriteFrom(int32_t source, const std::string& path, int32_t workingB
 }  // namespace
 
 VexiroStatus SaveAsPNMFile(int32_t id, const std::string& path) {
-  if (GetImageIndex(id) < 0) return vexiro::InvalidParameter;
-  try {
-    ReapplyResolution(id);
-    int32_t bits = 0;
-    const VexiroStatus s = GetImageBitDepth(id, bits);
-    if (s != vexiro::OK) return s;
-    if (bits >= 8) return WriteFrom(id, path, bits == 8 ? 8 : 24);
-    ScopedImage reduced;
-    const VexiroStatus r = ReduceToEightBits(id, reduced);
-    if (r != vexiro::OK) return r;
-    return WriteFrom(reduced.get(), path, bits == 1 ? 1 : 8);
-  } catch (const std::bad_alloc&) {
-    return vexiro::OutOfMemory;
-  }
+  // Below 8 bits the rows are read from the 8-bit copy: a 1-bit image still writes a bitmap.
+  return RunOwnWriter(id, [](int32_t bits) { return bits < 8; },
+                      [&path](int32_t source, int32_t bits, bool reduced) {
+                        const int32_t working = reduced ? (bits == 1 ? 1 : 8) : (bits == 8 ? 8 : 24);
+                        return WriteFrom(source, path, working);
+                      });
 }
 
 }  // namespace vx::engine

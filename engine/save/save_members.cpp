@@ -1,6 +1,5 @@
 // The engine's members that close images, save the current image to a file, and encode it into
 // memory. Each keeps its outcome as the last status.
-#include "control/binding.h"
 #include "engine/save/gdiplus_savers.h"
 #include "engine/save/gif89a_writer.h"
 #include "engine/image_store.h"
@@ -140,29 +139,3 @@ std::string cImaging::SaveAsString(const std::string& sImageFormat, int32_t nEnc
 }
 
 }  // namespace vexiro
-
-namespace vx::control {
-
-VX_BIND(CloseImage, &vexiro::cImaging::CloseImage);
-VX_BIND(CloseNativeImage, &vexiro::cImaging::CloseNativeImage);
-VX_BIND(SaveAsBmp, &vexiro::cImaging::SaveAsBmp);
-VX_BIND(SaveAsGIF, &vexiro::cImaging::SaveAsGIF);
-VX_BIND(SaveAsPNG, &vexiro::cImaging::SaveAsPNG);
-VX_BIND(SaveAsJPEG, &vexiro::cImaging::SaveAsJPEG);
-VX_BIND(SaveAsTIFF, &vexiro::cImaging::SaveAsTIFF);
-VX_BIND(SaveAsGIFi, &vexiro::cImaging::SaveAsGIFi);
-VX_BIND(SaveAsPNM, &vexiro::cImaging::SaveAsPNM);
-VX_BIND(SaveAsWBMP, &vexiro::cImaging::SaveAsWBMP);
-VX_BIND(SaveAsXPM, &vexiro::cImaging::SaveAsXPM);
-VX_BIND(SaveAsTGA, &vexiro::cImaging::SaveAsTGA);
-VX_BIND(SaveAsPBM, &vexiro::cImaging::SaveAsPBM);
-VX_BIND(SaveAsJ2K, &vexiro::cImaging::SaveAsJ2K);
-VX_BIND(SaveAsJP2, &vexiro::cImaging::SaveAsJP2);
-VX_BIND(SaveAsEXR, &vexiro::cImaging::SaveAsEXR);
-VX_BIND(SaveAsTIFFjpg, &vexiro::cImaging::SaveAsTIFFjpg);
-VX_BIND(SaveAsTIFFjpgEx, &vexiro::cImaging::SaveAsTIFFjpgEx);
-VX_BIND(SaveAsByteArray, &vexiro::cImaging::SaveAsByteArray);
-VX_BIND(SaveAsStream, &vexiro::cImaging::SaveAsStream);
-VX_BIND(SaveAsString, &vexiro::cImaging::SaveAsString);
-
-}  // namespace vx::control

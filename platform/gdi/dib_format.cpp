@@ -13,16 +13,15 @@ using gdiplus::codecs::Get16LE;
 using gdiplus::codecs::Get32LE;
 using gdiplus::codecs::Set32LE;
 
-constexpr DWORD kBiAlphaBitfields = 6;
 constexpr size_t kInfoHeaderBytes = 40;
 
 
 bool MakeMask(uint32_t mask, ChannelMask& out) {
   out = ChannelMask{};
   if (mask == 0) return true;
+  if (!IsContiguousMask(mask)) return false;
   const int shift = std::countr_zero(mask);
   const uint32_t run = mask >> shift;
-  if ((run & (run + 1)) != 0) return false;  // the bits of a channel must be contiguous
   out.mask = mask;
   out.shift = static_cast<uint8_t>(shift);
   out.bits = static_cast<uint8_t>(std::popcount(run));
@@ -117,62 +116,22 @@ DibParse MakeDibFormat(int32_t width, int32_t height, bool topDown, uint16_t bit
 
 DibParse ParseDibInfo(const void* info, size_t available, DibFormat& out, size_t* headerBytes) {
   out = DibFormat{};
-  const auto* p = static_cast<const uint8_t*>(info);
-  if (!p || available < kInfoHeaderBytes) return DibParse::Malformed;
-  const uint32_t size = Get32LE(p);
-  // BITMAPINFOHEADER and its V2 to V5 extensions; the old 12-byte core header is not a BITMAPINFO.
-  if (size < kInfoHeaderBytes || size > 124 || size > available) return DibParse::Malformed;
-  const int32_t width = static_cast<int32_t>(Get32LE(p + 4));
-  const int32_t rawHeight = static_cast<int32_t>(Get32LE(p + 8));
-  const uint16_t bitCount = Get16LE(p + 14);
-  const uint32_t compression = Get32LE(p + 16);
-  const uint32_t clrUsed = Get32LE(p + 32);
-  if (rawHeight == std::numeric_limits<int32_t>::min()) return DibParse::Malformed;
-  const bool topDown = rawHeight < 0;
-  const int32_t height = topDown ? -rawHeight : rawHeight;
-
-  const bool bitfields = compression == BI_BITFIELDS || compression == kBiAlphaBitfields;
-  if (compression != BI_RGB && !bitfields) return DibParse::Unsupported;
-  if (!SetGeometry(width, height, topDown, bitCount, out)) return DibParse::Malformed;
-  if (bitfields && bitCount != 16 && bitCount != 32) return DibParse::Malformed;
-  out.compression = compression == kBiAlphaBitfields ? BI_BITFIELDS : compression;
-
-  size_t offset = size;
-  if (bitfields) {
-    const size_t maskCount = compression == kBiAlphaBitfields ? 4 : 3;
-    uint32_t masks[4] = {};
-    if (size >= kInfoHeaderBytes + 4 * maskCount) {
-      for (size_t i = 0; i < maskCount; ++i) masks[i] = Get32LE(p + kInfoHeaderBytes + 4 * i);
-      if (size >= 56) masks[3] = Get32LE(p + 52);
-    } else {
-      // A plain 40-byte header is followed by the masks.
-      if (available - offset < 4 * maskCount) return DibParse::Malformed;
-      for (size_t i = 0; i < maskCount; ++i) masks[i] = Get32LE(p + offset + 4 * i);
-      offset += 4 * maskCount;
-    }
-    if (!masks[0] || !masks[1] || !masks[2]) return DibParse::Malformed;
-    if (bitCount == 16 && ((masks[0] | masks[1] | masks[2] | masks[3]) >> 16) != 0) return DibParse::Malformed;
-    if (!MakeMask(masks[0], out.red) || !MakeMask(masks[1], out.green) || !MakeMask(masks[2], out.blue) ||
-        !MakeMask(masks[3], out.alpha))
-      return DibParse::Malformed;
-  } else if (bitCount == 16) {
-    SetBitfieldMasks(out, 0x7C00, 0x03E0, 0x001F, 0);
-  } else if (bitCount == 32) {
-    SetBitfieldMasks(out, 0xFF0000, 0xFF00, 0xFF, 0);
-  }
-
-  // The colour table: all 2^n entries unless biClrUsed says fewer. Deeper formats may carry an
-  // optional table of biClrUsed entries that only moves the bits further on.
-  const size_t capacity = out.Indexed() ? size_t{1} << bitCount : 256;
-  if (clrUsed > capacity) return DibParse::Malformed;
-  const size_t entries = out.Indexed() ? (clrUsed ? clrUsed : capacity) : clrUsed;
-  if ((available - offset) / 4 < entries) return DibParse::Malformed;
-  if (out.Indexed()) {
-    out.colors.resize(entries);
-    for (size_t i = 0; i < entries; ++i) out.colors[i] = 0xFF000000u | (Get32LE(p + offset + 4 * i) & 0xFFFFFFu);
-  }
-  offset += 4 * entries;
-  if (headerBytes) *headerBytes = offset;
+  DibHeader h;
+  const DibParse parsed = ParseDibHeader(info, available, {kMaxDibDimension, kMaxDibBytes}, h);
+  if (parsed != DibParse::Ok) return parsed;
+  // A BITMAPINFO starts with at least the 40-byte header; the shorter OS/2 headers and run
+  // lengths are left to the BMP decoder.
+  if (h.size < kInfoHeaderBytes) return DibParse::Malformed;
+  if (h.RunLength()) return DibParse::Unsupported;
+  out.width = h.width;
+  out.height = h.height;
+  out.topDown = h.topDown;
+  out.bitCount = h.bitCount;
+  out.stride = static_cast<size_t>(h.stride);
+  out.compression = h.compression;
+  SetBitfieldMasks(out, h.masks[0], h.masks[1], h.masks[2], h.masks[3]);
+  out.colors = ReadDibColourTable(info, h);
+  if (headerBytes) *headerBytes = h.bitsOffset;
   return DibParse::Ok;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/gdi/dib_header.h"
 #include "platform/kernel/win_types.h"
 
 namespace vx::gdi {
@@ -38,11 +39,10 @@ struct DibFormat {
   }
 };
 
-enum class DibParse { Ok, Malformed, Unsupported };
-
 // Reads the header, the masks and the colour table of a DIB from `available` bytes at `info`.
 // headerBytes receives the offset of the pixel bits in a packed DIB. Only DIB_RGB_COLORS tables
-// and the BI_RGB / BI_BITFIELDS layouts are read; other compressions answer Unsupported.
+// and the BI_RGB / BI_BITFIELDS layouts are read; other compressions answer Unsupported, the
+// 12-byte core header Malformed, sizes past kMaxDibDimension / kMaxDibBytes TooLarge.
 DibParse ParseDibInfo(const void* info, size_t available, DibFormat& out, size_t* headerBytes = nullptr);
 
 // A format described by the caller (no header): default masks for 16 (5-5-5) and 32 bits.

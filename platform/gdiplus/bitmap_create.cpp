@@ -109,8 +109,7 @@ Status GdipCloneBitmapAreaI(INT x, INT y, INT width, INT height, PixelFormat for
   area.dpiX = from.dpiX;
   area.dpiY = from.dpiY;
   for (INT row = 0; row < height; ++row)
-    ConvertRow(FrameRow(from, y + row), from.format, from.palette.data(), from.palette.size(), x,
-               FrameRow(area, row), format, area.palette.data(), area.palette.size(), 0, width);
+    ConvertRow(FrameSourceRow(from, y + row, x), FrameDestRow(area, row), width);
   return AdoptFrame(std::move(area), clone);
 }
 

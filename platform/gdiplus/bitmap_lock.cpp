@@ -46,17 +46,15 @@ uint8_t* TargetRow(const LockTarget& t, INT y) { return t.scan0 + static_cast<pt
 void CopyOut(const Frame& frame, const LockState& lock) {
   const LockTarget target = TargetOf(lock);
   for (INT y = 0; y < lock.rect.Height; ++y)
-    ConvertRow(FrameRow(frame, lock.rect.Y + y), frame.format, frame.palette.data(), frame.palette.size(),
-               lock.rect.X, TargetRow(target, y), lock.format, lock.palette.data(), lock.palette.size(), 0,
+    ConvertRow(FrameSourceRow(frame, lock.rect.Y + y, lock.rect.X), {TargetRow(target, y), lock.format, lock.palette},
                lock.rect.Width);
 }
 
 void CopyBack(Frame& frame, const LockState& lock) {
   const LockTarget target = TargetOf(lock);
   for (INT y = 0; y < lock.rect.Height; ++y)
-    ConvertRow(TargetRow(target, y), lock.format, lock.palette.data(), lock.palette.size(), 0,
-               FrameRow(frame, lock.rect.Y + y), frame.format, frame.palette.data(), frame.palette.size(),
-               lock.rect.X, lock.rect.Width);
+    ConvertRow({TargetRow(target, y), lock.format, lock.palette}, FrameDestRow(frame, lock.rect.Y + y, lock.rect.X),
+               lock.rect.Width);
 }
 
 Status PrepareTarget(Frame& frame, LockState& lock, BitmapData& data) {

@@ -16,8 +16,7 @@ Status GdipBitmapGetPixel(GpBitmap* bitmap, INT x, INT y, ARGB* color) {
   const Frame& frame = checked->current();
   if (!color || !Inside(frame, x, y)) return InvalidParameter;
   uint8_t pixel[4];
-  ConvertRow(FrameRow(frame, y), frame.format, frame.palette.data(), frame.palette.size(), x, pixel,
-             PixelFormat32bppARGB, nullptr, 0, 0, 1);
+  ConvertRow(FrameSourceRow(frame, y, x), {pixel, PixelFormat32bppARGB}, 1);
   *color = static_cast<ARGB>(pixel[0]) | static_cast<ARGB>(pixel[1]) << 8 | static_cast<ARGB>(pixel[2]) << 16 |
            static_cast<ARGB>(pixel[3]) << 24;
   return Ok;
@@ -32,7 +31,7 @@ Status GdipBitmapSetPixel(GpBitmap* bitmap, INT x, INT y, ARGB color) {
   if (IsIndexedPixelFormat(frame.format) || !Inside(frame, x, y)) return InvalidParameter;
   const uint8_t pixel[4] = {static_cast<uint8_t>(color), static_cast<uint8_t>(color >> 8),
                             static_cast<uint8_t>(color >> 16), static_cast<uint8_t>(color >> 24)};
-  ConvertRow(pixel, PixelFormat32bppARGB, nullptr, 0, 0, FrameRow(frame, y), frame.format, nullptr, 0, x, 1);
+  ConvertRow({pixel, PixelFormat32bppARGB}, FrameDestRow(frame, y, x), 1);
   return Ok;
 }
 

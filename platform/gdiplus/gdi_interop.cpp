@@ -98,8 +98,7 @@ HBITMAP DibSectionOf(const Frame& frame, PixelFormat format, RowHook hook) {
   object->dibSection = true;
   std::vector<uint32_t> row(static_cast<size_t>(frame.width));
   for (INT y = 0; y < frame.height; ++y) {
-    ConvertRow(FrameRow(frame, y), frame.format, frame.palette.data(), frame.palette.size(), 0,
-               reinterpret_cast<uint8_t*>(row.data()), format, nullptr, 0, 0, frame.width);
+    ConvertRow(FrameSourceRow(frame, y), {reinterpret_cast<uint8_t*>(row.data()), format}, frame.width);
     hook(row.data(), row.size());
     std::memcpy(object->Row(y), row.data(), row.size() * 4);
   }
@@ -158,8 +157,7 @@ HBITMAP MaskOf(const Frame& frame) {
   if (!mask) return 0;
   std::vector<uint32_t> row(static_cast<size_t>(frame.width));
   for (INT y = 0; y < frame.height; ++y) {
-    ConvertRow(FrameRow(frame, y), frame.format, frame.palette.data(), frame.palette.size(), 0,
-               reinterpret_cast<uint8_t*>(row.data()), PixelFormat32bppARGB, nullptr, 0, 0, frame.width);
+    ConvertRow(FrameSourceRow(frame, y), {reinterpret_cast<uint8_t*>(row.data()), PixelFormat32bppARGB}, frame.width);
     for (auto& px : row) px = (px >> 24) < 128 ? 0xFFFFFFFFu : 0xFF000000u;
     gdi::WriteDibRow(format, row.data(), 0, frame.width, mask->Row(y));
   }

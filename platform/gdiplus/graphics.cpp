@@ -37,12 +37,12 @@ struct SourceTile {
 // One row of source pixels as premultiplied cairo pixels. With colour adjustments the row is
 // adjusted as straight ARGB first, since the adjustments compare and produce unpremultiplied colours.
 void LoadSourceRow(const Frame& f, INT y, INT x, INT count, ColorAdjustmentApplier* adjust, uint8_t* out) {
-  const uint8_t* row = FrameRow(f, y);
+  const SourceRow row = FrameSourceRow(f, y, x);
   if (!adjust) {
-    ConvertRow(row, f.format, f.palette.data(), f.palette.size(), x, out, PixelFormat32bppPARGB, nullptr, 0, 0, count);
+    ConvertRow(row, {out, PixelFormat32bppPARGB}, count);
     return;
   }
-  ConvertRow(row, f.format, f.palette.data(), f.palette.size(), x, out, PixelFormat32bppARGB, nullptr, 0, 0, count);
+  ConvertRow(row, {out, PixelFormat32bppARGB}, count);
   auto* px = reinterpret_cast<uint32_t*>(out);
   adjust->Apply(px, static_cast<size_t>(count));
   PremultiplyRun(px, static_cast<size_t>(count));

@@ -16,15 +16,13 @@ class BitmapTarget : public PixelTarget {
   void Load(const GpRect& r, uint8_t* out, int stride) const override {
     const Frame& f = frame();
     for (INT y = 0; y < r.Height; ++y)
-      ConvertRow(FrameRow(f, r.Y + y), f.format, f.palette.data(), f.palette.size(), r.X, out + y * stride,
-                 PixelFormat32bppPARGB, nullptr, 0, 0, r.Width);
+      ConvertRow(FrameSourceRow(f, r.Y + y, r.X), {out + y * stride, PixelFormat32bppPARGB}, r.Width);
   }
 
   void Store(const GpRect& r, const uint8_t* in, int stride) override {
     Frame& f = bitmap_->current();
     for (INT y = 0; y < r.Height; ++y)
-      ConvertRow(in + y * stride, PixelFormat32bppPARGB, nullptr, 0, 0, FrameRow(f, r.Y + y), f.format,
-                 f.palette.data(), f.palette.size(), r.X, r.Width);
+      ConvertRow({in + y * stride, PixelFormat32bppPARGB}, FrameDestRow(f, r.Y + y, r.X), r.Width);
   }
 
  private:

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -117,12 +118,29 @@ Status CloneFrame(const Frame& source, Frame& out);
 // A new single-frame bitmap taking over `frame` (OutOfMemory when it cannot be had).
 Status AdoptFrame(Frame&& frame, GpBitmap** bitmap);
 
-// Converts `count` pixels of one row from one format to another. Indexed targets take the
-// nearest entry of dstPalette; indexed sources read srcPalette. xSrc/xDst are pixel offsets
-// within the rows (needed for sub-byte formats).
-void ConvertRow(const uint8_t* src, PixelFormat srcFormat, const ARGB* srcPalette, size_t srcPaletteCount,
-                INT xSrc, uint8_t* dst, PixelFormat dstFormat, const ARGB* dstPalette, size_t dstPaletteCount,
-                INT xDst, INT count);
+// One side of a row conversion: the row's first byte, its format, the colour table an indexed
+// format refers to, and the pixel the run starts at (sub-byte formats address pixels within bytes).
+template <typename Byte>
+struct PixelRowRef {
+  Byte* pixels = nullptr;
+  PixelFormat format = PixelFormatUndefined;
+  std::span<const ARGB> palette = {};
+  INT x = 0;
+};
+using SourceRow = PixelRowRef<const uint8_t>;
+using DestRow = PixelRowRef<uint8_t>;
+
+// Row y of a frame from pixel x, with the frame's format and palette.
+inline SourceRow FrameSourceRow(const Frame& frame, INT y, INT x = 0) {
+  return {FrameRow(frame, y), frame.format, frame.palette, x};
+}
+inline DestRow FrameDestRow(Frame& frame, INT y, INT x = 0) {
+  return {FrameRow(frame, y), frame.format, frame.palette, x};
+}
+
+// Converts `count` pixels from one row to another. Indexed targets take the nearest entry of
+// the target's palette; indexed sources read the source's.
+void ConvertRow(const SourceRow& from, const DestRow& to, INT count);
 
 // The palette a new indexed bitmap starts with (the platform's default halftone/greys).
 std::vector<ARGB> DefaultPalette(PixelFormat format);

@@ -84,8 +84,8 @@ void Scale(const Frame& from, Frame& to) {
   std::vector<float> row(static_cast<size_t>(to.width) * 4);
   for (INT y = 0; y < from.height; ++y) {
     if (down[static_cast<size_t>(y)].empty()) continue;
-    ConvertRow(FrameRow(from, y), from.format, from.palette.data(), from.palette.size(), 0,
-               reinterpret_cast<uint8_t*>(source.data()), PixelFormat32bppPARGB, nullptr, 0, 0, from.width);
+    ConvertRow(FrameSourceRow(from, y), {reinterpret_cast<uint8_t*>(source.data()), PixelFormat32bppPARGB},
+               from.width);
     ResampleRow(source, across, row);
     for (const Tap& t : down[static_cast<size_t>(y)]) {
       float* target = sums.data() + static_cast<size_t>(t.index) * to.width * 4;

@@ -18,9 +18,9 @@ namespace {
 
 constexpr INT kChunk = 256;
 
-bool SamePalette(const ARGB* a, size_t aCount, const ARGB* b, size_t bCount) {
-  if (aCount != bCount) return false;
-  return a == b || aCount == 0 || std::memcmp(a, b, aCount * sizeof(ARGB)) == 0;
+bool SamePalette(std::span<const ARGB> a, std::span<const ARGB> b) {
+  if (a.size() != b.size()) return false;
+  return a.data() == b.data() || a.empty() || std::memcmp(a.data(), b.data(), a.size_bytes()) == 0;
 }
 
 void CopyIndices(const uint8_t* src, UINT srcBits, INT xSrc, uint8_t* dst, UINT dstBits, INT xDst, INT count) {
@@ -86,41 +86,41 @@ bool ConvertCommonPair(const uint8_t* src, PixelFormat srcFormat, uint8_t* dst, 
 
 }  // namespace
 
-void ConvertRow(const uint8_t* src, PixelFormat srcFormat, const ARGB* srcPalette, size_t srcPaletteCount,
-                INT xSrc, uint8_t* dst, PixelFormat dstFormat, const ARGB* dstPalette, size_t dstPaletteCount,
-                INT xDst, INT count) {
+void ConvertRow(const SourceRow& from, const DestRow& to, INT count) {
+  const PixelFormat srcFormat = from.format, dstFormat = to.format;
   if (count <= 0 || !IsBitmapPixelFormat(srcFormat) || !IsBitmapPixelFormat(dstFormat)) return;
   const bool srcIndexed = IsIndexedPixelFormat(srcFormat), dstIndexed = IsIndexedPixelFormat(dstFormat);
-  const bool palettesAgree = SamePalette(srcPalette, srcPaletteCount, dstPalette, dstPaletteCount);
+  const bool palettesAgree = SamePalette(from.palette, to.palette);
   if (srcFormat == dstFormat && (!srcIndexed || palettesAgree)) {
-    CopySameFormat(src, xSrc, dst, xDst, count, srcFormat);
+    CopySameFormat(from.pixels, from.x, to.pixels, to.x, count, srcFormat);
     return;
   }
-  if (srcIndexed && dstIndexed && palettesAgree && srcPaletteCount <= IndexedCapacity(dstFormat)) {
-    CopyIndices(src, GetPixelFormatSize(srcFormat), xSrc, dst, GetPixelFormatSize(dstFormat), xDst, count);
+  if (srcIndexed && dstIndexed && palettesAgree && from.palette.size() <= IndexedCapacity(dstFormat)) {
+    CopyIndices(from.pixels, GetPixelFormatSize(srcFormat), from.x, to.pixels, GetPixelFormatSize(dstFormat), to.x,
+                count);
     return;
   }
   if (!srcIndexed && !dstIndexed &&
-      ConvertCommonPair(src + RowBytes(xSrc, srcFormat), srcFormat, dst + RowBytes(xDst, dstFormat), dstFormat,
-                        count))
+      ConvertCommonPair(from.pixels + RowBytes(from.x, srcFormat), srcFormat, to.pixels + RowBytes(to.x, dstFormat),
+                        dstFormat, count))
     return;
 
-  PaletteMatcher* matcher = dstIndexed ? &ThreadPaletteMatcher(dstPalette, dstPalette ? dstPaletteCount : 0) : nullptr;
-  const PaletteRef palette{srcPalette, srcPalette ? srcPaletteCount : 0};
+  PaletteMatcher* matcher = dstIndexed ? &ThreadPaletteMatcher(to.palette.data(), to.palette.size()) : nullptr;
+  const PaletteRef palette{from.palette.data(), from.palette.size()};
   if (HasWideChannels(srcFormat) && HasWideChannels(dstFormat)) {
     uint64_t chunk[kChunk];
     for (INT done = 0; done < count; done += kChunk) {
       const INT n = std::min(kChunk, count - done);
-      DecodeArgb64(src, srcFormat, palette, xSrc + done, n, chunk);
-      EncodeArgb64(chunk, n, dst, dstFormat, matcher, xDst + done);
+      DecodeArgb64(from.pixels, srcFormat, palette, from.x + done, n, chunk);
+      EncodeArgb64(chunk, n, to.pixels, dstFormat, matcher, to.x + done);
     }
     return;
   }
   uint32_t chunk[kChunk];
   for (INT done = 0; done < count; done += kChunk) {
     const INT n = std::min(kChunk, count - done);
-    DecodeArgb32(src, srcFormat, palette, xSrc + done, n, chunk);
-    EncodeArgb32(chunk, n, dst, dstFormat, matcher, xDst + done);
+    DecodeArgb32(from.pixels, srcFormat, palette, from.x + done, n, chunk);
+    EncodeArgb32(chunk, n, to.pixels, dstFormat, matcher, to.x + done);
   }
 }
 

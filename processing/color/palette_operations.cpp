@@ -4,7 +4,6 @@
 #include <utility>
 #include <vector>
 
-#include "control/binding.h"
 #include "engine/image_access.h"
 #include "engine/pixel_formats.h"
 #include "vexiro/imaging.h"
@@ -193,18 +192,3 @@ VexiroStatus cImaging::ColorPaletteConvertToHalftone() {
 }
 
 }  // namespace vexiro
-
-namespace vx::control {
-
-VX_BIND(ColorPaletteGet, &vexiro::cImaging::ColorPaletteGet);
-VX_BIND(ColorPaletteSet, &vexiro::cImaging::ColorPaletteSet);
-VX_BIND(ColorPaletteGetEntrie, &vexiro::cImaging::ColorPaletteGetEntrie);
-VX_BIND(ColorPaletteGetColorsCount, &vexiro::cImaging::ColorPaletteGetColorsCount);
-VX_BIND(ColorPaletteGetType, &vexiro::cImaging::ColorPaletteGetType);
-VX_BIND(ColorPaletteSwapEntries, &vexiro::cImaging::ColorPaletteSwapEntries);
-VX_BIND(ColorPaletteSetTransparentColor, &vexiro::cImaging::ColorPaletteSetTransparentColor);
-VX_BIND(ColorPaletteGetTransparentColor, &vexiro::cImaging::ColorPaletteGetTransparentColor);
-VX_BIND(ColorPaletteHasTransparentColor, &vexiro::cImaging::ColorPaletteHasTransparentColor);
-VX_BIND(ColorPaletteConvertToHalftone, &vexiro::cImaging::ColorPaletteConvertToHalftone);
-
-}  // namespace vx::control

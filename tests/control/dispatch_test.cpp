@@ -5,6 +5,7 @@
 #include "control/com_errors.h"
 #include "control/dispatch.h"
 #include "fake_engine.h"
+#include "vexiro/imaging.h"
 
 namespace vx::control {
 namespace {
@@ -169,6 +170,17 @@ TEST(Binding, EveryInstalledBindingAgreesWithTheTable) {
   // Bindings are checked when they are installed; a refused one is listed here.
   for (const std::string& problem : BindingRegistry::Instance().Problems()) ADD_FAILURE() << problem;
   EXPECT_GE(BindingRegistry::Instance().CountFor(typeid(FakeEngine)), 10u);
+}
+
+TEST(Binding, EverySubsystemsBindingsAreInstalledWithTheLibrary) {
+  // One member from each subsystem and subject that binds members: a bindings file left out of the
+  // library, or one that binds another class, leaves its members unbound for the engine.
+  for (const char* member :
+       {"GetStat", "GetWidth", "CreateNewImage", "SaveAsJPEG", "CopyToClipboard", "ColorPaletteGet"}) {
+    const MemberDesc* m = MemberTable::Instance().Find(member);
+    ASSERT_NE(m, nullptr) << member;
+    EXPECT_NE(BindingRegistry::Instance().Find(typeid(vexiro::cImaging), m->index), nullptr) << member;
+  }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The image information members on the current image.
 #include <cmath>
+#include <functional>
 
 #include "engine/loading_test_support.h"
 
@@ -81,6 +82,39 @@ TEST_F(ImageInfoMembers, ResolutionOfAnUnknownImage) {
   for (const Setter set : {&vexiro::cImaging::SetHorizontalResolution, &vexiro::cImaging::SetVerticalResolution}) {
     EXPECT_EQ((engine_.get()->*set)(100), vexiro::InvalidParameter);
     EXPECT_EQ(engine_->GetStat(), vexiro::InvalidParameter);
+  }
+}
+
+// A query that fails answers nothing, and its status replaces the one a successful query left:
+// with no current image and with the identifier of a released image.
+TEST_F(ImageInfoMembers, FailedQueriesAnswerNothingAndKeepTheirStatus) {
+  using Query = std::function<bool(vexiro::cImaging&)>;  // true when the member answered nothing
+  const struct {
+    const char* name;
+    Query answersNothing;
+  } queries[] = {
+      {"GetWidth", [](vexiro::cImaging& e) { return e.GetWidth() == 0; }},
+      {"GetHeight", [](vexiro::cImaging& e) { return e.GetHeight() == 0; }},
+      {"GetWidthMM", [](vexiro::cImaging& e) { return e.GetWidthMM() == 0; }},
+      {"GetHeightMM", [](vexiro::cImaging& e) { return e.GetHeightMM() == 0; }},
+      {"GetPixelFormat", [](vexiro::cImaging& e) { return e.GetPixelFormat() == 0; }},
+      {"GetPixelFormatString", [](vexiro::cImaging& e) { return e.GetPixelFormatString().empty(); }},
+      {"GetImageColorSpace", [](vexiro::cImaging& e) { return e.GetImageColorSpace() == 0; }},
+      {"GetPixelDepth", [](vexiro::cImaging& e) { return e.GetPixelDepth() == 0; }},
+      {"GetHorizontalResolution", [](vexiro::cImaging& e) { return e.GetHorizontalResolution() == 0; }},
+      {"GetVerticalResolution", [](vexiro::cImaging& e) { return e.GetVerticalResolution() == 0; }},
+  };
+  const int32_t live = MakeImage(5, 3, PixelFormat24bppRGB);
+  const int32_t released = MakeImage(5, 3, PixelFormat24bppRGB);
+  ASSERT_EQ(ReleaseImage(released), vexiro::OK);
+  for (const int32_t current : {0, released}) {
+    for (const auto& q : queries) {
+      engine_->SetNativeImage(live);
+      ASSERT_EQ(engine_->GetWidth(), 5);
+      engine_->SetNativeImage(current);
+      EXPECT_TRUE(q.answersNothing(*engine_)) << q.name << " on " << current;
+      EXPECT_EQ(engine_->GetStat(), vexiro::InvalidParameter) << q.name << " on " << current;
+    }
   }
 }
 

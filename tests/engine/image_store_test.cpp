@@ -207,6 +207,64 @@ TEST_F(EditableDocument, CurrentPageIsWhatTheDocumentShows) {
   Doc().CurrentPage = 0;
 }
 
+// The store's queries and the kind setter agree on what a document shows: its current page, or
+// nothing while no page is loaded or none is left.
+TEST_F(EditableDocument, EveryQueryFollowsTheDocumentToTheSamePage) {
+  struct Case {
+    const char* state;
+    int32_t currentPage, pageCount;
+    bool showsPage;
+  } cases[] = {
+      {"page loaded", 0, 2, true},
+      {"no current page", -1, 2, false},
+      {"current page not loaded", 1, 2, false},
+      {"no pages left", 0, 0, false},
+  };
+  for (const Case& c : cases) {
+    Doc().CurrentPage = c.currentPage;
+    Doc().PageCount = c.pageCount;
+    FindImageRecord(page_)->Kind = KindScan0;
+    EXPECT_EQ(GetGpImage(doc_), c.showsPage ? GetGpImage(page_) : nullptr) << c.state;
+    EXPECT_EQ(ResolvePageImageID(doc_), c.showsPage ? page_ : 0) << c.state;
+    EXPECT_EQ(GetImageKind(doc_), c.showsPage ? KindScan0 : KindGeneric) << c.state;
+    SetImageKind(doc_, KindHBitmap);
+    EXPECT_EQ(FindImageRecord(page_)->Kind, c.showsPage ? KindHBitmap : KindScan0) << c.state;
+    EXPECT_EQ(Doc().Kind, KindGeneric) << c.state << ": the document record keeps its kind";
+  }
+  Doc().CurrentPage = 0;
+  Doc().PageCount = 2;
+}
+
+TEST_F(ImageStore, ScopedImageReleasesUnlessKept) {
+  struct Case {
+    const char* what;
+    void (*end)(ScopedImage&);
+    bool survives;
+  } cases[] = {
+      {"left to the scope", [](ScopedImage&) {}, false},
+      {"kept", [](ScopedImage& owner) { owner.Keep(); }, true},
+      {"released early", [](ScopedImage& owner) { owner.Release(); }, false},
+  };
+  for (const Case& c : cases) {
+    const int32_t id = MakeImage(2, 2, PixelFormat24bppRGB);
+    {
+      ScopedImage owner(id);
+      c.end(owner);
+    }
+    EXPECT_EQ(GetImageIndex(id) >= 0, c.survives) << c.what;
+    ReleaseImage(id);
+  }
+  ScopedImage filled;
+  const int32_t id = MakeImage(2, 2, PixelFormat24bppRGB);
+  *filled.put() = id;
+  EXPECT_EQ(filled.Release(), id) << "the identifier it released";
+  EXPECT_EQ(filled.Release(), 0) << "a second release frees nothing";
+  EXPECT_EQ(GetImageIndex(id), -1);
+  ScopedImage empty;
+  EXPECT_EQ(empty.Keep(), 0);
+  EXPECT_EQ(ImageSlotCount(), 0);
+}
+
 TEST_F(EditableDocument, ReplaceImageWritesTheNewPageFirst) {
   const std::string oldFile = Doc().PageFiles[0];
   const int32_t replacement = MakeImage(7, 2, PixelFormat8bppIndexed);

@@ -72,11 +72,11 @@ TEST_F(LoadFile, EveryFormatLoadsFromFileBytesStringAndStream) {
       const std::string name = absent ? c.formatNameAbsent : c.formatName;
       const std::string world = std::string(c.name) + (absent ? " without plug-in" : " with plug-in") + " via ";
       int32_t id = 0;
-      VexiroStatus s = LoadImageFromFile(id, path, false, false, false, 0, true, false);
+      VexiroStatus s = LoadImageFromFile(id, path);
       name.empty() ? ExpectRefused(s, id, world + "file") : ExpectLoaded(s, id, name, c.pixelFormat, world + "file");
-      s = LoadImageFromBytes(id, bytes.data(), bytes.size(), false, false, false);
+      s = LoadImageFromBytes(id, bytes.data(), bytes.size());
       name.empty() ? ExpectRefused(s, id, world + "bytes") : ExpectLoaded(s, id, name, c.pixelFormat, world + "bytes");
-      s = LoadImageFromString(id, AnsiToUtf8(bytes), false, false, false);
+      s = LoadImageFromString(id, AnsiToUtf8(bytes));
       name.empty() ? ExpectRefused(s, id, world + "string")
                    : ExpectLoaded(s, id, name, c.pixelFormat, world + "string");
       ole::ComPtr<ole::IStream> stream;
@@ -130,11 +130,12 @@ TEST_F(LoadFile, RouteOrderFollowsTheOptions) {
     const std::string what =
         std::to_string(c.pluginAbsent) + std::to_string(c.colourManagement) + std::to_string(c.disablePlugin);
     int32_t id = 0;
-    ASSERT_EQ(LoadImageFromFile(id, tiff, c.colourManagement, c.disablePlugin, false, 0, true, false), vexiro::OK);
+    const LoadOptions options{.UseColorManagement = c.colourManagement, .DisablePlugin = c.disablePlugin};
+    ASSERT_EQ(LoadImageFromFile(id, tiff, options), vexiro::OK);
     EXPECT_EQ(GetImageKind(id), c.madeBy) << what;
     ReleaseImage(id);
     id = 123;
-    const VexiroStatus s = LoadImageFromFile(id, junk, c.colourManagement, c.disablePlugin, false, 0, true, false);
+    const VexiroStatus s = LoadImageFromFile(id, junk, options);
     EXPECT_EQ(id, 0);
     if (c.junkStatus == vexiro::OK) {
       EXPECT_NE(s, vexiro::OK) << what;
@@ -227,17 +228,17 @@ TEST_F(LoadFile, BadInputGivesItsStatusAndLeavesNothing) {
   };
   for (const Case& c : cases) {
     int32_t id = 7;
-    EXPECT_EQ(LoadImageFromFile(id, c.path, false, false, false, 0, true, false), c.expected) << c.what;
+    EXPECT_EQ(LoadImageFromFile(id, c.path), c.expected) << c.what;
     EXPECT_EQ(id, 0) << c.what;
   }
   int32_t id = 7;
-  EXPECT_NE(LoadImageFromFile(id, truncated, false, false, false, 0, true, false), vexiro::OK);
+  EXPECT_NE(LoadImageFromFile(id, truncated), vexiro::OK);
   EXPECT_EQ(id, 0);
-  EXPECT_EQ(LoadImageFromBytes(id, "", 0, false, false, false),
+  EXPECT_EQ(LoadImageFromBytes(id, "", 0),
             IsVximgplugAvailable() ? vexiro::UnknownImageFormat : vexiro::Aborted)
       << "an empty array reads as nothing";
-  EXPECT_EQ(LoadImageFromString(id, "", false, false, false), vexiro::GenericError);
-  EXPECT_EQ(LoadImageFromString(id, "x", false, false, false), vexiro::ProfileNotFound);
+  EXPECT_EQ(LoadImageFromString(id, ""), vexiro::GenericError);
+  EXPECT_EQ(LoadImageFromString(id, "x"), vexiro::ProfileNotFound);
   EXPECT_EQ(LoadImageFromStream(id, nullptr, false), vexiro::InvalidParameter);
   const std::string cut = ReadBytes(truncated);
   ole::ComPtr<ole::IStream> stream;
@@ -253,7 +254,7 @@ TEST_F(LoadFile, UnreadableFileIsNotFound) {
   const std::string path = fixtures_.Draw("-size 3x3 xc:red", "locked.png");
   chmod(path.c_str(), 0);
   int32_t id = 0;
-  EXPECT_EQ(LoadImageFromFile(id, path, false, false, false, 0, true, false), vexiro::FileNotFound);
+  EXPECT_EQ(LoadImageFromFile(id, path), vexiro::FileNotFound);
 }
 
 TEST_F(LoadFile, AnEmptyPathAsksTheDialogProvider) {
@@ -270,7 +271,7 @@ TEST_F(LoadFile, AnEmptyPathAsksTheDialogProvider) {
   EXPECT_EQ(engine_->GetWidth(), 5);
   SetOpenFileDialogProvider(nullptr);
   int32_t none = 0;
-  EXPECT_EQ(LoadImageFromFile(none, "", false, false, false, 0, true, false), vexiro::FileNotFound);
+  EXPECT_EQ(LoadImageFromFile(none, ""), vexiro::FileNotFound);
   EXPECT_EQ(asked, 2) << "a suppressed dialog is not asked";
 }
 

@@ -48,7 +48,8 @@ class MultiPageDocument : public LoadingTest, public ::testing::WithParamInterfa
   }
   int32_t Open(bool readOnly) {
     int32_t id = 0;
-    EXPECT_EQ(LoadImageFromFile(id, ThreePages(), false, false, readOnly, 0, true, readOnly), vexiro::OK);
+    const LoadOptions options{.TiffReadOnly = readOnly, .GifReadOnly = readOnly};
+    EXPECT_EQ(LoadImageFromFile(id, ThreePages(), options), vexiro::OK);
     return id;
   }
   // Which fixture page an image shows: 10 red, 20 green, 30 blue, 40 the black inserted image
@@ -207,9 +208,7 @@ INSTANTIATE_TEST_SUITE_P(Formats, MultiPageDocument,
 TEST_F(LoadingTest, OnePageTiffStaysAPlainImageAndStreamsAlwaysSplit) {
   FixtureFolder folder;
   int32_t id = 0;
-  ASSERT_EQ(
-      LoadImageFromFile(id, folder.Draw("-size 5x5 xc:red -depth 8", "one.tif"), false, false, false, 0, true, false),
-      vexiro::OK);
+  ASSERT_EQ(LoadImageFromFile(id, folder.Draw("-size 5x5 xc:red -depth 8", "one.tif")), vexiro::OK);
   EXPECT_FALSE(FindImageRecord(id)->IsDocument());
   ReleaseImage(id);
   const std::string bytes = ReadBytes(folder.Draw("-size 5x5 xc:red -size 6x5 xc:blue -depth 8", "two.tif"));

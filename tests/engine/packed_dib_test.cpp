@@ -204,6 +204,17 @@ TEST_F(PackedDib, ImportHonoursColoursUsedHeaderSizeAndMasks) {
     ASSERT_EQ(CreateImageFromPackedDIBBlock(d.data(), d.size(), id), vexiro::OK);
     EXPECT_EQ(PixelOf(id, 0, 0), 0xFF0000FFu);
   }
+  {
+    // Alpha bit fields: a 40-byte header followed by four masks (R, G, B, A from the top byte down).
+    std::vector<uint8_t> tail = {0, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0};
+    const std::vector<uint8_t> pixel = {0x40, 0x11, 0x22, 0x33};  // alpha 0x40 in the low byte
+    tail.insert(tail.end(), pixel.begin(), pixel.end());
+    const auto d = Dib(40, 1, 1, 32, 6, 0, tail);
+    int32_t id = 0;
+    ASSERT_EQ(CreateImageFromPackedDIBBlock(d.data(), d.size(), id), vexiro::OK);
+    EXPECT_EQ(GetImagePixelFormatValue(id), PixelFormat32bppARGB);
+    EXPECT_EQ(PixelOf(id, 0, 0), 0x40332211u);
+  }
 }
 
 TEST_F(PackedDib, MalformedOrUnsupportedBlocksAreRefused) {

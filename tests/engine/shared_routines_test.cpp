@@ -149,6 +149,39 @@ TEST_F(TempFiles, NoFolderGivesNoName) {
   EXPECT_EQ(GetTempFilePath(), "");
 }
 
+// A fresh temporary file stays only when its writer succeeds; every failure is a status and
+// leaves no file behind.
+TEST_F(TempFiles, FreshFileStaysOnlyWhenWritten) {
+  struct Case {
+    const char* what;
+    const char* folder;  // nullptr: the test's own folder
+    VexiroStatus writerSays, expected;
+    bool writerCalled;
+  } cases[] = {
+      {"written", nullptr, vexiro::OK, vexiro::OK, true},
+      {"writer fails", nullptr, vexiro::Win32Error, vexiro::Win32Error, true},
+      {"no folder", "/nonexistent-folder-for-vexiro-tests", vexiro::OK, vexiro::CanNotCreateFile, false},
+  };
+  for (const Case& c : cases) {
+    if (c.folder) setenv("TMPDIR", c.folder, 1);
+    std::string seen;
+    VexiroStatus status = vexiro::GenericError;
+    const std::string path = WriteFreshTempFile(
+        [&](const std::string& p) {
+          seen = p;
+          std::ofstream(p) << "page";
+          return c.writerSays;
+        },
+        status);
+    setenv("TMPDIR", saved_.c_str(), 1);
+    EXPECT_EQ(status, c.expected) << c.what;
+    EXPECT_EQ(!seen.empty(), c.writerCalled) << c.what;
+    EXPECT_EQ(path.empty(), c.expected != vexiro::OK) << c.what;
+    if (!seen.empty()) EXPECT_EQ(std::filesystem::exists(seen), c.expected == vexiro::OK) << c.what;
+    DeleteFileQuietly(path);
+  }
+}
+
 TEST(GetExistingFilePath, OnlyReadableRegularFiles) {
   const std::string folder = GetTempFolder();
   const std::string file = GetTempFilePath();

@@ -15,8 +15,7 @@ Status NewFrame(DecodeBudget& budget, int64_t width, int64_t height, PixelFormat
 }
 
 void ConvertFrameRow(const Frame& src, INT y, uint8_t* dst, PixelFormat dstFormat, const std::vector<ARGB>& dstPalette) {
-  ConvertRow(RowOf(src, y), src.format, src.palette.data(), src.palette.size(), 0, dst, dstFormat, dstPalette.data(),
-             dstPalette.size(), 0, src.width);
+  ConvertRow(FrameSourceRow(src, y), {dst, dstFormat, dstPalette}, src.width);
 }
 
 Status ConvertFrame(const Frame& src, PixelFormat dstFormat, const std::vector<ARGB>& dstPalette, Frame& out) {
