@@ -3,9 +3,12 @@
 #include "platform/user/windows.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 #include "platform/gdi/gdi_objects.h"
 #include "platform/kernel/last_error.h"
@@ -26,10 +29,25 @@ struct XImageDestroyer {
   void operator()(XImage* image) const { XDestroyImage(image); }
 };
 
+// A server that has no other client resets when the last one leaves, and refuses connections for a
+// moment meanwhile; the calls of one capture open it one after another, so a refusal is tried
+// again a few times before the display counts as missing.
+Display* OpenDisplay() {
+  constexpr int kAttempts = 10;
+  constexpr auto kPause = std::chrono::milliseconds(2);
+  const char* name = std::getenv("DISPLAY");
+  if (name == nullptr || *name == 0) return nullptr;
+  for (int attempt = 1;; ++attempt) {
+    if (Display* display = XOpenDisplay(name)) return display;
+    if (attempt == kAttempts) return nullptr;
+    std::this_thread::sleep_for(kPause);
+  }
+}
+
 // The display for one call, with X errors trapped while it is open.
 class DisplaySession {
  public:
-  DisplaySession() : lock_(Mutex()), previous_(XSetErrorHandler(&IgnoreXError)), display_(XOpenDisplay(nullptr)) {}
+  DisplaySession() : lock_(Mutex()), previous_(XSetErrorHandler(&IgnoreXError)), display_(OpenDisplay()) {}
   ~DisplaySession() {
     display_.reset();
     XSetErrorHandler(previous_);
