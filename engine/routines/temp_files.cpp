@@ -1,19 +1,17 @@
 // Temporary folder and exclusively created temporary files.
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 
 #include "engine/routines/random_generator.h"
 #include "engine/routines/shared_routines.h"
+#include "platform/kernel/environment.h"
 #include "platform/kernel/files.h"
 #include "platform/kernel/last_error.h"
 
 namespace vx::engine {
 namespace {
 
-std::string Trimmed(const char* value) {
-  if (!value) return {};
-  std::string s(value);
+std::string Trimmed(const std::string& s) {
   const auto first = s.find_first_not_of(" \t");
   if (first == std::string::npos) return {};
   const auto last = s.find_last_not_of(" \t");
@@ -28,7 +26,7 @@ constexpr int kMaxNameAttempts = 1000;
 std::string GetTempFolder() {
   std::string folder;
   for (const char* name : {"TMPDIR", "tmp", "temp"}) {
-    folder = Trimmed(std::getenv(name));
+    folder = Trimmed(vx::GetEnvironmentVariable(name));
     if (!folder.empty()) break;
   }
   if (folder.empty()) folder = "/tmp";
