@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "engine/save/gif89a_writer.h"
-#include "processing/color/octree_quantizer.h"
+#include "engine/routines/octree_quantizer.h"
 
 namespace {
 
@@ -30,8 +30,8 @@ std::vector<uint8_t> PictureRows() {
 void OctreeQuantize(benchmark::State& state) {
   const std::vector<uint8_t> rows = PictureRows();
   for (auto _ : state) {
-    vx::processing::OctreeQuantize(kWidth * 3, kHeight, 0, rows.data(), rows.size(), 256, 8);
-    benchmark::DoNotOptimize(vx::processing::OctreeGetLeafCount());
+    vx::engine::OctreeQuantize(kWidth * 3, kHeight, 0, rows.data(), rows.size(), 256, 8);
+    benchmark::DoNotOptimize(vx::engine::OctreeGetLeafCount());
   }
   state.SetItemsProcessed(state.iterations() * kWidth * kHeight);
 }

@@ -4,7 +4,12 @@
 #include "engine/thread_state.h"
 
 #include <exception>
+#include <mutex>
 
+#include "engine/documents/multipage_document.h"
+#include "engine/documents/page_file_writer.h"
+#include "engine/image_graphics.h"
+#include "engine/plugin/api.h"
 #include "engine/save/encoder_table.h"
 #include "engine/image_store.h"
 #include "engine/runtime_error.h"
@@ -65,6 +70,16 @@ GdiplusThreadState::~GdiplusThreadState() { MarkThreadStateEnded(); }
 GdiplusThreadState& ThreadGdiplusState() {
   thread_local GdiplusThreadState state;
   return state;
+}
+
+void WireSubsystems() {
+  static std::once_flag wired;
+  std::call_once(wired, [] {
+    InstallVximgplugReleaseHooks();
+    SetPageFileWriter(&WriteDocumentPageFile);
+    SetPageSelector(&SelectPageOfDocument);
+    SetLentDCReleaser(&ReturnLentDCAndGraphics);
+  });
 }
 
 void Main() {

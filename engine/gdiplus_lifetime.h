@@ -19,6 +19,12 @@ struct GdiplusThreadState {
 };
 GdiplusThreadState& ThreadGdiplusState();
 
+// Hands the image store the seams through which it reaches the subsystems that own the work
+// (plug-in releases, document page files and page selection, lent device contexts). Runs once
+// per process, before the first engine is constructed; later calls leave the seams as they are,
+// so a seam a test replaced stays replaced.
+void WireSubsystems();
+
 // Runs once per thread, before the thread's first engine is constructed.
 void Main();
 bool StartGdiPlus();

@@ -1,9 +1,11 @@
 // Queries, changes and pixel locks on images named by identifier.
 #include "engine/image_access.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <new>
 
 #include "engine/gdiplus_lifetime.h"
 #include "engine/load/from_memory.h"
@@ -318,6 +320,49 @@ VexiroStatus LockImageBits(int32_t id, const GpRect& rect, uint32_t mode, PixelF
 
 VexiroStatus UnlockImageBits(int32_t id, BitmapData& data) {
   return ToStatus(GdipBitmapUnlockBits(AsBitmap(GetGpImage(id)), &data));
+}
+
+VexiroStatus ReadPaletteBytes(int32_t id, std::vector<PaletteBytes>& entries) {
+  entries.clear();
+  int32_t bytes = 0;
+  VexiroStatus s = GetImagePaletteSize(id, bytes);
+  if (s != vexiro::OK) return s;
+  gdiplus::ColorPalette palette;
+  s = GetImagePalette(id, palette, bytes);
+  if (s != vexiro::OK) return s;
+  const uint32_t count = std::min<uint32_t>(palette.Count, 256);
+  for (uint32_t i = 0; i < count; ++i) {
+    const gdiplus::ARGB c = palette.Entries[i];
+    entries.push_back({static_cast<uint8_t>(c >> 16), static_cast<uint8_t>(c >> 8), static_cast<uint8_t>(c),
+                       static_cast<uint8_t>(c >> 24)});
+  }
+  return vexiro::OK;
+}
+
+VexiroStatus ReadWholeImage(int32_t id, PixelFormat format, int32_t bits, std::vector<uint8_t>& buffer) {
+  int32_t width = 0, height = 0;
+  VexiroStatus s = GetImageWidth(id, width);
+  if (s == vexiro::OK) s = GetImageHeight(id, height);
+  if (s != vexiro::OK) return s;
+  const int32_t stride = ComputeStride(width, bits);
+  if (stride <= 0 || height <= 0) return vexiro::InvalidParameter;
+  const uint64_t total = static_cast<uint64_t>(stride) * static_cast<uint64_t>(height);
+  if (total > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) return vexiro::OutOfMemory;
+  try {
+    buffer.assign(static_cast<size_t>(total), 0);
+  } catch (const std::bad_alloc&) {
+    return vexiro::OutOfMemory;
+  }
+  gdiplus::BitmapData data;
+  data.Width = static_cast<gdiplus::UINT>(width);
+  data.Height = static_cast<gdiplus::UINT>(height);
+  data.Stride = stride;
+  data.PixelFormat = format;
+  data.Scan0 = buffer.data();
+  const gdiplus::GpRect whole{0, 0, width, height};
+  s = LockImageBits(id, whole, gdiplus::ImageLockModeRead | gdiplus::ImageLockModeUserInputBuf, format, data);
+  if (s != vexiro::OK) return s;
+  return UnlockImageBits(id, data);
 }
 
 }  // namespace vx::engine

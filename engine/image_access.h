@@ -1,8 +1,10 @@
 // The image access layer: the rest of the system reaches an image's properties and pixels through
 // these routines, by image identifier. A document is always served through its current page.
 #pragma once
+#include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/image_store.h"
 #include "engine/pixel_formats.h"
@@ -56,5 +58,13 @@ void SetImageKind(int32_t id, ImageKind kind);
 // buffer marks the image modified.
 VexiroStatus LockImageBits(int32_t id, const GpRect& rect, uint32_t mode, PixelFormat& format, BitmapData& data);
 VexiroStatus UnlockImageBits(int32_t id, BitmapData& data);
+
+// ---- Whole-image reads, as writers and colour reduction take them ----
+// One palette entry as the writers take it: red, green, blue, alpha.
+using PaletteBytes = std::array<uint8_t, 4>;
+// The palette entries as R, G, B, A bytes, in palette order.
+VexiroStatus ReadPaletteBytes(int32_t id, std::vector<PaletteBytes>& entries);
+// The whole image as rows of `bits`-per-pixel pixels in `format`, each row ComputeStride bytes.
+VexiroStatus ReadWholeImage(int32_t id, PixelFormat format, int32_t bits, std::vector<uint8_t>& buffer);
 
 }  // namespace vx::engine

@@ -10,20 +10,10 @@ namespace vx::engine {
 
 using namespace vx::gdiplus;
 
-namespace {
-
-// The store returns a device context still lent out when its image is released.
-void ReturnLentDC(GpGraphics* graphics, HDC dc) {
+void ReturnLentDCAndGraphics(GpGraphics* graphics, HDC dc) {
   GdipReleaseDC(graphics, dc);
   GdipDeleteGraphics(graphics);
 }
-
-[[maybe_unused]] const bool kLentDCReleaserInstalled = [] {
-  SetLentDCReleaser(&ReturnLentDC);
-  return true;
-}();
-
-}  // namespace
 
 VexiroStatus GetImageGraphics(int32_t id, GpGraphics*& graphics, PixelFormat format) {
   graphics = nullptr;

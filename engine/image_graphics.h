@@ -20,6 +20,9 @@ VexiroStatus GetImageGraphics(int32_t id, gdiplus::GpGraphics*& graphics, gdiplu
 // Unknown identifiers and device contexts give GenericError.
 VexiroStatus GetImageDC(int32_t id, HDC& dc);
 VexiroStatus ReleaseImageDC(HDC dc);
+// The store's releaser of a device context still lent out when its image is released: the
+// context goes back and the graphics behind it is deleted.
+void ReturnLentDCAndGraphics(gdiplus::GpGraphics* graphics, HDC dc);
 
 VexiroStatus SetCompositingQuality(gdiplus::GpGraphics* graphics, gdiplus::CompositingQuality quality);
 VexiroStatus SetPixelOffsetMode(gdiplus::GpGraphics* graphics, gdiplus::PixelOffsetMode mode);

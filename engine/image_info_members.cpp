@@ -46,20 +46,19 @@ bool cImaging::IsPixelFormatHasAlpha() {
 float cImaging::GetHorizontalResolution() { return QueryCurrent(nNativeImage, nStat, GetImageHorizontalResolution); }
 float cImaging::GetVerticalResolution() { return QueryCurrent(nNativeImage, nStat, GetImageVerticalResolution); }
 
+namespace {
+// No current image at all is a general error; an identifier that names no image is a bad argument.
+VexiroStatus NoImageStatus(int32_t id) { return id == 0 ? GenericError : InvalidParameter; }
+}  // namespace
+
 VexiroStatus cImaging::SetHorizontalResolution(float nHorizontalresolution) {
-  if (GetImageIndex(nNativeImage) < 0) {
-    nStat = GenericError;
-    return nStat;
-  }
+  if (GetImageIndex(nNativeImage) < 0) return nStat = NoImageStatus(nNativeImage);
   nStat = SetImageResolution(nNativeImage, nHorizontalresolution, GetVerticalResolution());
   return nStat;
 }
 
 VexiroStatus cImaging::SetVerticalResolution(float nVerticalresolution) {
-  if (GetImageIndex(nNativeImage) < 0) {
-    nStat = GenericError;
-    return nStat;
-  }
+  if (GetImageIndex(nNativeImage) < 0) return nStat = NoImageStatus(nNativeImage);
   nStat = SetImageResolution(nNativeImage, GetHorizontalResolution(), nVerticalresolution);
   return nStat;
 }

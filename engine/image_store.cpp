@@ -35,13 +35,24 @@ std::vector<ImageRecord>& ThreadImages() {
 
 namespace {
 
-std::atomic<PageFileWriter> g_pageWriter{nullptr};
-std::atomic<PageSelector> g_pageSelector{nullptr};
-std::atomic<LentDCReleaser> g_dcReleaser{nullptr};
-std::atomic<void (*)(intptr_t)> g_unloadBitmap{nullptr};
-std::atomic<void (*)(intptr_t)> g_closeMultiBitmap{nullptr};
-std::atomic<void (*)(intptr_t, intptr_t)> g_unlockPage{nullptr};
-std::atomic<void (*)(intptr_t)> g_closeFile{nullptr};
+// One replaceable provider of the store: set from any thread, read at every call.
+template <class Provider>
+class ProviderSlot {
+ public:
+  Provider Replace(Provider next) { return current_.exchange(next); }
+  Provider Current() const { return current_.load(); }
+
+ private:
+  std::atomic<Provider> current_{nullptr};
+};
+
+ProviderSlot<PageFileWriter> g_pageWriter;
+ProviderSlot<PageSelector> g_pageSelector;
+ProviderSlot<LentDCReleaser> g_dcReleaser;
+ProviderSlot<void (*)(intptr_t)> g_unloadBitmap;
+ProviderSlot<void (*)(intptr_t)> g_closeMultiBitmap;
+ProviderSlot<void (*)(intptr_t, intptr_t)> g_unlockPage;
+ProviderSlot<void (*)(intptr_t)> g_closeFile;
 
 constexpr double kIdentifierRange = 100000000.0;
 
@@ -54,39 +65,39 @@ bool IdentifierInUse(int32_t id) {
 }  // namespace
 
 PluginReleaseHooks SetPluginReleaseHooks(const PluginReleaseHooks& hooks) {
-  const PluginReleaseHooks previous{g_unloadBitmap.exchange(hooks.UnloadBitmap),
-                                    g_closeMultiBitmap.exchange(hooks.CloseMultiBitmap),
-                                    g_unlockPage.exchange(hooks.UnlockPage), g_closeFile.exchange(hooks.CloseFile)};
+  const PluginReleaseHooks previous{g_unloadBitmap.Replace(hooks.UnloadBitmap),
+                                    g_closeMultiBitmap.Replace(hooks.CloseMultiBitmap),
+                                    g_unlockPage.Replace(hooks.UnlockPage), g_closeFile.Replace(hooks.CloseFile)};
   return previous;
 }
-PageFileWriter SetPageFileWriter(PageFileWriter writer) { return g_pageWriter.exchange(writer); }
-PageSelector SetPageSelector(PageSelector selector) { return g_pageSelector.exchange(selector); }
-LentDCReleaser SetLentDCReleaser(LentDCReleaser releaser) { return g_dcReleaser.exchange(releaser); }
+PageFileWriter SetPageFileWriter(PageFileWriter writer) { return g_pageWriter.Replace(writer); }
+PageSelector SetPageSelector(PageSelector selector) { return g_pageSelector.Replace(selector); }
+LentDCReleaser SetLentDCReleaser(LentDCReleaser releaser) { return g_dcReleaser.Replace(releaser); }
 
 namespace internal {
 
 VexiroStatus WritePageFile(int32_t imageId, const std::string& path, const std::string& format) {
-  const PageFileWriter writer = g_pageWriter.load();
+  const PageFileWriter writer = g_pageWriter.Current();
   return writer ? writer(imageId, path, format) : vexiro::NotImplemented;
 }
 VexiroStatus SelectPage(int32_t documentId, int32_t pageIndex) {
-  const PageSelector selector = g_pageSelector.load();
+  const PageSelector selector = g_pageSelector.Current();
   return selector ? selector(documentId, pageIndex) : vexiro::NotImplemented;
 }
 void ReturnLentDC(gdiplus::GpGraphics* graphics, HDC dc) {
-  if (const LentDCReleaser release = g_dcReleaser.load()) release(graphics, dc);
+  if (const LentDCReleaser release = g_dcReleaser.Current()) release(graphics, dc);
 }
 void UnloadPluginBitmap(intptr_t bitmap) {
-  if (auto f = g_unloadBitmap.load()) f(bitmap);
+  if (auto f = g_unloadBitmap.Current()) f(bitmap);
 }
 void ClosePluginMultiBitmap(intptr_t multiBitmap) {
-  if (auto f = g_closeMultiBitmap.load()) f(multiBitmap);
+  if (auto f = g_closeMultiBitmap.Current()) f(multiBitmap);
 }
 void UnlockPluginPage(intptr_t multiBitmap, intptr_t page) {
-  if (auto f = g_unlockPage.load()) f(multiBitmap, page);
+  if (auto f = g_unlockPage.Current()) f(multiBitmap, page);
 }
 void ClosePluginFile(intptr_t file) {
-  if (auto f = g_closeFile.load()) f(file);
+  if (auto f = g_closeFile.Current()) f(file);
 }
 
 }  // namespace internal

@@ -77,7 +77,7 @@ struct ImageRecord {
   bool IsEditableDocument() const { return IsDocument() && !NativeMultiPage; }
 };
 
-// ---- Seams filled by the subsystems that own the work (process-wide, set once at start) ----
+// ---- Seams filled by the subsystems that own the work (process-wide, set by WireSubsystems) ----
 
 // Format plug-in releases.
 struct PluginReleaseHooks {

@@ -2,11 +2,13 @@
 #include "vexiro/imaging.h"
 
 #include "engine/gdiplus_lifetime.h"
+#include "devices/network/inet_session.h"
 #include "engine/services.h"
 
 namespace vexiro {
 
 cImaging::cImaging() {
+  vx::engine::WireSubsystems();
   vx::engine::GdiplusThreadState& st = vx::engine::ThreadGdiplusState();
   if (!st.MainRan) {
     st.MainRan = true;

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "devices/network/inet_session.h"
-
 namespace vexiro {
+
+class cInet;
 
 // A PDF writer; one per open document.
 class cPDF {};

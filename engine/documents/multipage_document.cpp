@@ -201,22 +201,13 @@ VexiroStatus SelectFrame(int32_t imageId, int32_t frame, const GUID& dimension) 
   return ToStatus(GdipImageSelectActiveFrame(GetGpImage(imageId), &dimension, static_cast<UINT>(frame)));
 }
 
-// The page selector the image store calls back after committing a page.
+}  // namespace
+
 VexiroStatus SelectPageOfDocument(int32_t documentId, int32_t pageIndex) {
   const ImageRecord* doc = FindImageRecord(documentId);
   if (!doc) return vexiro::GenericError;
   return SelectPage(documentId, pageIndex, doc->IsTiffMultiPage ? "TIFF" : "GIF");
 }
-
-struct StoreSeams {
-  StoreSeams() {
-    SetPageFileWriter(&WriteDocumentPageFile);
-    SetPageSelector(&SelectPageOfDocument);
-  }
-};
-const StoreSeams kStoreSeams;
-
-}  // namespace
 
 VexiroStatus SelectTiffFrame(int32_t imageId, int32_t frame) { return SelectFrame(imageId, frame, FrameDimensionPage); }
 VexiroStatus SelectGifFrame(int32_t imageId, int32_t frame) { return SelectFrame(imageId, frame, FrameDimensionTime); }

@@ -17,6 +17,8 @@ VexiroStatus LoadMultiPageFileGdiPlus(const std::string& path, int32_t& id, cons
 
 // Pages are 0-based here and 1-based in the page operations below, as hosts count them.
 VexiroStatus SelectPage(int32_t documentId, int32_t page, const std::string& format);
+// The page selector the image store calls back after committing a page: the document's own format.
+VexiroStatus SelectPageOfDocument(int32_t documentId, int32_t pageIndex);
 VexiroStatus CreateMultiPageFromImage(int32_t imageId, int32_t& documentId, const std::string& format);
 VexiroStatus InsertPageFromImage(int32_t documentId, int32_t position, int32_t imageId, const std::string& format);
 VexiroStatus InsertPageFromFile(int32_t documentId, int32_t position, const std::string& path, bool useColorManagement,

@@ -1,4 +1,4 @@
-// Captures a window of the X display (0: the whole screen) into a new 32bppRGB image.
+// Captures a window (0: the whole desktop) into a new image of 32 bits per pixel.
 #pragma once
 #include <cstdint>
 

@@ -10,6 +10,7 @@
 #include "engine/load/loader.h"
 #include "engine/load/new_image_fill.h"
 #include "engine/load/from_servers.h"
+#include "devices/network/inet_session.h"
 #include "engine/services.h"
 #include "engine/handles/window_capture.h"
 #include "platform/ole/stream_handles.h"

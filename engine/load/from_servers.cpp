@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "devices/network/inet_session.h"
 #include "engine/image_store.h"
 #include "engine/load/loader.h"
 #include "engine/routines/shared_routines.h"

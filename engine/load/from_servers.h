@@ -4,9 +4,12 @@
 #include <cstdint>
 #include <string>
 
-#include "devices/network/inet_session.h"
 #include "engine/load/load_options.h"
 #include "engine/vexiro_status.h"
+
+namespace vexiro {
+class cInet;
+}
 
 namespace vx::engine {
 

@@ -7,6 +7,7 @@
 
 #include "engine/image_access.h"
 #include "engine/image_store.h"
+#include "engine/handles/images_from_handles.h"
 #include "engine/load/from_memory.h"
 #include "engine/documents/multipage_document.h"
 #include "engine/routines/shared_routines.h"
@@ -56,9 +57,10 @@ VexiroStatus LoadImageFromFile(int32_t& id, const std::string& path, const LoadO
   return pluginStatus;
 }
 
-VexiroStatus LoadImageThroughOlePicture(int32_t& id, const std::string&) {
-  // The picture loader of this platform reads no format the platform decoders refuse, so a
-  // file that reaches it cannot be read.
+VexiroStatus LoadImageThroughOlePicture(int32_t& id, const std::string& path) {
+  // Of the formats the platform decoders refuse, the picture loader reads metafiles: they come
+  // out drawn at their own size, as the metafile member draws them.
+  if (CreateImageFromMetafileFile(path, 1.0f, id) == vexiro::OK) return vexiro::OK;
   id = 0;
   return vexiro::UnknownImageFormat;
 }

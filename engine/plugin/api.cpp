@@ -82,11 +82,6 @@ void InstallVximgplugReleaseHooks() {
   SetPluginReleaseHooks({&UnloadBitmapHook, &CloseMultiBitmapHook, &UnlockPageHook, &CloseFileHook});
 }
 
-namespace {
-// The store must be able to free plug-in objects from the first image on.
-[[maybe_unused]] const bool kReleaseHooksInstalled = (InstallVximgplugReleaseHooks(), true);
-}  // namespace
-
 const VximgplugApi& Vximgplug() {
   Binding& binding = TheBinding();
   if (const VximgplugApi* api = binding.bound.load()) return *api;

@@ -18,7 +18,8 @@ const VximgplugApi& Vximgplug();
 void ResetVximgplugBindingForTesting();
 
 // Hands the image store the routines that free plug-in bitmaps, pages and files its records
-// own. Done when the library loads; callable again by whoever replaced the hooks.
+// own. Done when the first engine is made (WireSubsystems); callable again by whoever replaced
+// the hooks.
 void InstallVximgplugReleaseHooks();
 
 // Owns one plug-in bitmap and unloads it when it goes out of scope.

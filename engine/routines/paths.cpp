@@ -1,10 +1,7 @@
 // Paths, the open-file dialog, GUID text and ANSI strings.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "engine/routines/shared_routines.h"
 #include "platform/kernel/code_page.h"
+#include "platform/kernel/files.h"
 #include "platform/ole/ole.h"
 #include "platform/user/user.h"
 
@@ -38,12 +35,7 @@ std::string NormalizePath(std::string_view path) {
 
 std::string GetExistingFilePath(const std::string& path) {
   if (path.empty()) return {};
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return {};
-  struct stat st {};
-  const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-  ::close(fd);
-  return regular ? path : std::string();
+  return vx::GetFileAttributes(path) == vx::FILE_ATTRIBUTE_NORMAL ? path : std::string();
 }
 
 void StringToCLSID(GUID& id, const std::string& text) {

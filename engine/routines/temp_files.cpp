@@ -1,22 +1,17 @@
 // Temporary folder and exclusively created temporary files.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 
 #include "engine/routines/random_generator.h"
 #include "engine/routines/shared_routines.h"
+#include "platform/kernel/environment.h"
+#include "platform/kernel/files.h"
+#include "platform/kernel/last_error.h"
 
 namespace vx::engine {
 namespace {
 
-std::string Trimmed(const char* value) {
-  if (!value) return {};
-  std::string s(value);
+std::string Trimmed(const std::string& s) {
   const auto first = s.find_first_not_of(" \t");
   if (first == std::string::npos) return {};
   const auto last = s.find_last_not_of(" \t");
@@ -31,7 +26,7 @@ constexpr int kMaxNameAttempts = 1000;
 std::string GetTempFolder() {
   std::string folder;
   for (const char* name : {"TMPDIR", "tmp", "temp"}) {
-    folder = Trimmed(std::getenv(name));
+    folder = Trimmed(vx::GetEnvironmentVariable(name));
     if (!folder.empty()) break;
   }
   if (folder.empty()) folder = "/tmp";
@@ -44,18 +39,14 @@ std::string GetTempFilePath() {
   for (int attempt = 0; attempt < kMaxNameAttempts; ++attempt) {
     const auto number = static_cast<long>(std::floor(static_cast<double>(RandomSingle()) * 100000000.0));
     const std::string path = GetTempFolder() + std::to_string(number);
-    const int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
-    if (fd >= 0) {
-      ::close(fd);
-      return path;
-    }
-    if (errno != EEXIST) return {};
+    if (vx::CreateNewFile(path)) return path;
+    if (vx::GetLastError() != vx::ERROR_FILE_EXISTS) return {};
   }
   return {};
 }
 
 void DeleteFileQuietly(const std::string& path) {
-  if (!path.empty()) ::unlink(path.c_str());
+  if (!path.empty()) vx::DeleteFile(path);
 }
 
 std::string WriteFreshTempFile(const std::function<VexiroStatus(const std::string& path)>& write,

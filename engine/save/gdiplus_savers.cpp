@@ -138,9 +138,7 @@ VexiroStatus SaveAsJPEGFile(int32_t id, const std::string& path, int32_t quality
   ReapplyResolution(id);
   CLSID clsid{};
   GetEncoderClsid(clsid, index);
-  // A grey image at quality 0 gets the default quality whichever encoder writes it, as the
-  // plug-in reads 0 as "default".
-  if (quality < 0 || (grey && quality == 0)) return SaveImageToFile(id, path, clsid);
+  if (quality < 0) return SaveImageToFile(id, path, clsid);
   EncoderParameterBlock params;
   params.Add(EncoderQuality, std::min(quality, 100));
   return SaveImageToFileWithParams(id, path, clsid, params);

@@ -66,11 +66,10 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
   return static_cast<bool>(in.read(reinterpret_cast<char*>(bytes.data()), size));
 }
 
-// Grey 8-bit JPEG goes through a file so that the format plug-in may write it. The file is
-// removed whatever happens.
+// Grey 8-bit JPEG goes through a file so that the format plug-in may write it; the file saver
+// takes any quality (the encoders clamp it to 100). The file is removed whatever happens.
 bool EncodeGreyJpegThroughFile(int32_t id, int32_t parameter, std::vector<uint8_t>& bytes) {
   const int32_t quality = JpegQualityOf(parameter);
-  if (quality > kMaxJpegQuality) return false;
   const std::string path = GetTempFilePath();
   if (path.empty()) return false;
   const bool ok = SaveAsJPEGFile(id, path, quality, false) == vexiro::OK && ReadWholeFile(path, bytes);

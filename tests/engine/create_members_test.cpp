@@ -135,7 +135,7 @@ TEST_F(CreateMembers, WindowCaptureReadsTheVirtualDisplay) {
   EXPECT_EQ(engine_->GetStat(), vexiro::InvalidParameter);
   VX_REQUIRE_TOOL("Xvfb");
   {
-    vxtest::ServerProcess xvfb({"/usr/bin/Xvfb", "-displayfd", "1", "-screen", "0", "320x200x24", "-nolisten", "tcp"});
+    vxtest::ServerProcess xvfb({"/usr/bin/Xvfb", "-displayfd", "1", "-screen", "0", "320x200x24", "-wr", "-nolisten", "tcp"});
     // The display number it announced (:0 is a display like any other).
     setenv("DISPLAY", (":" + std::to_string(xvfb.port())).c_str(), 1);
     const int32_t desktop = engine_->CreateImageFromHwnd(0);
@@ -143,6 +143,11 @@ TEST_F(CreateMembers, WindowCaptureReadsTheVirtualDisplay) {
     ASSERT_NE(desktop, 0);
     EXPECT_EQ(engine_->GetWidth(), 320);
     EXPECT_EQ(engine_->GetHeight(), 200);
+    for (const auto& [x, y] : {std::pair{0, 0}, std::pair{319, 199}, std::pair{160, 100}}) {
+      gdiplus::ARGB pixel = 0;
+      EXPECT_EQ(GetImagePixel(desktop, x, y, pixel), vexiro::OK);
+      EXPECT_EQ(pixel, 0xFFFFFFFFu) << "the white root window at " << x << "," << y;
+    }
     EXPECT_EQ(engine_->CreateImageFromHwnd(0x7FFFFFF), 0) << "a window the display does not know";
     EXPECT_EQ(engine_->GetStat(), vexiro::InvalidParameter);
   }

@@ -5,7 +5,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include "engine/documents/multipage_document.h"
+#include "engine/documents/page_file_writer.h"
 #include "engine/gdiplus_lifetime.h"
+#include "engine/image_graphics.h"
 #include "engine/routines/shared_routines.h"
 #include "engine_test_support.h"
 #include "platform/kernel/environment.h"
@@ -97,6 +100,22 @@ VexiroStatus RecordSelection(int32_t doc, int32_t page) {
   g_selectedDocument = doc;
   g_selectedPage = page;
   return vexiro::OK;
+}
+
+// The first engine hands the store the library's own seams; later engines leave a seam that was
+// replaced (by a test, say) as it is.
+TEST_F(NativeDocument, EnginesWireTheStoresSeamsOnceAndLeaveReplacementsAlone) {
+  const PageFileWriter writer = SetPageFileWriter(&WriteMarker);
+  const PageSelector selector = SetPageSelector(&RecordSelection);
+  const LentDCReleaser releaser = SetLentDCReleaser(nullptr);
+  EXPECT_EQ(writer, &WriteDocumentPageFile);
+  EXPECT_EQ(selector, &SelectPageOfDocument);
+  EXPECT_EQ(releaser, &ReturnLentDCAndGraphics);
+  auto another = std::make_unique<vexiro::cImaging>();
+  another.reset();
+  EXPECT_EQ(SetPageFileWriter(writer), &WriteMarker);
+  EXPECT_EQ(SetPageSelector(selector), &RecordSelection);
+  EXPECT_EQ(SetLentDCReleaser(releaser), nullptr);
 }
 
 TEST_F(NativeDocument, CommittingTheCurrentTiffPageWritesItAndSelectsItAgain) {

@@ -7,6 +7,7 @@
 
 #include "engine/save/encoder_table.h"
 #include "engine/gdiplus_lifetime.h"
+#include "engine/plugin/bridge.h"
 #include "engine/saving_test_support.h"
 #include "platform/gdiplus/image_object.h"
 #include "support/required_tool.h"
@@ -117,8 +118,8 @@ TEST_F(PlatformSavers, JpegQualityIsClampedOrLeftToTheEncoder) {
   }
 }
 
-// Without the plug-in a grey image goes to the platform encoder; at quality 0 it gets the
-// default quality there too, as the plug-in reads 0 as "default".
+// Without the plug-in a grey image goes to the platform encoder, which is given every quality of
+// 0 or more as it stands; the plug-in reads 0 as "default".
 TEST_F(PlatformSavers, GreyJpegFallsBackToThePlatformEncoder) {
   VX_REQUIRE_TOOL("identify");
   gp::ColorPalette grey;
@@ -127,10 +128,17 @@ TEST_F(PlatformSavers, GreyJpegFallsBackToThePlatformEncoder) {
   std::vector<uint8_t> indices(16 * 8);
   for (size_t i = 0; i < indices.size(); ++i) indices[i] = static_cast<uint8_t>(i * 2);
   const int32_t id = MakeIndexed(16, 8, gp::PixelFormat8bppIndexed, grey, indices);
-  for (bool disablePlugin : {false, true}) {
+  struct Case {
+    bool disablePlugin;
+    int32_t quality;
+    std::string seen;
+  };
+  const std::string pluginDefault = IsVximgplugAvailable() ? "75" : "1";
+  for (const Case& c : {Case{false, 0, pluginDefault}, Case{true, 0, "1"}, Case{true, 40, "40"}, Case{true, -1, "75"},
+                        Case{true, 250, "100"}}) {
     const std::string path = scratch_.File("grey.jpg");
-    ASSERT_EQ(SaveAsJPEGFile(id, path, 0, disablePlugin), vexiro::OK);
-    EXPECT_EQ(Shell("identify -format %Q '" + path + "'"), "75");
+    ASSERT_EQ(SaveAsJPEGFile(id, path, c.quality, c.disablePlugin), vexiro::OK);
+    EXPECT_EQ(Shell("identify -format %Q '" + path + "'"), c.seen) << c.disablePlugin << " " << c.quality;
   }
 }
 

@@ -74,6 +74,17 @@ TEST_F(ImageInfoMembers, WithoutACurrentImage) {
   EXPECT_EQ(engine_->SetVerticalResolution(100), vexiro::GenericError);
 }
 
+// An identifier that names no image is a bad argument to the resolution setters, and the status
+// stays for GetStat.
+TEST_F(ImageInfoMembers, ResolutionOfAnUnknownImage) {
+  engine_->SetNativeImage(0x1234567);
+  using Setter = VexiroStatus (vexiro::cImaging::*)(float);
+  for (const Setter set : {&vexiro::cImaging::SetHorizontalResolution, &vexiro::cImaging::SetVerticalResolution}) {
+    EXPECT_EQ((engine_.get()->*set)(100), vexiro::InvalidParameter);
+    EXPECT_EQ(engine_->GetStat(), vexiro::InvalidParameter);
+  }
+}
+
 // A query that fails answers nothing, and its status replaces the one a successful query left:
 // with no current image and with the identifier of a released image.
 TEST_F(ImageInfoMembers, FailedQueriesAnswerNothingAndKeepTheirStatus) {

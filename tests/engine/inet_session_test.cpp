@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "engine/loading_test_support.h"
+#include "devices/network/inet_session.h"
 #include "engine/load/from_servers.h"
 #include "platform/inet/wininet.h"
 #include "platform/inet_test_servers.h"

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include "engine/loading_test_support.h"
+#include "platform/metafile_test_builders.h"
 #include "platform/kernel/code_page.h"
 #include "platform/ole/ole.h"
 #include "platform/user/user.h"
@@ -144,6 +145,69 @@ TEST_F(LoadFile, RouteOrderFollowsTheOptions) {
     }
     EXPECT_EQ(ImageSlotCount(), 0) << what;
   }
+}
+
+// Every pixel of an image as ARGB, rows from the top.
+std::vector<gdiplus::ARGB> PixelsOf(int32_t id) {
+  int32_t w = 0, h = 0;
+  GetImageWidth(id, w);
+  GetImageHeight(id, h);
+  std::vector<gdiplus::ARGB> pixels;
+  for (int32_t y = 0; y < h; ++y)
+    for (int32_t x = 0; x < w; ++x) {
+      gdiplus::ARGB c = 0;
+      GetImagePixel(id, x, y, c);
+      pixels.push_back(c);
+    }
+  return pixels;
+}
+
+// Metafiles are read by the last route of the file loader: a file, bytes or a string give the
+// picture the metafile member draws, whichever plug-in state.
+TEST_F(LoadFile, MetafilesLoadLikeTheMetafileMember) {
+  const std::vector<uint8_t> emf = metafile_test::EmfBuilder(12)
+                                       .Record(39, {1, 0, metafile_test::Ref(255, 0, 0), 0})
+                                       .Record(37, {1})
+                                       .Record(43, {2, 3, 9, 8})
+                                       .Finish();
+  const std::vector<uint8_t> wmf = metafile_test::WmfBuilder::Placeable(metafile_test::WmfBuilder(2)
+                                                                            .Record(0x02FC, {0, 0xFF00, 0, 0})
+                                                                            .Record(0x012D, {0})
+                                                                            .Record(0x041B, {100, 120, 30, 20})
+                                                                            .Finish(),
+                                                                        150, 150, 1440);
+  struct Case {
+    const char* name;
+    const std::vector<uint8_t>& bytes;
+  };
+  for (const Case& c : {Case{"a.emf", emf}, Case{"a.wmf", wmf}}) {
+    const std::string path = fixtures_.File(c.name);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(c.bytes.data()), std::streamsize(c.bytes.size()));
+    const int32_t drawn = engine_->CreateImageFromMetaFile(path);
+    ASSERT_NE(drawn, 0) << c.name;
+    const std::vector<gdiplus::ARGB> expected = PixelsOf(drawn);
+    ASSERT_NE(std::count(expected.begin(), expected.end(), expected.front()), std::ptrdiff_t(expected.size()))
+        << c.name << ": the fixture draws something";
+    for (const bool absent : {false, true}) {
+      PluginAbsence absence(absent);
+      const std::string bytes(c.bytes.begin(), c.bytes.end());
+      auto array = vexiro::BasicArray<uint8_t>::FromVector(c.bytes);
+      const std::pair<const char*, std::function<int32_t()>> routes[] = {
+          {"file", [&] { return engine_->CreateImageFromFile(path); }},
+          {"bytes", [&] { return engine_->CreateImageFromByteArray(array); }},
+          {"string", [&] { return engine_->CreateImageFromString(AnsiToUtf8(bytes)); }},
+      };
+      for (const auto& [route, load] : routes) {
+        const int32_t id = load();
+        ASSERT_NE(id, 0) << c.name << " via " << route << " (status " << engine_->GetStat() << ")";
+        EXPECT_EQ(engine_->GetStat(), vexiro::OK);
+        EXPECT_EQ(PixelsOf(id), expected) << c.name << " via " << route;
+        EXPECT_EQ(engine_->CloseImage(id), vexiro::OK);
+      }
+    }
+    EXPECT_EQ(engine_->CloseImage(drawn), vexiro::OK);
+  }
+  EXPECT_TRUE(TemporaryFiles().empty());
 }
 
 TEST_F(LoadFile, BadInputGivesItsStatusAndLeavesNothing) {

@@ -176,14 +176,30 @@ TEST_F(SaveMembers, JpegParameterOfInMemoryEncodings) {
   const int32_t grey = MakeCurrentGrey();
   EXPECT_EQ(QualityOf(ByteArray("jpg", 0)), "75") << "grey at 0: the default on the file route too";
   EXPECT_EQ(QualityOf(ByteArray("jpg", 40)), "40");
-  ByteArray("jpg", 250, InvalidParameter);
+  EXPECT_EQ(QualityOf(ByteArray("jpg", 250)), "100") << "grey goes to the file saver, which clamps";
   EXPECT_NE(GetImageIndex(grey), -1);
+}
+
+// Without the plug-in, the member hands a grey image's quality to the platform encoder as it is,
+// 0 included.
+TEST_F(SaveMembers, GreyJpegWithoutThePluginKeepsTheQualityGiven) {
+  if (!test_support::ToolAvailable("identify")) GTEST_SKIP() << "ImageMagick missing";
+  MakeCurrentGrey();
+  std::string& plugin = ThreadGdiplusState().VximgplugVersion;
+  const std::string saved = plugin;
+  plugin.clear();
+  for (const auto& [quality, seen] : {std::pair{0, "1"}, std::pair{30, "30"}, std::pair{100, "100"}}) {
+    const std::string path = scratch_.File("grey.jpg");
+    EXPECT_EQ(E().SaveAsJPEG(path, quality), OK) << quality;
+    EXPECT_EQ(Shell("identify -format %Q '" + path + "'"), seen) << quality;
+  }
+  plugin = saved;
 }
 
 TEST_F(SaveMembers, GreyJpegRouteLeavesNoTemporaryFile) {
   MakeCurrentGrey();
   ByteArray("jpg", 60);
-  ByteArray("jpg", 250, InvalidParameter);
+  ByteArray("jpg", 250);
   {
     // The platform route is the one that makes its file first; with the plug-in present a grey
     // JPEG would go to the plug-in instead.

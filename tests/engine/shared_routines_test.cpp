@@ -191,6 +191,10 @@ TEST(GetExistingFilePath, OnlyReadableRegularFiles) {
   EXPECT_EQ(GetExistingFilePath(folder), "");
   EXPECT_EQ(GetExistingFilePath(file + "-missing"), "");
   EXPECT_EQ(GetExistingFilePath(""), "");
+  const std::string pipe = file + "-pipe";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  EXPECT_EQ(GetExistingFilePath(pipe), "") << "a pipe is no file, and opening it would wait for a writer";
+  unlink(pipe.c_str());
   DeleteFileQuietly(file);
   EXPECT_EQ(GetExistingFilePath(file), "");
 }

@@ -8,9 +8,7 @@
 #include "engine/vexiro_status.h"
 #include "platform/gdiplus/gdiplus_types.h"
 
-namespace vx::processing {
-
-using engine::VexiroStatus;
+namespace vx::engine {
 
 // Builds the tree from rows of `stride` bytes, each holding (stride - padding) / 3 pixels stored
 // blue, green, red, reduces it to at most maxColors leaves and numbers the palette. `bytes`
@@ -31,4 +29,4 @@ void OctreeGetPaletteEntry(int32_t index, uint8_t& blue, uint8_t& green, uint8_t
 VexiroStatus ReduceImageColors(int32_t id, int32_t& newId, int32_t& colorCount, gdiplus::ColorPalette& palette,
                                bool transparency, int32_t keyColor);
 
-}  // namespace vx::processing
+}  // namespace vx::engine

@@ -1,14 +1,14 @@
 // The octree: one node per colour prefix, leaves at the deepest level, reduced by folding the
 // most recently listed node of the deepest reducible level into a leaf whenever the leaves
 // outnumber the colours asked for. The palette lists the leaves in depth-first order.
-#include "processing/color/octree_quantizer.h"
+#include "engine/routines/octree_quantizer.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <vector>
 
-namespace vx::processing {
+namespace vx::engine {
 namespace {
 
 constexpr int32_t kRoot = 1;
@@ -222,4 +222,4 @@ void OctreeGetPaletteEntry(int32_t index, uint8_t& blue, uint8_t& green, uint8_t
   red = e.red;
 }
 
-}  // namespace vx::processing
+}  // namespace vx::engine

@@ -1,13 +1,12 @@
-#include "processing/color/octree_quantizer.h"
+#include "engine/routines/octree_quantizer.h"
 
 #include <gtest/gtest.h>
 
 #include "engine/saving_test_support.h"
 
-namespace vx::processing {
+namespace vx::engine {
 namespace {
 
-using namespace vx::engine;
 using namespace vx::engine::saving_test;
 using engine::test_support::EngineTest;
 using gdiplus::ARGB;
@@ -162,4 +161,4 @@ TEST_F(ColorReduction, KeyColourWithinThreeBecomesTransparent) {
 }
 
 }  // namespace
-}  // namespace vx::processing
+}  // namespace vx::engine
