@@ -183,7 +183,7 @@ TEST_F(SaveMembers, JpegParameterOfInMemoryEncodings) {
 // Without the plug-in, the member hands a grey image's quality to the platform encoder as it is,
 // 0 included.
 TEST_F(SaveMembers, GreyJpegWithoutThePluginKeepsTheQualityGiven) {
-  if (!test_support::ToolAvailable("identify")) GTEST_SKIP() << "ImageMagick missing";
+  VX_REQUIRE_TOOL("identify");
   MakeCurrentGrey();
   std::string& plugin = ThreadGdiplusState().VximgplugVersion;
   const std::string saved = plugin;
