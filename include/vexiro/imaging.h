@@ -198,6 +198,30 @@ class cImaging {
   // ---- Barcode drawing ----
 
   // ---- Colour values and colour models ----
+  // None of these touches the last status. Components outside 0..255 are limited to that range.
+  void ColorRGBtoCMY(uint8_t nRedValue, uint8_t nGreenValue, uint8_t nBlueValue, uint8_t& nCyanReturn,
+                     uint8_t& nMagentaReturn, uint8_t& nYellowReturn);
+  void ColorRGBtoCMYK(uint8_t nRedValue, uint8_t nGreenValue, uint8_t nBlueValue, uint8_t& nCyanReturn,
+                      uint8_t& nMagentaReturn, uint8_t& nYellowReturn, uint8_t& nBlackReturn);
+  void ColorCMYKtoRGB(uint8_t nCyan, uint8_t nMagenta, uint8_t nYellow, uint8_t nBlack, uint8_t& nRedReturn,
+                      uint8_t& nGreenReturn, uint8_t& nBlueReturn);
+  void ColorCMYtoRGB(uint8_t nCyan, uint8_t nMagenta, uint8_t nYellow, uint8_t& nRedReturn, uint8_t& nGreenReturn,
+                     uint8_t& nBlueReturn);
+  void ColorRGBtoHSL(uint8_t nRedValue, uint8_t nGreenValue, uint8_t nBlueValue, float& nHueReturn,
+                     float& nSaturationReturn, float& nLightnessReturn);
+  void ColorRGBtoHSLl(int32_t nRedValue, int32_t nGreenValue, int32_t nBlueValue, float& nHueReturn,
+                      float& nSaturationReturn, float& nLightnessReturn);
+  void ColorHSLtoRGB(float nHueValue, float nSaturationValue, float nLightnessValue, uint8_t& nRedReturn,
+                     uint8_t& nGreenReturn, uint8_t& nBlueReturn);
+  void ColorHSLtoRGBl(float nHueValue, float nSaturationValue, float nLightnessValue, int32_t& nRedReturn,
+                      int32_t& nGreenReturn, int32_t& nBlueReturn);
+  void ColorGetRGBFromRGBValue(int32_t nRGBValue, uint8_t& nRed, uint8_t& nGreen, uint8_t& nBlue);
+  void ColorGetRGBFromRGBValuel(int32_t nRGBValue, int32_t& nRed, int32_t& nGreen, int32_t& nBlue);
+  void ColorGetARGBFromARGBValue(int32_t nARGBValue, uint8_t& nAlpha, uint8_t& nRed, uint8_t& nGreen, uint8_t& nBlue);
+  void ColorGetARGBFromARGBValuel(int32_t nARGBValue, int32_t& nAlpha, int32_t& nRed, int32_t& nGreen,
+                                  int32_t& nBlue);
+  int32_t argb(int32_t nAlpha, int32_t nRed, int32_t nGreen, int32_t nBlue);
+  int32_t GetRGB(int32_t nRed, int32_t nGreen, int32_t nBlue);
 
   // ---- Display ----
 
