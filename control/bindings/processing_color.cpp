@@ -1,4 +1,4 @@
-// Bindings of the colour-model members and of the pixel-format conversion members.
+// Bindings of the colour-model, histogram and pixel-format conversion members.
 #include "control/binding.h"
 #include "vexiro/imaging.h"
 
@@ -18,5 +18,12 @@ VX_BIND(ColorGetARGBFromARGBValue, &vexiro::cImaging::ColorGetARGBFromARGBValue)
 VX_BIND(ColorGetARGBFromARGBValuel, &vexiro::cImaging::ColorGetARGBFromARGBValuel);
 VX_BIND(argb, &vexiro::cImaging::argb);
 VX_BIND(GetRGB, &vexiro::cImaging::GetRGB);
+
+VX_BIND(HistogramGetARGB, &vexiro::cImaging::HistogramGetARGB);
+VX_BIND(HistogramGetRed, &vexiro::cImaging::HistogramGetRed);
+VX_BIND(HistogramGetGreen, &vexiro::cImaging::HistogramGetGreen);
+VX_BIND(HistogramGetBlue, &vexiro::cImaging::HistogramGetBlue);
+VX_BIND(HistogramGetAlpha, &vexiro::cImaging::HistogramGetAlpha);
+VX_BIND(HistogramGet8Bpp, &vexiro::cImaging::HistogramGet8Bpp);
 
 }  // namespace vx::control

@@ -170,6 +170,17 @@ class cImaging {
   // ---- Filters ----
 
   // ---- Histograms ----
+  // Counts per byte value over the whole image (the processing rectangle does not apply). An
+  // array of 256 or more elements from 0 keeps its counts and is added to; any other array is
+  // made anew as elements 0..255.
+  VexiroStatus HistogramGetARGB(BasicArray<int32_t>& arHistoA, BasicArray<int32_t>& arHistoR,
+                                BasicArray<int32_t>& arHistoG, BasicArray<int32_t>& arHistoB);
+  VexiroStatus HistogramGetRed(BasicArray<int32_t>& arHistoR);
+  VexiroStatus HistogramGetGreen(BasicArray<int32_t>& arHistoG);
+  VexiroStatus HistogramGetBlue(BasicArray<int32_t>& arHistoB);
+  VexiroStatus HistogramGetAlpha(BasicArray<int32_t>& arHistoA);
+  // Per palette index of an 8-bit indexed image; NotIndexedPixelFormat for any other image.
+  VexiroStatus HistogramGet8Bpp(BasicArray<int32_t>& ArHistoPal);
 
   // ---- Border cropping and deskew ----
 
@@ -312,6 +323,10 @@ class cImaging {
   bool CurrentImageIsIndexed();
   VexiroStatus ReadCurrentPalette(vx::gdiplus::ColorPalette& palette);
   VexiroStatus WriteCurrentPalette(const vx::gdiplus::ColorPalette& palette);
+  // ---- Filter engine, histograms and pixel-format conversion ----
+  friend struct ProcessingTestAccess;
+  // Fills ROIArea with the whole current image when the processing region is the whole image.
+  int32_t InitROI();
 
   // ---- Private helpers of PDF writing ----
 
