@@ -185,6 +185,30 @@ class cImaging {
   // ---- Border cropping and deskew ----
 
   // ---- Pixel formats and colour reduction ----
+  // Each keeps the image identifier and resolution. The one-line format changes return their
+  // status without storing it; the others store it.
+  VexiroStatus ConvertToPixelFormatCR(int32_t nPixelDepth);
+  VexiroStatus ConvertTo4Bpp();
+  VexiroStatus ConvertTo16BppRGB555();
+  VexiroStatus ConvertTo16BppRGB565();
+  VexiroStatus ConvertTo24BppRGB();
+  VexiroStatus ConvertTo32BppARGB();
+  VexiroStatus ConvertTo32BppPARGB();
+  VexiroStatus ConvertTo32BppRGB();
+  VexiroStatus ConvertTo48BppRGB();
+  VexiroStatus ConvertTo64BppARGB();  // premultiplied
+  VexiroStatus ConvertTo1Bpp();
+  VexiroStatus ConvertTo1BppFast();
+  VexiroStatus ConvertTo4Bpp16();
+  // At most 16 entries from the caller's colours; an array with no elements is refused.
+  VexiroStatus ConvertTo4BppPal(BasicArray<int32_t>& nARGBColorsArray);
+  VexiroStatus ConvertTo4BppQ();
+  VexiroStatus ConvertBitonalToGrayScale(int32_t nSoftenValue = 100);
+  VexiroStatus ConvertTo8BppGrayScale();
+  VexiroStatus ConvertTo8BppGrayScaleAdv();
+  VexiroStatus ConvertTo8Bpp216();
+  VexiroStatus ConvertTo8BppQ();
+  VexiroStatus Quantize8Bpp(int32_t nColors);
 
   // ---- Palettes ----
   VexiroStatus ColorPaletteGet(BasicArray<int32_t>& nARGBColorsArray, int32_t& nEntriesCount);
@@ -327,6 +351,12 @@ class cImaging {
   friend struct ProcessingTestAccess;
   // Fills ROIArea with the whole current image when the processing region is the whole image.
   int32_t InitROI();
+  // The 8-bit grey converter: mode 1 weighted luminance, 2 the mean, 3 the blue channel.
+  VexiroStatus ConvertToGrayScaleCore(int32_t mode);
+  VexiroStatus ConvertByFormat(int32_t format);
+  // The frame every own converter runs in: `rule` turns the 32-bit source into the new image.
+  template <class Rule>
+  VexiroStatus ConvertOwn(int32_t sourceFormat, Rule rule);
 
   // ---- Private helpers of PDF writing ----
 

@@ -20,21 +20,6 @@ VexiroStatus TransferArea(int32_t id, const vexiro::FilterArea& area, uint32_t m
 // True when every entry has equal red, green and blue.
 bool HasOnlyGreyEntries(const gdiplus::ColorPalette& palette);
 
-// The nearest entry by summed squared channel differences; the lowest index wins a tie, and an
-// exact match ends the search. Remembers the last colour, since neighbouring pixels repeat.
-class NearestEntry {
- public:
-  NearestEntry(const gdiplus::ARGB* entries, uint32_t count);
-  uint8_t Find(uint32_t argb);
-
- private:
-  const gdiplus::ARGB* entries_;
-  uint32_t count_;
-  uint32_t lastColour_ = 0;
-  uint8_t lastIndex_ = 0;
-  bool hasLast_ = false;
-};
-
 // Writes the 32bppARGB pixels of `area` back into image `id`, whose pixel format is `format`
 // and palette `palette` (read when the image is indexed).
 VexiroStatus WriteBack(int32_t id, const vexiro::FilterArea& area, gdiplus::PixelFormat format,
