@@ -15,14 +15,21 @@ using vx::processing::cColor;
 
 uint8_t LimitToByte(int32_t v) { return static_cast<uint8_t>(std::clamp(v, 0, 255)); }
 
+// A fresh colour-model value given red, green and blue one channel at a time.
+template <class Model>
+Model FromRgb(uint8_t r, uint8_t g, uint8_t b) {
+  Model m;
+  m.SetR(r);
+  m.SetG(g);
+  m.SetB(b);
+  return m;
+}
+
 }  // namespace
 
 void cImaging::ColorRGBtoCMY(uint8_t nRedValue, uint8_t nGreenValue, uint8_t nBlueValue, uint8_t& nCyanReturn,
                              uint8_t& nMagentaReturn, uint8_t& nYellowReturn) {
-  cCMY c;
-  c.SetR(nRedValue);
-  c.SetG(nGreenValue);
-  c.SetB(nBlueValue);
+  const cCMY c = FromRgb<cCMY>(nRedValue, nGreenValue, nBlueValue);
   nCyanReturn = c.GetC();
   nMagentaReturn = c.GetM();
   nYellowReturn = c.GetY();
@@ -39,10 +46,7 @@ void cImaging::ColorCMYtoRGB(uint8_t nCyan, uint8_t nMagenta, uint8_t nYellow, u
 
 void cImaging::ColorRGBtoCMYK(uint8_t nRedValue, uint8_t nGreenValue, uint8_t nBlueValue, uint8_t& nCyanReturn,
                               uint8_t& nMagentaReturn, uint8_t& nYellowReturn, uint8_t& nBlackReturn) {
-  cCMYK c;
-  c.SetR(nRedValue);
-  c.SetG(nGreenValue);
-  c.SetB(nBlueValue);
+  const cCMYK c = FromRgb<cCMYK>(nRedValue, nGreenValue, nBlueValue);
   nCyanReturn = c.GetC();
   nMagentaReturn = c.GetM();
   nYellowReturn = c.GetY();

@@ -31,15 +31,23 @@ class cColor {
   int32_t Value = 0;
 };
 
-// Red, green and blue with their complements cyan, magenta and yellow; setting one side sets
-// the other.
-class cCMY {
+// The red, green and blue side the CMY and CMYK values share; RGB is in COLORREF layout.
+class RgbSide {
  public:
   int32_t GetRGB() const { return R + 256 * G + 65536 * B; }
+  uint8_t GetR() const { return static_cast<uint8_t>(R); }
+  uint8_t GetG() const { return static_cast<uint8_t>(G); }
+  uint8_t GetB() const { return static_cast<uint8_t>(B); }
+
+ protected:
+  int32_t R = 0, G = 0, B = 0;
+};
+
+// Red, green and blue with their complements cyan, magenta and yellow; setting one side sets
+// the other.
+class cCMY : public RgbSide {
+ public:
   void SetRGB(int32_t colorref);
-  uint8_t GetR() const { return R; }
-  uint8_t GetG() const { return G; }
-  uint8_t GetB() const { return B; }
   void SetR(uint8_t x) { R = x, C = 255 - x; }
   void SetG(uint8_t x) { G = x, M = 255 - x; }
   void SetB(uint8_t x) { B = x, Y = 255 - x; }
@@ -52,18 +60,14 @@ class cCMY {
   void FromCMY(uint8_t c, uint8_t m, uint8_t y) { SetC(c), SetM(m), SetY(y); }
 
  private:
-  int32_t R = 0, G = 0, B = 0, C = 0, M = 0, Y = 0;
+  int32_t C = 0, M = 0, Y = 0;
 };
 
 // Red, green and blue against cyan, magenta, yellow and black; every change of one side
 // recomputes the other (black is the smallest complement, taken out of the other three).
-class cCMYK {
+class cCMYK : public RgbSide {
  public:
-  int32_t GetRGB() const { return R + 256 * G + 65536 * B; }
   void SetRGB(int32_t colorref);
-  uint8_t GetR() const { return R; }
-  uint8_t GetG() const { return G; }
-  uint8_t GetB() const { return B; }
   void SetR(uint8_t x) { R = x, ComputeCMYK(); }
   void SetG(uint8_t x) { G = x, ComputeCMYK(); }
   void SetB(uint8_t x) { B = x, ComputeCMYK(); }
@@ -82,7 +86,7 @@ class cCMYK {
  private:
   void ComputeRGB();
   void ComputeCMYK();
-  int32_t R = 0, G = 0, B = 0, C = 0, M = 0, Y = 0, K = 0;
+  int32_t C = 0, M = 0, Y = 0, K = 0;
 };
 
 // Hue in sextant units (red 0, green 2, blue 4; -1 <= H < 5), saturation and lightness in 0..1.

@@ -56,6 +56,15 @@ VexiroStatus CountIndices(int32_t id, Counts& counts) {
   return OK;
 }
 
+// The caller's array in its channel's place (0 alpha, 1 red, 2 green, 3 blue of the ARGB
+// member's order), fresh arrays in the others.
+VexiroStatus OneChannel(cImaging& engine, BasicArray<int32_t>& wanted, size_t place) {
+  std::array<BasicArray<int32_t>, 4> others;
+  std::array<BasicArray<int32_t>*, 4> arrays = {&others[0], &others[1], &others[2], &others[3]};
+  arrays[place] = &wanted;
+  return engine.HistogramGetARGB(*arrays[0], *arrays[1], *arrays[2], *arrays[3]);
+}
+
 }  // namespace
 
 // An earlier member's failure does not stop the histogram: only its own steps can.
@@ -76,25 +85,10 @@ VexiroStatus cImaging::HistogramGetARGB(BasicArray<int32_t>& arHistoA, BasicArra
   return nStat;
 }
 
-VexiroStatus cImaging::HistogramGetRed(BasicArray<int32_t>& arHistoR) {
-  BasicArray<int32_t> a, g, b;
-  return HistogramGetARGB(a, arHistoR, g, b);
-}
-
-VexiroStatus cImaging::HistogramGetGreen(BasicArray<int32_t>& arHistoG) {
-  BasicArray<int32_t> a, r, b;
-  return HistogramGetARGB(a, r, arHistoG, b);
-}
-
-VexiroStatus cImaging::HistogramGetBlue(BasicArray<int32_t>& arHistoB) {
-  BasicArray<int32_t> a, r, g;
-  return HistogramGetARGB(a, r, g, arHistoB);
-}
-
-VexiroStatus cImaging::HistogramGetAlpha(BasicArray<int32_t>& arHistoA) {
-  BasicArray<int32_t> r, g, b;
-  return HistogramGetARGB(arHistoA, r, g, b);
-}
+VexiroStatus cImaging::HistogramGetRed(BasicArray<int32_t>& arHistoR) { return OneChannel(*this, arHistoR, 1); }
+VexiroStatus cImaging::HistogramGetGreen(BasicArray<int32_t>& arHistoG) { return OneChannel(*this, arHistoG, 2); }
+VexiroStatus cImaging::HistogramGetBlue(BasicArray<int32_t>& arHistoB) { return OneChannel(*this, arHistoB, 3); }
+VexiroStatus cImaging::HistogramGetAlpha(BasicArray<int32_t>& arHistoA) { return OneChannel(*this, arHistoA, 0); }
 
 VexiroStatus cImaging::HistogramGet8Bpp(BasicArray<int32_t>& ArHistoPal) {
   if (nNativeImage == 0) return nStat = GenericError;

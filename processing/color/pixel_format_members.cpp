@@ -16,6 +16,7 @@
 #include "processing/color/color_values.h"
 #include "processing/color/nearest_entry.h"
 #include "processing/filters/filter_engine.h"
+#include "processing/filters/filter_procedures.h"
 #include "vexiro/imaging.h"
 
 namespace vexiro {
@@ -85,6 +86,13 @@ ColorPalette FixedSixteenColours() {
   for (int i = 0; i < 16; ++i)
     p.Entries[i] = static_cast<ARGB>(vx::processing::cColor::MakeARGB(255, kRgb[i][0], kRgb[i][1], kRgb[i][2]));
   return p;
+}
+
+template <class IsWhite>
+IndexedImage OneBitImage(const Pixels& pixels, int32_t w, int32_t h, IsWhite isWhite) {
+  IndexedImage out = BuildIndices(pixels, w, h, 1, [&](uint32_t p) { return static_cast<uint8_t>(isWhite(p)); });
+  out.format = gp::PixelFormat1bppIndexed;
+  return out;
 }
 
 IndexedImage NearestColourImage(const Pixels& pixels, int32_t w, int32_t h, const ColorPalette& palette) {
@@ -193,20 +201,14 @@ VexiroStatus cImaging::ConvertTo64BppARGB() { return ConvertByFormat(gp::PixelFo
 // White where red, green and blue are all at least 126; alpha is not read.
 VexiroStatus cImaging::ConvertTo1Bpp() {
   return ConvertOwn(gp::PixelFormat32bppRGB, [](const Pixels& px, int32_t w, int32_t h) {
-    IndexedImage out = BuildIndices(px, w, h, 1, [](uint32_t p) {
-      return static_cast<uint8_t>(Blue(p) > 125 && Green(p) > 125 && Red(p) > 125);
-    });
-    out.format = gp::PixelFormat1bppIndexed;
-    return out;
+    return OneBitImage(px, w, h, [](uint32_t p) { return Blue(p) > 125 && Green(p) > 125 && Red(p) > 125; });
   });
 }
 
 // White only for opaque white.
 VexiroStatus cImaging::ConvertTo1BppFast() {
   return ConvertOwn(gp::PixelFormat32bppARGB, [](const Pixels& px, int32_t w, int32_t h) {
-    IndexedImage out = BuildIndices(px, w, h, 1, [](uint32_t p) { return static_cast<uint8_t>(p == 0xFFFFFFFFu); });
-    out.format = gp::PixelFormat1bppIndexed;
-    return out;
+    return OneBitImage(px, w, h, [](uint32_t p) { return p == 0xFFFFFFFFu; });
   });
 }
 
@@ -242,11 +244,7 @@ VexiroStatus cImaging::ConvertTo4BppQ() {
 
 VexiroStatus cImaging::ConvertTo8Bpp216() {
   return ConvertOwn(gp::PixelFormat32bppARGB, [](const Pixels& px, int32_t w, int32_t h) {
-    static const std::array<uint8_t, 256> kLevel = [] {
-      std::array<uint8_t, 256> t{};
-      for (int v = 0; v < 256; ++v) t[v] = static_cast<uint8_t>(std::nearbyint(v / 51.0));
-      return t;
-    }();
+    static const auto kLevel = vx::processing::MakeByteTable<256>([](int v) { return std::nearbyint(v / 51.0); });
     ColorPalette cube;
     cube.Flags = gp::PaletteFlagsHalftone;
     cube.Count = 216;
@@ -267,18 +265,14 @@ VexiroStatus cImaging::ConvertTo8Bpp216() {
 
 VexiroStatus cImaging::ConvertToGrayScaleCore(int32_t mode) {
   return ConvertOwn(gp::PixelFormat32bppARGB, [mode](const Pixels& px, int32_t w, int32_t h) {
-    static const std::array<uint8_t, 766> kMean = [] {
-      std::array<uint8_t, 766> t{};
-      for (int s = 0; s < 766; ++s) t[s] = static_cast<uint8_t>(std::nearbyint(s / 3.0));
-      return t;
-    }();
+    const std::array<uint8_t, 766>& mean = vx::processing::RoundedThirdOfSum();
     ColorPalette ramp;
     ramp.Flags = gp::PaletteFlagsGrayScale;
     ramp.Count = 256;
     for (uint32_t i = 0; i < 256; ++i) ramp.Entries[i] = 0xFF000000u | i * 0x010101u;
-    const auto grey = [mode](uint32_t p) -> uint8_t {
+    const auto grey = [mode, &mean](uint32_t p) -> uint8_t {
       if (mode == 1) return static_cast<uint8_t>(std::nearbyint((222 * Red(p) + 707 * Green(p) + 71 * Blue(p)) / 1000.0));
-      if (mode == 2) return kMean[Red(p) + Green(p) + Blue(p)];
+      if (mode == 2) return mean[Red(p) + Green(p) + Blue(p)];
       return Blue(p);
     };
     return EightBit(BuildIndices(px, w, h, 8, grey), ramp);

@@ -20,12 +20,6 @@ bool ZeroChannels(FilterImage& image) {
   return true;
 }
 
-ChannelTable NegativeTable() {
-  ChannelTable t{};
-  for (int i = 0; i < 256; ++i) t[i] = static_cast<uint8_t>(255 - i);
-  return t;
-}
-
 // t[i] = round(i * f), limited to 0..255, with f = (percentage + 100) / 100 held in single
 // precision; false when a product does not fit a 32-bit integer.
 bool BrightnessTable(int32_t percentage, ChannelTable& t) {
@@ -61,7 +55,7 @@ bool Tolerance(double scale, double threshold, int32_t& tolerance) {
 }  // namespace
 
 bool FilterNegative(FilterImage& image, const FilterArgs&, double&) {
-  static const ChannelTable kNegative = NegativeTable();
+  static const ChannelTable kNegative = MakeByteTable<256>([](int i) { return 255 - i; });
   MapColorChannels(image, kNegative);
   return true;
 }

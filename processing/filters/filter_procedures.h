@@ -60,8 +60,16 @@ void MapColorChannels(FilterImage& image, const ChannelTable& table);
 void MapEachChannel(FilterImage& image, const ChannelTable& red, const ChannelTable& green, const ChannelTable& blue);
 // Pixels per bin of round((R + G + B) / 3); returns the pixel count.
 int64_t IntensityHistogram(const FilterImage& image, std::array<int64_t, 256>& bins);
-// The integer means of the channel sums, s \ 3 for s = 0..765.
+// A byte table whose entry i is rule(i).
+template <size_t N, class Rule>
+std::array<uint8_t, N> MakeByteTable(Rule rule) {
+  std::array<uint8_t, N> t{};
+  for (size_t i = 0; i < N; ++i) t[i] = static_cast<uint8_t>(rule(static_cast<int>(i)));
+  return t;
+}
+// The means of the channel sums s = 0..765: truncated (s \ 3) and rounded (halves to even).
 const std::array<uint8_t, 766>& ThirdOfSum();
+const std::array<uint8_t, 766>& RoundedThirdOfSum();
 
 // ---- Colour filters and measures ----
 bool FilterNegative(FilterImage&, const FilterArgs&, double&);

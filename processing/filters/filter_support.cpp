@@ -18,25 +18,22 @@ void MapEachChannel(FilterImage& image, const ChannelTable& red, const ChannelTa
 }
 
 int64_t IntensityHistogram(const FilterImage& image, std::array<int64_t, 256>& bins) {
-  static const std::array<uint8_t, 766> kRoundedThird = [] {
-    std::array<uint8_t, 766> t{};
-    for (int s = 0; s < 766; ++s) t[s] = static_cast<uint8_t>(std::nearbyint(s / 3.0));
-    return t;
-  }();
+  const std::array<uint8_t, 766>& rounded = RoundedThirdOfSum();
   bins.fill(0);
   const uint8_t* p = image.Bytes();
   const size_t n = image.Count();
-  for (size_t i = 0; i < n; ++i, p += 4) ++bins[kRoundedThird[p[kRed] + p[kGreen] + p[kBlue]]];
+  for (size_t i = 0; i < n; ++i, p += 4) ++bins[rounded[p[kRed] + p[kGreen] + p[kBlue]]];
   return static_cast<int64_t>(n);
 }
 
 const std::array<uint8_t, 766>& ThirdOfSum() {
-  static const std::array<uint8_t, 766> kThird = [] {
-    std::array<uint8_t, 766> t{};
-    for (int s = 0; s < 766; ++s) t[s] = static_cast<uint8_t>(s / 3);
-    return t;
-  }();
+  static const auto kThird = MakeByteTable<766>([](int s) { return s / 3; });
   return kThird;
+}
+
+const std::array<uint8_t, 766>& RoundedThirdOfSum() {
+  static const auto kRounded = MakeByteTable<766>([](int s) { return std::nearbyint(s / 3.0); });
+  return kRounded;
 }
 
 }  // namespace vx::processing

@@ -43,14 +43,10 @@ bool ShareExcess(int64_t& r, int64_t& g, int64_t& b) {
 }  // namespace
 
 bool FilterGrayscale(FilterImage& image, const FilterArgs&, double&) {
-  static const std::array<uint8_t, 766> kGrey = [] {
-    std::array<uint8_t, 766> t{};
-    for (int s = 0; s < 766; ++s) t[s] = static_cast<uint8_t>(std::nearbyint(s / 3.0));
-    return t;
-  }();
+  const std::array<uint8_t, 766>& grey = RoundedThirdOfSum();
   uint8_t* p = image.Bytes();
   for (size_t i = 0, n = image.Count(); i < n; ++i, p += 4)
-    p[kRed] = p[kGreen] = p[kBlue] = kGrey[p[kRed] + p[kGreen] + p[kBlue]];
+    p[kRed] = p[kGreen] = p[kBlue] = grey[p[kRed] + p[kGreen] + p[kBlue]];
   return true;
 }
 
