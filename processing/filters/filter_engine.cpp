@@ -109,7 +109,7 @@ Outcome RunFilter(int32_t filterId, const FilterEntry& entry, int32_t id, const 
 }
 
 bool IsYesNoMeasure(int32_t filterId) {
-  return filterId == FilterIDIsGrayscale || filterId == FilterIDIsBlank || filterId == 59;
+  return filterId == FilterIDIsGrayscale || filterId == FilterIDIsBlank || filterId == FilterIDIsBitonal;
 }
 
 }  // namespace
