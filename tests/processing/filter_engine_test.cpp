@@ -158,6 +158,41 @@ TEST_F(FilterEngine, ARectangleTouchesOnlyItsPixels) {
   }
 }
 
+TEST_F(FilterEngine, ARectangleOfAnIndexedImageTouchesOnlyItsIndices) {
+  // Rectangles that start and end inside a byte of 1- and 4-bit rows.
+  const vexiro::FilterArea area{3, 1, 9, 2};
+  struct Case {
+    gdiplus::PixelFormat format;
+    int32_t filter;
+    gdiplus::ColorPalette palette;
+  };
+  gdiplus::ColorPalette ramp;
+  ramp.Count = 256;
+  for (uint32_t i = 0; i < 256; ++i) ramp.Entries[i] = 0xFF000000u | i * 0x010101u;
+  const auto bw = PaletteOf({0xFF000000, 0xFFFFFFFF});
+  const auto greys = PaletteOf({0xFF000000, 0xFF555555, 0xFFAAAAAA, 0xFFFFFFFF});
+  const Case cases[] = {{PixelFormat1bppIndexed, FilterIDNegative, bw},
+                        {PixelFormat1bppIndexed, 12, bw},
+                        {PixelFormat4bppIndexed, FilterIDNegative, greys},
+                        {PixelFormat8bppIndexed, FilterIDNegative, ramp}};
+  for (const Case& c : cases) {
+    std::vector<uint8_t> indices;
+    for (int i = 0; i < 15 * 4; ++i) indices.push_back(static_cast<uint8_t>((i * 7 + i / 15) % c.palette.Count));
+    const int32_t id = MakeIndexed(15, 4, c.format, c.palette, indices);
+    const std::vector<ARGB> before = ArgbPixelsOf(id);
+    ASSERT_EQ(FilterIn(c.filter, id, area), vexiro::OK);
+    const std::vector<ARGB> after = ArgbPixelsOf(id);
+    for (int32_t y = 0; y < 4; ++y)
+      for (int32_t x = 0; x < 15; ++x) {
+        const size_t i = static_cast<size_t>(y) * 15 + x;
+        const bool inside = x >= 3 && x < 12 && y >= 1 && y < 3;
+        if (!inside) EXPECT_EQ(after[i], before[i]) << c.format << " at " << x << "," << y;
+        else if (c.filter == FilterIDNegative) EXPECT_EQ(after[i], before[i] ^ 0x00FFFFFFu) << c.format << " at " << x << "," << y;
+        else EXPECT_EQ(after[i], before[i]);
+      }
+  }
+}
+
 TEST_F(FilterEngine, CountAndAverageWriteNothingBack) {
   const int32_t id = MakePhoto(4, 3, gdiplus::PixelFormat48bppRGB);
   const std::vector<uint8_t> before = OwnBytes(id);
