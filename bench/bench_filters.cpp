@@ -1,6 +1,8 @@
 // Filter and conversion speed on a 4000 x 3000 24-bit picture in one thread, beside the time the
 // vips command line (one thread) takes for the nearest operation on the same picture, measured
 // in the same run. Prints one table; vips missing leaves its columns empty.
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -10,8 +12,6 @@
 #include <functional>
 #include <random>
 #include <string>
-
-#include <unistd.h>
 
 #include "engine/image_access.h"
 #include "engine/image_store.h"
@@ -123,7 +123,8 @@ int main() {
   const auto io = "'" + in + "' '" + out + "'";
 
   std::printf("%dx%d 24-bit picture, one thread, best of 3\n", kWidth, kHeight);
-  std::printf("%-22s %12s %13s   %-34s %12s %13s\n", "vexiro", "time", "speed", "vips (nearest operation)", "time", "speed");
+  std::printf("%-22s %12s %13s   %-34s %12s %13s\n", "vexiro", "time", "speed", "vips (nearest operation)", "time",
+              "speed");
   struct FilterRow {
     const char* what;
     int32_t filter;
@@ -141,9 +142,8 @@ int main() {
   for (const FilterRow& f : filters) {
     vexiro::FilterArea area{0, 0, kWidth, kHeight};
     double result = 0;
-    const double ours = Seconds([&] {
-      vx::processing::ApplyFilter(f.filter, picture, f.param1, area, 0, 0.5f, 1.0f, 0, 0, 0, result);
-    });
+    const double ours = Seconds(
+        [&] { vx::processing::ApplyFilter(f.filter, picture, f.param1, area, 0, 0.5f, 1.0f, 0, 0, 0, result); });
     const std::string shown = f.vipsOperation.substr(0, f.vipsOperation.find(' '));
     Row(f.what, ours, shown, vipsTime(f.vipsOperation));
   }

@@ -67,9 +67,7 @@ void cCMYK::ComputeCMYK() {
 }
 
 void cCMYK::ComputeRGB() {
-  const auto channel = [this](int32_t ink) {
-    return 255 - std::min(255, RoundHalfEven(ink * (255 - K) / 255.0 + K));
-  };
+  const auto channel = [this](int32_t ink) { return 255 - std::min(255, RoundHalfEven(ink * (255 - K) / 255.0 + K)); };
   R = channel(C);
   G = channel(M);
   B = channel(Y);

@@ -17,7 +17,9 @@ class cColor {
   void FromRGB(uint8_t r, uint8_t g, uint8_t b) { Value = MakeARGB(255, r, g, b); }
   void FromRGBColor(int32_t colorref) { SetFromCOLORREF(colorref); }
   // Opaque, with red and blue exchanged relative to the COLORREF layout.
-  void SetFromCOLORREF(int32_t colorref) { Value = MakeARGB(255, ByteOf(colorref, 0), ByteOf(colorref, 1), ByteOf(colorref, 2)); }
+  void SetFromCOLORREF(int32_t colorref) {
+    Value = MakeARGB(255, ByteOf(colorref, 0), ByteOf(colorref, 1), ByteOf(colorref, 2));
+  }
   uint8_t GetAlpha() const { return ByteOf(Value, 3); }
   uint8_t GetRed() const { return ByteOf(Value, 2); }
   uint8_t GetGreen() const { return ByteOf(Value, 1); }

@@ -32,7 +32,8 @@ bool FitsInto(const BasicArray<int32_t>& a, const Counts& counts) {
 }
 
 void AddInto(BasicArray<int32_t>& a, const Counts& counts) {
-  for (int32_t v = 0; v < kBins; ++v) a.Data()[static_cast<size_t>(v)] += static_cast<int32_t>(counts[static_cast<size_t>(v)]);
+  for (int32_t v = 0; v < kBins; ++v)
+    a.Data()[static_cast<size_t>(v)] += static_cast<int32_t>(counts[static_cast<size_t>(v)]);
 }
 
 VexiroStatus CountChannels(int32_t id, std::array<Counts, 4>& counts) {

@@ -12,7 +12,8 @@ int32_t Channel(gdiplus::ARGB v, int shift) { return static_cast<int32_t>((v >> 
 
 }  // namespace
 
-NearestEntry::NearestEntry(const gdiplus::ARGB* entries, uint32_t count) : entries_(entries), count_(std::min<uint32_t>(count, 256)) {}
+NearestEntry::NearestEntry(const gdiplus::ARGB* entries, uint32_t count)
+    : entries_(entries), count_(std::min<uint32_t>(count, 256)) {}
 
 uint8_t NearestEntry::Find(uint32_t argb) {
   static const std::array<int32_t, 511> kSquares = [] {
@@ -27,8 +28,8 @@ uint8_t NearestEntry::Find(uint32_t argb) {
   uint8_t index = 0;
   for (uint32_t i = 0; i < count_; ++i) {
     const gdiplus::ARGB e = entries_[i];
-    const int32_t d = kSquares[Channel(e, 8) - g + 255] + kSquares[Channel(e, 16) - r + 255] +
-                      kSquares[Channel(e, 0) - b + 255];
+    const int32_t d =
+        kSquares[Channel(e, 8) - g + 255] + kSquares[Channel(e, 16) - r + 255] + kSquares[Channel(e, 0) - b + 255];
     if (d < best) {
       best = d;
       index = static_cast<uint8_t>(i);

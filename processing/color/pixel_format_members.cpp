@@ -47,8 +47,8 @@ VexiroStatus ReadSource(int32_t id, int32_t w, int32_t h, gp::PixelFormat format
   data.Stride = 4 * w;
   data.PixelFormat = format;
   data.Scan0 = pixels.data();
-  VexiroStatus s = engine::LockImageBits(id, gp::GpRect{0, 0, w, h}, gp::ImageLockModeRead | gp::ImageLockModeUserInputBuf,
-                                         format, data);
+  VexiroStatus s = engine::LockImageBits(id, gp::GpRect{0, 0, w, h},
+                                         gp::ImageLockModeRead | gp::ImageLockModeUserInputBuf, format, data);
   if (s == OK) s = engine::UnlockImageBits(id, data);
   return s;
 }
@@ -76,10 +76,10 @@ IndexedImage BuildIndices(const Pixels& pixels, int32_t w, int32_t h, int32_t bi
 }
 
 ColorPalette FixedSixteenColours() {
-  static const uint8_t kRgb[16][3] = {{0, 0, 0},       {0, 0, 128},     {0, 128, 0},     {0, 128, 128},
-                                      {128, 0, 0},     {128, 0, 128},   {128, 128, 0},   {128, 128, 128},
-                                      {192, 192, 192}, {0, 0, 255},     {0, 255, 0},     {0, 255, 255},
-                                      {255, 0, 0},     {255, 0, 255},   {255, 255, 0},   {255, 255, 255}};
+  static const uint8_t kRgb[16][3] = {{0, 0, 0},       {0, 0, 128},   {0, 128, 0},   {0, 128, 128},
+                                      {128, 0, 0},     {128, 0, 128}, {128, 128, 0}, {128, 128, 128},
+                                      {192, 192, 192}, {0, 0, 255},   {0, 255, 0},   {0, 255, 255},
+                                      {255, 0, 0},     {255, 0, 255}, {255, 255, 0}, {255, 255, 255}};
   ColorPalette p;
   p.Flags = gp::PaletteFlagsHalftone;
   p.Count = 16;
@@ -179,8 +179,8 @@ VexiroStatus cImaging::ConvertToPixelFormatCR(int32_t nPixelDepth) {
     gp::PixelFormat format;
   };
   static const DepthFormat kFormats[] = {
-      {1, gp::PixelFormat1bppIndexed}, {4, gp::PixelFormat4bppIndexed},  {8, gp::PixelFormat8bppIndexed},
-      {16, gp::PixelFormat16bppRGB555}, {24, gp::PixelFormat24bppRGB},    {32, gp::PixelFormat32bppARGB},
+      {1, gp::PixelFormat1bppIndexed},  {4, gp::PixelFormat4bppIndexed}, {8, gp::PixelFormat8bppIndexed},
+      {16, gp::PixelFormat16bppRGB555}, {24, gp::PixelFormat24bppRGB},   {32, gp::PixelFormat32bppARGB},
       {48, gp::PixelFormat48bppRGB},    {64, gp::PixelFormat64bppPARGB},
   };
   for (const DepthFormat& f : kFormats)
@@ -251,15 +251,14 @@ VexiroStatus cImaging::ConvertTo8Bpp216() {
     for (int b = 0; b < 6; ++b)
       for (int g = 0; g < 6; ++g)
         for (int r = 0; r < 6; ++r)
-          cube.Entries[r + 6 * g + 36 * b] = static_cast<ARGB>(
-              vx::processing::cColor::MakeARGB(255, static_cast<uint8_t>(51 * r), static_cast<uint8_t>(51 * g),
-                                               static_cast<uint8_t>(51 * b)));
-    return EightBit(BuildIndices(px, w, h, 8,
-                                 [](uint32_t p) {
-                                   return static_cast<uint8_t>(36 * kLevel[Blue(p)] + 6 * kLevel[Green(p)] +
-                                                               kLevel[Red(p)]);
-                                 }),
-                    cube);
+          cube.Entries[r + 6 * g + 36 * b] = static_cast<ARGB>(vx::processing::cColor::MakeARGB(
+              255, static_cast<uint8_t>(51 * r), static_cast<uint8_t>(51 * g), static_cast<uint8_t>(51 * b)));
+    return EightBit(
+        BuildIndices(px, w, h, 8,
+                     [](uint32_t p) {
+                       return static_cast<uint8_t>(36 * kLevel[Blue(p)] + 6 * kLevel[Green(p)] + kLevel[Red(p)]);
+                     }),
+        cube);
   });
 }
 
@@ -271,7 +270,8 @@ VexiroStatus cImaging::ConvertToGrayScaleCore(int32_t mode) {
     ramp.Count = 256;
     for (uint32_t i = 0; i < 256; ++i) ramp.Entries[i] = 0xFF000000u | i * 0x010101u;
     const auto grey = [mode, &mean](uint32_t p) -> uint8_t {
-      if (mode == 1) return static_cast<uint8_t>(std::nearbyint((222 * Red(p) + 707 * Green(p) + 71 * Blue(p)) / 1000.0));
+      if (mode == 1)
+        return static_cast<uint8_t>(std::nearbyint((222 * Red(p) + 707 * Green(p) + 71 * Blue(p)) / 1000.0));
       if (mode == 2) return mean[Red(p) + Green(p) + Blue(p)];
       return Blue(p);
     };
@@ -288,8 +288,8 @@ VexiroStatus cImaging::ConvertBitonalToGrayScale(int32_t nSoftenValue) {
   if (nStat != OK) return nStat;
   InitROI();
   double unused = 0;
-  vx::processing::ApplyFilter(vx::processing::FilterIDSoften, nNativeImage, std::clamp(nSoftenValue, 1, 100), ROIArea, 0,
-                              0.5f, 1.0f, 0, 0, 0, unused);
+  vx::processing::ApplyFilter(vx::processing::FilterIDSoften, nNativeImage, std::clamp(nSoftenValue, 1, 100), ROIArea,
+                              0, 0.5f, 1.0f, 0, 0, 0, unused);
   return ConvertToGrayScaleCore(3);
 }
 

@@ -168,8 +168,8 @@ bool PaletteBrightness(int32_t percentage, gdiplus::ColorPalette& palette) {
   const uint32_t count = std::min<uint32_t>(palette.Count, 256);
   for (uint32_t i = 0; i < count; ++i) {
     const uint32_t e = palette.Entries[i];
-    palette.Entries[i] = (e & 0xFF000000u) | uint32_t{t[(e >> 16) & 0xFF]} << 16 | uint32_t{t[(e >> 8) & 0xFF]} << 8 |
-                         t[e & 0xFF];
+    palette.Entries[i] =
+        (e & 0xFF000000u) | uint32_t{t[(e >> 16) & 0xFF]} << 16 | uint32_t{t[(e >> 8) & 0xFF]} << 8 | t[e & 0xFF];
   }
   return true;
 }

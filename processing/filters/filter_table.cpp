@@ -15,7 +15,8 @@ FilterEntry Measures(FilterProcedure run) { return {FilterKind::Measures, run, f
 
 std::array<FilterEntry, kHighestFilterID + 1> BuildTable() {
   std::array<FilterEntry, kHighestFilterID + 1> t{};
-  for (int32_t id : {24, 25, 26, 27, 37, 38, 55, 56, 57, 61, 62, 63, 64, 65, 66, 69, 70}) t[id].kind = FilterKind::NotBuilt;
+  for (int32_t id : {24, 25, 26, 27, 37, 38, 55, 56, 57, 61, 62, 63, 64, 65, 66, 69, 70})
+    t[id].kind = FilterKind::NotBuilt;
   t[1] = Changes(FilterSharpen);
   t[2] = Changes(FilterNegative);
   t[3] = Changes(FilterBlur);

@@ -33,10 +33,12 @@ bool FilterDiffuse(FilterImage& image, const FilterArgs& args, double&) {
   for (int32_t y = 0; y < h; ++y)
     for (int32_t x = 0; x < w; ++x) {
       int32_t dx = 0, dy = 0;
-      if (!LongOf(engine::RandomSingle() * d - half, dx) || !LongOf(engine::RandomSingle() * d - half, dy)) return false;
+      if (!LongOf(engine::RandomSingle() * d - half, dx) || !LongOf(engine::RandomSingle() * d - half, dy))
+        return false;
       const int64_t sx = int64_t{x} + dx, sy = int64_t{y} + dy;
       if (!FitsLong(sx + 1) || !FitsLong(sy + 1)) return false;
-      const size_t from = static_cast<size_t>(sy >= 0 && sy < h ? sy : y) * w + static_cast<size_t>(sx >= 0 && sx < w ? sx : x);
+      const size_t from =
+          static_cast<size_t>(sy >= 0 && sy < h ? sy : y) * w + static_cast<size_t>(sx >= 0 && sx < w ? sx : x);
       uint32_t& to = image.pixels[static_cast<size_t>(y) * w + x];
       to = (to & 0xFF000000u) | (image.pixels[from] & 0x00FFFFFFu);
     }

@@ -118,7 +118,8 @@ bool FilterStretchContrast(FilterImage& image, const FilterArgs&, double&) {
   for (int c = 0; c < 3; ++c) {
     if (high[c] == low[c]) low[c] = 0, high[c] = 255;
     for (int i = 0; i < 256; ++i)
-      t[c][i] = ClampByte(static_cast<int64_t>(std::nearbyint((i - low[c]) * 255 / static_cast<double>(high[c] - low[c]))));
+      t[c][i] =
+          ClampByte(static_cast<int64_t>(std::nearbyint((i - low[c]) * 255 / static_cast<double>(high[c] - low[c]))));
   }
   MapEachChannel(image, t[kRed], t[kGreen], t[kBlue]);
   return true;

@@ -1,9 +1,10 @@
+#include "processing/color/color_values.h"
+
 #include <gtest/gtest.h>
 
 #include <tuple>
 
 #include "engine/engine_test_support.h"
-#include "processing/color/color_values.h"
 
 namespace vexiro {
 namespace {
@@ -49,9 +50,9 @@ TEST_F(ColorValues, CmykTableRoundsHalvesToEven) {
   };
   // (5, 6, 6): cyan 255/6 = 42.5 becomes 42; (1, 2, 2): 127.5 becomes 128.
   const Case cases[] = {
-      {0, 0, 0, 255, 255, 255, 255},   {255, 255, 255, 0, 0, 0, 0},    {255, 0, 0, 0, 255, 255, 0},
+      {0, 0, 0, 255, 255, 255, 255},   {255, 255, 255, 0, 0, 0, 0},     {255, 0, 0, 0, 255, 255, 0},
       {10, 100, 200, 242, 128, 0, 55}, {200, 150, 100, 0, 64, 128, 55}, {1, 2, 3, 170, 85, 0, 252},
-      {128, 64, 32, 0, 128, 191, 127}, {5, 6, 6, 42, 0, 0, 249},       {1, 2, 2, 128, 0, 0, 253},
+      {128, 64, 32, 0, 128, 191, 127}, {5, 6, 6, 42, 0, 0, 249},        {1, 2, 2, 128, 0, 0, 253},
   };
   for (const Case& k : cases) {
     uint8_t c = 0, m = 0, y = 0, black = 0;
@@ -61,7 +62,8 @@ TEST_F(ColorValues, CmykTableRoundsHalvesToEven) {
   struct Back {
     uint8_t c, m, y, k, r, g, b;
   };
-  const Back backs[] = {{100, 50, 25, 10, 149, 197, 221}, {128, 128, 128, 128, 63, 63, 63}, {1, 254, 127, 3, 251, 1, 126}};
+  const Back backs[] = {
+      {100, 50, 25, 10, 149, 197, 221}, {128, 128, 128, 128, 63, 63, 63}, {1, 254, 127, 3, 251, 1, 126}};
   for (const Back& k : backs) {
     uint8_t r = 0, g = 0, b = 0;
     E().ColorCMYKtoRGB(k.c, k.m, k.y, k.k, r, g, b);
@@ -80,7 +82,8 @@ TEST_F(ColorValues, CmyAndCmykRoundTripOverTheCube) {
         ASSERT_EQ(std::tie(r2, g2, b2), std::make_tuple(uint8_t(r), uint8_t(g), uint8_t(b)));
         E().ColorRGBtoCMYK(uint8_t(r), uint8_t(g), uint8_t(b), c, m, y, k);
         E().ColorCMYKtoRGB(c, m, y, k, r2, g2, b2);
-        ASSERT_EQ(std::tie(r2, g2, b2), std::make_tuple(uint8_t(r), uint8_t(g), uint8_t(b))) << r << "," << g << "," << b;
+        ASSERT_EQ(std::tie(r2, g2, b2), std::make_tuple(uint8_t(r), uint8_t(g), uint8_t(b)))
+            << r << "," << g << "," << b;
       }
 }
 
@@ -113,7 +116,8 @@ TEST_F(ColorValues, HslTableAndRoundTrip) {
         uint8_t r2 = 0, g2 = 0, b2 = 0;
         E().ColorRGBtoHSL(uint8_t(r), uint8_t(g), uint8_t(b), h, s, l);
         E().ColorHSLtoRGB(h, s, l, r2, g2, b2);
-        ASSERT_EQ(std::tie(r2, g2, b2), std::make_tuple(uint8_t(r), uint8_t(g), uint8_t(b))) << r << "," << g << "," << b;
+        ASSERT_EQ(std::tie(r2, g2, b2), std::make_tuple(uint8_t(r), uint8_t(g), uint8_t(b)))
+            << r << "," << g << "," << b;
       }
 }
 
@@ -124,10 +128,10 @@ TEST_F(ColorValues, HslToRgbSextantsHalvesAndOutOfRange) {
   };
   const float halfOf2 = 2.5f / 255, halfOf0 = 0.5f / 255, halfOf1 = 1.5f / 255;
   const Case cases[] = {
-      {0.0f, 1.0f, 0.5f, 255, 0, 0},      {2.0f, 0.5f, 0.5f, 64, 191, 64},  {-0.5f, 1.0f, 0.5f, 255, 0, 128},
-      {4.5f, 1.0f, 0.5f, 128, 0, 255},    {3.0f, 1.0f, 0.5f, 0, 255, 255},  {1.5f, 1.0f, 0.25f, 64, 128, 0},
-      {0.0f, 0.0f, halfOf0, 0, 0, 0},     {0.0f, 0.0f, halfOf1, 2, 2, 2},   {0.0f, 0.0f, halfOf2, 2, 2, 2},
-      {0.0f, 0.0f, 1.5f, 255, 255, 255},  {0.0f, 0.0f, -1.0f, 0, 0, 0},
+      {0.0f, 1.0f, 0.5f, 255, 0, 0},     {2.0f, 0.5f, 0.5f, 64, 191, 64}, {-0.5f, 1.0f, 0.5f, 255, 0, 128},
+      {4.5f, 1.0f, 0.5f, 128, 0, 255},   {3.0f, 1.0f, 0.5f, 0, 255, 255}, {1.5f, 1.0f, 0.25f, 64, 128, 0},
+      {0.0f, 0.0f, halfOf0, 0, 0, 0},    {0.0f, 0.0f, halfOf1, 2, 2, 2},  {0.0f, 0.0f, halfOf2, 2, 2, 2},
+      {0.0f, 0.0f, 1.5f, 255, 255, 255}, {0.0f, 0.0f, -1.0f, 0, 0, 0},
   };
   for (const Case& k : cases) {
     int32_t r = -1, g = -1, b = -1;

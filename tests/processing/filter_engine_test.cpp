@@ -77,8 +77,8 @@ TEST_F(FilterEngine, ColouredEightBitUnderAnOldPlatformTakesTheFirstNearestEntry
   state.GdiplusVersion = "5.1.3102.2180";
   // Blue becomes red 255, equally near to entries 1 and 2; the lower index wins. The image stays
   // 8-bit: the platform is not asked to write 32-bit pixels into it.
-  const int32_t id = MakeIndexed(3, 1, PixelFormat8bppIndexed,
-                                 PaletteOf({0xFF0000FF, 0xFFFE0000, 0xFFFF0100, 0xFF00FF00}), {0, 3, 1});
+  const int32_t id =
+      MakeIndexed(3, 1, PixelFormat8bppIndexed, PaletteOf({0xFF0000FF, 0xFFFE0000, 0xFFFF0100, 0xFF00FF00}), {0, 3, 1});
   ASSERT_EQ(Filter(16, id, {4}), vexiro::OK);  // red and blue exchanged
   state.GdiplusVersion = version;
   EXPECT_EQ(engine::GetImagePixelFormatValue(id), PixelFormat8bppIndexed);
@@ -130,8 +130,8 @@ TEST_F(FilterEngine, ArithmeticFaultsReturnGenericErrorWithoutWriting) {
     int32_t filter;
     Params p;
   } faults[] = {
-      {1, {-8}},        {6, {-1}},  {33, {105}},     {20, {0}},         {31, {-100}},        {14, {2147483600}},
-      {1, {3e9}},       {39, {0, 2147483647}}, {29, {1.5e9}}, {17, {2147483600}},
+      {1, {-8}},          {6, {-1}},  {33, {105}},           {20, {0}},     {31, {-100}},
+      {14, {2147483600}}, {1, {3e9}}, {39, {0, 2147483647}}, {29, {1.5e9}}, {17, {2147483600}},
   };
   for (const auto& f : faults) EXPECT_EQ(Filter(f.filter, id, f.p), vexiro::GenericError) << f.filter;
   EXPECT_EQ(ArgbPixelsOf(id), before);
@@ -186,9 +186,12 @@ TEST_F(FilterEngine, ARectangleOfAnIndexedImageTouchesOnlyItsIndices) {
       for (int32_t x = 0; x < 15; ++x) {
         const size_t i = static_cast<size_t>(y) * 15 + x;
         const bool inside = x >= 3 && x < 12 && y >= 1 && y < 3;
-        if (!inside) EXPECT_EQ(after[i], before[i]) << c.format << " at " << x << "," << y;
-        else if (c.filter == FilterIDNegative) EXPECT_EQ(after[i], before[i] ^ 0x00FFFFFFu) << c.format << " at " << x << "," << y;
-        else EXPECT_EQ(after[i], before[i]);
+        if (!inside)
+          EXPECT_EQ(after[i], before[i]) << c.format << " at " << x << "," << y;
+        else if (c.filter == FilterIDNegative)
+          EXPECT_EQ(after[i], before[i] ^ 0x00FFFFFFu) << c.format << " at " << x << "," << y;
+        else
+          EXPECT_EQ(after[i], before[i]);
       }
   }
 }
@@ -208,9 +211,8 @@ TEST_F(FilterEngine, CountAndAverageWriteNothingBack) {
 }
 
 TEST_F(FilterEngine, CountTransparentPaintsAndWritesBack) {
-  const int32_t id = MakeFilled(3, 1, gdiplus::PixelFormat32bppARGB, [](int32_t x, int32_t) {
-    return x == 1 ? 0xFF123456u : 0x00ABCDEFu;
-  });
+  const int32_t id = MakeFilled(3, 1, gdiplus::PixelFormat32bppARGB,
+                                [](int32_t x, int32_t) { return x == 1 ? 0xFF123456u : 0x00ABCDEFu; });
   double count = 0;
   ASSERT_EQ(Filter(FilterIDCountTransparent, id, {}, &count), vexiro::OK);
   EXPECT_EQ(count, 2.0);
@@ -236,8 +238,10 @@ TEST_F(FilterEngine, RandomFiltersKeepAlphaRangeAndRepeatWithTheSeed) {
             EXPECT_TRUE(d >= -40 && d <= 41) << d;  // c + 81u - 40 with u in [0, 1)
           }
       EXPECT_NE(after, before);
-      if (run == 0) first = after;
-      else EXPECT_EQ(after, first) << "the same seed gives the same picture";
+      if (run == 0)
+        first = after;
+      else
+        EXPECT_EQ(after, first) << "the same seed gives the same picture";
     }
   }
 }

@@ -76,7 +76,10 @@ TEST_F(FilterGolden, Measures) {
       {59, 0, {white, 0xFFFF0000}, 0.0},
       {FilterIDIsBlank, 99, onePercent, 0.0},   // 99.0 is not above 99
       {FilterIDIsBlank, 99, lessThanOne, 1.0},  // 99.1
-      {FilterIDCountColor, static_cast<double>(static_cast<int32_t>(0xFF102030)), {0xFF102030, 0xFE102030, 0xFF102030}, 2.0},
+      {FilterIDCountColor,
+       static_cast<double>(static_cast<int32_t>(0xFF102030)),
+       {0xFF102030, 0xFE102030, 0xFF102030},
+       2.0},
       // Means 127.5 -> 128 and 0.5 -> 0 (halves to even): alpha 255, red 128, green 0, blue 2.
       {FilterIDGetAverageColor, 0, {0xFFFF0001, 0xFF000103}, static_cast<double>(static_cast<int32_t>(0xFF800002))},
   };

@@ -28,7 +28,7 @@ inline vexiro::FilterArea WholeOf(int32_t id) {
 }
 
 inline VexiroStatus FilterIn(int32_t filterId, int32_t id, vexiro::FilterArea area, const Params& p = {},
-                        double* result = nullptr) {
+                             double* result = nullptr) {
   double r = -7;
   const VexiroStatus s = ApplyFilter(filterId, id, p.p1, area, p.f1, p.f2, p.f3, p.p2, p.p3, p.p4, r);
   if (result) *result = r;

@@ -20,9 +20,8 @@ class Histograms : public vx::engine::test_support::EngineTest {
 
 TEST_F(Histograms, CountsEveryChannelOfTheWholeImage) {
   const ARGB black = 0xFF000000, white = 0xFFFFFFFF, red = 0xFFFF0000;
-  MakeCurrent(MakeFilled(2, 2, vx::gdiplus::PixelFormat24bppRGB, [&](int32_t x, int32_t y) {
-    return y == 0 ? (x == 0 ? black : white) : red;
-  }));
+  MakeCurrent(MakeFilled(2, 2, vx::gdiplus::PixelFormat24bppRGB,
+                         [&](int32_t x, int32_t y) { return y == 0 ? (x == 0 ? black : white) : red; }));
   ProcessingTestAccess::SetRegion(E(), {0, 0, 1, 1});  // histograms count the whole image
   BasicArray<int32_t> a, r, g, b;
   ASSERT_EQ(E().HistogramGetARGB(a, r, g, b), OK);
@@ -59,7 +58,8 @@ TEST_F(Histograms, CountsAccumulateInArraysThatCoverTheBins) {
   shifted(0x30) = 5;
   BasicArray<int32_t> small({ArrayBound{0, 255}});
   small(0x30) = 5;
-  Case cases[] = {{big, 2 + 5}, {shifted, 2}, {small, 2}, {BasicArray<int32_t>({ArrayBound{0, 16}, ArrayBound{0, 16}}), 2}};
+  Case cases[] = {
+      {big, 2 + 5}, {shifted, 2}, {small, 2}, {BasicArray<int32_t>({ArrayBound{0, 16}, ArrayBound{0, 16}}), 2}};
   for (Case& c : cases) {
     ASSERT_EQ(E().HistogramGetBlue(c.start), OK);
     EXPECT_EQ(c.start(0x30), c.expectedAt0x30);

@@ -195,9 +195,9 @@ TEST_F(PixelFormatMembers, DepthsAndStatuses) {
   const struct {
     int32_t depth;
     gp::PixelFormat format;
-  } depths[] = {{1, gp::PixelFormat1bppIndexed},   {4, gp::PixelFormat4bppIndexed}, {8, gp::PixelFormat8bppIndexed},
-                {16, gp::PixelFormat16bppRGB555},  {24, gp::PixelFormat24bppRGB},    {32, gp::PixelFormat32bppARGB},
-                {48, gp::PixelFormat48bppRGB},     {64, gp::PixelFormat64bppPARGB}};
+  } depths[] = {{1, gp::PixelFormat1bppIndexed},  {4, gp::PixelFormat4bppIndexed}, {8, gp::PixelFormat8bppIndexed},
+                {16, gp::PixelFormat16bppRGB555}, {24, gp::PixelFormat24bppRGB},   {32, gp::PixelFormat32bppARGB},
+                {48, gp::PixelFormat48bppRGB},    {64, gp::PixelFormat64bppPARGB}};
   for (const auto& d : depths) {
     SavingTestAccess::SetStat(E(), GenericError);
     ASSERT_EQ(E().ConvertToPixelFormatCR(d.depth), OK);
