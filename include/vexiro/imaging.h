@@ -170,10 +170,45 @@ class cImaging {
   // ---- Filters ----
 
   // ---- Histograms ----
+  // Counts per byte value over the whole image (the processing rectangle does not apply). An
+  // array of 256 or more elements from 0 keeps its counts and is added to; any other array is
+  // made anew as elements 0..255.
+  VexiroStatus HistogramGetARGB(BasicArray<int32_t>& arHistoA, BasicArray<int32_t>& arHistoR,
+                                BasicArray<int32_t>& arHistoG, BasicArray<int32_t>& arHistoB);
+  VexiroStatus HistogramGetRed(BasicArray<int32_t>& arHistoR);
+  VexiroStatus HistogramGetGreen(BasicArray<int32_t>& arHistoG);
+  VexiroStatus HistogramGetBlue(BasicArray<int32_t>& arHistoB);
+  VexiroStatus HistogramGetAlpha(BasicArray<int32_t>& arHistoA);
+  // Per palette index of an 8-bit indexed image; NotIndexedPixelFormat for any other image.
+  VexiroStatus HistogramGet8Bpp(BasicArray<int32_t>& ArHistoPal);
 
   // ---- Border cropping and deskew ----
 
   // ---- Pixel formats and colour reduction ----
+  // Each keeps the image identifier and resolution. The one-line format changes return their
+  // status without storing it; the others store it.
+  VexiroStatus ConvertToPixelFormatCR(int32_t nPixelDepth);
+  VexiroStatus ConvertTo4Bpp();
+  VexiroStatus ConvertTo16BppRGB555();
+  VexiroStatus ConvertTo16BppRGB565();
+  VexiroStatus ConvertTo24BppRGB();
+  VexiroStatus ConvertTo32BppARGB();
+  VexiroStatus ConvertTo32BppPARGB();
+  VexiroStatus ConvertTo32BppRGB();
+  VexiroStatus ConvertTo48BppRGB();
+  VexiroStatus ConvertTo64BppARGB();  // premultiplied
+  VexiroStatus ConvertTo1Bpp();
+  VexiroStatus ConvertTo1BppFast();
+  VexiroStatus ConvertTo4Bpp16();
+  // At most 16 entries from the caller's colours; an array with no elements is refused.
+  VexiroStatus ConvertTo4BppPal(BasicArray<int32_t>& nARGBColorsArray);
+  VexiroStatus ConvertTo4BppQ();
+  VexiroStatus ConvertBitonalToGrayScale(int32_t nSoftenValue = 100);
+  VexiroStatus ConvertTo8BppGrayScale();
+  VexiroStatus ConvertTo8BppGrayScaleAdv();
+  VexiroStatus ConvertTo8Bpp216();
+  VexiroStatus ConvertTo8BppQ();
+  VexiroStatus Quantize8Bpp(int32_t nColors);
 
   // ---- Palettes ----
   VexiroStatus ColorPaletteGet(BasicArray<int32_t>& nARGBColorsArray, int32_t& nEntriesCount);
@@ -198,6 +233,30 @@ class cImaging {
   // ---- Barcode drawing ----
 
   // ---- Colour values and colour models ----
+  // None of these touches the last status. Components outside 0..255 are limited to that range.
+  void ColorRGBtoCMY(uint8_t nRedValue, uint8_t nGreenValue, uint8_t nBlueValue, uint8_t& nCyanReturn,
+                     uint8_t& nMagentaReturn, uint8_t& nYellowReturn);
+  void ColorRGBtoCMYK(uint8_t nRedValue, uint8_t nGreenValue, uint8_t nBlueValue, uint8_t& nCyanReturn,
+                      uint8_t& nMagentaReturn, uint8_t& nYellowReturn, uint8_t& nBlackReturn);
+  void ColorCMYKtoRGB(uint8_t nCyan, uint8_t nMagenta, uint8_t nYellow, uint8_t nBlack, uint8_t& nRedReturn,
+                      uint8_t& nGreenReturn, uint8_t& nBlueReturn);
+  void ColorCMYtoRGB(uint8_t nCyan, uint8_t nMagenta, uint8_t nYellow, uint8_t& nRedReturn, uint8_t& nGreenReturn,
+                     uint8_t& nBlueReturn);
+  void ColorRGBtoHSL(uint8_t nRedValue, uint8_t nGreenValue, uint8_t nBlueValue, float& nHueReturn,
+                     float& nSaturationReturn, float& nLightnessReturn);
+  void ColorRGBtoHSLl(int32_t nRedValue, int32_t nGreenValue, int32_t nBlueValue, float& nHueReturn,
+                      float& nSaturationReturn, float& nLightnessReturn);
+  void ColorHSLtoRGB(float nHueValue, float nSaturationValue, float nLightnessValue, uint8_t& nRedReturn,
+                     uint8_t& nGreenReturn, uint8_t& nBlueReturn);
+  void ColorHSLtoRGBl(float nHueValue, float nSaturationValue, float nLightnessValue, int32_t& nRedReturn,
+                      int32_t& nGreenReturn, int32_t& nBlueReturn);
+  void ColorGetRGBFromRGBValue(int32_t nRGBValue, uint8_t& nRed, uint8_t& nGreen, uint8_t& nBlue);
+  void ColorGetRGBFromRGBValuel(int32_t nRGBValue, int32_t& nRed, int32_t& nGreen, int32_t& nBlue);
+  void ColorGetARGBFromARGBValue(int32_t nARGBValue, uint8_t& nAlpha, uint8_t& nRed, uint8_t& nGreen, uint8_t& nBlue);
+  void ColorGetARGBFromARGBValuel(int32_t nARGBValue, int32_t& nAlpha, int32_t& nRed, int32_t& nGreen,
+                                  int32_t& nBlue);
+  int32_t argb(int32_t nAlpha, int32_t nRed, int32_t nGreen, int32_t nBlue);
+  int32_t GetRGB(int32_t nRed, int32_t nGreen, int32_t nBlue);
 
   // ---- Display ----
 
@@ -288,6 +347,16 @@ class cImaging {
   bool CurrentImageIsIndexed();
   VexiroStatus ReadCurrentPalette(vx::gdiplus::ColorPalette& palette);
   VexiroStatus WriteCurrentPalette(const vx::gdiplus::ColorPalette& palette);
+  // ---- Filter engine, histograms and pixel-format conversion ----
+  friend struct ProcessingTestAccess;
+  // Fills ROIArea with the whole current image when the processing region is the whole image.
+  int32_t InitROI();
+  // The 8-bit grey converter: mode 1 weighted luminance, 2 the mean, 3 the blue channel.
+  VexiroStatus ConvertToGrayScaleCore(int32_t mode);
+  VexiroStatus ConvertByFormat(int32_t format);
+  // The frame every own converter runs in: `rule` turns the 32-bit source into the new image.
+  template <class Rule>
+  VexiroStatus ConvertOwn(int32_t sourceFormat, Rule rule);
 
   // ---- Private helpers of PDF writing ----
 

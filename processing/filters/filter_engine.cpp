@@ -1,0 +1,141 @@
+// ApplyFilter: reads the processing rectangle into the working array, runs the filter chosen by
+// its number, and writes the result back. Two routes leave the working array aside: negating a
+// 1-bit image flips its indices, and negating or brightening an indexed image with a coloured
+// palette changes only the palette.
+#include "processing/filters/filter_engine.h"
+
+#include <cstring>
+#include <vector>
+
+#include "engine/image_access.h"
+#include "engine/pixel_formats.h"
+#include "engine/runtime_error.h"
+#include "processing/filters/filter_table.h"
+#include "processing/filters/filter_write_back.h"
+
+namespace vx::processing {
+
+namespace {
+
+using gdiplus::ColorPalette;
+using gdiplus::PixelFormat;
+using vexiro::FilterArea;
+
+constexpr uint32_t kReadBuffer = gdiplus::ImageLockModeRead | gdiplus::ImageLockModeUserInputBuf;
+constexpr uint32_t kWriteBuffer = gdiplus::ImageLockModeWrite | gdiplus::ImageLockModeUserInputBuf;
+
+thread_local FilterPattern tPattern{};
+
+// An empty rectangle, or one reaching outside the image, is refused before anything is read.
+VexiroStatus CheckArea(int32_t id, const FilterArea& a) {
+  int32_t width = 0, height = 0;
+  VexiroStatus s = engine::GetImageWidth(id, width);
+  if (s == vexiro::OK) s = engine::GetImageHeight(id, height);
+  if (s != vexiro::OK) return s;
+  const bool inside = a.Width > 0 && a.Height > 0 && a.X >= 0 && a.Y >= 0 && int64_t{a.X} + a.Width <= width &&
+                      int64_t{a.Y} + a.Height <= height;
+  return inside ? vexiro::OK : vexiro::InvalidParameter;
+}
+
+// Every byte of the rows flips, padding included; the palette stays, so only indices change.
+VexiroStatus NegativeOneBit(int32_t id, const FilterArea& a) {
+  const int32_t stride = engine::ComputeStride(a.Width, 1);
+  std::vector<uint8_t> rows(static_cast<size_t>(stride) * static_cast<size_t>(a.Height));
+  VexiroStatus s = TransferArea(id, a, kReadBuffer, gdiplus::PixelFormat1bppIndexed, rows.data(), stride);
+  if (s != vexiro::OK) return s;
+  for (uint8_t& b : rows) b = static_cast<uint8_t>(~b);
+  return TransferArea(id, a, kWriteBuffer, gdiplus::PixelFormat1bppIndexed, rows.data(), stride);
+}
+
+// The pixels keep their indices; the rectangle is locked for writing in the image's own format
+// afterwards, as the system does to have the change taken up, reading first so that a lock that
+// cannot lend the image's own rows gives them back unchanged.
+VexiroStatus PaletteRoute(int32_t filterId, int32_t id, const FilterArea& a, PixelFormat format, ColorPalette palette,
+                          double param1) {
+  if (filterId == FilterIDNegative) {
+    PaletteNegative(palette);
+  } else {
+    int32_t percentage = 0;
+    if (!LongOf(param1, percentage) || !PaletteBrightness(percentage, palette)) return vexiro::GenericError;
+  }
+  VexiroStatus s = engine::SetImagePalette(id, palette);
+  if (s != vexiro::OK) return s;
+  gdiplus::BitmapData data;
+  const gdiplus::GpRect rect{a.X, a.Y, a.Width, a.Height};
+  s = engine::LockImageBits(id, rect, gdiplus::ImageLockModeRead | gdiplus::ImageLockModeWrite, format, data);
+  return s == vexiro::OK ? engine::UnlockImageBits(id, data) : s;
+}
+
+VexiroStatus ReadPalette(int32_t id, ColorPalette& palette) {
+  int32_t bytes = 0;
+  VexiroStatus s = engine::GetImagePaletteSize(id, bytes);
+  if (s == vexiro::OK) s = engine::GetImagePalette(id, palette, bytes);
+  return s;
+}
+
+struct Outcome {
+  VexiroStatus status = vexiro::OK;
+  double measure = 0;
+};
+
+Outcome RunFilter(int32_t filterId, const FilterEntry& entry, int32_t id, const FilterArea& a, const FilterArgs& args) {
+  PixelFormat format = 0;
+  if (VexiroStatus s = engine::GetImagePixelFormat(id, format); s != vexiro::OK) return {s};
+  const bool oneBit = format == gdiplus::PixelFormat1bppIndexed;
+  if (oneBit && filterId == FilterIDNegative) return {NegativeOneBit(id, a)};
+
+  ColorPalette palette;
+  if (engine::IsIndexedPixelFormat(format)) {
+    const bool read = ReadPalette(id, palette) == vexiro::OK;
+    const bool coloured = !read || !HasOnlyGreyEntries(palette);
+    if (!read) palette = ColorPalette{};
+    if (!oneBit && coloured && (filterId == FilterIDNegative || filterId == FilterIDBrightness))
+      return {PaletteRoute(filterId, id, a, format, palette, args.param1)};
+  }
+
+  std::vector<uint32_t> pixels(static_cast<size_t>(a.Width) * static_cast<size_t>(a.Height));
+  if (VexiroStatus s = TransferArea(id, a, kReadBuffer, gdiplus::PixelFormat32bppARGB, pixels.data(), 4 * a.Width);
+      s != vexiro::OK)
+    return {s};
+  std::vector<uint32_t> source;
+  if (entry.needsSource) source = pixels;
+
+  FilterImage image{pixels.data(), source.empty() ? nullptr : source.data(), a.Width, a.Height};
+  const FilterProcedure run = oneBit && filterId == FilterIDIsBlank ? IsBlank1bpp : entry.run;
+  Outcome out;
+  if (!run(image, args, out.measure)) return {vexiro::GenericError};
+  if (entry.kind == FilterKind::Changes) out.status = WriteBack(id, a, format, palette, pixels);
+  return out;
+}
+
+bool IsYesNoMeasure(int32_t filterId) {
+  return filterId == FilterIDIsGrayscale || filterId == FilterIDIsBlank || filterId == FilterIDIsBitonal;
+}
+
+}  // namespace
+
+void SetFilterPattern(const FilterPattern& pattern) { tPattern = pattern; }
+const FilterPattern& GetFilterPattern() { return tPattern; }
+
+VexiroStatus ApplyFilter(int32_t filterId, int32_t imageId, double param1, FilterArea& area, float f1, float f2,
+                         float f3, double param2, double param3, double param4, double& result) {
+  const FilterEntry entry = FindFilter(filterId);
+  if (entry.kind == FilterKind::None) return vexiro::OK;
+  if (entry.kind == FilterKind::NotBuilt) return vexiro::NotImplemented;
+  const FilterArgs args{param1, param2, param3, param4, f1, f2, f3};
+  Outcome out;
+  out.status = engine::TrapRuntimeErrors([&] {
+    VexiroStatus s = CheckArea(imageId, area);
+    if (s != vexiro::OK) return s;
+    out = RunFilter(filterId, entry, imageId, area, args);
+    return out.status;
+  });
+  if (IsYesNoMeasure(filterId))
+    result = out.status == vexiro::OK && out.measure != 0 ? 1.0 : 0.0;
+  else if (out.status == vexiro::OK && (filterId == FilterIDCountColor || filterId == FilterIDCountTransparent ||
+                                        filterId == FilterIDGetAverageColor))
+    result = out.measure;
+  return out.status;
+}
+
+}  // namespace vx::processing

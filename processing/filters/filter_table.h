@@ -1,0 +1,24 @@
+// The filter numbers and what each one runs.
+#pragma once
+#include <cstdint>
+
+#include "processing/filters/filter_procedures.h"
+
+namespace vx::processing {
+
+enum class FilterKind : uint8_t {
+  None,      // no filter has the number
+  NotBuilt,  // a filter of the clean-up and distortion families, not available in this build
+  Changes,   // changes pixels; the area is written back
+  Measures,  // answers a question; nothing is written back
+};
+
+struct FilterEntry {
+  FilterKind kind = FilterKind::None;
+  FilterProcedure run = nullptr;
+  bool needsSource = false;  // reads neighbours as they were before the filter
+};
+
+FilterEntry FindFilter(int32_t filterId);
+
+}  // namespace vx::processing
