@@ -5,6 +5,7 @@
 
 #include "engine/routines/shared_routines.h"
 #include "platform/kernel/code_page.h"
+#include "platform/kernel/regular_file.h"
 #include "platform/ole/ole.h"
 #include "platform/user/user.h"
 
@@ -38,12 +39,10 @@ std::string NormalizePath(std::string_view path) {
 
 std::string GetExistingFilePath(const std::string& path) {
   if (path.empty()) return {};
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = kernel::OpenRegularFileForReading(path.c_str());
   if (fd < 0) return {};
-  struct stat st {};
-  const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
   ::close(fd);
-  return regular ? path : std::string();
+  return path;
 }
 
 void StringToCLSID(GUID& id, const std::string& text) {

@@ -7,6 +7,7 @@
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/gdi_objects.h"
 #include "platform/gdiplus/codecs/byte_order.h"
+#include "platform/kernel/regular_file.h"
 
 namespace vx {
 namespace {
@@ -67,7 +68,7 @@ UINT GetEnhMetaFileBits(HENHMETAFILE metafile, UINT size, BYTE* data) { return C
 
 HENHMETAFILE GetEnhMetaFile(const char* path) {
   if (!path) return 0;
-  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path, "rb"), std::fclose);
+  std::unique_ptr<FILE, int (*)(FILE*)> file(kernel::OpenRegularFileStream(path), std::fclose);
   if (!file) return 0;
   std::vector<BYTE> bytes;
   BYTE chunk[65536];

@@ -10,6 +10,7 @@
 #include "platform/gdiplus/image_io.h"
 #include "platform/gdiplus/metafile.h"
 #include "platform/gdiplus/metafile_records.h"
+#include "platform/kernel/regular_file.h"
 
 namespace vx::gdiplus {
 namespace {
@@ -224,7 +225,7 @@ Status GdipCreateMetafileFromFile(const char* path, GpMetafile** metafile) {
   if (!GdiplusIsRunning()) return GdiplusNotInitialized;
   if (!metafile || !path) return InvalidParameter;
   *metafile = nullptr;
-  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path, "rb"), std::fclose);
+  std::unique_ptr<FILE, int (*)(FILE*)> file(kernel::OpenRegularFileStream(path), std::fclose);
   if (!file) return FileNotFound;
   std::vector<uint8_t> bytes;
   try {

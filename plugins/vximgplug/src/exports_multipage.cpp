@@ -12,6 +12,7 @@
 #include "isolated_load.h"
 #include "page_trial.h"
 #include "platform/input_limits.h"
+#include "platform/kernel/regular_file.h"
 #include "plugin_objects.h"
 #include "replacing_file.h"
 
@@ -114,7 +115,7 @@ extern "C" {
 uint32_t VXIMGPLUG_OpenFileU(const char* path) {
   return Guarded<uint32_t>(0, [&]() -> uint32_t {
     if (!path || !*path) return 0;
-    FILE* file = std::fopen(path, "rb");
+    FILE* file = vx::kernel::OpenRegularFileStream(path);
     if (!file) return 0;
     auto ref = std::make_unique<FileRef>();
     ref->open = std::make_shared<OpenFile>(file);
