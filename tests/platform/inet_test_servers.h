@@ -29,7 +29,7 @@ namespace fs = std::filesystem;
 constexpr const char* kPython = "/usr/bin/python3";
 
 inline const char* kHttpServerScript = R"PY(
-import os, ssl, sys, threading
+import os, ssl, sys, threading, time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 watchdog = threading.Timer(120, lambda: os._exit(0))
@@ -68,6 +68,25 @@ class Handler(BaseHTTPRequestHandler):
             self.end_headers()
             self.wfile.write(pattern(6000))
             self.wfile.flush()
+            self.close_connection = True
+        elif path == '/announced':
+            self.send_response(200)
+            self.send_header('Content-Length', query)
+            self.end_headers()
+            self.wfile.write(pattern(10))
+            self.wfile.flush()
+            self.close_connection = True
+        elif path == '/trickle':
+            self.send_response(200)
+            self.send_header('Content-Length', '1000')
+            self.end_headers()
+            try:
+                for i in range(500):
+                    self.wfile.write(pattern(2))
+                    self.wfile.flush()
+                    time.sleep(1)
+            except OSError:
+                pass
             self.close_connection = True
         elif path == '/redirect':
             self.reply(302, b'', extra=[('Location', '/bytes?5')])
