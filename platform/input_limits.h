@@ -10,6 +10,8 @@ constexpr int64_t kMaxImageSide = 65535;                   // pixels per side
 constexpr int64_t kMaxImagePixels = int64_t{1} << 28;      // pixels per frame
 constexpr uint64_t kMaxDecodedBytes = uint64_t{1} << 30;   // decoded pixels per file, all frames together
 constexpr uint64_t kMaxEncodedBytes = uint64_t{1} << 30;   // size of a file or stream read whole
+constexpr uint64_t kMaxMetafileBytes = uint64_t{256} << 20; // a metafile's records
+constexpr uint64_t kMaxRawCodedBytes = uint64_t{256} << 20; // raw fax and JBIG data, read whole to decode
 constexpr int32_t kMaxDocumentPages = 4096;                // pages (frames) one document may hold
 constexpr long kTransferDeadlineSeconds = 300;             // a whole network transfer, unless lengthened
 

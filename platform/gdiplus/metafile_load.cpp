@@ -16,7 +16,7 @@
 namespace vx::gdiplus {
 namespace {
 
-constexpr size_t kMaxMetafileBytes = size_t{256} << 20;
+constexpr size_t kMaxMetafileBytes = limits::kMaxMetafileBytes;
 constexpr uint32_t kEmfSignature = 0x464D4520;
 constexpr double kHimetricPerInch = 2540.0;
 

@@ -56,6 +56,15 @@ class Handler(BaseHTTPRequestHandler):
         if self.command != 'HEAD':
             self.wfile.write(body)
 
+    # Announces one length and sends fewer bytes before closing.
+    def cut_short(self, announced, sent):
+        self.send_response(200)
+        self.send_header('Content-Length', announced)
+        self.end_headers()
+        self.wfile.write(pattern(sent))
+        self.wfile.flush()
+        self.close_connection = True
+
     def do_GET(self):
         path, _, query = self.path.partition('?')
         if path == '/bytes':
@@ -63,19 +72,9 @@ class Handler(BaseHTTPRequestHandler):
         elif path == '/nolength':
             self.reply(200, pattern(3000), length=False)
         elif path == '/short':
-            self.send_response(200)
-            self.send_header('Content-Length', '10000')
-            self.end_headers()
-            self.wfile.write(pattern(6000))
-            self.wfile.flush()
-            self.close_connection = True
+            self.cut_short('10000', 6000)
         elif path == '/announced':
-            self.send_response(200)
-            self.send_header('Content-Length', query)
-            self.end_headers()
-            self.wfile.write(pattern(10))
-            self.wfile.flush()
-            self.close_connection = True
+            self.cut_short(query, 10)
         elif path == '/trickle':
             self.send_response(200)
             self.send_header('Content-Length', '1000')

@@ -13,11 +13,12 @@
 #include "file_io.h"
 #include "format_numbers.h"
 #include "jbig_codec.h"
+#include "platform/input_limits.h"
 
 namespace vximgplug {
 namespace {
 
-constexpr uint64_t kMaxCodedBytes = uint64_t{256} << 20;  // raw fax and JBIG data read whole
+constexpr uint64_t kMaxCodedBytes = vx::limits::kMaxRawCodedBytes;
 
 // A format whose loader would read a file that plainly holds another format: refused, since
 // the loaders of formats without signatures trust whatever bytes they get.
