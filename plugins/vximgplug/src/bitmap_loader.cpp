@@ -1,6 +1,5 @@
 #include "bitmap_loader.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -39,11 +38,6 @@ bool HeaderSizeAcceptable(FREE_IMAGE_FORMAT fif, const std::string& path, int fl
   const bool ok = DimensionsAcceptable(FreeImage_GetWidth(header), FreeImage_GetHeight(header));
   FreeImage_Unload(header);
   return ok;
-}
-
-bool IsNonEmptyFile(const std::string& path) {
-  struct stat info {};
-  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0;
 }
 
 // In the child process (each decode has a fresh one): whether a read found nothing left.
@@ -106,7 +100,7 @@ bool BitmapSizeAcceptable(FIBITMAP* dib) {
 }
 
 LoadedBitmap LoadBitmapFile(int32_t format, const std::string& path, int32_t flags) {
-  if (!IsNonEmptyFile(path)) return {};
+  if (!IsNonEmptyRegularFile(path)) return {};
   FIBITMAP* dib = nullptr;
   if (format == kFormatJbig) {
     dib = LoadWhole(path, DecodeJbig);

@@ -157,6 +157,7 @@ uint32_t VXIMGPLUG_OpenMultiBitmap(int32_t format, const char* path, int32_t cre
     if (createNew && !CanCreateBeside(path)) return 0;
     auto multi = std::make_unique<MultiBitmap>();
     if (!createNew) {
+      if (!IsNonEmptyRegularFile(path)) return 0;
       multi->source = PageSource{fif, path, flags};
       multi->readOnly = readOnly != 0;
       auto tried = TryPagesInChild(multi->source);

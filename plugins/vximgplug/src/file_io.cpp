@@ -1,5 +1,7 @@
 #include "file_io.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <memory>
 
@@ -40,6 +42,11 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, uint6
   std::vector<uint8_t> bytes(static_cast<size_t>(size));
   if (!bytes.empty() && std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) return std::nullopt;
   return bytes;
+}
+
+bool IsNonEmptyRegularFile(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0;
 }
 
 std::vector<uint8_t> ReadFileStart(const std::string& path, size_t count) {
