@@ -12,7 +12,8 @@ constexpr uint64_t kMaxDecodedBytes = uint64_t{1} << 30;   // decoded pixels per
 constexpr uint64_t kMaxEncodedBytes = uint64_t{1} << 30;   // size of a file or stream read whole
 constexpr uint64_t kMaxMetafileBytes = uint64_t{256} << 20; // a metafile's records
 constexpr uint64_t kMaxRawCodedBytes = uint64_t{256} << 20; // raw fax and JBIG data, read whole to decode
-constexpr int32_t kMaxDocumentPages = 4096;                // pages (frames) one document may hold
+constexpr int32_t kMaxDocumentPages = 4096;                // pages one document may hold
+constexpr int32_t kMaxAnimationFrames = 10000;             // frames of one GIF the platform decoder reads
 constexpr long kTransferDeadlineSeconds = 300;             // a whole network transfer, unless lengthened
 
 // Both sides 1 .. kMaxImageSide and at most kMaxImagePixels pixels.
