@@ -12,8 +12,8 @@ using limits::kMaxEncodedBytes;
 using limits::kMaxImagePixels;
 using limits::kMaxImageSide;
 
-// Total pixel memory one decode may take across all of its frames (limits::kMaxDecodedBytes by default). The fuzz
-// target lowers it so that hostile headers stay cheap.
+// Total pixel memory one decode may take across all of its frames (limits::kMaxDecodedBytes by
+// default). The fuzz target lowers it so that hostile headers stay cheap.
 uint64_t DecodeMemoryBudget();
 void SetDecodeMemoryBudget(uint64_t bytes);
 
