@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "platform/input_limits.h"
 #include "platform/inet/wininet.h"
 #include "platform/kernel/last_error.h"
 
@@ -90,23 +91,27 @@ bool cInet::QueryInfo(int32_t infoLevel, std::string& text, int32_t& value) {
 }
 
 bool cInet::ReadArray(std::vector<uint8_t>& bytes, int32_t expectedLength) {
+  bytes.clear();
   if (expectedLength < 1) return true;
-  bytes.assign(static_cast<size_t>(expectedLength), 0);
+  // An announced length is the server's claim: one beyond the stream limit is refused unread,
+  // and the buffer grows only with what arrives.
+  if (static_cast<uint64_t>(expectedLength) > vx::limits::kMaxEncodedBytes) return false;
   const int32_t chunkSize = BufferSize > 0 ? BufferSize : kDefaultReadChunk;
+  std::vector<uint8_t> chunkBuffer(static_cast<size_t>(std::min(chunkSize, expectedLength)));
   int32_t remaining = expectedLength;
   for (;;) {
     const int32_t chunk = std::min(chunkSize, remaining);
     vx::DWORD read = 0;
-    const bool ok =
-        vx::InternetReadFile(static_cast<vx::HINTERNET>(hRequest_), bytes.data() + (expectedLength - remaining),
-                             static_cast<vx::DWORD>(chunk), &read) != 0;
+    const bool ok = vx::InternetReadFile(static_cast<vx::HINTERNET>(hRequest_), chunkBuffer.data(),
+                                         static_cast<vx::DWORD>(chunk), &read) != 0;
     if (!ok) lastError_ = vx::GetLastError();
     const int32_t got = ok ? static_cast<int32_t>(std::min<vx::DWORD>(read, static_cast<vx::DWORD>(chunk))) : 0;
+    bytes.insert(bytes.end(), chunkBuffer.begin(), chunkBuffer.begin() + got);
     remaining -= got;
     vx::RunNetworkMessagePump();
     if (got < 1 || remaining <= 0) break;
   }
-  // A body that ended early is a failed transfer, not a whole one padded with zeros.
+  // A body that ended early is a failed transfer, not a whole one.
   return remaining == 0;
 }
 

@@ -25,7 +25,8 @@ class cInet {
   // Levels with the number flag (0x20000000) answer in `value`, others in `text`.
   bool QueryInfo(int32_t infoLevel, std::string& text, int32_t& value);
   // Reads `expectedLength` bytes of the response body in chunks of `BufferSize` (4096 when it is
-  // 0 or below); false when the body ended before all of them arrived.
+  // 0 or below) into `bytes`, which holds what arrived; false when the body ended before all of
+  // them arrived, and at once when the length is beyond the stream limit (1 GiB).
   bool ReadArray(std::vector<uint8_t>& bytes, int32_t expectedLength);
 
   int32_t hInternet() const { return hInternet_; }

@@ -8,6 +8,7 @@
 #include "engine/load/from_memory.h"
 #include "platform/gdiplus/gdiplus_flat.h"
 #include "platform/gdiplus/metafile.h"
+#include "platform/input_limits.h"
 
 namespace vx::engine {
 
@@ -56,6 +57,7 @@ VexiroStatus CreateImageFromMetafileFile(const std::string& path, float scale, i
   if (s != Ok) return ToStatus(s);
   const int32_t width = ScaledSize(w, scale), height = ScaledSize(h, scale);
   if (width == 0 || height == 0) return vexiro::InvalidParameter;
+  if (!vx::limits::ImageSizeAcceptable(width, height)) return vexiro::OutOfMemory;
 
   ScopedImage made;
   VexiroStatus vs = CreateImageFromScan0(width, height, 0, PixelFormat32bppARGB, 0, *made.put(), false);

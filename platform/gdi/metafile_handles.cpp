@@ -7,6 +7,8 @@
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/gdi_objects.h"
 #include "platform/gdiplus/codecs/byte_order.h"
+#include "platform/input_limits.h"
+#include "platform/kernel/regular_file.h"
 
 namespace vx {
 namespace {
@@ -16,7 +18,7 @@ using gdiplus::codecs::Get32LE;
 
 using namespace gdi;
 
-constexpr size_t kMaxMetafileBytes = size_t{256} << 20;
+constexpr size_t kMaxMetafileBytes = limits::kMaxMetafileBytes;
 constexpr size_t kEmfHeaderBytes = 88;
 constexpr uint32_t kEmfSignature = 0x464D4520;  // " EMF"
 constexpr size_t kWmfHeaderBytes = 18;
@@ -67,7 +69,7 @@ UINT GetEnhMetaFileBits(HENHMETAFILE metafile, UINT size, BYTE* data) { return C
 
 HENHMETAFILE GetEnhMetaFile(const char* path) {
   if (!path) return 0;
-  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path, "rb"), std::fclose);
+  std::unique_ptr<FILE, int (*)(FILE*)> file(kernel::OpenRegularFileStream(path), std::fclose);
   if (!file) return 0;
   std::vector<BYTE> bytes;
   BYTE chunk[65536];

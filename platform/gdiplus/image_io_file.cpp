@@ -67,6 +67,8 @@ Status ReplaceFileAtomically(const char* path, const std::vector<uint8_t>& bytes
   if (fd < 0) return Win32Error;
   bool ok = WriteAll(fd, bytes);
   if (ok && exists) ok = ::fchmod(fd, existing.st_mode & 07777) == 0;
+  // The data must have reached the disk before the new file takes the old one's name.
+  ok = ok && ::fsync(fd) == 0;
   ok = (::close(fd) == 0) && ok;
   int error = ok ? 0 : errno;
   if (ok && ::rename(temporary.c_str(), path) != 0) {

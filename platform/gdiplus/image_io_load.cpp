@@ -13,6 +13,7 @@
 
 #include "platform/gdiplus/codecs/codec.h"
 #include "platform/gdiplus/codecs/decode_limits.h"
+#include "platform/kernel/regular_file.h"
 #include "platform/gdiplus/gdiplus_flat.h"
 #include "platform/gdiplus/image_io.h"
 
@@ -69,7 +70,7 @@ Status StatusOfOpenError(int error) {
 }
 
 Status ReadWholeFile(const char* path, std::vector<uint8_t>& bytes) {
-  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  const int fd = kernel::OpenRegularFileForReading(path);
   if (fd < 0) return StatusOfOpenError(errno);
   struct Closer {
     int fd;

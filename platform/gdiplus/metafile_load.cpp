@@ -10,11 +10,13 @@
 #include "platform/gdiplus/image_io.h"
 #include "platform/gdiplus/metafile.h"
 #include "platform/gdiplus/metafile_records.h"
+#include "platform/input_limits.h"
+#include "platform/kernel/regular_file.h"
 
 namespace vx::gdiplus {
 namespace {
 
-constexpr size_t kMaxMetafileBytes = size_t{256} << 20;
+constexpr size_t kMaxMetafileBytes = limits::kMaxMetafileBytes;
 constexpr uint32_t kEmfSignature = 0x464D4520;
 constexpr double kHimetricPerInch = 2540.0;
 
@@ -24,6 +26,10 @@ UINT PixelSpan(double span) {
   span = std::fabs(span);
   return span >= 1 && span < (1u << 30) ? static_cast<UINT>(std::lround(span)) : 0;
 }
+
+// A metafile is played back onto a bitmap of its own size, so that size obeys the limits of any
+// decoded picture.
+bool SizeWithinLimits(const GpMetafile& m) { return limits::ImageSizeAcceptable(m.width, m.height); }
 
 // EMF: every record at least 8 bytes, 4-aligned, inside the data; the chain ends at EMR_EOF.
 bool ReadEmf(const uint8_t* data, size_t size, GpMetafile& out) {
@@ -56,7 +62,7 @@ bool ReadEmf(const uint8_t* data, size_t size, GpMetafile& out) {
     out.width = PixelSpan(out.frame.right - out.frame.left);
     out.height = PixelSpan(out.frame.bottom - out.frame.top);
   }
-  if (out.width == 0 || out.height == 0) return false;
+  if (!SizeWithinLimits(out)) return false;
   out.enhanced = true;
   out.objectSlots = header.U16(56);
   out.rawFormat = ImageFormatEMF;
@@ -107,7 +113,7 @@ bool ApplyPlaceable(const WmfPlaceableFileHeader& h, GpMetafile& out) {
   out.width = PixelSpan(out.frame.right - out.frame.left);
   out.height = PixelSpan(out.frame.bottom - out.frame.top);
   out.dpiX = out.dpiY = static_cast<REAL>(h.Inch);
-  return out.width != 0 && out.height != 0;
+  return SizeWithinLimits(out);
 }
 
 // Without a placeable header the window the records set is the picture, at screen resolution.
@@ -120,7 +126,7 @@ bool ApplyWindow(const WmfWindow& window, GpMetafile& out) {
   out.width = PixelSpan(window.extX);
   out.height = PixelSpan(window.extY);
   out.dpiX = out.dpiY = 96;
-  return out.width != 0 && out.height != 0;
+  return SizeWithinLimits(out);
 }
 
 bool ReadWmf(const uint8_t* data, size_t size, const WmfPlaceableFileHeader* placeable, GpMetafile& out) {
@@ -224,7 +230,7 @@ Status GdipCreateMetafileFromFile(const char* path, GpMetafile** metafile) {
   if (!GdiplusIsRunning()) return GdiplusNotInitialized;
   if (!metafile || !path) return InvalidParameter;
   *metafile = nullptr;
-  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path, "rb"), std::fclose);
+  std::unique_ptr<FILE, int (*)(FILE*)> file(kernel::OpenRegularFileStream(path), std::fclose);
   if (!file) return FileNotFound;
   std::vector<uint8_t> bytes;
   try {

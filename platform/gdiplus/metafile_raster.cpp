@@ -4,6 +4,7 @@
 #include "platform/gdiplus/gdiplus_flat.h"
 #include "platform/gdiplus/graphics.h"
 #include "platform/gdiplus/metafile.h"
+#include "platform/input_limits.h"
 
 namespace vx::gdiplus {
 
@@ -13,6 +14,7 @@ Status RasterizeMetafile(const GpImage* image, INT width, INT height, GpBitmap**
   *bitmap = nullptr;
   auto* metafile = const_cast<GpMetafile*>(dynamic_cast<const GpMetafile*>(image));
   if (!metafile) return InvalidParameter;
+  if (!limits::ImageSizeAcceptable(width, height)) return OutOfMemory;
   GpBitmap* made = nullptr;
   if (Status s = GdipCreateBitmapFromScan0(width, height, 0, PixelFormat32bppARGB, nullptr, &made); s != Ok) return s;
   std::unique_ptr<GpBitmap> owned(made);

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "platform/input_limits.h"
 #include "platform/kernel/environment.h"
 
 namespace vx::inet {
@@ -51,6 +52,10 @@ void ApplyEndpointOptions(CURL* easy, const Endpoint& endpoint, char* errorText)
   curl_easy_setopt(easy, CURLOPT_ACCEPTTIMEOUT_MS, kActiveModeAcceptTimeoutMs);
   curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
   curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, kStallSeconds);
+  // A peer that trickles just fast enough to pass the stall check still meets the deadline.
+  const long deadlineMs = endpoint.transferDeadlineMs != 0 ? static_cast<long>(endpoint.transferDeadlineMs)
+                                                           : limits::kTransferDeadlineSeconds * 1000;
+  curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, deadlineMs);
   curl_easy_setopt(easy, CURLOPT_MAXREDIRS, kMaxRedirects);
   if (!endpoint.agent.empty()) curl_easy_setopt(easy, CURLOPT_USERAGENT, endpoint.agent.c_str());
   if (endpoint.accessType == INTERNET_OPEN_TYPE_DIRECT) {

@@ -16,6 +16,7 @@ struct Endpoint {
   INTERNET_PORT port = 0;
   std::string user;
   std::string password;
+  DWORD transferDeadlineMs = 0;  // 0: the default deadline
 };
 
 }  // namespace vx::inet

@@ -85,6 +85,7 @@ class RequestObject : public InternetObject {
   ~RequestObject() override { Detach(); }
 
   Endpoint endpoint;
+  Endpoint* Settings() override { return &endpoint; }
   std::string verb;
   std::string object;
   long httpVersion = CURL_HTTP_VERSION_1_1;

@@ -15,18 +15,22 @@ namespace vx::inet {
 class InternetObject {
  public:
   virtual ~InternetObject() = default;
+  // The settings transfers under this handle are made with; null for objects without any.
+  virtual Endpoint* Settings() { return nullptr; }
   // Serialises the calls made on one handle; a transfer holds it while it runs.
   std::mutex mutex;
 };
 
 class SessionObject : public InternetObject {
  public:
-  Endpoint endpoint;  // agent and proxy only
+  Endpoint endpoint;  // agent, proxy and deadline only
+  Endpoint* Settings() override { return &endpoint; }
 };
 
 class ConnectionObject : public InternetObject {
  public:
   Endpoint endpoint;
+  Endpoint* Settings() override { return &endpoint; }
   DWORD service = 0;
   bool passive = true;
   // FTP only: the logged-in control connection, kept alive between transfers.

@@ -1,3 +1,5 @@
+#include <cstring>
+
 #include "platform/inet/internet_objects.h"
 
 namespace vx {
@@ -50,6 +52,22 @@ HINTERNET InternetConnect(HINTERNET sessionHandle, const std::string& server, IN
     if (!inet::LogInToFtpServer(*connection)) return 0;
   }
   return inet::AddObject(sessionHandle, std::move(connection));
+}
+
+BOOL InternetSetOption(HINTERNET handle, DWORD option, const void* buffer, DWORD bufferLength) {
+  auto object = inet::FindObject(handle);
+  inet::Endpoint* settings = object ? object->Settings() : nullptr;
+  if (!settings) {
+    SetLastError(object ? ERROR_INTERNET_INCORRECT_HANDLE_TYPE : ERROR_INVALID_HANDLE);
+    return FALSE_;
+  }
+  if (option != INTERNET_OPTION_RECEIVE_TIMEOUT || !buffer || bufferLength < sizeof(DWORD)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE_;
+  }
+  std::lock_guard lock(object->mutex);
+  std::memcpy(&settings->transferDeadlineMs, buffer, sizeof(DWORD));
+  return TRUE_;
 }
 
 BOOL InternetCloseHandle(HINTERNET handle) {

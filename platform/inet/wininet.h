@@ -69,6 +69,10 @@ constexpr DWORD ERROR_HTTP_INVALID_QUERY_REQUEST = 12154;
 constexpr DWORD ERROR_HTTP_REDIRECT_FAILED = 12156;
 constexpr DWORD ERROR_INTERNET_SECURITY_CHANNEL_ERROR = 12157;
 
+// The milliseconds a whole transfer may take, from its request to the end of its body (a DWORD).
+// Unset, or set to 0, it is limits::kTransferDeadlineSeconds; a host may lengthen it for slow links.
+constexpr DWORD INTERNET_OPTION_RECEIVE_TIMEOUT = 6;
+
 // Texts are UTF-8; an empty text stands for WinINet's null pointer.
 HINTERNET InternetOpen(const std::string& agent, DWORD accessType, const std::string& proxy,
                        const std::string& proxyBypass, DWORD flags);
@@ -94,6 +98,9 @@ BOOL FtpGetFile(HINTERNET connection, const std::string& remoteFile, const std::
                 BOOL failIfExists, DWORD attributes, DWORD flags, UINT_PTR context);
 BOOL FtpPutFile(HINTERNET connection, const std::string& localFile, const std::string& remoteFile, DWORD flags,
                 UINT_PTR context);
+// Sets an option of a session, connection or request handle; handles opened beneath it later
+// inherit it. Only INTERNET_OPTION_RECEIVE_TIMEOUT is known.
+BOOL InternetSetOption(HINTERNET handle, DWORD option, const void* buffer, DWORD bufferLength);
 // Closes the handle and every handle opened beneath it.
 BOOL InternetCloseHandle(HINTERNET handle);
 

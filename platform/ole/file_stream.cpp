@@ -9,6 +9,7 @@
 
 #include "platform/ole/com_object.h"
 #include "platform/ole/ole.h"
+#include "platform/kernel/regular_file.h"
 #include "platform/ole/stream_position.h"
 
 namespace vx::ole {
@@ -121,8 +122,8 @@ class FileStream final : public RefCounted<IStream> {
 HRESULT CreateStreamOnFile(const std::string& path, bool forWriting, IStream** stream) {
   if (stream == nullptr) return E_INVALIDARG;
   *stream = nullptr;
-  const int flags = forWriting ? (O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC) : (O_RDONLY | O_CLOEXEC);
-  int fd = open(path.c_str(), flags, 0644);
+  int fd = forWriting ? open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644)
+                      : kernel::OpenRegularFileForReading(path.c_str());
   if (fd < 0) return FromErrno(errno);
   struct stat info {};
   if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {

@@ -221,11 +221,12 @@ TEST(InetSession, ReadsInChunksOfTheBufferSizeAndRefusesAShortBody) {
     int32_t bufferSize;
     int32_t expectedPumps;
     bool whole;
+    size_t received;
   } cases[] = {
-      {"/bytes?10000", 4096, 3, true},  // 4096, 4096, 1808
-      {"/bytes?10000", 0, 3, true},     // 0 or below reads 4096 at a time
-      {"/bytes?10000", -5, 3, true},
-      {"/short", 4096, 3, false},  // 6000 of 10000 bytes
+      {"/bytes?10000", 4096, 3, true, 10000},  // 4096, 4096, 1808
+      {"/bytes?10000", 0, 3, true, 10000},     // 0 or below reads 4096 at a time
+      {"/bytes?10000", -5, 3, true, 10000},
+      {"/short", 4096, 3, false, 6000},  // 6000 of 10000 bytes
   };
   for (const Case& c : cases) {
     vexiro::cInet inet;
@@ -241,11 +242,68 @@ TEST(InetSession, ReadsInChunksOfTheBufferSizeAndRefusesAShortBody) {
     std::vector<uint8_t> body;
     EXPECT_EQ(inet.ReadArray(body, length), c.whole) << c.path;
     SetNetworkMessagePump(nullptr);
-    EXPECT_EQ(body.size(), 10000u);
+    EXPECT_EQ(body.size(), c.received);
     if (c.whole) EXPECT_EQ(std::string(body.begin(), body.end()), vxtest::Pattern(10000));
     if (c.whole) EXPECT_EQ(pumps, c.expectedPumps) << c.bufferSize;
     EXPECT_EQ(c.bufferSize, inet.BufferSize) << "the setting keeps what it was given";
   }
+}
+
+// A server's announced length is a claim: one beyond the stream limit is refused before any
+// read, and a body cut short leaves a buffer of what arrived, not of what was announced.
+TEST(InetSession, BuffersOnlyWhatArrivesOfAnAnnouncedLength) {
+  vxtest::TempFolder folder;
+  vxtest::WriteFile(folder.path() / "server.py", vxtest::kHttpServerScript);
+  vxtest::ServerProcess server({vxtest::kPython, (folder.path() / "server.py").string()});
+  ASSERT_NE(server.port(), 0);
+  constexpr size_t kMuchLessThanAnnounced = 1 << 20;
+  const struct {
+    const char* announced;
+    size_t received;  // none when the length is refused unread
+  } cases[] = {{"2147483000", 0}, {"536870912", 10}};
+  for (const auto& [announced, received] : cases) {
+    SCOPED_TRACE(announced);
+    vexiro::cInet inet;
+    ASSERT_NE(inet.Request("GET", "127.0.0.1", std::string("/announced?") + announced, server.port(), 3), 0);
+    ASSERT_TRUE(inet.SendRequest("", ""));
+    std::string text;
+    int32_t length = 0;
+    ASSERT_TRUE(inet.QueryInfo(0x20000005, text, length));
+    EXPECT_EQ(std::to_string(length), announced);
+    std::vector<uint8_t> body;
+    EXPECT_FALSE(inet.ReadArray(body, length));
+    EXPECT_EQ(body.size(), received);
+    EXPECT_LT(body.capacity(), kMuchLessThanAnnounced);
+  }
+}
+
+// A server sending two bytes a second passes the stall check for ever; the transfer's deadline
+// (shortened here through the session's option) ends it.
+TEST(InetSession, ATricklingBodyEndsAtTheTransferDeadline) {
+  vxtest::TempFolder folder;
+  vxtest::WriteFile(folder.path() / "server.py", vxtest::kHttpServerScript);
+  vxtest::ServerProcess server({vxtest::kPython, (folder.path() / "server.py").string()});
+  ASSERT_NE(server.port(), 0);
+  vexiro::cInet inet;
+  const vx::DWORD deadlineMs = 500;
+  ASSERT_TRUE(vx::InternetSetOption(static_cast<vx::HINTERNET>(inet.hInternet()), vx::INTERNET_OPTION_RECEIVE_TIMEOUT,
+                                    &deadlineMs, sizeof deadlineMs));
+  ASSERT_NE(inet.Request("GET", "127.0.0.1", "/trickle", server.port(), 3), 0);
+  ASSERT_TRUE(inet.SendRequest("", ""));
+  std::vector<uint8_t> body;
+  EXPECT_FALSE(inet.ReadArray(body, 1000));
+  EXPECT_LT(body.size(), 1000u);
+  EXPECT_EQ(inet.LastError(), vx::ERROR_INTERNET_TIMEOUT);
+}
+
+TEST(InetSession, TheDeadlineOptionIsRefusedWhereItCannotApply) {
+  const vx::DWORD deadlineMs = 1000;
+  EXPECT_FALSE(vx::InternetSetOption(0, vx::INTERNET_OPTION_RECEIVE_TIMEOUT, &deadlineMs, sizeof deadlineMs));
+  vexiro::cInet inet;
+  const auto session = static_cast<vx::HINTERNET>(inet.hInternet());
+  EXPECT_FALSE(vx::InternetSetOption(session, 99, &deadlineMs, sizeof deadlineMs));
+  EXPECT_FALSE(vx::InternetSetOption(session, vx::INTERNET_OPTION_RECEIVE_TIMEOUT, &deadlineMs, 2));
+  EXPECT_TRUE(vx::InternetSetOption(session, vx::INTERNET_OPTION_RECEIVE_TIMEOUT, &deadlineMs, sizeof deadlineMs));
 }
 
 }  // namespace

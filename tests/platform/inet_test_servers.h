@@ -29,7 +29,7 @@ namespace fs = std::filesystem;
 constexpr const char* kPython = "/usr/bin/python3";
 
 inline const char* kHttpServerScript = R"PY(
-import os, ssl, sys, threading
+import os, ssl, sys, threading, time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 watchdog = threading.Timer(120, lambda: os._exit(0))
@@ -56,6 +56,15 @@ class Handler(BaseHTTPRequestHandler):
         if self.command != 'HEAD':
             self.wfile.write(body)
 
+    # Announces one length and sends fewer bytes before closing.
+    def cut_short(self, announced, sent):
+        self.send_response(200)
+        self.send_header('Content-Length', announced)
+        self.end_headers()
+        self.wfile.write(pattern(sent))
+        self.wfile.flush()
+        self.close_connection = True
+
     def do_GET(self):
         path, _, query = self.path.partition('?')
         if path == '/bytes':
@@ -63,11 +72,20 @@ class Handler(BaseHTTPRequestHandler):
         elif path == '/nolength':
             self.reply(200, pattern(3000), length=False)
         elif path == '/short':
+            self.cut_short('10000', 6000)
+        elif path == '/announced':
+            self.cut_short(query, 10)
+        elif path == '/trickle':
             self.send_response(200)
-            self.send_header('Content-Length', '10000')
+            self.send_header('Content-Length', '1000')
             self.end_headers()
-            self.wfile.write(pattern(6000))
-            self.wfile.flush()
+            try:
+                for i in range(500):
+                    self.wfile.write(pattern(2))
+                    self.wfile.flush()
+                    time.sleep(1)
+            except OSError:
+                pass
             self.close_connection = True
         elif path == '/redirect':
             self.reply(302, b'', extra=[('Location', '/bytes?5')])

@@ -198,4 +198,49 @@ TEST_F(HostileMetafile, MutatedMetafilesNeverCrash) {
   EXPECT_GT(loaded, 0);
 }
 
+// A metafile whose frame claims a picture beyond the limits of any decoded picture (65535 pixels
+// a side, 2^28 pixels) is refused before playback, through every way a metafile is made.
+std::vector<uint8_t> EmfOfFrame(uint32_t width, uint32_t height) {
+  std::vector<uint8_t> emf = EmfBuilder(10).Finish();
+  PutU32(emf, 16, width - 1);  // bounds, inclusive
+  PutU32(emf, 20, height - 1);
+  PutU32(emf, 32, width * 10);  // frame, in hundredths of a millimetre at 254 dpi
+  PutU32(emf, 36, height * 10);
+  return emf;
+}
+
+TEST_F(HostileMetafile, FramesBeyondThePictureLimitsAreRefused) {
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> bytes;
+    bool withinLimits;
+  } cases[] = {
+      {"EMF 200000 x 1000", EmfOfFrame(200000, 1000), false},
+      {"EMF 1000 x 70000", EmfOfFrame(1000, 70000), false},
+      {"EMF 20000 x 20000", EmfOfFrame(20000, 20000), false},
+      {"EMF 65535 x 16", EmfOfFrame(65535, 16), true},
+      {"placeable WMF 65535 x 65535",
+       WmfBuilder::Placeable(WmfBuilder().Finish(), 32767, 32767, 96), false},
+  };
+  // The placeable header's box starts at its left and top fields: the last case spans them all.
+  std::memcpy(&cases[4].bytes[6], "\x00\x80\x00\x80", 4);
+  for (Case& c : cases) {
+    ImagePtr image;
+    const Status s = Load(c.bytes, image);
+    EXPECT_EQ(s == Ok, c.withinLimits) << c.what;
+    if (s == Ok) {
+      UINT width = 0;
+      GdipGetImageWidth(image.get(), &width);
+      EXPECT_LE(width, 65535u) << c.what;
+    }
+    if (c.bytes[0] != 1) continue;  // an EMF: also through a handle
+    vx::HENHMETAFILE handle = vx::SetEnhMetaFileBits(static_cast<vx::UINT>(c.bytes.size()), c.bytes.data());
+    ASSERT_NE(handle, 0u) << c.what;
+    GpMetafile* metafile = nullptr;
+    EXPECT_EQ(GdipCreateMetafileFromEmf(handle, vx::TRUE_, &metafile) == Ok, c.withinLimits) << c.what;
+    if (metafile) GdipDisposeImage(metafile);
+    else vx::DeleteEnhMetaFile(handle);
+  }
+}
+
 }  // namespace

@@ -5,7 +5,7 @@
 namespace vx::gdiplus::codecs {
 
 namespace {
-std::atomic<uint64_t> g_budget{uint64_t{1} << 30};
+std::atomic<uint64_t> g_budget{limits::kMaxDecodedBytes};
 }
 
 uint64_t DecodeMemoryBudget() { return g_budget.load(std::memory_order_relaxed); }
@@ -13,8 +13,7 @@ void SetDecodeMemoryBudget(uint64_t bytes) { g_budget.store(bytes, std::memory_o
 
 Status CheckFrameSize(int64_t width, int64_t height) {
   if (width <= 0 || height <= 0) return GenericError;
-  if (width > kMaxImageSide || height > kMaxImageSide || width * height > kMaxImagePixels) return OutOfMemory;
-  return Ok;
+  return limits::ImageSizeAcceptable(width, height) ? Ok : OutOfMemory;
 }
 
 Status DecodeBudget::Take(int64_t width, int64_t height, PixelFormat format) {

@@ -4,15 +4,16 @@
 #include <cstdint>
 
 #include "platform/gdiplus/gdiplus_types.h"
+#include "platform/input_limits.h"
 
 namespace vx::gdiplus::codecs {
 
-constexpr int64_t kMaxImageSide = 65535;                  // pixels per side
-constexpr int64_t kMaxImagePixels = int64_t{1} << 28;     // pixels per frame
-constexpr uint64_t kMaxEncodedBytes = uint64_t{1} << 30;  // size of a file or stream read whole
+using limits::kMaxEncodedBytes;
+using limits::kMaxImagePixels;
+using limits::kMaxImageSide;
 
-// Total pixel memory one decode may take across all of its frames (1 GiB by default). The fuzz
-// target lowers it so that hostile headers stay cheap.
+// Total pixel memory one decode may take across all of its frames (limits::kMaxDecodedBytes by
+// default). The fuzz target lowers it so that hostile headers stay cheap.
 uint64_t DecodeMemoryBudget();
 void SetDecodeMemoryBudget(uint64_t bytes);
 

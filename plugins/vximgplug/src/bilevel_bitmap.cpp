@@ -2,12 +2,14 @@
 
 #include <cstring>
 
+#include "platform/input_limits.h"
+
 namespace vximgplug {
 
 bool DimensionsAcceptable(uint64_t width, uint64_t height) {
-  constexpr uint64_t kMaxSide = 65535;
-  constexpr uint64_t kMaxPixels = uint64_t{1} << 28;
-  return width > 0 && height > 0 && width <= kMaxSide && height <= kMaxSide && width * height <= kMaxPixels;
+  constexpr auto kSide = static_cast<uint64_t>(vx::limits::kMaxImageSide);
+  return width <= kSide && height <= kSide &&
+         vx::limits::ImageSizeAcceptable(static_cast<int64_t>(width), static_cast<int64_t>(height));
 }
 
 FIBITMAP* BilevelFromRows(const uint8_t* rows, uint32_t width, uint32_t height, size_t rowBytes) {

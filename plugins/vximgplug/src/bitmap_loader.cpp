@@ -1,6 +1,5 @@
 #include "bitmap_loader.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -13,18 +12,12 @@
 #include "file_io.h"
 #include "format_numbers.h"
 #include "jbig_codec.h"
+#include "platform/input_limits.h"
 
 namespace vximgplug {
 namespace {
 
-constexpr uint64_t kMaxCodedBytes = uint64_t{256} << 20;  // raw fax and JBIG data read whole
-
-bool IsPortableAnymap(FREE_IMAGE_FORMAT fif) {
-  switch (fif) {
-    case FIF_PBM: case FIF_PBMRAW: case FIF_PGM: case FIF_PGMRAW: case FIF_PPM: case FIF_PPMRAW: return true;
-    default: return false;
-  }
-}
+constexpr uint64_t kMaxCodedBytes = vx::limits::kMaxRawCodedBytes;
 
 // A format whose loader would read a file that plainly holds another format: refused, since
 // the loaders of formats without signatures trust whatever bytes they get.
@@ -38,7 +31,8 @@ bool ContentContradicts(FREE_IMAGE_FORMAT wanted, const std::string& path) {
 // In the child process, like every call into FreeImage's loaders: the header alone is read
 // first where the format allows it, so that an absurd size is refused before allocation.
 bool HeaderSizeAcceptable(FREE_IMAGE_FORMAT fif, const std::string& path, int flags) {
-  if (!FreeImage_FIFSupportsNoPixels(fif)) return ClaimedSizeAcceptable(fif, path);
+  if (!ClaimedSizeAcceptable(fif, path)) return false;
+  if (!FreeImage_FIFSupportsNoPixels(fif)) return true;
   FIBITMAP* header = FreeImage_Load(fif, path.c_str(), flags | FIF_LOAD_NOPIXELS);
   if (!header) return false;
   const bool ok = DimensionsAcceptable(FreeImage_GetWidth(header), FreeImage_GetHeight(header));
@@ -46,10 +40,8 @@ bool HeaderSizeAcceptable(FREE_IMAGE_FORMAT fif, const std::string& path, int fl
   return ok;
 }
 
-bool IsNonEmptyFile(const std::string& path) {
-  struct stat info {};
-  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0;
-}
+// In the child process (each decode has a fresh one): whether a read found nothing left.
+thread_local bool t_readFoundNothing = false;
 
 // In the child process: a decoder that keeps reading past the end of the file is looping on
 // a truncated file, and the child gives up at once instead of waiting for the time limit.
@@ -57,8 +49,18 @@ unsigned DLL_CALLCONV ReadOrGiveUp(void* buffer, unsigned size, unsigned count, 
   static thread_local int readsAtEnd = 0;
   constexpr int kReadsAtEndAllowed = 64;
   const unsigned n = StdioCallbacks()->read_proc(buffer, size, count, handle);
+  if (n == 0 && count > 0 && size > 0) t_readFoundNothing = true;
   if (n < count && ++readsAtEnd > kReadsAtEndAllowed) _exit(1);
   return n;
+}
+
+// Formats whose FreeImage loaders read their palette and pixels as stored, without noticing
+// when the file ends first: they hand back a picture of zeros, which is no picture at all.
+bool TrustsLengthBlindly(FREE_IMAGE_FORMAT fif) {
+  switch (fif) {
+    case FIF_ICO: case FIF_TARGA: case FIF_PCX: case FIF_RAS: case FIF_WBMP: case FIF_CUT: case FIF_DDS: return true;
+    default: return false;
+  }
 }
 
 FIBITMAP* DecodeInChild(FREE_IMAGE_FORMAT fif, const std::string& path, int32_t flags) {
@@ -70,6 +72,10 @@ FIBITMAP* DecodeInChild(FREE_IMAGE_FORMAT fif, const std::string& path, int32_t 
   io.read_proc = ReadOrGiveUp;
   FIBITMAP* dib = FreeImage_LoadFromHandle(fif, &io, file, flags);
   std::fclose(file);
+  if (dib && t_readFoundNothing && TrustsLengthBlindly(fif)) {
+    FreeImage_Unload(dib);
+    return nullptr;
+  }
   return dib;
 }
 
@@ -94,7 +100,7 @@ bool BitmapSizeAcceptable(FIBITMAP* dib) {
 }
 
 LoadedBitmap LoadBitmapFile(int32_t format, const std::string& path, int32_t flags) {
-  if (!IsNonEmptyFile(path)) return {};
+  if (!IsNonEmptyRegularFile(path)) return {};
   FIBITMAP* dib = nullptr;
   if (format == kFormatJbig) {
     dib = LoadWhole(path, DecodeJbig);

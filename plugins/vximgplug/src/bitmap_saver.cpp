@@ -63,8 +63,7 @@ bool Write(int32_t format, Bitmap& bitmap, ReplacingFile& file, int32_t flags) {
   if (format == kFormatJbig) return SaveJbig(bitmap, file);
   if (format == kFormatIco) return SaveIcon(bitmap, file);
   if (format == kFormatJ2k || format == kFormatJp2) {
-    file.CloseStream();
-    return WriteJpeg2000(bitmap.dib, bitmap.topRowFirst, format == kFormatJp2, flags, file.TemporaryPath());
+    return WriteJpeg2000(bitmap.dib, bitmap.topRowFirst, format == kFormatJp2, flags, file.Stream());
   }
   if (IsTiffJpeg(format, translated)) {
     file.CloseStream();

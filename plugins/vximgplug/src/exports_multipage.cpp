@@ -11,6 +11,8 @@
 #include "guarded_call.h"
 #include "isolated_load.h"
 #include "page_trial.h"
+#include "platform/input_limits.h"
+#include "platform/kernel/regular_file.h"
 #include "plugin_objects.h"
 #include "replacing_file.h"
 
@@ -54,33 +56,37 @@ class UnspecifiedDisposal {
 };
 
 // Pages past those the trial saw were appended by the host.
-PageTrial TrialOf(const MultiBitmap& multi, int32_t page) {
+TriedPage TriedPageOf(const MultiBitmap& multi, int32_t page) {
   const auto index = static_cast<size_t>(page);
-  return index >= multi.pagesTried.size() ? kPageSafe : static_cast<PageTrial>(multi.pagesTried[index]);
+  return index >= multi.pagesTried.size() ? TriedPage{kPageSafe, 0} : multi.pagesTried[index];
 }
 
-// Opens the file a read-only multi-page bitmap reads from again, with an offset of its own, so
-// that a child reading it leaves the host's position alone.
-std::function<FIMULTIBITMAP*()> ReopenerOf(FREE_IMAGE_FORMAT fif, const std::shared_ptr<OpenFile>& open, int flags) {
-  const std::string path = "/proc/self/fd/" + std::to_string(fileno(open->file));
-  return [fif, path, flags] { return FreeImage_OpenMultiBitmap(fif, path.c_str(), FALSE, TRUE, TRUE, flags); };
+// The file a read-only multi-page bitmap reads from, named so that a child opening it again gets
+// an offset of its own and leaves the host's position alone.
+std::string PathOf(const std::shared_ptr<OpenFile>& open) { return "/proc/self/fd/" + std::to_string(fileno(open->file)); }
+
+// A page of a read-only TIFF file is decoded on its own from its directory: FreeImage's page
+// access would walk every directory before it.
+bool DecodedOnItsOwn(const MultiBitmap& multi, int32_t page) {
+  return multi.readOnly && multi.source.fif == FIF_TIFF && static_cast<size_t>(page) < multi.pagesTried.size();
 }
 
-// A page held in the host: locked in FreeImage's multi-page bitmap, or, when FreeImage left its
-// tags unreadable, decoded in a child with its sound tags only (changes to such a copy are not
-// written back).
-std::unique_ptr<Bitmap> HoldPage(MultiBitmap& multi, int32_t page) {
-  if (TrialOf(multi, page) == kPageTagsUnreadable) {
-    FIBITMAP* copy = LoadInChildProcess([&]() -> FIBITMAP* {
-      FIMULTIBITMAP* reopened = multi.reopen();
-      return reopened ? FreeImage_LockPage(reopened, page) : nullptr;
-    });
-    if (!BitmapSizeAcceptable(copy)) {
-      if (copy) FreeImage_Unload(copy);
-      return nullptr;
-    }
-    return std::make_unique<Bitmap>(copy, false);
+std::unique_ptr<Bitmap> HoldCopy(FIBITMAP* copy) {
+  if (!BitmapSizeAcceptable(copy)) {
+    if (copy) FreeImage_Unload(copy);
+    return nullptr;
   }
+  return std::make_unique<Bitmap>(copy, false);
+}
+
+// A page held in the host: locked in FreeImage's multi-page bitmap, or a copy of its own (read
+// here from its TIFF directory or, when FreeImage left its tags unreadable, decoded in a child
+// with its sound tags only); changes to a copy are not written back.
+std::unique_ptr<Bitmap> HoldPage(MultiBitmap& multi, int32_t page) {
+  const TriedPage tried = TriedPageOf(multi, page);
+  if (tried.trial == kPageTagsUnreadable)
+    return HoldCopy(LoadInChildProcess([&] { return DecodePage(multi.source, tried, page); }));
+  if (DecodedOnItsOwn(multi, page)) return HoldCopy(DecodePage(multi.source, tried, page));
   FIBITMAP* dib = FreeImage_LockPage(multi.multi, page);
   if (!dib) return nullptr;
   if (!BitmapSizeAcceptable(dib)) {
@@ -90,6 +96,11 @@ std::unique_ptr<Bitmap> HoldPage(MultiBitmap& multi, int32_t page) {
   auto held = std::make_unique<Bitmap>(dib, false);
   held->lockedIn = multi.multi;
   return held;
+}
+
+// Pages past the most a document may hold are not offered.
+int32_t PageCountOf(const MultiBitmap& multi) {
+  return std::min(FreeImage_GetPageCount(multi.multi), vx::limits::kMaxDocumentPages);
 }
 
 void ReleaseLockedPages(MultiBitmap& multi) {
@@ -104,7 +115,7 @@ extern "C" {
 uint32_t VXIMGPLUG_OpenFileU(const char* path) {
   return Guarded<uint32_t>(0, [&]() -> uint32_t {
     if (!path || !*path) return 0;
-    FILE* file = std::fopen(path, "rb");
+    FILE* file = vx::kernel::OpenRegularFileStream(path);
     if (!file) return 0;
     auto ref = std::make_unique<FileRef>();
     ref->open = std::make_shared<OpenFile>(file);
@@ -125,8 +136,9 @@ uint32_t VXIMGPLUG_OpenMultiBitmapU(int32_t format, int32_t flags, uint32_t file
     std::shared_ptr<OpenFile> open = ref->open;
     if (std::fseek(open->file, 0, SEEK_SET) != 0) return 0;
     auto multi = std::make_unique<MultiBitmap>();
-    multi->reopen = ReopenerOf(fif, open, flags);
-    auto tried = TryPagesInChild(multi->reopen);
+    multi->source = PageSource{fif, PathOf(open), flags};
+    multi->readOnly = true;
+    auto tried = TryPagesInChild(multi->source);
     if (!tried) return 0;
     multi->pagesTried = std::move(*tried);
     multi->multi = FreeImage_OpenMultiBitmapFromHandle(fif, StdioCallbacks(), open->file, flags);
@@ -145,9 +157,10 @@ uint32_t VXIMGPLUG_OpenMultiBitmap(int32_t format, const char* path, int32_t cre
     if (createNew && !CanCreateBeside(path)) return 0;
     auto multi = std::make_unique<MultiBitmap>();
     if (!createNew) {
-      const std::string file = path;
-      multi->reopen = [fif, file, flags] { return FreeImage_OpenMultiBitmap(fif, file.c_str(), FALSE, TRUE, TRUE, flags); };
-      auto tried = TryPagesInChild(multi->reopen);
+      if (!IsNonEmptyRegularFile(path)) return 0;
+      multi->source = PageSource{fif, path, flags};
+      multi->readOnly = readOnly != 0;
+      auto tried = TryPagesInChild(multi->source);
       if (!tried) return 0;
       multi->pagesTried = std::move(*tried);
     }
@@ -174,14 +187,14 @@ int32_t VXIMGPLUG_CloseMultiBitmap(uint32_t multiHandle, int32_t flags) {
 int32_t VXIMGPLUG_GetPageCount(uint32_t multiHandle) {
   return Guarded<int32_t>(0, [&] {
     MultiBitmap* multi = MultiBitmaps().Find(multiHandle);
-    return multi ? FreeImage_GetPageCount(multi->multi) : 0;
+    return multi ? PageCountOf(*multi) : 0;
   });
 }
 
 uint32_t VXIMGPLUG_LockPage(uint32_t multiHandle, int32_t page) {
   return Guarded<uint32_t>(0, [&]() -> uint32_t {
     MultiBitmap* multi = MultiBitmaps().Find(multiHandle);
-    if (!multi || page < 0 || page >= FreeImage_GetPageCount(multi->multi) || TrialOf(*multi, page) == kPageRefused)
+    if (!multi || page < 0 || page >= PageCountOf(*multi) || TriedPageOf(*multi, page).trial == kPageRefused)
       return 0;
     std::unique_ptr<Bitmap> bitmap = HoldPage(*multi, page);
     if (!bitmap) return 0;
@@ -209,6 +222,7 @@ void VXIMGPLUG_AppendPage(uint32_t multiHandle, uint32_t bitmapHandle) {
     MultiBitmap* multi = MultiBitmaps().Find(multiHandle);
     Bitmap* bitmap = Bitmaps().Find(bitmapHandle);
     if (!multi || !bitmap || !FreeImage_HasPixels(bitmap->dib)) return;
+    if (PageCountOf(*multi) >= vx::limits::kMaxDocumentPages) return;
     BottomRowFirst upright(*bitmap);
     UnspecifiedDisposal disposal(multi->format, bitmap->dib);
     FreeImage_AppendPage(multi->multi, bitmap->dib);

@@ -1,7 +1,11 @@
 #include "file_io.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <memory>
+
+#include "platform/kernel/regular_file.h"
 
 namespace vximgplug {
 namespace {
@@ -29,7 +33,7 @@ FreeImageIO* StdioCallbacks() {
 }
 
 std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, uint64_t maxBytes) {
-  std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  std::unique_ptr<FILE, FileCloser> file(vx::kernel::OpenRegularFileStream(path.c_str()));
   if (!file) return std::nullopt;
   if (std::fseek(file.get(), 0, SEEK_END) != 0) return std::nullopt;
   const long size = std::ftell(file.get());
@@ -40,9 +44,14 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, uint6
   return bytes;
 }
 
+bool IsNonEmptyRegularFile(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0;
+}
+
 std::vector<uint8_t> ReadFileStart(const std::string& path, size_t count) {
   std::vector<uint8_t> bytes(count);
-  std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  std::unique_ptr<FILE, FileCloser> file(vx::kernel::OpenRegularFileStream(path.c_str()));
   if (!file) return {};
   bytes.resize(std::fread(bytes.data(), 1, count, file.get()));
   return bytes;

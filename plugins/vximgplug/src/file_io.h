@@ -14,6 +14,10 @@ FreeImageIO* StdioCallbacks();
 // The file's bytes, nothing when it cannot be read or is larger than maxBytes.
 std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, uint64_t maxBytes);
 
+// Whether the path names a regular file holding at least one byte; a FIFO or a device is
+// refused before anything opens it (opening a FIFO waits for a writer).
+bool IsNonEmptyRegularFile(const std::string& path);
+
 // The first bytes of a file (fewer when the file is shorter).
 std::vector<uint8_t> ReadFileStart(const std::string& path, size_t count);
 

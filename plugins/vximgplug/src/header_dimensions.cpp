@@ -1,13 +1,23 @@
 #include "header_dimensions.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
 #include "bilevel_bitmap.h"
 #include "file_io.h"
+#include "platform/input_limits.h"
+#include "tiff_screen.h"
 
 namespace vximgplug {
 namespace {
+
+// How far into a JPEG 2000 file its size fields are looked for: the codestream's SIZ segment
+// and, in a JP2 file, the image header box come before any pixel data.
+constexpr size_t kJpeg2000HeaderSearch = 64 * 1024;
+constexpr uint32_t kMaxJpeg2000Tiles = 65535;   // a tile index is 16 bits wide
+constexpr uint64_t kDecoderSampleBytes = 4;     // OpenJPEG holds every sample as a 32-bit integer
+constexpr uint64_t kMaxDecoderSampleBytes = 4 * vx::limits::kMaxDecodedBytes;
 
 uint32_t LittleEndian32(const std::vector<uint8_t>& b, size_t at) {
   return uint32_t{b[at]} | uint32_t{b[at + 1]} << 8 | uint32_t{b[at + 2]} << 16 | uint32_t{b[at + 3]} << 24;
@@ -15,9 +25,113 @@ uint32_t LittleEndian32(const std::vector<uint8_t>& b, size_t at) {
 
 uint32_t BigEndian16(const std::vector<uint8_t>& b, size_t at) { return uint32_t{b[at]} << 8 | b[at + 1]; }
 
+uint32_t BigEndian32(const std::vector<uint8_t>& b, size_t at) { return BigEndian16(b, at) << 16 | BigEndian16(b, at + 2); }
+
+size_t Find(const std::vector<uint8_t>& b, std::initializer_list<uint8_t> pattern) {
+  return static_cast<size_t>(std::search(b.begin(), b.end(), pattern.begin(), pattern.end()) - b.begin());
+}
+
+uint64_t CeilDiv(uint64_t a, uint64_t b) { return (a + b - 1) / b; }
+
+// The codestream's SIZ segment (it follows the start-of-codestream marker): image and tile
+// grid, and every component's subsampling, which together fix what the decoder allocates.
+bool SizSegmentAcceptable(const std::vector<uint8_t>& b, size_t soc) {
+  const size_t siz = soc + 2;
+  if (b.size() < siz + 40) return true;  // cut short: the decoder refuses it by itself
+  const uint64_t right = BigEndian32(b, siz + 6), bottom = BigEndian32(b, siz + 10);
+  const uint64_t left = BigEndian32(b, siz + 14), top = BigEndian32(b, siz + 18);
+  const uint64_t tileWidth = BigEndian32(b, siz + 22), tileHeight = BigEndian32(b, siz + 26);
+  const uint64_t tileLeft = BigEndian32(b, siz + 30), tileTop = BigEndian32(b, siz + 34);
+  const uint32_t components = BigEndian16(b, siz + 38);
+  if (left >= right || top >= bottom || !DimensionsAcceptable(right - left, bottom - top)) return false;
+  if (tileWidth == 0 || tileHeight == 0 || tileLeft > left || tileTop > top || components == 0) return false;
+  if (CeilDiv(right - tileLeft, tileWidth) * CeilDiv(bottom - tileTop, tileHeight) > kMaxJpeg2000Tiles) return false;
+  uint64_t sampleBytes = 0;
+  for (uint32_t c = 0; c < components; ++c) {
+    const size_t at = siz + 40 + size_t{c} * 3;
+    if (b.size() < at + 3) break;
+    const uint64_t dx = std::max<uint64_t>(b[at + 1], 1), dy = std::max<uint64_t>(b[at + 2], 1);
+    sampleBytes += CeilDiv(right - left, dx) * CeilDiv(bottom - top, dy) * kDecoderSampleBytes;
+    if (sampleBytes > kMaxDecoderSampleBytes) return false;
+  }
+  return true;
+}
+
+// A JP2 file's image header box: height, width, component count.
+bool ImageHeaderBoxAcceptable(const std::vector<uint8_t>& b, size_t ihdr) {
+  if (b.size() < ihdr + 14) return true;
+  return DimensionsAcceptable(BigEndian32(b, ihdr + 8), BigEndian32(b, ihdr + 4));
+}
+
+bool Jpeg2000SizeAcceptable(const std::vector<uint8_t>& header) {
+  if (const size_t ihdr = Find(header, {'i', 'h', 'd', 'r'}); ihdr < header.size() && !ImageHeaderBoxAcceptable(header, ihdr))
+    return false;
+  const size_t soc = Find(header, {0xFF, 0x4F, 0xFF, 0x51});
+  return soc >= header.size() || SizSegmentAcceptable(header, soc);
+}
+
+// A portable anymap's header: "P" and its kind, then width, height and (but for bitmaps) the
+// maximum value as decimal numbers, each after whitespace or comments, then one whitespace byte.
+class AnymapHeader {
+ public:
+  explicit AnymapHeader(const std::vector<uint8_t>& b) : b_(b) {}
+
+  bool Acceptable() {
+    if (b_.size() < 2 || b_[0] != 'P' || b_[1] < '1' || b_[1] > '6') return false;
+    at_ = 2;
+    const bool bitmap = b_[1] == '1' || b_[1] == '4';
+    uint64_t width = 0, height = 0, maximum = 1;
+    if (!Number(width) || !Number(height) || (!bitmap && !Number(maximum))) return false;
+    if (maximum == 0 || maximum > 65535 || at_ >= b_.size() || !IsSpace(b_[at_])) return false;
+    return DimensionsAcceptable(width, height);
+  }
+
+ private:
+  static bool IsSpace(uint8_t c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+  static bool IsDigit(uint8_t c) { return c >= '0' && c <= '9'; }
+
+  // Whitespace and comments (at least one byte of either), then digits.
+  bool Number(uint64_t& value) {
+    const size_t start = at_;
+    while (at_ < b_.size() && (IsSpace(b_[at_]) || b_[at_] == '#')) {
+      if (b_[at_] == '#') {
+        while (at_ < b_.size() && b_[at_] != '\n' && b_[at_] != '\r') ++at_;
+      } else {
+        ++at_;
+      }
+    }
+    if (at_ == start || at_ >= b_.size() || !IsDigit(b_[at_])) return false;
+    value = 0;
+    for (; at_ < b_.size() && IsDigit(b_[at_]); ++at_) {
+      value = value * 10 + (b_[at_] - '0');
+      if (value > 0xFFFFFFFFu) return false;
+    }
+    return true;
+  }
+
+  const std::vector<uint8_t>& b_;
+  size_t at_ = 0;
+};
+
+constexpr size_t kAnymapHeaderSearch = 4096;
+
 }  // namespace
 
+bool IsPortableAnymap(FREE_IMAGE_FORMAT fif) {
+  switch (fif) {
+    case FIF_PBM: case FIF_PBMRAW: case FIF_PGM: case FIF_PGMRAW: case FIF_PPM: case FIF_PPMRAW: return true;
+    default: return false;
+  }
+}
+
+
 bool ClaimedSizeAcceptable(FREE_IMAGE_FORMAT fif, const std::string& path) {
+  if (fif == FIF_TIFF) {
+    const std::vector<ScreenedPage> firstPage = ScreenTiffPages(path, 1);
+    return !firstPage.empty() && firstPage.front().acceptable;
+  }
+  if (IsPortableAnymap(fif)) return AnymapHeader(ReadFileStart(path, kAnymapHeaderSearch)).Acceptable();
+  if (fif == FIF_J2K || fif == FIF_JP2) return Jpeg2000SizeAcceptable(ReadFileStart(path, kJpeg2000HeaderSearch));
   const std::vector<uint8_t> header = ReadFileStart(path, 20);
   if (fif == FIF_DDS && header.size() >= 20) {
     // "DDS ", header size, flags, then height and width.

@@ -3,6 +3,7 @@
 #include <openjpeg.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 
 namespace vximgplug {
@@ -26,6 +27,48 @@ struct DibDeleter {
 };
 
 void Quiet(const char*, void*) {}
+
+// The codestream's destination: every write is checked, so a full disk fails the save rather
+// than leaving a truncated file (OpenJPEG's own file stream ignores its final flush and close).
+struct CheckedOutput {
+  FILE* file = nullptr;
+  bool failed = false;
+};
+
+OPJ_SIZE_T WriteToOutput(void* buffer, OPJ_SIZE_T bytes, void* user) {
+  auto* out = static_cast<CheckedOutput*>(user);
+  if (!out->failed && std::fwrite(buffer, 1, bytes, out->file) == bytes) return bytes;
+  out->failed = true;
+  return static_cast<OPJ_SIZE_T>(-1);
+}
+
+OPJ_OFF_T SkipInOutput(OPJ_OFF_T bytes, void* user) {
+  auto* out = static_cast<CheckedOutput*>(user);
+  if (out->failed || std::fseek(out->file, static_cast<long>(bytes), SEEK_CUR) != 0) {
+    out->failed = true;
+    return -1;
+  }
+  return bytes;
+}
+
+OPJ_BOOL SeekInOutput(OPJ_OFF_T position, void* user) {
+  auto* out = static_cast<CheckedOutput*>(user);
+  if (out->failed || std::fseek(out->file, static_cast<long>(position), SEEK_SET) != 0) {
+    out->failed = true;
+    return OPJ_FALSE;
+  }
+  return OPJ_TRUE;
+}
+
+std::unique_ptr<opj_stream_t, StreamDeleter> OutputStream(CheckedOutput& out) {
+  std::unique_ptr<opj_stream_t, StreamDeleter> stream(opj_stream_create(OPJ_J2K_STREAM_CHUNK_SIZE, OPJ_FALSE));
+  if (!stream) return nullptr;
+  opj_stream_set_write_function(stream.get(), WriteToOutput);
+  opj_stream_set_skip_function(stream.get(), SkipInOutput);
+  opj_stream_set_seek_function(stream.get(), SeekInOutput);
+  opj_stream_set_user_data(stream.get(), &out, nullptr);
+  return stream;
+}
 
 // A bitmap with 8-bit samples the writer takes: grey 8-bit, RGB 24-bit or RGBA 32-bit.
 std::unique_ptr<FIBITMAP, DibDeleter> EightBitSamples(FIBITMAP* dib) {
@@ -82,7 +125,7 @@ std::unique_ptr<opj_image_t, ImageDeleter> ToOpenJpegImage(FIBITMAP* dib, bool t
 
 }  // namespace
 
-bool WriteJpeg2000(FIBITMAP* source, bool topRowFirst, bool fileFormat, int rate, const std::string& path) {
+bool WriteJpeg2000(FIBITMAP* source, bool topRowFirst, bool fileFormat, int rate, FILE* file) {
   auto dib = EightBitSamples(source);
   if (!dib) return false;
   auto image = ToOpenJpegImage(dib.get(), topRowFirst);
@@ -103,10 +146,13 @@ bool WriteJpeg2000(FIBITMAP* source, bool topRowFirst, bool fileFormat, int rate
   opj_set_warning_handler(codec.get(), Quiet, nullptr);
   opj_set_info_handler(codec.get(), Quiet, nullptr);
   if (!opj_setup_encoder(codec.get(), &parameters, image.get())) return false;
-  std::unique_ptr<opj_stream_t, StreamDeleter> stream(opj_stream_create_default_file_stream(path.c_str(), OPJ_FALSE));
+  CheckedOutput out{file};
+  auto stream = OutputStream(out);
   if (!stream) return false;
-  return opj_start_compress(codec.get(), image.get(), stream.get()) && opj_encode(codec.get(), stream.get()) &&
-         opj_end_compress(codec.get(), stream.get());
+  const bool encoded = opj_start_compress(codec.get(), image.get(), stream.get()) &&
+                       opj_encode(codec.get(), stream.get()) && opj_end_compress(codec.get(), stream.get());
+  stream.reset();  // whatever OpenJPEG still held is written before the failure flag is read
+  return encoded && !out.failed;
 }
 
 }  // namespace vximgplug

@@ -4,11 +4,11 @@
 #pragma once
 #include <FreeImage.h>
 
-#include <string>
+#include <cstdio>
 
 namespace vximgplug {
 
-// rate: compression ratio X:1 (0 = 16, 1 = lossless). Writes to `path`.
-bool WriteJpeg2000(FIBITMAP* dib, bool topRowFirst, bool fileFormat, int rate, const std::string& path);
+// rate: compression ratio X:1 (0 = 16, 1 = lossless). Writes to `file`; false when any write failed.
+bool WriteJpeg2000(FIBITMAP* dib, bool topRowFirst, bool fileFormat, int rate, FILE* file);
 
 }  // namespace vximgplug

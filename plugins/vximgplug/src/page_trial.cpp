@@ -1,46 +1,74 @@
 #include "page_trial.h"
 
+#include <algorithm>
+
 #include "bitmap_loader.h"
 #include "child_process.h"
 #include "metadata_transfer.h"
+#include "platform/input_limits.h"
+#include "tiff_page_view.h"
+#include "tiff_screen.h"
 
 namespace vximgplug {
 namespace {
 
-constexpr int32_t kMaxPages = 1 << 20;
+constexpr int32_t kMaxPages = vx::limits::kMaxDocumentPages;
 
-bool TryEveryPage(int fd, FIMULTIBITMAP* multi) {
-  const int32_t count = FreeImage_GetPageCount(multi);
-  if (count < 0 || count > kMaxPages || !WriteAll(fd, &count, sizeof count)) return false;
+// The pages to try: TIFF pages with their directories' verdicts and offsets, others all open.
+std::vector<ScreenedPage> PagesToTry(const PageSource& source, int32_t count) {
+  std::vector<ScreenedPage> pages;
+  if (source.fif == FIF_TIFF) pages = ScreenTiffPages(source.path, count);
+  else pages.assign(static_cast<size_t>(count), ScreenedPage{true, 0});
+  pages.resize(static_cast<size_t>(count));
+  return pages;
+}
+
+bool TryEveryPage(int fd, FIMULTIBITMAP* multi, const PageSource& source) {
+  const int32_t count = std::min(FreeImage_GetPageCount(multi), kMaxPages);
+  if (count < 0 || !WriteAll(fd, &count, sizeof count)) return false;
+  const std::vector<ScreenedPage> screened = PagesToTry(source, count);
   for (int32_t page = 0; page < count; ++page) {
-    FIBITMAP* dib = FreeImage_LockPage(multi, page);
+    const ScreenedPage& s = screened[static_cast<size_t>(page)];
+    TriedPage tried{kPageRefused, s.directoryOffset};
+    FIBITMAP* dib = nullptr;
+    if (s.acceptable) dib = source.fif == FIF_TIFF ? DecodePage(source, tried, page) : FreeImage_LockPage(multi, page);
     // A page whose tags lead nowhere would fault when the host reads its metadata.
-    uint8_t safe = kPageRefused;
-    if (BitmapSizeAcceptable(dib)) safe = EveryTagReadable(dib) ? kPageSafe : kPageTagsUnreadable;
-    if (dib) FreeImage_UnlockPage(multi, dib, FALSE);
-    if (!WriteAll(fd, &safe, 1)) return false;
+    if (BitmapSizeAcceptable(dib)) tried.trial = EveryTagReadable(dib) ? kPageSafe : kPageTagsUnreadable;
+    if (dib && source.fif == FIF_TIFF) FreeImage_Unload(dib);
+    else if (dib) FreeImage_UnlockPage(multi, dib, FALSE);
+    if (!WriteAll(fd, &tried, sizeof tried)) return false;
   }
   return true;
 }
 
 }  // namespace
 
-std::optional<std::vector<uint8_t>> TryPagesInChild(const std::function<FIMULTIBITMAP*()>& open) {
+FIMULTIBITMAP* PageSource::Reopen() const {
+  return FreeImage_OpenMultiBitmap(fif, path.c_str(), FALSE, TRUE, TRUE, flags);
+}
+
+FIBITMAP* DecodePage(const PageSource& source, const TriedPage& tried, int32_t page) {
+  if (source.fif == FIF_TIFF) return LoadTiffPage(source.path, tried.tiffDirectory, source.flags);
+  FIMULTIBITMAP* reopened = source.Reopen();  // in a child: left open, its memory goes with it
+  return reopened ? FreeImage_LockPage(reopened, page) : nullptr;
+}
+
+std::optional<std::vector<TriedPage>> TryPagesInChild(const PageSource& source) {
   bool counted = false;
-  std::vector<uint8_t> pages;
+  std::vector<TriedPage> pages;
   RunInChild(
       [&](int fd) {
-        FIMULTIBITMAP* multi = open();  // left open: the child's memory goes with it
-        return multi && TryEveryPage(fd, multi);
+        FIMULTIBITMAP* multi = source.Reopen();  // left open: the child's memory goes with it
+        return multi && TryEveryPage(fd, multi, source);
       },
       [&](int fd, Deadline deadline) {
         int32_t count = 0;
         if (!ReadAll(fd, &count, sizeof count, deadline) || count < 0 || count > kMaxPages) return false;
         counted = true;
-        pages.assign(static_cast<size_t>(count), 0);
-        for (uint8_t& safe : pages) {
-          if (!ReadAll(fd, &safe, 1, deadline)) return false;
-          if (safe > kPageTagsUnreadable) safe = kPageRefused;
+        pages.assign(static_cast<size_t>(count), TriedPage{});
+        for (TriedPage& tried : pages) {
+          if (!ReadAll(fd, &tried, sizeof tried, deadline)) return false;
+          if (tried.trial > kPageTagsUnreadable) tried.trial = kPageRefused;
         }
         return true;
       });

@@ -3,22 +3,41 @@
 // page once. Pages that decoded there to a size the plug-in accepts are locked here; a page
 // whose metadata tags FreeImage left unreadable (its TIFF reader does so for files its own
 // writer made) is decoded for the host in a child instead, which carries back only sound tags.
-// A file the child cannot even open or count is refused.
+// A file the child cannot even open or count is refused. TIFF pages are first judged from their
+// directories, and each is then decoded on its own from its directory's offset, so that trying
+// every page costs time in proportion to the pages.
 #pragma once
 #include <FreeImage.h>
 
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace vximgplug {
 
 enum PageTrial : uint8_t { kPageRefused = 0, kPageSafe = 1, kPageTagsUnreadable = 2 };
 
-// One PageTrial per page of the file opened by `open` (in the child). Pages from one that
-// crashed or hung the child onwards are refused. Nothing when the file could not be opened
-// and counted.
-std::optional<std::vector<uint8_t>> TryPagesInChild(const std::function<FIMULTIBITMAP*()>& open);
+struct TriedPage {
+  uint8_t trial = kPageRefused;  // a PageTrial
+  uint64_t tiffDirectory = 0;    // where a TIFF page's directory starts; 0 for other formats
+};
+
+// What the file is and how it is opened again, in a child.
+struct PageSource {
+  FREE_IMAGE_FORMAT fif = FIF_UNKNOWN;
+  std::string path;
+  int flags = 0;
+  FIMULTIBITMAP* Reopen() const;
+};
+
+// One page of the source decoded on its own (a TIFF page from its directory's offset).
+FIBITMAP* DecodePage(const PageSource& source, const TriedPage& tried, int32_t page);
+
+// One TriedPage per page of the source, for at most the pages a document may hold. Pages from
+// one that crashed or hung the child onwards are refused. Nothing when the file could not be
+// opened and counted.
+std::optional<std::vector<TriedPage>> TryPagesInChild(const PageSource& source);
 
 }  // namespace vximgplug

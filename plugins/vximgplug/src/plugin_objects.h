@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "handle_table.h"
+#include "page_trial.h"
 
 namespace vximgplug {
 
@@ -48,8 +49,9 @@ struct MultiBitmap {
   FREE_IMAGE_FORMAT format = FIF_UNKNOWN;
   std::shared_ptr<OpenFile> file;  // the file a read-only multi-page bitmap reads from
   std::vector<uint32_t> lockedPages;
-  std::vector<uint8_t> pagesTried;              // a PageTrial for each page of the file
-  std::function<FIMULTIBITMAP*()> reopen;        // opens the file afresh, in a child
+  std::vector<TriedPage> pagesTried;             // the trial of each page of the file
+  PageSource source;                             // the file, opened afresh in a child
+  bool readOnly = false;
 
   MultiBitmap() = default;
   MultiBitmap(const MultiBitmap&) = delete;

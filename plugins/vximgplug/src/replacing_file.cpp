@@ -28,6 +28,18 @@ ReplacingFile::ReplacingFile(const std::string& target) : target_(target) {
   }
 }
 
+namespace {
+
+// For writers that wrote the temporary file through a handle of their own.
+bool SyncedToDisk(const std::string& path) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool synced = fsync(fd) == 0;
+  return close(fd) == 0 && synced;
+}
+
+}  // namespace
+
 ReplacingFile::~ReplacingFile() {
   CloseStream();
   if (!committed_ && !temporary_.empty()) unlink(temporary_.c_str());
@@ -42,11 +54,15 @@ void ReplacingFile::CloseStream() {
 
 bool ReplacingFile::Commit() {
   if (temporary_.empty()) return false;
+  // A write that failed on the way (a full disk) leaves the stream's error flag set even when a
+  // later flush succeeds; the file replaces the target only when every byte reached the disk.
   if (file_) {
-    const bool flushed = std::fflush(file_) == 0 && fsync(fileno(file_)) == 0;
+    const bool flushed = !std::ferror(file_) && std::fflush(file_) == 0 && fsync(fileno(file_)) == 0;
     const bool closed = std::fclose(file_) == 0;
     file_ = nullptr;
     if (!flushed || !closed) return false;
+  } else if (!SyncedToDisk(temporary_)) {
+    return false;
   }
   if (std::rename(temporary_.c_str(), target_.c_str()) != 0) return false;
   committed_ = true;

@@ -19,7 +19,7 @@ namespace vx::gdiplus::codecs {
 
 namespace {
 
-constexpr size_t kMaxFrames = 10000;
+constexpr size_t kMaxFrames = limits::kMaxAnimationFrames;
 constexpr size_t kMaxCommentBytes = 1 << 16;
 
 struct MemoryReader {

@@ -34,6 +34,20 @@ void ReadFromMemory(png_structp png, png_bytep out, png_size_t length) {
 }
 
 
+// libpng checks a chunk's length against the chunk limit, but for ancillary chunks a length over
+// it is only a warning, after which the chunk's handler still allocates the claimed length
+// before reading it. The variable-length ancillary chunks this reader never uses are therefore
+// skipped unread (without an allocation), and the chunks libpng keeps are bounded in number.
+void LimitChunks(png_structp png) {
+  static constexpr png_byte kUnusedChunks[] = "tEXt\0zTXt\0iTXt\0sPLT\0pCAL\0sCAL\0eXIf\0hIST";
+  constexpr int kUnusedChunkCount = 8;
+  constexpr png_uint_32 kMaxKeptChunks = 256;
+  png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
+  png_set_chunk_malloc_max(png, kMaxChunkBytes);
+  png_set_chunk_cache_max(png, kMaxKeptChunks);
+  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, kUnusedChunks, kUnusedChunkCount);
+}
+
 // Everything the decode builds lives here, outside the function that holds the jump buffer, so a
 // libpng error unwinds only plain locals.
 struct PngDecode {
@@ -153,8 +167,7 @@ Status DecodePng(Bytes data, DecodedImage& out, const DecodeOptions& options) {
   }
   MemoryReader reader{data, 0};
   png_set_read_fn(png, &reader, ReadFromMemory);
-  png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
-  png_set_chunk_malloc_max(png, kMaxChunkBytes);
+  LimitChunks(png);
   auto decode = std::make_unique<PngDecode>();
   RunDecode(png, info, *decode);
   png_destroy_read_struct(&png, &info, nullptr);

@@ -20,7 +20,7 @@ namespace vx::gdiplus::codecs {
 
 namespace {
 
-constexpr tdir_t kMaxPages = 4096;
+constexpr tdir_t kMaxPages = limits::kMaxDocumentPages;
 
 struct PageLayout {
   uint32_t width = 0, height = 0;
