@@ -6,10 +6,10 @@
 
 #include "devices/network/inet_session.h"
 
-namespace vexiro {
+// The PDF writer, one per open document.
+#include "pdf/pdf_writer.h"
 
-// A PDF writer; one per open document.
-class cPDF {};
+namespace vexiro {
 
 // The printer object, created at the first print member.
 class cPrinter {};
