@@ -194,6 +194,7 @@ std::string XmlEscape(std::string_view utf8) {
       case '>': out += "&gt;"; break;
       case '"': out += "&quot;"; break;
       case '\'': out += "&apos;"; break;
+      case '\r': out += "&#13;"; break;  // a parser would fold a raw CR LF into LF
       default: out += c;
     }
   }

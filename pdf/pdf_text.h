@@ -29,7 +29,8 @@ std::string PdfTextStringBytes(std::string_view utf8);
 // A UTF-8 text as Windows-1252 bytes when every character fits; false (and `ansi` unchanged)
 // when one does not, so a caller can refuse instead of writing "?".
 bool ExactAnsi(std::string_view utf8, std::string& ansi);
-// "&", "<", ">", quotes escaped for XML character data and attribute values.
+// "&", "<", ">", quotes escaped for XML character data and attribute values, and CR as a
+// character reference so that it survives end-of-line normalisation.
 std::string XmlEscape(std::string_view utf8);
 
 }  // namespace vx::pdf

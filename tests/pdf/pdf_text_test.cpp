@@ -53,7 +53,7 @@ TEST(PdfTextTest, DocumentStringsUsePdfDocEncodingElseUtf16) {
   EXPECT_TRUE(ExactAnsi("\xE2\x82\xAC", ansi));
   EXPECT_EQ(ansi, "\x80");
   EXPECT_FALSE(ExactAnsi("\xCE\xA9", ansi));
-  EXPECT_EQ(XmlEscape("A <b> & \"c\""), "A &lt;b&gt; &amp; &quot;c&quot;");
+  EXPECT_EQ(XmlEscape("A <b> & \"c\"\r\n"), "A &lt;b&gt; &amp; &quot;c&quot;&#13;\n");
 }
 
 }  // namespace
