@@ -53,19 +53,17 @@ void cPDF::EndPage() {
   EndObj();
 
   const uint32_t stream = BeginObj();
+  std::string data = content_, filter;
   ByteSink sink;
   DeflateStage deflate(&sink, 9);
   // An empty page stays unfiltered: deflating nothing fails.
   if (compressData_ && compressorAvailable_ && RunThrough(deflate, AsBytes(content_))) {
-    std::string data(sink.bytes().begin(), sink.bytes().end());
-    data = Encrypted(stream, std::move(data));
-    WriteLine("<</Length " + std::to_string(data.size()) + "/Filter /FlateDecode>>stream");
-    WriteBytes(data);
-  } else {
-    std::string data = Encrypted(stream, content_);
-    WriteLine("<</Length " + std::to_string(data.size()) + ">>stream");
-    WriteBytes(data);
+    data.assign(sink.bytes().begin(), sink.bytes().end());
+    filter = "/Filter /FlateDecode";
   }
+  data = Encrypted(stream, std::move(data));
+  WriteLine("<</Length " + std::to_string(data.size()) + filter + ">>stream");
+  WriteBytes(data);
   file_.Write("endstream\rendobj\r");
   content_.clear();
   pageOpen_ = false;

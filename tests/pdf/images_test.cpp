@@ -80,7 +80,8 @@ class PdfImagesTest : public vx::engine::test_support::EngineTest {
   }
 
   // One page of the image's size in points, covered by the image.
-  std::string PageOf(int32_t id, const std::string& name, bool compress = true, bool compressor = true) {
+  std::string PageOf(int32_t id, const std::string& name, bool compress = true, bool compressor = true,
+                     int32_t encryption = 0) {
     auto pdf = FixedWriter();
     pdf->CompressData(compress);
     pdf->SetCompressorAvailable(compressor);
@@ -90,7 +91,7 @@ class PdfImagesTest : public vx::engine::test_support::EngineTest {
     pdf->PaperWidth(static_cast<float>(width));
     pdf->PaperHeight(static_cast<float>(height));
     const std::string path = scratch_.File(name);
-    EXPECT_TRUE(pdf->NewPdf(path, "", "", "", "", ""));
+    EXPECT_TRUE(pdf->NewPdf(path, "", "", "", "", "", encryption, -1, "user", "owner"));
     int32_t image = pdf->PdfAddImage(id, 2);
     EXPECT_EQ(image, 1);
     pdf->DrawImg(image, 0, 0, static_cast<float>(width), static_cast<float>(height));
@@ -101,7 +102,7 @@ class PdfImagesTest : public vx::engine::test_support::EngineTest {
   // The page rendered at one pixel per point, as 32-bit pixels.
   std::vector<uint32_t> Rendered(const std::string& path, int width, int height) {
     const std::string base = scratch_.File("render");
-    const Output r = RunTool("pdftocairo -png -singlefile -scale-to-x " + std::to_string(width) + " -scale-to-y " +
+    const Output r = RunTool("pdftocairo -upw user -png -singlefile -scale-to-x " + std::to_string(width) + " -scale-to-y " +
                              std::to_string(height) + " " + Quoted(path) + " " + Quoted(base));
     EXPECT_EQ(r.status, 0) << r.text;
     int32_t id = 0;
@@ -224,6 +225,18 @@ TEST_F(PdfImagesTest, WithoutCompressionOrCompressorImagesAreRawAndStillShown) {
     std::filesystem::remove(path);
   }
   for (int32_t id : {bw, palette4, rgb}) vx::engine::ReleaseImage(id);
+}
+
+TEST_F(PdfImagesTest, EncryptedImagesAndPalettesAreShownAsTheirSource) {
+  const PixelRule checker = [](int x, int y) { return static_cast<uint8_t>((x * 3 + y) % 4); };
+  const int32_t palette4 =
+      IndexedImage(25, 11, gp::PixelFormat4bppIndexed, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFF808080}, checker);
+  for (int32_t encryption : {1, 2}) {
+    const std::string path = PageOf(palette4, "encrypted.pdf", true, true, encryption);
+    EXPECT_EQ(Psnr(Rendered(path, 25, 11), Source(palette4)), 99.0) << encryption;
+    std::filesystem::remove(path);
+  }
+  vx::engine::ReleaseImage(palette4);
 }
 
 TEST_F(PdfImagesTest, AGreyImageKeepsItsGreyPalette) {

@@ -12,34 +12,15 @@
 #include <memory>
 #include <string>
 
+#include "engine/loading_test_support.h"
 #include "pdf/pdf_writer.h"
 
 namespace vx::pdf::test_support {
 
-inline std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+inline std::string ReadFile(const std::string& path) { return vx::engine::test_support::ReadBytes(path); }
 
 // A folder under TMPDIR, removed with everything in it at the end of the test.
-class Scratch {
- public:
-  Scratch() {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/vxpdf.XXXXXX";
-    if (mkdtemp(pattern.data())) path_ = pattern;
-  }
-  ~Scratch() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  Scratch(const Scratch&) = delete;
-  Scratch& operator=(const Scratch&) = delete;
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
+using Scratch = vx::engine::test_support::FixtureFolder;
 
 // A missing oracle fails the test and names the Debian package that brings it.
 inline ::testing::AssertionResult ToolPresent(const std::string& tool, const std::string& package) {
