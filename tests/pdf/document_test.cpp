@@ -2,6 +2,9 @@
 // NewPdf, and every file accepted by qpdf.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/resource.h>
+
 #include <regex>
 
 #include "pdf/pdf_writer.h"
@@ -189,6 +192,26 @@ TEST_F(PdfDocumentTest, TwoWritersOfOneInstantGetDifferentIdentifiers) {
     ids[i] = m[0];
   }
   EXPECT_NE(ids[0], ids[1]);
+}
+
+// A file cut short by the system is reported, so that a caller can remove it.
+TEST_F(PdfDocumentTest, ClosingReportsAFailedWrite) {
+  auto pdf = FixedWriter();
+  pdf->CompressData(false);
+  const std::string path = scratch_.File("cut.pdf");
+  ASSERT_TRUE(pdf->NewPdf(path, "", "", "", "", ""));
+  for (int i = 0; i < 2000; ++i) pdf->MoveTo(static_cast<float>(i), 1);
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto previous = signal(SIGXFSZ, SIG_IGN);
+  rlimit small = saved;
+  small.rlim_cur = 1000;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool closed = pdf->ClosePdfFile();
+  setrlimit(RLIMIT_FSIZE, &saved);
+  signal(SIGXFSZ, previous);
+  EXPECT_FALSE(closed);
+  EXPECT_EQ(pdf->PdfGetNativePdf(), 0) << "the file is closed all the same";
 }
 
 TEST_F(PdfDocumentTest, SettingsKeepTheirRanges) {
