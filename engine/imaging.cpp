@@ -4,6 +4,7 @@
 #include "engine/gdiplus_lifetime.h"
 #include "devices/network/inet_session.h"
 #include "engine/services.h"
+#include "pdf/pdf_writer.h"
 
 namespace vexiro {
 

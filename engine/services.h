@@ -7,9 +7,8 @@
 namespace vexiro {
 
 class cInet;
-
-// A PDF writer; one per open document.
-class cPDF {};
+// The PDF writer, one per open document (pdf/pdf_writer.h).
+class cPDF;
 
 // The printer object, created at the first print member.
 class cPrinter {};

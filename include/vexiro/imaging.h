@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "vexiro/basic_array.h"
+#include "vexiro/pdf_types.h"
 #include "vexiro/vexiro_status.h"
 
 namespace vx {
@@ -263,6 +264,9 @@ class cImaging {
   // ---- Colour management ----
 
   // ---- PDF documents ----
+  // The rights value for the flags that are true; all false gives PdfRightCanView.
+  PdfRight PdfCreateRights(bool bCanPrint, bool bCanModify, bool bCanCopy, bool bCanAddNotes, bool bCanFillFields,
+                           bool bCanCopyAccess, bool bCanAssemble, bool bCanprintFull);
 
   // ---- PDF drawing ----
 

@@ -1,0 +1,36 @@
+// The output file of one document: created exclusively, written through a buffer, with the
+// byte offset of the next byte known at every moment (the cross-reference table needs it) and
+// every failed write remembered, so closing reports whether the whole file reached the disk.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vx::pdf {
+
+class PdfFile {
+ public:
+  PdfFile() = default;
+  ~PdfFile();
+  PdfFile(const PdfFile&) = delete;
+  PdfFile& operator=(const PdfFile&) = delete;
+
+  // O_CREAT|O_EXCL: an existing file is never touched.
+  bool Create(const std::string& path);
+  bool IsOpen() const { return fd_ >= 0; }
+  // The open file's descriptor plus one, so that 0 means no file.
+  int32_t Handle() const { return fd_ + 1; }
+  uint64_t Position() const { return position_; }
+  void Write(std::string_view bytes);
+  // Flushes and closes; true when no write failed.
+  bool Close();
+
+ private:
+  bool Flush();
+  int fd_ = -1;
+  uint64_t position_ = 0;
+  bool failed_ = false;
+  std::string buffer_;
+};
+
+}  // namespace vx::pdf

@@ -1,0 +1,36 @@
+// How values become PDF text: numbers in the forms the writer's operators use, literal-string
+// escapes, hexadecimal strings, names, and the text encodings of document strings.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vx::pdf {
+
+// Rounded half to even at `digits` decimals, shortest plain form ("1.5", "-2", "0"); a value
+// that is not finite is written as "0", since PDF has no spelling for it.
+std::string FormatReal(double value, int digits);
+// Exactly `digits` decimals with at least one digit before the point ("12.50", "0.05").
+std::string FormatNumber(double value, int digits);
+
+// Each byte as two upper-case hexadecimal digits.
+std::string HexString(std::string_view bytes);
+// "\" "(" ")" escaped, then CR and LF as "\r" and "\n", so every byte survives a reader's
+// end-of-line normalisation inside a literal string.
+std::string EscapeString(std::string_view bytes);
+// Only "\" "(" ")" escaped.
+std::string EscapeStringBinary(std::string_view bytes);
+// A name's characters: "#xx" for bytes outside "!" to "~", for delimiters and for "#" itself.
+std::string EscapeName(std::string_view bytes);
+
+// A UTF-8 text as the bytes of a PDF text string: PDFDocEncoding when every character has a
+// code there, else UTF-16BE behind its byte order mark.
+std::string PdfTextStringBytes(std::string_view utf8);
+// A UTF-8 text as Windows-1252 bytes when every character fits; false (and `ansi` unchanged)
+// when one does not, so a caller can refuse instead of writing "?".
+bool ExactAnsi(std::string_view utf8, std::string& ansi);
+// "&", "<", ">", quotes escaped for XML character data and attribute values, and CR as a
+// character reference so that it survives end-of-line normalisation.
+std::string XmlEscape(std::string_view utf8);
+
+}  // namespace vx::pdf
