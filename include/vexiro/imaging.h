@@ -148,6 +148,29 @@ class cImaging {
   // ---- Multi-page documents (TIFF and GIF) ----
 
   // ---- EXIF and IPTC metadata ----
+  // Property items of the current image (a document's current page), numbered 1 .. ExifTagCount
+  // in the image's own order. Tags and types are the Tags and TagTypes numbers.
+  void TagsSetPreserve(bool bPreserve);
+  int32_t ExifTagCount();
+  int32_t ExifTagGetID(int32_t nTagNo);
+  int32_t ExifTagGetLength(int32_t nTagNo);
+  int32_t ExifTagGetType(int32_t nTagNo);
+  std::string ExifTagGetName(int32_t nTagNo);
+  std::string ExifTagGetValueString(int32_t nTagNo);
+  int32_t ExifTagGetValueBytes(int32_t nTagNo, BasicArray<uint8_t>& arTagData);
+  VexiroStatus ExifTagDelete(int32_t nTagNo);
+  VexiroStatus ExifTagDeleteAll();
+  VexiroStatus ExifTagSetValueBytes(int32_t nTagID, int32_t nTagType, BasicArray<uint8_t>& arTagData);
+  VexiroStatus ExifTagSetValueString(int32_t nTagID, int32_t nTagType, const std::string& sTagData);
+  // IPTC tags read through the format plug-in when the image was loaded; read-only.
+  int32_t IPTCTagCount();
+  int32_t IPTCTagGetID(int32_t nTagNo);
+  int32_t IPTCTagGetType(int32_t nTagNo);
+  int32_t IPTCTagGetLength(int32_t nTagNo);
+  std::string IPTCTagGetValueString(int32_t nTagNo);
+  // Answers the value text like IPTCTagGetValueString and fills arTagData with the value bytes.
+  std::string IPTCTagGetValueBytes(int32_t nTagNo, BasicArray<uint8_t>& arTagData);
+  // ---- end of EXIF and IPTC metadata ----
 
   // ---- Image information ----
   int32_t GetWidth();
