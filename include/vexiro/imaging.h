@@ -178,6 +178,34 @@ class cImaging {
                                const std::string& sFileDest, int32_t nModeCompression = 2);
   VexiroStatus TiffMergeFileList(const std::string& sFilesList, const std::string& sFileDest,
                                  int32_t nModeCompression = 2);
+  // Multi-page GIF: delays in hundredths of a second, disposals 1..3, loop count 0..65536.
+  void GifOpenMultiPageAsReadOnly(bool bReadOnly);
+  bool GifIsMultiPage(int32_t nImageID);
+  bool GifIsEditableMultiPage(int32_t nImageID);
+  int32_t GifGetPageCount(int32_t nImageID);
+  int32_t GifGetCurrentPage(int32_t nImageID);
+  VexiroStatus GifSelectPage(int32_t nImageID, int32_t nPage);
+  int32_t GifGetFrameCount();
+  VexiroStatus GifSelectFrame(int32_t nFrame);
+  VexiroStatus GifGetFrameDelay(BasicArray<int32_t>& arFrameDelay);
+  int32_t GifGetLoopCount(int32_t nImageID);
+  VexiroStatus GifSetLoopCount(int32_t nImageID, int32_t nLoopCount);
+  int32_t GifGetPageTime(int32_t nImageID, int32_t nPage);
+  VexiroStatus GifSetPageTime(int32_t nImageID, int32_t nPage, int32_t nPageTime);
+  VexiroStatus GifSetPageDisposal(int32_t nImageID, int32_t nPage, int32_t nPageDisposal);
+  int32_t GifCreateMultiPageFromFile(const std::string& sFilePath);
+  int32_t GifCreateMultiPageFromVexiroImage(int32_t nImageID);
+  VexiroStatus GifInsertPageFromFile(int32_t nImageID, int32_t nPosition, const std::string& sFilePath);
+  VexiroStatus GifInsertPageFromVexiroImage(int32_t nImageID, int32_t nPosition, int32_t nAddImageID);
+  VexiroStatus GifAppendPageFromFile(int32_t nImageID, const std::string& sFilePath);
+  VexiroStatus GifAppendPageFromVexiroImage(int32_t nImageID, int32_t nAddImageID);
+  VexiroStatus GifDeletePage(int32_t nImageID, int32_t nPage);
+  VexiroStatus GifSwapPages(int32_t nImageID, int32_t nPage1, int32_t nPage2);
+  // Needs the format plug-in.
+  VexiroStatus GifSaveMultiPageToFile(int32_t nImageID, const std::string& sFilePath);
+  // Shows the current image's frames once on a device context, each for its delay; the result
+  // is the status of the last frame selection.
+  int32_t GifDisplayAnimatedGif(int32_t nHDC, int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight);
   // ---- end of multi-page documents ----
 
   // ---- EXIF and IPTC metadata ----
