@@ -161,6 +161,25 @@ TEST_F(GifDocuments, FailedSaveKeepsTheFileAlreadyThere) {
   EXPECT_EQ(Shell("ls -A '" + folder_.File("") + "'"), "in.gif\n");
 }
 
+TEST_F(GifDocuments, TruncatedLastFrameLeavesTheOthers) {
+  const std::string whole = AnimatedGif("whole.gif", 10, 20, 30);
+  std::vector<uint8_t> bytes = ReadFile(whole);
+  bytes.resize(bytes.size() - 12);
+  const std::string cut = folder_.File("cut.gif");
+  {
+    std::FILE* f = std::fopen(cut.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+  }
+  const int32_t doc = engine_->GifCreateMultiPageFromFile(cut);
+  ASSERT_NE(doc, 0);
+  EXPECT_EQ(engine_->GifGetPageCount(doc), 2);
+  EXPECT_EQ(engine_->GifGetPageTime(doc, 2), 20);
+  ASSERT_EQ(engine_->GifSaveMultiPageToFile(doc, folder_.File("saved.gif")), vexiro::OK);
+  EXPECT_EQ(Shell("identify -format '%T ' '" + folder_.File("saved.gif") + "'"), "10 20 ");
+}
+
 TEST_F(GifDocuments, MembersThatNeedAnEditableGif) {
   const int32_t plain = engine_->CreateNewImage(4, 4, 24);
   EXPECT_EQ(engine_->GifSaveMultiPageToFile(plain, folder_.File("x.gif")), vexiro::UnsupportedImageFormat);
@@ -170,39 +189,26 @@ TEST_F(GifDocuments, MembersThatNeedAnEditableGif) {
   EXPECT_FALSE(FileExists(folder_.File("x.gif")));
 }
 
-// A 32-bit top-down DIB section in a memory context, to watch what playback draws.
-struct Canvas {
-  HDC dc = 0;
-  HBITMAP bitmap = 0;
-  HGDIOBJ previous = 0;
-  uint32_t* px = nullptr;
-  Canvas(int w, int h) {
-    dc = CreateCompatibleDC(0);
-    auto info = testing::MakeDibInfo(w, -h, 32, {});
-    void* mem = nullptr;
-    bitmap = CreateDIBSection(dc, info.get(), DIB_RGB_COLORS, &mem, 0, 0);
-    px = static_cast<uint32_t*>(mem);
-    previous = SelectObject(dc, bitmap);
-  }
-  ~Canvas() {
-    SelectObject(dc, previous);
-    DeleteDC(dc);
-    DeleteObject(bitmap);
-  }
-};
-
 TEST_F(GifDocuments, PlaybackShowsEachFrameForItsDelay) {
   ASSERT_NE(engine_->GifCreateMultiPageFromFile(AnimatedGif("in.gif", 10, 20, 30)), 0);
-  Canvas canvas(8, 8);
+  // A memory context over a DIB section, whose first pixel shows what playback drew last.
+  void* pixels = nullptr;
+  const HDC dc = CreateCompatibleDC(0);
+  const HBITMAP bitmap = CreateDIBSection(dc, testing::MakeDibInfo(8, -8, 32).get(), DIB_RGB_COLORS, &pixels, 0, 0);
+  const HGDIOBJ before = SelectObject(dc, bitmap);
+  auto colourShown = [&] { return *static_cast<const uint32_t*>(pixels) & 0xFFFFFF; };
   int64_t now = 1'000'000;
   const int64_t start = now;
   std::vector<std::pair<int64_t, uint32_t>> seen;
   const AnimationClock previous = SetAnimationClock({[&] { return now; }, [&] {
-                                                       seen.emplace_back(now - start, canvas.px[0] & 0xFFFFFF);
+                                                       seen.emplace_back(now - start, colourShown());
                                                        now += 5;
                                                      }});
-  const int32_t result = engine_->GifDisplayAnimatedGif(static_cast<int32_t>(canvas.dc), 0, 0, 8, 8);
+  const int32_t result = engine_->GifDisplayAnimatedGif(static_cast<int32_t>(dc), 0, 0, 8, 8);
   SetAnimationClock(previous);
+  SelectObject(dc, before);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
   EXPECT_EQ(result, vexiro::OK);
   ASSERT_FALSE(seen.empty());
   for (const auto& [t, colour] : seen) {

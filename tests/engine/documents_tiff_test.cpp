@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <sstream>
 #include <string>
@@ -189,6 +190,24 @@ TEST_F(TiffDocuments, PageMembersRefuseWhatIsNoEditableDocument) {
   EXPECT_EQ(engine_->TiffGetCurrentPage(plain), 0);
   EXPECT_EQ(engine_->TiffGetCurrentPage(12345), 0);
   EXPECT_FALSE(FileExists(folder_.File("x.tif")));
+}
+
+TEST_F(TiffDocuments, DirectoryLoopEndsThePageList) {
+  // Two pages whose second directory points back to the first.
+  std::vector<uint8_t> tiff = ReadFile(ThreePageTiff());
+  auto u32 = [&](size_t at) { return uint32_t{tiff[at]} | tiff[at + 1] << 8 | tiff[at + 2] << 16 | uint32_t{tiff[at + 3]} << 24; };
+  auto next = [&](uint32_t ifd) { return ifd + 2 + 12 * (tiff[ifd] | tiff[ifd + 1] << 8); };
+  ASSERT_EQ(tiff[0], 'I');
+  const uint32_t first = u32(4), second = u32(next(first));
+  for (int i = 0; i < 4; ++i) tiff[next(second) + i] = static_cast<uint8_t>(first >> (8 * i));
+  const std::string looped = folder_.File("looped.tif");
+  std::ofstream(looped, std::ios::binary).write(reinterpret_cast<const char*>(tiff.data()), static_cast<std::streamsize>(tiff.size()));
+
+  const int32_t doc = engine_->TiffCreateMultiPageFromFile(looped);
+  ASSERT_NE(doc, 0);
+  EXPECT_EQ(engine_->TiffGetPageCount(doc), 2);
+  ASSERT_EQ(engine_->TiffSaveMultiPageToFile(doc, folder_.File("fixed.tif")), vexiro::OK);
+  EXPECT_EQ(PagesByTiffinfo(folder_.File("fixed.tif")), (std::vector<TiffPage>{{7, 7, 8, "LZW"}, {9, 9, 8, "LZW"}}));
 }
 
 TEST_F(TiffDocuments, SavingWithoutPagesIsAnError) {
