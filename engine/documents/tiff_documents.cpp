@@ -9,7 +9,6 @@
 #include "engine/image_access.h"
 #include "engine/image_store.h"
 #include "engine/load/loader.h"
-#include "engine/plugin/api.h"
 #include "engine/plugin/bridge.h"
 #include "engine/routines/shared_routines.h"
 #include "engine/save/encoder_parameters.h"

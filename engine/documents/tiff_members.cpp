@@ -1,6 +1,8 @@
 // The engine's multi-page TIFF members: documents from files and images, page editing, saving,
 // the native page-by-page writer and merging files.
+#include <filesystem>
 #include <memory>
+#include <system_error>
 
 #include "engine/documents/multipage_document.h"
 #include "engine/documents/replacing_write.h"
@@ -28,7 +30,9 @@ class NativeTiffFile {
   ~NativeTiffFile() {
     if (write_.Path().empty()) return;
     if (GetImageIndex(firstId_) >= 0 && TiffEndMultiPage(firstId_) != vexiro::OK) return;
-    write_.Commit();
+    // A file its image never finished holds nothing worth putting in the target's place.
+    std::error_code ec;
+    if (std::filesystem::file_size(write_.Path(), ec) > 0 && !ec) write_.Commit();
   }
   const std::string& Path() const { return write_.Path(); }
   // Ends the file; its status, or CanNotCreateFile when it cannot take the target's place.

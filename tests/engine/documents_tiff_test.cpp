@@ -248,6 +248,21 @@ TEST_F(TiffDocuments, NativeWriterPageByPage) {
   EXPECT_EQ(PagesByTiffinfo(folder_.File("open.tif")), (std::vector<TiffPage>{{3, 3, 8, "None"}}));
 }
 
+TEST_F(TiffDocuments, NativeWriterLeftOpenIsFinishedWithItsEngine) {
+  engine_->CreateNewImage(5, 5, 24);
+  ASSERT_EQ(engine_->TiffSaveAsNativeMultiPage(folder_.File("first.tif")), vexiro::OK);
+  const int32_t page = engine_->CreateNewImage(6, 6, 24);
+  ASSERT_EQ(engine_->TiffAddToNativeMultiPage(page), vexiro::OK);
+  // A second file begun while the first is open: the first is finished as it stands.
+  ASSERT_EQ(engine_->TiffSaveAsNativeMultiPage(folder_.File("second.tif")), vexiro::OK);
+  EXPECT_EQ(PagesByTiffinfo(folder_.File("first.tif")), (std::vector<TiffPage>{{5, 5, 8, "LZW"}, {6, 6, 8, "LZW"}}));
+  engine_.reset();
+  engine_ = std::make_unique<vexiro::cImaging>();
+  EXPECT_EQ(PagesByTiffinfo(folder_.File("second.tif")), (std::vector<TiffPage>{{6, 6, 8, "LZW"}}));
+  EXPECT_EQ(FolderEntries(std::filesystem::path(folder_.File("first.tif")).parent_path()),
+            (std::vector<std::string>{"first.tif", "second.tif"}));
+}
+
 TEST_F(TiffDocuments, NativeWriterWithoutCurrentImage) {
   vexiro::SavingTestAccess::SetCurrent(*engine_, 0);
   EXPECT_EQ(engine_->TiffSaveAsNativeMultiPage(folder_.File("none.tif")), vexiro::GenericError);
