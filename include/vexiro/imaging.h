@@ -147,8 +147,92 @@ class cImaging {
   // ---- Handle export and pixel arrays ----
 
   // ---- Multi-page documents (TIFF and GIF) ----
+  // Pages are numbered from 1. The page members need an editable document of their format and
+  // answer UnsupportedImageFormat for anything else; the creating members make the new document
+  // the current image.
+  void TiffOpenMultiPageAsReadOnly(bool bReadOnly);
+  bool TiffIsMultiPage(int32_t nImageID);
+  bool TiffIsEditableMultiPage(int32_t nImageID);
+  int32_t TiffGetPageCount(int32_t nImageID);
+  int32_t TiffGetCurrentPage(int32_t nImageID);
+  VexiroStatus TiffSelectPage(int32_t nImageID, int32_t nPage);
+  int32_t TiffCreateMultiPageFromFile(const std::string& sFilePath);
+  int32_t TiffCreateMultiPageFromFileICM(const std::string& sFilePath);
+  int32_t TiffCreateMultiPageFromVexiroImage(int32_t nImageID);
+  VexiroStatus TiffInsertPageFromFile(int32_t nImageID, int32_t nPosition, const std::string& sFilePath);
+  VexiroStatus TiffInsertPageFromVexiroImage(int32_t nImageID, int32_t nPosition, int32_t nAddImageID);
+  VexiroStatus TiffAppendPageFromFile(int32_t nImageID, const std::string& sFilePath);
+  VexiroStatus TiffAppendPageFromVexiroImage(int32_t nImageID, int32_t nAddImageID);
+  VexiroStatus TiffDeletePage(int32_t nImageID, int32_t nPage);
+  VexiroStatus TiffSwapPages(int32_t nImageID, int32_t nPage1, int32_t nPage2);
+  // nModeCompression: 2 LZW, 3 CCITT3, 4 CCITT4, 5 RLE, 6 none; the bilevel schemes become LZW
+  // for the whole file when any page is deeper than 1 bit.
+  VexiroStatus TiffSaveMultiPageToFile(int32_t nImageID, const std::string& sFilePath, int32_t nModeCompression = 2);
+  // A multi-page TIFF written page by page: the current image begins it, each added image is
+  // the next page, and the file takes its place at the target when it is closed.
+  VexiroStatus TiffSaveAsNativeMultiPage(const std::string& sFilePath, int32_t nModeCompression = 2);
+  VexiroStatus TiffAddToNativeMultiPage(int32_t nImageID);
+  VexiroStatus TiffCloseNativeMultiPage();
+  VexiroStatus TiffMergeFiles(BasicArray<std::string>& sFilesPath, const std::string& sFileDest,
+                              int32_t nModeCompression = 2);
+  VexiroStatus TiffMerge2Files(const std::string& sFilePath1, const std::string& sFilePath2,
+                               const std::string& sFileDest, int32_t nModeCompression = 2);
+  VexiroStatus TiffMergeFileList(const std::string& sFilesList, const std::string& sFileDest,
+                                 int32_t nModeCompression = 2);
+  // Multi-page GIF: delays in hundredths of a second, disposals 1..3, loop count 0..65536.
+  void GifOpenMultiPageAsReadOnly(bool bReadOnly);
+  bool GifIsMultiPage(int32_t nImageID);
+  bool GifIsEditableMultiPage(int32_t nImageID);
+  int32_t GifGetPageCount(int32_t nImageID);
+  int32_t GifGetCurrentPage(int32_t nImageID);
+  VexiroStatus GifSelectPage(int32_t nImageID, int32_t nPage);
+  int32_t GifGetFrameCount();
+  VexiroStatus GifSelectFrame(int32_t nFrame);
+  VexiroStatus GifGetFrameDelay(BasicArray<int32_t>& arFrameDelay);
+  int32_t GifGetLoopCount(int32_t nImageID);
+  VexiroStatus GifSetLoopCount(int32_t nImageID, int32_t nLoopCount);
+  int32_t GifGetPageTime(int32_t nImageID, int32_t nPage);
+  VexiroStatus GifSetPageTime(int32_t nImageID, int32_t nPage, int32_t nPageTime);
+  VexiroStatus GifSetPageDisposal(int32_t nImageID, int32_t nPage, int32_t nPageDisposal);
+  int32_t GifCreateMultiPageFromFile(const std::string& sFilePath);
+  int32_t GifCreateMultiPageFromVexiroImage(int32_t nImageID);
+  VexiroStatus GifInsertPageFromFile(int32_t nImageID, int32_t nPosition, const std::string& sFilePath);
+  VexiroStatus GifInsertPageFromVexiroImage(int32_t nImageID, int32_t nPosition, int32_t nAddImageID);
+  VexiroStatus GifAppendPageFromFile(int32_t nImageID, const std::string& sFilePath);
+  VexiroStatus GifAppendPageFromVexiroImage(int32_t nImageID, int32_t nAddImageID);
+  VexiroStatus GifDeletePage(int32_t nImageID, int32_t nPage);
+  VexiroStatus GifSwapPages(int32_t nImageID, int32_t nPage1, int32_t nPage2);
+  // Needs the format plug-in.
+  VexiroStatus GifSaveMultiPageToFile(int32_t nImageID, const std::string& sFilePath);
+  // Shows the current image's frames once on a device context, each for its delay; the result
+  // is the status of the last frame selection.
+  int32_t GifDisplayAnimatedGif(int32_t nHDC, int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight);
+  // ---- end of multi-page documents ----
 
   // ---- EXIF and IPTC metadata ----
+  // Property items of the current image (a document's current page), numbered 1 .. ExifTagCount
+  // in the image's own order. Tags and types are the Tags and TagTypes numbers.
+  void TagsSetPreserve(bool bPreserve);
+  int32_t ExifTagCount();
+  int32_t ExifTagGetID(int32_t nTagNo);
+  int32_t ExifTagGetLength(int32_t nTagNo);
+  int32_t ExifTagGetType(int32_t nTagNo);
+  std::string ExifTagGetName(int32_t nTagNo);
+  std::string ExifTagGetValueString(int32_t nTagNo);
+  int32_t ExifTagGetValueBytes(int32_t nTagNo, BasicArray<uint8_t>& arTagData);
+  VexiroStatus ExifTagDelete(int32_t nTagNo);
+  VexiroStatus ExifTagDeleteAll();
+  VexiroStatus ExifTagSetValueBytes(int32_t nTagID, int32_t nTagType, BasicArray<uint8_t>& arTagData);
+  VexiroStatus ExifTagSetValueString(int32_t nTagID, int32_t nTagType, const std::string& sTagData);
+  // IPTC tags read through the format plug-in when the image was loaded; read-only.
+  int32_t IPTCTagCount();
+  int32_t IPTCTagGetID(int32_t nTagNo);
+  int32_t IPTCTagGetType(int32_t nTagNo);
+  int32_t IPTCTagGetLength(int32_t nTagNo);
+  std::string IPTCTagGetValueString(int32_t nTagNo);
+  // Answers the value text like IPTCTagGetValueString and fills arTagData with the value bytes.
+  std::string IPTCTagGetValueBytes(int32_t nTagNo, BasicArray<uint8_t>& arTagData);
+  // ---- end of EXIF and IPTC metadata ----
 
   // ---- Image information ----
   int32_t GetWidth();
@@ -342,6 +426,19 @@ class cImaging {
   // the OCR results) are declared in those subsystems' sections.
 
   // ---- Private helpers of the engine core ----
+  // Multi-page documents: one path for both formats ("TIFF" or "GIF").
+  std::shared_ptr<void> oNativeTiffFile;  // the native writer's file while it is open
+  int32_t CreateDocumentFromFile(const std::string& path, bool useColorManagement, const std::string& format);
+  int32_t CreateDocumentFromImage(int32_t imageId, const std::string& format);
+  bool RequireEditableDocument(int32_t id, const std::string& format);
+  int32_t DocumentPageCount(int32_t id, const std::string& format);
+  int32_t DocumentCurrentPage(int32_t id, const std::string& format);
+  VexiroStatus SelectDocumentPage(int32_t id, int32_t page, const std::string& format);
+  VexiroStatus InsertDocumentPageFromFile(int32_t id, int32_t position, const std::string& path, const std::string& format);
+  VexiroStatus InsertDocumentPageFromImage(int32_t id, int32_t position, int32_t addId, const std::string& format);
+  VexiroStatus DeleteDocumentPage(int32_t id, int32_t page, const std::string& format);
+  VexiroStatus SwapDocumentPages(int32_t id, int32_t page1, int32_t page2, const std::string& format);
+  // ---- end of the multi-page document helpers ----
 
   // ---- Private helpers of image processing ----
   std::vector<SavedPropertyItem> arSavedPropertyItems;  // the property snapshot's items

@@ -1,0 +1,227 @@
+// Multi-page GIF documents: animation data read at the split, changed by the setters, written as
+// an animated GIF (checked with giftext and ImageMagick) and played on a device context under a
+// test clock.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <algorithm>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/documents/gif_player.h"
+#include "engine/saving_test_support.h"
+#include "platform/gdi/gdi.h"
+#include "platform/gdi_test_support.h"
+
+namespace vx::engine {
+namespace {
+
+using saving_test::FileExists;
+using saving_test::ReadFile;
+using saving_test::ScratchFolder;
+using saving_test::Shell;
+using vexiro::BasicArray;
+
+int Count(const std::string& text, const std::string& what) {
+  int n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+// Every loop count the file's NETSCAPE2.0 blocks hold, in file order.
+std::vector<int> LoopFields(const std::string& path) {
+  const std::vector<uint8_t> bytes = ReadFile(path);
+  const std::string tag = "NETSCAPE2.0";
+  std::vector<int> loops;
+  for (auto it = bytes.begin(); (it = std::search(it, bytes.end(), tag.begin(), tag.end())) != bytes.end(); ++it) {
+    const size_t at = static_cast<size_t>(it - bytes.begin()) + tag.size();
+    if (at + 4 <= bytes.size() && bytes[at] == 3 && bytes[at + 1] == 1) loops.push_back(bytes[at + 2] | bytes[at + 3] << 8);
+  }
+  return loops;
+}
+
+class GifDocuments : public test_support::EngineTest {
+ protected:
+  void SetUp() override {
+    EngineTest::SetUp();
+    if (!test_support::ToolAvailable("convert") || !test_support::ToolAvailable("giftext"))
+      GTEST_SKIP() << "ImageMagick or giflib's tools are not installed";
+  }
+  // Three 8 x 8 frames, red, lime and blue, with the delays given, a loop count and a comment.
+  std::string AnimatedGif(const std::string& name, int d1, int d2, int d3) {
+    const std::string path = folder_.File(name);
+    Shell("convert -delay " + std::to_string(d1) + " -size 8x8 xc:red -delay " + std::to_string(d2) +
+          " xc:lime -delay " + std::to_string(d3) + " xc:blue -loop 4 -set comment 'made here' '" + path + "'");
+    return path;
+  }
+  ScratchFolder folder_;
+};
+
+TEST_F(GifDocuments, AnimationDataReadAtTheSplit) {
+  const int32_t doc = engine_->GifCreateMultiPageFromFile(AnimatedGif("in.gif", 0, 10, 0));
+  ASSERT_NE(doc, 0);
+  EXPECT_TRUE(engine_->GifIsEditableMultiPage(doc));
+  EXPECT_EQ(engine_->GifGetPageCount(doc), 3);
+  EXPECT_EQ(engine_->GifGetCurrentPage(doc), 1);
+  BasicArray<int32_t> delays;
+  ASSERT_EQ(engine_->GifGetFrameDelay(delays), vexiro::OK);
+  EXPECT_EQ(delays.Data(), (std::vector<int32_t>{25, 10, 25}));
+  EXPECT_EQ(engine_->GifGetPageTime(doc, 2), 10);
+  EXPECT_EQ(engine_->GifGetPageTime(doc, 4), 0);
+  // The file's own loop field as it stands.
+  EXPECT_EQ(std::vector<int>{engine_->GifGetLoopCount(doc)}, LoopFields(folder_.File("in.gif")));
+  const int32_t plain = engine_->CreateNewImage(4, 4, 24);
+  EXPECT_EQ(engine_->GifGetCurrentPage(plain), 0);
+  EXPECT_EQ(engine_->GifGetLoopCount(plain), 0);
+}
+
+TEST_F(GifDocuments, SettersRefuseWhatAFileCannotHold) {
+  const int32_t doc = engine_->GifCreateMultiPageFromFile(AnimatedGif("in.gif", 10, 10, 10));
+  ASSERT_NE(doc, 0);
+  struct Case {
+    const char* what;
+    VexiroStatus status;
+    VexiroStatus expected;
+  };
+  const Case cases[] = {
+      {"loop 65536", engine_->GifSetLoopCount(doc, 65536), vexiro::OK},
+      {"loop 65537", engine_->GifSetLoopCount(doc, 65537), vexiro::InvalidParameter},
+      {"loop -1", engine_->GifSetLoopCount(doc, -1), vexiro::InvalidParameter},
+      {"loop of an unknown image", engine_->GifSetLoopCount(12345, 1), vexiro::InvalidParameter},
+      {"time of page 0", engine_->GifSetPageTime(doc, 0, 5), vexiro::InvalidParameter},
+      {"time of page 4", engine_->GifSetPageTime(doc, 4, 5), vexiro::InvalidParameter},
+      {"time 0", engine_->GifSetPageTime(doc, 1, 0), vexiro::InvalidParameter},
+      {"time 7", engine_->GifSetPageTime(doc, 1, 7), vexiro::OK},
+      {"disposal 0", engine_->GifSetPageDisposal(doc, 1, 0), vexiro::InvalidParameter},
+      {"disposal 4", engine_->GifSetPageDisposal(doc, 1, 4), vexiro::InvalidParameter},
+      {"disposal of page 4", engine_->GifSetPageDisposal(doc, 4, 2), vexiro::InvalidParameter},
+      {"disposal 3", engine_->GifSetPageDisposal(doc, 2, 3), vexiro::OK},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.status, c.expected) << c.what;
+  EXPECT_EQ(engine_->GifGetLoopCount(doc), 65535) << "held as the file can hold it";
+  EXPECT_EQ(engine_->GifGetPageTime(doc, 1), 7);
+}
+
+TEST_F(GifDocuments, SavedAsAnAnimatedGif) {
+  const int32_t doc = engine_->GifCreateMultiPageFromFile(AnimatedGif("in.gif", 10, 20, 30));
+  ASSERT_NE(doc, 0);
+  const int32_t extra = engine_->CreateNewImage(8, 8, 32, -256);  // a 32-bit frame is reduced
+  ASSERT_EQ(engine_->GifAppendPageFromVexiroImage(doc, extra), vexiro::OK);
+  ASSERT_EQ(engine_->GifSetPageTime(doc, 4, 40), vexiro::OK);
+  ASSERT_EQ(engine_->GifSetPageDisposal(doc, 2, 2), vexiro::OK);
+  ASSERT_EQ(engine_->GifSetPageDisposal(doc, 3, 3), vexiro::OK);
+  ASSERT_EQ(engine_->GifSetLoopCount(doc, 65536), vexiro::OK);
+  const std::string out = folder_.File("out.gif");
+  ASSERT_EQ(engine_->GifSaveMultiPageToFile(doc, out), vexiro::OK);
+
+  EXPECT_EQ(Shell("identify -format '%T %D %s\n' '" + out + "'"),
+            "10 Undefined 0\n20 Background 1\n30 Previous 2\n40 Undefined 3\n");
+  // Written unsigned, on the first frame only; the plug-in holds at most 65534 repeats.
+  const std::vector<int> loops = LoopFields(out);
+  ASSERT_EQ(loops.size(), 1u);
+  EXPECT_GE(loops[0], 65534);
+  EXPECT_EQ(Shell("identify -format '%c|' '" + out + "'").substr(0, 10), "made here|");
+  const std::string text = Shell("giftext '" + out + "'");
+  EXPECT_EQ(Count(text, "application block"), 1) << "the loop block rides on the first frame only";
+  EXPECT_LT(text.find("application block"), text.find("Image #1"));
+  EXPECT_EQ(Count(text, "Image #"), 4);
+  const std::string last = Shell("convert '" + out + "[3]' -depth 8 rgb:- 2>/dev/null");
+  ASSERT_GE(last.size(), 3u);
+  EXPECT_EQ(last.substr(0, 3), std::string("\xFF\xFF\x00", 3)) << "the 32-bit frame keeps its colour";
+}
+
+TEST_F(GifDocuments, LoopCountAndCommentSurviveALoadAndSave) {
+  const std::string in = AnimatedGif("in.gif", 10, 10, 10);
+  const std::vector<int> original = LoopFields(in);
+  const int32_t doc = engine_->GifCreateMultiPageFromFile(in);
+  ASSERT_NE(doc, 0);
+  const std::string out = folder_.File("again.gif");
+  ASSERT_EQ(engine_->GifSaveMultiPageToFile(doc, out), vexiro::OK);
+  EXPECT_EQ(LoopFields(out), original);
+  ASSERT_EQ(engine_->GifSetLoopCount(doc, 0), vexiro::OK);
+  ASSERT_EQ(engine_->GifSaveMultiPageToFile(doc, out), vexiro::OK);
+  EXPECT_EQ(LoopFields(out), std::vector<int>{0}) << "forever";
+  EXPECT_EQ(Shell("identify -format '%c|' '" + out + "'").substr(0, 10), "made here|");
+}
+
+TEST_F(GifDocuments, FailedSaveKeepsTheFileAlreadyThere) {
+  const int32_t doc = engine_->GifCreateMultiPageFromFile(AnimatedGif("in.gif", 10, 10, 10));
+  const std::string out = folder_.File("in.gif");
+  const std::vector<uint8_t> before = ReadFile(out);
+  // The last page's file goes missing behind the document's back: a truncated document.
+  ASSERT_EQ(engine_->GifSelectPage(doc, 1), vexiro::OK);
+  ImageRecord* record = FindImageRecord(doc);
+  ASSERT_NE(record, nullptr);
+  std::remove(record->PageFiles[2].c_str());
+  EXPECT_NE(engine_->GifSaveMultiPageToFile(doc, out), vexiro::OK);
+  EXPECT_EQ(ReadFile(out), before);
+  EXPECT_EQ(engine_->GifGetPageCount(doc), 3) << "the document is intact";
+  EXPECT_EQ(Shell("ls -A '" + folder_.File("") + "'"), "in.gif\n");
+}
+
+TEST_F(GifDocuments, TruncatedLastFrameLeavesTheOthers) {
+  const std::string whole = AnimatedGif("whole.gif", 10, 20, 30);
+  std::vector<uint8_t> bytes = ReadFile(whole);
+  bytes.resize(bytes.size() - 12);
+  const std::string cut = folder_.File("cut.gif");
+  {
+    std::FILE* f = std::fopen(cut.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+  }
+  const int32_t doc = engine_->GifCreateMultiPageFromFile(cut);
+  ASSERT_NE(doc, 0);
+  EXPECT_EQ(engine_->GifGetPageCount(doc), 2);
+  EXPECT_EQ(engine_->GifGetPageTime(doc, 2), 20);
+  ASSERT_EQ(engine_->GifSaveMultiPageToFile(doc, folder_.File("saved.gif")), vexiro::OK);
+  EXPECT_EQ(Shell("identify -format '%T ' '" + folder_.File("saved.gif") + "'"), "10 20 ");
+}
+
+TEST_F(GifDocuments, MembersThatNeedAnEditableGif) {
+  const int32_t plain = engine_->CreateNewImage(4, 4, 24);
+  EXPECT_EQ(engine_->GifSaveMultiPageToFile(plain, folder_.File("x.gif")), vexiro::UnsupportedImageFormat);
+  EXPECT_EQ(engine_->GifSaveMultiPageToFile(12345, folder_.File("x.gif")), vexiro::InvalidParameter);
+  EXPECT_EQ(engine_->GifDeletePage(plain, 1), vexiro::UnsupportedImageFormat);
+  EXPECT_EQ(engine_->GifSelectPage(plain, 1), vexiro::UnsupportedImageFormat);
+  EXPECT_FALSE(FileExists(folder_.File("x.gif")));
+}
+
+TEST_F(GifDocuments, PlaybackShowsEachFrameForItsDelay) {
+  ASSERT_NE(engine_->GifCreateMultiPageFromFile(AnimatedGif("in.gif", 10, 20, 30)), 0);
+  // A memory context over a DIB section, whose first pixel shows what playback drew last.
+  void* pixels = nullptr;
+  const HDC dc = CreateCompatibleDC(0);
+  const HBITMAP bitmap = CreateDIBSection(dc, testing::MakeDibInfo(8, -8, 32).get(), DIB_RGB_COLORS, &pixels, 0, 0);
+  const HGDIOBJ before = SelectObject(dc, bitmap);
+  auto colourShown = [&] { return *static_cast<const uint32_t*>(pixels) & 0xFFFFFF; };
+  int64_t now = 1'000'000;
+  const int64_t start = now;
+  std::vector<std::pair<int64_t, uint32_t>> seen;
+  const AnimationClock previous = SetAnimationClock({[&] { return now; }, [&] {
+                                                       seen.emplace_back(now - start, colourShown());
+                                                       now += 5;
+                                                     }});
+  const int32_t result = engine_->GifDisplayAnimatedGif(static_cast<int32_t>(dc), 0, 0, 8, 8);
+  SetAnimationClock(previous);
+  SelectObject(dc, before);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  EXPECT_EQ(result, vexiro::OK);
+  ASSERT_FALSE(seen.empty());
+  for (const auto& [t, colour] : seen) {
+    const uint32_t expected = t < 100 ? 0xFF0000u : t < 300 ? 0x00FF00u : 0x0000FFu;
+    EXPECT_EQ(colour, expected) << "at " << t << " ms";
+  }
+  EXPECT_EQ(seen.back().first, 595) << "three frames of 100, 200 and 300 ms";
+}
+
+TEST_F(GifDocuments, PlaybackWithoutImage) {
+  vexiro::SavingTestAccess::SetCurrent(*engine_, 0);
+  EXPECT_EQ(engine_->GifDisplayAnimatedGif(0, 0, 0, 8, 8), vexiro::GenericError);
+}
+
+}  // namespace
+}  // namespace vx::engine
