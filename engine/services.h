@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "recognition/barcodes/barcode_readers.h"
+
 namespace vexiro {
 
 class cInet;
@@ -28,20 +30,6 @@ class cARD {
   void FreeMemory() { Templates.clear(); }
   int32_t TemplateCount = 0;
   std::vector<std::vector<uint8_t>> Templates;
-};
-
-// The barcode readers: a handle of the companion reader library and the count of barcodes
-// found, both 0 at creation; creating one loads nothing.
-class cBarcode1DReader {
- public:
-  intptr_t ReaderHandle = 0;
-  int32_t BarcodeCount = 0;
-};
-
-class cBarcodeDMReader {
- public:
-  intptr_t ReaderHandle = 0;
-  int32_t BarcodeCount = 0;
 };
 
 }  // namespace vexiro
