@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "recognition/barcodes/barcode_readers.h"
+#include "recognition/templates/template_store.h"
 
 namespace vexiro {
 
@@ -15,21 +16,5 @@ class cPDF {};
 
 // The printer object, created at the first print member.
 class cPrinter {};
-
-// The document-template store; starts with an empty configuration and cannot fail.
-class cARD {
- public:
-  cARD() { NewConfig(); }
-  ~cARD() { FreeMemory(); }
-  cARD(const cARD&) = delete;
-  cARD& operator=(const cARD&) = delete;
-  void NewConfig() {
-    TemplateCount = 0;
-    FreeMemory();
-  }
-  void FreeMemory() { Templates.clear(); }
-  int32_t TemplateCount = 0;
-  std::vector<std::vector<uint8_t>> Templates;
-};
 
 }  // namespace vexiro

@@ -4,6 +4,27 @@
 
 namespace vx::control {
 
+// Document templates
+VX_BIND(ADRCreateTemplateEmpty, &vexiro::cImaging::ADRCreateTemplateEmpty);
+VX_BIND(ADRCreateTemplateFromVexiroImage, &vexiro::cImaging::ADRCreateTemplateFromVexiroImage);
+VX_BIND(ADRCreateTemplateFromFile, &vexiro::cImaging::ADRCreateTemplateFromFile);
+VX_BIND(ADRCreateTemplateFromFileICM, &vexiro::cImaging::ADRCreateTemplateFromFileICM);
+VX_BIND(ADRAddImageToTemplate, &vexiro::cImaging::ADRAddImageToTemplate);
+VX_BIND(ADRDeleteTemplate, &vexiro::cImaging::ADRDeleteTemplate);
+VX_BIND(ADRSetTemplateTag, &vexiro::cImaging::ADRSetTemplateTag);
+VX_BIND(ADRGetTemplateTag, &vexiro::cImaging::ADRGetTemplateTag);
+VX_BIND(ADRGetTemplateImageCount, &vexiro::cImaging::ADRGetTemplateImageCount);
+VX_BIND(ADRGetTemplateCount, &vexiro::cImaging::ADRGetTemplateCount);
+VX_BIND(ADRGetTemplateID, &vexiro::cImaging::ADRGetTemplateID);
+VX_BIND(ADRGetCloserTemplateForVexiroImage, &vexiro::cImaging::ADRGetCloserTemplateForVexiroImage);
+VX_BIND(ADRGetCloserTemplateForFile, &vexiro::cImaging::ADRGetCloserTemplateForFile);
+VX_BIND(ADRGetCloserTemplateForFileICM, &vexiro::cImaging::ADRGetCloserTemplateForFileICM);
+VX_BIND(ADRGetLastRelevanceFromTemplate, &vexiro::cImaging::ADRGetLastRelevanceFromTemplate);
+VX_BIND(ADRGetLastRelevance, &vexiro::cImaging::ADRGetLastRelevance);
+VX_BIND(ADRLoadTemplateConfig, &vexiro::cImaging::ADRLoadTemplateConfig);
+VX_BIND(ADRSaveTemplateConfig, &vexiro::cImaging::ADRSaveTemplateConfig);
+VX_BIND(ADRStartNewTemplateConfig, &vexiro::cImaging::ADRStartNewTemplateConfig);
+
 // 1D barcode reader
 VX_BIND(Barcode1DReaderDoScan, &vexiro::cImaging::Barcode1DReaderDoScan);
 VX_BIND(Barcode1DReaderGetBarcodeCount, &vexiro::cImaging::Barcode1DReaderGetBarcodeCount);

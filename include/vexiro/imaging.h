@@ -280,6 +280,29 @@ class cImaging {
   // ==== End of barcode reading members ====
 
   // ---- Document recognition ----
+  // ==== Recognition: document-template members (recognition/templates/) ====
+  // Unknown templates give -1, 0, "", false or TemplateNotFound; only the members that create a
+  // template from an image or file, and the file searches, leave a last status.
+  int32_t ADRCreateTemplateEmpty();
+  int32_t ADRCreateTemplateFromVexiroImage(int32_t nImageID);
+  int32_t ADRCreateTemplateFromFile(const std::string& sFilePath);
+  int32_t ADRCreateTemplateFromFileICM(const std::string& sFilePath);
+  VexiroStatus ADRAddImageToTemplate(int32_t nTemplateID, int32_t nImageID);
+  bool ADRDeleteTemplate(int32_t nTemplateID);
+  bool ADRSetTemplateTag(int32_t nTemplateID, const std::string& sTemplateTag);
+  std::string ADRGetTemplateTag(int32_t nTemplateID);
+  int32_t ADRGetTemplateImageCount(int32_t nTemplateID);
+  int32_t ADRGetTemplateCount();
+  int32_t ADRGetTemplateID(int32_t nTemplateNo);
+  int32_t ADRGetCloserTemplateForVexiroImage(int32_t nImageID);
+  int32_t ADRGetCloserTemplateForFile(const std::string& sFilePath);
+  int32_t ADRGetCloserTemplateForFileICM(const std::string& sFilePath);
+  double ADRGetLastRelevanceFromTemplate(int32_t nTemplateID);
+  double ADRGetLastRelevance();
+  bool ADRLoadTemplateConfig(const std::string& sFileConfig);
+  bool ADRSaveTemplateConfig(const std::string& sFileConfig);
+  void ADRStartNewTemplateConfig();
+  // ==== End of document-template members ====
 
  private:
   friend struct ImagingTestAccess;
@@ -357,6 +380,10 @@ class cImaging {
   // The region a barcode scan reads: the user rectangle in rectangle mode, else the current
   // image's whole area (height then width read through the members, which keep their status).
   void InitScanRegion();
+  // Document templates from files: the file as a temporary image (0 when it cannot be loaded).
+  int32_t LoadTemporaryTemplateImage(const std::string& sFilePath, bool colourManaged, bool pluginDisabled);
+  int32_t CreateTemplateFromTemporaryImage(const std::string& sFilePath, bool colourManaged);
+  int32_t CloserTemplateForTemporaryImage(const std::string& sFilePath, bool colourManaged);
 };
 
 }  // namespace vexiro
