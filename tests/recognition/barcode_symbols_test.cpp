@@ -29,6 +29,7 @@ const LinearCase kLinearCases[] = {
     {"Code 39", 8, "CODE39", "CODE39", vexiro::Barcode1DReaderCode39, false, "", "CODE39"},
     {"Code 93", 25, "CODE93", "CODE93", vexiro::Barcode1DReaderCODE93, true, "", "CODE93"},
     {"Code 128", 20, "Hello-128", "Hello-128", vexiro::Barcode1DReaderCode128, true, "", "Hello-128"},
+    {"Code 128 with a blank", 20, "Hello 128", "Hello 128", vexiro::Barcode1DReaderCode128, true, "", "Hello 128"},
     {"GS1-128", 16, "[01]12345678901231", "0112345678901231", vexiro::Barcode1DReaderEAN128, true, "",
      "0112345678901231"},
     {"EAN-8", 13, "1234567", "12345670", vexiro::Barcode1DReaderEAN8, true, "", "12345670"},

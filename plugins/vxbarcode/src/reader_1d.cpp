@@ -78,10 +78,16 @@ struct SplitText {
   std::string addOn;
 };
 
+bool CarriesAddOns(ZXing::BarcodeFormat format) {
+  return format == ZXing::BarcodeFormat::EAN13 || format == ZXing::BarcodeFormat::EAN8 ||
+         format == ZXing::BarcodeFormat::UPCA || format == ZXing::BarcodeFormat::UPCE;
+}
+
+// Only the EAN and UPC family carries add-ons; other symbologies may hold blanks of their own.
 SplitText Split(const ZXing::Result& r) {
   const std::string text = r.text();
   const size_t blank = text.find(' ');
-  if (blank == std::string::npos) return {text, ""};
+  if (!CarriesAddOns(r.format()) || blank == std::string::npos) return {text, ""};
   return {text.substr(0, blank), text.substr(blank + 1)};
 }
 
