@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/engine_test_support.h"
 #include "engine/image_access.h"
 #include "engine/image_store.h"
 #include "engine/load/from_memory.h"
@@ -35,15 +36,7 @@ inline int32_t LiveImageCount() {
   return live;
 }
 
-class EngineTest : public ::testing::Test {
- protected:
-  void SetUp() override { engine_ = std::make_unique<vexiro::cImaging>(); }
-  void TearDown() override {
-    engine_.reset();
-    EXPECT_EQ(LiveImageCount(), 0) << "the last engine of the thread leaves no image";
-  }
-  std::unique_ptr<vexiro::cImaging> engine_;
-};
+using vx::engine::test_support::EngineTest;
 
 // A folder under TMPDIR for the files the tools write; removed with everything in it.
 class ScratchFolder {

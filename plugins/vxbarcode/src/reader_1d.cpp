@@ -143,16 +143,13 @@ int32_t VXBARCODE1DREADER_SetPerformance(uint32_t scanner, int32_t mode) {
 VXBARCODE_SHARED_EXPORTS(VXBARCODE1DREADER, vxbarcode::RecogniseLinear)
 
 int32_t VXBARCODE1DREADER_GetBarcodeType(uint32_t barcode) {
-  const vxbarcode::FoundSymbol* symbol = vxbarcode::FindSymbol(barcode);
-  return symbol == nullptr ? 0 : symbol->type;
+  return vxbarcode::FieldOf(barcode, &vxbarcode::FoundSymbol::type);
 }
 double VXBARCODE1DREADER_GetSkewAngle(uint32_t barcode) {
-  const vxbarcode::FoundSymbol* symbol = vxbarcode::FindSymbol(barcode);
-  return symbol == nullptr ? 0 : symbol->skew;
+  return vxbarcode::FieldOf(barcode, &vxbarcode::FoundSymbol::skew);
 }
 int32_t VXBARCODE1DREADER_HasCheckSum(uint32_t barcode) {
-  const vxbarcode::FoundSymbol* symbol = vxbarcode::FindSymbol(barcode);
-  return symbol != nullptr && symbol->checksum ? 1 : 0;
+  return vxbarcode::FieldOf(barcode, &vxbarcode::FoundSymbol::checksum) ? 1 : 0;
 }
 
 }  // extern "C"

@@ -89,12 +89,10 @@ int32_t VXBARCODEDMREADER_GetVersion(void) { return vxbarcode::kVersion; }
 VXBARCODE_SHARED_EXPORTS(VXBARCODEDMREADER, vxbarcode::RecogniseMatrix)
 
 int32_t VXBARCODEDMREADER_GetBarcodeRows(uint32_t barcode) {
-  const vxbarcode::FoundSymbol* symbol = vxbarcode::FindSymbol(barcode);
-  return symbol == nullptr ? 0 : symbol->rows;
+  return vxbarcode::FieldOf(barcode, &vxbarcode::FoundSymbol::rows);
 }
 int32_t VXBARCODEDMREADER_GetBarcodeColumns(uint32_t barcode) {
-  const vxbarcode::FoundSymbol* symbol = vxbarcode::FindSymbol(barcode);
-  return symbol == nullptr ? 0 : symbol->columns;
+  return vxbarcode::FieldOf(barcode, &vxbarcode::FoundSymbol::columns);
 }
 
 }  // extern "C"

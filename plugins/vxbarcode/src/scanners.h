@@ -38,6 +38,13 @@ uint32_t SymbolHandle(uint32_t scanner, int32_t index);
 const FoundSymbol* FindSymbol(uint32_t barcode);
 bool FreeScanner(uint32_t scanner);
 
+// One field of a symbol, its type's zero for a handle that names none.
+template <class T>
+T FieldOf(uint32_t barcode, T FoundSymbol::*field) {
+  const FoundSymbol* symbol = FindSymbol(barcode);
+  return symbol == nullptr ? T{} : symbol->*field;
+}
+
 // UTF-8 as Windows-1252 bytes; characters beyond Latin-1 become "?".
 std::string Utf8ToLatin1(const std::string& text);
 
