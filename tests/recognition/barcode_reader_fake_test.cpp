@@ -187,7 +187,10 @@ TEST_F(FakeReaderTest, ResultsAreConvertedAfterTheEnlargedAttempt) {
   };
   linear_.QueueScan(0, nullptr);
   linear_.QueueScan(2, found);
+  const vexiro::VexiroStatus before = engine_->CloseImage(12345);
+  ASSERT_NE(before, vexiro::OK);
   ASSERT_EQ(engine_->Barcode1DReaderDoScan(vexiro::BestQuality), vexiro::OK);
+  EXPECT_EQ(engine_->GetStat(), before) << "in rectangle mode the scan leaves the last status alone";
   ASSERT_EQ(engine_->Barcode1DReaderGetBarcodeCount(), 2);
   EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeValue(1), "\xC3\xA9t\xC3\xA9") << "Windows-1252 text";
   // Halves go to the even neighbour, and the region's left and top are not added.

@@ -182,6 +182,41 @@ TEST_F(DocumentTemplatesTest, BlocksOfTheSmallestPages) {
   }
 }
 
+TEST_F(DocumentTemplatesTest, BilevelImagesCountOnlyOpaqueBlackAsDark) {
+  namespace gp = vx::gdiplus;
+  const struct {
+    gp::ARGB ink;
+    gp::PixelFormat format;
+    int32_t dark;
+  } cases[] = {
+      {0xFF000000, gp::PixelFormat1bppIndexed, 9},
+      {0xFF404040, gp::PixelFormat1bppIndexed, 0},
+      {0xFF404040, gp::PixelFormat8bppIndexed, 9},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.dark);
+    // Every pixel of index 0, which holds the ink.
+    const int32_t image = MakeImage(3, 3, c.format);
+    gp::ColorPalette palette;
+    palette.Count = c.format == gp::PixelFormat1bppIndexed ? 2 : 256;
+    for (gp::UINT i = 0; i < palette.Count; ++i) palette.Entries[i] = 0xFFFFFFFF;
+    palette.Entries[0] = c.ink;
+    ASSERT_EQ(vx::engine::SetImagePalette(image, palette), vexiro::OK);
+    for (int32_t y = 0; y < 3; ++y) {
+      gp::BitmapData data;
+      gp::PixelFormat format = c.format;
+      ASSERT_EQ(vx::engine::LockImageBits(image, {0, y, 3, 1}, gp::ImageLockModeWrite, format, data), vexiro::OK);
+      std::memset(data.Scan0, 0, 3);
+      ASSERT_EQ(vx::engine::UnlockImageBits(image, data), vexiro::OK);
+    }
+    engine_->ADRStartNewTemplateConfig();
+    ASSERT_NE(engine_->ADRCreateTemplateFromVexiroImage(image), 0);
+    ASSERT_TRUE(engine_->ADRSaveTemplateConfig(scratch_ / "ink.ard"));
+    EXPECT_EQ(Le32(ReadFile(scratch_ / "ink.ard"), 4 + 2056), c.dark);
+    engine_->CloseImage(image);
+  }
+}
+
 TEST_F(DocumentTemplatesTest, ClosestOfTwoLayoutsWithItsRelevance) {
   Page letter(90, 120), form(90, 120), scan(90, 120);
   letter.TextLines(5, 40, 1);
