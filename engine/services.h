@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "recognition/barcodes/barcode_readers.h"
+#include "recognition/templates/template_store.h"
+
 namespace vexiro {
 
 class cInet;
@@ -12,35 +15,5 @@ class cPDF;
 
 // The printer object, created at the first print member.
 class cPrinter {};
-
-// The document-template store; starts with an empty configuration and cannot fail.
-class cARD {
- public:
-  cARD() { NewConfig(); }
-  ~cARD() { FreeMemory(); }
-  cARD(const cARD&) = delete;
-  cARD& operator=(const cARD&) = delete;
-  void NewConfig() {
-    TemplateCount = 0;
-    FreeMemory();
-  }
-  void FreeMemory() { Templates.clear(); }
-  int32_t TemplateCount = 0;
-  std::vector<std::vector<uint8_t>> Templates;
-};
-
-// The barcode readers: a handle of the companion reader library and the count of barcodes
-// found, both 0 at creation; creating one loads nothing.
-class cBarcode1DReader {
- public:
-  intptr_t ReaderHandle = 0;
-  int32_t BarcodeCount = 0;
-};
-
-class cBarcodeDMReader {
- public:
-  intptr_t ReaderHandle = 0;
-  int32_t BarcodeCount = 0;
-};
 
 }  // namespace vexiro

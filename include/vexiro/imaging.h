@@ -58,6 +58,33 @@ struct SavedPropertyItem {
   std::vector<uint8_t> Value;
 };
 
+// ---- Recognition: enumerations of the barcode readers ----
+enum Barcode1DReaderScanMode : int32_t { BestSpeed = 0, BestQuality = 1 };
+using BarcodeDataMatrixReaderScanMode = Barcode1DReaderScanMode;
+// One bit per symbology; EAN-13 is the one negative value.
+enum Barcode1DReaderType : int32_t {
+  Barcode1DReaderNone = 0,
+  Barcode1DReaderIndustrial2of5 = 1,
+  Barcode1DReaderInverted2of5 = 2,
+  Barcode1DReaderInterleaved2of5 = 4,
+  Barcode1DReaderIata2of5 = 8,
+  Barcode1DReaderMatrix2of5 = 16,
+  Barcode1DReaderCode39 = 32,
+  Barcode1DReaderCodeabar = 64,
+  Barcode1DReaderBcdMatrix = 128,
+  Barcode1DReaderDataLogic2of5 = 256,
+  Barcode1DReaderCode128 = 4096,
+  Barcode1DReaderEAN128 = 8192,
+  Barcode1DReaderCODE93 = 16384,
+  Barcode1DReaderEAN13 = -32768,
+  Barcode1DReaderUPCA = 65536,
+  Barcode1DReaderEAN8 = 131072,
+  Barcode1DReaderUPCE = 262144,
+  Barcode1DReaderADD5 = 524288,
+  Barcode1DReaderADD2 = 1048576,
+};
+// ---- End of recognition enumerations ----
+
 class cImaging {
  public:
   cImaging();
@@ -365,8 +392,64 @@ class cImaging {
   // ---- OCR ----
 
   // ---- Barcode reading ----
+  // ==== Recognition: barcode reading members (recognition/barcodes/) ====
+  // The scans return their status to the caller only; results are read by a 1-based number and
+  // out-of-range numbers give 0, "" or false.
+  VexiroStatus Barcode1DReaderDoScan(Barcode1DReaderScanMode ScanMode);
+  int32_t Barcode1DReaderGetBarcodeCount();
+  Barcode1DReaderType Barcode1DReaderGetBarcodeType(int32_t BarCodeNo);
+  std::string Barcode1DReaderGetBarcodeValue(int32_t BarCodeNo);
+  double Barcode1DReaderGetBarcodeSkewAngle(int32_t BarCodeNo);
+  bool Barcode1DReaderBarcodeHasChecksum(int32_t BarCodeNo);
+  int32_t Barcode1DReaderGetBarcodeX1(int32_t BarCodeNo);
+  int32_t Barcode1DReaderGetBarcodeY1(int32_t BarCodeNo);
+  int32_t Barcode1DReaderGetBarcodeX2(int32_t BarCodeNo);
+  int32_t Barcode1DReaderGetBarcodeY2(int32_t BarCodeNo);
+  int32_t Barcode1DReaderGetBarcodeX3(int32_t BarCodeNo);
+  int32_t Barcode1DReaderGetBarcodeY3(int32_t BarCodeNo);
+  int32_t Barcode1DReaderGetBarcodeX4(int32_t BarCodeNo);
+  int32_t Barcode1DReaderGetBarcodeY4(int32_t BarCodeNo);
+  void Barcode1DReaderClear();
+  VexiroStatus BarcodeDataMatrixReaderDoScan(BarcodeDataMatrixReaderScanMode ScanMode);
+  int32_t BarcodeDataMatrixReaderGetBarcodeCount();
+  std::string BarcodeDataMatrixReaderGetBarcodeValue(int32_t BarCodeNo);
+  int32_t BarcodeDataMatrixReaderGetBarcodeX1(int32_t BarCodeNo);
+  int32_t BarcodeDataMatrixReaderGetBarcodeY1(int32_t BarCodeNo);
+  int32_t BarcodeDataMatrixReaderGetBarcodeX2(int32_t BarCodeNo);
+  int32_t BarcodeDataMatrixReaderGetBarcodeY2(int32_t BarCodeNo);
+  int32_t BarcodeDataMatrixReaderGetBarcodeX3(int32_t BarCodeNo);
+  int32_t BarcodeDataMatrixReaderGetBarcodeY3(int32_t BarCodeNo);
+  int32_t BarcodeDataMatrixReaderGetBarcodeX4(int32_t BarCodeNo);
+  int32_t BarcodeDataMatrixReaderGetBarcodeY4(int32_t BarCodeNo);
+  int32_t BarcodeDataMatrixReaderGetBarcodeRows(int32_t BarCodeNo);
+  int32_t BarcodeDataMatrixReaderGetBarcodeColumns(int32_t BarCodeNo);
+  void BarcodeDataMatrixReaderClear();
+  // ==== End of barcode reading members ====
 
   // ---- Document recognition ----
+  // ==== Recognition: document-template members (recognition/templates/) ====
+  // Unknown templates give -1, 0, "", false or TemplateNotFound; only the members that create a
+  // template from an image or file, and the file searches, leave a last status.
+  int32_t ADRCreateTemplateEmpty();
+  int32_t ADRCreateTemplateFromVexiroImage(int32_t nImageID);
+  int32_t ADRCreateTemplateFromFile(const std::string& sFilePath);
+  int32_t ADRCreateTemplateFromFileICM(const std::string& sFilePath);
+  VexiroStatus ADRAddImageToTemplate(int32_t nTemplateID, int32_t nImageID);
+  bool ADRDeleteTemplate(int32_t nTemplateID);
+  bool ADRSetTemplateTag(int32_t nTemplateID, const std::string& sTemplateTag);
+  std::string ADRGetTemplateTag(int32_t nTemplateID);
+  int32_t ADRGetTemplateImageCount(int32_t nTemplateID);
+  int32_t ADRGetTemplateCount();
+  int32_t ADRGetTemplateID(int32_t nTemplateNo);
+  int32_t ADRGetCloserTemplateForVexiroImage(int32_t nImageID);
+  int32_t ADRGetCloserTemplateForFile(const std::string& sFilePath);
+  int32_t ADRGetCloserTemplateForFileICM(const std::string& sFilePath);
+  double ADRGetLastRelevanceFromTemplate(int32_t nTemplateID);
+  double ADRGetLastRelevance();
+  bool ADRLoadTemplateConfig(const std::string& sFileConfig);
+  bool ADRSaveTemplateConfig(const std::string& sFileConfig);
+  void ADRStartNewTemplateConfig();
+  // ==== End of document-template members ====
 
  private:
   friend struct ImagingTestAccess;
@@ -464,6 +547,13 @@ class cImaging {
   // ---- Private helpers of scanning, printing and network transfer ----
 
   // ---- Private helpers of recognition ----
+  // The region a barcode scan reads: the user rectangle in rectangle mode, else the current
+  // image's whole area (height then width read through the members, which keep their status).
+  void InitScanRegion();
+  // Document templates from files: the file as a temporary image (0 when it cannot be loaded).
+  int32_t LoadTemporaryTemplateImage(const std::string& sFilePath, bool colourManaged, bool pluginDisabled);
+  int32_t CreateTemplateFromTemporaryImage(const std::string& sFilePath, bool colourManaged);
+  int32_t CloserTemplateForTemporaryImage(const std::string& sFilePath, bool colourManaged);
 };
 
 }  // namespace vexiro

@@ -50,7 +50,7 @@ struct ImagingTestAccess {
     ASSERT_NE(e.oARD, nullptr);
     EXPECT_EQ(e.oARD->TemplateCount, 0);
     ASSERT_NE(e.oBarcode1DReader, nullptr);
-    EXPECT_EQ(e.oBarcode1DReader->ReaderHandle, 0);
+    EXPECT_EQ(e.oBarcode1DReader->ScannerHandle, 0u);
     EXPECT_EQ(e.oBarcode1DReader->BarcodeCount, 0);
     ASSERT_NE(e.oBarcodeDMReader, nullptr);
     EXPECT_EQ(e.oBarcodeDMReader->BarcodeCount, 0);

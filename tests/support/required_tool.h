@@ -30,6 +30,8 @@ inline std::string PackageOfTool(const std::string& tool) {
       {"exiftool", "libimage-exiftool-perl"}, {"giftext", "giflib-tools"},
       {"openssl", "openssl"},       {"Xvfb", "xvfb"},
       {"base64", "coreutils"},
+      {"zint", "zint"},             {"zbarimg", "zbar-tools"},
+      {"dmtxwrite", "dmtx-utils"},  {"dmtxread", "dmtx-utils"},
   };
   const auto found = packages.find(std::filesystem::path(tool).filename().string());
   return found == packages.end() ? "not listed" : found->second;

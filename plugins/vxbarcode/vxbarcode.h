@@ -1,0 +1,82 @@
+/* vxbarcode: the two barcode reader plug-ins, each its own shared object loaded by name at its
+ * first call: "vxbarcode.1dreader" (linear symbols) and "vxbarcode.dmreader" (DataMatrix).
+ *
+ * Conventions of the interface
+ * - Scanners and barcodes are 32-bit handles from tables inside the plug-in; 0 means failure or
+ *   "none". A barcode handle stays valid until its scanner is freed.
+ * - The source is a packed device-independent bitmap (40-byte header, a 2-entry colour table for
+ *   1 bit per pixel, bottom-up rows padded to 4 bytes), 1 or 24 bits per pixel, handed over as the
+ *   address of the caller's locked block and its size in bytes; the size bounds every read. The
+ *   plug-in reads the block only inside ScanBar, so the caller may free it once ScanBar returned.
+ * - Coordinates are pixels of that bitmap, origin at its top-left corner, y downwards. Corner 1 is
+ *   the symbol's own top-left corner; 2, 3 and 4 follow clockwise as the symbol is read.
+ * - Values are NUL-terminated texts in Windows-1252, valid until the scanner is freed.
+ * - The plug-ins print nothing: failures are their results.
+ */
+#ifndef VXBARCODE_H
+#define VXBARCODE_H
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#define VXBARCODE_EXPORT __attribute__((visibility("default")))
+
+/* Version text "a.b.c.d", read as the module's version resource. */
+VXBARCODE_EXPORT const char* VxPluginVersion(void);
+
+/* The linear reader. Performance 0 favours speed, 1 also tries the picture turned. Types are one
+ * bit per symbology (Code 39 32, Codabar 64, ITF 4, Code 128 4096, GS1-128 8192, Code 93 16384,
+ * EAN-13 -32768, UPC-A 65536, EAN-8 131072, UPC-E 262144, add-ons 524288 for five digits and
+ * 1048576 for two). The skew is the symbol's turn clockwise in degrees as the engine undoes it:
+ * (360 - orientation) mod 360. */
+VXBARCODE_EXPORT int32_t VXBARCODE1DREADER_GetVersion(void);
+VXBARCODE_EXPORT uint32_t VXBARCODE1DREADER_NewBarScanner(void);
+VXBARCODE_EXPORT int32_t VXBARCODE1DREADER_SetPerformance(uint32_t scanner, int32_t mode);
+VXBARCODE_EXPORT int32_t VXBARCODE1DREADER_SetDibSource(uint32_t scanner, const void* dib, uint32_t bytes);
+VXBARCODE_EXPORT int32_t VXBARCODE1DREADER_ScanBar(uint32_t scanner);
+VXBARCODE_EXPORT uint8_t VXBARCODE1DREADER_GetBarcodeCount(uint32_t scanner);
+VXBARCODE_EXPORT uint32_t VXBARCODE1DREADER_GetBarcode(uint32_t scanner, int32_t index);
+VXBARCODE_EXPORT int32_t VXBARCODE1DREADER_GetBarcodeType(uint32_t barcode);
+VXBARCODE_EXPORT const char* VXBARCODE1DREADER_GetBarcodeValue(uint32_t barcode);
+VXBARCODE_EXPORT int32_t VXBARCODE1DREADER_GetBarcodeX1(uint32_t barcode);
+VXBARCODE_EXPORT int32_t VXBARCODE1DREADER_GetBarcodeY1(uint32_t barcode);
+VXBARCODE_EXPORT int32_t VXBARCODE1DREADER_GetBarcodeX2(uint32_t barcode);
+VXBARCODE_EXPORT int32_t VXBARCODE1DREADER_GetBarcodeY2(uint32_t barcode);
+VXBARCODE_EXPORT int32_t VXBARCODE1DREADER_GetBarcodeX3(uint32_t barcode);
+VXBARCODE_EXPORT int32_t VXBARCODE1DREADER_GetBarcodeY3(uint32_t barcode);
+VXBARCODE_EXPORT int32_t VXBARCODE1DREADER_GetBarcodeX4(uint32_t barcode);
+VXBARCODE_EXPORT int32_t VXBARCODE1DREADER_GetBarcodeY4(uint32_t barcode);
+VXBARCODE_EXPORT double VXBARCODE1DREADER_GetSkewAngle(uint32_t barcode);
+VXBARCODE_EXPORT int32_t VXBARCODE1DREADER_HasCheckSum(uint32_t barcode);
+VXBARCODE_EXPORT int32_t VXBARCODE1DREADER_FreeBarScanner(uint32_t scanner);
+
+/* The DataMatrix reader: the same calls without performance, type, skew and checksum, with the
+ * symbol's rows and columns. Symbols are looked for with a smallest edge of 2.5 mm at the
+ * bitmap's resolution (at least 10 pixels). */
+VXBARCODE_EXPORT int32_t VXBARCODEDMREADER_GetVersion(void);
+VXBARCODE_EXPORT uint32_t VXBARCODEDMREADER_NewBarScanner(void);
+VXBARCODE_EXPORT int32_t VXBARCODEDMREADER_SetDibSource(uint32_t scanner, const void* dib, uint32_t bytes);
+VXBARCODE_EXPORT int32_t VXBARCODEDMREADER_ScanBar(uint32_t scanner);
+VXBARCODE_EXPORT uint8_t VXBARCODEDMREADER_GetBarcodeCount(uint32_t scanner);
+VXBARCODE_EXPORT uint32_t VXBARCODEDMREADER_GetBarcode(uint32_t scanner, int32_t index);
+VXBARCODE_EXPORT const char* VXBARCODEDMREADER_GetBarcodeValue(uint32_t barcode);
+VXBARCODE_EXPORT int32_t VXBARCODEDMREADER_GetBarcodeX1(uint32_t barcode);
+VXBARCODE_EXPORT int32_t VXBARCODEDMREADER_GetBarcodeY1(uint32_t barcode);
+VXBARCODE_EXPORT int32_t VXBARCODEDMREADER_GetBarcodeX2(uint32_t barcode);
+VXBARCODE_EXPORT int32_t VXBARCODEDMREADER_GetBarcodeY2(uint32_t barcode);
+VXBARCODE_EXPORT int32_t VXBARCODEDMREADER_GetBarcodeX3(uint32_t barcode);
+VXBARCODE_EXPORT int32_t VXBARCODEDMREADER_GetBarcodeY3(uint32_t barcode);
+VXBARCODE_EXPORT int32_t VXBARCODEDMREADER_GetBarcodeX4(uint32_t barcode);
+VXBARCODE_EXPORT int32_t VXBARCODEDMREADER_GetBarcodeY4(uint32_t barcode);
+VXBARCODE_EXPORT int32_t VXBARCODEDMREADER_GetBarcodeRows(uint32_t barcode);
+VXBARCODE_EXPORT int32_t VXBARCODEDMREADER_GetBarcodeColumns(uint32_t barcode);
+VXBARCODE_EXPORT int32_t VXBARCODEDMREADER_FreeBarScanner(uint32_t scanner);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
