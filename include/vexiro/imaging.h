@@ -547,9 +547,6 @@ class cImaging {
   // ---- Private helpers of scanning, printing and network transfer ----
 
   // ---- Private helpers of recognition ----
-  // The region a barcode scan reads: the user rectangle in rectangle mode, else the current
-  // image's whole area (height then width read through the members, which keep their status).
-  void InitScanRegion();
   // Document templates from files: the file as a temporary image (0 when it cannot be loaded).
   int32_t LoadTemporaryTemplateImage(const std::string& sFilePath, bool colourManaged, bool pluginDisabled);
   int32_t CreateTemplateFromTemporaryImage(const std::string& sFilePath, bool colourManaged);

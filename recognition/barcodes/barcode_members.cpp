@@ -7,16 +7,8 @@
 
 namespace vexiro {
 
-void cImaging::InitScanRegion() {
-  if (nROIMode == 2) return;
-  ROIArea.X = 0;
-  ROIArea.Y = 0;
-  ROIArea.Height = GetHeight();
-  ROIArea.Width = GetWidth();
-}
-
 VexiroStatus cImaging::Barcode1DReaderDoScan(Barcode1DReaderScanMode ScanMode) {
-  InitScanRegion();
+  InitROI();
   return oBarcode1DReader->ReadBarcodes(nNativeImage, ROIArea.X, ROIArea.Y, ROIArea.Width, ROIArea.Height, ScanMode,
                                         false);
 }
@@ -42,7 +34,7 @@ int32_t cImaging::Barcode1DReaderGetBarcodeY4(int32_t BarCodeNo) { return oBarco
 void cImaging::Barcode1DReaderClear() { oBarcode1DReader->ClearScanner(); }
 
 VexiroStatus cImaging::BarcodeDataMatrixReaderDoScan(BarcodeDataMatrixReaderScanMode ScanMode) {
-  InitScanRegion();
+  InitROI();
   return oBarcodeDMReader->ReadBarcodes(nNativeImage, ROIArea.X, ROIArea.Y, ROIArea.Width, ROIArea.Height, ScanMode,
                                         false);
 }
