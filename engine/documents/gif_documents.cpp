@@ -12,7 +12,7 @@
 #include "engine/plugin/api.h"
 #include "engine/plugin/bridge.h"
 #include "platform/gdiplus/gdiplus_flat.h"
-#include "processing/color/octree_quantizer.h"
+#include "engine/routines/octree_quantizer.h"
 
 namespace vx::engine {
 namespace {
@@ -41,7 +41,7 @@ VexiroStatus ReduceToGifColors(ScopedImage& page) {
   ScopedImage reduced;
   int32_t colors = kMaxGifColors;
   gdiplus::ColorPalette palette;
-  const VexiroStatus s = processing::ReduceImageColors(page.get(), *reduced.put(), colors, palette, false, 0);
+  const VexiroStatus s = ReduceImageColors(page.get(), *reduced.put(), colors, palette, false, 0);
   if (s != vexiro::OK) return s;
   if (reduced.get() == 0) return vexiro::GenericError;
   page.Release();
