@@ -1,6 +1,7 @@
 // The flat calls on graphics objects: argument checks, then the object's own methods.
 #include <new>
 
+#include "platform/gdi/gdi.h"
 #include "platform/gdi/gdi_objects.h"
 #include "platform/gdiplus/gdiplus_flat.h"
 #include "platform/gdiplus/graphics.h"
@@ -54,6 +55,15 @@ Status GdipCreateFromHDC(HDC dc, GpGraphics** graphics) {
   auto bitmap = gdi::SelectedBitmap(dc);
   if (!bitmap) return OutOfMemory;
   return Adopt(MakeDibTarget(std::move(bitmap)), dc, graphics);
+}
+
+Status GdipCreateFromHWND(HWND window, GpGraphics** graphics) {
+  if (!GdiplusIsRunning()) return GdiplusNotInitialized;
+  if (!graphics) return InvalidParameter;
+  *graphics = nullptr;
+  const HDC dc = GetDC(window);
+  if (!dc) return OutOfMemory;
+  return GdipCreateFromHDC(dc, graphics);
 }
 
 Status GdipDeleteGraphics(GpGraphics* graphics) {

@@ -15,6 +15,8 @@ class PixelTarget {
   virtual ~PixelTarget() = default;
   virtual INT Width() const = 0;
   virtual INT Height() const = 0;
+  virtual REAL DpiX() const { return 96.0f; }
+  virtual REAL DpiY() const { return 96.0f; }
   // Copies the rectangle into premultiplied rows at `out` (row pitch `stride` bytes) and back.
   virtual void Load(const GpRect& rect, uint8_t* out, int stride) const = 0;
   virtual void Store(const GpRect& rect, const uint8_t* in, int stride) = 0;
