@@ -61,6 +61,12 @@ Status GdipCreateFromHWND(HWND window, GpGraphics** graphics) {
   if (!GdiplusIsRunning()) return GdiplusNotInitialized;
   if (!graphics) return InvalidParameter;
   *graphics = nullptr;
+  // Window 0 stands for the screen; others are windows of the X display.
+  if (window != 0) {
+    auto target = MakeWindowTarget(window);
+    if (!target) return Win32Error;
+    return Adopt(std::move(target), 0, graphics);
+  }
   const HDC dc = GetDC(window);
   if (!dc) return OutOfMemory;
   return GdipCreateFromHDC(dc, graphics);
