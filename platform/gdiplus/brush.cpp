@@ -3,7 +3,7 @@
 #include <cmath>
 #include <new>
 
-#include "platform/gdiplus/gdiplus_flat.h"
+#include "platform/gdiplus/flat_call.h"
 #include "platform/gdiplus/image_handle.h"
 
 namespace vx::gdiplus {
@@ -63,17 +63,7 @@ Status Make(T* made, GpBrush** brush) {
 
 template <class Edit>
 Status EditPathGradient(GpBrush* brush, Edit edit) {
-  if (!GdiplusIsRunning()) return GdiplusNotInitialized;
-  auto* gradient = dynamic_cast<GpPathGradient*>(brush);
-  if (!gradient) return InvalidParameter;
-  return edit(*gradient);
-}
-
-template <class Edit>
-Status EditPen(GpPen* pen, Edit edit) {
-  if (!GdiplusIsRunning()) return GdiplusNotInitialized;
-  if (!pen) return InvalidParameter;
-  return edit(*pen);
+  return OnObject(dynamic_cast<GpPathGradient*>(brush), edit);
 }
 
 bool ValidWrap(WrapMode wrap) { return wrap >= WrapModeTile && wrap <= WrapModeClamp; }
@@ -253,12 +243,7 @@ Status GdipSetPathGradientFocusScales(GpBrush* brush, REAL xScale, REAL yScale) 
   });
 }
 
-Status GdipDeleteBrush(GpBrush* brush) {
-  if (!GdiplusIsRunning()) return GdiplusNotInitialized;
-  if (!brush) return InvalidParameter;
-  delete brush;
-  return Ok;
-}
+Status GdipDeleteBrush(GpBrush* brush) { return DeleteOwned(brush); }
 
 Status GdipCreatePen1(ARGB colour, REAL width, Unit unit, GpPen** pen) {
   if (!GdiplusIsRunning()) return GdiplusNotInitialized;
@@ -276,29 +261,24 @@ Status GdipCreatePen2(const GpBrush* brush, REAL width, Unit unit, GpPen** pen) 
   }
 }
 
-Status GdipDeletePen(GpPen* pen) {
-  return EditPen(pen, [](GpPen& p) {
-    delete &p;
-    return Ok;
-  });
-}
+Status GdipDeletePen(GpPen* pen) { return DeleteOwned(pen); }
 
 Status GdipSetPenStartCap(GpPen* pen, LineCap cap) {
-  return EditPen(pen, [cap](GpPen& p) {
+  return OnObject(pen, [cap](GpPen& p) {
     p.startCap = cap;
     return Ok;
   });
 }
 
 Status GdipSetPenEndCap(GpPen* pen, LineCap cap) {
-  return EditPen(pen, [cap](GpPen& p) {
+  return OnObject(pen, [cap](GpPen& p) {
     p.endCap = cap;
     return Ok;
   });
 }
 
 Status GdipSetPenLineJoin(GpPen* pen, LineJoin join) {
-  return EditPen(pen, [join](GpPen& p) {
+  return OnObject(pen, [join](GpPen& p) {
     if (join < LineJoinMiter || join > LineJoinMiterClipped) return InvalidParameter;
     p.join = join;
     return Ok;

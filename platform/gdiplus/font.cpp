@@ -8,7 +8,7 @@
 #include <new>
 #include <set>
 
-#include "platform/gdiplus/gdiplus_flat.h"
+#include "platform/gdiplus/flat_call.h"
 
 namespace vx::gdiplus {
 namespace {
@@ -65,13 +65,6 @@ bool FaceHasStyle(const FcPattern* face, INT style) {
   FcPatternGetInteger(face, FC_SLANT, 0, &slant);
   const bool bold = weight >= FC_WEIGHT_BOLD, italic = slant != FC_SLANT_ROMAN;
   return bold == ((style & FontStyleBold) != 0) && italic == ((style & FontStyleItalic) != 0);
-}
-
-template <class T, class Change>
-Status Edit(T* object, Change edit) {
-  if (!GdiplusIsRunning()) return GdiplusNotInitialized;
-  if (!object) return InvalidParameter;
-  return edit(*object);
 }
 
 bool ValidAlignment(StringAlignment a) { return a >= StringAlignmentNear && a <= StringAlignmentFar; }
@@ -143,22 +136,17 @@ Status GdipCreateFontFamilyFromName(const std::string& name, GpFontCollection* c
   return *family ? Ok : OutOfMemory;
 }
 
-Status GdipDeleteFontFamily(GpFontFamily* family) {
-  return Edit(family, [](GpFontFamily& f) {
-    delete &f;
-    return Ok;
-  });
-}
+Status GdipDeleteFontFamily(GpFontFamily* family) { return DeleteOwned(family); }
 
 Status GdipGetFamilyName(const GpFontFamily* family, std::string& name) {
-  return Edit(family, [&](const GpFontFamily& f) {
+  return OnObject(family, [&](const GpFontFamily& f) {
     name = f.name;
     return Ok;
   });
 }
 
 Status GdipIsStyleAvailable(const GpFontFamily* family, INT style, BOOL* available) {
-  return Edit(family, [&](const GpFontFamily& f) {
+  return OnObject(family, [&](const GpFontFamily& f) {
     if (!available) return InvalidParameter;
     *available = FamilyHasStyle(f.name, style & FontStyleBoldItalic) ? 1 : 0;
     return Ok;
@@ -166,7 +154,7 @@ Status GdipIsStyleAvailable(const GpFontFamily* family, INT style, BOOL* availab
 }
 
 Status GdipCreateFont(const GpFontFamily* family, REAL size, INT style, Unit unit, GpFont** font) {
-  return Edit(family, [&](const GpFontFamily& f) {
+  return OnObject(family, [&](const GpFontFamily& f) {
     if (!font || !std::isfinite(size) || size <= 0 || unit < UnitWorld || unit > UnitMillimeter || unit == UnitDisplay)
       return InvalidParameter;
     *font = new (std::nothrow) GpFont{f.name, size, style, unit};
@@ -174,12 +162,7 @@ Status GdipCreateFont(const GpFontFamily* family, REAL size, INT style, Unit uni
   });
 }
 
-Status GdipDeleteFont(GpFont* font) {
-  return Edit(font, [](GpFont& f) {
-    delete &f;
-    return Ok;
-  });
-}
+Status GdipDeleteFont(GpFont* font) { return DeleteOwned(font); }
 
 Status GdipCreateStringFormat(INT flags, WORD language, GpStringFormat** format) {
   if (!GdiplusIsRunning()) return GdiplusNotInitialized;
@@ -188,22 +171,17 @@ Status GdipCreateStringFormat(INT flags, WORD language, GpStringFormat** format)
   return *format ? Ok : OutOfMemory;
 }
 
-Status GdipDeleteStringFormat(GpStringFormat* format) {
-  return Edit(format, [](GpStringFormat& f) {
-    delete &f;
-    return Ok;
-  });
-}
+Status GdipDeleteStringFormat(GpStringFormat* format) { return DeleteOwned(format); }
 
 Status GdipSetStringFormatFlags(GpStringFormat* format, INT flags) {
-  return Edit(format, [flags](GpStringFormat& f) {
+  return OnObject(format, [flags](GpStringFormat& f) {
     f.flags = flags;
     return Ok;
   });
 }
 
 Status GdipSetStringFormatAlign(GpStringFormat* format, StringAlignment align) {
-  return Edit(format, [align](GpStringFormat& f) {
+  return OnObject(format, [align](GpStringFormat& f) {
     if (!ValidAlignment(align)) return InvalidParameter;
     f.align = align;
     return Ok;
@@ -211,7 +189,7 @@ Status GdipSetStringFormatAlign(GpStringFormat* format, StringAlignment align) {
 }
 
 Status GdipSetStringFormatLineAlign(GpStringFormat* format, StringAlignment align) {
-  return Edit(format, [align](GpStringFormat& f) {
+  return OnObject(format, [align](GpStringFormat& f) {
     if (!ValidAlignment(align)) return InvalidParameter;
     f.lineAlign = align;
     return Ok;

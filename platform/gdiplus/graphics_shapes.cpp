@@ -4,7 +4,7 @@
 #include <new>
 
 #include "platform/gdiplus/brush.h"
-#include "platform/gdiplus/gdiplus_flat.h"
+#include "platform/gdiplus/flat_call.h"
 #include "platform/gdiplus/graphics.h"
 #include "platform/gdiplus/graphics_render.h"
 #include "platform/gdiplus/graphics_shapes.h"
@@ -56,22 +56,11 @@ bool MakeArrow(const GpPointF& from, const GpPointF& tip, double width, Arrow& o
   return true;
 }
 
-template <class Call>
-Status WithGraphics(GpGraphics* graphics, Call call) {
-  if (!GdiplusIsRunning()) return GdiplusNotInitialized;
-  if (!graphics) return InvalidParameter;
-  try {
-    return call(*graphics);
-  } catch (const std::bad_alloc&) {
-    return OutOfMemory;
-  }
-}
-
 // Builds a path with `build` and fills or strokes it; a build that returns false refuses the
 // arguments.
 template <class Build>
 Status StrokeShape(GpGraphics* graphics, const GpPen* pen, Build build) {
-  return WithGraphics(graphics, [&](GpGraphics& g) {
+  return OnObject(graphics, [&](GpGraphics& g) {
     if (!pen) return InvalidParameter;
     GpPath path;
     if (!build(path)) return InvalidParameter;
@@ -81,7 +70,7 @@ Status StrokeShape(GpGraphics* graphics, const GpPen* pen, Build build) {
 
 template <class Build>
 Status FillShape(GpGraphics* graphics, const GpBrush* brush, Build build) {
-  return WithGraphics(graphics, [&](GpGraphics& g) {
+  return OnObject(graphics, [&](GpGraphics& g) {
     if (!brush) return InvalidParameter;
     GpPath path;
     if (!build(path)) return InvalidParameter;
@@ -93,6 +82,22 @@ bool Finite(std::initializer_list<REAL> values) {
   for (REAL v : values)
     if (!std::isfinite(v)) return false;
   return true;
+}
+
+// A path of one shape in a box (rectangle, ellipse), refused unless the box is finite.
+auto InBox(const GpRectF& box, void (GpPath::*add)(const GpRectF&)) {
+  return [=](GpPath& p) {
+    (p.*add)(box);
+    return Finite({box.X, box.Y, box.Width, box.Height});
+  };
+}
+
+// The same for arcs and pies, whose angles must be finite too.
+auto InBox(const GpRectF& box, REAL start, REAL sweep, void (GpPath::*add)(const GpRectF&, REAL, REAL)) {
+  return [=](GpPath& p) {
+    (p.*add)(box, start, sweep);
+    return Finite({box.X, box.Y, box.Width, box.Height, start, sweep});
+  };
 }
 
 }  // namespace
@@ -214,10 +219,7 @@ Status GdipDrawLineI(GpGraphics* graphics, const GpPen* pen, INT x1, INT y1, INT
 }
 
 Status GdipDrawRectangle(GpGraphics* graphics, const GpPen* pen, REAL x, REAL y, REAL width, REAL height) {
-  return StrokeShape(graphics, pen, [&](GpPath& p) {
-    p.AddRectangle({x, y, width, height});
-    return Finite({x, y, width, height});
-  });
+  return StrokeShape(graphics, pen, InBox({x, y, width, height}, &GpPath::AddRectangle));
 }
 
 Status GdipDrawRectangleI(GpGraphics* graphics, const GpPen* pen, INT x, INT y, INT width, INT height) {
@@ -247,10 +249,7 @@ Status GdipFillRectangles(GpGraphics* graphics, const GpBrush* brush, const GpRe
 }
 
 Status GdipDrawEllipse(GpGraphics* graphics, const GpPen* pen, REAL x, REAL y, REAL width, REAL height) {
-  return StrokeShape(graphics, pen, [&](GpPath& p) {
-    p.AddEllipse({x, y, width, height});
-    return Finite({x, y, width, height});
-  });
+  return StrokeShape(graphics, pen, InBox({x, y, width, height}, &GpPath::AddEllipse));
 }
 
 Status GdipDrawEllipseI(GpGraphics* graphics, const GpPen* pen, INT x, INT y, INT width, INT height) {
@@ -258,10 +257,7 @@ Status GdipDrawEllipseI(GpGraphics* graphics, const GpPen* pen, INT x, INT y, IN
 }
 
 Status GdipFillEllipse(GpGraphics* graphics, const GpBrush* brush, REAL x, REAL y, REAL width, REAL height) {
-  return FillShape(graphics, brush, [&](GpPath& p) {
-    p.AddEllipse({x, y, width, height});
-    return Finite({x, y, width, height});
-  });
+  return FillShape(graphics, brush, InBox({x, y, width, height}, &GpPath::AddEllipse));
 }
 
 Status GdipFillEllipseI(GpGraphics* graphics, const GpBrush* brush, INT x, INT y, INT width, INT height) {
@@ -270,10 +266,7 @@ Status GdipFillEllipseI(GpGraphics* graphics, const GpBrush* brush, INT x, INT y
 
 Status GdipDrawArc(GpGraphics* graphics, const GpPen* pen, REAL x, REAL y, REAL width, REAL height, REAL startAngle,
                    REAL sweepAngle) {
-  return StrokeShape(graphics, pen, [&](GpPath& p) {
-    p.AddArc({x, y, width, height}, startAngle, sweepAngle);
-    return Finite({x, y, width, height, startAngle, sweepAngle});
-  });
+  return StrokeShape(graphics, pen, InBox({x, y, width, height}, startAngle, sweepAngle, &GpPath::AddArc));
 }
 
 Status GdipDrawArcI(GpGraphics* graphics, const GpPen* pen, INT x, INT y, INT width, INT height, REAL startAngle,
@@ -283,18 +276,12 @@ Status GdipDrawArcI(GpGraphics* graphics, const GpPen* pen, INT x, INT y, INT wi
 
 Status GdipDrawPie(GpGraphics* graphics, const GpPen* pen, REAL x, REAL y, REAL width, REAL height, REAL startAngle,
                    REAL sweepAngle) {
-  return StrokeShape(graphics, pen, [&](GpPath& p) {
-    p.AddPie({x, y, width, height}, startAngle, sweepAngle);
-    return Finite({x, y, width, height, startAngle, sweepAngle});
-  });
+  return StrokeShape(graphics, pen, InBox({x, y, width, height}, startAngle, sweepAngle, &GpPath::AddPie));
 }
 
 Status GdipFillPie(GpGraphics* graphics, const GpBrush* brush, REAL x, REAL y, REAL width, REAL height,
                    REAL startAngle, REAL sweepAngle) {
-  return FillShape(graphics, brush, [&](GpPath& p) {
-    p.AddPie({x, y, width, height}, startAngle, sweepAngle);
-    return Finite({x, y, width, height, startAngle, sweepAngle});
-  });
+  return FillShape(graphics, brush, InBox({x, y, width, height}, startAngle, sweepAngle, &GpPath::AddPie));
 }
 
 Status GdipDrawBezierI(GpGraphics* graphics, const GpPen* pen, INT x1, INT y1, INT x2, INT y2, INT x3, INT y3, INT x4,
@@ -365,7 +352,7 @@ Status GdipFillPolygonI(GpGraphics* graphics, const GpBrush* brush, const GpPoin
 }
 
 Status GdipSetClipRegion(GpGraphics* graphics, GpRegion* region, INT combineMode) {
-  return WithGraphics(graphics, [&](GpGraphics& g) {
+  return OnObject(graphics, [&](GpGraphics& g) {
     // Only replacing the clip is supported.
     if (!region) return InvalidParameter;
     if (combineMode != 0) return NotImplemented;
@@ -382,19 +369,19 @@ Status GdipSetClipPath(GpGraphics* graphics, GpPath* path, INT combineMode) {
 }
 
 Status GdipResetClip(GpGraphics* graphics) {
-  return WithGraphics(graphics, [](GpGraphics& g) { return g.SetClip(nullptr); });
+  return OnObject(graphics, [](GpGraphics& g) { return g.SetClip(nullptr); });
 }
 
 Status GdipTranslateWorldTransform(GpGraphics* graphics, REAL dx, REAL dy, MatrixOrder order) {
-  return WithGraphics(graphics, [&](GpGraphics& g) { return g.Translate(dx, dy, order); });
+  return OnObject(graphics, [&](GpGraphics& g) { return g.Translate(dx, dy, order); });
 }
 
 Status GdipScaleWorldTransform(GpGraphics* graphics, REAL sx, REAL sy, MatrixOrder order) {
-  return WithGraphics(graphics, [&](GpGraphics& g) { return g.Scale(sx, sy, order); });
+  return OnObject(graphics, [&](GpGraphics& g) { return g.Scale(sx, sy, order); });
 }
 
 Status GdipResetWorldTransform(GpGraphics* graphics) {
-  return WithGraphics(graphics, [](GpGraphics& g) {
+  return OnObject(graphics, [](GpGraphics& g) {
     g.ResetTransform();
     return Ok;
   });
@@ -402,11 +389,11 @@ Status GdipResetWorldTransform(GpGraphics* graphics) {
 
 Status GdipTransformPoints(GpGraphics* graphics, CoordinateSpace destSpace, CoordinateSpace srcSpace, GpPointF* points,
                           INT count) {
-  return WithGraphics(graphics, [&](GpGraphics& g) { return g.TransformPoints(destSpace, srcSpace, points, count); });
+  return OnObject(graphics, [&](GpGraphics& g) { return g.TransformPoints(destSpace, srcSpace, points, count); });
 }
 
 Status GdipSetPageUnit(GpGraphics* graphics, Unit unit) {
-  return WithGraphics(graphics, [&](GpGraphics& g) {
+  return OnObject(graphics, [&](GpGraphics& g) {
     if (unit < UnitWorld || unit > UnitMillimeter || unit == UnitWorld) return InvalidParameter;
     g.pageUnit = unit;
     return Ok;
@@ -414,7 +401,7 @@ Status GdipSetPageUnit(GpGraphics* graphics, Unit unit) {
 }
 
 Status GdipSetPageScale(GpGraphics* graphics, REAL scale) {
-  return WithGraphics(graphics, [&](GpGraphics& g) {
+  return OnObject(graphics, [&](GpGraphics& g) {
     if (!std::isfinite(scale) || scale <= 0) return InvalidParameter;
     g.pageScale = scale;
     return Ok;
@@ -422,7 +409,7 @@ Status GdipSetPageScale(GpGraphics* graphics, REAL scale) {
 }
 
 Status GdipSetTextRenderingHint(GpGraphics* graphics, TextRenderingHint hint) {
-  return WithGraphics(graphics, [&](GpGraphics& g) {
+  return OnObject(graphics, [&](GpGraphics& g) {
     if (hint < TextRenderingHintSystemDefault || hint > TextRenderingHintClearTypeGridFit) return InvalidParameter;
     g.textHint = hint;
     return Ok;
@@ -430,7 +417,7 @@ Status GdipSetTextRenderingHint(GpGraphics* graphics, TextRenderingHint hint) {
 }
 
 Status GdipDrawImagePoints(GpGraphics* graphics, GpImage* image, const GpPointF* points, INT count) {
-  return WithGraphics(graphics, [&](GpGraphics& g) {
+  return OnObject(graphics, [&](GpGraphics& g) {
     if (!image || !points) return InvalidParameter;
     if (count != 3) return count == 4 ? NotImplemented : InvalidParameter;
     const GpPointF corners[3] = {points[0], points[1], points[2]};

@@ -5,7 +5,7 @@
 #include <limits>
 #include <new>
 
-#include "platform/gdiplus/gdiplus_flat.h"
+#include "platform/gdiplus/flat_call.h"
 
 namespace vx::gdiplus {
 namespace {
@@ -28,19 +28,8 @@ bool FiniteBox(const GpRectF& r) {
   return std::isfinite(r.X) && std::isfinite(r.Y) && std::isfinite(r.Width) && std::isfinite(r.Height);
 }
 
-template <class Edit>
-Status EditPath(GpPath* path, Edit edit) {
-  if (!GdiplusIsRunning()) return GdiplusNotInitialized;
-  if (!path) return InvalidParameter;
-  try {
-    return edit(*path);
-  } catch (const std::bad_alloc&) {
-    return OutOfMemory;
-  }
-}
-
 Status AddBox(GpPath* path, const GpRectF& box, void (GpPath::*add)(const GpRectF&)) {
-  return EditPath(path, [&](GpPath& p) {
+  return OnObject(path, [&](GpPath& p) {
     if (!FiniteBox(box)) return InvalidParameter;
     (p.*add)(box);
     return Ok;
@@ -49,7 +38,7 @@ Status AddBox(GpPath* path, const GpRectF& box, void (GpPath::*add)(const GpRect
 
 Status AddPoints(GpPath* path, const GpPointF* points, INT count, INT minimum,
                  void (GpPath::*add)(const GpPointF*, size_t)) {
-  return EditPath(path, [&](GpPath& p) {
+  return OnObject(path, [&](GpPath& p) {
     if (!points || count < minimum) return InvalidParameter;
     (p.*add)(points, static_cast<size_t>(count));
     return Ok;
@@ -193,15 +182,10 @@ Status GdipCreatePath(FillMode fillMode, GpPath** path) {
   return Ok;
 }
 
-Status GdipDeletePath(GpPath* path) {
-  return EditPath(path, [](GpPath& p) {
-    delete &p;
-    return Ok;
-  });
-}
+Status GdipDeletePath(GpPath* path) { return DeleteOwned(path); }
 
 Status GdipSetPathFillMode(GpPath* path, FillMode fillMode) {
-  return EditPath(path, [fillMode](GpPath& p) {
+  return OnObject(path, [fillMode](GpPath& p) {
     if (fillMode != FillModeAlternate && fillMode != FillModeWinding) return InvalidParameter;
     p.fillMode = fillMode;
     return Ok;
@@ -209,14 +193,14 @@ Status GdipSetPathFillMode(GpPath* path, FillMode fillMode) {
 }
 
 Status GdipStartPathFigure(GpPath* path) {
-  return EditPath(path, [](GpPath& p) {
+  return OnObject(path, [](GpPath& p) {
     p.StartFigure();
     return Ok;
   });
 }
 
 Status GdipClosePathFigure(GpPath* path) {
-  return EditPath(path, [](GpPath& p) {
+  return OnObject(path, [](GpPath& p) {
     p.CloseFigure();
     return Ok;
   });
@@ -232,7 +216,7 @@ Status GdipAddPathLineI(GpPath* path, INT x1, INT y1, INT x2, INT y2) {
 }
 
 Status GdipAddPathArc(GpPath* path, REAL x, REAL y, REAL width, REAL height, REAL startAngle, REAL sweepAngle) {
-  return EditPath(path, [&](GpPath& p) {
+  return OnObject(path, [&](GpPath& p) {
     if (!FiniteBox({x, y, width, height}) || !std::isfinite(startAngle) || !std::isfinite(sweepAngle))
       return InvalidParameter;
     p.AddArc({x, y, width, height}, startAngle, sweepAngle);
@@ -258,7 +242,7 @@ Status GdipAddPathRectangle(GpPath* path, REAL x, REAL y, REAL width, REAL heigh
 }
 
 Status GdipAddPathPie(GpPath* path, REAL x, REAL y, REAL width, REAL height, REAL startAngle, REAL sweepAngle) {
-  return EditPath(path, [&](GpPath& p) {
+  return OnObject(path, [&](GpPath& p) {
     if (!FiniteBox({x, y, width, height}) || !std::isfinite(startAngle) || !std::isfinite(sweepAngle))
       return InvalidParameter;
     p.AddPie({x, y, width, height}, startAngle, sweepAngle);
@@ -276,7 +260,7 @@ Status GdipAddPathPolygonI(GpPath* path, const GpPoint* points, INT count) {
 }
 
 Status GdipAddPathCurve2(GpPath* path, const GpPointF* points, INT count, REAL tension) {
-  return EditPath(path, [&](GpPath& p) {
+  return OnObject(path, [&](GpPath& p) {
     if (!points || count < 2 || !std::isfinite(tension)) return InvalidParameter;
     p.AddCurve(points, static_cast<size_t>(count), tension, false);
     return Ok;
@@ -284,7 +268,7 @@ Status GdipAddPathCurve2(GpPath* path, const GpPointF* points, INT count, REAL t
 }
 
 Status GdipAddPathClosedCurve2(GpPath* path, const GpPointF* points, INT count, REAL tension) {
-  return EditPath(path, [&](GpPath& p) {
+  return OnObject(path, [&](GpPath& p) {
     if (!points || count < 3 || !std::isfinite(tension)) return InvalidParameter;
     p.AddCurve(points, static_cast<size_t>(count), tension, true);
     return Ok;
@@ -305,12 +289,7 @@ Status GdipCreateRegionPath(const GpPath* path, GpRegion** region) {
   }
 }
 
-Status GdipDeleteRegion(GpRegion* region) {
-  if (!GdiplusIsRunning()) return GdiplusNotInitialized;
-  if (!region) return InvalidParameter;
-  delete region;
-  return Ok;
-}
+Status GdipDeleteRegion(GpRegion* region) { return DeleteOwned(region); }
 
 std::vector<GpPointF> ToPointsF(const GpPoint* points, INT count, INT minimum) {
   std::vector<GpPointF> out;
