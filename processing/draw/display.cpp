@@ -3,6 +3,7 @@
 #include "engine/image_graphics.h"
 #include "engine/image_store.h"
 #include "processing/draw/draw_frame.h"
+#include "processing/draw/gdiplus_wrappers.h"
 
 namespace vx::draw {
 
@@ -66,16 +67,15 @@ VexiroStatus DrawImageRectHQ(int32_t destination, int32_t source, const DisplayR
   engine::SetCompositingQuality(g.get(), CompositingQualityGammaCorrected);
   engine::SetPixelOffsetMode(g.get(), PixelOffsetModeHalf);
   engine::SetGraphicsInterpolation(g.get(), InterpolationMode(interpolation));
-  GpImage* picture = engine::GetGpImage(source);
   const auto drawOnce = [&] {
-    return GdipDrawImageRectRectI(g.get(), picture, dest.x, dest.y, dest.width, dest.height, from.x, from.y,
-                                  from.width, from.height, UnitPixel, nullptr);
+    return DrawImageRectRectI(g.get(), source, dest.x, dest.y, dest.width, dest.height, from.x, from.y, from.width,
+                              from.height, UnitPixel, nullptr);
   };
-  if (drawOnce() == Ok) return vexiro::OK;
+  if (drawOnce() == vexiro::OK) return vexiro::OK;
   engine::SetCompositingQuality(g.get(), CompositingQualityGammaCorrected);
   engine::SetPixelOffsetMode(g.get(), PixelOffsetModeNone);
   engine::SetGraphicsInterpolation(g.get(), InterpolationModeNearestNeighbor);
-  return engine::ToStatus(drawOnce());
+  return drawOnce();
 }
 
 }  // namespace vx::draw

@@ -34,13 +34,14 @@ using FontPtr = std::unique_ptr<gdiplus::GpFont, PlatformDeleter<gdiplus::GpFont
 using FormatPtr =
     std::unique_ptr<gdiplus::GpStringFormat, PlatformDeleter<gdiplus::GpStringFormat, gdiplus::GdipDeleteStringFormat>>;
 
-// Runs a platform call that makes an object into its owner; the call's status as the system's.
+// Runs a call that makes an object into its owner; the call's status (the platform's statuses
+// are the system's first 22) as the system's.
 template <class Ptr, class Make>
 VexiroStatus MakeInto(Ptr& owner, Make make) {
   typename Ptr::pointer raw = nullptr;
-  const gdiplus::Status s = make(&raw);
+  const auto s = make(&raw);
   owner.reset(raw);
-  return engine::ToStatus(s);
+  return static_cast<VexiroStatus>(s);
 }
 
 // A graphics on the image; without a current image GenericError.

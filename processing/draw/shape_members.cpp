@@ -8,6 +8,7 @@
 #include "engine/image_store.h"
 #include "engine/load/loader.h"
 #include "processing/draw/draw_frame.h"
+#include "processing/draw/gdiplus_wrappers.h"
 #include "vexiro/imaging.h"
 
 namespace vexiro {
@@ -312,7 +313,7 @@ VexiroStatus cImaging::DrawTexturedLine(int32_t nSrcLeft, int32_t nSrcTop, int32
   s = engine::LoadImageFromFile(*texture.put(), sTextureFilePath, {.DisablePlugin = bDisableVximgplugCodecs});
   if (s != OK) return nStat = s;
   draw::BrushPtr brush;
-  s = draw::MakeInto(brush, [&](GpBrush** b) { return GdipCreateTexture(engine::GetGpImage(texture.get()), WrapModeTile, b); });
+  s = draw::MakeInto(brush, [&](GpBrush** b) { return draw::CreateTexture(texture.get(), WrapModeTile, *b); });
   if (s != OK) return nStat = s;
   return nStat = StrokeWithBrush(g, brush.get(), nPenWidth, [&](GpGraphics* gr, GpPen* p) {
            return GdipDrawLineI(gr, p, nSrcLeft, nSrcTop, nDstLeft, nDstTop);

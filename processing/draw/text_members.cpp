@@ -4,6 +4,7 @@
 #include "engine/image_store.h"
 #include "engine/load/loader.h"
 #include "processing/draw/draw_frame.h"
+#include "processing/draw/gdiplus_wrappers.h"
 #include "vexiro/imaging.h"
 
 namespace vexiro {
@@ -109,14 +110,10 @@ VexiroStatus cImaging::RunTextJob(const TextJob& job) {
     case TextJob::Fill::TextureFile:
       s = engine::LoadImageFromFile(*texture.put(), job.texturePath, {.DisablePlugin = bDisableVximgplugCodecs});
       if (s == OK)
-        s = draw::MakeInto(brush, [&](GpBrush** b) {
-          return GdipCreateTexture(engine::GetGpImage(texture.get()), WrapModeTile, b);
-        });
+        s = draw::MakeInto(brush, [&](GpBrush** b) { return draw::CreateTexture(texture.get(), WrapModeTile, *b); });
       break;
     case TextJob::Fill::TextureImage:
-      s = draw::MakeInto(brush, [&](GpBrush** b) {
-        return GdipCreateTexture(engine::GetGpImage(job.textureImage), WrapModeTile, b);
-      });
+      s = draw::MakeInto(brush, [&](GpBrush** b) { return draw::CreateTexture(job.textureImage, WrapModeTile, *b); });
       break;
   }
   if (s != OK) return s;
@@ -252,12 +249,9 @@ std::string cImaging::FontGetName(int32_t nFontNo) {
 }
 
 bool cImaging::FontIsStyleAvailable(const std::string& sFontName, int32_t nFontStyle) {
-  draw::FamilyPtr family;
-  nStat = draw::MakeInto(family, [&](GpFontFamily** f) { return GdipCreateFontFamilyFromName(sFontName, nullptr, f); });
-  if (nStat != OK) return false;
-  BOOL available = 0;
-  nStat = engine::ToStatus(GdipIsStyleAvailable(family.get(), nFontStyle, &available));
-  return nStat == OK && available == 1;
+  bool available = false;
+  nStat = draw::IsFontStyleAvailable(sFontName, nFontStyle, available);
+  return available;
 }
 
 }  // namespace vexiro

@@ -125,6 +125,20 @@ TEST_F(Shapes, EveryDrawableFormatTakesTheFillAndKeepsTheRest) {
   }
 }
 
+TEST_F(Shapes, ShapesAcrossTilesOfWideBitmaps) {
+  // 5000 pixels wide: the drawing runs in tiles of at most 2048 pixels, whose seams must not show.
+  BitmapPtr b = Make(5000, 6, PixelFormat24bppRGB);
+  GraphicsPtr g = On(b.get());
+  GdipGraphicsClear(g.get(), kPaper);
+  ASSERT_EQ(GdipFillRectangle(g.get(), Solid(kInk).get(), 1000, 1, 3500, 3), Ok);
+  ASSERT_EQ(GdipDrawLineI(g.get(), Pen(kInk, 1).get(), 0, 5, 4999, 5), Ok);
+  for (INT x : {999, 1000, 2047, 2048, 4095, 4096, 4499, 4500})
+    for (INT y = 0; y < 6; ++y) {
+      const bool inked = (x >= 1000 && x < 4500 && y >= 1 && y < 4) || y == 5;
+      EXPECT_EQ(Pixel(b.get(), x, y), inked ? kInk : kPaper) << x << "," << y;
+    }
+}
+
 TEST_F(Shapes, UntouchedPixelsComeBackBitIdentical) {
   // Antialiased ellipse and a triangle clip: outside the drawn pixels nothing changes, even for
   // semi-transparent pixels that a premultiplied round trip would alter.

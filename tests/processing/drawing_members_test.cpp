@@ -8,6 +8,7 @@
 #include "engine/saving_test_support.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdi_test_support.h"
+#include "processing/draw/display.h"
 
 namespace vexiro {
 namespace {
@@ -289,6 +290,13 @@ TEST_F(Drawing, DisplayOnAMemoryDeviceContextReplicatesPixels) {
   vx::SelectObject(dc, old);
   vx::DeleteObject(dib);
   vx::DeleteDC(dc);
+
+  // Image to image: destination 0 is refused before anything is touched; a 2x nearest copy.
+  EXPECT_EQ(vx::draw::DrawImageRectHQ(0, id, {0, 0, 6, 4}, {0, 0, 3, 2}, 5), GenericError);
+  const int32_t big = MakeImage(6, 4, vx::gdiplus::PixelFormat24bppRGB);
+  ASSERT_EQ(vx::draw::DrawImageRectHQ(big, id, {0, 0, 6, 4}, {0, 0, 3, 2}, 5), OK);
+  for (int32_t y = 0; y < 4; ++y)
+    for (int32_t x = 0; x < 6; ++x) EXPECT_EQ(Pixel(big, x, y), Pixel(id, x / 2, y / 2)) << x << "," << y;
 }
 
 }  // namespace
