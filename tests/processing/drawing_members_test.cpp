@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <sstream>
 
+#include "control/script_engine.h"
+#include "control/script_host.h"
 #include "engine/image_access.h"
 #include "engine/saving_test_support.h"
 #include "platform/gdi/gdi.h"
@@ -297,6 +300,23 @@ TEST_F(Drawing, DisplayOnAMemoryDeviceContextReplicatesPixels) {
   ASSERT_EQ(vx::draw::DrawImageRectHQ(big, id, {0, 0, 6, 4}, {0, 0, 3, 2}, 5), OK);
   for (int32_t y = 0; y < 4; ++y)
     for (int32_t x = 0; x < 6; ++x) EXPECT_EQ(Pixel(big, x, y), Pixel(id, x / 2, y / 2)) << x << "," << y;
+}
+
+// The members answer through dispatch by name: arrays by reference, defaults, the font unit.
+TEST(DrawingScript, MembersRunFromAScript) {
+  vx::control::ScriptEngine engine;
+  std::ostringstream out;
+  vx::control::ScriptHost host(engine.Dispatcher(), out);
+  const std::string script =
+      "id = CreateNewImage(120, 60, 24, -1)\n"
+      "p = Array(10, 10, 50, 10, 30, 40)\n"
+      "print DrawFillPolygon(p, -16777216, 0), DrawPolygon(p, 2)\n"
+      "FontSetUnit 2\n"
+      "print FontGetUnit(), DrawText(\"Hi\", 60, 5, 20), GetTextHeight(\"Hi\", \"Arial\", 20, 0) > 20\n"
+      "print BarCodeDraw128(\"A1\", 10, 45, 14), BarCodeGetWidth128(\"A1\", 35), BarCodeIsValidEAN13(\"\")\n"
+      "print DrawText(\"x\", 0, 0, 10, 0, -16777216, \"No Such Family 42\"), GetStat()\n";
+  ASSERT_TRUE(host.Run(script)) << host.Error();
+  EXPECT_EQ(out.str(), "0 0\n2 0 True\n0 57 False\n14 14\n");
 }
 
 }  // namespace
