@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/gdi/gdi.h"
 #include "platform/gdiplus/gdiplus_flat.h"
 #include "platform/gdiplus/image_attributes.h"
 #include "platform/gdiplus/image_handle.h"
@@ -120,6 +121,7 @@ GpGraphics::GpGraphics(std::unique_ptr<PixelTarget> target, HDC ownDc) : target_
 
 GpGraphics::~GpGraphics() {
   if (lentDc_) ReturnLentDc();
+  if (releaseScreenDc) vx::ReleaseDC(0, ownDc_);
 }
 
 GpRect GpGraphics::DeviceBounds(const GpRectF& area) const {

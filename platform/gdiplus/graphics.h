@@ -140,6 +140,8 @@ class GpGraphics {
   Unit pageUnit = UnitDisplay;
   REAL pageScale = 1;
   TextRenderingHint textHint = TextRenderingHintSystemDefault;
+  // The screen context a graphics on window 0 asked for is released with the graphics.
+  bool releaseScreenDc = false;
 
  private:
   // Runs `draw` on a cairo context over every part of the target that `area` (world space) can

@@ -67,9 +67,15 @@ Status GdipCreateFromHWND(HWND window, GpGraphics** graphics) {
     if (!target) return Win32Error;
     return Adopt(std::move(target), 0, graphics);
   }
-  const HDC dc = GetDC(window);
+  const HDC dc = GetDC(0);
   if (!dc) return OutOfMemory;
-  return GdipCreateFromHDC(dc, graphics);
+  const Status s = GdipCreateFromHDC(dc, graphics);
+  if (s != Ok) {
+    ReleaseDC(0, dc);
+    return s;
+  }
+  (*graphics)->releaseScreenDc = true;
+  return Ok;
 }
 
 Status GdipDeleteGraphics(GpGraphics* graphics) {

@@ -294,6 +294,22 @@ TEST_F(Drawing, DisplayOnAMemoryDeviceContextReplicatesPixels) {
   vx::DeleteObject(dib);
   vx::DeleteDC(dc);
 
+  // Window 0 stands for the screen: the image lands there, and the screen context asked for
+  // is given back with the graphics.
+  ASSERT_EQ(E().DisplayImageOnHwnd(0, 0, 0, 6, 4, 5), OK);
+  vx::HDC screen = vx::GetDC(0);
+  vx::HDC copy = vx::CreateCompatibleDC(0);
+  void* copyBits = nullptr;
+  auto one = vx::testing::MakeDibInfo(1, 1, 32);
+  vx::HBITMAP pixel = vx::CreateDIBSection(copy, one.get(), vx::DIB_RGB_COLORS, &copyBits, 0, 0);
+  vx::HGDIOBJ was = vx::SelectObject(copy, pixel);
+  ASSERT_TRUE(vx::BitBlt(copy, 0, 0, 1, 1, screen, 5, 3, vx::SRCCOPY));
+  EXPECT_EQ(*static_cast<uint32_t*>(copyBits) & 0xFFFFFF, 0xA00090u);
+  vx::SelectObject(copy, was);
+  vx::DeleteObject(pixel);
+  vx::DeleteDC(copy);
+  vx::ReleaseDC(0, screen);
+
   // Image to image: destination 0 is refused before anything is touched; a 2x nearest copy.
   EXPECT_EQ(vx::draw::DrawImageRectHQ(0, id, {0, 0, 6, 4}, {0, 0, 3, 2}, 5), GenericError);
   const int32_t big = MakeImage(6, 4, vx::gdiplus::PixelFormat24bppRGB);
