@@ -81,10 +81,10 @@ FaceMetrics ReadMetrics(cairo_scaled_font_t* scaled) {
   return m;
 }
 
-// Code points of UTF-8 text; malformed bytes count as one code point each. `limit` < 0: all.
-std::vector<uint32_t> CodePoints(const std::string& text, INT limit) {
+// Code points of UTF-8 text; malformed bytes count as one code point each.
+std::vector<uint32_t> CodePoints(const std::string& text) {
   std::vector<uint32_t> out;
-  for (size_t i = 0; i < text.size() && (limit < 0 || out.size() < size_t(limit));) {
+  for (size_t i = 0; i < text.size();) {
     const auto b = static_cast<unsigned char>(text[i]);
     const int extra = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : 0;
     uint32_t cp = extra ? (b & (0x3F >> extra)) : b;
@@ -156,7 +156,7 @@ Status BuildLayout(const GpGraphics& g, const std::string& text, const GpFont& f
   l.lineSpacing = l.metrics.lineSpacing * unit;
   l.ascent = l.metrics.ascent * unit;
 
-  const std::vector<uint32_t> cp = CodePoints(text, -1);
+  const std::vector<uint32_t> cp = CodePoints(text);
   l.advance.assign(cp.size(), 0);
   l.glyphs.assign(cp.size(), cairo_glyph_t{0, 0, 0});
   FT_Face ft = cairo_ft_scaled_font_lock_face(scaled.get());
