@@ -339,10 +339,113 @@ class cImaging {
   // ---- Image composition ----
 
   // ---- Vector drawing ----
+  VexiroStatus DrawArc(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight, float nStartAngle,
+                       float nSweepAngle, int32_t nPenWidth, int32_t nColorARGB = -16777216, bool bAntiAlias = false);
+  VexiroStatus DrawBezier(int32_t nLeft1, int32_t nTop1, int32_t nLeft2, int32_t nTop2, int32_t nLeft3, int32_t nTop3,
+                          int32_t nLeft4, int32_t nTop4, int32_t nPenWidth, int32_t nColorARGB = -16777216,
+                          bool bAntiAlias = false);
+  VexiroStatus DrawCircle(int32_t nDstLeft, int32_t nDstTop, int32_t nDiameter, int32_t nColorARGB,
+                          int32_t nPenWidth = 1, bool bAntiAlias = false);
+  VexiroStatus DrawFillClosedCurves(BasicArray<int32_t>& ArPoints, int32_t nColorARGB, float nTension,
+                                    int32_t nFillMode, bool bAntiAlias = false);
+  VexiroStatus DrawClosedCurves(BasicArray<int32_t>& ArPoints, int32_t nPenWidth, int32_t nColorARGB = -16777216,
+                                bool bAntiAlias = false);
+  VexiroStatus DrawCurves(BasicArray<int32_t>& ArPoints, int32_t nPenWidth, int32_t nColorARGB = -16777216,
+                          bool bAntiAlias = false);
+  VexiroStatus DrawPolygon(BasicArray<int32_t>& ArPoints, int32_t nPenWidth, int32_t nColorARGB = -16777216,
+                           bool bAntiAlias = false);
+  VexiroStatus DrawFillPolygon(BasicArray<int32_t>& ArPoints, int32_t nColorARGB, int32_t nFillMode,
+                               bool bAntiAlias = false);
+  VexiroStatus DrawEllipse(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight, int32_t nColorARGB,
+                           int32_t nPenWidth = 1, bool bAntiAlias = false);
+  VexiroStatus DrawFillCircle(int32_t nDstLeft, int32_t nDstTop, int32_t nDiameter, int32_t nColorARGB,
+                              bool bAntiAlias = false);
+  VexiroStatus DrawFillEllipse(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight,
+                               int32_t nColorARGB, bool bAntiAlias = false);
+  VexiroStatus DrawFillRectangle(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight,
+                                 int32_t nColorARGB = -16777216, bool bAntiAlias = false);
+  VexiroStatus DrawGradientCurves(BasicArray<int32_t>& ArPoints, int32_t nPenWidth, int32_t nStartColor,
+                                  int32_t& nEndColor, bool bAntiAlias = false);
+  VexiroStatus DrawGradientLine(int32_t nSrcLeft, int32_t nSrcTop, int32_t nDstLeft, int32_t nDstTop,
+                                int32_t nPenWidth, int32_t nStartColor, int32_t nEndColor, bool bAntiAlias = false);
+  VexiroStatus DrawGrid(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight, int32_t nHorizontalStep,
+                        int32_t nVerticalStep, int32_t nPenWidth, int32_t nColorARGB = -16777216);
+  VexiroStatus DrawLine(int32_t nSrcLeft, int32_t nSrcTop, int32_t nDstLeft, int32_t nDstTop, int32_t nPenWidth,
+                        int32_t nColorARGB = -16777216, bool bAntiAlias = false);
+  VexiroStatus DrawLineArrow(int32_t nSrcLeft, int32_t nSrcTop, int32_t nDstLeft, int32_t nDstTop, int32_t nPenWidth,
+                             int32_t nColorARGB = -16777216, bool bAntiAlias = false);
+  VexiroStatus DrawRoundedRectangle(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight, float nRadius,
+                                    int32_t nPenWidth, int32_t nColorARGB = -16777216, bool bAntiAlias = false);
+  VexiroStatus DrawFillRoundedRectangle(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight,
+                                        float nRadius, int32_t nColorARGB = -16777216, bool bAntiAlias = false);
+  VexiroStatus DrawRectangle(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight, int32_t nPenWidth,
+                             int32_t nColorARGB = -16777216, bool bAntiAlias = false);
+  VexiroStatus DrawPie(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight, float nStartAngle,
+                       float nSweepAngle, int32_t nPenWidth, int32_t nColorARGB = -16777216, bool bAntiAlias = false);
+  VexiroStatus DrawFillPie(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight, float nStartAngle,
+                           float nSweepAngle, int32_t nColorARGB, bool bAntiAlias = false);
+  VexiroStatus DrawRotatedFillRectangle(float nAngle, int32_t nDstLeft, int32_t nDstTop, int32_t nWidth,
+                                        int32_t nHeight, int32_t nColorARGB = -16777216, bool bAntiAlias = false);
+  VexiroStatus DrawRotatedRectangle(float nAngle, int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight,
+                                    int32_t nPenWidth, int32_t nColorARGB = -16777216, bool bAntiAlias = false);
+  VexiroStatus DrawSpotLight(int32_t nDstLeft, int32_t nDstTop, int32_t nRadiusX, int32_t nRadiusY, int32_t nHotX,
+                             int32_t nHotY, float nFocusScale, int32_t nStartColor, int32_t nEndColor);
+  VexiroStatus DrawTexturedLine(int32_t nSrcLeft, int32_t nSrcTop, int32_t nDstLeft, int32_t nDstTop,
+                                int32_t nPenWidth, const std::string& sTextureFilePath, bool bAntiAlias = false);
 
   // ---- Text and fonts ----
+  VexiroStatus DrawText(const std::string& sText, int32_t nDstLeft, int32_t nDstTop, int32_t nFontSize,
+                        int32_t nFontStyle = 0, int32_t nTextARGBColor = -16777216,
+                        const std::string& sFontName = "Arial", bool bAntiAlias = false);
+  VexiroStatus DrawTextBackColor(const std::string& sText, int32_t nDstLeft, int32_t nDstTop, int32_t nFontSize,
+                                 int32_t nFontStyle = 0, int32_t nTextARGBColor = -16777216,
+                                 const std::string& sFontName = "Arial", int32_t nBackColor = -1,
+                                 bool bAntiAlias = false);
+  VexiroStatus DrawRotatedText(float nAngle, const std::string& sText, int32_t nDstLeft, int32_t nDstTop,
+                               int32_t nFontSize, int32_t nFontStyle = 0, int32_t nColorARGB = -16777216,
+                               const std::string& sFontName = "Arial", bool bAntiAlias = false);
+  VexiroStatus DrawRotatedTextBackColor(float nAngle, const std::string& sText, int32_t nDstLeft, int32_t nDstTop,
+                                        int32_t nFontSize, int32_t nFontStyle = 0, int32_t nColorARGB = -16777216,
+                                        const std::string& sFontName = "Arial", int32_t nBackColor = -1,
+                                        bool bAntiAlias = false);
+  VexiroStatus DrawTextBox(const std::string& sText, int32_t nLeft, int32_t nTop, int32_t nWidth, int32_t nHeight,
+                           int32_t nFontSize, int32_t nAlignment = 1, int32_t nFontStyle = 0,
+                           int32_t nTextARGBColor = -16777216, const std::string& sFontName = "Arial",
+                           bool bDrawTextBox = false, bool bAntiAlias = false);
+  VexiroStatus DrawTextGradient(const std::string& sText, int32_t nDstLeft, int32_t nDstTop, int32_t nStartColor,
+                                int32_t nEndColor, int32_t nFontSize, int32_t nFontStyle = 0,
+                                const std::string& sFontName = "Arial", bool bAntiAlias = false);
+  VexiroStatus DrawTextTexture(const std::string& sText, int32_t nDstLeft, int32_t nDstTop,
+                               const std::string& sTextureFilePath, int32_t nFontSize, int32_t nFontStyle = 0,
+                               const std::string& sFontName = "Arial", bool bAntiAlias = false);
+  VexiroStatus DrawTextTextureFromVexiroImage(const std::string& sText, int32_t nDstLeft, int32_t nDstTop,
+                                              int32_t nImageID, int32_t nFontSize, int32_t nFontStyle = 0,
+                                              const std::string& sFontName = "Arial", bool bAntiAlias = false);
+  float GetTextWidth(const std::string& sText, const std::string& sFontName, int32_t nFontSize, int32_t nFontStyle);
+  float GetTextHeight(const std::string& sText, const std::string& sFontName, int32_t nFontSize, int32_t nFontStyle);
+  void FontSetUnit(int32_t nUnitMode);
+  int32_t FontGetUnit();
+  int32_t FontGetCount();
+  std::string FontGetName(int32_t nFontNo);
+  bool FontIsStyleAvailable(const std::string& sFontName, int32_t nFontStyle);
 
   // ---- Barcode drawing ----
+  VexiroStatus BarCodeDraw128(const std::string& sCode, int32_t nDstLeft, int32_t nDstTop, int32_t nHeight,
+                              int32_t nColorARGB = -16777216);
+  VexiroStatus BarCodeDraw39(const std::string& sCode, int32_t nDstLeft, int32_t nDstTop, int32_t nHeight,
+                             bool bAddCheckSum = false, int32_t nColorARGB = -16777216);
+  VexiroStatus BarCodeDraw25i(const std::string& sCode, int32_t nDstLeft, int32_t nDstTop, int32_t nHeight,
+                              bool bAddCheckSum = false, int32_t nColorARGB = -16777216);
+  VexiroStatus BarCodeDrawEAN13(const std::string& sCode, int32_t nDstLeft, int32_t nDstTop, int32_t nHeight,
+                                int32_t nFontSize = 0, int32_t nColorARGB = -16777216);
+  int32_t BarCodeGetWidth128(const std::string& sCode, int32_t nHeight);
+  int32_t BarCodeGetWidth39(const std::string& sCode, int32_t nHeight, bool bAddCheckSum = false);
+  int32_t BarCodeGetWidth25i(const std::string& sCode, int32_t nHeight, bool bAddCheckSum = false);
+  int32_t BarCodeGetWidthEAN13(const std::string& sCode, int32_t nHeight);
+  std::string BarCodeGetChecksumEAN13(const std::string& sCode);
+  bool BarCodeIsValidEAN13(const std::string& sCode);
+  std::string BarCodeGetChecksum25i(const std::string& sCode);
+  std::string BarCodeGetChecksum39(const std::string& sCode);
 
   // ---- Colour values and colour models ----
   // None of these touches the last status. Components outside 0..255 are limited to that range.
@@ -371,6 +474,16 @@ class cImaging {
   int32_t GetRGB(int32_t nRed, int32_t nGreen, int32_t nBlue);
 
   // ---- Display ----
+  VexiroStatus DisplayImageOnHDC(int32_t nHDC, int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
+                                 int32_t nDstHeight, int32_t nInterpolationMode = 3);
+  VexiroStatus DisplayImageOnHwnd(int32_t nHWND, int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
+                                  int32_t nDstHeight, int32_t nInterpolationMode = 3);
+  VexiroStatus DisplayImageRectOnHDC(int32_t nHDC, int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
+                                     int32_t nDstHeight, int32_t nSrcLeft, int32_t nSrcTop, int32_t nSrcWidth,
+                                     int32_t nSrcHeight, int32_t nInterpolationMode = 3);
+  VexiroStatus DisplayImageRectOnHwnd(int32_t nHWND, int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
+                                      int32_t nDstHeight, int32_t nSrcLeft, int32_t nSrcTop, int32_t nSrcWidth,
+                                      int32_t nSrcHeight, int32_t nInterpolationMode = 3);
 
   // ---- Colour management ----
 
@@ -541,6 +654,16 @@ class cImaging {
   // The frame every own converter runs in: `rule` turns the 32-bit source into the new image.
   template <class Rule>
   VexiroStatus ConvertOwn(int32_t sourceFormat, Rule rule);
+
+  // ---- Private helpers of drawing, text and barcodes ----
+  // The text members' common frame: family, graphics, hint, brush, font, format, measuring and
+  // drawing; `style` says what differs between them.
+  struct TextJob;
+  VexiroStatus RunTextJob(const TextJob& job);
+  // A barcode pattern painted from (left, top) with modules of `moduleWidth` pixels; "-" and "+"
+  // lower and raise the bars by `step`.
+  VexiroStatus DrawBarcodePattern(const std::string& pattern, int32_t colour, int32_t moduleWidth, int32_t step,
+                                  int32_t height, int32_t left, int32_t top);
 
   // ---- Private helpers of PDF writing ----
 

@@ -1,4 +1,5 @@
 #include "platform/gdiplus/graphics.h"
+#include "platform/gdiplus/graphics_render.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/gdi/gdi.h"
 #include "platform/gdiplus/gdiplus_flat.h"
 #include "platform/gdiplus/image_attributes.h"
 #include "platform/gdiplus/image_handle.h"
@@ -16,18 +18,8 @@
 namespace vx::gdiplus {
 namespace {
 
-// Target tiles keep each working copy small; source tiles keep each source surface inside
-// cairo's 32767-pixel limit.
-constexpr INT kTargetTile = 2048;
+// Source tiles keep each source surface inside cairo's 32767-pixel limit.
 constexpr INT kSourceTile = 8192;
-
-using SurfacePtr = std::unique_ptr<cairo_surface_t, void (*)(cairo_surface_t*)>;
-
-SurfacePtr NewSurface(INT width, INT height) {
-  SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height), cairo_surface_destroy);
-  if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) surface.reset();
-  return surface;
-}
 
 struct SourceTile {
   GpRect rect;
@@ -129,15 +121,17 @@ GpGraphics::GpGraphics(std::unique_ptr<PixelTarget> target, HDC ownDc) : target_
 
 GpGraphics::~GpGraphics() {
   if (lentDc_) ReturnLentDc();
+  if (releaseScreenDc) vx::ReleaseDC(0, ownDc_);
 }
 
 GpRect GpGraphics::DeviceBounds(const GpRectF& area) const {
+  const cairo_matrix_t device = DeviceMatrix();
   double minX = std::numeric_limits<double>::max(), minY = minX, maxX = -minX, maxY = -minX;
   const double xs[2] = {area.X, double(area.X) + area.Width}, ys[2] = {area.Y, double(area.Y) + area.Height};
   for (double x : xs) {
     for (double y : ys) {
       double tx = x, ty = y;
-      cairo_matrix_transform_point(&world_, &tx, &ty);
+      cairo_matrix_transform_point(&device, &tx, &ty);
       minX = std::min(minX, tx);
       maxX = std::max(maxX, tx);
       minY = std::min(minY, ty);
@@ -150,32 +144,6 @@ GpRect GpGraphics::DeviceBounds(const GpRectF& area) const {
   const double bottom = std::min<double>(target_->Height(), std::ceil(maxY) + 1);
   if (!(left < right) || !(top < bottom)) return {};
   return {INT(left), INT(top), INT(right - left), INT(bottom - top)};
-}
-
-template <class Draw>
-Status GpGraphics::Render(const GpRectF& area, bool covers, Draw draw) {
-  const GpRect bounds = DeviceBounds(area);
-  for (INT ty = bounds.Y; ty < bounds.Y + bounds.Height; ty += kTargetTile) {
-    for (INT tx = bounds.X; tx < bounds.X + bounds.Width; tx += kTargetTile) {
-      const GpRect tile{tx, ty, std::min(kTargetTile, bounds.X + bounds.Width - tx),
-                        std::min(kTargetTile, bounds.Y + bounds.Height - ty)};
-      SurfacePtr surface = NewSurface(tile.Width, tile.Height);
-      if (!surface) return OutOfMemory;
-      cairo_surface_flush(surface.get());
-      uint8_t* data = cairo_image_surface_get_data(surface.get());
-      const int stride = cairo_image_surface_get_stride(surface.get());
-      if (!covers) target_->Load(tile, data, stride);
-      cairo_surface_mark_dirty(surface.get());
-      cairo_t* cr = cairo_create(surface.get());
-      cairo_translate(cr, -tile.X, -tile.Y);
-      cairo_transform(cr, &world_);
-      draw(cr);
-      cairo_destroy(cr);
-      cairo_surface_flush(surface.get());
-      target_->Store(tile, data, stride);
-    }
-  }
-  return Ok;
 }
 
 cairo_filter_t GpGraphics::ImageFilter() const {
@@ -258,19 +226,109 @@ Status GpGraphics::DrawMetafile(const GpMetafile& metafile, const GpRectF& dest,
   });
 }
 
-Status GpGraphics::Rotate(REAL degrees, MatrixOrder order) {
+Status GpGraphics::Transform(const cairo_matrix_t& by, MatrixOrder order) {
   if (lentDc_) return ObjectBusy;
-  if (!std::isfinite(degrees) || (order != MatrixOrderPrepend && order != MatrixOrderAppend)) return InvalidParameter;
-  cairo_matrix_t rotation, result;
-  cairo_matrix_init_rotate(&rotation, degrees * M_PI / 180.0);
-  // Prepending puts the rotation first, before the transform already in place.
+  if (order != MatrixOrderPrepend && order != MatrixOrderAppend) return InvalidParameter;
+  cairo_matrix_t result;
+  // Prepending puts the new transform first, before the transform already in place.
   if (order == MatrixOrderPrepend) {
-    cairo_matrix_multiply(&result, &rotation, &world_);
+    cairo_matrix_multiply(&result, &by, &world_);
   } else {
-    cairo_matrix_multiply(&result, &world_, &rotation);
+    cairo_matrix_multiply(&result, &world_, &by);
   }
   world_ = result;
   return Ok;
+}
+
+Status GpGraphics::Rotate(REAL degrees, MatrixOrder order) {
+  if (!std::isfinite(degrees)) return InvalidParameter;
+  cairo_matrix_t m;
+  cairo_matrix_init_rotate(&m, degrees * M_PI / 180.0);
+  return Transform(m, order);
+}
+
+Status GpGraphics::Translate(REAL dx, REAL dy, MatrixOrder order) {
+  if (!std::isfinite(dx) || !std::isfinite(dy)) return InvalidParameter;
+  cairo_matrix_t m;
+  cairo_matrix_init_translate(&m, dx, dy);
+  return Transform(m, order);
+}
+
+Status GpGraphics::Scale(REAL sx, REAL sy, MatrixOrder order) {
+  if (!std::isfinite(sx) || !std::isfinite(sy) || sx == 0 || sy == 0) return InvalidParameter;
+  cairo_matrix_t m;
+  cairo_matrix_init_scale(&m, sx, sy);
+  return Transform(m, order);
+}
+
+double GpGraphics::PixelsPerUnit(Unit unit, bool vertical) const {
+  const double dpi = vertical ? target_->DpiY() : target_->DpiX();
+  switch (unit) {
+    case UnitWorld:
+    case UnitDisplay:
+    case UnitPixel: return 1;
+    case UnitPoint: return dpi / 72.0;
+    case UnitInch: return dpi;
+    case UnitDocument: return dpi / 300.0;
+    case UnitMillimeter: return dpi / 25.4;
+  }
+  return 0;
+}
+
+cairo_matrix_t GpGraphics::DeviceMatrix() const {
+  cairo_matrix_t page, result;
+  cairo_matrix_init_scale(&page, PixelsPerUnit(pageUnit, false) * pageScale, PixelsPerUnit(pageUnit, true) * pageScale);
+  cairo_matrix_multiply(&result, &world_, &page);
+  return result;
+}
+
+Status GpGraphics::TransformPoints(CoordinateSpace to, CoordinateSpace from, GpPointF* points, INT count) const {
+  if (!points || count <= 0 || to < CoordinateSpaceWorld || to > CoordinateSpaceDevice || from < CoordinateSpaceWorld ||
+      from > CoordinateSpaceDevice)
+    return InvalidParameter;
+  // Each space as a matrix to the device: world through world and page, page through page.
+  const auto toDevice = [this](CoordinateSpace space) {
+    cairo_matrix_t m;
+    if (space == CoordinateSpaceWorld) return DeviceMatrix();
+    cairo_matrix_init_identity(&m);
+    if (space == CoordinateSpacePage)
+      cairo_matrix_init_scale(&m, PixelsPerUnit(pageUnit, false) * pageScale, PixelsPerUnit(pageUnit, true) * pageScale);
+    return m;
+  };
+  cairo_matrix_t fromM = toDevice(from), toM = toDevice(to), result;
+  if (cairo_matrix_invert(&toM) != CAIRO_STATUS_SUCCESS) return InvalidParameter;
+  cairo_matrix_multiply(&result, &fromM, &toM);
+  for (INT i = 0; i < count; ++i) {
+    double x = points[i].X, y = points[i].Y;
+    cairo_matrix_transform_point(&result, &x, &y);
+    points[i] = {REAL(x), REAL(y)};
+  }
+  return Ok;
+}
+
+Status GpGraphics::DrawImagePoints(GpImage* image, const GpPointF (&p)[3]) {
+  if (lentDc_) return ObjectBusy;
+  ImageDescription d;
+  if (const auto* metafile = dynamic_cast<const GpMetafile*>(image)) {
+    if (Status s = metafile->Describe(d); s != Ok) return s;
+  } else {
+    GpBitmap* bitmap = nullptr;
+    if (Status s = ResolveBitmap(image, bitmap); s != Ok) return s;
+    d.width = bitmap->current().width;
+    d.height = bitmap->current().height;
+  }
+  if (d.width <= 0 || d.height <= 0) return InvalidParameter;
+  for (const GpPointF& q : p)
+    if (!std::isfinite(q.X) || !std::isfinite(q.Y)) return InvalidParameter;
+  // The image's own rectangle, mapped onto the parallelogram before the world transform.
+  cairo_matrix_t skew;
+  cairo_matrix_init(&skew, (p[1].X - p[0].X) / d.width, (p[1].Y - p[0].Y) / d.width, (p[2].X - p[0].X) / d.height,
+                    (p[2].Y - p[0].Y) / d.height, p[0].X, p[0].Y);
+  const cairo_matrix_t world = world_;
+  Status s = Transform(skew, MatrixOrderPrepend);
+  if (s == Ok) s = DrawImage(image, GpRectF{0, 0, REAL(d.width), REAL(d.height)});
+  world_ = world;
+  return s;
 }
 
 }  // namespace vx::gdiplus

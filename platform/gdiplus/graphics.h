@@ -6,6 +6,7 @@
 #include <cairo.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/gdi/gdi_types.h"
@@ -66,8 +67,33 @@ enum Unit : INT {
   UnitMillimeter = 6,
 };
 
+enum TextRenderingHint : INT {
+  TextRenderingHintSystemDefault = 0,
+  TextRenderingHintSingleBitPerPixelGridFit = 1,
+  TextRenderingHintSingleBitPerPixel = 2,
+  TextRenderingHintAntiAliasGridFit = 3,
+  TextRenderingHintAntiAlias = 4,
+  TextRenderingHintClearTypeGridFit = 5,
+};
+
+enum CoordinateSpace : INT { CoordinateSpaceWorld = 0, CoordinateSpacePage = 1, CoordinateSpaceDevice = 2 };
+
 class GpImageAttributes;
 class GpMetafile;
+class GpBrush;
+class GpPen;
+class GpPath;
+class GpRegion;
+class GpFont;
+class GpStringFormat;
+
+// What a string occupies once laid out: its bounding box in world space, the characters that
+// fitted and the lines they filled.
+struct StringLayoutResult {
+  GpRectF bounds;
+  INT codepointsFitted = 0;
+  INT linesFilled = 0;
+};
 
 class GpGraphics {
  public:
@@ -84,6 +110,26 @@ class GpGraphics {
   Status GetDC(HDC* dc);
   Status ReleaseDC(HDC dc);
   Status Rotate(REAL degrees, MatrixOrder order);
+  Status Translate(REAL dx, REAL dy, MatrixOrder order);
+  Status Scale(REAL sx, REAL sy, MatrixOrder order);
+  void ResetTransform() { cairo_matrix_init_identity(&world_); }
+  const cairo_matrix_t& World() const { return world_; }
+  Status TransformPoints(CoordinateSpace to, CoordinateSpace from, GpPointF* points, INT count) const;
+  // The three points are where the image's top-left, top-right and bottom-left corners land.
+  Status DrawImagePoints(GpImage* image, const GpPointF (&corners)[3]);
+
+  Status FillPath(const GpBrush& brush, const GpPath& path);
+  Status DrawPath(const GpPen& pen, const GpPath& path);
+  // Pixels outside the region's outline (device space at the time it is set, not antialiased)
+  // keep their values; null clears the clip.
+  Status SetClip(const GpRegion* region);
+
+  Status MeasureString(const std::string& text, const GpFont& font, const GpRectF& layout,
+                       const GpStringFormat* format, StringLayoutResult& result);
+  Status DrawString(const std::string& text, const GpFont& font, const GpRectF& layout, const GpStringFormat* format,
+                    const GpBrush& brush);
+  // Device pixels per unit for the graphics' resolution; 0 for units it cannot measure in.
+  double PixelsPerUnit(Unit unit, bool vertical) const;
 
   // Image drawing follows the interpolation mode; smoothing, compositing quality and pixel offset
   // are kept for the shape and text drawing that takes them into account.
@@ -91,13 +137,25 @@ class GpGraphics {
   InterpolationMode interpolation = InterpolationModeBilinear;
   CompositingQuality compositingQuality = CompositingQualityDefault;
   PixelOffsetMode pixelOffset = PixelOffsetModeDefault;
+  Unit pageUnit = UnitDisplay;
+  REAL pageScale = 1;
+  TextRenderingHint textHint = TextRenderingHintSystemDefault;
+  // The screen context a graphics on window 0 asked for is released with the graphics.
+  bool releaseScreenDc = false;
 
  private:
   // Runs `draw` on a cairo context over every part of the target that `area` (world space) can
   // reach, in tiles that cairo can hold. `covers` says the drawing replaces every pixel of the
   // area, so the old pixels need not be loaded.
   template <class Draw>
-  Status Render(const GpRectF& area, bool covers, Draw draw);
+  Status Render(const GpRectF& area, bool covers, Draw draw, bool vector = false);
+  // World, then page: the space in which cairo draws, relative to the device.
+  cairo_matrix_t DeviceMatrix() const;
+  // Where pixel centres lie for shapes and text: integer coordinates unless the offset is half a
+  // pixel. Aliased drawing keeps a hair off the centres so edges never fall exactly on them.
+  double VectorOffset() const;
+  void Antialias(cairo_t* cr, bool text) const;
+  Status Transform(const cairo_matrix_t& by, MatrixOrder order);
   GpRect DeviceBounds(const GpRectF& area) const;
   cairo_filter_t ImageFilter() const;
   Status ReturnLentDc();
@@ -109,6 +167,7 @@ class GpGraphics {
   HDC lentDc_ = 0;
   HBITMAP lentBitmap_ = 0;
   std::vector<uint32_t> lentSnapshot_;
+  std::unique_ptr<GpPath> clip_;  // device space
 };
 
 // Graphics on a bitmap; indexed, 16bppARGB1555 and 16bppGrayScale bitmaps are refused with
@@ -139,5 +198,21 @@ Status GdipSetInterpolationMode(GpGraphics* graphics, InterpolationMode mode);
 Status GdipSetCompositingQuality(GpGraphics* graphics, CompositingQuality quality);
 Status GdipSetPixelOffsetMode(GpGraphics* graphics, PixelOffsetMode mode);
 Status GdipRotateWorldTransform(GpGraphics* graphics, REAL angle, MatrixOrder order);
+Status GdipTranslateWorldTransform(GpGraphics* graphics, REAL dx, REAL dy, MatrixOrder order);
+Status GdipScaleWorldTransform(GpGraphics* graphics, REAL sx, REAL sy, MatrixOrder order);
+Status GdipResetWorldTransform(GpGraphics* graphics);
+Status GdipTransformPoints(GpGraphics* graphics, CoordinateSpace destSpace, CoordinateSpace srcSpace, GpPointF* points,
+                          INT count);
+Status GdipSetPageUnit(GpGraphics* graphics, Unit unit);
+Status GdipSetPageScale(GpGraphics* graphics, REAL scale);
+Status GdipSetTextRenderingHint(GpGraphics* graphics, TextRenderingHint hint);
+Status GdipSetClipRegion(GpGraphics* graphics, GpRegion* region, INT combineMode = 0);
+Status GdipSetClipPath(GpGraphics* graphics, GpPath* path, INT combineMode = 0);
+Status GdipResetClip(GpGraphics* graphics);
+// Three points: the destination of the image's top-left, top-right and bottom-left corners.
+Status GdipDrawImagePoints(GpGraphics* graphics, GpImage* image, const GpPointF* points, INT count);
+Status GdipDrawImagePointsI(GpGraphics* graphics, GpImage* image, const GpPoint* points, INT count);
+// A graphics on a window: only the screen (window 0) exists here.
+Status GdipCreateFromHWND(HWND window, GpGraphics** graphics);
 
 }  // namespace vx::gdiplus

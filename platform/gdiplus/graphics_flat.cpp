@@ -1,6 +1,7 @@
 // The flat calls on graphics objects: argument checks, then the object's own methods.
 #include <new>
 
+#include "platform/gdi/gdi.h"
 #include "platform/gdi/gdi_objects.h"
 #include "platform/gdiplus/gdiplus_flat.h"
 #include "platform/gdiplus/graphics.h"
@@ -54,6 +55,27 @@ Status GdipCreateFromHDC(HDC dc, GpGraphics** graphics) {
   auto bitmap = gdi::SelectedBitmap(dc);
   if (!bitmap) return OutOfMemory;
   return Adopt(MakeDibTarget(std::move(bitmap)), dc, graphics);
+}
+
+Status GdipCreateFromHWND(HWND window, GpGraphics** graphics) {
+  if (!GdiplusIsRunning()) return GdiplusNotInitialized;
+  if (!graphics) return InvalidParameter;
+  *graphics = nullptr;
+  // Window 0 stands for the screen; others are windows of the X display.
+  if (window != 0) {
+    auto target = MakeWindowTarget(window);
+    if (!target) return Win32Error;
+    return Adopt(std::move(target), 0, graphics);
+  }
+  const HDC dc = GetDC(0);
+  if (!dc) return OutOfMemory;
+  const Status s = GdipCreateFromHDC(dc, graphics);
+  if (s != Ok) {
+    ReleaseDC(0, dc);
+    return s;
+  }
+  (*graphics)->releaseScreenDc = true;
+  return Ok;
 }
 
 Status GdipDeleteGraphics(GpGraphics* graphics) {

@@ -12,6 +12,8 @@ class BitmapTarget : public PixelTarget {
   explicit BitmapTarget(GpBitmap* bitmap) : bitmap_(bitmap) {}
   INT Width() const override { return frame().width; }
   INT Height() const override { return frame().height; }
+  REAL DpiX() const override { return frame().dpiX; }
+  REAL DpiY() const override { return frame().dpiY; }
 
   void Load(const GpRect& r, uint8_t* out, int stride) const override {
     const Frame& f = frame();

@@ -15,6 +15,8 @@ class PixelTarget {
   virtual ~PixelTarget() = default;
   virtual INT Width() const = 0;
   virtual INT Height() const = 0;
+  virtual REAL DpiX() const { return 96.0f; }
+  virtual REAL DpiY() const { return 96.0f; }
   // Copies the rectangle into premultiplied rows at `out` (row pitch `stride` bytes) and back.
   virtual void Load(const GpRect& rect, uint8_t* out, int stride) const = 0;
   virtual void Store(const GpRect& rect, const uint8_t* in, int stride) = 0;
@@ -23,6 +25,9 @@ class PixelTarget {
 // The bitmap must outlive the graphics object drawing on it, as on the platform.
 std::unique_ptr<PixelTarget> MakeBitmapTarget(GpBitmap* bitmap);
 std::unique_ptr<PixelTarget> MakeDibTarget(std::shared_ptr<gdi::BitmapObject> bitmap);
+// The pixels of a window of the X display (the window handle is the X window); null without a
+// display, for a window the display does not know, or for a visual that is not 24-bit true colour.
+std::unique_ptr<PixelTarget> MakeWindowTarget(HWND window);
 
 // Premultiplied <-> straight ARGB runs.
 void PremultiplyRun(uint32_t* px, size_t count);
