@@ -46,8 +46,8 @@ class GifDocuments : public test_support::EngineTest {
  protected:
   void SetUp() override {
     EngineTest::SetUp();
-    if (!test_support::ToolAvailable("convert") || !test_support::ToolAvailable("giftext"))
-      GTEST_SKIP() << "ImageMagick or giflib's tools are not installed";
+    VX_REQUIRE_TOOL("convert");
+    VX_REQUIRE_TOOL("giftext");
   }
   // Three 8 x 8 frames, red, lime and blue, with the delays given, a loop count and a comment.
   std::string AnimatedGif(const std::string& name, int d1, int d2, int d3) {

@@ -65,7 +65,7 @@ class TiffDocuments : public test_support::EngineTest {
  protected:
   void SetUp() override {
     EngineTest::SetUp();
-    if (!test_support::ToolAvailable("tiffinfo")) GTEST_SKIP() << "tiffinfo is not installed";
+    VX_REQUIRE_TOOL("tiffinfo");
   }
   // A picture of the given size and depth, saved where the test wants it.
   std::string SavedPicture(const std::string& name, int32_t width, int32_t height, int16_t bits = 24) {

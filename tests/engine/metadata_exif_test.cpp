@@ -258,8 +258,6 @@ TEST_F(ExifMembers, SetBytesKeepsTypeAndWholeArray) {
 
 // ---- Files written and read by exiftool ----
 
-bool HaveExiftool() { return test_support::ToolAvailable("exiftool"); }
-
 std::string ExiftoolValue(const std::string& path, const std::string& tag) {
   std::string out = Shell("exiftool -s3 -n -" + tag + " '" + path + "'");
   while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
@@ -281,7 +279,7 @@ std::string TaggedByExiftool(vexiro::cImaging& engine, const ScratchFolder& fold
 class ExifFiles : public test_support::EngineTest {};
 
 TEST_F(ExifFiles, ReadFromFilesTaggedByExiftool) {
-  if (!HaveExiftool()) GTEST_SKIP() << "exiftool is not installed";
+  VX_REQUIRE_TOOL("exiftool");
   ScratchFolder folder;
   struct Expect {
     uint32_t tag;
@@ -320,7 +318,7 @@ TEST_F(ExifFiles, ReadFromFilesTaggedByExiftool) {
 }
 
 TEST_F(ExifFiles, WrittenByTextAndBytesReadByExiftool) {
-  if (!HaveExiftool()) GTEST_SKIP() << "exiftool is not installed";
+  VX_REQUIRE_TOOL("exiftool");
   ScratchFolder folder;
   for (const char* name : {"set.jpg", "set.tif"}) {
     ASSERT_NE(engine_->CreateNewImage(8, 8, 24, -16711936), 0);

@@ -17,7 +17,7 @@ class IptcTags : public test_support::EngineTest {
  protected:
   void SetUp() override {
     EngineTest::SetUp();
-    if (!test_support::ToolAvailable("exiftool")) GTEST_SKIP() << "exiftool is not installed";
+    VX_REQUIRE_TOOL("exiftool");
     path_ = folder_.File("iptc.jpg");
     ASSERT_NE(engine_->CreateNewImage(8, 8, 24, -16776961), 0);
     ASSERT_EQ(engine_->SaveAsJPEG(path_), vexiro::OK);

@@ -40,7 +40,7 @@ class VirtualDisplay {
 class DisplayOnWindow : public test_support::EngineTest {};
 
 TEST_F(DisplayOnWindow, TwiceTheSizeOnAMappedWindow) {
-  if (!test_support::ToolAvailable("Xvfb")) GTEST_SKIP() << "Xvfb is missing";
+  VX_REQUIRE_TOOL("Xvfb");
   VirtualDisplay virtualDisplay;
   Display* d = XOpenDisplay(nullptr);
   ASSERT_NE(d, nullptr);
