@@ -130,10 +130,26 @@ Acquisition Acquire(std::string& tempFile, int32_t hwnd) {
   vx::engine::DeleteFileQuietly(tempFile);
   result.fileTransfer = Vxtwain().LastTransferMode() == kFileTransfer;
   if (result.fileTransfer) {
+    // A file transfer brings no memory; a handle the plug-in gave anyway goes back to it.
+    if (result.handle != 0) Vxtwain().FreeNative(result.handle);
+    result.handle = 0;
     result.transferFile = PluginText(Vxtwain().GetFilePathTransfer()) + "_";
     tempFile = result.transferFile;
   }
   return result;
+}
+
+// The check, then native transfers asked for when a source is open and not yet enabled.
+bool PrepareNativeAcquisition() {
+  if (!CheckTwainPlugin()) return false;
+  if (Vxtwain().State() == TWAIN_SOURCE_OPEN) Vxtwain().SetTransferMode(kNativeTransfer);
+  return true;
+}
+
+// What a native transfer brought, copied out of the plug-in, or why nothing came.
+VexiroStatus ReceiveNative(const Acquisition& acquired, NativeTransfer& native) {
+  if (acquired.handle == 0) return EmptyTransferStatus();
+  return TakeNative(acquired.handle, native) ? OK : TwainTransferError;
 }
 
 // A native transfer as a packed DIB in global memory (0 and a status when it cannot be).
@@ -217,66 +233,42 @@ bool CopyOver(const std::string& from, const std::string& to) {
 }  // namespace
 
 int32_t cImaging::TwainAcquireToDib(int32_t hwnd) {
-  if (!CheckTwainPlugin()) {
+  if (!PrepareNativeAcquisition()) {
     nStat = WrongVxTwainVersion;
     return 0;
   }
-  if (TwainGetState() == TWAIN_SOURCE_OPEN) Vxtwain().SetTransferMode(kNativeTransfer);
   const Acquisition acquired = Acquire(sTwainTempFile, hwnd);
   if (acquired.fileTransfer) {
-    if (acquired.handle != 0) Vxtwain().FreeNative(acquired.handle);
     vx::engine::DeleteFileQuietly(acquired.transferFile);
     nStat = TwainInvalidTransferMode;
     return 0;
   }
-  if (acquired.handle == 0) {
-    nStat = EmptyTransferStatus();
-    return 0;
-  }
   NativeTransfer native;
-  if (!TakeNative(acquired.handle, native)) {
-    nStat = TwainTransferError;
-    return 0;
-  }
-  VexiroStatus status = OK;
-  const vx::HGLOBAL dib = NativeAsDib(native, status);
-  nStat = status;
-  return static_cast<int32_t>(dib);
+  nStat = ReceiveNative(acquired, native);
+  if (nStat != OK) return 0;
+  return static_cast<int32_t>(NativeAsDib(native, nStat));
 }
 
 int32_t cImaging::TwainAcquireToVexiroImage(int32_t hwnd) {
-  if (!CheckTwainPlugin()) {
+  if (!PrepareNativeAcquisition()) {
     nStat = WrongVxTwainVersion;
     return 0;
   }
-  if (TwainGetState() == TWAIN_SOURCE_OPEN) Vxtwain().SetTransferMode(kNativeTransfer);
   const Acquisition acquired = Acquire(sTwainTempFile, hwnd);
   int32_t id = 0;
   if (acquired.fileTransfer) {
-    if (acquired.handle != 0) Vxtwain().FreeNative(acquired.handle);
-    const VexiroStatus empty = EmptyTransferStatus();
-    if (empty != TwainError) {
-      nStat = empty;
-    } else {
+    nStat = EmptyTransferStatus();
+    if (nStat == TwainError) {
       id = CreateImageFromFile(acquired.transferFile);
       if (nStat == OK) vx::engine::SetImageSourceFile(id, acquired.transferFile);
     }
-    if (nStat != OK) {
-      vx::engine::DeleteFileQuietly(acquired.transferFile);
-      id = 0;
-    }
-    return id;
-  }
-  if (acquired.handle == 0) {
-    nStat = EmptyTransferStatus();
+    if (nStat == OK) return id;
+    vx::engine::DeleteFileQuietly(acquired.transferFile);
     return 0;
   }
   NativeTransfer native;
-  if (!TakeNative(acquired.handle, native)) {
-    nStat = TwainTransferError;
-    return 0;
-  }
-  nStat = NativeToImage(native, id);
+  nStat = ReceiveNative(acquired, native);
+  if (nStat == OK) nStat = NativeToImage(native, id);
   if (nStat != OK) return 0;
   nNativeImage = id;
   return id;
