@@ -13,7 +13,7 @@
  *   VXTWAIN_NativeBytes and VXTWAIN_NativeSize give the block; VXTWAIN_FreeNative drops it.
  * - Capability codes, item types, condition and result codes are TWAIN's. FIX32 values carry
  *   the whole part in the low 16 bits and the fraction (1/65536) in the high 16 bits.
- * - File transfers write BMP, TIFF or PNG to the path given, followed by "_".
+ * - File transfers write BMP, TIFF or PNG (ICAP_IMAGEFILEFORMAT) to the path given, followed by "_".
  */
 #ifndef VXTWAIN_H
 #define VXTWAIN_H

@@ -58,13 +58,15 @@ inline const ScratchFolder& SuiteSaneFolder() {
   return folder;
 }
 
-// SANE's test backend with two devices and a bed of 300 mm, plus `extra` lines of test.conf.
+// SANE's test backend with two devices and a bed of 300 mm, plus `extra` lines of test.conf. The
+// backend stays loaded between tests and keeps what an earlier test.conf set, so every option a
+// test varies is named here with its default.
 class SaneTestConfig {
  public:
   explicit SaneTestConfig(const std::string& extra = "") {
     WriteText(SuiteSaneFolder().path() / "test.conf",
               "number_of_devices 2\nmode Color\ntest-picture \"Color pattern\"\ngeometry_max 300\n"
-              "br_x 210\nbr_y 297\n" + extra);
+              "br_x 210\nbr_y 297\nhand-scanner false\nthree-pass false\nread-status-code Default\n" + extra);
   }
   std::string dir() const { return SuiteSaneFolder().path().string(); }
 };

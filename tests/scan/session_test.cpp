@@ -70,6 +70,53 @@ TEST_F(ScanTest, AFileTransferLandsAtTheTargetAsABmpImageMagickReads) {
   EXPECT_EQ(CommandOutput("identify -format '%m %w %h' '" + target + "'"), "BMP3 582 826");
 }
 
+struct FileCase {
+  int32_t format;          // TWAIN's file format code
+  const char* magick;      // what identify calls it
+  int32_t pixelType, bitDepth;
+  const char* options;     // scanimage's options for the same picture
+  const char* depth;       // bits per sample in the file
+};
+
+const FileCase kFileCases[] = {
+    {2, "BMP3", 2, 24, "--mode Color", "8"},
+    {7, "PNG", 2, 24, "--mode Color", "8"},
+    {7, "PNG", 1, 16, "--mode Gray --depth 16", "16"},
+    {0, "TIFF", 2, 48, "--mode Color --depth 16", "16"},
+    {0, "TIFF", 0, 1, "--mode Gray --depth 1", "1"},
+};
+
+class FileTransfer : public ScanTest, public ::testing::WithParamInterface<FileCase> {};
+
+TEST_P(FileTransfer, TheFileHoldsScanimagesPictureInTheFormatAsked) {
+  VX_REQUIRE_TOOL("scanimage");
+  VX_REQUIRE_TOOL("compare");
+  const FileCase& c = GetParam();
+  SaneTestConfig config;
+  ScratchFolder scratch;
+  const std::string expected = scratch.file("expected.pnm");
+  const std::string command = "SANE_CONFIG_DIR='" + config.dir() + "' scanimage -d test:0 --format=pnm " + c.options +
+                              " --resolution 50 -l 0 -t 0 -x 40 -y 30 > '" + expected + "' 2>/dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  OpenTestSource();
+  ASSERT_TRUE(engine_->TwainSetCurrentImageFileFormat(c.format));
+  EXPECT_EQ(engine_->TwainGetCurrentImageFileFormat(), c.format);
+  ASSERT_TRUE(engine_->TwainSetCurrentPixelType(c.pixelType));
+  ASSERT_TRUE(engine_->TwainSetCurrentBitDepth(c.bitDepth));
+  ASSERT_TRUE(engine_->TwainSetCurrentResolution(50));
+  ASSERT_TRUE(engine_->TwainSetImageLayout(0, 0, 40, 30));
+  const std::string target = scratch.file("scan");
+  ASSERT_EQ(engine_->TwainAcquireToFile(target), vexiro::OK);
+  EXPECT_EQ(CommandOutput("identify -format '%m %w %h' '" + target + "'"),
+            std::string(c.magick) + " 78 59");
+  EXPECT_EQ(CommandOutput("identify -format '%z' '" + target + "'"), c.depth);
+  EXPECT_EQ(CommandOutput("compare -metric AE '" + target + "' '" + expected + "' null: 2>&1"), "0");
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, FileTransfer, ::testing::ValuesIn(kFileCases), [](const auto& info) {
+  return std::string(info.param.magick) + "_" + std::to_string(info.param.bitDepth);
+});
+
 TEST_F(ScanTest, AFileTransferToABadTargetFailsAndLeavesNothing) {
   SaneTestConfig config;
   ScratchFolder scratch;
@@ -181,7 +228,9 @@ TEST_F(ScanTest, CapabilityListsFollowTheOptionsScanimageLists) {
   EXPECT_EQ(std::find(list.begin(), list.end(), 11), list.end()) << "A3 does not";
   EXPECT_EQ(engine_->TwainGetAvailableCompressionNo(1), 0);
   EXPECT_EQ(engine_->TwainGetAvailableCompressionNo(2), -1);
-  EXPECT_EQ(engine_->TwainGetAvailableImageFileFormatNo(1), 2) << "BMP";
+  vexiro::BasicArray<int32_t> formats;
+  EXPECT_EQ(engine_->TwainGetAvailableImageFileFormat(formats), 3);
+  EXPECT_EQ(formats.Data(), (std::vector<int32_t>{0, 2, 7})) << "TIFF, BMP, PNG";
 }
 
 TEST_F(ScanTest, SettingsReadBackAndBadValuesAreRefused) {

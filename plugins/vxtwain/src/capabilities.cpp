@@ -278,7 +278,7 @@ const std::map<int32_t, Handler>& Handlers() {
       {ICAP_YRESOLUTION, ResolutionHandler(true)},
       {ICAP_UNITS, SessionValue(TWTY_UINT16, {0, 1, 2, 3, 4, 5, 6}, &Session::unitsCode)},
       {ICAP_XFERMECH, SessionValue(TWTY_UINT16, {0, 1}, &Session::transferMode)},
-      {ICAP_IMAGEFILEFORMAT, SessionValue(TWTY_UINT16, {2}, &Session::fileFormat)},
+      {ICAP_IMAGEFILEFORMAT, SessionValue(TWTY_UINT16, {0, 2, 7}, &Session::fileFormat)},
       {ICAP_COMPRESSION,
        {TWTY_UINT16, SourceOpen, [] { return std::vector<double>{0}; },
         []() -> std::optional<double> { return 0.0; }, [](double v, bool&) { return v == 0; }, nullptr}},

@@ -4,11 +4,14 @@
 #include <cstring>
 
 #include "capabilities.h"
+#include "file_writers.h"
 #include "session.h"
 
 namespace vxtwain {
 
 namespace {
+
+constexpr int32_t kTiff = 0, kPng = 7;  // TWAIN's file format codes; BMP is 2
 
 // What the device delivered: one interleaved frame (grey or RGB) of `channels` samples.
 struct Frames {
@@ -248,7 +251,11 @@ int32_t Session::AcquireNative() {
   }
   Picture picture = ToPicture(frames, dpiX, dpiY);
   if (transferMode == 1) {
-    if (!WriteBmp(transferPath + "_", PackedDib(picture))) {
+    const std::string path = transferPath + "_";
+    const bool written = fileFormat == kTiff  ? WriteTiff(path, picture)
+                         : fileFormat == kPng ? WritePng(path, picture)
+                                              : WriteBmp(path, PackedDib(picture));
+    if (!written) {
       transferFailed = true;
       Fail(TWCC_FILEWRITEERROR);
       return 0;
