@@ -117,6 +117,39 @@ INSTANTIATE_TEST_SUITE_P(Formats, FileTransfer, ::testing::ValuesIn(kFileCases),
   return std::string(info.param.magick) + "_" + std::to_string(info.param.bitDepth);
 });
 
+// Names in TMPDIR other than the suite's own folders.
+std::vector<std::string> TemporaryFiles(const ScratchFolder& scratch) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(TempRoot()))
+    if (entry.path() != scratch.path() && entry.path() != SuiteSaneFolder().path())
+      names.push_back(entry.path().filename().string());
+  return names;
+}
+
+TEST_F(ScanTest, AnImageFromAFileTransferOwnsItsFileUntilItCloses) {
+  SaneTestConfig config;
+  ScratchFolder scratch;
+  OpenTestSource();
+  ASSERT_TRUE(engine_->TwainSetCapCurrentNumeric(0x0103, kTwtyUint16, 1));  // ICAP_XFERMECH: file
+  ASSERT_TRUE(engine_->TwainSetImageLayout(0, 0, 10, 10));
+  const int32_t dib = engine_->TwainAcquireToDib();
+  EXPECT_NE(dib, 0) << "the source is open: the member asks for memory";
+  EXPECT_EQ(engine_->GetStat(), vexiro::OK);
+  vx::GlobalFree(static_cast<vx::HGLOBAL>(dib));
+  // With the source closed the plug-in keeps its file mode: the picture comes as a file.
+  ASSERT_TRUE(engine_->TwainOpenSource("test:0"));
+  ASSERT_TRUE(engine_->TwainSetCapCurrentNumeric(0x0103, kTwtyUint16, 1));
+  ASSERT_TRUE(engine_->TwainCloseSource());
+  EXPECT_EQ(engine_->TwainAcquireToDib(), 0);
+  EXPECT_EQ(engine_->GetStat(), vexiro::TwainInvalidTransferMode);
+  EXPECT_TRUE(TemporaryFiles(scratch).empty()) << "the file the member cannot use is removed";
+  const int32_t id = engine_->TwainAcquireToVexiroImage();
+  ASSERT_NE(id, 0) << engine_->GetStat();
+  EXPECT_EQ(TemporaryFiles(scratch).size(), 1u) << "the image's own file";
+  EXPECT_EQ(engine_->CloseImage(id), vexiro::OK);
+  EXPECT_TRUE(TemporaryFiles(scratch).empty());
+}
+
 TEST_F(ScanTest, AFileTransferToABadTargetFailsAndLeavesNothing) {
   SaneTestConfig config;
   ScratchFolder scratch;
