@@ -33,6 +33,17 @@ TEST_F(ScanTest, TheStatesWalkFromPluginOnlyToReadingAndBack) {
   EXPECT_EQ(engine_->TwainGetState(), 1);
 }
 
+TEST_F(ScanTest, ASourceManagerPathToNoLibraryLeavesScanningUnavailable) {
+  SaneTestConfig config;
+  engine_->TwainSetDSMPath("/nonexistent/libsane.so.1");
+  EXPECT_FALSE(engine_->TwainIsAvailable());
+  EXPECT_EQ(engine_->TwainGetSourceCount(), 0);
+  EXPECT_EQ(engine_->TwainGetState(), 1);
+  engine_->TwainSetDSMPath("");
+  EXPECT_TRUE(engine_->TwainIsAvailable());
+  EXPECT_EQ(engine_->TwainGetSourceCount(), 2);
+}
+
 TEST_F(ScanTest, UnknownOrBlankSourceNamesAreRefused) {
   SaneTestConfig config;
   for (const char* name : {"", "   ", "test:9", "nosuch"}) {
@@ -288,6 +299,8 @@ TEST_F(ScanTest, SettingsReadBackAndBadValuesAreRefused) {
   double l = 0, t = 0, r = 0, b = 0;
   ASSERT_TRUE(engine_->TwainGetImageLayout(l, t, r, b));
   EXPECT_EQ(std::vector<double>({l, t, r, b}), std::vector<double>({1, 2, 30, 40}));
+  EXPECT_TRUE(engine_->TwainSetImageLayout(0, 0, 10.5, 10)) << "the bed measures in whole millimetres";
+  EXPECT_EQ(engine_->TwainGetLastResultCode(), 2) << "TWRC_CHECKSTATUS: the value was rounded";
   EXPECT_FALSE(engine_->TwainSetCurrentBitDepth(12));
   EXPECT_EQ(engine_->TwainGetCapItemType(0x1001), -1) << "CAP_CAPTION: SANE has no such thing";
   EXPECT_EQ(engine_->TwainGetAvailableCapValuesCount(0x1001), 0);
