@@ -497,6 +497,169 @@ class cImaging {
   // ---- Saving as PDF ----
 
   // ---- Scanning (TWAIN) ----
+  // Members over the scanning plug-in "vxtwain". Only the three acquisition members and
+  // TwainShowSetupDialogSource change the last status; the others report through their result.
+  // -- session control
+  bool TwainLogStart(const std::string& sLogPath);
+  void TwainLogStop();
+  bool TwainCloseSource();
+  bool TwainCloseSourceManager(int32_t hwnd = 0);
+  void TwainDisableAutoSourceClose(bool bDisableAutoSourceClose);
+  bool TwainDisableSource();
+  bool TwainEnableDuplex(bool bDuplex);
+  void TwainSetApplicationInfo(int32_t nMajorNumVersion, int32_t nMinorNumVersion, int32_t nLanguageID,
+                               int32_t nCountryID, const std::string& sVersionInfo, const std::string& sCompanyName,
+                               const std::string& sProductFamily, const std::string& sProductName);
+  bool TwainUserClosedSource();
+  bool TwainLastXferFail();
+  bool TwainEndAllXfers();
+  bool TwainEndXfer();
+  int32_t TwainGetState();
+  bool TwainUnloadSourceManager();
+  // -- acquisition
+  int32_t TwainAcquireToDib(int32_t hwnd = 0);
+  int32_t TwainAcquireToVexiroImage(int32_t hwnd = 0);
+  VexiroStatus TwainAcquireToFile(const std::string& sFilePath, int32_t hwnd = 0);
+  int32_t CreateImageFromTwain(int32_t hwnd = 0);
+  // -- capability access
+  int32_t TwainGetAvailableCapValuesCount(int32_t nCap);
+  int32_t TwainGetAvailableCapValuesNumeric(int32_t nCap, BasicArray<double>& arValues);
+  int32_t TwainGetAvailableCapValuesString(int32_t nCap, BasicArray<std::string>& arValues);
+  double TwainGetAvailableCapValueNoNumeric(int32_t nCap, int32_t nNumber);
+  std::string TwainGetAvailableCapValueNoString(int32_t nCap, int32_t nNumber);
+  bool TwainGetCapCurrentNumeric(int32_t nCap, double& nCurrentValue);
+  bool TwainGetCapCurrentString(int32_t nCap, std::string& sCurrentValue);
+  bool TwainGetCapRangeNumeric(int32_t nCap, double& nMinValue, double& nMaxValue, double& nStepValue);
+  int32_t TwainGetAvailableImageFileFormat(BasicArray<int32_t>& arValues);
+  int32_t TwainGetAvailableImageFileFormatCount();
+  int32_t TwainGetAvailableImageFileFormatNo(int32_t nNumber);
+  int32_t TwainGetAvailableCompression(BasicArray<int32_t>& arValues);
+  int32_t TwainGetAvailableCompressionCount();
+  int32_t TwainGetAvailableCompressionNo(int32_t nNumber);
+  int32_t TwainGetAvailableBrightness(BasicArray<double>& arValues);
+  int32_t TwainGetAvailableBrightnessCount();
+  double TwainGetAvailableBrightnessNo(int32_t nNumber);
+  int32_t TwainGetAvailableContrast(BasicArray<double>& arValues);
+  int32_t TwainGetAvailableContrastCount();
+  double TwainGetAvailableContrastNo(int32_t nNumber);
+  int32_t TwainGetAvailableBitDepths(BasicArray<int32_t>& arValues);
+  int32_t TwainGetAvailableBitDepthsCount();
+  int32_t TwainGetAvailableBitDepthNo(int32_t nNumber);
+  int32_t TwainGetAvailablePixelTypes(BasicArray<int32_t>& arValues);
+  int32_t TwainGetAvailablePixelTypesCount();
+  int32_t TwainGetAvailablePixelTypeNo(int32_t nNumber);
+  int32_t TwainGetAvailableXResolutions(BasicArray<int32_t>& arValues);
+  int32_t TwainGetAvailableXResolutionsCount();
+  int32_t TwainGetAvailableXResolutionNo(int32_t nNumber);
+  int32_t TwainGetAvailableYResolutions(BasicArray<int32_t>& arValues);
+  int32_t TwainGetAvailableYResolutionsCount();
+  int32_t TwainGetAvailableYResolutionNo(int32_t nNumber);
+  // -- capability members
+  bool TwainSetCapCurrentNumeric(int32_t nCap, int32_t nItemType, int32_t nNewValue);
+  bool TwainSetCapCurrentString(int32_t nCap, int32_t nItemType, const std::string& sNewValue);
+  bool TwainResetCap(int32_t nCap);
+  int32_t TwainGetCapItemType(int32_t nCap);
+  int32_t TwainGetCurrentBitDepth();
+  bool TwainSetCurrentBitDepth(int32_t nBitDepth);
+  int32_t TwainGetCurrentThreshold();
+  bool TwainSetCurrentThreshold(int32_t nThreshold);
+  int32_t TwainGetCurrentPlanarChunky();
+  bool TwainSetCurrentPlanarChunky(int32_t nPlanarChunky);
+  int32_t TwainGetCurrentPixelFlavor();
+  bool TwainSetCurrentPixelFlavor(int32_t nPixelFlavor);
+  int32_t TwainGetCurrentBrightness();
+  bool TwainSetCurrentBrightness(int32_t nBrightnessValue);
+  int32_t TwainGetCurrentContrast();
+  bool TwainSetCurrentContrast(int32_t nContrastValue);
+  int32_t TwainGetCurrentPixelType();
+  bool TwainSetCurrentPixelType(int32_t nPixelType);
+  int32_t TwainGetCurrentResolution();
+  bool TwainSetCurrentResolution(int32_t nResolution);
+  double TwainGetPhysicalWidth();
+  double TwainGetPhysicalHeight();
+  int32_t TwainGetPaperSize();
+  bool TwainSetPaperSize(int32_t nSize);
+  int32_t TwainGetAvailablePaperSizeCount();
+  int32_t TwainGetAvailablePaperSize(BasicArray<int32_t>& arValues);
+  int32_t TwainGetAvailablePaperSizeNo(int32_t nNumber);
+  bool TwainIsPixelTypeAvailable(int32_t nPixelType);
+  bool TwainIsFileTransferModeAvailable();
+  bool TwainSetImageLayout(double nLeft, double nTop, double nRight, double nBottom);
+  bool TwainGetImageLayout(double& nLeft, double& nTop, double& nRight, double& nBottom);
+  bool TwainResetImageLayout();
+  bool TwainSetXferCount(int32_t nXfers);
+  bool TwainSetCurrentImageFileFormat(int32_t nImageFileFormat);
+  int32_t TwainGetCurrentImageFileFormat();
+  bool TwainSetCurrentCompression(int32_t nCompression);
+  int32_t TwainGetCurrentCompression();
+  // -- feeder and automatic features
+  bool TwainHasFeeder();
+  bool TwainHasFlatBed();
+  bool TwainIsFeederSelected();
+  bool TwainSelectFeeder(bool bSelectFeeder);
+  bool TwainIsFeederLoaded();
+  bool TwainIsDeviceOnline();
+  bool TwainIsDuplexEnabled();
+  int32_t TwainGetDuplexMode();
+  bool TwainHasCameraPreviewUI();
+  bool TwainIsAutoFeedOn();
+  bool TwainIsAutomaticBorderDetectionAvailable();
+  bool TwainIsAutomaticBorderDetectionEnabled();
+  bool TwainSetAutomaticBorderDetection(bool bAutoBorderDetect);
+  bool TwainIsBarcodeDetectionAvailable();
+  bool TwainIsBarcodeDetectionEnabled();
+  bool TwainSetBarcodeDetection(bool bBarcodeDetection);
+  bool TwainIsAutomaticDeskewAvailable();
+  bool TwainIsAutomaticDeskewEnabled();
+  bool TwainSetAutomaticDeskew(bool bAutoDeskew);
+  bool TwainIsAutomaticDiscardBlankPagesAvailable();
+  bool TwainIsAutomaticDiscardBlankPagesEnabled();
+  bool TwainSetAutomaticDiscardBlankPages(bool bAutoDiscard);
+  bool TwainIsAutomaticRotationAvailable();
+  bool TwainIsAutomaticRotationEnabled();
+  bool TwainSetAutomaticRotation(bool bAutoRotate);
+  bool TwainIsAutoScanAvailable();
+  bool TwainIsAutoScanEnabled();
+  bool TwainSetAutoScan(bool bAutoScan);
+  bool TwainIsAutoFeedAvailable();
+  bool TwainIsAutoFeedEnabled();
+  bool TwainSetAutoFeed(bool bAutoFeed);
+  bool TwainIsAutoSizeAvailable();
+  bool TwainIsAutoSizeEnabled();
+  bool TwainSetAutoSize(bool bAutoSize);
+  bool TwainIsAutoBrightnessAvailable();
+  bool TwainIsAutoBrightnessEnabled();
+  bool TwainSetAutoBrightness(bool bAutoBrightness);
+  // -- source selection and source-manager control
+  bool TwainIsAvailable();
+  int32_t TwainGetLastResultCode();
+  int32_t TwainGetLastConditionCode();
+  int32_t TwainGetSourceCount();
+  std::string TwainGetSourceName(int32_t nSourceNo);
+  std::string TwainGetDefaultSourceName();
+  std::string TwainGetCurrentSourceName();
+  bool TwainSelectSource(int32_t hwnd = 0);
+  bool TwainOpenDefaultSource();
+  bool TwainOpenSource(const std::string& sSourceName);
+  bool TwainShowSetupDialogSource(int32_t hwnd = 0);
+  void TwainSetDSMPath(const std::string& sDSMPath);
+  void TwainSetHideUI(bool bHide);
+  bool TwainGetHideUI();
+  bool TwainSetIndicators(bool bShowIndicator);
+  void TwainSetMultiTransfer(bool bMultiTransfer);
+  void TwainSetErrorMessage(bool bShowErrors);
+  void TwainSetDebugMode(bool bDebugMode);
+  // -- source-side barcodes
+  int32_t TwainGetAvailableBarCodeTypeCount();
+  int32_t TwainGetAvailableBarCodeTypeNo(int32_t nNumber);
+  int32_t TwainBarCodeGetCount();
+  std::string TwainBarCodeGetValue(int32_t nBarCodeNo);
+  int32_t TwainBarCodeGetType(int32_t nBarCodeNo);
+  int32_t TwainBarCodeGetXPos(int32_t nBarCodeNo);
+  int32_t TwainBarCodeGetYPos(int32_t nBarCodeNo);
+  int32_t TwainBarCodeGetConfidence(int32_t nBarCodeNo);
+  int32_t TwainBarCodeGetRotation(int32_t nBarCodeNo);
+  // ---- end of scanning (TWAIN) ----
 
   // ---- Printing ----
 
@@ -668,6 +831,15 @@ class cImaging {
   // ---- Private helpers of PDF writing ----
 
   // ---- Private helpers of scanning, printing and network transfer ----
+  // Scanning: a capability read as a 32-bit integer, -1 when it cannot be read; a capability set
+  // with the item type the source reports; a feature switch as the source reports it.
+  int32_t TwainReadRounded(int32_t cap, int32_t fallback);
+  bool TwainSetByType(int32_t cap, int32_t value);
+  bool TwainCurrentIs(int32_t cap, bool (*test)(double));
+  bool TwainProbeFeeder(int32_t probe, bool unreadable);
+  template <class T>
+  int32_t TwainFillList(int32_t cap, BasicArray<T>& arValues);
+  double TwainListEntry(int32_t cap, int32_t nNumber, double outside);
 
   // ---- Private helpers of recognition ----
   // Document templates from files: the file as a temporary image (0 when it cannot be loaded).

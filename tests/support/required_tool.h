@@ -32,6 +32,7 @@ inline std::string PackageOfTool(const std::string& tool) {
       {"base64", "coreutils"},
       {"zint", "zint"},             {"zbarimg", "zbar-tools"},
       {"dmtxwrite", "dmtx-utils"},  {"dmtxread", "dmtx-utils"},
+      {"scanimage", "sane-utils"},
   };
   const auto found = packages.find(std::filesystem::path(tool).filename().string());
   return found == packages.end() ? "not listed" : found->second;
