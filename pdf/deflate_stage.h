@@ -1,8 +1,7 @@
 // Deflate in the zlib stream format (header and Adler-32 trailer), as FlateDecode reads it.
 #pragma once
-#include <memory>
-
 #include "pdf/stage.h"
+#include "platform/compression/deflate.h"
 
 namespace vx::pdf {
 
@@ -15,10 +14,9 @@ class DeflateStage final : public Stage {
   bool Finish() override;
 
  private:
-  bool Pump(int flush);
-  struct State;
-  std::unique_ptr<State> state_;
-  bool failed_ = false;
+  compression::ZlibDeflater deflater_;
+  compression::CompressedSink forward_;  // hands compressed output to the next stage
+  bool failed_;
   bool sawInput_ = false;
 };
 

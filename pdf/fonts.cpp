@@ -1,172 +1,40 @@
 #include "pdf/fonts.h"
 
-#include <fontconfig/fontconfig.h>
-#include <ft2build.h>
-#include FT_FREETYPE_H
-#include FT_TRUETYPE_TABLES_H
-
 #include <algorithm>
-#include <cctype>
-#include <cmath>
-#include <memory>
-#include <vector>
 
-#include "platform/kernel/code_page.h"
+#include "platform/gdi/font_metrics.h"
 
 namespace vx::pdf {
 namespace {
 
-struct Alias {
-  const char* windowsName;
-  const char* family;
-};
-// Faces with the same advance widths as the Windows fonts documents ask for.
-constexpr Alias kAliases[] = {
-    {"Arial", "Liberation Sans"}, {"Times New Roman", "Liberation Serif"}, {"Courier New", "Liberation Mono"}};
-
-std::string Folded(std::string_view name) {
-  std::string out;
-  for (unsigned char c : name)
-    if (c != ' ') out += static_cast<char>(std::toupper(c));
-  return out;
-}
-
-std::vector<std::string> InstalledFamilies() {
-  std::vector<std::string> families;
-  FcPattern* pattern = FcPatternCreate();
-  FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, FC_FONTFORMAT, nullptr);
-  FcFontSet* set = FcFontList(nullptr, pattern, objects);
-  for (int i = 0; set && i < set->nfont; ++i) {
-    FcChar8* format = nullptr;
-    if (FcPatternGetString(set->fonts[i], FC_FONTFORMAT, 0, &format) != FcResultMatch ||
-        std::string_view(reinterpret_cast<char*>(format)) != "TrueType")
-      continue;
-    FcChar8* family = nullptr;
-    if (FcPatternGetString(set->fonts[i], FC_FAMILY, 0, &family) == FcResultMatch)
-      families.emplace_back(reinterpret_cast<char*>(family));
-  }
-  if (set) FcFontSetDestroy(set);
-  FcObjectSetDestroy(objects);
-  FcPatternDestroy(pattern);
-  std::sort(families.begin(), families.end());
-  families.erase(std::unique(families.begin(), families.end()), families.end());
-  return families;
-}
-
-std::string FamilyOf(const std::string& installedName) {
-  for (const Alias& a : kAliases)
-    if (installedName == a.windowsName) return a.family;
-  return installedName;
-}
-
-// The file fontconfig matches for the family in that style; "" when it offers another family.
-std::string FontFile(const std::string& family, bool bold, bool italic) {
-  FcPattern* pattern = FcPatternCreate();
-  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-  FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-  FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-  FcDefaultSubstitute(pattern);
-  FcResult result = FcResultNoMatch;
-  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-  std::string path;
-  FcChar8* file = nullptr;
-  FcChar8* matchedFamily = nullptr;
-  if (match && FcPatternGetString(match, FC_FAMILY, 0, &matchedFamily) == FcResultMatch &&
-      Folded(reinterpret_cast<char*>(matchedFamily)) == Folded(family) &&
-      FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch)
-    path = reinterpret_cast<char*>(file);
-  if (match) FcPatternDestroy(match);
-  FcPatternDestroy(pattern);
-  return path;
-}
-
-struct FreeTypeDeleter {
-  void operator()(FT_Library library) const { FT_Done_FreeType(library); }
-  void operator()(FT_Face face) const { FT_Done_Face(face); }
-};
-
-// Font units to the 1000 units of PDF text space, halves to even.
-int32_t Scaled(long units, FT_UShort unitsPerEm) {
-  return static_cast<int32_t>(std::nearbyint(static_cast<double>(units) * 1000.0 / unitsPerEm));
-}
-
-bool HasOnlySymbolMap(FT_Face face) {
-  bool symbol = false;
-  for (int i = 0; i < face->num_charmaps; ++i) {
-    if (face->charmaps[i]->encoding == FT_ENCODING_UNICODE) return false;
-    if (face->charmaps[i]->encoding == FT_ENCODING_MS_SYMBOL) symbol = true;
-  }
-  return symbol;
-}
-
-// The glyph a Windows-1252 code shows; 0 (.notdef) when the face has none.
-FT_UInt GlyphOf(FT_Face face, int code, bool symbol) {
-  if (symbol) {
-    const FT_UInt g = FT_Get_Char_Index(face, 0xF000 + code);
-    return g != 0 ? g : FT_Get_Char_Index(face, code);
-  }
-  const char byte = static_cast<char>(code);
-  const std::string utf8 = AnsiToUtf8(std::string_view(&byte, 1));
-  char32_t cp = 0;
-  // One Windows-1252 character is at most three UTF-8 bytes.
-  const auto* u = reinterpret_cast<const unsigned char*>(utf8.data());
-  if (utf8.size() == 1) cp = u[0];
-  else if (utf8.size() == 2) cp = ((u[0] & 0x1F) << 6) | (u[1] & 0x3F);
-  else if (utf8.size() == 3) cp = ((u[0] & 0x0F) << 12) | ((u[1] & 0x3F) << 6) | (u[2] & 0x3F);
-  return FT_Get_Char_Index(face, cp);
-}
-
-int32_t Advance(FT_Face face, FT_UInt glyph) {
-  if (FT_Load_Glyph(face, glyph, FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING) != 0) return 0;
-  return Scaled(face->glyph->metrics.horiAdvance, face->units_per_EM);
+// "TimesNewRoman,Bold": the installed name without spaces, the style after a comma.
+std::string BaseFontName(const std::string& installedName, bool bold, bool italic) {
+  std::string name = installedName;
+  if (bold || italic) name += ",";
+  if (bold) name += "Bold";
+  if (italic) name += "Italic";
+  name.erase(std::remove(name.begin(), name.end(), ' '), name.end());
+  return name;
 }
 
 }  // namespace
 
-std::optional<std::string> PrepareFontName(const std::string& name) {
-  const std::string wanted = Folded(name);
-  const std::vector<std::string> families = InstalledFamilies();
-  for (const Alias& a : kAliases)
-    if (Folded(a.windowsName) == wanted && std::binary_search(families.begin(), families.end(), a.family))
-      return std::string(a.windowsName);
-  for (const std::string& f : families)
-    if (Folded(f) == wanted) return f;
-  return std::nullopt;
-}
+std::optional<std::string> PrepareFontName(const std::string& name) { return gdi::FindInstalledFont(name); }
 
 std::optional<FontRecord> GetFontMetrics(const std::string& installedName, bool bold, bool italic) {
-  const std::string file = FontFile(FamilyOf(installedName), bold, italic);
-  if (file.empty()) return std::nullopt;
-  FT_Library rawLibrary = nullptr;
-  if (FT_Init_FreeType(&rawLibrary) != 0) return std::nullopt;
-  std::unique_ptr<FT_LibraryRec_, FreeTypeDeleter> library(rawLibrary);
-  FT_Face rawFace = nullptr;
-  if (FT_New_Face(library.get(), file.c_str(), 0, &rawFace) != 0) return std::nullopt;
-  std::unique_ptr<FT_FaceRec_, FreeTypeDeleter> face(rawFace);
-  if (face->units_per_EM == 0) return std::nullopt;
-
+  const std::optional<gdi::AnsiFontMetrics> m = gdi::GetAnsiFontMetrics(installedName, bold, italic);
+  if (!m) return std::nullopt;
   FontRecord r;
-  r.baseName = installedName;
-  if (bold || italic) r.baseName += ",";
-  if (bold) r.baseName += "Bold";
-  if (italic) r.baseName += "Italic";
-  r.baseName.erase(std::remove(r.baseName.begin(), r.baseName.end(), ' '), r.baseName.end());
-
-  const bool symbol = HasOnlySymbolMap(face.get());
-  r.flags = symbol ? 4 : 32;
-  if (symbol) FT_Select_Charmap(face.get(), FT_ENCODING_MS_SYMBOL);
-  const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face.get(), FT_SFNT_OS2));
-  const auto* hhea = static_cast<const TT_HoriHeader*>(FT_Get_Sfnt_Table(face.get(), FT_SFNT_HHEA));
-  const FT_UShort em = face->units_per_EM;
-  r.ascent = Scaled(os2 ? os2->usWinAscent : face->ascender, em);
-  r.descent = Scaled(os2 ? os2->usWinDescent : -face->descender, em);
+  r.baseName = BaseFontName(installedName, bold, italic);
+  r.flags = m->symbolOnly ? 4 : 32;
+  r.ascent = m->winAscent;
+  r.descent = m->winDescent;
   r.capHeight = r.ascent;
-  r.averageWidth = os2 ? Scaled(os2->xAvgCharWidth, em) : 0;
-  r.maximumWidth = Scaled(hhea ? hhea->advance_Width_Max : face->max_advance_width, em);
+  r.averageWidth = m->averageCharWidth;
+  r.maximumWidth = m->maximumAdvance;
   r.italicAngle = italic ? -11 : 0;
-  r.missingWidth = Advance(face.get(), 0);
-  for (int c = r.firstChar; c <= r.lastChar; ++c) r.widths[c] = Advance(face.get(), GlyphOf(face.get(), c, symbol));
+  r.missingWidth = m->missingAdvance;
+  for (int c = r.firstChar; c <= r.lastChar; ++c) r.widths[c] = m->advances[c];
   return r;
 }
 

@@ -1,6 +1,6 @@
-// Installed TrueType fonts measured for PDF: names through fontconfig, where the Windows names
-// of the metric-compatible faces (Arial, Times New Roman, Courier New) count as installed when
-// their stand-ins are, and metrics through FreeType at 1000 units per em.
+// Installed TrueType fonts measured for PDF: the Windows names of the metric-compatible faces
+// (Arial, Times New Roman, Courier New) count as installed when their stand-ins are, and metrics
+// are given at 1000 units per em.
 #pragma once
 #include <array>
 #include <cstdint>

@@ -1,10 +1,5 @@
 #include "pdf/pdf_file.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-
 namespace vx::pdf {
 namespace {
 constexpr size_t kBufferSize = 1 << 16;
@@ -14,11 +9,10 @@ PdfFile::~PdfFile() { Close(); }
 
 bool PdfFile::Create(const std::string& path) {
   if (IsOpen() || path.empty()) return false;
-  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   position_ = 0;
   failed_ = false;
   buffer_.clear();
-  return fd_ >= 0;
+  return file_.Create(path) == TRUE_;
 }
 
 void PdfFile::Write(std::string_view bytes) {
@@ -34,16 +28,7 @@ void PdfFile::Write(std::string_view bytes) {
 }
 
 bool PdfFile::Flush() {
-  size_t done = 0;
-  while (done < buffer_.size()) {
-    const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      failed_ = true;
-      break;
-    }
-    done += static_cast<size_t>(n);
-  }
+  if (!failed_ && !buffer_.empty() && file_.WriteFile(buffer_.data(), buffer_.size()) != TRUE_) failed_ = true;
   buffer_.clear();
   return !failed_;
 }
@@ -51,8 +36,7 @@ bool PdfFile::Flush() {
 bool PdfFile::Close() {
   if (!IsOpen()) return false;
   Flush();
-  if (::close(fd_) != 0) failed_ = true;
-  fd_ = -1;
+  if (file_.CloseHandle() != TRUE_) failed_ = true;
   return !failed_;
 }
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/kernel/files.h"
+
 namespace vx::pdf {
 
 class PdfFile {
@@ -15,11 +17,11 @@ class PdfFile {
   PdfFile(const PdfFile&) = delete;
   PdfFile& operator=(const PdfFile&) = delete;
 
-  // O_CREAT|O_EXCL: an existing file is never touched.
+  // Created new: an existing file is never touched.
   bool Create(const std::string& path);
-  bool IsOpen() const { return fd_ >= 0; }
-  // The open file's descriptor plus one, so that 0 means no file.
-  int32_t Handle() const { return fd_ + 1; }
+  bool IsOpen() const { return file_.IsOpen(); }
+  // The open file's native handle; 0 means no file.
+  int32_t Handle() const { return file_.NativeHandle(); }
   uint64_t Position() const { return position_; }
   void Write(std::string_view bytes);
   // Flushes and closes; true when no write failed.
@@ -27,7 +29,7 @@ class PdfFile {
 
  private:
   bool Flush();
-  int fd_ = -1;
+  NewFileForWriting file_;
   uint64_t position_ = 0;
   bool failed_ = false;
   std::string buffer_;

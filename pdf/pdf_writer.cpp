@@ -2,14 +2,12 @@
 // byte offsets, and the resources, page tree, cross-reference table and trailer at the end.
 #include "pdf/pdf_writer.h"
 
-#include <sys/stat.h>
-
 #include <cmath>
-#include <ctime>
 
 #include "engine/routines/random_generator.h"
 #include "pdf/pdf_text.h"
 #include "pdf/rc4_stage.h"
+#include "platform/kernel/local_time.h"
 
 namespace vexiro {
 
@@ -18,18 +16,8 @@ using namespace vx::pdf;
 namespace {
 
 PdfTimestamp LocalNow() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  PdfTimestamp t;
-  t.Year = local.tm_year + 1900;
-  t.Month = local.tm_mon + 1;
-  t.Day = local.tm_mday;
-  t.Hour = local.tm_hour;
-  t.Minute = local.tm_min;
-  t.Second = local.tm_sec;
-  t.UtcOffsetMinutes = static_cast<int32_t>(local.tm_gmtoff / 60);
-  return t;
+  const vx::LocalTimeNow now = vx::GetLocalTimeNow();
+  return {now.year, now.month, now.day, now.hour, now.minute, now.second, now.utcOffsetMinutes};
 }
 
 std::string TwoDigits(int32_t v) { return (v < 10 ? "0" : "") + std::to_string(v); }

@@ -1,10 +1,10 @@
 // RC4 over a stream: the keystream of one key XORed onto every byte that passes.
 #pragma once
-#include <memory>
 #include <string>
 #include <string_view>
 
 #include "pdf/stage.h"
+#include "platform/crypto/cipher.h"
 
 namespace vx::pdf {
 
@@ -17,9 +17,7 @@ class Rc4Stage final : public Stage {
   bool Finish() override { return FinishNext(); }
 
  private:
-  struct State;
-  std::unique_ptr<State> state_;
-  bool keyed_ = false;  // without key bytes there is no keystream: bytes pass unchanged
+  crypto::Rc4Cipher cipher_;  // without key bytes there is no keystream: bytes pass unchanged
 };
 
 // The bytes enciphered under `key`; an empty key or text gives "".

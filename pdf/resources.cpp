@@ -9,6 +9,9 @@
       ".incbin \"" VEXIRO_RESOURCE_DIR "/" file "\"\n" #name "_end:\n"   \
       ".previous\n")
 
+// Part of this file's text, so that a compiler cache tells versions of the embedded files apart.
+[[maybe_unused]] static constexpr char kEmbeddedDigest[] = VEXIRO_RESOURCE_DIGEST;
+
 VX_EMBED(vx_pdfa_xmp, "pdfa-xmp.xml");
 VX_EMBED(vx_srgb_icc, "srgb-v2.icc");
 

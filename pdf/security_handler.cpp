@@ -1,10 +1,9 @@
 #include "pdf/security_handler.h"
 
-#include <nettle/md5.h>
-
 #include <algorithm>
 
 #include "pdf/rc4_stage.h"
+#include "platform/crypto/hash.h"
 
 namespace vx::pdf {
 namespace {
@@ -48,14 +47,7 @@ bool OnlySpaces(std::string_view s) { return std::all_of(s.begin(), s.end(), [](
 
 }  // namespace
 
-std::string MD5Digest(std::string_view data) {
-  md5_ctx ctx;
-  md5_init(&ctx);
-  md5_update(&ctx, data.size(), reinterpret_cast<const uint8_t*>(data.data()));
-  uint8_t digest[MD5_DIGEST_SIZE];
-  md5_digest(&ctx, sizeof digest, digest);
-  return std::string(reinterpret_cast<const char*>(digest), sizeof digest);
-}
+std::string MD5Digest(std::string_view data) { return crypto::Md5Of(data); }
 
 int32_t PermissionValue(int32_t rights, int32_t encryption) {
   static constexpr uint32_t kBitValues[8] = {4, 16, 8, 32, 256, 512, 1024, 2048};

@@ -2,9 +2,6 @@
 //   vexiro FILE | vexiro -e LINE [-e LINE ...] | vexiro < script
 //   vexiro --members   one line per member: name, signature, "bound" or "not bound"
 //   vexiro --idl       the type library as IDL
-#include <cairo.h>
-#include <fontconfig/fontconfig.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -16,6 +13,7 @@
 #include "control/script_engine.h"
 #include "control/script_host.h"
 #include "control/type_library.h"
+#include "platform/gdi/font_caches.h"
 #include "platform/kernel/environment.h"
 
 namespace {
@@ -109,18 +107,12 @@ int Main(const std::vector<std::string>& args) {
   return RunScript(engine.Dispatcher(), script);
 }
 
-// Cairo and fontconfig keep the fonts a script drew text with in caches that live until the
-// process ends, behind pointers a leak checker cannot follow; handing them back once the engine
-// is gone lets a host run under one cleanly.
-void ReleaseFontCaches() {
-  cairo_debug_reset_static_data();
-  FcFini();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   const int status = Main(std::vector<std::string>(argv + 1, argv + argc));
-  ReleaseFontCaches();
+  // Once the engine is gone no text can be drawn any more; handing the font caches back lets a
+  // host run cleanly under a leak checker.
+  vx::gdi::ReleaseFontCaches();
   return status;
 }

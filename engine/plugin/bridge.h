@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/plugin/seam.h"  // IsVximgplugAvailable, which the bridge answers
 #include "engine/vexiro_status.h"
 #include "platform/gdi/gdi_types.h"
 #include "plugins/vximgplug/vximgplug.h"
@@ -39,10 +40,6 @@ enum PluginMetadataModel : int32_t {
   PluginModelIptc = 6,
   PluginModelXmp = 7,
 };
-
-// Whether the plug-in counts as present: the version recorded for it at engine construction
-// reads as a non-zero number.
-bool IsVximgplugAvailable();
 
 // "UNKNOWN" for -1, "BMP" .. "JBIG" for 0 .. 35, "" for any other number.
 std::string PluginFormatName(int32_t format);

@@ -18,6 +18,10 @@ DWORD LastErrorOf(int error) {
     case EPERM: return ERROR_ACCESS_DENIED;
     case ENOENT:
     case ENOTDIR: return ERROR_FILE_NOT_FOUND;
+    case EBADF: return ERROR_INVALID_HANDLE;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG: return ERROR_DISK_FULL;
     default: return ERROR_INVALID_PARAMETER;
   }
 }
@@ -54,6 +58,33 @@ DWORD GetFileAttributes(const std::string& path) {
     return INVALID_FILE_ATTRIBUTES;
   }
   return FILE_ATTRIBUTE_NORMAL;
+}
+
+BOOL NewFileForWriting::Create(const std::string& path) {
+  if (IsOpen()) return Fail(EEXIST);
+  if (path.empty()) return Fail(ENOENT);
+  descriptor_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  return IsOpen() ? TRUE_ : Fail(errno);
+}
+
+BOOL NewFileForWriting::WriteFile(const void* data, size_t size) {
+  if (!IsOpen()) return Fail(EBADF);
+  const auto* bytes = static_cast<const char*>(data);
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::write(descriptor_, bytes + done, size - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return Fail(n < 0 ? errno : ENOSPC);
+    done += static_cast<size_t>(n);
+  }
+  return TRUE_;
+}
+
+BOOL NewFileForWriting::CloseHandle() {
+  if (!IsOpen()) return FALSE_;
+  const int closed = ::close(descriptor_);
+  descriptor_ = -1;
+  return closed == 0 ? TRUE_ : Fail(errno);
 }
 
 }  // namespace vx

@@ -2,13 +2,11 @@
 // NewPdf, and every file accepted by qpdf.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/resource.h>
-
 #include <regex>
 
 #include "pdf/pdf_writer.h"
 #include "pdf_test_support.h"
+#include "support/file_size_limit.h"
 #include "vexiro/imaging.h"
 
 namespace vx::pdf {
@@ -201,15 +199,12 @@ TEST_F(PdfDocumentTest, ClosingReportsAFailedWrite) {
   const std::string path = scratch_.File("cut.pdf");
   ASSERT_TRUE(pdf->NewPdf(path, "", "", "", "", ""));
   for (int i = 0; i < 2000; ++i) pdf->MoveTo(static_cast<float>(i), 1);
-  rlimit saved{};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-  const auto previous = signal(SIGXFSZ, SIG_IGN);
-  rlimit small = saved;
-  small.rlim_cur = 1000;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  const bool closed = pdf->ClosePdfFile();
-  setrlimit(RLIMIT_FSIZE, &saved);
-  signal(SIGXFSZ, previous);
+  bool closed = true;
+  {
+    const testing_support::FileSizeLimit limit(1000);
+    ASSERT_TRUE(limit.Active());
+    closed = pdf->ClosePdfFile();
+  }
   EXPECT_FALSE(closed);
   EXPECT_EQ(pdf->PdfGetNativePdf(), 0) << "the file is closed all the same";
 }

@@ -1,5 +1,6 @@
 // Files by path: a name is created once only and only for its owner; attributes tell files,
-// folders and other things apart, and answer for a file that is gone.
+// folders and other things apart, and answer for a file that is gone. A file made for writing
+// never replaces another, and every write that does not reach it whole is reported.
 #include "platform/kernel/files.h"
 
 #include <gtest/gtest.h>
@@ -7,9 +8,12 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "platform/kernel/last_error.h"
+#include "support/file_size_limit.h"
 
 namespace vx {
 namespace {
@@ -63,6 +67,66 @@ TEST_F(KernelFiles, AttributesTellWhatAPathNames) {
                         Case{"", INVALID_FILE_ATTRIBUTES}}) {
     EXPECT_EQ(GetFileAttributes(c.path), c.attributes) << c.path;
   }
+}
+
+std::string Contents(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+TEST_F(KernelFiles, AFileForWritingGetsEveryByteAndNeverReplacesAnother) {
+  const std::string path = File("written");
+  std::string bytes;
+  for (int i = 0; i < 70000; ++i) bytes += static_cast<char>(i * 31);
+  {
+    NewFileForWriting file;
+    EXPECT_EQ(file.NativeHandle(), 0);
+    ASSERT_EQ(file.Create(path), TRUE_);
+    EXPECT_NE(file.NativeHandle(), 0);
+    EXPECT_EQ(file.Create(File("other")), FALSE_) << "an open file is not replaced";
+    EXPECT_FALSE(std::filesystem::exists(File("other")));
+    ASSERT_EQ(file.WriteFile(bytes.data(), 3), TRUE_);
+    ASSERT_EQ(file.WriteFile(bytes.data() + 3, bytes.size() - 3), TRUE_);
+    EXPECT_EQ(file.CloseHandle(), TRUE_);
+    EXPECT_EQ(file.NativeHandle(), 0);
+    SetLastError(ERROR_SUCCESS);
+    EXPECT_EQ(file.WriteFile("x", 1), FALSE_) << "closed";
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(file.CloseHandle(), FALSE_);
+  }
+  EXPECT_EQ(Contents(path), bytes);
+  struct stat st {};
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0600, 0600u);
+  EXPECT_EQ(st.st_mode & 0022, 0u) << "only its owner may change it";
+
+  NewFileForWriting again;
+  SetLastError(ERROR_SUCCESS);
+  EXPECT_EQ(again.Create(path), FALSE_);
+  EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
+  EXPECT_EQ(again.Create(""), FALSE_);
+  EXPECT_EQ(again.Create(File("no-folder/new")), FALSE_);
+  EXPECT_EQ(Contents(path), bytes) << "the existing file is untouched";
+}
+
+TEST_F(KernelFiles, AWriteTheSystemCutsShortFails) {
+  NewFileForWriting file;
+  ASSERT_EQ(file.Create(File("cut")), TRUE_);
+  const std::string bytes(4000, 'a');
+  BOOL written = TRUE_;
+  DWORD error = ERROR_SUCCESS;
+  {
+    const testing_support::FileSizeLimit limit(1000);
+    ASSERT_TRUE(limit.Active());
+    SetLastError(ERROR_SUCCESS);
+    written = file.WriteFile(bytes.data(), bytes.size());
+    error = GetLastError();
+  }
+  EXPECT_EQ(written, FALSE_) << "the first 1000 bytes went, the rest did not";
+  EXPECT_EQ(error, ERROR_DISK_FULL);
+  EXPECT_EQ(file.CloseHandle(), TRUE_);
 }
 
 }  // namespace
