@@ -77,16 +77,17 @@ TEST_F(BarcodeMembers, EachSymbologyIsReadBackAtTwoHeights) {
     const char* name;
     std::function<VexiroStatus(cImaging&, int32_t)> draw;
     std::string zbar, zxing;
+    int32_t readerType;
   };
   const Case cases[] = {
       {"Code 128", [](cImaging& e, int32_t h) { return e.BarCodeDraw128(" Vexiro-128 ", 30, 10, h); },
-       "CODE-128:Vexiro-128", "Vexiro-128"},
+       "CODE-128:Vexiro-128", "Vexiro-128", vexiro::Barcode1DReaderCode128},
       {"EAN-13", [](cImaging& e, int32_t h) { return e.BarCodeDrawEAN13("400638133393", 30, 10, h, 12); },
-       "EAN-13:4006381333931", "4006381333931"},
+       "EAN-13:4006381333931", "4006381333931", vexiro::Barcode1DReaderEAN13},
       {"Code 39", [](cImaging& e, int32_t h) { return e.BarCodeDraw39("CODE-39", 30, 10, h); }, "CODE-39:CODE-39",
-       "CODE-39"},
+       "CODE-39", vexiro::Barcode1DReaderCode39},
       {"Interleaved 2 of 5", [](cImaging& e, int32_t h) { return e.BarCodeDraw25i("12345", 30, 10, h, true); },
-       "I2/5:123457", "123457"},
+       "I2/5:123457", "123457", vexiro::Barcode1DReaderInterleaved2of5},
   };
   for (const Case& c : cases) {
     for (int32_t height : {70, 105}) {
@@ -95,6 +96,11 @@ TEST_F(BarcodeMembers, EachSymbologyIsReadBackAtTwoHeights) {
       ASSERT_EQ(c.draw(E(), height), OK) << c.name;
       EXPECT_NE(Zbar().find(c.zbar), std::string::npos) << c.name << " at " << height;
       EXPECT_EQ(Zxing(id, w, h), c.zxing) << c.name << " at " << height;
+      // The library's own reader finds the same symbol with its type.
+      ASSERT_EQ(E().Barcode1DReaderDoScan(vexiro::BestSpeed), OK) << c.name;
+      ASSERT_EQ(E().Barcode1DReaderGetBarcodeCount(), 1) << c.name << " at " << height;
+      EXPECT_EQ(E().Barcode1DReaderGetBarcodeValue(1), c.zxing) << c.name << " at " << height;
+      EXPECT_EQ(E().Barcode1DReaderGetBarcodeType(1), c.readerType) << c.name << " at " << height;
     }
   }
 }
