@@ -1,6 +1,7 @@
 #include "platform/gdi/font_metrics.h"
 
 #include <fontconfig/fontconfig.h>
+#include <strings.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_TRUETYPE_TABLES_H
@@ -123,6 +124,12 @@ int32_t Advance(FT_Face face, FT_UInt glyph) {
 }
 
 }  // namespace
+
+const char* MetricCompatibleFamily(const std::string& windowsName) {
+  for (const Alias& a : kAliases)
+    if (strcasecmp(a.windowsName, windowsName.c_str()) == 0) return a.family;
+  return nullptr;
+}
 
 std::optional<std::string> FindInstalledFont(const std::string& name) {
   const std::string wanted = Folded(name);

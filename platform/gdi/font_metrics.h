@@ -20,6 +20,10 @@ struct AnsiFontMetrics {
   bool symbolOnly = false;              // only a symbol character map, no Unicode one
 };
 
+// The installed family that stands in for a Windows family with the same advance widths
+// ("Arial" -> "Liberation Sans"), matched ignoring case; nullptr for any other name.
+const char* MetricCompatibleFamily(const std::string& windowsName);
+
 // The installed family whose name equals `name` when both are upper-cased and stripped of
 // spaces, spelled as installed (or as Windows spells an alias); nothing when none is.
 std::optional<std::string> FindInstalledFont(const std::string& name);

@@ -8,21 +8,11 @@
 #include <new>
 #include <set>
 
+#include "platform/gdi/font_metrics.h"
 #include "platform/gdiplus/flat_call.h"
 
 namespace vx::gdiplus {
 namespace {
-
-// Common Windows families and the installed families that share their metrics.
-struct Alias {
-  const char* windows;
-  const char* standIn;
-};
-constexpr Alias kMetricAliases[] = {
-    {"Arial", "Liberation Sans"},
-    {"Times New Roman", "Liberation Serif"},
-    {"Courier New", "Liberation Mono"},
-};
 
 struct FontSetDeleter {
   void operator()(FcFontSet* s) const { FcFontSetDestroy(s); }
@@ -87,9 +77,8 @@ std::vector<std::string> InstalledFontFamilies() {
 std::string ResolveFontFamily(const std::string& name) {
   std::string found = FindFamily(name);
   if (!found.empty()) return found;
-  for (const Alias& a : kMetricAliases)
-    if (strcasecmp(a.windows, name.c_str()) == 0) return FindFamily(a.standIn);
-  return {};
+  const char* standIn = gdi::MetricCompatibleFamily(name);
+  return standIn ? FindFamily(standIn) : std::string();
 }
 
 bool FamilyHasStyle(const std::string& family, INT style) {
