@@ -74,9 +74,9 @@ std::unique_ptr<Bitmap> HoldPage(MultiBitmap& multi, int32_t page) {
     FIBITMAP* copy = LoadInChildProcess([&]() -> FIBITMAP* {
       FIMULTIBITMAP* reopened = multi.reopen();
       return reopened ? FreeImage_LockPage(reopened, page) : nullptr;
-    });
+    }, false);
     if (!BitmapSizeAcceptable(copy)) {
-      if (copy) FreeImage_Unload(copy);
+      UnloadBitmap(copy);
       return nullptr;
     }
     return std::make_unique<Bitmap>(copy, false);
