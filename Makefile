@@ -36,6 +36,7 @@ bench: deps
 	@$(CONFIGURE) -B build/bench -DCMAKE_BUILD_TYPE=Release -DVEXIRO_BENCH=ON -DVEXIRO_TESTS=OFF >/dev/null
 	cmake --build build/bench -j $(JOBS)
 	@for b in build/bench/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+	python3 bench/roundtrip.py build/bench
 
 install: deps
 	@$(RELEASE) -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null

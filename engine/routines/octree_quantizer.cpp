@@ -213,6 +213,11 @@ void OctreeQuantize(int32_t stride, int32_t height, int32_t padding, const uint8
 
 uint8_t OctreeGetIndex(uint8_t blue, uint8_t green, uint8_t red) { return ThreadOctree().IndexOf(red, green, blue); }
 
+void OctreeIndexRow(const uint8_t* pixels, int32_t width, uint8_t* indices) {
+  const Octree& tree = ThreadOctree();
+  for (int32_t x = 0; x < width; ++x, pixels += 3) indices[x] = tree.IndexOf(pixels[2], pixels[1], pixels[0]);
+}
+
 int32_t OctreeGetLeafCount() { return ThreadOctree().PaletteCounter(); }
 
 void OctreeGetPaletteEntry(int32_t index, uint8_t& blue, uint8_t& green, uint8_t& red) {

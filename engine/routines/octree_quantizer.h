@@ -17,6 +17,9 @@ void OctreeQuantize(int32_t stride, int32_t height, int32_t padding, const uint8
                     int32_t maxColors, int32_t maxDepth);
 // The palette index of a colour inserted by the last run.
 uint8_t OctreeGetIndex(uint8_t blue, uint8_t green, uint8_t red);
+// The palette indices of a row of `width` pixels stored blue, green, red, as OctreeGetIndex
+// gives them one by one.
+void OctreeIndexRow(const uint8_t* pixels, int32_t width, uint8_t* indices);
 // The highest palette index of the last run (colours - 1).
 int32_t OctreeGetLeafCount();
 void OctreeGetPaletteEntry(int32_t index, uint8_t& blue, uint8_t& green, uint8_t& red);

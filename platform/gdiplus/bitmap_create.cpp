@@ -102,7 +102,7 @@ Status GdipCloneBitmapAreaI(INT x, INT y, INT width, INT height, PixelFormat for
   if (format == PixelFormatDontCare) format = from.format;
   if (!RectInsideFrame(GpRect{x, y, width, height}, from)) return InvalidParameter;
   Frame area;
-  if (Status s = MakeFrame(width, height, format, area); s != Ok) return s;
+  if (Status s = MakeFrame(width, height, format, area, FrameFill::RowsWritten); s != Ok) return s;
   area.palette = PaletteForConversion(from, format);
   if (IsIndexedPixelFormat(format) && IsIndexedPixelFormat(from.format) && area.palette == from.palette)
     area.paletteFlags = from.paletteFlags;

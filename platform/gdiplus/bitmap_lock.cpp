@@ -69,9 +69,14 @@ Status PrepareTarget(Frame& frame, LockState& lock, BitmapData& data) {
     lock.direct = true;
     return Ok;
   }
-  const int64_t bytes = PlatformStride(r.Width, lock.format) * r.Height;
+  const auto stride = static_cast<size_t>(PlatformStride(r.Width, lock.format));
   try {
-    lock.buffer.assign(static_cast<size_t>(bytes), 0);
+    // A read lock fills every row before the caller sees it; a write-only one starts cleared.
+    if (lock.mode & ImageLockModeRead)
+      SizeForRows(lock.buffer, static_cast<size_t>(int64_t{r.Width} * GetPixelFormatSize(lock.format) / 8), stride,
+                  static_cast<size_t>(r.Height));
+    else
+      lock.buffer.assign(stride * static_cast<size_t>(r.Height), 0);
   } catch (const std::bad_alloc&) {
     return OutOfMemory;
   }

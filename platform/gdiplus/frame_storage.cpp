@@ -26,14 +26,33 @@ Frame& Frame::operator=(const Frame& other) {
   return *this;
 }
 
-Status MakeFrame(INT width, INT height, PixelFormat format, Frame& out) {
+void SizeForRows(PixelBytes& bytes, size_t filledBytes, size_t stride, size_t rows) {
+  bytes.resize(stride * rows);
+  if (filledBytes >= stride) return;
+  for (size_t y = 0; y < rows; ++y) std::memset(bytes.data() + y * stride + filledBytes, 0, stride - filledBytes);
+}
+
+namespace {
+
+// The bytes of a row every pixel writer fills whole; a last byte shared by pixels of a narrow
+// format may be written bit by bit, so it counts as padding.
+size_t WholeBytes(INT width, PixelFormat format) {
+  return static_cast<size_t>(int64_t{width} * GetPixelFormatSize(format) / 8);
+}
+
+}  // namespace
+
+Status MakeFrame(INT width, INT height, PixelFormat format, Frame& out, FrameFill fill) {
   if (!IsBitmapPixelFormat(format)) return InvalidParameter;
   if (Status s = CheckBitmapSize(width, height); s != Ok) return s;
   const int64_t stride = PlatformStride(width, format);
   if (stride * height > kMaxOwnedBitmapBytes) return OutOfMemory;
   Frame frame;
   try {
-    frame.storage.assign(static_cast<size_t>(stride * height), 0);
+    if (fill == FrameFill::Cleared)
+      frame.storage.assign(static_cast<size_t>(stride * height), 0);
+    else
+      SizeForRows(frame.storage, WholeBytes(width, format), static_cast<size_t>(stride), static_cast<size_t>(height));
   } catch (const std::bad_alloc&) {
     return OutOfMemory;
   }
@@ -63,7 +82,7 @@ bool RectInsideFrame(const GpRect& r, const Frame& frame) {
 
 Status CloneFrame(const Frame& source, Frame& out) {
   Frame copy;
-  if (Status s = MakeFrame(source.width, source.height, source.format, copy); s != Ok) return s;
+  if (Status s = MakeFrame(source.width, source.height, source.format, copy, FrameFill::RowsWritten); s != Ok) return s;
   const size_t rowBytes = static_cast<size_t>(RowBytes(source.width, source.format));
   for (INT y = 0; y < source.height; ++y) std::memcpy(FrameRow(copy, y), FrameRow(source, y), rowBytes);
   copy.palette = source.palette;

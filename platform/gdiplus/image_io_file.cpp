@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <new>
 #include <random>
 #include <string>
 
@@ -38,10 +39,10 @@ std::string TemporaryNameBeside(const std::string& target) {
   return folder + "." + name + suffix;
 }
 
-bool WriteAll(int fd, const std::vector<uint8_t>& bytes) {
+bool WriteAll(int fd, const uint8_t* data, size_t size) {
   size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+  while (done < size) {
+    const ssize_t n = ::write(fd, data + done, size - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
     done += static_cast<size_t>(n);
@@ -49,37 +50,104 @@ bool WriteAll(int fd, const std::vector<uint8_t>& bytes) {
   return true;
 }
 
+// Encoders hand over a few bytes at a time; the file gets them in blocks.
+constexpr size_t kWriteBlock = size_t{1} << 18;
+
 }  // namespace
 
-Status ReplaceFileAtomically(const char* path, const std::vector<uint8_t>& bytes) {
-  const std::string target = path;
-  if (target.empty()) return FileNotFound;
-  struct stat existing {};
-  const bool exists = ::stat(path, &existing) == 0;
-  if (exists && S_ISDIR(existing.st_mode)) return AccessDenied;
-  std::string temporary;
-  int fd = -1;
-  for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-    temporary = TemporaryNameBeside(target);
-    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return StatusOfError(errno);
+bool MemorySink::Write(const uint8_t* data, size_t size) {
+  try {
+    bytes.insert(bytes.end(), data, data + size);
+  } catch (const std::bad_alloc&) {
+    return false;
   }
-  if (fd < 0) return Win32Error;
-  bool ok = WriteAll(fd, bytes);
-  if (ok && exists) ok = ::fchmod(fd, existing.st_mode & 07777) == 0;
-  // The data must have reached the disk before the new file takes the old one's name.
-  ok = ok && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  int error = ok ? 0 : errno;
-  if (ok && ::rename(temporary.c_str(), path) != 0) {
+  return true;
+}
+
+FileReplacement::~FileReplacement() { Discard(); }
+
+Status FileReplacement::Open(const char* path) {
+  target_ = path;
+  if (target_.empty()) return FileNotFound;
+  struct stat existing {};
+  exists_ = ::stat(path, &existing) == 0;
+  if (exists_ && S_ISDIR(existing.st_mode)) return AccessDenied;
+  mode_ = existing.st_mode & 07777;
+  for (int attempt = 0; attempt < 16 && fd_ < 0; ++attempt) {
+    temporary_ = TemporaryNameBeside(target_);
+    fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd_ < 0 && errno != EEXIST) return StatusOfError(errno);
+  }
+  if (fd_ < 0) return Win32Error;
+  buffer_.reserve(kWriteBlock);
+  return Ok;
+}
+
+bool FileReplacement::Write(const uint8_t* data, size_t size) {
+  if (fd_ < 0 || error_ != 0) return false;
+  if (buffer_.size() + size > kWriteBlock && !Flush()) return false;
+  if (size >= kWriteBlock) {
+    if (WriteAll(fd_, data, size)) return true;
+    error_ = errno ? errno : EIO;
+    return false;
+  }
+  buffer_.insert(buffer_.end(), data, data + size);
+  return true;
+}
+
+bool FileReplacement::Flush() {
+  if (error_ != 0) return false;
+  if (!buffer_.empty() && !WriteAll(fd_, buffer_.data(), buffer_.size())) {
+    error_ = errno ? errno : EIO;
+    return false;
+  }
+  buffer_.clear();
+  return true;
+}
+
+Status FileReplacement::Commit() {
+  if (fd_ < 0) return Win32Error;
+  bool ok = Flush();
+  if (ok && exists_ && ::fchmod(fd_, mode_) != 0) {
     ok = false;
-    error = errno;
+    error_ = errno;
+  }
+  // The data must have reached the disk before the new file takes the old one's name.
+  if (ok && ::fsync(fd_) != 0) {
+    ok = false;
+    error_ = errno;
+  }
+  const int fd = fd_;
+  fd_ = -1;
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    error_ = errno;
+  }
+  if (ok && ::rename(temporary_.c_str(), target_.c_str()) != 0) {
+    ok = false;
+    error_ = errno;
   }
   if (!ok) {
-    ::unlink(temporary.c_str());
-    return error ? StatusOfError(error) : Win32Error;
+    ::unlink(temporary_.c_str());
+    temporary_.clear();
+    return error_ ? StatusOfError(error_) : Win32Error;
   }
+  temporary_.clear();
   return Ok;
+}
+
+void FileReplacement::Discard() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  if (!temporary_.empty()) ::unlink(temporary_.c_str());
+  temporary_.clear();
+}
+
+Status ReplaceFileAtomically(const char* path, const std::vector<uint8_t>& bytes) {
+  FileReplacement file;
+  if (Status s = file.Open(path); s != Ok) return s;
+  file.Write(bytes);
+  return file.Commit();
 }
 
 Status WriteToStream(ole::IStream* stream, const std::vector<uint8_t>& bytes) {

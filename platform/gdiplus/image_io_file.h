@@ -1,11 +1,40 @@
 // Writing a finished encoding to its destination without ever leaving a half-written file.
 #pragma once
+#include <string>
 #include <vector>
 
+#include "platform/gdiplus/byte_sink.h"
 #include "platform/gdiplus/gdiplus_types.h"
 #include "platform/ole/istream.h"
 
 namespace vx::gdiplus {
+
+// A new file beside `path` that an encoder streams into, renamed over `path` by Commit once it is
+// complete and every write reached it. Without a successful Commit (or on any failure) the
+// temporary file is removed and an existing file at `path` is left as it was.
+class FileReplacement final : public ByteSink {
+ public:
+  FileReplacement() = default;
+  FileReplacement(const FileReplacement&) = delete;
+  FileReplacement& operator=(const FileReplacement&) = delete;
+  ~FileReplacement();
+
+  Status Open(const char* path);
+  using ByteSink::Write;
+  bool Write(const uint8_t* data, size_t size) override;
+  Status Commit();
+
+ private:
+  bool Flush();
+  void Discard();
+
+  std::string target_, temporary_;
+  int fd_ = -1;
+  bool exists_ = false;
+  unsigned mode_ = 0;
+  int error_ = 0;  // the first failed write's errno
+  std::vector<uint8_t> buffer_;
+};
 
 // Writes the bytes to a new file beside `path` and renames it over `path` when complete. On any
 // failure the temporary file is removed and an existing file at `path` is left as it was.

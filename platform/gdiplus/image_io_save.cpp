@@ -102,11 +102,22 @@ Status CheckSaveArguments(GpImage* image, const void* destination, const CLSID* 
 }
 
 Status EncodeSingle(const codecs::CodecEntry& codec, const Frame& frame, const codecs::EncodeOptions& options,
-                    std::vector<uint8_t>& bytes) {
-  if (codec.encode) return codec.encode(frame, options, bytes);
+                    ByteSink& sink) {
+  if (codec.encode) return codec.encode(frame, options, sink);
   std::vector<codecs::TiffPage> pages(1);
-  if (Status s = codecs::PrepareTiffPage(frame, options, pages[0]); s != Ok) return s;
-  return codecs::EncodeTiff(pages, bytes);
+  if (Status s = codecs::PrepareTiffPage(frame, options, pages[0], codecs::TiffPixels::Borrowed); s != Ok) return s;
+  std::vector<uint8_t> bytes;
+  if (Status s = codecs::EncodeTiff(pages, bytes); s != Ok) return s;
+  return sink.Write(bytes) ? Ok : Win32Error;
+}
+
+// A file is written as it is encoded, beside its target, and replaces it only when complete.
+Status EncodeToFile(const codecs::CodecEntry& codec, const Frame& frame, const codecs::EncodeOptions& options,
+                    const std::string& path) {
+  FileReplacement file;
+  if (Status s = file.Open(path.c_str()); s != Ok) return s;
+  if (Status s = EncodeSingle(codec, frame, options, file); s != Ok) return s;
+  return file.Commit();
 }
 
 bool IsTiff(const codecs::CodecEntry& codec) { return codec.clsid == EncoderClsidTIFF; }
@@ -130,10 +141,10 @@ Status Save(GpBitmap* bitmap, const CLSID* encoder, const EncoderParameters* par
   if (Status s = ParseParameters(params, options); s != Ok) return s;
   try {
     if (IsTiff(*codec) && options.saveFlag == EncoderValueMultiFrame) return BeginSession(bitmap, options, std::move(destination));
-    std::vector<uint8_t> bytes;
-    if (Status s = EncodeSingle(*codec, bitmap->current(), options, bytes); s != Ok) return s;
-    if (destination->stream) return WriteToStream(destination->stream.get(), bytes);
-    return ReplaceFileAtomically(destination->path.c_str(), bytes);
+    if (!destination->stream) return EncodeToFile(*codec, bitmap->current(), options, destination->path);
+    MemorySink memory;
+    if (Status s = EncodeSingle(*codec, bitmap->current(), options, memory); s != Ok) return s;
+    return WriteToStream(destination->stream.get(), memory.bytes);
   } catch (const std::bad_alloc&) {
     return OutOfMemory;
   }

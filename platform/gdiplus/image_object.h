@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/gdiplus/gdiplus_types.h"
+#include "platform/gdiplus/pixel_bytes.h"
 
 namespace vx::gdiplus {
 
@@ -37,7 +38,7 @@ struct Frame {
   PixelFormat format = PixelFormatUndefined;
   INT stride = 0;                // bytes per row; rows run top-down from scan0
   uint8_t* scan0 = nullptr;      // first row; points into storage when owned
-  std::vector<uint8_t> storage;  // owned pixel memory; empty when the caller's memory is borrowed
+  PixelBytes storage;            // owned pixel memory; empty when the caller's memory is borrowed
   std::vector<ARGB> palette;     // indexed formats: the colour table
   UINT paletteFlags = 0;
   REAL dpiX = 96.0f;
@@ -55,7 +56,7 @@ struct LockState {
   bool direct = false;           // the caller was handed the bitmap's own rows
   void* userBuffer = nullptr;    // caller-supplied buffer (user-input-buffer mode)
   INT userStride = 0;
-  std::vector<uint8_t> buffer;   // converted pixels lent to the caller
+  PixelBytes buffer;             // converted pixels lent to the caller
   std::vector<ARGB> palette;     // colour table of an indexed lock format
 };
 
@@ -100,9 +101,13 @@ inline uint8_t* FrameRow(const Frame& frame, INT y) {
 // A pending multi-frame save (SaveImageToFile/Stream with the multi-frame flag, then SaveAdd).
 class EncoderSession;
 
-// Allocates an owned, zero-filled frame of the given size and format with the platform stride
-// (rows padded to 4 bytes) and the default palette for indexed formats.
-Status MakeFrame(INT width, INT height, PixelFormat format, Frame& out);
+// Whether a new frame's pixels start cleared, or are left for a writer that fills every row.
+enum class FrameFill { Cleared, RowsWritten };
+
+// Allocates an owned frame of the given size and format with the platform stride (rows padded
+// to 4 bytes) and the default palette for indexed formats; zero-filled unless the caller writes
+// every row at once (padding is cleared either way).
+Status MakeFrame(INT width, INT height, PixelFormat format, Frame& out, FrameFill fill = FrameFill::Cleared);
 
 // The colour table that pixels of `format` refer to when converted from `source`: the source's
 // own table when it is indexed and fits the format, else the format's default table (empty for

@@ -27,10 +27,23 @@ void PaletteMatcher::Reset(const ARGB* entries, size_t count) {
     green_[i] = static_cast<int16_t>((entries_[i] >> 8) & 0xff);
     blue_[i] = static_cast<int16_t>(entries_[i] & 0xff);
   }
-  cellStart_.assign(count_ > kDirectScanLimit ? 32768 : 0, kUnbuilt);
+  cube_ = IsColourCube();
+  cellStart_.assign(count_ > kDirectScanLimit && !cube_ ? 32768 : 0, kUnbuilt);
   cellCount_.assign(cellStart_.size(), 0);
   candidates_.clear();
   memoColour_.fill(kNoColour);
+}
+
+bool PaletteMatcher::IsColourCube() const {
+  constexpr size_t kCubeEntries = 216;
+  if (count_ < kCubeEntries) return false;
+  auto level = [](int16_t v) { return v % 51 == 0 ? v / 51 : -1; };
+  for (size_t i = 0; i < count_; ++i) {
+    const int r = level(red_[i]), g = level(green_[i]), b = level(blue_[i]);
+    if (r < 0 || g < 0 || b < 0) return false;
+    if (i < kCubeEntries && static_cast<size_t>(r * 36 + g * 6 + b) != i) return false;
+  }
+  return true;
 }
 
 bool PaletteMatcher::Holds(const ARGB* entries, size_t count) const {
@@ -81,6 +94,10 @@ uint32_t PaletteMatcher::BuildCell(uint32_t cell) {
 uint8_t PaletteMatcher::Nearest(ARGB colour) {
   if (count_ == 0) return 0;
   colour &= 0xffffff;
+  if (cube_) {
+    auto level = [](uint32_t v) { return (v + 25) / 51; };
+    return static_cast<uint8_t>(level(colour >> 16) * 36 + level((colour >> 8) & 0xff) * 6 + level(colour & 0xff));
+  }
   const size_t slot = (colour ^ (colour >> 12)) & (kMemoSize - 1);
   if (memoColour_[slot] == colour) return memoIndex_[slot];
   const int r = static_cast<int>(colour >> 16), g = static_cast<int>((colour >> 8) & 0xff),

@@ -29,10 +29,15 @@ class PaletteMatcher {
   };
   static constexpr uint32_t kUnbuilt = UINT32_MAX;
   uint32_t BuildCell(uint32_t cell);
+  bool IsColourCube() const;
   uint8_t ScanAll(int r, int g, int b) const;
   int Distance(uint8_t i, int r, int g, int b) const;
 
   size_t count_ = 0;
+  // The 6x6x6 cube of the GIF and web palettes (levels 0, 51, ..., 255, red slowest), perhaps
+  // followed by entries repeating its colours: each channel's nearest level is found alone, and
+  // exactly, since the distance is a sum over channels and no value lies halfway between levels.
+  bool cube_ = false;
   std::array<ARGB, 256> entries_{};
   std::array<int16_t, 256> red_{}, green_{}, blue_{};
   std::vector<uint32_t> cellStart_;   // offset into candidates_ or kUnbuilt

@@ -1,11 +1,16 @@
 // Decoding apart from the host: hostile and damaged files answer without taking the process
 // down, a decoder's death is not reported as the host's, and every metadata tag FreeImage
 // reads comes back exactly as an in-process load would give it.
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <lcms2.h>
 
+#include <cstring>
+#include <fstream>
 #include <tuple>
 
 #include "vximgplug_support.h"
@@ -244,5 +249,86 @@ TEST(Isolation, PageWithUnreadableTagsIsHandedOverWithSoundTags) {
   ASSERT_TRUE(loaded);
   PluginTags(loaded.get());
 }
+
+// The decoder child writes the rows into a file only the host maps. A child that dies while it
+// writes them (here killed by the file size limit it inherits, at a row chosen by the limit)
+// leaves nothing behind in the host: no bitmap, no mapping, no descriptor, and the bitmaps
+// already held keep their pixels.
+size_t OpenDescriptors() {
+  size_t count = 0;
+  if (DIR* dir = opendir("/proc/self/fd")) {
+    while (readdir(dir)) ++count;
+    closedir(dir);
+  }
+  return count;
+}
+
+size_t PixelMappings() {
+  std::ifstream maps("/proc/self/maps");
+  size_t count = 0;
+  for (std::string line; std::getline(maps, line);) count += line.find("vximgplug-pixels") != std::string::npos;
+  return count;
+}
+
+std::vector<uint8_t> PixelBytes(uint32_t bitmap) {
+  const auto* bits = Api().GetBits(bitmap);
+  return std::vector<uint8_t>(bits, bits + static_cast<size_t>(Api().GetPitch(bitmap)) * Api().GetHeight(bitmap));
+}
+
+// Loads with the size of any file the process (and so the child) writes limited to `limit`.
+uint32_t LoadWithFileSizeLimit(int format, const std::string& path, rlim_t limit) {
+  rlimit before{};
+  getrlimit(RLIMIT_FSIZE, &before);
+  rlimit limited = before;
+  limited.rlim_cur = limit;
+  void (*disposition)(int) = signal(SIGXFSZ, SIG_IGN);
+  setrlimit(RLIMIT_FSIZE, &limited);
+  const uint32_t bitmap = Api().LoadU(format, path.c_str(), 0);
+  setrlimit(RLIMIT_FSIZE, &before);
+  signal(SIGXFSZ, disposition);
+  return bitmap;
+}
+
+struct DeathCase {
+  const char* file;
+  int format;
+  double share;  // of the pixel bytes written before the child dies
+};
+
+class DeathDuringHandOver : public testing::TestWithParam<DeathCase> {};
+
+TEST_P(DeathDuringHandOver, LeavesTheHostAsItWas) {
+  if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick missing";
+  const DeathCase& c = GetParam();
+  TempFolder folder;
+  const std::string path = folder / c.file;
+  ASSERT_TRUE(RunQuiet("convert -size 64x48 gradient:red-blue -depth 8 -type TrueColor " + path));
+  BitmapHandle held(Api().LoadU(c.format, path.c_str(), 0));
+  ASSERT_TRUE(held);
+  const std::vector<uint8_t> heldPixels = PixelBytes(held.get());
+  const size_t descriptors = OpenDescriptors(), mappings = PixelMappings();
+
+  const auto limit = static_cast<rlim_t>(static_cast<double>(heldPixels.size()) * c.share);
+  EXPECT_EQ(LoadWithFileSizeLimit(c.format, path, limit), 0u);
+  EXPECT_EQ(OpenDescriptors(), descriptors);
+  EXPECT_EQ(PixelMappings(), mappings);
+  EXPECT_EQ(PixelBytes(held.get()), heldPixels);
+
+  {
+    BitmapHandle again(Api().LoadU(c.format, path.c_str(), 0));
+    ASSERT_TRUE(again);
+    EXPECT_EQ(PixelBytes(again.get()), heldPixels);
+    EXPECT_EQ(PixelMappings(), mappings + 1);
+  }
+  EXPECT_EQ(PixelMappings(), mappings);
+}
+
+INSTANTIATE_TEST_SUITE_P(Plugin, DeathDuringHandOver,
+                         testing::Values(DeathCase{"a.jpg", kFormatJpeg, 0.0}, DeathCase{"a.jpg", kFormatJpeg, 0.5},
+                                         DeathCase{"a.tif", kFormatTiff, 0.5}, DeathCase{"a.tif", kFormatTiff, 0.99}),
+                         [](const auto& info) {
+                           return std::to_string(info.param.format) + "_" +
+                                  std::to_string(static_cast<int>(info.param.share * 100));
+                         });
 
 }  // namespace

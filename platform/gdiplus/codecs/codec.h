@@ -1,5 +1,5 @@
 // The narrow interface every image format of the platform implements: a reader turns a whole
-// encoded file held in memory into decoded frames, a writer turns frames into encoded bytes.
+// encoded file held in memory into decoded frames, a writer streams frames out as encoded bytes.
 // Readers never trust a header: sizes, counts and offsets are checked against the bytes given
 // and against the decode limits before any memory is taken.
 #pragma once
@@ -9,6 +9,7 @@
 #include <span>
 #include <vector>
 
+#include "platform/gdiplus/byte_sink.h"
 #include "platform/gdiplus/image_object.h"
 
 namespace vx::gdiplus::codecs {
@@ -43,9 +44,10 @@ Status DecodeGif(Bytes data, DecodedImage& out);
 Status DecodeTiff(Bytes data, DecodedImage& out, const DecodeOptions& options = {});
 Status DecodeIco(Bytes data, DecodedImage& out);
 
-Status EncodeBmp(const Frame& frame, const EncodeOptions& options, std::vector<uint8_t>& out);
-Status EncodePng(const Frame& frame, const EncodeOptions& options, std::vector<uint8_t>& out);
-Status EncodeJpeg(const Frame& frame, const EncodeOptions& options, std::vector<uint8_t>& out);
-Status EncodeGif(const Frame& frame, const EncodeOptions& options, std::vector<uint8_t>& out);
+// Encoders write the file's bytes to `out` as they make them.
+Status EncodeBmp(const Frame& frame, const EncodeOptions& options, ByteSink& out);
+Status EncodePng(const Frame& frame, const EncodeOptions& options, ByteSink& out);
+Status EncodeJpeg(const Frame& frame, const EncodeOptions& options, ByteSink& out);
+Status EncodeGif(const Frame& frame, const EncodeOptions& options, ByteSink& out);
 
 }  // namespace vx::gdiplus::codecs

@@ -8,7 +8,7 @@
 
 namespace vx::gdiplus::codecs {
 
-using EncodeFunction = Status (*)(const Frame&, const EncodeOptions&, std::vector<uint8_t>&);
+using EncodeFunction = Status (*)(const Frame&, const EncodeOptions&, ByteSink&);
 
 struct Signature {
   std::vector<BYTE> pattern;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <new>
 
+#include "platform/gdiplus/pixel_format_info.h"
+
 namespace vx::gdiplus::codecs {
 
 Status NewFrame(DecodeBudget& budget, int64_t width, int64_t height, PixelFormat format, Frame& out) {
@@ -21,7 +23,7 @@ void ConvertFrameRow(const Frame& src, INT y, uint8_t* dst, PixelFormat dstForma
 Status ConvertFrame(const Frame& src, PixelFormat dstFormat, const std::vector<ARGB>& dstPalette, Frame& out) {
   Frame converted;
   try {
-    if (Status s = MakeFrame(src.width, src.height, dstFormat, converted); s != Ok) return s;
+    if (Status s = MakeFrame(src.width, src.height, dstFormat, converted, FrameFill::RowsWritten); s != Ok) return s;
     if (IsIndexedPixelFormat(dstFormat)) SetPalette(converted, dstPalette);
     const bool same = dstFormat == src.format && (!IsIndexedPixelFormat(dstFormat) || dstPalette == src.palette);
     const size_t rowBytes = (static_cast<size_t>(src.width) * GetPixelFormatSize(src.format) + 7) / 8;
@@ -41,6 +43,27 @@ Status ConvertFrame(const Frame& src, PixelFormat dstFormat, const std::vector<A
   }
   out = std::move(converted);
   return Ok;
+}
+
+RowSource::RowSource(const Frame& source, PixelFormat format, std::vector<ARGB> palette)
+    : source_(source),
+      format_(format),
+      palette_(std::move(palette)),
+      direct_(format == source.format && (!IsIndexedPixelFormat(format) || palette_ == source.palette)),
+      stride_(static_cast<size_t>(PlatformStride(source.width, format))) {
+  if (!direct_) band_.resize(stride_ * static_cast<size_t>(kBandRows));
+}
+
+const uint8_t* RowSource::Row(INT y) {
+  if (direct_) return RowOf(source_, y);
+  if (bandStart_ < 0 || y < bandStart_ || y >= bandStart_ + kBandRows) {
+    // A writer going up the picture (bottom-up files) gets the band that ends at its row.
+    bandStart_ = bandStart_ >= 0 && y < bandStart_ ? std::max(0, y - kBandRows + 1) : y;
+    const INT rows = std::min(kBandRows, source_.height - bandStart_);
+    for (INT i = 0; i < rows; ++i)
+      ConvertFrameRow(source_, bandStart_ + i, band_.data() + stride_ * static_cast<size_t>(i), format_, palette_);
+  }
+  return band_.data() + stride_ * static_cast<size_t>(y - bandStart_);
 }
 
 std::vector<ARGB> GreyPalette(size_t count) {

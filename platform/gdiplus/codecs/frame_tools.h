@@ -27,6 +27,32 @@ void ConvertFrameRow(const Frame& src, INT y, uint8_t* dst, PixelFormat dstForma
 // resolution, flags and properties are carried over.
 Status ConvertFrame(const Frame& src, PixelFormat dstFormat, const std::vector<ARGB>& dstPalette, Frame& out);
 
+// A frame's rows in one layout, for an encoder that takes them top-down: the frame's own rows
+// when it already has that layout, else a band of rows converted at a time, so that no save
+// holds a second copy of the whole picture.
+class RowSource {
+ public:
+  // `palette` is the target's colour table for indexed layouts (unused otherwise). Takes its
+  // band's memory here (std::bad_alloc), so that rows are then read inside an encoder's error
+  // handling without allocating.
+  RowSource(const Frame& source, PixelFormat format, std::vector<ARGB> palette = {});
+  // The row in the wanted layout; valid until the next call. Rows are best taken in order, top
+  // down or bottom up.
+  const uint8_t* Row(INT y);
+  PixelFormat format() const { return format_; }
+  const std::vector<ARGB>& palette() const { return palette_; }
+
+ private:
+  static constexpr INT kBandRows = 16;
+  const Frame& source_;
+  PixelFormat format_;
+  std::vector<ARGB> palette_;
+  bool direct_;
+  size_t stride_;
+  INT bandStart_ = -1;
+  std::vector<uint8_t> band_;
+};
+
 // The layout a file stores a frame in when the format holds every common layout (PNG, TIFF):
 // indexed, 24, 32 ARGB, 48 and 64 ARGB as they are; grey 16 as 48, premultiplied as straight
 // alpha, everything else as 24 bits or, with alpha, 32 bits.

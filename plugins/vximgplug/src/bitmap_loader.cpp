@@ -83,7 +83,7 @@ FIBITMAP* LoadThroughFreeImage(int32_t format, const std::string& path, int32_t 
   const FREE_IMAGE_FORMAT fif = ToFreeImageFormat(format);
   if (fif == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(fif)) return nullptr;
   if (ContentContradicts(fif, path)) return nullptr;
-  return LoadInChildProcess([&] { return DecodeInChild(fif, path, flags); });
+  return LoadInChildProcess([&] { return DecodeInChild(fif, path, flags); }, LoadsTopRowFirst(format));
 }
 
 FIBITMAP* LoadWhole(const std::string& path, FIBITMAP* (*decode)(std::vector<uint8_t>)) {
@@ -110,12 +110,11 @@ LoadedBitmap LoadBitmapFile(int32_t format, const std::string& path, int32_t fla
     dib = LoadThroughFreeImage(format, path, flags);
   }
   if (!BitmapSizeAcceptable(dib)) {
-    if (dib) FreeImage_Unload(dib);
+    UnloadBitmap(dib);
     return {};
   }
-  const bool topRowFirst = LoadsTopRowFirst(format);
-  if (topRowFirst) FreeImage_FlipVertical(dib);
-  return {dib, topRowFirst};
+  // The child already wrote the rows of top-row-first formats in that order.
+  return {dib, LoadsTopRowFirst(format)};
 }
 
 }  // namespace vximgplug

@@ -73,7 +73,7 @@ bool DecodedOnItsOwn(const MultiBitmap& multi, int32_t page) {
 
 std::unique_ptr<Bitmap> HoldCopy(FIBITMAP* copy) {
   if (!BitmapSizeAcceptable(copy)) {
-    if (copy) FreeImage_Unload(copy);
+    UnloadBitmap(copy);
     return nullptr;
   }
   return std::make_unique<Bitmap>(copy, false);
@@ -85,7 +85,7 @@ std::unique_ptr<Bitmap> HoldCopy(FIBITMAP* copy) {
 std::unique_ptr<Bitmap> HoldPage(MultiBitmap& multi, int32_t page) {
   const TriedPage tried = TriedPageOf(multi, page);
   if (tried.trial == kPageTagsUnreadable)
-    return HoldCopy(LoadInChildProcess([&] { return DecodePage(multi.source, tried, page); }));
+    return HoldCopy(LoadInChildProcess([&] { return DecodePage(multi.source, tried, page); }, false));
   if (DecodedOnItsOwn(multi, page)) return HoldCopy(DecodePage(multi.source, tried, page));
   FIBITMAP* dib = FreeImage_LockPage(multi.multi, page);
   if (!dib) return nullptr;

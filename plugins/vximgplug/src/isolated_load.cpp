@@ -1,7 +1,16 @@
 #include "isolated_load.h"
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <unordered_map>
 #include <vector>
 
 #include "bilevel_bitmap.h"
@@ -26,7 +35,7 @@ struct PixelHeader {
 };
 
 struct DibDeleter {
-  void operator()(FIBITMAP* dib) const { FreeImage_Unload(dib); }
+  void operator()(FIBITMAP* dib) const { UnloadBitmap(dib); }
 };
 using DibPtr = std::unique_ptr<FIBITMAP, DibDeleter>;
 
@@ -52,12 +61,45 @@ PixelHeader HeaderOf(FIBITMAP* dib) {
   return h;
 }
 
-bool SendBitmap(int fd, FIBITMAP* dib) {
+// Rows of the hand-over file: FreeImage's own pitch, so that the host's bitmap over the file
+// answers every pitch question as one it allocated itself would.
+size_t PitchOf(const PixelHeader& h) { return (static_cast<size_t>(h.lineBytes) + 3) & ~size_t{3}; }
+size_t PixelFileBytes(const PixelHeader& h) { return PitchOf(h) * static_cast<size_t>(h.height); }
+
+bool WriteAllAt(int fd, const uint8_t* data, size_t size, off_t offset) {
+  while (size > 0) {
+    const ssize_t n = pwrite(fd, data, size, offset);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data += n;
+    size -= static_cast<size_t>(n);
+    offset += n;
+  }
+  return true;
+}
+
+// In the child: every row once, in the order the host keeps them, padding included (zero), so
+// the file grows to exactly the size the header announces.
+bool WritePixels(int pixelFile, FIBITMAP* dib, const PixelHeader& h, bool topRowFirst) {
+  const size_t pitch = PitchOf(h);
+  std::vector<uint8_t> row(pitch, 0);
+  for (int y = 0; y < h.height; ++y) {
+    const int line = topRowFirst ? h.height - 1 - y : y;
+    std::copy_n(FreeImage_GetScanLine(dib, line), h.lineBytes, row.data());
+    if (!WriteAllAt(pixelFile, row.data(), pitch, static_cast<off_t>(pitch * static_cast<size_t>(y)))) return false;
+  }
+  return true;
+}
+
+bool HeaderAcceptable(const PixelHeader& h);
+
+bool SendBitmap(int fd, int pixelFile, FIBITMAP* dib, bool topRowFirst) {
   const PixelHeader h = HeaderOf(dib);
+  // The child bounds what it hands over by the same rules the host applies.
+  if (!HeaderAcceptable(h) || !WritePixels(pixelFile, dib, h, topRowFirst)) return false;
   bool ok = WriteAll(fd, &h, sizeof h);
   if (ok && h.paletteCount) ok = WriteAll(fd, FreeImage_GetPalette(dib), h.paletteCount * sizeof(RGBQUAD));
   if (ok && h.transparencyCount) ok = WriteAll(fd, FreeImage_GetTransparencyTable(dib), h.transparencyCount);
-  for (int y = 0; ok && y < h.height; ++y) ok = WriteAll(fd, FreeImage_GetScanLine(dib, y), h.lineBytes);
   if (ok && h.iccBytes) ok = WriteAll(fd, FreeImage_GetICCProfile(dib)->data, h.iccBytes);
   return ok && WriteMetadata(fd, dib);
 }
@@ -67,6 +109,7 @@ bool HeaderAcceptable(const PixelHeader& h) {
       !DimensionsAcceptable(static_cast<uint64_t>(h.width), static_cast<uint64_t>(h.height)))
     return false;
   if (h.type < FIT_BITMAP || h.type > FIT_RGBAF || h.bpp <= 0 || h.bpp > 128) return false;
+  if (uint64_t{h.lineBytes} != (static_cast<uint64_t>(h.width) * static_cast<uint64_t>(h.bpp) + 7) / 8) return false;
   return h.paletteCount <= kMaxPalette && h.transparencyCount <= kMaxPalette && h.iccBytes <= kMaxProfileBytes;
 }
 
@@ -94,16 +137,67 @@ bool ReadProfile(int fd, const PixelHeader& h, Deadline deadline, FIBITMAP* dib)
   return true;
 }
 
-DibPtr ReceiveBitmap(int fd, Deadline deadline) {
+// Pixel memory mapped from a hand-over file, for as long as the bitmap over it lives.
+class MappedPixels {
+ public:
+  MappedPixels(void* address, size_t size) : address_(address), size_(size) {}
+  MappedPixels(MappedPixels&& other) noexcept : address_(other.address_), size_(other.size_) { other.address_ = nullptr; }
+  MappedPixels(const MappedPixels&) = delete;
+  MappedPixels& operator=(const MappedPixels&) = delete;
+  MappedPixels& operator=(MappedPixels&&) = delete;
+  ~MappedPixels() {
+    if (address_) munmap(address_, size_);
+  }
+  uint8_t* bits() const { return static_cast<uint8_t*>(address_); }
+
+ private:
+  void* address_;
+  size_t size_;
+};
+
+// FreeImage does not free memory it was lent, so the mappings under loaded bitmaps are kept here.
+struct MappingTable {
+  std::mutex mutex;
+  std::unordered_map<FIBITMAP*, MappedPixels> byBitmap;
+};
+
+MappingTable& Mappings() {
+  static MappingTable table;
+  return table;
+}
+
+// The hand-over file mapped, once the child can no longer change its size (a file that shrank
+// under a mapping would fault the host) and its size is exactly what the header announces.
+std::unique_ptr<MappedPixels> MapPixelFile(int pixelFile, const PixelHeader& h) {
+  if (fcntl(pixelFile, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW) != 0) return nullptr;
+  struct stat info {};
+  const size_t size = PixelFileBytes(h);
+  if (fstat(pixelFile, &info) != 0 || static_cast<uint64_t>(info.st_size) != size) return nullptr;
+  void* address = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, pixelFile, 0);
+  if (address == MAP_FAILED) return nullptr;
+  return std::make_unique<MappedPixels>(address, size);
+}
+
+// A bitmap over the mapped rows; the mapping is owned by the table from then on.
+DibPtr BitmapOverPixels(const PixelHeader& h, std::unique_ptr<MappedPixels> pixels) {
+  DibPtr dib(FreeImage_ConvertFromRawBitsEx(FALSE, pixels->bits(), static_cast<FREE_IMAGE_TYPE>(h.type), h.width,
+                                            h.height, static_cast<int>(PitchOf(h)), static_cast<unsigned>(h.bpp),
+                                            h.redMask, h.greenMask, h.blueMask, FALSE));
+  if (!dib || FreeImage_GetLine(dib.get()) != h.lineBytes || FreeImage_GetBits(dib.get()) != pixels->bits())
+    return nullptr;
+  MappingTable& table = Mappings();
+  std::lock_guard lock(table.mutex);
+  table.byBitmap.emplace(dib.get(), std::move(*pixels));
+  return dib;
+}
+
+DibPtr ReceiveBitmap(int fd, int pixelFile, Deadline deadline) {
   PixelHeader h{};
   if (!ReadAll(fd, &h, sizeof h, deadline) || !HeaderAcceptable(h)) return nullptr;
-  DibPtr dib(FreeImage_AllocateT(static_cast<FREE_IMAGE_TYPE>(h.type), h.width, h.height, h.bpp, h.redMask,
-                                 h.greenMask, h.blueMask));
-  if (!dib || FreeImage_GetLine(dib.get()) != h.lineBytes) return nullptr;
-  if (!ReadPalette(fd, h, deadline, dib.get())) return nullptr;
-  for (int y = 0; y < h.height; ++y) {
-    if (!ReadAll(fd, FreeImage_GetScanLine(dib.get(), y), h.lineBytes, deadline)) return nullptr;
-  }
+  std::unique_ptr<MappedPixels> pixels = MapPixelFile(pixelFile, h);
+  if (!pixels) return nullptr;
+  DibPtr dib = BitmapOverPixels(h, std::move(pixels));
+  if (!dib || !ReadPalette(fd, h, deadline, dib.get())) return nullptr;
   if (!ReadProfile(fd, h, deadline, dib.get()) || !ReadMetadata(fd, deadline, dib.get())) return nullptr;
   FreeImage_SetDotsPerMeterX(dib.get(), h.dotsPerMetreX);
   FreeImage_SetDotsPerMeterY(dib.get(), h.dotsPerMetreY);
@@ -112,20 +206,45 @@ DibPtr ReceiveBitmap(int fd, Deadline deadline) {
   return dib;
 }
 
+class OwnedFd {
+ public:
+  explicit OwnedFd(int fd) : fd_(fd) {}
+  OwnedFd(const OwnedFd&) = delete;
+  OwnedFd& operator=(const OwnedFd&) = delete;
+  ~OwnedFd() {
+    if (fd_ >= 0) close(fd_);
+  }
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
 }  // namespace
 
-FIBITMAP* LoadInChildProcess(const std::function<FIBITMAP*()>& decode) {
+FIBITMAP* LoadInChildProcess(const std::function<FIBITMAP*()>& decode, bool topRowFirst) {
+  // The child's rows go to a memory file the host maps, instead of through the pipe.
+  OwnedFd pixelFile(memfd_create("vximgplug-pixels", MFD_CLOEXEC | MFD_ALLOW_SEALING));
+  if (pixelFile.get() < 0) return nullptr;
   DibPtr received;
   const bool ok = RunInChild(
       [&](int fd) {
         FIBITMAP* dib = decode();  // the child's memory goes with it
-        return dib && SendBitmap(fd, dib);
+        return dib && SendBitmap(fd, pixelFile.get(), dib, topRowFirst);
       },
       [&](int fd, Deadline deadline) {
-        received = ReceiveBitmap(fd, deadline);
+        received = ReceiveBitmap(fd, pixelFile.get(), deadline);
         return received != nullptr;
       });
   return ok ? received.release() : nullptr;
+}
+
+void UnloadBitmap(FIBITMAP* dib) {
+  if (!dib) return;
+  FreeImage_Unload(dib);
+  MappingTable& table = Mappings();
+  std::lock_guard lock(table.mutex);
+  table.byBitmap.erase(dib);
 }
 
 }  // namespace vximgplug

@@ -1,5 +1,7 @@
 #include "plugin_objects.h"
 
+#include "isolated_load.h"
+
 namespace vximgplug {
 
 Bitmap::~Bitmap() {
@@ -9,7 +11,7 @@ Bitmap::~Bitmap() {
     if (changed && topRowFirst) FreeImage_FlipVertical(dib);
     FreeImage_UnlockPage(lockedIn, dib, changed ? TRUE : FALSE);
   } else {
-    FreeImage_Unload(dib);
+    UnloadBitmap(dib);
   }
 }
 
@@ -45,7 +47,7 @@ uint32_t AddBitmap(FIBITMAP* dib, bool topRowFirst) {
   try {
     owned = std::make_unique<Bitmap>(dib, topRowFirst);
   } catch (...) {
-    FreeImage_Unload(dib);
+    UnloadBitmap(dib);
     return 0;
   }
   return Bitmaps().Add(std::move(owned));

@@ -48,14 +48,9 @@ int32_t PelsPerMetre(REAL dpi) { return dpi > 0 ? static_cast<int32_t>(std::lrou
 
 }  // namespace
 
-Status EncodeBmp(const Frame& source, const EncodeOptions&, std::vector<uint8_t>& out) {
+Status EncodeBmp(const Frame& source, const EncodeOptions&, ByteSink& sink) {
   const PixelFormat format = BmpFormatFor(source.format);
-  Frame converted;
   const Frame* frame = &source;
-  if (format != source.format) {
-    if (Status s = ConvertFrame(source, format, {}, converted); s != Ok) return s;
-    frame = &converted;
-  }
   const UINT bpp = GetPixelFormatSize(format);
   uint32_t masks[4] = {};
   const bool bitfields = MasksFor(format, masks);
@@ -66,8 +61,7 @@ Status EncodeBmp(const Frame& source, const EncodeOptions&, std::vector<uint8_t>
   const uint64_t fileSize = bitsOffset + stride * static_cast<uint64_t>(frame->height);
   if (fileSize > 0xFFFFFFFFull) return ValueOverflow;
   try {
-    out.clear();
-    out.reserve(static_cast<size_t>(fileSize));
+    std::vector<uint8_t> out;
     out.push_back('B');
     out.push_back('M');
     Put32LE(out, static_cast<uint32_t>(fileSize));
@@ -87,11 +81,12 @@ Status EncodeBmp(const Frame& source, const EncodeOptions&, std::vector<uint8_t>
     if (bitfields)
       for (uint32_t m : masks) Put32LE(out, m);
     for (uint32_t i = 0; i < paletteCount; ++i) Put32LE(out, frame->palette[i] & 0x00FFFFFFu);
+    if (!sink.Write(out)) return Win32Error;
     const size_t rowBytes = (static_cast<size_t>(frame->width) * bpp + 7) / 8;
+    const uint8_t padding[4] = {};
+    RowSource rows(source, format, frame->palette);
     for (INT y = frame->height - 1; y >= 0; --y) {
-      const uint8_t* row = RowOf(*frame, y);
-      out.insert(out.end(), row, row + rowBytes);
-      out.resize(out.size() + (stride - rowBytes), 0);
+      if (!sink.Write(rows.Row(y), rowBytes) || !sink.Write(padding, stride - rowBytes)) return Win32Error;
     }
   } catch (const std::bad_alloc&) {
     return OutOfMemory;

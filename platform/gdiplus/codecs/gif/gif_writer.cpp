@@ -17,14 +17,8 @@ namespace {
 
 constexpr size_t kCubeEntries = 216;
 
-int WriteToVector(GifFileType* gif, const GifByteType* data, int length) {
-  auto* out = static_cast<std::vector<uint8_t>*>(gif->UserData);
-  try {
-    out->insert(out->end(), data, data + length);
-  } catch (const std::bad_alloc&) {
-    return 0;
-  }
-  return length;
+int WriteToSink(GifFileType* gif, const GifByteType* data, int length) {
+  return static_cast<ByteSink*>(gif->UserData)->Write(data, static_cast<size_t>(length)) ? length : 0;
 }
 
 std::vector<ARGB> CubePalette() {
@@ -95,13 +89,12 @@ Status WritePicture(GifFileType* gif, Frame& picture) {
 
 }  // namespace
 
-Status EncodeGif(const Frame& source, const EncodeOptions&, std::vector<uint8_t>& out) {
+Status EncodeGif(const Frame& source, const EncodeOptions&, ByteSink& out) {
   if (source.width > 65535 || source.height > 65535) return ValueOverflow;
   Frame picture;
   if (Status s = IndexedPicture(source, picture); s != Ok) return s;
-  out.clear();
   int error = 0;
-  GifFileType* raw = EGifOpen(&out, WriteToVector, &error);
+  GifFileType* raw = EGifOpen(&out, WriteToSink, &error);
   if (!raw) return OutOfMemory;
   std::unique_ptr<GifFileType, GifCloser> gif(raw);
   EGifSetGifVersion(raw, true);

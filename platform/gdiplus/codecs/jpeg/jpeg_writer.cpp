@@ -3,7 +3,6 @@
 // items in an EXIF block; the ICC profile item goes into APP2 segments, where readers look for it.
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <iterator>
 #include <memory>
 
@@ -13,28 +12,61 @@
 #include "platform/gdiplus/codecs/jpeg/jpeg_error.h"
 #include "platform/gdiplus/codecs/jpeg/jpeg_icc_profile.h"
 
+// After jpeglib.h (through jpeg_error.h): the error exit for a destination that fails.
+#include <jerror.h>
+
 namespace vx::gdiplus::codecs {
 
 namespace {
 
 constexpr int kDefaultQuality = 75;
 constexpr size_t kMaxMarkerPayload = 65533;
+constexpr size_t kOutputBlock = size_t{1} << 16;
 
 struct JpegEncode {
-  Frame frame;  // 24bppRGB
+  JpegEncode(const Frame& source, ByteSink& sink) : frame(source), rows(source, PixelFormat24bppRGB), sink(sink) {
+    buffer.resize(kOutputBlock);
+  }
+  const Frame& frame;
+  RowSource rows;  // the frame as 24bppRGB
+  ByteSink& sink;
   std::vector<uint8_t> exif;
   std::vector<std::vector<uint8_t>> iccChunks;
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
+  std::vector<JOCTET> buffer;  // coded bytes on their way to the sink
+  jpeg_destination_mgr destination{};
   bool ok = false;
-  ~JpegEncode() { std::free(buffer); }
 };
+
+JpegEncode& EncodeOf(j_compress_ptr cinfo) { return *static_cast<JpegEncode*>(cinfo->client_data); }
+
+void StartOutput(j_compress_ptr cinfo) {
+  JpegEncode& e = EncodeOf(cinfo);
+  e.destination.next_output_byte = e.buffer.data();
+  e.destination.free_in_buffer = e.buffer.size();
+}
+
+// A sink that cannot take the bytes ends the encode through libjpeg's error exit.
+boolean PassFullBlock(j_compress_ptr cinfo) {
+  JpegEncode& e = EncodeOf(cinfo);
+  if (!e.sink.Write(e.buffer.data(), e.buffer.size())) ERREXIT(cinfo, JERR_FILE_WRITE);
+  StartOutput(cinfo);
+  return TRUE;
+}
+
+void PassRest(j_compress_ptr cinfo) {
+  JpegEncode& e = EncodeOf(cinfo);
+  if (!e.sink.Write(e.buffer.data(), e.buffer.size() - e.destination.free_in_buffer)) ERREXIT(cinfo, JERR_FILE_WRITE);
+}
 
 uint16_t DensityOf(REAL dpi) { return static_cast<uint16_t>(std::clamp<long>(std::lround(dpi), 1, 65535)); }
 
 void RunEncode(j_compress_ptr cinfo, int quality, JpegEncode& e) {
   if (setjmp(reinterpret_cast<JpegErrorManager*>(cinfo->err)->jump)) return;
-  jpeg_mem_dest(cinfo, &e.buffer, &e.size);
+  cinfo->client_data = &e;
+  e.destination.init_destination = StartOutput;
+  e.destination.empty_output_buffer = PassFullBlock;
+  e.destination.term_destination = PassRest;
+  cinfo->dest = &e.destination;
   const Frame& f = e.frame;
   cinfo->image_width = static_cast<JDIMENSION>(f.width);
   cinfo->image_height = static_cast<JDIMENSION>(f.height);
@@ -51,7 +83,7 @@ void RunEncode(j_compress_ptr cinfo, int quality, JpegEncode& e) {
   for (const std::vector<uint8_t>& chunk : e.iccChunks)
     jpeg_write_marker(cinfo, JPEG_APP0 + 2, chunk.data(), static_cast<unsigned>(chunk.size()));
   while (cinfo->next_scanline < cinfo->image_height) {
-    JSAMPROW row = const_cast<JSAMPROW>(RowOf(f, static_cast<INT>(cinfo->next_scanline)));
+    JSAMPROW row = const_cast<JSAMPROW>(e.rows.Row(static_cast<INT>(cinfo->next_scanline)));
     jpeg_write_scanlines(cinfo, &row, 1);
   }
   jpeg_finish_compress(cinfo);
@@ -72,12 +104,12 @@ std::vector<uint8_t> ExifSegment(const std::vector<PropertyRecord>& items) {
 
 }  // namespace
 
-Status EncodeJpeg(const Frame& source, const EncodeOptions& options, std::vector<uint8_t>& out) {
+Status EncodeJpeg(const Frame& source, const EncodeOptions& options, ByteSink& out) {
   if (options.quality && *options.quality > 100) return InvalidParameter;
   const int quality = options.quality ? static_cast<int>(*options.quality) : kDefaultQuality;
-  auto e = std::make_unique<JpegEncode>();
-  if (Status s = ConvertFrame(source, PixelFormat24bppRGB, {}, e->frame); s != Ok) return s;
+  std::unique_ptr<JpegEncode> e;
   try {
+    e = std::make_unique<JpegEncode>(source, out);
     e->exif = ExifSegment(source.properties);
     const auto profile = std::find_if(source.properties.begin(), source.properties.end(),
                                       [](const PropertyRecord& r) { return r.id == PropertyTagICCProfile; });
@@ -91,13 +123,7 @@ Status EncodeJpeg(const Frame& source, const EncodeOptions& options, std::vector
   jpeg_create_compress(&cinfo);
   RunEncode(&cinfo, quality, *e);
   jpeg_destroy_compress(&cinfo);
-  if (!e->ok) return GenericError;
-  try {
-    out.assign(e->buffer, e->buffer + e->size);
-  } catch (const std::bad_alloc&) {
-    return OutOfMemory;
-  }
-  return Ok;
+  return e->ok ? Ok : GenericError;
 }
 
 }  // namespace vx::gdiplus::codecs

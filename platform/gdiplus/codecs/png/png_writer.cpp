@@ -16,21 +16,17 @@ namespace vx::gdiplus::codecs {
 
 namespace {
 
-void WriteToVector(png_structp png, png_bytep data, png_size_t length) {
-  auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
-  try {
-    out->insert(out->end(), data, data + length);
-  } catch (const std::bad_alloc&) {
-    png_error(png, "out of memory");
-  }
+void WriteToSink(png_structp png, png_bytep data, png_size_t length) {
+  if (!static_cast<ByteSink*>(png_get_io_ptr(png))->Write(data, length)) png_error(png, "write failed");
 }
 void FlushNothing(png_structp) {}
 
 struct PngEncode {
-  Frame frame;  // the pixels in the written layout
+  PngEncode(const Frame& source, PixelFormat format) : frame(source), rows(source, format, source.palette) {}
+  const Frame& frame;
+  RowSource rows;  // the pixels in the written layout
   std::vector<png_color> palette;
   std::vector<png_byte> alpha;
-  std::vector<uint8_t>* out = nullptr;
   bool ok = false;
 };
 
@@ -40,9 +36,10 @@ int ColourTypeFor(PixelFormat f) {
 }
 
 void BuildPalette(PngEncode& e) {
-  const size_t count = std::min<size_t>(e.frame.palette.size(), size_t{1} << GetPixelFormatSize(e.frame.format));
+  const std::vector<ARGB>& palette = e.rows.palette();
+  const size_t count = std::min<size_t>(palette.size(), size_t{1} << GetPixelFormatSize(e.rows.format()));
   for (size_t i = 0; i < count; ++i) {
-    const ARGB c = e.frame.palette[i];
+    const ARGB c = palette[i];
     e.palette.push_back({static_cast<png_byte>(c >> 16), static_cast<png_byte>(c >> 8), static_cast<png_byte>(c)});
     e.alpha.push_back(static_cast<png_byte>(c >> 24));
   }
@@ -53,11 +50,12 @@ void BuildPalette(PngEncode& e) {
 void RunEncode(png_structp png, png_infop info, PngEncode& e) {
   if (setjmp(png_jmpbuf(png))) return;
   const Frame& f = e.frame;
-  const bool wide = f.format == PixelFormat48bppRGB || f.format == PixelFormat64bppARGB;
-  const int depth = IsIndexedPixelFormat(f.format) ? static_cast<int>(GetPixelFormatSize(f.format)) : wide ? 16 : 8;
-  png_set_IHDR(png, info, f.width, f.height, depth, ColourTypeFor(f.format), PNG_INTERLACE_NONE,
+  const PixelFormat format = e.rows.format();
+  const bool wide = format == PixelFormat48bppRGB || format == PixelFormat64bppARGB;
+  const int depth = IsIndexedPixelFormat(format) ? static_cast<int>(GetPixelFormatSize(format)) : wide ? 16 : 8;
+  png_set_IHDR(png, info, f.width, f.height, depth, ColourTypeFor(format), PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  if (IsIndexedPixelFormat(f.format)) {
+  if (IsIndexedPixelFormat(format)) {
     png_set_PLTE(png, info, e.palette.data(), static_cast<int>(e.palette.size()));
     if (!e.alpha.empty()) png_set_tRNS(png, info, e.alpha.data(), static_cast<int>(e.alpha.size()), nullptr);
   }
@@ -65,26 +63,24 @@ void RunEncode(png_structp png, png_infop info, PngEncode& e) {
     png_set_pHYs(png, info, static_cast<png_uint_32>(std::lround(f.dpiX / 0.0254)),
                  static_cast<png_uint_32>(std::lround(f.dpiY / 0.0254)), PNG_RESOLUTION_METER);
   png_write_info(png, info);
-  if (!IsIndexedPixelFormat(f.format)) png_set_bgr(png);
+  if (!IsIndexedPixelFormat(format)) png_set_bgr(png);
   if (wide) png_set_swap(png);
-  for (INT y = 0; y < f.height; ++y) png_write_row(png, RowOf(f, y));
+  for (INT y = 0; y < f.height; ++y) png_write_row(png, e.rows.Row(y));
   png_write_end(png, info);
   e.ok = true;
 }
 
 }  // namespace
 
-Status EncodePng(const Frame& source, const EncodeOptions&, std::vector<uint8_t>& out) {
-  auto e = std::make_unique<PngEncode>();
+Status EncodePng(const Frame& source, const EncodeOptions&, ByteSink& out) {
   const PixelFormat format = StoredLayout(source.format);
-  if (Status s = ConvertFrame(source, format, source.palette, e->frame); s != Ok) return s;
+  std::unique_ptr<PngEncode> e;
   try {
+    e = std::make_unique<PngEncode>(source, format);
     if (IsIndexedPixelFormat(format)) BuildPalette(*e);
   } catch (const std::bad_alloc&) {
     return OutOfMemory;
   }
-  out.clear();
-  e->out = &out;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngJumpOnError, PngIgnoreWarning);
   if (!png) return OutOfMemory;
   png_infop info = png_create_info_struct(png);
@@ -92,7 +88,7 @@ Status EncodePng(const Frame& source, const EncodeOptions&, std::vector<uint8_t>
     png_destroy_write_struct(&png, nullptr);
     return OutOfMemory;
   }
-  png_set_write_fn(png, &out, WriteToVector, FlushNothing);
+  png_set_write_fn(png, &out, WriteToSink, FlushNothing);
   RunEncode(png, info, *e);
   png_destroy_write_struct(&png, &info);
   return e->ok ? Ok : GenericError;

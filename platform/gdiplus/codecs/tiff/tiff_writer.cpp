@@ -9,6 +9,7 @@
 #include "platform/gdiplus/codecs/exif/ifd_properties.h"
 #include "platform/gdiplus/codecs/frame_tools.h"
 #include "platform/gdiplus/codecs/tiff/tiff_memory_io.h"
+#include "platform/gdiplus/pixel_format_info.h"
 
 namespace vx::gdiplus::codecs {
 
@@ -54,24 +55,24 @@ bool IsBlackAndWhite(const std::vector<ARGB>& p) {
 }
 
 uint16_t PhotometricFor(const TiffPage& page) {
-  const Frame& f = page.frame;
-  if (!IsIndexedPixelFormat(f.format)) return PHOTOMETRIC_RGB;
+  if (!IsIndexedPixelFormat(page.format)) return PHOTOMETRIC_RGB;
   const bool fax = page.compression == COMPRESSION_CCITTFAX3 || page.compression == COMPRESSION_CCITTFAX4;
-  if (f.format == PixelFormat1bppIndexed && (fax || IsBlackAndWhite(f.palette)))
-    return Luminance(f.palette[0]) <= Luminance(f.palette[1]) ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_MINISWHITE;
+  const std::vector<ARGB>& p = page.palette;
+  if (page.format == PixelFormat1bppIndexed && (fax || IsBlackAndWhite(p)))
+    return Luminance(p[0]) <= Luminance(p[1]) ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_MINISWHITE;
   return PHOTOMETRIC_PALETTE;
 }
 
 void SetLayoutTags(TIFF* tif, const TiffPage& page, size_t index, size_t count) {
-  const Frame& f = page.frame;
-  const bool indexed = IsIndexedPixelFormat(f.format);
-  const bool wide = f.format == PixelFormat48bppRGB || f.format == PixelFormat64bppARGB;
-  const uint16_t samples = indexed ? 1 : IsAlphaPixelFormat(f.format) ? 4 : 3;
+  const Frame& f = page.pixels();
+  const bool indexed = IsIndexedPixelFormat(page.format);
+  const bool wide = page.format == PixelFormat48bppRGB || page.format == PixelFormat64bppARGB;
+  const uint16_t samples = indexed ? 1 : IsAlphaPixelFormat(page.format) ? 4 : 3;
   const uint16_t photometric = PhotometricFor(page);
   TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(f.width));
   TIFFSetField(tif, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(f.height));
   TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, samples);
-  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, static_cast<uint16_t>(indexed ? GetPixelFormatSize(f.format) : wide ? 16 : 8));
+  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, static_cast<uint16_t>(indexed ? GetPixelFormatSize(page.format) : wide ? 16 : 8));
   TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, photometric);
   TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
   TIFFSetField(tif, TIFFTAG_COMPRESSION, page.compression);
@@ -91,29 +92,34 @@ void SetLayoutTags(TIFF* tif, const TiffPage& page, size_t index, size_t count) 
   }
 }
 
-void SetColourMap(TIFF* tif, const Frame& f, std::vector<uint16_t>& map) {
-  const size_t count = size_t{1} << GetPixelFormatSize(f.format);
+void SetColourMap(TIFF* tif, const TiffPage& page, std::vector<uint16_t>& map) {
+  const size_t count = size_t{1} << GetPixelFormatSize(page.format);
+  const std::vector<ARGB>& palette = page.palette;
   map.assign(3 * count, 0);
-  for (size_t i = 0; i < count && i < f.palette.size(); ++i) {
-    map[i] = static_cast<uint16_t>(((f.palette[i] >> 16) & 0xff) * 257);
-    map[count + i] = static_cast<uint16_t>(((f.palette[i] >> 8) & 0xff) * 257);
-    map[2 * count + i] = static_cast<uint16_t>((f.palette[i] & 0xff) * 257);
+  for (size_t i = 0; i < count && i < palette.size(); ++i) {
+    map[i] = static_cast<uint16_t>(((palette[i] >> 16) & 0xff) * 257);
+    map[count + i] = static_cast<uint16_t>(((palette[i] >> 8) & 0xff) * 257);
+    map[2 * count + i] = static_cast<uint16_t>((palette[i] & 0xff) * 257);
   }
   TIFFSetField(tif, TIFFTAG_COLORMAP, map.data(), map.data() + count, map.data() + 2 * count);
 }
 
+// Rows go one at a time through a single row buffer (the file's sample order differs from the
+// frame's) into strips of libtiff's default size.
 Status WritePage(TIFF* tif, const TiffPage& page, size_t index, size_t count) {
-  const Frame& f = page.frame;
+  const Frame& f = page.pixels();
+  const PixelFormat format = page.format;
   SetLayoutTags(tif, page, index, count);
   std::vector<uint16_t> map;
-  if (PhotometricFor(page) == PHOTOMETRIC_PALETTE) SetColourMap(tif, f, map);
-  const size_t rowBytes = (static_cast<size_t>(f.width) * GetPixelFormatSize(f.format) + 7) / 8;
+  if (PhotometricFor(page) == PHOTOMETRIC_PALETTE) SetColourMap(tif, page, map);
+  RowSource rows(f, format, page.palette);
+  const size_t rowBytes = (static_cast<size_t>(f.width) * GetPixelFormatSize(format) + 7) / 8;
   std::vector<uint8_t> row(rowBytes + 8);
-  const int channels = IsAlphaPixelFormat(f.format) ? 4 : 3;
+  const int channels = IsAlphaPixelFormat(format) ? 4 : 3;
   for (INT y = 0; y < f.height; ++y) {
-    std::copy_n(RowOf(f, y), rowBytes, row.data());
-    if (f.format == PixelFormat24bppRGB || f.format == PixelFormat32bppARGB) SwapRedBlue(row.data(), f.width, channels);
-    if (f.format == PixelFormat48bppRGB || f.format == PixelFormat64bppARGB) {
+    std::copy_n(rows.Row(y), rowBytes, row.data());
+    if (format == PixelFormat24bppRGB || format == PixelFormat32bppARGB) SwapRedBlue(row.data(), f.width, channels);
+    if (format == PixelFormat48bppRGB || format == PixelFormat64bppARGB) {
       auto* samples = reinterpret_cast<uint16_t*>(row.data());
       SwapRedBlue(samples, f.width, channels);
     }
@@ -124,7 +130,7 @@ Status WritePage(TIFF* tif, const TiffPage& page, size_t index, size_t count) {
 
 }  // namespace
 
-Status PrepareTiffPage(const Frame& source, const EncodeOptions& options, TiffPage& page) {
+Status PrepareTiffPage(const Frame& source, const EncodeOptions& options, TiffPage& page, TiffPixels pixels) {
   uint16_t scheme = COMPRESSION_LZW;
   if (options.compression && !CompressionFor(*options.compression, scheme)) return InvalidParameter;
   PixelFormat format = StoredLayout(source.format);
@@ -132,12 +138,28 @@ Status PrepareTiffPage(const Frame& source, const EncodeOptions& options, TiffPa
   const bool fax = scheme == COMPRESSION_CCITTFAX3 || scheme == COMPRESSION_CCITTFAX4;
   if (fax && format != PixelFormat1bppIndexed) return InvalidParameter;
   page.compression = scheme;
-  return ConvertFrame(source, format, PaletteFor(source, format), page.frame);
+  page.format = format;
+  page.palette = PaletteFor(source, format);
+  if (pixels == TiffPixels::Borrowed) {
+    page.source = &source;
+    return Ok;
+  }
+  return ConvertFrame(source, format, page.palette, page.frame);
 }
 
 Status EncodeTiff(const std::vector<TiffPage>& pages, std::vector<uint8_t>& out) {
   if (pages.empty()) return InvalidParameter;
   out.clear();
+  // Room for the uncompressed pixels up front: the file never moves while it grows, and pages
+  // of memory a compressed file does not reach are never touched.
+  size_t expected = size_t{1} << 16;
+  for (const TiffPage& p : pages)
+    expected += static_cast<size_t>(RowBytes(p.pixels().width, p.format)) * static_cast<size_t>(p.pixels().height);
+  try {
+    out.reserve(expected);
+  } catch (const std::bad_alloc&) {
+    // only a head start: the file still grows as it is written
+  }
   TiffMemory memory{{}, &out};
   {
     TiffHandle tif = OpenTiffForWriting(memory);
@@ -150,7 +172,7 @@ Status EncodeTiff(const std::vector<TiffPage>& pages, std::vector<uint8_t>& out)
     }
   }  // closing flushes the last directory
   std::vector<const std::vector<PropertyRecord>*> items;
-  for (const TiffPage& p : pages) items.push_back(&p.frame.properties);
+  for (const TiffPage& p : pages) items.push_back(&p.pixels().properties);
   try {
     return MergePropertiesIntoTiff(out, items);
   } catch (const std::bad_alloc&) {

@@ -9,11 +9,21 @@
 namespace vx::gdiplus::codecs {
 
 struct TiffPage {
-  Frame frame;  // in the layout that is written
-  uint16_t compression = 0;  // libtiff compression scheme
+  Frame frame;                    // a copy in the layout that is written, or
+  const Frame* source = nullptr;  // the frame itself, converted a band of rows at a time
+  PixelFormat format = PixelFormatUndefined;  // the written layout
+  std::vector<ARGB> palette;                  // and its colour table
+  uint16_t compression = 0;       // libtiff compression scheme
+
+  const Frame& pixels() const { return source ? *source : frame; }
 };
 
-Status PrepareTiffPage(const Frame& source, const EncodeOptions& options, TiffPage& page);
+// A page of a file written later keeps a copy of its frame; a page written at once may read the
+// frame itself, which must then outlive the page.
+enum class TiffPixels { Copied, Borrowed };
+
+Status PrepareTiffPage(const Frame& source, const EncodeOptions& options, TiffPage& page,
+                       TiffPixels pixels = TiffPixels::Copied);
 Status EncodeTiff(const std::vector<TiffPage>& pages, std::vector<uint8_t>& out);
 
 }  // namespace vx::gdiplus::codecs
