@@ -29,7 +29,8 @@ inline std::string PackageOfTool(const std::string& tool) {
       {"tiffinfo", "libtiff-tools"}, {"tiffdump", "libtiff-tools"},
       {"exiftool", "libimage-exiftool-perl"}, {"giftext", "giflib-tools"},
       {"openssl", "openssl"},       {"Xvfb", "xvfb"},
-      {"base64", "coreutils"},
+      {"base64", "coreutils"},      {"jpegtran", "libjpeg-turbo-progs"},
+      {"transicc", "liblcms2-utils"}, {"tificc", "liblcms2-utils"},
   };
   const auto found = packages.find(std::filesystem::path(tool).filename().string());
   return found == packages.end() ? "not listed" : found->second;
