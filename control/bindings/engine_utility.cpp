@@ -112,6 +112,7 @@ VX_BIND(GetGdiplusVersion, &vexiro::cImaging::GetGdiplusVersion);
 VX_BIND(Encode64String, &vexiro::cImaging::Encode64String);
 VX_BIND(Decode64String, &vexiro::cImaging::Decode64String);
 VX_BIND(GetDistance, &vexiro::cImaging::GetDistance);
+VX_BIND(GetIcon, &vexiro::cImaging::GetIcon);
 VX_BIND(ClearImage, &vexiro::cImaging::ClearImage);
 VX_BIND(DisableVximgplugCodecs, &vexiro::cImaging::DisableVximgplugCodecs);
 VX_BIND(ForceImageValidation, &vexiro::cImaging::ForceImageValidation);

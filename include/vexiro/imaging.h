@@ -94,6 +94,10 @@ class cImaging {
   std::string Decode64String(const std::string& sStringToDecode);
   // Inches between two pixel positions; 0 when a resolution is 0 (no current image).
   double GetDistance(int32_t nLeft1, int32_t nTop1, int32_t nLeft2, int32_t nTop2);
+  // A 32 x 32 icon from the top-left corner of a bitmap picture (a handle of the picture table),
+  // pixels of the RGB colour made transparent unless it is -1; written as an icon file too when a
+  // path is given. The caller destroys the icon; 0 without a bitmap picture.
+  int32_t GetIcon(uint32_t& oInputPicture, const std::string& sFileDest = "", int32_t nRGBTransparentColor = -1);
   VexiroStatus ClearImage(int32_t nColorARGB);
   void DisableVximgplugCodecs(bool bDisable);
   VexiroStatus ForceImageValidation(int32_t nImageID);

@@ -3,7 +3,10 @@
 #include <cmath>
 #include <filesystem>
 
+#include "engine/handles/images_from_handles.h"
 #include "engine/saving_test_support.h"
+#include "platform/gdi/gdi.h"
+#include "platform/ole/picture.h"
 
 namespace vx::engine {
 namespace {
@@ -250,6 +253,90 @@ TEST_F(JpegTransform, RefusalsLeaveTheDestinationAsItWas) {
   EXPECT_TRUE(std::filesystem::is_empty(folder));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch_.File("")), {}), 5)
       << "no temporary file is left beside the destination";
+}
+
+}  // namespace
+}  // namespace vx::engine
+
+// ---- Icons from pictures ----
+
+namespace vx::engine {
+namespace {
+
+// A 40 x 40 bitmap picture: red, with a blue square at (4, 4)-(11, 11) and a green last column.
+HANDLE32 MakeBitmapPicture() {
+  std::vector<uint32_t> pixels(40 * 40, 0x00FF0000);
+  for (int y = 4; y < 12; ++y)
+    for (int x = 4; x < 12; ++x) pixels[static_cast<size_t>(y) * 40 + static_cast<size_t>(x)] = 0x000000FF;
+  for (int y = 0; y < 40; ++y) pixels[static_cast<size_t>(y) * 40 + 39] = 0x0000FF00;
+  const HBITMAP bitmap = CreateBitmap(40, 40, 1, 32, pixels.data());
+  ole::PICTDESC desc;
+  desc.cbSizeofstruct = 16;
+  desc.picType = ole::PICTYPE_BITMAP;
+  desc.handle = bitmap;
+  ole::IPicture* picture = nullptr;
+  if (ole::OleCreatePictureIndirect(&desc, ole::IID_IPicture, 1, &picture) != S_OK) return 0;
+  const HANDLE32 handle = ole::RegisterPicture(picture);
+  picture->Release();
+  return handle;
+}
+
+// The pixels of a bitmap as top-down 32-bit values (a mask reads as black and white).
+std::vector<uint32_t> BitmapPixels(HBITMAP bitmap, int side) {
+  BITMAPINFO info{};
+  info.bmiHeader = {40, side, -side, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  std::vector<uint32_t> pixels(static_cast<size_t>(side) * static_cast<size_t>(side));
+  const HDC dc = CreateCompatibleDC(0);
+  EXPECT_EQ(GetDIBits(dc, bitmap, 0, static_cast<UINT>(side), pixels.data(), &info, DIB_RGB_COLORS), side);
+  DeleteDC(dc);
+  return pixels;
+}
+
+TEST_F(UtilityMembers, IconsComeFromTheTopLeftCornerWithTheTransparentColourMasked) {
+  uint32_t picture = MakeBitmapPicture();
+  ASSERT_NE(picture, 0u);
+  const HICON icon = static_cast<HICON>(engine_->GetIcon(picture, "", static_cast<int32_t>(RGB(0, 0, 255))));
+  ASSERT_NE(icon, 0u);
+  ICONINFO parts;
+  ASSERT_TRUE(GetIconInfo(icon, &parts));
+  const std::vector<uint32_t> mask = BitmapPixels(parts.hbmMask, 32);
+  const std::vector<uint32_t> colour = BitmapPixels(parts.hbmColor, 32);
+  BITMAP size;
+  ASSERT_NE(GetObject(parts.hbmColor, sizeof size, &size), 0);
+  EXPECT_EQ(size.bmWidth, 32);
+  EXPECT_EQ(size.bmHeight, 32);
+  struct Probe {
+    int x, y;
+    uint32_t mask, colour;  // RGB parts only
+  };
+  for (const Probe& p : {Probe{0, 0, 0, 0xFF0000}, Probe{6, 6, 0xFFFFFF, 0}, Probe{11, 11, 0xFFFFFF, 0},
+                         Probe{12, 6, 0, 0xFF0000}, Probe{31, 20, 0, 0xFF0000}}) {
+    SCOPED_TRACE(std::to_string(p.x) + "," + std::to_string(p.y));
+    const size_t at = static_cast<size_t>(p.y) * 32 + static_cast<size_t>(p.x);
+    EXPECT_EQ(mask[at] & 0xFFFFFF, p.mask) << "set where the picture has the transparent colour";
+    EXPECT_EQ(colour[at] & 0xFFFFFF, p.colour) << "transparent pixels black; nothing beyond 32 pixels";
+  }
+  DeleteObject(parts.hbmMask);
+  DeleteObject(parts.hbmColor);
+  DestroyIcon(icon);
+
+  uint32_t none = 0;
+  EXPECT_EQ(engine_->GetIcon(none), 0);
+  ole::RevokePicture(picture);
+}
+
+TEST_F(UtilityMembers, IconFilesAreReadBackByImageMagick) {
+  VX_REQUIRE_TOOL("identify");
+  ScratchFolder scratch;
+  uint32_t picture = MakeBitmapPicture();
+  const std::string path = scratch.File("icon.ico");
+  const HICON icon = static_cast<HICON>(engine_->GetIcon(picture, path));
+  ASSERT_NE(icon, 0u);
+  EXPECT_EQ(engine_->GetStat(), vexiro::OK);
+  EXPECT_EQ(Shell("identify -format '%m %w %h\\n' '" + path + "'"), "ICO 32 32\n");
+  EXPECT_EQ(PixelsByImageMagick(path)[0], 0xFFFF0000);
+  DestroyIcon(icon);
+  ole::RevokePicture(picture);
 }
 
 }  // namespace
