@@ -8,7 +8,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <random>
+#include <memory>
 #include <string>
+
+#include "platform/input_limits.h"
+#include "platform/kernel/regular_file.h"
 
 namespace vx::gdiplus {
 
@@ -80,6 +84,20 @@ Status ReplaceFileAtomically(const char* path, const std::vector<uint8_t>& bytes
     return error ? StatusOfError(error) : Win32Error;
   }
   return Ok;
+}
+
+Status ReadWholeFileBounded(const std::string& path, std::vector<uint8_t>& bytes) {
+  struct Closer {
+    void operator()(FILE* f) const { std::fclose(f); }
+  };
+  std::unique_ptr<FILE, Closer> file(kernel::OpenRegularFileStream(path.c_str()));
+  if (!file) return FileNotFound;
+  uint8_t chunk[1 << 16];
+  for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;) {
+    if (bytes.size() + n > limits::kMaxEncodedBytes) return OutOfMemory;
+    bytes.insert(bytes.end(), chunk, chunk + n);
+  }
+  return std::ferror(file.get()) ? Win32Error : Ok;
 }
 
 Status WriteToStream(ole::IStream* stream, const std::vector<uint8_t>& bytes) {

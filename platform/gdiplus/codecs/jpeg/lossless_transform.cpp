@@ -2,13 +2,11 @@
 
 #include <turbojpeg.h>
 
-#include <cstdio>
 #include <memory>
 #include <vector>
 
 #include "platform/gdiplus/image_io_file.h"
 #include "platform/input_limits.h"
-#include "platform/kernel/regular_file.h"
 
 namespace vx::gdiplus::codecs {
 
@@ -19,9 +17,6 @@ struct TurboJpegCloser {
 };
 struct TurboJpegFree {
   void operator()(unsigned char* buffer) const { tjFree(buffer); }
-};
-struct FileCloser {
-  void operator()(FILE* file) const { std::fclose(file); }
 };
 
 int OperationOf(INT transformation) {
@@ -35,37 +30,13 @@ int OperationOf(INT transformation) {
   }
 }
 
-// The whole file, bounded as every file read whole is; false when it cannot be read.
-bool ReadBoundedFile(const std::string& path, std::vector<uint8_t>& bytes, Status& status) {
-  std::unique_ptr<FILE, FileCloser> file(kernel::OpenRegularFileStream(path.c_str()));
-  if (!file) {
-    status = FileNotFound;
-    return false;
-  }
-  uint8_t chunk[1 << 16];
-  size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
-    if (bytes.size() + n > limits::kMaxEncodedBytes) {
-      status = OutOfMemory;
-      return false;
-    }
-    bytes.insert(bytes.end(), chunk, chunk + n);
-  }
-  if (std::ferror(file.get())) {
-    status = Win32Error;
-    return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 Status TransformJpegFileLossless(const std::string& source, const std::string& destination, INT transformation) {
   const int operation = OperationOf(transformation);
   if (operation < 0 || destination.empty()) return InvalidParameter;
   std::vector<uint8_t> input;
-  Status status = Ok;
-  if (!ReadBoundedFile(source, input, status)) return status;
+  if (Status s = ReadWholeFileBounded(source, input); s != Ok) return s;
   std::unique_ptr<void, TurboJpegCloser> handle(tjInitTransform());
   if (!handle) return OutOfMemory;
   int width = 0, height = 0, subsampling = 0, colourspace = 0;

@@ -22,17 +22,6 @@ struct FileCloser {
   void operator()(FILE* file) const { std::fclose(file); }
 };
 
-bool ReadWhole(const std::string& path, std::vector<uint8_t>& bytes) {
-  std::unique_ptr<FILE, FileCloser> file(kernel::OpenRegularFileStream(path.c_str()));
-  if (!file) return false;
-  uint8_t chunk[1 << 16];
-  for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;) {
-    if (bytes.size() + n > limits::kMaxEncodedBytes) return false;
-    bytes.insert(bytes.end(), chunk, chunk + n);
-  }
-  return !std::ferror(file.get());
-}
-
 // Reads and writes numbers in the file's byte order.
 class ByteOrder {
  public:
@@ -90,7 +79,7 @@ bool IsTiffFile(const std::string& path) {
 Status RewriteTiffProfile(const std::string& path, std::span<const uint8_t> profile) {
   if (!IsTiffFile(path)) return UnknownImageFormat;
   std::vector<uint8_t> file;
-  if (!ReadWhole(path, file) || file.size() < 8) return UnknownImageFormat;
+  if (ReadWholeFileBounded(path, file) != Ok || file.size() < 8) return UnknownImageFormat;
   const ByteOrder order(file[0] == 'M');
   std::vector<Directory> pages;
   if (!ReadDirectories(file, order, pages)) return UnknownImageFormat;
