@@ -61,6 +61,9 @@ Status ReplaceFileAtomically(const char* path, const std::vector<uint8_t>& bytes
   struct stat existing {};
   const bool exists = ::stat(path, &existing) == 0;
   if (exists && S_ISDIR(existing.st_mode)) return AccessDenied;
+  // Renaming over a file would replace it even where nobody may write it; its write bits decide,
+  // whoever runs the process.
+  if (exists && (existing.st_mode & 0222) == 0) return AccessDenied;
   std::string temporary;
   int fd = -1;
   for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {

@@ -9,7 +9,8 @@
 namespace vx::gdiplus {
 
 // Writes the bytes to a new file beside `path` and renames it over `path` when complete. On any
-// failure the temporary file is removed and an existing file at `path` is left as it was.
+// failure the temporary file is removed and an existing file at `path` is left as it was. A file
+// without any write permission is not replaced (AccessDenied).
 Status ReplaceFileAtomically(const char* path, const std::vector<uint8_t>& bytes);
 
 // Reads the regular file at `path` whole, within the bound on files read whole: FileNotFound when

@@ -234,6 +234,7 @@ TEST_F(JpegTransform, RefusalsLeaveTheDestinationAsItWas) {
     vexiro::VexiroStatus status;
   };
   const std::string target = scratch_.File("target.jpg");
+  { std::ofstream(target, std::ios::binary) << "keep"; }
   const std::vector<Case> cases = {
       {"partial block", partial, target, 13, vexiro::InvalidParameter},
       {"partial block flipped", partial, target, 16, vexiro::InvalidParameter},
@@ -241,10 +242,13 @@ TEST_F(JpegTransform, RefusalsLeaveTheDestinationAsItWas) {
       {"missing source", scratch_.File("none.jpg"), target, 13, vexiro::FileNotFound},
       {"not a JPEG", png, target, 13, vexiro::UnknownImageFormat},
       {"destination is a folder", whole, folder, 13, vexiro::AccessDenied},
+      {"read-only destination", whole, target, 13, vexiro::AccessDenied},
   };
   for (Case c : cases) {
     SCOPED_TRACE(c.name);
+    std::filesystem::permissions(target, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
     { std::ofstream(target, std::ios::binary) << "keep"; }
+    if (c.out == target) std::filesystem::permissions(target, std::filesystem::perms::owner_read);
     EXPECT_EQ(engine_->TransformJPEG(c.in, c.out, c.value), c.status);
     EXPECT_EQ(engine_->GetStat(), c.status);
     const std::vector<uint8_t> keep = {'k', 'e', 'e', 'p'};

@@ -217,8 +217,12 @@ TEST_F(TiffFileProfiles, RefusalsLeaveTheFileUntouched) {
       {"missing file", scratch_.File("none.tif"), true, profile, vexiro::FileNotFound},
       {"damaged profile", plain, true, scratch_.File("junk.icc"), vexiro::GenericError},
       {"missing profile", plain, true, scratch_.File("none.icc"), vexiro::GenericError},
+      {"read-only file", scratch_.File("readonly.tif"), true, profile, vexiro::GenericError},
   };
+  std::filesystem::copy_file(plain, scratch_.File("readonly.tif"));
+  std::filesystem::permissions(scratch_.File("readonly.tif"), std::filesystem::perms::owner_read);
   const size_t files = FilesIn(scratch_.File(""));
+  ASSERT_EQ(files, 7u);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const std::vector<uint8_t> was = ReadFile(c.file);
