@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "engine/routines/shared_routines.h"
 #include "processing/filter_test_support.h"
 
 namespace vx::processing {
@@ -265,6 +266,15 @@ TEST_F(ColorManagement, SeparationsAreNewImagesOfTheInkAsGrey) {
     EXPECT_EQ(h, 150);
     EXPECT_EQ(v, 300);
   }
+  // An embedded profile that is not a CMYK profile says nothing of inks: the plain rule stands,
+  // and the profile's temporary copy is gone again.
+  ASSERT_EQ(engine_->ICCAddFromFile(WriteProfile(scratch_.File("rgb.icc"), true)), vexiro::OK);
+  const std::string temporary = engine::GetTempFolder();
+  const size_t before = FilesIn(temporary);
+  const int32_t black = engine_->GetColorChannelFlagsK();
+  ASSERT_NE(black, 0);
+  EXPECT_EQ(ArgbPixelsOf(black), (std::vector<ARGB>{kWhite, kWhite, kGrey, kWhite}));
+  EXPECT_EQ(FilesIn(temporary), before);
 }
 
 TEST_F(ColorManagement, RemapTablesRedrawTheCurrentImage) {
