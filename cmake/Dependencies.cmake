@@ -7,6 +7,7 @@ pkg_check_modules(TIFF REQUIRED IMPORTED_TARGET libtiff-4)
 pkg_check_modules(EXIV2 REQUIRED IMPORTED_TARGET exiv2)
 pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)
 pkg_check_modules(LCMS2 REQUIRED IMPORTED_TARGET lcms2)
+pkg_check_modules(TURBOJPEG REQUIRED IMPORTED_TARGET libturbojpeg)
 pkg_check_modules(FONTCONFIG REQUIRED IMPORTED_TARGET fontconfig)
 pkg_check_modules(FREETYPE REQUIRED IMPORTED_TARGET freetype2)
 pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11)
@@ -21,6 +22,6 @@ target_include_directories(vexiro_gif INTERFACE ${GIF_INCLUDE_DIR})
 target_link_libraries(vexiro_gif INTERFACE ${GIF_LIBRARY})
 
 set(VEXIRO_PRIVATE_LIBS
-  PkgConfig::ZLIB PkgConfig::PNG PkgConfig::JPEG PkgConfig::TIFF PkgConfig::EXIV2 vexiro_gif
+  PkgConfig::ZLIB PkgConfig::PNG PkgConfig::JPEG PkgConfig::TURBOJPEG PkgConfig::TIFF PkgConfig::EXIV2 vexiro_gif
   PkgConfig::CAIRO PkgConfig::LCMS2 PkgConfig::FONTCONFIG PkgConfig::FREETYPE PkgConfig::X11
   PkgConfig::CURL PkgConfig::NETTLE ${CMAKE_DL_LIBS} pthread)

@@ -46,7 +46,7 @@ std::vector<uint8_t> IndexRows(const std::vector<uint8_t>& rgb, int32_t width, i
   for (int32_t y = 0; y < height; ++y) {
     const uint8_t* src = rgb.data() + static_cast<size_t>(y) * static_cast<size_t>(stride24);
     uint8_t* dst = indices.data() + static_cast<size_t>(y) * static_cast<size_t>(stride8);
-    for (int32_t x = 0; x < width; ++x, src += 3) dst[x] = OctreeGetIndex(src[0], src[1], src[2]);
+    OctreeIndexRow(src, width, dst);
   }
   return indices;
 }

@@ -21,6 +21,7 @@ class IPicture;
 }  // namespace vx
 namespace vx::gdiplus {
 struct ColorPalette;
+class GpImageAttributes;
 }
 
 namespace vexiro {
@@ -102,6 +103,36 @@ class cImaging {
   int32_t SetInterfaceSafetyOptions(const vx::GUID* riid, uint32_t optionSetMask, uint32_t enabledOptions);
 
   // ---- Engine utility members ----
+  // The processing region: all four 0 leaves it as it is; anything else is kept unchecked and
+  // refused by the filter engine when a filter or measure uses it.
+  void SetROI(int32_t nLeft, int32_t nTop, int32_t nWidth, int32_t nHeight);
+  void ResetROI();
+  void FiltersToZone(int32_t nLeft, int32_t nTop, int32_t nWidth, int32_t nHeight);
+  void FiltersToImage();
+  void RemoveAllImage();
+  // Measures over the processing region; the filter engine's status is left for GetStat.
+  double CountColor(int32_t nARGBColor);
+  int32_t GetAverageColor();
+  bool IsGrayscale();
+  bool IsBitonal();
+  bool IsBlank(float nConfidence = 99.0f);
+  double GetVersion();
+  std::string GetGdiplusVersion();
+  std::string Encode64String(const std::string& sStringToEncode);
+  std::string Decode64String(const std::string& sStringToDecode);
+  // Inches between two pixel positions; 0 when a resolution is 0 (no current image).
+  double GetDistance(int32_t nLeft1, int32_t nTop1, int32_t nLeft2, int32_t nTop2);
+  // A 32 x 32 icon from the top-left corner of a bitmap picture (a handle of the picture table),
+  // pixels of the RGB colour made transparent unless it is -1; written as an icon file too when a
+  // path is given. The caller destroys the icon; 0 without a bitmap picture.
+  int32_t GetIcon(uint32_t& oInputPicture, const std::string& sFileDest = "", int32_t nRGBTransparentColor = -1);
+  VexiroStatus ClearImage(int32_t nColorARGB);
+  void DisableVximgplugCodecs(bool bDisable);
+  VexiroStatus ForceImageValidation(int32_t nImageID);
+  int32_t GetDesktopHwnd();
+  // Lossless rotation or flip of a JPEG file (13..17, the encoder transformation values). The
+  // result is written beside the destination and renamed over it, so a failure leaves it as it was.
+  VexiroStatus TransformJPEG(const std::string& sInputFile, std::string& sOutputFile, int32_t nTransformation);
 
   // ---- Loading image files ----
 
@@ -486,6 +517,25 @@ class cImaging {
                                       int32_t nSrcHeight, int32_t nInterpolationMode = 3);
 
   // ---- Colour management ----
+  // The embedded profile is the image's property item 34675 (undefined bytes).
+  VexiroStatus ICCSetRGBProfile(const std::string& sProfilePath);
+  VexiroStatus ICCExportToFile(const std::string& sFilePath);
+  VexiroStatus ICCRemove();
+  VexiroStatus ICCAddFromFile(const std::string& sFilePath);
+  bool ICCImageHasProfile();
+  // TIFF files on disk: every page is rewritten with only its profile tag changed.
+  VexiroStatus ICCRemoveProfileToFile(const std::string& sFilePath);
+  VexiroStatus ICCAddProfileToFile(const std::string& sImagePath, const std::string& sProfilePath);
+  // Separations: a new image (the current one is unchanged) whose grey is 255 - the channel's ink.
+  int32_t GetColorChannelFlagsC();
+  int32_t GetColorChannelFlagsM();
+  int32_t GetColorChannelFlagsY();
+  int32_t GetColorChannelFlagsK();
+  // (old, new) colour pairs: consecutive elements of a one-dimensional array, or per index of the
+  // first dimension of a two-dimensional one (old at the second dimension's lower bound, new at
+  // its upper bound).
+  VexiroStatus SetColorRemap(BasicArray<int32_t>& arRemapTable);
+  VexiroStatus SetColorKey(int32_t nColorLow, int32_t nColorHigh);
 
   // ---- PDF documents ----
   // The rights value for the flags that are true; all false gives PdfRightCanView.
@@ -800,6 +850,10 @@ class cImaging {
   // ---- end of the multi-page document helpers ----
 
   // ---- Private helpers of image processing ----
+  int32_t ExtractColorChannel(int32_t channel);
+  // Redraws the current image through the attributes into a new image under its identifier.
+  VexiroStatus RedrawThroughAttributes(vx::gdiplus::GpImageAttributes* attributes, bool fastModes);
+  bool RunMeasure(int32_t filterId, double param, vexiro::FilterArea area, double& result);
   std::vector<SavedPropertyItem> arSavedPropertyItems;  // the property snapshot's items
   VexiroStatus QuantizeCore(int32_t& colorCount, bool makeTransparent, int32_t keyColor);
   int32_t SaveImageProperties(int32_t id = 0);

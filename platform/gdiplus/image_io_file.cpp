@@ -7,9 +7,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <memory>
 #include <new>
 #include <random>
 #include <string>
+
+#include "platform/input_limits.h"
+#include "platform/kernel/regular_file.h"
 
 namespace vx::gdiplus {
 
@@ -72,6 +76,9 @@ Status FileReplacement::Open(const char* path) {
   struct stat existing {};
   exists_ = ::stat(path, &existing) == 0;
   if (exists_ && S_ISDIR(existing.st_mode)) return AccessDenied;
+  // Renaming over a file would replace it even where nobody may write it; its write bits decide,
+  // whoever runs the process.
+  if (exists_ && (existing.st_mode & 0222) == 0) return AccessDenied;
   mode_ = existing.st_mode & 07777;
   for (int attempt = 0; attempt < 16 && fd_ < 0; ++attempt) {
     temporary_ = TemporaryNameBeside(target_);
@@ -148,6 +155,20 @@ Status ReplaceFileAtomically(const char* path, const std::vector<uint8_t>& bytes
   if (Status s = file.Open(path); s != Ok) return s;
   file.Write(bytes);
   return file.Commit();
+}
+
+Status ReadWholeFileBounded(const std::string& path, std::vector<uint8_t>& bytes) {
+  struct Closer {
+    void operator()(FILE* f) const { std::fclose(f); }
+  };
+  std::unique_ptr<FILE, Closer> file(kernel::OpenRegularFileStream(path.c_str()));
+  if (!file) return FileNotFound;
+  uint8_t chunk[1 << 16];
+  for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;) {
+    if (bytes.size() + n > limits::kMaxEncodedBytes) return OutOfMemory;
+    bytes.insert(bytes.end(), chunk, chunk + n);
+  }
+  return std::ferror(file.get()) ? Win32Error : Ok;
 }
 
 Status WriteToStream(ole::IStream* stream, const std::vector<uint8_t>& bytes) {

@@ -29,6 +29,7 @@ enum class HandleKind : uint8_t {
   Window = 0x08,
   Metafile = 0x09,
   Printer = 0x0A,
+  GdiplusImage = 0x0B,
   Other = 0x0F,
 };
 

@@ -33,6 +33,8 @@ inline std::string PackageOfTool(const std::string& tool) {
       {"zint", "zint"},             {"zbarimg", "zbar-tools"},
       {"dmtxwrite", "dmtx-utils"},  {"dmtxread", "dmtx-utils"},
       {"scanimage", "sane-utils"},
+      {"jpegtran", "libjpeg-turbo-progs"},
+      {"transicc", "liblcms2-utils"}, {"tificc", "liblcms2-utils"},
   };
   const auto found = packages.find(std::filesystem::path(tool).filename().string());
   return found == packages.end() ? "not listed" : found->second;

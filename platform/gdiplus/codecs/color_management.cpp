@@ -205,6 +205,22 @@ void CmykToSrgb::ConvertRow(const uint8_t* cmyk, uint8_t* bgr, INT width) const 
   cmsDoTransform(transform_.get(), cmyk, bgr, static_cast<cmsUInt32Number>(width));
 }
 
+bool IsUsableProfile(Bytes bytes) { return OpenProfile(bytes) != nullptr; }
+
+SrgbToRgbProfile::SrgbToRgbProfile(Bytes bytes) {
+  ProfileHandle profile = OpenProfile(bytes);
+  if (!profile || cmsGetColorSpace(profile.get()) != cmsSigRgbData) return;
+  ProfileHandle srgb(cmsCreate_sRGBProfile());
+  if (!srgb) return;
+  // 32bppARGB lies in memory as B, G, R, A.
+  transform_.reset(cmsCreateTransform(srgb.get(), TYPE_BGRA_8, profile.get(), TYPE_BGRA_8, INTENT_PERCEPTUAL,
+                                      cmsFLAGS_COPY_ALPHA));
+}
+
+void SrgbToRgbProfile::ConvertRow(uint32_t* argb, size_t count) const {
+  cmsDoTransform(transform_.get(), argb, argb, static_cast<cmsUInt32Number>(count));
+}
+
 void AddProfileItem(Frame& frame, Bytes profile, DecodeBudget& budget) {
   if (profile.empty()) return;
   const bool present = std::any_of(frame.properties.begin(), frame.properties.end(),

@@ -38,6 +38,24 @@ class CmykToSrgb {
   std::unique_ptr<void, TransformDeleter> transform_;
 };
 
+// True when the bytes are a profile lcms2 can open that describes a device's pixels, within
+// the size bound.
+bool IsUsableProfile(Bytes profile);
+
+// Turns sRGB pixels into the colour space of an RGB profile (perceptual intent), as a display
+// or printer with that profile would take them. Straight 32bppARGB pixels, alpha kept. Empty
+// when the profile is unusable (too large, malformed, a link profile) or not an RGB profile.
+class SrgbToRgbProfile {
+ public:
+  explicit SrgbToRgbProfile(Bytes profile);
+
+  explicit operator bool() const { return transform_ != nullptr; }
+  void ConvertRow(uint32_t* argb, size_t count) const;
+
+ private:
+  std::unique_ptr<void, TransformDeleter> transform_;
+};
+
 // Adds the embedded profile to the frame's items as the ICC profile item (undefined bytes, kept
 // exactly), unless the frame already has one or the budget is spent.
 void AddProfileItem(Frame& frame, Bytes profile, DecodeBudget& budget);
