@@ -298,7 +298,7 @@ struct DeathCase {
 class DeathDuringHandOver : public testing::TestWithParam<DeathCase> {};
 
 TEST_P(DeathDuringHandOver, LeavesTheHostAsItWas) {
-  if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick missing";
+  VX_REQUIRE_TOOL("convert");
   const DeathCase& c = GetParam();
   TempFolder folder;
   const std::string path = folder / c.file;
