@@ -121,6 +121,13 @@ bool IsYesNoMeasure(int32_t filterId) {
 void SetFilterPattern(const FilterPattern& pattern) { tPattern = pattern; }
 const FilterPattern& GetFilterPattern() { return tPattern; }
 
+VexiroStatus ApplyProcedure(FilterProcedure run, int32_t imageId, const FilterArea& area, const FilterArgs& args) {
+  return engine::TrapRuntimeErrors([&] {
+    VexiroStatus s = CheckArea(imageId, area);
+    return s == vexiro::OK ? RunFilter(0, FilterEntry{FilterKind::Changes, run, false}, imageId, area, args).status : s;
+  });
+}
+
 VexiroStatus ApplyFilter(int32_t filterId, int32_t imageId, double param1, FilterArea& area, float f1, float f2,
                          float f3, double param2, double param3, double param4, double& result) {
   const FilterEntry entry = FindFilter(filterId);
