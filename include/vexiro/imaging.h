@@ -146,6 +146,44 @@ class cImaging {
   std::string SaveAsString(const std::string& sImageFormat, int32_t nEncoderParameter = 0);
 
   // ---- Handle export and pixel arrays ----
+  // >>> handle export and pixel arrays. Handles handed out are the host's; it frees them with
+  // the matching Delete or Remove member.
+  int32_t GetNativeImage();
+  int32_t GetHBitmap();
+  void DeleteHBitmap(int32_t nHbitmap);
+  int32_t GetHICON();
+  void DeleteHICON(int32_t nHICON);
+  int32_t GetDib();  // a packed DIB in global memory
+  void RemoveDib(int32_t nDib);
+  int32_t GetImageStride();
+  int32_t PixelGetColor(int32_t nSrcLeft, int32_t nSrcTop);
+  VexiroStatus PixelSetColor(int32_t nDstLeft, int32_t nDstTop, int32_t nARGBColor);
+  // A Get member re-creates an array that cannot hold the rectangle (lower bounds 0); a larger
+  // one keeps its bounds and is filled from its first element, its rows as long as its first
+  // dimensions. A Set member refuses an array that cannot hold the rectangle (InvalidParameter).
+  VexiroStatus GetPixelArray1D(BasicArray<int32_t>& arPixels, int32_t nSrcLeft, int32_t nSrcTop, int32_t nWidth,
+                               int32_t nHeight);
+  VexiroStatus GetPixelArray2D(BasicArray<int32_t>& arPixels, int32_t nSrcLeft, int32_t nSrcTop, int32_t nWidth,
+                               int32_t nHeight);
+  VexiroStatus SetPixelArray(BasicArray<int32_t>& arPixels, int32_t nDstLeft, int32_t nDstTop, int32_t nWidth,
+                             int32_t nHeight);
+  VexiroStatus GetPixelArrayARGB(BasicArray<uint8_t>& arPixels, int32_t nSrcLeft, int32_t nSrcTop, int32_t nWidth,
+                                 int32_t nHeight);
+  VexiroStatus SetPixelArrayARGB(BasicArray<uint8_t>& arPixels, int32_t nDstLeft, int32_t nDstTop, int32_t nWidth,
+                                 int32_t nHeight);
+  VexiroStatus GetPixelArrayBytesARGB(BasicArray<uint8_t>& arPixels, int32_t nSrcLeft, int32_t nSrcTop,
+                                      int32_t nWidth, int32_t nHeight);
+  VexiroStatus SetPixelArrayBytesARGB(BasicArray<uint8_t>& arPixels, int32_t nDstLeft, int32_t nDstTop,
+                                      int32_t nWidth, int32_t nHeight);
+  VexiroStatus GetPixelArrayBytesRGB(BasicArray<uint8_t>& arPixels, int32_t nSrcLeft, int32_t nSrcTop,
+                                     int32_t nWidth, int32_t nHeight);
+  VexiroStatus SetPixelArrayBytesRGB(BasicArray<uint8_t>& arPixels, int32_t nDstLeft, int32_t nDstTop,
+                                     int32_t nWidth, int32_t nHeight);
+  VexiroStatus GetPixelArray8bpp1D(BasicArray<uint8_t>& arPixels, int32_t nSrcLeft, int32_t nSrcTop, int32_t nWidth,
+                                   int32_t nHeight);
+  VexiroStatus SetPixelArray8bpp1D(BasicArray<uint8_t>& arPixels, int32_t nDstLeft, int32_t nDstTop, int32_t nWidth,
+                                   int32_t nHeight);
+  // <<< handle export and pixel arrays
 
   // ---- Multi-page documents (TIFF and GIF) ----
 

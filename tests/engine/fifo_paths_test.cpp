@@ -53,12 +53,12 @@ struct PathMember {
 VexiroStatus StatusOfFlag(bool answer) { return answer ? vexiro::OK : vexiro::GenericError; }
 
 const PathMember kMembers[] = {
-    {"LoadImageFromFile", [](const std::string& p) { int32_t id = 0; return LoadImageFromFile(id, p, false, false, false, 0, true, false); }},
-    {"LoadImageFromFileWithoutPlugin", [](const std::string& p) { int32_t id = 0; return LoadImageFromFile(id, p, false, true, false, 0, true, false); }},
-    {"LoadImageThroughPlugin", [](const std::string& p) { int32_t id = 0; return LoadImageThroughPlugin(id, p, false, false, false); }},
+    {"LoadImageFromFile", [](const std::string& p) { int32_t id = 0; return LoadImageFromFile(id, p); }},
+    {"LoadImageFromFileWithoutPlugin", [](const std::string& p) { int32_t id = 0; return LoadImageFromFile(id, p, {.DisablePlugin = true}); }},
+    {"LoadImageThroughPlugin", [](const std::string& p) { int32_t id = 0; return LoadImageThroughPlugin(id, p); }},
     {"LoadImageThroughOlePicture", [](const std::string& p) { int32_t id = 0; return LoadImageThroughOlePicture(id, p); }},
     {"LoadImageFromMetafile", [](const std::string& p) { int32_t id = 0; return LoadImageFromMetafile(id, p, 1.0f); }},
-    {"LoadMultiPageFileGdiPlus", [](const std::string& p) { int32_t id = 0; return LoadMultiPageFileGdiPlus(p, id, false, false, false); }},
+    {"LoadMultiPageFileGdiPlus", [](const std::string& p) { int32_t id = 0; return LoadMultiPageFileGdiPlus(p, id, {}); }},
     {"FileIsCMYK", [](const std::string& p) { return StatusOfFlag(FileIsCMYK(p)); }},
     {"VximgplugGetFileFormat", [](const std::string& p) { return StatusOfFlag(VximgplugGetFileFormat(p) != PluginFormatUnknown); }},
 };
