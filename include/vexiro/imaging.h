@@ -156,6 +156,15 @@ class cImaging {
   int32_t GetDib();  // a packed DIB in global memory
   void RemoveDib(int32_t nDib);
   int32_t GetImageStride();
+  // Pictures cross as handles of the platform's picture table; the picture owns a bitmap copy.
+  uint32_t GetPicture();
+  uint32_t GetPictureFromVexiroImage(int32_t nImageID);
+  // Deletes the bitmap behind the picture; the picture itself stays the host's.
+  void DeletePictureObject(uint32_t& oPictureObject);
+  // A device context drawing onto the image; its drawing reaches the image when it is released.
+  // The same context is lent again until then.
+  int32_t GetVexiroImageDC(int32_t nImageID);
+  VexiroStatus ReleaseVexiroImageDC(int32_t hdc);
   int32_t PixelGetColor(int32_t nSrcLeft, int32_t nSrcTop);
   VexiroStatus PixelSetColor(int32_t nDstLeft, int32_t nDstTop, int32_t nARGBColor);
   // A Get member re-creates an array that cannot hold the rectangle (lower bounds 0); a larger

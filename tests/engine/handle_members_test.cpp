@@ -8,6 +8,7 @@
 #include "engine/saving_test_support.h"
 #include "platform/gdi/gdi.h"
 #include "platform/kernel/global_memory.h"
+#include "platform/ole/picture.h"
 
 namespace vexiro {
 namespace {
@@ -60,6 +61,18 @@ TEST_F(HandleMembers, BitmapIconAndDibHandOutsReadBackPixelForPixel) {
          EXPECT_FALSE(vx::GetIconInfo(static_cast<vx::HICON>(h), &info)) << "the icon is destroyed";
          return s;
        }},
+      {"picture",
+       [&](int32_t& id) {
+         uint32_t h = E().GetPicture();
+         EXPECT_NE(h, 0u);
+         vx::HANDLE32 bitmap = 0;
+         vx::ole::FindPicture(h)->get_Handle(&bitmap);
+         const VexiroStatus s = vx::engine::CreateImageFromBitmapHandle(bitmap, 0, id);
+         E().DeletePictureObject(h);
+         EXPECT_EQ(vx::GetObjectType(bitmap), 0u) << "the picture's bitmap is deleted";
+         EXPECT_TRUE(vx::ole::RevokePicture(h)) << "the picture itself stays the host's";
+         return s;
+       }},
       {"packed DIB",
        [&](int32_t& id) {
          const int32_t h = E().GetDib();
@@ -93,6 +106,34 @@ TEST_F(HandleMembers, WithoutAnImageHandOutsAreZeroAndPixelMembersFail) {
   BasicArray<int32_t> longs;
   EXPECT_EQ(E().GetPixelArray1D(longs, 0, 0, 1, 1), GenericError);
   EXPECT_EQ(longs.size(), 0u);
+}
+
+TEST_F(HandleMembers, PicturesOfUnknownImagesAreRefused) {
+  EXPECT_EQ(E().GetPictureFromVexiroImage(12345), 0u);
+  EXPECT_EQ(E().GetStat(), InvalidParameter);
+}
+
+// Drawing on the lent context reaches the image when the context is released.
+TEST_F(HandleMembers, DeviceContextRoundTrip) {
+  const int32_t id = MakeCurrent();
+  const int32_t dc = E().GetVexiroImageDC(id);
+  ASSERT_NE(dc, 0);
+  EXPECT_EQ(E().GetVexiroImageDC(id), dc) << "the same context until released";
+  const uint32_t blue = 0xFF0000FFu;
+  const vx::HBITMAP source = vx::CreateBitmap(1, 1, 1, 32, &blue);
+  const vx::HDC memory = vx::CreateCompatibleDC(0);
+  const vx::HGDIOBJ old = vx::SelectObject(memory, source);
+  EXPECT_TRUE(vx::BitBlt(static_cast<vx::HDC>(dc), 2, 1, 1, 1, memory, 0, 0, vx::SRCCOPY));
+  vx::SelectObject(memory, old);
+  vx::DeleteDC(memory);
+  vx::DeleteObject(source);
+  ASSERT_EQ(E().ReleaseVexiroImageDC(dc), OK);
+  EXPECT_EQ(ArgbPixelsOf(id)[5] & 0xFFFFFFu, 0x0000FFu);
+  EXPECT_EQ(ArgbPixelsOf(id)[0], Colour(0, 0));
+  EXPECT_EQ(E().ReleaseVexiroImageDC(dc), GenericError) << "released twice";
+  EXPECT_EQ(E().GetVexiroImageDC(999), 0);
+  EXPECT_EQ(E().GetStat(), GenericError);
+  EXPECT_NE(E().GetVexiroImageDC(id), 0) << "a new context after the release";
 }
 
 TEST_F(HandleMembers, SinglePixelsAndTheStride) {
