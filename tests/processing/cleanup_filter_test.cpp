@@ -116,22 +116,9 @@ TEST_F(CleanupFilters, AreasTooSmallForTheirNeighbourhoodStayUnchanged) {
   }
 }
 
-std::string Hex(uint32_t v) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%08X", v);
-  return text;
-}
-
 TEST_F(CleanupFilters, GreyMorphologyAndDistortionsMatchTheirTables) {
-  for (const SixBySixCase& c : kSixBySixCases) {
-    const int32_t id = MakeImage(6, 6, gdiplus::PixelFormat32bppARGB);
-    FillArgb(id, std::vector<ARGB>(kSixBySixFixture.begin(), kSixBySixFixture.end()));
-    ASSERT_EQ(Filter(c.filter, id, {c.p1, c.p2, c.p3}), vexiro::OK) << c.what;
-    const std::vector<ARGB> got = ArgbPixelsOf(id);
-    for (size_t i = 0; i < got.size(); ++i)
-      EXPECT_EQ(Hex(got[i]), Hex(c.expected[i])) << c.what << ", pixel " << i % 6 << "," << i / 6;
-    engine::ReleaseImage(id);
-  }
+  ExpectGoldenTable(kSixBySixCases, kSixBySixFixture, 6,
+                    [](const SixBySixCase& c) { return Params{c.p1, c.p2, c.p3}; });
 }
 
 }  // namespace
