@@ -2,6 +2,7 @@
 #include "engine/handles/images_from_handles.h"
 #include "engine/handles/packed_dib.h"
 #include "engine/image_access.h"
+#include "engine/image_store.h"
 #include "platform/gdi/gdi.h"
 #include "platform/kernel/global_memory.h"
 #include "vexiro/imaging.h"
@@ -39,6 +40,16 @@ int32_t cImaging::GetImageStride() {
   int32_t stride = 0;
   nStat = vx::engine::ReadImageStride(nNativeImage, stride);
   return stride;
+}
+
+intptr_t cImaging::GetGdiplusImage() {
+  return reinterpret_cast<intptr_t>(vx::engine::GetGpImage(vx::engine::ResolvePageImageID(nNativeImage)));
+}
+
+intptr_t cImaging::GetImageBits() {
+  intptr_t scan0 = 0;
+  nStat = vx::engine::ReadImageScan0(nNativeImage, scan0);
+  return scan0;
 }
 
 int32_t cImaging::PixelGetColor(int32_t nSrcLeft, int32_t nSrcTop) {

@@ -156,6 +156,11 @@ class cImaging {
   int32_t GetDib();  // a packed DIB in global memory
   void RemoveDib(int32_t nDib);
   int32_t GetImageStride();
+  // Raw addresses, for C++ hosts: the platform image behind the current image (a document's
+  // current page), and the first pixel row as a lock reports it (valid while the platform keeps
+  // the pixels in place).
+  intptr_t GetGdiplusImage();
+  intptr_t GetImageBits();
   // Pictures cross as handles of the platform's picture table; the picture owns a bitmap copy.
   uint32_t GetPicture();
   uint32_t GetPictureFromVexiroImage(int32_t nImageID);

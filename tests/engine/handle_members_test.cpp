@@ -145,6 +145,10 @@ TEST_F(HandleMembers, SinglePixelsAndTheStride) {
   E().PixelGetColor(3, 0);
   EXPECT_EQ(E().GetStat(), InvalidParameter);
   EXPECT_EQ(E().GetImageStride(), 12);
+  EXPECT_EQ(E().GetGdiplusImage(), reinterpret_cast<intptr_t>(vx::engine::GetGpImage(id)));
+  const auto* bits = reinterpret_cast<const uint32_t*>(E().GetImageBits());
+  ASSERT_NE(bits, nullptr);
+  EXPECT_EQ(bits[2], Colour(2, 0)) << "the first row as the image holds it";
 }
 
 TEST_F(HandleMembers, ArraysOfEachShapeReadTheRectangleInTheirOrder) {
