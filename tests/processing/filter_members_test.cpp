@@ -181,6 +181,38 @@ TEST_F(FilterMembers, MatrixNumbersAndThePatternRecord) {
   EXPECT_EQ(std::count(px.begin(), px.end(), 0xFFFFFFFFu), 25);
 }
 
+// Transparency needs an alpha channel and the tone members need more than two levels: the
+// members widen the image first.
+TEST_F(FilterMembers, PreparationsWidenTheImageBeforeTheFilter) {
+  struct Case {
+    const char* what;
+    vx::gdiplus::PixelFormat before, after;
+    std::function<VexiroStatus(cImaging&)> call;
+  };
+  const Case cases[] = {
+      {"transparency", vx::gdiplus::PixelFormat24bppRGB, vx::gdiplus::PixelFormat32bppARGB,
+       [](cImaging& e) { return e.SetTransparency(-50); }},
+      {"transparent colour", vx::gdiplus::PixelFormat24bppRGB, vx::gdiplus::PixelFormat32bppARGB,
+       [](cImaging& e) { return e.SetTransparencyColor(static_cast<int32_t>(0xFFFFFFFFu)); }},
+      {"brightness", vx::gdiplus::PixelFormat1bppIndexed, vx::gdiplus::PixelFormat8bppIndexed,
+       [](cImaging& e) { return e.SetBrightness(10); }},
+      {"gamma", vx::gdiplus::PixelFormat1bppIndexed, vx::gdiplus::PixelFormat8bppIndexed,
+       [](cImaging& e) { return e.SetGammaCorrection(0); }},
+  };
+  for (const Case& c : cases) {
+    const int32_t id = MakeCurrent(
+        MakeFilled(4, 3, c.before, [](int32_t x, int32_t) { return x % 2 ? 0xFFFFFFFFu : 0xFF000000u; }));
+    ASSERT_EQ(c.call(E()), OK) << c.what;
+    EXPECT_EQ(vx::engine::GetImagePixelFormatValue(E().GetNativeImage()), c.after) << c.what;
+    vx::engine::ReleaseImage(E().GetNativeImage());
+    if (E().GetNativeImage() != id) vx::engine::ReleaseImage(id);
+  }
+  const int32_t id = MakeCurrent(MakePhoto(4, 3, vx::gdiplus::PixelFormat24bppRGB));
+  ASSERT_EQ(E().SetTransparency(-300), OK);
+  const std::vector<ARGB> px = ArgbPixelsOf(id);
+  EXPECT_EQ(px[0] >> 24, 0u) << "fully transparent after the widening";
+}
+
 TEST_F(FilterMembers, AnUnknownBlackAndWhiteModeLeavesTheLastStatus) {
   MakeCurrent(MakePhoto(3, 3));
   Recording();
