@@ -5,8 +5,10 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "vexiro/basic_array.h"
@@ -203,6 +205,58 @@ class cImaging {
   std::string SaveAsString(const std::string& sImageFormat, int32_t nEncoderParameter = 0);
 
   // ---- Handle export and pixel arrays ----
+  // >>> handle export and pixel arrays. Handles handed out are the host's; it frees them with
+  // the matching Delete or Remove member.
+  int32_t GetNativeImage();
+  int32_t GetHBitmap();
+  void DeleteHBitmap(int32_t nHbitmap);
+  int32_t GetHICON();
+  void DeleteHICON(int32_t nHICON);
+  int32_t GetDib();  // a packed DIB in global memory
+  void RemoveDib(int32_t nDib);
+  int32_t GetImageStride();
+  // Raw addresses, for C++ hosts: the platform image behind the current image (a document's
+  // current page), and the first pixel row as a lock reports it (valid while the platform keeps
+  // the pixels in place).
+  intptr_t GetGdiplusImage();
+  intptr_t GetImageBits();
+  // Pictures cross as handles of the platform's picture table; the picture owns a bitmap copy.
+  uint32_t GetPicture();
+  uint32_t GetPictureFromVexiroImage(int32_t nImageID);
+  // Deletes the bitmap behind the picture; the picture itself stays the host's.
+  void DeletePictureObject(uint32_t& oPictureObject);
+  // A device context drawing onto the image; its drawing reaches the image when it is released.
+  // The same context is lent again until then.
+  int32_t GetVexiroImageDC(int32_t nImageID);
+  VexiroStatus ReleaseVexiroImageDC(int32_t hdc);
+  int32_t PixelGetColor(int32_t nSrcLeft, int32_t nSrcTop);
+  VexiroStatus PixelSetColor(int32_t nDstLeft, int32_t nDstTop, int32_t nARGBColor);
+  // A Get member re-creates an array that cannot hold the rectangle (lower bounds 0); a larger
+  // one keeps its bounds and is filled from its first element, its rows as long as its first
+  // dimensions. A Set member refuses an array that cannot hold the rectangle (InvalidParameter).
+  VexiroStatus GetPixelArray1D(BasicArray<int32_t>& arPixels, int32_t nSrcLeft, int32_t nSrcTop, int32_t nWidth,
+                               int32_t nHeight);
+  VexiroStatus GetPixelArray2D(BasicArray<int32_t>& arPixels, int32_t nSrcLeft, int32_t nSrcTop, int32_t nWidth,
+                               int32_t nHeight);
+  VexiroStatus SetPixelArray(BasicArray<int32_t>& arPixels, int32_t nDstLeft, int32_t nDstTop, int32_t nWidth,
+                             int32_t nHeight);
+  VexiroStatus GetPixelArrayARGB(BasicArray<uint8_t>& arPixels, int32_t nSrcLeft, int32_t nSrcTop, int32_t nWidth,
+                                 int32_t nHeight);
+  VexiroStatus SetPixelArrayARGB(BasicArray<uint8_t>& arPixels, int32_t nDstLeft, int32_t nDstTop, int32_t nWidth,
+                                 int32_t nHeight);
+  VexiroStatus GetPixelArrayBytesARGB(BasicArray<uint8_t>& arPixels, int32_t nSrcLeft, int32_t nSrcTop,
+                                      int32_t nWidth, int32_t nHeight);
+  VexiroStatus SetPixelArrayBytesARGB(BasicArray<uint8_t>& arPixels, int32_t nDstLeft, int32_t nDstTop,
+                                      int32_t nWidth, int32_t nHeight);
+  VexiroStatus GetPixelArrayBytesRGB(BasicArray<uint8_t>& arPixels, int32_t nSrcLeft, int32_t nSrcTop,
+                                     int32_t nWidth, int32_t nHeight);
+  VexiroStatus SetPixelArrayBytesRGB(BasicArray<uint8_t>& arPixels, int32_t nDstLeft, int32_t nDstTop,
+                                     int32_t nWidth, int32_t nHeight);
+  VexiroStatus GetPixelArray8bpp1D(BasicArray<uint8_t>& arPixels, int32_t nSrcLeft, int32_t nSrcTop, int32_t nWidth,
+                                   int32_t nHeight);
+  VexiroStatus SetPixelArray8bpp1D(BasicArray<uint8_t>& arPixels, int32_t nDstLeft, int32_t nDstTop, int32_t nWidth,
+                                   int32_t nHeight);
+  // <<< handle export and pixel arrays
 
   // ---- Multi-page documents (TIFF and GIF) ----
   // Pages are numbered from 1. The page members need an editable document of their format and
@@ -311,6 +365,103 @@ class cImaging {
   bool IsCMYKFile(const std::string& sFilePath);
 
   // ---- Filters ----
+  // >>> filter members: colour adjustments, channel operations, Fx effects, 3 x 3 pattern
+  // matrices and flood fill, all on the current image's processing rectangle (flood fill: on the
+  // whole image). Each stores its status as the last status and returns it.
+  VexiroStatus SetTransparencyColor(int32_t nColorARGB);
+  VexiroStatus SetTransparencyColorEx(int32_t nColorARGB, float nThreshold);
+  VexiroStatus SetTransparency(int32_t nTransparencyValue);
+  VexiroStatus SetBrightness(int32_t nBrightnessPct);
+  VexiroStatus SetContrast(int32_t nContrastPct);
+  VexiroStatus SetGammaCorrection(int32_t nGammaFactor);
+  VexiroStatus SetSaturation(int32_t nSaturationPct);
+  VexiroStatus AdjustRGB(int32_t nRedAdjust, int32_t nGreenAdjust, int32_t nBlueAdjust);
+  VexiroStatus SwapColor(int32_t nARGBColorSrc, int32_t nARGBColorDst);
+  VexiroStatus SwapColorEx(int32_t nARGBColorSrc, int32_t nARGBColorDst, float nThreshold);
+  VexiroStatus KeepRedComponent();
+  VexiroStatus KeepGreenComponent();
+  VexiroStatus KeepBlueComponent();
+  VexiroStatus RemoveRedComponent();
+  VexiroStatus RemoveGreenComponent();
+  VexiroStatus RemoveBlueComponent();
+  VexiroStatus ScaleRedComponent(float nFactor);
+  VexiroStatus ScaleGreenComponent(float nFactor);
+  VexiroStatus ScaleBlueComponent(float nFactor);
+  VexiroStatus SwapColorsRGBtoBRG();
+  VexiroStatus SwapColorsRGBtoGBR();
+  VexiroStatus SwapColorsRGBtoRBG();
+  VexiroStatus SwapColorsRGBtoBGR();
+  VexiroStatus SwapColorsRGBtoGRB();
+  VexiroStatus FxSharpen();
+  VexiroStatus FxSharpenMore();
+  VexiroStatus FxBlur();
+  VexiroStatus FxNegative();
+  VexiroStatus FxDiffuse();
+  VexiroStatus FxDiffuseMore();
+  VexiroStatus FxSmooth();
+  VexiroStatus FxEdgeEnhance();
+  VexiroStatus FxContour();
+  VexiroStatus FxEmboss();
+  VexiroStatus FxEmbossMore();
+  VexiroStatus FxEngrave();
+  VexiroStatus FxEngraveMore();
+  VexiroStatus FxEmbossColor(int32_t nRGBColor);
+  VexiroStatus FxEmbossMoreColor(int32_t nRGBColor);
+  VexiroStatus FxEngraveColor(int32_t nRGBColor);
+  VexiroStatus FxEngraveMoreColor(int32_t nRGBColor);
+  VexiroStatus FxGrayscale();
+  VexiroStatus FxRelief();
+  VexiroStatus FxPixelize();
+  // Modes 1 (threshold 180), 2 and 3; any other mode does nothing and returns the last status.
+  VexiroStatus FxBlackNWhite(int16_t nMode = 1);
+  VexiroStatus FxBlackNWhiteT(int32_t nThreshold);
+  VexiroStatus FxAqua();
+  VexiroStatus FxDilate();
+  VexiroStatus FxErode();
+  VexiroStatus FxConnectedContour();
+  VexiroStatus FxStretchContrast();
+  VexiroStatus FxAddNoise();
+  VexiroStatus FxScanLine();
+  VexiroStatus FxSoften(int32_t nSoftenValue);
+  VexiroStatus FxSepia();
+  VexiroStatus FxColorize(float nHue = 0, float nSaturation = 50.0f, float nLuminosity = 100.0f);
+  VexiroStatus FxhWaves(int32_t nWidthWave, int32_t nHeightWave);
+  VexiroStatus FxvWaves(int32_t nWidthWave, int32_t nHeightWave);
+  VexiroStatus FxRedEyesCorrection();
+  VexiroStatus FxFire();
+  VexiroStatus FxTwirl(float nFactor);
+  VexiroStatus FxSwirl(float nFactor);
+  VexiroStatus FxMirrorRounded();
+  VexiroStatus FxEqualizeIntensity();
+  VexiroStatus FxDespeckle();
+  VexiroStatus FxDespeckleMore();
+  VexiroStatus FxDilate8();
+  VexiroStatus FxDilate4();
+  VexiroStatus FxDilateV();
+  VexiroStatus FxErode8();
+  VexiroStatus FxErode4();
+  VexiroStatus FxParasite();
+  VexiroStatus FxParasite4();
+  VexiroStatus FxParasite2x2();
+  VexiroStatus FxFillHoleV();
+  VexiroStatus FxFillHoleH();
+  VexiroStatus FxRemoveLinesV();
+  VexiroStatus FxRemoveLinesH();
+  VexiroStatus FxRemoveLinesV2();
+  VexiroStatus FxRemoveLinesH2();
+  VexiroStatus FxRemoveLinesV3();
+  VexiroStatus FxRemoveLinesH3();
+  // A new 3 x 3 pattern of ARGB values, row by row; returns its number (1, 2, ...).
+  int32_t MatrixCreate3x3x(int32_t n1PixelValue, int32_t n2PixelValue, int32_t n3PixelValue, int32_t n4PixelValue,
+                           int32_t n5PixelValue, int32_t n6PixelValue, int32_t n7PixelValue, int32_t n8PixelValue,
+                           int32_t n9PixelValue);
+  // Replaces every occurrence of pattern nMatrix3x3xIN by pattern nMatrix3x3xOUT. A number past
+  // the last pattern does nothing; a number below 1 is InvalidParameter.
+  VexiroStatus MatrixFilter3x3x(int32_t nMatrix3x3xIN, int32_t nMatrix3x3xOUT);
+  // Fills the 4-connected region of the start pixel's colour; a start outside the image is
+  // Win32Error.
+  VexiroStatus FloodFill(int32_t nXStart, int32_t nYStart, int32_t nARGBColor);
+  // <<< filter members
 
   // ---- Histograms ----
   // Counts per byte value over the whole image (the processing rectangle does not apply). An
@@ -863,6 +1014,9 @@ class cImaging {
   VexiroStatus WriteCurrentPalette(const vx::gdiplus::ColorPalette& palette);
   // ---- Filter engine, histograms and pixel-format conversion ----
   friend struct ProcessingTestAccess;
+  // >>> filter members: the row of `member` (and `choice`) run with `args` on the current image.
+  VexiroStatus RunFilterMember(std::string_view member, std::initializer_list<double> args = {}, int32_t choice = 0);
+  // <<< filter members
   // Fills ROIArea with the whole current image when the processing region is the whole image.
   int32_t InitROI();
   // The 8-bit grey converter: mode 1 weighted luminance, 2 the mean, 3 the blue channel.

@@ -100,7 +100,11 @@ Outcome RunFilter(int32_t filterId, const FilterEntry& entry, int32_t id, const 
   std::vector<uint32_t> source;
   if (entry.needsSource) source = pixels;
 
-  FilterImage image{pixels.data(), source.empty() ? nullptr : source.data(), a.Width, a.Height};
+  int32_t imageWidth = 0, imageHeight = 0;
+  engine::GetImageWidth(id, imageWidth);
+  engine::GetImageHeight(id, imageHeight);
+  FilterImage image{pixels.data(), source.empty() ? nullptr : source.data(), a.Width, a.Height,
+                    imageWidth <= a.Width && imageHeight <= a.Height};
   const FilterProcedure run = oneBit && filterId == FilterIDIsBlank ? IsBlank1bpp : entry.run;
   Outcome out;
   if (!run(image, args, out.measure)) return {vexiro::GenericError};
@@ -117,11 +121,17 @@ bool IsYesNoMeasure(int32_t filterId) {
 void SetFilterPattern(const FilterPattern& pattern) { tPattern = pattern; }
 const FilterPattern& GetFilterPattern() { return tPattern; }
 
+VexiroStatus ApplyProcedure(FilterProcedure run, int32_t imageId, const FilterArea& area, const FilterArgs& args) {
+  return engine::TrapRuntimeErrors([&] {
+    VexiroStatus s = CheckArea(imageId, area);
+    return s == vexiro::OK ? RunFilter(0, FilterEntry{FilterKind::Changes, run, false}, imageId, area, args).status : s;
+  });
+}
+
 VexiroStatus ApplyFilter(int32_t filterId, int32_t imageId, double param1, FilterArea& area, float f1, float f2,
                          float f3, double param2, double param3, double param4, double& result) {
   const FilterEntry entry = FindFilter(filterId);
   if (entry.kind == FilterKind::None) return vexiro::OK;
-  if (entry.kind == FilterKind::NotBuilt) return vexiro::NotImplemented;
   const FilterArgs args{param1, param2, param3, param4, f1, f2, f3};
   Outcome out;
   out.status = engine::TrapRuntimeErrors([&] {

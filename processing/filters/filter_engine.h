@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "engine/vexiro_status.h"
+#include "processing/filters/filter_procedures.h"
 #include "vexiro/imaging.h"
 
 namespace vx::processing {
@@ -34,6 +35,11 @@ enum FilterID : int32_t {
 // that names no filter gives OK and touches nothing.
 VexiroStatus ApplyFilter(int32_t filterId, int32_t imageId, double param1, vexiro::FilterArea& area, float f1, float f2,
                          float f3, double param2, double param3, double param4, double& result);
+
+// Runs a procedure that has no filter number over `area` the way ApplyFilter runs a filter that
+// changes pixels: read, run, write back, run-time errors as statuses.
+VexiroStatus ApplyProcedure(FilterProcedure run, int32_t imageId, const vexiro::FilterArea& area,
+                            const FilterArgs& args);
 
 // The 3 x 3 pattern the pattern filter finds (entries 0-8, row by row from the top-left) and its
 // replacement (9-17), as ARGB values whose alpha byte is ignored. Kept per thread until changed.

@@ -17,6 +17,8 @@ struct FilterImage {
   const uint32_t* source = nullptr;  // only for the filters that ask for it
   int32_t width = 0;
   int32_t height = 0;
+  // The area covers the whole image: distortions paint what receives no pixel white only then.
+  bool wholeImage = false;
   size_t Count() const { return static_cast<size_t>(width) * static_cast<size_t>(height); }
   uint8_t* Bytes() const { return reinterpret_cast<uint8_t*>(pixels); }
   const uint8_t* SourceBytes() const { return reinterpret_cast<const uint8_t*>(source); }
@@ -131,6 +133,29 @@ bool FilterAddNoise(FilterImage&, const FilterArgs&, double&);
 bool FilterDiffuse(FilterImage&, const FilterArgs&, double&);
 bool FilterPixelize(FilterImage&, const FilterArgs&, double&);
 bool FilterMatrix3x3(FilterImage&, const FilterArgs&, double&);
+
+// ---- Grey-level morphology ----
+bool FilterDilate(FilterImage&, const FilterArgs&, double&);
+bool FilterErode(FilterImage&, const FilterArgs&, double&);
+bool FilterConnectedContour(FilterImage&, const FilterArgs&, double&);
+bool FilterDespeckle(FilterImage&, const FilterArgs&, double&);
+bool FilterDespeckleMore(FilterImage&, const FilterArgs&, double&);
+
+// ---- Bitonal clean-up ----
+bool FilterParasite4(FilterImage&, const FilterArgs&, double&);
+bool FilterParasite2x2(FilterImage&, const FilterArgs&, double&);
+bool FilterDilate3x3(FilterImage&, const FilterArgs&, double&);
+bool FilterErode3x3(FilterImage&, const FilterArgs&, double&);
+bool FilterFillHole(FilterImage&, const FilterArgs&, double&);
+bool FilterRemoveLines(FilterImage&, const FilterArgs&, double&);
+
+// ---- Distortions ----
+bool FilterTwirl(FilterImage&, const FilterArgs&, double&);
+bool FilterSwirl(FilterImage&, const FilterArgs&, double&);
+bool FilterHWaves(FilterImage&, const FilterArgs&, double&);
+bool FilterVWaves(FilterImage&, const FilterArgs&, double&);
+bool FilterMirrorRounded(FilterImage&, const FilterArgs&, double&);
+bool FilterAqua(FilterImage&, const FilterArgs&, double&);
 
 }  // namespace vx::processing
 

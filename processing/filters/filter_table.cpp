@@ -15,8 +15,6 @@ FilterEntry Measures(FilterProcedure run) { return {FilterKind::Measures, run, f
 
 std::array<FilterEntry, kHighestFilterID + 1> BuildTable() {
   std::array<FilterEntry, kHighestFilterID + 1> t{};
-  for (int32_t id : {24, 25, 26, 27, 37, 38, 55, 56, 57, 61, 62, 63, 64, 65, 66, 69, 70})
-    t[id].kind = FilterKind::NotBuilt;
   t[1] = Changes(FilterSharpen);
   t[2] = Changes(FilterNegative);
   t[3] = Changes(FilterBlur);
@@ -37,6 +35,10 @@ std::array<FilterEntry, kHighestFilterID + 1> BuildTable() {
   t[18] = Changes(FilterBlackNWhiteThreshold);
   t[19] = Changes(FilterBlackNWhiteMode2);
   t[20] = Changes(FilterBlackNWhiteMode3);
+  t[24] = Changes(FilterAqua, true);
+  t[25] = Changes(FilterDilate, true);
+  t[26] = Changes(FilterErode, true);
+  t[27] = Changes(FilterConnectedContour, true);
   t[28] = Changes(FilterStretchContrast);
   t[29] = Changes(FilterAddNoise);
   t[30] = Changes(FilterSaturation);
@@ -46,6 +48,8 @@ std::array<FilterEntry, kHighestFilterID + 1> BuildTable() {
   t[34] = Changes(FilterSepiaColorize, true);
   t[35] = Changes(FilterSetTransparency);
   t[36] = Measures(FilterIsGrayscale);
+  t[37] = Changes(FilterHWaves, true);
+  t[38] = Changes(FilterVWaves, true);
   t[39] = Changes(FilterAdjustRGB);
   t[40] = Changes(FilterRedEyesCorrection);
   t[41] = Changes(FilterKeepRed);
@@ -62,14 +66,25 @@ std::array<FilterEntry, kHighestFilterID + 1> BuildTable() {
   t[52] = Changes(FilterMatrix3x3, true);
   t[53] = Measures(FilterIsBlank);
   t[54] = Changes(FilterFire);
+  t[55] = Changes(FilterTwirl, true);
+  t[56] = Changes(FilterMirrorRounded, true);
+  t[57] = Changes(FilterSwirl, true);
   t[58] = Changes(FilterEqualizeIntensity);
   t[59] = Measures(FilterIsBitonal);
   // Counting a colour and averaging write nothing back: a write-back would truncate deep images
   // and mark an image modified that no pixel of changed.
   t[60] = Measures(FilterCountColor);
+  t[61] = Changes(FilterDespeckle, true);
+  t[62] = Changes(FilterDilate3x3, true);
+  t[63] = Changes(FilterDespeckleMore, true);
+  t[64] = Changes(FilterParasite4, true);
+  t[65] = Changes(FilterErode3x3, true);
+  t[66] = Changes(FilterFillHole, true);
   // Counting transparent pixels paints them, and its caller needs the painted pixels.
   t[67] = Changes(FilterCountTransparent);
   t[68] = Measures(FilterGetAverageColor);
+  t[69] = Changes(FilterRemoveLines, true);
+  t[70] = Changes(FilterParasite2x2, true);
   return t;
 }
 

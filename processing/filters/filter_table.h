@@ -8,7 +8,6 @@ namespace vx::processing {
 
 enum class FilterKind : uint8_t {
   None,      // no filter has the number
-  NotBuilt,  // a filter of the clean-up and distortion families, not available in this build
   Changes,   // changes pixels; the area is written back
   Measures,  // answers a question; nothing is written back
 };

@@ -10,22 +10,9 @@ using namespace filter_test;
 
 class FilterGolden : public engine::test_support::EngineTest {};
 
-std::string Hex(uint32_t v) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%08X", v);
-  return text;
-}
-
 TEST_F(FilterGolden, EveryDeterministicFilterMatchesItsTable) {
-  for (const GoldenCase& c : kGoldenCases) {
-    const int32_t id = MakeImage(4, 4, gdiplus::PixelFormat32bppARGB);
-    FillArgb(id, std::vector<ARGB>(kGoldenFixture.begin(), kGoldenFixture.end()));
-    ASSERT_EQ(Filter(c.filter, id, {c.p1, c.p2, c.p3, c.p4, c.f1, c.f2, c.f3}), vexiro::OK) << c.what;
-    const std::vector<ARGB> got = ArgbPixelsOf(id);
-    for (size_t i = 0; i < got.size(); ++i)
-      EXPECT_EQ(Hex(got[i]), Hex(c.expected[i])) << c.what << ", pixel " << i % 4 << "," << i / 4;
-    engine::ReleaseImage(id);
-  }
+  ExpectGoldenTable(kGoldenCases, kGoldenFixture, 4,
+                    [](const GoldenCase& c) { return Params{c.p1, c.p2, c.p3, c.p4, c.f1, c.f2, c.f3}; });
 }
 
 TEST_F(FilterGolden, PatternReplacementFindsRedInTheCopyAndGreenBlueInTheArray) {

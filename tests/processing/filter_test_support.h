@@ -3,6 +3,9 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "engine/saving_test_support.h"
@@ -72,6 +75,27 @@ inline int32_t MakePhoto(int32_t w, int32_t h, gdiplus::PixelFormat format = gdi
     const uint32_t b = static_cast<uint32_t>((255 - x * 3 - y * 2 + (x + 2 * y) % 11) & 0xFF);
     return 0xFF000000u | r << 16 | g << 8 | b;
   });
+}
+
+inline std::string Hex(uint32_t v) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%08X", v);
+  return text;
+}
+
+// Runs every case of a golden table over a square 32bppARGB fixture; `params` gives a case's
+// parameters.
+template <class Cases, size_t N, class ParamsOf>
+void ExpectGoldenTable(const Cases& cases, const std::array<uint32_t, N>& fixture, int32_t side, ParamsOf params) {
+  for (const auto& c : cases) {
+    const int32_t id = MakeImage(side, side, gdiplus::PixelFormat32bppARGB);
+    FillArgb(id, std::vector<ARGB>(fixture.begin(), fixture.end()));
+    ASSERT_EQ(Filter(c.filter, id, params(c)), vexiro::OK) << c.what;
+    const std::vector<ARGB> got = ArgbPixelsOf(id);
+    for (size_t i = 0; i < got.size(); ++i)
+      EXPECT_EQ(Hex(got[i]), Hex(c.expected[i])) << c.what << ", pixel " << i % side << "," << i / side;
+    engine::ReleaseImage(id);
+  }
 }
 
 }  // namespace vx::processing::filter_test
