@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "engine/metadata/property_tag_names.h"
+#include "platform/gdiplus/codecs/exif/ifd_properties.h"
 #include "platform/gdiplus/gdiplus_types.h"
 
 namespace vx::engine {
@@ -17,13 +18,8 @@ constexpr int32_t kItemHeaderBytes = static_cast<int32_t>(sizeof(gdiplus::Proper
 }  // namespace
 
 int32_t TagTypeElementSize(int32_t type) {
-  switch (type) {
-    case 1: case 2: case 6: case 7: return 1;
-    case 3: case 8: return 2;
-    case 4: case 9: case 11: return 4;
-    case 5: case 10: case 12: return 8;
-    default: return 0;
-  }
+  if (type < 0 || type > 0xFFFF) return 0;
+  return static_cast<int32_t>(gdiplus::codecs::PropertyElementSize(static_cast<uint16_t>(type)));
 }
 
 int32_t TagTypeValueCount(int32_t type, int32_t length) {

@@ -13,19 +13,9 @@ constexpr uint16_t kMaxEntriesPerIfd = 4096;
 constexpr size_t kMaxItems = 8192;
 constexpr PROPID kInteropIfd = 0xA005;
 
-size_t ElementSize(uint16_t type) {
-  switch (type) {
-    case 1: case 2: case 6: case 7: return 1;
-    case 3: case 8: return 2;
-    case 4: case 9: case 11: return 4;
-    case 5: case 10: case 12: return 8;
-    default: return 0;
-  }
-}
-
 // Bytes of one element group that are swapped together (rationals are two 32-bit halves).
 size_t SwapUnit(uint16_t type) {
-  const size_t size = ElementSize(type);
+  const size_t size = PropertyElementSize(type);
   return (type == 5 || type == 10) ? 4 : size;
 }
 
@@ -40,7 +30,7 @@ struct IfdReader {
   std::set<uint32_t> visited;
 
   bool ReadValue(const uint8_t* entry, uint16_t type, uint32_t count, std::vector<uint8_t>& value) const {
-    const size_t element = ElementSize(type);
+    const size_t element = PropertyElementSize(type);
     if (element == 0) return false;
     const uint64_t total = uint64_t{count} * element;
     if (total > layout.data.size()) return false;
@@ -100,7 +90,7 @@ Directory DirectoryOf(PROPID id) {
 }
 
 bool IsWritable(const PropertyRecord& r) {
-  const size_t element = ElementSize(r.type);
+  const size_t element = PropertyElementSize(r.type);
   return element != 0 && !r.value.empty() && r.value.size() % element == 0 && r.value.size() / element <= 0xFFFFFFFFull;
 }
 
@@ -117,7 +107,7 @@ Entry EntryOf(const PropertyRecord& r) {
   Entry e;
   e.tag = static_cast<uint16_t>(r.id);
   e.type = r.type;
-  e.count = static_cast<uint32_t>(r.value.size() / ElementSize(r.type));
+  e.count = static_cast<uint32_t>(r.value.size() / PropertyElementSize(r.type));
   e.value = r.value;
   return e;
 }
@@ -232,6 +222,16 @@ bool ReadRawEntries(const std::vector<uint8_t>& tiff, uint32_t offset, std::vect
 }
 
 }  // namespace
+
+size_t PropertyElementSize(uint16_t type) {
+  switch (type) {
+    case 1: case 2: case 6: case 7: return 1;
+    case 3: case 8: return 2;
+    case 4: case 9: case 11: return 4;
+    case 5: case 10: case 12: return 8;
+    default: return 0;
+  }
+}
 
 bool ParseTiffHeader(Bytes data, TiffLayout& out) {
   if (data.size() < 8) return false;

@@ -20,6 +20,9 @@ struct TiffLayout {
 // Reads a classic TIFF header ("II*\0" or "MM\0*"). False for anything else.
 bool ParseTiffHeader(Bytes data, TiffLayout& out);
 
+// Bytes of one element of a property type (1 BYTE … 12 DOUBLE); 0 for an unknown type.
+size_t PropertyElementSize(uint16_t type);
+
 // Appends the items of the directory at `offset` and of its EXIF and GPS sub-directories.
 // Malformed entries are skipped; an item already in `items` is not added again. Item values are
 // charged to the budget (many entries may point at the same bytes); reading stops when it is spent.
