@@ -52,6 +52,7 @@ VX_BIND(GifAppendPageFromVexiroImage, &vexiro::cImaging::GifAppendPageFromVexiro
 VX_BIND(GifDeletePage, &vexiro::cImaging::GifDeletePage);
 VX_BIND(GifSwapPages, &vexiro::cImaging::GifSwapPages);
 VX_BIND(GifSaveMultiPageToFile, &vexiro::cImaging::GifSaveMultiPageToFile);
+VX_BIND(GifSetTransparency, &vexiro::cImaging::GifSetTransparency);
 VX_BIND(GifDisplayAnimatedGif, &vexiro::cImaging::GifDisplayAnimatedGif);
 
 }  // namespace vx::control

@@ -20,7 +20,6 @@ namespace {
 const std::string kGif = "GIF";
 constexpr int32_t kDisposalNotSet = -1;
 constexpr int32_t kMillisecondsPerDelayUnit = 10;
-constexpr int32_t kMaxGifColors = 256;
 constexpr int32_t kPluginCommentModel = 0;
 
 ImageRecord* FindGifDocument(int32_t id) {
@@ -34,14 +33,14 @@ bool PageInDocument(const ImageRecord& doc, int32_t page) {
 }
 
 // A frame the GIF format holds as it is: 8 bits per pixel; anything else is reduced to an
-// adaptive palette first, and the reduced image takes the page image's place.
-// (Frames with transparent pixels keep them only once the filter engine can count them.)
+// adaptive palette first, and the reduced image takes the page image's place. Fully transparent
+// pixels get a palette entry of their own rather than a key colour, so that no opaque pixel
+// of that colour turns transparent with them.
 VexiroStatus ReduceToGifColors(ScopedImage& page) {
   if (GetImageBitDepthStrict(page.get()) == 8) return vexiro::OK;
   ScopedImage reduced;
-  int32_t colors = kMaxGifColors;
-  gdiplus::ColorPalette palette;
-  const VexiroStatus s = ReduceImageColors(page.get(), *reduced.put(), colors, palette, false, 0);
+  int64_t clearPixels = 0;
+  const VexiroStatus s = ReduceImageColorsKeepingClearPixels(page.get(), *reduced.put(), clearPixels);
   if (s != vexiro::OK) return s;
   if (reduced.get() == 0) return vexiro::GenericError;
   page.Release();

@@ -87,8 +87,14 @@ VexiroStatus cImaging::GifSaveMultiPageToFile(int32_t nImageID, const std::strin
   return nStat;
 }
 
+VexiroStatus cImaging::GifSetTransparency(int32_t nColorARGB) {
+  if (CurrentImageIsIndexed()) return ColorPaletteSetTransparentColor(nColorARGB);
+  return SetTransparencyColor(nColorARGB);
+}
+
 int32_t cImaging::GifDisplayAnimatedGif(int32_t nHDC, int32_t nDstLeft, int32_t nDstTop, int32_t nWidth,
                                         int32_t nHeight) {
+  constexpr int32_t kBilinear = 3;
   if (GetImageIndex(nNativeImage) < 0) return nStat = GenericError;
   const int32_t frames = GifGetFrameCount();
   BasicArray<int32_t> delays;
@@ -96,7 +102,9 @@ int32_t cImaging::GifDisplayAnimatedGif(int32_t nHDC, int32_t nDstLeft, int32_t 
   const std::vector<int32_t>& delay = delays.Data();
   for (int32_t f = 1; f <= frames; ++f) {
     if (GifSelectFrame(f) != OK) continue;
-    DrawImageOnDC(nNativeImage, static_cast<vx::HDC>(nHDC), nDstLeft, nDstTop, nWidth, nHeight);
+    // A frame the context cannot show still takes its time; the result stays the selection's.
+    DisplayImageOnHDC(nHDC, nDstLeft, nDstTop, nWidth, nHeight, kBilinear);
+    nStat = OK;
     const int64_t shown = AnimationNow();
     const size_t at = static_cast<size_t>(f - 1);
     WaitOnAnimationClock(shown, at < delay.size() ? int64_t{delay[at]} * 10 : 0);

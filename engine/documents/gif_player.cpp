@@ -4,9 +4,6 @@
 #include <thread>
 #include <utility>
 
-#include "engine/image_store.h"
-#include "platform/gdiplus/graphics.h"
-
 namespace vx::engine {
 namespace {
 
@@ -36,18 +33,6 @@ int64_t AnimationNow() { return ThreadClock().NowMilliseconds(); }
 void WaitOnAnimationClock(int64_t start, int64_t milliseconds) {
   const AnimationClock& clock = ThreadClock();
   while (clock.NowMilliseconds() - start < milliseconds) clock.Idle();
-}
-
-VexiroStatus DrawImageOnDC(int32_t imageId, HDC dc, int32_t left, int32_t top, int32_t width, int32_t height) {
-  gdiplus::GpImage* image = GetGpImage(imageId);
-  if (!image) return vexiro::InvalidParameter;
-  gdiplus::GpGraphics* graphics = nullptr;
-  gdiplus::Status s = gdiplus::GdipCreateFromHDC(dc, &graphics);
-  if (s != gdiplus::Ok) return ToStatus(s);
-  gdiplus::GdipSetInterpolationMode(graphics, gdiplus::InterpolationModeBilinear);
-  s = gdiplus::GdipDrawImageRectI(graphics, image, left, top, width, height);
-  gdiplus::GdipDeleteGraphics(graphics);
-  return ToStatus(s);
 }
 
 }  // namespace vx::engine

@@ -31,5 +31,11 @@ void OctreeGetPaletteEntry(int32_t index, uint8_t& blue, uint8_t& green, uint8_t
 // (`newId` 0).
 VexiroStatus ReduceImageColors(int32_t id, int32_t& newId, int32_t& colorCount, gdiplus::ColorPalette& palette,
                                bool transparency, int32_t keyColor);
+// A new 8bppIndexed image of `id` for a format that holds one transparent palette entry: its
+// fully transparent pixels (`clearPixels` receives their count) share an entry of alpha 0 of
+// their own, after at most 255 octree colours of the other pixels, so no opaque pixel turns
+// transparent whatever its colour. Without such pixels, the 256-colour reduction without
+// transparency. An unknown `id` gives OK and no image.
+VexiroStatus ReduceImageColorsKeepingClearPixels(int32_t id, int32_t& newId, int64_t& clearPixels);
 
 }  // namespace vx::engine

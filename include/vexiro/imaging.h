@@ -316,6 +316,9 @@ class cImaging {
   VexiroStatus GifSwapPages(int32_t nImageID, int32_t nPage1, int32_t nPage2);
   // Needs the format plug-in.
   VexiroStatus GifSaveMultiPageToFile(int32_t nImageID, const std::string& sFilePath);
+  // Marks a colour of the current image transparent: its palette entry when the image is
+  // indexed, its pixels otherwise.
+  VexiroStatus GifSetTransparency(int32_t nColorARGB = -16777216);
   // Shows the current image's frames once on a device context, each for its delay; the result
   // is the status of the last frame selection.
   int32_t GifDisplayAnimatedGif(int32_t nHDC, int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight);

@@ -5,11 +5,14 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "control/script_engine.h"
+#include "control/script_host.h"
 #include "engine/documents/gif_player.h"
 #include "engine/saving_test_support.h"
 #include "platform/gdi/gdi.h"
@@ -132,6 +135,46 @@ TEST_F(GifDocuments, SavedAsAnAnimatedGif) {
   EXPECT_EQ(last.substr(0, 3), std::string("\xFF\xFF\x00", 3)) << "the 32-bit frame keeps its colour";
 }
 
+// Every frame that is not 8-bit is reduced; only fully transparent pixels of a frame with
+// alpha become the transparent entry, whatever the colour of the opaque pixels beside them.
+TEST_F(GifDocuments, TransparentPixelsAloneTurnTransparentAtSave) {
+  struct Case {
+    const char* what;
+    const char* drawing;  // ImageMagick arguments for an 8 x 2 PNG page
+    std::string left, right;  // RGBA of the first and last pixel of the written frame
+  };
+  const std::string blue("\x00\x00\xFF\xFF", 4), clear("\x00\x00\x00\x00", 4), yellow("\xFF\xFF\x00\xFF", 4);
+  const Case cases[] = {
+      {"32-bit, pure blue beside clear pixels", "-size 4x2 xc:blue -size 4x2 xc:none +append PNG32:", blue, clear},
+      {"32-bit, half-transparent pixels stay opaque", "-size 4x2 xc:yellow -size 4x2 xc:'rgba(0,0,255,0.5)' +append PNG32:",
+       yellow, std::string("\x00\x00\xFF\xFF", 4)},
+      {"32-bit, opaque", "-size 8x2 xc:blue -alpha on PNG32:", blue, blue},
+      {"24-bit", "-size 4x2 xc:blue -size 4x2 xc:yellow +append PNG24:", blue, yellow},
+      {"32-bit, every pixel clear", "-size 8x2 xc:none PNG32:", clear, clear},
+  };
+  int32_t doc = 0;
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    const std::string page = folder_.File("page" + std::to_string(i) + ".png");
+    Shell(std::string("convert ") + cases[i].drawing + "'" + page + "'");
+    if (i == 0) doc = engine_->GifCreateMultiPageFromFile(page);
+    else ASSERT_EQ(engine_->GifAppendPageFromFile(doc, page), vexiro::OK) << cases[i].what;
+    ASSERT_NE(doc, 0);
+  }
+  const std::string out = folder_.File("out.gif");
+  ASSERT_EQ(engine_->GifSaveMultiPageToFile(doc, out), vexiro::OK);
+  const std::string text = Shell("giftext '" + out + "'");
+  EXPECT_EQ(Count(text, "Image #"), static_cast<int>(std::size(cases)));
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    const std::string rgba =
+        Shell("convert '" + out + "[" + std::to_string(i) + "]' -depth 8 rgba:- 2>/dev/null");
+    ASSERT_EQ(rgba.size(), 64u) << cases[i].what;
+    // Colour means nothing under alpha 0; compare it only where the pixel shows.
+    auto shown = [](std::string px) { return px[3] == 0 ? std::string(4, '\0') : px; };
+    EXPECT_EQ(shown(rgba.substr(0, 4)), cases[i].left) << cases[i].what;
+    EXPECT_EQ(shown(rgba.substr(60, 4)), cases[i].right) << cases[i].what;
+  }
+}
+
 TEST_F(GifDocuments, LoopCountAndCommentSurviveALoadAndSave) {
   const std::string in = AnimatedGif("in.gif", 10, 10, 10);
   const std::vector<int> original = LoopFields(in);
@@ -216,6 +259,61 @@ TEST_F(GifDocuments, PlaybackShowsEachFrameForItsDelay) {
     EXPECT_EQ(colour, expected) << "at " << t << " ms";
   }
   EXPECT_EQ(seen.back().first, 595) << "three frames of 100, 200 and 300 ms";
+}
+
+// An indexed image takes the colour into its palette; any other image has its pixels of that
+// colour made transparent.
+TEST_F(GifDocuments, SetTransparencyByPixelFormat) {
+  const std::string gif = folder_.File("two.gif");
+  Shell("convert -size 1x1 xc:black xc:white +append '" + gif + "'");
+  struct Case {
+    const char* what;
+    std::function<int32_t()> make;
+    int32_t colour;
+    std::function<std::vector<uint32_t>()> read;  // ARGB of what the colour lives in
+    std::vector<uint32_t> expected;
+  };
+  auto palette = [&] {
+    BasicArray<int32_t> colors;
+    int32_t count = 0;
+    EXPECT_EQ(engine_->ColorPaletteGet(colors, count), vexiro::OK);
+    return std::vector<uint32_t>(colors.Data().begin(), colors.Data().begin() + count);
+  };
+  auto pixels = [&] {
+    BasicArray<int32_t> argb;
+    EXPECT_EQ(engine_->GetPixelArray1D(argb, 0, 0, 2, 1), vexiro::OK);
+    return std::vector<uint32_t>(argb.Data().begin(), argb.Data().end());
+  };
+  const Case cases[] = {
+      {"indexed: opaque black, the default", [&] { return engine_->CreateImageFromFile(gif); }, -16777216, palette,
+       {0x00000000u, 0xFFFFFFFFu}},
+      {"32-bit: its yellow pixels", [&] { return engine_->CreateNewImage(2, 1, 32, -256); }, -256, pixels,
+       {0x00FFFF00u, 0x00FFFF00u}},
+      {"32-bit: a colour it lacks", [&] { return engine_->CreateNewImage(2, 1, 32, -256); }, -16777216, pixels,
+       {0xFFFFFF00u, 0xFFFFFF00u}},
+  };
+  for (const Case& c : cases) {
+    ASSERT_NE(c.make(), 0) << c.what;
+    EXPECT_EQ(engine_->GifSetTransparency(c.colour), vexiro::OK) << c.what;
+    EXPECT_EQ(c.read(), c.expected) << c.what;
+  }
+  vexiro::SavingTestAccess::SetCurrent(*engine_, 0);
+  EXPECT_NE(engine_->GifSetTransparency(), vexiro::OK) << "no current image";
+}
+
+// Bound with opaque black as the default colour.
+TEST_F(GifDocuments, SetTransparencyFromAScript) {
+  const std::string gif = folder_.File("two.gif");
+  Shell("convert -size 1x1 xc:black xc:white +append '" + gif + "'");
+  control::ScriptEngine engine;
+  std::ostringstream out;
+  control::ScriptHost host(engine.Dispatcher(), out);
+  ASSERT_TRUE(host.Run("id = CreateImageFromFile(\"" + gif + "\")\n"
+                       "print ColorPaletteHasTransparentColor()\n"
+                       "expect GifSetTransparency() = 0\n"
+                       "print ColorPaletteHasTransparentColor(), ColorPaletteGetTransparentColor()\n"))
+      << host.Error();
+  EXPECT_EQ(out.str(), "False\nTrue 0\n");
 }
 
 TEST_F(GifDocuments, PlaybackWithoutImage) {
