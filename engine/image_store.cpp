@@ -215,6 +215,12 @@ int32_t FindImageByDC(HDC dc) {
   return -1;
 }
 
+bool StoreHoldsImage(const gdiplus::GpImage* image) {
+  for (const ImageRecord& r : ThreadImages())
+    if (r.ImageID != 0 && r.GpImage == image) return true;
+  return false;
+}
+
 void SetImageGdiDib(int32_t id, HGLOBAL memory) {
   if (ImageRecord* r = FindImageRecord(id)) {
     r->Kind = KindGdiDib;

@@ -115,6 +115,8 @@ gdiplus::GpImage* GetGpImage(int32_t id);
 int32_t ResolvePageImageID(int32_t id);
 ImageKind GetImageKind(int32_t id);
 int32_t FindImageByDC(HDC dc);
+// Whether a record of the store owns the image.
+bool StoreHoldsImage(const gdiplus::GpImage* image);
 
 void SetImageGdiDib(int32_t id, HGLOBAL memory);
 void SetImagePluginBitmap(int32_t id, intptr_t bitmap);

@@ -1,6 +1,7 @@
 // Bindings of the engine's utility members: processing region, measures, versions, Base64 text,
 // distance, clearing, switches and lossless JPEG transforms.
 #include "control/binding.h"
+#include "engine/image_store.h"
 #include "platform/gdiplus/image_handle_table.h"
 #include "platform/kernel/global_memory.h"
 #include "platform/ole/picture.h"
@@ -95,6 +96,20 @@ int32_t CreateImageFromGdiPlusImageByHandle(vexiro::cImaging& engine, int32_t nG
   return id;
 }
 
+// The store keeps the image: the handle lets a script name it, never adopt it.
+int32_t GetGdiplusImageAsHandle(vexiro::cImaging& engine) {
+  return static_cast<int32_t>(
+      gdiplus::LendImageHandle(reinterpret_cast<gdiplus::GpImage*>(engine.GetGdiplusImage())));
+}
+
+// The address is the image's own memory, not a block a script may free or lend to a new image:
+// the handle only names it, and goes with the image.
+int32_t GetImageBitsAsHandle(vexiro::cImaging& engine) {
+  const intptr_t bits = engine.GetImageBits();
+  return static_cast<int32_t>(
+      gdiplus::LendPixelAddressHandle(vx::engine::GetGpImage(engine.GetNativeImage()), bits));
+}
+
 }  // namespace
 
 VX_BIND(SetROI, &vexiro::cImaging::SetROI);
@@ -123,6 +138,8 @@ VX_BIND(TransformJPEG, &vexiro::cImaging::TransformJPEG);
     RegisterAdapter("CreateImageFromPicture", &CreateImageFromPictureByHandle) &&
     RegisterAdapter("CreateImageFromMemory", &CreateImageFromMemoryByHandle) &&
     RegisterAdapter("CreateImageFromRawBits", &CreateImageFromRawBitsByHandle) &&
-    RegisterAdapter("CreateImageFromGdiPlusImage", &CreateImageFromGdiPlusImageByHandle);
+    RegisterAdapter("CreateImageFromGdiPlusImage", &CreateImageFromGdiPlusImageByHandle) &&
+    RegisterAdapter("GetGdiplusImage", &GetGdiplusImageAsHandle) &&
+    RegisterAdapter("GetImageBits", &GetImageBitsAsHandle);
 
 }  // namespace vx::control

@@ -120,7 +120,8 @@ VexiroStatus LoadImageFromStream(int32_t& id, ole::IStream* stream, bool useColo
 
 VexiroStatus AdoptGdiPlusImage(int32_t& id, gdiplus::GpImage* image) {
   id = 0;
-  if (!image) return vexiro::InvalidParameter;
+  // An image the store already owns would be freed twice.
+  if (!image || StoreHoldsImage(image)) return vexiro::InvalidParameter;
   const VexiroStatus s = ToStatus(gdiplus::GdipImageForceValidation(image));
   if (s != vexiro::OK) return s;
   RegisterImage(id, image, "", "", KindGeneric);

@@ -5,6 +5,7 @@
 
 #include "platform/gdiplus/gdiplus_flat.h"
 #include "platform/gdiplus/image_handle.h"
+#include "platform/gdiplus/image_handle_table.h"
 #include "platform/gdiplus/image_io.h"
 #include "platform/gdiplus/pixel_format_info.h"
 
@@ -130,6 +131,9 @@ Status GdipDisposeImage(GpImage* image) {
   // A multi-frame save left open is written out now: the session is keyed by this image's
   // address, which the next image may reuse.
   FinishPendingSave(image);
+  // A handle naming this image would otherwise lead a host to freed memory, or to the next
+  // image allocated at the same address.
+  RevokeHandlesOfImage(image);
   delete image;
   return Ok;
 }

@@ -120,6 +120,37 @@ TEST_F(CreatorsByHandle, PlatformImagesPassByTheirHandleOnce) {
       << "the store owns the image now";
 }
 
+TEST_F(CreatorsByHandle, StoreImagesAndTheirPixelsReachScriptsAsHandles) {
+  EXPECT_EQ(Run("expect GetGdiplusImage() = 0\nexpect GetImageBits() = 0"), "") << "no current image";
+  ASSERT_EQ(Run("id = CreateNewImage(4, 3, 32, -1)\nimg = GetGdiplusImage()\nbits = GetImageBits()\n"
+                "expect GetStat() = 0\nexpect GetGdiplusImage() = img\nprint id, img, bits"),
+            "");
+  int32_t id = 0;
+  HANDLE32 image = 0, bits = 0;
+  std::istringstream(printed_) >> id >> image >> bits;
+  ASSERT_NE(image, 0u);
+  ASSERT_NE(bits, 0u);
+  EXPECT_EQ(gdiplus::LookUpImageHandle(image).image, engine::GetGpImage(id));
+  EXPECT_EQ(gdiplus::LookUpImageHandle(bits).image, engine::GetGpImage(id));
+  EXPECT_EQ(gdiplus::LookUpImageHandle(bits).address, engine_.GetImageBits()) << "the first pixel row";
+
+  // None of these names an image the script may hand over: the store keeps its own.
+  const HANDLE32 block = Block({1, 2, 3, 4});
+  const HANDLE32 refused[] = {image, bits, bits + 1, block, 0x0BFFFFFF};
+  for (const HANDLE32 handle : refused) {
+    EXPECT_EQ(Run("expect CreateImageFromGdiPlusImage(" + std::to_string(handle) + ") = 0\nexpect GetStat() = 2\n"
+                  "expect GetNativeImage() = " + std::to_string(id) + "\nprint GetWidth()"),
+              "")
+        << std::hex << handle;
+    EXPECT_EQ(printed_, "4\n") << "the current image is untouched";
+  }
+
+  ASSERT_EQ(Run("RemoveAllImage()"), "");
+  EXPECT_EQ(gdiplus::LookUpImageHandle(image).image, nullptr) << "the handle went with the image";
+  EXPECT_EQ(gdiplus::LookUpImageHandle(bits).image, nullptr);
+  EXPECT_EQ(Run("expect CreateImageFromGdiPlusImage(" + std::to_string(image) + ") = 0\nexpect GetStat() = 2"), "");
+}
+
 TEST_F(CreatorsByHandle, BlankTestTakesItsDefaultThresholdByName) {
   const int32_t id = engine_.CreateNewImage(40, 40, 32, -1);
   for (int y = 18; y < 22; ++y)

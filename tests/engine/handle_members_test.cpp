@@ -149,6 +149,9 @@ TEST_F(HandleMembers, SinglePixelsAndTheStride) {
   const auto* bits = reinterpret_cast<const uint32_t*>(E().GetImageBits());
   ASSERT_NE(bits, nullptr);
   EXPECT_EQ(bits[2], Colour(2, 0)) << "the first row as the image holds it";
+  EXPECT_EQ(E().CreateImageFromGdiPlusImage(E().GetGdiplusImage()), 0) << "the store owns it already";
+  EXPECT_EQ(E().GetStat(), InvalidParameter);
+  EXPECT_EQ(E().GetNativeImage(), id);
 }
 
 TEST_F(HandleMembers, ArraysOfEachShapeReadTheRectangleInTheirOrder) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "gdiplus_test_session.h"
+#include "platform/gdiplus/image_handle_table.h"
 
 using namespace gdiplus_test;
 
@@ -210,6 +211,27 @@ TEST_F(Bitmaps, CloneAreaConvertsTheRectangle) {
               InvalidParameter);
   EXPECT_EQ(GdipCloneBitmapArea(NAN, 0, 1, 1, PixelFormat24bppRGB, source.get(), &raw), InvalidParameter);
   EXPECT_EQ(GdipCloneBitmapArea(0, 0, 3e10f, 1, PixelFormat24bppRGB, source.get(), &raw), InvalidParameter);
+}
+
+TEST_F(Bitmaps, HandlesNamingAnImageDieWithIt) {
+  BitmapPtr bitmap = Make(2, 2, PixelFormat32bppARGB);
+  BitmapPtr other = Make(2, 2, PixelFormat32bppARGB);
+  GpImage* image = bitmap.get();
+  const vx::HANDLE32 hosts = vx::gdiplus::RegisterImageHandle(image);
+  const vx::HANDLE32 lent = vx::gdiplus::LendImageHandle(image);
+  const vx::HANDLE32 pixels = vx::gdiplus::LendPixelAddressHandle(image, 0x1000);
+  const vx::HANDLE32 kept = vx::gdiplus::LendImageHandle(other.get());
+  EXPECT_EQ(vx::gdiplus::LendImageHandle(image), lent) << "one handle per lent image";
+  EXPECT_EQ(vx::gdiplus::FindImageHandle(hosts), image);
+  EXPECT_EQ(vx::gdiplus::FindImageHandle(lent), nullptr) << "a lent image is not offered for adoption";
+  EXPECT_EQ(vx::gdiplus::FindImageHandle(pixels), nullptr);
+  EXPECT_EQ(vx::gdiplus::LookUpImageHandle(lent).image, image);
+  EXPECT_EQ(vx::gdiplus::LookUpImageHandle(pixels).address, 0x1000);
+
+  bitmap.reset();
+  for (const vx::HANDLE32 handle : {hosts, lent, pixels})
+    EXPECT_EQ(vx::gdiplus::LookUpImageHandle(handle).image, nullptr) << std::hex << handle;
+  EXPECT_EQ(vx::gdiplus::LookUpImageHandle(kept).image, other.get()) << "another image's handle stays";
 }
 
 }  // namespace
