@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/plugin/seam.h"
 #include "engine/vexiro_status.h"
 
 namespace vx::engine {
@@ -35,9 +36,5 @@ VexiroStatus SaveAsEXRFile(int32_t id, const std::string& path, int32_t compress
 VexiroStatus SaveAsJ2KFile(int32_t id, const std::string& path, int32_t rate);
 VexiroStatus SaveAsJP2File(int32_t id, const std::string& path, int32_t rate);
 VexiroStatus SaveAsJBIGFile(int32_t id, const std::string& path);
-
-// The JPEG saver's route for 8-bit grey images: written by the plug-in with `quality` handed
-// over unchanged as its save flags. The caller has judged the image (grey palette, 8 bits).
-VexiroStatus SaveGreyJpegThroughPlugin(int32_t id, const std::string& path, int32_t quality);
 
 }  // namespace vx::engine
