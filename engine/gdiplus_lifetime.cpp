@@ -88,6 +88,13 @@ void Main() {
   st.SafeForInitializing = true;
 }
 
+void RunMainOnce() {
+  GdiplusThreadState& st = ThreadGdiplusState();
+  if (st.MainRan) return;
+  st.MainRan = true;
+  Main();
+}
+
 bool StartGdiPlus() {
   GdiplusThreadState& st = ThreadGdiplusState();
   ++st.GdiplusRefCount;

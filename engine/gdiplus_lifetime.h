@@ -27,6 +27,9 @@ void WireSubsystems();
 
 // Runs once per thread, before the thread's first engine is constructed.
 void Main();
+// Runs Main the first time the library runs in the thread: an engine's construction or a safety
+// question a control answers without an engine.
+void RunMainOnce();
 bool StartGdiPlus();
 void StopGdiPlus();
 

@@ -4,26 +4,26 @@
 #include "engine/gdiplus_lifetime.h"
 #include "devices/network/inet_session.h"
 #include "engine/services.h"
+#include "platform/ole/class_factory.h"
 #include "pdf/pdf_writer.h"
 
 namespace vexiro {
 
 cImaging::cImaging() {
   vx::engine::WireSubsystems();
-  vx::engine::GdiplusThreadState& st = vx::engine::ThreadGdiplusState();
-  if (!st.MainRan) {
-    st.MainRan = true;
-    vx::engine::Main();
-  }
+  vx::engine::RunMainOnce();
   oARD = std::make_unique<cARD>();
   // The engine exists whatever the platform start gave; its members then answer with the
   // platform's own status.
   vx::engine::StartGdiPlus();
   oBarcode1DReader = std::make_unique<cBarcode1DReader>();
   oBarcodeDMReader = std::make_unique<cBarcodeDMReader>();
+  // Last, so that a construction that throws leaves no count behind.
+  vx::ole::AddModuleReference();
 }
 
 cImaging::~cImaging() {
+  vx::ole::ReleaseModuleReference();
   try {
     vx::engine::StopGdiPlus();
   } catch (...) {

@@ -1,13 +1,18 @@
-// Safety for scripting and initialisation: the engine answers for the scripting interface and
-// the three persistence interfaces, by the flags the thread's start-up armed.
+// Safety for scripting and initialisation: the engine and the control answer for the scripting
+// interface and the three persistence interfaces, by the flags the thread's start-up armed.
+#include "engine/object_safety.h"
+
 #include <string>
 
 #include "engine/gdiplus_lifetime.h"
 #include "platform/ole/ole.h"
 #include "vexiro/imaging.h"
 
-namespace vexiro {
+namespace vx::engine {
 namespace {
+
+constexpr uint32_t INTERFACESAFE_FOR_UNTRUSTED_CALLER = vexiro::cImaging::INTERFACESAFE_FOR_UNTRUSTED_CALLER;
+constexpr uint32_t INTERFACESAFE_FOR_UNTRUSTED_DATA = vexiro::cImaging::INTERFACESAFE_FOR_UNTRUSTED_DATA;
 
 constexpr const char* kScriptingInterface = "{00020400-0000-0000-C000-000000000046}";  // IDispatch
 constexpr const char* kInitialisationInterfaces[] = {
@@ -26,13 +31,19 @@ InterfaceKind Classify(const vx::GUID& riid) {
   return InterfaceKind::Other;
 }
 
+// A control answers before any engine of its thread exists: the flags are armed by then too.
+const GdiplusThreadState& ArmedFlags() {
+  RunMainOnce();
+  return ThreadGdiplusState();
+}
+
 }  // namespace
 
-int32_t cImaging::GetInterfaceSafetyOptions(const vx::GUID* riid, uint32_t* supportedOptions, uint32_t* enabledOptions) {
+int32_t GetInterfaceSafetyOptions(const vx::GUID* riid, uint32_t* supportedOptions, uint32_t* enabledOptions) {
   if (!supportedOptions || !enabledOptions) return vx::E_POINTER;
   *supportedOptions = INTERFACESAFE_FOR_UNTRUSTED_CALLER | INTERFACESAFE_FOR_UNTRUSTED_DATA;
   if (!riid) return vx::S_OK;
-  const auto& st = vx::engine::ThreadGdiplusState();
+  const auto& st = ArmedFlags();
   switch (Classify(*riid)) {
     case InterfaceKind::Scripting:
       *enabledOptions = st.SafeForScripting ? INTERFACESAFE_FOR_UNTRUSTED_CALLER : 0;
@@ -44,9 +55,9 @@ int32_t cImaging::GetInterfaceSafetyOptions(const vx::GUID* riid, uint32_t* supp
   }
 }
 
-int32_t cImaging::SetInterfaceSafetyOptions(const vx::GUID* riid, uint32_t optionSetMask, uint32_t enabledOptions) {
+int32_t SetInterfaceSafetyOptions(const vx::GUID* riid, uint32_t optionSetMask, uint32_t enabledOptions) {
   if (!riid) return vx::S_OK;
-  const auto& st = vx::engine::ThreadGdiplusState();
+  const auto& st = ArmedFlags();
   const uint32_t requested = optionSetMask & enabledOptions;
   switch (Classify(*riid)) {
     case InterfaceKind::Scripting:
@@ -55,6 +66,18 @@ int32_t cImaging::SetInterfaceSafetyOptions(const vx::GUID* riid, uint32_t optio
       return requested == INTERFACESAFE_FOR_UNTRUSTED_DATA && st.SafeForInitializing ? vx::S_OK : vx::E_FAIL;
     default: return vx::E_NOINTERFACE;
   }
+}
+
+}  // namespace vx::engine
+
+namespace vexiro {
+
+int32_t cImaging::GetInterfaceSafetyOptions(const vx::GUID* riid, uint32_t* supportedOptions, uint32_t* enabledOptions) {
+  return vx::engine::GetInterfaceSafetyOptions(riid, supportedOptions, enabledOptions);
+}
+
+int32_t cImaging::SetInterfaceSafetyOptions(const vx::GUID* riid, uint32_t optionSetMask, uint32_t enabledOptions) {
+  return vx::engine::SetInterfaceSafetyOptions(riid, optionSetMask, enabledOptions);
 }
 
 }  // namespace vexiro
