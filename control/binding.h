@@ -67,6 +67,18 @@ class BindingRegistry {
 // "" when the C++ signature agrees with the member's row, else what differs.
 std::string CompareWithTable(const MemberDesc& member, const Binding& binding);
 
+// A binding whose signature is the member's row itself, for code that serves every member alike
+// (the control's forwarder) instead of a member function.
+class TableSignatureBinding : public Binding {
+ public:
+  explicit TableSignatureBinding(const MemberDesc& member) : member_(member) {}
+  std::vector<CppTypeInfo> ParamTypes() const override;
+  std::optional<CppTypeInfo> ResultType() const override;
+
+ protected:
+  const MemberDesc& member_;
+};
+
 namespace binding_detail {
 
 // How one by-value C++ type travels as a variant.

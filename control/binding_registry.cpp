@@ -41,6 +41,29 @@ std::string CompareWithTable(const MemberDesc& member, const Binding& binding) {
   return "";
 }
 
+namespace {
+
+// The C++ form that agrees with a parameter or result of the table.
+CppTypeInfo CppTypeOfTableType(const TypeDesc& type, bool byRef) {
+  CppTypeInfo info{type.base, type.isArray, byRef, false};
+  if (type.base == BaseType::Enum) info = {BaseType::Long, type.isArray, byRef, true};
+  if (type.base == BaseType::Unknown) info.base = BaseType::Picture;  // both cross as handles
+  return info;
+}
+
+}  // namespace
+
+std::vector<CppTypeInfo> TableSignatureBinding::ParamTypes() const {
+  std::vector<CppTypeInfo> types;
+  for (const ParamDesc& p : member_.params) types.push_back(CppTypeOfTableType(p.type, p.byRef));
+  return types;
+}
+
+std::optional<CppTypeInfo> TableSignatureBinding::ResultType() const {
+  if (!member_.result) return std::nullopt;
+  return CppTypeOfTableType(*member_.result, false);
+}
+
 BindingRegistry& BindingRegistry::Instance() {
   static BindingRegistry registry;
   return registry;

@@ -1,4 +1,5 @@
-// The one engine a script runs against, reached through dispatch by name.
+// What a script runs against: one Imaging control, as a script page would hold it, so that every
+// call of a script goes through the control's forwarding to its engine.
 #pragma once
 #include <memory>
 
@@ -11,6 +12,8 @@ class ScriptEngine {
   ScriptEngine();
   ~ScriptEngine();
   const Dispatch& Dispatcher() const;
+  // Whether the control's engine implements the member (the control forwards every one).
+  bool Implements(const MemberDesc& member) const;
 
  private:
   struct Impl;

@@ -1,13 +1,6 @@
 #include "pdf/resources.h"
 
-// The files are assembled into read-only data so that an installed library carries them.
-#define VX_EMBED(name, file)                                             \
-  asm(".section .rodata\n"                                               \
-      ".balign 16\n"                                                     \
-      ".hidden " #name "_begin\n.hidden " #name "_end\n"                 \
-      #name "_begin:\n"                                                  \
-      ".incbin \"" VEXIRO_RESOURCE_DIR "/" file "\"\n" #name "_end:\n"   \
-      ".previous\n")
+#include "platform/kernel/embedded_file.h"
 
 // Part of this file's text, so that a compiler cache tells versions of the embedded files apart.
 [[maybe_unused]] static constexpr char kEmbeddedDigest[] = VEXIRO_RESOURCE_DIGEST;
