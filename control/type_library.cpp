@@ -14,6 +14,12 @@ constexpr int kVersionAliases = 14;  // versions 1.0 .. 1.13 kept as hidden alia
 
 const char* InterfaceName(Interface which) { return which == Interface::Engine ? "_cImaging" : "_Imaging"; }
 
+// The name of an interface's alias for an earlier version: "cImaging___v0" for "_cImaging".
+std::string AliasName(const std::string& interfaceName, int version) {
+  const std::string base = interfaceName == "__Imaging" ? interfaceName : interfaceName.substr(1);
+  return base + "___v" + std::to_string(version);
+}
+
 std::string IdlBaseType(const TypeDesc& t) {
   switch (t.base) {
     case BaseType::Long: return "long";
@@ -67,9 +73,10 @@ std::string InterfaceIdl(Interface which) {
                   "      nonextensible,\n      oleautomation\n    ]\n    interface " + d.name + " : IDispatch {\n";
   for (const MemberDesc& m : MemberTable::Instance().Members()) s += MethodIdl(m, which);
   s += "    };\n\n";
+  const std::vector<std::string> earlier = InterfaceIdentifiers(d.name);
   for (int v = 0; v < kVersionAliases; ++v) {
-    const std::string alias = std::string(which == Interface::Engine ? "cImaging" : "Imaging") + "___v" + std::to_string(v);
-    s += "    [uuid(" + StableGuid(alias) + "), version(1." + std::to_string(v) + "), hidden]\n    typedef " +
+    const std::string alias = AliasName(d.name, v);
+    s += "    [uuid(" + earlier[static_cast<size_t>(v)] + "), version(1." + std::to_string(v) + "), hidden]\n    typedef " +
          d.name + " " + alias + ";\n";
   }
   return s + "\n";
@@ -98,6 +105,14 @@ std::string StableGuid(const std::string& name) {
                 static_cast<uint32_t>(((b >> 48) & 0x3FFF) | 0x8000),
                 static_cast<unsigned long long>(b & 0xFFFFFFFFFFFFull));
   return buf;
+}
+
+std::vector<std::string> InterfaceIdentifiers(const std::string& interfaceName) {
+  std::vector<std::string> ids;
+  if (interfaceName != "_dummy")
+    for (int v = 0; v < kVersionAliases; ++v) ids.push_back(StableGuid(AliasName(interfaceName, v)));
+  ids.push_back(StableGuid(interfaceName));
+  return ids;
 }
 
 InterfaceInfo TypeInfo::Describe() const {

@@ -34,6 +34,11 @@ class TypeInfo {
 // with every member and its attributes, the version aliases and the classes.
 std::string GenerateIdl();
 
+// The identifiers an interface of the library has had, oldest first, the current one last: 15 for
+// "_cImaging", "_Imaging" and the control's source interface "__Imaging", one for "_dummy".
+// Registry text without braces, as StableGuid gives it.
+std::vector<std::string> InterfaceIdentifiers(const std::string& interfaceName);
+
 // A fixed GUID derived from a name, so that every identifier of the library stays the same from
 // build to build.
 std::string StableGuid(const std::string& name);

@@ -1,7 +1,10 @@
-// vexiro: runs a script of member calls against one imaging engine.
+// vexiro: runs a script of member calls through one Imaging control.
 //   vexiro FILE | vexiro -e LINE [-e LINE ...] | vexiro < script
-//   vexiro --members   one line per member: name, signature, "bound" or "not bound"
-//   vexiro --idl       the type library as IDL
+//   vexiro --members     one line per member: name, signature, "bound" or "not bound"
+//   vexiro --idl         the type library as IDL
+//   vexiro --register    registers the library's classes and type library (VEXIRO_REGISTRY)
+//   vexiro --unregister  removes that registration
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -9,12 +12,14 @@
 #include <string>
 #include <vector>
 
+#include "control/com_server.h"
 #include "control/member_table.h"
 #include "control/script_engine.h"
 #include "control/script_host.h"
 #include "control/type_library.h"
 #include "platform/gdi/font_caches.h"
 #include "platform/kernel/environment.h"
+#include "platform/registry/registry.h"
 
 namespace {
 
@@ -22,14 +27,15 @@ constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
 int Usage() {
-  std::cerr << "usage: vexiro FILE | vexiro -e LINE ... | vexiro --members | vexiro --idl | vexiro < script\n";
+  std::cerr << "usage: vexiro FILE | vexiro -e LINE ... | vexiro --members | vexiro --idl | vexiro --register |"
+               " vexiro --unregister | vexiro < script\n";
   return kExitUsage;
 }
 
-int ListMembers(const vx::control::Dispatch& engine) {
+int ListMembers(const vx::control::ScriptEngine& engine) {
   size_t bound = 0;
   for (const vx::control::MemberDesc& m : vx::control::MemberTable::Instance().Members()) {
-    const bool isBound = engine.IsBound(m);
+    const bool isBound = engine.Implements(m);
     bound += isBound;
     std::cout << m.name << ' ' << m.Signature() << ' ' << (isBound ? "bound" : "not bound") << '\n';
   }
@@ -78,9 +84,21 @@ bool ReadScriptFile(const std::string& path, std::string& script, std::string& w
   return true;
 }
 
+// Runs one of the library's registration entry points and says what became of it.
+int Registration(vx::HRESULT (*entryPoint)(), const char* what) {
+  const vx::HRESULT hr = entryPoint();
+  if (vx::SUCCEEDED(hr)) return 0;
+  char code[16];
+  std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(hr));
+  std::cerr << "vexiro: " << what << " failed (" << code << "); registry file: " << vx::RegistryFilePath() << '\n';
+  return kExitFailure;
+}
+
 int Main(const std::vector<std::string>& args) {
+  if (args.size() == 1 && args[0] == "--register") return Registration(&DllRegisterServer, "registration");
+  if (args.size() == 1 && args[0] == "--unregister") return Registration(&DllUnregisterServer, "unregistration");
   vx::control::ScriptEngine engine;
-  if (args.size() == 1 && args[0] == "--members") return ListMembers(engine.Dispatcher());
+  if (args.size() == 1 && args[0] == "--members") return ListMembers(engine);
   if (args.size() == 1 && args[0] == "--idl") {
     std::cout << vx::control::GenerateIdl();
     return 0;
