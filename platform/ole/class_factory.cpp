@@ -1,6 +1,7 @@
 #include "platform/ole/class_factory.h"
 
 #include <atomic>
+#include <exception>
 #include <new>
 
 #include "platform/ole/com_object.h"
@@ -44,10 +45,13 @@ class ClassFactory final : public RefCounted<IClassFactory> {
     if (!object) return E_POINTER;
     *object = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
+    // Nothing a construction throws may cross into the host.
     try {
       return create_(riid, object);
     } catch (const std::bad_alloc&) {
       return E_OUTOFMEMORY;
+    } catch (const std::exception&) {
+      return E_FAIL;
     }
   }
 

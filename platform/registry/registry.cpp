@@ -171,8 +171,12 @@ struct RegistryBatch::Session {
       status = ERROR_PATH_NOT_FOUND;
       return;
     }
-    std::filesystem::path folder = std::filesystem::absolute(path).parent_path();
     std::error_code ec;
+    const std::filesystem::path folder = std::filesystem::absolute(path, ec).parent_path();
+    if (ec) {
+      status = ERROR_PATH_NOT_FOUND;
+      return;
+    }
     std::filesystem::create_directories(folder, ec);  // the default folder of a new user
     lock = std::make_unique<FolderLock>(folder.string());
     if (!lock->Held()) {
