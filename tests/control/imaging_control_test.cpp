@@ -2,7 +2,10 @@
 // failure, its fixed size, its pictures and its safety answers.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <sstream>
 #include <thread>
 
@@ -15,6 +18,7 @@
 #include "platform/ole/class_factory.h"
 #include "platform/ole/ole.h"
 #include "recording_engine.h"
+#include "support/required_tool.h"
 #include "vexiro/imaging.h"
 
 namespace vx::control {
@@ -247,6 +251,30 @@ TEST(ImagingControlPictures, TheToolboxBitmapAndTheFaceAre24BitPicturesOfTheirSi
     const size_t stride = (static_cast<size_t>(row.width) * 3 + 3) & ~size_t{3};
     EXPECT_EQ(row.file.size(), 54 + stride * static_cast<size_t>(row.height));
   }
+}
+
+// ImageMagick reads each picture as what it claims to be.
+TEST(ImagingControlPictures, AnOutsideReaderSeesTheirSizesAndDepth) {
+  VX_REQUIRE_TOOL("identify");
+  const char* tmp = std::getenv("TMPDIR");
+  const std::string path = std::string(tmp ? tmp : "/tmp") + "/control-picture.bmp";
+  struct Row {
+    std::string_view file;
+    const char* expected;
+  };
+  // Three channels of 8 bits without alpha: 24 bits a pixel.
+  const Row rows[] = {{ToolboxBitmap(), "BMP3 16x15 8 srgb"}, {DesignPicture(), "BMP3 28x28 8 srgb"}};
+  for (const Row& row : rows) {
+    std::ofstream(path, std::ios::binary).write(row.file.data(), static_cast<std::streamsize>(row.file.size()));
+    std::string seen;
+    if (FILE* p = ::popen(("identify -format '%m %wx%h %z %[channels]' '" + path + "'").c_str(), "r")) {
+      char buffer[64];
+      while (std::fgets(buffer, sizeof buffer, p)) seen += buffer;
+      ::pclose(p);
+    }
+    EXPECT_EQ(seen, row.expected);
+  }
+  std::remove(path.c_str());
 }
 
 // ---- Safety answers, the same from the control and the engine ----
