@@ -165,8 +165,10 @@ TEST_F(RegistrationTest, AFolderThatCannotTakeTheFileFailsWithoutLeavingAnything
   EXPECT_EQ(DllRegisterServer(), SELFREG_E_CLASS);
   EXPECT_EQ(ReadFile(blocked), "x");
   fs::remove(blocked);
-  if (::geteuid() == 0) return;  // a read-only folder does not stop the superuser
-  ::setenv("VEXIRO_REGISTRY", file.c_str(), 1);
+}
+
+TEST_F(RegistrationTest, AReadOnlyFolderFailsWithoutLeavingAnything) {
+  if (::geteuid() == 0) GTEST_SKIP() << "the superuser writes into read-only folders";
   fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
   EXPECT_EQ(DllRegisterServer(), SELFREG_E_CLASS);
   fs::permissions(folder, fs::perms::owner_all);
