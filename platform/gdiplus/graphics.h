@@ -228,7 +228,9 @@ Status GdipSetTextRenderingHint(GpGraphics* graphics, TextRenderingHint hint);
 Status GdipSetClipRegion(GpGraphics* graphics, GpRegion* region, INT combineMode = 0);
 Status GdipSetClipPath(GpGraphics* graphics, GpPath* path, INT combineMode = 0);
 Status GdipResetClip(GpGraphics* graphics);
-// Three points: the destination of the image's top-left, top-right and bottom-left corners.
+// Three points: the destination of the image's top-left, top-right and bottom-left corners. A
+// fourth point (bottom-right) is taken when it completes the parallelogram; another fourth point
+// (a perspective mapping) answers NotImplemented.
 Status GdipDrawImagePoints(GpGraphics* graphics, GpImage* image, const GpPointF* points, INT count);
 Status GdipDrawImagePointsI(GpGraphics* graphics, GpImage* image, const GpPoint* points, INT count);
 // A graphics on a window of the X display, or on the screen's context for window 0.

@@ -475,10 +475,24 @@ Status GdipSetTextRenderingHint(GpGraphics* graphics, TextRenderingHint hint) {
   });
 }
 
+namespace {
+
+// Whether the fourth corner is where the first three put the bottom-right corner anyway.
+bool CompletesParallelogram(const GpPointF* p) {
+  constexpr double kTolerance = 1e-3;
+  return std::fabs(double(p[1].X) + p[2].X - p[0].X - p[3].X) <= kTolerance &&
+         std::fabs(double(p[1].Y) + p[2].Y - p[0].Y - p[3].Y) <= kTolerance;
+}
+
+}  // namespace
+
+// A fourth point that completes the parallelogram is drawn as the three-point form; any other
+// fourth point asks for a perspective mapping, which is not drawn.
 Status GdipDrawImagePoints(GpGraphics* graphics, GpImage* image, const GpPointF* points, INT count) {
   return OnObject(graphics, [&](GpGraphics& g) {
     if (!image || !points) return InvalidParameter;
-    if (count != 3) return count == 4 ? NotImplemented : InvalidParameter;
+    if (count == 4 && !CompletesParallelogram(points)) return NotImplemented;
+    if (count != 3 && count != 4) return InvalidParameter;
     const GpPointF corners[3] = {points[0], points[1], points[2]};
     return g.DrawImagePoints(image, corners);
   });

@@ -324,6 +324,20 @@ TEST_F(Shapes, ThreePointSkewMapsTheCorners) {
   EXPECT_EQ(Pixel(target.get(), 3, 22), 0xFF000000u);
   EXPECT_EQ(Pixel(target.get(), 2, 5), kPaper);
   EXPECT_EQ(GdipDrawImagePointsI(g.get(), source.get(), points, 2), InvalidParameter);
+
+  // The bottom-right corner given as well: the same parallelogram, pixel for pixel; a corner
+  // off the parallelogram is refused and draws nothing.
+  const std::vector<ARGB> threePoint = Pixels(target.get(), 40, 40);
+  GdipGraphicsClear(g.get(), kPaper);
+  const GpPoint four[4] = {{10, 4}, {30, 4}, {2, 24}, {22, 24}};
+  ASSERT_EQ(GdipDrawImagePointsI(g.get(), source.get(), four, 4), Ok);
+  EXPECT_EQ(Pixels(target.get(), 40, 40), threePoint);
+  GdipGraphicsClear(g.get(), kPaper);
+  const GpPoint perspective[4] = {{10, 4}, {30, 4}, {2, 24}, {26, 28}};
+  EXPECT_EQ(GdipDrawImagePointsI(g.get(), source.get(), perspective, 4), NotImplemented);
+  EXPECT_EQ(Pixel(target.get(), 10, 5), kPaper);
+  const GpPoint five[5] = {{10, 4}, {30, 4}, {2, 24}, {22, 24}, {22, 24}};
+  EXPECT_EQ(GdipDrawImagePointsI(g.get(), source.get(), five, 5), InvalidParameter);
 }
 
 TEST_F(Shapes, CurvesArcsAndRefusedArguments) {
