@@ -1,5 +1,7 @@
 // The current image as a 32 x 32 icon file: written by the format plug-in's icon writer when the
 // plug-in is there, else through the icon maker (GetIcon) and the platform's icon file.
+#include <utility>
+
 #include "engine/image_access.h"
 #include "engine/image_store.h"
 #include "engine/load/from_memory.h"
@@ -46,6 +48,20 @@ VexiroStatus ScaledToIcon(int32_t source, const Size& size, ScopedImage& icon) {
                                    kHighQualityBicubic);
 }
 
+// Makes another image current for one call; the previous one is current again afterwards, also
+// when the call raises.
+class CurrentFor {
+ public:
+  CurrentFor(int32_t& current, int32_t id) : current_(current), previous_(std::exchange(current, id)) {}
+  ~CurrentFor() { current_ = previous_; }
+  CurrentFor(const CurrentFor&) = delete;
+  CurrentFor& operator=(const CurrentFor&) = delete;
+
+ private:
+  int32_t& current_;
+  int32_t previous_;
+};
+
 }  // namespace
 
 VexiroStatus cImaging::SaveAsICO(const std::string& sFilePath, bool bTransparentColor, int32_t nTransparentColor) {
@@ -61,9 +77,8 @@ VexiroStatus cImaging::SaveAsICO(const std::string& sFilePath, bool bTransparent
     if (bTransparentColor) {
       vx::processing::cColor colour;
       colour.FromRGBColor(nTransparentColor);
-      const int32_t current = std::exchange(nNativeImage, icon.get());
+      const CurrentFor keyed(nNativeImage, icon.get());
       SetTransparencyColorEx(colour.GetValue(), exact ? kExactThreshold : kScaledThreshold);
-      nNativeImage = current;
     }
     return nStat = SaveAsICOFile(icon.get(), sFilePath);
   }
