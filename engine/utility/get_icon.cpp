@@ -1,9 +1,7 @@
 // A 32 x 32 icon from the top-left corner of a bitmap picture, with one colour made transparent.
-#include "engine/handles/images_from_handles.h"
-#include "engine/image_store.h"
-#include "engine/plugin/savers.h"
 #include "engine/routines/shared_routines.h"
 #include "platform/gdi/gdi.h"
+#include "platform/ole/ole.h"
 #include "platform/ole/picture.h"
 #include "vexiro/imaging.h"
 
@@ -54,10 +52,24 @@ void MaskColour(vx::HDC colour, vx::HBITMAP mask, vx::COLORREF transparent) {
   vx::BitBlt(colour, 0, 0, kIconSide, kIconSide, invertedDC.get(), 0, 0, vx::SRCAND);
 }
 
+// The icon file through a picture object over the icon, which leaves the icon to the caller.
+VexiroStatus WriteIconFile(vx::HICON icon, const std::string& path) {
+  vx::ole::PICTDESC description;
+  description.cbSizeofstruct = 12;
+  description.picType = vx::ole::PICTYPE_ICON;
+  description.handle = icon;
+  vx::ole::ComPtr<vx::ole::IPicture> picture;
+  if (vx::FAILED(vx::ole::OleCreatePictureIndirect(&description, vx::ole::IID_IPicture, vx::FALSE_, picture.put())))
+    return GenericError;
+  const vx::HRESULT saved = vx::ole::SaveIconPictureFile(picture.get(), path);
+  if (saved == vx::ole::STG_E_ACCESSDENIED) return AccessDenied;
+  return vx::SUCCEEDED(saved) ? OK : GenericError;
+}
+
 }  // namespace
 
-// The caller owns the returned icon and destroys it. The icon file is written through an image
-// of the icon, so the file holds exactly what the handle shows; its status is left for GetStat.
+// The caller owns the returned icon and destroys it. The icon file holds exactly what the handle
+// shows; its status is left for GetStat.
 int32_t cImaging::GetIcon(uint32_t& oInputPicture, const std::string& sFileDest, int32_t nRGBTransparentColor) {
   const vx::ole::ComPtr<vx::ole::IPicture> picture = vx::ole::FindPicture(oInputPicture);
   int16_t type = 0;
@@ -83,11 +95,7 @@ int32_t cImaging::GetIcon(uint32_t& oInputPicture, const std::string& sFileDest,
   icon.hbmMask = mask.handle;
   icon.hbmColor = colour.handle;
   const vx::HICON handle = vx::CreateIconIndirect(&icon);
-  if (handle != 0 && !sFileDest.empty()) {
-    ScopedImage image;
-    nStat = CreateImageFromIconHandle(handle, *image.put());
-    if (nStat == OK) nStat = SaveAsICOFile(image.get(), NormalizePath(sFileDest));
-  }
+  if (handle != 0 && !sFileDest.empty()) nStat = WriteIconFile(handle, NormalizePath(sFileDest));
   return static_cast<int32_t>(handle);
 }
 

@@ -931,6 +931,12 @@ class cImaging {
   void ADRStartNewTemplateConfig();
   // ==== End of document-template members ====
 
+  // ---- Icons ----
+  // The current image as a 32 x 32 icon file (scaled when it has another size); pixels near the
+  // RGB colour `nTransparentColor` turn transparent when `bTransparentColor` is set.
+  VexiroStatus SaveAsICO(const std::string& sFilePath, bool bTransparentColor = false, int32_t nTransparentColor = -1);
+  // ---- end of icons ----
+
  private:
   friend struct ImagingTestAccess;
   friend struct SavingTestAccess;

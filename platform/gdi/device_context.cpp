@@ -3,6 +3,7 @@
 
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/gdi_objects.h"
+#include "platform/user/windows.h"
 
 namespace vx {
 namespace {
@@ -28,13 +29,23 @@ void Deselect(DeviceContext& context) {
   context.bitmap = 0;
 }
 
+HDC NewWindowContext(HWND window) {
+  if (!IsWindow(window)) return 0;
+  auto context = std::make_shared<DeviceContext>();
+  context->window = window;
+  return DeviceContexts().Insert(std::move(context));
+}
+
+// Contexts GetDC handed out, which only ReleaseDC ends.
+bool FromGetDC(const DeviceContext& context) { return context.screen || context.window != 0; }
+
 }  // namespace
 
-HDC GetDC(HWND window) { return window == 0 ? NewContext(true) : 0; }
+HDC GetDC(HWND window) { return window == 0 ? NewContext(true) : NewWindowContext(window); }
 
 int ReleaseDC(HWND window, HDC dc) {
   auto context = DeviceContexts().Find(dc);
-  if (!context || !context->screen) return 0;
+  if (!context || !FromGetDC(*context) || (context->window != 0 && context->window != window)) return 0;
   DeviceContexts().Remove(dc);
   return 1;
 }
@@ -46,7 +57,7 @@ HDC CreateCompatibleDC(HDC dc) {
 
 BOOL DeleteDC(HDC dc) {
   auto context = DeviceContexts().Find(dc);
-  if (!context || context->screen) return FALSE_;
+  if (!context || FromGetDC(*context)) return FALSE_;
   Deselect(*context);
   DeviceContexts().Remove(dc);
   return TRUE_;
@@ -84,7 +95,7 @@ int GetDeviceCaps(HDC dc, int index) {
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
   auto context = DeviceContexts().Find(dc);
   auto bitmap = FindBitmap(object);
-  if (!context || context->screen || !bitmap) return 0;
+  if (!context || FromGetDC(*context) || !bitmap) return 0;
   std::lock_guard lock(SelectionMutex());
   if (!bitmap->stock && bitmap->selectedInto != 0 && bitmap->selectedInto != dc &&
       DeviceContexts().Contains(bitmap->selectedInto))

@@ -2,9 +2,10 @@
 // transfers, palettes, icons and metafile handles. Every object lives in a process-wide 32-bit
 // handle table; calls with an unknown or wrong-kind handle fail the way GDI fails (0 or FALSE).
 //
-// There is no display: GetDC(0) gives a context standing for a 32-bit screen of kScreenWidth x
-// kScreenHeight pixels at 96 dpi, a process-wide bitmap that starts black and that block
-// transfers read and write like any memory context's bitmap; nothing is ever shown.
+// GetDC(0) gives a context standing for a 32-bit screen of kScreenWidth x kScreenHeight pixels at
+// 96 dpi, a process-wide bitmap that starts black and that block transfers read and write like
+// any memory context's bitmap; nothing is ever shown. GetDC of a window of the X display gives a
+// context that graphics objects draw on the window through.
 #pragma once
 #include <cstddef>
 
@@ -17,7 +18,9 @@ constexpr int kScreenHeight = 1080;
 constexpr int kScreenDpi = 96;
 
 // Device contexts.
-HDC GetDC(HWND window);  // only the screen (window 0) exists
+// The screen (window 0), or a window of the X display: 0 for a window the display does not know.
+HDC GetDC(HWND window);
+// 1 when `dc` came from GetDC (of this window, for a window's context), 0 otherwise.
 int ReleaseDC(HWND window, HDC dc);
 HDC CreateCompatibleDC(HDC dc);
 BOOL DeleteDC(HDC dc);

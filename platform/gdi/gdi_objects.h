@@ -39,6 +39,9 @@ class PaletteObject : public GdiObject {
 
 struct DeviceContext {
   bool screen = false;  // GetDC(0): released with ReleaseDC, not DeleteDC; shows the screen bitmap
+  // GetDC of a window of the X display: released with ReleaseDC; graphics made on it draw on
+  // the window, and no bitmap can be selected into it.
+  HWND window = 0;
   HBITMAP bitmap = 0;   // selected bitmap; memory contexts start with the stock 1x1 monochrome one
   COLORREF background = RGB(255, 255, 255);
   COLORREF text = RGB(0, 0, 0);

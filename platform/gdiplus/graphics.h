@@ -12,6 +12,7 @@
 #include "platform/gdi/gdi_types.h"
 #include "platform/gdiplus/graphics_target.h"
 #include "platform/gdiplus/image_object.h"
+#include "platform/gdiplus/path.h"
 
 namespace vx::gdiplus {
 
@@ -78,12 +79,20 @@ enum TextRenderingHint : INT {
 
 enum CoordinateSpace : INT { CoordinateSpaceWorld = 0, CoordinateSpacePage = 1, CoordinateSpaceDevice = 2 };
 
+// How a new clip region meets the clip already set.
+enum CombineMode : INT {
+  CombineModeReplace = 0,
+  CombineModeIntersect = 1,
+  CombineModeUnion = 2,
+  CombineModeXor = 3,
+  CombineModeExclude = 4,
+  CombineModeComplement = 5,  // the new region less the old clip
+};
+
 class GpImageAttributes;
 class GpMetafile;
 class GpBrush;
 class GpPen;
-class GpPath;
-class GpRegion;
 class GpFont;
 class GpStringFormat;
 
@@ -120,9 +129,9 @@ class GpGraphics {
 
   Status FillPath(const GpBrush& brush, const GpPath& path);
   Status DrawPath(const GpPen& pen, const GpPath& path);
-  // Pixels outside the region's outline (device space at the time it is set, not antialiased)
-  // keep their values; null clears the clip.
-  Status SetClip(const GpRegion* region);
+  // Pixels outside the clip keep their values. The region's outline is taken in device space at
+  // the time it is set and combined with the clip so far (not antialiased); null clears the clip.
+  Status SetClip(const GpRegion* region, CombineMode mode = CombineModeReplace);
 
   Status MeasureString(const std::string& text, const GpFont& font, const GpRectF& layout,
                        const GpStringFormat* format, StringLayoutResult& result);
@@ -160,6 +169,9 @@ class GpGraphics {
   cairo_filter_t ImageFilter() const;
   Status ReturnLentDc();
   Status DrawMetafile(const GpMetafile& metafile, const GpRectF& dest, const GpRectF& source, cairo_filter_t filter);
+  // Puts back the loaded pixels of the tile wherever the clip leaves them out.
+  Status KeepOutsideClip(const GpRect& tile, double offset, uint8_t* data, int stride,
+                         const std::vector<uint32_t>& before) const;
 
   std::unique_ptr<PixelTarget> target_;
   cairo_matrix_t world_;
@@ -167,7 +179,14 @@ class GpGraphics {
   HDC lentDc_ = 0;
   HBITMAP lentBitmap_ = 0;
   std::vector<uint32_t> lentSnapshot_;
-  std::unique_ptr<GpPath> clip_;  // device space
+  // The regions the clip was built from, in device space, combined in order starting from the
+  // whole plane; none: no clip.
+  struct ClipStep {
+    GpPath outline;
+    bool infinite = false;
+    CombineMode mode = CombineModeReplace;
+  };
+  std::vector<ClipStep> clip_;
 };
 
 // Graphics on a bitmap; indexed, 16bppARGB1555 and 16bppGrayScale bitmaps are refused with
@@ -209,10 +228,12 @@ Status GdipSetTextRenderingHint(GpGraphics* graphics, TextRenderingHint hint);
 Status GdipSetClipRegion(GpGraphics* graphics, GpRegion* region, INT combineMode = 0);
 Status GdipSetClipPath(GpGraphics* graphics, GpPath* path, INT combineMode = 0);
 Status GdipResetClip(GpGraphics* graphics);
-// Three points: the destination of the image's top-left, top-right and bottom-left corners.
+// Three points: the destination of the image's top-left, top-right and bottom-left corners. A
+// fourth point (bottom-right) is taken when it completes the parallelogram; another fourth point
+// (a perspective mapping) answers NotImplemented.
 Status GdipDrawImagePoints(GpGraphics* graphics, GpImage* image, const GpPointF* points, INT count);
 Status GdipDrawImagePointsI(GpGraphics* graphics, GpImage* image, const GpPoint* points, INT count);
-// A graphics on a window: only the screen (window 0) exists here.
+// A graphics on a window of the X display, or on the screen's context for window 0.
 Status GdipCreateFromHWND(HWND window, GpGraphics** graphics);
 
 }  // namespace vx::gdiplus

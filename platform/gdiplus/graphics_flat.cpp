@@ -28,6 +28,14 @@ Status Adopt(std::unique_ptr<PixelTarget> target, HDC ownDc, GpGraphics** graphi
   }
 }
 
+// A graphics drawing on a window of the X display; a window the display refuses is a failure
+// of the window system.
+Status AdoptWindow(HWND window, GpGraphics** graphics) {
+  auto target = MakeWindowTarget(window);
+  if (!target) return Win32Error;
+  return Adopt(std::move(target), 0, graphics);
+}
+
 template <class Mode>
 Status SetMode(GpGraphics* graphics, Mode value, Mode last, Mode GpGraphics::*field) {
   if (Status s = Check(graphics); s != Ok) return s;
@@ -52,6 +60,10 @@ Status GdipCreateFromHDC(HDC dc, GpGraphics** graphics) {
   if (!GdiplusIsRunning()) return GdiplusNotInitialized;
   if (!graphics) return InvalidParameter;
   *graphics = nullptr;
+  // A window's context draws on the window; GDI drawing lent from such a graphics goes through
+  // a memory copy, as for a bitmap.
+  if (const auto context = gdi::DeviceContexts().Find(dc); context && context->window != 0)
+    return AdoptWindow(context->window, graphics);
   auto bitmap = gdi::SelectedBitmap(dc);
   if (!bitmap) return OutOfMemory;
   return Adopt(MakeDibTarget(std::move(bitmap)), dc, graphics);
@@ -62,11 +74,7 @@ Status GdipCreateFromHWND(HWND window, GpGraphics** graphics) {
   if (!graphics) return InvalidParameter;
   *graphics = nullptr;
   // Window 0 stands for the screen; others are windows of the X display.
-  if (window != 0) {
-    auto target = MakeWindowTarget(window);
-    if (!target) return Win32Error;
-    return Adopt(std::move(target), 0, graphics);
-  }
+  if (window != 0) return AdoptWindow(window, graphics);
   const HDC dc = GetDC(0);
   if (!dc) return OutOfMemory;
   const Status s = GdipCreateFromHDC(dc, graphics);

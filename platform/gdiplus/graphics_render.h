@@ -46,7 +46,7 @@ Status GpGraphics::Render(const GpRectF& area, bool covers, Draw draw, bool vect
   const GpRect bounds = DeviceBounds(area);
   const cairo_matrix_t device = DeviceMatrix();
   const double offset = VectorOffset();
-  covers = covers && !clip_;
+  covers = covers && clip_.empty();
   std::vector<uint32_t> before;
   for (INT ty = bounds.Y; ty < bounds.Y + bounds.Height; ty += kTargetTile) {
     for (INT tx = bounds.X; tx < bounds.X + bounds.Width; tx += kTargetTile) {
@@ -66,19 +66,15 @@ Status GpGraphics::Render(const GpRectF& area, bool covers, Draw draw, bool vect
       cairo_surface_mark_dirty(surface.get());
       cairo_t* cr = cairo_create(surface.get());
       cairo_translate(cr, -tile.X + offset, -tile.Y + offset);
-      if (clip_) {
-        cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
-        clip_->AppendTo(cr);
-        cairo_set_fill_rule(cr, clip_->fillMode == FillModeWinding ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD);
-        cairo_clip(cr);
-        cairo_set_antialias(cr, CAIRO_ANTIALIAS_DEFAULT);
-      }
       // Images keep pixel centres at half-integers, as they sample their sources there.
       if (!vector) cairo_translate(cr, -offset, -offset);
       cairo_transform(cr, &device);
       draw(cr);
       cairo_destroy(cr);
       cairo_surface_flush(surface.get());
+      if (!clip_.empty()) {
+        if (Status s = KeepOutsideClip(tile, offset, data, stride, before); s != Ok) return s;
+      }
       if (covers) {
         target_->Store(tile, data, stride);
       } else {

@@ -173,20 +173,81 @@ Status GpGraphics::DrawPath(const GpPen& pen, const GpPath& path) {
       true);
 }
 
-Status GpGraphics::SetClip(const GpRegion* region) {
+Status GpGraphics::SetClip(const GpRegion* region, CombineMode mode) {
   if (lentDc_) return ObjectBusy;
-  if (!region || region->infinite) {
-    clip_.reset();
+  if (mode < CombineModeReplace || mode > CombineModeComplement) return InvalidParameter;
+  if (!region || mode == CombineModeReplace) clip_.clear();
+  if (!region) return Ok;
+  const bool infinite = region->infinite;
+  // Steps that leave the clip as it is keep the list short; an infinite clip is no clip.
+  if (infinite && (mode == CombineModeReplace || mode == CombineModeUnion)) {
+    clip_.clear();
     return Ok;
   }
-  auto clip = std::make_unique<GpPath>(region->path);
+  if (infinite && mode == CombineModeIntersect) return Ok;
+  ClipStep step{region->path, infinite, mode};
   const cairo_matrix_t device = DeviceMatrix();
-  for (GpPointF& p : clip->points) {
+  for (GpPointF& p : step.outline.points) {
     double x = p.X, y = p.Y;
     cairo_matrix_transform_point(&device, &x, &y);
     p = {REAL(x), REAL(y)};
   }
-  clip_ = std::move(clip);
+  clip_.push_back(std::move(step));
+  return Ok;
+}
+
+namespace {
+
+cairo_operator_t CombiningOperator(CombineMode mode) {
+  switch (mode) {
+    case CombineModeIntersect: return CAIRO_OPERATOR_DEST_IN;
+    case CombineModeXor: return CAIRO_OPERATOR_XOR;
+    case CombineModeExclude: return CAIRO_OPERATOR_DEST_OUT;
+    case CombineModeComplement: return CAIRO_OPERATOR_OUT;
+    default: return CAIRO_OPERATOR_OVER;  // union, and replace after clearing
+  }
+}
+
+}  // namespace
+
+// The clip is drawn as a one-bit-deep mask over the tile: the whole plane at first, then each
+// region through the compositing operator that combines it (DEST_IN and OUT clear what lies
+// outside the region, the others leave it).
+Status GpGraphics::KeepOutsideClip(const GpRect& tile, double offset, uint8_t* data, int stride,
+                                   const std::vector<uint32_t>& before) const {
+  SurfacePtr mask(cairo_image_surface_create(CAIRO_FORMAT_A8, tile.Width, tile.Height), cairo_surface_destroy);
+  if (cairo_surface_status(mask.get()) != CAIRO_STATUS_SUCCESS) return OutOfMemory;
+  cairo_t* cr = cairo_create(mask.get());
+  cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+  cairo_translate(cr, -tile.X + offset, -tile.Y + offset);
+  cairo_set_source_rgba(cr, 0, 0, 0, 1);
+  cairo_paint(cr);
+  for (const ClipStep& step : clip_) {
+    if (step.mode == CombineModeReplace) {
+      cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
+      cairo_paint(cr);
+    }
+    cairo_set_operator(cr, CombiningOperator(step.mode));
+    if (step.infinite) {
+      cairo_paint(cr);
+      continue;
+    }
+    cairo_new_path(cr);
+    step.outline.AppendTo(cr);
+    cairo_set_fill_rule(cr, step.outline.fillMode == FillModeWinding ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD);
+    cairo_fill(cr);
+  }
+  cairo_destroy(cr);
+  cairo_surface_flush(mask.get());
+  const uint8_t* bits = cairo_image_surface_get_data(mask.get());
+  const int maskStride = cairo_image_surface_get_stride(mask.get());
+  for (INT y = 0; y < tile.Height; ++y) {
+    const uint8_t* inside = bits + static_cast<ptrdiff_t>(y) * maskStride;
+    auto* row = reinterpret_cast<uint32_t*>(data + static_cast<ptrdiff_t>(y) * stride);
+    const uint32_t* was = before.data() + static_cast<size_t>(y) * tile.Width;
+    for (INT x = 0; x < tile.Width; ++x)
+      if (inside[x] == 0) row[x] = was[x];
+  }
   return Ok;
 }
 
@@ -353,10 +414,8 @@ Status GdipFillPolygonI(GpGraphics* graphics, const GpBrush* brush, const GpPoin
 
 Status GdipSetClipRegion(GpGraphics* graphics, GpRegion* region, INT combineMode) {
   return OnObject(graphics, [&](GpGraphics& g) {
-    // Only replacing the clip is supported.
     if (!region) return InvalidParameter;
-    if (combineMode != 0) return NotImplemented;
-    return g.SetClip(region);
+    return g.SetClip(region, CombineMode(combineMode));
   });
 }
 
@@ -416,10 +475,24 @@ Status GdipSetTextRenderingHint(GpGraphics* graphics, TextRenderingHint hint) {
   });
 }
 
+namespace {
+
+// Whether the fourth corner is where the first three put the bottom-right corner anyway.
+bool CompletesParallelogram(const GpPointF* p) {
+  constexpr double kTolerance = 1e-3;
+  return std::fabs(double(p[1].X) + p[2].X - p[0].X - p[3].X) <= kTolerance &&
+         std::fabs(double(p[1].Y) + p[2].Y - p[0].Y - p[3].Y) <= kTolerance;
+}
+
+}  // namespace
+
+// A fourth point that completes the parallelogram is drawn as the three-point form; any other
+// fourth point asks for a perspective mapping, which is not drawn.
 Status GdipDrawImagePoints(GpGraphics* graphics, GpImage* image, const GpPointF* points, INT count) {
   return OnObject(graphics, [&](GpGraphics& g) {
     if (!image || !points) return InvalidParameter;
-    if (count != 3) return count == 4 ? NotImplemented : InvalidParameter;
+    if (count == 4 && !CompletesParallelogram(points)) return NotImplemented;
+    if (count != 3 && count != 4) return InvalidParameter;
     const GpPointF corners[3] = {points[0], points[1], points[2]};
     return g.DrawImagePoints(image, corners);
   });

@@ -65,6 +65,7 @@ void PutSession(const GpImage* image, std::unique_ptr<EncoderSession> session) {
 }
 
 bool IsKnownSaveFlag(ULONG v) { return v >= EncoderValueMultiFrame && v <= EncoderValueFrameDimensionPage; }
+bool IsTransformation(ULONG v) { return v >= EncoderValueTransformRotate90 && v <= EncoderValueTransformFlipVertical; }
 
 Status ReadLongValue(const EncoderParameter& p, ULONG& value) {
   if (p.NumberOfValues < 1 || !p.Value || p.Type != EncoderParameterValueTypeLong) return InvalidParameter;
@@ -82,12 +83,14 @@ Status ParseParameters(const EncoderParameters* params, codecs::EncodeOptions& o
     else if (p.Guid == EncoderCompression) slot = &options.compression;
     else if (p.Guid == EncoderColorDepth) slot = &options.colorDepth;
     else if (p.Guid == EncoderSaveFlag) slot = &options.saveFlag;
+    else if (p.Guid == EncoderTransformation) slot = &options.transformation;
     if (!slot) continue;  // parameters the built-in encoders do not take are ignored
     ULONG value = 0;
     if (Status s = ReadLongValue(p, value); s != Ok) return s;
     *slot = value;
   }
   if (options.saveFlag && !IsKnownSaveFlag(*options.saveFlag)) return InvalidParameter;
+  if (options.transformation && !IsTransformation(*options.transformation)) return InvalidParameter;
   return Ok;
 }
 

@@ -275,18 +275,33 @@ Status GdipAddPathClosedCurve2(GpPath* path, const GpPointF* points, INT count, 
   });
 }
 
-Status GdipCreateRegionPath(const GpPath* path, GpRegion** region) {
+namespace {
+
+// A region with the path's outline, or the infinite region without a path.
+Status NewRegion(const GpPath* path, GpRegion** region) {
   if (!GdiplusIsRunning()) return GdiplusNotInitialized;
-  if (!path || !region) return InvalidParameter;
+  if (!region) return InvalidParameter;
   try {
     auto* r = new GpRegion;
-    r->path = *path;
-    r->infinite = false;
+    if (path) {
+      r->path = *path;
+      r->infinite = false;
+    }
     *region = r;
     return Ok;
   } catch (const std::bad_alloc&) {
     return OutOfMemory;
   }
+}
+
+}  // namespace
+
+Status GdipCreateRegion(GpRegion** region) { return NewRegion(nullptr, region); }
+
+Status GdipCreateRegionPath(const GpPath* path, GpRegion** region) {
+  if (!GdiplusIsRunning()) return GdiplusNotInitialized;
+  if (!path) return InvalidParameter;
+  return NewRegion(path, region);
 }
 
 Status GdipDeleteRegion(GpRegion* region) { return DeleteOwned(region); }

@@ -71,6 +71,8 @@ Status GdipAddPathPolygonI(GpPath* path, const GpPoint* points, INT count);
 Status GdipAddPathCurve2(GpPath* path, const GpPointF* points, INT count, REAL tension);
 Status GdipAddPathClosedCurve2(GpPath* path, const GpPointF* points, INT count, REAL tension);
 
+// The infinite region: every point of the plane.
+Status GdipCreateRegion(GpRegion** region);
 Status GdipCreateRegionPath(const GpPath* path, GpRegion** region);
 Status GdipDeleteRegion(GpRegion* region);
 

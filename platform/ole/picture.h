@@ -2,6 +2,7 @@
 // table through which pictures cross the library's interface as 32-bit handles.
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "platform/kernel/win_types.h"
 #include "platform/ole/istream.h"
@@ -49,6 +50,11 @@ class IPicture : public IUnknown {
 // handle when its last reference goes; on failure the caller keeps the handle. A handle that is
 // not of the described type, or a description too short for it, answers E_INVALIDARG.
 HRESULT OleCreatePictureIndirect(const PICTDESC* desc, const IID& iid, BOOL own, IPicture** picture);
+
+// Writes an icon picture to an icon file: one image of the icon's size in 32-bit colour with its
+// mask. E_INVALIDARG for a picture that is not an icon, E_NOTIMPL for a monochrome icon; a write
+// that fails leaves no file.
+HRESULT SaveIconPictureFile(IPicture* picture, const std::string& path);
 
 // The picture table: a handle holds one reference until it is revoked.
 HANDLE32 RegisterPicture(IPicture* picture);

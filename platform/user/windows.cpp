@@ -97,6 +97,12 @@ HWND GetDesktopWindow() {
   return display.get() ? static_cast<HWND>(DefaultRootWindow(display.get())) : 0;
 }
 
+BOOL IsWindow(HWND window) {
+  const DisplaySession display;
+  XWindowAttributes attributes;
+  return display.Attributes(window, attributes) ? TRUE_ : FALSE_;
+}
+
 BOOL GetWindowRect(HWND window, RECT* rect) {
   const DisplaySession display;
   XWindowAttributes attributes;

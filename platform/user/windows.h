@@ -11,6 +11,8 @@ constexpr DWORD ERROR_NOT_SUPPORTED = 50;
 
 // 0 without a display.
 HWND GetDesktopWindow();
+// Whether the display knows the window (FALSE without a display).
+BOOL IsWindow(HWND window);
 // The window's rectangle in desktop coordinates; FALSE (ERROR_INVALID_WINDOW_HANDLE) for a window
 // the display does not know, or without a display.
 BOOL GetWindowRect(HWND window, RECT* rect);

@@ -343,5 +343,59 @@ TEST_F(UtilityMembers, IconFilesAreReadBackByImageMagick) {
   ole::RevokePicture(picture);
 }
 
+// ---- Icon files from the current image ----
+
+class IconSave : public UtilityMembers {
+ protected:
+  ScratchFolder scratch_;
+};
+
+// Every size becomes one 32 x 32 icon: the left half red and the right half blue, whether the
+// source was taken as it is or scaled.
+TEST_F(IconSave, EverySizeIsReadBackAsOneIconOf32By32) {
+  VX_REQUIRE_TOOL("identify");
+  VX_REQUIRE_TOOL("convert");
+  struct Case {
+    int32_t width, height;
+  };
+  const Case cases[] = {{32, 32}, {16, 16}, {64, 48}, {100, 20}, {32, 8}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
+    const int32_t id = Current(c.width, c.height, kRed);
+    Paint(id, c.width / 2, 0, c.width - c.width / 2, c.height, 0xFF0000FF);
+    const std::string path = scratch_.File("icon.ico");
+    ASSERT_EQ(engine_->SaveAsICO(path), vexiro::OK);
+    EXPECT_EQ(engine_->GetStat(), vexiro::OK);
+    EXPECT_EQ(Shell("identify -format '%m %wx%h;' '" + path + "'"), "ICO 32x32;");
+    const std::vector<ARGB> pixels = PixelsByImageMagick(path);
+    ASSERT_EQ(pixels.size(), 32u * 32u);
+    EXPECT_EQ(pixels[0], kRed);                      // top-left
+    EXPECT_EQ(pixels[31], 0xFF0000FFu);              // top-right
+    EXPECT_EQ(engine_->GetNativeImage(), id) << "the current image stays current";
+    engine_->CloseImage(id);
+  }
+}
+
+TEST_F(IconSave, TheTransparentColourTurnsTransparentAndTheRestStays) {
+  VX_REQUIRE_TOOL("convert");
+  const int32_t id = Current(32, 32, kWhite);
+  Paint(id, 8, 8, 16, 16, kRed);
+  const std::string path = scratch_.File("keyed.ico");
+  ASSERT_EQ(engine_->SaveAsICO(path, true, 0x00FFFFFF), vexiro::OK);  // white as an RGB colour
+  const std::vector<ARGB> pixels = PixelsByImageMagick(path);
+  ASSERT_EQ(pixels.size(), 32u * 32u);
+  EXPECT_EQ(pixels[0] >> 24, 0u) << "white is transparent";
+  EXPECT_EQ(pixels[16 * 32 + 16], kRed);
+  // The image itself is not keyed.
+  EXPECT_EQ(ArgbPixelsOf(id)[0], kWhite);
+}
+
+TEST_F(IconSave, WithoutACurrentImageNothingIsWritten) {
+  const std::string path = scratch_.File("none.ico");
+  EXPECT_EQ(engine_->SaveAsICO(path), vexiro::GenericError);
+  EXPECT_EQ(engine_->GetStat(), vexiro::GenericError);
+  EXPECT_FALSE(FileExists(path));
+}
+
 }  // namespace
 }  // namespace vx::engine

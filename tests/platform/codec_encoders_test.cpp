@@ -1,6 +1,6 @@
 // The codec lists and the saving rules around them: the encoders and decoders in the platform's
 // order with their masks, texts and signatures; unknown encoders and bad parameters; and saving
-// that never leaves a partly written or damaged file behind.
+// that never leaves a partly written or damaged file behind; the JPEG encoder's lossless turns.
 #include <gtest/gtest.h>
 
 #include <dirent.h>
@@ -155,6 +155,64 @@ TEST_F(CodecEncoders, AFailedSaveKeepsTheFileItWouldHaveReplaced) {
   const std::string name = path.substr(path.rfind('/') + 1);
   EXPECT_EQ(FilesStartingWith(ScratchDir(), "." + name), 0u);
   EXPECT_EQ(Save(picture.get(), ScratchPath("no/such/folder.png"), EncoderClsidPNG), FileNotFound);
+}
+
+// The turned file is the upright coding with its blocks rearranged: exactly what jpegtran makes
+// of the upright file.
+TEST_F(CodecEncoders, JpegTransformationsTurnTheCodedBlocksAsJpegtranDoes) {
+  VX_REQUIRE_TOOL("jpegtran");
+  BitmapPtr picture = MakePicture(48, 32, PixelFormat24bppRGB);
+  const std::string upright = ScratchPath("upright.jpg");
+  Params quality;
+  quality.Add(EncoderQuality, 90);
+  ASSERT_EQ(Save(picture.get(), upright, EncoderClsidJPEG, &quality), Ok);
+  struct Case {
+    EncoderValue value;
+    const char* jpegtranArgs;
+  };
+  const Case cases[] = {{EncoderValueTransformRotate90, "-rotate 90"},
+                        {EncoderValueTransformRotate180, "-rotate 180"},
+                        {EncoderValueTransformRotate270, "-rotate 270"},
+                        {EncoderValueTransformFlipHorizontal, "-flip horizontal"},
+                        {EncoderValueTransformFlipVertical, "-flip vertical"}};
+  const std::string turned = ScratchPath("turned.jpg"), expected = ScratchPath("expected.jpg");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.jpegtranArgs);
+    Params params;
+    params.Add(EncoderQuality, 90).Add(EncoderTransformation, c.value);
+    ASSERT_EQ(Save(picture.get(), turned, EncoderClsidJPEG, &params), Ok);
+    Shell("jpegtran -copy all -perfect " + std::string(c.jpegtranArgs) + " -outfile '" + expected + "' '" + upright + "'");
+    EXPECT_EQ(ReadFile(turned), ReadFile(expected));
+  }
+}
+
+TEST_F(CodecEncoders, JpegTransformationsRefusedLeaveTheTargetAsItWas) {
+  BitmapPtr partial = MakePicture(33, 17, PixelFormat24bppRGB);  // partial 16 x 16 blocks at both edges
+  BitmapPtr whole = MakePicture(32, 32, PixelFormat24bppRGB);
+  struct Case {
+    const char* name;
+    GpImage* picture;
+    ULONG value;
+    Status status;
+  };
+  const Case cases[] = {
+      {"partial block turned", partial.get(), EncoderValueTransformRotate90, InvalidParameter},
+      {"partial block flipped", partial.get(), EncoderValueTransformFlipHorizontal, InvalidParameter},
+      {"below the transformations", whole.get(), EncoderValueRenderNonProgressive, InvalidParameter},
+      {"above the transformations", whole.get(), EncoderValueMultiFrame, InvalidParameter},
+  };
+  const std::string target = ScratchPath("target.jpg");
+  const std::vector<uint8_t> before = {'k', 'e', 'e', 'p'};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteFile(target, before);
+    Params params;
+    params.Add(EncoderTransformation, c.value);
+    EXPECT_EQ(Save(c.picture, target, EncoderClsidJPEG, &params), c.status);
+    EXPECT_EQ(ReadFile(target), before);
+  }
+  const std::string name = target.substr(target.rfind('/') + 1);
+  EXPECT_EQ(FilesStartingWith(ScratchDir(), "." + name), 0u);
 }
 
 }  // namespace

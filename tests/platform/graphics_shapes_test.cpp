@@ -169,6 +169,65 @@ TEST_F(Shapes, UntouchedPixelsComeBackBitIdentical) {
   EXPECT_EQ(after[size_t(10) * 40 + 20], 0xFF00FF00u);
 }
 
+// Two overlapping squares combined every way: each pixel is inked exactly where the combined
+// clip says, and its edges fall where a filled square's would (x .. x + w - 1).
+TEST_F(Shapes, ClipRegionsCombineInEveryMode) {
+  struct Square {
+    INT x, y, side;
+    bool Holds(INT px, INT py) const { return px >= x && px < x + side && py >= y && py < y + side; }
+  };
+  const Square a{2, 2, 10}, b{8, 6, 10};
+  const auto regionOf = [](const Square& s) {
+    GpPath* path = nullptr;
+    EXPECT_EQ(GdipCreatePath(FillModeAlternate, &path), Ok);
+    EXPECT_EQ(GdipAddPathRectangle(path, REAL(s.x), REAL(s.y), REAL(s.side), REAL(s.side)), Ok);
+    GpRegion* region = nullptr;
+    EXPECT_EQ(GdipCreateRegionPath(path, &region), Ok);
+    GdipDeletePath(path);
+    return std::unique_ptr<GpRegion, Status (*)(GpRegion*)>(region, GdipDeleteRegion);
+  };
+  auto regionA = regionOf(a), regionB = regionOf(b);
+  GpRegion* rawInfinite = nullptr;
+  ASSERT_EQ(GdipCreateRegion(&rawInfinite), Ok);
+  std::unique_ptr<GpRegion, Status (*)(GpRegion*)> infinite(rawInfinite, GdipDeleteRegion);
+  struct Case {
+    const char* name;
+    GpRegion* first;  // set with Replace; null: no clip before the second
+    GpRegion* second;
+    CombineMode mode;
+    std::function<bool(bool, bool)> inked;  // by membership of a and b
+  };
+  const std::vector<Case> cases = {
+      {"replace", regionA.get(), regionB.get(), CombineModeReplace, [](bool, bool inB) { return inB; }},
+      {"intersect", regionA.get(), regionB.get(), CombineModeIntersect, [](bool inA, bool inB) { return inA && inB; }},
+      {"union", regionA.get(), regionB.get(), CombineModeUnion, [](bool inA, bool inB) { return inA || inB; }},
+      {"xor", regionA.get(), regionB.get(), CombineModeXor, [](bool inA, bool inB) { return inA != inB; }},
+      {"exclude", regionA.get(), regionB.get(), CombineModeExclude, [](bool inA, bool inB) { return inA && !inB; }},
+      {"complement", regionA.get(), regionB.get(), CombineModeComplement,
+       [](bool inA, bool inB) { return inB && !inA; }},
+      {"exclude from no clip", nullptr, regionA.get(), CombineModeExclude, [](bool inA, bool) { return !inA; }},
+      {"intersect with the plane", regionA.get(), infinite.get(), CombineModeIntersect,
+       [](bool inA, bool) { return inA; }},
+      {"union with the plane", regionA.get(), infinite.get(), CombineModeUnion, [](bool, bool) { return true; }},
+      {"complement of the plane", regionA.get(), infinite.get(), CombineModeComplement,
+       [](bool inA, bool) { return !inA; }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    BitmapPtr bitmap = Make(20, 20, PixelFormat24bppRGB);
+    GraphicsPtr g = On(bitmap.get());
+    ASSERT_EQ(GdipGraphicsClear(g.get(), kPaper), Ok);
+    if (c.first) ASSERT_EQ(GdipSetClipRegion(g.get(), c.first, CombineModeReplace), Ok);
+    ASSERT_EQ(GdipSetClipRegion(g.get(), c.second, c.mode), Ok);
+    ASSERT_EQ(GdipFillRectangle(g.get(), Solid(kInk).get(), 0, 0, 20, 20), Ok);
+    ExpectInk(bitmap.get(), 20, 20, [&](INT x, INT y) { return c.inked(a.Holds(x, y), b.Holds(x, y)); }, c.name);
+  }
+  BitmapPtr bitmap = Make(4, 4, PixelFormat24bppRGB);
+  GraphicsPtr g = On(bitmap.get());
+  EXPECT_EQ(GdipSetClipRegion(g.get(), regionA.get(), 6), InvalidParameter);
+  EXPECT_EQ(GdipSetClipRegion(g.get(), regionA.get(), -1), InvalidParameter);
+}
+
 TEST_F(Shapes, ArrowAnchorPutsItsTipOnTheEndPoint) {
   BitmapPtr b = Make(40, 20, PixelFormat24bppRGB);
   GraphicsPtr g = On(b.get());
@@ -265,6 +324,20 @@ TEST_F(Shapes, ThreePointSkewMapsTheCorners) {
   EXPECT_EQ(Pixel(target.get(), 3, 22), 0xFF000000u);
   EXPECT_EQ(Pixel(target.get(), 2, 5), kPaper);
   EXPECT_EQ(GdipDrawImagePointsI(g.get(), source.get(), points, 2), InvalidParameter);
+
+  // The bottom-right corner given as well: the same parallelogram, pixel for pixel; a corner
+  // off the parallelogram is refused and draws nothing.
+  const std::vector<ARGB> threePoint = Pixels(target.get(), 40, 40);
+  GdipGraphicsClear(g.get(), kPaper);
+  const GpPoint four[4] = {{10, 4}, {30, 4}, {2, 24}, {22, 24}};
+  ASSERT_EQ(GdipDrawImagePointsI(g.get(), source.get(), four, 4), Ok);
+  EXPECT_EQ(Pixels(target.get(), 40, 40), threePoint);
+  GdipGraphicsClear(g.get(), kPaper);
+  const GpPoint perspective[4] = {{10, 4}, {30, 4}, {2, 24}, {26, 28}};
+  EXPECT_EQ(GdipDrawImagePointsI(g.get(), source.get(), perspective, 4), NotImplemented);
+  EXPECT_EQ(Pixel(target.get(), 10, 5), kPaper);
+  const GpPoint five[5] = {{10, 4}, {30, 4}, {2, 24}, {22, 24}, {22, 24}};
+  EXPECT_EQ(GdipDrawImagePointsI(g.get(), source.get(), five, 5), InvalidParameter);
 }
 
 TEST_F(Shapes, CurvesArcsAndRefusedArguments) {

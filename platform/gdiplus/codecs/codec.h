@@ -35,6 +35,7 @@ struct EncodeOptions {
   std::optional<ULONG> compression;  // TIFF: an EncoderValueCompression* value
   std::optional<ULONG> colorDepth;   // TIFF: 1, 4, 8, 24, 32
   std::optional<ULONG> saveFlag;     // an EncoderValue* save flag
+  std::optional<ULONG> transformation;  // JPEG: an EncoderValueTransform* value
 };
 
 Status DecodeBmp(Bytes data, DecodedImage& out);

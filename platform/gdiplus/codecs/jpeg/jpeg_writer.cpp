@@ -1,6 +1,7 @@
 // JPEG files through libjpeg: every frame is written as 8-bit YCbCr at the requested quality
 // (75 by default), with a JFIF resolution in dots per inch and the frame's writable property
 // items in an EXIF block; the ICC profile item goes into APP2 segments, where readers look for it.
+// A transformation asked for turns the coded blocks afterwards, without decoding them again.
 #include <algorithm>
 #include <cmath>
 #include <iterator>
@@ -11,6 +12,7 @@
 #include "platform/gdiplus/codecs/frame_tools.h"
 #include "platform/gdiplus/codecs/jpeg/jpeg_error.h"
 #include "platform/gdiplus/codecs/jpeg/jpeg_icc_profile.h"
+#include "platform/gdiplus/codecs/jpeg/lossless_transform.h"
 
 // After jpeglib.h (through jpeg_error.h): the error exit for a destination that fails.
 #include <jerror.h>
@@ -102,9 +104,7 @@ std::vector<uint8_t> ExifSegment(const std::vector<PropertyRecord>& items) {
   return block;
 }
 
-}  // namespace
-
-Status EncodeJpeg(const Frame& source, const EncodeOptions& options, ByteSink& out) {
+Status EncodeUpright(const Frame& source, const EncodeOptions& options, ByteSink& out) {
   if (options.quality && *options.quality > 100) return InvalidParameter;
   const int quality = options.quality ? static_cast<int>(*options.quality) : kDefaultQuality;
   std::unique_ptr<JpegEncode> e;
@@ -124,6 +124,24 @@ Status EncodeJpeg(const Frame& source, const EncodeOptions& options, ByteSink& o
   RunEncode(&cinfo, quality, *e);
   jpeg_destroy_compress(&cinfo);
   return e->ok ? Ok : GenericError;
+}
+
+// The frame is coded upright and its blocks are then turned, so the transformation adds no loss
+// of its own; the turned file reaches the sink only when the turn succeeded.
+Status EncodeTransformed(const Frame& source, const EncodeOptions& options, ByteSink& out) {
+  MemorySink upright;
+  if (Status s = EncodeUpright(source, options, upright); s != Ok) return s;
+  std::vector<uint8_t> turned;
+  if (Status s = TransformJpegLossless(upright.bytes, static_cast<INT>(*options.transformation), turned); s != Ok)
+    return s;
+  return out.Write(turned) ? Ok : Win32Error;
+}
+
+}  // namespace
+
+Status EncodeJpeg(const Frame& source, const EncodeOptions& options, ByteSink& out) {
+  if (options.transformation) return EncodeTransformed(source, options, out);
+  return EncodeUpright(source, options, out);
 }
 
 }  // namespace vx::gdiplus::codecs

@@ -32,11 +32,9 @@ int OperationOf(INT transformation) {
 
 }  // namespace
 
-Status TransformJpegFileLossless(const std::string& source, const std::string& destination, INT transformation) {
+Status TransformJpegLossless(std::span<const uint8_t> input, INT transformation, std::vector<uint8_t>& output) {
   const int operation = OperationOf(transformation);
-  if (operation < 0 || destination.empty()) return InvalidParameter;
-  std::vector<uint8_t> input;
-  if (Status s = ReadWholeFileBounded(source, input); s != Ok) return s;
+  if (operation < 0) return InvalidParameter;
   std::unique_ptr<void, TurboJpegCloser> handle(tjInitTransform());
   if (!handle) return OutOfMemory;
   int width = 0, height = 0, subsampling = 0, colourspace = 0;
@@ -48,12 +46,22 @@ Status TransformJpegFileLossless(const std::string& source, const std::string& d
   transform.op = operation;
   // A partial block at an edge that moves cannot be carried over: refuse rather than trim.
   transform.options = TJXOPT_PERFECT;
-  unsigned char* output = nullptr;
-  unsigned long outputSize = 0;
-  const int failed = tjTransform(handle.get(), input.data(), input.size(), 1, &output, &outputSize, &transform, 0);
-  std::unique_ptr<unsigned char, TurboJpegFree> owned(output);
-  if (failed != 0 || !output) return InvalidParameter;
-  return ReplaceFileAtomically(destination.c_str(), std::vector<uint8_t>(output, output + outputSize));
+  unsigned char* coded = nullptr;
+  unsigned long codedSize = 0;
+  const int failed = tjTransform(handle.get(), input.data(), input.size(), 1, &coded, &codedSize, &transform, 0);
+  std::unique_ptr<unsigned char, TurboJpegFree> owned(coded);
+  if (failed != 0 || !coded) return InvalidParameter;
+  output.assign(coded, coded + codedSize);
+  return Ok;
+}
+
+Status TransformJpegFileLossless(const std::string& source, const std::string& destination, INT transformation) {
+  if (OperationOf(transformation) < 0 || destination.empty()) return InvalidParameter;
+  std::vector<uint8_t> input;
+  if (Status s = ReadWholeFileBounded(source, input); s != Ok) return s;
+  std::vector<uint8_t> output;
+  if (Status s = TransformJpegLossless(input, transformation, output); s != Ok) return s;
+  return ReplaceFileAtomically(destination.c_str(), output);
 }
 
 }  // namespace vx::gdiplus::codecs
