@@ -16,6 +16,15 @@ double UnitsPerInch(int32_t unit) {
 // Points in one unit, in double so that 210 mm lands on 595.2756 points once stored as single.
 double PointsPerUnit(int32_t unit) { return 72.0 / UnitsPerInch(unit); }
 
+// A value from 0 to `highest` becomes the engine's setting for new writers and reaches the open
+// ones at once; any other value is ignored.
+void KeepWriterSetting(int32_t value, int32_t highest, int32_t& setting, const std::vector<cPDF*>& openWriters,
+                       void (cPDF::*apply)(int32_t)) {
+  if (value < 0 || value > highest) return;
+  setting = value;
+  for (cPDF* pdf : openWriters) (pdf->*apply)(value);
+}
+
 }  // namespace
 
 float cImaging::PdfUnitToPoints(float value) const {
@@ -40,19 +49,13 @@ std::vector<cPDF*> cImaging::OpenPdfWriters() const {
 }
 
 void cImaging::PdfSetCompressionLevel(int32_t nLevel) {
-  if (nLevel < 0 || nLevel > 9) return;
-  nPdfCompressionLevel = nLevel;
-  for (cPDF* pdf : OpenPdfWriters())
-    pdf->CompressLevel(nLevel);
+  KeepWriterSetting(nLevel, 9, nPdfCompressionLevel, OpenPdfWriters(), &cPDF::CompressLevel);
 }
 
 int32_t cImaging::PdfGetCompressionLevel() { return nPdfCompressionLevel; }
 
 void cImaging::PdfSetJpegQuality(int32_t nQuality) {
-  if (nQuality < 0 || nQuality > 100) return;
-  nPdfJpegQuality = nQuality;
-  for (cPDF* pdf : OpenPdfWriters())
-    pdf->JpegQuality(nQuality);
+  KeepWriterSetting(nQuality, 100, nPdfJpegQuality, OpenPdfWriters(), &cPDF::JpegQuality);
 }
 
 int32_t cImaging::PdfGetJpegQuality() { return nPdfJpegQuality; }
