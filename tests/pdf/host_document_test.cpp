@@ -83,6 +83,27 @@ TEST_F(HostPdfTest, UnknownUnitsAndOutOfRangeSettingsAreIgnored) {
   Save(scratch_.File("a.pdf"));
 }
 
+// Settings changed while a document is open reach its writer: the images added after them are
+// encoded with them.
+TEST_F(HostPdfTest, SettingsReachTheOpenDocument) {
+  const std::string noise = scratch_.Draw("-size 160x160 xc:gray +noise Random", "noise.png");
+  ASSERT_FALSE(noise.empty()) << "ImageMagick drew no fixture";
+  std::vector<uintmax_t> sizes;
+  for (int32_t quality : {100, 5}) {
+    const std::string path = scratch_.File("q" + std::to_string(quality) + ".pdf");
+    ASSERT_TRUE(engine_->PdfNewPdf(path));
+    engine_->PdfSetJpegQuality(quality);
+    engine_->PdfSetCompressionLevel(0);
+    ASSERT_EQ(engine_->PdfAddImageFromFile(noise), 1);
+    engine_->PdfDrawImage(1, 0, 0, 160, 160);
+    Save(path);
+    sizes.push_back(std::filesystem::file_size(path));
+  }
+  EXPECT_GT(sizes[0], sizes[1] * 3) << "quality 100 against 5";
+  EXPECT_EQ(engine_->PdfGetJpegQuality(), 5);
+  EXPECT_EQ(engine_->PdfGetCompressionLevel(), 0);
+}
+
 TEST_F(HostPdfTest, LandscapePagesAreTurned) {
   VX_REQUIRE_TOOL("pdfinfo");
   const std::string path = scratch_.File("landscape.pdf");
