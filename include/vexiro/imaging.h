@@ -701,8 +701,9 @@ class cImaging {
   // PdfNewPdf(Ex) or the engine's end. Lengths are in the unit PdfSetMeasurementUnits chose (0
   // points, 1 millimetres, 2 centimetres, 3 inches), from the page's lower left corner. Without an
   // open document the members do nothing and answer 0, 0.0 or False (PdfGetPageOrientation -1);
-  // only PdfNewPdf(Ex) changes the last status: CanNotCreateFile when the file exists or cannot be
-  // made, InvalidParameter for an encryption outside 0..2 or a password Windows-1252 cannot hold.
+  // only PdfNewPdf(Ex) changes the last status (CanNotCreateFile when the file exists or cannot be
+  // made, InvalidParameter for an encryption outside 0..2 or a password Windows-1252 cannot hold),
+  // and PdfSavePdf when the file did not reach the disk whole (Win32Error).
   bool PdfNewPdf(const std::string& sFilePath, const std::string& sTitle = "",
                  const std::string& sCreator = "Vexiro ZedeDud", const std::string& sAuthor = "Vexiro ZedeDud",
                  const std::string& sProducer = "");

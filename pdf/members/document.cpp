@@ -34,7 +34,6 @@ bool cImaging::PdfNewPdfEx(const std::string& sFilePath, const std::string& sTit
   // A document still open is finished first: dropped as it is, its file would stay on disk
   // without page tree or cross-reference table, unreadable.
   PdfSavePdf();
-  nPdfHandle = 0;
   if (!AcceptableSecurity(nPdfEncryption, sUserpassWord, sOwnerPassword)) {
     nStat = InvalidParameter;
     return false;
