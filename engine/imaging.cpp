@@ -25,6 +25,7 @@ cImaging::cImaging() {
 cImaging::~cImaging() {
   vx::ole::ReleaseModuleReference();
   try {
+    PdfSavePdf();  // a document the host left open is finished, not left unreadable
     vx::engine::StopGdiPlus();
   } catch (...) {
     // Destruction ignores every error.

@@ -56,6 +56,7 @@ class cPDF {
   void Margin(float points) { margin_ = points; }
   float Margin() const { return margin_; }
   float ImageCount() const { return static_cast<float>(images_.size()); }
+  int32_t FontCount() const { return static_cast<int32_t>(fonts_.size()); }
   void PaperWidth(float points);
   void PaperHeight(float points);
   float PaperWidth() const { return paperWidth_; }

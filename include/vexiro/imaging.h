@@ -696,7 +696,83 @@ class cImaging {
   PdfRight PdfCreateRights(bool bCanPrint, bool bCanModify, bool bCanCopy, bool bCanAddNotes, bool bCanFillFields,
                            bool bCanCopyAccess, bool bCanAssemble, bool bCanprintFull);
 
+  // ==== Host-built PDF documents (pdf/members/) ====
+  // One document at a time, begun by PdfNewPdf(Ex) and finished by PdfSavePdf, a second
+  // PdfNewPdf(Ex) or the engine's end. Lengths are in the unit PdfSetMeasurementUnits chose (0
+  // points, 1 millimetres, 2 centimetres, 3 inches), from the page's lower left corner. Without an
+  // open document the members do nothing and answer 0, 0.0 or False (PdfGetPageOrientation -1);
+  // only PdfNewPdf(Ex) changes the last status (CanNotCreateFile when the file exists or cannot be
+  // made, InvalidParameter for an encryption outside 0..2 or a password Windows-1252 cannot hold),
+  // and PdfSavePdf when the file did not reach the disk whole (Win32Error).
+  bool PdfNewPdf(const std::string& sFilePath, const std::string& sTitle = "",
+                 const std::string& sCreator = "Vexiro ZedeDud", const std::string& sAuthor = "Vexiro ZedeDud",
+                 const std::string& sProducer = "");
+  bool PdfNewPdfEx(const std::string& sFilePath, const std::string& sTitle = "", const std::string& sAuthor = "",
+                   const std::string& sSubject = "", const std::string& sKeywords = "",
+                   const std::string& sCreator = "", PdfEncryption nPdfEncryption = PdfEncryptionNone,
+                   PdfRight nPDFRight = PdfRightUndefined, const std::string& sUserpassWord = "",
+                   const std::string& sOwnerPassword = "");
+  // False once the document's first objects are written (after the first page, image or font).
+  bool PdfSetMetadata(const std::string& sXMP);
+  int32_t PdfNewPage();
+  void PdfEndPage();
+  int32_t PdfGetCurrentPage();
+  void PdfSavePdf();
+  // Out-of-range values are ignored; the settings reach every open writer of the engine.
+  void PdfSetCompressionLevel(int32_t nLevel);
+  int32_t PdfGetCompressionLevel();
+  void PdfSetJpegQuality(int32_t nQuality);
+  int32_t PdfGetJpegQuality();
+  void PdfSetMeasurementUnits(int32_t nUnitValue);
+  // Size, orientation and margin apply to the pages begun after them.
+  void PdfSetPageOrientation(int32_t nOrientation);
+  int32_t PdfGetPageOrientation();
+  void PdfSetPageDimensions(float nWidth, float nHeight);
+  void PdfSetPageMargin(float nMargin);
+  float PdfGetPageMargin();
+  // ==== End of host-built PDF documents ====
+
   // ---- PDF drawing ----
+  // ==== Drawing on host-built PDF pages (pdf/members/) ====
+  // Positions, sizes and radii are in the measurement unit; border widths, dash lengths,
+  // spacings, font sizes and angles are not converted. Colours are COLORREF values. Drawing
+  // without an open page begins one. Fonts and images are numbered from 1; 0 means failure.
+  void PdfSetTextColor(int32_t nRGBColor);
+  void PdfSetTextMode(int32_t nTextMode);
+  void PdfSetCharSpacing(float nCharSpacing);
+  void PdfSetWordSpacing(float nWordSpacing);
+  void PdfSetTextHorizontalScaling(float nTextHScaling);
+  int32_t PdfAddFont(const std::string& sFontName, bool bBold = false, bool bItalic = false);
+  float PdfGetTextWidth(const std::string& sText, int32_t nFontID, int32_t nFontSize);
+  void PdfDrawText(float nDstX, float nDstY, const std::string& sText, int32_t nFontID, int32_t nFontSize,
+                   int32_t nRotation = 0);
+  // Alignment 0 puts the text's start at x, 1 its end, 2 its middle.
+  void PdfDrawTextAlign(float nDstX, float nDstY, const std::string& sText, int32_t nFontID, int32_t nFontSize,
+                        int32_t nTextAlign);
+  int32_t PdfAddImageFromFile(const std::string& sImagePath);
+  int32_t PdfAddImageFromVexiroImage(int32_t nImageID);
+  // The image's natural size at its own resolution.
+  float PdfGetImageWidth(int32_t nPdfImageNo);
+  float PdfGetImageHeight(int32_t nPdfImageNo);
+  void PdfDrawImage(int32_t nPdfImageNo, float nDstX, float nDstY, float nWidth, float nHeight);
+  void PdfSetLineDash(float nDashOn, float nDashOff);
+  void PdfSetLineJoin(int32_t nJoinType);
+  void PdfSetLineCap(int32_t nCapType);
+  void PdfDrawLine(float nDstX1, float nDstY1, float nDstX2, float nDstY2, float nBorderWidth, int32_t nRGBColor = 0);
+  void PdfDrawRectangle(float nDstX, float nDstY, float nWidth, float nHeight, float nBorderWidth,
+                        int32_t nRGBColor = 0, float nRay = 0);
+  // The fill members only fill: their border width is set, no border is stroked.
+  void PdfDrawFillRectangle(float nDstX, float nDstY, float nWidth, float nHeight, float nBorderWidth,
+                            int32_t nRGBColor = 0, float nRay = 0);
+  void PdfDrawCircle(float nDstX, float nDstY, float nRay, float nBorderWidth, int32_t nRGBColor = 0);
+  void PdfDrawFillCircle(float nDstX, float nDstY, float nRay, float nBorderWidth, int32_t nRGBColor = 0);
+  // One cubic curve from point 1 to point 3, point 2 its second control point.
+  void PdfDrawCurve(float nDstX1, float nDstY1, float nDstX2, float nDstY2, float nDstX3, float nDstY3,
+                    float nBorderWidth, int32_t nRGBColor = 0);
+  // A sweep of more than one turn is drawn as one turn.
+  void PdfDrawArc(float nDstX, float nDstY, float nRay, float nBorderWidth, int32_t nStartAngle = 0,
+                  int32_t nEndAngle = 360, float nRatio = 1.0f, bool bPie = false, int32_t nRGBColor = 0);
+  // ==== End of drawing on host-built PDF pages ====
 
   // ---- Saving as PDF ----
 
@@ -1046,6 +1122,32 @@ class cImaging {
                                   int32_t height, int32_t left, int32_t top);
 
   // ---- Private helpers of PDF writing ----
+  // ==== Host-built PDF documents (pdf/members/) ====
+  // The host's unit to points and back, and a pixel count at a resolution in the host's unit.
+  float PdfUnitToPoints(float value) const;
+  float PdfPointsToUnit(float points) const;
+  float PdfPixelsToUnit(double pixels, int32_t resolution) const;
+  // The writer of the open document; null without one.
+  cPDF* OpenPdfDocument() const;
+  // Every writer of the engine with an open document: the host's and the scanning ones.
+  std::vector<cPDF*> OpenPdfWriters() const;
+  // The open document's writer, with a page to draw on (begun here when none is open); null
+  // without a document.
+  cPDF* PdfPageForDrawing();
+  // A new page starts black at an unknown line width; the text colour is the host's until
+  // PdfNewPage.
+  void ResetPdfPageCaches();
+  void PdfStrokeColorStep(int32_t color);
+  void PdfFillColorStep(int32_t color);
+  void PdfLineWidthStep(float width);
+  // The colour step of the paint (fill or stroke), then the border width, always written.
+  void PdfShapeSteps(int32_t color, float border, int32_t paint);
+  void PdfDrawTextWith(float x, float y, const std::string& text, int32_t font, int32_t size, int32_t alignment,
+                       int32_t rotation);
+  void PdfDrawRectangleWith(float x, float y, float width, float height, float border, int32_t color, float ray,
+                            int32_t paint);
+  void PdfDrawCircleWith(float x, float y, float ray, float border, int32_t color, int32_t paint);
+  // ==== End of host-built PDF document helpers ====
 
   // ---- Private helpers of scanning, printing and network transfer ----
   // Scanning: a capability read as a 32-bit integer, -1 when it cannot be read; a capability set
