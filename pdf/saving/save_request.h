@@ -23,7 +23,8 @@ inline PdfWriterSettings WriterSettingsFor(const PdfSaveRequest& request, int32_
 }
 
 // A searchable scanned document's pages at its stop: the characters of page i at i - 1, laid
-// by `paint`.
+// by `paint`. A page whose recognition failed or gave nothing holds no characters, so its page
+// shows the picture only; pages beyond the vector get no text layer.
 struct ScanPdfPages {
   const std::vector<PageCharacters>* characters = nullptr;
   TextLayerPainter paint;
