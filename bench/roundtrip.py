@@ -67,6 +67,24 @@ def measure(command, env):
     return cpu_seconds_of_children() - cpu_before, elapsed, peak
 
 
+def medians(tools, env, runs):
+    """Each tool's median CPU time, wall time and peak memory over `runs` runs of its command."""
+    results = {}
+    for tool, command in tools.items():
+        samples = [measure(command, env) for _ in range(runs)]
+        results[tool] = tuple(statistics.median(s[i] for s in samples) for i in range(3))
+    return results
+
+
+def ratio_to(results, tool):
+    """vexiro's CPU time and memory as multiples of `tool`'s; empty for vexiro itself."""
+    if tool == "vexiro":
+        return ""
+    own_cpu, _, own_memory = results["vexiro"]
+    cpu, _, memory = results[tool]
+    return f"{own_cpu / max(cpu, 1e-3):5.2f}  {own_memory / max(memory, 1):6.2f}"
+
+
 def make_inputs(folder, size):
     """A smooth, photo-like picture with mild noise, in each input format, made once per size."""
     os.makedirs(folder, exist_ok=True)
@@ -162,14 +180,10 @@ def main():
         for name, tools in cases(base, out, host):
             if args.only and args.only not in name:
                 continue
-            results = {}
-            for tool, command in tools.items():
-                runs = [measure(command, env) for _ in range(args.runs)]
-                results[tool] = tuple(statistics.median(r[i] for r in runs) for i in range(3))
-            own_cpu, _, own_memory = results["vexiro"]
+            results = medians(tools, env, args.runs)
             for tool, (cpu, wall, memory) in results.items():
-                ratio = "" if tool == "vexiro" else f"{own_cpu / max(cpu, 1e-3):5.2f}  {own_memory / max(memory, 1):6.2f}"
-                print(f"{name:20} {tool:12} {cpu:7.3f} {wall:7.3f} {memory / 2**20:7.1f} {memory / decoded:6.2f}   {ratio}")
+                print(f"{name:20} {tool:12} {cpu:7.3f} {wall:7.3f} {memory / 2**20:7.1f} {memory / decoded:6.2f}   "
+                      f"{ratio_to(results, tool)}")
             sys.stdout.flush()
     return 0
 

@@ -26,6 +26,9 @@ cImaging::~cImaging() {
   vx::ole::ReleaseModuleReference();
   try {
     PdfSavePdf();  // a document the host left open is finished, not left unreadable
+    // Scan documents still open when the engine ends were never stopped: remove their files.
+    AbandonScanPdf(oTwainPDF, nTwainPdfHandle);
+    AbandonScanPdf(oTwainPDFOCR, nTwainPdfOCRHandle);
     vx::engine::StopGdiPlus();
   } catch (...) {
     // Destruction ignores every error.

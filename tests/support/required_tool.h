@@ -37,6 +37,7 @@ inline std::string PackageOfTool(const std::string& tool) {
       {"transicc", "liblcms2-utils"}, {"tificc", "liblcms2-utils"},
       {"qpdf", "qpdf"},             {"pdfinfo", "poppler-utils"},
       {"pdftotext", "poppler-utils"}, {"pdftocairo", "poppler-utils"},
+      {"compare", "imagemagick"},   {"java", "default-jre-headless"},
   };
   const auto found = packages.find(std::filesystem::path(tool).filename().string());
   return found == packages.end() ? "not listed" : found->second;
