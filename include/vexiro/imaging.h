@@ -25,6 +25,9 @@ namespace vx::gdiplus {
 struct ColorPalette;
 class GpImageAttributes;
 }
+namespace vx::geometry {
+class TransformCanvas;
+}
 
 namespace vexiro {
 
@@ -1096,6 +1099,8 @@ class cImaging {
   // The pre-6.0 platform route of an indexed source resized in 24 bits: back to its depth.
   VexiroStatus ConvertBackToIndexed(int32_t& result, int32_t bits, const vx::gdiplus::ColorPalette& palette);
   VexiroStatus AddBordersCore(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t colour);
+  // The finished canvas takes the current image's place with the saved properties.
+  VexiroStatus ReplaceCurrentByCanvas(vx::geometry::TransformCanvas& canvas);
   // A 32-bit clone of `id`, changed by `adjust` as the current image, drawn into `dest`.
   template <class Adjust>
   VexiroStatus DrawAdjustedClone(int32_t id, const FilterArea& dest, int32_t interpolation, Adjust adjust);

@@ -61,11 +61,7 @@ VexiroStatus cImaging::AddBordersCore(int32_t left, int32_t top, int32_t right, 
     if (s == OK) s = PaintStrips(g.get(), colour, int32_t(width), int32_t(height), left, top, right, bottom);
     if (s != OK) return nStat = s;
   }
-  int32_t framed = 0;
-  if ((s = canvas.Finish(framed)) != OK) return nStat = s;
-  RestoreImageProperties(framed);
-  ReplaceImage(nNativeImage, framed);
-  return nStat = OK;
+  return ReplaceCurrentByCanvas(canvas);
 }
 
 VexiroStatus cImaging::AddBorders(int32_t b, int32_t colour) {

@@ -80,10 +80,14 @@ VexiroStatus cImaging::RotateAngleCore(float angle, RotationPlacement placement,
     if (s == OK) s = vx::draw::DrawImageRectI(g.get(), nNativeImage, x, y, w, h);
     if (s != OK) return nStat = s;
   }
-  int32_t rotated = 0;
-  if ((s = canvas.Finish(rotated)) != OK) return nStat = s;
-  RestoreImageProperties(rotated);
-  ReplaceImage(nNativeImage, rotated);
+  return ReplaceCurrentByCanvas(canvas);
+}
+
+VexiroStatus cImaging::ReplaceCurrentByCanvas(vx::geometry::TransformCanvas& canvas) {
+  int32_t finished = 0;
+  if (VexiroStatus s = canvas.Finish(finished); s != OK) return nStat = s;
+  RestoreImageProperties(finished);
+  ReplaceImage(nNativeImage, finished);
   return nStat = OK;
 }
 
