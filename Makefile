@@ -38,6 +38,7 @@ bench: deps
 	@for b in build/bench/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
 	python3 bench/roundtrip.py build/bench
 	python3 bench/image_to_pdf.py build/bench
+	python3 bench/pipeline.py build/bench
 
 install: deps
 	@$(RELEASE) -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
