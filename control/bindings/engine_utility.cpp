@@ -133,6 +133,7 @@ VX_BIND(DisableVximgplugCodecs, &vexiro::cImaging::DisableVximgplugCodecs);
 VX_BIND(ForceImageValidation, &vexiro::cImaging::ForceImageValidation);
 VX_BIND(GetDesktopHwnd, &vexiro::cImaging::GetDesktopHwnd);
 VX_BIND(TransformJPEG, &vexiro::cImaging::TransformJPEG);
+VX_BIND(SupportFunc, &vexiro::cImaging::SupportFunc);
 
 [[maybe_unused]] static const bool kAdaptersBound =
     RegisterAdapter("CreateImageFromPicture", &CreateImageFromPictureByHandle) &&
