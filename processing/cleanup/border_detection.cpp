@@ -9,11 +9,11 @@
 // - Skipped lines (dust or a punch-hole strip at the very edge) count with the border only when
 //   the first line after them qualifies.
 // - 1-bit pages are compared exactly: their two colours leave nothing for a tolerance to accept.
-//   Painting cannot draw on an indexed bitmap, so such a page is painted as 32-bit and made 1-bit
-//   again.
+// - Indexed pages are painted through a pixel lock onto their own palette: drawing refuses them.
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 #include "engine/image_access.h"
 #include "engine/runtime_error.h"
@@ -101,6 +101,23 @@ class BorderScanner {
   int32_t tolerance_;
 };
 
+// Indexed pages take no drawing (a graphics object refuses them), and a round trip through 32 bits
+// would lose their palette: the strip is written through a lock instead, in white that the lock
+// maps onto the page's own palette, so a 1-bit page stays 1-bit and a grey page keeps its greys.
+VexiroStatus WriteWhite(int32_t id, const vx::gdiplus::GpRect& strip) {
+  std::vector<uint32_t> white(static_cast<size_t>(strip.Width) * static_cast<size_t>(strip.Height), 0xFFFFFFFFu);
+  vx::gdiplus::BitmapData data;
+  data.Width = static_cast<vx::gdiplus::UINT>(strip.Width);
+  data.Height = static_cast<vx::gdiplus::UINT>(strip.Height);
+  data.Stride = 4 * strip.Width;
+  data.PixelFormat = vx::gdiplus::PixelFormat32bppARGB;
+  data.Scan0 = white.data();
+  vx::gdiplus::PixelFormat format = vx::gdiplus::PixelFormat32bppARGB;
+  const VexiroStatus s = engine::LockImageBits(
+      id, strip, vx::gdiplus::ImageLockModeWrite | vx::gdiplus::ImageLockModeUserInputBuf, format, data);
+  return s == OK ? engine::UnlockImageBits(id, data) : s;
+}
+
 }  // namespace
 
 VexiroStatus cImaging::CropBordersCore(int32_t confidence, int32_t colour, int32_t skipLines, int32_t tolerance,
@@ -148,20 +165,14 @@ VexiroStatus cImaging::PaintBordersWhite(const BorderRect& kept) {
   const int32_t width = nSavedWidth, height = nSavedHeight;
   const int32_t left = kept.Left, top = kept.Top;
   const int32_t right = width - kept.Left - kept.Width, bottom = height - kept.Top - kept.Height;
-  const bool oneBit = engine::GetImageBitDepthStrict(nNativeImage) == 1;
-  if (oneBit) {
-    if (VexiroStatus s = ConvertTo32BppARGB(); s != OK) return s;
-  }
+  const bool indexed = CurrentImageIsIndexed();
   const BorderRect strips[] = {{0, 0, left, height}, {0, 0, width, top}, {width - right, 0, right, height},
                                {0, height - bottom, width, bottom}};
   VexiroStatus s = OK;
-  for (const BorderRect& strip : strips)
-    if (s == OK && strip.Width > 0 && strip.Height > 0)
-      s = DrawFillRectangle(strip.Left, strip.Top, strip.Width, strip.Height, kWhite, false);
-  // Back to 1 bit even after a failed stroke: the page keeps its format whatever happened.
-  if (oneBit) {
-    const VexiroStatus back = ConvertTo1BppFast();
-    if (s == OK) s = back;
+  for (const BorderRect& strip : strips) {
+    if (s != OK || strip.Width < 1 || strip.Height < 1) continue;
+    s = indexed ? WriteWhite(nNativeImage, {strip.Left, strip.Top, strip.Width, strip.Height})
+                : DrawFillRectangle(strip.Left, strip.Top, strip.Width, strip.Height, kWhite, false);
   }
   return s;
 }

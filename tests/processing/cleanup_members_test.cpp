@@ -179,24 +179,42 @@ TEST_F(CleanupMembers, BordersReported) {
 
 // ---- Black borders painted white ----
 
-TEST_F(CleanupMembers, BlackBordersPaintedWhiteKeepSizeAndFormat) {
-  const std::vector<Band> edges = {kText, {0, 0, 4, kH, kBlack}, {0, 0, kW, 3, kBlack}, {55, 0, 5, kH, kBlack},
-                                   {0, 38, kW, 2, kBlack}};
-  for (gp::PixelFormat format : {gp::PixelFormat24bppRGB, gp::PixelFormat32bppARGB, gp::PixelFormat1bppIndexed}) {
-    SCOPED_TRACE(format);
-    const ARGB ink = format == gp::PixelFormat1bppIndexed ? kBlack : kInk;
-    std::vector<Band> bands = edges;
-    bands[0].colour = ink;
-    Page(kW, kH, kWhite, bands, format);
-    vx::engine::SetImageResolution(Current(), 150, 300);
+gp::ColorPalette GreyPalette() {
+  gp::ColorPalette p;
+  p.Count = 256;
+  for (uint32_t i = 0; i < 256; ++i) p.Entries[i] = 0xFF000000u | i << 16 | i << 8 | i;
+  return p;
+}
+
+TEST_F(CleanupMembers, BlackBordersPaintedWhiteKeepSizeFormatAndPalette) {
+  struct Case {
+    gp::PixelFormat format;
+    ARGB ink;
+  };
+  for (const Case& c : {Case{gp::PixelFormat24bppRGB, kInk}, Case{gp::PixelFormat32bppARGB, kInk},
+                        Case{gp::PixelFormat1bppIndexed, kBlack}, Case{gp::PixelFormat8bppIndexed, kInk}}) {
+    SCOPED_TRACE(c.format);
+    const auto page = Painter(kWhite, {{7, 12, 48, 25, c.ink}, {0, 0, 4, kH, kBlack}, {0, 0, kW, 3, kBlack},
+                                       {55, 0, 5, kH, kBlack}, {0, 38, kW, 2, kBlack}});
+    const int32_t id = MakeImage(kW, kH, c.format);
+    // The 8-bit page is a grey scan, whose palette must survive the painting.
+    if (c.format == gp::PixelFormat8bppIndexed) vx::engine::SetImagePaletteRaw(id, GreyPalette());
+    const int32_t shape = MakeFilled(kW, kH, gp::PixelFormat32bppARGB, page);
+    FillArgb(id, ArgbPixelsOf(shape));
+    vx::engine::ReleaseImage(shape);
+    SavingTestAccess::SetCurrent(E(), id);
+    const std::vector<ARGB> palette = PaletteEntries(id);
+    vx::engine::SetImageResolution(id, 150, 300);
+
     EXPECT_EQ(E().CropBlackBordersEx(), OK);
-    EXPECT_EQ(E().GetPixelFormat(), static_cast<int32_t>(format));
+    EXPECT_EQ(E().GetPixelFormat(), static_cast<int32_t>(c.format));
+    EXPECT_EQ(PaletteEntries(id), palette);
     EXPECT_EQ(E().GetHorizontalResolution(), 150);
     EXPECT_EQ(E().GetVerticalResolution(), 300);
-    const int32_t expected = MakeFilled(kW, kH, gp::PixelFormat32bppARGB, Painter(kWhite, {{7, 12, 48, 25, ink}}));
-    EXPECT_EQ(ArgbPixelsOf(Current()), ArgbPixelsOf(expected)) << "only the black margins turned white";
+    const int32_t expected = MakeFilled(kW, kH, gp::PixelFormat32bppARGB, Painter(kWhite, {{7, 12, 48, 25, c.ink}}));
+    EXPECT_EQ(ArgbPixelsOf(id), ArgbPixelsOf(expected)) << "only the black margins turned white";
     vx::engine::ReleaseImage(expected);
-    vx::engine::ReleaseImage(Current());
+    vx::engine::ReleaseImage(id);
   }
 }
 
