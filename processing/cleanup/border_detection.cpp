@@ -9,7 +9,8 @@
 // - Skipped lines (dust or a punch-hole strip at the very edge) count with the border only when
 //   the first line after them qualifies.
 // - 1-bit pages are compared exactly: their two colours leave nothing for a tolerance to accept.
-// - Indexed pages are painted through a pixel lock onto their own palette: drawing refuses them.
+// - Borders are painted through a pixel lock onto the page's own format and palette, which
+//   drawing refuses for indexed pages.
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -101,9 +102,10 @@ class BorderScanner {
   int32_t tolerance_;
 };
 
-// Indexed pages take no drawing (a graphics object refuses them), and a round trip through 32 bits
-// would lose their palette: the strip is written through a lock instead, in white that the lock
-// maps onto the page's own palette, so a 1-bit page stays 1-bit and a grey page keeps its greys.
+// Opaque white over whole pixels, written through a lock rather than drawn: a graphics object
+// refuses indexed and 16-bit grey pages, and a round trip through 32 bits would lose a palette.
+// The lock maps the white onto the page's own format and palette, so a 1-bit page stays 1-bit
+// and a grey scan keeps its greys.
 VexiroStatus WriteWhite(int32_t id, const vx::gdiplus::GpRect& strip) {
   std::vector<uint32_t> white(static_cast<size_t>(strip.Width) * static_cast<size_t>(strip.Height), 0xFFFFFFFFu);
   vx::gdiplus::BitmapData data;
@@ -165,14 +167,12 @@ VexiroStatus cImaging::PaintBordersWhite(const BorderRect& kept) {
   const int32_t width = nSavedWidth, height = nSavedHeight;
   const int32_t left = kept.Left, top = kept.Top;
   const int32_t right = width - kept.Left - kept.Width, bottom = height - kept.Top - kept.Height;
-  const bool indexed = CurrentImageIsIndexed();
   const BorderRect strips[] = {{0, 0, left, height}, {0, 0, width, top}, {width - right, 0, right, height},
                                {0, height - bottom, width, bottom}};
   VexiroStatus s = OK;
   for (const BorderRect& strip : strips) {
     if (s != OK || strip.Width < 1 || strip.Height < 1) continue;
-    s = indexed ? WriteWhite(nNativeImage, {strip.Left, strip.Top, strip.Width, strip.Height})
-                : DrawFillRectangle(strip.Left, strip.Top, strip.Width, strip.Height, kWhite, false);
+    s = WriteWhite(nNativeImage, {strip.Left, strip.Top, strip.Width, strip.Height});
   }
   return s;
 }

@@ -192,7 +192,8 @@ TEST_F(CleanupMembers, BlackBordersPaintedWhiteKeepSizeFormatAndPalette) {
     ARGB ink;
   };
   for (const Case& c : {Case{gp::PixelFormat24bppRGB, kInk}, Case{gp::PixelFormat32bppARGB, kInk},
-                        Case{gp::PixelFormat1bppIndexed, kBlack}, Case{gp::PixelFormat8bppIndexed, kInk}}) {
+                        Case{gp::PixelFormat1bppIndexed, kBlack}, Case{gp::PixelFormat8bppIndexed, kInk},
+                        Case{gp::PixelFormat16bppGrayScale, kInk}}) {
     SCOPED_TRACE(c.format);
     const auto page = Painter(kWhite, {{7, 12, 48, 25, c.ink}, {0, 0, 4, kH, kBlack}, {0, 0, kW, 3, kBlack},
                                        {55, 0, 5, kH, kBlack}, {0, 38, kW, 2, kBlack}});
