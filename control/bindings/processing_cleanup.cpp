@@ -17,5 +17,6 @@ VX_BIND(CropBottom, &vexiro::cImaging::CropBottom);
 VX_BIND(CropLeft, &vexiro::cImaging::CropLeft);
 VX_BIND(CropRight, &vexiro::cImaging::CropRight);
 VX_BIND(GetSkewAngle, &vexiro::cImaging::GetSkewAngle);
+VX_BIND(AutoDeskew, &vexiro::cImaging::AutoDeskew);
 
 }  // namespace vx::control

@@ -36,17 +36,25 @@ class SkewMeasure : public vx::engine::test_support::EngineTest {
   void Current(int32_t id) { SavingTestAccess::SetCurrent(E(), id); }
 
   // The text page turned clockwise by `degrees` about its centre, the corners white, loaded back
-  // as the current image; 1-bit when asked.
-  void TurnedPage(double degrees, bool oneBit) {
+  // as the current image at 24 bits, 1 bit or as 8-bit grey.
+  void TurnedPage(double degrees, int32_t depth) {
+    const bool oneBit = depth == 1;
     Current(MakeFilled(kPageW, kPageH, gp::PixelFormat24bppRGB, TextPage));
     const std::string flat = folder_.File("flat.png"), turned = folder_.File("turned.png");
     ASSERT_EQ(E().SaveAsPNG(flat), OK);
     vx::engine::ReleaseImage(SavingTestAccess::Current(E()));
-    const std::string depth = oneBit ? " -threshold 50% -type bilevel 'png:" : " 'png24:";
+    const std::string output = oneBit ? " -threshold 50% -type bilevel 'png:" : " 'png24:";
     Shell("convert '" + flat + "' -background white -rotate " + std::to_string(degrees) +
-          " -gravity center -extent 400x300 +repage" + depth + turned + "'");
+          " -gravity center -extent 400x300 +repage" + output + turned + "'");
     ASSERT_NE(E().CreateImageFromFile(turned), 0);
-    ASSERT_EQ(E().GetPixelDepth(), oneBit ? 1 : 24);
+    if (depth == 8) ASSERT_EQ(E().ConvertTo8BppGrayScale(), OK);
+    ASSERT_EQ(E().GetPixelDepth(), depth);
+  }
+  bool CornersWhite() {
+    const int32_t w = E().GetWidth() - 1, h = E().GetHeight() - 1;
+    for (auto [x, y] : {std::pair{0, 0}, std::pair{w, 0}, std::pair{0, h}, std::pair{w, h}})
+      if (static_cast<ARGB>(E().PixelGetColor(x, y)) != 0xFFFFFFFFu) return false;
+    return true;
   }
 
   ScratchFolder folder_;
@@ -54,18 +62,54 @@ class SkewMeasure : public vx::engine::test_support::EngineTest {
 
 struct TurnCase {
   double degrees;
-  bool oneBit;
+  int32_t depth;
 };
+const TurnCase kTurns[] = {{3, 24}, {-3, 24}, {3, 1}, {-3, 1}, {-3, 8}};
 
 TEST_F(SkewMeasure, TurnedTextPagesMeasureWithinAFifthOfADegree) {
   VX_REQUIRE_TOOL("convert");
-  for (const TurnCase c : {TurnCase{3, false}, TurnCase{-3, false}, TurnCase{3, true}, TurnCase{-3, true}}) {
-    SCOPED_TRACE(std::to_string(c.degrees) + (c.oneBit ? " degrees, 1-bit" : " degrees, 24-bit"));
-    TurnedPage(c.degrees, c.oneBit);
+  for (const TurnCase c : kTurns) {
+    SCOPED_TRACE(std::to_string(c.degrees) + " degrees, " + std::to_string(c.depth) + " bits");
+    TurnedPage(c.degrees, c.depth);
     EXPECT_NEAR(E().GetSkewAngle(), c.degrees, 0.2);
     EXPECT_EQ(E().GetStat(), OK);
     vx::engine::ReleaseImage(SavingTestAccess::Current(E()));
   }
+}
+
+TEST_F(SkewMeasure, AutoDeskewTurnsPagesBackKeepingSizeDepthAndWhiteCorners) {
+  VX_REQUIRE_TOOL("convert");
+  for (const TurnCase c : kTurns) {
+    SCOPED_TRACE(std::to_string(c.degrees) + " degrees, " + std::to_string(c.depth) + " bits");
+    TurnedPage(c.degrees, c.depth);
+    ASSERT_TRUE(CornersWhite());
+    EXPECT_EQ(E().AutoDeskew(), OK);
+    EXPECT_EQ(E().GetWidth(), kPageW);
+    EXPECT_EQ(E().GetHeight(), kPageH);
+    EXPECT_EQ(E().GetPixelDepth(), c.depth);
+    if (c.depth == 8) EXPECT_EQ(E().ColorPaletteGetType() & ColorPaletteTypeGrayScale, ColorPaletteTypeGrayScale);
+    EXPECT_TRUE(CornersWhite()) << "what the turn uncovers is white";
+    EXPECT_NEAR(E().GetSkewAngle(), 0.0, 0.2);
+    vx::engine::ReleaseImage(SavingTestAccess::Current(E()));
+  }
+}
+
+TEST_F(SkewMeasure, AutoDeskewLeavesLevelPagesAndRefusesSmallOnes) {
+  Current(MakeFilled(kPageW, kPageH, gp::PixelFormat24bppRGB, TextPage));
+  const std::vector<ARGB> level = ArgbPixelsOf(SavingTestAccess::Current(E()));
+  EXPECT_EQ(E().AutoDeskew(), OK);
+  EXPECT_EQ(ArgbPixelsOf(SavingTestAccess::Current(E())), level);
+  vx::engine::ReleaseImage(SavingTestAccess::Current(E()));
+
+  Current(MakeFilled(50, kPageH, gp::PixelFormat24bppRGB, TextPage));
+  const std::vector<ARGB> narrow = ArgbPixelsOf(SavingTestAccess::Current(E()));
+  EXPECT_EQ(E().AutoDeskew(), Aborted);
+  EXPECT_EQ(E().GetStat(), Aborted);
+  EXPECT_EQ(ArgbPixelsOf(SavingTestAccess::Current(E())), narrow);
+  vx::engine::ReleaseImage(SavingTestAccess::Current(E()));
+
+  Current(0);
+  EXPECT_EQ(E().AutoDeskew(), GenericError);
 }
 
 TEST_F(SkewMeasure, PagesWithoutLinesOrTooSmall) {
