@@ -9,6 +9,18 @@ namespace vx::processing {
 
 namespace gp = vx::gdiplus;
 
+VexiroStatus TransferArgbRect(int32_t id, const gp::GpRect& rect, uint32_t mode, uint32_t* pixels) {
+  gp::BitmapData data;
+  data.Width = static_cast<gp::UINT>(rect.Width);
+  data.Height = static_cast<gp::UINT>(rect.Height);
+  data.Stride = 4 * rect.Width;
+  data.PixelFormat = gp::PixelFormat32bppARGB;
+  data.Scan0 = pixels;
+  gp::PixelFormat format = gp::PixelFormat32bppARGB;
+  const VexiroStatus s = engine::LockImageBits(id, rect, mode | gp::ImageLockModeUserInputBuf, format, data);
+  return s == vexiro::OK ? engine::UnlockImageBits(id, data) : s;
+}
+
 VexiroStatus ReadArgbRows(int32_t id, int32_t width, int32_t top, int32_t rows, ArgbRows& out) {
   out = ArgbRows{};
   if (width < 1 || rows < 1) return vexiro::InvalidParameter;
@@ -22,16 +34,7 @@ VexiroStatus ReadArgbRows(int32_t id, int32_t width, int32_t top, int32_t rows, 
   } catch (const std::bad_alloc&) {
     return vexiro::OutOfMemory;
   }
-  gp::BitmapData data;
-  data.Width = static_cast<gp::UINT>(width);
-  data.Height = static_cast<gp::UINT>(rows);
-  data.Stride = 4 * width;
-  data.PixelFormat = gp::PixelFormat32bppARGB;
-  data.Scan0 = out.Pixels.data();
-  gp::PixelFormat format = gp::PixelFormat32bppARGB;
-  VexiroStatus s = engine::LockImageBits(id, gp::GpRect{0, top, width, rows},
-                                         gp::ImageLockModeRead | gp::ImageLockModeUserInputBuf, format, data);
-  if (s == vexiro::OK) s = engine::UnlockImageBits(id, data);
+  const VexiroStatus s = TransferArgbRect(id, gp::GpRect{0, top, width, rows}, gp::ImageLockModeRead, out.Pixels.data());
   if (s != vexiro::OK) {
     out = ArgbRows{};
     return s;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/vexiro_status.h"
+#include "platform/gdiplus/gdiplus_types.h"
 
 namespace vx::processing {
 
@@ -20,6 +21,10 @@ struct ArgbRows {
     return Pixels[static_cast<size_t>(imageRow - Top) * static_cast<size_t>(Width) + static_cast<size_t>(x)];
   }
 };
+
+// Reads or writes a rectangle of the image as 32bppARGB through one lock over the caller's pixels
+// (rect.Width x rect.Height values, row after row); `mode` is the lock's read or write flag.
+VexiroStatus TransferArgbRect(int32_t id, const gdiplus::GpRect& rect, uint32_t mode, uint32_t* pixels);
 
 // Copies rows top .. top + rows - 1 of the image through one read lock into `out`. A band that
 // leaves the image is the lock's InvalidParameter; a band too large to hold is OutOfMemory.

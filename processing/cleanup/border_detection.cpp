@@ -108,16 +108,7 @@ class BorderScanner {
 // and a grey scan keeps its greys.
 VexiroStatus WriteWhite(int32_t id, const vx::gdiplus::GpRect& strip) {
   std::vector<uint32_t> white(static_cast<size_t>(strip.Width) * static_cast<size_t>(strip.Height), 0xFFFFFFFFu);
-  vx::gdiplus::BitmapData data;
-  data.Width = static_cast<vx::gdiplus::UINT>(strip.Width);
-  data.Height = static_cast<vx::gdiplus::UINT>(strip.Height);
-  data.Stride = 4 * strip.Width;
-  data.PixelFormat = vx::gdiplus::PixelFormat32bppARGB;
-  data.Scan0 = white.data();
-  vx::gdiplus::PixelFormat format = vx::gdiplus::PixelFormat32bppARGB;
-  const VexiroStatus s = engine::LockImageBits(
-      id, strip, vx::gdiplus::ImageLockModeWrite | vx::gdiplus::ImageLockModeUserInputBuf, format, data);
-  return s == OK ? engine::UnlockImageBits(id, data) : s;
+  return vx::processing::TransferArgbRect(id, strip, vx::gdiplus::ImageLockModeWrite, white.data());
 }
 
 }  // namespace
