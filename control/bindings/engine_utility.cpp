@@ -134,6 +134,7 @@ VX_BIND(ForceImageValidation, &vexiro::cImaging::ForceImageValidation);
 VX_BIND(GetDesktopHwnd, &vexiro::cImaging::GetDesktopHwnd);
 VX_BIND(TransformJPEG, &vexiro::cImaging::TransformJPEG);
 VX_BIND(SaveAsICO, &vexiro::cImaging::SaveAsICO);
+VX_BIND(SupportFunc, &vexiro::cImaging::SupportFunc);
 
 [[maybe_unused]] static const bool kAdaptersBound =
     RegisterAdapter("CreateImageFromPicture", &CreateImageFromPictureByHandle) &&

@@ -493,6 +493,40 @@ class cImaging {
   VexiroStatus HistogramGet8Bpp(BasicArray<int32_t>& ArHistoPal);
 
   // ---- Border cropping and deskew ----
+  // A border is the run of lines at a side whose share of pixels within the tolerance of the
+  // border colour reaches the confidence (a percentage); the last line of a direction never
+  // counts. Images under 10 pixels wide or high are left alone.
+  VexiroStatus CropWhiteBorders(int32_t nConfidence = 100, int32_t nSkipLinesCount = 0);
+  VexiroStatus CropBlackBorders(int32_t nConfidence = 100, int32_t nSkipLinesCount = 0);
+  // Paints the black borders white and keeps the size.
+  VexiroStatus CropBlackBordersEx(int32_t nConfidence = 100, int32_t nSkipLinesCount = 0);
+  VexiroStatus CropBorders();
+  // The border colour is the pixel at corner 1 top left, 2 top right, 3 bottom right, 4 bottom left.
+  VexiroStatus CropBordersEX(int32_t nConfidence, int32_t nPixelReference = 1);
+  // Reports what CropBordersEX would keep and leaves the image; an axis whose borders meet or
+  // overlap (a uniform image) is reported whole.
+  VexiroStatus CropBordersEX2(int32_t nConfidence, int32_t nPixelReference, int32_t& nLeft, int32_t& nTop,
+                              int32_t& nWidth, int32_t& nHeight);
+  // Keeps only the rectangle; a rectangle that leaves the image changes nothing.
+  VexiroStatus Crop(int32_t nSrcLeft, int32_t nSrcTop, int32_t nWidth, int32_t nHeight);
+  VexiroStatus CropTop(int32_t nLines);
+  VexiroStatus CropBottom(int32_t nLines);
+  VexiroStatus CropLeft(int32_t nLines);
+  VexiroStatus CropRight(int32_t nLines);
+  // The skew of the page's text lines in degrees (positive: the lines fall to the right), 0 when
+  // the strongest lines disagree or the page holds none; under 51 pixels a side it is Aborted.
+  double GetSkewAngle();
+  // Turns the page back about its centre when its skew exceeds 0.3 degrees, keeping its size and
+  // its bit depth (1-bit and grey 8-bit pages stay so), the uncovered corners white.
+  VexiroStatus AutoDeskew();
+  // Services chosen by number: 58203741 saves the current image as JBIG to sParamString1;
+  // 47190362 runs CropBordersEX2 (confidence nParamDouble1, corner nParamDouble2) into
+  // nParamDouble3, nParamLong1..3 (left, top, width, height); 69351824 asks the scanning plug-in
+  // for direct transfers. Any other number does nothing. The result is the last status.
+  VexiroStatus SupportFunc(int32_t nSupportID, double& nParamDouble1, double& nParamDouble2, double& nParamDouble3,
+                           int32_t& nParamLong1, int32_t& nParamLong2, int32_t& nParamLong3,
+                           std::string& sParamString1, std::string& sParamString2, std::string& sParamString3);
+  // ---- end of border cropping and deskew ----
 
   // ---- Pixel formats and colour reduction ----
   // Each keeps the image identifier and resolution. The one-line format changes return their
@@ -1195,6 +1229,19 @@ class cImaging {
   VexiroStatus DeleteDocumentPage(int32_t id, int32_t page, const std::string& format);
   VexiroStatus SwapDocumentPages(int32_t id, int32_t page1, int32_t page2, const std::string& format);
   // ---- end of the multi-page document helpers ----
+
+  // ---- Private helpers of border cropping ----
+  // What to do with the borders found: crop them away, paint them white, or only report them.
+  enum class BorderAction { Crop, Paint, Report };
+  struct BorderRect {
+    int32_t Left = 0, Top = 0, Width = 0, Height = 0;
+  };
+  VexiroStatus CropBordersCore(int32_t confidence, int32_t colour, int32_t skipLines, int32_t tolerance,
+                               BorderAction action, BorderRect& rect);
+  VexiroStatus CropBordersOfColour(int32_t confidence, int32_t colour, int32_t skipLines, BorderAction action);
+  VexiroStatus CropBordersAtCorner(int32_t confidence, int32_t pixelReference, BorderAction action, BorderRect& rect);
+  VexiroStatus PaintBordersWhite(const BorderRect& kept);
+  // ---- end of border cropping helpers ----
 
   // ---- Private helpers of image processing ----
   int32_t ExtractColorChannel(int32_t channel);

@@ -118,7 +118,8 @@
   X(BarCodeX, int32_t, (int32_t))                                                    \
   X(BarCodeY, int32_t, (int32_t))                                                    \
   X(BarCodeConfidence, int32_t, (int32_t))                                           \
-  X(BarCodeRotation, int32_t, (int32_t))
+  X(BarCodeRotation, int32_t, (int32_t))                                             \
+  X(EnableDirectTransfer, int32_t, (int32_t))
 
 #ifdef __cplusplus
 extern "C" {

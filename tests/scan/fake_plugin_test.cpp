@@ -246,5 +246,16 @@ TEST_F(FakePluginTest, AFileTransferThroughTheDibMemberLeavesNoFile) {
   EXPECT_NE(Log().find("SetTransferMode 0"), std::string::npos) << "native mode at state 4";
 }
 
+TEST_F(FakePluginTest, TheSupportCodeAsksForDirectTransferAndKeepsTheStatus) {
+  EXPECT_EQ(engine_->Crop(0, 0, 1, 1), vexiro::GenericError) << "a status to keep: no current image";
+  double d1 = 0, d2 = 0, d3 = 0;
+  int32_t l1 = 0, l2 = 0, l3 = 0;
+  std::string s1, s2, s3;
+  set_("EnableDirectTransfer", 0);
+  EXPECT_EQ(engine_->SupportFunc(69351824, d1, d2, d3, l1, l2, l3, s1, s2, s3), vexiro::GenericError);
+  EXPECT_EQ(engine_->GetStat(), vexiro::GenericError) << "the plug-in's answer is not kept";
+  EXPECT_NE(Log().find("EnableDirectTransfer 1;"), std::string::npos) << Log();
+}
+
 }  // namespace
 }  // namespace vxtest::scan
