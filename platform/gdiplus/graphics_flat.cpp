@@ -52,6 +52,8 @@ Status GdipCreateFromHDC(HDC dc, GpGraphics** graphics) {
   if (!GdiplusIsRunning()) return GdiplusNotInitialized;
   if (!graphics) return InvalidParameter;
   *graphics = nullptr;
+  if (auto context = gdi::DeviceContexts().Find(dc); context && context->device)
+    return Adopt(MakeDeviceTarget(context->device), 0, graphics);
   auto bitmap = gdi::SelectedBitmap(dc);
   if (!bitmap) return OutOfMemory;
   return Adopt(MakeDibTarget(std::move(bitmap)), dc, graphics);
