@@ -219,7 +219,24 @@ void SetKeyword(const KeywordCode (&table)[N], const std::vector<std::string>& s
 }
 
 int32_t TwipsOf(int32_t hundredthsMm) { return static_cast<int32_t>(std::nearbyint(hundredthsMm / 2540.0 * 1440.0)); }
-int32_t HundredthsOfTwips(int32_t twips) { return static_cast<int32_t>(std::nearbyint(twips * 2540.0 / 1440.0)); }
+// A twip is under two hundredths of a millimetre, so sizes come back from twips to the nearest
+// tenth of a millimetre: 100 mm, written as 5669 twips, is 100 mm again and not 99.99.
+int32_t HundredthsOfTwips(int32_t twips) {
+  return 10 * static_cast<int32_t>(std::nearbyint(twips * 254.0 / 1440.0));
+}
+
+// "custom_WxHmm" with the sizes in millimetres, as short as they can be written.
+std::string CustomMediaName(int32_t width, int32_t length) {
+  const auto millimetres = [](int32_t hundredths) {
+    std::string text = std::to_string(hundredths / 100);
+    if (const int32_t fraction = hundredths % 100; fraction != 0) {
+      text += '.' + std::to_string(fraction / 10);
+      if (fraction % 10 != 0) text += std::to_string(fraction % 10);
+    }
+    return text;
+  };
+  return "custom_" + millimetres(width) + "x" + millimetres(length) + "mm";
+}
 
 void SetStandardPaper(PrinterState& printer, int32_t code) {
   for (const auto& row : kPaperCodes) {
@@ -237,9 +254,7 @@ void SetUserPaper(PrinterState& printer, int32_t width, int32_t length) {
   if (printer.customMaxWidth == 0 || width < printer.customMinWidth || width > printer.customMaxWidth ||
       length < printer.customMinLength || length > printer.customMaxLength)
     Refuse();
-  char name[128];
-  pwgFormatSizeName(name, sizeof name, "custom", nullptr, width, length, nullptr);
-  printer.paper = {name, width, length};
+  printer.paper = {CustomMediaName(width, length), width, length};
 }
 
 void SetSheetSide(PrinterState& printer, bool widthSide, int32_t twips) {

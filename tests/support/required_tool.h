@@ -35,6 +35,9 @@ inline std::string PackageOfTool(const std::string& tool) {
       {"scanimage", "sane-utils"},
       {"jpegtran", "libjpeg-turbo-progs"},
       {"transicc", "liblcms2-utils"}, {"tificc", "liblcms2-utils"},
+      {"pdfinfo", "poppler-utils"},  {"pdfimages", "poppler-utils"}, {"pdftoppm", "poppler-utils"},
+      {"ipptool", "cups-ipp-utils"}, {"lpstat", "cups-client"},      {"lpadmin", "cups-client"},
+      {"cupsd", "cups-daemon"},      {"ps2pdf", "ghostscript"},
   };
   const auto found = packages.find(std::filesystem::path(tool).filename().string());
   return found == packages.end() ? "not listed" : found->second;
