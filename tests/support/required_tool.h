@@ -35,7 +35,10 @@ inline std::string PackageOfTool(const std::string& tool) {
       {"scanimage", "sane-utils"},
       {"jpegtran", "libjpeg-turbo-progs"},
       {"transicc", "liblcms2-utils"}, {"tificc", "liblcms2-utils"},
+      {"compare", "imagemagick"},   {"qpdf", "qpdf"},
       {"pdfinfo", "poppler-utils"},  {"pdfimages", "poppler-utils"}, {"pdftoppm", "poppler-utils"},
+      {"pdftocairo", "poppler-utils"},
+      {"java", "default-jre-headless"},
       {"ipptool", "cups-ipp-utils"}, {"lpstat", "cups-client"},      {"lpadmin", "cups-client"},
       {"cupsd", "cups-daemon"},      {"ps2pdf", "ghostscript"},
   };
