@@ -63,8 +63,7 @@ VexiroStatus cImaging::SaveToFTP(const std::string& sImageFormat, int32_t nEncod
     } else if (format == "PNG") {
       status = SaveAsPNG(file);
     } else if (format == "PDF") {
-      // Saving as PDF is not part of this engine yet: the save fails as a refused PDF save does.
-      status = GenericError;
+      status = SaveAsPDF(file, "", "Vexiro ZedeDud", "Vexiro ZedeDud", "") ? OK : GenericError;
     } else if (format == "GIF") {
       status = SaveAsGIF(file);
     } else {

@@ -41,8 +41,8 @@ PrintableArea ReadPrintableArea(cPrinter& printer) {
   return area;
 }
 
-// Turns the copy a quarter to the left. The platform's turn serves until the engine's own
-// rotation member is at hand.
+// Turns the copy a quarter to the left, as the engine's Rotate turns the current image, without
+// making the copy current or touching the last status.
 VexiroStatus TurnQuarterLeft(int32_t imageId) {
   return vx::engine::RotateFlipImage(imageId, vx::gdiplus::Rotate270FlipNone);
 }

@@ -1,5 +1,6 @@
-// The engine's Print members: each makes the printer component at first use and forwards to it
-// or to the current printer's settings. None of them touches the last status.
+// The engine's Print members: those of the component's fields and jobs make it at first use and
+// forward to it; the device-mode settings are the thread's current printer's and go there
+// directly. None of them touches the last status.
 #include "devices/print/printer.h"
 #include "devices/print/printer_calls.h"
 
@@ -46,67 +47,33 @@ cPrinter& cImaging::Printer() {
 int32_t cImaging::PrintGetPrintersCount() { return Printer().PrintersCount(); }
 std::string cImaging::PrintGetPrinterName(int32_t nPrinterNo) { return Printer().PrinterName(nPrinterNo); }
 std::string cImaging::PrintGetActivePrinter() { return Printer().ActivePrinter(); }
-bool cImaging::PrintSetActivePrinter(const std::string& sPrinterName) { return Printer().SetActivePrinter(sPrinterName); }
-
-int32_t cImaging::PrintGetColorMode() {
-  Printer();
-  return ReadSetting(Setting::ColorMode);
+bool cImaging::PrintSetActivePrinter(const std::string& sPrinterName) {
+  return Printer().SetActivePrinter(sPrinterName);
 }
+
+int32_t cImaging::PrintGetColorMode() { return ReadSetting(Setting::ColorMode); }
 void cImaging::PrintSetColorMode(int32_t nColorMode) {
-  Printer();
   if (nColorMode == 1 || nColorMode == 2) WriteSetting(Setting::ColorMode, nColorMode);
 }
-int32_t cImaging::PrintGetCopies() {
-  Printer();
-  return ReadSetting(Setting::Copies);
-}
-void cImaging::PrintSetCopies(int32_t nCopies) {
-  Printer();
-  WriteSetting(Setting::Copies, nCopies);
-}
-int32_t cImaging::PrintGetDuplexMode() {
-  Printer();
-  return ReadSetting(Setting::Duplex);
-}
-void cImaging::PrintSetDuplexMode(int32_t nDuplexMode) {
-  Printer();
-  WriteSetting(Setting::Duplex, nDuplexMode);
-}
-int16_t cImaging::PrintGetOrientation() {
-  Printer();
-  return static_cast<int16_t>(ReadSetting(Setting::Orientation));
-}
-void cImaging::PrintSetOrientation(int16_t nOrientation) {
-  Printer();
-  WriteSetting(Setting::Orientation, nOrientation);
-}
-PrintQuality cImaging::PrintGetQuality() {
-  Printer();
-  return static_cast<PrintQuality>(ReadSetting(Setting::PrintQuality));
-}
-void cImaging::PrintSetQuality(PrintQuality nQuality) {
-  Printer();
-  WriteSetting(Setting::PrintQuality, nQuality);
-}
-int32_t cImaging::PrintGetPaperSize() {
-  Printer();
-  return ReadSetting(Setting::PaperSize);
-}
-void cImaging::PrintSetStdPaperSize(int32_t nPaperSize) {
-  Printer();
-  WriteSetting(Setting::PaperSize, nPaperSize);
-}
+int32_t cImaging::PrintGetCopies() { return ReadSetting(Setting::Copies); }
+void cImaging::PrintSetCopies(int32_t nCopies) { WriteSetting(Setting::Copies, nCopies); }
+int32_t cImaging::PrintGetDuplexMode() { return ReadSetting(Setting::Duplex); }
+void cImaging::PrintSetDuplexMode(int32_t nDuplexMode) { WriteSetting(Setting::Duplex, nDuplexMode); }
+int16_t cImaging::PrintGetOrientation() { return static_cast<int16_t>(ReadSetting(Setting::Orientation)); }
+void cImaging::PrintSetOrientation(int16_t nOrientation) { WriteSetting(Setting::Orientation, nOrientation); }
+PrintQuality cImaging::PrintGetQuality() { return static_cast<PrintQuality>(ReadSetting(Setting::PrintQuality)); }
+void cImaging::PrintSetQuality(PrintQuality nQuality) { WriteSetting(Setting::PrintQuality, nQuality); }
+int32_t cImaging::PrintGetPaperSize() { return ReadSetting(Setting::PaperSize); }
+void cImaging::PrintSetStdPaperSize(int32_t nPaperSize) { WriteSetting(Setting::PaperSize, nPaperSize); }
 void cImaging::PrintSetUserPaperSize(float nPaperWidth, float nPaperHeight) {
   Printer().SetUserPaperSize(nPaperWidth, nPaperHeight);
 }
 float cImaging::PrintGetPaperWidth() { return Printer().PaperWidth(); }
 float cImaging::PrintGetPaperHeight() { return Printer().PaperHeight(); }
 int32_t cImaging::PrintGetPaperBin() {
-  Printer();
   return print_calls::Untrapped([] { return vx::printing::GetSetting(Setting::PaperBin); });
 }
 bool cImaging::PrintSetPaperBin(int32_t nPaperBin) {
-  Printer();
   return print_calls::OrDefault<bool>([&] {
     vx::printing::SetSetting(Setting::PaperBin, static_cast<int16_t>(nPaperBin & 0xFFFF));
     return true;

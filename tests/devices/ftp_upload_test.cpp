@@ -153,7 +153,7 @@ TEST_F(FtpUpload, SaveToFtpInEachFormat) {
       {"PNG", 0, "images/s.png", "PNG", vexiro::OK},
       {"gif", 0, "images/s.gif", "GIF", vexiro::OK},
       {"JPEG", 0, "images/s.tiff", "JPEG", vexiro::OK},  // unknown texts save a JPEG
-      {"PDF", 0, "images/s.pdf", "", vexiro::GenericError},
+      {"PDF", 0, "images/s.pdf", "PDF", vexiro::OK},
       {"PNG", 0, "nofolder/s.png", "", vexiro::InternetFtpWriteFileError},
   };
   for (const Case& c : cases) {
@@ -162,6 +162,14 @@ TEST_F(FtpUpload, SaveToFtpInEachFormat) {
     const fs::path arrived = Root() / c.remote;
     if (*c.identified == '\0') {
       EXPECT_FALSE(fs::exists(arrived));
+      continue;
+    }
+    if (std::string(c.identified) == "PDF") {
+      VX_REQUIRE_TOOL("pdfinfo");
+      const std::string info = vxtest::CommandOutput("pdfinfo '" + arrived.string() + "'");
+      EXPECT_NE(info.find("Creator:         Vexiro ZedeDud"), std::string::npos) << info;
+      EXPECT_NE(info.find("Author:          Vexiro ZedeDud"), std::string::npos) << info;
+      EXPECT_NE(info.find("Pages:           1"), std::string::npos) << info;
       continue;
     }
     EXPECT_EQ(vxtest::CommandOutput("identify -format '%m %wx%h' '" + arrived.string() + "'"),
