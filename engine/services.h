@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "devices/print/printer.h"
 #include "recognition/barcodes/barcode_readers.h"
 #include "recognition/templates/template_store.h"
 
@@ -12,8 +13,5 @@ namespace vexiro {
 class cInet;
 // The PDF writer, one per open document (pdf/pdf_writer.h).
 class cPDF;
-
-// The printer object, created at the first print member.
-class cPrinter {};
 
 }  // namespace vexiro

@@ -115,4 +115,21 @@ bool cInet::ReadArray(std::vector<uint8_t>& bytes, int32_t expectedLength) {
   return remaining == 0;
 }
 
+VexiroStatus OpenFtpConnection(cInet& inet, bool passiveMode, const std::string& host, int32_t port,
+                               const std::string& login, const std::string& password, int32_t& connection) {
+  connection = 0;
+  if (inet.hInternet() == 0) return InternetOpenError;
+  inet.PassiveMode = passiveMode;
+  connection = inet.FtpOpenSession(host, port, login, password);
+  return connection == 0 ? InternetConnectError : OK;
+}
+
+std::string RemoteFtpPath(const std::string& path) {
+  const size_t first = path.find_first_not_of(' ');
+  std::string remote = first == std::string::npos ? "" : path.substr(first, path.find_last_not_of(' ') - first + 1);
+  std::replace(remote.begin(), remote.end(), '\\', '/');
+  for (int i = 0; i < 2 && !remote.empty() && remote.front() == '/'; ++i) remote.erase(0, 1);
+  return remote;
+}
+
 }  // namespace vexiro

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "vexiro/vexiro_status.h"
+
 namespace vexiro {
 
 class cInet {
@@ -44,5 +46,15 @@ class cInet {
   int32_t hRequest_ = 0;
   uint32_t lastError_ = 0;
 };
+
+// The FTP connection of a network member, in the mode it asks for: InternetOpenError without a
+// session, InternetConnectError when the server, port or login is refused; OK with its handle in
+// `connection` otherwise.
+VexiroStatus OpenFtpConnection(cInet& inet, bool passiveMode, const std::string& host, int32_t port,
+                               const std::string& login, const std::string& password, int32_t& connection);
+
+// A remote path as the server takes it, relative to the login folder: blanks around it trimmed,
+// "\" made "/", and up to two leading "/" dropped.
+std::string RemoteFtpPath(const std::string& path);
 
 }  // namespace vexiro

@@ -31,15 +31,6 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
          });
 }
 
-// "\" becomes "/", and the path loses up to two leading "/": servers take it relative to the
-// login folder.
-std::string RemoteFtpPath(const std::string& path) {
-  std::string remote = TrimBlanks(path);
-  std::replace(remote.begin(), remote.end(), '\\', '/');
-  for (int i = 0; i < 2 && !remote.empty() && remote.front() == '/'; ++i) remote.erase(0, 1);
-  return remote;
-}
-
 std::string HostWithoutScheme(const std::string& host) {
   std::string bare = TrimBlanks(host);
   if (StartsWithNoCase(bare, "HTTP://")) bare.erase(0, 7);
@@ -53,14 +44,13 @@ VexiroStatus LoadImageFromFTP(int32_t& id, vexiro::cInet& inet, const std::strin
                               const std::string& login, const std::string& password, int32_t port, bool passiveMode,
                               const LoadOptions& options) {
   id = 0;
-  if (inet.hInternet() == 0) return vexiro::InternetOpenError;
-  inet.PassiveMode = passiveMode;
-  const int32_t connection = inet.FtpOpenSession(host, port, login, password);
-  if (connection == 0) return vexiro::InternetConnectError;
+  int32_t connection = 0;
+  if (const vexiro::VexiroStatus s = vexiro::OpenFtpConnection(inet, passiveMode, host, port, login, password, connection); s != vexiro::OK)
+    return s;
   const std::string file = GetTempFilePath();
   if (file.empty()) return vexiro::CanNotCreateFile;
   // The temporary file exists already (it is created exclusively), so overwriting is allowed.
-  if (!FtpGetFile(static_cast<HINTERNET>(connection), RemoteFtpPath(path), file, 0, 0, FTP_TRANSFER_TYPE_UNKNOWN, 0)) {
+  if (!FtpGetFile(static_cast<HINTERNET>(connection), vexiro::RemoteFtpPath(path), file, 0, 0, FTP_TRANSFER_TYPE_UNKNOWN, 0)) {
     DeleteFileQuietly(file);
     return vexiro::InternetFtpGetFileError;
   }

@@ -40,6 +40,9 @@ void StringToCLSID(GUID& id, const std::string& text);
 // A NUL-terminated Windows-1252 string as UTF-8; "" for a null pointer.
 std::string PtrToStringA(const char* ansi);
 
+// Text without the blanks around it, in upper case (ASCII letters), as names are compared.
+std::string TrimmedUpperCase(std::string_view text);
+
 // Base64 of bytes: 40-character lines each ending in CR LF, standard padding. Decoding skips
 // every character outside the alphabet and drops leftover bits.
 std::string Base64Encode(std::string_view bytes);

@@ -1,4 +1,5 @@
 // Base64, random GUID-shaped texts and the numeric reading of texts.
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cctype>
@@ -133,6 +134,15 @@ std::vector<int32_t> FlattenPointArray(const BasicArray<int32_t>& points) {
   for (int32_t i = points.LBound(1); i <= points.UBound(1); ++i)
     for (int32_t j = points.LBound(2); j <= points.UBound(2); ++j) flat.push_back(points(i, j));
   return flat;
+}
+
+std::string TrimmedUpperCase(std::string_view text) {
+  const size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return "";
+  std::string trimmed(text.substr(first, text.find_last_not_of(' ') - first + 1));
+  std::transform(trimmed.begin(), trimmed.end(), trimmed.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  return trimmed;
 }
 
 }  // namespace vx::engine

@@ -68,6 +68,25 @@ struct SavedPropertyItem {
   std::vector<uint8_t> Value;
 };
 
+// ---- Printing: enumerations of the printer ----
+enum PrinterStatus : int32_t {
+  PrinterOK = 0,
+  PrinterErrorSelectingFrame = 2,
+  PrinterGdiplusWriteError = 7,
+  PrinterOutOfMemory = 8,
+  PrinterUnexpectedError = 10,
+  PrinterPdfRenderingPageError = 30,
+  PrinterPdfCanNotLoadTemporaryFile = 31,
+  PrinterPdfUnexpectedError = 35,
+};
+enum PrintQuality : int32_t {
+  PrintQualityDraft = -1,
+  PrintQualityLowResolution = -2,
+  PrintQualityMediumResolution = -3,
+  PrintQualityHightResolution = -4,
+};
+// ---- End of printing enumerations ----
+
 // ---- Recognition: enumerations of the barcode readers ----
 enum Barcode1DReaderScanMode : int32_t { BestSpeed = 0, BestQuality = 1 };
 using BarcodeDataMatrixReaderScanMode = Barcode1DReaderScanMode;
@@ -1087,8 +1106,66 @@ class cImaging {
   // ---- end of scanning (TWAIN) ----
 
   // ---- Printing ----
+  // ==== Printing members (devices/print/) ====
+  // Printers, paper and the other settings belong to the thread's current printer and are shared
+  // by its engines. None of these members touches the last status; a job's outcome is PrintGetStat.
+  // Sizes and positions are millimetres.
+  int32_t PrintGetPrintersCount();
+  std::string PrintGetPrinterName(int32_t nPrinterNo);
+  std::string PrintGetActivePrinter();
+  bool PrintSetActivePrinter(const std::string& sPrinterName);
+  int32_t PrintGetColorMode();
+  void PrintSetColorMode(int32_t nColorMode);
+  int32_t PrintGetCopies();
+  void PrintSetCopies(int32_t nCopies);
+  int32_t PrintGetDuplexMode();
+  void PrintSetDuplexMode(int32_t nDuplexMode);
+  int16_t PrintGetOrientation();
+  void PrintSetOrientation(int16_t nOrientation);
+  PrintQuality PrintGetQuality();
+  void PrintSetQuality(PrintQuality nQuality);
+  int32_t PrintGetPaperSize();
+  void PrintSetStdPaperSize(int32_t nPaperSize);
+  void PrintSetUserPaperSize(float nPaperWidth, float nPaperHeight);
+  float PrintGetPaperWidth();
+  float PrintGetPaperHeight();
+  int32_t PrintGetPaperBin();
+  bool PrintSetPaperBin(int32_t nPaperBin);
+  void PrintGetMargins(float& nLeftMargin, float& nTopMargin);
+  void PrintSetFromToPage(int32_t nFrom, int32_t nTo);
+  std::string PrintGetDocumentName();
+  void PrintSetDocumentName(const std::string& sDocumentName);
+  int32_t PrintGetImageAlignment();
+  void PrintSetImageAlignment(int32_t nImageAlignment);
+  void PrintSetAutoRotation(bool bAutoRotation);
+  PrinterStatus PrintGetStat();
+  void PrintImage();
+  void PrintImageFit();
+  bool PrintImage2Printer(const std::string& sPrinterName);
+  void PrintImageBySize(float nDstLeft, float nDstTop, float nWidth, float nHeight);
+  bool PrintImageBySize2Printer(const std::string& sPrinterName, float nDstLeft, float nDstTop, float nWidth,
+                                float nHeight);
+  // The dialog is the host's print dialog provider (platform/printing); cancelled changes nothing.
+  bool PrintImageDialog();
+  bool PrintImageDialogHWND(int32_t hwnd);
+  bool PrintImageDialogFit();
+  bool PrintImageDialogFitHWND(int32_t hwnd);
+  bool PrintImageDialogBySize(float nDstLeft, float nDstTop, float nWidth, float nHeight);
+  bool PrintImageDialogBySizeHWND(int32_t hwnd, float nDstLeft, float nDstTop, float nWidth, float nHeight);
+  // ==== End of printing members ====
 
   // ---- Network transfer ----
+  // ==== Network transfer members (devices/network/) ====
+  // Uploads leave their status for GetStat too. An empty login is anonymous; port 0 is 21.
+  VexiroStatus SaveToFTP(const std::string& sImageFormat, int32_t nEncoderParameter, const std::string& sHost,
+                         const std::string& sPath, const std::string& sLogin = "", const std::string& sPassword = "",
+                         int32_t nFTPPort = 21);
+  VexiroStatus UploadFileToFTP(const std::string& sFilePath, const std::string& sHost, const std::string& sPath,
+                               const std::string& sLogin = "", const std::string& sPassword = "",
+                               int32_t nFTPPort = 21);
+  void SetHttpTransfertBufferSize(int32_t nBuffersize);
+  void SetFtpPassiveMode(bool bPassiveMode);
+  // ==== End of network transfer members ====
 
   // ---- OCR ----
 
@@ -1347,6 +1424,9 @@ class cImaging {
   template <class T>
   int32_t TwainFillList(int32_t cap, BasicArray<T>& arValues);
   double TwainListEntry(int32_t cap, int32_t nNumber, double outside);
+
+  // Printing: the engine's printer component, made at the first print member.
+  cPrinter& Printer();
 
   // ---- Private helpers of recognition ----
   // Document templates from files: the file as a temporary image (0 when it cannot be loaded).

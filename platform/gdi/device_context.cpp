@@ -64,7 +64,9 @@ BOOL DeleteDC(HDC dc) {
 }
 
 int GetDeviceCaps(HDC dc, int index) {
-  if (!DeviceContexts().Contains(dc)) return 0;
+  auto context = DeviceContexts().Find(dc);
+  if (!context) return 0;
+  if (context->device) return context->device->DeviceCaps(index);
   switch (index) {
     case TECHNOLOGY:
       return DT_RASDISPLAY;

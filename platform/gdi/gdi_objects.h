@@ -2,6 +2,8 @@
 // the GDI-object table, device contexts, icons and metafiles have tables of their own, so a handle
 // of one kind never resolves as another.
 #pragma once
+#include <cairo.h>
+
 #include <memory>
 #include <vector>
 
@@ -37,7 +39,18 @@ class PaletteObject : public GdiObject {
   std::vector<PALETTEENTRY> entries;
 };
 
+// A device that draws in vector form (a printer's page): GDI asks it for its capabilities, and
+// graphics objects draw straight onto its cairo context, in device pixels from its origin.
+class DeviceSurface {
+ public:
+  virtual ~DeviceSurface() = default;
+  virtual int DeviceCaps(int index) const = 0;
+  // Null once the device can no longer be drawn on (its document ended).
+  virtual cairo_t* Context() = 0;
+};
+
 struct DeviceContext {
+  std::shared_ptr<DeviceSurface> device;  // set for device contexts of a vector device
   bool screen = false;  // GetDC(0): released with ReleaseDC, not DeleteDC; shows the screen bitmap
   // GetDC of a window of the X display: released with ReleaseDC; graphics made on it draw on
   // the window, and no bitmap can be selected into it.

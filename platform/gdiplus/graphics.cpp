@@ -87,7 +87,10 @@ void PaintTiles(cairo_t* cr, const std::vector<SourceTile>& tiles, const GpRectF
                       -dest.Y / sy + source.Y - tile.rect.Y);
     cairo_pattern_set_matrix(pattern, &m);
     cairo_pattern_set_filter(pattern, filter);
-    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
+    // Padding keeps edge pixels whole when resampled to pixels; a vector page keeps the image
+    // itself, and a padded pattern would make it embed a widened copy.
+    const bool vectorPage = cairo_surface_get_type(cairo_get_target(cr)) != CAIRO_SURFACE_TYPE_IMAGE;
+    cairo_pattern_set_extend(pattern, vectorPage ? CAIRO_EXTEND_NONE : CAIRO_EXTEND_PAD);
     cairo_set_source(cr, pattern);
     double x, y, w, h;
     DestSpan(left, right, source.X, sx, dest.X, x, w);

@@ -158,6 +158,8 @@ class GpGraphics {
   // area, so the old pixels need not be loaded.
   template <class Draw>
   Status Render(const GpRectF& area, bool covers, Draw draw, bool vector = false);
+  template <class Draw>
+  Status RenderOnDevice(cairo_t* cr, Draw& draw);
   // World, then page: the space in which cairo draws, relative to the device.
   cairo_matrix_t DeviceMatrix() const;
   // Where pixel centres lie for shapes and text: integer coordinates unless the offset is half a

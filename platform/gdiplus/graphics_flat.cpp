@@ -64,6 +64,8 @@ Status GdipCreateFromHDC(HDC dc, GpGraphics** graphics) {
   // a memory copy, as for a bitmap.
   if (const auto context = gdi::DeviceContexts().Find(dc); context && context->window != 0)
     return AdoptWindow(context->window, graphics);
+  if (auto context = gdi::DeviceContexts().Find(dc); context && context->device)
+    return Adopt(MakeDeviceTarget(context->device), 0, graphics);
   auto bitmap = gdi::SelectedBitmap(dc);
   if (!bitmap) return OutOfMemory;
   return Adopt(MakeDibTarget(std::move(bitmap)), dc, graphics);

@@ -43,6 +43,7 @@ inline void StoreChangedRuns(PixelTarget& target, const GpRect& tile, const uint
 
 template <class Draw>
 Status GpGraphics::Render(const GpRectF& area, bool covers, Draw draw, bool vector) {
+  if (cairo_t* cr = target_->VectorContext()) return RenderOnDevice(cr, draw);
   const GpRect bounds = DeviceBounds(area);
   const cairo_matrix_t device = DeviceMatrix();
   const double offset = VectorOffset();
@@ -83,6 +84,22 @@ Status GpGraphics::Render(const GpRectF& area, bool covers, Draw draw, bool vect
     }
   }
   return Ok;
+}
+
+// A vector device keeps what is drawn as drawn: images stay images at their own pixels.
+template <class Draw>
+Status GpGraphics::RenderOnDevice(cairo_t* cr, Draw& draw) {
+  const cairo_matrix_t device = DeviceMatrix();
+  cairo_save(cr);
+  if (clip_) {
+    clip_->AppendTo(cr);
+    cairo_set_fill_rule(cr, clip_->fillMode == FillModeWinding ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD);
+    cairo_clip(cr);
+  }
+  cairo_transform(cr, &device);
+  draw(cr);
+  cairo_restore(cr);
+  return cairo_status(cr) == CAIRO_STATUS_SUCCESS ? Ok : GenericError;
 }
 
 }  // namespace vx::gdiplus

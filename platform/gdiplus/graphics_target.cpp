@@ -59,7 +59,29 @@ class DibTarget : public PixelTarget {
   std::shared_ptr<gdi::BitmapObject> bitmap_;
 };
 
+class DeviceTarget : public PixelTarget {
+ public:
+  explicit DeviceTarget(std::shared_ptr<gdi::DeviceSurface> device) : device_(std::move(device)) {}
+  INT Width() const override { return device_->DeviceCaps(HORZRES); }
+  INT Height() const override { return device_->DeviceCaps(VERTRES); }
+  REAL DpiX() const override { return REAL(device_->DeviceCaps(LOGPIXELSX)); }
+  REAL DpiY() const override { return REAL(device_->DeviceCaps(LOGPIXELSY)); }
+  // A printed page cannot be read back: it reads as transparent and pixel writes are dropped.
+  void Load(const GpRect& r, uint8_t* out, int stride) const override {
+    for (INT y = 0; y < r.Height; ++y) std::memset(out + y * stride, 0, size_t(r.Width) * 4);
+  }
+  void Store(const GpRect&, const uint8_t*, int) override {}
+  cairo_t* VectorContext() override { return device_->Context(); }
+
+ private:
+  std::shared_ptr<gdi::DeviceSurface> device_;
+};
+
 }  // namespace
+
+std::unique_ptr<PixelTarget> MakeDeviceTarget(std::shared_ptr<gdi::DeviceSurface> device) {
+  return std::make_unique<DeviceTarget>(std::move(device));
+}
 
 std::unique_ptr<PixelTarget> MakeBitmapTarget(GpBitmap* bitmap) { return std::make_unique<BitmapTarget>(bitmap); }
 

@@ -20,11 +20,15 @@ class PixelTarget {
   // Copies the rectangle into premultiplied rows at `out` (row pitch `stride` bytes) and back.
   virtual void Load(const GpRect& rect, uint8_t* out, int stride) const = 0;
   virtual void Store(const GpRect& rect, const uint8_t* in, int stride) = 0;
+  // A vector device's context in device pixels: drawing goes there as it is, not through pixels.
+  virtual cairo_t* VectorContext() { return nullptr; }
 };
 
 // The bitmap must outlive the graphics object drawing on it, as on the platform.
 std::unique_ptr<PixelTarget> MakeBitmapTarget(GpBitmap* bitmap);
 std::unique_ptr<PixelTarget> MakeDibTarget(std::shared_ptr<gdi::BitmapObject> bitmap);
+// The page of a vector device (a printer): no pixels to read, its size and resolution the device's.
+std::unique_ptr<PixelTarget> MakeDeviceTarget(std::shared_ptr<gdi::DeviceSurface> device);
 // The pixels of a window of the X display (the window handle is the X window); null without a
 // display, for a window the display does not know, or for a visual that is not 24-bit true colour.
 std::unique_ptr<PixelTarget> MakeWindowTarget(HWND window);

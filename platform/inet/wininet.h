@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/kernel/files.h"  // ERROR_FILE_EXISTS
 #include "platform/kernel/win_types.h"
 
 namespace vx {
@@ -47,7 +48,6 @@ constexpr DWORD HTTP_QUERY_STATUS_CODE = 19;
 constexpr DWORD HTTP_QUERY_STATUS_TEXT = 20;
 constexpr DWORD HTTP_QUERY_FLAG_NUMBER = 0x20000000;
 
-constexpr DWORD ERROR_FILE_EXISTS = 80;
 constexpr DWORD ERROR_INTERNET_TIMEOUT = 12002;
 constexpr DWORD ERROR_INTERNET_EXTENDED_ERROR = 12003;
 constexpr DWORD ERROR_INTERNET_INTERNAL_ERROR = 12004;

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 
 #include "platform/kernel/last_error.h"
 
@@ -43,6 +44,20 @@ BOOL CreateNewFile(const std::string& path) {
 BOOL DeleteFile(const std::string& path) {
   if (path.empty()) return Fail(ENOENT);
   return ::unlink(path.c_str()) == 0 ? TRUE_ : Fail(errno);
+}
+
+std::string CreateUniqueFolder(const std::string& prefix) {
+  std::string pattern = prefix + "XXXXXX";
+  if (::mkdtemp(pattern.data()) == nullptr) {
+    Fail(errno);
+    return "";
+  }
+  return pattern;
+}
+
+BOOL RemoveDirectory(const std::string& path) {
+  if (path.empty()) return Fail(ENOENT);
+  return ::rmdir(path.c_str()) == 0 ? TRUE_ : Fail(errno);
 }
 
 DWORD GetFileAttributes(const std::string& path) {

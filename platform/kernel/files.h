@@ -23,6 +23,12 @@ BOOL CreateNewFile(const std::string& path);
 
 BOOL DeleteFile(const std::string& path);
 
+// A new folder that only its owner may enter, named `prefix` followed by six random characters;
+// "" with the last error set when none could be made.
+std::string CreateUniqueFolder(const std::string& prefix);
+// Removes an empty folder.
+BOOL RemoveDirectory(const std::string& path);
+
 // FILE_ATTRIBUTE_NORMAL for a regular file, FILE_ATTRIBUTE_DIRECTORY for a folder,
 // FILE_ATTRIBUTE_DEVICE for anything else (pipes, sockets, devices); INVALID_FILE_ATTRIBUTES when
 // the path names nothing, and also, with ERROR_ACCESS_DENIED, for a file this process may not read.

@@ -385,10 +385,17 @@ TEST(VexiroHost, ExitsCleanlyAfterDrawingText) {
 }
 
 TEST(VexiroHost, ReportsFailuresOfMembers) {
-  HostRun r = RunHost("-e 'TwainPdfOCRStop'");
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "line 1: TwainPdfOCRStop is not implemented\n");
-  r = RunHost("-e 'print (1'");
+  // Any member not bound yet: which ones are left changes as the subsystems land.
+  const std::string members = RunHost("--members").out;
+  const size_t unbound = members.find(" not bound");
+  if (unbound != std::string::npos) {
+    const size_t line = members.rfind('\n', unbound) + 1;
+    const std::string name = members.substr(line, members.find_first_of(" (", line) - line);
+    const HostRun missing = RunHost("-e '" + name + "'");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "line 1: " + name + " is not implemented\n");
+  }
+  HostRun r = RunHost("-e 'print (1'");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "line 1: syntax error: expected ')'\n");
 }

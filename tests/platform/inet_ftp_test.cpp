@@ -21,9 +21,7 @@ class InetFtp : public ::testing::Test {
     folder_ = std::make_unique<vxtest::TempFolder>();
     fs::create_directories(Root() / "images");
     fs::create_directories(Local());
-    vxtest::WriteFile(folder_->path() / "ftp_server.py", vxtest::kFtpServerScript);
-    server_ = std::make_unique<vxtest::ServerProcess>(
-        std::vector<std::string>{vxtest::kPython, (folder_->path() / "ftp_server.py").string(), Root().string()});
+    server_ = std::make_unique<vxtest::ServerProcess>(vxtest::FtpServerCommand(Root()));
   }
   static void TearDownTestSuite() {
     server_.reset();

@@ -38,6 +38,9 @@ inline std::string PackageOfTool(const std::string& tool) {
       {"qpdf", "qpdf"},             {"pdfinfo", "poppler-utils"},
       {"pdftotext", "poppler-utils"}, {"pdftocairo", "poppler-utils"},
       {"compare", "imagemagick"},   {"java", "default-jre-headless"},
+      {"pdfimages", "poppler-utils"}, {"pdftoppm", "poppler-utils"},
+      {"ipptool", "cups-ipp-utils"}, {"lpstat", "cups-client"},      {"lpadmin", "cups-client"},
+      {"cupsd", "cups-daemon"},      {"ps2pdf", "ghostscript"},
   };
   const auto found = packages.find(std::filesystem::path(tool).filename().string());
   return found == packages.end() ? "not listed" : found->second;
