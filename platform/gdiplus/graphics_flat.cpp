@@ -62,10 +62,11 @@ Status GdipCreateFromHDC(HDC dc, GpGraphics** graphics) {
   *graphics = nullptr;
   // A window's context draws on the window; GDI drawing lent from such a graphics goes through
   // a memory copy, as for a bitmap.
-  if (const auto context = gdi::DeviceContexts().Find(dc); context && context->window != 0)
-    return AdoptWindow(context->window, graphics);
-  if (auto context = gdi::DeviceContexts().Find(dc); context && context->device)
-    return Adopt(MakeDeviceTarget(context->device), 0, graphics);
+  // A printer's context draws straight onto its page.
+  if (const auto context = gdi::DeviceContexts().Find(dc)) {
+    if (context->window != 0) return AdoptWindow(context->window, graphics);
+    if (context->device) return Adopt(MakeDeviceTarget(context->device), 0, graphics);
+  }
   auto bitmap = gdi::SelectedBitmap(dc);
   if (!bitmap) return OutOfMemory;
   return Adopt(MakeDibTarget(std::move(bitmap)), dc, graphics);
