@@ -1,6 +1,7 @@
 #include "control/script_host.h"
 
 #include <charconv>
+#include <cstdlib>
 #include <initializer_list>
 #include <iterator>
 #include <cstdio>
@@ -389,6 +390,7 @@ class ScriptLine {
     if (key == "true" || key == "false") return Variant::Bool(key == "true");
     if (key == "ubound" || key == "lbound") return Bound(key == "ubound", name);
     if (key == "array") return BuildArray();
+    if (key == "environ") return EnvironmentText();
     if (Variant* variable = FindVariable(key)) {
       if (At(Tok::LParen)) return Element(key, name);
       return *variable;
@@ -447,6 +449,17 @@ class ScriptLine {
     const int64_t bound = upper ? int64_t{d.lower} + d.count - 1 : d.lower;
     if (bound < INT32_MIN) return Variant::R8(static_cast<double>(bound));  // an empty array from the lowest Long
     return Variant::I4(static_cast<int32_t>(bound));
+  }
+
+  // `Environ(name)`: the process environment's value, "" when unset, so a script can take paths
+  // and ports from whoever started it.
+  Variant EnvironmentText() {
+    Take(Tok::LParen, "'('");
+    const Variant name = Expression().Deref();
+    Take(Tok::RParen, "')'");
+    if (name.Type() != VarType::BStr || name.IsArray()) throw LineError("type mismatch in Environ: not a text");
+    const char* value = std::getenv(name.AsStr().c_str());
+    return Variant::Str(value ? value : "");
   }
 
   // `Array(v1, v2, ...)`: a one-dimensional array from 0.

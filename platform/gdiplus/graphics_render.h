@@ -90,10 +90,16 @@ Status GpGraphics::Render(const GpRectF& area, bool covers, Draw draw, bool vect
 template <class Draw>
 Status GpGraphics::RenderOnDevice(cairo_t* cr, Draw& draw) {
   const cairo_matrix_t device = DeviceMatrix();
+  // A page keeps vectors, so only clips that cairo can intersect are drawn there; a union, xor
+  // or exclusion would need a raster mask over the page.
+  for (const ClipStep& step : clip_)
+    if (step.mode != CombineModeReplace && step.mode != CombineModeIntersect) return NotImplemented;
   cairo_save(cr);
-  if (clip_) {
-    clip_->AppendTo(cr);
-    cairo_set_fill_rule(cr, clip_->fillMode == FillModeWinding ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD);
+  for (const ClipStep& step : clip_) {
+    if (step.infinite) continue;
+    cairo_new_path(cr);
+    step.outline.AppendTo(cr);
+    cairo_set_fill_rule(cr, step.outline.fillMode == FillModeWinding ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD);
     cairo_clip(cr);
   }
   cairo_transform(cr, &device);
