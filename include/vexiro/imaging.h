@@ -88,6 +88,37 @@ enum Barcode1DReaderType : int32_t {
 };
 // ---- End of recognition enumerations ----
 
+// ==== Recognition: OCR types (recognition/ocr/) ====
+// The language of recognition; any other value reads English.
+enum TesseractDictionary : int32_t {
+  TesseractDictionaryGerman = 0,
+  TesseractDictionaryFraktur = 1,
+  TesseractDictionaryEnglish = 2,
+  TesseractDictionaryFrench = 3,
+  TesseractDictionaryItalian = 4,
+  TesseractDictionaryDutch = 5,
+  TesseractDictionaryPortuguese = 6,
+  TesseractDictionarySpanish = 7,
+  TesseractDictionaryVietnamese = 8,
+  TesseractDictionaryPolish = 9,
+};
+// One recognised character as the OCR plug-in reports it: 24 bytes, boxes in pixels of the
+// rectangle that was read, confidence 0 .. 255 with lower meaning more certain.
+struct OcrCharInfo {
+  int32_t CharCode = 0;  // Windows-1252 code where the code page has the character, else its code point
+  int16_t Line = 0;      // 1 for the first text line
+  int16_t Left = 0;
+  int16_t Right = 0;
+  int16_t Top = 0;
+  int16_t Bottom = 0;
+  int16_t Reserved1 = 0;
+  int16_t Confidence = 0;
+  int16_t Reserved2 = 0;
+  int16_t Spaces = 0;    // above 0 on the first character of a word
+  int16_t Reserved3 = 0;
+};
+// ==== End of OCR types ====
+
 class cImaging {
  public:
   cImaging();
@@ -870,6 +901,28 @@ class cImaging {
   // ---- Network transfer ----
 
   // ---- OCR ----
+  // ==== Recognition: OCR members (recognition/ocr/) ====
+  // Recognises the processing region of the current image. Characters are numbered from 1;
+  // numbers outside the result give 0 (confidence 100) and none of the getters touches the
+  // last status. The orientation members answer 0 .. 3 (RotateFlipType): the quarter turn,
+  // counted anticlockwise, under which the page reads best; they keep the current image and
+  // the processing region and leave the result empty.
+  std::string OCRTesseractDoOCR(TesseractDictionary nDictionary, const std::string& sDictionaryPath,
+                                const std::string& sCharWhiteList = "");
+  int32_t OCRTesseractGetCharCount();
+  int32_t OCRTesseractGetCharCode(int32_t nCharNo);
+  int32_t OCRTesseractGetCharLine(int32_t nCharNo);
+  int32_t OCRTesseractGetCharLeft(int32_t nCharNo);
+  int32_t OCRTesseractGetCharRight(int32_t nCharNo);
+  int32_t OCRTesseractGetCharTop(int32_t nCharNo);
+  int32_t OCRTesseractGetCharBottom(int32_t nCharNo);
+  int32_t OCRTesseractGetCharSpaces(int32_t nCharNo);
+  float OCRTesseractGetCharConfidence(int32_t nCharNo);
+  int32_t OCRTesseractGetOrientation(TesseractDictionary nDictionary, const std::string& sDictionaryPath);
+  int32_t OCRTesseractGetOrientationEx(TesseractDictionary nDictionary, const std::string& sDictionaryPath,
+                                       float nAccuracyLevel);
+  void OCRTesseractClear();
+  // ==== End of OCR members ====
 
   // ---- Barcode reading ----
   // ==== Recognition: barcode reading members (recognition/barcodes/) ====
@@ -1053,6 +1106,14 @@ class cImaging {
   double TwainListEntry(int32_t cap, int32_t nNumber, double outside);
 
   // ---- Private helpers of recognition ----
+  // ==== OCR: the last result and the orientation passes (recognition/ocr/) ====
+  std::vector<OcrCharInfo> arOCRChars;  // valid up to nOCRCharCount
+  const OcrCharInfo* OcrRecord(int32_t nCharNo) const;
+  std::string RecogniseRegion(TesseractDictionary nDictionary, const std::string& sDictionaryPath,
+                              const std::string& sCharWhiteList, bool singleBlock);
+  float OrientationPassScore(TesseractDictionary nDictionary, const std::string& sDictionaryPath, int32_t& count);
+  VexiroStatus TurnCurrentImageQuarter();
+  // ==== End of OCR helpers ====
   // Document templates from files: the file as a temporary image (0 when it cannot be loaded).
   int32_t LoadTemporaryTemplateImage(const std::string& sFilePath, bool colourManaged, bool pluginDisabled);
   int32_t CreateTemplateFromTemporaryImage(const std::string& sFilePath, bool colourManaged);

@@ -25,6 +25,7 @@ struct ImagingTestAccess {
     engine.ROIArea = FilterArea{left, top, width, height};
   }
   static void SetWholeImageRegion(cImaging& engine) { engine.nROIMode = 1; }
+  static void SetStatus(cImaging& engine, VexiroStatus status) { engine.nStat = status; }
 };
 }  // namespace vexiro
 

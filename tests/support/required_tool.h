@@ -35,6 +35,7 @@ inline std::string PackageOfTool(const std::string& tool) {
       {"scanimage", "sane-utils"},
       {"jpegtran", "libjpeg-turbo-progs"},
       {"transicc", "liblcms2-utils"}, {"tificc", "liblcms2-utils"},
+      {"tesseract", "tesseract-ocr"},
   };
   const auto found = packages.find(std::filesystem::path(tool).filename().string());
   return found == packages.end() ? "not listed" : found->second;
