@@ -48,6 +48,9 @@ VX_BIND(CreateImageFromURL, &vexiro::cImaging::CreateImageFromURL);
 VX_BIND(CreateClonedImage, &vexiro::cImaging::CreateClonedImage);
 VX_BIND(CreateClonedImageI, &vexiro::cImaging::CreateClonedImageI);
 VX_BIND(CreateClonedImageARGB, &vexiro::cImaging::CreateClonedImageARGB);
+VX_BIND(CreateThumbnail, &vexiro::cImaging::CreateThumbnail);
+VX_BIND(CreateThumbnailHQ, &vexiro::cImaging::CreateThumbnailHQ);
+VX_BIND(CreateThumbnailHQEx, &vexiro::cImaging::CreateThumbnailHQEx);
 VX_BIND(CreateClonedImageArea, &vexiro::cImaging::CreateClonedImageArea);
 VX_BIND(SetNativeImage, &vexiro::cImaging::SetNativeImage);
 

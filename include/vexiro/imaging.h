@@ -207,6 +207,12 @@ class cImaging {
   void DeleteClipboardData();
 
   // ---- Thumbnails ----
+  // >>> thumbnails: each makes its result the current image and returns it (0 on failure).
+  int32_t CreateThumbnail(int32_t nImageID, int32_t nWidth, int32_t nHeight);
+  int32_t CreateThumbnailHQ(int32_t nImageID, int32_t nWidth, int32_t nHeight);
+  // Aspect-fit and centred; the default back colour leaves the background transparent.
+  int32_t CreateThumbnailHQEx(int32_t nImageID, int32_t nWidth, int32_t nHeight, int32_t nBackColor = -16777216);
+  // <<< thumbnails
 
   // ---- Saving ----
   VexiroStatus CloseImage(int32_t nImageID);
@@ -551,8 +557,57 @@ class cImaging {
   VexiroStatus ColorPaletteConvertToHalftone();
 
   // ---- Geometry ----
+  // >>> geometry: every transform except Rotate draws the current image into a new bitmap that
+  // takes over its identifier; angles are degrees, clockwise. Sizes below 1 give
+  // InvalidParameter before anything changes.
+  VexiroStatus Rotate(int32_t nRotation);
+  VexiroStatus RotateAnglePreserveDimentions(float nAngle);
+  VexiroStatus RotateAnglePreserveDimentionsBackColor(float nAngle, int32_t nBackColor);
+  VexiroStatus RotateAnglePreserveDimentionsCenter(float nAngle);
+  VexiroStatus RotateAnglePreserveDimentionsCenterBackColor(float nAngle, int32_t nBackColor);
+  VexiroStatus RotateAngle(float nAngle);
+  VexiroStatus RotateAngleBackColor(float nAngle, int32_t nBackColor);
+  VexiroStatus ResizeImage(int32_t nNewImageWidth, int32_t nNewImageHeight, int32_t nInterpolationMode = 3);
+  int32_t GetResizedImage(int32_t nImageID, int32_t nNewImageWidth, int32_t nNewImageHeight,
+                          int32_t nInterpolationMode = 3);
+  VexiroStatus ResizeHeightRatio(int32_t nNewImageHeight, int32_t nInterpolationMode = 3);
+  VexiroStatus ResizeWidthRatio(int32_t nNewImageWidth, int32_t nInterpolationMode = 3);
+  VexiroStatus ScaleImage(float nScalePercent, int32_t nInterpolationMode = 3);
+  VexiroStatus AddBorders(int32_t nBorderWidth, int32_t nBorderColor = -16777216);
+  VexiroStatus AddBorderTop(int32_t nBorderHeight, int32_t nBorderColor = -16777216);
+  VexiroStatus AddBorderBottom(int32_t nBorderHeight, int32_t nBorderColor = -16777216);
+  VexiroStatus AddBorderLeft(int32_t nBorderWidth, int32_t nBorderColor = -16777216);
+  VexiroStatus AddBorderRight(int32_t nBorderWidth, int32_t nBorderColor = -16777216);
+  // <<< geometry
 
   // ---- Image composition ----
+  // >>> composition: image nImageID drawn onto the current image; the source never changes.
+  VexiroStatus DrawImage(int32_t nImageID, int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth, int32_t nDstHeight,
+                         int32_t nInterpolationMode = 3);
+  VexiroStatus DrawImageRect(int32_t nImageID, int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
+                             int32_t nDstHeight, int32_t nSrcLeft, int32_t nSrcTop, int32_t nSrcWidth,
+                             int32_t nSrcHeight, int32_t nInterpolationMode = 3);
+  VexiroStatus DrawImageTransparency(int32_t nImageID, int32_t nTransparency, int32_t nDstLeft, int32_t nDstTop,
+                                     int32_t nDstWidth, int32_t nDstHeight, int32_t nInterpolationMode = 3);
+  VexiroStatus DrawImageTransparencyColor(int32_t nImageID, int32_t nTransparentColor, int32_t nDstLeft,
+                                          int32_t nDstTop, int32_t nDstWidth, int32_t nDstHeight,
+                                          int32_t nInterpolationMode = 3);
+  VexiroStatus DrawImageTransparencyColorEx(int32_t nImageID, int32_t nTransparentColor, float nThreshold,
+                                            int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth, int32_t nDstHeight,
+                                            int32_t nInterpolationMode = 3);
+  VexiroStatus DrawImageClipped(int32_t nImageID, BasicArray<int32_t>& ArPoints);
+  // nOperator: 0 AND, 1 OR, 2 XOR on whole 32-bit ARGB values; both rectangles must lie inside
+  // their images (InvalidParameter otherwise, nothing drawn).
+  VexiroStatus DrawImageOP(int32_t nImageID, int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
+                           int32_t nDstHeight, int32_t nOperator, int32_t nInterpolationMode = 3);
+  VexiroStatus DrawImageOPRect(int32_t nImageID, int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
+                               int32_t nDstHeight, int32_t nSrcLeft, int32_t nSrcTop, int32_t nSrcWidth,
+                               int32_t nSrcHeight, int32_t nOperator, int32_t nInterpolationMode = 3);
+  // The source's upper-left, upper-right and lower-left corners go to the three points.
+  VexiroStatus DrawImageSkewing(int32_t nImageID, int32_t nDstLeft1, int32_t nDstTop1, int32_t nDstLeft2,
+                                int32_t nDstTop2, int32_t nDstLeft3, int32_t nDstTop3, int32_t nInterpolationMode = 3,
+                                bool bAntiAlias = false);
+  // <<< composition
 
   // ---- Vector drawing ----
   VexiroStatus DrawArc(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight, float nStartAngle,
@@ -1081,6 +1136,23 @@ class cImaging {
   // The frame every own converter runs in: `rule` turns the 32-bit source into the new image.
   template <class Rule>
   VexiroStatus ConvertOwn(int32_t sourceFormat, Rule rule);
+
+  // >>> geometry, composition and thumbnails: private helpers
+  // Where an angle rotation puts the turned image: about the canvas's top-left corner or its
+  // centre in a canvas of the image's size, or centred in the rotated bounding box.
+  enum class RotationPlacement { TopLeft, Centre, Bounds };
+  VexiroStatus RotateAngleCore(float angle, RotationPlacement placement, const int32_t* backColor);
+  // Every resize: `source` drawn into a new width x height bitmap of `targetFormat` (0: the
+  // source's own); the new image's identifier goes to `result` (0 on failure).
+  VexiroStatus ResizeCore(int32_t source, int32_t& result, int32_t width, int32_t height, int32_t interpolation,
+                          int32_t targetFormat, bool keepProperties);
+  // The pre-6.0 platform route of an indexed source resized in 24 bits: back to its depth.
+  VexiroStatus ConvertBackToIndexed(int32_t& result, int32_t bits, const vx::gdiplus::ColorPalette& palette);
+  VexiroStatus AddBordersCore(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t colour);
+  // A 32-bit clone of `id`, changed by `adjust` as the current image, drawn into `dest`.
+  template <class Adjust>
+  VexiroStatus DrawAdjustedClone(int32_t id, const FilterArea& dest, int32_t interpolation, Adjust adjust);
+  // <<< geometry, composition and thumbnails: private helpers
 
   // ---- Private helpers of drawing, text and barcodes ----
   // The text members' common frame: family, graphics, hint, brush, font, format, measuring and

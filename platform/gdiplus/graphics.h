@@ -123,6 +123,7 @@ class GpGraphics {
   // Pixels outside the region's outline (device space at the time it is set, not antialiased)
   // keep their values; null clears the clip.
   Status SetClip(const GpRegion* region);
+  bool HasClip() const { return clip_ != nullptr; }
 
   Status MeasureString(const std::string& text, const GpFont& font, const GpRectF& layout,
                        const GpStringFormat* format, StringLayoutResult& result);

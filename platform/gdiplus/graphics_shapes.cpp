@@ -353,9 +353,11 @@ Status GdipFillPolygonI(GpGraphics* graphics, const GpBrush* brush, const GpPoin
 
 Status GdipSetClipRegion(GpGraphics* graphics, GpRegion* region, INT combineMode) {
   return OnObject(graphics, [&](GpGraphics& g) {
-    // Only replacing the clip is supported.
+    // Replacing the clip is supported, and intersecting while there is none yet, which is the
+    // same thing.
+    constexpr INT kReplace = 0, kIntersect = 1;
     if (!region) return InvalidParameter;
-    if (combineMode != 0) return NotImplemented;
+    if (combineMode != kReplace && !(combineMode == kIntersect && !g.HasClip())) return NotImplemented;
     return g.SetClip(region);
   });
 }

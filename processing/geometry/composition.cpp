@@ -1,0 +1,135 @@
+// Composition: another registered image drawn onto the current one, scaled, with a uniform
+// transparency or a colour key, clipped to a polygon or mapped onto a parallelogram. An image
+// drawn onto itself is drawn from a copy, so the drawing never reads pixels it has already
+// changed.
+#include "engine/image_access.h"
+#include "engine/image_graphics.h"
+#include "engine/load/from_memory.h"
+#include "processing/draw/display.h"
+#include "processing/draw/draw_frame.h"
+#include "processing/draw/gdiplus_wrappers.h"
+#include "vexiro/imaging.h"
+
+namespace vexiro {
+
+namespace gp = vx::gdiplus;
+using namespace vx::engine;
+
+namespace {
+
+constexpr gp::INT kCombineIntersect = 1;
+
+using RegionPtr = std::unique_ptr<gp::GpRegion, vx::draw::PlatformDeleter<gp::GpRegion, gp::GdipDeleteRegion>>;
+
+// The image a composition reads: `id` itself, or a copy of it when it is also the target.
+class CompositionSource {
+ public:
+  CompositionSource(int32_t id, int32_t target) : id_(id) {
+    if (id == target && id != 0 && CloneImage(*copy_.put(), id) == OK) id_ = copy_.get();
+  }
+  int32_t get() const { return id_; }
+
+ private:
+  ScopedImage copy_;
+  int32_t id_;
+};
+
+VexiroStatus ReadSize(int32_t id, int32_t& width, int32_t& height) {
+  VexiroStatus s = GetImageHeight(id, height);
+  if (s == OK) s = GetImageWidth(id, width);
+  return s;
+}
+
+}  // namespace
+
+VexiroStatus cImaging::DrawImage(int32_t nImageID, int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
+                                 int32_t nDstHeight, int32_t nInterpolationMode) {
+  int32_t w = 0, h = 0;
+  if (VexiroStatus s = ReadSize(nImageID, w, h); s != OK) return nStat = s;
+  return DrawImageRect(nImageID, nDstLeft, nDstTop, nDstWidth, nDstHeight, 0, 0, w, h, nInterpolationMode);
+}
+
+VexiroStatus cImaging::DrawImageRect(int32_t nImageID, int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
+                                     int32_t nDstHeight, int32_t nSrcLeft, int32_t nSrcTop, int32_t nSrcWidth,
+                                     int32_t nSrcHeight, int32_t nInterpolationMode) {
+  const CompositionSource source(nImageID, nNativeImage);
+  return nStat = vx::draw::DrawImageRectHQ(nNativeImage, source.get(), {nDstLeft, nDstTop, nDstWidth, nDstHeight},
+                                           {nSrcLeft, nSrcTop, nSrcWidth, nSrcHeight}, nInterpolationMode);
+}
+
+template <class Adjust>
+VexiroStatus cImaging::DrawAdjustedClone(int32_t id, const FilterArea& dest, int32_t interpolation, Adjust adjust) {
+  if (nNativeImage == 0) return nStat = GenericError;
+  int32_t w = 0, h = 0;
+  if (VexiroStatus s = ReadSize(id, w, h); s != OK) return nStat = s;
+  ScopedImage clone(CreateClonedImageARGB(id));
+  if (nStat != OK) return nStat;
+  // The adjustment works on the clone as a whole: neither the current image nor the processing
+  // rectangle the host set for it may reach into the clone.
+  const int32_t current = nNativeImage;
+  const int32_t regionMode = nROIMode;
+  const FilterArea region = ROIArea;
+  nNativeImage = clone.get();
+  nROIMode = 1;
+  const VexiroStatus s = adjust();
+  nNativeImage = current;
+  nROIMode = regionMode;
+  ROIArea = region;
+  if (s != OK) return nStat = s;
+  return DrawImageRect(clone.get(), dest.X, dest.Y, dest.Width, dest.Height, 0, 0, w, h, interpolation);
+}
+
+VexiroStatus cImaging::DrawImageTransparency(int32_t nImageID, int32_t nTransparency, int32_t nDstLeft,
+                                             int32_t nDstTop, int32_t nDstWidth, int32_t nDstHeight,
+                                             int32_t nInterpolationMode) {
+  return DrawAdjustedClone(nImageID, {nDstLeft, nDstTop, nDstWidth, nDstHeight}, nInterpolationMode,
+                           [&] { return SetTransparency(-nTransparency); });
+}
+
+VexiroStatus cImaging::DrawImageTransparencyColor(int32_t nImageID, int32_t nTransparentColor, int32_t nDstLeft,
+                                                  int32_t nDstTop, int32_t nDstWidth, int32_t nDstHeight,
+                                                  int32_t nInterpolationMode) {
+  return DrawImageTransparencyColorEx(nImageID, nTransparentColor, 100.0f, nDstLeft, nDstTop, nDstWidth, nDstHeight,
+                                      nInterpolationMode);
+}
+
+VexiroStatus cImaging::DrawImageTransparencyColorEx(int32_t nImageID, int32_t nTransparentColor, float nThreshold,
+                                                    int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
+                                                    int32_t nDstHeight, int32_t nInterpolationMode) {
+  return DrawAdjustedClone(nImageID, {nDstLeft, nDstTop, nDstWidth, nDstHeight}, nInterpolationMode,
+                           [&] { return SetTransparencyColorEx(nTransparentColor, nThreshold); });
+}
+
+VexiroStatus cImaging::DrawImageClipped(int32_t nImageID, BasicArray<int32_t>& ArPoints) {
+  const vx::draw::PointList polygon = vx::draw::PointsOf(ArPoints);
+  vx::draw::GraphicsPtr g;
+  if (VexiroStatus s = vx::draw::OpenGraphics(nNativeImage, g); s != OK) return nStat = s;
+  SetGraphicsInterpolation(g.get(), gp::InterpolationModeDefault);
+  vx::draw::PathPtr path;
+  VexiroStatus s = vx::draw::MakeInto(path, [](gp::GpPath** p) { return gp::GdipCreatePath(gp::FillModeAlternate, p); });
+  if (s == OK) s = ToStatus(gp::GdipAddPathPolygonI(path.get(), polygon.points.data(), polygon.count));
+  RegionPtr region;
+  if (s == OK) s = vx::draw::MakeInto(region, [&](gp::GpRegion** r) { return gp::GdipCreateRegionPath(path.get(), r); });
+  if (s == OK) s = ToStatus(gp::GdipSetClipRegion(g.get(), region.get(), kCombineIntersect));
+  int32_t w = 0, h = 0;
+  const CompositionSource source(nImageID, nNativeImage);
+  if (s == OK) s = ReadSize(source.get(), w, h);
+  if (s == OK) s = vx::draw::DrawImageRectI(g.get(), source.get(), 0, 0, w, h);
+  return nStat = s;
+}
+
+VexiroStatus cImaging::DrawImageSkewing(int32_t nImageID, int32_t nDstLeft1, int32_t nDstTop1, int32_t nDstLeft2,
+                                        int32_t nDstTop2, int32_t nDstLeft3, int32_t nDstTop3,
+                                        int32_t nInterpolationMode, bool bAntiAlias) {
+  vx::draw::GraphicsPtr g;
+  if (VexiroStatus s = vx::draw::OpenGraphics(nNativeImage, g); s != OK) return nStat = s;
+  SetGraphicsInterpolation(g.get(), static_cast<gp::InterpolationMode>(nInterpolationMode));
+  vx::draw::SetAntiAlias(g.get(), bAntiAlias);
+  const gp::GpPointF corners[3] = {{gp::REAL(nDstLeft1), gp::REAL(nDstTop1)},
+                                   {gp::REAL(nDstLeft2), gp::REAL(nDstTop2)},
+                                   {gp::REAL(nDstLeft3), gp::REAL(nDstTop3)}};
+  const CompositionSource source(nImageID, nNativeImage);
+  return nStat = vx::draw::DrawImagePoints(g.get(), source.get(), corners, 3);
+}
+
+}  // namespace vexiro
