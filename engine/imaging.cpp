@@ -25,6 +25,9 @@ cImaging::cImaging() {
 
 cImaging::~cImaging() {
   try {
+    // Scan documents still open when the engine ends were never stopped: remove their files.
+    AbandonScanPdf(oTwainPDF, nTwainPdfHandle);
+    AbandonScanPdf(oTwainPDFOCR, nTwainPdfOCRHandle);
     vx::engine::StopGdiPlus();
   } catch (...) {
     // Destruction ignores every error.

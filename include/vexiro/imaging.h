@@ -21,6 +21,10 @@ namespace ole {
 class IPicture;
 }  // namespace ole
 }  // namespace vx
+namespace vx::pdf {
+struct PdfSaveRequest;  // saving images as PDF (pdf/saving/save_request.h)
+struct ScanPdfPages;    // the text of a scanned document's pages (pdf/saving/save_request.h)
+}  // namespace vx::pdf
 namespace vx::gdiplus {
 struct ColorPalette;
 class GpImageAttributes;
@@ -785,6 +789,43 @@ class cImaging {
   // ---- PDF drawing ----
 
   // ---- Saving as PDF ----
+  // One PDF file per call, each page the image at its physical size (a resolution not above 0
+  // counts as 72 dpi). The file is created new: an existing one is never touched (41), and a
+  // file the call made is removed again when the call fails. The PDF/A forms write PDF/A-1b.
+  bool SaveAsPDF(const std::string& sFilePath, const std::string& sTitle = "",
+                 const std::string& sCreator = "Vexiro ZedeDud", const std::string& sAuthor = "Vexiro ZedeDud",
+                 const std::string& sProducer = "");
+  bool SaveAsPDFEx(const std::string& sFilePath, const std::string& sTitle = "", const std::string& sAuthor = "",
+                   const std::string& sSubject = "", const std::string& sKeywords = "", const std::string& sCreator = "",
+                   PdfEncryption nPdfEncryption = PdfEncryptionNone, PdfRight nPDFRight = PdfRightUndefined,
+                   const std::string& sUserpassWord = "", const std::string& sOwnerPassword = "");
+  bool SaveAsPDFA(const std::string& sFilePath, const std::string& sTitle = "",
+                  const std::string& sCreator = "Vexiro ZedeDud", const std::string& sAuthor = "Vexiro ZedeDud",
+                  const std::string& sProducer = "");
+  bool SaveAsPDFAEx(const std::string& sFilePath, const std::string& sTitle = "", const std::string& sAuthor = "",
+                    const std::string& sSubject = "", const std::string& sKeywords = "", const std::string& sCreator = "");
+  // Every page of a multi-page TIFF document; the page current before the call is current after it.
+  VexiroStatus PdfCreateFromMultipageTIFF(int32_t nImageID, const std::string& sPdfFileDest,
+                                          const std::string& sTitle = "", const std::string& sCreator = "Vexiro ZedeDud",
+                                          const std::string& sAuthor = "Vexiro ZedeDud",
+                                          const std::string& sProducer = "");
+  VexiroStatus PdfCreateFromMultipageTIFFEx(int32_t nImageID, const std::string& sPdfFileDest,
+                                            const std::string& sTitle = "", const std::string& sAuthor = "",
+                                            const std::string& sSubject = "", const std::string& sKeywords = "",
+                                            const std::string& sCreator = "",
+                                            PdfEncryption nPdfEncryption = PdfEncryptionNone,
+                                            PdfRight nPDFRight = PdfRightUndefined,
+                                            const std::string& sUserpassWord = "",
+                                            const std::string& sOwnerPassword = "");
+  VexiroStatus PdfACreateFromMultipageTIFF(int32_t nImageID, const std::string& sPdfFileDest,
+                                           const std::string& sTitle = "", const std::string& sCreator = "Vexiro ZedeDud",
+                                           const std::string& sAuthor = "Vexiro ZedeDud",
+                                           const std::string& sProducer = "");
+  VexiroStatus PdfACreateFromMultipageTIFFEx(int32_t nImageID, const std::string& sPdfFileDest,
+                                             const std::string& sTitle = "", const std::string& sAuthor = "",
+                                             const std::string& sSubject = "", const std::string& sKeywords = "",
+                                             const std::string& sCreator = "");
+  // ---- end of saving as PDF ----
 
   // ---- Scanning (TWAIN) ----
   // Members over the scanning plug-in "vxtwain". Only the three acquisition members and
@@ -949,6 +990,18 @@ class cImaging {
   int32_t TwainBarCodeGetYPos(int32_t nBarCodeNo);
   int32_t TwainBarCodeGetConfidence(int32_t nBarCodeNo);
   int32_t TwainBarCodeGetRotation(int32_t nBarCodeNo);
+  // -- scan-to-PDF: images collect in a document whose pages are written when it stops. A
+  // document restarted, or left open when the engine ends, is deleted; so is one stopped empty.
+  VexiroStatus TwainPdfStart(const std::string& sFilePath, const std::string& sTitle = "",
+                             const std::string& sCreator = "Vexiro ZedeDud", const std::string& sAuthor = "Vexiro ZedeDud",
+                             const std::string& sProducer = "");
+  VexiroStatus TwainPdfStartEx(const std::string& sFilePath, const std::string& sTitle = "",
+                               const std::string& sAuthor = "", const std::string& sSubject = "",
+                               const std::string& sKeywords = "", const std::string& sCreator = "",
+                               PdfEncryption nPdfEncryption = PdfEncryptionNone, PdfRight nPDFRight = PdfRightUndefined,
+                               const std::string& sUserpassWord = "", const std::string& sOwnerPassword = "");
+  VexiroStatus TwainAddVexiroImageToPdf(int32_t nImageID);
+  VexiroStatus TwainPdfStop();
   // ---- end of scanning (TWAIN) ----
 
   // ---- Printing ----
@@ -1165,6 +1218,17 @@ class cImaging {
                                   int32_t height, int32_t left, int32_t top);
 
   // ---- Private helpers of PDF writing ----
+  // -- saving images as PDF (pdf/saving/): the routes the plain, PDF/A and searchable members
+  // share. A request carries the target, the document information, PDF/A and an optional text
+  // layer; each route reports its status and appends the text of its pages to `text`.
+  VexiroStatus SaveCurrentImageToPdf(const vx::pdf::PdfSaveRequest& request, std::string& text);
+  VexiroStatus SaveTiffPagesToPdf(int32_t nImageID, const vx::pdf::PdfSaveRequest& request, std::string& text);
+  // -- scan-to-PDF (devices/scan/): the plain and the searchable document share these.
+  VexiroStatus StartScanPdf(std::unique_ptr<cPDF>& writer, int32_t& handle, const vx::pdf::PdfSaveRequest& request);
+  VexiroStatus AddImageToScanPdf(cPDF* writer, int32_t handle, int32_t nImageID);
+  VexiroStatus StopScanPdf(std::unique_ptr<cPDF>& writer, int32_t& handle, const vx::pdf::ScanPdfPages* pages);
+  void AbandonScanPdf(std::unique_ptr<cPDF>& writer, int32_t& handle);
+  // -- end of saving images as PDF and scan-to-PDF
 
   // ---- Private helpers of scanning, printing and network transfer ----
   // Scanning: a capability read as a 32-bit integer, -1 when it cannot be read; a capability set

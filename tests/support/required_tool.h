@@ -36,6 +36,10 @@ inline std::string PackageOfTool(const std::string& tool) {
       {"jpegtran", "libjpeg-turbo-progs"},
       {"transicc", "liblcms2-utils"}, {"tificc", "liblcms2-utils"},
       {"tesseract", "tesseract-ocr"},
+      {"compare", "imagemagick"},   {"qpdf", "qpdf"},
+      {"pdfinfo", "poppler-utils"}, {"pdftocairo", "poppler-utils"},
+      {"pdftotext", "poppler-utils"},
+      {"java", "default-jre-headless"},
   };
   const auto found = packages.find(std::filesystem::path(tool).filename().string());
   return found == packages.end() ? "not listed" : found->second;

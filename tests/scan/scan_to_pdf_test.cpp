@@ -1,0 +1,139 @@
+// Scan-to-PDF: scanned images collect into a PDF/A document whose pages take each scan's
+// physical size; documents that never get stopped with pages do not stay behind.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+
+#include "scan_test_support.h"
+
+namespace {
+
+using namespace vxtest::scan;
+
+std::string RunCommand(const std::string& command, int* status = nullptr) {
+  std::string out;
+  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) return out;
+  char buffer[4096];
+  size_t n = 0;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+  const int raw = pclose(pipe);
+  if (status != nullptr) *status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  return out;
+}
+
+std::string Quoted(const std::string& s) { return "'" + s + "'"; }
+
+class ScanToPdfTest : public ScanTest {
+ protected:
+  // A scan of `right` x `bottom` mm at `dpi`, as a new image of the store.
+  int32_t Scan(int32_t dpi, double right, double bottom) {
+    OpenTestSource();
+    EXPECT_TRUE(engine_->TwainSetCurrentResolution(dpi));
+    EXPECT_TRUE(engine_->TwainSetImageLayout(0, 0, right, bottom));
+    const int32_t id = engine_->TwainAcquireToVexiroImage();
+    EXPECT_NE(id, 0) << engine_->GetStat();
+    return id;
+  }
+  SaneTestConfig config_;
+  ScratchFolder scratch_;
+};
+
+TEST_F(ScanToPdfTest, EachScanBecomesAPageOfItsPhysicalSize) {
+  VX_REQUIRE_TOOL("pdfinfo");
+  VX_REQUIRE_TOOL("qpdf");
+  const std::string path = scratch_.file("batch.pdf");
+  ASSERT_EQ(engine_->TwainPdfStart(path, "Batch"), vexiro::OK);
+  struct Sheet {
+    int32_t dpi;
+    double right, bottom;
+  };
+  std::vector<std::pair<double, double>> expected;
+  for (const Sheet& sheet : {Sheet{50, 40, 30}, Sheet{100, 20, 10}}) {
+    const int32_t id = Scan(sheet.dpi, sheet.right, sheet.bottom);
+    ASSERT_EQ(engine_->TwainAddVexiroImageToPdf(id), vexiro::OK);
+    expected.emplace_back(engine_->GetWidth() * 72.0 / sheet.dpi, engine_->GetHeight() * 72.0 / sheet.dpi);
+  }
+  ASSERT_EQ(engine_->TwainPdfStop(), vexiro::OK);
+
+  const std::string info = RunCommand("pdfinfo -f 1 -l 9 " + Quoted(path));
+  static const std::regex line("Page +\\d+ size: +([0-9.]+) x ([0-9.]+) pts");
+  std::vector<std::pair<double, double>> sizes;
+  for (auto it = std::sregex_iterator(info.begin(), info.end(), line); it != std::sregex_iterator(); ++it)
+    sizes.emplace_back(std::stod((*it)[1]), std::stod((*it)[2]));
+  ASSERT_EQ(sizes.size(), expected.size()) << info;
+  for (size_t i = 0; i < sizes.size(); ++i) {
+    EXPECT_NEAR(sizes[i].first, expected[i].first, 0.01);
+    EXPECT_NEAR(sizes[i].second, expected[i].second, 0.01);
+  }
+  int status = -1;
+  const std::string check = RunCommand("qpdf --check " + Quoted(path), &status);
+  EXPECT_EQ(status, 0) << check;
+
+  static const char* const jars[] = {"preflight.jar", "pdfbox2.jar", "fontbox2.jar", "xmpbox.jar",
+                                     "commons-logging.jar", "javax.activation.jar", "jaxb-api.jar"};
+  std::string classPath;
+  bool jarsPresent = true;
+  for (const char* jar : jars) {
+    classPath += (classPath.empty() ? "" : ":") + std::string("/usr/share/java/") + jar;
+    jarsPresent = jarsPresent && std::filesystem::exists(std::string("/usr/share/java/") + jar);
+  }
+  VX_REQUIRE(vxtest::ToolOnPath("java") && jarsPresent, "PDFBox Preflight",
+             "default-jre-headless libpdfbox2-java libfontbox2-java libcommons-logging-java libactivation-java "
+             "libjaxb-api-java");
+  const std::string verdict = RunCommand("java -cp " + classPath + " org.apache.pdfbox.preflight.Validator_A1b " + Quoted(path),
+                                  &status);
+  EXPECT_EQ(status, 0) << verdict;
+}
+
+// Documents that end without pages, or without being stopped, leave no file; the calls made
+// out of order say so.
+TEST_F(ScanToPdfTest, UnfinishedDocumentsLeaveNoFile) {
+  const int32_t id = Scan(50, 10, 10);
+  const std::string empty = scratch_.file("empty.pdf");
+  const std::string restarted = scratch_.file("restarted.pdf");
+  const std::string abandoned = scratch_.file("abandoned.pdf");
+  const std::string existing = scratch_.file("existing.pdf");
+  { std::ofstream(existing) << "kept"; }
+
+  EXPECT_EQ(engine_->TwainPdfStop(), vexiro::TwainPdfMustBeCreatedFirst);
+  EXPECT_EQ(engine_->TwainAddVexiroImageToPdf(id), vexiro::TwainPdfMustBeCreatedFirst);
+
+  // Stopped without images: the file goes and the last status stays as it was.
+  ASSERT_EQ(engine_->TwainPdfStart(empty), vexiro::OK);
+  EXPECT_TRUE(std::filesystem::exists(empty));
+  EXPECT_EQ(engine_->TwainAddVexiroImageToPdf(0), vexiro::InvalidParameter);
+  engine_->TiffSelectPage(id, 1);  // leaves UnsupportedImageFormat
+  EXPECT_EQ(engine_->TwainPdfStop(), vexiro::UnsupportedImageFormat);
+  EXPECT_FALSE(std::filesystem::exists(empty));
+
+  // Started again with a page in it: the first document goes, the second is whole.
+  ASSERT_EQ(engine_->TwainPdfStart(restarted), vexiro::OK);
+  ASSERT_EQ(engine_->TwainAddVexiroImageToPdf(id), vexiro::OK);
+  ASSERT_EQ(engine_->TwainPdfStart(empty), vexiro::OK);
+  EXPECT_FALSE(std::filesystem::exists(restarted));
+  ASSERT_EQ(engine_->TwainAddVexiroImageToPdf(id), vexiro::OK);
+  ASSERT_EQ(engine_->TwainPdfStop(), vexiro::OK);
+  EXPECT_TRUE(std::filesystem::exists(empty));
+
+  // A start onto an existing file fails and leaves it alone; adding then has no document.
+  EXPECT_EQ(engine_->TwainPdfStartEx(existing), vexiro::CanNotCreateFile);
+  EXPECT_EQ(engine_->GetStat(), vexiro::CanNotCreateFile);
+  EXPECT_EQ(engine_->TwainAddVexiroImageToPdf(id), vexiro::TwainPdfMustBeCreatedFirst);
+  EXPECT_EQ(engine_->TwainPdfStop(), vexiro::TwainPdfMustBeCreatedFirst);
+  std::ifstream kept(existing);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "kept");
+
+  // An engine that ends with a document open takes the document with it.
+  {
+    vexiro::cImaging other;
+    ASSERT_EQ(other.TwainPdfStart(abandoned), vexiro::OK);
+    ASSERT_EQ(other.TwainAddVexiroImageToPdf(id), vexiro::OK);
+  }
+  EXPECT_FALSE(std::filesystem::exists(abandoned));
+}
+
+}  // namespace
