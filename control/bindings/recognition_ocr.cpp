@@ -18,4 +18,10 @@ VX_BIND(OCRTesseractGetOrientation, &vexiro::cImaging::OCRTesseractGetOrientatio
 VX_BIND(OCRTesseractGetOrientationEx, &vexiro::cImaging::OCRTesseractGetOrientationEx);
 VX_BIND(OCRTesseractClear, &vexiro::cImaging::OCRTesseractClear);
 
+// Searchable PDF
+VX_BIND(SaveAsPDFOCR, &vexiro::cImaging::SaveAsPDFOCR);
+VX_BIND(SaveAsPDFOCREx, &vexiro::cImaging::SaveAsPDFOCREx);
+VX_BIND(PdfOCRCreateFromMultipageTIFF, &vexiro::cImaging::PdfOCRCreateFromMultipageTIFF);
+VX_BIND(PdfOCRCreateFromMultipageTIFFEx, &vexiro::cImaging::PdfOCRCreateFromMultipageTIFFEx);
+
 }  // namespace vx::control

@@ -1030,6 +1030,36 @@ class cImaging {
   int32_t OCRTesseractGetOrientationEx(TesseractDictionary nDictionary, const std::string& sDictionaryPath,
                                        float nAccuracyLevel);
   void OCRTesseractClear();
+  // Searchable PDF: each page the image with its recognised text laid invisibly over it, as
+  // PDF/A-1b unless encrypted; the result is the text. A page whose recognition fails keeps its
+  // picture in the single-page form (the last status says why); the multi-page form then writes
+  // nothing. A file the call made is removed again when the call fails or raises an error.
+  std::string SaveAsPDFOCR(const std::string& sFilePath, TesseractDictionary nDictionary,
+                           const std::string& sDictionaryPath, const std::string& sCharWhiteList = "",
+                           const std::string& sTitle = "", const std::string& sCreator = "Vexiro ZedeDud",
+                           const std::string& sAuthor = "Vexiro ZedeDud", const std::string& sProducer = "");
+  std::string SaveAsPDFOCREx(const std::string& sFilePath, TesseractDictionary nDictionary,
+                             const std::string& sDictionaryPath, const std::string& sCharWhiteList = "",
+                             const std::string& sTitle = "", const std::string& sAuthor = "",
+                             const std::string& sSubject = "", const std::string& sKeywords = "",
+                             const std::string& sCreator = "", PdfEncryption nPdfEncryption = PdfEncryptionNone,
+                             PdfRight nPDFRight = PdfRightUndefined, const std::string& sUserpassWord = "",
+                             const std::string& sOwnerPassword = "");
+  std::string PdfOCRCreateFromMultipageTIFF(int32_t nImageID, const std::string& sFilePath,
+                                            TesseractDictionary nDictionary, const std::string& sDictionaryPath,
+                                            const std::string& sCharWhiteList = "", const std::string& sTitle = "",
+                                            const std::string& sCreator = "Vexiro ZedeDud",
+                                            const std::string& sAuthor = "Vexiro ZedeDud",
+                                            const std::string& sProducer = "");
+  std::string PdfOCRCreateFromMultipageTIFFEx(int32_t nImageID, const std::string& sFilePath,
+                                              TesseractDictionary nDictionary, const std::string& sDictionaryPath,
+                                              const std::string& sCharWhiteList = "", const std::string& sTitle = "",
+                                              const std::string& sAuthor = "", const std::string& sSubject = "",
+                                              const std::string& sKeywords = "", const std::string& sCreator = "",
+                                              PdfEncryption nPdfEncryption = PdfEncryptionNone,
+                                              PdfRight nPDFRight = PdfRightUndefined,
+                                              const std::string& sUserpassWord = "",
+                                              const std::string& sOwnerPassword = "");
   // ==== End of OCR members ====
 
   // ---- Barcode reading ----

@@ -96,7 +96,7 @@ float cImaging::OrientationPassScore(TesseractDictionary nDictionary, const std:
 
 // A further quarter turn clockwise of the band.
 VexiroStatus cImaging::TurnCurrentImageQuarter() {
-  return vx::engine::RotateFlipImage(nNativeImage, vx::gdiplus::Rotate90FlipNone);
+  return Rotate(vx::gdiplus::Rotate90FlipNone);
 }
 
 int32_t cImaging::OCRTesseractGetOrientationEx(TesseractDictionary nDictionary, const std::string& sDictionaryPath,

@@ -385,9 +385,9 @@ TEST(VexiroHost, ExitsCleanlyAfterDrawingText) {
 }
 
 TEST(VexiroHost, ReportsFailuresOfMembers) {
-  HostRun r = RunHost("-e 'TwainPdfStop'");
+  HostRun r = RunHost("-e 'TwainAddVexiroImageToPdfOCR'");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "line 1: TwainPdfStop is not implemented\n");
+  EXPECT_EQ(r.err, "line 1: TwainAddVexiroImageToPdfOCR is not implemented\n");
   r = RunHost("-e 'print (1'");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "line 1: syntax error: expected ')'\n");

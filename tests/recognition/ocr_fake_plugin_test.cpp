@@ -50,24 +50,11 @@ struct FakeOcrModule {
   }
 };
 
-OcrCharInfo Char(int32_t code, int16_t line = 1, int16_t spaces = 0, int16_t confidence = 0, int16_t left = 0,
-                 int16_t right = 0, int16_t top = 0, int16_t bottom = 0) {
-  OcrCharInfo r;
-  r.CharCode = code;
-  r.Line = line;
-  r.Spaces = spaces;
-  r.Confidence = confidence;
-  r.Left = left;
-  r.Right = right;
-  r.Top = top;
-  r.Bottom = bottom;
-  return r;
-}
 
 // Records that spell `text` on line 1, every character with the same confidence.
 std::vector<OcrCharInfo> Spell(const std::string& text, int16_t confidence) {
   std::vector<OcrCharInfo> records;
-  for (char c : text) records.push_back(Char(static_cast<unsigned char>(c), 1, 0, confidence));
+  for (char c : text) records.push_back(OcrChar(static_cast<unsigned char>(c), 1, 0, confidence));
   return records;
 }
 
@@ -114,14 +101,14 @@ TEST_F(FakeOcrTest, ResultTextFollowsLinesAndBlanks) {
     int32_t count;
   };
   const std::vector<Case> cases = {
-      {"lines 1, 1, 3 break once", {Char('a'), Char('b'), Char('c', 3)}, "ab\r\nc", 3},
-      {"blanks repeat", {Char('a'), Char('b', 1, 2)}, "a  b", 2},
-      {"blanks of the first character lead", {Char('a', 1, 1), Char('b')}, " ab", 2},
-      {"a smaller line adds nothing", {Char('a', 2), Char('b', 1), Char('c', 2)}, "\r\nabc", 3},
-      {"Windows-1252 above 127", {Char(0x80), Char(0xE9)}, "\u20AC\u00E9", 2},
-      {"code points above 255 are kept", {Char(0x142), Char(0x1EA1)}, "\u0142\u1EA1", 2},
-      {"a lone ~ is nothing", {Char('~')}, "", 0},
-      {"~ among others is a character", {Char('~'), Char('~')}, "~~", 2},
+      {"lines 1, 1, 3 break once", {OcrChar('a'), OcrChar('b'), OcrChar('c', 3)}, "ab\r\nc", 3},
+      {"blanks repeat", {OcrChar('a'), OcrChar('b', 1, 2)}, "a  b", 2},
+      {"blanks of the first character lead", {OcrChar('a', 1, 1), OcrChar('b')}, " ab", 2},
+      {"a smaller line adds nothing", {OcrChar('a', 2), OcrChar('b', 1), OcrChar('c', 2)}, "\r\nabc", 3},
+      {"Windows-1252 above 127", {OcrChar(0x80), OcrChar(0xE9)}, "\u20AC\u00E9", 2},
+      {"code points above 255 are kept", {OcrChar(0x142), OcrChar(0x1EA1)}, "\u0142\u1EA1", 2},
+      {"a lone ~ is nothing", {OcrChar('~')}, "", 0},
+      {"~ among others is a character", {OcrChar('~'), OcrChar('~')}, "~~", 2},
   };
   Current(20, 10, gp::PixelFormat24bppRGB);
   for (const Case& c : cases) {
@@ -134,7 +121,7 @@ TEST_F(FakeOcrTest, ResultTextFollowsLinesAndBlanks) {
 
 TEST_F(FakeOcrTest, GettersReadRecordsAndAnswerZeroOutside) {
   Current(20, 10, gp::PixelFormat24bppRGB);
-  fake_.Answer({Char('x', 2, 1, 255, -3, 40, -2, 30), Char('y', 7, 0, 0, 5, 6, 7, 8), Char('z', 7, 0, 128)});
+  fake_.Answer({OcrChar('x', 2, 1, 255, -3, 40, -2, 30), OcrChar('y', 7, 0, 0, 5, 6, 7, 8), OcrChar('z', 7, 0, 128)});
   Read();
   ASSERT_EQ(engine_->OCRTesseractGetCharCount(), 3);
   ImagingTestAccess::SetStatus(*engine_, vexiro::Aborted);
