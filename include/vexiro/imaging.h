@@ -114,6 +114,37 @@ enum Barcode1DReaderType : int32_t {
 };
 // ---- End of recognition enumerations ----
 
+// ==== Recognition: OCR types (recognition/ocr/) ====
+// The language of recognition; any other value reads English.
+enum TesseractDictionary : int32_t {
+  TesseractDictionaryGerman = 0,
+  TesseractDictionaryFraktur = 1,
+  TesseractDictionaryEnglish = 2,
+  TesseractDictionaryFrench = 3,
+  TesseractDictionaryItalian = 4,
+  TesseractDictionaryDutch = 5,
+  TesseractDictionaryPortuguese = 6,
+  TesseractDictionarySpanish = 7,
+  TesseractDictionaryVietnamese = 8,
+  TesseractDictionaryPolish = 9,
+};
+// One recognised character as the OCR plug-in reports it: 24 bytes, boxes in pixels of the
+// rectangle that was read, confidence 0 .. 255 with lower meaning more certain.
+struct OcrCharInfo {
+  int32_t CharCode = 0;  // Windows-1252 code where the code page has the character, else its code point
+  int16_t Line = 0;      // 1 for the first text line
+  int16_t Left = 0;
+  int16_t Right = 0;
+  int16_t Top = 0;
+  int16_t Bottom = 0;
+  int16_t Reserved1 = 0;
+  int16_t Confidence = 0;
+  int16_t Reserved2 = 0;
+  int16_t Spaces = 0;    // above 0 on the first character of a word
+  int16_t Reserved3 = 0;
+};
+// ==== End of OCR types ====
+
 class cImaging {
  public:
   cImaging();
@@ -1168,6 +1199,58 @@ class cImaging {
   // ==== End of network transfer members ====
 
   // ---- OCR ----
+  // ==== Recognition: OCR members (recognition/ocr/) ====
+  // Recognises the processing region of the current image. Characters are numbered from 1;
+  // numbers outside the result give 0 (confidence 100) and none of the getters touches the
+  // last status. The orientation members answer 0 .. 3 (RotateFlipType): the quarter turn,
+  // counted anticlockwise, under which the page reads best; they keep the current image and
+  // the processing region and leave the result empty.
+  std::string OCRTesseractDoOCR(TesseractDictionary nDictionary, const std::string& sDictionaryPath,
+                                const std::string& sCharWhiteList = "");
+  int32_t OCRTesseractGetCharCount();
+  int32_t OCRTesseractGetCharCode(int32_t nCharNo);
+  int32_t OCRTesseractGetCharLine(int32_t nCharNo);
+  int32_t OCRTesseractGetCharLeft(int32_t nCharNo);
+  int32_t OCRTesseractGetCharRight(int32_t nCharNo);
+  int32_t OCRTesseractGetCharTop(int32_t nCharNo);
+  int32_t OCRTesseractGetCharBottom(int32_t nCharNo);
+  int32_t OCRTesseractGetCharSpaces(int32_t nCharNo);
+  float OCRTesseractGetCharConfidence(int32_t nCharNo);
+  int32_t OCRTesseractGetOrientation(TesseractDictionary nDictionary, const std::string& sDictionaryPath);
+  int32_t OCRTesseractGetOrientationEx(TesseractDictionary nDictionary, const std::string& sDictionaryPath,
+                                       float nAccuracyLevel);
+  void OCRTesseractClear();
+  // Searchable PDF: each page the image with its recognised text laid invisibly over it, as
+  // PDF/A-1b unless encrypted; the result is the text. A page whose recognition fails keeps its
+  // picture in the single-page form (the last status says why); the multi-page form then writes
+  // nothing. A file the call made is removed again when the call fails or raises an error.
+  std::string SaveAsPDFOCR(const std::string& sFilePath, TesseractDictionary nDictionary,
+                           const std::string& sDictionaryPath, const std::string& sCharWhiteList = "",
+                           const std::string& sTitle = "", const std::string& sCreator = "Vexiro ZedeDud",
+                           const std::string& sAuthor = "Vexiro ZedeDud", const std::string& sProducer = "");
+  std::string SaveAsPDFOCREx(const std::string& sFilePath, TesseractDictionary nDictionary,
+                             const std::string& sDictionaryPath, const std::string& sCharWhiteList = "",
+                             const std::string& sTitle = "", const std::string& sAuthor = "",
+                             const std::string& sSubject = "", const std::string& sKeywords = "",
+                             const std::string& sCreator = "", PdfEncryption nPdfEncryption = PdfEncryptionNone,
+                             PdfRight nPDFRight = PdfRightUndefined, const std::string& sUserpassWord = "",
+                             const std::string& sOwnerPassword = "");
+  std::string PdfOCRCreateFromMultipageTIFF(int32_t nImageID, const std::string& sFilePath,
+                                            TesseractDictionary nDictionary, const std::string& sDictionaryPath,
+                                            const std::string& sCharWhiteList = "", const std::string& sTitle = "",
+                                            const std::string& sCreator = "Vexiro ZedeDud",
+                                            const std::string& sAuthor = "Vexiro ZedeDud",
+                                            const std::string& sProducer = "");
+  std::string PdfOCRCreateFromMultipageTIFFEx(int32_t nImageID, const std::string& sFilePath,
+                                              TesseractDictionary nDictionary, const std::string& sDictionaryPath,
+                                              const std::string& sCharWhiteList = "", const std::string& sTitle = "",
+                                              const std::string& sAuthor = "", const std::string& sSubject = "",
+                                              const std::string& sKeywords = "", const std::string& sCreator = "",
+                                              PdfEncryption nPdfEncryption = PdfEncryptionNone,
+                                              PdfRight nPDFRight = PdfRightUndefined,
+                                              const std::string& sUserpassWord = "",
+                                              const std::string& sOwnerPassword = "");
+  // ==== End of OCR members ====
 
   // ---- Barcode reading ----
   // ==== Recognition: barcode reading members (recognition/barcodes/) ====
@@ -1429,6 +1512,14 @@ class cImaging {
   cPrinter& Printer();
 
   // ---- Private helpers of recognition ----
+  // ==== OCR: the last result and the orientation passes (recognition/ocr/) ====
+  std::vector<OcrCharInfo> arOCRChars;  // valid up to nOCRCharCount
+  const OcrCharInfo* OcrRecord(int32_t nCharNo) const;
+  std::string RecogniseRegion(TesseractDictionary nDictionary, const std::string& sDictionaryPath,
+                              const std::string& sCharWhiteList, bool singleBlock);
+  float OrientationPassScore(TesseractDictionary nDictionary, const std::string& sDictionaryPath, int32_t& count);
+  VexiroStatus TurnCurrentImageQuarter();
+  // ==== End of OCR helpers ====
   // Document templates from files: the file as a temporary image (0 when it cannot be loaded).
   int32_t LoadTemporaryTemplateImage(const std::string& sFilePath, bool colourManaged, bool pluginDisabled);
   int32_t CreateTemplateFromTemporaryImage(const std::string& sFilePath, bool colourManaged);

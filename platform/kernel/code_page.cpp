@@ -18,10 +18,14 @@ constexpr std::array<char32_t, 32> kHighControls = {
 
 constexpr char kUnmappable = '?';
 
+bool IsContinuation(uint8_t byte) { return (byte & 0xC0) == 0x80; }
+
 char32_t AnsiByteToCodePoint(uint8_t byte) {
   if (byte >= 0x80 && byte <= 0x9F) return kHighControls[byte - 0x80];
   return byte;
 }
+
+}  // namespace
 
 void AppendUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {
@@ -29,8 +33,13 @@ void AppendUtf8(std::string& out, char32_t cp) {
   } else if (cp < 0x800) {
     out += static_cast<char>(0xC0 | (cp >> 6));
     out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
+  } else if (cp < 0x10000) {
     out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
     out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
     out += static_cast<char>(0x80 | (cp & 0x3F));
   }
@@ -45,8 +54,6 @@ int CodePointToAnsiByte(char32_t cp) {
   }
   return -1;
 }
-
-bool IsContinuation(uint8_t byte) { return (byte & 0xC0) == 0x80; }
 
 // Decodes one well-formed UTF-8 sequence at `pos` (no overlong forms, no surrogates, nothing
 // above U+10FFFF). Returns the number of bytes used, 0 when the byte at `pos` starts no valid sequence.
@@ -76,7 +83,6 @@ size_t DecodeUtf8(std::string_view text, size_t pos, char32_t& cp) {
   return length;
 }
 
-}  // namespace
 
 std::string AnsiToUtf8(std::string_view ansi) {
   std::string out;

@@ -25,6 +25,7 @@ struct ImagingTestAccess {
     engine.ROIArea = FilterArea{left, top, width, height};
   }
   static void SetWholeImageRegion(cImaging& engine) { engine.nROIMode = 1; }
+  static void SetStatus(cImaging& engine, VexiroStatus status) { engine.nStat = status; }
 };
 }  // namespace vexiro
 
@@ -80,6 +81,21 @@ inline int32_t MakeImage(int32_t width, int32_t height, vx::gdiplus::PixelFormat
   EXPECT_EQ(vx::engine::CreateImageFromScan0(width, height, 0, format, 0, id, false), vexiro::OK);
   vx::engine::SetImageResolution(id, dpi, dpi);
   return id;
+}
+
+// One OCR record with the fields the tests script.
+inline vexiro::OcrCharInfo OcrChar(int32_t code, int16_t line = 1, int16_t spaces = 0, int16_t confidence = 0,
+                                   int16_t left = 0, int16_t right = 0, int16_t top = 0, int16_t bottom = 0) {
+  vexiro::OcrCharInfo r;
+  r.CharCode = code;
+  r.Line = line;
+  r.Spaces = spaces;
+  r.Confidence = confidence;
+  r.Left = left;
+  r.Right = right;
+  r.Top = top;
+  r.Bottom = bottom;
+  return r;
 }
 
 }  // namespace vxtest::recognition

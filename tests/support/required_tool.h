@@ -41,6 +41,7 @@ inline std::string PackageOfTool(const std::string& tool) {
       {"pdfimages", "poppler-utils"}, {"pdftoppm", "poppler-utils"},
       {"ipptool", "cups-ipp-utils"}, {"lpstat", "cups-client"},      {"lpadmin", "cups-client"},
       {"cupsd", "cups-daemon"},      {"ps2pdf", "ghostscript"},
+      {"tesseract", "tesseract-ocr"},
   };
   const auto found = packages.find(std::filesystem::path(tool).filename().string());
   return found == packages.end() ? "not listed" : found->second;
