@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdio>
 #include <fstream>
+#include <regex>
 #include <memory>
 #include <sstream>
 #include <sys/wait.h>
