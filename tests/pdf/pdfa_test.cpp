@@ -4,29 +4,14 @@
 #include <regex>
 
 #include "pdf_test_support.h"
+#include "support/preflight.h"
 
 namespace vx::pdf {
 namespace {
 
 using namespace test_support;
 
-const char* const kJars[] = {"preflight.jar", "pdfbox2.jar", "fontbox2.jar", "xmpbox.jar", "commons-logging.jar",
-                             "javax.activation.jar", "jaxb-api.jar"};
-
-::testing::AssertionResult PreflightPresent() {
-  if (!ToolPresent("java", "default-jre-headless")) return ToolPresent("java", "default-jre-headless");
-  for (const char* jar : kJars)
-    if (!FilePresent(std::string("/usr/share/java/") + jar))
-      return ::testing::AssertionFailure()
-             << jar << " is missing: install the Debian packages libpdfbox2-java libactivation-java libjaxb-api-java";
-  return ::testing::AssertionSuccess();
-}
-
-Output Preflight(const std::string& path) {
-  std::string classPath;
-  for (const char* jar : kJars) classPath += std::string(classPath.empty() ? "" : ":") + "/usr/share/java/" + jar;
-  return RunTool("java -cp " + classPath + " org.apache.pdfbox.preflight.Validator_A1b " + Quoted(path));
-}
+Output Preflight(const std::string& path) { return RunTool(vxtest::PreflightCommand(Quoted(path))); }
 
 class PdfATest : public ::testing::Test {
  protected:
@@ -34,7 +19,7 @@ class PdfATest : public ::testing::Test {
 };
 
 TEST_F(PdfATest, PreflightAcceptsADocumentWithEscapedAndAccentedStrings) {
-  ASSERT_TRUE(PreflightPresent());
+  VX_REQUIRE_PREFLIGHT();
   auto pdf = FixedWriter();
   pdf->PdfA(true);
   pdf->XMP("<caller packet/>");  // PDF/A writes its own packet

@@ -14,6 +14,7 @@
 #include "pdf/saving/page_text.h"
 #include "pdf_test_support.h"
 #include "support/file_size_limit.h"
+#include "support/preflight.h"
 #include "support/required_tool.h"
 
 namespace vx::pdf {
@@ -51,19 +52,8 @@ void ExpectQpdfAccepts(const std::string& path, const std::string& password = ""
   EXPECT_EQ(check.status, 0) << check.text;
 }
 
-const char* const kPreflightJars[] = {"preflight.jar", "pdfbox2.jar", "fontbox2.jar", "xmpbox.jar",
-                                      "commons-logging.jar", "javax.activation.jar", "jaxb-api.jar"};
-
-bool PreflightJarsPresent() {
-  for (const char* jar : kPreflightJars)
-    if (!FilePresent(std::string("/usr/share/java/") + jar)) return false;
-  return true;
-}
-
 void ExpectPreflightAccepts(const std::string& path) {
-  std::string classPath;
-  for (const char* jar : kPreflightJars) classPath += (classPath.empty() ? "" : ":") + std::string("/usr/share/java/") + jar;
-  const Output verdict = RunTool("java -cp " + classPath + " org.apache.pdfbox.preflight.Validator_A1b " + Quoted(path));
+  const Output verdict = RunTool(vxtest::PreflightCommand(Quoted(path)));
   EXPECT_EQ(verdict.status, 0) << verdict.text;
 }
 
@@ -130,9 +120,9 @@ TEST_F(SavingAsPdfTest, EveryPageOfATiffDocumentKeepsItsOwnSize) {
       {"SaveAsPDF", false, [](cImaging& e, int32_t, const std::string& p) { return e.SaveAsPDF(p); }},
       {"SaveAsPDFAEx", true, [](cImaging& e, int32_t, const std::string& p) { return e.SaveAsPDFAEx(p, "Pages"); }},
   };
-  const bool preflight = vxtest::ToolOnPath("java") && PreflightJarsPresent();
+  const bool preflight = vxtest::PreflightPresent();
   if (!preflight && vxtest::RunningUnderCi())
-    ADD_FAILURE() << vxtest::MissingToolMessage("PDFBox Preflight", "default-jre-headless libpdfbox2-java");
+    ADD_FAILURE() << vxtest::MissingToolMessage("PDFBox Preflight", vxtest::kPreflightPackages);
   const int32_t document = ThreePageDocument();
   for (const Route& route : routes) {
     SCOPED_TRACE(route.name);
@@ -148,9 +138,7 @@ TEST_F(SavingAsPdfTest, EveryPageOfATiffDocumentKeepsItsOwnSize) {
 }
 
 TEST_F(SavingAsPdfTest, ASinglePageImageAsPdfAPassesPreflight) {
-  VX_REQUIRE(vxtest::ToolOnPath("java") && PreflightJarsPresent(), "PDFBox Preflight",
-             "default-jre-headless libpdfbox2-java libfontbox2-java libcommons-logging-java libactivation-java "
-             "libjaxb-api-java");
+  VX_REQUIRE_PREFLIGHT();
   // A grey image with a palette and a bilevel one take other encodings than colour.
   for (const char* kind : {"-type TrueColor", "-type Grayscale", "-type Bilevel"}) {
     SCOPED_TRACE(kind);

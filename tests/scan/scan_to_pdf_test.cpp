@@ -8,6 +8,7 @@
 #include <regex>
 
 #include "scan_test_support.h"
+#include "support/preflight.h"
 
 namespace {
 
@@ -73,19 +74,8 @@ TEST_F(ScanToPdfTest, EachScanBecomesAPageOfItsPhysicalSize) {
   const std::string check = RunCommand("qpdf --check " + Quoted(path), &status);
   EXPECT_EQ(status, 0) << check;
 
-  static const char* const jars[] = {"preflight.jar", "pdfbox2.jar", "fontbox2.jar", "xmpbox.jar",
-                                     "commons-logging.jar", "javax.activation.jar", "jaxb-api.jar"};
-  std::string classPath;
-  bool jarsPresent = true;
-  for (const char* jar : jars) {
-    classPath += (classPath.empty() ? "" : ":") + std::string("/usr/share/java/") + jar;
-    jarsPresent = jarsPresent && std::filesystem::exists(std::string("/usr/share/java/") + jar);
-  }
-  VX_REQUIRE(vxtest::ToolOnPath("java") && jarsPresent, "PDFBox Preflight",
-             "default-jre-headless libpdfbox2-java libfontbox2-java libcommons-logging-java libactivation-java "
-             "libjaxb-api-java");
-  const std::string verdict = RunCommand("java -cp " + classPath + " org.apache.pdfbox.preflight.Validator_A1b " + Quoted(path),
-                                  &status);
+  VX_REQUIRE_PREFLIGHT();
+  const std::string verdict = RunCommand(vxtest::PreflightCommand(Quoted(path)), &status);
   EXPECT_EQ(status, 0) << verdict;
 }
 
