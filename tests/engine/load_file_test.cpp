@@ -93,6 +93,24 @@ TEST_F(LoadFile, EveryFormatLoadsFromFileBytesStringAndStream) {
   }
 }
 
+// The resolution a file states survives the plug-in, 72 dpi included: the plug-in's own default
+// is 72 too, and a file without resolution tags must not fall to the screen's 96.
+TEST_F(LoadFile, TheFilesResolutionSurvivesThePlugin) {
+  for (const int dpi : {72, 100, 300}) {
+    for (const char* name : {"r.tif", "r.jpg", "r.png"}) {
+      SCOPED_TRACE(std::to_string(dpi) + " dpi " + name);
+      const std::string path =
+          fixtures_.Draw("-size 4x4 xc:red -units PixelsPerInch -density " + std::to_string(dpi), name);
+      ASSERT_FALSE(path.empty());
+      const int32_t id = engine_->CreateImageFromFile(path);
+      ASSERT_NE(id, 0);
+      EXPECT_NEAR(engine_->GetHorizontalResolution(), dpi, 0.05);
+      EXPECT_NEAR(engine_->GetVerticalResolution(), dpi, 0.05);
+      EXPECT_EQ(engine_->CloseImage(id), vexiro::OK);
+    }
+  }
+}
+
 // Downloaded bytes and document pages live in temporary files that go with the image.
 TEST_F(LoadFile, CloseImageDeletesTheFilesAnImageOwns) {
   const std::string png = ReadBytes(fixtures_.Draw("-size 3x3 xc:red", "b.png"));
