@@ -8,6 +8,7 @@
 #include "processing/draw/display.h"
 #include "processing/draw/draw_frame.h"
 #include "processing/draw/gdiplus_wrappers.h"
+#include "processing/geometry/transform_canvas.h"
 #include "vexiro/imaging.h"
 
 namespace vexiro {
@@ -34,9 +35,39 @@ class CompositionSource {
   int32_t id_;
 };
 
+// A graphics refuses indexed, 16bppARGB1555 and 16bppGrayScale images: composition onto one
+// draws on a 32bppARGB copy whose pixels then go back through the image's own format and
+// palette, so the image keeps its identity, format and properties.
+template <class Draw>
+VexiroStatus DrawOntoImage(int32_t target, Draw draw) {
+  if (target == 0 || vx::geometry::GraphicsCanDrawOn(GetImagePixelFormatValue(target))) return draw(target);
+  ScopedImage argb;
+  VexiroStatus s = vx::geometry::ConvertWithPalette(target, gp::PixelFormat32bppARGB, nullptr, *argb.put());
+  if (s == OK) s = draw(argb.get());
+  if (s == OK) s = vx::geometry::CopyPixelsThroughArgb(argb.get(), target);
+  return s;
+}
+
 VexiroStatus ReadSize(int32_t id, int32_t& width, int32_t& height) {
   VexiroStatus s = GetImageHeight(id, height);
   if (s == OK) s = GetImageWidth(id, width);
+  return s;
+}
+
+// `source` drawn onto `target` within the clip polygon.
+VexiroStatus DrawClipped(int32_t target, int32_t source, const vx::draw::PointList& polygon) {
+  vx::draw::GraphicsPtr g;
+  if (VexiroStatus s = vx::draw::OpenGraphics(target, g); s != OK) return s;
+  SetGraphicsInterpolation(g.get(), gp::InterpolationModeDefault);
+  vx::draw::PathPtr path;
+  VexiroStatus s = vx::draw::MakeInto(path, [](gp::GpPath** p) { return gp::GdipCreatePath(gp::FillModeAlternate, p); });
+  if (s == OK) s = ToStatus(gp::GdipAddPathPolygonI(path.get(), polygon.points.data(), polygon.count));
+  RegionPtr region;
+  if (s == OK) s = vx::draw::MakeInto(region, [&](gp::GpRegion** r) { return gp::GdipCreateRegionPath(path.get(), r); });
+  if (s == OK) s = ToStatus(gp::GdipSetClipRegion(g.get(), region.get(), kCombineIntersect));
+  int32_t w = 0, h = 0;
+  if (s == OK) s = ReadSize(source, w, h);
+  if (s == OK) s = vx::draw::DrawImageRectI(g.get(), source, 0, 0, w, h);
   return s;
 }
 
@@ -53,8 +84,10 @@ VexiroStatus cImaging::DrawImageRect(int32_t nImageID, int32_t nDstLeft, int32_t
                                      int32_t nDstHeight, int32_t nSrcLeft, int32_t nSrcTop, int32_t nSrcWidth,
                                      int32_t nSrcHeight, int32_t nInterpolationMode) {
   const CompositionSource source(nImageID, nNativeImage);
-  return nStat = vx::draw::DrawImageRectHQ(nNativeImage, source.get(), {nDstLeft, nDstTop, nDstWidth, nDstHeight},
-                                           {nSrcLeft, nSrcTop, nSrcWidth, nSrcHeight}, nInterpolationMode);
+  return nStat = DrawOntoImage(nNativeImage, [&](int32_t target) {
+           return vx::draw::DrawImageRectHQ(target, source.get(), {nDstLeft, nDstTop, nDstWidth, nDstHeight},
+                                            {nSrcLeft, nSrcTop, nSrcWidth, nSrcHeight}, nInterpolationMode);
+         });
 }
 
 template <class Adjust>
@@ -102,34 +135,24 @@ VexiroStatus cImaging::DrawImageTransparencyColorEx(int32_t nImageID, int32_t nT
 
 VexiroStatus cImaging::DrawImageClipped(int32_t nImageID, BasicArray<int32_t>& ArPoints) {
   const vx::draw::PointList polygon = vx::draw::PointsOf(ArPoints);
-  vx::draw::GraphicsPtr g;
-  if (VexiroStatus s = vx::draw::OpenGraphics(nNativeImage, g); s != OK) return nStat = s;
-  SetGraphicsInterpolation(g.get(), gp::InterpolationModeDefault);
-  vx::draw::PathPtr path;
-  VexiroStatus s = vx::draw::MakeInto(path, [](gp::GpPath** p) { return gp::GdipCreatePath(gp::FillModeAlternate, p); });
-  if (s == OK) s = ToStatus(gp::GdipAddPathPolygonI(path.get(), polygon.points.data(), polygon.count));
-  RegionPtr region;
-  if (s == OK) s = vx::draw::MakeInto(region, [&](gp::GpRegion** r) { return gp::GdipCreateRegionPath(path.get(), r); });
-  if (s == OK) s = ToStatus(gp::GdipSetClipRegion(g.get(), region.get(), kCombineIntersect));
-  int32_t w = 0, h = 0;
   const CompositionSource source(nImageID, nNativeImage);
-  if (s == OK) s = ReadSize(source.get(), w, h);
-  if (s == OK) s = vx::draw::DrawImageRectI(g.get(), source.get(), 0, 0, w, h);
-  return nStat = s;
+  return nStat = DrawOntoImage(nNativeImage, [&](int32_t target) { return DrawClipped(target, source.get(), polygon); });
 }
 
 VexiroStatus cImaging::DrawImageSkewing(int32_t nImageID, int32_t nDstLeft1, int32_t nDstTop1, int32_t nDstLeft2,
                                         int32_t nDstTop2, int32_t nDstLeft3, int32_t nDstTop3,
                                         int32_t nInterpolationMode, bool bAntiAlias) {
-  vx::draw::GraphicsPtr g;
-  if (VexiroStatus s = vx::draw::OpenGraphics(nNativeImage, g); s != OK) return nStat = s;
-  SetGraphicsInterpolation(g.get(), static_cast<gp::InterpolationMode>(nInterpolationMode));
-  vx::draw::SetAntiAlias(g.get(), bAntiAlias);
   const gp::GpPointF corners[3] = {{gp::REAL(nDstLeft1), gp::REAL(nDstTop1)},
                                    {gp::REAL(nDstLeft2), gp::REAL(nDstTop2)},
                                    {gp::REAL(nDstLeft3), gp::REAL(nDstTop3)}};
   const CompositionSource source(nImageID, nNativeImage);
-  return nStat = vx::draw::DrawImagePoints(g.get(), source.get(), corners, 3);
+  return nStat = DrawOntoImage(nNativeImage, [&](int32_t target) {
+           vx::draw::GraphicsPtr g;
+           if (VexiroStatus s = vx::draw::OpenGraphics(target, g); s != OK) return s;
+           SetGraphicsInterpolation(g.get(), static_cast<gp::InterpolationMode>(nInterpolationMode));
+           vx::draw::SetAntiAlias(g.get(), bAntiAlias);
+           return vx::draw::DrawImagePoints(g.get(), source.get(), corners, 3);
+         });
 }
 
 }  // namespace vexiro

@@ -31,6 +31,25 @@ void CopyPalette(int32_t source, int32_t target) {
   if (const auto palette = PaletteOf(source)) engine::SetImagePaletteRaw(target, *palette);
 }
 
+VexiroStatus CopyPixelsThroughArgb(int32_t source, int32_t target) {
+  int32_t width = 0, height = 0;
+  engine::GetImageWidth(source, width);
+  engine::GetImageHeight(source, height);
+  // The source's rows are lent as they are and written through the target's conversion, which
+  // maps each colour to the nearest palette entry: one pass, no copy in between.
+  const GpRect whole{0, 0, width, height};
+  PixelFormat argb = PixelFormat32bppARGB;
+  BitmapData rows;
+  VexiroStatus s = engine::LockImageBits(source, whole, ImageLockModeRead, argb, rows);
+  if (s != OK) return s;
+  BitmapData written = rows;
+  PixelFormat targetFormat = PixelFormat32bppARGB;
+  s = engine::LockImageBits(target, whole, ImageLockModeWrite | ImageLockModeUserInputBuf, targetFormat, written);
+  if (s == OK) s = engine::UnlockImageBits(target, written);
+  engine::UnlockImageBits(source, rows);
+  return s;
+}
+
 VexiroStatus ConvertWithPalette(int32_t source, PixelFormat format, const ColorPalette* palette, int32_t& result) {
   result = 0;
   int32_t width = 0, height = 0;
@@ -40,19 +59,7 @@ VexiroStatus ConvertWithPalette(int32_t source, PixelFormat format, const ColorP
   VexiroStatus s = engine::CreateImageFromScan0(width, height, 0, format, 0, *converted.put(), false);
   if (s != OK) return s;
   if (palette && IsIndexedPixelFormat(format)) engine::SetImagePaletteRaw(converted.get(), *palette);
-  // The source's rows are lent as they are and written through the target's conversion, which
-  // maps each colour to the nearest palette entry: one pass, no copy in between.
-  const GpRect whole{0, 0, width, height};
-  PixelFormat argb = PixelFormat32bppARGB;
-  BitmapData rows;
-  if ((s = engine::LockImageBits(source, whole, ImageLockModeRead, argb, rows)) != OK) return s;
-  BitmapData target = rows;
-  PixelFormat targetFormat = PixelFormat32bppARGB;
-  s = engine::LockImageBits(converted.get(), whole, ImageLockModeWrite | ImageLockModeUserInputBuf, targetFormat,
-                            target);
-  if (s == OK) s = engine::UnlockImageBits(converted.get(), target);
-  engine::UnlockImageBits(source, rows);
-  if (s != OK) return s;
+  if ((s = CopyPixelsThroughArgb(source, converted.get())) != OK) return s;
   result = converted.Keep();
   return OK;
 }

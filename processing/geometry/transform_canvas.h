@@ -42,6 +42,10 @@ bool GraphicsCanDrawOn(gdiplus::PixelFormat format);
 // Copies the palette of `source` (when it reads and holds entries) onto `target`.
 void CopyPalette(int32_t source, int32_t target);
 
+// Writes the pixels of `source` into `target`, both of one size, through the target's
+// conversion from 32bppARGB: an indexed target takes the nearest colours of its own palette.
+VexiroStatus CopyPixelsThroughArgb(int32_t source, int32_t target);
+
 // A copy of `source` in `format`, its pixels mapped to the nearest colours of `palette` when the
 // format is indexed.
 VexiroStatus ConvertWithPalette(int32_t source, gdiplus::PixelFormat format, const gdiplus::ColorPalette* palette,

@@ -178,6 +178,32 @@ TEST_F(Composition, SkewingMapsCornersOntoAParallelogram) {
   EXPECT_EQ(Pixel(target, 37, 20), kWhite) << "right of the slanted edge";
 }
 
+// A graphics cannot draw on indexed images: composition still lands on them, and the image keeps
+// its identifier, its format and its palette.
+TEST_F(Composition, IndexedCurrentImagesAreDrawnOnThroughACopy) {
+  const int32_t source = Plain(30, 30, kBlack);
+  BasicArray<int32_t> square = Points({10, 10, 19, 10, 19, 19, 10, 19});
+  const std::function<VexiroStatus()> members[] = {
+      [&] { return E().DrawImage(source, 10, 10, 10, 10, gp::InterpolationModeNearestNeighbor); },
+      [&] { return E().DrawImageClipped(source, square); },
+      [&] { return E().DrawImageSkewing(source, 10, 10, 20, 10, 10, 20, gp::InterpolationModeNearestNeighbor); },
+  };
+  for (const gp::PixelFormat format : {gp::PixelFormat1bppIndexed, gp::PixelFormat8bppIndexed}) {
+    for (size_t m = 0; m < std::size(members); ++m) {
+      SCOPED_TRACE("format " + std::to_string(format) + ", member " + std::to_string(m));
+      const int32_t target = Plain(30, 30, kWhite, format);
+      SavingTestAccess::SetCurrent(E(), target);
+      ASSERT_EQ(members[m](), OK);
+      EXPECT_EQ(GetImagePixelFormatValue(target), format);
+      EXPECT_EQ(Pixel(target, 12, 12), kBlack);
+      EXPECT_EQ(Pixel(target, 5, 5), kWhite);
+      EXPECT_EQ(Pixel(target, 25, 25), kWhite);
+      EXPECT_EQ(ReleaseImage(target), OK);
+    }
+  }
+  EXPECT_EQ(ImageSlotCount(), 1) << "only the source is left";
+}
+
 TEST_F(Composition, MembersWithoutACurrentImage) {
   const int32_t source = Plain(4, 4, kBlue);
   BasicArray<int32_t> points = Points({0, 0, 3, 0, 0, 3});
