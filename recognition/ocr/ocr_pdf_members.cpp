@@ -68,11 +68,7 @@ template <class Route>
 std::string SaveSearchable(const std::string& path, const OcrRequest& ocr, vx::pdf::PdfDocumentInfo info,
                            Route route) {
   const vx::pdf::PdfTextLayer layer = OcrTextLayer(ocr);
-  vx::pdf::PdfSaveRequest request;
-  request.path = path;
-  request.info = std::move(info);
-  request.pdfA = true;
-  request.textLayer = &layer;
+  const vx::pdf::PdfSaveRequest request = vx::pdf::PdfARequest(path, std::move(info), &layer);
   const bool existed = vx::GetFileAttributes(path) != vx::INVALID_FILE_ATTRIBUTES;
   try {
     std::string text;

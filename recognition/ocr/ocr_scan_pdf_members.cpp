@@ -34,13 +34,10 @@ VexiroStatus cImaging::TwainPdfOCRStartEx(const std::string& sFilePath, const st
   // Only the painter is needed up front: it makes the writer carry the layer's font. Each
   // image brings its own language when it is added.
   const vx::pdf::PdfTextLayer layer{nullptr, OcrLayerPainter()};
-  vx::pdf::PdfSaveRequest request;
-  request.path = sFilePath;
-  request.info = {sTitle, sAuthor, sSubject, sKeywords, sCreator, nPdfEncryption, nPDFRight, sUserpassWord,
-                  sOwnerPassword};
-  request.pdfA = true;
-  request.textLayer = &layer;
-  return StartScanPdf(oTwainPDFOCR, nTwainPdfOCRHandle, request);
+  return StartScanPdf(oTwainPDFOCR, nTwainPdfOCRHandle,
+                      vx::pdf::PdfARequest(sFilePath, {sTitle, sAuthor, sSubject, sKeywords, sCreator, nPdfEncryption,
+                                                       nPDFRight, sUserpassWord, sOwnerPassword},
+                                           &layer));
 }
 
 std::string cImaging::TwainAddVexiroImageToPdfOCR(int32_t nImageID, TesseractDictionary nDictionary,
