@@ -61,12 +61,9 @@ VexiroStatus cImaging::TwainPdfStartEx(const std::string& sFilePath, const std::
                                        const std::string& sKeywords, const std::string& sCreator,
                                        PdfEncryption nPdfEncryption, PdfRight nPDFRight,
                                        const std::string& sUserpassWord, const std::string& sOwnerPassword) {
-  vx::pdf::PdfSaveRequest request;
-  request.path = sFilePath;
-  request.info = {sTitle, sAuthor, sSubject, sKeywords, sCreator, nPdfEncryption, nPDFRight, sUserpassWord,
-                  sOwnerPassword};
-  request.pdfA = true;
-  return StartScanPdf(oTwainPDF, nTwainPdfHandle, request);
+  return StartScanPdf(oTwainPDF, nTwainPdfHandle,
+                      vx::pdf::PdfARequest(sFilePath, {sTitle, sAuthor, sSubject, sKeywords, sCreator, nPdfEncryption,
+                                                       nPDFRight, sUserpassWord, sOwnerPassword}));
 }
 
 VexiroStatus cImaging::TwainAddVexiroImageToPdf(int32_t nImageID) {

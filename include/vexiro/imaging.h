@@ -1134,6 +1134,25 @@ class cImaging {
                                const std::string& sUserpassWord = "", const std::string& sOwnerPassword = "");
   VexiroStatus TwainAddVexiroImageToPdf(int32_t nImageID);
   VexiroStatus TwainPdfStop();
+  // ==== Scan-to-PDF with OCR (recognition/ocr/ocr_scan_pdf_members.cpp) ====
+  // The searchable scanned document, independent of the plain one. Each image added is
+  // recognised at once: the member returns its text and leaves the recognition's status as the
+  // last status; its page gets the invisible text layer when the document stops. A page whose
+  // recognition failed or found nothing shows the picture only. A run-time error inside the
+  // recognition takes the document and its file with it.
+  VexiroStatus TwainPdfOCRStart(const std::string& sFilePath, const std::string& sTitle = "",
+                                const std::string& sCreator = "Vexiro ZedeDud",
+                                const std::string& sAuthor = "Vexiro ZedeDud", const std::string& sProducer = "");
+  VexiroStatus TwainPdfOCRStartEx(const std::string& sFilePath, const std::string& sTitle = "",
+                                  const std::string& sAuthor = "", const std::string& sSubject = "",
+                                  const std::string& sKeywords = "", const std::string& sCreator = "",
+                                  PdfEncryption nPdfEncryption = PdfEncryptionNone,
+                                  PdfRight nPDFRight = PdfRightUndefined, const std::string& sUserpassWord = "",
+                                  const std::string& sOwnerPassword = "");
+  std::string TwainAddVexiroImageToPdfOCR(int32_t nImageID, TesseractDictionary nDictionary,
+                                          const std::string& sDictionaryPath, const std::string& sCharWhiteList = "");
+  VexiroStatus TwainPdfOCRStop();
+  // ==== End of scan-to-PDF with OCR ====
   // ---- end of scanning (TWAIN) ----
 
   // ---- Printing ----
@@ -1495,6 +1514,12 @@ class cImaging {
   VexiroStatus AddImageToScanPdf(cPDF* writer, int32_t handle, int32_t nImageID);
   VexiroStatus StopScanPdf(std::unique_ptr<cPDF>& writer, int32_t& handle, const vx::pdf::ScanPdfPages* pages);
   void AbandonScanPdf(std::unique_ptr<cPDF>& writer, int32_t& handle);
+  // ==== Scan-to-PDF with OCR: the document's pages (recognition/ocr/) ====
+  // The characters of each image added to the searchable document, page i at i - 1; a page
+  // whose recognition failed or found nothing holds none.
+  std::vector<std::vector<OcrCharInfo>> arTwainPdfOCRPages;
+  void AbandonScanPdfOCR();
+  // ==== End of scan-to-PDF with OCR helpers ====
   // -- end of saving images as PDF and scan-to-PDF
 
   // ---- Private helpers of scanning, printing and network transfer ----

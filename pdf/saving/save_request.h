@@ -2,6 +2,7 @@
 // file is PDF/A, and the text layer of the searchable members (none for the others).
 #pragma once
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "pdf/saving/page_text.h"
@@ -15,6 +16,11 @@ struct PdfSaveRequest {
   bool pdfA = false;
   const PdfTextLayer* textLayer = nullptr;  // searchable routes only
 };
+
+// A PDF/A request, as the scanned documents and the searchable saves always are.
+inline PdfSaveRequest PdfARequest(std::string path, PdfDocumentInfo info, const PdfTextLayer* textLayer = nullptr) {
+  return {std::move(path), std::move(info), true, textLayer};
+}
 
 // The writer settings of a request under the engine's compression level and JPEG quality.
 inline PdfWriterSettings WriterSettingsFor(const PdfSaveRequest& request, int32_t compressionLevel,

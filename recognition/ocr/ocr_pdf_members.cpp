@@ -7,15 +7,12 @@
 #include "pdf/saving/save_request.h"
 #include "platform/kernel/files.h"
 #include "recognition/ocr/ocr_bridge.h"
+#include "recognition/ocr/ocr_pdf_layer.h"
 #include "recognition/ocr/ocr_text.h"
 #include "vexiro/imaging.h"
 
 namespace vexiro {
 namespace {
-
-vx::pdf::PageCharacter ToPageCharacter(const OcrCharInfo& r) {
-  return {r.CharCode, r.Line, r.Left, r.Right, r.Top, r.Bottom, r.Confidence, r.Spaces};
-}
 
 OcrCharInfo ToRecord(const vx::pdf::PageCharacter& c) {
   OcrCharInfo r;
@@ -30,24 +27,39 @@ OcrCharInfo ToRecord(const vx::pdf::PageCharacter& c) {
   return r;
 }
 
+}  // namespace
+
+vx::pdf::PageCharacters ToPageCharacters(std::span<const OcrCharInfo> records) {
+  vx::pdf::PageCharacters characters;
+  characters.reserve(records.size());
+  for (const OcrCharInfo& r : records)
+    characters.push_back({r.CharCode, r.Line, r.Left, r.Right, r.Top, r.Bottom, r.Confidence, r.Spaces});
+  return characters;
+}
+
+vx::pdf::TextLayerPainter OcrLayerPainter() {
+  return [](const vx::pdf::PageCharacters& characters, cPDF& writer, int32_t imageNumber) {
+    std::vector<OcrCharInfo> records;
+    records.reserve(characters.size());
+    for (const vx::pdf::PageCharacter& c : characters) records.push_back(ToRecord(c));
+    return DrawOcrTextLayer(records, writer, imageNumber);
+  };
+}
+
 vx::pdf::PdfTextLayer OcrTextLayer(const OcrRequest& ocr) {
   vx::pdf::PdfTextLayer layer;
   layer.recognise = [request = ocr](
                         int32_t imageId, int32_t width, int32_t height, vx::pdf::PageCharacters& characters) {
     std::vector<OcrCharInfo> records;
     const VexiroStatus s = OcrImageArea(imageId, OcrArea{0, 0, width, height}, request, records);
-    characters.clear();
-    for (const OcrCharInfo& r : records) characters.push_back(ToPageCharacter(r));
+    characters = ToPageCharacters(records);
     return s;
   };
-  layer.paint = [](const vx::pdf::PageCharacters& characters, cPDF& writer, int32_t imageNumber) {
-    std::vector<OcrCharInfo> records;
-    records.reserve(characters.size());
-    for (const vx::pdf::PageCharacter& c : characters) records.push_back(ToRecord(c));
-    return DrawOcrTextLayer(records, writer, imageNumber);
-  };
+  layer.paint = OcrLayerPainter();
   return layer;
 }
+
+namespace {
 
 // Runs a saving route with the OCR text layer, as PDF/A. A run-time error inside it (a missing
 // plug-in) takes the file the route had begun with it, so that no document cut short is left
@@ -56,11 +68,7 @@ template <class Route>
 std::string SaveSearchable(const std::string& path, const OcrRequest& ocr, vx::pdf::PdfDocumentInfo info,
                            Route route) {
   const vx::pdf::PdfTextLayer layer = OcrTextLayer(ocr);
-  vx::pdf::PdfSaveRequest request;
-  request.path = path;
-  request.info = std::move(info);
-  request.pdfA = true;
-  request.textLayer = &layer;
+  const vx::pdf::PdfSaveRequest request = vx::pdf::PdfARequest(path, std::move(info), &layer);
   const bool existed = vx::GetFileAttributes(path) != vx::INVALID_FILE_ATTRIBUTES;
   try {
     std::string text;

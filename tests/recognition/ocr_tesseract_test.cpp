@@ -241,6 +241,10 @@ class SearchablePdfTest : public TesseractOcrTest {
     TesseractOcrTest::SetUp();
   }
   std::string Info(const std::string& pdf) { return RunTool("pdfinfo " + Quote(pdf)); }
+  std::string PageText(const std::string& pdf, int page) {
+    const std::string number = std::to_string(page);
+    return RunTool("pdftotext -f " + number + " -l " + number + " " + Quote(pdf) + " -");
+  }
   bool Checks(const std::string& pdf) {
     bool ok = false;
     RunTool("qpdf --check " + Quote(pdf), &ok);
@@ -298,11 +302,8 @@ TEST_F(SearchablePdfTest, TwoPagesAndAMissingDictionary) {
       << "pages joined with nothing between";
   ASSERT_TRUE(Checks(pdf));
   EXPECT_TRUE(InfoHas(Info(pdf), "Pages: +2\n"));
-  for (int page : {1, 2}) {
-    const std::string words = RunTool("pdftotext -f " + std::to_string(page) + " -l " + std::to_string(page) + " " +
-                                      Quote(pdf) + " -");
-    EXPECT_NE(words.find(page == 1 ? "First page words" : "Second page words"), std::string::npos) << words;
-  }
+  EXPECT_NE(PageText(pdf, 1).find("First page words"), std::string::npos);
+  EXPECT_NE(PageText(pdf, 2).find("Second page words"), std::string::npos);
 
   // Without the dictionary: one page with its picture and no text, and the dictionary's status;
   // the multi-page form leaves no file.
@@ -322,6 +323,46 @@ TEST_F(SearchablePdfTest, TwoPagesAndAMissingDictionary) {
   engine_->SetNativeImage(0);
   EXPECT_EQ(engine_->SaveAsPDFOCR(scratch_ / "nothing.pdf", vexiro::TesseractDictionaryEnglish, ""), "");
   EXPECT_EQ(engine_->GetStat(), vexiro::InvalidParameter);
+}
+
+// A scanned batch collected into a searchable document: each add returns what the tool reads on
+// that image, each page takes its image's size and finds its own words.
+TEST_F(SearchablePdfTest, ScannedBatchIsSearchable) {
+  struct Scan {
+    std::string image;
+    int32_t width, height;
+    std::string line;
+  };
+  const Scan scans[] = {{scratch_ / "first.png", 900, 260, "Scanned batch words"},
+                        {scratch_ / "second.png", 760, 300, "Another sheet here"}};
+  const std::string pdf = scratch_ / "batch.pdf";
+  ASSERT_EQ(engine_->TwainPdfOCRStart(pdf, "Batch"), vexiro::OK);
+  for (const Scan& s : scans) {
+    ASSERT_TRUE(DrawText(s.image, s.width, s.height, {s.line}));
+    const std::string text =
+        engine_->TwainAddVexiroImageToPdfOCR(Load(s.image), vexiro::TesseractDictionaryEnglish, "");
+    EXPECT_EQ(engine_->GetStat(), vexiro::OK);
+    EXPECT_EQ(SingleBlankLines(text), ToolLines(s.image));
+  }
+  ASSERT_EQ(engine_->TwainPdfOCRStop(), vexiro::OK);
+  ASSERT_TRUE(Checks(pdf));
+  const std::string info = RunTool("pdfinfo -f 1 -l 2 " + Quote(pdf));
+  EXPECT_TRUE(InfoHas(info, "Pages: +2\n")) << info;
+  for (int page : {1, 2}) {
+    const Scan& s = scans[page - 1];
+    std::smatch size;
+    const std::regex pageSize("Page +" + std::to_string(page) + " size: +([0-9.]+) x ([0-9.]+) pts");
+    ASSERT_TRUE(std::regex_search(info, size, pageSize)) << info;
+    EXPECT_NEAR(std::stod(size[1]), s.width * 72.0 / 300, 0.01);
+    EXPECT_NEAR(std::stod(size[2]), s.height * 72.0 / 300, 0.01);
+    EXPECT_NE(PageText(pdf, page).find(s.line), std::string::npos) << s.line;
+  }
+
+  // A document stopped without a scan leaves no file.
+  const std::string empty = scratch_ / "empty.pdf";
+  ASSERT_EQ(engine_->TwainPdfOCRStart(empty), vexiro::OK);
+  EXPECT_EQ(engine_->TwainPdfOCRStop(), vexiro::OK);
+  EXPECT_FALSE(std::filesystem::exists(empty));
 }
 
 }  // namespace

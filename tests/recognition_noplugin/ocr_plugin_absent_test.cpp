@@ -1,6 +1,6 @@
 // Without the OCR plug-in on the search path: recognition raises a run-time error naming the
 // missing file, the orientation passes give back the current image and region on their way
-// out, and a searchable save removes the file it had begun.
+// out, and a searchable save or scanned document removes the file it had begun.
 #include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
 
@@ -43,6 +43,16 @@ TEST(OcrPluginAbsent, ErrorsNameThePluginAndLeaveNothingBehind) {
   const std::string pdf = std::string(tmp != nullptr ? tmp : "/tmp") + "/searchable.pdf";
   ExpectMissingPluginError([&] { engine.SaveAsPDFOCR(pdf, vexiro::TesseractDictionaryEnglish, ""); }, "save");
   EXPECT_FALSE(std::filesystem::exists(pdf)) << "no document cut short is left";
+
+  // A scanned searchable document that meets the error goes with it; there is nothing to add to.
+  const std::string scanned = std::string(tmp != nullptr ? tmp : "/tmp") + "/scanned.pdf";
+  ASSERT_EQ(engine.TwainPdfOCRStart(scanned), vexiro::OK);
+  ExpectMissingPluginError(
+      [&] { engine.TwainAddVexiroImageToPdfOCR(id, vexiro::TesseractDictionaryEnglish, ""); }, "scan add");
+  EXPECT_FALSE(std::filesystem::exists(scanned)) << "no document cut short is left";
+  EXPECT_EQ(engine.TwainAddVexiroImageToPdfOCR(id, vexiro::TesseractDictionaryEnglish, ""), "");
+  EXPECT_EQ(engine.GetStat(), vexiro::TwainPdfMustBeCreatedFirst);
+  EXPECT_EQ(engine.TwainPdfOCRStop(), vexiro::TwainPdfMustBeCreatedFirst);
   engine.CloseImage(id);
   FcFini();  // the layer's font was looked up through fontconfig
 }
