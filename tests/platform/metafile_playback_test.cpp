@@ -1,5 +1,3 @@
-#include <cairo.h>
-#include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -12,19 +10,9 @@
 #include "platform/gdiplus/graphics.h"
 #include "platform/gdiplus/metafile.h"
 #include "support/required_tool.h"
+#include "support/font_cache_release.h"
 
 namespace {
-
-// Fontconfig keeps its caches behind encoded offsets that the leak checker cannot follow; the
-// text tests hand them back when the run ends.
-class FontCacheRelease : public ::testing::Environment {
- public:
-  void TearDown() override {
-    cairo_debug_reset_static_data();
-    FcFini();
-  }
-};
-const auto* const g_fontCacheRelease = ::testing::AddGlobalTestEnvironment(new FontCacheRelease);
 
 using namespace gdiplus_test;
 using metafile_test::EmfBuilder;

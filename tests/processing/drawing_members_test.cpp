@@ -1,5 +1,3 @@
-#include <cairo.h>
-#include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -12,23 +10,13 @@
 #include "platform/gdi/gdi.h"
 #include "platform/gdi_test_support.h"
 #include "processing/draw/display.h"
+#include "support/font_cache_release.h"
 
 namespace vexiro {
 namespace {
 
 using namespace vx::engine;
 using namespace vx::engine::saving_test;
-
-// Fontconfig keeps its caches behind encoded offsets that the leak checker cannot follow; the
-// text tests hand them back when the run ends.
-class FontCacheRelease : public ::testing::Environment {
- public:
-  void TearDown() override {
-    cairo_debug_reset_static_data();
-    FcFini();
-  }
-};
-const auto* const g_fontCacheRelease = ::testing::AddGlobalTestEnvironment(new FontCacheRelease);
 
 constexpr int32_t kBlack = -16777216, kWhite = -1;
 constexpr ARGB kInk = 0xFF000000, kPaper = 0xFFFFFFFF;

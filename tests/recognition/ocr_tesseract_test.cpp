@@ -1,7 +1,6 @@
 // The OCR members over the real plug-in, on text ImageMagick draws in DejaVu Sans at 300 dpi,
 // against the tesseract tool on the same pixels: the lines of its text, the boxes and
 // confidences of its hOCR characters, crops, bilevel pages, accents, and the page orientation.
-#include <fontconfig/fontconfig.h>
 
 #include <regex>
 #include <sstream>
@@ -9,6 +8,7 @@
 #include <vector>
 
 #include "recognition_test_support.h"
+#include "support/font_cache_release.h"
 
 namespace {
 
@@ -230,10 +230,6 @@ bool InfoHas(const std::string& info, const std::string& pattern) { return std::
 
 class SearchablePdfTest : public TesseractOcrTest {
  protected:
-  void TearDown() override {
-    TesseractOcrTest::TearDown();
-    FcFini();  // the layer's font was looked up through fontconfig
-  }
   void SetUp() override {
     VX_REQUIRE_TOOL("qpdf");
     VX_REQUIRE_TOOL("pdfinfo");

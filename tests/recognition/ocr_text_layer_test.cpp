@@ -1,6 +1,5 @@
 // The invisible text layer and the plain text of OCR records, exactly: the words drawn with
 // their positions, baselines and fitted sizes, read back from the page's uncompressed content.
-#include <fontconfig/fontconfig.h>
 
 #include <cmath>
 #include <fstream>
@@ -12,6 +11,7 @@
 #include "pdf/pdf_writer.h"
 #include "recognition/ocr/ocr_text.h"
 #include "recognition_test_support.h"
+#include "support/font_cache_release.h"
 
 namespace {
 
@@ -31,10 +31,6 @@ struct DrawnWord {
 
 class TextLayerTest : public EngineTest {
  protected:
-  void TearDown() override {
-    EngineTest::TearDown();
-    FcFini();  // the layer's font was looked up through fontconfig
-  }
   // A page over an image of 600 x 300 pixels at these resolutions, with the layer's font.
   void Begin(int32_t dpiX, int32_t dpiY) {
     image_ = MakeImage(600, 300, gp::PixelFormat24bppRGB);

@@ -1,7 +1,6 @@
 // The searchable scanned document against the scripted plug-in: each image recognised whole as
 // it is added, each page carrying its own characters placed by its own resolutions, and the
 // documents that must not stay behind (stopped empty, restarted, refused, left at engine end).
-#include <fontconfig/fontconfig.h>
 
 #include <filesystem>
 #include <fstream>
@@ -11,6 +10,7 @@
 #include <vector>
 
 #include "fake_ocr_support.h"
+#include "support/font_cache_release.h"
 
 namespace {
 
@@ -71,10 +71,6 @@ class ScanPdfOcrTest : public FakeOcrTest {
   void SetUp() override {
     VX_REQUIRE_TOOL("qpdf");
     FakeOcrTest::SetUp();
-  }
-  void TearDown() override {
-    FakeOcrTest::TearDown();
-    FcFini();  // the layer's font was looked up through fontconfig
   }
   int32_t Image(int32_t width, int32_t height, float dpiX, float dpiY) {
     const int32_t id = MakeImage(width, height, gp::PixelFormat24bppRGB);

@@ -1,7 +1,6 @@
 // Without the OCR plug-in on the search path: recognition raises a run-time error naming the
 // missing file, the orientation passes give back the current image and region on their way
 // out, and a searchable save or scanned document removes the file it had begun.
-#include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -13,6 +12,7 @@
 #include "platform/kernel/environment.h"
 #include "support/required_tool.h"
 #include "vexiro/imaging.h"
+#include "support/font_cache_release.h"
 
 namespace {
 
@@ -54,7 +54,6 @@ TEST(OcrPluginAbsent, ErrorsNameThePluginAndLeaveNothingBehind) {
   EXPECT_EQ(engine.GetStat(), vexiro::TwainPdfMustBeCreatedFirst);
   EXPECT_EQ(engine.TwainPdfOCRStop(), vexiro::TwainPdfMustBeCreatedFirst);
   engine.CloseImage(id);
-  FcFini();  // the layer's font was looked up through fontconfig
 }
 
 }  // namespace
