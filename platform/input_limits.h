@@ -15,6 +15,7 @@ constexpr uint64_t kMaxRawCodedBytes = uint64_t{256} << 20; // raw fax and JBIG 
 constexpr int32_t kMaxDocumentPages = 4096;                // pages one document may hold
 constexpr int32_t kMaxAnimationFrames = 10000;             // frames of one GIF the platform decoder reads
 constexpr long kTransferDeadlineSeconds = 300;             // a whole network transfer, unless lengthened
+constexpr uint64_t kMaxRegistryFileBytes = uint64_t{16} << 20; // the registry's text file, read whole to edit
 
 // Both sides 1 .. kMaxImageSide and at most kMaxImagePixels pixels.
 constexpr bool ImageSizeAcceptable(int64_t width, int64_t height) {

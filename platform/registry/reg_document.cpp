@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/input_limits.h"
+
 namespace vx::registry {
 
 namespace {
 
 constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
-// A registration file many times larger than the library's own entries is not one to edit.
-constexpr size_t kMaxTextSize = 16u << 20;
 constexpr std::string_view kRoots[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE", "HKEY_USERS",
                                        "HKEY_CURRENT_CONFIG"};
 
@@ -109,7 +109,8 @@ bool IsRootedPath(std::string_view path) {
 
 bool RegDocument::Parse(std::string_view text) {
   keys_.clear();
-  if (text.size() > kMaxTextSize) return false;
+  // A registration file many times larger than the library's own entries is not one to edit.
+  if (text.size() > limits::kMaxRegistryFileBytes) return false;
   if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
   const std::vector<std::string_view> lines = Lines(text);
   if (lines.empty() || lines[0] != kHeader) return false;

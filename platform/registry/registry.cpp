@@ -12,6 +12,7 @@
 #include <map>
 #include <mutex>
 
+#include "platform/input_limits.h"
 #include "platform/kernel/environment.h"
 #include "platform/kernel/files.h"
 #include "platform/kernel/regular_file.h"
@@ -119,8 +120,10 @@ LSTATUS ReadRegistryText(const std::string& path, std::string& text, bool& exist
   if (fd < 0) return errno == ENOENT ? ERROR_SUCCESS : ERROR_CANTREAD;
   exists = true;
   char buffer[65536];
-  ssize_t n;
-  while ((n = ::read(fd, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR))
+  ssize_t n = 0;
+  // Reading stops just past the limit: the text is then refused as a whole, not read whole.
+  while (text.size() <= limits::kMaxRegistryFileBytes &&
+         ((n = ::read(fd, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR)))
     if (n > 0) text.append(buffer, static_cast<size_t>(n));
   ::close(fd);
   return n < 0 ? ERROR_CANTREAD : ERROR_SUCCESS;
