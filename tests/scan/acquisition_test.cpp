@@ -48,6 +48,15 @@ Dib ReadDib(const uint8_t* block) {
   return dib;
 }
 
+// Samples of the part both pictures cover that differ.
+int DifferingSamples(const Dib& dib, const Pnm& pnm) {
+  int differing = 0;
+  for (int y = 0; y < std::min(dib.height, pnm.height); ++y)
+    for (int x = 0; x < std::min(dib.width, pnm.width); ++x)
+      for (int channel = 0; channel < 3; ++channel) differing += dib.Sample(x, y, channel) != PnmSample(pnm, x, y, channel);
+  return differing;
+}
+
 struct ScanCase {
   const char* name;
   const char* conf;       // extra lines of test.conf
@@ -90,12 +99,7 @@ TEST_P(ScanAgainstScanimage, PixelsEqualScanimagesPicture) {
   const Dib dib = ReadDib(block);
   EXPECT_EQ(dib.width, expected.width);
   EXPECT_EQ(dib.height, expected.height);
-  int differing = 0;
-  for (int y = 0; y < std::min(dib.height, expected.height); ++y)
-    for (int x = 0; x < std::min(dib.width, expected.width); ++x)
-      for (int channel = 0; channel < 3; ++channel)
-        differing += dib.Sample(x, y, channel) != PnmSample(expected, x, y, channel);
-  EXPECT_EQ(differing, 0);
+  EXPECT_EQ(DifferingSamples(dib, expected), 0);
   vx::GlobalUnlock(static_cast<vx::HGLOBAL>(handle));
   vx::GlobalFree(static_cast<vx::HGLOBAL>(handle));
 }
@@ -167,11 +171,7 @@ TEST_F(ScanTest, ResetCapabilitiesScanWhatScanimageScansByDefault) {
   EXPECT_EQ(dib.bits, 24);
   EXPECT_EQ(dib.width, expected.width);
   EXPECT_EQ(dib.height, expected.height);
-  int differing = 0;
-  for (int y = 0; y < std::min(dib.height, expected.height); ++y)
-    for (int x = 0; x < std::min(dib.width, expected.width); ++x)
-      for (int channel = 0; channel < 3; ++channel) differing += dib.Sample(x, y, channel) != PnmSample(expected, x, y, channel);
-  EXPECT_EQ(differing, 0);
+  EXPECT_EQ(DifferingSamples(dib, expected), 0);
   vx::GlobalUnlock(static_cast<vx::HGLOBAL>(handle));
   vx::GlobalFree(static_cast<vx::HGLOBAL>(handle));
 }
