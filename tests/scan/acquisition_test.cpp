@@ -138,13 +138,23 @@ TEST_F(ScanTest, ResetCapabilitiesScanWhatScanimageScansByDefault) {
   ASSERT_TRUE(engine_->TwainSetCapCurrentNumeric(kCapXferMech, kTwtyUint16, 1));
   ASSERT_TRUE(engine_->TwainSetCapCurrentNumeric(kCapImageFileFormat, kTwtyUint16, 7));
   ASSERT_TRUE(engine_->TwainSetXferCount(3));
+  ASSERT_TRUE(engine_->TwainSetPaperSize(kPaperA5));
   ASSERT_TRUE(engine_->TwainCloseSource());
   OpenTestSource();
   ASSERT_EQ(engine_->TwainGetCurrentResolution(), 300) << "the backend kept the setting";
 
   for (int32_t cap : {kCapPixelType, kCapBitDepth, kCapXResolution, kCapYResolution, kCapFeederEnabled, kCapXferMech,
-                      kCapImageFileFormat, kCapXferCount, kCapUnits})
+                      kCapImageFileFormat, kCapXferCount, kCapSupportedSizes})
     EXPECT_TRUE(engine_->TwainResetCap(cap)) << std::hex << cap;
+  EXPECT_EQ(engine_->TwainGetPaperSize(), 0);
+  double l = -1, t = -1, r = -1, b = -1;
+  ASSERT_TRUE(engine_->TwainGetImageLayout(l, t, r, b));
+  EXPECT_EQ(std::vector<std::string>({std::to_string(int(l)), std::to_string(int(t)), std::to_string(int(r)),
+                                      std::to_string(int(b))}),
+            std::vector<std::string>({ScanimageDefault(config, "-l"), ScanimageDefault(config, "-t"),
+                                      ScanimageDefault(config, "-x"), ScanimageDefault(config, "-y")}))
+      << "the device's own frame, in millimetres";
+  EXPECT_TRUE(engine_->TwainResetCap(kCapUnits));
   EXPECT_EQ(engine_->TwainGetCurrentPixelType(), 2) << "colour";
   EXPECT_EQ(engine_->TwainGetCurrentBitDepth(), 24) << "8 bits of three channels";
   EXPECT_FALSE(engine_->TwainIsFeederSelected());

@@ -480,10 +480,12 @@ bool GetLayout(double& left, double& top, double& right, double& bottom) {
   return S().Succeed();
 }
 
+// The device's own frame; the whole bed where the device gave none.
 bool ResetLayout() {
   if (S().state != kSourceOpen) return S().Fail(TWCC_SEQERROR);
   bool inexact = false;
-  if (!SetGeometryMm(RangeMin("tl-x"), RangeMin("tl-y"), RangeMax("br-x"), RangeMax("br-y"), inexact))
+  const bool restored = DeviceDefaults({"tl-x", "tl-y", "br-x", "br-y"})(inexact);
+  if (!restored && !SetGeometryMm(RangeMin("tl-x"), RangeMin("tl-y"), RangeMax("br-x"), RangeMax("br-y"), inexact))
     return S().Fail(TWCC_BADVALUE);
   S().paperSize = 0;
   return S().Succeed(inexact);
