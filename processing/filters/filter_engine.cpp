@@ -149,8 +149,9 @@ VexiroStatus ApplyFilter(int32_t filterId, int32_t imageId, double param1, Filte
   });
   if (IsYesNoMeasure(filterId))
     result = out.status == vexiro::OK && out.measure != 0 ? 1.0 : 0.0;
-  else if (out.measured && (filterId == FilterIDCountColor || filterId == FilterIDCountTransparent ||
-                                        filterId == FilterIDGetAverageColor))
+  else if (out.status == vexiro::OK && out.measured &&
+           (filterId == FilterIDCountColor || filterId == FilterIDCountTransparent ||
+            filterId == FilterIDGetAverageColor))
     result = out.measure;
   return out.status;
 }
