@@ -6,6 +6,7 @@
 #include "control/com_errors.h"
 #include "control/member_table.h"
 #include "control/script_lexer.h"
+#include "control/script_operators.h"
 
 namespace vx::control {
 
@@ -176,6 +177,7 @@ Variant Replace(const std::vector<Variant>& a) {
   for (int32_t done = 0; count < 0 || done < count; ++done) {
     const size_t at = Find(rest, sought, from, anyCase);
     if (at == std::string::npos) break;
+    CheckTextLength(out.size() + (at - from) + with.size(), "Replace");
     out.append(rest, from, at - from).append(with);
     from = at + sought.size();
   }

@@ -29,9 +29,10 @@ bool IsKeyword(const std::string& name, const char* keyword) { return FoldCase(n
 
 // Words of the language itself: never a variable's name.
 bool IsReserved(const std::string& key) {
-  static const std::set<std::string> kReserved = {"and",  "array", "else",  "end",    "environ", "expect", "false",
-                                                  "for",  "if",    "lbound", "mod",   "next",    "not",    "or",
-                                                  "print", "step", "then",  "to",     "true",    "ubound"};
+  static const std::set<std::string> kReserved = {"and",   "array", "do",     "else",  "end",  "environ", "expect",
+                                                  "false", "for",   "if",     "lbound", "loop", "mod",     "next",
+                                                  "not",   "or",    "print",  "step",  "then", "to",      "true",
+                                                  "ubound", "until", "while"};
   return kReserved.count(key) != 0;
 }
 
@@ -173,6 +174,17 @@ class ScriptLine {
     return Truth(v, "If");
   }
 
+  // `Do While condition` or `Do Until condition`: whether the loop's body runs (again).
+  bool LoopCondition() {
+    pos_ = 1;
+    const bool until = AtKeyword("until");
+    if (!until && !AtKeyword("while")) throw LineError("syntax error: Do is followed by While or Until");
+    ++pos_;
+    const Variant v = Expression();
+    ExpectEnd();
+    return Truth(v, until ? "Do Until" : "Do While") != until;
+  }
+
  private:
   bool At(Tok kind) const { return tokens_[pos_].kind == kind; }
   bool AtKeyword(const char* keyword) const { return At(Tok::Name) && IsKeyword(tokens_[pos_].text, keyword); }
@@ -227,7 +239,7 @@ class ScriptLine {
   // A failed expect shows what its comparisons compared: "(GetStat() is 10 FileNotFound)".
   void RunExpect() {
     const size_t start = pos_;
-    compared_.clear();
+    noteComparisons_ = true;
     const Variant v = Expression();
     ExpectEnd();
     if (Truth(v, "expect")) return;
@@ -271,12 +283,8 @@ class ScriptLine {
   }
 
   bool ParenthesesCloseTheLine() const {
-    int depth = 0;
-    for (size_t i = pos_; i < tokens_.size(); ++i) {
-      if (tokens_[i].kind == Tok::LParen) ++depth;
-      if (tokens_[i].kind == Tok::RParen && --depth == 0) return tokens_[i + 1].kind == Tok::End;
-    }
-    return false;
+    const size_t close = ClosingParenthesis(pos_);
+    return close < tokens_.size() && tokens_[close + 1].kind == Tok::End;
   }
 
   void Arguments(const MemberDesc& m, std::vector<Variant>& positional, std::vector<NamedArgument>& named, Tok end) {
@@ -399,7 +407,7 @@ class ScriptLine {
   // that is not a literal or a constant, with its value.
   void NoteCompared(size_t leftStart, size_t leftEnd, const Variant& left, size_t rightStart, size_t rightEnd,
                     const Variant& right) {
-    if (argumentDepth_ > 0) return;
+    if (!noteComparisons_ || argumentDepth_ > 0) return;
     for (auto [from, to, value] : {std::tuple{leftStart, leftEnd, &left}, std::tuple{rightStart, rightEnd, &right}}) {
       if (IsLiteral(from, to)) continue;
       std::string shown = SourceBetween(from, to) + " is " + ValueText(*value);
@@ -677,7 +685,8 @@ class ScriptLine {
   const std::vector<Token>& tokens_;
   int number_;
   size_t pos_ = 0;
-  std::vector<std::string> compared_;  // for a failed expect
+  bool noteComparisons_ = false;       // in an expect, which shows them when it fails
+  std::vector<std::string> compared_;
 };
 
 // A whole script: its lines tokenized, its blocks matched, then run from the first line with
@@ -700,7 +709,7 @@ class ScriptProgram {
     if (open_.empty()) return;
     const Line& line = lines_[open_.back()];
     current_ = line.number;
-    throw LineError(line.kind == Kind::For ? "For without Next" : "If without End If");
+    throw LineError(line.kind == Kind::For ? "For without Next" : line.kind == Kind::Do ? "Do without Loop" : "If without End If");
   }
 
   void Run() {
@@ -714,12 +723,12 @@ class ScriptProgram {
   int CurrentNumber() const { return current_; }
 
  private:
-  enum class Kind { Statement, For, Next, If, Else, EndIf };
+  enum class Kind { Statement, For, Next, If, Else, EndIf, Do, Loop };
   struct Line {
     int number;
     std::vector<Token> tokens;
     Kind kind;
-    size_t partner;  // For: its Next; Next: its For; If: its Else or End If; Else: its End If
+    size_t partner;  // For: its Next; Next: its For; If: its Else or End If; Else: its End If; Do: its Loop; Loop: its Do
   };
   struct Loop {
     std::string key;
@@ -736,6 +745,8 @@ class ScriptProgram {
     if (Starts(t, 0, "if")) return Kind::If;
     if (Starts(t, 0, "else")) return Kind::Else;
     if (Starts(t, 0, "end") && Starts(t, 1, "if")) return Kind::EndIf;
+    if (Starts(t, 0, "do")) return Kind::Do;
+    if (Starts(t, 0, "loop")) return Kind::Loop;
     return Kind::Statement;
   }
 
@@ -771,6 +782,15 @@ class ScriptProgram {
         if (open_.empty() || lines_[open_.back()].kind != Kind::If) throw LineError("Else without If");
         lines_[open_.back()].partner = at;
         open_.back() = at;  // the Else now waits for the End If
+        return;
+      }
+      case Kind::Do: open_.push_back(at); return;
+      case Kind::Loop: {
+        if (t[1].kind != Tok::End) throw LineError("syntax error: Loop stands alone on its line");
+        if (open_.empty() || lines_[open_.back()].kind != Kind::Do) throw LineError("Loop without Do");
+        lines_[open_.back()].partner = at;
+        line.partner = open_.back();
+        open_.pop_back();
         return;
       }
       case Kind::EndIf: {
@@ -809,6 +829,8 @@ class ScriptProgram {
         return parsed.Condition() ? pc + 1 : line.partner + 1;
       case Kind::Else: return line.partner + 1;  // the Then part ran: skip to after End If
       case Kind::EndIf: return pc + 1;
+      case Kind::Do: return parsed.LoopCondition() ? pc + 1 : line.partner + 1;
+      case Kind::Loop: return line.partner;  // back to the Do, which asks again
     }
     return pc + 1;
   }

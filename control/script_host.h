@@ -1,9 +1,9 @@
 // The script host: runs a script of member calls, variables, expressions, `print`, `expect`,
-// For … Next loops and If … Then … Else … End If blocks against one engine through dispatch by
-// name. Names are variables first, then members, Basic's functions and the enumerations'
-// constants; only a by-reference parameter makes a new variable of a name nobody knows. The
-// blocks of the whole script are matched before its first line runs; a script stops at its first
-// failing line.
+// For … Next and Do While/Until … Loop loops and If … Then … Else … End If blocks against one
+// engine through dispatch by name. A name is a word of the language or one of Basic's functions,
+// else a variable, a member or a constant of the type library's enumerations; only a
+// by-reference parameter makes a new variable of a name nobody knows. The blocks of the whole
+// script are matched before its first line runs; a script stops at its first failing line.
 #pragma once
 #include <iosfwd>
 #include <map>

@@ -141,6 +141,29 @@ TEST(ScriptHost, ForLoopsAndIfBlocksNest) {
   EXPECT_EQ(o.out, "odd 2 1\n17 4\n5 1.25\n");
 }
 
+TEST(ScriptHost, DoLoopsRunWhileOrUntilTheirCondition) {
+  FakeEngine engine;
+  const Outcome o = RunOnFake(engine,
+                              "n = 0\n"
+                              "Do While n < 3\n"
+                              "  k = 0\n"
+                              "  Do Until k >= n\n"
+                              "    k = k + 1\n"
+                              "  Loop\n"
+                              "  print n, k\n"
+                              "  n = n + 1\n"
+                              "Loop\n"
+                              "Do While False\n"
+                              "  print \"never\"\n"
+                              "Loop\n"
+                              "Do Until True\n"
+                              "  print \"never\"\n"
+                              "Loop\n"
+                              "print n\n");
+  ASSERT_TRUE(o.ok) << o.error;
+  EXPECT_EQ(o.out, "0 0\n1 1\n2 2\n3\n");
+}
+
 TEST(ScriptHost, ArraysAreReadBoundedAndBuilt) {
   FakeEngine engine;
   Outcome o = RunOnFake(engine,
@@ -213,6 +236,13 @@ TEST(ScriptHost, FailuresStopTheScriptWithTheirLineNumber) {
       {"If True Then\nElse\nElse\nEnd If", "line 3: Else without If"},
       {"End If", "line 1: End If without If"},
       {"For i = 1 To 2\nIf True Then\nNext\nEnd If", "line 3: Next without For"},
+      {"Do While 1 = 1\nprint 1", "line 1: Do without Loop"},
+      {"print 1\nLoop", "line 2: Loop without Do"},
+      {"Do 1 = 1\nLoop", "line 1: syntax error: Do is followed by While or Until"},
+      {"Do While \"x\"\nLoop", "line 1: Do While needs a true or false value"},
+      {"Do Until 1 = 1\nLoop 1", "line 2: syntax error: Loop stands alone on its line"},
+      {"For i = 1 To 2\nDo While True\nNext\nLoop", "line 3: Next without For"},
+      {"while = 1", "line 1: syntax error: 'while' is a word of the language"},
       {"x = 1\nprint x(0)", "line 2: 'x' is not an array"},
       {"a = Array(1, 2)\nprint a(2)", "line 2: subscript out of range in 'a'"},
       {"a = Array(1, 2)\na(0) = 5", "line 2: 'a' is a variable, not a member"},
