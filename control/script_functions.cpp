@@ -55,39 +55,36 @@ int32_t LongOf(const Variant& value, std::string_view function) {
   return Converted(value, VarType::I4, function).AsI4();
 }
 
-// Where each character of a UTF-8 text starts, and its end last: texts count in characters, and
-// a byte that starts no valid sequence counts as one, so nothing is ever cut or lost.
-std::vector<size_t> CharacterStarts(const std::string& s) {
-  std::vector<size_t> starts;
-  size_t i = 0;
-  while (i < s.size()) {
-    starts.push_back(i);
-    const unsigned char lead = static_cast<unsigned char>(s[i]);
-    size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 1;
-    if (i + length > s.size()) length = 1;
-    for (size_t k = 1; k < length; ++k)
-      if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) length = 1;
-    i += length;
-  }
-  starts.push_back(s.size());
-  return starts;
+// Texts count in UTF-8 characters; a byte that starts no valid sequence counts as one, so
+// nothing is ever cut or lost. The byte offset of the character after the one at `i`.
+size_t NextCharacter(const std::string& s, size_t i) {
+  const unsigned char lead = static_cast<unsigned char>(s[i]);
+  size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 1;
+  if (i + length > s.size()) length = 1;
+  for (size_t k = 1; k < length; ++k)
+    if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) length = 1;
+  return i + length;
 }
 
-size_t CharacterCount(const std::string& s) { return CharacterStarts(s).size() - 1; }
+// The byte offset `count` characters after byte `from`, or the end of the text.
+size_t Advance(const std::string& s, size_t from, size_t count) {
+  for (; count > 0 && from < s.size(); --count) from = NextCharacter(s, from);
+  return from;
+}
+
+// The number of characters in the bytes [0, end).
+size_t CharactersBefore(const std::string& s, size_t end) {
+  size_t n = 0;
+  for (size_t i = 0; i < end && i < s.size(); i = NextCharacter(s, i)) ++n;
+  return n;
+}
+
+size_t CharacterCount(const std::string& s) { return CharactersBefore(s, s.size()); }
 
 // The characters [from, from + count) of `s`, clipped to its end.
 std::string Characters(const std::string& s, size_t from, size_t count) {
-  const std::vector<size_t> starts = CharacterStarts(s);
-  const size_t last = starts.size() - 1;
-  from = std::min(from, last);
-  const size_t to = count > last - from ? last : from + count;
-  return s.substr(starts[from], starts[to] - starts[from]);
-}
-
-// The number of the character at byte `offset`, from 0.
-size_t CharacterAt(const std::string& s, size_t offset) {
-  const std::vector<size_t> starts = CharacterStarts(s);
-  return static_cast<size_t>(std::lower_bound(starts.begin(), starts.end(), offset) - starts.begin());
+  const size_t begin = Advance(s, 0, from);
+  return s.substr(begin, Advance(s, begin, count) - begin);
 }
 
 // Letters A to Z only: the bytes of other characters stay as they are, so UTF-8 text stays whole.
@@ -114,10 +111,9 @@ bool TextCompare(const Variant& value, std::string_view function) {
 }
 
 // The byte offset of `needle` in `haystack` from byte `from`, or npos.
-size_t Find(const std::string& haystack, const std::string& needle, size_t from, bool anyCase) {
-  if (!anyCase) return haystack.find(needle, from);
-  return Folded(haystack, AsciiLower).find(Folded(needle, AsciiLower), from);
-}
+// The text as a search sees it: folding keeps every byte where it was, so an offset found in
+// the folded text is the offset in the text itself.
+std::string Searched(const std::string& s, bool anyCase) { return anyCase ? Folded(s, AsciiLower) : s; }
 
 Variant Len(const std::vector<Variant>& a) {
   if (IsNull(a[0])) return Variant::Null();
@@ -156,10 +152,9 @@ Variant InStr(const std::vector<Variant>& a) {
   const std::string text = TextOf(textArg, "InStr"), sought = TextOf(soughtArg, "InStr");
   if (text.empty()) return Variant::I4(0);
   if (sought.empty()) return Variant::I4(static_cast<int32_t>(start));
-  const std::vector<size_t> starts = CharacterStarts(text);
-  if (start > starts.size() - 1) return Variant::I4(0);
-  const size_t at = Find(text, sought, starts[start - 1], anyCase);
-  return Variant::I4(at == std::string::npos ? 0 : static_cast<int32_t>(CharacterAt(text, at) + 1));
+  if (start > CharacterCount(text)) return Variant::I4(0);
+  const size_t at = Searched(text, anyCase).find(Searched(sought, anyCase), Advance(text, 0, start - 1));
+  return Variant::I4(at == std::string::npos ? 0 : static_cast<int32_t>(CharactersBefore(text, at) + 1));
 }
 
 // Replace(text, find, with [, start [, count [, compare]]]): as Basic, the result begins at
@@ -172,10 +167,11 @@ Variant Replace(const std::vector<Variant>& a) {
   const bool anyCase = a.size() > 5 && TextCompare(a[5], "Replace");
   const std::string rest = Characters(text, start - 1, SIZE_MAX);
   if (sought.empty() || count == 0) return Variant::Str(rest);
+  const std::string searched = Searched(rest, anyCase), needle = Searched(sought, anyCase);
   std::string out;
   size_t from = 0;
   for (int32_t done = 0; count < 0 || done < count; ++done) {
-    const size_t at = Find(rest, sought, from, anyCase);
+    const size_t at = searched.find(needle, from);
     if (at == std::string::npos) break;
     CheckTextLength(out.size() + (at - from) + with.size(), "Replace");
     out.append(rest, from, at - from).append(with);

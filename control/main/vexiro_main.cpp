@@ -153,6 +153,7 @@ int Registration(vx::HRESULT (*entryPoint)(), const char* what) {
 }
 
 int Main(std::vector<std::string> args) {
+  // `--help MEMBER` and `--members PATTERN` belong to the member-help table, beside these.
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) return Help();
   if (args.size() == 1 && args[0] == "--version") return PrintVersions();
   if (args.size() == 1 && args[0] == "--register") return Registration(&DllRegisterServer, "registration");
