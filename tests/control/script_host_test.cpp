@@ -3,13 +3,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <array>
 #include <cstdio>
 #include <fstream>
 #include <regex>
-#include <memory>
 #include <sstream>
-#include <sys/wait.h>
 
 #include "../platform/metafile_test_builders.h"
 #include "control/script_host.h"
