@@ -49,13 +49,14 @@ std::string ZbarValue(const std::string& options, const std::string& file) {
 class BarcodeSymbolsTest : public EngineTest {
  protected:
   // Draws a symbol with zint, then places it on a white page at (left, top); the page is loaded.
-  int32_t LoadPlaced(int symbology, const std::string& data, int left, int top, const std::string& extra = "") {
+  int32_t LoadPlaced(int symbology, const std::string& data, int left, int top, const std::string& extra = "",
+                     const std::string& pageSize = "600x400") {
     const std::string symbol = scratch_ / "symbol.png";
     bool ok = false;
     RunTool("zint -b " + std::to_string(symbology) + " -d " + Quote(data) + " -o " + Quote(symbol), &ok);
     EXPECT_TRUE(ok) << "zint drew nothing";
     const std::string page = scratch_ / "page.png";
-    RunTool("convert -size 600x400 xc:white " + Quote(symbol) + " -geometry +" + std::to_string(left) + "+" +
+    RunTool("convert -size " + pageSize + " xc:white " + Quote(symbol) + " -geometry +" + std::to_string(left) + "+" +
                 std::to_string(top) + " -composite -type truecolor " + extra + " " + Quote(page),
             &ok);
     EXPECT_TRUE(ok) << "convert placed nothing";
@@ -166,6 +167,34 @@ TEST_F(BarcodeSymbolsTest, PageTurnedAQuarterReadsItsSkewInBestQuality) {
     ASSERT_EQ(engine_->Barcode1DReaderDoScan(vexiro::BestQuality), vexiro::OK);
     ASSERT_EQ(engine_->Barcode1DReaderGetBarcodeCount(), 1);
     EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeValue(1), "Turned-128");
+    EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeSkewAngle(1), c.skew);
+    engine_->CloseImage(id);
+  }
+}
+
+// Scanners deliver 1-bit pages, and those reach the reader in another layout than colour ones. The
+// page is large enough to get no upscaled second attempt, which would read a 24-bit copy.
+TEST_F(BarcodeSymbolsTest, OneBitPageTurnedAQuarterReadsInBestQuality) {
+  VX_REQUIRE_TOOL("zint");
+  VX_REQUIRE_TOOL("convert");
+  VX_REQUIRE_TOOL("zbarimg");
+  const struct {
+    const char* rotate;
+    double skew;
+  } cases[] = {{"-rotate 90", 90}, {"-rotate 270", 270}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.rotate);
+    const int32_t id = LoadPlaced(20, "Bilevel-128", 100, 50, c.rotate, "800x600");
+    ASSERT_EQ(engine_->ConvertTo1Bpp(), vexiro::OK);
+    int32_t bits = 0;
+    vx::engine::GetImageBitDepth(engine_->GetNativeImage(), bits);
+    ASSERT_EQ(bits, 1);
+    const std::string bilevel = scratch_ / "bilevel.tif";
+    ASSERT_EQ(engine_->SaveAsTIFF(bilevel), vexiro::OK);
+    EXPECT_EQ(ZbarValue("", bilevel), "Bilevel-128") << "the oracle reads the same 1-bit picture";
+    ASSERT_EQ(engine_->Barcode1DReaderDoScan(vexiro::BestQuality), vexiro::OK);
+    ASSERT_EQ(engine_->Barcode1DReaderGetBarcodeCount(), 1);
+    EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeValue(1), "Bilevel-128");
     EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeSkewAngle(1), c.skew);
     engine_->CloseImage(id);
   }

@@ -1,5 +1,5 @@
-// The linear reader over ZXing. The view lies straight over the packed bitmap (its top row is
-// the last stored one, so the rows are walked with a negative stride); nothing is copied.
+// The linear reader over ZXing. The view lies straight over the pixels as the bitmap's reading
+// gives them (24-bit rows walked upwards from the last stored one); nothing is copied.
 #define ZX_USE_UTF8 1
 #include <ZXing/ReadBarcode.h>
 
@@ -63,7 +63,7 @@ ZXing::DecodeHints HintsFor(int32_t performance) {
 
 ZXing::ImageView ViewOf(const DibPixels& pixels) {
   const auto format = pixels.bytesPerPixel == 1 ? ZXing::ImageFormat::Lum : ZXing::ImageFormat::BGR;
-  return ZXing::ImageView(pixels.TopRow(), pixels.width, pixels.height, format, -pixels.stride);
+  return ZXing::ImageView(pixels.topRow, pixels.width, pixels.height, format, static_cast<int>(pixels.rowStep));
 }
 
 std::array<int32_t, 8> CornersOf(const ZXing::Position& p) {
