@@ -4,6 +4,7 @@
 #include <ZXing/ReadBarcode.h>
 
 #include "../vxbarcode.h"
+#include "check_characters.h"
 #include "scanners.h"
 
 namespace vxbarcode {
@@ -23,18 +24,24 @@ constexpr int32_t kTypeUpcE = 262144;
 constexpr int32_t kTypeAddOn5 = 524288;
 constexpr int32_t kTypeAddOn2 = 1048576;
 
+bool MandatoryCheck(const std::string&) { return true; }
+
 struct Symbology {
   ZXing::BarcodeFormat format;
   int32_t type;
-  bool mandatoryCheck;
+  bool (*checkVerifies)(const std::string& text);
 };
 
 constexpr Symbology kSymbologies[] = {
-    {ZXing::BarcodeFormat::Codabar, kTypeCodabar, false}, {ZXing::BarcodeFormat::Code39, kTypeCode39, false},
-    {ZXing::BarcodeFormat::Code93, kTypeCode93, true},    {ZXing::BarcodeFormat::Code128, kTypeCode128, true},
-    {ZXing::BarcodeFormat::EAN8, kTypeEan8, true},        {ZXing::BarcodeFormat::EAN13, kTypeEan13, true},
-    {ZXing::BarcodeFormat::ITF, kTypeItf, false},         {ZXing::BarcodeFormat::UPCA, kTypeUpcA, true},
-    {ZXing::BarcodeFormat::UPCE, kTypeUpcE, true},
+    {ZXing::BarcodeFormat::Codabar, kTypeCodabar, CodabarCheckVerifies},
+    {ZXing::BarcodeFormat::Code39, kTypeCode39, Code39CheckVerifies},
+    {ZXing::BarcodeFormat::Code93, kTypeCode93, MandatoryCheck},
+    {ZXing::BarcodeFormat::Code128, kTypeCode128, MandatoryCheck},
+    {ZXing::BarcodeFormat::EAN8, kTypeEan8, MandatoryCheck},
+    {ZXing::BarcodeFormat::EAN13, kTypeEan13, MandatoryCheck},
+    {ZXing::BarcodeFormat::ITF, kTypeItf, TwoOfFiveCheckVerifies},
+    {ZXing::BarcodeFormat::UPCA, kTypeUpcA, MandatoryCheck},
+    {ZXing::BarcodeFormat::UPCE, kTypeUpcE, MandatoryCheck},
 };
 
 ZXing::BarcodeFormats ReadFormats() {
@@ -50,13 +57,14 @@ const Symbology* SymbologyOf(ZXing::BarcodeFormat format) {
 }
 
 // Never the downscaled pass: the library's assertions abort the process when such a pass meets a
-// symbol already read.
+// symbol already read. Codabar keeps its start and stop characters, as readers commonly give them.
 ZXing::DecodeHints HintsFor(int32_t performance) {
   return ZXing::DecodeHints()
       .setFormats(ReadFormats())
       .setTryHarder(true)
       .setTryRotate(performance == 1)
       .setTryDownscale(false)
+      .setReturnCodabarStartEnd(true)
       .setMaxNumberOfSymbols(static_cast<uint8_t>(kMaxSymbols))
       .setEanAddOnSymbol(ZXing::EanAddOnSymbol::Read);
 }
@@ -108,7 +116,7 @@ FoundSymbol SymbolOf(const ZXing::Result& r, const Symbology& symbology, const s
   if (symbology.type == kTypeCode128 && r.symbologyIdentifier() == "]C1") found.type = kTypeGs1128;
   found.corners = CornersOf(r.position());
   found.skew = ((360 - r.orientation()) % 360 + 360) % 360;
-  found.checksum = symbology.mandatoryCheck;
+  found.checksum = symbology.checkVerifies(text);
   return found;
 }
 
