@@ -214,6 +214,168 @@ TEST_F(BarcodeSymbolsTest, OneBitPageTurnedAQuarterReadsInBestQuality) {
   }
 }
 
+// The 2 of 5 symbologies zint draws, each read in both modes, upright and turned half round, and
+// in the thorough mode turned a quarter; zint's optional check digit verifies.
+TEST_F(BarcodeSymbolsTest, ZintTwoOfFiveSymbolsReadWithTypeValueAndCorners) {
+  VX_REQUIRE_TOOL("zint");
+  VX_REQUIRE_TOOL("convert");
+  VX_REQUIRE_TOOL("identify");
+  const struct {
+    const char* name;
+    int zintSymbology;
+    int32_t type;
+  } symbologies[] = {{"Industrial", 7, vexiro::Barcode1DReaderIndustrial2of5},
+                     {"IATA", 4, vexiro::Barcode1DReaderIata2of5},
+                     {"Matrix", 2, vexiro::Barcode1DReaderMatrix2of5},
+                     {"Data Logic", 6, vexiro::Barcode1DReaderDataLogic2of5}};
+  const struct {
+    const char* zintOptions;
+    const char* value;
+    bool checksum;
+  } contents[] = {{"", "2024613", false}, {"--vers=1", "20246136", true}};
+  const struct {
+    const char* rotate;
+    double skew;
+    vexiro::Barcode1DReaderScanMode mode;
+  } placements[] = {{"", 0, vexiro::BestSpeed},         {"", 0, vexiro::BestQuality},
+                    {"-rotate 180", 180, vexiro::BestSpeed}, {"-rotate 90", 90, vexiro::BestQuality},
+                    {"-rotate 270", 270, vexiro::BestQuality}};
+  for (const auto& symbology : symbologies) {
+    for (const auto& content : contents) {
+      for (const auto& placement : placements) {
+        SCOPED_TRACE(std::string(symbology.name) + " " + content.zintOptions + " " + placement.rotate + " mode " +
+                     std::to_string(placement.mode));
+        const int32_t id =
+            LoadPlaced(symbology.zintSymbology, "2024613", 100, 50, placement.rotate, "600x400", content.zintOptions);
+        ASSERT_EQ(engine_->Barcode1DReaderDoScan(placement.mode), vexiro::OK);
+        ASSERT_EQ(engine_->Barcode1DReaderGetBarcodeCount(), 1);
+        EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeType(1), symbology.type);
+        EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeValue(1), content.value);
+        EXPECT_EQ(engine_->Barcode1DReaderBarcodeHasChecksum(1), content.checksum);
+        EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeSkewAngle(1), placement.skew);
+        if (placement.skew == 0) {
+          // Upright, the first and last bars are the placed picture's edges, as for the others.
+          const auto [w, h] = SymbolSize();
+          EXPECT_NEAR(engine_->Barcode1DReaderGetBarcodeX1(1), 100, 1);
+          EXPECT_NEAR(engine_->Barcode1DReaderGetBarcodeX4(1), 100, 1);
+          EXPECT_NEAR(engine_->Barcode1DReaderGetBarcodeX2(1), 100 + w - 1, 1);
+          EXPECT_NEAR(engine_->Barcode1DReaderGetBarcodeX3(1), 100 + w - 1, 1);
+          EXPECT_GE(engine_->Barcode1DReaderGetBarcodeY1(1), 50);
+          EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeY1(1), engine_->Barcode1DReaderGetBarcodeY2(1));
+          EXPECT_LT(engine_->Barcode1DReaderGetBarcodeY1(1), engine_->Barcode1DReaderGetBarcodeY4(1));
+          EXPECT_LE(engine_->Barcode1DReaderGetBarcodeY4(1), 50 + h - 1);
+        }
+        engine_->CloseImage(id);
+      }
+    }
+  }
+}
+
+// Thin strokes and digit runs of print are no 2 of 5 symbol, whose start patterns are weak.
+TEST_F(BarcodeSymbolsTest, PageOfPrintedTextHoldsNoSymbol) {
+  VX_REQUIRE_TOOL("convert");
+  const std::string page = scratch_ / "text.png";
+  bool ok = false;
+  RunTool("convert -size 900x500 xc:white -font Liberation-Sans -pointsize 20 -annotate +20+60 " +
+              Quote("Illinois 1111 lll III iii ||| ::: 1234567890\nMinimum illumination 11.11 lllllll IIIIIIII") +
+              " -pointsize 36 -annotate +20+300 " + Quote("|||| |||| |l|l|l| 1l1l1l1 IlIlIlIl 0123456789") +
+              " -type bilevel " + Quote(page),
+          &ok);
+  ASSERT_TRUE(ok);
+  const int32_t id = engine_->CreateImageFromFile(page);
+  ASSERT_NE(id, 0);
+  for (const auto mode : {vexiro::BestSpeed, vexiro::BestQuality}) {
+    SCOPED_TRACE(mode);
+    ASSERT_EQ(engine_->Barcode1DReaderDoScan(mode), vexiro::OK);
+    EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeCount(), 0) << engine_->Barcode1DReaderGetBarcodeValue(1);
+  }
+  engine_->CloseImage(id);
+}
+
+// Symbols no outside tool draws, painted here from their definitions: element patterns bar
+// first, "n" narrow and "w" wide, drawn 2 and 5 pixels wide.
+class HandMadeTwoOfFiveTest : public EngineTest {
+ protected:
+  static std::string TwoOfFiveDigit(char digit) {
+    static const char* const kTable[10] = {"nnwwn", "wnnnw", "nwnnw", "wwnnn", "nnwnw",
+                                           "wnwnn", "nwwnn", "nnnww", "wnnwn", "nwnwn"};
+    return kTable[digit - '0'];
+  }
+  // Industrial 2 of 5: the digits in five bars, each followed by a narrow space.
+  static std::string Industrial(const std::string& digits) {
+    std::string elements = "wnwnnn";
+    for (char d : digits)
+      for (char bar : TwoOfFiveDigit(d)) elements += std::string(1, bar) + "n";
+    return elements + "wnnnw";
+  }
+  // BCD Matrix: the Matrix 2 of 5 frame, each digit in binary (weights 1, 2, 4, 8) with an odd
+  // parity element, then a narrow gap.
+  static std::string BcdMatrix(const std::string& digits) {
+    std::string elements = "wnnnnn";
+    for (char d : digits) {
+      const int value = d - '0';
+      int wide = 0;
+      for (int bit = 0; bit < 4; ++bit) {
+        const bool set = (value >> bit) & 1;
+        elements += set ? 'w' : 'n';
+        wide += set;
+      }
+      elements += wide % 2 == 0 ? "wn" : "nn";
+    }
+    return elements + "wnnnn";
+  }
+  // The elements painted at (left, top) in the ink colour over the ground colour, with a quiet
+  // zone of 12 narrow widths of ground around them; returns the symbol's width.
+  int Paint(const std::string& elements, int left, int top, int height, int32_t ink, int32_t ground) {
+    int width = 0;
+    for (char e : elements) width += e == 'w' ? kWide : kNarrow;
+    EXPECT_EQ(engine_->DrawFillRectangle(left - kQuiet, top - kQuiet, width + 2 * kQuiet, height + 2 * kQuiet, ground),
+              vexiro::OK);
+    int x = left;
+    for (size_t i = 0; i < elements.size(); ++i) {
+      const int w = elements[i] == 'w' ? kWide : kNarrow;
+      if (i % 2 == 0) EXPECT_EQ(engine_->DrawFillRectangle(x, top, w, height, ink), vexiro::OK);
+      x += w;
+    }
+    return width;
+  }
+  static constexpr int kNarrow = 2, kWide = 5, kQuiet = 12 * kNarrow;
+  static constexpr int32_t kBlack = static_cast<int32_t>(0xFF000000u), kWhite = static_cast<int32_t>(0xFFFFFFFFu);
+};
+
+TEST_F(HandMadeTwoOfFiveTest, InvertedAndBcdMatrixSymbolsReadInBothModes) {
+  const struct {
+    const char* name;
+    std::string elements;
+    int32_t ink, ground;
+    int32_t type;
+  } symbols[] = {
+      {"inverted 2 of 5: Industrial as a negative print", Industrial("4711"), kWhite, kBlack,
+       vexiro::Barcode1DReaderInverted2of5},
+      {"BCD Matrix", BcdMatrix("0123456789"), kBlack, kWhite, vexiro::Barcode1DReaderBcdMatrix},
+  };
+  const char* values[] = {"4711", "0123456789"};
+  for (size_t k = 0; k < std::size(symbols); ++k) {
+    const auto& s = symbols[k];
+    for (const auto mode : {vexiro::BestSpeed, vexiro::BestQuality}) {
+      SCOPED_TRACE(std::string(s.name) + " mode " + std::to_string(mode));
+      const int32_t id = engine_->CreateNewImage(500, 200, 24, kWhite);
+      ASSERT_NE(id, 0);
+      const int width = Paint(s.elements, 60, 40, 80, s.ink, s.ground);
+      ASSERT_EQ(engine_->Barcode1DReaderDoScan(mode), vexiro::OK);
+      ASSERT_EQ(engine_->Barcode1DReaderGetBarcodeCount(), 1);
+      EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeType(1), s.type);
+      EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeValue(1), values[k]);
+      EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeSkewAngle(1), 0);
+      EXPECT_NEAR(engine_->Barcode1DReaderGetBarcodeX1(1), 60, 1);
+      EXPECT_NEAR(engine_->Barcode1DReaderGetBarcodeX3(1), 60 + width - 1, 1);
+      EXPECT_GE(engine_->Barcode1DReaderGetBarcodeY1(1), 40);
+      EXPECT_LE(engine_->Barcode1DReaderGetBarcodeY3(1), 40 + 80 - 1);
+      engine_->CloseImage(id);
+    }
+  }
+}
+
 // dmtxread -v prints the corners (x, y) of the symbol's bottom-left, bottom-right, top-right and
 // top-left, in that order, with y counted from the top.
 std::vector<std::pair<double, double>> DmtxCorners(const std::string& text) {

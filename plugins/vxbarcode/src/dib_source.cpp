@@ -18,10 +18,6 @@ T ReadLittle(const uint8_t* at) {
   return value;
 }
 
-uint8_t Luminance(const uint8_t* bgr) {
-  return static_cast<uint8_t>((117u * bgr[0] + 601u * bgr[1] + 306u * bgr[2] + 0x200u) >> 10);
-}
-
 // One grey byte per pixel, through the two-entry colour table, turned to top-down rows: the
 // linear recogniser's turned passes find nothing on a grey view walked upwards.
 void WidenBilevel(const uint8_t* rows, size_t sourceStride, const uint8_t* table, DibPixels& pixels) {

@@ -24,6 +24,11 @@ struct DibPixels {
   size_t StoredStride() const { return static_cast<size_t>(rowStep < 0 ? -rowStep : rowStep); }
 };
 
+// The grey value of a blue, green, red pixel.
+inline uint8_t Luminance(const uint8_t* bgr) {
+  return static_cast<uint8_t>((117u * bgr[0] + 601u * bgr[1] + 306u * bgr[2] + 0x200u) >> 10);
+}
+
 // False for anything but an uncompressed 1- or 24-bit bitmap of positive size lying wholly in
 // the block, or one larger than a picture the engine can hold.
 bool ReadPackedDib(const uint8_t* block, size_t bytes, DibPixels& pixels);

@@ -6,6 +6,7 @@
 #include "../vxbarcode.h"
 #include "check_characters.h"
 #include "scanners.h"
+#include "two_of_five_reader.h"
 
 namespace vxbarcode {
 namespace {
@@ -115,7 +116,7 @@ FoundSymbol SymbolOf(const ZXing::Result& r, const Symbology& symbology, const s
   found.type = symbology.type;
   if (symbology.type == kTypeCode128 && r.symbologyIdentifier() == "]C1") found.type = kTypeGs1128;
   found.corners = CornersOf(r.position());
-  found.skew = ((360 - r.orientation()) % 360 + 360) % 360;
+  found.skew = SkewOfOrientation(r.orientation());
   found.checksum = symbology.checkVerifies(text);
   return found;
 }
@@ -135,6 +136,8 @@ std::vector<FoundSymbol> RecogniseLinear(const DibPixels& pixels, int32_t perfor
     addOn.checksum = false;
     found.push_back(std::move(addOn));
   }
+  // The 2 of 5 symbologies the library does not know, from the same pixels.
+  for (FoundSymbol& symbol : ReadTwoOfFive(pixels, performance)) found.push_back(std::move(symbol));
   return found;
 }
 
