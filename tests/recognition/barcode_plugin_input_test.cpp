@@ -65,6 +65,8 @@ TEST(BarcodePluginInput, MalformedBitmapsAreRefused) {
       {"rows from the top", Header(4, -4, 24, 0, 64)},
       {"a colour table too large", Header(8, 1, 1, 0x40000000u, 12)},
       {"a colour table of one entry", Header(8, 1, 1, 1, 8)},
+      // Its rows fit the block, but widened to grey it would take more than a picture holds.
+      {"more pixels than a picture holds", Header(16400, 16400, 1, 2, 8 + size_t{2052} * 16400)},
   };
   const Reader readers[] = {Bind("vxbarcode.1dreader.dll", "VXBARCODE1DREADER_"),
                             Bind("vxbarcode.dmreader.dll", "VXBARCODEDMREADER_")};
