@@ -29,16 +29,28 @@ struct Track {
   int lines = 0;
 };
 
-bool Continues(const Track& track, const LineHit& hit, int line, int step) {
+bool Continues(const Track& track, const LineHit& hit, int line) {
   if (track.first.type != hit.type || track.first.digits != hit.digits || track.first.reversed != hit.reversed)
     return false;
-  const int gap = line - track.lastLine;
-  return gap <= kMissedLines * step && std::abs(hit.readStart - track.last.readStart) <= kDriftPixels + gap;
+  return std::abs(hit.readStart - track.last.readStart) <= kDriftPixels + (line - track.lastLine);
 }
 
-void Follow(std::vector<Track>& tracks, const LineHit& hit, int line, int step) {
+// Tracks no longer read on the last lines are done: moved aside, so that a page of many small
+// symbols costs each new line only the symbols it may continue. Returns the symbols reported.
+size_t Retire(std::vector<Track>& active, std::vector<Track>& done, int line, int step, size_t reported) {
+  auto stale = [&](const Track& t) { return line - t.lastLine > kMissedLines * step; };
+  for (const Track& track : active)
+    if (stale(track)) {
+      reported += track.lines >= kLeastLines;
+      done.push_back(track);
+    }
+  active.erase(std::remove_if(active.begin(), active.end(), stale), active.end());
+  return reported;
+}
+
+void Follow(std::vector<Track>& tracks, const LineHit& hit, int line) {
   for (Track& track : tracks) {
-    if (!Continues(track, hit, line, step)) continue;
+    if (!Continues(track, hit, line)) continue;
     track.last = hit;
     track.lastLine = line;
     ++track.lines;
@@ -87,12 +99,15 @@ void ReadLines(const DibPixels& pixels, bool vertical, std::vector<FoundSymbol>&
   const int step = std::max(1, lineCount / kLinesAcross);
   std::vector<uint8_t> luminance;
   LineRuns runs;
-  std::vector<Track> tracks;
-  for (int line = 0; line < lineCount; line += step) {
+  std::vector<Track> active, done;
+  size_t reported = found.size();
+  for (int line = 0; line < lineCount && reported < kMaxSymbols; line += step) {
+    reported = Retire(active, done, line, step, reported);
     ReadLine(pixels, vertical, line, luminance, runs);
-    for (const LineHit& hit : FindTwoOfFiveOnLine(runs)) Follow(tracks, hit, line, step);
+    for (const LineHit& hit : FindTwoOfFiveOnLine(runs)) Follow(active, hit, line);
   }
-  for (const Track& track : tracks)
+  done.insert(done.end(), active.begin(), active.end());
+  for (const Track& track : done)
     if (track.lines >= kLeastLines) found.push_back(SymbolOf(track, vertical));
 }
 
