@@ -1,0 +1,228 @@
+// The member help: a complete table in step with the member table and the bindings, pages that
+// show what the table and the enumerations say, and the host's --help MEMBER and --members PATTERN.
+#include "control/member_help.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
+
+#include "control/enumerations.h"
+#include "control/member_table.h"
+
+namespace vx::control {
+namespace {
+
+const std::set<int32_t>& StatusValues() {
+  static const std::set<int32_t> values = [] {
+    std::set<int32_t> v;
+    for (const EnumConstant& c : FindEnumeration("VexiroStatus")->constants) v.insert(c.value);
+    return v;
+  }();
+  return values;
+}
+
+TEST(MemberHelpTable, HoldsEveryMemberOnceWithALineAndItsStatuses) {
+  std::map<std::string, int> seen;
+  std::set<std::string_view> lines;
+  for (const HelpSubsystem& s : HelpSubsystems())
+    for (const MemberHelp& h : s.entries) {
+      ++seen[std::string(h.member)];
+      const MemberDesc* m = MemberTable::Instance().Find(h.member);
+      ASSERT_NE(m, nullptr) << "help for a member the table lacks: " << h.member;
+      EXPECT_EQ(m->name, h.member) << "spelt as the table spells it";
+      EXPECT_GE(h.line.size(), 10u) << h.member;
+      EXPECT_LE(h.line.size(), 100u) << h.member;
+      EXPECT_TRUE(lines.insert(h.line).second) << h.member << " repeats another member's line: " << h.line;
+      ASSERT_FALSE(h.statuses.empty()) << h.member;
+      EXPECT_EQ(h.statuses.front(), vexiro::OK) << h.member;
+      for (vexiro::VexiroStatus st : h.statuses) EXPECT_TRUE(StatusValues().count(st)) << h.member << ": " << st;
+      EXPECT_EQ(std::set<vexiro::VexiroStatus>(h.statuses.begin(), h.statuses.end()).size(), h.statuses.size())
+          << h.member << " names a status twice";
+    }
+  for (const MemberDesc& m : MemberTable::Instance().Members()) EXPECT_EQ(seen[m.name], 1) << m.name;
+  EXPECT_EQ(seen.size(), MemberTable::Instance().size());
+}
+
+// The subsystem of a bindings file: its name up to the first underscore, except the files named
+// for a subject whose folder lies inside another subsystem.
+std::string SubsystemOfBindingsFile(const std::string& stem) {
+  static const std::map<std::string, std::string> kSubjects = {{"documents", "engine"},
+                                                               {"metadata", "engine"},
+                                                               {"drawing", "processing"},
+                                                               {"barcode", "processing"},
+                                                               {"scan", "devices"}};
+  if (auto it = kSubjects.find(stem); it != kSubjects.end()) return it->second;
+  return stem.substr(0, stem.find('_'));
+}
+
+TEST(MemberHelpTable, GroupsMembersAsTheBindingsDo) {
+  const std::regex bound(R"((?:VX_BIND\(|RegisterAdapter\(")(\w+))");
+  size_t checked = 0;
+  for (const auto& file : std::filesystem::directory_iterator(VEXIRO_SOURCE_DIR "/control/bindings")) {
+    std::ifstream in(file.path());
+    std::ostringstream text;
+    text << in.rdbuf();
+    const std::string source = text.str(), subsystem = SubsystemOfBindingsFile(file.path().stem().string());
+    for (std::sregex_iterator it(source.begin(), source.end(), bound), end; it != end; ++it, ++checked)
+      EXPECT_EQ(SubsystemOf((*it)[1].str()), subsystem) << (*it)[1] << " is bound in " << file.path().filename();
+  }
+  EXPECT_EQ(checked, MemberTable::Instance().size());
+}
+
+TEST(MemberHelpPage, ShowsSignatureParametersEnumerationValuesAndStatuses) {
+  for (const MemberDesc& m : MemberTable::Instance().Members()) {
+    const MemberHelp* h = FindMemberHelp(m.name);
+    ASSERT_NE(h, nullptr) << m.name;
+    const std::string page = FormatMemberHelp(m, *h);
+    EXPECT_EQ(page.rfind(m.name + m.Signature() + "\n  " + std::string(h->line) + "\n", 0), 0u) << page;
+    for (const ParamDesc& p : m.params) {
+      EXPECT_NE(page.find("\n  " + p.name + " "), std::string::npos) << m.name << ": " << p.name;
+      if (p.optional) {
+        EXPECT_NE(page.find("default " + p.defaultText), std::string::npos) << m.name << ": " << p.name;
+      }
+      if (p.type.base != BaseType::Enum) continue;
+      const EnumerationDesc* e = FindEnumeration(p.type.enumName);
+      ASSERT_NE(e, nullptr) << p.type.enumName;
+      for (const EnumConstant& c : e->constants)
+        EXPECT_NE(page.find(std::string(c.name) + " = " + std::to_string(c.value)), std::string::npos)
+            << m.name << ": " << c.name;
+    }
+    for (vexiro::VexiroStatus st : h->statuses)
+      EXPECT_NE(page.find(" " + std::to_string(st) + " "), std::string::npos) << m.name << ": status " << st;
+  }
+}
+
+TEST(MemberHelpPage, DrawingMembersSayToWidenGreyAndBitonalImagesFirst) {
+  ASSERT_NE(MemberTable::Instance().Find(kWideningMember), nullptr);
+  const std::string note = "widen the image first with " + std::string(kWideningMember);
+  for (const char* name : {"DrawLine", "DrawText", "DrawFillRectangle", "DrawImage", "BarCodeDraw128", "ClearImage"}) {
+    const MemberDesc* m = MemberTable::Instance().Find(name);
+    ASSERT_NE(m, nullptr) << name;
+    const MemberHelp* h = FindMemberHelp(name);
+    ASSERT_NE(h, nullptr) << name;
+    EXPECT_TRUE(h->needsWideImage) << name;
+    EXPECT_NE(FormatMemberHelp(*m, *h).find(note), std::string::npos) << name;
+    EXPECT_NE(std::find(h->statuses.begin(), h->statuses.end(), vexiro::OutOfMemory), h->statuses.end()) << name;
+  }
+  const MemberDesc* load = MemberTable::Instance().Find("CreateImageFromFile");
+  EXPECT_EQ(FormatMemberHelp(*load, *FindMemberHelp(load->name)).find(note), std::string::npos);
+}
+
+TEST(MemberHelpLookup, MatchesPatternsAndSuggestsTheClosestName) {
+  struct Case {
+    const char* pattern;
+    const char* name;
+    bool matches;
+  };
+  const Case kCases[] = {
+      {"blur", "FxBlur", true},
+      {"BLUR", "FxBlur", true},
+      {"fx*", "FxBlur", true},
+      {"fx*", "ApplyFx", false},
+      {"*page*", "TiffSelectPage", true},
+      {"tiff?elect*", "TiffSelectPage", true},
+      {"tiff?elect", "TiffSelectPage", false},
+      {"savea?tiff", "SaveAsTIFF", true},
+      {"*", "GetStat", true},
+      {"nothing", "GetStat", false},
+  };
+  for (const Case& c : kCases)
+    EXPECT_EQ(MatchesMemberPattern(c.pattern, c.name), c.matches) << c.pattern << " " << c.name;
+
+  EXPECT_EQ(ClosestMemberName("ResizeImag"), "ResizeImage");
+  EXPECT_EQ(ClosestMemberName("saveasjpg"), "SaveAsJPEG");
+  EXPECT_EQ(ClosestMemberName("Xylophone"), "");
+}
+
+// The built host, run as a user runs it.
+struct HostRun {
+  int status = -1;
+  std::string out, err;
+};
+
+HostRun RunHost(const std::string& arguments) {
+  const std::string errFile =
+      std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + "/member_help_err.txt";
+  HostRun r;
+  if (FILE* p = popen((std::string(VEXIRO_HOST_PATH) + " " + arguments + " </dev/null 2>" + errFile).c_str(), "r")) {
+    std::array<char, 4096> buf;
+    for (size_t n; (n = fread(buf.data(), 1, buf.size(), p)) > 0;) r.out.append(buf.data(), n);
+    const int raw = pclose(p);
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  }
+  std::ostringstream err;
+  err << std::ifstream(errFile).rdbuf();
+  r.err = err.str();
+  std::remove(errFile.c_str());
+  return r;
+}
+
+TEST(VexiroHostHelp, PrintsOneMembersPageOrNamesTheClosestMember) {
+  HostRun r = RunHost("--help savEasTiff");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(
+      r.out.rfind("SaveAsTIFF(sFilePath As String, Optional nModeCompression As TifCompression = 2) As VexiroStatus\n",
+                  0),
+      0u)
+      << r.out;
+  EXPECT_NE(r.out.find("  nModeCompression  TifCompression, optional, default 2\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("TifCompression:\n  CompressionLZW = 2, CompressionCCITT3 = 3, CompressionCCITT4 = 4,"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("Statuses:\n  0 OK, 1 GenericError,"), std::string::npos) << r.out;
+
+  r = RunHost("--help DrawText");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("\nNote: on an 8-bit grey or 1-bit image this member cannot draw and answers OutOfMemory;\n"
+                       "  widen the image first with ConvertTo32BppARGB.\n"),
+            std::string::npos)
+      << r.out;
+
+  r = RunHost("--help ResizeImag");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "vexiro: no member ResizeImag; did you mean ResizeImage?\n");
+  r = RunHost("--help Xylophone");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "vexiro: no member Xylophone\n");
+}
+
+TEST(VexiroHostHelp, ListsMatchingMembersBySubsystem) {
+  HostRun r = RunHost("--members 'tiff*merge*'");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "engine:\n"
+            "  TiffMerge2Files (sFilePath1 As String, sFilePath2 As String, sFileDest As String, Optional "
+            "nModeCompression As TifCompression = 2) As VexiroStatus bound\n"
+            "  TiffMergeFiles (ByRef sFilesPath() As String, sFileDest As String, Optional nModeCompression As "
+            "TifCompression = 2) As VexiroStatus bound\n"
+            "  TiffMergeFileList (sFilesList As String, sFileDest As String, Optional nModeCompression As "
+            "TifCompression = 2) As VexiroStatus bound\n");
+  EXPECT_EQ(r.err, "3 of 749 members match tiff*merge*\n");
+
+  // A bare word matches anywhere in a name; the subsystems that hold a match follow in layer order.
+  r = RunHost("--members FROMFILE");
+  EXPECT_EQ(r.status, 0) << r.err;
+  const size_t processing = r.out.find("\nprocessing:\n"), pdf = r.out.find("\npdf:\n");
+  EXPECT_EQ(r.out.find("engine:\n"), 0u) << r.out;
+  EXPECT_LT(processing, pdf) << r.out;
+  EXPECT_LT(pdf, r.out.find("\nrecognition:\n")) << r.out;
+  EXPECT_EQ(r.out.find("\ndevices:\n"), std::string::npos) << "no device member reads from a file";
+  EXPECT_NE(r.out.find("\n  PdfAddImageFromFile (sImagePath As String) As Long bound\n"), std::string::npos) << r.out;
+
+  r = RunHost("--members 'zz*'");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "vexiro: no member matches zz*\n");
+}
+
+}  // namespace
+}  // namespace vx::control
