@@ -30,8 +30,11 @@ constexpr VexiroStatus kStringLoad[] = {OK,         GenericError,       InvalidP
                                         Win32Error, UnknownImageFormat, UnsupportedImageFormat, ProfileNotFound};
 constexpr VexiroStatus kDocumentOpen[] = {OK,           GenericError, InvalidParameter,   OutOfMemory,
                                           FileNotFound, Aborted,      UnknownImageFormat, CanNotCreateFile};
-constexpr VexiroStatus kDocumentEdit[] = {OK,          GenericError, InvalidParameter,
-                                          OutOfMemory, FileNotFound, CanNotCreateFile};
+// An id that names no document of the member's format (or a read-only one, for edits) gives
+// UnsupportedImageFormat.
+constexpr VexiroStatus kDocumentQuery[] = {OK, GenericError, InvalidParameter, UnsupportedImageFormat};
+constexpr VexiroStatus kDocumentEdit[] = {OK,           GenericError,     InvalidParameter,      OutOfMemory,
+                                          FileNotFound, CanNotCreateFile, UnsupportedImageFormat};
 constexpr VexiroStatus kDocumentSave[] = {OK,         GenericError, InvalidParameter, OutOfMemory,
                                           Win32Error, AccessDenied, CanNotCreateFile};
 constexpr VexiroStatus kDocumentMerge[] = {OK,           GenericError, InvalidParameter, OutOfMemory,
@@ -153,7 +156,7 @@ constexpr MemberHelp kEntries[] = {
     {"SaveAsJP2", "Writes the current image as a JP2 file at a compression rate.", kPluginSave},
     {"SaveAsTIFFjpg", "Writes the current image as a JPEG-compressed TIFF.", kPluginSave},
     {"CountColor", "Number of pixels of the processing region that have exactly this colour.", kImageQuery},
-    {"GetDistance", "Distance in pixels between two points.", kAlwaysOk},
+    {"GetDistance", "Distance in inches between two points of the current image, by its resolution.", kImageQuery},
     {"CreateImageFromMetaFile", "Plays an EMF or WMF file onto a new bitmap at a scale.", kImageLoad},
     {"SaveAsTIFFjpgEx", "Writes a JPEG-compressed TIFF at the given JPEG quality.", kPluginSave},
     {"ResetROI", "Lets filters and measures work on the whole image again.", kAlwaysOk},
@@ -194,10 +197,10 @@ constexpr MemberHelp kEntries[] = {
     {"ExifTagSetValueBytes", "Writes an EXIF tag of the given type from raw bytes.", kPropertyItem},
     {"ExifTagSetValueString", "Writes an EXIF tag of the given type from text.", kPropertyItem},
     // multi-page TIFF and GIF documents
-    {"GifGetFrameCount", "Number of frames of the current GIF image.", kImageQuery},
-    {"GifGetLoopCount", "How many times a GIF document's animation repeats (0: for ever).", kImageQuery},
-    {"GifGetFrameDelay", "Fills an array with each frame's delay in hundredths of a second.", kImageQuery},
-    {"GifSelectFrame", "Shows frame N of the current GIF image.", kImageChange},
+    {"GifGetFrameCount", "Number of frames of the current GIF image.", kDocumentQuery},
+    {"GifGetLoopCount", "How many times a GIF document's animation repeats (0: for ever).", kDocumentQuery},
+    {"GifGetFrameDelay", "Fills an array with each frame's delay in hundredths of a second.", kDocumentQuery},
+    {"GifSelectFrame", "Shows frame N of the current GIF image.", kDocumentEdit},
     {"GifSetTransparency", "Makes one colour of the current GIF image transparent.", kImageChange},
     {"GifDisplayAnimatedGif", "Plays the current GIF's animation once onto a device context.", kDeviceContext},
     {"TiffCreateMultiPageFromFile", "Opens a TIFF file as a multi-page document; returns its id.", kDocumentOpen},
@@ -211,7 +214,7 @@ constexpr MemberHelp kEntries[] = {
     {"TiffSwapPages", "Exchanges two pages of a TIFF document.", kDocumentEdit},
     {"TiffDeletePage", "Removes one page of a TIFF document.", kDocumentEdit},
     {"TiffSaveMultiPageToFile", "Writes a TIFF document as one multi-page file.", kDocumentSave},
-    {"TiffGetPageCount", "Number of pages of a TIFF document.", kImageQuery},
+    {"TiffGetPageCount", "Number of pages of a TIFF document.", kDocumentQuery},
     {"TiffSelectPage", "Makes page N of a TIFF document its shown page.", kDocumentEdit},
     {"TiffSaveAsNativeMultiPage", "Starts a multi-page TIFF file with the current image as page one.", kDocumentSave},
     {"TiffCloseNativeMultiPage", "Finishes the multi-page TIFF file begun by TiffSaveAsNativeMultiPage.",
@@ -227,9 +230,9 @@ constexpr MemberHelp kEntries[] = {
     {"GifCreateMultiPageFromVexiroImage", "Starts a GIF document whose first frame is this image.", kDocumentOpen},
     {"GifSetLoopCount", "Sets how many times a GIF document's animation repeats (0: for ever).", kDocumentEdit},
     {"GifSelectPage", "Makes frame N of a GIF document its shown frame.", kDocumentEdit},
-    {"GifGetPageTime", "Delay of one frame of a GIF document in hundredths of a second.", kImageQuery},
+    {"GifGetPageTime", "Delay of one frame of a GIF document in hundredths of a second.", kDocumentQuery},
     {"GifSetPageTime", "Sets one frame's delay in hundredths of a second.", kDocumentEdit},
-    {"GifGetPageCount", "Number of frames of a GIF document.", kImageQuery},
+    {"GifGetPageCount", "Number of frames of a GIF document.", kDocumentQuery},
     {"GifIsMultiPage", "True when the id names a GIF document.", kImageQuery},
     {"GifIsEditableMultiPage", "True when a GIF document is held as editable frames.", kImageQuery},
     {"GifDeletePage", "Removes one frame of a GIF document.", kDocumentEdit},
@@ -242,8 +245,8 @@ constexpr MemberHelp kEntries[] = {
     {"GifInsertPageFromVexiroImage", "Inserts an image as a frame of a GIF document at a position.", kDocumentEdit},
     {"GifSwapPages", "Exchanges two frames of a GIF document.", kDocumentEdit},
     {"GifSetPageDisposal", "Sets how a frame is cleared before the next one is shown.", kDocumentEdit},
-    {"GifGetCurrentPage", "Number of the frame a GIF document shows.", kImageQuery},
-    {"TiffGetCurrentPage", "Number of the page a TIFF document shows.", kImageQuery},
+    {"GifGetCurrentPage", "Number of the frame a GIF document shows.", kDocumentQuery},
+    {"TiffGetCurrentPage", "Number of the page a TIFF document shows.", kDocumentQuery},
 };
 
 }  // namespace

@@ -10,6 +10,8 @@ namespace {
 constexpr VexiroStatus kPalette[] = {OK, GenericError, InvalidParameter, OutOfMemory, NotIndexedPixelFormat};
 constexpr VexiroStatus kConvert[] = {OK, GenericError, InvalidParameter, OutOfMemory, UnsupportedPixelFormat};
 constexpr VexiroStatus kFilter[] = {OK, GenericError, InvalidParameter, OutOfMemory, ObjectBusy, WrongState};
+// A page too small or too plain to measure its skew on gives Aborted.
+constexpr VexiroStatus kDeskew[] = {OK, GenericError, InvalidParameter, OutOfMemory, ObjectBusy, WrongState, Aborted};
 constexpr VexiroStatus kHistogram[] = {OK, GenericError, InvalidParameter, OutOfMemory};
 constexpr VexiroStatus kProfile[] = {OK,           GenericError,    InvalidParameter,       OutOfMemory,
                                      FileNotFound, ProfileNotFound, UnsupportedImageFormat, VximgplugDllRequired};
@@ -76,16 +78,15 @@ constexpr MemberHelp kEntries[] = {
     {"HistogramGetARGB", "Fills four 256-entry arrays with the alpha, red, green, blue counts.", kHistogram},
     {"HistogramGet8Bpp", "Counts an 8-bit image's pixels per palette index.", kHistogram},
     // geometry
-    {"DrawImageTransparency", "Draws another image onto the current one, partly see-through.", kDraw, kWiden},
-    {"DrawImageTransparencyColor", "Draws another image onto the current one, one colour left out.", kDraw, kWiden},
-    {"DrawImageClipped", "Draws another image onto the current one inside a polygon.", kDraw, kWiden},
-    {"DrawImage", "Draws another image into a rectangle of the current image.", kDraw, kWiden},
-    {"DrawImageRect", "Draws a rectangle of another image into a rectangle of the current one.", kDraw, kWiden},
-    {"DrawImageOP", "Combines another image with the current one by an operator (and, or, xor).", kDraw, kWiden},
-    {"DrawImageOPRect", "Combines a rectangle of another image with the current one by an operator.", kDraw, kWiden},
-    {"DrawImageSkewing", "Draws another image onto a parallelogram given by three corners.", kDraw, kWiden},
-    {"DrawImageTransparencyColorEx", "Draws another image leaving out colours near one, within a threshold.", kDraw,
-     kWiden},
+    {"DrawImageTransparency", "Draws another image onto the current one, partly see-through.", kDraw},
+    {"DrawImageTransparencyColor", "Draws another image onto the current one, one colour left out.", kDraw},
+    {"DrawImageClipped", "Draws another image onto the current one inside a polygon.", kDraw},
+    {"DrawImage", "Draws another image into a rectangle of the current image.", kDraw},
+    {"DrawImageRect", "Draws a rectangle of another image into a rectangle of the current one.", kDraw},
+    {"DrawImageOP", "Combines another image with the current one by an operator (and, or, xor).", kDraw},
+    {"DrawImageOPRect", "Combines a rectangle of another image with the current one by an operator.", kDraw},
+    {"DrawImageSkewing", "Draws another image onto a parallelogram given by three corners.", kDraw},
+    {"DrawImageTransparencyColorEx", "Draws another image leaving out colours near one, within a threshold.", kDraw},
     {"Rotate", "Turns the current image by quarter turns and flips it.", kImageChange},
     {"RotateAnglePreserveDimentions", "Rotates by an angle within the same size, corners cut off.", kImageChange},
     {"RotateAnglePreserveDimentionsBackColor", "Rotates within the same size, uncovered corners in a colour.",
@@ -115,8 +116,8 @@ constexpr MemberHelp kEntries[] = {
     {"CropBottom", "Cuts the given number of rows off the bottom.", kImageChange},
     {"CropLeft", "Cuts the given number of columns off the left side.", kImageChange},
     {"CropRight", "Cuts the given number of columns off the right side.", kImageChange},
-    {"AutoDeskew", "Measures the skew of a scanned page and rotates it straight.", kImageChange},
-    {"GetSkewAngle", "Skew of a scanned page in degrees, measured from its text lines.", kImageQuery},
+    {"AutoDeskew", "Measures the skew of a scanned page and rotates it straight.", kDeskew},
+    {"GetSkewAngle", "Skew of a scanned page in degrees, measured from its text lines.", kDeskew},
     {"CropBlackBordersEx", "Cuts away black margins, with finer edge detection.", kImageChange},
     {"CropBordersEX2", "Finds the margins to cut and gives the rectangle that remains, cropping nothing.", kImageQuery},
     // colour profiles and separations

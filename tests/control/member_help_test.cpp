@@ -14,8 +14,11 @@
 #include <set>
 #include <sstream>
 
+#include "control/dispatch.h"
 #include "control/enumerations.h"
 #include "control/member_table.h"
+#include "support/font_cache_release.h"
+#include "vexiro/imaging.h"
 
 namespace vx::control {
 namespace {
@@ -103,7 +106,7 @@ TEST(MemberHelpPage, ShowsSignatureParametersEnumerationValuesAndStatuses) {
 TEST(MemberHelpPage, DrawingMembersSayToWidenGreyAndBitonalImagesFirst) {
   ASSERT_NE(MemberTable::Instance().Find(kWideningMember), nullptr);
   const std::string note = "widen the image first with " + std::string(kWideningMember);
-  for (const char* name : {"DrawLine", "DrawText", "DrawFillRectangle", "DrawImage", "BarCodeDraw128", "ClearImage"}) {
+  for (const char* name : {"DrawLine", "DrawText", "DrawFillRectangle", "BarCodeDraw128", "ClearImage"}) {
     const MemberDesc* m = MemberTable::Instance().Find(name);
     ASSERT_NE(m, nullptr) << name;
     const MemberHelp* h = FindMemberHelp(name);
@@ -140,6 +143,101 @@ TEST(MemberHelpLookup, MatchesPatternsAndSuggestsTheClosestName) {
   EXPECT_EQ(ClosestMemberName("ResizeImag"), "ResizeImage");
   EXPECT_EQ(ClosestMemberName("saveasjpg"), "SaveAsJPEG");
   EXPECT_EQ(ClosestMemberName("Xylophone"), "");
+}
+
+// The statuses a help page lists are checked against what members really leave, on a real engine.
+class MemberHelpStatuses : public ::testing::Test {
+ protected:
+  // Members whose parameters are plain values (numbers, flags, enumerations and, when asked, texts):
+  // they can be called with made-up arguments without touching files, arrays or objects.
+  static bool TakesPlainValues(const MemberDesc& m, bool texts) {
+    for (const ParamDesc& p : m.params) {
+      if (p.optional) continue;
+      const bool number = p.type.base != BaseType::String && p.type.base != BaseType::Picture &&
+                          p.type.base != BaseType::Unknown && p.type.base != BaseType::Variant;
+      if (p.byRef || p.type.isArray || !(number || (texts && p.type.base == BaseType::String))) return false;
+    }
+    return true;
+  }
+
+  // Calls the member with `number` for every required number, twelve digits for texts (valid for
+  // every barcode symbology) and `imageId` for an
+  // image identifier; the optional ones keep their defaults. Returns the status it leaves.
+  int32_t CallAndReadStatus(const MemberDesc& m, int32_t number, int32_t imageId) {
+    std::vector<Variant> args;
+    for (const ParamDesc& p : m.params) {
+      if (p.optional)
+        args.emplace_back(Missing{});
+      else if (p.type.base == BaseType::String)
+        args.push_back(Variant::Str("123456789012"));
+      else
+        args.push_back(Variant::I4(FoldCase(p.name) == "nimageid" ? imageId : number));
+    }
+    std::vector<NamedArgument> named;
+    Variant result, status;
+    EXPECT_EQ(dispatch_.InvokeByName(m.name, args, named, result), S_OK) << m.name;
+    std::vector<Variant> none;
+    EXPECT_EQ(dispatch_.InvokeByName("GetStat", none, named, status), S_OK);
+    return status.AsI4();
+  }
+
+  static bool Lists(const MemberHelp& h, int32_t status) {
+    return std::find(h.statuses.begin(), h.statuses.end(), status) != h.statuses.end();
+  }
+
+  vexiro::cImaging engine_;
+  Dispatch dispatch_{engine_};
+};
+
+TEST_F(MemberHelpStatuses, MembersLeaveAStatusTheirHelpListsWithAndWithoutAnImage) {
+  struct Setup {
+    const char* what;
+    bool withImage;
+    int32_t number;  // every required number
+  };
+  const Setup kSetups[] = {{"without an image", false, 0}, {"on a 16 x 16 colour image", true, 2}};
+  for (const Setup& setup : kSetups) {
+    size_t called = 0;
+    for (const HelpSubsystem& s : HelpSubsystems()) {
+      if (s.name != "engine" && s.name != "processing") continue;
+      for (const MemberHelp& h : s.entries) {
+        const MemberDesc* m = MemberTable::Instance().Find(h.member);
+        if (!TakesPlainValues(*m, false)) continue;
+        // Either way the last status starts as OK; without an image, the engine's image is gone.
+        const int32_t id = engine_.CreateNewImage(16, 16, 24, -1);
+        if (!setup.withImage) {
+          ASSERT_EQ(engine_.CloseNativeImage(), vexiro::OK);
+        }
+        const int32_t status = CallAndReadStatus(*m, setup.number, setup.withImage ? id : 0);
+        EXPECT_TRUE(Lists(h, status)) << h.member << " left status " << status << " " << setup.what
+                                      << ", which its help does not list";
+        engine_.RemoveAllImage();
+        ++called;
+      }
+    }
+    EXPECT_GT(called, 250u) << setup.what;
+  }
+}
+
+TEST_F(MemberHelpStatuses, MembersThatSayToWidenTheImageCannotDrawOnGreyOrBitonalImages) {
+  using Narrowing = vexiro::VexiroStatus (vexiro::cImaging::*)();
+  const std::pair<const char*, Narrowing> kNarrowings[] = {{"8-bit grey", &vexiro::cImaging::ConvertTo8BppGrayScale},
+                                                           {"1-bit", &vexiro::cImaging::ConvertTo1Bpp}};
+  for (const auto& [kind, narrow] : kNarrowings) {
+    size_t called = 0;
+    for (const HelpSubsystem& s : HelpSubsystems())
+      for (const MemberHelp& h : s.entries) {
+        const MemberDesc* m = MemberTable::Instance().Find(h.member);
+        if (!h.needsWideImage || !TakesPlainValues(*m, true)) continue;
+        const int32_t narrowImage = engine_.CreateNewImage(16, 16, 24, -1);
+        ASSERT_EQ((engine_.*narrow)(), vexiro::OK) << kind;
+        EXPECT_EQ(CallAndReadStatus(*m, 2, narrowImage), vexiro::OutOfMemory)
+            << h.member << " on a " << kind << " image";
+        engine_.CloseImage(narrowImage);
+        ++called;
+      }
+    EXPECT_GT(called, 30u);
+  }
 }
 
 // The built host, run as a user runs it.
