@@ -65,12 +65,16 @@ std::string ParametersSection(const MemberDesc& member) {
   return text;
 }
 
-// The enumerations the member's parameters take, each named once, in parameter order.
-std::vector<const EnumerationDesc*> ParameterEnumerations(const MemberDesc& member) {
+// The enumerations the member's parameters take and the one it returns, each named once, in
+// parameter order. A status result is left out: the statuses section names what it can be.
+std::vector<const EnumerationDesc*> MemberEnumerations(const MemberDesc& member) {
+  std::vector<const TypeDesc*> types;
+  for (const ParamDesc& p : member.params) types.push_back(&p.type);
+  if (member.result && member.result->enumName != "VexiroStatus") types.push_back(&*member.result);
   std::vector<const EnumerationDesc*> found;
-  for (const ParamDesc& p : member.params) {
-    if (p.type.base != BaseType::Enum) continue;
-    const EnumerationDesc* e = FindEnumeration(p.type.enumName);
+  for (const TypeDesc* t : types) {
+    if (t->base != BaseType::Enum) continue;
+    const EnumerationDesc* e = FindEnumeration(t->enumName);
     if (e && std::find(found.begin(), found.end(), e) == found.end()) found.push_back(e);
   }
   return found;
@@ -78,7 +82,7 @@ std::vector<const EnumerationDesc*> ParameterEnumerations(const MemberDesc& memb
 
 std::string EnumerationsSection(const MemberDesc& member) {
   std::string text;
-  for (const EnumerationDesc* e : ParameterEnumerations(member)) {
+  for (const EnumerationDesc* e : MemberEnumerations(member)) {
     std::vector<std::string> constants;
     for (const EnumConstant& c : e->constants)
       constants.push_back(std::string(c.name) + " = " + std::to_string(c.value));

@@ -86,18 +86,26 @@ TEST(MemberHelpPage, ShowsSignatureParametersEnumerationValuesAndStatuses) {
     ASSERT_NE(h, nullptr) << m.name;
     const std::string page = FormatMemberHelp(m, *h);
     EXPECT_EQ(page.rfind(m.name + m.Signature() + "\n  " + std::string(h->line) + "\n", 0), 0u) << page;
+    std::vector<const TypeDesc*> enumerated;
     for (const ParamDesc& p : m.params) {
       EXPECT_NE(page.find("\n  " + p.name + " "), std::string::npos) << m.name << ": " << p.name;
       if (p.optional) {
         EXPECT_NE(page.find("default " + p.defaultText), std::string::npos) << m.name << ": " << p.name;
       }
-      if (p.type.base != BaseType::Enum) continue;
-      const EnumerationDesc* e = FindEnumeration(p.type.enumName);
-      ASSERT_NE(e, nullptr) << p.type.enumName;
+      if (p.type.base == BaseType::Enum) enumerated.push_back(&p.type);
+    }
+    // A returned enumeration is spelt out too, except the statuses, which have their own list.
+    if (m.result && m.result->base == BaseType::Enum && m.result->enumName != "VexiroStatus")
+      enumerated.push_back(&*m.result);
+    for (const TypeDesc* t : enumerated) {
+      const EnumerationDesc* e = FindEnumeration(t->enumName);
+      ASSERT_NE(e, nullptr) << t->enumName;
+      EXPECT_NE(page.find("\n" + std::string(e->name) + ":\n"), std::string::npos) << m.name;
       for (const EnumConstant& c : e->constants)
         EXPECT_NE(page.find(std::string(c.name) + " = " + std::to_string(c.value)), std::string::npos)
             << m.name << ": " << c.name;
     }
+    EXPECT_EQ(page.find("\nVexiroStatus:\n"), std::string::npos) << m.name;
     for (vexiro::VexiroStatus st : h->statuses)
       EXPECT_NE(page.find(" " + std::to_string(st) + " "), std::string::npos) << m.name << ": status " << st;
   }
