@@ -36,7 +36,7 @@ constexpr VexiroStatus kDocumentQuery[] = {OK, GenericError, InvalidParameter, U
 constexpr VexiroStatus kDocumentEdit[] = {OK,           GenericError,     InvalidParameter,      OutOfMemory,
                                           FileNotFound, CanNotCreateFile, UnsupportedImageFormat};
 constexpr VexiroStatus kDocumentSave[] = {OK,         GenericError, InvalidParameter, OutOfMemory,
-                                          Win32Error, AccessDenied, CanNotCreateFile};
+                                          Win32Error, AccessDenied, CanNotCreateFile, UnsupportedImageFormat};
 constexpr VexiroStatus kDocumentMerge[] = {OK,           GenericError, InvalidParameter, OutOfMemory,
                                            FileNotFound, Aborted,      Win32Error,       CanNotCreateFile};
 constexpr VexiroStatus kTagRead[] = {OK, GenericError, InvalidParameter, PropertyNotFound};

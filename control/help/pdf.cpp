@@ -13,8 +13,9 @@ constexpr VexiroStatus kPdfBegin[] = {OK, CanNotCreateFile};
 constexpr VexiroStatus kPdfAddImage[] = {OK, GenericError, InvalidParameter, FileNotFound, PdfErrorAddingImage};
 constexpr VexiroStatus kPdfSaveImage[] = {OK,          GenericError,     InvalidParameter,
                                           OutOfMemory, CanNotCreateFile, PdfErrorAddingImage};
-constexpr VexiroStatus kPdfFromTiff[] = {OK,           GenericError,     InvalidParameter,   OutOfMemory,
-                                         FileNotFound, CanNotCreateFile, PdfErrorAddingImage};
+// An id that names no TIFF document gives UnsupportedImageFormat.
+constexpr VexiroStatus kPdfFromTiff[] = {OK,           GenericError,     InvalidParameter,    OutOfMemory,
+                                         FileNotFound, CanNotCreateFile, PdfErrorAddingImage, UnsupportedImageFormat};
 
 constexpr MemberHelp kEntries[] = {
     {"PdfAddFont", "Adds a font, bold or italic if asked, to the open PDF; returns its number.", kPdfPage},

@@ -16,6 +16,12 @@ constexpr VexiroStatus kHistogram[] = {OK, GenericError, InvalidParameter, OutOf
 constexpr VexiroStatus kProfile[] = {OK,           GenericError,    InvalidParameter,       OutOfMemory,
                                      FileNotFound, ProfileNotFound, UnsupportedImageFormat, VximgplugDllRequired};
 constexpr VexiroStatus kFont[] = {OK, FontFamilyNotFound, FontStyleNotFound, NotTrueTypeFont};
+// Text is measured on the current image's graphics, so it needs an image.
+constexpr VexiroStatus kTextMeasure[] = {OK,         GenericError,       InvalidParameter,  OutOfMemory,
+                                         WrongState, FontFamilyNotFound, FontStyleNotFound, NotTrueTypeFont};
+constexpr VexiroStatus kDrawTextTexture[] = {
+    OK,         GenericError,       InvalidParameter,  OutOfMemory,    FileNotFound,
+    WrongState, FontFamilyNotFound, FontStyleNotFound, NotTrueTypeFont};
 constexpr VexiroStatus kTexture[] = {OK, GenericError, InvalidParameter, OutOfMemory, FileNotFound, WrongState};
 constexpr VexiroStatus kBarcodeDraw[] = {OK, GenericError, InvalidParameter, OutOfMemory, WrongState, InvalidBarCode};
 constexpr VexiroStatus kBarcodeCode[] = {OK, InvalidBarCode};
@@ -256,13 +262,13 @@ constexpr MemberHelp kEntries[] = {
     {"DrawRotatedText", "Draws a line of text turned by an angle.", kDrawText, kWiden},
     {"DrawRotatedTextBackColor", "Draws turned text on a background colour.", kDrawText, kWiden},
     {"DrawText", "Draws a line of text at a point.", kDrawText, kWiden},
-    {"GetTextHeight", "Height the text takes in a font, in the font unit.", kFont},
-    {"GetTextWidth", "Width the text takes in a font, in the font unit.", kFont},
+    {"GetTextHeight", "Height the text takes in a font, in the font unit.", kTextMeasure},
+    {"GetTextWidth", "Width the text takes in a font, in the font unit.", kTextMeasure},
     {"DrawTextBackColor", "Draws text on a background colour.", kDrawText, kWiden},
     {"DrawTextBox", "Draws text wrapped inside a rectangle, aligned, optionally with the box's outline.", kDrawText,
      kWiden},
     {"DrawTextGradient", "Draws text filled with a colour gradient.", kDrawText, kWiden},
-    {"DrawTextTexture", "Draws text filled with a picture from a file.", kDrawText, kWiden},
+    {"DrawTextTexture", "Draws text filled with a picture from a file.", kDrawTextTexture, kWiden},
     {"DrawTextTextureFromVexiroImage", "Draws text filled with another image of the store.", kDrawText, kWiden},
     {"FontSetUnit", "Sets the unit in which font sizes are given.", kAlwaysOk},
     {"FontGetUnit", "The unit in which font sizes are given.", kAlwaysOk},

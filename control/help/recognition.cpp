@@ -17,6 +17,14 @@ constexpr VexiroStatus kTemplateMatch[] = {OK, GenericError, InvalidParameter, O
 constexpr VexiroStatus kOcr[] = {OK, GenericError, InvalidParameter, OutOfMemory, OCRDictionaryNotFound};
 constexpr VexiroStatus kOcrPdf[] = {
     OK, GenericError, InvalidParameter, OutOfMemory, CanNotCreateFile, PdfErrorAddingImage, OCRDictionaryNotFound};
+constexpr VexiroStatus kOcrPdfFromTiff[] = {OK,
+                                            GenericError,
+                                            InvalidParameter,
+                                            OutOfMemory,
+                                            CanNotCreateFile,
+                                            PdfErrorAddingImage,
+                                            OCRDictionaryNotFound,
+                                            UnsupportedImageFormat};
 // Character records answer a number outside the list through their result.
 constexpr auto& kOcrRecord = kAlwaysOk;
 constexpr VexiroStatus kRead1D[] = {OK, GenericError, InvalidParameter, OutOfMemory, BarcodeReader1DPluginNotLoaded};
@@ -64,8 +72,9 @@ constexpr MemberHelp kEntries[] = {
     {"OCRTesseractGetOrientationEx", "Which quarter turn puts the text upright, at an accuracy level.", kOcr},
     {"SaveAsPDFOCR", "Writes the current image as a searchable PDF/A with an invisible text layer.", kOcrPdf},
     {"SaveAsPDFOCREx", "Writes a searchable PDF/A of the current image with full information.", kOcrPdf},
-    {"PdfOCRCreateFromMultipageTIFF", "Writes a TIFF document as a searchable PDF/A, page by page.", kOcrPdf},
-    {"PdfOCRCreateFromMultipageTIFFEx", "Writes a TIFF document as a searchable PDF/A with full information.", kOcrPdf},
+    {"PdfOCRCreateFromMultipageTIFF", "Writes a TIFF document as a searchable PDF/A, page by page.", kOcrPdfFromTiff},
+    {"PdfOCRCreateFromMultipageTIFFEx", "Writes a TIFF document as a searchable PDF/A with full information.",
+     kOcrPdfFromTiff},
     // 1D barcodes
     {"Barcode1DReaderDoScan", "Looks for 1D barcodes in the processing region.", kRead1D},
     {"Barcode1DReaderGetBarcodeCount", "Number of 1D barcodes the last scan found.", kReadResult},

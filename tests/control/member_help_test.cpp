@@ -168,16 +168,16 @@ class MemberHelpStatuses : public ::testing::Test {
     return true;
   }
 
-  // Calls the member with `number` for every required number, twelve digits for texts (valid for
-  // every barcode symbology) and `imageId` for an
-  // image identifier; the optional ones keep their defaults. Returns the status it leaves.
-  int32_t CallAndReadStatus(const MemberDesc& m, int32_t number, int32_t imageId) {
+  // Calls the member with `number` for every required number, `text` for every required text and
+  // `imageId` for an image identifier; the optional ones keep their defaults. Returns the status
+  // the member leaves.
+  int32_t CallAndReadStatus(const MemberDesc& m, int32_t number, const std::string& text, int32_t imageId) {
     std::vector<Variant> args;
     for (const ParamDesc& p : m.params) {
       if (p.optional)
         args.emplace_back(Missing{});
       else if (p.type.base == BaseType::String)
-        args.push_back(Variant::Str("123456789012"));
+        args.push_back(Variant::Str(text));
       else
         args.push_back(Variant::I4(FoldCase(p.name) == "nimageid" ? imageId : number));
     }
@@ -193,6 +193,15 @@ class MemberHelpStatuses : public ::testing::Test {
     return std::find(h.statuses.begin(), h.statuses.end(), status) != h.statuses.end();
   }
 
+  // A folder for the files members write; it goes, with what they wrote, after the engine.
+  struct ScratchFolder {
+    std::filesystem::path path =
+        std::filesystem::path(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") / "member_help_probe";
+    ScratchFolder() { std::filesystem::create_directories(path); }
+    ~ScratchFolder() { std::filesystem::remove_all(path); }
+  };
+
+  ScratchFolder scratch_;
   vexiro::cImaging engine_;
   Dispatch dispatch_{engine_};
 };
@@ -219,7 +228,7 @@ TEST_F(MemberHelpStatuses, MembersLeaveAStatusTheirHelpListsWithAndWithoutAnImag
         if (!setup.withImage) {
           ASSERT_EQ(engine_.CloseNativeImage(), vexiro::OK);
         }
-        const int32_t status = CallAndReadStatus(*m, setup.number, setup.withImage ? id : 0);
+        const int32_t status = CallAndReadStatus(*m, setup.number, "", setup.withImage ? id : 0);
         EXPECT_TRUE(Lists(h, status)) << h.member << " left status " << status << " " << setup.what
                                       << ", which its help does not list";
         engine_.RemoveAllImage();
@@ -230,10 +239,39 @@ TEST_F(MemberHelpStatuses, MembersLeaveAStatusTheirHelpListsWithAndWithoutAnImag
   }
 }
 
+TEST_F(MemberHelpStatuses, MembersGivenAFileThatIsNotThereLeaveAStatusTheirHelpLists) {
+  size_t called = 0;
+  for (bool withImage : {false, true})
+    for (const HelpSubsystem& s : HelpSubsystems()) {
+      if (s.name == "devices") continue;
+      for (const MemberHelp& h : s.entries) {
+        const MemberDesc* m = MemberTable::Instance().Find(h.member);
+        const auto takes = [&](auto test) { return std::any_of(m->params.begin(), m->params.end(), test); };
+        // Texts name files here, so a server's host name would be looked up: those members stay out.
+        if (!TakesPlainValues(*m, true) || !takes([](const ParamDesc& p) { return p.type.base == BaseType::String; }) ||
+            takes([](const ParamDesc& p) { return FoldCase(p.name) == "shost"; }))
+          continue;
+        engine_.ResetROI();
+        const int32_t id = engine_.CreateNewImage(16, 16, 24, -1);
+        if (!withImage) {
+          ASSERT_EQ(engine_.CloseNativeImage(), vexiro::OK);
+        }
+        const std::string file = (scratch_.path / (m->name + (withImage ? "-1" : "-0") + ".file")).string();
+        const int32_t status = CallAndReadStatus(*m, 2, file, withImage ? id : 0);
+        EXPECT_TRUE(Lists(h, status)) << h.member << " left status " << status << (withImage ? " with" : " without")
+                                      << " an image, which its help does not list";
+        engine_.RemoveAllImage();
+        ++called;
+      }
+    }
+  EXPECT_GT(called, 100u);
+}
+
 TEST_F(MemberHelpStatuses, MembersThatSayToWidenTheImageCannotDrawOnGreyOrBitonalImages) {
   using Narrowing = vexiro::VexiroStatus (vexiro::cImaging::*)();
   const std::pair<const char*, Narrowing> kNarrowings[] = {{"8-bit grey", &vexiro::cImaging::ConvertTo8BppGrayScale},
                                                            {"1-bit", &vexiro::cImaging::ConvertTo1Bpp}};
+  const std::string kDigits = "123456789012";  // a valid code of every barcode symbology
   for (const auto& [kind, narrow] : kNarrowings) {
     size_t called = 0;
     for (const HelpSubsystem& s : HelpSubsystems())
@@ -242,7 +280,7 @@ TEST_F(MemberHelpStatuses, MembersThatSayToWidenTheImageCannotDrawOnGreyOrBitona
         if (!h.needsWideImage || !TakesPlainValues(*m, true)) continue;
         const int32_t narrowImage = engine_.CreateNewImage(16, 16, 24, -1);
         ASSERT_EQ((engine_.*narrow)(), vexiro::OK) << kind;
-        EXPECT_EQ(CallAndReadStatus(*m, 2, narrowImage), vexiro::OutOfMemory)
+        EXPECT_EQ(CallAndReadStatus(*m, 2, kDigits, narrowImage), vexiro::OutOfMemory)
             << h.member << " on a " << kind << " image";
         engine_.CloseImage(narrowImage);
         ++called;
