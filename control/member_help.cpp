@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <ostream>
-#include <set>
 #include <vector>
 
 #include "control/enumerations.h"
