@@ -48,7 +48,7 @@ constexpr MemberHelp kEntries[] = {
     {"PrintSetColorMode", "Chooses monochrome (1) or colour (2) printing.", kPrint},
     {"PrintSetFromToPage", "Limits printing of multi-page documents to a range of pages.", kPrint},
     {"PrintGetQuality", "Print quality of the active printer.", kPrint},
-    {"PrintGetStat", "Outcome of the last print job.", kPrint},
+    {"PrintGetStat", "How the most recent print job ended.", kPrint},
     {"PrintSetQuality", "Sets the print quality of the active printer.", kPrint},
     {"PrintSetCopies", "Sets how many copies each print job makes.", kPrint},
     {"PrintGetCopies", "How many copies each print job makes.", kPrint},

@@ -35,7 +35,7 @@ constexpr MemberHelp kEntries[] = {
     {"ColorPaletteHasTransparentColor", "True when a palette entry is transparent.", kPalette},
     {"ColorPaletteGet", "Copies the palette's ARGB colours into an array and gives their count.", kPalette},
     {"ColorPaletteGetType", "Kind of the palette: grey, halftone, with alpha ...", kPalette},
-    {"ColorPaletteGetColorsCount", "Number of palette entries.", kPalette},
+    {"ColorPaletteGetColorsCount", "How many colours the palette holds.", kPalette},
     {"ColorPaletteGetEntrie", "ARGB colour of one palette entry.", kPalette},
     {"ColorPaletteSwapEntries", "Exchanges two palette entries.", kPalette},
     {"ColorPaletteSet", "Replaces the palette with the ARGB colours of an array.", kPalette},
