@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "control/com_server.h"
+#include "control/member_help.h"
 #include "control/member_table.h"
 #include "control/script_engine.h"
 #include "control/script_host.h"
@@ -158,8 +159,12 @@ int Main(std::vector<std::string> args) {
   if (args.size() == 1 && args[0] == "--version") return PrintVersions();
   if (args.size() == 1 && args[0] == "--register") return Registration(&DllRegisterServer, "registration");
   if (args.size() == 1 && args[0] == "--unregister") return Registration(&DllUnregisterServer, "unregistration");
+  if (args.size() == 2 && args[0] == "--help") return vx::control::PrintMemberHelp(args[1], std::cout, std::cerr);
   vx::control::ScriptEngine engine;
   if (args.size() == 1 && args[0] == "--members") return ListMembers(engine);
+  if (args.size() == 2 && args[0] == "--members")
+    return vx::control::PrintMatchingMembers(
+        args[1], [&engine](const vx::control::MemberDesc& m) { return engine.Implements(m); }, std::cout, std::cerr);
   if (args.size() == 1 && args[0] == "--idl") {
     std::cout << vx::control::GenerateIdl();
     return 0;
