@@ -1,3 +1,4 @@
+// Member help: each member's page from the member table, the help table and the enumerations.
 #include "control/member_help.h"
 
 #include <algorithm>
@@ -6,6 +7,7 @@
 #include <vector>
 
 #include "control/enumerations.h"
+#include "control/script_names.h"
 
 namespace vx::control {
 
@@ -27,10 +29,8 @@ const std::array<HelpSubsystem, 5>& Subsystems() {
 }
 
 std::string StatusName(vexiro::VexiroStatus status) {
-  if (const EnumerationDesc* e = FindEnumeration("VexiroStatus"))
-    for (const EnumConstant& c : e->constants)
-      if (c.value == status) return std::string(c.name);
-  return "?";
+  const std::string_view name = ConstantNameOf("VexiroStatus", status);
+  return name.empty() ? "?" : std::string(name);
 }
 
 // Items separated by ", ", wrapped into lines that start with `indent`.
@@ -102,21 +102,6 @@ std::string WideningNote(const MemberHelp& help) {
          StatusName(vexiro::OutOfMemory) + ";\n  widen the image first with " + std::string(kWideningMember) + ".\n";
 }
 
-size_t EditDistance(std::string_view a, std::string_view b) {
-  std::vector<size_t> row(b.size() + 1);
-  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (size_t i = 1; i <= a.size(); ++i) {
-    size_t diagonal = row[0];
-    row[0] = i;
-    for (size_t j = 1; j <= b.size(); ++j) {
-      const size_t above = row[j];
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-      diagonal = above;
-    }
-  }
-  return row[b.size()];
-}
-
 // Wildcard match of folded texts: `*` any run, `?` any one character.
 bool WildcardMatch(std::string_view pattern, std::string_view text) {
   size_t p = 0, t = 0, starP = std::string_view::npos, starT = 0;
@@ -163,17 +148,12 @@ std::string FormatMemberHelp(const MemberDesc& member, const MemberHelp& help) {
 }
 
 std::string ClosestMemberName(std::string_view name) {
-  const std::string folded = FoldCase(name);
-  std::string best;
-  size_t bestDistance = std::max<size_t>(2, folded.size() / 3) + 1;  // farther is no misspelling
-  for (const MemberDesc& m : MemberTable::Instance().Members()) {
-    const size_t d = EditDistance(folded, FoldCase(m.name));
-    if (d < bestDistance) {
-      bestDistance = d;
-      best = m.name;
-    }
-  }
-  return best;
+  static const std::vector<std::string_view> names = [] {
+    std::vector<std::string_view> all;
+    for (const MemberDesc& m : MemberTable::Instance().Members()) all.push_back(m.name);
+    return all;
+  }();
+  return ClosestName(name, names);
 }
 
 bool MatchesMemberPattern(std::string_view pattern, std::string_view name) {

@@ -35,13 +35,14 @@ constexpr const char* kUsage =
     "usage: vexiro [--strict] [--trace] FILE     run a script file\n"
     "       vexiro [--strict] [--trace] -e LINE [-e LINE ...]\n"
     "       vexiro [--strict] [--trace] < FILE   run a script from standard input\n"
-    "       vexiro --help | --version | --members | --idl | --register | --unregister\n"
+    "       vexiro --help [MEMBER] | --version | --members [PATTERN] | --idl | --register | --unregister\n"
     "\n"
     "  --strict      stop at the first member call that leaves a non-zero status (GetStat)\n"
     "  --trace       write each member call with its status and time to standard error\n"
-    "  --help        this text\n"
+    "  --help        this text; with a member's name, that member's signature, parameters and statuses\n"
     "  --version     the versions of the library, its type library and its plug-ins\n"
-    "  --members     every member with its signature and whether it is bound\n"
+    "  --members     every member with its signature and whether it is bound; with a pattern (* and ?,\n"
+    "                or a part of the name) the matching members, by subsystem\n"
     "  --idl         the type library as IDL\n"
     "  --register    register the library's classes (VEXIRO_REGISTRY names the registry file)\n"
     "  --unregister  remove that registration\n"
@@ -154,7 +155,6 @@ int Registration(vx::HRESULT (*entryPoint)(), const char* what) {
 }
 
 int Main(std::vector<std::string> args) {
-  // `--help MEMBER` and `--members PATTERN` belong to the member-help table, beside these.
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) return Help();
   if (args.size() == 1 && args[0] == "--version") return PrintVersions();
   if (args.size() == 1 && args[0] == "--register") return Registration(&DllRegisterServer, "registration");
