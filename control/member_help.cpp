@@ -8,6 +8,7 @@
 
 #include "control/enumerations.h"
 #include "control/script_names.h"
+#include "control/wildcards.h"
 
 namespace vx::control {
 
@@ -102,26 +103,6 @@ std::string WideningNote(const MemberHelp& help) {
          StatusName(vexiro::OutOfMemory) + ";\n  widen the image first with " + std::string(kWideningMember) + ".\n";
 }
 
-// Wildcard match of folded texts: `*` any run, `?` any one character.
-bool WildcardMatch(std::string_view pattern, std::string_view text) {
-  size_t p = 0, t = 0, starP = std::string_view::npos, starT = 0;
-  while (t < text.size()) {
-    if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == text[t])) {
-      ++p;
-      ++t;
-    } else if (p < pattern.size() && pattern[p] == '*') {
-      starP = p++;
-      starT = t;
-    } else if (starP != std::string_view::npos) {
-      p = starP + 1;
-      t = ++starT;
-    } else {
-      return false;
-    }
-  }
-  while (p < pattern.size() && pattern[p] == '*') ++p;
-  return p == pattern.size();
-}
 
 }  // namespace
 
@@ -157,9 +138,9 @@ std::string ClosestMemberName(std::string_view name) {
 }
 
 bool MatchesMemberPattern(std::string_view pattern, std::string_view name) {
-  const std::string p = FoldCase(pattern), n = FoldCase(name);
-  if (p.find_first_of("*?") == std::string::npos) return n.find(p) != std::string::npos;
-  return WildcardMatch(p, n);
+  if (pattern.find_first_of("*?") == std::string_view::npos)
+    return FoldCase(name).find(FoldCase(pattern)) != std::string::npos;
+  return MatchesWildcards(name, pattern);
 }
 
 int PrintMemberHelp(std::string_view name, std::ostream& out, std::ostream& err) {

@@ -29,7 +29,4 @@ class FolderWalk {
   bool walking_ = false;
 };
 
-// Whether `name` matches `mask` (* any run of characters, ? one character), letters in either case.
-bool MatchesMask(std::string_view name, std::string_view mask);
-
 }  // namespace vx::control

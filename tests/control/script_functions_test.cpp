@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "control/script_folder_walk.h"
+#include "control/wildcards.h"
 #include "script_test_support.h"
 
 namespace vx::control {
@@ -157,7 +158,7 @@ TEST(FolderWalkMask, MatchesLikeBasic) {
       {"page1.png", "page?.p*", true},
       {manyA, "*a*a*a*a*a*a*a*a*a*a*b", false},
   };
-  for (const Case& c : cases) EXPECT_EQ(MatchesMask(c.name, c.mask), c.matches) << c.name << " " << c.mask;
+  for (const Case& c : cases) EXPECT_EQ(MatchesWildcards(c.name, c.mask), c.matches) << c.name << " " << c.mask;
 }
 
 }  // namespace
