@@ -64,33 +64,42 @@ def checked(*lines):
     return out
 
 
-def make_matrix_page(folder):
-    """Four DataMatrix symbols on a white A4 page at 300 dpi."""
-    page = os.path.join(folder, "matrix.png")
-    if not os.path.exists(page):
-        compose = ["convert", "-size", f"{A4_WIDTH}x{A4_HEIGHT}", "xc:white"]
-        for i in range(4):
-            symbol = os.path.join(folder, f"m{i}.png")
-            subprocess.run(f"printf 'Symbol %d' {i} | dmtxwrite -m 8 -o '{symbol}'", shell=True, check=True)
-            compose += [symbol, "-geometry", f"+{300 + (i % 2) * 1000}+{400 + (i // 2) * 1500}", "-composite"]
-        subprocess.run(compose + ["-density", "300", "-units", "PixelsPerInch", "-type", "truecolor", page], check=True)
+def compose_page(page, symbols):
+    """A white A4 page at 300 dpi with each (symbol file, x, y) drawn on it."""
+    command = ["convert", "-size", f"{A4_WIDTH}x{A4_HEIGHT}", "xc:white"]
+    for symbol, x, y in symbols:
+        command += [symbol, "-geometry", f"+{x}+{y}", "-composite"]
+    subprocess.run(command + ["-density", "300", "-units", "PixelsPerInch", "-type", "truecolor", page], check=True)
     return page
+
+
+def make_matrix_page(folder):
+    """Four DataMatrix symbols on an A4 page."""
+    page = os.path.join(folder, "matrix.png")
+    if os.path.exists(page):
+        return page
+    symbols = []
+    for i in range(4):
+        symbol = os.path.join(folder, f"m{i}.png")
+        subprocess.run(f"printf 'Symbol %d' {i} | dmtxwrite -m 8 -o '{symbol}'", shell=True, check=True)
+        symbols.append((symbol, 300 + (i % 2) * 1000, 400 + (i // 2) * 1500))
+    return compose_page(page, symbols)
 
 
 def make_linear_page(folder):
-    """Seven linear symbols of different symbologies on a white A4 page at 300 dpi."""
+    """Seven linear symbols of different symbologies on an A4 page."""
     page = os.path.join(folder, "linear.png")
-    if not os.path.exists(page):
-        symbols = [("20", "Code-128 page"), ("8", "CODE39"), ("25", "CODE93"), ("13", "123456789012"),
-                   ("13", "1234567"), ("3", "12345678"), ("34", "12345678901")]
-        compose = ["convert", "-size", f"{A4_WIDTH}x{A4_HEIGHT}", "xc:white"]
-        for i, (kind, data) in enumerate(symbols):
-            symbol = os.path.join(folder, f"l{i}.png")
-            subprocess.run(["zint", "--scale=3", "-b", kind, "-d", data, "-o", symbol], check=True,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            compose += [symbol, "-geometry", f"+300+{200 + i * 460}", "-composite"]
-        subprocess.run(compose + ["-density", "300", "-units", "PixelsPerInch", "-type", "truecolor", page], check=True)
-    return page
+    if os.path.exists(page):
+        return page
+    kinds = [("20", "Code-128 page"), ("8", "CODE39"), ("25", "CODE93"), ("13", "123456789012"),
+             ("13", "1234567"), ("3", "12345678"), ("34", "12345678901")]
+    symbols = []
+    for i, (kind, data) in enumerate(kinds):
+        symbol = os.path.join(folder, f"l{i}.png")
+        subprocess.run(["zint", "--scale=3", "-b", kind, "-d", data, "-o", symbol], check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        symbols.append((symbol, 300, 200 + i * 460))
+    return compose_page(page, symbols)
 
 
 def make_text_page(folder):
