@@ -1,5 +1,8 @@
 // Flood fill: the 4-connected region of pixels whose red, green and blue equal the start pixel's
 // takes the fill colour, opaque. Other pixels, their alpha included, stay as they were.
+#include "processing/filters/flood_fill.h"
+
+#include <algorithm>
 #include <vector>
 
 #include "processing/filters/filter_engine.h"
@@ -11,27 +14,53 @@ namespace {
 
 constexpr uint32_t kColourBits = 0x00FFFFFFu, kOpaque = 0xFF000000u;
 
+struct RunStart {
+  int32_t x, y;
+};
+
+// Every run of the region's colour in row `y` between `left` and `right` waits by its first pixel.
+void QueueRunsOfRow(const uint32_t* row, int32_t y, int32_t left, int32_t right, uint32_t target,
+                    std::vector<RunStart>& pending) {
+  bool inRun = false;
+  for (int32_t x = left; x <= right; ++x) {
+    const bool matches = (row[x] & kColourBits) == target;
+    if (matches && !inRun) pending.push_back({x, y});
+    inRun = matches;
+  }
+}
+
+}  // namespace
+
+size_t FillRegionBySpans(uint32_t* pixels, int32_t width, int32_t height, int32_t x, int32_t y, uint32_t fill) {
+  const auto rowAt = [&](int32_t row) { return pixels + static_cast<size_t>(row) * static_cast<size_t>(width); };
+  const uint32_t target = rowAt(y)[x] & kColourBits;
+  // Filled pixels must no longer match, or the fill would never end.
+  if (target == (fill & kColourBits)) return 0;
+  std::vector<RunStart> pending{{x, y}};
+  size_t most = pending.size();
+  while (!pending.empty()) {
+    const RunStart start = pending.back();
+    pending.pop_back();
+    uint32_t* row = rowAt(start.y);
+    if ((row[start.x] & kColourBits) != target) continue;  // filled since it was queued
+    int32_t left = start.x, right = start.x;
+    while (left > 0 && (row[left - 1] & kColourBits) == target) --left;
+    while (right + 1 < width && (row[right + 1] & kColourBits) == target) ++right;
+    std::fill(row + left, row + right + 1, fill);
+    if (start.y > 0) QueueRunsOfRow(rowAt(start.y - 1), start.y - 1, left, right, target, pending);
+    if (start.y + 1 < height) QueueRunsOfRow(rowAt(start.y + 1), start.y + 1, left, right, target, pending);
+    most = std::max(most, pending.size());
+  }
+  return most;
+}
+
+namespace {
+
 // Param1, Param2: the start pixel (inside the area); Param3: the fill colour as ARGB.
 bool FillFromStart(FilterImage& image, const FilterArgs& args, double&) {
-  const int32_t w = image.width, h = image.height;
-  const auto x0 = static_cast<int32_t>(args.param1), y0 = static_cast<int32_t>(args.param2);
   const uint32_t fill = (static_cast<uint32_t>(static_cast<int32_t>(args.param3)) & kColourBits) | kOpaque;
-  uint32_t* px = image.pixels;
-  const uint32_t target = px[static_cast<size_t>(y0) * w + x0] & kColourBits;
-  if (target == (fill & kColourBits)) return true;
-  auto matches = [&](size_t i) { return (px[i] & kColourBits) == target && px[i] != fill; };
-  std::vector<size_t> pending{static_cast<size_t>(y0) * w + x0};
-  while (!pending.empty()) {
-    const size_t i = pending.back();
-    pending.pop_back();
-    if (!matches(i)) continue;
-    px[i] = fill;
-    const int32_t x = static_cast<int32_t>(i % w), y = static_cast<int32_t>(i / w);
-    if (x > 0) pending.push_back(i - 1);
-    if (x + 1 < w) pending.push_back(i + 1);
-    if (y > 0) pending.push_back(i - w);
-    if (y + 1 < h) pending.push_back(i + w);
-  }
+  FillRegionBySpans(image.pixels, image.width, image.height, static_cast<int32_t>(args.param1),
+                    static_cast<int32_t>(args.param2), fill);
   return true;
 }
 

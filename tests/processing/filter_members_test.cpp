@@ -9,6 +9,7 @@
 #include "control/dispatch.h"
 #include "processing/filter_test_support.h"
 #include "processing/filters/filter_member_table.h"
+#include "processing/filters/flood_fill.h"
 #include "processing/processing_test_access.h"
 
 namespace vexiro {
@@ -221,6 +222,8 @@ TEST_F(FilterMembers, AnUnknownBlackAndWhiteModeLeavesTheLastStatus) {
   EXPECT_TRUE(gCalls.empty());
 }
 
+using FloodFillByRuns = FilterMembers;
+
 TEST_F(FilterMembers, FloodFillStopsAtTheShapeAndKeepsItsHole) {
   // A black ring around a white hole on a white page: 'r' red, 'b' blue after the fills.
   const std::vector<std::string> page = {".......", ".#####.", ".#...#.", ".#...#.", ".#####.", "......."};
@@ -241,6 +244,70 @@ TEST_F(FilterMembers, FloodFillStopsAtTheShapeAndKeepsItsHole) {
   const std::vector<ARGB> got = ArgbPixelsOf(id);
   for (int32_t y = 0; y < 6; ++y)
     for (int32_t x = 0; x < 7; ++x) EXPECT_EQ(got[y * 7 + x], colour(filled[y][x])) << x << "," << y;
+}
+
+// Pages whose regions are long and thin everywhere: a serpentine corridor, a comb with one-pixel
+// teeth, and scattered specks on a page. '#' is ink, everything else paper.
+std::vector<std::string> MazePage(int32_t w, int32_t h, int kind) {
+  std::vector<std::string> rows(static_cast<size_t>(h), std::string(static_cast<size_t>(w), '.'));
+  uint32_t seed = 12345;
+  for (int32_t y = 0; y < h; ++y) {
+    for (int32_t x = 0; x < w; ++x) {
+      bool ink = false;
+      if (kind == 0) ink = y % 2 == 1 && (y % 4 == 1 ? x != w - 1 : x != 0);  // serpentine rows
+      if (kind == 1) ink = y > 0 && x % 2 == 1;                               // comb hanging from row 0
+      if (kind == 2) ink = ((seed = seed * 1103515245u + 12345u) >> 16) % 7 == 0;
+      if (ink) rows[y][x] = '#';
+    }
+  }
+  rows[0][0] = '.';  // where the fills start
+  return rows;
+}
+
+// The 4-connected paper region from (0, 0), found pixel by pixel.
+std::vector<bool> RegionFromOrigin(const std::vector<std::string>& rows) {
+  const int32_t h = static_cast<int32_t>(rows.size()), w = static_cast<int32_t>(rows[0].size());
+  std::vector<bool> in(static_cast<size_t>(w) * h, false);
+  std::vector<std::pair<int32_t, int32_t>> queue{{0, 0}};
+  in[0] = true;
+  for (size_t next = 0; next < queue.size(); ++next) {
+    const auto [x, y] = queue[next];
+    const std::pair<int32_t, int32_t> around[] = {{x - 1, y}, {x + 1, y}, {x, y - 1}, {x, y + 1}};
+    for (const auto& [nx, ny] : around) {
+      if (nx < 0 || ny < 0 || nx >= w || ny >= h || rows[ny][nx] == '#' || in[static_cast<size_t>(ny) * w + nx]) continue;
+      in[static_cast<size_t>(ny) * w + nx] = true;
+      queue.push_back({nx, ny});
+    }
+  }
+  return in;
+}
+
+// Bilevel pages of corridors and teeth fill exactly their region, and the runs waiting to be
+// filled never outnumber a row and a column: the fill's memory follows the page's runs, where a
+// pixel-by-pixel fill kept several entries per pixel.
+TEST_F(FloodFillByRuns, FillsTheRegionWithFewRunsWaiting) {
+  constexpr int32_t kW = 301, kH = 203;
+  for (int kind : {0, 1, 2}) {
+    SCOPED_TRACE(testing::Message() << "page " << kind);
+    const std::vector<std::string> rows = MazePage(kW, kH, kind);
+    const std::vector<bool> region = RegionFromOrigin(rows);
+    std::vector<uint32_t> pixels(static_cast<size_t>(kW) * kH);
+    for (int32_t y = 0; y < kH; ++y)
+      for (int32_t x = 0; x < kW; ++x) pixels[static_cast<size_t>(y) * kW + x] = rows[y][x] == '#' ? 0xFF000000u : 0xFFFFFFFFu;
+    const size_t waiting = vx::processing::FillRegionBySpans(pixels.data(), kW, kH, 0, 0, 0xFFFF0000u);
+    EXPECT_LE(waiting, size_t{kW + kH});
+    for (size_t i = 0; i < pixels.size(); ++i)
+      ASSERT_EQ(pixels[i], region[i] ? 0xFFFF0000u : rows[i / kW][i % kW] == '#' ? 0xFF000000u : 0xFFFFFFFFu) << i;
+
+    // The member on the page in 1 bit: the region turns black, nothing else changes.
+    const int32_t id = MakeCurrent(MakeFilled(kW, kH, vx::gdiplus::PixelFormat1bppIndexed, [&](int32_t x, int32_t y) {
+      return rows[y][x] == '#' ? 0xFF000000u : 0xFFFFFFFFu;
+    }));
+    ASSERT_EQ(E().FloodFill(0, 0, int32_t(0xFF000000u)), OK);
+    const std::vector<ARGB> got = ArgbPixelsOf(id);
+    for (size_t i = 0; i < got.size(); ++i)
+      ASSERT_EQ(got[i], region[i] || rows[i / kW][i % kW] == '#' ? 0xFF000000u : 0xFFFFFFFFu) << i;
+  }
 }
 
 }  // namespace
