@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <limits>
 
 #include "engine/image_access.h"
 #include "engine/image_store.h"
@@ -43,17 +44,27 @@ bool SpotBox(int32_t x, int32_t y, int32_t radiusX, int32_t radiusY, GpRect& box
   return FitBox(int64_t{x} - radiusX, int64_t{y} - radiusY, 2 * int64_t{radiusX}, 2 * int64_t{radiusY}, box);
 }
 
+// A world coordinate rounded to an integer (halves to even); a value FitBox refuses when it is not
+// finite or lies past the 64-bit range, which a conversion could not take.
+int64_t RoundedOrOut(double value) {
+  constexpr double kOut = 9.0e18;
+  return std::isfinite(value) && std::fabs(value) < kOut ? static_cast<int64_t>(std::nearbyint(value))
+                                                         : std::numeric_limits<int64_t>::max();
+}
+
 // What a member answers for a box no image can hold: no image comes first, as in every frame.
 VexiroStatus OutOfRangeBox(int32_t image) { return image == 0 ? GenericError : InvalidParameter; }
 
-// The grid lines of one direction that can touch the image: those at `first`, `first` + step ..
-// up to `last` that lie within the pen's reach of 0 .. extent. A pen wider than twice the image
-// reaches all of it from any line inside, so its reach is counted as no wider than that: an
-// absurd width or area then costs lines in proportion to the image, not to the numbers.
+// Grid lines at `from`, `from` + step .. up to `to`.
 struct GridLines {
   int64_t from = 0, to = -1, step = 1;
 };
 
+// The grid lines of one direction that can touch the image: those at `first`, `first` + step ..
+// up to `last` that lie within the pen's reach of 0 .. extent. A pen wider than twice the image's
+// sides together reaches all of it from any line inside, so its reach is counted as no wider
+// than that: an absurd pen or area then costs lines in proportion to the image, not to the
+// numbers (only such pens, in a translucent colour, overlap less often than asked).
 GridLines ClipGridLines(int64_t first, int64_t last, int64_t step, int64_t extent, int64_t reach) {
   GridLines lines{first, std::min(last, extent + reach), step};
   if (first < -reach) lines.from = first + (-reach - first + step - 1) / step * step;
@@ -329,8 +340,10 @@ VexiroStatus cImaging::DrawRotatedRectangle(float nAngle, int32_t nDstLeft, int3
                                             int32_t nHeight, int32_t nPenWidth, int32_t nColorARGB, bool bAntiAlias) {
   return nStat = draw::StrokeOnImage(nNativeImage, bAntiAlias, Colour(nColorARGB), float(nPenWidth), [&](auto g, auto p) {
            const GpPointF at = RotateAbout(g, nAngle, nDstLeft, nDstTop);
-           return GdipDrawRectangleI(g, p, int32_t(std::nearbyint(at.X)), int32_t(std::nearbyint(at.Y)), nWidth,
-                                     nHeight);
+           GpRect box;
+           if (!FitBox(RoundedOrOut(at.X), RoundedOrOut(at.Y), nWidth, nHeight, box))
+             return vx::gdiplus::InvalidParameter;
+           return GdipDrawRectangleI(g, p, box.X, box.Y, box.Width, box.Height);
          });
 }
 

@@ -178,6 +178,7 @@ TEST_F(Drawing, ShapeBoxesAtTheRangesEndsAreRefusedUnwrapped) {
       {"circle of negative diameter", [](cImaging& e) { return e.DrawCircle(kMax, 5, kMin, kBlack); }},
       {"spotlight twice the radius", [](cImaging& e) { return e.DrawSpotLight(0, 0, kMax, 5, 0, 0, 0, kBlack, kBlack); }},
       {"spotlight left of the range", [](cImaging& e) { return e.DrawSpotLight(kMin, 5, 1, 1, 0, 0, 0, kBlack, kBlack); }},
+      {"rotated rectangle turned past the range", [](cImaging& e) { return e.DrawRotatedRectangle(45, kMax, kMax, 5, 5, 1); }},
   };
   const int32_t id = Canvas(20, 20);
   for (const auto& c : refused) {
