@@ -6,7 +6,6 @@
 #include "engine/image_access.h"
 #include "engine/image_graphics.h"
 #include "engine/load/from_memory.h"
-#include "platform/input_limits.h"
 #include "processing/draw/gdiplus_wrappers.h"
 #include "processing/geometry/transform_canvas.h"
 #include "vexiro/imaging.h"
@@ -51,8 +50,7 @@ VexiroStatus cImaging::AddBordersCore(int32_t left, int32_t top, int32_t right, 
   gp::PixelFormat format = 0;
   if (VexiroStatus s = GetImagePixelFormat(nNativeImage, format); s != OK) return nStat = s;
   const int64_t width = int64_t{nSavedWidth} + left + right, height = int64_t{nSavedHeight} + top + bottom;
-  // A page no loader would read back is refused as a bitmap too large to make.
-  if (!vx::limits::ImageSizeAcceptable(width, height)) return nStat = OutOfMemory;
+  if (VexiroStatus s = vx::geometry::CheckCanvasSize(width, height); s != OK) return nStat = s;
   vx::geometry::TransformCanvas canvas;
   VexiroStatus s = canvas.Create(int32_t(width), int32_t(height), format, nNativeImage);
   if (s != OK) return nStat = s;

@@ -280,9 +280,9 @@ TEST_F(Geometry, ResizedSizesAndResolution) {
   }
 }
 
-// A border that would give the page a side no loader reads back is refused as too large, and
-// one at the largest side is made; the sums are taken wide, so the range's end does not wrap.
-TEST_F(Geometry, BordersPastTheLargestSideAreRefused) {
+// A border, resize or turn that would give the page a side no loader reads back is refused as too
+// large, and one at the largest side is made; sums are taken wide, so the range's end does not wrap.
+TEST_F(Geometry, TransformsPastTheLargestSideAreRefused) {
   constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
   const struct {
     const char* what;
@@ -297,10 +297,16 @@ TEST_F(Geometry, BordersPastTheLargestSideAreRefused) {
       {"one past the largest side", 20, 10, [](cImaging& e) { return e.AddBorderRight(65535 - 19); }, OutOfMemory, 20,
        10},
       {"the largest side", 20, 10, [](cImaging& e) { return e.AddBorderRight(65535 - 20); }, OK, 65535, 10},
+      {"resized past the largest side", 20, 10, [](cImaging& e) { return e.ResizeImage(65536, 10); }, OutOfMemory, 20,
+       10},
+      {"scaled past the largest side", 20, 10, [](cImaging& e) { return e.ScaleImage(327700); }, OutOfMemory, 20, 10},
+      {"resized to the largest side", 20, 10, [](cImaging& e) { return e.ResizeImage(10, 65535); }, OK, 10, 65535},
+      {"turned a hair past the largest side", 65535, 20, [](cImaging& e) { return e.RotateAngle(0.01f); }, OutOfMemory,
+       65535, 20},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    UniqueImage(c.w, c.h);
+    Current(E().CreateNewImage(c.w, c.h, 24, static_cast<int32_t>(0xFF000000u)));  // black: no fill needed
     EXPECT_EQ(c.call(E()), c.status);
     EXPECT_EQ(E().GetWidth(), c.expectedW);
     EXPECT_EQ(E().GetHeight(), c.expectedH);
