@@ -176,9 +176,12 @@ TEST_F(Drawing, ShapeBoxesAtTheRangesEndsAreRefusedUnwrapped) {
       {"filled circle", [](cImaging& e) { return e.DrawFillCircle(kMin, 0, kMax, kBlack); }},
       {"circle", [](cImaging& e) { return e.DrawCircle(kMin, 5, kMax, kBlack, 3); }},
       {"circle of negative diameter", [](cImaging& e) { return e.DrawCircle(kMax, 5, kMin, kBlack); }},
-      {"spotlight twice the radius", [](cImaging& e) { return e.DrawSpotLight(0, 0, kMax, 5, 0, 0, 0, kBlack, kBlack); }},
-      {"spotlight left of the range", [](cImaging& e) { return e.DrawSpotLight(kMin, 5, 1, 1, 0, 0, 0, kBlack, kBlack); }},
-      {"rotated rectangle turned past the range", [](cImaging& e) { return e.DrawRotatedRectangle(45, kMax, kMax, 5, 5, 1); }},
+      {"spotlight twice the radius",
+       [](cImaging& e) { return e.DrawSpotLight(0, 0, kMax, 5, 0, 0, 0, kBlack, kBlack); }},
+      {"spotlight left of the range",
+       [](cImaging& e) { return e.DrawSpotLight(kMin, 5, 1, 1, 0, 0, 0, kBlack, kBlack); }},
+      {"rotated rectangle turned past the range",
+       [](cImaging& e) { return e.DrawRotatedRectangle(45, kMax, kMax, 5, 5, 1); }},
   };
   const int32_t id = Canvas(20, 20);
   for (const auto& c : refused) {
@@ -230,7 +233,8 @@ TEST_F(Drawing, TextBeyondTheLargestEmIsRefusedByEveryMember) {
       {"DrawRotatedTextBackColor",
        [](cImaging& e, int32_t size) { return e.DrawRotatedTextBackColor(10, "Hg", 0, 0, size); }},
       {"DrawTextBox", [](cImaging& e, int32_t size) { return e.DrawTextBox("Hg", 0, 0, 30, 20, size); }},
-      {"DrawTextGradient", [](cImaging& e, int32_t size) { return e.DrawTextGradient("Hg", 0, 0, kBlack, kWhite, size); }},
+      {"DrawTextGradient",
+       [](cImaging& e, int32_t size) { return e.DrawTextGradient("Hg", 0, 0, kBlack, kWhite, size); }},
       {"DrawTextTextureFromVexiroImage",
        [texture](cImaging& e, int32_t size) { return e.DrawTextTextureFromVexiroImage("Hg", 0, 0, texture, size); }},
   };

@@ -274,7 +274,8 @@ std::vector<bool> RegionFromOrigin(const std::vector<std::string>& rows) {
     const auto [x, y] = queue[next];
     const std::pair<int32_t, int32_t> around[] = {{x - 1, y}, {x + 1, y}, {x, y - 1}, {x, y + 1}};
     for (const auto& [nx, ny] : around) {
-      if (nx < 0 || ny < 0 || nx >= w || ny >= h || rows[ny][nx] == '#' || in[static_cast<size_t>(ny) * w + nx]) continue;
+      if (nx < 0 || ny < 0 || nx >= w || ny >= h) continue;
+      if (rows[ny][nx] == '#' || in[static_cast<size_t>(ny) * w + nx]) continue;
       in[static_cast<size_t>(ny) * w + nx] = true;
       queue.push_back({nx, ny});
     }
@@ -293,7 +294,8 @@ TEST_F(FloodFillByRuns, FillsTheRegionWithFewRunsWaiting) {
     const std::vector<bool> region = RegionFromOrigin(rows);
     std::vector<uint32_t> pixels(static_cast<size_t>(kW) * kH);
     for (int32_t y = 0; y < kH; ++y)
-      for (int32_t x = 0; x < kW; ++x) pixels[static_cast<size_t>(y) * kW + x] = rows[y][x] == '#' ? 0xFF000000u : 0xFFFFFFFFu;
+      for (int32_t x = 0; x < kW; ++x)
+        pixels[static_cast<size_t>(y) * kW + x] = rows[y][x] == '#' ? 0xFF000000u : 0xFFFFFFFFu;
     const size_t waiting = vx::processing::FillRegionBySpans(pixels.data(), kW, kH, 0, 0, 0xFFFF0000u);
     EXPECT_LE(waiting, size_t{kW + kH});
     for (size_t i = 0; i < pixels.size(); ++i)
