@@ -9,6 +9,7 @@
 #include "control/dispatch.h"
 #include "processing/filter_test_support.h"
 #include "processing/filters/filter_member_table.h"
+#include "processing/filters/filter_write_back.h"
 #include "processing/filters/flood_fill.h"
 #include "processing/processing_test_access.h"
 
@@ -283,32 +284,61 @@ std::vector<bool> RegionFromOrigin(const std::vector<std::string>& rows) {
   return in;
 }
 
-// Bilevel pages of corridors and teeth fill exactly their region, and the runs waiting to be
+// Pages of corridors, teeth and specks fill exactly their region, and the runs waiting to be
 // filled never outnumber a row and a column: the fill's memory follows the page's runs, where a
-// pixel-by-pixel fill kept several entries per pixel.
+// pixel-by-pixel fill kept several entries per pixel. Through the member, in 1 bit with either
+// palette order and in 24 bits, nothing but the region changes.
 TEST_F(FloodFillByRuns, FillsTheRegionWithFewRunsWaiting) {
   constexpr int32_t kW = 301, kH = 203;
+  constexpr ARGB kInkColour = 0xFF000000u, kPaperColour = 0xFFFFFFFFu, kFill = 0xFF0000FFu;
   for (int kind : {0, 1, 2}) {
     SCOPED_TRACE(testing::Message() << "page " << kind);
     const std::vector<std::string> rows = MazePage(kW, kH, kind);
     const std::vector<bool> region = RegionFromOrigin(rows);
-    std::vector<uint32_t> pixels(static_cast<size_t>(kW) * kH);
+    vx::processing::FillPlanes planes(kW, kH);
     for (int32_t y = 0; y < kH; ++y)
       for (int32_t x = 0; x < kW; ++x)
-        pixels[static_cast<size_t>(y) * kW + x] = rows[y][x] == '#' ? 0xFF000000u : 0xFFFFFFFFu;
-    const size_t waiting = vx::processing::FillRegionBySpans(pixels.data(), kW, kH, 0, 0, 0xFFFF0000u);
-    EXPECT_LE(waiting, size_t{kW + kH});
-    for (size_t i = 0; i < pixels.size(); ++i)
-      ASSERT_EQ(pixels[i], region[i] ? 0xFFFF0000u : rows[i / kW][i % kW] == '#' ? 0xFF000000u : 0xFFFFFFFFu) << i;
+        if (rows[y][x] != '#') planes.open.Set(planes.At(x, y));
+    EXPECT_LE(vx::processing::FillOpenRegion(planes, 0, 0), size_t{kW + kH});
+    for (size_t i = 0; i < region.size(); ++i) ASSERT_EQ(planes.filled.Get(i), region[i]) << i;
 
-    // The member on the page in 1 bit: the region turns black, nothing else changes.
-    const int32_t id = MakeCurrent(MakeFilled(kW, kH, vx::gdiplus::PixelFormat1bppIndexed, [&](int32_t x, int32_t y) {
-      return rows[y][x] == '#' ? 0xFF000000u : 0xFFFFFFFFu;
-    }));
-    ASSERT_EQ(E().FloodFill(0, 0, int32_t(0xFF000000u)), OK);
-    const std::vector<ARGB> got = ArgbPixelsOf(id);
-    for (size_t i = 0; i < got.size(); ++i)
-      ASSERT_EQ(got[i], region[i] || rows[i / kW][i % kW] == '#' ? 0xFF000000u : 0xFFFFFFFFu) << i;
+    const auto ink = [&](size_t i) { return rows[i / kW][i % kW] == '#'; };
+    const struct {
+      const char* what;
+      vx::gdiplus::PixelFormat format;
+      bool whiteFirst;
+      ARGB fill, filled;
+    } pages[] = {{"1 bit", vx::gdiplus::PixelFormat1bppIndexed, false, kInkColour, kInkColour},
+                 {"1 bit, white first", vx::gdiplus::PixelFormat1bppIndexed, true, kInkColour, kInkColour},
+                 {"24 bits", vx::gdiplus::PixelFormat24bppRGB, false, kFill, kFill}};
+    for (const auto& p : pages) {
+      SCOPED_TRACE(p.what);
+      const int32_t id = MakeCurrent(MakeFilled(kW, kH, p.format, [&](int32_t x, int32_t y) {
+        return rows[y][x] == '#' ? kInkColour : kPaperColour;
+      }));
+      if (p.whiteFirst) {
+        // The same page with its two entries swapped: the fill must follow colours, not indices.
+        const int32_t stride = (kW + 31) / 32 * 4;
+        std::vector<uint8_t> bits(static_cast<size_t>(stride) * kH, 0);
+        for (int32_t y = 0; y < kH; ++y)
+          for (int32_t x = 0; x < kW; ++x)
+            if (rows[y][x] == '#') bits[static_cast<size_t>(y) * stride + x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+        vx::gdiplus::ColorPalette swapped;
+        swapped.Count = 2;
+        swapped.Entries[0] = kPaperColour;
+        swapped.Entries[1] = kInkColour;
+        ASSERT_EQ(vx::engine::SetImagePaletteRaw(id, swapped), OK);
+        ASSERT_EQ(vx::processing::TransferArea(id, {0, 0, kW, kH},
+                                               vx::gdiplus::ImageLockModeWrite | vx::gdiplus::ImageLockModeUserInputBuf,
+                                               vx::gdiplus::PixelFormat1bppIndexed, bits.data(), stride),
+                  OK);
+        ASSERT_EQ(ArgbPixelsOf(id)[0], kPaperColour);
+      }
+      ASSERT_EQ(E().FloodFill(0, 0, int32_t(p.fill)), OK);
+      const std::vector<ARGB> got = ArgbPixelsOf(id);
+      for (size_t i = 0; i < got.size(); ++i)
+        ASSERT_EQ(got[i], region[i] ? p.filled : ink(i) ? kInkColour : kPaperColour) << i;
+    }
   }
 }
 
