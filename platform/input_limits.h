@@ -16,6 +16,8 @@ constexpr int32_t kMaxDocumentPages = 4096;                // pages one document
 constexpr int32_t kMaxAnimationFrames = 10000;             // frames of one GIF the platform decoder reads
 constexpr long kTransferDeadlineSeconds = 300;             // a whole network transfer, unless lengthened
 constexpr uint64_t kMaxRegistryFileBytes = uint64_t{16} << 20; // the registry's text file, read whole to edit
+constexpr uint64_t kMaxTemplateFileBytes = uint64_t{64} << 20; // a document-template file, read whole
+constexpr int32_t kMaxTemplateImageCount = 2147483646;      // samples one template may average (2^31 - 2)
 
 // Both sides 1 .. kMaxImageSide and at most kMaxImagePixels pixels.
 constexpr bool ImageSizeAcceptable(int64_t width, int64_t height) {

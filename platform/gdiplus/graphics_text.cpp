@@ -23,6 +23,10 @@ namespace vx::gdiplus {
 namespace {
 
 constexpr double kPaddingEms = 1.0 / 6.0;
+// FreeType scales a face to at most 65535 pixels an em. Past that cairo's font fails (keeping
+// memory on that path, and failing one call while passing the next), so a larger em is refused
+// before any font is made, by measuring and drawing alike.
+constexpr double kMaxEmPixels = 65535;
 
 struct FaceDeleter {
   void operator()(cairo_font_face_t* f) const { cairo_font_face_destroy(f); }
@@ -141,6 +145,7 @@ Status BuildLayout(const GpGraphics& g, const std::string& text, const GpFont& f
   const double pagePixels = g.PixelsPerUnit(g.pageUnit, true) * g.pageScale;
   if (!(fontPixels > 0) || !(pagePixels > 0)) return InvalidParameter;
   l.em = font.size * fontPixels / (font.unit == UnitWorld ? fontPixels : pagePixels);
+  if (!(l.em * pagePixels <= kMaxEmPixels)) return InvalidParameter;
   face = OpenFace(font);
   if (!face) return FontFamilyNotFound;
   cairo_matrix_t size, identity;

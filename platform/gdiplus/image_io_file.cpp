@@ -157,15 +157,17 @@ Status ReplaceFileAtomically(const char* path, const std::vector<uint8_t>& bytes
   return file.Commit();
 }
 
-Status ReadWholeFileBounded(const std::string& path, std::vector<uint8_t>& bytes) {
+Status ReadWholeFileBounded(const std::string& path, std::vector<uint8_t>& bytes, uint64_t maxBytes) {
   struct Closer {
     void operator()(FILE* f) const { std::fclose(f); }
   };
   std::unique_ptr<FILE, Closer> file(kernel::OpenRegularFileStream(path.c_str()));
   if (!file) return FileNotFound;
+  struct stat info {};
+  if (::fstat(::fileno(file.get()), &info) == 0 && static_cast<uint64_t>(info.st_size) > maxBytes) return OutOfMemory;
   uint8_t chunk[1 << 16];
   for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;) {
-    if (bytes.size() + n > limits::kMaxEncodedBytes) return OutOfMemory;
+    if (bytes.size() + n > maxBytes) return OutOfMemory;
     bytes.insert(bytes.end(), chunk, chunk + n);
   }
   return std::ferror(file.get()) ? Win32Error : Ok;

@@ -5,6 +5,7 @@
 
 #include "platform/gdiplus/byte_sink.h"
 #include "platform/gdiplus/gdiplus_types.h"
+#include "platform/input_limits.h"
 #include "platform/ole/istream.h"
 
 namespace vx::gdiplus {
@@ -41,9 +42,12 @@ class FileReplacement final : public ByteSink {
 // without any write permission is not replaced (AccessDenied).
 Status ReplaceFileAtomically(const char* path, const std::vector<uint8_t>& bytes);
 
-// Reads the regular file at `path` whole, within the bound on files read whole: FileNotFound when
-// it cannot be opened, OutOfMemory when it is larger, Win32Error for a read error.
-Status ReadWholeFileBounded(const std::string& path, std::vector<uint8_t>& bytes);
+// Reads the regular file at `path` whole, within `maxBytes` (by default the bound on files read
+// whole): FileNotFound when it cannot be opened, OutOfMemory when it is larger (told by its size
+// before anything is read, and by what reading finds for files that report no size), Win32Error
+// for a read error.
+Status ReadWholeFileBounded(const std::string& path, std::vector<uint8_t>& bytes,
+                            uint64_t maxBytes = limits::kMaxEncodedBytes);
 
 // Writes all bytes at the stream's current position.
 Status WriteToStream(ole::IStream* stream, const std::vector<uint8_t>& bytes);

@@ -15,6 +15,13 @@ constexpr std::string_view kRoots[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER",
 
 char Fold(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
 
+// The spelling two names share when they compare equal without case.
+std::string Folded(std::string_view name) {
+  std::string out(name);
+  std::transform(out.begin(), out.end(), out.begin(), Fold);
+  return out;
+}
+
 bool SameText(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Fold(x) == Fold(y); });
 }
@@ -92,7 +99,8 @@ std::vector<std::string_view> Lines(std::string_view text) {
     size_t end = text.find('\n', start);
     if (end == std::string_view::npos) end = text.size();
     std::string_view line = text.substr(start, end - start);
-    if (line.ends_with('\r')) line.remove_suffix(1);
+    // Every carriage return at the end goes, so that what is written is read back the same.
+    while (line.ends_with('\r')) line.remove_suffix(1);
     lines.push_back(line);
     start = end + 1;
   }
@@ -107,23 +115,34 @@ bool IsRootedPath(std::string_view path) {
   return false;
 }
 
+// One pass over the lines: every key and value is found by a hashed name, and a value continued
+// over many lines is appended to in place, so parsing takes time linear in the text.
 bool RegDocument::Parse(std::string_view text) {
   keys_.clear();
+  index_.clear();
   // A registration file many times larger than the library's own entries is not one to edit.
   if (text.size() > limits::kMaxRegistryFileBytes) return false;
   if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
   const std::vector<std::string_view> lines = Lines(text);
   if (lines.empty() || lines[0] != kHeader) return false;
   std::vector<RegKey> parsed;
-  std::string pending;  // a typed value continued over lines ending in '\'
+  std::string line;
+  bool continued = false;  // `line` holds a typed value whose last line ended in '\'
+  bool quoted = false;     // `line` holds `="`, so a '\' at its end closes a text, not a line
   for (size_t i = 1; i < lines.size(); ++i) {
-    std::string line(lines[i]);
-    if (!pending.empty()) {
-      const size_t start = line.find_first_not_of(" \t");
-      if (start == std::string::npos) return false;  // a continued value needs its next part
-      line = pending + line.substr(start);
-      pending.clear();
+    std::string_view part = lines[i];
+    size_t searchFrom = 0;
+    if (continued) {
+      const size_t start = part.find_first_not_of(" \t");
+      if (start == std::string_view::npos) return false;  // a continued value needs its next part
+      part.remove_prefix(start);
+      searchFrom = line.empty() ? 0 : line.size() - 1;
+      line += part;
+    } else {
+      line.assign(part);
+      quoted = false;
     }
+    continued = false;
     if (line.empty() || line[0] == ';') continue;
     if (line[0] == '[') {
       if (line.back() != ']' || !IsWellFormedPath(std::string_view(line).substr(1, line.size() - 2))) return false;
@@ -131,25 +150,38 @@ bool RegDocument::Parse(std::string_view text) {
       continue;
     }
     if (line[0] != '"' && line[0] != '@') return false;
-    if (line.back() == '\\' && line.find("=\"") == std::string::npos) {
-      pending = line.substr(0, line.size() - 1);
+    quoted = quoted || line.find("=\"", searchFrom) != std::string::npos;
+    if (line.back() == '\\' && !quoted) {
+      line.pop_back();
+      continued = true;
       continue;
     }
     RegValue value;
     if (parsed.empty() || !ParseValue(line, value)) return false;
     parsed.back().values.push_back(std::move(value));
   }
-  if (!pending.empty()) return false;
+  if (continued) return false;
+  AdoptParsedKeys(parsed);
+  return true;
+}
+
+// A key named twice keeps both sections' values; a value named twice keeps the later one, in the
+// place of the first.
+void RegDocument::AdoptParsedKeys(std::vector<RegKey>& parsed) {
+  std::vector<std::unordered_map<std::string, size_t>> names;
   for (RegKey& key : parsed) {
     CreateKey(key.path);
+    const size_t at = index_.at(Folded(key.path));
+    if (names.size() <= at) names.resize(at + 1);
+    std::vector<RegValue>& values = keys_[at].values;
     for (RegValue& v : key.values) {
-      RegKey* target = Find(key.path);
-      auto same = std::find_if(target->values.begin(), target->values.end(), [&](const RegValue& x) { return SameText(x.name, v.name); });
-      if (same != target->values.end()) *same = std::move(v);
-      else target->values.push_back(std::move(v));
+      const auto [entry, added] = names[at].try_emplace(Folded(v.name), values.size());
+      if (added)
+        values.push_back(std::move(v));
+      else
+        values[entry->second] = std::move(v);
     }
   }
-  return true;
 }
 
 std::string RegDocument::Serialise() const {
@@ -168,8 +200,13 @@ std::string RegDocument::Serialise() const {
 }
 
 RegKey* RegDocument::Find(std::string_view path) {
-  auto found = std::find_if(keys_.begin(), keys_.end(), [&](const RegKey& k) { return SameText(k.path, path); });
-  return found == keys_.end() ? nullptr : &*found;
+  const auto found = index_.find(Folded(path));
+  return found == index_.end() ? nullptr : &keys_[found->second];
+}
+
+void RegDocument::RebuildIndex() {
+  index_.clear();
+  for (size_t i = 0; i < keys_.size(); ++i) index_.emplace(Folded(keys_[i].path), i);
 }
 
 const RegKey* RegDocument::Find(std::string_view path) const { return const_cast<RegDocument*>(this)->Find(path); }
@@ -180,7 +217,7 @@ bool RegDocument::HasKey(std::string_view path) const {
 }
 
 void RegDocument::CreateKey(std::string_view path) {
-  if (!Find(path)) keys_.push_back({std::string(path), {}});
+  if (index_.try_emplace(Folded(path), keys_.size()).second) keys_.push_back({std::string(path), {}});
 }
 
 bool RegDocument::SetString(std::string_view path, std::string_view name, std::string_view text) {
@@ -211,11 +248,13 @@ bool RegDocument::QueryString(std::string_view path, std::string_view name, std:
 bool RegDocument::DeleteTree(std::string_view path) {
   if (!HasKey(path)) return false;
   std::erase_if(keys_, [&](const RegKey& k) { return SameText(k.path, path) || IsBelow(k.path, path); });
+  RebuildIndex();
   return true;
 }
 
 void RegDocument::ClearKey(std::string_view path) {
   std::erase_if(keys_, [&](const RegKey& k) { return IsBelow(k.path, path); });
+  RebuildIndex();
   if (RegKey* key = Find(path)) key->values.clear();
 }
 

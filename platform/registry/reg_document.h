@@ -4,6 +4,7 @@
 #pragma once
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace vx::registry {
@@ -43,7 +44,10 @@ class RegDocument {
  private:
   RegKey* Find(std::string_view path);
   const RegKey* Find(std::string_view path) const;
+  void RebuildIndex();
+  void AdoptParsedKeys(std::vector<RegKey>& parsed);
   std::vector<RegKey> keys_;
+  std::unordered_map<std::string, size_t> index_;  // a key's path without case -> its place in keys_
 };
 
 // The registry's roots by their names; true when `path` begins with one of them.

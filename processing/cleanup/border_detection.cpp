@@ -58,10 +58,11 @@ class BorderScanner {
     int32_t n = skip;
     bool any = false;
     for (;;) {
-      const int32_t k = n + 1;
-      if (k < 1 || k >= extent || Share(side, k) < confidence) break;
+      // Wide, so that a skip count near the top of the range ends the walk instead of wrapping.
+      const int64_t k = int64_t{n} + 1;
+      if (k < 1 || k >= extent || Share(side, int32_t(k)) < confidence) break;
       any = true;
-      n = k;
+      n = int32_t(k);
     }
     found = found || any;
     return any ? n : 0;

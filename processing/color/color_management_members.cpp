@@ -16,6 +16,7 @@
 #include "platform/gdiplus/codecs/tiff/tiff_profile_tag.h"
 #include "platform/gdiplus/gdiplus_flat.h"
 #include "platform/gdiplus/graphics.h"
+#include "platform/gdiplus/image_io_file.h"
 #include "platform/gdiplus/image_attributes.h"
 #include "vexiro/imaging.h"
 
@@ -82,10 +83,9 @@ bool cImaging::ICCImageHasProfile() {
 VexiroStatus cImaging::ICCExportToFile(const std::string& sFilePath) {
   std::vector<uint8_t> profile;
   if (!ReadEmbeddedProfile(nNativeImage, profile)) return nStat = ProfileNotFound;
-  std::ofstream out(NormalizePath(sFilePath), std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(profile.data()), static_cast<std::streamsize>(profile.size()));
-  out.close();
-  return nStat = out ? OK : CanNotCreateFile;
+  // Written beside the target and renamed over it: a full disk must not cost the old file.
+  const std::string path = NormalizePath(sFilePath);
+  return nStat = gp::ReplaceFileAtomically(path.c_str(), profile) == gp::Ok ? OK : CanNotCreateFile;
 }
 
 VexiroStatus cImaging::ICCRemove() {

@@ -3,8 +3,11 @@
 // centre, grids, rounded and rotated rectangles, gradient and textured lines, the spotlight).
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <functional>
+#include <limits>
 
+#include "engine/image_access.h"
 #include "engine/image_store.h"
 #include "engine/load/loader.h"
 #include "processing/draw/draw_frame.h"
@@ -21,10 +24,60 @@ namespace {
 
 ARGB Colour(int32_t argb) { return static_cast<ARGB>(argb); }
 
+// A box from wide arithmetic; false when a number of it leaves the 32-bit range, where no image
+// reaches and the integer calls cannot take it.
+bool FitBox(int64_t x, int64_t y, int64_t width, int64_t height, GpRect& box) {
+  const auto fits = [](int64_t v) { return v >= INT32_MIN && v <= INT32_MAX; };
+  if (!fits(x) || !fits(y) || !fits(width) || !fits(height)) return false;
+  box = {int32_t(x), int32_t(y), int32_t(width), int32_t(height)};
+  return true;
+}
+
 // The square of a circle given by its centre: Int(d / 2) to the left and above it.
-GpRect CircleBox(int32_t centreX, int32_t centreY, int32_t diameter) {
-  const int32_t half = static_cast<int32_t>(std::floor(diameter / 2.0));
-  return {centreX - half, centreY - half, diameter, diameter};
+bool CircleBox(int32_t centreX, int32_t centreY, int32_t diameter, GpRect& box) {
+  const auto half = static_cast<int64_t>(std::floor(diameter / 2.0));
+  return FitBox(centreX - half, centreY - half, diameter, diameter, box);
+}
+
+// The box of the spotlight's ellipse, centred on (x, y).
+bool SpotBox(int32_t x, int32_t y, int32_t radiusX, int32_t radiusY, GpRect& box) {
+  return FitBox(int64_t{x} - radiusX, int64_t{y} - radiusY, 2 * int64_t{radiusX}, 2 * int64_t{radiusY}, box);
+}
+
+// A world coordinate rounded to an integer (halves to even); a value FitBox refuses when it is not
+// finite or lies past the 64-bit range, which a conversion could not take.
+int64_t RoundedOrOut(double value) {
+  constexpr double kOut = 9.0e18;
+  return std::isfinite(value) && std::fabs(value) < kOut ? static_cast<int64_t>(std::nearbyint(value))
+                                                         : std::numeric_limits<int64_t>::max();
+}
+
+// What a member answers for a box no image can hold: no image comes first, as in every frame.
+VexiroStatus OutOfRangeBox(int32_t image) { return image == 0 ? GenericError : InvalidParameter; }
+
+// Grid lines at `from`, `from` + step .. up to `to`.
+struct GridLines {
+  int64_t from = 0, to = -1, step = 1;
+};
+
+// The grid lines of one direction that can touch the image: those at `first`, `first` + step ..
+// up to `last` that lie within the pen's reach of 0 .. extent. A pen wider than twice the image's
+// sides together reaches all of it from any line inside, so its reach is counted as no wider
+// than that: an absurd pen or area then costs lines in proportion to the image, not to the
+// numbers (only such pens, in a translucent colour, overlap less often than asked).
+GridLines ClipGridLines(int64_t first, int64_t last, int64_t step, int64_t extent, int64_t reach) {
+  GridLines lines{first, std::min(last, extent + reach), step};
+  if (first < -reach) lines.from = first + (-reach - first + step - 1) / step * step;
+  return lines;
+}
+
+// The part of a line's run from `a` to `b` (either way round) within the reach of 0 .. extent;
+// false when none of it is.
+bool ClipRun(int64_t a, int64_t b, int64_t extent, int64_t reach, int32_t& from, int32_t& to) {
+  if (std::max(a, b) < -reach || std::min(a, b) > extent + reach) return false;
+  from = int32_t(std::clamp(a, -reach, extent + reach));
+  to = int32_t(std::clamp(b, -reach, extent + reach));
+  return true;
 }
 
 // The outline of a rectangle with corners rounded by radius r (0 .. 90).
@@ -96,7 +149,8 @@ VexiroStatus cImaging::DrawBezier(int32_t nLeft1, int32_t nTop1, int32_t nLeft2,
 
 VexiroStatus cImaging::DrawCircle(int32_t nDstLeft, int32_t nDstTop, int32_t nDiameter, int32_t nColorARGB,
                                   int32_t nPenWidth, bool bAntiAlias) {
-  const GpRect box = CircleBox(nDstLeft, nDstTop, nDiameter);
+  GpRect box;
+  if (!CircleBox(nDstLeft, nDstTop, nDiameter, box)) return nStat = OutOfRangeBox(nNativeImage);
   return nStat = draw::StrokeOnImage(nNativeImage, bAntiAlias, Colour(nColorARGB), float(nPenWidth), [&](auto g, auto p) {
            return GdipDrawEllipseI(g, p, box.X, box.Y, box.Width, box.Height);
          });
@@ -150,7 +204,8 @@ VexiroStatus cImaging::DrawEllipse(int32_t nDstLeft, int32_t nDstTop, int32_t nW
 
 VexiroStatus cImaging::DrawFillCircle(int32_t nDstLeft, int32_t nDstTop, int32_t nDiameter, int32_t nColorARGB,
                                       bool bAntiAlias) {
-  const GpRect box = CircleBox(nDstLeft, nDstTop, nDiameter);
+  GpRect box;
+  if (!CircleBox(nDstLeft, nDstTop, nDiameter, box)) return nStat = OutOfRangeBox(nNativeImage);
   return nStat = draw::FillOnImage(nNativeImage, bAntiAlias, Colour(nColorARGB), [&](auto g, auto b) {
            return GdipFillEllipseI(g, b, box.X, box.Y, box.Width, box.Height);
          });
@@ -187,7 +242,9 @@ VexiroStatus cImaging::DrawGradientLine(int32_t nSrcLeft, int32_t nSrcTop, int32
                               });
 }
 
-// The first line that fails decides the status; without a failure it is the pen's.
+// The first line that fails decides the status; without a failure it is the pen's. Only the
+// lines that can reach the image are drawn, and only as far as they can reach it: the same
+// pixels, in time that follows the image rather than the numbers asked for.
 VexiroStatus cImaging::DrawGrid(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight,
                                 int32_t nHorizontalStep, int32_t nVerticalStep, int32_t nPenWidth, int32_t nColorARGB) {
   const int64_t stepX = nHorizontalStep > 0 ? nHorizontalStep : 2, stepY = nVerticalStep > 0 ? nVerticalStep : 2;
@@ -197,10 +254,20 @@ VexiroStatus cImaging::DrawGrid(int32_t nDstLeft, int32_t nDstTop, int32_t nWidt
   draw::PenPtr pen;
   if (s == OK)
     s = draw::MakeInto(pen, [&](GpPen** p) { return GdipCreatePen1(Colour(nColorARGB), float(nPenWidth), UnitPixel, p); });
-  for (int64_t x = nDstLeft; s == OK && x <= right; x += stepX)
-    s = engine::ToStatus(GdipDrawLineI(g.get(), pen.get(), int32_t(x), nDstTop, int32_t(x), int32_t(bottom)));
-  for (int64_t y = nDstTop; s == OK && y <= bottom; y += stepY)
-    s = engine::ToStatus(GdipDrawLineI(g.get(), pen.get(), nDstLeft, int32_t(y), int32_t(right), int32_t(y)));
+  int32_t imageWidth = 0, imageHeight = 0;
+  if (s == OK) s = engine::GetImageWidth(nNativeImage, imageWidth);
+  if (s == OK) s = engine::GetImageHeight(nNativeImage, imageHeight);
+  // Half the pen, a pixel of rounding and a pixel of smoothing on either side.
+  const int64_t reach = std::min<int64_t>(std::max(nPenWidth, 1), 2 * (int64_t{imageWidth} + imageHeight)) / 2 + 2;
+  int32_t from = 0, to = 0;
+  const GridLines columns = ClipGridLines(nDstLeft, right, stepX, imageWidth, reach);
+  if (ClipRun(nDstTop, bottom, imageHeight, reach, from, to))
+    for (int64_t x = columns.from; s == OK && x <= columns.to; x += columns.step)
+      s = engine::ToStatus(GdipDrawLineI(g.get(), pen.get(), int32_t(x), from, int32_t(x), to));
+  const GridLines rows = ClipGridLines(nDstTop, bottom, stepY, imageHeight, reach);
+  if (ClipRun(nDstLeft, right, imageWidth, reach, from, to))
+    for (int64_t y = rows.from; s == OK && y <= rows.to; y += rows.step)
+      s = engine::ToStatus(GdipDrawLineI(g.get(), pen.get(), from, int32_t(y), to, int32_t(y)));
   return nStat = s;
 }
 
@@ -273,8 +340,10 @@ VexiroStatus cImaging::DrawRotatedRectangle(float nAngle, int32_t nDstLeft, int3
                                             int32_t nHeight, int32_t nPenWidth, int32_t nColorARGB, bool bAntiAlias) {
   return nStat = draw::StrokeOnImage(nNativeImage, bAntiAlias, Colour(nColorARGB), float(nPenWidth), [&](auto g, auto p) {
            const GpPointF at = RotateAbout(g, nAngle, nDstLeft, nDstTop);
-           return GdipDrawRectangleI(g, p, int32_t(std::nearbyint(at.X)), int32_t(std::nearbyint(at.Y)), nWidth,
-                                     nHeight);
+           GpRect box;
+           if (!FitBox(RoundedOrOut(at.X), RoundedOrOut(at.Y), nWidth, nHeight, box))
+             return vx::gdiplus::InvalidParameter;
+           return GdipDrawRectangleI(g, p, box.X, box.Y, box.Width, box.Height);
          });
 }
 
@@ -283,10 +352,12 @@ VexiroStatus cImaging::DrawSpotLight(int32_t nDstLeft, int32_t nDstTop, int32_t 
                                      int32_t nEndColor) {
   draw::GraphicsPtr g;
   if (VexiroStatus s = draw::OpenGraphics(nNativeImage, g); s != OK) return nStat = s;
+  GpRect box;
+  if (!SpotBox(nDstLeft, nDstTop, nRadiusX, nRadiusY, box)) return nStat = InvalidParameter;
   draw::SetAntiAlias(g.get(), true);
   GpPath path;
   path.fillMode = FillModeWinding;
-  GdipAddPathEllipseI(&path, nDstLeft - nRadiusX, nDstTop - nRadiusY, 2 * nRadiusX, 2 * nRadiusY);
+  GdipAddPathEllipseI(&path, box.X, box.Y, box.Width, box.Height);
   draw::BrushPtr brush;
   VexiroStatus s = draw::MakeInto(brush, [&](GpBrush** b) { return GdipCreatePathGradientFromPath(&path, b); });
   if (s != OK) return nStat = s;

@@ -44,12 +44,13 @@ VexiroStatus PaintStrips(gp::GpGraphics* g, int32_t colour, int32_t width, int32
 VexiroStatus cImaging::AddBordersCore(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t colour) {
   if (nNativeImage == 0) return nStat = GenericError;
   // A border below 1 would leave the image as it is while reporting success, or shrink it.
-  if (left < 0 || top < 0 || right < 0 || bottom < 0 || left + top + right + bottom == 0) return nStat = InvalidParameter;
+  if (left < 0 || top < 0 || right < 0 || bottom < 0 || (left == 0 && top == 0 && right == 0 && bottom == 0))
+    return nStat = InvalidParameter;
   SaveImageProperties();
   gp::PixelFormat format = 0;
   if (VexiroStatus s = GetImagePixelFormat(nNativeImage, format); s != OK) return nStat = s;
   const int64_t width = int64_t{nSavedWidth} + left + right, height = int64_t{nSavedHeight} + top + bottom;
-  if (width > INT32_MAX || height > INT32_MAX) return nStat = InvalidParameter;
+  if (VexiroStatus s = vx::geometry::CheckCanvasSize(width, height); s != OK) return nStat = s;
   vx::geometry::TransformCanvas canvas;
   VexiroStatus s = canvas.Create(int32_t(width), int32_t(height), format, nNativeImage);
   if (s != OK) return nStat = s;

@@ -60,7 +60,8 @@ VexiroStatus cImaging::ResizeCore(int32_t source, int32_t& result, int32_t width
                                   int32_t interpolation, int32_t targetFormat, bool keepProperties) {
   result = 0;
   if (source == 0) return nStat = GenericError;
-  if (width < 1 || height < 1) return nStat = InvalidParameter;
+  // Checked before the canvas: the thumbnail the core falls back on would make any size.
+  if (VexiroStatus s = vx::geometry::CheckCanvasSize(width, height); s != OK) return nStat = s;
   const int32_t remembered = nNativeImage;
   if (keepProperties) SaveImageProperties(source);
   float horizontal = 0, vertical = 0;

@@ -2,6 +2,7 @@
 
 #include "engine/image_access.h"
 #include "engine/load/from_memory.h"
+#include "platform/input_limits.h"
 
 namespace vx::geometry {
 
@@ -64,8 +65,13 @@ VexiroStatus ConvertWithPalette(int32_t source, PixelFormat format, const ColorP
   return OK;
 }
 
-VexiroStatus TransformCanvas::Create(int32_t width, int32_t height, PixelFormat format, int32_t paletteSource) {
+VexiroStatus CheckCanvasSize(int64_t width, int64_t height) {
   if (width < 1 || height < 1) return InvalidParameter;
+  return limits::ImageSizeAcceptable(width, height) ? OK : vexiro::OutOfMemory;
+}
+
+VexiroStatus TransformCanvas::Create(int32_t width, int32_t height, PixelFormat format, int32_t paletteSource) {
+  if (VexiroStatus s = CheckCanvasSize(width, height); s != OK) return s;
   format_ = format;
   throughArgb_ = !GraphicsCanDrawOn(format);
   palette_ = PaletteOf(paletteSource);

@@ -15,10 +15,14 @@ namespace vx::geometry {
 
 using vexiro::VexiroStatus;
 
+// Whether a transform may make a picture of that size: InvalidParameter below 1, OutOfMemory for
+// a side or pixel count past what any loader reads back, OK otherwise.
+VexiroStatus CheckCanvasSize(int64_t width, int64_t height);
+
 class TransformCanvas {
  public:
   // A width x height bitmap for `format`; the palette of `paletteSource` (when it has one) is
-  // set on the result. Sizes below 1 give InvalidParameter.
+  // set on the result. Sizes are checked as CheckCanvasSize checks them.
   VexiroStatus Create(int32_t width, int32_t height, gdiplus::PixelFormat format, int32_t paletteSource);
   // The image the drawing goes to.
   int32_t Drawing() const { return drawing_.get(); }

@@ -3,16 +3,15 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <limits>
+#include <unordered_set>
 
 #include "engine/image_access.h"
 #include "engine/routines/random_generator.h"
 #include "engine/routines/shared_routines.h"
+#include "platform/gdiplus/image_io_file.h"
+#include "platform/input_limits.h"
 #include "platform/kernel/code_page.h"
-#include "platform/kernel/files.h"
 
 namespace vexiro {
 namespace {
@@ -44,7 +43,20 @@ uint32_t GetLittle(const uint8_t* at, size_t bytes) {
   return value;
 }
 
-std::string EncodeStore(const std::vector<ArdTemplate>& templates) {
+// What the store itself can make: identifiers above 0, counts and averages that are never
+// negative and a sample count that one more fold cannot overflow. Anything else in a file would
+// answer "no template" with a real one, divide by a zero count or score relevances far outside
+// 0 .. 100.
+bool RecordIsSound(const ArdTemplate& t) {
+  const auto negative = [](int32_t v) { return v < 0; };
+  return t.TemplateID > 0 && t.ImageCount >= 0 && t.ImageCount <= vx::limits::kMaxTemplateImageCount &&
+         t.AvgArea >= 0 && t.AvgDarkCount >= 0 && t.AvgTopDarkCount >= 0 &&
+         std::none_of(t.Histogram.begin(), t.Histogram.end(), negative);
+}
+
+}  // namespace
+
+std::string EncodeTemplateFile(const std::vector<ArdTemplate>& templates) {
   std::string out;
   PutLittle(out, static_cast<uint32_t>(templates.size()), 4);
   for (const ArdTemplate& t : templates) {
@@ -59,12 +71,14 @@ std::string EncodeStore(const std::vector<ArdTemplate>& templates) {
   return out;
 }
 
-// N records from the bytes, each checked against what is left; bytes after them are allowed.
-bool DecodeStore(const std::vector<uint8_t>& bytes, std::vector<ArdTemplate>& templates) {
+// N records from the bytes, each checked against what is left and refused when the store could
+// not have written it, or when its identifier is taken already; bytes after them are allowed.
+bool DecodeTemplateFile(const std::vector<uint8_t>& bytes, std::vector<ArdTemplate>& templates) {
   if (bytes.size() < 4) return false;
   const auto count = static_cast<int32_t>(GetLittle(bytes.data(), 4));
   if (count < 1 || static_cast<uint64_t>(count) > (bytes.size() - 4) / kRecordFixedBytes) return false;
   templates.assign(static_cast<size_t>(count), ArdTemplate{});
+  std::unordered_set<int32_t> identifiers;
   size_t at = 4;
   for (ArdTemplate& t : templates) {
     if (bytes.size() - at < kRecordFixedBytes) return false;
@@ -80,47 +94,10 @@ bool DecodeStore(const std::vector<uint8_t>& bytes, std::vector<ArdTemplate>& te
     if (bytes.size() - at < tagBytes) return false;
     t.Tag = vx::AnsiToUtf8(std::string_view(reinterpret_cast<const char*>(bytes.data() + at), tagBytes));
     at += tagBytes;
+    if (!RecordIsSound(t) || !identifiers.insert(t.TemplateID).second) return false;
   }
   return true;
 }
-
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
-}
-
-// A new file beside the target, made exclusively so that nothing else is overwritten.
-std::string FreshFileBeside(const std::string& path) {
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const auto suffix = static_cast<uint32_t>(vx::engine::RandomSingle() * kIdentifierRange);
-    const std::string candidate = path + ".~" + std::to_string(suffix);
-    if (vx::CreateNewFile(candidate)) return candidate;
-  }
-  return "";
-}
-
-bool ReplaceFile(const std::string& path, const std::string& content) {
-  const std::string fresh = FreshFileBeside(path);
-  if (fresh.empty()) return false;
-  bool written = false;
-  {
-    std::ofstream out(fresh, std::ios::binary | std::ios::trunc);
-    written = static_cast<bool>(out.write(content.data(), static_cast<std::streamsize>(content.size())));
-    out.close();
-    written = written && !out.fail();
-  }
-  std::error_code ec;
-  if (written) std::filesystem::rename(fresh, path, ec);
-  if (!written || ec) {
-    vx::DeleteFile(fresh);
-    return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 const ArdTemplate* cARD::Find(int32_t TemplateID) const {
   const int32_t index = GetTemplateIDX(TemplateID);
@@ -175,7 +152,9 @@ VexiroStatus cARD::AddImageToTemplate(int32_t TemplateID, int32_t ImageID) {
   if (LastStatus != OK) return LastStatus;
 
   ArdTemplate& t = Templates[static_cast<size_t>(index)];
-  const int32_t n = ++t.ImageCount;
+  // At its largest the count stays put and the sample still weighs 1 / n: the file can hold it.
+  if (t.ImageCount < vx::limits::kMaxTemplateImageCount) ++t.ImageCount;
+  const int32_t n = t.ImageCount;
   const int32_t area = static_cast<int32_t>(std::min<int64_t>(static_cast<int64_t>(width) * height,
                                                               std::numeric_limits<int32_t>::max()));
   t.AvgArea = Fold(t.AvgArea, area, n);
@@ -236,7 +215,9 @@ bool cARD::LoadTemplateConfig(const std::string& Path) {
   if (vx::engine::GetExistingFilePath(Path).empty()) return false;
   std::vector<uint8_t> bytes;
   std::vector<ArdTemplate> loaded;
-  if (!ReadWholeFile(Path, bytes) || !DecodeStore(bytes, loaded)) return false;
+  if (vx::gdiplus::ReadWholeFileBounded(Path, bytes, vx::limits::kMaxTemplateFileBytes) != vx::gdiplus::Ok ||
+      !DecodeTemplateFile(bytes, loaded))
+    return false;
   NewConfig();
   Templates = std::move(loaded);
   TemplateCount = static_cast<int32_t>(Templates.size());
@@ -245,7 +226,9 @@ bool cARD::LoadTemplateConfig(const std::string& Path) {
 
 bool cARD::SaveTemplateConfig(const std::string& Path) {
   if (TemplateCount == 0) return false;
-  return ReplaceFile(Path, EncodeStore(Templates));
+  const std::string encoded = EncodeTemplateFile(Templates);
+  return vx::gdiplus::ReplaceFileAtomically(Path.c_str(), std::vector<uint8_t>(encoded.begin(), encoded.end())) ==
+         vx::gdiplus::Ok;
 }
 
 void cARD::NewConfig() {

@@ -39,6 +39,11 @@ VexiroStatus ComputeLayoutSignature(int32_t imageId, int32_t width, int32_t heig
 // The histogram similarity of a signature to a template's histogram, 0 .. 100.
 double CompareSignatures(const SignatureBins& image, const SignatureBins& learned);
 
+// The template file of these templates, and the templates of a file: false for a file the store
+// refuses (too short for its count, or holding a record the store could not have made).
+std::string EncodeTemplateFile(const std::vector<ArdTemplate>& templates);
+bool DecodeTemplateFile(const std::vector<uint8_t>& bytes, std::vector<ArdTemplate>& templates);
+
 class cARD {
  public:
   cARD() { NewConfig(); }
@@ -58,6 +63,9 @@ class cARD {
   bool SetTemplateTag(int32_t TemplateID, const std::string& Tag);
   int32_t FindCloserTemplate(int32_t ImageID);
   // The file is checked whole before the store is replaced: a failure leaves the store as it was.
+  // A file past the template-file bound is refused unread, and so is one holding a record the
+  // store could not have made (identifier 0, negative or repeated, negative numbers, a sample
+  // count past the largest one).
   bool LoadTemplateConfig(const std::string& Path);
   // Written beside the target and renamed over it, so a failure never harms an existing file.
   bool SaveTemplateConfig(const std::string& Path);

@@ -11,6 +11,7 @@
 
 #include "platform/registry/reg_document.h"
 #include "platform/registry/registry.h"
+#include "support/fuzz_seed.h"
 #include "support/private_registry.h"
 
 namespace vx {
@@ -56,6 +57,7 @@ TEST_F(RegistryTest, ValuesSurviveInTheFileWithQuotesAndBackslashesEscaped) {
   ASSERT_EQ(Set(key, "Named", "second"), ERROR_SUCCESS);
   ASSERT_EQ(Set(key, "named", "replaced"), ERROR_SUCCESS);  // names compare without case
   RegCloseKey(key);
+  vxtest::OfferFuzzSeed("escaped.reg", ReadFile(file));
   EXPECT_EQ(ReadFile(file),
             "Windows Registry Editor Version 5.00\n\n[HKEY_CLASSES_ROOT\\Vx.Test\\Sub]\n"
             "@=\"C:\\\\a \\\"quoted\\\" path\"\n\"Named\"=\"replaced\"\n");
@@ -124,6 +126,7 @@ TEST(RegistryDocument, ForeignValuesOfOtherTypesAreKeptAsWritten) {
   const std::string text =
       "Windows Registry Editor Version 5.00\r\n\r\n; a comment\r\n[HKEY_CURRENT_USER\\Software\\Other]\r\n"
       "\"Blob\"=hex:01,02,\\\r\n  03,04\r\n\"Count\"=dword:00000002\r\n";
+  vxtest::OfferFuzzSeed("foreign.reg", text);
   registry::RegDocument doc;
   ASSERT_TRUE(doc.Parse(text));
   EXPECT_EQ(doc.Serialise(),
@@ -131,6 +134,48 @@ TEST(RegistryDocument, ForeignValuesOfOtherTypesAreKeptAsWritten) {
             "\"Blob\"=hex:01,02,03,04\n\"Count\"=dword:00000002\n");
   std::string value;
   EXPECT_FALSE(doc.QueryString("HKEY_CURRENT_USER\\Software\\Other", "Count", value));
+}
+
+// Files of the sizes that once kept the parser busy for minutes: many keys, many values under one
+// key and one value continued over many lines. Each must come back whole, names matched without
+// case, a later value of one name replacing the earlier in its place.
+TEST(RegistryDocument, LargeFilesParseWhole) {
+  constexpr int kKeys = 8000, kValues = 10000, kParts = 30000;
+  std::string keys = "Windows Registry Editor Version 5.00\n";
+  for (int i = 0; i < kKeys; ++i)
+    keys += "[HKEY_CLASSES_ROOT\\K" + std::to_string(i) + "]\n@=\"" + std::to_string(i) + "\"\n";
+  keys += "[hkey_classes_root\\k7]\n\"More\"=\"x\"\n";
+  registry::RegDocument doc;
+  ASSERT_TRUE(doc.Parse(keys));
+  std::string value;
+  EXPECT_TRUE(doc.QueryString("HKEY_CLASSES_ROOT\\K7999", "", value));
+  EXPECT_EQ(value, "7999");
+  EXPECT_TRUE(doc.QueryString("HKEY_CLASSES_ROOT\\K7", "more", value)) << "a key named twice keeps both sections";
+  EXPECT_TRUE(doc.QueryString("HKEY_CLASSES_ROOT\\K7", "", value));
+  EXPECT_EQ(value, "7");
+
+  std::string values = "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\Many]\n";
+  for (int i = 0; i < kValues; ++i) values += "\"v" + std::to_string(i) + "\"=\"" + std::to_string(i) + "\"\n";
+  values += "\"V0\"=\"last\"\n";
+  ASSERT_TRUE(doc.Parse(values));
+  EXPECT_TRUE(doc.QueryString("HKEY_CURRENT_USER\\Many", "v9999", value));
+  EXPECT_TRUE(doc.QueryString("HKEY_CURRENT_USER\\Many", "v0", value));
+  EXPECT_EQ(value, "last");
+  const std::string serialised = doc.Serialise();
+  EXPECT_NE(serialised.find("\"V0\"=\"last\"\n\"v1\"="), std::string::npos) << "one value of that name, the later";
+  EXPECT_EQ(serialised.find("\"v0\""), std::string::npos);
+
+  std::string continued = "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\Blob]\n\"B\"=hex:\\\n";
+  for (int i = 0; i < kParts; ++i) continued += "  0a,\\\n";
+  continued += "  0b\n\"Split\"=\\\n  \"text\"\n";
+  ASSERT_TRUE(doc.Parse(continued));
+  const std::string blob = doc.Serialise();
+  EXPECT_NE(blob.find("\"B\"=hex:0a,0a,"), std::string::npos);
+  const std::string head = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Blob]\n\"B\"=hex:";
+  EXPECT_EQ(blob.size(), head.size() + 3 * kParts + 3 + std::string("\"Split\"=\"text\"\n").size());
+  EXPECT_TRUE(doc.QueryString("HKEY_CURRENT_USER\\Blob", "Split", value))
+      << "a text may follow its '=' on the next line";
+  EXPECT_EQ(value, "text");
 }
 
 }  // namespace

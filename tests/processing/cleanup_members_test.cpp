@@ -143,6 +143,32 @@ TEST_F(CleanupMembers, PagesUnderTenPixelsAreLeftAlone) {
   }
 }
 
+// Confidences and skip counts at the ends of the 32-bit range: the walk ends at the page's last
+// line instead of wrapping, and the page stays as it was whenever nothing can be cut from it.
+TEST_F(CleanupMembers, ExtremeConfidencesAndSkipCountsEndAtThePage) {
+  using Member = std::function<VexiroStatus(cImaging&)>;
+  constexpr int32_t kMax = std::numeric_limits<int32_t>::max(), kMin = std::numeric_limits<int32_t>::min();
+  const struct {
+    const char* what;
+    Member run;
+  } cases[] = {
+      {"white, skip all", [](cImaging& e) { return e.CropWhiteBorders(-1, kMax); }},
+      {"black, skip all", [](cImaging& e) { return e.CropBlackBorders(kMin, kMax); }},
+      {"painted, skip all", [](cImaging& e) { return e.CropBlackBordersEx(kMax, kMax); }},
+      {"every line counts: borders cross", [](cImaging& e) { return e.CropWhiteBorders(-1, 0); }},
+      {"negative skip", [](cImaging& e) { return e.CropWhiteBorders(100, kMin); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Page(kW, kH, kWhite, {kText});
+    c.run(E());
+    EXPECT_EQ(E().GetWidth(), kW);
+    EXPECT_EQ(E().GetHeight(), kH);
+    EXPECT_EQ(Hex(At(kText.x, kText.y)), Hex(kInk));
+    vx::engine::ReleaseImage(Current());
+  }
+}
+
 // ---- Borders reported ----
 
 struct ReportCase {

@@ -10,6 +10,7 @@
 
 #include "engine/routines/shared_routines.h"
 #include "processing/filter_test_support.h"
+#include "support/file_size_limit.h"
 
 namespace vx::processing {
 namespace {
@@ -92,6 +93,26 @@ TEST_F(ColorManagement, EmbeddedProfileIsAddedReplacedExportedAndRemoved) {
   SavingTestAccess::SetStat(*engine_, vexiro::Aborted);
   EXPECT_EQ(engine_->ICCAddFromFile(scratch_.File("empty.icc")), vexiro::Aborted) << "an empty file changes nothing";
   EXPECT_FALSE(engine_->ICCImageHasProfile());
+}
+
+// A full disk: the export fails as a write error and the file of that name keeps its bytes, with
+// nothing left beside it.
+TEST_F(ColorManagement, ExportOntoAFullDiskKeepsTheOldFile) {
+  Current({kWhite}, 1, 1);
+  ASSERT_EQ(engine_->ICCAddFromFile(WriteProfile(scratch_.File("rgb.icc"), true)), vexiro::OK);
+  const std::string target = scratch_.File("kept.icc");
+  const std::vector<uint8_t> old = {'o', 'l', 'd', ' ', 'p', 'r', 'o', 'f', 'i', 'l', 'e'};
+  WriteBytes(target, old);
+  const size_t files = FilesIn(scratch_.File(""));
+  {
+    vx::testing_support::FileSizeLimit full(64);
+    ASSERT_TRUE(full.Active());
+    EXPECT_EQ(engine_->ICCExportToFile(target), vexiro::CanNotCreateFile);
+  }
+  EXPECT_EQ(ReadFile(target), old);
+  EXPECT_EQ(FilesIn(scratch_.File("")), files);
+  EXPECT_EQ(engine_->ICCExportToFile(target), vexiro::OK);
+  EXPECT_EQ(ReadFile(target), ReadFile(scratch_.File("rgb.icc")));
 }
 
 // Adobe RGB (1998) from its published definition: D65 white, its primaries, gamma 563/256.

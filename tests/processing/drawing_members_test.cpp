@@ -165,6 +165,93 @@ TEST_F(Drawing, ArrowsGradientsSpotlightsAndRefusals) {
   EXPECT_EQ(E().DrawTexturedLine(0, 0, 10, 10, 2, "/nonexistent/texture.png"), FileNotFound);
 }
 
+// Boxes whose corners leave the 32-bit range are refused and draw nothing; one that only
+// reaches far beyond the image is drawn as asked.
+TEST_F(Drawing, ShapeBoxesAtTheRangesEndsAreRefusedUnwrapped) {
+  constexpr int32_t kMax = INT32_MAX, kMin = INT32_MIN;
+  const struct {
+    const char* what;
+    std::function<VexiroStatus(cImaging&)> call;
+  } refused[] = {
+      {"filled circle", [](cImaging& e) { return e.DrawFillCircle(kMin, 0, kMax, kBlack); }},
+      {"circle", [](cImaging& e) { return e.DrawCircle(kMin, 5, kMax, kBlack, 3); }},
+      {"circle of negative diameter", [](cImaging& e) { return e.DrawCircle(kMax, 5, kMin, kBlack); }},
+      {"spotlight twice the radius",
+       [](cImaging& e) { return e.DrawSpotLight(0, 0, kMax, 5, 0, 0, 0, kBlack, kBlack); }},
+      {"spotlight left of the range",
+       [](cImaging& e) { return e.DrawSpotLight(kMin, 5, 1, 1, 0, 0, 0, kBlack, kBlack); }},
+      {"rotated rectangle turned past the range",
+       [](cImaging& e) { return e.DrawRotatedRectangle(45, kMax, kMax, 5, 5, 1); }},
+  };
+  const int32_t id = Canvas(20, 20);
+  for (const auto& c : refused) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(c.call(E()), InvalidParameter);
+    EXPECT_EQ(Ink(id, 20, 20).Width, 0);
+  }
+  ASSERT_EQ(E().DrawFillCircle(0, 0, kMax, kBlack), OK) << "a circle far larger than the image";
+  EXPECT_EQ(Pixel(id, 19, 19), kInk);
+}
+
+// The grid draws only the lines that reach the image, as far as they reach it: the pixels match
+// every line of the asked area drawn one by one, translucent overlaps included, and an area at
+// the range's end takes lines in proportion to the image.
+TEST_F(Drawing, GridIsClippedToTheImageWithTheSamePixels) {
+  constexpr int32_t kW = 40, kH = 30, kTranslucent = 0x80204080;
+  const struct {
+    int32_t left, top, width, height, stepX, stepY, pen;
+  } grids[] = {{-1000, -500, 3000, 2000, 7, 5, 3}, {-3, 4, 60, 20, 4, 3, 9}, {35, -20, -10, 100, 1, 6, 2}};
+  for (const auto& g : grids) {
+    SCOPED_TRACE(testing::Message() << "grid at " << g.left << "," << g.top);
+    const int32_t expected = Canvas(kW, kH);
+    for (int64_t x = g.left; x <= int64_t{g.left} + g.width; x += g.stepX)
+      E().DrawLine(int32_t(x), g.top, int32_t(x), g.top + g.height, g.pen, kTranslucent);
+    for (int64_t y = g.top; y <= int64_t{g.top} + g.height; y += g.stepY)
+      E().DrawLine(g.left, int32_t(y), g.left + g.width, int32_t(y), g.pen, kTranslucent);
+    const int32_t drawn = Canvas(kW, kH);
+    ASSERT_EQ(E().DrawGrid(g.left, g.top, g.width, g.height, g.stepX, g.stepY, g.pen, kTranslucent), OK);
+    EXPECT_EQ(Pixels(drawn, kW, kH), Pixels(expected, kW, kH));
+  }
+  const int32_t whole = Canvas(kW, kH);
+  ASSERT_EQ(E().DrawGrid(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, 1, 1, 1), OK);
+  ASSERT_EQ(E().DrawGrid(0, 0, INT32_MAX, INT32_MAX, 1, 1, 1), OK);
+  EXPECT_EQ(Ink(whole, kW, kH).Width, kW);
+  EXPECT_EQ(Pixel(whole, kW - 1, kH - 1), kInk);
+}
+
+// One rule for every text member: a font whose em passes 65535 pixels (50,000 points at 96 dpi)
+// is refused before anything is drawn or measured, and a font at that size is drawn.
+TEST_F(Drawing, TextBeyondTheLargestEmIsRefusedByEveryMember) {
+  const int32_t texture = MakeImage(4, 4, vx::gdiplus::PixelFormat24bppRGB);
+  const struct {
+    const char* what;
+    std::function<VexiroStatus(cImaging&, int32_t)> call;
+  } members[] = {
+      {"DrawText", [](cImaging& e, int32_t size) { return e.DrawText("Hg", 0, 0, size); }},
+      {"DrawTextBackColor", [](cImaging& e, int32_t size) { return e.DrawTextBackColor("Hg", 0, 0, size); }},
+      {"DrawRotatedText", [](cImaging& e, int32_t size) { return e.DrawRotatedText(10, "Hg", 0, 0, size); }},
+      {"DrawRotatedTextBackColor",
+       [](cImaging& e, int32_t size) { return e.DrawRotatedTextBackColor(10, "Hg", 0, 0, size); }},
+      {"DrawTextBox", [](cImaging& e, int32_t size) { return e.DrawTextBox("Hg", 0, 0, 30, 20, size); }},
+      {"DrawTextGradient",
+       [](cImaging& e, int32_t size) { return e.DrawTextGradient("Hg", 0, 0, kBlack, kWhite, size); }},
+      {"DrawTextTextureFromVexiroImage",
+       [texture](cImaging& e, int32_t size) { return e.DrawTextTextureFromVexiroImage("Hg", 0, 0, texture, size); }},
+  };
+  for (const auto& m : members) {
+    SCOPED_TRACE(m.what);
+    const int32_t id = Canvas(30, 20, 96);
+    EXPECT_EQ(m.call(E(), 50000), InvalidParameter);
+    EXPECT_EQ(Ink(id, 30, 20).Width, 0);
+    E().FontSetUnit(2);
+    EXPECT_EQ(m.call(E(), 65536), InvalidParameter);
+    EXPECT_EQ(m.call(E(), 65535), OK);
+    E().FontSetUnit(3);
+  }
+  EXPECT_EQ(E().GetTextWidth("Hg", "Arial", 50000, 0), 0.0f);
+  EXPECT_EQ(E().GetStat(), InvalidParameter);
+}
+
 TEST_F(Drawing, TextSizesFollowTheUnitAndTheResolution) {
   Canvas(50, 50, 96);
   const float screen = E().GetTextHeight("Hg", "Arial", 12, 0);

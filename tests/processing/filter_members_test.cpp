@@ -9,6 +9,8 @@
 #include "control/dispatch.h"
 #include "processing/filter_test_support.h"
 #include "processing/filters/filter_member_table.h"
+#include "processing/filters/filter_write_back.h"
+#include "processing/filters/flood_fill.h"
 #include "processing/processing_test_access.h"
 
 namespace vexiro {
@@ -221,6 +223,8 @@ TEST_F(FilterMembers, AnUnknownBlackAndWhiteModeLeavesTheLastStatus) {
   EXPECT_TRUE(gCalls.empty());
 }
 
+using FloodFillByRuns = FilterMembers;
+
 TEST_F(FilterMembers, FloodFillStopsAtTheShapeAndKeepsItsHole) {
   // A black ring around a white hole on a white page: 'r' red, 'b' blue after the fills.
   const std::vector<std::string> page = {".......", ".#####.", ".#...#.", ".#...#.", ".#####.", "......."};
@@ -241,6 +245,101 @@ TEST_F(FilterMembers, FloodFillStopsAtTheShapeAndKeepsItsHole) {
   const std::vector<ARGB> got = ArgbPixelsOf(id);
   for (int32_t y = 0; y < 6; ++y)
     for (int32_t x = 0; x < 7; ++x) EXPECT_EQ(got[y * 7 + x], colour(filled[y][x])) << x << "," << y;
+}
+
+// Pages whose regions are long and thin everywhere: a serpentine corridor, a comb with one-pixel
+// teeth, and scattered specks on a page. '#' is ink, everything else paper.
+std::vector<std::string> MazePage(int32_t w, int32_t h, int kind) {
+  std::vector<std::string> rows(static_cast<size_t>(h), std::string(static_cast<size_t>(w), '.'));
+  uint32_t seed = 12345;
+  for (int32_t y = 0; y < h; ++y) {
+    for (int32_t x = 0; x < w; ++x) {
+      bool ink = false;
+      if (kind == 0) ink = y % 2 == 1 && (y % 4 == 1 ? x != w - 1 : x != 0);  // serpentine rows
+      if (kind == 1) ink = y > 0 && x % 2 == 1;                               // comb hanging from row 0
+      if (kind == 2) ink = ((seed = seed * 1103515245u + 12345u) >> 16) % 7 == 0;
+      if (ink) rows[y][x] = '#';
+    }
+  }
+  rows[0][0] = '.';  // where the fills start
+  return rows;
+}
+
+// The 4-connected paper region from (0, 0), found pixel by pixel.
+std::vector<bool> RegionFromOrigin(const std::vector<std::string>& rows) {
+  const int32_t h = static_cast<int32_t>(rows.size()), w = static_cast<int32_t>(rows[0].size());
+  std::vector<bool> in(static_cast<size_t>(w) * h, false);
+  std::vector<std::pair<int32_t, int32_t>> queue{{0, 0}};
+  in[0] = true;
+  for (size_t next = 0; next < queue.size(); ++next) {
+    const auto [x, y] = queue[next];
+    const std::pair<int32_t, int32_t> around[] = {{x - 1, y}, {x + 1, y}, {x, y - 1}, {x, y + 1}};
+    for (const auto& [nx, ny] : around) {
+      if (nx < 0 || ny < 0 || nx >= w || ny >= h) continue;
+      if (rows[ny][nx] == '#' || in[static_cast<size_t>(ny) * w + nx]) continue;
+      in[static_cast<size_t>(ny) * w + nx] = true;
+      queue.push_back({nx, ny});
+    }
+  }
+  return in;
+}
+
+// Pages of corridors, teeth and specks fill exactly their region, and the runs waiting to be
+// filled never outnumber a row and a column: the fill's memory follows the page's runs, where a
+// pixel-by-pixel fill kept several entries per pixel. Through the member, in 1 bit with either
+// palette order and in 24 bits, nothing but the region changes.
+TEST_F(FloodFillByRuns, FillsTheRegionWithFewRunsWaiting) {
+  constexpr int32_t kW = 301, kH = 203;
+  constexpr ARGB kInkColour = 0xFF000000u, kPaperColour = 0xFFFFFFFFu, kFill = 0xFF0000FFu;
+  for (int kind : {0, 1, 2}) {
+    SCOPED_TRACE(testing::Message() << "page " << kind);
+    const std::vector<std::string> rows = MazePage(kW, kH, kind);
+    const std::vector<bool> region = RegionFromOrigin(rows);
+    vx::processing::FillPlanes planes(kW, kH);
+    for (int32_t y = 0; y < kH; ++y)
+      for (int32_t x = 0; x < kW; ++x)
+        if (rows[y][x] != '#') planes.open.Set(planes.At(x, y));
+    EXPECT_LE(vx::processing::FillOpenRegion(planes, 0, 0), size_t{kW + kH});
+    for (size_t i = 0; i < region.size(); ++i) ASSERT_EQ(planes.filled.Get(i), region[i]) << i;
+
+    const auto ink = [&](size_t i) { return rows[i / kW][i % kW] == '#'; };
+    const struct {
+      const char* what;
+      vx::gdiplus::PixelFormat format;
+      bool whiteFirst;
+      ARGB fill, filled;
+    } pages[] = {{"1 bit", vx::gdiplus::PixelFormat1bppIndexed, false, kInkColour, kInkColour},
+                 {"1 bit, white first", vx::gdiplus::PixelFormat1bppIndexed, true, kInkColour, kInkColour},
+                 {"24 bits", vx::gdiplus::PixelFormat24bppRGB, false, kFill, kFill}};
+    for (const auto& p : pages) {
+      SCOPED_TRACE(p.what);
+      const int32_t id = MakeCurrent(MakeFilled(kW, kH, p.format, [&](int32_t x, int32_t y) {
+        return rows[y][x] == '#' ? kInkColour : kPaperColour;
+      }));
+      if (p.whiteFirst) {
+        // The same page with its two entries swapped: the fill must follow colours, not indices.
+        const int32_t stride = (kW + 31) / 32 * 4;
+        std::vector<uint8_t> bits(static_cast<size_t>(stride) * kH, 0);
+        for (int32_t y = 0; y < kH; ++y)
+          for (int32_t x = 0; x < kW; ++x)
+            if (rows[y][x] == '#') bits[static_cast<size_t>(y) * stride + x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+        vx::gdiplus::ColorPalette swapped;
+        swapped.Count = 2;
+        swapped.Entries[0] = kPaperColour;
+        swapped.Entries[1] = kInkColour;
+        ASSERT_EQ(vx::engine::SetImagePaletteRaw(id, swapped), OK);
+        ASSERT_EQ(vx::processing::TransferArea(id, {0, 0, kW, kH},
+                                               vx::gdiplus::ImageLockModeWrite | vx::gdiplus::ImageLockModeUserInputBuf,
+                                               vx::gdiplus::PixelFormat1bppIndexed, bits.data(), stride),
+                  OK);
+        ASSERT_EQ(ArgbPixelsOf(id)[0], kPaperColour);
+      }
+      ASSERT_EQ(E().FloodFill(0, 0, int32_t(p.fill)), OK);
+      const std::vector<ARGB> got = ArgbPixelsOf(id);
+      for (size_t i = 0; i < got.size(); ++i)
+        ASSERT_EQ(got[i], region[i] ? p.filled : ink(i) ? kInkColour : kPaperColour) << i;
+    }
+  }
 }
 
 }  // namespace

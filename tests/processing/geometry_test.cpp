@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <functional>
+#include <limits>
 
 #include "engine/gdiplus_lifetime.h"
 #include "engine/saving_test_support.h"
@@ -276,6 +277,64 @@ TEST_F(Geometry, ResizedSizesAndResolution) {
     EXPECT_EQ(E().GetHeight(), c.expectedH) << c.member;
     EXPECT_FLOAT_EQ(E().GetHorizontalResolution(), 300.0f * c.expectedW / c.w) << "the physical size stays";
     ReleaseImage(id);
+  }
+}
+
+// A border, resize or turn that would give the page a side no loader reads back is refused as too
+// large, and one at the largest side is made; sums are taken wide, so the range's end does not wrap.
+TEST_F(Geometry, TransformsPastTheLargestSideAreRefused) {
+  constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+  const struct {
+    const char* what;
+    int32_t w, h;
+    std::function<VexiroStatus(cImaging&)> call;
+    VexiroStatus status;
+    int32_t expectedW, expectedH;
+  } cases[] = {
+      {"65,000 left of 640", 640, 4, [](cImaging& e) { return e.AddBorderLeft(65000); }, OutOfMemory, 640, 4},
+      {"all sides at the range's end", 20, 10, [](cImaging& e) { return e.AddBorders(kMax); }, OutOfMemory, 20, 10},
+      {"bottom at the range's end", 20, 10, [](cImaging& e) { return e.AddBorderBottom(kMax); }, OutOfMemory, 20, 10},
+      {"one past the largest side", 20, 10, [](cImaging& e) { return e.AddBorderRight(65535 - 19); }, OutOfMemory, 20,
+       10},
+      {"the largest side", 20, 10, [](cImaging& e) { return e.AddBorderRight(65535 - 20); }, OK, 65535, 10},
+      {"resized past the largest side", 20, 10, [](cImaging& e) { return e.ResizeImage(65536, 10); }, OutOfMemory, 20,
+       10},
+      {"scaled past the largest side", 20, 10, [](cImaging& e) { return e.ScaleImage(327700); }, OutOfMemory, 20, 10},
+      {"resized to the largest side", 20, 10, [](cImaging& e) { return e.ResizeImage(10, 65535); }, OK, 10, 65535},
+      {"turned a hair past the largest side", 65535, 20, [](cImaging& e) { return e.RotateAngle(0.01f); }, OutOfMemory,
+       65535, 20},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Current(E().CreateNewImage(c.w, c.h, 24, static_cast<int32_t>(0xFF000000u)));  // black: no fill needed
+    EXPECT_EQ(c.call(E()), c.status);
+    EXPECT_EQ(E().GetWidth(), c.expectedW);
+    EXPECT_EQ(E().GetHeight(), c.expectedH);
+  }
+}
+
+// Angles and scales that are not numbers, or not finite, change nothing.
+TEST_F(Geometry, NonFiniteAnglesAndScalesAreRefused) {
+  const float values[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                          -std::numeric_limits<float>::infinity()};
+  const std::function<VexiroStatus(cImaging&, float)> members[] = {
+      [](cImaging& e, float v) { return e.ScaleImage(v); },
+      [](cImaging& e, float v) { return e.RotateAngle(v); },
+      [](cImaging& e, float v) { return e.RotateAngleBackColor(v, kRed); },
+      [](cImaging& e, float v) { return e.RotateAnglePreserveDimentions(v); },
+      [](cImaging& e, float v) { return e.RotateAnglePreserveDimentionsCenterBackColor(v, kRed); },
+  };
+  const int32_t id = UniqueImage(12, 7);
+  for (size_t m = 0; m < std::size(members); ++m) {
+    for (float v : values) {
+      SCOPED_TRACE(testing::Message() << "member " << m << ", value " << v);
+      SavingTestAccess::SetStat(E(), OK);
+      EXPECT_EQ(members[m](E(), v), InvalidParameter);
+      EXPECT_EQ(E().GetStat(), InvalidParameter);
+      EXPECT_EQ(E().GetWidth(), 12);
+      EXPECT_EQ(E().GetHeight(), 7);
+      EXPECT_EQ(Pixel(id, 11, 6), Unique(11, 6));
+    }
   }
 }
 

@@ -10,6 +10,7 @@
 
 #include "engine/load/loader.h"
 #include "recognition_test_support.h"
+#include "support/fuzz_seed.h"
 
 namespace {
 
@@ -327,6 +328,7 @@ TEST_F(DocumentTemplatesTest, SaveLoadRoundTripAndBadFiles) {
   const std::string again = scratch_ / "again.ard";
   ASSERT_TRUE(engine_->ADRSaveTemplateConfig(again));
   EXPECT_EQ(ReadFile(again), saved);
+  vxtest::OfferFuzzSeed("two-templates.ard", std::string(saved.begin(), saved.end()));
 
   // Bad files leave the store as it was.
   std::vector<uint8_t> hugeCount = saved;
@@ -364,6 +366,85 @@ TEST_F(DocumentTemplatesTest, SaveLoadRoundTripAndBadFiles) {
   EXPECT_FALSE(engine_->ADRSaveTemplateConfig(scratch_ / "empty.ard"));
   EXPECT_FALSE(std::filesystem::exists(scratch_ / "empty.ard")) << "an empty store writes nothing";
   engine_->CloseImage(image);
+}
+
+// A file holding what the store never writes is refused whole: identifiers must be positive and
+// unique, numbers never negative, and a sample count one more fold cannot overflow.
+TEST_F(DocumentTemplatesTest, RecordsTheStoreCouldNotHaveMadeAreRefused) {
+  Page page(30, 30);
+  page.TextLines(2, 28, 5);
+  const int32_t image = Load(page);
+  const int32_t first = engine_->ADRCreateTemplateFromVexiroImage(image);
+  const int32_t second = engine_->ADRCreateTemplateFromVexiroImage(image);
+  const std::string file = scratch_ / "sound.ard";
+  ASSERT_TRUE(engine_->ADRSaveTemplateConfig(file));
+  const std::vector<uint8_t> sound = ReadFile(file);
+  constexpr size_t kFirst = 4, kSecond = 4 + kRecordBytes;
+  const struct {
+    const char* name;
+    size_t at;
+    int32_t value;
+    bool loads;
+  } cases[] = {
+      {"identifier 0", kFirst, 0, false},
+      {"negative identifier", kSecond, -7, false},
+      {"repeated identifier", kSecond, first, false},
+      {"sample count -1", kFirst + 2064, -1, false},
+      {"sample count 2^31 - 1", kSecond + 2064, 2147483647, false},
+      {"sample count 2^31 - 2", kSecond + 2064, 2147483646, true},
+      {"negative bin", kFirst + 4 + 4 * 300, -892225582, false},
+      {"negative area", kSecond + 2052, -1, false},
+      {"negative dark count", kFirst + 2056, -5, false},
+      {"negative top dark count", kSecond + 2060, INT32_MIN, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<uint8_t> bytes = sound;
+    PutLe32(bytes, c.at, c.value);
+    WriteFile(scratch_ / "hostile.ard", bytes);
+    engine_->ADRStartNewTemplateConfig();
+    const int32_t kept = engine_->ADRCreateTemplateEmpty();
+    EXPECT_EQ(engine_->ADRLoadTemplateConfig(scratch_ / "hostile.ard"), c.loads);
+    EXPECT_EQ(engine_->ADRGetTemplateCount(), c.loads ? 2 : 1);
+    EXPECT_EQ(engine_->ADRGetTemplateID(1), c.loads ? first : kept);
+  }
+
+  // The largest count loaded: one more sample folds in with it and the count stays where the file
+  // can hold it, so the store saves and loads again; relevances stay within 0 .. 100.
+  std::vector<uint8_t> largest = sound;
+  PutLe32(largest, kSecond + 2064, 2147483646);
+  WriteFile(file, largest);
+  ASSERT_TRUE(engine_->ADRLoadTemplateConfig(file));
+  ASSERT_EQ(engine_->ADRGetTemplateImageCount(second), 2147483646);
+  EXPECT_EQ(engine_->ADRAddImageToTemplate(second, image), vexiro::OK);
+  EXPECT_EQ(engine_->ADRGetTemplateImageCount(second), 2147483646);
+  ASSERT_TRUE(engine_->ADRSaveTemplateConfig(file));
+  ASSERT_TRUE(engine_->ADRLoadTemplateConfig(file));
+  EXPECT_NE(engine_->ADRGetCloserTemplateForVexiroImage(image), 0);
+  for (int32_t id : {first, second}) {
+    EXPECT_GE(engine_->ADRGetLastRelevanceFromTemplate(id), 0.0);
+    EXPECT_LE(engine_->ADRGetLastRelevanceFromTemplate(id), 100.0);
+  }
+  engine_->CloseImage(image);
+}
+
+// Files that cannot be read, or are larger than any store, answer False: nothing is thrown out of
+// the engine and an oversized file is refused by its size, unread.
+TEST_F(DocumentTemplatesTest, UnreadableAndOversizedFilesAnswerFalse) {
+  const int32_t kept = engine_->ADRCreateTemplateEmpty();
+  ASSERT_TRUE(engine_->ADRSaveTemplateConfig(scratch_ / "small.ard"));
+  const std::string huge = scratch_ / "huge.ard";
+  std::filesystem::copy_file(scratch_ / "small.ard", huge);
+  std::filesystem::resize_file(huge, (uint64_t{64} << 20) + 1);  // sparse: costs no disk
+  std::filesystem::create_directory(scratch_ / "folder.ard");
+  for (const std::string& path : {std::string("/proc/self/mem"), huge, scratch_ / "folder.ard"}) {
+    SCOPED_TRACE(path);
+    bool loaded = true;
+    EXPECT_NO_THROW(loaded = engine_->ADRLoadTemplateConfig(path));
+    EXPECT_FALSE(loaded);
+    EXPECT_EQ(engine_->ADRGetTemplateCount(), 1);
+    EXPECT_EQ(engine_->ADRGetTemplateID(1), kept);
+  }
 }
 
 TEST_F(DocumentTemplatesTest, UnknownTemplatesImagesAndFiles) {
