@@ -19,6 +19,10 @@ void LoadFontConfiguration() {
   const std::lock_guard lock(g_loadMutex);
   if (g_loaded.load(std::memory_order_relaxed)) return;
   FcInit();
+  // Fontconfig makes the lock that guards its current configuration at the first reference taken
+  // on it, and publishes that lock through atomic operations of its own. Taken here, under our
+  // lock, the lock exists before any other thread can reach fontconfig.
+  FcConfigDestroy(FcConfigReference(nullptr));
   g_loaded.store(true, std::memory_order_release);
 }
 
