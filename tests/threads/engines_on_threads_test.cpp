@@ -48,6 +48,17 @@ class Failures {
   std::string first_;
 };
 
+// GCC 12's AddressSanitizer allocator is not safe across fork(): a child forked while another
+// thread holds one of its locks waits for ever. The format plug-in decodes JPEG files in a forked
+// child, so under that sanitizer the loads take the platform's route; under ThreadSanitizer
+// (`make tsan`), whose runtime is safe across fork(), they run through the plug-in.
+constexpr bool kForkedDecodesCanHang =
+#if defined(__SANITIZE_ADDRESS__)
+    true;
+#else
+    false;
+#endif
+
 std::string Code(int thread) { return "VX-THREAD-" + std::to_string(thread); }
 
 class Worker {
@@ -58,6 +69,7 @@ class Worker {
   // Load, resize, sharpen, draw text and a Code 128, read the code back, save JPEG and PNG.
   Output Round(vexiro::cImaging& e, int round) {
     const std::string where = "thread " + std::to_string(thread_) + " round " + std::to_string(round) + ": ";
+    e.DisableVximgplugCodecs(kForkedDecodesCanHang);
     const int32_t id = e.CreateImageFromFile(input_.string());
     Check(id != 0 && e.GetStat() == vexiro::OK, where + "CreateImageFromFile", e);
     Check(e.ResizeImage(220, 110) == vexiro::OK, where + "ResizeImage", e);
@@ -161,8 +173,11 @@ TEST_F(EnginesOnThreads, EveryCallSucceedsAndEachThreadWritesWhatItWritesAlone) 
     WriteFile(png, expected.png);
     EXPECT_EQ(CommandOutput("zbarimg -q --raw '" + png.string() + "' 2>/dev/null"), Code(t) + "\n");
     fs::remove(png);
-    for (size_t r = 0; r < written[t].size(); ++r)
-      EXPECT_TRUE(written[t][r] == expected) << "thread " << t << " round " << r << " wrote other bytes than alone";
+    for (size_t r = 0; r < written[t].size(); ++r) {
+      const std::string where = "thread " + std::to_string(t) + " round " + std::to_string(r);
+      EXPECT_TRUE(written[t][r].jpeg == expected.jpeg) << where << " wrote another JPEG than alone";
+      EXPECT_TRUE(written[t][r].png == expected.png) << where << " wrote another PNG than alone";
+    }
   }
 }
 
