@@ -6,7 +6,7 @@ PREFIX    ?= /usr/local
 
 CONFIGURE = cmake -S . -G "$(GENERATOR)" $(LAUNCHER) -Wno-dev
 
-.PHONY: all deps test demo bench install fuzz clean
+.PHONY: all deps test demo bench install fuzz tsan clean
 
 all: demo
 
@@ -44,6 +44,15 @@ install: deps
 	@$(RELEASE) -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
 	cmake --build build/release -j $(JOBS)
 	cmake --install build/release
+
+# The engines-on-threads suite under ThreadSanitizer, over a library and the plug-ins it loads built
+# with it; not part of CI (a third build of the library). Any race it reports fails the run, but
+# those tests/threads/tsan.supp explains.
+tsan: deps
+	@$(CONFIGURE) -B build/tsan -DCMAKE_BUILD_TYPE=Debug -DVEXIRO_TSAN=ON >/dev/null
+	cmake --build build/tsan -j $(JOBS) --target test_threads vximgplug vxbarcode.1dreader
+	cd build/tsan && TSAN_OPTIONS="suppressions=$(CURDIR)/tests/threads/tsan.supp second_deadlock_stack=1" \
+	  ctest --output-on-failure -R '^threads$$'
 
 # Coverage-guided fuzzing of the decoders; not part of CI. FUZZ_SECONDS bounds each target.
 FUZZ_SECONDS ?= 60

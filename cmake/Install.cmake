@@ -17,5 +17,13 @@ write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/vexiroConfigVersion
   COMPATIBILITY SameMajorVersion)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/vexiroConfig.cmake ${CMAKE_CURRENT_BINARY_DIR}/vexiroConfigVersion.cmake
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/vexiro)
+# Programs linked through pkg-config carry the library's folder as their run path, so they run
+# from any prefix without LD_LIBRARY_PATH; a folder the linker searches anyway needs none.
+file(RELATIVE_PATH VEXIRO_PC_PREFIX_FROM_PCDIR ${CMAKE_INSTALL_FULL_LIBDIR}/pkgconfig ${CMAKE_INSTALL_PREFIX})
+string(REGEX REPLACE "/$" "" VEXIRO_PC_PREFIX_FROM_PCDIR "${VEXIRO_PC_PREFIX_FROM_PCDIR}")
+set(VEXIRO_PC_RUNPATH "-Wl,-rpath,\${libdir} ")
+if(CMAKE_INSTALL_FULL_LIBDIR IN_LIST CMAKE_CXX_IMPLICIT_LINK_DIRECTORIES)
+  set(VEXIRO_PC_RUNPATH "")
+endif()
 configure_file(cmake/vexiro.pc.in ${CMAKE_CURRENT_BINARY_DIR}/vexiro.pc @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/vexiro.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

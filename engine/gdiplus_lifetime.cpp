@@ -1,10 +1,9 @@
 // Start-up and shut-down of the imaging platform, counted per engine of the thread.
 #include "engine/gdiplus_lifetime.h"
 
-#include "engine/thread_state.h"
-
 #include <exception>
 #include <mutex>
+#include <vector>
 
 #include "engine/documents/multipage_document.h"
 #include "engine/documents/page_file_writer.h"
@@ -38,6 +37,55 @@ bool ProbePlatform() {
   return true;
 }
 
+// The threads of a process share one platform. A thread whose probe finds the platform running
+// (because another thread of this library started it) takes no start-up of its own, so the
+// thread that started it must not stop it while others still use it: the start-ups the library
+// took are given back only when the last thread using the platform ends its last engine. A
+// platform the host started itself is never among them and stays running.
+class PlatformUsers {
+ public:
+  static PlatformUsers& Process() {
+    // Never destroyed: threads may end their use while the program's statics are torn down.
+    static PlatformUsers* users = new PlatformUsers;
+    return *users;
+  }
+  // Held across a thread's start and across a thread's leaving, so that no thread probes a
+  // platform that the last other user is just shutting down.
+  std::unique_lock<std::mutex> Lock() { return std::unique_lock(mutex_); }
+
+  void Join(uint32_t token) {
+    ++threads_;
+    if (token != 0) tokens_.push_back(token);
+  }
+  void Leave() {
+    if (--threads_ > 0) return;
+    for (uint32_t token : tokens_) gdiplus::GdiplusShutdown(token);
+    tokens_.clear();
+  }
+
+ private:
+  std::mutex mutex_;
+  int32_t threads_ = 0;
+  std::vector<uint32_t> tokens_;
+};
+
+// Ends the thread's use of the platform on every way out of its shut-down, also when releasing
+// its images fails, so a failed release never keeps the platform up for good.
+class ThreadLeavesPlatform {
+ public:
+  explicit ThreadLeavesPlatform(GdiplusThreadState& st) : st_(st) {}
+  ~ThreadLeavesPlatform() {
+    const auto lock = PlatformUsers::Process().Lock();
+    PlatformUsers::Process().Leave();
+    st_.GdiplusToken = 0;
+  }
+  ThreadLeavesPlatform(const ThreadLeavesPlatform&) = delete;
+  ThreadLeavesPlatform& operator=(const ThreadLeavesPlatform&) = delete;
+
+ private:
+  GdiplusThreadState& st_;
+};
+
 void StartPlatformForThread(GdiplusThreadState& st) {
   st.GdiplusStarted = true;
   const bool running = ProbePlatform();
@@ -63,9 +111,23 @@ void StartPlatformForThread(GdiplusThreadState& st) {
   }
 }
 
+void JoinPlatformForThread(GdiplusThreadState& st) {
+  const auto lock = PlatformUsers::Process().Lock();
+  StartPlatformForThread(st);
+  if (st.GdiplusStarted) PlatformUsers::Process().Join(st.GdiplusToken);
+}
+
 }  // namespace
 
-GdiplusThreadState::~GdiplusThreadState() { MarkThreadStateEnded(); }
+GdiplusThreadState::~GdiplusThreadState() {
+  MarkThreadStateEnded();
+  // Engines that outlive the thread's state never reach their shut-down: the thread's use of the
+  // platform ends here instead.
+  if (GdiplusStarted) {
+    GdiplusStarted = false;
+    ThreadLeavesPlatform leave(*this);
+  }
+}
 
 GdiplusThreadState& ThreadGdiplusState() {
   thread_local GdiplusThreadState state;
@@ -99,7 +161,7 @@ bool StartGdiPlus() {
   GdiplusThreadState& st = ThreadGdiplusState();
   ++st.GdiplusRefCount;
   try {
-    if (!st.GdiplusStarted) StartPlatformForThread(st);
+    if (!st.GdiplusStarted) JoinPlatformForThread(st);
     // Read again at every construction until found, so a plug-in installed later is seen.
     if (BasicVal(st.VximgplugVersion) == 0) st.VximgplugVersion = GetFileVersionString("vximgplug.dll");
   } catch (const std::exception& e) {
@@ -118,9 +180,9 @@ void StopGdiPlus() {
   try {
     if (st.GdiplusStarted && st.GdiplusRefCount == 0) {
       st.GdiplusStarted = false;
+      // The thread's start-up, if it took one, is given back when the process's last user ends.
+      const ThreadLeavesPlatform leave(st);
       ReleaseAllImages();
-      if (st.GdiplusToken != 0) gdiplus::GdiplusShutdown(st.GdiplusToken);
-      st.GdiplusToken = 0;
     }
   } catch (const std::exception& e) {
     st.GdiplusStarted = false;

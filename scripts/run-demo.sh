@@ -39,11 +39,18 @@ fi
 "$build/vexiro" resources/demo/demo.vxs | tee out/demo.txt
 
 if [ -n "$cups_dir" ]; then
-  # The scheduler writes the job after the script has handed it over: wait until it is done.
+  # The scheduler writes the job after the script has handed it over: wait until it is done, and
+  # say why when it never is.
+  printed=""
   for _ in $(seq 1 200); do
-    [ -s "$cups_dir/out/demo.pdf" ] && [ -z "$(lpstat -o demo 2>/dev/null)" ] && break
+    if [ -s "$cups_dir/out/demo.pdf" ] && [ -z "$(lpstat -o demo 2>/dev/null)" ]; then printed=yes; break; fi
     sleep 0.1
   done
+  if [ -z "$printed" ]; then
+    echo "error: the print job did not come out of the private queue:" >&2
+    lpstat -l -p demo >&2 || true
+    exit 1
+  fi
   cp "$cups_dir/out/demo.pdf" out/demo-printed.pdf
   echo "printed out/demo-printed.pdf" | tee -a out/demo.txt
 fi

@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/gdi/font_caches.h"
 #include "platform/kernel/code_page.h"
 
 namespace vx::gdi {
@@ -34,6 +35,7 @@ std::string Folded(std::string_view name) {
 
 std::vector<std::string> InstalledFamilies() {
   std::vector<std::string> families;
+  LoadFontConfiguration();
   FcPattern* pattern = FcPatternCreate();
   FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, FC_FONTFORMAT, nullptr);
   FcFontSet* set = FcFontList(nullptr, pattern, objects);
@@ -62,6 +64,7 @@ std::string FamilyOf(const std::string& installedName) {
 
 // The file fontconfig matches for the family in that style; "" when it offers another family.
 std::string FontFile(const std::string& family, bool bold, bool italic) {
+  LoadFontConfiguration();
   FcPattern* pattern = FcPatternCreate();
   FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
   FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);

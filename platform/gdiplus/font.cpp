@@ -8,6 +8,7 @@
 #include <new>
 #include <set>
 
+#include "platform/gdi/font_caches.h"
 #include "platform/gdi/font_metrics.h"
 #include "platform/gdiplus/flat_call.h"
 
@@ -21,6 +22,7 @@ using FontSetPtr = std::unique_ptr<FcFontSet, FontSetDeleter>;
 
 // Every installed face of `family` (all families when empty) with the given properties.
 FontSetPtr ListFaces(const std::string& family) {
+  gdi::LoadFontConfiguration();
   FcPattern* pattern = family.empty() ? FcPatternCreate()
                                       : FcPatternBuild(nullptr, FC_FAMILY, FcTypeString,
                                                        reinterpret_cast<const FcChar8*>(family.c_str()), nullptr);

@@ -14,6 +14,7 @@
 #include <new>
 #include <vector>
 
+#include "platform/gdi/font_caches.h"
 #include "platform/gdiplus/brush.h"
 #include "platform/gdiplus/font.h"
 #include "platform/gdiplus/gdiplus_flat.h"
@@ -39,6 +40,7 @@ using ScaledPtr = std::unique_ptr<cairo_scaled_font_t, ScaledDeleter>;
 
 // The installed face that fontconfig matches for the font's family, weight and slant.
 FacePtr OpenFace(const GpFont& font) {
+  gdi::LoadFontConfiguration();
   FcPattern* p = FcPatternBuild(nullptr, FC_FAMILY, FcTypeString, reinterpret_cast<const FcChar8*>(font.family.c_str()),
                                 FC_WEIGHT, FcTypeInteger, (font.style & FontStyleBold) ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR,
                                 FC_SLANT, FcTypeInteger, (font.style & FontStyleItalic) ? FC_SLANT_ITALIC : FC_SLANT_ROMAN,

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <memory>
 
+#include "platform/gdi/font_caches.h"
+
 namespace vx::gdiplus {
 namespace {
 
@@ -798,6 +800,7 @@ double MetafileCanvas::ShowText(const std::string& utf8, double em) {
   constexpr uint32_t kTaHorizontal = 6, kTaRight = 2, kTaCenter = 6, kTaVertical = 24, kTaBottom = 8,
                      kTaBaseline = 24;
   const MetaFont& font = state_.font;
+  gdi::LoadFontConfiguration();
   cairo_select_font_face(cr_, font.face.empty() ? "sans-serif" : font.face.c_str(),
                          font.italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
                          font.weight >= 600 ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);

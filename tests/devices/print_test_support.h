@@ -29,7 +29,8 @@ class PrintSuite : public ::testing::Test {
   static void TearDownTestSuite() { sandbox_.reset(); }
 
   void SetUp() override {
-    VX_REQUIRE(sandbox_ && sandbox_->Running(), "a private cupsd (run as root)", "cups-daemon cups-client");
+    ASSERT_TRUE(sandbox_->Failure().empty()) << sandbox_->Failure();
+    VX_REQUIRE(sandbox_->Running(), "a private cupsd (run as root)", "cups-daemon cups-client");
     VX_REQUIRE_TOOL("pdfinfo");
     engine_ = std::make_unique<vexiro::cImaging>();
     // Each test starts from the default printer with its defaults.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <latch>
 #include <memory>
 #include <thread>
 
@@ -121,6 +122,44 @@ TEST(EngineLifetime, PlatformAlreadyRunningIsNeitherStartedNorStopped) {
   EXPECT_EQ(ImageSlotCount(), 0);
   EXPECT_TRUE(gdiplus::GdiplusIsRunning()) << "a platform found running is left running";
   gdiplus::GdiplusShutdown(hostToken);
+}
+
+// The threads of a process share the platform: the thread that started it ending its last engine
+// leaves it running for a thread that found it running, and that thread's last engine stops it.
+TEST(EngineLifetime, PlatformRunsUntilTheLastThreadsLastEngineEnds) {
+  ASSERT_FALSE(gdiplus::GdiplusIsRunning());
+  std::latch starterUp(1), finderUp(1), starterDone(1);
+  uint32_t starterToken = 0, finderToken = 1;
+  bool runningAfterStarter = false;
+  int32_t madeAfterStarter = 0;
+  vexiro::VexiroStatus statusAfterStarter = vexiro::GenericError;
+  std::thread starter([&] {
+    {
+      vexiro::cImaging engine;
+      starterToken = ThreadGdiplusState().GdiplusToken;
+      starterUp.count_down();
+      finderUp.wait();
+    }
+    starterDone.count_down();
+  });
+  std::thread finder([&] {
+    starterUp.wait();
+    vexiro::cImaging engine;
+    finderToken = ThreadGdiplusState().GdiplusToken;
+    finderUp.count_down();
+    starterDone.wait();
+    runningAfterStarter = gdiplus::GdiplusIsRunning();
+    madeAfterStarter = engine.CreateNewImage(8, 8, 24);
+    statusAfterStarter = engine.GetStat();
+  });
+  starter.join();
+  finder.join();
+  EXPECT_NE(starterToken, 0u);
+  EXPECT_EQ(finderToken, 0u) << "a thread that finds the platform running takes no start-up";
+  EXPECT_TRUE(runningAfterStarter);
+  EXPECT_NE(madeAfterStarter, 0);
+  EXPECT_EQ(statusAfterStarter, vexiro::OK);
+  EXPECT_FALSE(gdiplus::GdiplusIsRunning()) << "the last thread's last engine stops the platform";
 }
 
 TEST(EngineLifetime, TwoThreadsKeepSeparateStores) {
