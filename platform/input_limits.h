@@ -16,6 +16,13 @@ constexpr int32_t kMaxDocumentPages = 4096;                // pages one document
 constexpr int32_t kMaxAnimationFrames = 10000;             // frames of one GIF the platform decoder reads
 constexpr long kTransferDeadlineSeconds = 300;             // a whole network transfer, unless lengthened
 constexpr uint64_t kMaxRegistryFileBytes = uint64_t{16} << 20; // the registry's text file, read whole to edit
+// libtiff merges the fields of a directory in time that grows with the square of its entries, so
+// a directory with more entries than any real file carries is refused before libtiff reads it.
+constexpr uint64_t kMaxTiffDirectoryEntries = 512;         // entries of one TIFF directory (IFD)
+// Property items of one frame, headers and values together, and their number: ample for EXIF,
+// XMP, ICC profiles and thumbnails, and far below the pixel budget.
+constexpr uint64_t kMaxPropertyBytes = uint64_t{64} << 20;
+constexpr uint64_t kMaxPropertyItems = 8192;
 
 // Both sides 1 .. kMaxImageSide and at most kMaxImagePixels pixels.
 constexpr bool ImageSizeAcceptable(int64_t width, int64_t height) {

@@ -115,7 +115,8 @@ std::vector<int> RowOrder(int height, bool interlaced) {
 
 Status ReadImage(GifFileType* gif, FrameControl& control, DecodeBudget& budget, GifContents& contents) {
   if (DGifGetImageDesc(gif) == GIF_ERROR) return GenericError;
-  if (contents.frames.size() >= kMaxFrames) return GenericError;
+  // An animation longer than the limit is refused whole, not cut short in silence.
+  if (contents.frames.size() >= kMaxFrames) return OutOfMemory;
   const GifImageDesc& desc = gif->Image;
   if (Status s = budget.Take(desc.Width, desc.Height, PixelFormat8bppIndexed); s != Ok) return s;
   RawFrame frame;
