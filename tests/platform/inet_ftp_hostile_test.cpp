@@ -58,7 +58,6 @@ while True:
 )PY";
 
 TEST(InetFtpHostile, AnAbsurdAnnouncedSizeIsRefusedAtOnce) {
-  VX_REQUIRE_TOOL("python3");
   vxtest::TempFolder folder;
   const fs::path script = folder.path() / "hostile_ftp.py";
   vxtest::WriteFile(script, kHostileFtpServer);
@@ -67,7 +66,7 @@ TEST(InetFtpHostile, AnAbsurdAnnouncedSizeIsRefusedAtOnce) {
   for (const char* announce : {"size", "open"}) {
     SCOPED_TRACE(announce);
     vxtest::ServerProcess server({vxtest::kPython, script.string(), announce});
-    ASSERT_NE(server.port(), 0);
+    VX_REQUIRE(server.port() != 0, "the hostile FTP test server (python3)", "python3");
     HINTERNET connection =
         InternetConnect(session, "127.0.0.1", server.port(), "user", "pass", INTERNET_SERVICE_FTP, INTERNET_FLAG_PASSIVE, 0);
     ASSERT_NE(connection, 0u) << GetLastError();
