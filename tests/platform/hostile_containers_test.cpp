@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,9 @@
 #include "platform/gdiplus/codecs/tiff/tiff_directory_census.h"
 #include "platform/gdiplus/property_budget.h"
 #include "platform/input_limits.h"
+
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*)(const volatile void*, size_t),
+                                                         void (*)(const volatile void*)) __attribute__((weak));
 
 using namespace codec_test;
 
@@ -141,19 +145,48 @@ TEST_F(HostileContainers, AnAnimationOverTheFrameLimitIsRefused) {
   EXPECT_EQ(PageCount(image.get(), FrameDimensionTime), 3u);
 }
 
-// The icon's PNG claims 2560 x 35152 pixels, and its image data ends after the zlib header.
-TEST_F(HostileContainers, AnIconWhosePngRunsOutOfDataIsNoPicture) {
+std::atomic<size_t> g_largestAllocation{0};
+
+void NoteAllocation(const volatile void*, size_t size) {
+  size_t seen = g_largestAllocation.load(std::memory_order_relaxed);
+  while (size > seen && !g_largestAllocation.compare_exchange_weak(seen, size, std::memory_order_relaxed)) {
+  }
+}
+
+void IgnoreFree(const volatile void*) {}
+
+// A PNG claiming 2560 x 35152 pixels whose image data ends after the zlib header.
+std::vector<uint8_t> PngWithoutRows() {
   std::vector<uint8_t> png{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   PutChunk(png, "IHDR", {0, 0, 0x0A, 0, 0, 0, 0x89, 0x50, 8, 6, 0, 0, 0});
-  PutChunk(png, "IDAT", {0x78, 0x9C});  // a bare zlib header, and the file ends
+  PutChunk(png, "IDAT", {0x78, 0x9C});
+  return png;
+}
+
+std::vector<uint8_t> IconOf(const std::vector<uint8_t>& png) {
   std::vector<uint8_t> ico{0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 1, 0, 32, 0};
   Put32(ico, static_cast<uint32_t>(png.size()));
   Put32(ico, 22);
   ico.insert(ico.end(), png.begin(), png.end());
+  return ico;
+}
+
+// 69 bytes of icon, or 47 of PNG, are no picture, and cost no picture's memory either.
+TEST_F(HostileContainers, APngWhoseDataCannotHoldItsRowsIsNoPicture) {
+  const std::vector<uint8_t> png = PngWithoutRows();
+  const std::vector<uint8_t> ico = IconOf(png);
   ASSERT_EQ(ico.size(), 69u);
-  ImagePtr image;
-  EXPECT_NE(Decode(ico, image), Ok);
-  EXPECT_EQ(image, nullptr);
+  for (const std::vector<uint8_t>* bytes : {&ico, &png}) {
+    SCOPED_TRACE(bytes == &ico ? "icon" : "PNG");
+    g_largestAllocation = 0;
+    if (__sanitizer_install_malloc_and_free_hooks) __sanitizer_install_malloc_and_free_hooks(NoteAllocation, IgnoreFree);
+    ImagePtr image;
+    const Status s = Decode(*bytes, image);
+    if (__sanitizer_install_malloc_and_free_hooks) __sanitizer_install_malloc_and_free_hooks(nullptr, nullptr);
+    EXPECT_NE(s, Ok);
+    EXPECT_EQ(image, nullptr);
+    EXPECT_LT(g_largestAllocation.load(), size_t{64} << 20) << "no memory taken for the claimed picture";
+  }
 }
 
 // Items set one by one and items a decoder found keep to one budget per frame, in bytes and in
