@@ -37,6 +37,13 @@ std::string PageBoxes(double width, double height, double margin) {
 // clamp keeps the conversion defined however large the shape.
 float Pt(double v) { return static_cast<float>(ClampToPdfReal(v)); }
 
+// One side of a box as its lower edge and a length that is not negative.
+void FromLowerCorner(float& start, float& length) {
+  if (length >= 0) return;
+  start += length;
+  length = -length;
+}
+
 }  // namespace
 
 void cPDF::EnsurePage() {
@@ -210,14 +217,8 @@ void cPDF::Rectangle(float& x, float& y, float& width, float& height, int32_t& p
   }
   // A box given from its other corner is the same box: its sides must be lengths before the
   // radius is cut to half of them, or the corners would bulge outward.
-  if (width < 0) {
-    x += width;
-    width = -width;
-  }
-  if (height < 0) {
-    y += height;
-    height = -height;
-  }
+  FromLowerCorner(x, width);
+  FromLowerCorner(y, height);
   if (radius > width / 2) radius = width / 2;
   if (radius > height / 2) radius = height / 2;
   const double r = radius, k = radius * 0.55, w = width, h = height, X = x, Y = y;
