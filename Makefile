@@ -59,13 +59,15 @@ FUZZ_SECONDS ?= 60
 fuzz: deps
 	@command -v clang++ >/dev/null || { echo "fuzzing needs clang"; exit 1; }
 	@CC=clang CXX=clang++ $(CONFIGURE) -B build/fuzz -DCMAKE_BUILD_TYPE=Debug -DVEXIRO_FUZZ=ON >/dev/null
-	cmake --build build/fuzz -j $(JOBS) --target fuzz_decoders fuzz_plugin_loaders fuzz_templates fuzz_registry
-	mkdir -p build/fuzz/corpus build/fuzz/corpus-plugin build/fuzz/corpus-templates build/fuzz/corpus-registry
+	cmake --build build/fuzz -j $(JOBS) --target fuzz_decoders fuzz_plugin_loaders \
+	  fuzz_templates fuzz_registry fuzz_script_parser fuzz_metadata fuzz_pdf_members
+	mkdir -p build/fuzz/corpus build/fuzz/corpus-plugin
 	build/fuzz/fuzz/fuzz_decoders -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 build/fuzz/corpus fuzz/seeds
 	VEXIRO_PLUGIN_PATH=$(CURDIR)/build/fuzz/plugins build/fuzz/fuzz/fuzz_plugin_loaders \
 	  -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 -timeout=60 build/fuzz/corpus-plugin fuzz/seeds fuzz/seeds-plugin
-	build/fuzz/fuzz/fuzz_templates -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 build/fuzz/corpus-templates fuzz/seeds-templates
-	build/fuzz/fuzz/fuzz_registry -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 build/fuzz/corpus-registry fuzz/seeds-registry
+	@for t in templates registry script_parser metadata pdf_members; do mkdir -p build/fuzz/corpus-$$t; \
+	  build/fuzz/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 -timeout=60 \
+	    build/fuzz/corpus-$$t fuzz/seeds-$$t || exit 1; done
 
 clean:
 	rm -rf build out

@@ -136,7 +136,8 @@ int32_t cPDF::PdfAddImage(const PdfImageSource& source, int32_t kind) {
     return 0;
   }
   loaded.Release();
-  if (!WriteImageObject(image)) return 0;
+  // An image is counted only once its bytes are in the file, not just in the buffer.
+  if (!WriteImageObject(image) || !file_.Flush()) return 0;
   images_.push_back({image.width, image.height, WholeDpi(image.resX), WholeDpi(image.resY)});
   return static_cast<int32_t>(images_.size());
 }
@@ -202,8 +203,9 @@ int32_t cPDF::ImageResY(int32_t n) const { return n >= 1 && n <= static_cast<int
 void cPDF::DrawImg(int32_t& imageNumber, float x, float y, float width, float height) {
   if (imageNumber < 1 || imageNumber > static_cast<int32_t>(images_.size())) return;
   EnsurePage();
-  AppendContent("q\n" + FormatNumber(width, 2) + " 0 0 " + FormatNumber(height, 2) + " " + FormatNumber(x, 2) + " " +
-                FormatNumber(y, 2) + " cm\n/Img" + std::to_string(imageNumber) + " Do\nQ\n");
+  const auto number = [](float v) { return FormatNumber(ClampToPdfReal(v), 2); };
+  AppendContent("q\n" + number(width) + " 0 0 " + number(height) + " " + number(x) + " " + number(y) + " cm\n/Img" +
+                std::to_string(imageNumber) + " Do\nQ\n");
 }
 
 }  // namespace vexiro

@@ -1,5 +1,6 @@
 // Pages and their content operators. The open page's content is collected as text and written
 // at EndPage, deflated when possible and encrypted when the document is.
+#include <algorithm>
 #include <cmath>
 
 #include "pdf/deflate_stage.h"
@@ -15,8 +16,33 @@ namespace {
 
 constexpr double kPi = 3.141592;
 
-std::string Num(double v) { return FormatReal(v, 3); }
+// Every number of the content and the page boxes goes through here, so no value a host passes
+// can make a number a reader refuses.
+std::string Num(double v) { return FormatReal(ClampToPdfReal(v), 3); }
 std::string Pair(double x, double y) { return Num(x) + " " + Num(y); }
+
+// The page's boxes as readers take them: sides within PDF's page limits, and a margin that
+// leaves at least one point of the crop box each way (a margin over half the page would turn
+// it inside out).
+std::string PageBoxes(double width, double height, double margin) {
+  width = ClampPageSide(width);
+  height = ClampPageSide(height);
+  const double widest = (std::min(width, height) - 1) / 2;
+  margin = std::isnan(margin) ? 0 : std::clamp(margin, 0.0, widest);
+  return "/MediaBox [0 0 " + Pair(width, height) + "]/CropBox [" + Pair(margin, margin) + " " +
+         Pair(width - margin, height - margin) + "]";
+}
+
+// A point computed in double precision as the single-precision operand of a path operator; the
+// clamp keeps the conversion defined however large the shape.
+float Pt(double v) { return static_cast<float>(ClampToPdfReal(v)); }
+
+// One side of a box as its lower edge and a length that is not negative.
+void FromLowerCorner(float& start, float& length) {
+  if (length >= 0) return;
+  start += length;
+  length = -length;
+}
 
 }  // namespace
 
@@ -44,10 +70,8 @@ void cPDF::EndPage() {
   if (!pageOpen_) return;
   const uint32_t page = BeginObj();
   kids_ += std::to_string(page) + " 0 R ";
-  std::string line = "<</Type/Page/Parent 3 0 R/Contents " + std::to_string(page + 1) + " 0 R/MediaBox [0 0 " +
-                     Pair(pageWidth_, pageHeight_) + "]/CropBox [" + Pair(pageMargin_, pageMargin_) + " " +
-                     Pair(static_cast<double>(pageWidth_) - pageMargin_, static_cast<double>(pageHeight_) - pageMargin_) +
-                     "]";
+  std::string line = "<</Type/Page/Parent 3 0 R/Contents " + std::to_string(page + 1) + " 0 R" +
+                     PageBoxes(pageWidth_, pageHeight_, pageMargin_);
   if (orientation_ == 1) line += "/Rotate 90";
   WriteLine(line + ">>");
   EndObj();
@@ -99,7 +123,7 @@ void cPDF::DrawText(float x, float y, const std::string& text, int32_t fontNumbe
   double left = x;
   if (alignment == 1) left -= TextWidth(text, fontNumber, size);
   if (alignment == 2) left -= TextWidth(text, fontNumber, size) / 2.0;
-  const float xs = static_cast<float>(left);
+  const float xs = Pt(left);
   AppendContent("BT");
   AppendContent("/Font" + std::to_string(fontNumber) + " " + Num(size) + " Tf");
   if (angle != 0) {
@@ -191,31 +215,33 @@ void cPDF::Rectangle(float& x, float& y, float& width, float& height, int32_t& p
     PaintPath(paint);
     return;
   }
+  // A box given from its other corner is the same box: its sides must be lengths before the
+  // radius is cut to half of them, or the corners would bulge outward.
+  FromLowerCorner(x, width);
+  FromLowerCorner(y, height);
   if (radius > width / 2) radius = width / 2;
   if (radius > height / 2) radius = height / 2;
   const double r = radius, k = radius * 0.55, w = width, h = height, X = x, Y = y;
-  auto f = [](double v) { return static_cast<float>(v); };
-  MoveTo(f(X + r), f(Y));
-  LineTo(f(X + w - r), f(Y), 0);
-  Curve(f(X + w - r + k), f(Y), f(X + w), f(Y + r - k), f(X + w), f(Y + r), 0);
-  LineTo(f(X + w), f(Y + h - r), 0);
-  Curve(f(X + w), f(Y + h - r + k), f(X + w - r + k), f(Y + h), f(X + w - r), f(Y + h), 0);
-  LineTo(f(X + r), f(Y + h), 0);
-  Curve(f(X + r - k), f(Y + h), f(X), f(Y + h - r + k), f(X), f(Y + h - r), 0);
-  LineTo(f(X), f(Y + r), 0);
-  Curve(f(X), f(Y + r - k), f(X + r - k), f(Y), f(X + r), f(Y), 0);
+  MoveTo(Pt(X + r), Pt(Y));
+  LineTo(Pt(X + w - r), Pt(Y), 0);
+  Curve(Pt(X + w - r + k), Pt(Y), Pt(X + w), Pt(Y + r - k), Pt(X + w), Pt(Y + r), 0);
+  LineTo(Pt(X + w), Pt(Y + h - r), 0);
+  Curve(Pt(X + w), Pt(Y + h - r + k), Pt(X + w - r + k), Pt(Y + h), Pt(X + w - r), Pt(Y + h), 0);
+  LineTo(Pt(X + r), Pt(Y + h), 0);
+  Curve(Pt(X + r - k), Pt(Y + h), Pt(X), Pt(Y + h - r + k), Pt(X), Pt(Y + h - r), 0);
+  LineTo(Pt(X), Pt(Y + r), 0);
+  Curve(Pt(X), Pt(Y + r - k), Pt(X + r - k), Pt(Y), Pt(X + r), Pt(Y), 0);
   PaintPath(paint);
 }
 
 void cPDF::DrawCircle(float x, float y, float radius, int32_t paint) {
   EnsurePage();
   const double r = radius, k = radius * 0.55, X = x, Y = y;
-  auto f = [](double v) { return static_cast<float>(v); };
-  MoveTo(f(X), f(Y - r));
-  Curve(f(X + k), f(Y - r), f(X + r), f(Y - k), f(X + r), f(Y), 0);
-  Curve(f(X + r), f(Y + k), f(X + k), f(Y + r), f(X), f(Y + r), 0);
-  Curve(f(X - k), f(Y + r), f(X - r), f(Y + k), f(X - r), f(Y), 0);
-  Curve(f(X - r), f(Y - k), f(X - k), f(Y - r), f(X), f(Y - r), 0);
+  MoveTo(Pt(X), Pt(Y - r));
+  Curve(Pt(X + k), Pt(Y - r), Pt(X + r), Pt(Y - k), Pt(X + r), Pt(Y), 0);
+  Curve(Pt(X + r), Pt(Y + k), Pt(X + k), Pt(Y + r), Pt(X), Pt(Y + r), 0);
+  Curve(Pt(X - k), Pt(Y + r), Pt(X - r), Pt(Y + k), Pt(X - r), Pt(Y), 0);
+  Curve(Pt(X - r), Pt(Y - k), Pt(X - k), Pt(Y - r), Pt(X), Pt(Y - r), 0);
   PaintPath(paint);
 }
 
@@ -234,7 +260,7 @@ void cPDF::Arc(float x, float y, float radius, float startAngle, float endAngle,
     if (t + step == t) break;  // beyond 2^24 a single-precision angle no longer advances
     const double px = radius * std::cos(d * t), py = std::sin(d * t) * radius * ratio;
     const double X = cr * px + sr * py, Y = -px * sr + cr * py;
-    const float ex = static_cast<float>(x + X), ey = static_cast<float>(y + Y);
+    const float ex = Pt(x + X), ey = Pt(y + Y);
     if (first && !pie) MoveTo(ex, ey);
     first = false;
     LineTo(ex, ey, 0);

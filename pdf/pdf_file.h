@@ -24,11 +24,14 @@ class PdfFile {
   int32_t Handle() const { return file_.NativeHandle(); }
   uint64_t Position() const { return position_; }
   void Write(std::string_view bytes);
+  // Hands the buffered bytes to the file; true when every write so far reached it.
+  bool Flush();
   // Flushes and closes; true when no write failed.
   bool Close();
+  // A write that did not reach the file (a full disk): the file is cut short.
+  bool Failed() const { return failed_; }
 
  private:
-  bool Flush();
   NewFileForWriting file_;
   uint64_t position_ = 0;
   bool failed_ = false;

@@ -1,5 +1,6 @@
 #include "pdf/pdf_text.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -44,6 +45,16 @@ Decimal ToDecimal(double value, int digits) {
 }
 
 }  // namespace
+
+double ClampToPdfReal(double value) {
+  if (std::isnan(value)) return 0;
+  return std::clamp(value, -kMaxPdfReal, kMaxPdfReal);
+}
+
+double ClampPageSide(double points) {
+  if (std::isnan(points)) return kMinPageSide;
+  return std::clamp(points, kMinPageSide, kMaxPageSide);
+}
 
 std::string FormatReal(double value, int digits) {
   Decimal d = ToDecimal(value, digits);

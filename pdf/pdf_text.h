@@ -7,6 +7,17 @@
 
 namespace vx::pdf {
 
+// The numbers readers take. The writer produces PDF 1.3 and 1.4, whose reals lie within
+// ±32767 (a larger value is an integer overflow or a damaged file to many readers), and pages
+// from 3 to 14400 points a side.
+constexpr double kMaxPdfReal = 32767;
+constexpr double kMinPageSide = 3;
+constexpr double kMaxPageSide = 14400;
+// The value within ±kMaxPdfReal: larger magnitudes (infinities too) are clamped, NaN is 0.
+double ClampToPdfReal(double value);
+// A page side within kMinPageSide .. kMaxPageSide; NaN gives the smallest.
+double ClampPageSide(double points);
+
 // Rounded half to even at `digits` decimals, shortest plain form ("1.5", "-2", "0"); a value
 // that is not finite is written as "0", since PDF has no spelling for it.
 std::string FormatReal(double value, int digits);

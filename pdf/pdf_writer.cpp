@@ -7,6 +7,7 @@
 #include "engine/routines/random_generator.h"
 #include "pdf/pdf_text.h"
 #include "pdf/rc4_stage.h"
+#include "platform/kernel/files.h"
 #include "platform/kernel/local_time.h"
 
 namespace vexiro {
@@ -223,7 +224,10 @@ bool cPDF::ClosePdfFile() {
   WriteResources();
   WritePageTree();
   WriteCrossReference();
-  return file_.Close();
+  if (file_.Close()) return true;
+  // A document cut short is no PDF: nothing of it stays behind to be taken for one.
+  vx::DeleteFile(path_);
+  return false;
 }
 
 void cPDF::WriteResources() {

@@ -66,6 +66,8 @@ class cPDF {
   void Orientation(int32_t orientation) { orientation_ = orientation; }
   int32_t Orientation() const { return orientation_; }
   int32_t PdfGetNativePdf() const { return file_.Handle(); }
+  // A write of the open document did not reach its file: whatever is added now cannot be kept.
+  bool PdfWriteFailed() const { return file_.Failed(); }
   std::string PdfGetPath() const { return path_; }
 
   // Creates the file exclusively: false, and nothing created, for an empty path, an existing

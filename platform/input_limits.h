@@ -18,6 +18,13 @@ constexpr long kTransferDeadlineSeconds = 300;             // a whole network tr
 constexpr uint64_t kMaxRegistryFileBytes = uint64_t{16} << 20; // the registry's text file, read whole to edit
 constexpr uint64_t kMaxTemplateFileBytes = uint64_t{64} << 20; // a document-template file, read whole
 constexpr int32_t kMaxTemplateImageCount = 2147483646;      // samples one template may average (2^31 - 2)
+// libtiff merges the fields of a directory in time that grows with the square of its entries, so
+// a directory with more entries than any real file carries is refused before libtiff reads it.
+constexpr uint64_t kMaxTiffDirectoryEntries = 512;         // entries of one TIFF directory (IFD)
+// Property items of one frame, headers and values together, and their number: ample for EXIF,
+// XMP, ICC profiles and thumbnails, and far below the pixel budget.
+constexpr uint64_t kMaxPropertyBytes = uint64_t{64} << 20;
+constexpr uint64_t kMaxPropertyItems = 8192;
 
 // Both sides 1 .. kMaxImageSide and at most kMaxImagePixels pixels.
 constexpr bool ImageSizeAcceptable(int64_t width, int64_t height) {

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "engine/documents/multipage_document.h"
+#include "engine/documents/page_file_writer.h"
 #include "engine/documents/replacing_write.h"
 #include "engine/image_access.h"
 #include "engine/image_store.h"
@@ -109,7 +110,7 @@ VexiroStatus WriteFrames(int32_t documentId, uint32_t multi) {
   for (size_t i = 0; i < pages; ++i) {
     if (files[i].empty()) continue;
     ScopedImage page;
-    VexiroStatus s = LoadImageFromFile(*page.put(), files[i], {.TiffReadOnly = true, .GifReadOnly = true});
+    VexiroStatus s = LoadDocumentPageFile(*page.put(), files[i]);
     if (s == vexiro::OK) s = ReduceToGifColors(page);
     if (s == vexiro::OK) s = AppendFrame(multi, page.get(), {delays[i], disposals[i], first, loopCount, comment});
     if (s != vexiro::OK) return s;

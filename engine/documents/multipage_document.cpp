@@ -17,6 +17,7 @@
 #include "engine/plugin/bridge.h"
 #include "engine/routines/shared_routines.h"
 #include "platform/gdiplus/gdiplus_flat.h"
+#include "platform/input_limits.h"
 
 namespace vx::engine {
 
@@ -59,9 +60,7 @@ LoadOptions OnePageOnly(LoadOptions options = {}) {
   return options;
 }
 
-VexiroStatus LoadPageFile(const std::string& path, int32_t& id) {
-  return LoadImageFromFile(id, path, OnePageOnly());
-}
+VexiroStatus LoadPageFile(const std::string& path, int32_t& id) { return LoadDocumentPageFile(id, path); }
 
 int32_t FrameCountOf(int32_t id, const std::string& format) {
   int32_t count = 0;
@@ -195,6 +194,11 @@ VexiroStatus FindEditableDocument(int32_t documentId, const std::string& format,
 
 bool PageInRange(const ImageRecord& doc, int32_t page) { return page >= 1 && page <= doc.PageCount; }
 
+// A document at the page limit takes no more pages: no loader would read the file back whole.
+VexiroStatus RoomForAnotherPage(const ImageRecord& doc) {
+  return doc.PageCount >= limits::kMaxDocumentPages ? vexiro::OutOfMemory : vexiro::OK;
+}
+
 VexiroStatus SelectFrame(int32_t imageId, int32_t frame, const GUID& dimension) {
   if (GetImageIndex(imageId) < 0) return vexiro::InvalidParameter;
   if (frame < 0) return vexiro::InvalidParameter;
@@ -217,7 +221,8 @@ VexiroStatus SplitMultiPageImage(const std::string& path, int32_t sourceId, int3
   documentId = sourceId;
   const std::string format = GetRawFormatName(sourceId);
   if (format != "TIFF" && format != "GIF") return vexiro::OK;
-  const int32_t count = FrameCountOf(sourceId, format);
+  // A document holds at most the page limit; the frames after it are not offered.
+  const int32_t count = std::min(FrameCountOf(sourceId, format), limits::kMaxDocumentPages);
   if (count < 2) return vexiro::OK;
   const bool native = IsTiff(format) ? options.TiffReadOnly : options.GifReadOnly;
   if (!native) RegisterImage(documentId, nullptr, format, path, KindGeneric);
@@ -304,6 +309,7 @@ VexiroStatus CreateMultiPageFromImage(int32_t imageId, int32_t& documentId, cons
 VexiroStatus InsertPageFromImage(int32_t documentId, int32_t position, int32_t imageId, const std::string& format) {
   ImageRecord* doc = nullptr;
   VexiroStatus s = FindEditableDocument(documentId, format, doc);
+  if (s == vexiro::OK) s = RoomForAnotherPage(*doc);
   if (s != vexiro::OK) return s;
   const int32_t count = doc->PageCount;
   position = std::clamp(position, 1, count + 1);

@@ -1,5 +1,6 @@
-// Writes an image as a document page file: TIFF pages LZW-compressed at their own depth, GIF
-// frames as PNG (which keeps every depth and the alpha a GIF frame may carry).
+// A document's page files: written from an image, TIFF pages LZW-compressed at their own depth
+// and GIF frames as PNG (which keeps every depth and the alpha a GIF frame may carry), and read
+// back as one page.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -9,5 +10,8 @@
 namespace vx::engine {
 
 VexiroStatus WriteDocumentPageFile(int32_t imageId, const std::string& path, const std::string& documentFormat);
+
+// Loads a page file as one page, never splitting it into a document again.
+VexiroStatus LoadDocumentPageFile(int32_t& id, const std::string& path);
 
 }  // namespace vx::engine

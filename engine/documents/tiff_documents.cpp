@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "engine/documents/multipage_document.h"
+#include "engine/documents/page_file_writer.h"
 #include "engine/documents/replacing_write.h"
 #include "engine/image_access.h"
 #include "engine/image_store.h"
@@ -14,6 +15,7 @@
 #include "engine/save/encoder_parameters.h"
 #include "engine/save/gdiplus_savers.h"
 #include "platform/gdiplus/gdiplus_flat.h"
+#include "platform/input_limits.h"
 
 namespace vx::engine {
 namespace {
@@ -21,20 +23,13 @@ namespace {
 constexpr uint16_t kTagCompression = 259;
 constexpr int32_t kUnknownDepthBits = 32;
 
-// A page file holds one page; a file named as a page gives only its first one.
-LoadOptions OnePageOnly(LoadOptions options = {}) {
-  options.TiffReadOnly = true;
-  options.GifReadOnly = true;
-  return options;
-}
-
 // Appends every named page file to the file begun on `first`, then ends it.
 VexiroStatus AddPagesAndEnd(int32_t first, const std::vector<std::string>& pageFiles, size_t from) {
   VexiroStatus status = vexiro::OK;
   for (size_t i = from; i < pageFiles.size() && status == vexiro::OK; ++i) {
     if (pageFiles[i].empty()) continue;
     ScopedImage page;
-    status = LoadImageFromFile(*page.put(), pageFiles[i], OnePageOnly());
+    status = LoadDocumentPageFile(*page.put(), pageFiles[i]);
     if (status == vexiro::OK) status = TiffSaveAddPage(first, page.get());
   }
   const VexiroStatus ended = TiffEndMultiPage(first);
@@ -131,7 +126,7 @@ VexiroStatus WriteTiffFromPageFiles(const std::vector<std::string>& pageFiles, c
   ReplacingWrite write(path);
   if (write.Path().empty()) return vexiro::CanNotCreateFile;
   ScopedImage firstPage;
-  VexiroStatus status = LoadImageFromFile(*firstPage.put(), *first, OnePageOnly());
+  VexiroStatus status = LoadDocumentPageFile(*firstPage.put(), *first);
   if (status == vexiro::OK) status = TiffBeginMultiPage(firstPage.get(), write.Path(), compression);
   if (status != vexiro::OK) return status;
   status = AddPagesAndEnd(firstPage.get(), pageFiles, static_cast<size_t>(first - pageFiles.begin()) + 1);
@@ -212,6 +207,8 @@ VexiroStatus TiffMergeFiles(const std::vector<std::string>& paths, const std::st
     if (status == vexiro::OK) status = CollectPages(loaded.get(), pages, deepest);
     if (status != vexiro::OK) return status;
   }
+  // A merged file holds no more pages than a document: no loader would read more of it back.
+  if (pages.Files().size() > static_cast<size_t>(limits::kMaxDocumentPages)) return vexiro::OutOfMemory;
   return WriteTiffFromPageFiles(pages.Files(), destination, MultiPageTiffCompression(compression, deepest));
 }
 

@@ -849,7 +849,10 @@ class cImaging {
   // open document the members do nothing and answer 0, 0.0 or False (PdfGetPageOrientation -1);
   // only PdfNewPdf(Ex) changes the last status (CanNotCreateFile when the file exists or cannot be
   // made, InvalidParameter for an encryption outside 0..2 or a password Windows-1252 cannot hold),
-  // and PdfSavePdf when the file did not reach the disk whole (Win32Error).
+  // PdfSavePdf when the file did not reach the disk whole (Win32Error, and the file is removed),
+  // and the page and drawing members when a number is not finite, or a page side is not above 0
+  // or a margin below 0 (InvalidParameter, nothing written). Numbers beyond what a PDF reader
+  // takes are clamped: content to ±32767, page sides to 3 .. 14400 points.
   bool PdfNewPdf(const std::string& sFilePath, const std::string& sTitle = "",
                  const std::string& sCreator = "Vexiro ZedeDud", const std::string& sAuthor = "Vexiro ZedeDud",
                  const std::string& sProducer = "");

@@ -4,10 +4,13 @@
 #include <cstdint>
 #include <limits>
 
+#include "pdf/members/arguments.h"
 #include "pdf/pdf_writer.h"
 #include "vexiro/imaging.h"
 
 namespace vexiro {
+
+using pdf_members::RefusedAsNotFinite;
 
 namespace {
 
@@ -55,6 +58,7 @@ void cImaging::PdfShapeSteps(int32_t color, float border, int32_t paint) {
 }
 
 void cImaging::PdfSetLineDash(float nDashOn, float nDashOff) {
+  if (RefusedAsNotFinite(nStat, {nDashOn, nDashOff})) return;
   if (cPDF* pdf = PdfPageForDrawing()) pdf->SetDash(nDashOn, nDashOff);
 }
 
@@ -68,6 +72,7 @@ void cImaging::PdfSetLineCap(int32_t nCapType) {
 
 void cImaging::PdfDrawLine(float nDstX1, float nDstY1, float nDstX2, float nDstY2, float nBorderWidth,
                            int32_t nRGBColor) {
+  if (RefusedAsNotFinite(nStat, {nDstX1, nDstY1, nDstX2, nDstY2, nBorderWidth})) return;
   cPDF* pdf = PdfPageForDrawing();
   if (!pdf) return;
   PdfStrokeColorStep(nRGBColor);
@@ -78,6 +83,7 @@ void cImaging::PdfDrawLine(float nDstX1, float nDstY1, float nDstX2, float nDstY
 
 void cImaging::PdfDrawRectangleWith(float x, float y, float width, float height, float border, int32_t color,
                                     float ray, int32_t paint) {
+  if (RefusedAsNotFinite(nStat, {x, y, width, height, border, ray})) return;
   cPDF* pdf = PdfPageForDrawing();
   if (!pdf) return;
   PdfShapeSteps(color, border, paint);
@@ -97,6 +103,7 @@ void cImaging::PdfDrawFillRectangle(float nDstX, float nDstY, float nWidth, floa
 }
 
 void cImaging::PdfDrawCircleWith(float x, float y, float ray, float border, int32_t color, int32_t paint) {
+  if (RefusedAsNotFinite(nStat, {x, y, ray, border})) return;
   cPDF* pdf = PdfPageForDrawing();
   if (!pdf) return;
   PdfShapeSteps(color, border, paint);
@@ -113,6 +120,7 @@ void cImaging::PdfDrawFillCircle(float nDstX, float nDstY, float nRay, float nBo
 
 void cImaging::PdfDrawCurve(float nDstX1, float nDstY1, float nDstX2, float nDstY2, float nDstX3, float nDstY3,
                             float nBorderWidth, int32_t nRGBColor) {
+  if (RefusedAsNotFinite(nStat, {nDstX1, nDstY1, nDstX2, nDstY2, nDstX3, nDstY3, nBorderWidth})) return;
   cPDF* pdf = PdfPageForDrawing();
   if (!pdf) return;
   PdfShapeSteps(nRGBColor, nBorderWidth, kStroke);
@@ -124,6 +132,7 @@ void cImaging::PdfDrawCurve(float nDstX1, float nDstY1, float nDstX2, float nDst
 
 void cImaging::PdfDrawArc(float nDstX, float nDstY, float nRay, float nBorderWidth, int32_t nStartAngle,
                           int32_t nEndAngle, float nRatio, bool bPie, int32_t nRGBColor) {
+  if (RefusedAsNotFinite(nStat, {nDstX, nDstY, nRay, nBorderWidth, nRatio})) return;
   cPDF* pdf = PdfPageForDrawing();
   if (!pdf) return;
   PdfShapeSteps(nRGBColor, nBorderWidth, kStroke);

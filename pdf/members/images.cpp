@@ -1,4 +1,5 @@
 // Images of the host's document: stored once, drawn any number of times on any page.
+#include "pdf/members/arguments.h"
 #include "pdf/pdf_writer.h"
 #include "vexiro/imaging.h"
 
@@ -29,6 +30,7 @@ float cImaging::PdfGetImageHeight(int32_t nPdfImageNo) {
 }
 
 void cImaging::PdfDrawImage(int32_t nPdfImageNo, float nDstX, float nDstY, float nWidth, float nHeight) {
+  if (pdf_members::RefusedAsNotFinite(nStat, {nDstX, nDstY, nWidth, nHeight})) return;
   // An image the document does not have begins no page.
   const cPDF* open = OpenPdfDocument();
   if (!open || nPdfImageNo < 1 || nPdfImageNo > open->ImageCount()) return;

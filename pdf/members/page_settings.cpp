@@ -1,4 +1,8 @@
 // Document settings and the page's size, orientation and margin, in the host's measurement unit.
+#include <algorithm>
+#include <limits>
+
+#include "pdf/members/arguments.h"
 #include "pdf/pdf_writer.h"
 #include "vexiro/imaging.h"
 
@@ -28,7 +32,9 @@ void KeepWriterSetting(int32_t value, int32_t highest, int32_t& setting, const s
 }  // namespace
 
 float cImaging::PdfUnitToPoints(float value) const {
-  return static_cast<float>(PointsPerUnit(nPdfMeasurementUnit) * value);
+  // Inches of a value near the largest single become more points than a single holds.
+  constexpr double kLargest = std::numeric_limits<float>::max();
+  return static_cast<float>(std::clamp(PointsPerUnit(nPdfMeasurementUnit) * value, -kLargest, kLargest));
 }
 
 float cImaging::PdfPointsToUnit(float points) const {
@@ -77,13 +83,27 @@ int32_t cImaging::PdfGetPageOrientation() {
 void cImaging::PdfSetPageDimensions(float nWidth, float nHeight) {
   cPDF* pdf = OpenPdfDocument();
   if (!pdf) return;
+  // A page has an area; beyond PDF's largest page the writer clamps.
+  if (pdf_members::RefusedAsNotFinite(nStat, {nWidth, nHeight})) return;
+  if (!(nWidth > 0 && nHeight > 0)) {
+    nStat = InvalidParameter;
+    return;
+  }
   pdf->PaperSize(255);
   pdf->PaperHeight(PdfUnitToPoints(nHeight));
   pdf->PaperWidth(PdfUnitToPoints(nWidth));
 }
 
 void cImaging::PdfSetPageMargin(float nMargin) {
-  if (cPDF* pdf = OpenPdfDocument()) pdf->Margin(PdfUnitToPoints(nMargin));
+  cPDF* pdf = OpenPdfDocument();
+  if (!pdf) return;
+  // A margin over half the page is cut by the writer so that the crop box keeps an area.
+  if (pdf_members::RefusedAsNotFinite(nStat, {nMargin})) return;
+  if (nMargin < 0) {
+    nStat = InvalidParameter;
+    return;
+  }
+  pdf->Margin(PdfUnitToPoints(nMargin));
 }
 
 float cImaging::PdfGetPageMargin() {

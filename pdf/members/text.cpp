@@ -1,8 +1,11 @@
 // Fonts and text on the host's pages.
+#include "pdf/members/arguments.h"
 #include "pdf/pdf_writer.h"
 #include "vexiro/imaging.h"
 
 namespace vexiro {
+
+using pdf_members::RefusedAsNotFinite;
 
 void cImaging::PdfSetTextColor(int32_t nRGBColor) {
   if (OpenPdfDocument()) nPdfTextColor = nRGBColor;
@@ -15,14 +18,17 @@ void cImaging::PdfSetTextMode(int32_t nTextMode) {
 }
 
 void cImaging::PdfSetCharSpacing(float nCharSpacing) {
+  if (RefusedAsNotFinite(nStat, {nCharSpacing})) return;
   if (cPDF* pdf = PdfPageForDrawing()) pdf->SetCharSpacing(nCharSpacing);
 }
 
 void cImaging::PdfSetWordSpacing(float nWordSpacing) {
+  if (RefusedAsNotFinite(nStat, {nWordSpacing})) return;
   if (cPDF* pdf = PdfPageForDrawing()) pdf->SetWordSpacing(nWordSpacing);
 }
 
 void cImaging::PdfSetTextHorizontalScaling(float nTextHScaling) {
+  if (RefusedAsNotFinite(nStat, {nTextHScaling})) return;
   if (cPDF* pdf = PdfPageForDrawing()) pdf->SetTextHorizontalScaling(nTextHScaling);
 }
 
@@ -38,6 +44,7 @@ float cImaging::PdfGetTextWidth(const std::string& sText, int32_t nFontID, int32
 
 void cImaging::PdfDrawTextWith(float x, float y, const std::string& text, int32_t font, int32_t size,
                                int32_t alignment, int32_t rotation) {
+  if (RefusedAsNotFinite(nStat, {x, y})) return;
   // Text in a font the document does not have draws nothing, not even its colour.
   const cPDF* open = OpenPdfDocument();
   if (!open || font < 1 || font > open->FontCount()) return;

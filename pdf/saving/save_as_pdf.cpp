@@ -35,8 +35,9 @@ VexiroStatus cImaging::SaveCurrentImageToPdf(const vx::pdf::PdfSaveRequest& requ
   if (opened != OK) return nStat = opened;
   const int32_t image = writer->PdfAddImage(nNativeImage, 2);
   if (image <= 0) {
+    const VexiroStatus failed = writer->PdfWriteFailed() ? CanNotCreateFile : PdfErrorAddingImage;
     vx::pdf::FinishPdfSavingWriter(*writer, false);
-    return nStat = PdfErrorAddingImage;
+    return nStat = failed;
   }
   vx::pdf::PageCharacters characters;
   const vx::pdf::TextLayerPainter* painter = nullptr;
@@ -66,7 +67,7 @@ VexiroStatus cImaging::SaveTiffPagesToPdf(int32_t nImageID, const vx::pdf::PdfSa
   std::vector<vx::pdf::PageCharacters> pages(static_cast<size_t>(count > 0 ? count : 0));
   for (int32_t i = 1; i <= count && status == OK; ++i) {
     if (TiffSelectPage(nImageID, i) != OK || writer->PdfAddImage(nImageID, 2) != i)
-      status = PdfErrorAddingImage;
+      status = writer->PdfWriteFailed() ? CanNotCreateFile : PdfErrorAddingImage;
     else if (request.textLayer)
       status = request.textLayer->recognise(nImageID, writer->ImageWidth(i), writer->ImageHeight(i), pages[i - 1]);
   }

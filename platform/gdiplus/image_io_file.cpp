@@ -12,6 +12,7 @@
 #include <random>
 #include <string>
 
+#include "platform/gdiplus/scratch_writes.h"
 #include "platform/input_limits.h"
 #include "platform/kernel/regular_file.h"
 
@@ -57,7 +58,13 @@ bool WriteAll(int fd, const uint8_t* data, size_t size) {
 // Encoders hand over a few bytes at a time; the file gets them in blocks.
 constexpr size_t kWriteBlock = size_t{1} << 18;
 
+thread_local int t_scratchScopes = 0;
+
 }  // namespace
+
+ScratchFileWrites::ScratchFileWrites() { ++t_scratchScopes; }
+ScratchFileWrites::~ScratchFileWrites() { --t_scratchScopes; }
+bool ScratchFileWrites::Active() { return t_scratchScopes > 0; }
 
 bool MemorySink::Write(const uint8_t* data, size_t size) {
   try {
@@ -119,8 +126,9 @@ Status FileReplacement::Commit() {
     ok = false;
     error_ = errno;
   }
-  // The data must have reached the disk before the new file takes the old one's name.
-  if (ok && ::fsync(fd_) != 0) {
+  // The data must have reached the disk before the new file takes the old one's name, unless
+  // the file is scratch that nobody reads after a crash.
+  if (ok && !ScratchFileWrites::Active() && ::fsync(fd_) != 0) {
     ok = false;
     error_ = errno;
   }

@@ -16,6 +16,7 @@
 #include "platform/kernel/regular_file.h"
 #include "platform/gdiplus/gdiplus_flat.h"
 #include "platform/gdiplus/image_io.h"
+#include "platform/gdiplus/property_budget.h"
 
 namespace vx::gdiplus {
 
@@ -148,6 +149,7 @@ Status DecodeImageFromMemory(const uint8_t* data, size_t size, const codecs::Dec
     codecs::DecodedImage decoded;
     if (Status s = decode(bytes, decoded, options); s != Ok) return s;
     if (decoded.frames.empty()) return GenericError;
+    for (Frame& frame : decoded.frames) KeepPropertiesWithinBudget(frame.properties);
     auto bitmap = std::make_unique<GpBitmap>();
     bitmap->frames = std::move(decoded.frames);
     bitmap->rawFormat = decoded.rawFormat;

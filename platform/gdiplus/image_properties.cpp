@@ -7,15 +7,12 @@
 
 #include "platform/gdiplus/gdiplus_flat.h"
 #include "platform/gdiplus/image_handle.h"
+#include "platform/gdiplus/property_budget.h"
+#include "platform/input_limits.h"
 
 namespace vx::gdiplus {
 
 namespace {
-
-// Property bytes and items a frame may hold, so that every size the queries report (headers
-// plus values) fits in a UINT.
-constexpr size_t kMaxPropertyBytes = size_t{1} << 30;
-constexpr size_t kMaxPropertyCount = size_t{1} << 20;
 
 Status PropertiesOf(GpImage* image, std::vector<PropertyRecord>*& out) {
   GpBitmap* bitmap = nullptr;
@@ -39,6 +36,9 @@ size_t ValueBytes(const std::vector<PropertyRecord>& items) {
   return total;
 }
 
+// What an item costs against the budget: its header as the queries hand it out, and its value.
+uint64_t ItemCost(uint64_t valueBytes) { return sizeof(PropertyItem) + valueBytes; }
+
 UINT ItemBytes(const PropertyRecord& r) { return static_cast<UINT>(sizeof(PropertyItem) + r.value.size()); }
 
 // Writes the header and points it at `valueSpace`, where the value bytes are copied.
@@ -51,6 +51,17 @@ void WriteItem(const PropertyRecord& r, PropertyItem& header, uint8_t* valueSpac
 }
 
 }  // namespace
+
+void KeepPropertiesWithinBudget(std::vector<PropertyRecord>& items) {
+  uint64_t spent = 0;
+  size_t kept = 0;
+  for (; kept < items.size() && kept < limits::kMaxPropertyItems; ++kept) {
+    const uint64_t cost = ItemCost(items[kept].value.size());
+    if (cost > limits::kMaxPropertyBytes - spent) break;
+    spent += cost;
+  }
+  items.resize(kept);
+}
 
 Status GdipGetPropertyCount(GpImage* image, UINT* numOfProperty) {
   std::vector<PropertyRecord>* items = nullptr;
@@ -117,8 +128,10 @@ Status GdipSetPropertyItem(GpImage* image, const PropertyItem* item) {
   if (!item || (item->length > 0 && !item->value)) return InvalidParameter;
   auto existing = FindIn(*items, item->id);
   const bool replacing = existing != items->end();
-  const size_t kept = ValueBytes(*items) - (replacing ? existing->value.size() : 0);
-  if (item->length > kMaxPropertyBytes - kept || (!replacing && items->size() >= kMaxPropertyCount))
+  const uint64_t kept = ItemCost(0) * items->size() + ValueBytes(*items) -
+                        (replacing ? ItemCost(existing->value.size()) : 0);
+  const uint64_t count = items->size() + (replacing ? 0 : 1);
+  if (ItemCost(item->length) > limits::kMaxPropertyBytes - kept || count > limits::kMaxPropertyItems)
     return OutOfMemory;
   try {
     PropertyRecord record;

@@ -4,9 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
+#include <string_view>
 
 #include "platform/inet/internet_objects.h"
+#include "platform/input_limits.h"
 
 namespace vx {
 
@@ -66,15 +69,62 @@ bool Fail(DWORD error) {
   return false;
 }
 
+// A download's file and what it has taken so far: no more than a file the loaders would read.
+struct DownloadSink {
+  int fd = -1;
+  uint64_t written = 0;
+  bool tooLarge = false;
+};
+
 size_t WriteToFile(char* data, size_t size, size_t count, void* user) {
-  const int fd = *static_cast<int*>(user);
+  auto* sink = static_cast<DownloadSink*>(user);
   const size_t total = size * count;
+  if (total > limits::kMaxEncodedBytes - sink->written) {
+    sink->tooLarge = true;
+    return 0;  // curl ends the transfer with a write error
+  }
   size_t done = 0;
   while (done < total) {
-    ssize_t n = write(fd, data + done, total - done);
+    ssize_t n = write(sink->fd, data + done, total - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return 0;  // curl ends the transfer with a write error
+    if (n <= 0) return 0;
     done += static_cast<size_t>(n);
+  }
+  sink->written += total;
+  return total;
+}
+
+// The decimal number at the start of `text`, saturated above the limit (so that twenty digits
+// cannot wrap onto a small size); false when `text` does not start with a digit.
+bool LeadingSize(std::string_view text, uint64_t& size) {
+  if (text.empty() || !std::isdigit(static_cast<unsigned char>(text.front()))) return false;
+  size = 0;
+  for (size_t i = 0; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
+    size = size * 10 + static_cast<uint64_t>(text[i] - '0');
+    if (size > limits::kMaxEncodedBytes) return true;
+  }
+  return true;
+}
+
+// The size a server reply announces for the file: "213 N" (the answer to SIZE) or "150 ... (N
+// bytes)" (the opening of the data connection); 0 when the reply names none.
+uint64_t AnnouncedSize(std::string_view reply) {
+  uint64_t size = 0;
+  if (reply.rfind("213 ", 0) == 0 && LeadingSize(reply.substr(4), size)) return size;
+  const size_t open = reply.rfind('(');
+  if (reply.rfind("150", 0) == 0 && open != std::string_view::npos && LeadingSize(reply.substr(open + 1), size))
+    return size;
+  return 0;
+}
+
+// Server replies pass here as they arrive: a file announced larger than the loaders would read is
+// refused at once, as HTTP refuses such a length, instead of being read until the deadline.
+size_t WatchAnnouncedSize(char* data, size_t size, size_t count, void* user) {
+  auto* sink = static_cast<DownloadSink*>(user);
+  const size_t total = size * count;
+  if (AnnouncedSize(std::string_view(data, total)) > limits::kMaxEncodedBytes) {
+    sink->tooLarge = true;
+    return 0;
   }
   return total;
 }
@@ -152,11 +202,17 @@ BOOL FtpGetFile(HINTERNET handle, const std::string& remoteFile, const std::stri
   if (failIfExists && access(localFile.c_str(), F_OK) == 0) return inet::Fail(ERROR_FILE_EXISTS);
   inet::PartFile part(localFile);
   if (part.fd() < 0) return inet::Fail(inet::ErrorFromErrno(errno));
-  int fd = part.fd();
+  inet::DownloadSink sink{part.fd()};
   inet::PrepareTransfer(*connection, remoteFile, flags);
-  curl_easy_setopt(connection->ftp.get(), CURLOPT_WRITEFUNCTION, &inet::WriteToFile);
-  curl_easy_setopt(connection->ftp.get(), CURLOPT_WRITEDATA, &fd);
-  if (!inet::Perform(*connection)) return FALSE_;
+  CURL* easy = connection->ftp.get();
+  curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &inet::WriteToFile);
+  curl_easy_setopt(easy, CURLOPT_WRITEDATA, &sink);
+  curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &inet::WatchAnnouncedSize);
+  curl_easy_setopt(easy, CURLOPT_HEADERDATA, &sink);
+  curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits::kMaxEncodedBytes));
+  const bool performed = inet::Perform(*connection);
+  if (sink.tooLarge) return inet::Fail(ERROR_NOT_ENOUGH_MEMORY);
+  if (!performed) return FALSE_;
   if (!part.Publish(localFile, failIfExists)) return inet::Fail(inet::ErrorFromErrno(errno));
   return TRUE_;
 }

@@ -57,4 +57,18 @@ std::vector<uint8_t> ReadFileStart(const std::string& path, size_t count) {
   return bytes;
 }
 
+OffsetReader::OffsetReader(const std::string& path) : fd_(vx::kernel::OpenRegularFileForReading(path.c_str())) {
+  struct stat info {};
+  if (fd_ >= 0 && fstat(fd_, &info) == 0) size_ = static_cast<uint64_t>(info.st_size);
+}
+
+OffsetReader::~OffsetReader() {
+  if (fd_ >= 0) close(fd_);
+}
+
+bool OffsetReader::operator()(uint64_t offset, void* out, size_t bytes) const {
+  if (fd_ < 0 || offset > size_ || bytes > size_ - offset) return false;
+  return pread(fd_, out, bytes, static_cast<off_t>(offset)) == static_cast<ssize_t>(bytes);
+}
+
 }  // namespace vximgplug

@@ -21,4 +21,21 @@ bool IsNonEmptyRegularFile(const std::string& path);
 // The first bytes of a file (fewer when the file is shorter).
 std::vector<uint8_t> ReadFileStart(const std::string& path, size_t count);
 
+// A regular file read at offsets, as the structure screens read (`read(offset, out, bytes)`,
+// false past the end or when the file could not be opened).
+class OffsetReader {
+ public:
+  explicit OffsetReader(const std::string& path);
+  ~OffsetReader();
+  OffsetReader(const OffsetReader&) = delete;
+  OffsetReader& operator=(const OffsetReader&) = delete;
+  bool IsOpen() const { return fd_ >= 0; }
+  uint64_t Size() const { return size_; }
+  bool operator()(uint64_t offset, void* out, size_t bytes) const;
+
+ private:
+  int fd_ = -1;
+  uint64_t size_ = 0;
+};
+
 }  // namespace vximgplug

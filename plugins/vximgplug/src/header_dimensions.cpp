@@ -6,6 +6,7 @@
 
 #include "bilevel_bitmap.h"
 #include "file_io.h"
+#include "platform/gdiplus/codecs/png/png_data_census.h"
 #include "platform/input_limits.h"
 #include "tiff_screen.h"
 
@@ -115,6 +116,40 @@ class AnymapHeader {
 
 constexpr size_t kAnymapHeaderSearch = 4096;
 
+// The file's bytes from `start` on, `size` of them, as an offset reader of their own.
+struct SubRange {
+  const OffsetReader& file;
+  uint64_t start, size;
+  bool operator()(uint64_t offset, void* out, size_t bytes) const {
+    return offset <= size && bytes <= size - offset && file(start + offset, out, bytes);
+  }
+};
+
+// Every PNG image of an icon's directory could hold the rows it claims (FreeImage's icon loader
+// hands them to its PNG loader, which takes the picture's memory first).
+bool IconImagesHoldTheirRows(const OffsetReader& file) {
+  constexpr size_t kDirectoryHeader = 6, kDirectoryEntry = 16;
+  uint8_t header[kDirectoryHeader];
+  if (!file(0, header, sizeof header)) return true;
+  const unsigned count = header[4] | header[5] << 8;
+  for (unsigned i = 0; i < count; ++i) {
+    uint8_t entry[kDirectoryEntry];
+    if (!file(kDirectoryHeader + uint64_t{i} * kDirectoryEntry, entry, sizeof entry)) break;
+    const std::vector<uint8_t> fields(entry, entry + sizeof entry);
+    const SubRange image{file, LittleEndian32(fields, 12), LittleEndian32(fields, 8)};
+    if (!vx::gdiplus::codecs::PngDataCanHoldItsRows(image, image.size)) return false;
+  }
+  return true;
+}
+
+// PNG files and the PNG images inside icons whose data cannot hold their rows.
+bool PngDataAcceptable(FREE_IMAGE_FORMAT fif, const std::string& path) {
+  const OffsetReader file(path);
+  if (!file.IsOpen()) return true;
+  if (fif == FIF_ICO) return IconImagesHoldTheirRows(file);
+  return vx::gdiplus::codecs::PngDataCanHoldItsRows(file, file.Size());
+}
+
 }  // namespace
 
 bool IsPortableAnymap(FREE_IMAGE_FORMAT fif) {
@@ -130,6 +165,7 @@ bool ClaimedSizeAcceptable(FREE_IMAGE_FORMAT fif, const std::string& path) {
     const std::vector<ScreenedPage> firstPage = ScreenTiffPages(path, 1);
     return !firstPage.empty() && firstPage.front().acceptable;
   }
+  if (fif == FIF_PNG || fif == FIF_ICO) return PngDataAcceptable(fif, path);
   if (IsPortableAnymap(fif)) return AnymapHeader(ReadFileStart(path, kAnymapHeaderSearch)).Acceptable();
   if (fif == FIF_J2K || fif == FIF_JP2) return Jpeg2000SizeAcceptable(ReadFileStart(path, kJpeg2000HeaderSearch));
   const std::vector<uint8_t> header = ReadFileStart(path, 20);

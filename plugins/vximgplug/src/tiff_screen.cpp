@@ -4,7 +4,9 @@
 #include <tiffio.h>
 
 #include "bilevel_bitmap.h"
+#include "file_io.h"
 #include "memory_tiff.h"
+#include "platform/gdiplus/codecs/tiff/tiff_directory_census.h"
 #include "platform/input_limits.h"
 
 namespace vximgplug {
@@ -45,17 +47,25 @@ bool PageAcceptable(TIFF* tif, uint64_t fileBytes) {
          StorageFitsTheFile(tif, fileBytes);
 }
 
+// The directories libtiff may read, from the file's own bytes before libtiff opens it.
+int64_t ReadableDirectories(const std::string& path, int32_t maxPages) {
+  const OffsetReader read(path);
+  return read.IsOpen() ? vx::gdiplus::codecs::CountSoundTiffDirectories(read, maxPages) : 0;
+}
+
 }  // namespace
 
 std::vector<ScreenedPage> ScreenTiffPages(const std::string& path, int32_t maxPages) {
   struct stat info {};
   if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return {};
+  const int64_t readable = ReadableDirectories(path, maxPages);
+  if (readable == 0) return {};
   TiffPtr tif(TIFFOpen(path.c_str(), "r"));
   if (!tif) return {};
   std::vector<ScreenedPage> pages;
   do {
     pages.push_back({PageAcceptable(tif.get(), static_cast<uint64_t>(info.st_size)), TIFFCurrentDirOffset(tif.get())});
-  } while (static_cast<int32_t>(pages.size()) < maxPages && TIFFReadDirectory(tif.get()));
+  } while (static_cast<int64_t>(pages.size()) < readable && TIFFReadDirectory(tif.get()));
   return pages;
 }
 

@@ -115,7 +115,8 @@ std::vector<int> RowOrder(int height, bool interlaced) {
 
 Status ReadImage(GifFileType* gif, FrameControl& control, DecodeBudget& budget, GifContents& contents) {
   if (DGifGetImageDesc(gif) == GIF_ERROR) return GenericError;
-  if (contents.frames.size() >= kMaxFrames) return GenericError;
+  // An animation longer than the limit is refused whole, not cut short in silence.
+  if (contents.frames.size() >= kMaxFrames) return OutOfMemory;
   const GifImageDesc& desc = gif->Image;
   if (Status s = budget.Take(desc.Width, desc.Height, PixelFormat8bppIndexed); s != Ok) return s;
   RawFrame frame;
@@ -258,11 +259,46 @@ Status BuildAnimationFrames(const GifContents& contents, GifFileType* gif, Decod
   return Ok;
 }
 
+// Skips a run of data sub-blocks (each a length byte and its bytes, ended by a zero length); false
+// when the file ends first.
+bool SkipSubBlocks(Bytes data, size_t& at) {
+  while (at < data.size()) {
+    const size_t length = data[at++];
+    if (length == 0) return true;
+    at += length;
+  }
+  return false;
+}
+
+// The frames of the file counted from its block structure alone, up to one past the limit, so
+// that an animation over the limit is refused before a single frame is decoded.
+size_t CountFrames(Bytes data) {
+  constexpr size_t kScreenEnd = 13, kDescriptor = 10;
+  const auto colourTableBytes = [](uint8_t packed) { return packed & 0x80 ? size_t{3} << ((packed & 7) + 1) : 0; };
+  if (data.size() < kScreenEnd) return 0;
+  size_t at = kScreenEnd + colourTableBytes(data[10]), frames = 0;
+  while (at < data.size() && frames <= kMaxFrames) {
+    const uint8_t block = data[at];
+    if (block == 0x21 && at + 2 <= data.size()) {
+      at += 2;  // introducer and label
+      if (!SkipSubBlocks(data, at)) break;
+    } else if (block == 0x2C && at + kDescriptor + 1 <= data.size()) {
+      ++frames;
+      at += kDescriptor + colourTableBytes(data[at + 9]) + 1;  // descriptor, local colours, code size
+      if (!SkipSubBlocks(data, at)) break;
+    } else {
+      break;  // the trailer, or damage giflib judges
+    }
+  }
+  return frames;
+}
+
 }  // namespace
 
 Status DecodeGif(Bytes data, DecodedImage& out) {
   if (data.size() < 6 || (std::memcmp(data.data(), "GIF87a", 6) != 0 && std::memcmp(data.data(), "GIF89a", 6) != 0))
     return UnknownImageFormat;
+  if (CountFrames(data) > kMaxFrames) return OutOfMemory;
   MemoryReader reader{data, 0};
   int error = 0;
   GifHandle gif(DGifOpen(&reader, ReadFromMemory, &error));

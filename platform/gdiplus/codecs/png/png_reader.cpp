@@ -13,6 +13,8 @@
 #include "platform/gdiplus/codecs/codec.h"
 #include "platform/gdiplus/codecs/color_management.h"
 #include "platform/gdiplus/codecs/frame_tools.h"
+#include "platform/gdiplus/codecs/memory_read.h"
+#include "platform/gdiplus/codecs/png/png_data_census.h"
 #include "platform/gdiplus/codecs/png/png_errors.h"
 
 namespace vx::gdiplus::codecs {
@@ -158,6 +160,8 @@ void RunDecode(png_structp png, png_infop info, PngDecode& d) {
 
 Status DecodePng(Bytes data, DecodedImage& out, const DecodeOptions& options) {
   if (data.size() < 8 || png_sig_cmp(data.data(), 0, 8) != 0) return UnknownImageFormat;
+  // Image data too short for the rows claimed is refused before the picture's memory is taken.
+  if (!PngDataCanHoldItsRows(MemoryRead(data), data.size())) return GenericError;
   png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, PngJumpOnError, PngIgnoreWarning);
   if (!png) return OutOfMemory;
   png_infop info = png_create_info_struct(png);

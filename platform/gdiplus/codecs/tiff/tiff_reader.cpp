@@ -13,6 +13,8 @@
 #include "platform/gdiplus/codecs/color_management.h"
 #include "platform/gdiplus/codecs/exif/ifd_properties.h"
 #include "platform/gdiplus/codecs/frame_tools.h"
+#include "platform/gdiplus/codecs/memory_read.h"
+#include "platform/gdiplus/codecs/tiff/tiff_directory_census.h"
 #include "platform/gdiplus/codecs/tiff/tiff_memory_io.h"
 #include "platform/gdiplus/pixel_channels.h"
 
@@ -216,6 +218,9 @@ Status ReadPage(TIFF* tif, const TiffLayout& file, const DecodeOptions& options,
   return Ok;
 }
 
+// The pages libtiff may be given: those before the first directory over the entry cap.
+int64_t ReadablePages(Bytes data) { return CountSoundTiffDirectories(MemoryRead(data), kMaxPages); }
+
 }  // namespace
 
 Status DecodeTiff(Bytes data, DecodedImage& out, const DecodeOptions& options) {
@@ -225,13 +230,15 @@ Status DecodeTiff(Bytes data, DecodedImage& out, const DecodeOptions& options) {
     if (!bigTiff) return UnknownImageFormat;
     file = TiffLayout{};  // BigTIFF: pixels only, no items
   }
+  const int64_t pages = ReadablePages(data);
+  if (pages == 0) return OutOfMemory;
   TiffMemory memory{data};
   TiffHandle tif = OpenTiffForReading(memory);
   if (!tif) return GenericError;
   try {
     DecodeBudget budget;
     std::vector<Frame> frames;
-    for (tdir_t page = 0; page < kMaxPages; ++page) {
+    for (int64_t page = 0; page < pages; ++page) {
       Frame frame;
       const Status s = ReadPage(tif.get(), file, options, budget, frame);
       if (s != Ok) {
@@ -239,7 +246,7 @@ Status DecodeTiff(Bytes data, DecodedImage& out, const DecodeOptions& options) {
         break;  // a damaged later page ends the document
       }
       frames.push_back(std::move(frame));
-      if (!TIFFReadDirectory(tif.get())) break;
+      if (page + 1 == pages || !TIFFReadDirectory(tif.get())) break;
     }
     out.frames = std::move(frames);
   } catch (const std::bad_alloc&) {
