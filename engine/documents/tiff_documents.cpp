@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "engine/documents/multipage_document.h"
+#include "engine/documents/page_file_writer.h"
 #include "engine/documents/replacing_write.h"
 #include "engine/image_access.h"
 #include "engine/image_store.h"
@@ -81,8 +82,10 @@ VexiroStatus CollectPages(int32_t loaded, TempFileList& pages, int32_t& deepestB
   GetTiffPageCount(loaded, count);
   VexiroStatus status = vexiro::OK;
   if (count <= 1) {
-    const std::string file = WriteFreshTempFile([&](const std::string& path) { return SaveAsPNGFile(loaded, path); },
-                                                status);
+    // Written as a TIFF page file, as a document's pages are: a PNG would leave the file's EXIF,
+    // GPS and IPTC items and its profile behind.
+    const std::string file = WriteFreshTempFile(
+        [&](const std::string& path) { return WriteDocumentPageFile(loaded, path, "TIFF"); }, status);
     if (file.empty()) return status;
     pages.Add(file);
     deepestBits = std::max(deepestBits, MergedPageBits(loaded));
