@@ -29,13 +29,27 @@ std::string ProfileDigest(const std::string& path) {
   return Shell("exiftool -b -ICC_Profile " + Quoted(path) + " | md5sum | cut -c1-32");
 }
 
-// exiftool's reading of each tag, "-" for one the file lacks.
+// exiftool's reading of each tag, "-" for one the file lacks, all read in one run.
 std::map<std::string, std::string> ReadTags(const std::string& path, const std::vector<std::string>& tags) {
   std::map<std::string, std::string> values;
+  std::string arguments;
+  std::vector<std::string> named;
   for (const std::string& tag : tags) {
-    std::string value = tag == "ICC" ? ProfileDigest(path) : Shell("exiftool -s3 -n -f -" + tag + " " + Quoted(path));
-    while (!value.empty() && value.back() == '\n') value.pop_back();
-    values[tag] = value;
+    if (tag == "ICC") {
+      values[tag] = ProfileDigest(path);
+    } else {
+      arguments += " -" + tag;
+      named.push_back(tag);
+    }
+  }
+  if (named.empty()) return values;
+  std::string row = Shell("exiftool -T -n -f" + arguments + " " + Quoted(path));
+  while (!row.empty() && row.back() == '\n') row.pop_back();
+  size_t start = 0;
+  for (const std::string& tag : named) {
+    const size_t tab = row.find('\t', start);
+    values[tag] = row.substr(start, tab == std::string::npos ? std::string::npos : tab - start);
+    start = tab == std::string::npos ? row.size() : tab + 1;
   }
   return values;
 }
@@ -60,6 +74,7 @@ std::vector<FixtureCase> Fixtures() {
       // JFIF's 1 x 1 "no unit", which exiftool copies into the EXIF tags: no resolution at all.
       {"exif.jpg", "-size 16x16 xc:red -depth 8 {}", kExifTags, {kExif, kGps}, 0, 96},
       {"exif.tif", "-size 16x16 xc:red -depth 8 -compress lzw {}", kExifTags, {kExif, kGps, kChromaticities}, 0},
+      {"motorola.tif", "-size 16x16 xc:red -depth 8 -endian MSB {}", kExifTags, {kExif, kGps, kChromaticities}, 0},
       {"icc.jpg", "-size 16x16 xc:blue -depth 8 {}", icc, {kIcc}, 0, 96},
       {"icc.tif", "-size 16x16 xc:blue -depth 8 -compress lzw {}", icc, {kIcc}, 0},
       {"iptc.jpg", "-size 16x16 xc:yellow -depth 8 {}", "-IPTC:Keywords=alpha -IPTC:Keywords=beta -IPTC:City=Paris",
@@ -103,6 +118,15 @@ const Saver kSavers[] = {
     {"TIFF-JPEG", ".tif", [](vexiro::cImaging& e, const std::string&, const std::string& p) { return e.SaveAsTIFFjpg(p); },
      false},
     {"multi-page TIFF", ".tif", NativeMultiPage, true},
+    {"document", ".tif",
+     [](vexiro::cImaging& e, const std::string& source, const std::string& p) {
+       const int32_t document = e.TiffCreateMultiPageFromFile(source);
+       if (document == 0) return e.GetStat();
+       const VexiroStatus saved = e.TiffSaveMultiPageToFile(document, p);
+       e.CloseImage(document);
+       return saved;
+     },
+     true},
     {"merge", ".tif",
      [](vexiro::cImaging& e, const std::string& source, const std::string& p) { return e.TiffMerge2Files(source, source, p); },
      true},
