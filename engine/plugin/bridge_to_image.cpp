@@ -1,5 +1,6 @@
 // Plug-in bitmaps into DIB sections and registered GDI+ images.
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -168,6 +169,10 @@ VexiroStatus ImageOverPluginPixels(const VximgplugApi& api, uint32_t bitmap, int
   return vexiro::OK;
 }
 
+// The plug-in keeps whole dots per metre and reports whole dots per inch; tags within one dot of
+// that hold the same resolution exactly (72.5 dpi, 40 dots per centimetre).
+bool TagsRefine(float tag, int32_t whole) { return std::fabs(tag - static_cast<float>(whole)) < 1.0f; }
+
 // The plug-in's resolution, unless it has none or the 72 x 72 it gives when the file says nothing
 // while the tags say otherwise. Without either the image keeps the platform's default, as the
 // platform's own decoders leave it.
@@ -178,7 +183,8 @@ void ApplyLoadedResolution(int32_t id, uint32_t bitmap, int32_t dpiX, int32_t dp
   const bool tagsPresent = tagHorizontal > 0 && tagVertical > 0;
   const bool pluginHasNone = dpiX <= 0 || dpiY <= 0;
   const bool pluginDefault = dpiX == 72 && dpiY == 72 && (tagHorizontal != 72 || tagVertical != 72);
-  if (tagsPresent && (pluginHasNone || pluginDefault)) {
+  const bool refined = TagsRefine(tagHorizontal, dpiX) && TagsRefine(tagVertical, dpiY);
+  if (tagsPresent && (pluginHasNone || pluginDefault || refined)) {
     horizontal = tagHorizontal;
     vertical = tagVertical;
   }

@@ -83,6 +83,8 @@ std::vector<FixtureCase> Fixtures() {
       {"palette.tif", "-seed 3 -size 32x32 plasma: -depth 8 -type Palette {}", "", {}, k8bppIndexed},
       {"nores.tif", "-size 16x16 xc:green -depth 8 {}", "-XResolution= -YResolution= -ResolutionUnit=", {}, 0, 96},
       {"dpi200.tif", "-size 16x16 xc:green -depth 8 -units PixelsPerInch -density 200 {}", "", {}, 0, 200},
+      {"dpi150.5.tif", "-size 16x16 xc:green -depth 8 -units PixelsPerInch -density 150.5 {}", "", {}, 0, 150.5f},
+      {"dpcm40.tif", "-size 16x16 xc:green -depth 8 -units PixelsPerCentimeter -density 40 {}", "", {}, 0, 101.6f},
   };
 }
 

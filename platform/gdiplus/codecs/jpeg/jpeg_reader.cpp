@@ -4,6 +4,7 @@
 // profile (APP2) becomes the profile item and, when colour management is asked for, converts the
 // pixels to sRGB (CMYK samples go through it instead of the complement rule).
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -171,6 +172,18 @@ bool ResolutionFromItems(const std::vector<PropertyRecord>& items, REAL& dpiX, R
   return true;
 }
 
+// JFIF holds whole dots per inch: EXIF tags within one dot of them hold the same resolution
+// exactly (150.5 dpi, 40 dots per centimetre). Without JFIF's resolution the tags give it.
+void ApplyExifResolution(const std::vector<PropertyRecord>& items, Frame& frame) {
+  REAL x = 0, y = 0;
+  if (!ResolutionFromItems(items, x, y)) return;
+  const bool fromJfif = frame.imageFlags & ImageFlagsHasRealDPI;
+  if (fromJfif && (std::fabs(x - frame.dpiX) >= 1 || std::fabs(y - frame.dpiY) >= 1)) return;
+  frame.dpiX = x;
+  frame.dpiY = y;
+  frame.imageFlags |= ImageFlagsHasRealDPI;
+}
+
 }  // namespace
 
 Status DecodeJpeg(Bytes data, DecodedImage& out, const DecodeOptions& options) {
@@ -189,8 +202,7 @@ Status DecodeJpeg(Bytes data, DecodedImage& out, const DecodeOptions& options) {
   jpeg_destroy_decompress(&cinfo);
   if (decode->status != Ok) return decode->status;
   Frame& frame = decode->frame;
-  if (!(frame.imageFlags & ImageFlagsHasRealDPI) && ResolutionFromItems(decode->properties, frame.dpiX, frame.dpiY))
-    frame.imageFlags |= ImageFlagsHasRealDPI;
+  ApplyExifResolution(decode->properties, frame);
   frame.properties = std::move(decode->properties);
   if (options.applyEmbeddedProfile && !decode->cmykProfile) ConvertFrameToSrgb(frame, decode->profile);
   AddProfileItem(frame, decode->profile, decode->budget);
