@@ -7,13 +7,15 @@
 #include <vector>
 
 #include "platform/gdiplus/codecs/jpeg/iptc_segment.h"
+#include "tiff_file_tags.h"
 
 namespace vximgplug {
 namespace {
 
 constexpr int kMaxSegments = 1024;  // segments before the picture; real files have a handful
-constexpr uint8_t kApp0 = 0xE0, kApp13 = 0xED, kStartOfScan = 0xDA, kEndOfImage = 0xD9;
+constexpr uint8_t kApp0 = 0xE0, kApp1 = 0xE1, kApp13 = 0xED, kStartOfScan = 0xDA, kEndOfImage = 0xD9;
 constexpr uint8_t kJfifSignature[] = {'J', 'F', 'I', 'F', 0};
+constexpr uint8_t kExifSignature[] = {'E', 'x', 'i', 'f', 0, 0};
 constexpr size_t kJfifUnitAt = 7;
 
 struct FileCloser {
@@ -22,6 +24,7 @@ struct FileCloser {
 
 struct Segments {
   bool jfifResolution = false;  // a JFIF header with a unit (inch or centimetre)
+  std::vector<uint8_t> exif;    // the TIFF structure of the first EXIF block
   std::vector<uint8_t> iptc;
 };
 
@@ -32,6 +35,9 @@ bool JfifGivesResolution(const std::vector<uint8_t>& payload) {
 
 void Inspect(uint8_t marker, const std::vector<uint8_t>& payload, Segments& found) {
   if (marker == kApp0 && JfifGivesResolution(payload)) found.jfifResolution = true;
+  const bool exif = payload.size() > sizeof kExifSignature &&
+                    std::memcmp(payload.data(), kExifSignature, sizeof kExifSignature) == 0;
+  if (marker == kApp1 && exif && found.exif.empty()) found.exif.assign(payload.begin() + sizeof kExifSignature, payload.end());
   if (marker == kApp13 && found.iptc.empty()) {
     const auto record = vx::codecs::iptc::IptcOfPhotoshopSegment(payload);
     found.iptc.assign(record.begin(), record.end());
@@ -83,6 +89,7 @@ void TakeMarkersFromJpegFile(FIBITMAP* dib, const std::string& path) {
     FreeImage_SetDotsPerMeterX(dib, 0);
     FreeImage_SetDotsPerMeterY(dib, 0);
   }
+  if (!found.exif.empty()) TakeTagsFromExifBlock(dib, found.exif);
   if (!found.iptc.empty()) AddIptcTag(dib, found.iptc);
 }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,6 +44,7 @@ size_t ElementSize(uint16_t type) {
 // Rationals are two 32-bit halves, each turned on its own.
 size_t SwapUnit(uint16_t type) { return type == FIDT_RATIONAL || type == FIDT_SRATIONAL ? 4 : ElementSize(type); }
 
+// A TIFF structure in a file, or in memory (a JPEG's EXIF block).
 class TiffFile {
  public:
   explicit TiffFile(const std::string& path) : file_(std::fopen(path.c_str(), "rb")) {
@@ -50,6 +52,7 @@ class TiffFile {
     const long end = std::ftell(file_.get());
     size_ = end > 0 ? static_cast<uint64_t>(end) : 0;
   }
+  explicit TiffFile(const std::vector<uint8_t>& bytes) : memory_(&bytes), size_(bytes.size()) {}
 
   // A classic TIFF header; BigTIFF and anything else are left to FreeImage.
   bool ReadHeader(uint64_t& firstDirectory) {
@@ -87,8 +90,12 @@ class TiffFile {
   }
 
   bool ReadAt(uint64_t at, void* out, size_t bytes) {
-    if (!file_ || at > size_ || bytes > size_ - at) return false;
-    if (std::fseek(file_.get(), static_cast<long>(at), SEEK_SET) != 0) return false;
+    if (at > size_ || bytes > size_ - at) return false;
+    if (memory_) {
+      std::copy_n(memory_->data() + at, bytes, static_cast<uint8_t*>(out));
+      return true;
+    }
+    if (!file_ || std::fseek(file_.get(), static_cast<long>(at), SEEK_SET) != 0) return false;
     return std::fread(out, 1, bytes, file_.get()) == bytes;
   }
 
@@ -126,6 +133,7 @@ class TiffFile {
   }
 
   std::unique_ptr<FILE, FileCloser> file_;
+  const std::vector<uint8_t>* memory_ = nullptr;
   uint64_t size_ = 0;
   uint64_t spent_ = 0;
   bool bigEndian_ = false;
@@ -152,7 +160,7 @@ double RationalValue(const std::vector<FileTag>& tags, uint16_t id) {
   const FileTag* t = FindTag(tags, id);
   if (!t || t->type != FIDT_RATIONAL || t->count != 1) return 0;
   const uint32_t denominator = LittleEndian32(t->value.data() + 4);
-  return denominator ? double{LittleEndian32(t->value.data())} / denominator : 0;
+  return denominator ? static_cast<double>(LittleEndian32(t->value.data())) / denominator : 0;
 }
 
 // Dots per inch by the tags, 0 where they give none; within the range the platform accepts.
@@ -178,12 +186,35 @@ struct TagDeleter {
   void operator()(FITAG* tag) const { FreeImage_DeleteTag(tag); }
 };
 
-void ReplaceModel(FIBITMAP* dib, FREE_IMAGE_MDMODEL model, const std::vector<FileTag>& tags) {
+struct SearchCloser {
+  void operator()(FIMETADATA* search) const { FreeImage_FindCloseMetadata(search); }
+};
+
+// The names FreeImage gave the tags of a model ("Make", "ExposureTime"), by ID.
+std::map<uint16_t, std::string> KeysOf(FIBITMAP* dib, FREE_IMAGE_MDMODEL model) {
+  std::map<uint16_t, std::string> keys;
+  FITAG* tag = nullptr;
+  std::unique_ptr<FIMETADATA, SearchCloser> search(FreeImage_FindFirstMetadata(model, dib, &tag));
+  if (!search) return keys;
+  do {
+    if (tag && FreeImage_GetTagKey(tag)) keys.emplace(FreeImage_GetTagID(tag), FreeImage_GetTagKey(tag));
+  } while (FreeImage_FindNextMetadata(search.get(), &tag));
+  return keys;
+}
+
+// Names are what plug-in users look tags up by. A tag read again keeps the name FreeImage gave
+// it where FreeImage's tags can be read (its TIFF reader leaves some whose keys lead nowhere);
+// any other tag is named by its number.
+enum class Names { FreeImages, Numbers };
+
+void ReplaceModel(FIBITMAP* dib, FREE_IMAGE_MDMODEL model, const std::vector<FileTag>& tags, Names naming) {
+  const std::map<uint16_t, std::string> names = naming == Names::FreeImages ? KeysOf(dib, model) : std::map<uint16_t, std::string>{};
   FreeImage_SetMetadata(model, dib, nullptr, nullptr);
   for (const FileTag& t : tags) {
     std::unique_ptr<FITAG, TagDeleter> tag(FreeImage_CreateTag());
     if (!tag) return;
-    const std::string key = std::to_string(t.id);
+    const auto named = names.find(t.id);
+    const std::string key = named != names.end() ? named->second : std::to_string(t.id);
     const auto length = static_cast<DWORD>(t.value.size());
     const bool made = FreeImage_SetTagKey(tag.get(), key.c_str()) && FreeImage_SetTagID(tag.get(), t.id) &&
                       FreeImage_SetTagType(tag.get(), static_cast<FREE_IMAGE_MDTYPE>(t.type)) &&
@@ -202,19 +233,29 @@ std::vector<FileTag> ReadSubDirectory(TiffFile& file, const std::vector<FileTag>
   return tags;
 }
 
+// The main, EXIF and GPS models from the structure's directory at `offset` (0: its first);
+// nothing is replaced when that directory cannot be read.
+bool ReplaceTagModels(FIBITMAP* dib, TiffFile& file, uint64_t offset, Names naming, std::vector<FileTag>& main) {
+  uint64_t first = 0;
+  if (!dib || !file.ReadHeader(first) || !file.ReadDirectory(offset ? offset : first, main)) return false;
+  ReplaceModel(dib, FIMD_EXIF_MAIN, main, naming);
+  ReplaceModel(dib, FIMD_EXIF_EXIF, ReadSubDirectory(file, main, kTagExifDirectory), naming);
+  ReplaceModel(dib, FIMD_EXIF_GPS, ReadSubDirectory(file, main, kTagGpsDirectory), naming);
+  return true;
+}
+
 }  // namespace
 
 void TakeTagsFromTiffDirectory(FIBITMAP* dib, const std::string& path, uint64_t directoryOffset) {
-  if (!dib) return;
   TiffFile file(path);
-  uint64_t first = 0;
-  if (!file.ReadHeader(first)) return;
   std::vector<FileTag> main;
-  if (!file.ReadDirectory(directoryOffset ? directoryOffset : first, main)) return;
-  ReplaceModel(dib, FIMD_EXIF_MAIN, main);
-  ReplaceModel(dib, FIMD_EXIF_EXIF, ReadSubDirectory(file, main, kTagExifDirectory));
-  ReplaceModel(dib, FIMD_EXIF_GPS, ReadSubDirectory(file, main, kTagGpsDirectory));
-  ApplyResolution(dib, main);
+  if (ReplaceTagModels(dib, file, directoryOffset, Names::Numbers, main)) ApplyResolution(dib, main);
+}
+
+void TakeTagsFromExifBlock(FIBITMAP* dib, const std::vector<uint8_t>& tiff) {
+  TiffFile block(tiff);
+  std::vector<FileTag> main;
+  ReplaceTagModels(dib, block, 0, Names::FreeImages, main);
 }
 
 }  // namespace vximgplug

@@ -10,11 +10,16 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace vximgplug {
 
 // `directoryOffset` 0 names the file's first directory. The bitmap keeps FreeImage's tags when
 // the file is no classic TIFF or that directory cannot be read.
 void TakeTagsFromTiffDirectory(FIBITMAP* dib, const std::string& path, uint64_t directoryOffset);
+
+// The same for the TIFF structure of a JPEG file's EXIF block (without its "Exif\0\0"), which
+// FreeImage's JPEG reader parses on its own terms; the resolution is left to the JFIF header.
+void TakeTagsFromExifBlock(FIBITMAP* dib, const std::vector<uint8_t>& tiff);
 
 }  // namespace vximgplug
