@@ -79,7 +79,9 @@ std::vector<FixtureCase> Fixtures() {
       {"icc.tif", "-size 16x16 xc:blue -depth 8 -compress lzw {}", icc, {kIcc}, 0},
       {"iptc.jpg", "-size 16x16 xc:yellow -depth 8 {}", "-IPTC:Keywords=alpha -IPTC:Keywords=beta -IPTC:City=Paris",
        {kIptc}, 0},
-      {"grey.tif", "-size 16x16 gradient: -depth 8 -type Grayscale {}", kExifTags, {kExif, kGps}, k8bppIndexed},
+      // Saved as JPEG by the plug-in (the grey shortcut) on the plug-in route.
+      {"grey.tif", "-size 16x16 gradient: -depth 8 -type Grayscale {}",
+       std::string(kExifTags) + " -IPTC:Keywords=alpha -IPTC:City=Paris", {kExif, kGps, kIptc}, k8bppIndexed},
       {"palette.tif", "-seed 3 -size 32x32 plasma: -depth 8 -type Palette {}", "", {}, k8bppIndexed},
       {"nores.tif", "-size 16x16 xc:green -depth 8 {}", "-XResolution= -YResolution= -ResolutionUnit=", {}, 0, 96},
       {"dpi200.tif", "-size 16x16 xc:green -depth 8 -units PixelsPerInch -density 200 {}", "", {}, 0, 200},
@@ -93,9 +95,10 @@ std::string MakeFixture(const ScratchFolder& folder, const FixtureCase& f) {
   std::string args = f.convert;
   args.replace(args.find("{}"), 2, Quoted(path));
   EXPECT_EQ(std::system(("convert " + args).c_str()), 0) << f.name;
-  if (!f.exiftool.empty())
+  if (!f.exiftool.empty()) {
     EXPECT_EQ(std::system(("exiftool -q -overwrite_original " + f.exiftool + " " + Quoted(path)).c_str()), 0)
         << f.name;
+  }
   return path;
 }
 
@@ -178,14 +181,18 @@ TEST_F(MetadataRoutes, BothRoutesLoadTheSamePixelFormatAndResolution) {
     Close(platform);
     const Loaded plugin = Load(path, true);
     EXPECT_EQ(plugin.pixelFormat, platform.pixelFormat) << f.name;
-    if (f.pixelFormat != 0) EXPECT_EQ(plugin.pixelFormat, f.pixelFormat) << f.name;
+    if (f.pixelFormat != 0) {
+      EXPECT_EQ(plugin.pixelFormat, f.pixelFormat) << f.name;
+    }
     EXPECT_EQ(plugin.dpiX, platform.dpiX) << f.name;
     EXPECT_EQ(plugin.dpiY, platform.dpiY) << f.name;
     if (f.dpi != 0) {
       EXPECT_EQ(plugin.dpiX, f.dpi) << f.name;
       EXPECT_EQ(plugin.dpiY, f.dpi) << f.name;
     }
-    if (f.dpi == 96) EXPECT_EQ(PdfPageSize(*engine_, folder.File(std::string(f.name) + ".pdf")), "12 x 12 pts\n") << f.name;
+    if (f.dpi == 96) {
+      EXPECT_EQ(PdfPageSize(*engine_, folder.File(std::string(f.name) + ".pdf")), "12 x 12 pts\n") << f.name;
+    }
     Close(plugin);
   }
 }
@@ -210,7 +217,9 @@ TEST_F(MetadataRoutes, EverySaverKeepsTheTagsThroughTwoGenerations) {
         EXPECT_EQ(ReadTags(first, tags), original) << label;
 
         const Loaded again = Load(first, throughPlugin);
-        if (saver.lossless) EXPECT_EQ(again.pixelFormat, loaded.pixelFormat) << label;
+        if (saver.lossless) {
+          EXPECT_EQ(again.pixelFormat, loaded.pixelFormat) << label;
+        }
         EXPECT_EQ(again.dpiX, loaded.dpiX) << label;
         EXPECT_EQ(again.dpiY, loaded.dpiY) << label;
         ASSERT_EQ(saver.save(*engine_, first, second), vexiro::OK) << label;

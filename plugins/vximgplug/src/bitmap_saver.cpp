@@ -8,10 +8,10 @@
 #include "format_numbers.h"
 #include "icon_writer.h"
 #include "jbig_codec.h"
+#include "jpeg_metadata_writer.h"
 #include "jpeg2000_writer.h"
 #include "replacing_file.h"
 #include "tiff_jpeg_writer.h"
-#include "tiff_tag_writer.h"
 
 namespace vximgplug {
 namespace {
@@ -42,36 +42,6 @@ std::optional<bool> BitsMustMeanBlack(FREE_IMAGE_FORMAT fif) {
   return std::nullopt;
 }
 
-// FreeImage's JPEG writer takes EXIF only as a raw APP1 block, which a bitmap made by the host
-// lacks: its tags are laid out as one for the length of the write, and taken away afterwards.
-class ExifBlockForJpeg {
- public:
-  ExifBlockForJpeg(FREE_IMAGE_FORMAT fif, FIBITMAP* dib) : dib_(dib) {
-    FITAG* existing = nullptr;
-    if (fif != FIF_JPEG || FreeImage_GetMetadata(FIMD_EXIF_RAW, dib, kKey, &existing)) return;
-    std::vector<uint8_t> segment = ExifSegmentOfBitmapTags(dib, kMaxSegmentPayload);
-    if (segment.empty()) return;
-    FITAG* tag = FreeImage_CreateTag();
-    if (!tag) return;
-    const auto length = static_cast<DWORD>(segment.size());
-    set_ = FreeImage_SetTagKey(tag, kKey) && FreeImage_SetTagType(tag, FIDT_BYTE) && FreeImage_SetTagCount(tag, length) &&
-           FreeImage_SetTagLength(tag, length) && FreeImage_SetTagValue(tag, segment.data()) &&
-           FreeImage_SetMetadata(FIMD_EXIF_RAW, dib, kKey, tag);
-    FreeImage_DeleteTag(tag);
-  }
-  ~ExifBlockForJpeg() {
-    if (set_) FreeImage_SetMetadata(FIMD_EXIF_RAW, dib_, kKey, nullptr);
-  }
-  ExifBlockForJpeg(const ExifBlockForJpeg&) = delete;
-  ExifBlockForJpeg& operator=(const ExifBlockForJpeg&) = delete;
-
- private:
-  static constexpr const char* kKey = "ExifRaw";
-  static constexpr size_t kMaxSegmentPayload = 65533;
-  FIBITMAP* dib_;
-  bool set_ = false;
-};
-
 bool SaveThroughFreeImage(int32_t format, Bitmap& bitmap, ReplacingFile& file, int flags) {
   const FREE_IMAGE_FORMAT fif = ToFreeImageFormat(format);
   if (fif == FIF_UNKNOWN || !FreeImage_FIFSupportsWriting(fif)) return false;
@@ -82,7 +52,7 @@ bool SaveThroughFreeImage(int32_t format, Bitmap& bitmap, ReplacingFile& file, i
            FreeImage_SaveToHandle(fif, normalised.dib, StdioCallbacks(), file.Stream(), flags) != FALSE;
   }
   BottomRowFirst upright(bitmap);
-  ExifBlockForJpeg exif(fif, bitmap.dib);
+  if (fif == FIF_JPEG) return WriteJpegWithHostTags(bitmap.dib, file.Stream(), flags);
   return FreeImage_SaveToHandle(fif, bitmap.dib, StdioCallbacks(), file.Stream(), flags) != FALSE;
 }
 

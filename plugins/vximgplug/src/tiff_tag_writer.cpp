@@ -238,17 +238,19 @@ std::vector<uint8_t> ExifSegmentOfBitmapTags(FIBITMAP* dib, size_t maxBytes) {
   return segment.size() <= maxBytes ? segment : std::vector<uint8_t>{};
 }
 
-bool BitmapHasTag(FIBITMAP* dib, uint16_t id) {
+FITAG* FindBitmapTag(FIBITMAP* dib, uint16_t id) {
   for (FREE_IMAGE_MDMODEL model : kTagModels) {
     FITAG* tag = nullptr;
     std::unique_ptr<FIMETADATA, SearchCloser> search(FreeImage_FindFirstMetadata(model, dib, &tag));
     if (!search) continue;
     do {
-      if (tag && FreeImage_GetTagID(tag) == id) return true;
+      if (tag && FreeImage_GetTagID(tag) == id) return tag;
     } while (FreeImage_FindNextMetadata(search.get(), &tag));
   }
-  return false;
+  return nullptr;
 }
+
+bool BitmapHasTag(FIBITMAP* dib, uint16_t id) { return FindBitmapTag(dib, id) != nullptr; }
 
 bool AddBitmapTagsToTiff(std::vector<uint8_t>& tiff, FIBITMAP* dib) {
   if (tiff.size() < 8 || tiff[0] != 'I' || tiff[1] != 'I' || Get16(&tiff[2]) != 42) return false;

@@ -22,7 +22,8 @@ bool AddBitmapTagsToTiff(std::vector<uint8_t>& tiff, FIBITMAP* dib);
 // (a maker note does not take the small tags with it). Empty when no tag is writable.
 std::vector<uint8_t> ExifSegmentOfBitmapTags(FIBITMAP* dib, size_t maxBytes);
 
-// Whether the bitmap carries a tag with this ID in any model the host writes tags to.
+// The bitmap's tag with this ID in any model the host writes tags to (main, EXIF, GPS), or null.
+FITAG* FindBitmapTag(FIBITMAP* dib, uint16_t id);
 bool BitmapHasTag(FIBITMAP* dib, uint16_t id);
 
 }  // namespace vximgplug
