@@ -82,6 +82,15 @@ bool ImageHasItem(int32_t id, uint32_t tag) {
   return image && gdiplus::GdipGetPropertyItemSize(image, tag, &size) == gdiplus::Ok;
 }
 
+// The packet is property item 700, bytes as stored, as TIFF files and the platform keep it. The
+// plug-in types its copy as text and numbers a JPEG's after its marker; a TIFF's is there already.
+std::vector<PluginTag> XmpAsItem(int32_t id, const std::vector<VximgplugTagRecord>& records) {
+  constexpr uint16_t kXmpItem = 700;
+  if (records.empty() || records.front().value == nullptr || ImageHasItem(id, kXmpItem)) return {};
+  const VximgplugTagRecord& r = records.front();
+  return {{kXmpItem, gdiplus::PropertyTagTypeByte, r.length, r.length, r.value}};
+}
+
 // The embedded profile is property item 34675 whatever route loaded the picture: the plug-in
 // keeps a JPEG's or PNG's profile apart from its tags.
 void CopyIccProfile(int32_t id, uint32_t bitmap) {
@@ -164,9 +173,8 @@ void PluginMetadataToImage(int32_t id, uint32_t bitmap, float& verticalDpi, floa
   for (int32_t model : kTagModelsIntoProperties) {
     std::vector<VximgplugTagRecord> records;
     if (PluginEnumerateMetadata(model, bitmap, records) == 0) continue;
-    // A TIFF's packet is already there as stored; the plug-in's copy of it is retyped as text.
-    if (model == PluginModelXmp) std::erase_if(records, [id](const VximgplugTagRecord& r) { return ImageHasItem(id, r.id); });
-    ApplyTagsToImage(id, AsPluginTags(records), verticalDpi, horizontalDpi);
+    ApplyTagsToImage(id, model == PluginModelXmp ? XmpAsItem(id, records) : AsPluginTags(records), verticalDpi,
+                     horizontalDpi);
   }
   CopyIccProfile(id, bitmap);
   ApplyResolutionUnit(id, verticalDpi, horizontalDpi);

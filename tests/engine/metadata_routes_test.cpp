@@ -24,6 +24,7 @@ const std::vector<std::string> kGps = {"GPSLatitude", "GPSLatitudeRef", "GPSAlti
 const std::vector<std::string> kChromaticities = {"WhitePoint", "PrimaryChromaticities"};
 const std::vector<std::string> kIcc = {"ICC"};
 const std::vector<std::string> kIptc = {"Keywords", "City"};
+const std::vector<std::string> kXmp = {"XMP-dc:Subject"};
 
 std::string ProfileDigest(const std::string& path) {
   return Shell("exiftool -b -ICC_Profile " + Quoted(path) + " | md5sum | cut -c1-32");
@@ -66,22 +67,22 @@ struct FixtureCase {
 constexpr int32_t k8bppIndexed = 0x30803;
 constexpr const char* kExifTags =
     "-Artist=someone -ExposureTime=1/125 -ExposureCompensation=-1/3 -UserComment='hello there' "
-    "-GPSLatitude=48.5 -GPSLatitudeRef=N -GPSAltitude=123.25";
+    "-GPSLatitude=48.5 -GPSLatitudeRef=N -GPSAltitude=123.25 -XMP-dc:Subject=isolation";
 
 std::vector<FixtureCase> Fixtures() {
   const std::string icc = "'-ICC_Profile<=" VEXIRO_SOURCE_DIR "/resources/srgb-v2.icc'";
   return {
       // JFIF's 1 x 1 "no unit", which exiftool copies into the EXIF tags: no resolution at all.
-      {"exif.jpg", "-size 16x16 xc:red -depth 8 {}", kExifTags, {kExif, kGps}, 0, 96},
-      {"exif.tif", "-size 16x16 xc:red -depth 8 -compress lzw {}", kExifTags, {kExif, kGps, kChromaticities}, 0},
-      {"motorola.tif", "-size 16x16 xc:red -depth 8 -endian MSB {}", kExifTags, {kExif, kGps, kChromaticities}, 0},
+      {"exif.jpg", "-size 16x16 xc:red -depth 8 {}", kExifTags, {kExif, kGps, kXmp}, 0, 96},
+      {"exif.tif", "-size 16x16 xc:red -depth 8 -compress lzw {}", kExifTags, {kExif, kGps, kChromaticities, kXmp}, 0},
+      {"motorola.tif", "-size 16x16 xc:red -depth 8 -endian MSB {}", kExifTags, {kExif, kGps, kChromaticities, kXmp}, 0},
       {"icc.jpg", "-size 16x16 xc:blue -depth 8 {}", icc, {kIcc}, 0, 96},
       {"icc.tif", "-size 16x16 xc:blue -depth 8 -compress lzw {}", icc, {kIcc}, 0},
       {"iptc.jpg", "-size 16x16 xc:yellow -depth 8 {}", "-IPTC:Keywords=alpha -IPTC:Keywords=beta -IPTC:City=Paris",
        {kIptc}, 0},
       // Saved as JPEG by the plug-in (the grey shortcut) on the plug-in route.
       {"grey.tif", "-size 16x16 gradient: -depth 8 -type Grayscale {}",
-       std::string(kExifTags) + " -IPTC:Keywords=alpha -IPTC:City=Paris", {kExif, kGps, kIptc}, k8bppIndexed},
+       std::string(kExifTags) + " -IPTC:Keywords=alpha -IPTC:City=Paris", {kExif, kGps, kIptc, kXmp}, k8bppIndexed},
       {"palette.tif", "-seed 3 -size 32x32 plasma: -depth 8 -type Palette {}", "", {}, k8bppIndexed},
       {"nores.tif", "-size 16x16 xc:green -depth 8 {}", "-XResolution= -YResolution= -ResolutionUnit=", {}, 0, 96},
       {"dpi200.tif", "-size 16x16 xc:green -depth 8 -units PixelsPerInch -density 200 {}", "", {}, 0, 200},

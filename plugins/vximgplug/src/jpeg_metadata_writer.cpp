@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/gdiplus/codecs/jpeg/iptc_segment.h"
+#include "platform/gdiplus/codecs/jpeg/xmp_segment.h"
 #include "tiff_tag_writer.h"
 
 namespace vximgplug {
@@ -45,22 +46,24 @@ struct MemoryCloser {
   void operator()(FIMEMORY* memory) const { FreeImage_CloseMemory(memory); }
 };
 
-// The APP13 segment of the bitmap's IPTC tag; empty without one or when it exceeds a segment.
-std::vector<uint8_t> IptcSegment(FIBITMAP* dib) {
-  FITAG* tag = FindBitmapTag(dib, vx::codecs::iptc::kIptcPropertyTag);
+// A marker segment around the value of the bitmap's tag `id`; empty without one or when it
+// exceeds a segment.
+template <class Wrap>
+std::vector<uint8_t> SegmentOfTag(FIBITMAP* dib, uint16_t id, uint8_t marker, Wrap wrap) {
+  FITAG* tag = FindBitmapTag(dib, id);
   if (!tag || !FreeImage_GetTagValue(tag) || FreeImage_GetTagLength(tag) == 0) return {};
   const auto* value = static_cast<const uint8_t*>(FreeImage_GetTagValue(tag));
-  std::vector<uint8_t> payload =
-      vx::codecs::iptc::PhotoshopSegmentOfIptc(std::span<const uint8_t>(value, FreeImage_GetTagLength(tag)));
+  const std::vector<uint8_t> payload = wrap(std::span<const uint8_t>(value, FreeImage_GetTagLength(tag)));
   if (payload.size() > kMaxSegmentPayload) return {};
   const size_t length = payload.size() + 2;
-  std::vector<uint8_t> segment = {0xFF, 0xED, static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length)};
+  std::vector<uint8_t> segment = {0xFF, marker, static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length)};
   segment.insert(segment.end(), payload.begin(), payload.end());
   return segment;
 }
 
 // Right after the start of the image and its JFIF header, where readers find it before the scan.
 void InsertSegment(std::vector<uint8_t>& jpeg, const std::vector<uint8_t>& segment) {
+  if (segment.empty()) return;
   size_t at = 2;
   if (jpeg.size() >= 6 && jpeg[2] == 0xFF && jpeg[3] == 0xE0) at = 4 + (size_t{jpeg[4]} << 8 | jpeg[5]);
   if (at > jpeg.size()) return;
@@ -77,8 +80,12 @@ bool WriteJpegWithHostTags(FIBITMAP* dib, FILE* stream, int flags) {
   DWORD size = 0;
   if (!FreeImage_AcquireMemory(memory.get(), &data, &size) || size < 4) return false;
   std::vector<uint8_t> jpeg(data, data + size);
-  const std::vector<uint8_t> iptc = IptcSegment(dib);
-  if (!iptc.empty()) InsertSegment(jpeg, iptc);
+  constexpr uint8_t kApp1 = 0xE1, kApp13 = 0xED;
+  // Inserted in turn after the JFIF header, so the XMP packet ends up first, then the IPTC record.
+  InsertSegment(jpeg, SegmentOfTag(dib, vx::codecs::iptc::kIptcPropertyTag, kApp13,
+                                   [](std::span<const uint8_t> v) { return vx::codecs::iptc::PhotoshopSegmentOfIptc(v); }));
+  InsertSegment(jpeg, SegmentOfTag(dib, vx::codecs::xmp::kXmpPropertyTag, kApp1,
+                                   [](std::span<const uint8_t> v) { return vx::codecs::xmp::SegmentOfXmp(v); }));
   return std::fwrite(jpeg.data(), 1, jpeg.size(), stream) == jpeg.size();
 }
 

@@ -8,8 +8,8 @@
 
 namespace vximgplug {
 
-// EXIF as one APP1 segment (the largest tags left out when they do not all fit), the IPTC record
-// of tag 33723 as an APP13 segment.
+// EXIF as one APP1 segment (the largest tags left out when they do not all fit), the XMP packet of
+// tag 700 as an APP1 segment of its own and the IPTC record of tag 33723 as an APP13 segment.
 bool WriteJpegWithHostTags(FIBITMAP* dib, FILE* stream, int flags);
 
 }  // namespace vximgplug

@@ -11,6 +11,8 @@ namespace {
 constexpr uint16_t kTagExifDirectory = 34665;
 constexpr uint16_t kTagGpsDirectory = 34853;
 constexpr uint16_t kTagInteropDirectory = 40965;
+constexpr uint16_t kTagXmp = 700;
+constexpr uint16_t kTagIptc = 33723;
 constexpr FREE_IMAGE_MDMODEL kTagModels[] = {FIMD_EXIF_MAIN, FIMD_EXIF_EXIF, FIMD_EXIF_GPS};
 
 struct Entry {
@@ -230,6 +232,8 @@ std::vector<uint8_t> BuildExifSegment(SortedTags sorted) {
 
 std::vector<uint8_t> ExifSegmentOfBitmapTags(FIBITMAP* dib, size_t maxBytes) {
   SortedTags sorted = SortBitmapTags(dib);
+  // In a JPEG file the XMP packet and the IPTC record have segments of their own.
+  std::erase_if(sorted.main, [](const Entry& e) { return e.tag == kTagXmp || e.tag == kTagIptc; });
   std::vector<uint8_t> segment = BuildExifSegment(sorted);
   while (!segment.empty() && segment.size() > maxBytes && ValueBytes(sorted) > 0) {
     DropLargest(sorted, segment.size() - maxBytes);

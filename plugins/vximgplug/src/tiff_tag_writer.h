@@ -17,8 +17,8 @@ namespace vximgplug {
 // the file is not such a TIFF or would grow past what its offsets can address.
 bool AddBitmapTagsToTiff(std::vector<uint8_t>& tiff, FIBITMAP* dib);
 
-// "Exif\0\0" and a little-endian TIFF structure of the bitmap's tags, as one JPEG APP1 segment
-// holds it: when they do not all fit in `maxBytes`, the largest are left out until the rest does
+// "Exif\0\0" and a little-endian TIFF structure of the bitmap's tags (but the XMP packet and the
+// IPTC record, which JPEG files hold in segments of their own), as one JPEG APP1 segment holds it: when they do not all fit in `maxBytes`, the largest are left out until the rest does
 // (a maker note does not take the small tags with it). Empty when no tag is writable.
 std::vector<uint8_t> ExifSegmentOfBitmapTags(FIBITMAP* dib, size_t maxBytes);
 

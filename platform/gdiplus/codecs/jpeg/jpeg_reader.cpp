@@ -17,6 +17,7 @@
 #include "platform/gdiplus/codecs/jpeg/jpeg_error.h"
 #include "platform/gdiplus/codecs/jpeg/iptc_segment.h"
 #include "platform/gdiplus/codecs/jpeg/jpeg_icc_profile.h"
+#include "platform/gdiplus/codecs/jpeg/xmp_segment.h"
 
 namespace vx::gdiplus::codecs {
 
@@ -69,6 +70,19 @@ void ReadIptc(j_decompress_ptr cinfo, DecodeBudget& budget, std::vector<Property
   }
 }
 
+// The XMP packet becomes the property item TIFF files keep it in, bytes as stored.
+void ReadXmp(j_decompress_ptr cinfo, DecodeBudget& budget, std::vector<PropertyRecord>& items) {
+  constexpr PROPID kTag = vx::codecs::xmp::kXmpPropertyTag;
+  if (std::any_of(items.begin(), items.end(), [](const PropertyRecord& r) { return r.id == kTag; })) return;
+  for (jpeg_saved_marker_ptr m = cinfo->marker_list; m; m = m->next) {
+    if (m->marker != JPEG_APP0 + 1) continue;
+    const auto packet = vx::codecs::xmp::XmpOfSegment({m->data, m->data_length});
+    if (packet.empty() || !budget.TakeBytes(packet.size() + sizeof(PropertyRecord))) continue;
+    items.push_back({kTag, PropertyTagTypeByte, std::vector<uint8_t>(packet.begin(), packet.end())});
+    return;
+  }
+}
+
 std::vector<uint8_t> ReadIccProfile(j_decompress_ptr cinfo) {
   std::vector<Bytes> payloads;
   for (jpeg_saved_marker_ptr m = cinfo->marker_list; m; m = m->next)
@@ -105,6 +119,7 @@ void RunDecode(j_decompress_ptr cinfo, JpegDecode& d) {
   // Saved markers go away when the decompression finishes.
   ReadExif(cinfo, d.budget, d.properties);
   ReadIptc(cinfo, d.budget, d.properties);
+  ReadXmp(cinfo, d.budget, d.properties);
   d.profile = ReadIccProfile(cinfo);
   Frame& frame = d.frame;
   UINT flags = 0;

@@ -14,6 +14,7 @@
 #include "platform/gdiplus/codecs/jpeg/iptc_segment.h"
 #include "platform/gdiplus/codecs/jpeg/jpeg_icc_profile.h"
 #include "platform/gdiplus/codecs/jpeg/lossless_transform.h"
+#include "platform/gdiplus/codecs/jpeg/xmp_segment.h"
 
 // After jpeglib.h (through jpeg_error.h): the error exit for a destination that fails.
 #include <jerror.h>
@@ -35,6 +36,7 @@ struct JpegEncode {
   ByteSink& sink;
   std::vector<uint8_t> exif;
   std::vector<uint8_t> iptc;  // the APP13 segment, or empty
+  std::vector<uint8_t> xmp;   // the XMP APP1 segment, or empty
   std::vector<std::vector<uint8_t>> iccChunks;
   std::vector<JOCTET> buffer;  // coded bytes on their way to the sink
   jpeg_destination_mgr destination{};
@@ -84,6 +86,7 @@ void RunEncode(j_compress_ptr cinfo, int quality, JpegEncode& e) {
   cinfo->Y_density = DensityOf(f.dpiY);
   jpeg_start_compress(cinfo, TRUE);
   if (!e.exif.empty()) jpeg_write_marker(cinfo, JPEG_APP0 + 1, e.exif.data(), static_cast<unsigned>(e.exif.size()));
+  if (!e.xmp.empty()) jpeg_write_marker(cinfo, JPEG_APP0 + 1, e.xmp.data(), static_cast<unsigned>(e.xmp.size()));
   for (const std::vector<uint8_t>& chunk : e.iccChunks)
     jpeg_write_marker(cinfo, JPEG_APP0 + 2, chunk.data(), static_cast<unsigned>(chunk.size()));
   if (!e.iptc.empty()) jpeg_write_marker(cinfo, JPEG_APP0 + 13, e.iptc.data(), static_cast<unsigned>(e.iptc.size()));
@@ -115,7 +118,8 @@ void DropLargestItems(std::vector<PropertyRecord>& items, size_t excess) {
 std::vector<uint8_t> ExifSegment(const std::vector<PropertyRecord>& items) {
   std::vector<PropertyRecord> exifItems;
   std::copy_if(items.begin(), items.end(), std::back_inserter(exifItems), [](const PropertyRecord& r) {
-    return r.id != PropertyTagICCProfile && r.id != vx::codecs::iptc::kIptcPropertyTag;
+    return r.id != PropertyTagICCProfile && r.id != vx::codecs::iptc::kIptcPropertyTag &&
+           r.id != vx::codecs::xmp::kXmpPropertyTag;
   });
   std::vector<uint8_t> block = BuildExifBlock(exifItems);
   while (!block.empty() && !FitsOneSegment(block)) {
@@ -127,12 +131,13 @@ std::vector<uint8_t> ExifSegment(const std::vector<PropertyRecord>& items) {
   return block;
 }
 
-// The IPTC item goes where JPEG readers look for it, when it fits one segment.
-std::vector<uint8_t> IptcSegment(const std::vector<PropertyRecord>& items) {
-  const auto item = std::find_if(items.begin(), items.end(),
-                                 [](const PropertyRecord& r) { return r.id == vx::codecs::iptc::kIptcPropertyTag; });
+// The IPTC and XMP items go into segments of their own, where JPEG readers look for them, when
+// they fit one.
+template <class Wrap>
+std::vector<uint8_t> SegmentOfItem(const std::vector<PropertyRecord>& items, PROPID tag, Wrap wrap) {
+  const auto item = std::find_if(items.begin(), items.end(), [tag](const PropertyRecord& r) { return r.id == tag; });
   if (item == items.end() || item->value.empty()) return {};
-  std::vector<uint8_t> segment = vx::codecs::iptc::PhotoshopSegmentOfIptc(item->value);
+  std::vector<uint8_t> segment = wrap(item->value);
   return segment.size() <= kMaxMarkerPayload ? segment : std::vector<uint8_t>{};
 }
 
@@ -143,7 +148,11 @@ Status EncodeUpright(const Frame& source, const EncodeOptions& options, ByteSink
   try {
     e = std::make_unique<JpegEncode>(source, out);
     e->exif = ExifSegment(source.properties);
-    e->iptc = IptcSegment(source.properties);
+    e->iptc = SegmentOfItem(source.properties, vx::codecs::iptc::kIptcPropertyTag, [](const std::vector<uint8_t>& v) {
+      return vx::codecs::iptc::PhotoshopSegmentOfIptc(v);
+    });
+    e->xmp = SegmentOfItem(source.properties, vx::codecs::xmp::kXmpPropertyTag,
+                           [](const std::vector<uint8_t>& v) { return vx::codecs::xmp::SegmentOfXmp(v); });
     const auto profile = std::find_if(source.properties.begin(), source.properties.end(),
                                       [](const PropertyRecord& r) { return r.id == PropertyTagICCProfile; });
     if (profile != source.properties.end()) e->iccChunks = SplitIccProfile(profile->value);
