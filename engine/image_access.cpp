@@ -223,6 +223,19 @@ void WriteResolutionItem(GpImage* image, PROPID tag, const uint32_t (&fraction)[
   GdipSetPropertyItem(image, &item);
 }
 
+// The resolution items hold dots per inch, so the unit item says inch: a centimetre or "none"
+// left from the file would make every reader take them for something else.
+void WriteInchUnitItem(GpImage* image) {
+  constexpr uint16_t kInch = 2;
+  uint16_t value = kInch;
+  PropertyItem item;
+  item.id = PropertyTagResolutionUnit;
+  item.length = sizeof(value);
+  item.type = PropertyTagTypeShort;
+  item.value = &value;
+  GdipSetPropertyItem(image, &item);
+}
+
 }  // namespace
 
 VexiroStatus SetImageResolution(int32_t id, float horizontalDpi, float verticalDpi, bool noRefresh) {
@@ -233,6 +246,7 @@ VexiroStatus SetImageResolution(int32_t id, float horizontalDpi, float verticalD
   GdipImageForceValidation(image);
   WriteResolutionItem(image, PropertyTagXResolution, h);
   WriteResolutionItem(image, PropertyTagYResolution, v);
+  WriteInchUnitItem(image);
   const Status s = GdipBitmapSetResolution(AsBitmap(image), horizontalDpi, verticalDpi);
   if (s == Ok && !noRefresh) MarkImageModified(id);
   return ToStatus(s);

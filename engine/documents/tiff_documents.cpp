@@ -76,8 +76,10 @@ VexiroStatus CollectPages(int32_t loaded, TempFileList& pages, int32_t& deepestB
   GetTiffPageCount(loaded, count);
   VexiroStatus status = vexiro::OK;
   if (count <= 1) {
-    const std::string file = WriteFreshTempFile([&](const std::string& path) { return SaveAsPNGFile(loaded, path); },
-                                                status);
+    // Written as a TIFF page file, as a document's pages are: a PNG would leave the file's EXIF,
+    // GPS and IPTC items and its profile behind.
+    const std::string file = WriteFreshTempFile(
+        [&](const std::string& path) { return WriteDocumentPageFile(loaded, path, "TIFF"); }, status);
     if (file.empty()) return status;
     pages.Add(file);
     deepestBits = std::max(deepestBits, MergedPageBits(loaded));

@@ -180,8 +180,12 @@ std::string GetExifTagValueString(int32_t id, int32_t index) {
   if (GetImageIndex(id) < 0 || CountPropertyItems(id, count) != vexiro::OK) return "";
   const std::optional<cGDIPPropertyItem> item = GetImagePropertyItem(id, index, count);
   if (!item) return "";
-  return PropertyValueToString(static_cast<uint32_t>(item->ID()), item->ItemType(), item->Length(),
-                               item->ValueCount(), item->Value());
+  std::string text = PropertyValueToString(static_cast<uint32_t>(item->ID()), item->ItemType(), item->Length(),
+                                           item->ValueCount(), item->Value());
+  // A host reads the text, not the C string's terminator: "Vexiro", not "Vexiro" and a zero.
+  if (PropertyValueIsText(static_cast<uint32_t>(item->ID()), item->ItemType()) && !text.empty() && text.back() == '\0')
+    text.pop_back();
+  return text;
 }
 
 }  // namespace vx::engine

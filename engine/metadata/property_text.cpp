@@ -63,6 +63,8 @@ std::string RationalText(int32_t numerator, int32_t denominator) {
 
 }  // namespace
 
+bool PropertyValueIsText(uint32_t tag, int32_t type) { return type == 2 || IsTextTag(tag); }
+
 std::string BasicStr(int64_t value) { return (value >= 0 ? " " : "") + std::to_string(value); }
 
 std::string BasicStr(double value) {

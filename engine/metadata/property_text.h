@@ -14,6 +14,10 @@ std::string BasicStr(int64_t value);
 // The value of a property item as text, by its type: numbers joined by ", ", ASCII as its
 // characters (terminating zero included), UNDEFINED bytes as two-digit hexadecimal, values of
 // 10000 bytes or more as their length followed by " Byte".
+// Whether PropertyValueToString writes the value as characters: ASCII items, and the tags that
+// hold text whatever type they were stored with.
+bool PropertyValueIsText(uint32_t tag, int32_t type);
+
 std::string PropertyValueToString(uint32_t tag, int32_t type, int32_t length, int32_t count,
                                   const std::vector<uint8_t>& bytes);
 

@@ -5,6 +5,7 @@
 
 #include "engine/image_access.h"
 #include "engine/image_store.h"
+#include "engine/metadata/property_item.h"
 #include "engine/plugin/api.h"
 #include "engine/plugin/bridge.h"
 #include "platform/gdiplus/gdiplus_flat.h"
@@ -43,17 +44,6 @@ void CopyIptcTags(int32_t id, uint32_t bitmap) {
   record->IptcTagCount = static_cast<int32_t>(records.size());
 }
 
-uint32_t TypeWidth(uint16_t type) {
-  switch (type) {
-    case gdiplus::PropertyTagTypeShort: return 2;
-    case gdiplus::PropertyTagTypeLong:
-    case gdiplus::PropertyTagTypeSLONG: return 4;
-    case gdiplus::PropertyTagTypeRational:
-    case gdiplus::PropertyTagTypeSRational: return 8;
-    default: return 1;
-  }
-}
-
 // Every property item of the image, in the image's own order; empty when it has none.
 std::vector<uint8_t> ReadAllPropertyItems(gdiplus::GpImage* image, uint32_t& count) {
   gdiplus::UINT bytes = 0, items = 0;
@@ -66,18 +56,82 @@ std::vector<uint8_t> ReadAllPropertyItems(gdiplus::GpImage* image, uint32_t& cou
   return buffer;
 }
 
-void DescribeTag(const VximgplugApi& api, uint32_t tag, const gdiplus::PropertyItem& item) {
+// A property item as a plug-in tag: ID, type, length and bytes as they are, the count what the
+// length holds of the type. False for an item no tag can carry whole (an unknown type, or a
+// length that is not a whole number of elements).
+bool DescribeTag(const VximgplugApi& api, uint32_t tag, const gdiplus::PropertyItem& item) {
   const uint16_t id = static_cast<uint16_t>(item.id);
   uint32_t length = item.length;
   // Resolution items may carry a stray ninth byte; the plug-in takes exactly one rational.
   if ((id == gdiplus::PropertyTagXResolution || id == gdiplus::PropertyTagYResolution) && length == 9)
     length = kResolutionItemLength;
+  const int32_t element = TagTypeElementSize(item.type);
+  if (element <= 0 || length % static_cast<uint32_t>(element) != 0) return false;
   api.SetTagKey(tag, std::to_string(id).c_str());
   api.SetTagLength(tag, length);
-  api.SetTagCount(tag, length / TypeWidth(item.type));
+  api.SetTagCount(tag, length / static_cast<uint32_t>(element));
   api.SetTagType(tag, item.type);
   api.SetTagID(tag, id);
   api.SetTagValue(tag, item.value);
+  return true;
+}
+
+bool ImageHasItem(int32_t id, uint32_t tag) {
+  gdiplus::GpImage* image = GetGpImage(id);
+  gdiplus::UINT size = 0;
+  return image && gdiplus::GdipGetPropertyItemSize(image, tag, &size) == gdiplus::Ok;
+}
+
+// The packet is property item 700, bytes as stored, as TIFF files and the platform keep it. The
+// plug-in types its copy as text and numbers a JPEG's after its marker; a TIFF's is there already.
+std::vector<PluginTag> XmpAsItem(int32_t id, const std::vector<VximgplugTagRecord>& records) {
+  constexpr uint16_t kXmpItem = 700;
+  if (records.empty() || records.front().value == nullptr || ImageHasItem(id, kXmpItem)) return {};
+  const VximgplugTagRecord& r = records.front();
+  return {{kXmpItem, gdiplus::PropertyTagTypeByte, r.length, r.length, r.value}};
+}
+
+// The embedded profile is property item 34675 whatever route loaded the picture: the plug-in
+// keeps a JPEG's or PNG's profile apart from its tags.
+void CopyIccProfile(int32_t id, uint32_t bitmap) {
+  VximgplugIccProfile profile{};
+  if (Vximgplug().GetICCProfile(bitmap, &profile) == 0 || profile.data == nullptr) return;
+  gdiplus::GpImage* image = GetGpImage(id);
+  if (!image || ImageHasItem(id, gdiplus::PropertyTagICCProfile)) return;
+  gdiplus::PropertyItem item;
+  item.id = gdiplus::PropertyTagICCProfile;
+  item.length = profile.size;
+  item.type = gdiplus::PropertyTagTypeUndefined;
+  item.value = const_cast<void*>(profile.data);
+  gdiplus::GdipSetPropertyItem(image, &item);
+}
+
+// The resolution unit item: 2 inch (also when absent), 1 none, 3 centimetre.
+int32_t ResolutionUnitOf(int32_t id) {
+  constexpr int32_t kInch = 2;
+  gdiplus::GpImage* image = GetGpImage(id);
+  gdiplus::UINT size = 0;
+  if (!image || gdiplus::GdipGetPropertyItemSize(image, gdiplus::PropertyTagResolutionUnit, &size) != gdiplus::Ok ||
+      size < sizeof(gdiplus::PropertyItem) + 2)
+    return kInch;
+  std::vector<uint8_t> buffer(size);
+  auto* item = reinterpret_cast<gdiplus::PropertyItem*>(buffer.data());
+  if (gdiplus::GdipGetPropertyItem(image, gdiplus::PropertyTagResolutionUnit, size, item) != gdiplus::Ok ||
+      item->type != gdiplus::PropertyTagTypeShort || item->length < 2)
+    return kInch;
+  uint16_t unit = 0;
+  std::memcpy(&unit, item->value, sizeof unit);
+  return unit;
+}
+
+// Tags in centimetres give dots per inch times 2.54; the unit "none" makes the numbers a mere
+// aspect ratio (JFIF's 1 x 1), which is no resolution at all.
+void ApplyResolutionUnit(int32_t id, float& verticalDpi, float& horizontalDpi) {
+  constexpr int32_t kUnitNone = 1, kUnitCentimetre = 3;
+  const int32_t unit = ResolutionUnitOf(id);
+  const float scale = unit == kUnitNone ? 0.0f : unit == kUnitCentimetre ? 2.54f : 1.0f;
+  verticalDpi *= scale;
+  horizontalDpi *= scale;
 }
 
 // Whole dots per inch, halves to even, held within what the plug-in can take.
@@ -118,9 +172,12 @@ void PluginMetadataToImage(int32_t id, uint32_t bitmap, float& verticalDpi, floa
   CopyIptcTags(id, bitmap);
   for (int32_t model : kTagModelsIntoProperties) {
     std::vector<VximgplugTagRecord> records;
-    if (PluginEnumerateMetadata(model, bitmap, records) > 0)
-      ApplyTagsToImage(id, AsPluginTags(records), verticalDpi, horizontalDpi);
+    if (PluginEnumerateMetadata(model, bitmap, records) == 0) continue;
+    ApplyTagsToImage(id, model == PluginModelXmp ? XmpAsItem(id, records) : AsPluginTags(records), verticalDpi,
+                     horizontalDpi);
   }
+  CopyIccProfile(id, bitmap);
+  ApplyResolutionUnit(id, verticalDpi, horizontalDpi);
 }
 
 void ImageMetadataToPlugin(int32_t id, uint32_t& bitmap) {
@@ -132,8 +189,7 @@ void ImageMetadataToPlugin(int32_t id, uint32_t& bitmap) {
   for (uint32_t i = 0; i < count; ++i) {
     if (tag == 0) tag = api.CreateTag();
     if (tag == 0) break;
-    DescribeTag(api, tag, items[i]);
-    if (items[i].id == 0) continue;
+    if (!DescribeTag(api, tag, items[i]) || items[i].id == 0) continue;
     api.SetMetadata(PluginModelExif, bitmap, std::to_string(api.GetTagKey(tag)).c_str(), tag);
     api.DeleteTag(tag);
     tag = 0;

@@ -1,5 +1,6 @@
 // Plug-in bitmaps into DIB sections and registered GDI+ images.
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -168,14 +169,22 @@ VexiroStatus ImageOverPluginPixels(const VximgplugApi& api, uint32_t bitmap, int
   return vexiro::OK;
 }
 
-// The plug-in's resolution, unless it is the 72 x 72 default while the tags say otherwise. A file
-// without resolution tags keeps a true 72 dpi rather than falling to the screen's.
+// The plug-in keeps whole dots per metre and reports whole dots per inch; tags within one dot of
+// that hold the same resolution exactly (72.5 dpi, 40 dots per centimetre).
+bool TagsRefine(float tag, int32_t whole) { return std::fabs(tag - static_cast<float>(whole)) < 1.0f; }
+
+// The plug-in's resolution, unless it has none or the 72 x 72 it gives when the file says nothing
+// while the tags say otherwise. Without either the image keeps the platform's default, as the
+// platform's own decoders leave it.
 void ApplyLoadedResolution(int32_t id, uint32_t bitmap, int32_t dpiX, int32_t dpiY) {
   float tagVertical = 0, tagHorizontal = 0;
   PluginMetadataToImage(id, bitmap, tagVertical, tagHorizontal);
   float horizontal = static_cast<float>(dpiX), vertical = static_cast<float>(dpiY);
   const bool tagsPresent = tagHorizontal > 0 && tagVertical > 0;
-  if (dpiX == 72 && dpiY == 72 && tagsPresent && (tagHorizontal != 72 || tagVertical != 72)) {
+  const bool pluginHasNone = dpiX <= 0 || dpiY <= 0;
+  const bool pluginDefault = dpiX == 72 && dpiY == 72 && (tagHorizontal != 72 || tagVertical != 72);
+  const bool refined = TagsRefine(tagHorizontal, dpiX) && TagsRefine(tagVertical, dpiY);
+  if (tagsPresent && (pluginHasNone || pluginDefault || refined)) {
     horizontal = tagHorizontal;
     vertical = tagVertical;
   }

@@ -129,6 +129,25 @@ struct TaggedFile {
   int format;
 };
 
+// The plug-in reads some tags again from the file, past FreeImage: the main, EXIF and GPS
+// directories of a TIFF page or a JPEG's EXIF block, and a JPEG file's IPTC record as one main
+// tag. The rest is FreeImage's.
+constexpr int kExifMainModel = 1, kExifModel = 2, kGpsModel = 3;
+
+std::vector<TagImage> FreeImagesOwn(std::vector<TagImage> tags) {
+  std::erase_if(tags, [](const TagImage& t) {
+    const int model = std::get<0>(t);
+    return model == kExifMainModel || model == kExifModel || model == kGpsModel;
+  });
+  return tags;
+}
+
+bool HasTag(const std::vector<TagImage>& tags, int model, uint16_t id, uint16_t type, const std::vector<uint8_t>& bytes) {
+  for (const auto& t : tags)
+    if (std::get<0>(t) == model && std::get<2>(t) == id && std::get<3>(t) == type && std::get<5>(t) == bytes) return true;
+  return false;
+}
+
 class MetadataAcrossTheChild : public testing::TestWithParam<TaggedFile> {};
 
 TEST_P(MetadataAcrossTheChild, EveryTagComesBackAsAnInProcessLoadReadsIt) {
@@ -148,9 +167,12 @@ TEST_P(MetadataAcrossTheChild, EveryTagComesBackAsAnInProcessLoadReadsIt) {
   EXPECT_TRUE(HasValue(tags, kIptc, "Paris"));
   EXPECT_TRUE(HasValue(tags, kXmp, "isolation"));
   const int fif = GetParam().format;  // the plug-in's numbers for these formats are FreeImage's
+  // As the file stores them: ExposureTime 1/50 as two 32-bit halves, the GPS directory read.
+  EXPECT_TRUE(HasTag(tags, kExifModel, 33434, 5, {1, 0, 0, 0, 50, 0, 0, 0}));
+  EXPECT_TRUE(HasTag(tags, kGpsModel, 1, 2, {'N', 0}));
   const auto reference = ReferenceTags(fif, path);
   VX_REQUIRE(!reference.empty(), "FreeImage (libfreeimage.so.3), the reference reader,", "libfreeimage3");
-  EXPECT_EQ(tags, reference);
+  EXPECT_EQ(FreeImagesOwn(tags), FreeImagesOwn(reference));
 }
 
 INSTANTIATE_TEST_SUITE_P(Plugin, MetadataAcrossTheChild,

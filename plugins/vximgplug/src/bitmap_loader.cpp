@@ -12,6 +12,8 @@
 #include "file_io.h"
 #include "format_numbers.h"
 #include "jbig_codec.h"
+#include "jpeg_file_markers.h"
+#include "tiff_file_tags.h"
 #include "platform/input_limits.h"
 
 namespace vximgplug {
@@ -76,6 +78,8 @@ FIBITMAP* DecodeInChild(FREE_IMAGE_FORMAT fif, const std::string& path, int32_t 
     FreeImage_Unload(dib);
     return nullptr;
   }
+  if (fif == FIF_TIFF) TakeTagsFromTiffDirectory(dib, path, 0);
+  if (fif == FIF_JPEG) TakeMarkersFromJpegFile(dib, path);
   return dib;
 }
 

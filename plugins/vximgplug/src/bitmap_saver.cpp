@@ -8,6 +8,7 @@
 #include "format_numbers.h"
 #include "icon_writer.h"
 #include "jbig_codec.h"
+#include "jpeg_metadata_writer.h"
 #include "jpeg2000_writer.h"
 #include "replacing_file.h"
 #include "tiff_jpeg_writer.h"
@@ -51,6 +52,7 @@ bool SaveThroughFreeImage(int32_t format, Bitmap& bitmap, ReplacingFile& file, i
            FreeImage_SaveToHandle(fif, normalised.dib, StdioCallbacks(), file.Stream(), flags) != FALSE;
   }
   BottomRowFirst upright(bitmap);
+  if (fif == FIF_JPEG) return WriteJpegWithHostTags(bitmap.dib, file.Stream(), flags);
   return FreeImage_SaveToHandle(fif, bitmap.dib, StdioCallbacks(), file.Stream(), flags) != FALSE;
 }
 

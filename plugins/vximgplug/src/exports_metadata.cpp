@@ -1,5 +1,6 @@
 // Metadata tags by model, tags built by the host, and the animation settings of GIF frames.
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 #include "../vximgplug.h"
@@ -11,6 +12,17 @@ using namespace vximgplug;
 namespace {
 
 bool KnownModel(int32_t model) { return model >= FIMD_COMMENTS && model <= FIMD_EXIF_RAW; }
+
+constexpr WORD kTagIccProfile = 34675;
+
+// The host hands the embedded profile over as tag 34675, the property item that holds it;
+// FreeImage's writers take a profile only from the bitmap's own, so it becomes that as well.
+void AdoptProfileTag(FIBITMAP* dib, FITAG* tag) {
+  if (FreeImage_GetTagID(tag) != kTagIccProfile || FreeImage_GetTagType(tag) != FIDT_UNDEFINED) return;
+  const DWORD length = FreeImage_GetTagLength(tag);
+  if (length == 0 || length > static_cast<DWORD>(INT32_MAX)) return;
+  FreeImage_CreateICCProfile(dib, const_cast<void*>(FreeImage_GetTagValue(tag)), static_cast<long>(length));
+}
 
 void FillRecord(FITAG* tag, VximgplugTagRecord* record) {
   if (!record) return;
@@ -136,7 +148,9 @@ int32_t VXIMGPLUG_SetMetadata(int32_t model, uint32_t bitmap, const char* key, u
     Tag* t = Tags().Find(tag);
     if (!dib || !t || !key || !*key || !KnownModel(model)) return 0;
     if (!FreeImage_GetTagValue(t->tag) && FreeImage_GetTagLength(t->tag) != 0) return 0;
-    return FreeImage_SetMetadata(static_cast<FREE_IMAGE_MDMODEL>(model), dib, key, t->tag) ? 1 : 0;
+    if (!FreeImage_SetMetadata(static_cast<FREE_IMAGE_MDMODEL>(model), dib, key, t->tag)) return 0;
+    AdoptProfileTag(dib, t->tag);
+    return 1;
   });
 }
 

@@ -15,6 +15,7 @@
 #include "platform/kernel/regular_file.h"
 #include "plugin_objects.h"
 #include "replacing_file.h"
+#include "tiff_file_tags.h"
 
 using namespace vximgplug;
 
@@ -93,6 +94,8 @@ std::unique_ptr<Bitmap> HoldPage(MultiBitmap& multi, int32_t page) {
     FreeImage_UnlockPage(multi.multi, dib, FALSE);
     return nullptr;
   }
+  if (multi.source.fif == FIF_TIFF && tried.tiffDirectory != 0)
+    TakeTagsFromTiffDirectory(dib, multi.source.path, tried.tiffDirectory);
   auto held = std::make_unique<Bitmap>(dib, false);
   held->lockedIn = multi.multi;
   return held;

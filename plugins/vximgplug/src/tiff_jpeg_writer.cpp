@@ -3,8 +3,12 @@
 #include <tiffio.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <vector>
+
+#include "file_io.h"
+#include "tiff_tag_writer.h"
 
 namespace vximgplug {
 namespace {
@@ -18,6 +22,32 @@ struct TiffCloser {
 
 constexpr double kInchesPerMetre = 0.0254;
 constexpr uint32_t kRowsPerStrip = 16;  // a multiple of the JPEG block height
+
+constexpr uint16_t kTagXResolution = 282;
+constexpr uint16_t kTagYResolution = 283;
+constexpr uint64_t kMaxRewrittenBytes = uint64_t{1} << 31;
+
+struct FileCloser {
+  void operator()(FILE* f) const { std::fclose(f); }
+};
+
+// Dots per metre hold no exact resolution (200 dpi would come back as 199.9996): the host's
+// resolution items, which it keeps in dots per inch, are written as they are, and the bitmap's
+// own resolution only without them.
+void SetResolution(TIFF* t, FIBITMAP* source) {
+  TIFFSetField(t, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
+  if (BitmapHasTag(source, kTagXResolution) && BitmapHasTag(source, kTagYResolution)) return;
+  TIFFSetField(t, TIFFTAG_XRESOLUTION, static_cast<float>(FreeImage_GetDotsPerMeterX(source) * kInchesPerMetre));
+  TIFFSetField(t, TIFFTAG_YRESOLUTION, static_cast<float>(FreeImage_GetDotsPerMeterY(source) * kInchesPerMetre));
+}
+
+// The bitmap's tags go into the file libtiff wrote.
+bool AddTags(const std::string& path, FIBITMAP* source) {
+  auto bytes = ReadWholeFile(path, kMaxRewrittenBytes);
+  if (!bytes || !AddBitmapTagsToTiff(*bytes, source)) return false;
+  std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
+  return file && std::fwrite(bytes->data(), 1, bytes->size(), file.get()) == bytes->size();
+}
 
 bool IsGrey(FIBITMAP* dib) {
   return FreeImage_GetImageType(dib) == FIT_BITMAP && FreeImage_GetBPP(dib) == 8 &&
@@ -47,9 +77,7 @@ bool WriteTiffJpeg(FIBITMAP* source, bool topRowFirst, int quality, const std::s
   if (!grey) TIFFSetField(t, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
   TIFFSetField(t, TIFFTAG_JPEGQUALITY, std::clamp(quality, 1, 100));
   TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, kRowsPerStrip);
-  TIFFSetField(t, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
-  TIFFSetField(t, TIFFTAG_XRESOLUTION, static_cast<float>(FreeImage_GetDotsPerMeterX(source) * kInchesPerMetre));
-  TIFFSetField(t, TIFFTAG_YRESOLUTION, static_cast<float>(FreeImage_GetDotsPerMeterY(source) * kInchesPerMetre));
+  SetResolution(t, source);
 
   std::vector<uint8_t> row(static_cast<size_t>(width) * samples);
   for (uint32_t y = 0; y < height; ++y) {
@@ -67,7 +95,7 @@ bool WriteTiffJpeg(FIBITMAP* source, bool topRowFirst, int quality, const std::s
   }
   if (!TIFFWriteDirectory(t)) return false;
   tiff.reset();
-  return true;
+  return AddTags(path, source);
 }
 
 }  // namespace vximgplug

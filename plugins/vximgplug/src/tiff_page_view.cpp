@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "file_io.h"
+#include "tiff_file_tags.h"
 
 namespace vximgplug {
 namespace {
@@ -70,7 +71,9 @@ FIBITMAP* LoadTiffPage(const std::string& path, uint64_t directoryOffset, int fl
   io.read_proc = ReadView;
   io.seek_proc = SeekView;
   io.tell_proc = TellView;
-  return FreeImage_LoadFromHandle(FIF_TIFF, &io, &view, flags);
+  FIBITMAP* dib = FreeImage_LoadFromHandle(FIF_TIFF, &io, &view, flags);
+  TakeTagsFromTiffDirectory(dib, path, directoryOffset);
+  return dib;
 }
 
 }  // namespace vximgplug

@@ -3,6 +3,8 @@
 // becomes property items; the resolution comes from JFIF, else from EXIF. An embedded ICC
 // profile (APP2) becomes the profile item and, when colour management is asked for, converts the
 // pixels to sRGB (CMYK samples go through it instead of the complement rule).
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -13,12 +15,15 @@
 #include "platform/gdiplus/codecs/exif/ifd_properties.h"
 #include "platform/gdiplus/codecs/frame_tools.h"
 #include "platform/gdiplus/codecs/jpeg/jpeg_error.h"
+#include "platform/gdiplus/codecs/jpeg/iptc_segment.h"
 #include "platform/gdiplus/codecs/jpeg/jpeg_icc_profile.h"
+#include "platform/gdiplus/codecs/jpeg/xmp_segment.h"
 
 namespace vx::gdiplus::codecs {
 
 namespace {
 
+namespace codecs_iptc = vx::codecs::iptc;
 constexpr int kMaxScans = 256;  // progressive files with more scans are hostile, not photographs
 constexpr uint8_t kExifSignature[6] = {'E', 'x', 'i', 'f', 0, 0};
 
@@ -47,6 +52,33 @@ void ReadExif(j_decompress_ptr cinfo, DecodeBudget& budget, std::vector<Property
     if (std::memcmp(m->data, kExifSignature, sizeof kExifSignature) != 0) continue;
     TiffLayout layout;
     if (ParseTiffHeader(Bytes(m->data + 6, m->data_length - 6), layout)) ReadIfdProperties(layout, layout.firstIfd, budget, items);
+    return;
+  }
+}
+
+// The IPTC record becomes the property item TIFF files keep it in, unless the EXIF block
+// already brought one.
+void ReadIptc(j_decompress_ptr cinfo, DecodeBudget& budget, std::vector<PropertyRecord>& items) {
+  constexpr PROPID kTag = codecs_iptc::kIptcPropertyTag;
+  if (std::any_of(items.begin(), items.end(), [](const PropertyRecord& r) { return r.id == kTag; })) return;
+  for (jpeg_saved_marker_ptr m = cinfo->marker_list; m; m = m->next) {
+    if (m->marker != JPEG_APP0 + 13) continue;
+    const auto record = codecs_iptc::IptcOfPhotoshopSegment({m->data, m->data_length});
+    if (record.empty() || !budget.TakeBytes(record.size() + sizeof(PropertyRecord))) continue;
+    items.push_back({kTag, PropertyTagTypeUndefined, std::vector<uint8_t>(record.begin(), record.end())});
+    return;
+  }
+}
+
+// The XMP packet becomes the property item TIFF files keep it in, bytes as stored.
+void ReadXmp(j_decompress_ptr cinfo, DecodeBudget& budget, std::vector<PropertyRecord>& items) {
+  constexpr PROPID kTag = vx::codecs::xmp::kXmpPropertyTag;
+  if (std::any_of(items.begin(), items.end(), [](const PropertyRecord& r) { return r.id == kTag; })) return;
+  for (jpeg_saved_marker_ptr m = cinfo->marker_list; m; m = m->next) {
+    if (m->marker != JPEG_APP0 + 1) continue;
+    const auto packet = vx::codecs::xmp::XmpOfSegment({m->data, m->data_length});
+    if (packet.empty() || !budget.TakeBytes(packet.size() + sizeof(PropertyRecord))) continue;
+    items.push_back({kTag, PropertyTagTypeByte, std::vector<uint8_t>(packet.begin(), packet.end())});
     return;
   }
 }
@@ -82,9 +114,12 @@ void RunDecode(j_decompress_ptr cinfo, JpegDecode& d) {
   if (setjmp(errors->jump)) return;
   jpeg_save_markers(cinfo, JPEG_APP0 + 1, 0xFFFF);
   jpeg_save_markers(cinfo, JPEG_APP0 + 2, 0xFFFF);
+  jpeg_save_markers(cinfo, JPEG_APP0 + 13, 0xFFFF);
   if (jpeg_read_header(cinfo, TRUE) != JPEG_HEADER_OK) return;
   // Saved markers go away when the decompression finishes.
   ReadExif(cinfo, d.budget, d.properties);
+  ReadIptc(cinfo, d.budget, d.properties);
+  ReadXmp(cinfo, d.budget, d.properties);
   d.profile = ReadIccProfile(cinfo);
   Frame& frame = d.frame;
   UINT flags = 0;
@@ -123,13 +158,19 @@ void RunDecode(j_decompress_ptr cinfo, JpegDecode& d) {
   d.status = Ok;
 }
 
-// EXIF resolution: a RATIONAL item and the unit item (2 inch, 3 centimetre).
+// EXIF resolution: a RATIONAL item and the unit item (2 inch, 3 centimetre). The unit 1 says the
+// numbers are only an aspect ratio (tools copy JFIF's 1 x 1 "no unit" there): no resolution, so
+// that a page is not laid out at one dot per inch.
 bool ResolutionFromItems(const std::vector<PropertyRecord>& items, REAL& dpiX, REAL& dpiY) {
+  constexpr int kUnitNone = 1, kUnitCentimetre = 3;
   double values[2] = {0, 0};
   double unitScale = 1.0;
   for (const PropertyRecord& r : items) {
-    if (r.id == PropertyTagResolutionUnit && r.type == PropertyTagTypeShort && r.value.size() >= 2)
-      unitScale = (r.value[0] | r.value[1] << 8) == 3 ? 2.54 : 1.0;
+    if (r.id == PropertyTagResolutionUnit && r.type == PropertyTagTypeShort && r.value.size() >= 2) {
+      const int unit = r.value[0] | r.value[1] << 8;
+      if (unit == kUnitNone) return false;
+      unitScale = unit == kUnitCentimetre ? 2.54 : 1.0;
+    }
     for (int axis = 0; axis < 2; ++axis) {
       if (r.id != (axis ? PropertyTagYResolution : PropertyTagXResolution) || r.type != PropertyTagTypeRational ||
           r.value.size() < 8)
@@ -144,6 +185,18 @@ bool ResolutionFromItems(const std::vector<PropertyRecord>& items, REAL& dpiX, R
   dpiX = static_cast<REAL>(values[0] * unitScale);
   dpiY = static_cast<REAL>(values[1] * unitScale);
   return true;
+}
+
+// JFIF holds whole dots per inch: EXIF tags within one dot of them hold the same resolution
+// exactly (150.5 dpi, 40 dots per centimetre). Without JFIF's resolution the tags give it.
+void ApplyExifResolution(const std::vector<PropertyRecord>& items, Frame& frame) {
+  REAL x = 0, y = 0;
+  if (!ResolutionFromItems(items, x, y)) return;
+  const bool fromJfif = frame.imageFlags & ImageFlagsHasRealDPI;
+  if (fromJfif && (std::fabs(x - frame.dpiX) >= 1 || std::fabs(y - frame.dpiY) >= 1)) return;
+  frame.dpiX = x;
+  frame.dpiY = y;
+  frame.imageFlags |= ImageFlagsHasRealDPI;
 }
 
 }  // namespace
@@ -164,8 +217,7 @@ Status DecodeJpeg(Bytes data, DecodedImage& out, const DecodeOptions& options) {
   jpeg_destroy_decompress(&cinfo);
   if (decode->status != Ok) return decode->status;
   Frame& frame = decode->frame;
-  if (!(frame.imageFlags & ImageFlagsHasRealDPI) && ResolutionFromItems(decode->properties, frame.dpiX, frame.dpiY))
-    frame.imageFlags |= ImageFlagsHasRealDPI;
+  ApplyExifResolution(decode->properties, frame);
   frame.properties = std::move(decode->properties);
   if (options.applyEmbeddedProfile && !decode->cmykProfile) ConvertFrameToSrgb(frame, decode->profile);
   AddProfileItem(frame, decode->profile, decode->budget);

@@ -11,8 +11,10 @@
 #include "platform/gdiplus/codecs/exif/ifd_properties.h"
 #include "platform/gdiplus/codecs/frame_tools.h"
 #include "platform/gdiplus/codecs/jpeg/jpeg_error.h"
+#include "platform/gdiplus/codecs/jpeg/iptc_segment.h"
 #include "platform/gdiplus/codecs/jpeg/jpeg_icc_profile.h"
 #include "platform/gdiplus/codecs/jpeg/lossless_transform.h"
+#include "platform/gdiplus/codecs/jpeg/xmp_segment.h"
 
 // After jpeglib.h (through jpeg_error.h): the error exit for a destination that fails.
 #include <jerror.h>
@@ -33,6 +35,8 @@ struct JpegEncode {
   RowSource rows;  // the frame as 24bppRGB
   ByteSink& sink;
   std::vector<uint8_t> exif;
+  std::vector<uint8_t> iptc;  // the APP13 segment, or empty
+  std::vector<uint8_t> xmp;   // the XMP APP1 segment, or empty
   std::vector<std::vector<uint8_t>> iccChunks;
   std::vector<JOCTET> buffer;  // coded bytes on their way to the sink
   jpeg_destination_mgr destination{};
@@ -82,8 +86,10 @@ void RunEncode(j_compress_ptr cinfo, int quality, JpegEncode& e) {
   cinfo->Y_density = DensityOf(f.dpiY);
   jpeg_start_compress(cinfo, TRUE);
   if (!e.exif.empty()) jpeg_write_marker(cinfo, JPEG_APP0 + 1, e.exif.data(), static_cast<unsigned>(e.exif.size()));
+  if (!e.xmp.empty()) jpeg_write_marker(cinfo, JPEG_APP0 + 1, e.xmp.data(), static_cast<unsigned>(e.xmp.size()));
   for (const std::vector<uint8_t>& chunk : e.iccChunks)
     jpeg_write_marker(cinfo, JPEG_APP0 + 2, chunk.data(), static_cast<unsigned>(chunk.size()));
+  if (!e.iptc.empty()) jpeg_write_marker(cinfo, JPEG_APP0 + 13, e.iptc.data(), static_cast<unsigned>(e.iptc.size()));
   while (cinfo->next_scanline < cinfo->image_height) {
     JSAMPROW row = const_cast<JSAMPROW>(e.rows.Row(static_cast<INT>(cinfo->next_scanline)));
     jpeg_write_scanlines(cinfo, &row, 1);
@@ -92,16 +98,47 @@ void RunEncode(j_compress_ptr cinfo, int quality, JpegEncode& e) {
   e.ok = true;
 }
 
+constexpr uint8_t kExifSignature[] = {'E', 'x', 'i', 'f', 0, 0};
+
+bool FitsOneSegment(const std::vector<uint8_t>& block) { return block.size() + sizeof kExifSignature <= kMaxMarkerPayload; }
+
+// Leaves out the largest items until at least `excess` bytes of values and entries are gone.
+void DropLargestItems(std::vector<PropertyRecord>& items, size_t excess) {
+  std::stable_sort(items.begin(), items.end(),
+                   [](const PropertyRecord& a, const PropertyRecord& b) { return a.value.size() > b.value.size(); });
+  constexpr size_t kEntryBytes = 12;
+  size_t dropped = 0, n = 0;
+  while (n < items.size() && dropped < excess) dropped += items[n++].value.size() + kEntryBytes;
+  items.erase(items.begin(), items.begin() + static_cast<ptrdiff_t>(std::max<size_t>(n, 1)));
+}
+
 // "Exif\0\0" and the TIFF structure of the items (the ICC profile apart), or nothing when no
-// item is writable or the block would not fit in one marker segment.
+// item is writable. One segment holds at most 64 KB: the largest items (a maker note, a
+// thumbnail) are left out until the rest fits, so they do not take the small tags with them.
 std::vector<uint8_t> ExifSegment(const std::vector<PropertyRecord>& items) {
   std::vector<PropertyRecord> exifItems;
-  std::copy_if(items.begin(), items.end(), std::back_inserter(exifItems),
-               [](const PropertyRecord& r) { return r.id != PropertyTagICCProfile; });
+  std::copy_if(items.begin(), items.end(), std::back_inserter(exifItems), [](const PropertyRecord& r) {
+    return r.id != PropertyTagICCProfile && r.id != vx::codecs::iptc::kIptcPropertyTag &&
+           r.id != vx::codecs::xmp::kXmpPropertyTag;
+  });
   std::vector<uint8_t> block = BuildExifBlock(exifItems);
-  if (block.empty() || block.size() + 6 > kMaxMarkerPayload) return {};
-  block.insert(block.begin(), {'E', 'x', 'i', 'f', 0, 0});
+  while (!block.empty() && !FitsOneSegment(block)) {
+    DropLargestItems(exifItems, block.size() + sizeof kExifSignature - kMaxMarkerPayload);
+    block = BuildExifBlock(exifItems);
+  }
+  if (block.empty()) return {};
+  block.insert(block.begin(), std::begin(kExifSignature), std::end(kExifSignature));
   return block;
+}
+
+// The IPTC and XMP items go into segments of their own, where JPEG readers look for them, when
+// they fit one.
+template <class Wrap>
+std::vector<uint8_t> SegmentOfItem(const std::vector<PropertyRecord>& items, PROPID tag, Wrap wrap) {
+  const auto item = std::find_if(items.begin(), items.end(), [tag](const PropertyRecord& r) { return r.id == tag; });
+  if (item == items.end() || item->value.empty()) return {};
+  std::vector<uint8_t> segment = wrap(item->value);
+  return segment.size() <= kMaxMarkerPayload ? segment : std::vector<uint8_t>{};
 }
 
 Status EncodeUpright(const Frame& source, const EncodeOptions& options, ByteSink& out) {
@@ -111,6 +148,11 @@ Status EncodeUpright(const Frame& source, const EncodeOptions& options, ByteSink
   try {
     e = std::make_unique<JpegEncode>(source, out);
     e->exif = ExifSegment(source.properties);
+    e->iptc = SegmentOfItem(source.properties, vx::codecs::iptc::kIptcPropertyTag, [](const std::vector<uint8_t>& v) {
+      return vx::codecs::iptc::PhotoshopSegmentOfIptc(v);
+    });
+    e->xmp = SegmentOfItem(source.properties, vx::codecs::xmp::kXmpPropertyTag,
+                           [](const std::vector<uint8_t>& v) { return vx::codecs::xmp::SegmentOfXmp(v); });
     const auto profile = std::find_if(source.properties.begin(), source.properties.end(),
                                       [](const PropertyRecord& r) { return r.id == PropertyTagICCProfile; });
     if (profile != source.properties.end()) e->iccChunks = SplitIccProfile(profile->value);
