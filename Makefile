@@ -36,9 +36,9 @@ bench: deps
 	@$(CONFIGURE) -B build/bench -DCMAKE_BUILD_TYPE=Release -DVEXIRO_BENCH=ON -DVEXIRO_TESTS=OFF >/dev/null
 	cmake --build build/bench -j $(JOBS)
 	@for b in build/bench/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+	python3 bench/ratios.py build/bench
 	python3 bench/roundtrip.py build/bench
 	python3 bench/image_to_pdf.py build/bench
-	python3 bench/pipeline.py build/bench
 
 install: deps
 	@$(RELEASE) -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null

@@ -1,17 +1,24 @@
 #include "control/script_host.h"
 
+#include <algorithm>
 #include <charconv>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
 #include <iterator>
-#include <cstdio>
+#include <optional>
 #include <ostream>
 #include <set>
 #include <stdexcept>
+#include <tuple>
 #include <vector>
 
 #include "control/com_errors.h"
+#include "control/script_call_report.h"
+#include "control/script_functions.h"
 #include "control/script_lexer.h"
+#include "control/script_names.h"
 #include "control/script_operators.h"
 
 namespace vx::control {
@@ -22,13 +29,31 @@ bool IsKeyword(const std::string& name, const char* keyword) { return FoldCase(n
 
 // Words of the language itself: never a variable's name.
 bool IsReserved(const std::string& key) {
-  static const std::set<std::string> kReserved = {"and",  "array", "else",  "end",    "expect", "false", "for",
-                                                  "if",   "lbound", "mod",  "next",   "not",    "or",    "print",
-                                                  "step", "then",  "to",    "true",   "ubound"};
+  static const std::set<std::string> kReserved = {"and",   "array", "do",     "else",  "end",  "environ", "expect",
+                                                  "false", "for",   "if",     "lbound", "loop", "mod",     "next",
+                                                  "not",   "or",    "print",  "step",  "then", "to",      "true",
+                                                  "ubound", "until", "while"};
   return kReserved.count(key) != 0;
 }
 
+// Basic's rules: up to four significant digits make an Integer and up to eight a Long, the top
+// bit being the sign (&HFFFF is -1); a trailing & makes a Long of any (&HFFFF& is 65535).
+Variant ParseHexLiteral(const std::string& text) {
+  std::string_view digits(text);
+  digits.remove_prefix(2);
+  const bool asLong = digits.back() == '&';
+  if (asLong) digits.remove_suffix(1);
+  const size_t significant = digits.find_first_not_of('0');
+  digits = significant == std::string_view::npos ? std::string_view("0") : digits.substr(significant);
+  if (digits.size() > 8) throw LineError("overflow: " + text + " has more than eight hexadecimal digits");
+  uint32_t value = 0;
+  std::from_chars(digits.data(), digits.data() + digits.size(), value, 16);
+  if (!asLong && digits.size() <= 4) return Variant::I2(static_cast<int16_t>(static_cast<uint16_t>(value)));
+  return Variant::I4(static_cast<int32_t>(value));
+}
+
 Variant ParseNumberLiteral(const std::string& text) {
+  if (text.size() > 2 && text[0] == '&') return ParseHexLiteral(text);
   if (text.find_first_of(".eE") == std::string::npos) {
     int64_t v = 0;
     auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
@@ -41,28 +66,6 @@ Variant ParseNumberLiteral(const std::string& text) {
   auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), d);
   if (ec != std::errc() || p != text.data() + text.size()) throw LineError("syntax error: bad number " + text);
   return Variant::R8(d);
-}
-
-std::string HexCode(HRESULT hr) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "0x%08X", static_cast<uint32_t>(hr));
-  return buf;
-}
-
-// A failed call of a member, with the parameter it concerns where the failure names one.
-[[noreturn]] void FailCall(const MemberDesc& m, HRESULT hr, unsigned argErr) {
-  std::string where;
-  if (hr == DISP_E_TYPEMISMATCH || hr == DISP_E_OVERFLOW || hr == DISP_E_PARAMNOTFOUND)
-    where = argErr < m.params.size() ? " (" + m.params[argErr].name + ")" : "";
-  if (hr == DISP_E_UNKNOWNNAME) where = " (no such parameter)";
-  throw LineError(m.name + ": " + DescribeHResult(hr) + where + " " + HexCode(hr));
-}
-
-int ParamIndex(const MemberDesc& m, const std::string& name) {
-  const std::string key = FoldCase(name);
-  for (size_t i = 0; i < m.params.size(); ++i)
-    if (FoldCase(m.params[i].name) == key) return static_cast<int>(i);
-  return -1;
 }
 
 // The element type an array built by Array(...) takes: the narrowest of Byte, Long, Double and
@@ -118,7 +121,8 @@ struct ForHeader {
 // One line being parsed and run.
 class ScriptLine {
  public:
-  ScriptLine(ScriptHost& host, const std::vector<Token>& tokens) : host_(host), tokens_(tokens) {}
+  ScriptLine(ScriptHost& host, const std::vector<Token>& tokens, int number)
+      : host_(host), tokens_(tokens), number_(number) {}
 
   void RunStatement() {
     if (At(Tok::End)) return;
@@ -170,6 +174,17 @@ class ScriptLine {
     return Truth(v, "If");
   }
 
+  // `Do While condition` or `Do Until condition`: whether the loop's body runs (again).
+  bool LoopCondition() {
+    pos_ = 1;
+    const bool until = AtKeyword("until");
+    if (!until && !AtKeyword("while")) throw LineError("syntax error: Do is followed by While or Until");
+    ++pos_;
+    const Variant v = Expression();
+    ExpectEnd();
+    return Truth(v, until ? "Do Until" : "Do While") != until;
+  }
+
  private:
   bool At(Tok kind) const { return tokens_[pos_].kind == kind; }
   bool AtKeyword(const char* keyword) const { return At(Tok::Name) && IsKeyword(tokens_[pos_].text, keyword); }
@@ -199,6 +214,7 @@ class ScriptLine {
     if (IsReserved(key)) throw LineError("syntax error: '" + name + "' is a word of the language");
     if (const MemberDesc* m = MemberTable::Instance().Find(name))
       throw LineError("cannot assign to " + m->name + ": it is a member");
+    if (IsScriptFunction(name)) throw LineError("cannot assign to " + name + ": it is a function");
     return key;
   }
 
@@ -220,38 +236,59 @@ class ScriptLine {
     host_.out_.flush();
   }
 
+  // A failed expect shows what its comparisons compared: "(GetStat() is 10 FileNotFound)".
   void RunExpect() {
     const size_t start = pos_;
+    noteComparisons_ = true;
     const Variant v = Expression();
     ExpectEnd();
-    if (!Truth(v, "expect")) throw LineError("expect failed: " + SourceFrom(start));
+    if (Truth(v, "expect")) return;
+    std::string shown;
+    for (const std::string& c : compared_) shown += (shown.empty() ? " (" : ", ") + c;
+    throw LineError("expect failed: " + SourceFrom(start) + (shown.empty() ? "" : shown + ")"));
   }
 
   // `Member args` or `Member(args)` as a statement; the result is dropped.
   void RunCallStatement(const std::string& name) {
+    const MemberDesc& m = MemberNamed(name);
     std::vector<Variant> positional;
     std::vector<NamedArgument> named;
     if (At(Tok::LParen) && ParenthesesCloseTheLine()) {
       ++pos_;
-      Arguments(positional, named, Tok::RParen);
+      Arguments(m, positional, named, Tok::RParen);
       Take(Tok::RParen, "')'");
     } else {
-      Arguments(positional, named, Tok::End);
+      Arguments(m, positional, named, Tok::End);
     }
     ExpectEnd();
-    Call(name, positional, named);
+    Call(m, positional, named);
+  }
+
+  // The member a name calls; a name that is something else, or nothing, fails the line.
+  const MemberDesc& MemberNamed(const std::string& name) {
+    if (const MemberDesc* m = MemberTable::Instance().Find(name)) return *m;
+    if (FindVariable(FoldCase(name))) throw LineError("'" + name + "' is a variable, not a member");
+    if (IsScriptFunction(name)) throw LineError(name + " is a function: use its value, as in x = " + name + "(...)");
+    if (const ScriptConstant* c = FindScriptConstant(name))
+      throw LineError("'" + name + "' is a constant of " + std::string(c->enumeration) + ", not a member");
+    FailUnknown(name);
+  }
+
+  [[noreturn]] void FailUnknown(const std::string& name) const {
+    std::vector<std::string_view> candidates = MemberAndConstantNames();
+    for (const std::string& f : ScriptFunctionNames()) candidates.push_back(f);
+    for (const auto& [key, value] : host_.variables_) candidates.push_back(key);
+    const std::string near = ClosestName(name, candidates);
+    throw LineError("unknown member or variable '" + name + "'" + (near.empty() ? "" : "; did you mean " + near + "?"));
   }
 
   bool ParenthesesCloseTheLine() const {
-    int depth = 0;
-    for (size_t i = pos_; i < tokens_.size(); ++i) {
-      if (tokens_[i].kind == Tok::LParen) ++depth;
-      if (tokens_[i].kind == Tok::RParen && --depth == 0) return tokens_[i + 1].kind == Tok::End;
-    }
-    return false;
+    const size_t close = ClosingParenthesis(pos_);
+    return close < tokens_.size() && tokens_[close + 1].kind == Tok::End;
   }
 
-  void Arguments(std::vector<Variant>& positional, std::vector<NamedArgument>& named, Tok end) {
+  void Arguments(const MemberDesc& m, std::vector<Variant>& positional, std::vector<NamedArgument>& named, Tok end) {
+    Nested inArguments(argumentDepth_);
     bool firstArg = true;
     while (!At(end)) {
       if (!firstArg) Take(Tok::Comma, "','");
@@ -259,29 +296,40 @@ class ScriptLine {
       if (At(Tok::Name) && tokens_[pos_ + 1].kind == Tok::NamedAssign) {
         std::string pname = tokens_[pos_].text;
         pos_ += 2;
-        named.push_back({std::move(pname), Argument()});
+        const int index = ParamIndex(m, pname);
+        named.push_back({std::move(pname), Argument(index < 0 ? nullptr : &m.params[static_cast<size_t>(index)])});
       } else {
         if (!named.empty()) throw LineError("syntax error: a positional argument after a named one");
-        positional.push_back(Argument());
+        const size_t index = positional.size();
+        positional.push_back(Argument(index < m.params.size() ? &m.params[index] : nullptr));
       }
     }
   }
 
-  // A bare variable goes by reference, so a member can fill it; so does a new name, which
-  // becomes a variable holding nothing.
-  Variant Argument() {
+  // A bare variable goes by reference, so a member can fill it. A name that is no variable yet
+  // becomes one only for a by-reference parameter, which fills it; anywhere else it is read as
+  // a value, so a misspelt constant fails instead of passing as an empty variable.
+  Variant Argument(const ParamDesc* param) {
     if (At(Tok::Name)) {
       const Token& next = tokens_[pos_ + 1];
       const bool bare = next.kind == Tok::Comma || next.kind == Tok::End || next.kind == Tok::RParen;
       const std::string& name = tokens_[pos_].text;
       const std::string key = FoldCase(name);
-      if (bare && !IsReserved(key) && (FindVariable(key) || !MemberTable::Instance().Find(name))) {
+      const bool fills = param && param->byRef && !MemberTable::Instance().Find(name) && !IsScriptFunction(name);
+      if (bare && !IsReserved(key) && (FindVariable(key) || fills)) {
         ++pos_;
         return Variant::RefTo(host_.variables_[key]);
       }
     }
     return Expression();
   }
+
+  // Counts how deep the parser is inside argument lists and subscripts.
+  struct Nested {
+    explicit Nested(int& d) : depth(d) { ++depth; }
+    ~Nested() { --depth; }
+    int& depth;
+  };
 
   // A hostile line of thousands of "-", "Not" or "(" must not exhaust the stack.
   struct Depth {
@@ -316,6 +364,7 @@ class ScriptLine {
       {{"*", BinaryOp::Multiply}, {"/", BinaryOp::Divide}},
   };
   static constexpr size_t kNotLevel = 2;
+  static constexpr size_t kComparisonLevel = 2;
 
   // The operator of `level` at the current token, or null.
   const BinaryOp* OperatorAt(size_t level) const {
@@ -342,12 +391,61 @@ class ScriptLine {
 
   // Operands of one level, joined from left to right.
   Variant BinaryChain(size_t level) {
+    const size_t start = pos_;
     Variant v = Binary(level + 1);
     while (const BinaryOp* op = OperatorAt(level)) {
-      ++pos_;
-      v = ApplyBinary(*op, v, Binary(level + 1));
+      const size_t leftEnd = pos_++;
+      const size_t rightStart = pos_;
+      Variant right = Binary(level + 1);
+      if (level == kComparisonLevel) NoteCompared(start, leftEnd, v, rightStart, pos_, right);
+      v = ApplyBinary(*op, v, right);
     }
     return v;
+  }
+
+  // What a comparison of the line's own expression compared, for a failed expect: each side
+  // that is not a literal or a constant, with its value.
+  void NoteCompared(size_t leftStart, size_t leftEnd, const Variant& left, size_t rightStart, size_t rightEnd,
+                    const Variant& right) {
+    if (!noteComparisons_ || argumentDepth_ > 0) return;
+    for (auto [from, to, value] : {std::tuple{leftStart, leftEnd, &left}, std::tuple{rightStart, rightEnd, &right}}) {
+      if (IsLiteral(from, to)) continue;
+      std::string shown = SourceBetween(from, to) + " is " + ValueText(*value);
+      if (const std::string_view name = ConstantNameOfCall(from, to, *value); !name.empty()) shown += " " + std::string(name);
+      if (std::find(compared_.begin(), compared_.end(), shown) == compared_.end()) compared_.push_back(std::move(shown));
+    }
+  }
+
+  bool IsLiteral(size_t from, size_t to) const {
+    if (from < to && AtOperatorToken(from, "-")) ++from;
+    if (to != from + 1) return false;
+    const Token& t = tokens_[from];
+    if (t.kind == Tok::Number || t.kind == Tok::Text) return true;
+    return t.kind == Tok::Name && !host_.variables_.count(FoldCase(t.text)) &&
+           (FindScriptConstant(t.text) || IsReserved(FoldCase(t.text)));
+  }
+
+  bool AtOperatorToken(size_t i, const char* op) const { return tokens_[i].kind == Tok::Operator && tokens_[i].text == op; }
+
+  // The constant that names the value of `Member(...)` when the member's result is an enumeration.
+  std::string_view ConstantNameOfCall(size_t from, size_t to, const Variant& value) const {
+    if (tokens_[from].kind != Tok::Name || host_.variables_.count(FoldCase(tokens_[from].text))) return {};
+    const bool wholeCall = to == from + 1 || (tokens_[from + 1].kind == Tok::LParen && tokens_[to - 1].kind == Tok::RParen &&
+                                              ClosingParenthesis(from + 1) == to - 1);
+    const MemberDesc* m = MemberTable::Instance().Find(tokens_[from].text);
+    if (!wholeCall || !m || !m->result || m->result->base != BaseType::Enum) return {};
+    Variant number;
+    if (FAILED(value.ChangeType(VarType::I4, number))) return {};
+    return ConstantNameOf(m->result->enumName, number.AsI4());
+  }
+
+  size_t ClosingParenthesis(size_t open) const {
+    int depth = 0;
+    for (size_t i = open; i < tokens_.size(); ++i) {
+      if (tokens_[i].kind == Tok::LParen) ++depth;
+      if (tokens_[i].kind == Tok::RParen && --depth == 0) return i;
+    }
+    return tokens_.size();
   }
 
   Variant Unary() { return Signed(false); }
@@ -391,22 +489,46 @@ class ScriptLine {
     if (key == "ubound" || key == "lbound") return Bound(key == "ubound", name);
     if (key == "array") return BuildArray();
     if (key == "environ") return EnvironmentText();
+    if (IsScriptFunction(name)) return FunctionValue(name);
     if (Variant* variable = FindVariable(key)) {
       if (At(Tok::LParen)) return Element(key, name);
       return *variable;
     }
-    std::vector<Variant> positional;
-    std::vector<NamedArgument> named;
+    if (const MemberDesc* m = MemberTable::Instance().Find(name)) {
+      std::vector<Variant> positional;
+      std::vector<NamedArgument> named;
+      if (At(Tok::LParen)) {
+        ++pos_;
+        Arguments(*m, positional, named, Tok::RParen);
+        Take(Tok::RParen, "')'");
+      }
+      return Call(*m, positional, named);
+    }
+    if (const ScriptConstant* c = FindScriptConstant(name)) {
+      if (At(Tok::LParen)) throw LineError("'" + name + "' is a constant of " + std::string(c->enumeration) + ", not an array");
+      return Variant::I4(c->value);
+    }
+    FailUnknown(name);
+  }
+
+  // `Len(s)`, `Dir()` or just `Dir`: one of Basic's functions, its arguments taken as values.
+  Variant FunctionValue(const std::string& name) {
+    std::vector<Variant> args;
     if (At(Tok::LParen)) {
+      Nested inArguments(argumentDepth_);
       ++pos_;
-      Arguments(positional, named, Tok::RParen);
+      while (!At(Tok::RParen)) {
+        if (!args.empty()) Take(Tok::Comma, "','");
+        args.push_back(Expression().Deref());
+      }
       Take(Tok::RParen, "')'");
     }
-    return Call(name, positional, named);
+    return CallScriptFunction(name, args, host_.folderWalk_);
   }
 
   // `a(i [, j [, k]])`, one index per dimension within its bounds.
   Variant Element(const std::string& key, const std::string& name) {
+    Nested inSubscript(argumentDepth_);
     Take(Tok::LParen, "'('");
     std::vector<int32_t> indices;
     do {
@@ -424,6 +546,7 @@ class ScriptLine {
 
   // `UBound(a [, dimension])` and `LBound(...)`; dimensions count from 1.
   Variant Bound(bool upper, const std::string& spelled) {
+    Nested inArguments(argumentDepth_);
     Take(Tok::LParen, "'('");
     Variant held;
     const SafeArray* array = nullptr;
@@ -454,6 +577,7 @@ class ScriptLine {
   // `Environ(name)`: the process environment's value, "" when unset, so a script can take paths
   // and ports from whoever started it.
   Variant EnvironmentText() {
+    Nested inArguments(argumentDepth_);
     Take(Tok::LParen, "'('");
     const Variant name = Expression().Deref();
     Take(Tok::RParen, "')'");
@@ -464,6 +588,7 @@ class ScriptLine {
 
   // `Array(v1, v2, ...)`: a one-dimensional array from 0.
   Variant BuildArray() {
+    Nested inArguments(argumentDepth_);
     Take(Tok::LParen, "'('");
     std::vector<Variant> values;
     while (!At(Tok::RParen)) {
@@ -477,7 +602,7 @@ class ScriptLine {
   // An array passed to an array parameter takes the parameter's element type; a variable passed
   // by reference is converted in place, so that what the member writes back lands in it.
   static void ConformArrays(const MemberDesc& m, std::vector<Variant>& positional, std::vector<NamedArgument>& named) {
-    auto conform = [&m](Variant& arg, int index) {
+    auto conform = [&](Variant& arg, int index) {
       if (index < 0 || static_cast<size_t>(index) >= m.params.size()) return;
       const ParamDesc& param = m.params[static_cast<size_t>(index)];
       if (!param.type.isArray) return;
@@ -486,32 +611,61 @@ class ScriptLine {
       const VarType wanted = param.type.ValueType();
       if (!array || ElementType(*array) == wanted) return;
       SafeArray converted;
-      if (HRESULT hr = ConvertArray(*array, wanted, converted); FAILED(hr)) FailCall(m, hr, static_cast<unsigned>(index));
+      if (HRESULT hr = ConvertArray(*array, wanted, converted); FAILED(hr))
+        throw CallFailure(m, hr, static_cast<unsigned>(index), CallArguments{positional, named}, {});
       value = Variant::Array(std::move(converted));
     };
     for (size_t i = 0; i < positional.size(); ++i) conform(positional[i], static_cast<int>(i));
     for (NamedArgument& n : named) conform(n.value, ParamIndex(m, n.name));
   }
 
-  Variant Call(const std::string& name, std::vector<Variant>& positional, std::vector<NamedArgument>& named) {
-    const MemberDesc* m = MemberTable::Instance().Find(name);
-    if (!m && FindVariable(FoldCase(name))) throw LineError("'" + name + "' is a variable, not a member");
-    if (!m) throw LineError("unknown member or variable '" + name + "'");
-    ConformArrays(*m, positional, named);
+  Variant Call(const MemberDesc& m, std::vector<Variant>& positional, std::vector<NamedArgument>& named) {
+    const CallArguments args{positional, named};
+    CheckArgumentNames(m, args);
+    ConformArrays(m, positional, named);
     Variant result;
     ExceptionInfo error;
     unsigned argErr = 0;
-    const HRESULT hr = host_.engine_.InvokeByName(name, positional, named, result, &error, &argErr);
-    if (hr == E_NOTIMPL) throw LineError(m->name + " is not implemented");
-    if (hr == DISP_E_EXCEPTION)
-      throw LineError(m->name + ": run-time error " + std::to_string(error.number) + ": " + error.description);
-    if (FAILED(hr)) FailCall(*m, hr, argErr);
+    const auto started = std::chrono::steady_clock::now();
+    const HRESULT hr = host_.engine_.Invoke(m.Dispid(host_.engine_.Which()), positional, named, result, &error, &argErr);
+    const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - started;
+    if (FAILED(hr)) {
+      Trace(CallText(m, args) + " failed", took.count());
+      throw CallFailure(m, hr, argErr, args, error);
+    }
+    if (!host_.options_.strict && !host_.options_.trace) return result;
+    const std::optional<int32_t> status = LastStatus();
+    const std::string statusText = status ? DescribeStatus(*status) : "unknown";
+    Trace(CallText(m, args) + (m.result ? " = " + ValueText(result) : "") + ", status " + statusText, took.count());
+    if (host_.options_.strict && status && *status != 0)
+      throw LineError(m.name + ": status " + statusText + FileArguments(m, args));
     return result;
   }
 
-  std::string SourceFrom(size_t tokenIndex) const {
+  // The engine's last status, read without counting as a call of the script; none when the
+  // engine cannot say.
+  std::optional<int32_t> LastStatus() const {
+    std::vector<Variant> none;
+    std::vector<NamedArgument> noNames;
+    Variant status, asLong;
+    if (FAILED(host_.engine_.InvokeByName("GetStat", none, noNames, status))) return std::nullopt;
+    if (FAILED(status.ChangeType(VarType::I4, asLong))) return std::nullopt;
+    return asLong.AsI4();
+  }
+
+  void Trace(const std::string& call, double milliseconds) const {
+    if (!host_.options_.trace) return;
+    char took[32];
+    std::snprintf(took, sizeof took, "%.3f ms", milliseconds);
+    *host_.options_.trace << "trace: line " << number_ << ": " << call << ", " << took << '\n';
+    host_.options_.trace->flush();
+  }
+
+  std::string SourceFrom(size_t tokenIndex) const { return SourceBetween(tokenIndex, tokens_.size()); }
+
+  std::string SourceBetween(size_t tokenIndex, size_t end) const {
     std::string s;
-    for (size_t i = tokenIndex; i < tokens_.size() && tokens_[i].kind != Tok::End; ++i) {
+    for (size_t i = tokenIndex; i < end && tokens_[i].kind != Tok::End; ++i) {
       const Token& t = tokens_[i];
       std::string text = t.kind == Tok::Text ? "\"" + t.text + "\"" : t.text;
       const bool tight = t.kind == Tok::LParen || t.kind == Tok::RParen || t.kind == Tok::Comma ||
@@ -527,8 +681,12 @@ class ScriptLine {
 
   ScriptHost& host_;
   int nesting_ = 0;
+  int argumentDepth_ = 0;
   const std::vector<Token>& tokens_;
+  int number_;
   size_t pos_ = 0;
+  bool noteComparisons_ = false;       // in an expect, which shows them when it fails
+  std::vector<std::string> compared_;
 };
 
 // A whole script: its lines tokenized, its blocks matched, then run from the first line with
@@ -551,7 +709,7 @@ class ScriptProgram {
     if (open_.empty()) return;
     const Line& line = lines_[open_.back()];
     current_ = line.number;
-    throw LineError(line.kind == Kind::For ? "For without Next" : "If without End If");
+    throw LineError(line.kind == Kind::For ? "For without Next" : line.kind == Kind::Do ? "Do without Loop" : "If without End If");
   }
 
   void Run() {
@@ -565,12 +723,12 @@ class ScriptProgram {
   int CurrentNumber() const { return current_; }
 
  private:
-  enum class Kind { Statement, For, Next, If, Else, EndIf };
+  enum class Kind { Statement, For, Next, If, Else, EndIf, Do, Loop };
   struct Line {
     int number;
     std::vector<Token> tokens;
     Kind kind;
-    size_t partner;  // For: its Next; Next: its For; If: its Else or End If; Else: its End If
+    size_t partner;  // For: its Next; Next: its For; If: its Else or End If; Else: its End If; Do: its Loop; Loop: its Do
   };
   struct Loop {
     std::string key;
@@ -587,6 +745,8 @@ class ScriptProgram {
     if (Starts(t, 0, "if")) return Kind::If;
     if (Starts(t, 0, "else")) return Kind::Else;
     if (Starts(t, 0, "end") && Starts(t, 1, "if")) return Kind::EndIf;
+    if (Starts(t, 0, "do")) return Kind::Do;
+    if (Starts(t, 0, "loop")) return Kind::Loop;
     return Kind::Statement;
   }
 
@@ -624,6 +784,15 @@ class ScriptProgram {
         open_.back() = at;  // the Else now waits for the End If
         return;
       }
+      case Kind::Do: open_.push_back(at); return;
+      case Kind::Loop: {
+        if (t[1].kind != Tok::End) throw LineError("syntax error: Loop stands alone on its line");
+        if (open_.empty() || lines_[open_.back()].kind != Kind::Do) throw LineError("Loop without Do");
+        lines_[open_.back()].partner = at;
+        line.partner = open_.back();
+        open_.pop_back();
+        return;
+      }
       case Kind::EndIf: {
         if (t[2].kind != Tok::End) throw LineError("syntax error: unexpected '" + t[2].text + "'");
         if (open_.empty() || (lines_[open_.back()].kind != Kind::If && lines_[open_.back()].kind != Kind::Else))
@@ -638,7 +807,7 @@ class ScriptProgram {
   // Runs the line at `pc`; the index of the next line to run.
   size_t Step(size_t pc) {
     const Line& line = lines_[pc];
-    ScriptLine parsed(host_, line.tokens);
+    ScriptLine parsed(host_, line.tokens, line.number);
     switch (line.kind) {
       case Kind::Statement: parsed.RunStatement(); return pc + 1;
       case Kind::For: {
@@ -660,6 +829,8 @@ class ScriptProgram {
         return parsed.Condition() ? pc + 1 : line.partner + 1;
       case Kind::Else: return line.partner + 1;  // the Then part ran: skip to after End If
       case Kind::EndIf: return pc + 1;
+      case Kind::Do: return parsed.LoopCondition() ? pc + 1 : line.partner + 1;
+      case Kind::Loop: return line.partner;  // back to the Do, which asks again
     }
     return pc + 1;
   }

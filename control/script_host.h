@@ -1,7 +1,9 @@
 // The script host: runs a script of member calls, variables, expressions, `print`, `expect`,
-// For … Next loops and If … Then … Else … End If blocks against one engine through dispatch by
-// name. The blocks of the whole script are matched before its first line runs; a script stops at
-// its first failing line.
+// For … Next and Do While/Until … Loop loops and If … Then … Else … End If blocks against one
+// engine through dispatch by name. A name is a word of the language or one of Basic's functions,
+// else a variable, a member or a constant of the type library's enumerations; only a
+// by-reference parameter makes a new variable of a name nobody knows. The blocks of the whole
+// script are matched before its first line runs; a script stops at its first failing line.
 #pragma once
 #include <iosfwd>
 #include <map>
@@ -9,13 +11,22 @@
 #include <string_view>
 
 #include "control/dispatch.h"
+#include "control/script_folder_walk.h"
 #include "control/variant.h"
 
 namespace vx::control {
 
+struct ScriptOptions {
+  // Stop at the first member call that leaves a non-zero last status, as a failing line.
+  bool strict = false;
+  // Where each member call is written with its status and time; null writes nothing.
+  std::ostream* trace = nullptr;
+};
+
 class ScriptHost {
  public:
-  ScriptHost(const Dispatch& engine, std::ostream& out) : engine_(engine), out_(out) {}
+  ScriptHost(const Dispatch& engine, std::ostream& out, ScriptOptions options = {})
+      : engine_(engine), out_(out), options_(options) {}
 
   // Runs every line; true when all ran. On failure Error() is "line N: ...".
   bool Run(std::string_view script);
@@ -30,7 +41,9 @@ class ScriptHost {
 
   const Dispatch& engine_;
   std::ostream& out_;
+  ScriptOptions options_;
   std::map<std::string, Variant> variables_;  // by lower-case name
+  FolderWalk folderWalk_;                     // the walk of Dir
   std::string error_;
 };
 

@@ -30,6 +30,14 @@ std::vector<Token> Tokenize(std::string_view line) {
       }
       tokens.push_back({Tok::Number, std::string(line.substr(i, j - i))});
       i = j;
+    } else if (c == '&' && (peek(1) == 'H' || peek(1) == 'h') && std::isxdigit(static_cast<unsigned char>(peek(2)))) {
+      // &H1F: Basic's hexadecimal literal; a trailing & asks for a Long. The digits are judged
+      // where the literal is read.
+      size_t j = i + 2;
+      while (j < line.size() && std::isxdigit(static_cast<unsigned char>(line[j]))) ++j;
+      if (j < line.size() && line[j] == '&') ++j;
+      tokens.push_back({Tok::Number, std::string(line.substr(i, j - i))});
+      i = j;
     } else if (c == '"') {
       std::string text;
       ++i;

@@ -1,4 +1,5 @@
-// The tokens of one line of a script: names (keywords among them), numbers, texts in double quotes
+// The tokens of one line of a script: names (keywords among them), numbers (&H hexadecimal ones
+// among them, with their prefix), texts in double quotes
 // (a doubled quote stands for one), punctuation, the operators + - * / \ ^ & and the comparison
 // operators; "#" and "'" start a comment.
 #pragma once

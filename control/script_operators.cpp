@@ -142,12 +142,17 @@ Variant Arithmetic(BinaryOp op, const Variant& left, const Variant& right) {
   }
 }
 
+std::string Joined(const std::string& a, const std::string& b, std::string_view where) {
+  CheckTextLength(a.size() + b.size(), where);
+  return a + b;
+}
+
 // `+`: two texts join, Empty leaves the other side as it is, anything else adds as numbers.
 Variant Add(const Variant& left, const Variant& right) {
   const Variant& a = left.Deref();
   const Variant& b = right.Deref();
   const bool aText = a.Type() == VarType::BStr && !a.IsArray(), bText = b.Type() == VarType::BStr && !b.IsArray();
-  if (aText && bText) return Variant::Str(a.AsStr() + b.AsStr());
+  if (aText && bText) return Variant::Str(Joined(a.AsStr(), b.AsStr(), "+"));
   if (aText && b.Type() == VarType::Empty) return a;
   if (bText && a.Type() == VarType::Empty) return b;
   return Arithmetic(BinaryOp::Add, a, b);
@@ -171,7 +176,7 @@ std::string TextOf(const Variant& operand) {
 
 Variant Concat(const Variant& left, const Variant& right) {
   if (left.Deref().Type() == VarType::Null && right.Deref().Type() == VarType::Null) return Variant::Null();
-  return Variant::Str(TextOf(left) + TextOf(right));
+  return Variant::Str(Joined(TextOf(left), TextOf(right), "&"));
 }
 
 // Texts by their characters, otherwise as numbers.
@@ -214,6 +219,12 @@ Variant Bitwise(BinaryOp op, const Variant& left, const Variant& right) {
 }
 
 }  // namespace
+
+void CheckTextLength(size_t length, std::string_view where) {
+  if (length > kMaxScriptText)
+    throw LineError("out of string space in '" + std::string(where) + "': a text holds at most " +
+                    std::to_string(kMaxScriptText) + " bytes");
+}
 
 Variant ApplyBinary(BinaryOp op, const Variant& left, const Variant& right) {
   switch (op) {

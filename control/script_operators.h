@@ -3,6 +3,7 @@
 // outgrows it moves up to the next (Long to Double) instead of wrapping. Null passes through
 // arithmetic. A value that does not fit an operator is a LineError.
 #pragma once
+#include <cstddef>
 #include <string_view>
 
 #include "control/variant.h"
@@ -33,6 +34,12 @@ enum class BinaryOp {
 // two texts by their characters and otherwise numbers; And and Or are bitwise on integers and
 // keep a Boolean when both sides are Boolean.
 Variant ApplyBinary(BinaryOp op, const Variant& left, const Variant& right);
+// The longest text a script builds: far more than paths, OCR text or encoded images need, and
+// little enough that a few lines doubling a text cannot exhaust the host's memory.
+constexpr size_t kMaxScriptText = size_t{1} << 26;
+// Throws LineError ("out of string space") for a text longer than that, before it is made.
+void CheckTextLength(size_t length, std::string_view where);
+
 // Unary minus, with Integer's and Long's lowest value moving up a type.
 Variant Negate(const Variant& operand);
 // Bitwise complement; a Boolean stays Boolean.

@@ -266,6 +266,13 @@ int32_t cImaging::TwainAcquireToVexiroImage(int32_t hwnd) {
     vx::engine::DeleteFileQuietly(acquired.transferFile);
     return 0;
   }
+  // A native transfer that brought nothing made no image, whatever stopped it, and this member
+  // reports just that; TwainAcquireToDib reports the cause, which also stays readable through
+  // TwainUserClosedSource and TwainLastXferFail.
+  if (acquired.handle == 0) {
+    nStat = TwainError;
+    return 0;
+  }
   NativeTransfer native;
   nStat = ReceiveNative(acquired, native);
   if (nStat == OK) nStat = NativeToImage(native, id);

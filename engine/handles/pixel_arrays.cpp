@@ -1,7 +1,7 @@
 // Rectangles of the current image copied to and from the host's typed arrays. The array's own
-// memory is the lock's buffer, so the pixel format conversion is the platform's. How far apart
-// the rows lie follows from the array's real dimensions, and an array is measured against the
-// rectangle before a byte is copied.
+// memory is the lock's buffer, so the pixel format conversion is the platform's. The rows lie
+// packed from the array's first element, and an array is measured against the rectangle before a
+// byte is copied.
 #include <new>
 
 #include "engine/image_access.h"
@@ -13,8 +13,8 @@ namespace {
 
 using vx::gdiplus::PixelFormat;
 
-// Rank 1: rows of width x bytesPerPixel bytes without padding; rank 2: (x, y) of 32-bit
-// pixels; rank 3: (channel, x, y) of bytes.
+// The rank a fresh array gets: 1, rows of width x bytesPerPixel bytes; 2, (x, y) of 32-bit
+// pixels; 3, (channel, x, y) of bytes. In every rank the rows lie packed.
 struct ArrayShape {
   PixelFormat format;
   int32_t bytesPerPixel;
@@ -32,18 +32,24 @@ struct Rect {
   int32_t left, top, width, height;
 };
 
-// The bytes between two rows of the array when it can hold the rectangle, else 0.
+// The rectangle's rows follow one another without gaps from the array's first element, whatever
+// the array's own dimensions: hosts index a larger array as that buffer.
+int64_t RowBytes(const ArrayShape& shape, const Rect& r) { return int64_t{r.width} * shape.bytesPerPixel; }
+
 template <class T>
-int64_t RowStride(const BasicArray<T>& a, const ArrayShape& shape, const Rect& r) {
-  if (a.Rank() != shape.rank) return 0;
-  const int64_t rowBytes = int64_t{r.width} * shape.bytesPerPixel;
+bool HoldsRectangle(const BasicArray<T>& a, const ArrayShape& shape, const Rect& r) {
+  return static_cast<int64_t>(a.size() * sizeof(T)) >= RowBytes(shape, r) * r.height;
+}
+
+// An array of the member's rank whose dimensions each reach the rectangle's is filled as it is;
+// any other is made anew.
+template <class T>
+bool FitsForGet(const BasicArray<T>& a, const ArrayShape& shape, const Rect& r) {
+  if (a.Rank() != shape.rank) return false;
   const auto count = [&](int dim) { return int64_t{a.Bound(dim).count}; };
-  if (shape.rank == 1)
-    return static_cast<int64_t>(a.size() * sizeof(T)) >= rowBytes * r.height ? rowBytes : 0;
-  if (shape.rank == 2)
-    return count(1) >= r.width && count(2) >= r.height ? count(1) * static_cast<int64_t>(sizeof(T)) : 0;
-  // Channels must be exactly four, or the bytes of a pixel would not be its four channels.
-  return count(1) == 4 && count(2) >= r.width && count(3) >= r.height ? count(1) * count(2) : 0;
+  if (shape.rank == 1) return HoldsRectangle(a, shape, r);
+  if (shape.rank == 2) return count(1) >= r.width && count(2) >= r.height;
+  return count(1) >= 4 && count(2) >= r.width && count(3) >= r.height;
 }
 
 template <class T>
@@ -88,19 +94,19 @@ template <class T>
 VexiroStatus GetArray(int32_t id, BasicArray<T>& a, const ArrayShape& shape, const Rect& r) {
   if (VexiroStatus s = CheckCopy(id, shape, r); s != OK) return s;
   try {
-    if (RowStride(a, shape, r) == 0) Recreate(a, shape, r);
+    if (!FitsForGet(a, shape, r)) Recreate(a, shape, r);
   } catch (const std::bad_alloc&) {
     return OutOfMemory;
   }
-  return Copy(id, r, false, shape, a.Data().data(), RowStride(a, shape, r));
+  return Copy(id, r, false, shape, a.Data().data(), RowBytes(shape, r));
 }
 
 template <class T>
 VexiroStatus SetArray(int32_t id, BasicArray<T>& a, const ArrayShape& shape, const Rect& r) {
   if (VexiroStatus s = CheckCopy(id, shape, r); s != OK) return s;
-  const int64_t stride = RowStride(a, shape, r);
-  if (stride == 0) return InvalidParameter;
-  return Copy(id, r, true, shape, a.Data().data(), stride);
+  // Any rank will do, as long as the array holds the rectangle's bytes.
+  if (!HoldsRectangle(a, shape, r)) return InvalidParameter;
+  return Copy(id, r, true, shape, a.Data().data(), RowBytes(shape, r));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Pixel memory that is not cleared when it is sized. Clearing a picture's memory before every
 // row is written anyway costs as much as writing it (and faults every page in twice), so new
-// frames and lock buffers whose rows are all filled at once are sized without it.
+// frames and lock buffers whose rows are all filled at once are sized without it. Large blocks
+// ask for huge pages: a picture's first touch then faults one page in 512.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +12,11 @@
 
 namespace vx::gdiplus {
 
+// Blocks of at least this size are aligned to it and offered huge pages.
+inline constexpr size_t kHugePageBytes = size_t{2} << 20;
+void* AllocatePixelMemory(size_t bytes);
+void FreePixelMemory(void* block, size_t bytes) noexcept;
+
 template <class T>
 struct UnclearedAllocator : std::allocator<T> {
   template <class U>
@@ -20,6 +26,8 @@ struct UnclearedAllocator : std::allocator<T> {
   UnclearedAllocator() = default;
   template <class U>
   UnclearedAllocator(const UnclearedAllocator<U>&) noexcept {}
+  T* allocate(size_t n) { return static_cast<T*>(AllocatePixelMemory(n * sizeof(T))); }
+  void deallocate(T* p, size_t n) noexcept { FreePixelMemory(p, n * sizeof(T)); }
   // Growth without a value leaves the bytes as they come; copies and values are kept.
   template <class U, class... Args>
   void construct(U* p, Args&&... args) {

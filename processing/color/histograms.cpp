@@ -7,7 +7,6 @@
 #include "engine/image_access.h"
 #include "engine/pixel_formats.h"
 #include "engine/runtime_error.h"
-#include "engine/image_access.h"
 #include "vexiro/imaging.h"
 
 namespace vexiro {
@@ -68,12 +67,15 @@ VexiroStatus OneChannel(cImaging& engine, BasicArray<int32_t>& wanted, size_t pl
 
 }  // namespace
 
-// An earlier member's failure does not stop the histogram: only its own steps can.
+// The arrays are made ready first; then a failure still standing from an earlier member stops
+// the count and comes back unchanged, so a host that looks at the status only at the end of a
+// sequence sees the first failure, not counts of an image that step may have left half done.
 VexiroStatus cImaging::HistogramGetARGB(BasicArray<int32_t>& arHistoA, BasicArray<int32_t>& arHistoR,
                                         BasicArray<int32_t>& arHistoG, BasicArray<int32_t>& arHistoB) {
-  if (nNativeImage == 0) return nStat = GenericError;
+  if (nNativeImage == 0) nStat = GenericError;
   BasicArray<int32_t>* arrays[4] = {&arHistoB, &arHistoG, &arHistoR, &arHistoA};  // memory order of a pixel
   for (BasicArray<int32_t>* a : {&arHistoA, &arHistoR, &arHistoG, &arHistoB}) PrepareHistogram(*a);
+  if (nStat != OK) return nStat;
   nStat = vx::engine::TrapRuntimeErrors([&] {
     std::array<Counts, 4> counts{};
     const VexiroStatus s = CountChannels(nNativeImage, counts);

@@ -26,14 +26,17 @@ constexpr uint32_t kWriteBuffer = gdiplus::ImageLockModeWrite | gdiplus::ImageLo
 
 thread_local FilterPattern tPattern{};
 
-// An empty rectangle, or one reaching outside the image, is refused before anything is read.
+// An empty rectangle is no error: there is simply nothing to read, run or write.
+bool IsEmpty(const FilterArea& a) { return a.Width <= 0 || a.Height <= 0; }
+
+// A rectangle reaching outside the image is refused before anything is read.
 VexiroStatus CheckArea(int32_t id, const FilterArea& a) {
   int32_t width = 0, height = 0;
   VexiroStatus s = engine::GetImageWidth(id, width);
   if (s == vexiro::OK) s = engine::GetImageHeight(id, height);
   if (s != vexiro::OK) return s;
-  const bool inside = a.Width > 0 && a.Height > 0 && a.X >= 0 && a.Y >= 0 && int64_t{a.X} + a.Width <= width &&
-                      int64_t{a.Y} + a.Height <= height;
+  const bool inside =
+      a.X >= 0 && a.Y >= 0 && int64_t{a.X} + a.Width <= width && int64_t{a.Y} + a.Height <= height;
   return inside ? vexiro::OK : vexiro::InvalidParameter;
 }
 
@@ -76,6 +79,7 @@ VexiroStatus ReadPalette(int32_t id, ColorPalette& palette) {
 struct Outcome {
   VexiroStatus status = vexiro::OK;
   double measure = 0;
+  bool measured = false;  // the procedure ran over the pixels and answered
 };
 
 Outcome RunFilter(int32_t filterId, const FilterEntry& entry, int32_t id, const FilterArea& a, const FilterArgs& args) {
@@ -108,6 +112,7 @@ Outcome RunFilter(int32_t filterId, const FilterEntry& entry, int32_t id, const 
   const FilterProcedure run = oneBit && filterId == FilterIDIsBlank ? IsBlank1bpp : entry.run;
   Outcome out;
   if (!run(image, args, out.measure)) return {vexiro::GenericError};
+  out.measured = true;
   if (entry.kind == FilterKind::Changes) out.status = WriteBack(id, a, format, palette, pixels);
   return out;
 }
@@ -123,6 +128,7 @@ const FilterPattern& GetFilterPattern() { return tPattern; }
 
 VexiroStatus ApplyProcedure(FilterProcedure run, int32_t imageId, const FilterArea& area, const FilterArgs& args) {
   return engine::TrapRuntimeErrors([&] {
+    if (IsEmpty(area)) return vexiro::OK;
     VexiroStatus s = CheckArea(imageId, area);
     return s == vexiro::OK ? RunFilter(0, FilterEntry{FilterKind::Changes, run, false}, imageId, area, args).status : s;
   });
@@ -135,6 +141,7 @@ VexiroStatus ApplyFilter(int32_t filterId, int32_t imageId, double param1, Filte
   const FilterArgs args{param1, param2, param3, param4, f1, f2, f3};
   Outcome out;
   out.status = engine::TrapRuntimeErrors([&] {
+    if (IsEmpty(area)) return vexiro::OK;
     VexiroStatus s = CheckArea(imageId, area);
     if (s != vexiro::OK) return s;
     out = RunFilter(filterId, entry, imageId, area, args);
@@ -142,8 +149,9 @@ VexiroStatus ApplyFilter(int32_t filterId, int32_t imageId, double param1, Filte
   });
   if (IsYesNoMeasure(filterId))
     result = out.status == vexiro::OK && out.measure != 0 ? 1.0 : 0.0;
-  else if (out.status == vexiro::OK && (filterId == FilterIDCountColor || filterId == FilterIDCountTransparent ||
-                                        filterId == FilterIDGetAverageColor))
+  else if (out.status == vexiro::OK && out.measured &&
+           (filterId == FilterIDCountColor || filterId == FilterIDCountTransparent ||
+            filterId == FilterIDGetAverageColor))
     result = out.measure;
   return out.status;
 }

@@ -30,9 +30,10 @@ enum FilterID : int32_t {
 };
 
 // Runs filter `filterId` over `area` of image `imageId`. Measures answer in `result` (1.0 or 0.0
-// for the tests; a count or an ARGB value otherwise); other filters leave it alone. A rectangle
-// that is empty or leaves the image gives InvalidParameter and writes nothing; a filter number
-// that names no filter gives OK and touches nothing.
+// for the tests; a count or an ARGB value otherwise); other filters leave it alone. An empty
+// rectangle gives OK and touches nothing (the tests answer False); one that leaves the image gives
+// InvalidParameter and writes nothing; a filter number that names no filter gives OK and touches
+// nothing.
 VexiroStatus ApplyFilter(int32_t filterId, int32_t imageId, double param1, vexiro::FilterArea& area, float f1, float f2,
                          float f3, double param2, double param3, double param4, double& result);
 

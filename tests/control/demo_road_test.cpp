@@ -38,6 +38,11 @@ TEST(DemoRoad, ScansCleansRecognisesPrintsAndUploads) {
   for (const char* step : {"scanned 582 826", "page skew", "barcode DN-2026-117", "uploaded demo-searchable.pdf",
                            "upload identical", "done 0"})
     EXPECT_NE(log.find(step), std::string::npos) << step << "\n" << log;
+  // The recognised text itself is printed, between its heading and the next step.
+  const size_t recognised = log.find("recognised:\n");
+  ASSERT_NE(recognised, std::string::npos) << log;
+  EXPECT_NE(log.substr(recognised, log.find("uploaded", recognised) - recognised).find("2026-117"), std::string::npos)
+      << log;
 
   const std::string out = dir + "/out/";
   EXPECT_EQ(CommandOutput("identify -format '%wx%h' " + Quoted(out + "demo-scan.png")), "582x826");

@@ -22,18 +22,20 @@ struct FakeEngine {
   int calls = 0;
   std::vector<uint8_t> lastBytes;
   std::vector<int32_t> lastPalette;
+  int32_t statusToLeave = 0;  // what the two savers answer and leave as the last status
+  int32_t lastStatus = 0;
 
   FakeStatus SaveAsJPEG(const std::string& path, int32_t quality) {
     ++calls;
     lastPath = path;
     lastQuality = quality;
-    return FakeStatus::OK;
+    return Leave(statusToLeave);
   }
   FakeStatus SaveAsTIFF(const std::string& path, int32_t compression) {
     ++calls;
     lastPath = path;
     lastCompression = compression;
-    return FakeStatus::OK;
+    return Leave(statusToLeave);
   }
   bool IsBlank(float confidence) {
     lastConfidence = confidence;
@@ -74,7 +76,11 @@ struct FakeEngine {
   int32_t GetHeight() { throw std::bad_alloc(); }
   int32_t GetPixelDepth() { throw std::logic_error("unexpected state"); }
   void SetNativeImage(int32_t id) { lastQuality = id; }
-  FakeStatus GetStat() const { return FakeStatus::OK; }
+  FakeStatus GetStat() const { return static_cast<FakeStatus>(lastStatus); }
+  FakeStatus Leave(int32_t status) {
+    lastStatus = status;
+    return static_cast<FakeStatus>(status);
+  }
 };
 
 }  // namespace vx::control::testing

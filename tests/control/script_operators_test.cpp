@@ -130,3 +130,24 @@ TEST(ScriptOperators, RefusedOperandsAreLineErrors) {
 
 }  // namespace
 }  // namespace vx::control
+
+namespace vx::control {
+namespace {
+
+// A few lines that double a text would otherwise ask for more memory than any host has.
+TEST(ScriptOperators, TextsStopAtTheLongestAScriptBuilds) {
+  const Variant half = Variant::Str(std::string(kMaxScriptText / 2, 'x'));
+  EXPECT_EQ(ApplyBinary(BinaryOp::Concat, half, half).AsStr().size(), kMaxScriptText);
+  const Variant more = Variant::Str(std::string(kMaxScriptText / 2 + 1, 'x'));
+  for (BinaryOp op : {BinaryOp::Concat, BinaryOp::Add}) {
+    try {
+      ApplyBinary(op, more, half);
+      ADD_FAILURE() << "a text past the limit was made";
+    } catch (const LineError& e) {
+      EXPECT_NE(std::string(e.what()).find("out of string space"), std::string::npos) << e.what();
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vx::control

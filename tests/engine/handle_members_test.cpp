@@ -190,20 +190,39 @@ TEST_F(HandleMembers, ArraysOfEachShapeReadTheRectangleInTheirOrder) {
   EXPECT_EQ(E().GetPixelArray8bpp1D(indices, 0, 0, 1, 1), UnsupportedPixelFormat);
 }
 
-// A larger array keeps its bounds; its rows lie as far apart as its first dimension is long.
-TEST_F(HandleMembers, LargerArraysKeepTheirBoundsAndTheirOwnRowLength) {
-  MakeCurrent();
+// A larger array keeps its bounds, and the rectangle lies packed from its first element (rows of
+// 4 x width bytes, x fastest), whatever its first dimension: hosts index it as that buffer.
+TEST_F(HandleMembers, LargerArraysKeepTheirBoundsAndHoldTheRowsPackedFromTheFirstElement) {
+  const int32_t id = MakeCurrent();
   BasicArray<int32_t> wide({ArrayBound{5, 4}, ArrayBound{-1, 3}});
   ASSERT_EQ(E().GetPixelArray2D(wide, 0, 0, 3, 2), OK);
   EXPECT_EQ(wide.LBound(1), 5);
   EXPECT_EQ(wide.UBound(1), 8);
+  EXPECT_EQ(wide.LBound(2), -1);
+  const std::vector<int32_t>& flat = wide.Data();
   for (int32_t y = 0; y < 2; ++y)
-    for (int32_t x = 0; x < 3; ++x) EXPECT_EQ(static_cast<ARGB>(wide(5 + x, -1 + y)), Colour(x, y)) << x << "," << y;
-  EXPECT_EQ(wide(8, -1), 0) << "the spare column stays untouched";
+    for (int32_t x = 0; x < 3; ++x) EXPECT_EQ(static_cast<ARGB>(flat[size_t(y * 3 + x)]), Colour(x, y)) << x << "," << y;
+  EXPECT_EQ(static_cast<ARGB>(wide(8, -1)), Colour(0, 1)) << "the second row starts in the first row's spare element";
+  for (size_t i = 6; i < flat.size(); ++i) EXPECT_EQ(flat[i], 0) << "past the rectangle: untouched, " << i;
 
-  BasicArray<uint8_t> channels({ArrayBound{0, 4}, ArrayBound{0, 5}, ArrayBound{0, 2}});
+  BasicArray<uint8_t> channels({ArrayBound{0, 5}, ArrayBound{0, 5}, ArrayBound{0, 2}});
   ASSERT_EQ(E().GetPixelArrayARGB(channels, 0, 0, 3, 2), OK);
-  EXPECT_EQ(channels(0, 2, 1), static_cast<uint8_t>(Colour(2, 1))) << "blue of (2, 1)";
+  EXPECT_EQ(channels.UBound(1), 4) << "five channels are enough";
+  const size_t blueOf21 = (1 * 3 + 2) * 4;
+  EXPECT_EQ(channels.Data()[blueOf21], static_cast<uint8_t>(Colour(2, 1)));
+  EXPECT_EQ(channels.Data()[blueOf21 + 2], static_cast<uint8_t>(Colour(2, 1) >> 16)) << "red of (2, 1)";
+
+  // Writing reads the same layout back: element i of the array is pixel i of the rectangle.
+  BasicArray<int32_t> big({ArrayBound{0, 5}, ArrayBound{0, 5}});
+  for (size_t i = 0; i < big.size(); ++i) big.Data()[i] = static_cast<int32_t>(0xFF000000u | (i * 0x0A0B0Cu));
+  ASSERT_EQ(E().SetPixelArray(big, 0, 0, 3, 2), OK);
+  const std::vector<ARGB> pixels = ArgbPixelsOf(id);
+  for (size_t i = 0; i < 6; ++i) EXPECT_EQ(pixels[i], 0xFF000000u | (i * 0x0A0B0Cu)) << i;
+  BasicArray<uint8_t> packedBytes({ArrayBound{0, 24}});
+  ASSERT_EQ(E().GetPixelArrayBytesARGB(packedBytes, 0, 0, 3, 2), OK);
+  BasicArray<uint8_t> cube({ArrayBound{0, 4}, ArrayBound{0, 3}, ArrayBound{0, 2}});
+  ASSERT_EQ(E().GetPixelArrayARGB(cube, 0, 0, 3, 2), OK);
+  EXPECT_EQ(cube.Data(), packedBytes.Data()) << "(channel, x, y) over the same bytes";
 }
 
 TEST_F(HandleMembers, WritesComeBackAndUndersizedArraysAreRefused) {

@@ -81,6 +81,35 @@ TEST_F(UtilityMembers, MeasuresAnswerOnSmallImages) {
   }
 }
 
+// A region of no width or no height holds no pixel: filters change nothing and succeed, the
+// tests answer False, the counts 0, and the last status stays OK.
+TEST_F(UtilityMembers, AnEmptyRegionIsNothingToFilterOrMeasure) {
+  const int32_t id = Current(4, 3, kRed);
+  Paint(id, 0, 0, 1, 1, kBlack);
+  const std::vector<ARGB> before = ArgbPixelsOf(id);
+  const vexiro::FilterArea empty[] = {{1, 1, 0, 2}, {1, 1, 2, 0}, {0, 0, -1, 3}};
+  for (const vexiro::FilterArea& a : empty) {
+    SCOPED_TRACE(testing::Message() << a.X << "," << a.Y << "," << a.Width << "," << a.Height);
+    engine_->SetROI(a.X, a.Y, a.Width, a.Height);
+    EXPECT_EQ(engine_->FxNegative(), vexiro::OK);
+    EXPECT_EQ(engine_->SetBrightness(40), vexiro::OK);
+    EXPECT_EQ(engine_->FxBlur(), vexiro::OK);
+    EXPECT_EQ(ArgbPixelsOf(id), before);
+    SavingTestAccess::SetStat(*engine_, vexiro::Aborted);
+    EXPECT_FALSE(engine_->IsGrayscale());
+    EXPECT_EQ(engine_->GetStat(), vexiro::OK);
+    SavingTestAccess::SetStat(*engine_, vexiro::Aborted);
+    EXPECT_FALSE(engine_->IsBitonal());
+    EXPECT_EQ(engine_->GetStat(), vexiro::OK);
+    EXPECT_FALSE(engine_->IsBlank(50));
+    EXPECT_EQ(engine_->GetStat(), vexiro::OK);
+    EXPECT_EQ(engine_->CountColor(static_cast<int32_t>(kRed)), 0.0);
+    EXPECT_EQ(engine_->GetStat(), vexiro::OK);
+    EXPECT_EQ(engine_->GetAverageColor(), 0);
+    EXPECT_EQ(engine_->GetStat(), vexiro::OK);
+  }
+}
+
 TEST_F(UtilityMembers, MeasuresWithoutACurrentImageGiveGenericError) {
   SavingTestAccess::SetStat(*engine_, vexiro::OK);
   EXPECT_EQ(engine_->CountColor(0), 0.0);

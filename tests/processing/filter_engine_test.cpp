@@ -108,19 +108,40 @@ TEST_F(FilterEngine, UnknownNumbersAndBadRectanglesLeaveTheImageAlone) {
     EXPECT_EQ(Filter(unknown, id, {}, &result), vexiro::OK) << unknown;
     EXPECT_EQ(result, -7);
   }
-  const vexiro::FilterArea bad[] = {{0, 0, 0, 5}, {0, 0, 6, -1}, {1, 0, 6, 5}, {0, 4, 6, 2}, {-1, 0, 2, 2}};
-  for (const vexiro::FilterArea& a : bad) {
-    for (int32_t filter : {1, 2, 14}) EXPECT_EQ(FilterIn(filter, id, a, {50}), vexiro::InvalidParameter);
+  // An empty rectangle is nothing to do, not an error; one reaching outside the image is refused.
+  struct AreaCase {
+    vexiro::FilterArea area;
+    vexiro::VexiroStatus status;
+  };
+  const AreaCase areas[] = {{{0, 0, 0, 5}, vexiro::OK},          {{0, 0, 6, -1}, vexiro::OK},
+                            {{1, 1, 0, 2}, vexiro::OK},          {{9, 9, -3, 0}, vexiro::OK},
+                            {{1, 0, 6, 5}, vexiro::InvalidParameter}, {{0, 4, 6, 2}, vexiro::InvalidParameter},
+                            {{-1, 0, 2, 2}, vexiro::InvalidParameter}};
+  for (const AreaCase& c : areas) {
+    const vexiro::FilterArea& a = c.area;
+    SCOPED_TRACE(testing::Message() << a.X << "," << a.Y << "," << a.Width << "," << a.Height);
+    for (int32_t filter : {1, 2, 14}) EXPECT_EQ(FilterIn(filter, id, a, {50}), c.status) << filter;
     double result = -7;
-    EXPECT_EQ(FilterIn(FilterIDIsGrayscale, id, a, {}, &result), vexiro::InvalidParameter);
-    EXPECT_EQ(result, 0.0) << "a test that could not run answers False";
+    EXPECT_EQ(FilterIn(FilterIDIsGrayscale, id, a, {}, &result), c.status);
+    EXPECT_EQ(result, 0.0) << "a test that did not run answers False";
   }
+  // The counting measures leave their result alone over an empty rectangle.
+  for (int32_t measure : {FilterIDCountColor, FilterIDCountTransparent, FilterIDGetAverageColor}) {
+    double result = -7;
+    EXPECT_EQ(FilterIn(measure, id, {1, 1, 0, 2}, {}, &result), vexiro::OK) << measure;
+    EXPECT_EQ(result, -7) << measure;
+  }
+  const int32_t oneBit = MakeIndexed(9, 1, PixelFormat1bppIndexed, PaletteOf({0xFF000000, 0xFFFFFFFF}),
+                                     {0, 1, 1, 0, 1, 0, 0, 1, 1});
+  const std::vector<ARGB> oneBitBefore = ArgbPixelsOf(oneBit);
+  EXPECT_EQ(FilterIn(FilterIDNegative, oneBit, {0, 0, 0, 1}), vexiro::OK) << "the 1-bit route too";
+  EXPECT_EQ(ArgbPixelsOf(oneBit), oneBitBefore);
   const int32_t indexed = MakeIndexed(2, 1, PixelFormat8bppIndexed, PaletteOf({0xFF102030, 0xFF405060}), {0, 1});
   EXPECT_EQ(FilterIn(FilterIDNegative, indexed, {0, 0, 3, 1}), vexiro::InvalidParameter);
   EXPECT_EQ(PaletteEntries(indexed), (std::vector<ARGB>{0xFF102030, 0xFF405060})) << "no palette written";
   EXPECT_EQ(ArgbPixelsOf(id), before);
   EXPECT_FALSE(IsModified(id));
-  EXPECT_EQ(Filter(1, 0), vexiro::InvalidParameter) << "no image";
+  EXPECT_EQ(FilterIn(1, 0, {0, 0, 2, 2}), vexiro::InvalidParameter) << "no image";
 }
 
 TEST_F(FilterEngine, ArithmeticFaultsReturnGenericErrorWithoutWriting) {

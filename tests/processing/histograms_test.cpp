@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+
 #include "processing/filter_test_support.h"
 #include "processing/processing_test_access.h"
 
@@ -73,13 +76,44 @@ TEST_F(Histograms, CountsAccumulateInArraysThatCoverTheBins) {
   EXPECT_EQ(At(green, 0x20), 6);
 }
 
-TEST_F(Histograms, AnEarlierFailureDoesNotStopThem) {
-  MakeCurrent(MakeFilled(2, 1, vx::gdiplus::PixelFormat24bppRGB, [](int32_t, int32_t) { return 0xFF000000u; }));
+// A failure an earlier member left stands: the channel histograms count nothing and hand it back;
+// the arrays are still made ready. The palette histogram asks the image itself and runs anyway.
+TEST_F(Histograms, AnEarlierFailureStopsTheChannelHistograms) {
+  MakeCurrent(MakeIndexed(2, 1, vx::gdiplus::PixelFormat8bppIndexed, PaletteOf({0xFF000000, 0xFFFFFFFF}), {1, 1}));
+  BasicArray<int32_t> kept({ArrayBound{0, 256}});
+  kept(0) = 7;
+  struct Case {
+    const char* name;
+    std::function<VexiroStatus(BasicArray<int32_t>&)> call;
+  };
+  const Case cases[] = {
+      {"ARGB", [&](BasicArray<int32_t>& h) { BasicArray<int32_t> r, g, b; return E().HistogramGetARGB(h, r, g, b); }},
+      {"red", [&](BasicArray<int32_t>& h) { return E().HistogramGetRed(h); }},
+      {"green", [&](BasicArray<int32_t>& h) { return E().HistogramGetGreen(h); }},
+      {"blue", [&](BasicArray<int32_t>& h) { return E().HistogramGetBlue(h); }},
+      {"alpha", [&](BasicArray<int32_t>& h) { return E().HistogramGetAlpha(h); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (VexiroStatus earlier : {GenericError, OutOfMemory, Win32Error}) {
+      SavingTestAccess::SetStat(E(), earlier);
+      BasicArray<int32_t> fresh;
+      EXPECT_EQ(c.call(fresh), earlier);
+      EXPECT_EQ(E().GetStat(), earlier);
+      ASSERT_EQ(fresh.size(), 256u) << "made ready all the same";
+      EXPECT_EQ(std::count(fresh.Data().begin(), fresh.Data().end(), 0), 256);
+      EXPECT_EQ(c.call(kept), earlier);
+      EXPECT_EQ(At(kept, 0), 7);
+      EXPECT_EQ(At(kept, 255), 0);
+    }
+  }
   SavingTestAccess::SetStat(E(), GenericError);
-  BasicArray<int32_t> red, pal;
-  EXPECT_EQ(E().HistogramGetRed(red), OK);
-  EXPECT_EQ(E().GetStat(), OK);
-  EXPECT_EQ(At(red, 0), 2);
+  BasicArray<int32_t> pal;
+  EXPECT_EQ(E().HistogramGet8Bpp(pal), OK);
+  EXPECT_EQ(At(pal, 1), 2);
+  BasicArray<int32_t> red;
+  EXPECT_EQ(E().HistogramGetRed(red), OK) << "once a member succeeded";
+  EXPECT_EQ(At(red, 255), 2);
 }
 
 TEST_F(Histograms, PaletteIndicesOfEightBitImagesOnly) {
@@ -105,6 +139,7 @@ TEST_F(Histograms, PaletteIndicesOfEightBitImagesOnly) {
 TEST_F(Histograms, NoCurrentImage) {
   BasicArray<int32_t> a, r, g, b;
   EXPECT_EQ(E().HistogramGetARGB(a, r, g, b), GenericError);
+  EXPECT_EQ(a.size(), 256u);
   EXPECT_EQ(E().HistogramGet8Bpp(a), GenericError);
 }
 

@@ -65,6 +65,8 @@ TEST(BarcodePluginInput, MalformedBitmapsAreRefused) {
       {"rows from the top", Header(4, -4, 24, 0, 64)},
       {"a colour table too large", Header(8, 1, 1, 0x40000000u, 12)},
       {"a colour table of one entry", Header(8, 1, 1, 1, 8)},
+      // Its rows fit the block, but widened to grey it would take more than a picture holds.
+      {"more pixels than a picture holds", Header(16400, 16400, 1, 2, 8 + size_t{2052} * 16400)},
   };
   const Reader readers[] = {Bind("vxbarcode.1dreader.dll", "VXBARCODE1DREADER_"),
                             Bind("vxbarcode.dmreader.dll", "VXBARCODEDMREADER_")};
@@ -144,6 +146,64 @@ TEST_F(BilevelSymbolsTest, BothReadersReadOneBitImagesThroughTheirPalette) {
     }
     engine_->CloseImage(current_);
   }
+}
+
+}  // namespace
+
+namespace {
+
+class ReaderSizesTest : public EngineTest {
+ protected:
+  // Both readers answer "nothing found" for the picture or rectangle; the process goes on.
+  void ExpectNothingFound() {
+    EXPECT_EQ(engine_->BarcodeDataMatrixReaderDoScan(vexiro::BestQuality), vexiro::OK);
+    EXPECT_EQ(engine_->BarcodeDataMatrixReaderGetBarcodeCount(), 0);
+    EXPECT_EQ(engine_->Barcode1DReaderDoScan(vexiro::BestQuality), vexiro::OK);
+    EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeCount(), 0);
+  }
+};
+
+// Smaller than the DataMatrix library takes: it would assert and end the host.
+TEST_F(ReaderSizesTest, PicturesAndRectanglesOfAPixelOrTwoFindNothing) {
+  const struct {
+    int32_t width, height;
+    gp::PixelFormat format;
+  } pictures[] = {{1, 1, gp::PixelFormat24bppRGB}, {2, 2, gp::PixelFormat24bppRGB}, {1, 2, gp::PixelFormat1bppIndexed},
+                  {2, 1, gp::PixelFormat8bppIndexed}, {2, 2, gp::PixelFormat1bppIndexed}};
+  for (const auto& p : pictures) {
+    SCOPED_TRACE(std::to_string(p.width) + "x" + std::to_string(p.height));
+    const int32_t id = MakeImage(p.width, p.height, p.format);
+    engine_->SetNativeImage(id);
+    ExpectNothingFound();
+    engine_->CloseImage(id);
+  }
+  const int32_t page = MakeImage(200, 100, gp::PixelFormat24bppRGB);
+  engine_->SetNativeImage(page);
+  for (const int32_t side : {1, 2}) {
+    SCOPED_TRACE(side);
+    vexiro::ImagingTestAccess::SetRegion(*engine_, 10, 10, side, side);
+    ExpectNothingFound();
+  }
+  vexiro::ImagingTestAccess::SetWholeImageRegion(*engine_);
+  engine_->CloseImage(page);
+}
+
+// A strip longer than 32768 pixels, as a long scanned form or a label roll gives, is read whole:
+// the symbol lies beyond the 32768th column, in colour and in 1 bit.
+TEST_F(ReaderSizesTest, PictureOverThirtyTwoThousandPixelsWideIsRead) {
+  const int32_t id = engine_->CreateNewImage(33000, 40, 24, -1);
+  ASSERT_NE(id, 0);
+  ASSERT_EQ(engine_->BarCodeDraw128("Wide-128", 32800, 5, 30), vexiro::OK);
+  for (const bool bilevel : {false, true}) {
+    SCOPED_TRACE(bilevel ? "1 bit" : "24 bits");
+    if (bilevel) ASSERT_EQ(engine_->ConvertTo1Bpp(), vexiro::OK);
+    ASSERT_EQ(engine_->Barcode1DReaderDoScan(vexiro::BestSpeed), vexiro::OK);
+    ASSERT_EQ(engine_->Barcode1DReaderGetBarcodeCount(), 1);
+    EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeValue(1), "Wide-128");
+    EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeX1(1), 32800);
+    EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeY1(1), 5);
+  }
+  engine_->CloseImage(id);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@ using vexiro::ImagingTestAccess;
 struct LinearCase {
   const char* name;
   int zintSymbology;
+  const char* zintOptions;  // "--vers=1" adds zint's check character where it is optional
   const char* data;
   const char* value;
   int32_t type;
@@ -24,20 +25,27 @@ struct LinearCase {
 };
 
 // zbar keeps Codabar's start and stop characters and reads UPC-A as EAN-13 unless told otherwise.
+// Where a check character is optional, it stays in the value, as zbar gives it.
 const LinearCase kLinearCases[] = {
-    {"Codabar", 18, "A37859B", "37859", vexiro::Barcode1DReaderCodeabar, false, "", "A37859B"},
-    {"Code 39", 8, "CODE39", "CODE39", vexiro::Barcode1DReaderCode39, false, "", "CODE39"},
-    {"Code 93", 25, "CODE93", "CODE93", vexiro::Barcode1DReaderCODE93, true, "", "CODE93"},
-    {"Code 128", 20, "Hello-128", "Hello-128", vexiro::Barcode1DReaderCode128, true, "", "Hello-128"},
-    {"Code 128 with a blank", 20, "Hello 128", "Hello 128", vexiro::Barcode1DReaderCode128, true, "", "Hello 128"},
-    {"GS1-128", 16, "[01]12345678901231", "0112345678901231", vexiro::Barcode1DReaderEAN128, true, "",
+    {"Codabar", 18, "", "A37859B", "A37859B", vexiro::Barcode1DReaderCodeabar, false, "", "A37859B"},
+    {"Codabar with a check", 18, "--vers=1", "A37859B", "A37859+B", vexiro::Barcode1DReaderCodeabar, true, "",
+     "A37859+B"},
+    {"Code 39", 8, "", "CODE39", "CODE39", vexiro::Barcode1DReaderCode39, false, "", "CODE39"},
+    {"Code 39 with a check", 8, "--vers=1", "CODE39", "CODE39W", vexiro::Barcode1DReaderCode39, true, "", "CODE39W"},
+    {"Code 93", 25, "", "CODE93", "CODE93", vexiro::Barcode1DReaderCODE93, true, "", "CODE93"},
+    {"Code 128", 20, "", "Hello-128", "Hello-128", vexiro::Barcode1DReaderCode128, true, "", "Hello-128"},
+    {"Code 128 with a blank", 20, "", "Hello 128", "Hello 128", vexiro::Barcode1DReaderCode128, true, "",
+     "Hello 128"},
+    {"GS1-128", 16, "", "[01]12345678901231", "0112345678901231", vexiro::Barcode1DReaderEAN128, true, "",
      "0112345678901231"},
-    {"EAN-8", 13, "1234567", "12345670", vexiro::Barcode1DReaderEAN8, true, "", "12345670"},
-    {"EAN-13", 13, "123456789012", "1234567890128", vexiro::Barcode1DReaderEAN13, true, "", "1234567890128"},
-    {"ITF", 3, "12345678", "12345678", vexiro::Barcode1DReaderInterleaved2of5, false, "", "12345678"},
-    {"UPC-A", 34, "12345678901", "123456789012", vexiro::Barcode1DReaderUPCA, true, "-Supca.enable=1",
+    {"EAN-8", 13, "", "1234567", "12345670", vexiro::Barcode1DReaderEAN8, true, "", "12345670"},
+    {"EAN-13", 13, "", "123456789012", "1234567890128", vexiro::Barcode1DReaderEAN13, true, "", "1234567890128"},
+    {"ITF", 3, "", "12345678", "12345678", vexiro::Barcode1DReaderInterleaved2of5, false, "", "12345678"},
+    {"ITF with a check", 3, "--vers=1", "1234567", "12345670", vexiro::Barcode1DReaderInterleaved2of5, true, "",
+     "12345670"},
+    {"UPC-A", 34, "", "12345678901", "123456789012", vexiro::Barcode1DReaderUPCA, true, "-Supca.enable=1",
      "123456789012"},
-    {"UPC-E", 37, "1234567", "12345670", vexiro::Barcode1DReaderUPCE, true, nullptr, nullptr},
+    {"UPC-E", 37, "", "1234567", "12345670", vexiro::Barcode1DReaderUPCE, true, nullptr, nullptr},
 };
 
 std::string ZbarValue(const std::string& options, const std::string& file) {
@@ -49,13 +57,15 @@ std::string ZbarValue(const std::string& options, const std::string& file) {
 class BarcodeSymbolsTest : public EngineTest {
  protected:
   // Draws a symbol with zint, then places it on a white page at (left, top); the page is loaded.
-  int32_t LoadPlaced(int symbology, const std::string& data, int left, int top, const std::string& extra = "") {
+  int32_t LoadPlaced(int symbology, const std::string& data, int left, int top, const std::string& extra = "",
+                     const std::string& pageSize = "600x400", const std::string& zintOptions = "") {
     const std::string symbol = scratch_ / "symbol.png";
     bool ok = false;
-    RunTool("zint -b " + std::to_string(symbology) + " -d " + Quote(data) + " -o " + Quote(symbol), &ok);
+    RunTool("zint -b " + std::to_string(symbology) + " " + zintOptions + " -d " + Quote(data) + " -o " + Quote(symbol),
+            &ok);
     EXPECT_TRUE(ok) << "zint drew nothing";
     const std::string page = scratch_ / "page.png";
-    RunTool("convert -size 600x400 xc:white " + Quote(symbol) + " -geometry +" + std::to_string(left) + "+" +
+    RunTool("convert -size " + pageSize + " xc:white " + Quote(symbol) + " -geometry +" + std::to_string(left) + "+" +
                 std::to_string(top) + " -composite -type truecolor " + extra + " " + Quote(page),
             &ok);
     EXPECT_TRUE(ok) << "convert placed nothing";
@@ -76,7 +86,7 @@ TEST_F(BarcodeSymbolsTest, EachSymbologyReadsBackWithValueAndType) {
   const bool zbar = vxtest::OracleAvailable("zbarimg");
   for (const LinearCase& c : kLinearCases) {
     SCOPED_TRACE(c.name);
-    const int32_t id = LoadPlaced(c.zintSymbology, c.data, 40, 30);
+    const int32_t id = LoadPlaced(c.zintSymbology, c.data, 40, 30, "", "600x400", c.zintOptions);
     ASSERT_NE(id, 0);
     ASSERT_EQ(engine_->Barcode1DReaderDoScan(vexiro::BestSpeed), vexiro::OK);
     ASSERT_EQ(engine_->Barcode1DReaderGetBarcodeCount(), 1);
@@ -86,6 +96,11 @@ TEST_F(BarcodeSymbolsTest, EachSymbologyReadsBackWithValueAndType) {
     EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeSkewAngle(1), 0);
     if (zbar && c.zbarOptions != nullptr) {
       EXPECT_EQ(ZbarValue(c.zbarOptions, scratch_ / "page.png"), c.zbarValue);
+    }
+    // zbar told to verify Codabar's check character reads only a symbol whose check verifies.
+    if (zbar && c.type == vexiro::Barcode1DReaderCodeabar) {
+      const std::string verified = ZbarValue("-Scodabar.add-check=1 -Scodabar.emit-check=0", scratch_ / "page.png");
+      EXPECT_EQ(!verified.empty(), c.checksum);
     }
     engine_->CloseImage(id);
   }
@@ -168,6 +183,211 @@ TEST_F(BarcodeSymbolsTest, PageTurnedAQuarterReadsItsSkewInBestQuality) {
     EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeValue(1), "Turned-128");
     EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeSkewAngle(1), c.skew);
     engine_->CloseImage(id);
+  }
+}
+
+// Scanners deliver 1-bit pages, and those reach the reader in another layout than colour ones. The
+// page is large enough to get no upscaled second attempt, which would read a 24-bit copy.
+TEST_F(BarcodeSymbolsTest, OneBitPageTurnedAQuarterReadsInBestQuality) {
+  VX_REQUIRE_TOOL("zint");
+  VX_REQUIRE_TOOL("convert");
+  VX_REQUIRE_TOOL("zbarimg");
+  const struct {
+    const char* rotate;
+    double skew;
+  } cases[] = {{"-rotate 90", 90}, {"-rotate 270", 270}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.rotate);
+    const int32_t id = LoadPlaced(20, "Bilevel-128", 100, 50, c.rotate, "800x600");
+    ASSERT_EQ(engine_->ConvertTo1Bpp(), vexiro::OK);
+    int32_t bits = 0;
+    vx::engine::GetImageBitDepth(engine_->GetNativeImage(), bits);
+    ASSERT_EQ(bits, 1);
+    const std::string bilevel = scratch_ / "bilevel.tif";
+    ASSERT_EQ(engine_->SaveAsTIFF(bilevel), vexiro::OK);
+    EXPECT_EQ(ZbarValue("", bilevel), "Bilevel-128") << "the oracle reads the same 1-bit picture";
+    ASSERT_EQ(engine_->Barcode1DReaderDoScan(vexiro::BestQuality), vexiro::OK);
+    ASSERT_EQ(engine_->Barcode1DReaderGetBarcodeCount(), 1);
+    EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeValue(1), "Bilevel-128");
+    EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeSkewAngle(1), c.skew);
+    engine_->CloseImage(id);
+  }
+}
+
+// The 2 of 5 symbologies zint draws, each read in both modes, upright and turned half round, in
+// the thorough mode turned a quarter, and as if scanned; zint's optional check digit verifies.
+TEST_F(BarcodeSymbolsTest, ZintTwoOfFiveSymbolsReadWithTypeValueAndCorners) {
+  VX_REQUIRE_TOOL("zint");
+  VX_REQUIRE_TOOL("convert");
+  VX_REQUIRE_TOOL("identify");
+  const struct {
+    const char* name;
+    int zintSymbology;
+    int32_t type;
+  } symbologies[] = {{"Industrial", 7, vexiro::Barcode1DReaderIndustrial2of5},
+                     {"IATA", 4, vexiro::Barcode1DReaderIata2of5},
+                     {"Matrix", 2, vexiro::Barcode1DReaderMatrix2of5},
+                     {"Data Logic", 6, vexiro::Barcode1DReaderDataLogic2of5}};
+  const struct {
+    const char* zintOptions;
+    const char* value;
+    bool checksum;
+  } contents[] = {{"", "2024613", false}, {"--vers=1", "20246136", true}};
+  // The page shrunk and blurred stands for a print scanned: element widths are no longer whole
+  // multiples of a module.
+  const struct {
+    const char* transform;
+    double skew;
+    vexiro::Barcode1DReaderScanMode mode;
+    bool placedCorners;
+  } placements[] = {{"", 0, vexiro::BestSpeed, true},
+                    {"", 0, vexiro::BestQuality, true},
+                    {"-rotate 180", 180, vexiro::BestSpeed, false},
+                    {"-rotate 90", 90, vexiro::BestQuality, false},
+                    {"-rotate 270", 270, vexiro::BestQuality, false},
+                    {"-resize 70% -blur 0x0.8", 0, vexiro::BestSpeed, false}};
+  for (const auto& symbology : symbologies) {
+    for (const auto& content : contents) {
+      for (const auto& placement : placements) {
+        if (content.checksum && &placement != &placements[0]) continue;  // the check needs one reading
+        SCOPED_TRACE(std::string(symbology.name) + " " + content.zintOptions + " " + placement.transform + " mode " +
+                     std::to_string(placement.mode));
+        const int32_t id =
+            LoadPlaced(symbology.zintSymbology, "2024613", 100, 50, placement.transform, "600x400", content.zintOptions);
+        ASSERT_EQ(engine_->Barcode1DReaderDoScan(placement.mode), vexiro::OK);
+        ASSERT_EQ(engine_->Barcode1DReaderGetBarcodeCount(), 1);
+        EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeType(1), symbology.type);
+        EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeValue(1), content.value);
+        EXPECT_EQ(engine_->Barcode1DReaderBarcodeHasChecksum(1), content.checksum);
+        EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeSkewAngle(1), placement.skew);
+        if (placement.placedCorners) {
+          // Upright, the first and last bars are the placed picture's edges, as for the others.
+          const auto [w, h] = SymbolSize();
+          EXPECT_NEAR(engine_->Barcode1DReaderGetBarcodeX1(1), 100, 1);
+          EXPECT_NEAR(engine_->Barcode1DReaderGetBarcodeX4(1), 100, 1);
+          EXPECT_NEAR(engine_->Barcode1DReaderGetBarcodeX2(1), 100 + w - 1, 1);
+          EXPECT_NEAR(engine_->Barcode1DReaderGetBarcodeX3(1), 100 + w - 1, 1);
+          EXPECT_GE(engine_->Barcode1DReaderGetBarcodeY1(1), 50);
+          EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeY1(1), engine_->Barcode1DReaderGetBarcodeY2(1));
+          EXPECT_LT(engine_->Barcode1DReaderGetBarcodeY1(1), engine_->Barcode1DReaderGetBarcodeY4(1));
+          EXPECT_LE(engine_->Barcode1DReaderGetBarcodeY4(1), 50 + h - 1);
+        }
+        if (placement.skew == 180) {
+          // Turned half round, the symbol's own top-left corner is the page's lower right one.
+          const auto [w, h] = SymbolSize();
+          EXPECT_NEAR(engine_->Barcode1DReaderGetBarcodeX1(1), 600 - 100 - 1, 1);
+          EXPECT_NEAR(engine_->Barcode1DReaderGetBarcodeX2(1), 600 - 100 - w, 1);
+          EXPECT_GT(engine_->Barcode1DReaderGetBarcodeY1(1), engine_->Barcode1DReaderGetBarcodeY4(1));
+          EXPECT_LE(engine_->Barcode1DReaderGetBarcodeY1(1), 400 - 50 - 1);
+        }
+        engine_->CloseImage(id);
+      }
+    }
+  }
+}
+
+// Thin strokes and digit runs of print are no 2 of 5 symbol, whose start patterns are weak.
+TEST_F(BarcodeSymbolsTest, PageOfPrintedTextHoldsNoSymbol) {
+  VX_REQUIRE_TOOL("convert");
+  const std::string page = scratch_ / "text.png";
+  bool ok = false;
+  RunTool("convert -size 900x500 xc:white -font Liberation-Sans -pointsize 20 -annotate +20+60 " +
+              Quote("Illinois 1111 lll III iii ||| ::: 1234567890\nMinimum illumination 11.11 lllllll IIIIIIII") +
+              " -pointsize 36 -annotate +20+300 " + Quote("|||| |||| |l|l|l| 1l1l1l1 IlIlIlIl 0123456789") +
+              " -type bilevel " + Quote(page),
+          &ok);
+  ASSERT_TRUE(ok);
+  const int32_t id = engine_->CreateImageFromFile(page);
+  ASSERT_NE(id, 0);
+  for (const auto mode : {vexiro::BestSpeed, vexiro::BestQuality}) {
+    SCOPED_TRACE(mode);
+    ASSERT_EQ(engine_->Barcode1DReaderDoScan(mode), vexiro::OK);
+    EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeCount(), 0) << engine_->Barcode1DReaderGetBarcodeValue(1);
+  }
+  engine_->CloseImage(id);
+}
+
+// Symbols no outside tool draws, painted here from their definitions: element patterns bar
+// first, "n" narrow and "w" wide, drawn 2 and 5 pixels wide.
+class HandMadeTwoOfFiveTest : public EngineTest {
+ protected:
+  static std::string TwoOfFiveDigit(char digit) {
+    static const char* const kTable[10] = {"nnwwn", "wnnnw", "nwnnw", "wwnnn", "nnwnw",
+                                           "wnwnn", "nwwnn", "nnnww", "wnnwn", "nwnwn"};
+    return kTable[digit - '0'];
+  }
+  // Industrial 2 of 5: the digits in five bars, each followed by a narrow space.
+  static std::string Industrial(const std::string& digits) {
+    std::string elements = "wnwnnn";
+    for (char d : digits)
+      for (char bar : TwoOfFiveDigit(d)) elements += std::string(1, bar) + "n";
+    return elements + "wnnnw";
+  }
+  // BCD Matrix: the Matrix 2 of 5 frame, each digit in binary (weights 1, 2, 4, 8) with an odd
+  // parity element, then a narrow gap.
+  static std::string BcdMatrix(const std::string& digits) {
+    std::string elements = "wnnnnn";
+    for (char d : digits) {
+      const int value = d - '0';
+      int wide = 0;
+      for (int bit = 0; bit < 4; ++bit) {
+        const bool set = (value >> bit) & 1;
+        elements += set ? 'w' : 'n';
+        wide += set;
+      }
+      elements += wide % 2 == 0 ? "wn" : "nn";
+    }
+    return elements + "wnnnn";
+  }
+  // The elements painted at (left, top) in the ink colour over the ground colour, with a quiet
+  // zone of 12 narrow widths of ground around them; returns the symbol's width.
+  int Paint(const std::string& elements, int left, int top, int height, int32_t ink, int32_t ground) {
+    int width = 0;
+    for (char e : elements) width += e == 'w' ? kWide : kNarrow;
+    EXPECT_EQ(engine_->DrawFillRectangle(left - kQuiet, top - kQuiet, width + 2 * kQuiet, height + 2 * kQuiet, ground),
+              vexiro::OK);
+    int x = left;
+    for (size_t i = 0; i < elements.size(); ++i) {
+      const int w = elements[i] == 'w' ? kWide : kNarrow;
+      if (i % 2 == 0) EXPECT_EQ(engine_->DrawFillRectangle(x, top, w, height, ink), vexiro::OK);
+      x += w;
+    }
+    return width;
+  }
+  static constexpr int kNarrow = 2, kWide = 5, kQuiet = 12 * kNarrow;
+  static constexpr int32_t kBlack = static_cast<int32_t>(0xFF000000u), kWhite = static_cast<int32_t>(0xFFFFFFFFu);
+};
+
+TEST_F(HandMadeTwoOfFiveTest, InvertedAndBcdMatrixSymbolsReadInBothModes) {
+  const struct {
+    const char* name;
+    std::string elements;
+    int32_t ink, ground;
+    int32_t type;
+  } symbols[] = {
+      {"inverted 2 of 5: Industrial as a negative print", Industrial("4711"), kWhite, kBlack,
+       vexiro::Barcode1DReaderInverted2of5},
+      {"BCD Matrix", BcdMatrix("0123456789"), kBlack, kWhite, vexiro::Barcode1DReaderBcdMatrix},
+  };
+  const char* values[] = {"4711", "0123456789"};
+  for (size_t k = 0; k < std::size(symbols); ++k) {
+    const auto& s = symbols[k];
+    for (const auto mode : {vexiro::BestSpeed, vexiro::BestQuality}) {
+      SCOPED_TRACE(std::string(s.name) + " mode " + std::to_string(mode));
+      const int32_t id = engine_->CreateNewImage(500, 200, 24, kWhite);
+      ASSERT_NE(id, 0);
+      const int width = Paint(s.elements, 60, 40, 80, s.ink, s.ground);
+      ASSERT_EQ(engine_->Barcode1DReaderDoScan(mode), vexiro::OK);
+      ASSERT_EQ(engine_->Barcode1DReaderGetBarcodeCount(), 1);
+      EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeType(1), s.type);
+      EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeValue(1), values[k]);
+      EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeSkewAngle(1), 0);
+      EXPECT_NEAR(engine_->Barcode1DReaderGetBarcodeX1(1), 60, 1);
+      EXPECT_NEAR(engine_->Barcode1DReaderGetBarcodeX3(1), 60 + width - 1, 1);
+      EXPECT_GE(engine_->Barcode1DReaderGetBarcodeY1(1), 40);
+      EXPECT_LE(engine_->Barcode1DReaderGetBarcodeY3(1), 40 + 80 - 1);
+      engine_->CloseImage(id);
+    }
   }
 }
 

@@ -214,19 +214,27 @@ const FailedRead kFailedReads[] = {
 
 class FailedReadTest : public ScanTest, public ::testing::WithParamInterface<FailedRead> {};
 
-TEST_P(FailedReadTest, EveryAcquisitionReportsTheCauseAndMakesNoImage) {
+TEST_P(FailedReadTest, NoAcquisitionMakesAnImageAndTheCauseStaysKnown) {
   SaneTestConfig config(std::string("read-status-code ") + GetParam().statusCode + "\n");
   OpenTestSource();
   engine_->TwainDisableAutoSourceClose(true);
   EXPECT_EQ(engine_->TwainAcquireToDib(), 0);
   EXPECT_EQ(engine_->GetStat(), GetParam().expected);
   EXPECT_EQ(engine_->TwainAcquireToVexiroImage(), 0);
-  EXPECT_EQ(engine_->GetStat(), GetParam().expected) << "the precise cause is kept";
+  EXPECT_EQ(engine_->GetStat(), vexiro::TwainError) << "a native transfer that made no image";
+  EXPECT_EQ(engine_->TwainUserClosedSource(), GetParam().expected == vexiro::TwainTransferCanceled);
+  EXPECT_EQ(engine_->TwainLastXferFail(), GetParam().expected == vexiro::TwainTransferError);
   ScratchFolder scratch;
   EXPECT_EQ(engine_->TwainAcquireToFile(scratch.file("x.bmp")), GetParam().expected);
   EXPECT_FALSE(fs::exists(scratch.file("x.bmp")));
   EXPECT_EQ(engine_->TwainUserClosedSource(), GetParam().expected == vexiro::TwainTransferCanceled);
   EXPECT_EQ(engine_->TwainLastXferFail(), GetParam().expected == vexiro::TwainTransferError);
+  // A closed source keeps the file mode, so the image member meets a file transfer: that one
+  // reports the cause.
+  ASSERT_TRUE(engine_->TwainCloseSource());
+  EXPECT_EQ(engine_->TwainAcquireToVexiroImage(), 0);
+  EXPECT_EQ(engine_->GetStat(), GetParam().expected) << "a file transfer that stopped";
+  EXPECT_TRUE(TemporaryFiles(scratch).empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Reads, FailedReadTest, ::testing::ValuesIn(kFailedReads),

@@ -212,7 +212,9 @@ SrgbToRgbProfile::SrgbToRgbProfile(Bytes bytes) {
   if (!profile || cmsGetColorSpace(profile.get()) != cmsSigRgbData) return;
   ProfileHandle srgb(cmsCreate_sRGBProfile());
   if (!srgb) return;
-  // 32bppARGB lies in memory as B, G, R, A.
+  // 32bppARGB lies in memory as B, G, R, A. The settings are those lcms2's own tools use by
+  // default (perceptual, no black-point compensation, normal precalculation), so that a picture
+  // converted here and one converted with them agree.
   transform_.reset(cmsCreateTransform(srgb.get(), TYPE_BGRA_8, profile.get(), TYPE_BGRA_8, INTENT_PERCEPTUAL,
                                       cmsFLAGS_COPY_ALPHA));
 }

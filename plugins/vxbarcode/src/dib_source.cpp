@@ -6,9 +6,10 @@ namespace vxbarcode {
 namespace {
 
 constexpr size_t kHeaderBytes = 40;
-// Larger pictures than this are no page a reader is meant for, and their sizes could no longer
-// be multiplied safely in 32 bits by the recognisers.
-constexpr int32_t kMaxSide = 1 << 15;
+// The engine's own bounds of a picture. Within them every offset the recognisers compute in
+// 32 bits (a row times three times the width at most) stays below 2^31.
+constexpr int32_t kMaxSide = 65535;
+constexpr int64_t kMaxPixels = int64_t{1} << 28;
 
 template <class T>
 T ReadLittle(const uint8_t* at) {
@@ -17,21 +18,18 @@ T ReadLittle(const uint8_t* at) {
   return value;
 }
 
-uint8_t Luminance(const uint8_t* bgr) {
-  return static_cast<uint8_t>((117u * bgr[0] + 601u * bgr[1] + 306u * bgr[2] + 0x200u) >> 10);
-}
-
-// One grey byte per pixel, through the two-entry colour table, rows kept in stored order.
+// One grey byte per pixel, through the two-entry colour table, turned to top-down rows: the
+// linear recogniser's turned passes find nothing on a grey view walked upwards.
 void WidenBilevel(const uint8_t* rows, size_t sourceStride, const uint8_t* table, DibPixels& pixels) {
   const uint8_t shades[2] = {Luminance(table), Luminance(table + 4)};
   pixels.grey.resize(static_cast<size_t>(pixels.width) * pixels.height);
   for (int y = 0; y < pixels.height; ++y) {
-    const uint8_t* source = rows + y * sourceStride;
+    const uint8_t* source = rows + static_cast<size_t>(pixels.height - 1 - y) * sourceStride;
     uint8_t* target = pixels.grey.data() + static_cast<size_t>(y) * pixels.width;
     for (int x = 0; x < pixels.width; ++x) target[x] = shades[(source[x >> 3] >> (7 - (x & 7))) & 1];
   }
-  pixels.bottomRow = pixels.grey.data();
-  pixels.stride = pixels.width;
+  pixels.topRow = pixels.grey.data();
+  pixels.rowStep = pixels.width;
   pixels.bytesPerPixel = 1;
 }
 
@@ -48,6 +46,7 @@ bool ReadPackedDib(const uint8_t* block, size_t bytes, DibPixels& pixels) {
   const uint32_t coloursUsed = ReadLittle<uint32_t>(block + 32);
   if (headerSize != kHeaderBytes || compression != 0 || (bits != 1 && bits != 24)) return false;
   if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide) return false;
+  if (static_cast<int64_t>(width) * height > kMaxPixels) return false;
   const size_t tableEntries = bits == 1 ? (coloursUsed == 0 ? 2 : coloursUsed) : 0;
   if (tableEntries > 2) return false;
   const size_t stride = (static_cast<size_t>(width) * bits + 31) / 32 * 4;
@@ -62,8 +61,8 @@ bool ReadPackedDib(const uint8_t* block, size_t bytes, DibPixels& pixels) {
     if (tableEntries < 2) return false;
     WidenBilevel(block + rowsAt, stride, block + kHeaderBytes, pixels);
   } else {
-    pixels.bottomRow = block + rowsAt;
-    pixels.stride = static_cast<int>(stride);
+    pixels.topRow = block + rowsAt + (static_cast<size_t>(height) - 1) * stride;
+    pixels.rowStep = -static_cast<ptrdiff_t>(stride);
     pixels.bytesPerPixel = 3;
   }
   return true;

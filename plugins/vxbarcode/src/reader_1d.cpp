@@ -1,10 +1,12 @@
-// The linear reader over ZXing. The view lies straight over the packed bitmap (its top row is
-// the last stored one, so the rows are walked with a negative stride); nothing is copied.
+// The linear reader over ZXing. The view lies straight over the pixels as the bitmap's reading
+// gives them (24-bit rows walked upwards from the last stored one); nothing is copied.
 #define ZX_USE_UTF8 1
 #include <ZXing/ReadBarcode.h>
 
 #include "../vxbarcode.h"
+#include "check_characters.h"
 #include "scanners.h"
+#include "two_of_five_reader.h"
 
 namespace vxbarcode {
 namespace {
@@ -23,18 +25,24 @@ constexpr int32_t kTypeUpcE = 262144;
 constexpr int32_t kTypeAddOn5 = 524288;
 constexpr int32_t kTypeAddOn2 = 1048576;
 
+bool MandatoryCheck(const std::string&) { return true; }
+
 struct Symbology {
   ZXing::BarcodeFormat format;
   int32_t type;
-  bool mandatoryCheck;
+  bool (*checkVerifies)(const std::string& text);
 };
 
 constexpr Symbology kSymbologies[] = {
-    {ZXing::BarcodeFormat::Codabar, kTypeCodabar, false}, {ZXing::BarcodeFormat::Code39, kTypeCode39, false},
-    {ZXing::BarcodeFormat::Code93, kTypeCode93, true},    {ZXing::BarcodeFormat::Code128, kTypeCode128, true},
-    {ZXing::BarcodeFormat::EAN8, kTypeEan8, true},        {ZXing::BarcodeFormat::EAN13, kTypeEan13, true},
-    {ZXing::BarcodeFormat::ITF, kTypeItf, false},         {ZXing::BarcodeFormat::UPCA, kTypeUpcA, true},
-    {ZXing::BarcodeFormat::UPCE, kTypeUpcE, true},
+    {ZXing::BarcodeFormat::Codabar, kTypeCodabar, CodabarCheckVerifies},
+    {ZXing::BarcodeFormat::Code39, kTypeCode39, Code39CheckVerifies},
+    {ZXing::BarcodeFormat::Code93, kTypeCode93, MandatoryCheck},
+    {ZXing::BarcodeFormat::Code128, kTypeCode128, MandatoryCheck},
+    {ZXing::BarcodeFormat::EAN8, kTypeEan8, MandatoryCheck},
+    {ZXing::BarcodeFormat::EAN13, kTypeEan13, MandatoryCheck},
+    {ZXing::BarcodeFormat::ITF, kTypeItf, TwoOfFiveCheckVerifies},
+    {ZXing::BarcodeFormat::UPCA, kTypeUpcA, MandatoryCheck},
+    {ZXing::BarcodeFormat::UPCE, kTypeUpcE, MandatoryCheck},
 };
 
 ZXing::BarcodeFormats ReadFormats() {
@@ -50,20 +58,21 @@ const Symbology* SymbologyOf(ZXing::BarcodeFormat format) {
 }
 
 // Never the downscaled pass: the library's assertions abort the process when such a pass meets a
-// symbol already read.
+// symbol already read. Codabar keeps its start and stop characters, as readers commonly give them.
 ZXing::DecodeHints HintsFor(int32_t performance) {
   return ZXing::DecodeHints()
       .setFormats(ReadFormats())
       .setTryHarder(true)
       .setTryRotate(performance == 1)
       .setTryDownscale(false)
+      .setReturnCodabarStartEnd(true)
       .setMaxNumberOfSymbols(static_cast<uint8_t>(kMaxSymbols))
       .setEanAddOnSymbol(ZXing::EanAddOnSymbol::Read);
 }
 
 ZXing::ImageView ViewOf(const DibPixels& pixels) {
   const auto format = pixels.bytesPerPixel == 1 ? ZXing::ImageFormat::Lum : ZXing::ImageFormat::BGR;
-  return ZXing::ImageView(pixels.TopRow(), pixels.width, pixels.height, format, -pixels.stride);
+  return ZXing::ImageView(pixels.topRow, pixels.width, pixels.height, format, static_cast<int>(pixels.rowStep));
 }
 
 std::array<int32_t, 8> CornersOf(const ZXing::Position& p) {
@@ -107,8 +116,8 @@ FoundSymbol SymbolOf(const ZXing::Result& r, const Symbology& symbology, const s
   found.type = symbology.type;
   if (symbology.type == kTypeCode128 && r.symbologyIdentifier() == "]C1") found.type = kTypeGs1128;
   found.corners = CornersOf(r.position());
-  found.skew = ((360 - r.orientation()) % 360 + 360) % 360;
-  found.checksum = symbology.mandatoryCheck;
+  found.skew = SkewOfOrientation(r.orientation());
+  found.checksum = symbology.checkVerifies(text);
   return found;
 }
 
@@ -127,6 +136,8 @@ std::vector<FoundSymbol> RecogniseLinear(const DibPixels& pixels, int32_t perfor
     addOn.checksum = false;
     found.push_back(std::move(addOn));
   }
+  // The 2 of 5 symbologies the library does not know, from the same pixels.
+  for (FoundSymbol& symbol : ReadTwoOfFive(pixels, performance)) found.push_back(std::move(symbol));
   return found;
 }
 

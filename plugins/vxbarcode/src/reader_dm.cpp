@@ -1,5 +1,5 @@
-// The DataMatrix reader over libdmtx. libdmtx counts rows from the bottom, as the packed bitmap
-// stores them, so the bitmap is read in place and only the corners are turned to top-down rows.
+// The DataMatrix reader over libdmtx. libdmtx counts rows from the bottom, so the pixels are read
+// in place in whichever order they are stored and only the corners are turned to top-down rows.
 #include <dmtx.h>
 
 #include <algorithm>
@@ -17,6 +17,9 @@ constexpr int32_t kVersion = 100;
 // symbol side worth finding on paper is about 2.5 mm.
 constexpr double kSmallestEdgeMillimetres = 2.5;
 constexpr int kSmallestEdgePixels = 10;
+// libdmtx's scan grid asserts (and so aborts the host) unless one side spans at least three
+// pixels; no symbol fits in less anyway.
+constexpr int kLeastLongerSide = 3;
 
 int SmallestEdge(double dpi) {
   return std::max(kSmallestEdgePixels, static_cast<int>(std::lround(kSmallestEdgeMillimetres / 25.4 * dpi)));
@@ -60,12 +63,14 @@ FoundSymbol SymbolOf(const DmtxRegion& region, const DmtxMessage& message, int h
 
 std::vector<FoundSymbol> RecogniseMatrix(const DibPixels& pixels, int32_t) {
   std::vector<FoundSymbol> found;
+  if (std::max(pixels.width, pixels.height) < kLeastLongerSide) return found;
   const int pack = pixels.bytesPerPixel == 1 ? DmtxPack8bppK : DmtxPack24bppBGR;
   std::unique_ptr<DmtxImage, ImageDeleter> image(
-      dmtxImageCreate(const_cast<uint8_t*>(pixels.bottomRow), pixels.width, pixels.height, pack));
+      dmtxImageCreate(const_cast<uint8_t*>(pixels.FirstStoredRow()), pixels.width, pixels.height, pack));
   if (!image) return found;
-  dmtxImageSetProp(image.get(), DmtxPropRowPadBytes, pixels.stride - pixels.width * pixels.bytesPerPixel);
-  dmtxImageSetProp(image.get(), DmtxPropImageFlip, DmtxFlipY);
+  const size_t padding = pixels.StoredStride() - static_cast<size_t>(pixels.width) * pixels.bytesPerPixel;
+  dmtxImageSetProp(image.get(), DmtxPropRowPadBytes, static_cast<int>(padding));
+  dmtxImageSetProp(image.get(), DmtxPropImageFlip, pixels.StoredBottomUp() ? DmtxFlipY : DmtxFlipNone);
   std::unique_ptr<DmtxDecode, DecodeDeleter> decode(dmtxDecodeCreate(image.get(), 1));
   if (!decode) return found;
   dmtxDecodeSetProp(decode.get(), DmtxPropEdgeMin, SmallestEdge(pixels.dpi));

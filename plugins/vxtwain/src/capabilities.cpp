@@ -194,7 +194,22 @@ struct Handler {
   std::function<std::optional<double>()> current;
   std::function<bool(double, bool&)> set;  // nullptr: read-only
   std::function<std::optional<CapRange>()> range;
+  std::function<bool(bool&)> reset;  // back to the source's default; nullptr exactly when read-only
 };
+
+// The device's own values of the options behind a capability, restored in order (a mode before
+// the depth it governs); options this device lacks are passed over, but one must be there.
+std::function<bool(bool&)> DeviceDefaults(std::vector<const char*> options) {
+  return [options](bool& inexact) {
+    bool restored = false;
+    for (const char* option : options) {
+      if (!S().Find(option).Active()) continue;
+      if (!S().RestoreDefault(option, inexact)) return false;
+      restored = true;
+    }
+    return restored;
+  };
+}
 
 bool InList(const std::vector<double>& list, double value) {
   for (double v : list)
@@ -212,7 +227,8 @@ Handler ResolutionHandler(bool vertical) {
           [vertical] { return ChoicesOf(ResolutionOption(vertical)); },
           [vertical] { return S().Number(ResolutionOption(vertical)); },
           [vertical](double v, bool& inexact) { return v > 0 && S().SetNumber(ResolutionOption(vertical), v, inexact); },
-          [vertical] { return RangeOf(ResolutionOption(vertical)); }};
+          [vertical] { return RangeOf(ResolutionOption(vertical)); },
+          [vertical](bool& inexact) { return S().RestoreDefault(ResolutionOption(vertical), inexact); }};
 }
 
 Handler PhysicalHandler(const char* option) {
@@ -224,17 +240,18 @@ Handler ScaledHandler(const char* option) {
   return {TWTY_FIX32, OptionPresent(option), [] { return std::vector<double>{}; },
           [option] { return ScaledCurrent(option); },
           [option](double v, bool& inexact) { return ScaledSet(option, v, inexact); },
-          [] { return std::optional<CapRange>(CapRange{-1000, 1000, 1}); }};
+          [] { return std::optional<CapRange>(CapRange{-1000, 1000, 1}); }, DeviceDefaults({option})};
 }
 
 Handler SoftwareSwitch(const char* option) {
   return {TWTY_BOOL, OptionPresent(option), [] { return std::vector<double>{0, 1}; },
           [option] { return BoolOption(option); },
           [option](double v, bool& inexact) { return (v == 0 || v == 1) && S().SetNumber(option, v, inexact); },
-          nullptr};
+          nullptr, DeviceDefaults({option})};
 }
 
-Handler SessionValue(int32_t itemType, std::vector<double> choices, int32_t Session::*field) {
+// A setting the plug-in keeps itself; `initial` is TWAIN's default for it.
+Handler SessionValue(int32_t itemType, std::vector<double> choices, int32_t Session::*field, int32_t initial) {
   return {itemType, SourceOpen, [choices] { return choices; },
           [field]() -> std::optional<double> { return S().*field; },
           [choices, field](double v, bool&) {
@@ -242,7 +259,10 @@ Handler SessionValue(int32_t itemType, std::vector<double> choices, int32_t Sess
             S().*field = static_cast<int32_t>(v);
             return true;
           },
-          nullptr};
+          nullptr, [field, initial](bool&) {
+            S().*field = initial;
+            return true;
+          }};
 }
 
 const std::map<int32_t, Handler>& Handlers() {
@@ -256,7 +276,7 @@ const std::map<int32_t, Handler>& Handlers() {
           if (HasMode("Color")) types.push_back(2);
           return types;
         },
-        CurrentPixelType, SetPixelType, nullptr}},
+        CurrentPixelType, SetPixelType, nullptr, DeviceDefaults({"mode", "depth"})}},
       {ICAP_BITDEPTH,
        {TWTY_UINT16, OptionPresent("depth"),
         [] {
@@ -273,15 +293,16 @@ const std::map<int32_t, Handler>& Handlers() {
           const double perSample = v / Channels();
           return InList(S().NumberChoices("depth"), perSample) && S().SetNumber("depth", perSample, inexact);
         },
-        nullptr}},
+        nullptr, DeviceDefaults({"depth"})}},
       {ICAP_XRESOLUTION, ResolutionHandler(false)},
       {ICAP_YRESOLUTION, ResolutionHandler(true)},
-      {ICAP_UNITS, SessionValue(TWTY_UINT16, {0, 1, 2, 3, 4, 5, 6}, &Session::unitsCode)},
-      {ICAP_XFERMECH, SessionValue(TWTY_UINT16, {0, 1}, &Session::transferMode)},
-      {ICAP_IMAGEFILEFORMAT, SessionValue(TWTY_UINT16, {0, 2, 7}, &Session::fileFormat)},
+      {ICAP_UNITS, SessionValue(TWTY_UINT16, {0, 1, 2, 3, 4, 5, 6}, &Session::unitsCode, 0)},
+      {ICAP_XFERMECH, SessionValue(TWTY_UINT16, {0, 1}, &Session::transferMode, 0)},
+      {ICAP_IMAGEFILEFORMAT, SessionValue(TWTY_UINT16, {0, 2, 7}, &Session::fileFormat, 2)},
       {ICAP_COMPRESSION,
        {TWTY_UINT16, SourceOpen, [] { return std::vector<double>{0}; },
-        []() -> std::optional<double> { return 0.0; }, [](double v, bool&) { return v == 0; }, nullptr}},
+        []() -> std::optional<double> { return 0.0; }, [](double v, bool&) { return v == 0; }, nullptr,
+        [](bool&) { return true; }}},
       {CAP_XFERCOUNT,
        {TWTY_INT16, SourceOpen, [] { return std::vector<double>{}; },
         []() -> std::optional<double> { return S().xferCount; },
@@ -290,23 +311,28 @@ const std::map<int32_t, Handler>& Handlers() {
           S().xferCount = static_cast<int32_t>(v);
           return true;
         },
-        nullptr}},
+        nullptr, [](bool&) {
+          S().xferCount = -1;
+          return true;
+        }}},
       {ICAP_PHYSICALWIDTH, PhysicalHandler("br-x")},
       {ICAP_PHYSICALHEIGHT, PhysicalHandler("br-y")},
       {ICAP_SUPPORTEDSIZES,
        {TWTY_UINT16, SourceOpen, SupportedSizes, []() -> std::optional<double> { return S().paperSize; },
-        [](double v, bool&) { return SetPaper(static_cast<int32_t>(v)) && v == std::floor(v); }, nullptr}},
+        [](double v, bool&) { return SetPaper(static_cast<int32_t>(v)) && v == std::floor(v); }, nullptr,
+        [](bool&) { return ResetLayout(); }}},
       {ICAP_BRIGHTNESS, ScaledHandler("brightness")},
       {ICAP_CONTRAST, ScaledHandler("contrast")},
       {ICAP_THRESHOLD,
        {TWTY_FIX32, OptionPresent("threshold"), [] { return ChoicesOf("threshold"); },
         [] { return S().Number("threshold"); },
         [](double v, bool& inexact) { return S().SetNumber("threshold", v, inexact); },
-        [] { return RangeOf("threshold"); }}},
+        [] { return RangeOf("threshold"); }, DeviceDefaults({"threshold"})}},
       {CAP_FEEDERENABLED,
        {TWTY_BOOL, [] { return SourceOpen() && SourceHas(kFeederEntry); }, [] { return std::vector<double>{0, 1}; },
         []() -> std::optional<double> { return FeederSelected() ? 1.0 : 0.0; },
-        [](double v, bool& inexact) { return (v == 0 || v == 1) && SelectSource(v == 1, inexact); }, nullptr}},
+        [](double v, bool& inexact) { return (v == 0 || v == 1) && SelectSource(v == 1, inexact); }, nullptr,
+        DeviceDefaults({"source"})}},
       {CAP_FEEDERLOADED,
        {TWTY_BOOL, [] { return SourceOpen() && SourceHas(kFeederEntry); }, [] { return std::vector<double>{0, 1}; },
         []() -> std::optional<double> { return FeederSelected() && !S().feederEmpty ? 1.0 : 0.0; }, nullptr,
@@ -327,7 +353,7 @@ const std::map<int32_t, Handler>& Handlers() {
             if ((choice.find("Duplex") != std::string::npos) == (v == 1)) return S().SetText("source", choice, inexact);
           return false;
         },
-        nullptr}},
+        nullptr, DeviceDefaults({"source"})}},
       {ICAP_AUTOMATICDESKEW, SoftwareSwitch("swdeskew")},
       {ICAP_AUTOMATICBORDERDETECTION, SoftwareSwitch("swcrop")},
       {ICAP_AUTODISCARDBLANKPAGES,
@@ -342,7 +368,7 @@ const std::map<int32_t, Handler>& Handlers() {
           const double percent = v == -2 ? 0 : v == -1 ? 1 : v;
           return S().SetNumber("swskip", percent, inexact);
         },
-        nullptr}},
+        nullptr, DeviceDefaults({"swskip"})}},
   };
   return handlers;
 }
@@ -425,16 +451,13 @@ bool CapSet(int32_t cap, double value) {
 }
 
 bool CapReset(int32_t cap) {
-  switch (cap) {
-    case ICAP_UNITS: return CapSet(cap, 0);
-    case ICAP_XFERMECH: return CapSet(cap, 0);
-    case ICAP_IMAGEFILEFORMAT: return CapSet(cap, 2);
-    case CAP_XFERCOUNT: return CapSet(cap, -1);
-    case ICAP_SUPPORTEDSIZES: return ResetLayout();
-    default: break;
-  }
-  if (Supported(cap) == nullptr) return false;
-  return S().Fail(TWCC_BADVALUE);
+  const Handler* handler = Supported(cap);
+  if (handler == nullptr) return false;
+  if (!handler->reset) return S().Fail(TWCC_BADVALUE);
+  if (S().state > kSourceOpen) return S().Fail(TWCC_SEQERROR);
+  bool inexact = false;
+  if (!handler->reset(inexact)) return S().Fail(TWCC_BADVALUE);
+  return S().Succeed(inexact);
 }
 
 bool SetLayout(double left, double top, double right, double bottom) {
@@ -457,10 +480,12 @@ bool GetLayout(double& left, double& top, double& right, double& bottom) {
   return S().Succeed();
 }
 
+// The device's own frame; the whole bed where the device gave none.
 bool ResetLayout() {
   if (S().state != kSourceOpen) return S().Fail(TWCC_SEQERROR);
   bool inexact = false;
-  if (!SetGeometryMm(RangeMin("tl-x"), RangeMin("tl-y"), RangeMax("br-x"), RangeMax("br-y"), inexact))
+  const bool restored = DeviceDefaults({"tl-x", "tl-y", "br-x", "br-y"})(inexact);
+  if (!restored && !SetGeometryMm(RangeMin("tl-x"), RangeMin("tl-y"), RangeMax("br-x"), RangeMax("br-y"), inexact))
     return S().Fail(TWCC_BADVALUE);
   S().paperSize = 0;
   return S().Succeed(inexact);

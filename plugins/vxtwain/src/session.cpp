@@ -69,6 +69,7 @@ bool Session::CloseManager() {
     return 0;
   });
   deviceNames_.clear();
+  defaults_.clear();
   state = kManagerLoaded;
   return Succeed();
 }
@@ -91,6 +92,7 @@ bool Session::OpenSource(const std::string& name) {
   device_ = handle;
   currentSource_ = name;
   lastSource_ = name;
+  RecordDefaults();
   state = kSourceOpen;
   unitsCode = 0;
   paperSize = 0;
@@ -177,6 +179,59 @@ bool Session::SetText(const char* name, const std::string& value, bool& inexact)
   SANE_Int info = 0;
   if (api_.control_option(device_, option.index, SANE_ACTION_SET_VALUE, text.data(), &info) != SANE_STATUS_GOOD)
     return false;
+  if ((info & SANE_INFO_INEXACT) != 0) inexact = true;
+  return true;
+}
+
+namespace {
+
+// No real option value comes near this; a descriptor claiming more is not believed.
+constexpr SANE_Int kMaxOptionBytes = SANE_Int{1} << 16;
+
+bool HoldsValue(const SANE_Option_Descriptor& desc) {
+  return desc.name != nullptr && *desc.name != '\0' && desc.type >= SANE_TYPE_BOOL && desc.type <= SANE_TYPE_STRING &&
+         desc.size > 0 && desc.size <= kMaxOptionBytes && (desc.cap & SANE_CAP_INACTIVE) == 0;
+}
+
+}  // namespace
+
+// Backends keep what a caller set across a close and an open, until the manager closes: only
+// the first open since then sees the device's own values.
+void Session::RecordDefaults() {
+  std::map<std::string, std::vector<uint8_t>>& values = defaults_[currentSource_];
+  if (!values.empty()) return;
+  for (SANE_Int i = 1;; ++i) {
+    const SANE_Option_Descriptor* desc = api_.get_option_descriptor(device_, i);
+    if (desc == nullptr) break;
+    if (!HoldsValue(*desc)) continue;
+    std::vector<uint8_t> value(static_cast<size_t>(desc->size));
+    if (api_.control_option(device_, i, SANE_ACTION_GET_VALUE, value.data(), nullptr) == SANE_STATUS_GOOD)
+      values.emplace(desc->name, std::move(value));
+  }
+}
+
+const std::vector<uint8_t>* Session::RecordedDefault(const char* name) const {
+  const auto device = defaults_.find(currentSource_);
+  if (device == defaults_.end()) return nullptr;
+  const auto found = device->second.find(name);
+  return found == device->second.end() ? nullptr : &found->second;
+}
+
+bool Session::RestoreDefault(const char* name, bool& inexact) {
+  const Option option = Find(name);
+  if (!option.Active() || (option.desc->cap & SANE_CAP_SOFT_SELECT) == 0) return false;
+  SANE_Int info = 0;
+  SANE_Status status = SANE_STATUS_INVAL;
+  if (const std::vector<uint8_t>* recorded = RecordedDefault(name)) {
+    // The backend may read as many bytes as the option claims now.
+    std::vector<uint8_t> value = *recorded;
+    if (option.desc->size <= kMaxOptionBytes && value.size() < static_cast<size_t>(option.desc->size))
+      value.resize(static_cast<size_t>(option.desc->size), 0);
+    status = api_.control_option(device_, option.index, SANE_ACTION_SET_VALUE, value.data(), &info);
+  } else if ((option.desc->cap & SANE_CAP_AUTOMATIC) != 0) {
+    status = api_.control_option(device_, option.index, SANE_ACTION_SET_AUTO, nullptr, &info);
+  }
+  if (status != SANE_STATUS_GOOD) return false;
   if ((info & SANE_INFO_INEXACT) != 0) inexact = true;
   return true;
 }

@@ -103,6 +103,10 @@ class Session {
   // SANE_INFO_INEXACT reported through `inexact`; false when refused.
   bool SetNumber(const char* name, double value, bool& inexact);
   bool SetText(const char* name, const std::string& value, bool& inexact);
+  // Puts the option back to the value the device gave it when it was first opened since the
+  // manager opened (SANE names no default; that value is the device's own), or to the device's
+  // automatic value when none was read then. False when the option cannot be set.
+  bool RestoreDefault(const char* name, bool& inexact);
   std::vector<std::string> TextChoices(const char* name) const;
   std::vector<double> NumberChoices(const char* name) const;  // word lists
   const SANE_Range* Range(const char* name) const;
@@ -123,6 +127,10 @@ class Session {
   std::vector<std::string> deviceNames_;
   std::string currentSource_;
   std::string lastSource_;
+  // Per device, the option values read when it was first opened: name -> value bytes.
+  std::map<std::string, std::map<std::string, std::vector<uint8_t>>> defaults_;
+  void RecordDefaults();
+  const std::vector<uint8_t>* RecordedDefault(const char* name) const;
   std::string handed_[4];
   int handedNext_ = 0;
   int32_t nextNative_ = 1;

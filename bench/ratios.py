@@ -1,0 +1,210 @@
+#!/usr/bin/env python3
+"""vexiro beside its nearest peer on the everyday jobs, in one run: libvips in one process (the
+vips_peer program, one thread) for the picture jobs, dmtxread for DataMatrix symbols, zbarimg for
+linear ones and the tesseract command for OCR. Every pair runs interleaved, A B A B, for `--runs`
+rounds; a row's ratio is the median of its rounds' ratios of CPU seconds over the whole process
+tree (children included); memory is the tree's peak, shared memory included. The table ends with
+the aim of each row and whether it holds, and the load average before and after, which says how
+quiet the machine was.
+
+usage: ratios.py BUILD_DIR [--size N] [--runs N] [--only TEXT]
+"""
+import argparse
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from roundtrip import make_inputs, measure  # noqa: E402
+
+MARGIN = 100
+A4_WIDTH, A4_HEIGHT = 2480, 3508  # pixels at 300 dpi
+
+
+class Row:
+    """One job: vexiro's command, the peer's, and the aim. `judge` picks the figure the aim is on:
+    "cpu" (vexiro's CPU over the peer's), "memory" (vexiro's peak over the decoded picture) or
+    "speedup" (the peer's CPU over vexiro's)."""
+
+    def __init__(self, name, vexiro, peer, peer_name, judge, aim, decoded=0):
+        self.name, self.vexiro, self.peer, self.peer_name = name, vexiro, peer, peer_name
+        self.judge, self.aim, self.decoded = judge, aim, decoded
+        self.samples = []  # (vexiro cpu, vexiro peak, peer cpu, peer peak) a round
+
+    def figure(self):
+        if self.judge == "memory":
+            return statistics.median(s[1] for s in self.samples) / self.decoded
+        ratios = [s[0] / max(s[2], 1e-3) for s in self.samples]
+        ratio = statistics.median(ratios)
+        return 1 / ratio if self.judge == "speedup" else ratio
+
+    def holds(self):
+        figure = self.figure()
+        return figure >= self.aim if self.judge == "speedup" else figure <= self.aim
+
+    def aim_text(self):
+        return {"cpu": f"<= {self.aim:g}", "memory": f"<= {self.aim:g} x picture",
+                "speedup": f">= {self.aim:g} x faster"}[self.judge]
+
+
+def script(folder, name, lines):
+    path = os.path.join(folder, name + ".vxs")
+    with open(path, "w") as f:
+        f.write("\n".join(lines) + "\n")
+    return path
+
+
+def checked(*lines):
+    out = []
+    for line in lines:
+        out += [line, "expect GetStat() = 0"]
+    return out
+
+
+def make_matrix_page(folder):
+    """Four DataMatrix symbols on a white A4 page at 300 dpi."""
+    page = os.path.join(folder, "matrix.png")
+    if not os.path.exists(page):
+        compose = ["convert", "-size", f"{A4_WIDTH}x{A4_HEIGHT}", "xc:white"]
+        for i in range(4):
+            symbol = os.path.join(folder, f"m{i}.png")
+            subprocess.run(f"printf 'Symbol %d' {i} | dmtxwrite -m 8 -o '{symbol}'", shell=True, check=True)
+            compose += [symbol, "-geometry", f"+{300 + (i % 2) * 1000}+{400 + (i // 2) * 1500}", "-composite"]
+        subprocess.run(compose + ["-density", "300", "-units", "PixelsPerInch", "-type", "truecolor", page], check=True)
+    return page
+
+
+def make_linear_page(folder):
+    """Seven linear symbols of different symbologies on a white A4 page at 300 dpi."""
+    page = os.path.join(folder, "linear.png")
+    if not os.path.exists(page):
+        symbols = [("20", "Code-128 page"), ("8", "CODE39"), ("25", "CODE93"), ("13", "123456789012"),
+                   ("13", "1234567"), ("3", "12345678"), ("34", "12345678901")]
+        compose = ["convert", "-size", f"{A4_WIDTH}x{A4_HEIGHT}", "xc:white"]
+        for i, (kind, data) in enumerate(symbols):
+            symbol = os.path.join(folder, f"l{i}.png")
+            subprocess.run(["zint", "--scale=3", "-b", kind, "-d", data, "-o", symbol], check=True,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            compose += [symbol, "-geometry", f"+300+{200 + i * 460}", "-composite"]
+        subprocess.run(compose + ["-density", "300", "-units", "PixelsPerInch", "-type", "truecolor", page], check=True)
+    return page
+
+
+def make_text_page(folder):
+    """Forty lines of text on a white A4 page at 300 dpi."""
+    page = os.path.join(folder, "text.png")
+    if not os.path.exists(page):
+        command = ["convert", "-size", f"{A4_WIDTH}x{A4_HEIGHT}", "xc:white", "-font", "DejaVu-Sans",
+                   "-density", "300", "-pointsize", "11", "-fill", "black"]
+        for i in range(40):
+            command += ["-annotate", f"+240+{300 + i * 72}",
+                        f"Line {i + 1} of the benchmark page, with words and numbers 4711 and 0815."]
+        subprocess.run(command + ["-units", "PixelsPerInch", "-density", "300", "-type", "truecolor", page], check=True)
+    return page
+
+
+def rows(host, peer, inputs, scratch, size, big_size):
+    base = make_inputs(inputs, size)
+    jpg, tif = base + ".jpg", base + ".tif"
+    big = make_inputs(inputs, big_size) + ".jpg" if big_size else None
+    out = os.path.join(scratch, "out")
+    decoded = size * size * 3
+    inner = size - 2 * MARGIN
+    resized = int(inner * 0.9)
+    half = size // 2
+    vx = lambda name, *lines: f"{host} {script(scratch, name, list(lines))}"
+    found = []
+    found.append(Row("JPEG -> JPEG, quality 75",
+                     vx("jpeg", *checked(f'id = CreateImageFromFile("{jpg}")', f'SaveAsJPEG "{out}.jpg", 75')),
+                     f"{peer} jpeg {jpg} {out}.jpg 75", "vips", "cpu", 1.0))
+    found.append(Row("load a JPEG", vx("load", *checked(f'id = CreateImageFromFile("{jpg}")')),
+                     f"{peer} load {jpg}", "vips", "cpu", 0.8))
+    found.append(Row("TIFF -> TIFF, uncompressed",
+                     vx("tiff", *checked(f'id = CreateImageFromFile("{tif}")', f'SaveAsTIFF "{out}.tif", 6')),
+                     f"{peer} tiff {tif} {out}.tif", "vips", "cpu", 1.2))
+    found.append(Row("crop, 90 % bilinear, sharpen, JPEG",
+                     vx("pipeline", *checked(f'id = CreateImageFromFile("{jpg}")',
+                                             f"Crop {MARGIN}, {MARGIN}, {inner}, {inner}",
+                                             f"ResizeImage {resized}, {resized}, 3", "FxSharpen",
+                                             f'SaveAsJPEG "{out}.jpg", 75')),
+                     f"{peer} pipeline {jpg} {out}.jpg {MARGIN}", "vips", "cpu", 1.0))
+    found.append(Row("50 % bicubic resize (TIFF)",
+                     vx("half", *checked(f'id = CreateImageFromFile("{tif}")', f"ResizeImage {half}, {half}, 4",
+                                         f'SaveAsTIFF "{out}.tif", 6')),
+                     f"{peer} half {tif} {out}.tif", "vips", "cpu", 1.0))
+    found.append(Row("3 x 3 blur (TIFF)",
+                     vx("blur", *checked(f'id = CreateImageFromFile("{tif}")', "FxBlur", f'SaveAsTIFF "{out}.tif", 6')),
+                     f"{peer} blur {tif} {out}.tif", "vips", "cpu", 1.5))
+    found.append(Row("peak memory, JPEG round trip", found[0].vexiro, found[0].peer, "vips", "memory", 1.2, decoded))
+    if big:
+        big_trip = vx("big", *checked(f'id = CreateImageFromFile("{big}")', f'SaveAsJPEG "{out}.jpg", 75'))
+        big_peer = f"{peer} jpeg {big} {out}.jpg 75"
+        found.append(Row(f"{big_size} x {big_size} JPEG round trip", big_trip, big_peer, "vips", "cpu", 1.0))
+        found.append(Row(f"{big_size} x {big_size} JPEG round trip, memory", big_trip, big_peer, "vips", "memory", 1.2,
+                         big_size * big_size * 3))
+    if shutil.which("dmtxread") and shutil.which("dmtxwrite"):
+        page = make_matrix_page(inputs)
+        found.append(Row("DataMatrix, A4 page at 300 dpi",
+                         vx("matrix", f'id = CreateImageFromFile("{page}")', "expect BarcodeDataMatrixReaderDoScan(0) = 0",
+                            "expect BarcodeDataMatrixReaderGetBarcodeCount() = 4"),
+                         f"dmtxread -n -e 30 {page}", "dmtxread", "speedup", 10))
+    if shutil.which("zbarimg") and shutil.which("zint"):
+        page = make_linear_page(inputs)
+        found.append(Row("1D symbols, A4 page at 300 dpi",
+                         vx("linear", f'id = CreateImageFromFile("{page}")', "expect Barcode1DReaderDoScan(0) = 0",
+                            "expect Barcode1DReaderGetBarcodeCount() = 7"),
+                         f"zbarimg -q {page}", "zbarimg", "cpu", 1.0))
+    if shutil.which("tesseract"):
+        page = make_text_page(inputs)
+        found.append(Row("OCR, A4 page at 300 dpi",
+                         vx("ocr", f'id = CreateImageFromFile("{page}")', 't = OCRTesseractDoOCR(2, "")',
+                            "expect OCRTesseractGetCharCount() > 1000"),
+                         f"tesseract {page} - --psm 3", "tesseract", "cpu", 1.1))
+    return found
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("build")
+    parser.add_argument("--size", type=int, default=5000)
+    parser.add_argument("--big", type=int, default=10000, help="side of the large round trip (0: none)")
+    parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--only", default="", help="run only rows whose name contains this text")
+    args = parser.parse_args()
+    build = os.path.abspath(args.build)
+    host, peer = os.path.join(build, "vexiro"), os.path.join(build, "bench", "vips_peer")
+    missing = [t for t in ("convert",) if not shutil.which(t)] + [p for p in (host, peer) if not os.path.exists(p)]
+    if missing:
+        print(f"ratios skipped: missing {' '.join(missing)}")
+        return 0
+    env = dict(os.environ, VIPS_CONCURRENCY="1", OMP_THREAD_LIMIT="1", OMP_NUM_THREADS="1",
+               LD_LIBRARY_PATH=build, VEXIRO_PLUGIN_PATH=os.path.join(build, "plugins"))
+    load_before = os.getloadavg()
+    with tempfile.TemporaryDirectory(prefix="vxratios") as scratch:
+        table = [r for r in rows(host, peer, os.path.join(build, "bench-inputs"), scratch, args.size, args.big)
+                 if args.only in r.name]
+        print(f"vexiro / peer, {args.size} x {args.size} photo-like picture (JPEG 4:2:0), {args.runs} interleaved "
+              f"rounds, CPU of the whole process tree, one thread each; load average before: "
+              f"{load_before[0]:.2f} (1 min), {load_before[1]:.2f} (5 min) on {os.cpu_count()} processors")
+        print(f"{'work':40} {'peer':9} {'vexiro s':>8} {'peer s':>8} {'vexiro MiB':>10} {'peer MiB':>8}  "
+              f"{'figure':>7}  aim")
+        for row in table:
+            for _ in range(args.runs):
+                mine, theirs = measure(row.vexiro, env), measure(row.peer, env)
+                row.samples.append((mine[0], mine[2], theirs[0], theirs[2]))
+            median = lambda i: statistics.median(s[i] for s in row.samples)
+            print(f"{row.name:40} {row.peer_name:9} {median(0):8.2f} {median(2):8.2f} {median(1) / 2**20:10.0f} "
+                  f"{median(3) / 2**20:8.0f}  {row.figure():7.2f}  {row.aim_text()} "
+                  f"{'holds' if row.holds() else 'MISSED'}")
+            sys.stdout.flush()
+    load_after = os.getloadavg()
+    print(f"load average after: {load_after[0]:.2f} (1 min); a figure is trustworthy when both loads stay well "
+          f"under {os.cpu_count()}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

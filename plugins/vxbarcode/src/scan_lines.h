@@ -1,0 +1,25 @@
+// Lines through the picture as a linear reader sees them: the luminance along one row or column,
+// cut at a threshold into runs of dark and light. Element i of a line spans the pixels
+// [edges[i], edges[i + 1]); the elements alternate in colour from the first one's.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "dib_source.h"
+
+namespace vxbarcode {
+
+struct LineRuns {
+  std::vector<int> edges;  // first 0, last the line's length
+  bool firstDark = false;
+
+  int Count() const { return static_cast<int>(edges.size()) - 1; }
+  int Width(int i) const { return edges[i + 1] - edges[i]; }
+  bool Dark(int i) const { return (i % 2 == 0) == firstDark; }
+};
+
+// Reads row `index` (vertical false) or column `index` into runs; `luminance` is the caller's
+// buffer, reused from line to line. A line without contrast is one light run.
+void ReadLine(const DibPixels& pixels, bool vertical, int index, std::vector<uint8_t>& luminance, LineRuns& runs);
+
+}  // namespace vxbarcode
