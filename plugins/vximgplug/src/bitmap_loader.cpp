@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <functional>
 
 #include "bilevel_bitmap.h"
 #include "exr_reader.h"
@@ -13,6 +14,7 @@
 #include "format_numbers.h"
 #include "jbig_codec.h"
 #include "jpeg_file_markers.h"
+#include "jpeg_row_decoder.h"
 #include "tiff_file_tags.h"
 #include "platform/input_limits.h"
 
@@ -83,11 +85,32 @@ FIBITMAP* DecodeInChild(FREE_IMAGE_FORMAT fif, const std::string& path, int32_t 
   return dib;
 }
 
+// In the child process: a JPEG file loaded with the default flags is described by FreeImage
+// (size, depth, resolution, profile and tags, as its full load reads them) and its rows are
+// decoded into the host's memory directly.
+DirectDecode JpegDecodedDirectly(const std::string& path) {
+  if (!ClaimedSizeAcceptable(FIF_JPEG, path)) return {};
+  FIBITMAP* header = FreeImage_Load(FIF_JPEG, path.c_str(), FIF_LOAD_NOPIXELS);
+  if (!header || !DimensionsAcceptable(FreeImage_GetWidth(header), FreeImage_GetHeight(header))) return {};
+  TakeMarkersFromJpegFile(header, path);
+  const uint32_t width = FreeImage_GetWidth(header), height = FreeImage_GetHeight(header);
+  const uint32_t bpp = FreeImage_GetBPP(header);
+  return {header, [path, width, height, bpp](uint8_t* bits, size_t pitch) {
+            switch (DecodeJpegRows(path, width, height, bpp, bits, pitch)) {
+              case JpegRows::Written: return DirectRows::Written;
+              case JpegRows::NotThisFile: return DirectRows::NotThisFile;
+              default: return DirectRows::Failed;
+            }
+          }};
+}
+
 FIBITMAP* LoadThroughFreeImage(int32_t format, const std::string& path, int32_t flags) {
   const FREE_IMAGE_FORMAT fif = ToFreeImageFormat(format);
   if (fif == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(fif)) return nullptr;
   if (ContentContradicts(fif, path)) return nullptr;
-  return LoadInChildProcess([&] { return DecodeInChild(fif, path, flags); }, LoadsTopRowFirst(format));
+  std::function<DirectDecode()> direct;
+  if (fif == FIF_JPEG && flags == 0) direct = [&] { return JpegDecodedDirectly(path); };
+  return LoadInChildProcess([&] { return DecodeInChild(fif, path, flags); }, LoadsTopRowFirst(format), direct);
 }
 
 FIBITMAP* LoadWhole(const std::string& path, FIBITMAP* (*decode)(std::vector<uint8_t>)) {
