@@ -16,6 +16,7 @@
 #include "jpeg_file_markers.h"
 #include "jpeg_row_decoder.h"
 #include "tiff_file_tags.h"
+#include "tiff_row_decoder.h"
 #include "platform/input_limits.h"
 
 namespace vximgplug {
@@ -104,12 +105,26 @@ DirectDecode JpegDecodedDirectly(const std::string& path) {
           }};
 }
 
+// In the child process: likewise a TIFF file's first page, its tags read again from its directory.
+DirectDecode TiffDecodedDirectly(const std::string& path) {
+  if (!ClaimedSizeAcceptable(FIF_TIFF, path)) return {};
+  FIBITMAP* header = FreeImage_Load(FIF_TIFF, path.c_str(), FIF_LOAD_NOPIXELS);
+  if (!header || !DimensionsAcceptable(FreeImage_GetWidth(header), FreeImage_GetHeight(header))) return {};
+  TakeTagsFromTiffDirectory(header, path, 0);
+  const uint32_t width = FreeImage_GetWidth(header), height = FreeImage_GetHeight(header);
+  const uint32_t bpp = FreeImage_GetBPP(header);
+  return {header, [path, width, height, bpp](uint8_t* bits, size_t pitch) {
+            return DecodeTiffRows(path, width, height, bpp, bits, pitch);
+          }};
+}
+
 FIBITMAP* LoadThroughFreeImage(int32_t format, const std::string& path, int32_t flags) {
   const FREE_IMAGE_FORMAT fif = ToFreeImageFormat(format);
   if (fif == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(fif)) return nullptr;
   if (ContentContradicts(fif, path)) return nullptr;
   std::function<DirectDecode()> direct;
   if (fif == FIF_JPEG && flags == 0) direct = [&] { return JpegDecodedDirectly(path); };
+  if (fif == FIF_TIFF && flags == 0) direct = [&] { return TiffDecodedDirectly(path); };
   return LoadInChildProcess([&] { return DecodeInChild(fif, path, flags); }, LoadsTopRowFirst(format), direct);
 }
 

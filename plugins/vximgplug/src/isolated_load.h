@@ -18,8 +18,8 @@ namespace vximgplug {
 enum class DirectRows { Written, NotThisFile, Failed };
 
 // In the child: a bitmap without pixels that describes the picture and carries its metadata,
-// and the writer of its rows (top row first, `pitch` bytes apart). No header: the file takes
-// the general decode; NotThisFile from the writer: the same.
+// and the writer of its rows (`pitch` bytes apart, in the order the host keeps them for the
+// format). No header: the file takes the general decode; NotThisFile from the writer: the same.
 struct DirectDecode {
   FIBITMAP* header = nullptr;
   std::function<DirectRows(uint8_t* bits, size_t pitch)> rows;
@@ -27,7 +27,7 @@ struct DirectDecode {
 
 // Runs `decode` in a child process and rebuilds its bitmap here, its rows in memory top row first
 // when asked (FreeImage's bottom-row-first order otherwise); nullptr on any failure. `direct`,
-// when given, is tried first (its rows are always written top row first).
+// when given, is tried first.
 FIBITMAP* LoadInChildProcess(const std::function<FIBITMAP*()>& decode, bool topRowFirst,
                              const std::function<DirectDecode()>& direct = {});
 
