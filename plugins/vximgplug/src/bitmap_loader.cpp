@@ -68,6 +68,12 @@ bool TrustsLengthBlindly(FREE_IMAGE_FORMAT fif) {
   }
 }
 
+// Tags FreeImage leaves out or garbles, read again from the file.
+void TakeTagsPastFreeImage(FREE_IMAGE_FORMAT fif, FIBITMAP* dib, const std::string& path) {
+  if (fif == FIF_TIFF) TakeTagsFromTiffDirectory(dib, path, 0);
+  if (fif == FIF_JPEG) TakeMarkersFromJpegFile(dib, path);
+}
+
 FIBITMAP* DecodeInChild(FREE_IMAGE_FORMAT fif, const std::string& path, int32_t flags) {
   if (fif == FIF_EXR) return DecodeExr(path);
   if (!HeaderSizeAcceptable(fif, path, flags)) return nullptr;
@@ -81,41 +87,33 @@ FIBITMAP* DecodeInChild(FREE_IMAGE_FORMAT fif, const std::string& path, int32_t 
     FreeImage_Unload(dib);
     return nullptr;
   }
-  if (fif == FIF_TIFF) TakeTagsFromTiffDirectory(dib, path, 0);
-  if (fif == FIF_JPEG) TakeMarkersFromJpegFile(dib, path);
+  TakeTagsPastFreeImage(fif, dib, path);
   return dib;
 }
 
-// In the child process: a JPEG file loaded with the default flags is described by FreeImage
-// (size, depth, resolution, profile and tags, as its full load reads them) and its rows are
-// decoded into the host's memory directly.
-DirectDecode JpegDecodedDirectly(const std::string& path) {
-  if (!ClaimedSizeAcceptable(FIF_JPEG, path)) return {};
-  FIBITMAP* header = FreeImage_Load(FIF_JPEG, path.c_str(), FIF_LOAD_NOPIXELS);
+using RowDecoder = DirectRows (*)(const std::string& path, uint32_t width, uint32_t height, uint32_t bitsPerPixel,
+                                  uint8_t* bits, size_t pitch);
+
+// In the child process: a file loaded with the default flags is described by FreeImage (size,
+// depth, resolution, profile and tags, as its full load reads them) and its rows are decoded
+// into the host's memory directly by `rows`.
+DirectDecode DecodedDirectly(FREE_IMAGE_FORMAT fif, const std::string& path, RowDecoder rows) {
+  if (!ClaimedSizeAcceptable(fif, path)) return {};
+  FIBITMAP* header = FreeImage_Load(fif, path.c_str(), FIF_LOAD_NOPIXELS);
   if (!header || !DimensionsAcceptable(FreeImage_GetWidth(header), FreeImage_GetHeight(header))) return {};
-  TakeMarkersFromJpegFile(header, path);
+  TakeTagsPastFreeImage(fif, header, path);
   const uint32_t width = FreeImage_GetWidth(header), height = FreeImage_GetHeight(header);
   const uint32_t bpp = FreeImage_GetBPP(header);
-  return {header, [path, width, height, bpp](uint8_t* bits, size_t pitch) {
-            switch (DecodeJpegRows(path, width, height, bpp, bits, pitch)) {
-              case JpegRows::Written: return DirectRows::Written;
-              case JpegRows::NotThisFile: return DirectRows::NotThisFile;
-              default: return DirectRows::Failed;
-            }
+  return {header, [path, width, height, bpp, rows](uint8_t* bits, size_t pitch) {
+            return rows(path, width, height, bpp, bits, pitch);
           }};
 }
 
-// In the child process: likewise a TIFF file's first page, its tags read again from its directory.
-DirectDecode TiffDecodedDirectly(const std::string& path) {
-  if (!ClaimedSizeAcceptable(FIF_TIFF, path)) return {};
-  FIBITMAP* header = FreeImage_Load(FIF_TIFF, path.c_str(), FIF_LOAD_NOPIXELS);
-  if (!header || !DimensionsAcceptable(FreeImage_GetWidth(header), FreeImage_GetHeight(header))) return {};
-  TakeTagsFromTiffDirectory(header, path, 0);
-  const uint32_t width = FreeImage_GetWidth(header), height = FreeImage_GetHeight(header);
-  const uint32_t bpp = FreeImage_GetBPP(header);
-  return {header, [path, width, height, bpp](uint8_t* bits, size_t pitch) {
-            return DecodeTiffRows(path, width, height, bpp, bits, pitch);
-          }};
+RowDecoder DirectRowDecoder(FREE_IMAGE_FORMAT fif, int32_t flags) {
+  if (flags != 0) return nullptr;
+  if (fif == FIF_JPEG) return DecodeJpegRows;
+  if (fif == FIF_TIFF) return DecodeTiffRows;
+  return nullptr;
 }
 
 FIBITMAP* LoadThroughFreeImage(int32_t format, const std::string& path, int32_t flags) {
@@ -123,8 +121,7 @@ FIBITMAP* LoadThroughFreeImage(int32_t format, const std::string& path, int32_t 
   if (fif == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(fif)) return nullptr;
   if (ContentContradicts(fif, path)) return nullptr;
   std::function<DirectDecode()> direct;
-  if (fif == FIF_JPEG && flags == 0) direct = [&] { return JpegDecodedDirectly(path); };
-  if (fif == FIF_TIFF && flags == 0) direct = [&] { return TiffDecodedDirectly(path); };
+  if (const RowDecoder rows = DirectRowDecoder(fif, flags)) direct = [&] { return DecodedDirectly(fif, path, rows); };
   return LoadInChildProcess([&] { return DecodeInChild(fif, path, flags); }, LoadsTopRowFirst(format), direct);
 }
 

@@ -25,34 +25,34 @@ bool SameKind(const jpeg_decompress_struct& info, uint32_t width, uint32_t heigh
   return bitsPerPixel == 8 && info.num_components == 1 && info.jpeg_color_space == JCS_GRAYSCALE;
 }
 
-JpegRows Decode(jpeg_decompress_struct& info, uint32_t width, uint32_t height, uint32_t bitsPerPixel, uint8_t* bits,
-                size_t pitch) {
+DirectRows Decode(jpeg_decompress_struct& info, uint32_t width, uint32_t height, uint32_t bitsPerPixel, uint8_t* bits,
+                  size_t pitch) {
   jpeg_read_header(&info, TRUE);
-  if (!SameKind(info, width, height, bitsPerPixel)) return JpegRows::NotThisFile;
+  if (!SameKind(info, width, height, bitsPerPixel)) return DirectRows::NotThisFile;
   info.out_color_space = bitsPerPixel == 24 ? JCS_EXT_BGR : JCS_GRAYSCALE;
   info.dct_method = JDCT_IFAST;
   info.do_fancy_upsampling = FALSE;
   jpeg_start_decompress(&info);
   while (info.output_scanline < info.output_height) {
     JSAMPROW row = bits + pitch * info.output_scanline;
-    if (jpeg_read_scanlines(&info, &row, 1) != 1) return JpegRows::Failed;
+    if (jpeg_read_scanlines(&info, &row, 1) != 1) return DirectRows::Failed;
   }
   jpeg_finish_decompress(&info);
-  return JpegRows::Written;
+  return DirectRows::Written;
 }
 
 }  // namespace
 
-JpegRows DecodeJpegRows(const std::string& path, uint32_t width, uint32_t height, uint32_t bitsPerPixel,
+DirectRows DecodeJpegRows(const std::string& path, uint32_t width, uint32_t height, uint32_t bitsPerPixel,
                         uint8_t* bits, size_t pitch) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return JpegRows::Failed;
+  if (!file) return DirectRows::Failed;
   jpeg_decompress_struct info{};
   ErrorExit error{};
   info.err = jpeg_std_error(&error.manager);
   error.manager.error_exit = LeaveDecode;
   error.manager.output_message = IgnoreMessage;
-  JpegRows result = JpegRows::Failed;
+  DirectRows result = DirectRows::Failed;
   if (setjmp(error.jump) == 0) {
     jpeg_create_decompress(&info);
     jpeg_stdio_src(&info, file);

@@ -7,14 +7,14 @@
 #include <cstdint>
 #include <string>
 
-namespace vximgplug {
+#include "isolated_load.h"
 
-enum class JpegRows { Written, NotThisFile, Failed };
+namespace vximgplug {
 
 // Writes the picture's rows, top row first, `pitch` bytes apart from `bits`: 3 bytes a pixel for
 // a colour file, 1 for a greyscale one, as `bitsPerPixel` (FreeImage's depth for the file) says.
 // NotThisFile when the file is of another kind or size, which FreeImage's loader then decodes.
-JpegRows DecodeJpegRows(const std::string& path, uint32_t width, uint32_t height, uint32_t bitsPerPixel,
-                        uint8_t* bits, size_t pitch);
+DirectRows DecodeJpegRows(const std::string& path, uint32_t width, uint32_t height, uint32_t bitsPerPixel,
+                          uint8_t* bits, size_t pitch);
 
 }  // namespace vximgplug
