@@ -44,10 +44,10 @@ std::string TemporaryNameBeside(const std::string& target) {
   return folder + "." + name + suffix;
 }
 
-bool WriteAll(int fd, const uint8_t* data, size_t size) {
+bool WriteAllAt(int fd, const uint8_t* data, size_t size, uint64_t offset) {
   size_t done = 0;
   while (done < size) {
-    const ssize_t n = ::write(fd, data + done, size - done);
+    const ssize_t n = ::pwrite(fd, data + done, size - done, static_cast<off_t>(offset + done));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
     done += static_cast<size_t>(n);
@@ -75,6 +75,32 @@ bool MemorySink::Write(const uint8_t* data, size_t size) {
   return true;
 }
 
+size_t MemorySink::ReadAt(uint64_t offset, uint8_t* data, size_t size) {
+  if (offset >= bytes.size()) return 0;
+  const size_t n = static_cast<size_t>(std::min<uint64_t>(size, bytes.size() - offset));
+  std::copy_n(bytes.data() + offset, n, data);
+  return n;
+}
+
+bool MemorySink::WriteAt(uint64_t offset, const uint8_t* data, size_t size) {
+  if (offset > SIZE_MAX - size) return false;
+  try {
+    if (offset + size > bytes.size()) bytes.resize(static_cast<size_t>(offset + size));
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  std::copy_n(data, size, bytes.data() + offset);
+  return true;
+}
+
+void MemorySink::ExpectBytes(uint64_t size) {
+  try {
+    if (size <= SIZE_MAX) bytes.reserve(static_cast<size_t>(size));
+  } catch (const std::bad_alloc&) {
+    // only a head start: the bytes still grow as they are written
+  }
+}
+
 FileReplacement::~FileReplacement() { Discard(); }
 
 Status FileReplacement::Open(const char* path) {
@@ -89,7 +115,7 @@ Status FileReplacement::Open(const char* path) {
   mode_ = existing.st_mode & 07777;
   for (int attempt = 0; attempt < 16 && fd_ < 0; ++attempt) {
     temporary_ = TemporaryNameBeside(target_);
-    fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    fd_ = ::open(temporary_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd_ < 0 && errno != EEXIST) return StatusOfError(errno);
   }
   if (fd_ < 0) return Win32Error;
@@ -100,21 +126,41 @@ Status FileReplacement::Open(const char* path) {
 bool FileReplacement::Write(const uint8_t* data, size_t size) {
   if (fd_ < 0 || error_ != 0) return false;
   if (buffer_.size() + size > kWriteBlock && !Flush()) return false;
-  if (size >= kWriteBlock) {
-    if (WriteAll(fd_, data, size)) return true;
-    error_ = errno ? errno : EIO;
-    return false;
-  }
+  if (size >= kWriteBlock) return WriteThrough(written_, data, size);
   buffer_.insert(buffer_.end(), data, data + size);
   return true;
 }
 
-bool FileReplacement::Flush() {
-  if (error_ != 0) return false;
-  if (!buffer_.empty() && !WriteAll(fd_, buffer_.data(), buffer_.size())) {
+bool FileReplacement::WriteThrough(uint64_t offset, const uint8_t* data, size_t size) {
+  if (!WriteAllAt(fd_, data, size, offset)) {
     error_ = errno ? errno : EIO;
     return false;
   }
+  written_ = std::max(written_, offset + size);
+  return true;
+}
+
+size_t FileReplacement::ReadAt(uint64_t offset, uint8_t* data, size_t size) {
+  if (fd_ < 0 || !Flush()) return 0;
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::pread(fd_, data + done, size - done, static_cast<off_t>(offset + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return done;
+}
+
+bool FileReplacement::WriteAt(uint64_t offset, const uint8_t* data, size_t size) {
+  if (offset == Size()) return Write(data, size);
+  if (fd_ < 0 || !Flush()) return false;
+  return WriteThrough(offset, data, size);
+}
+
+bool FileReplacement::Flush() {
+  if (error_ != 0) return false;
+  if (!buffer_.empty() && !WriteThrough(written_, buffer_.data(), buffer_.size())) return false;
   buffer_.clear();
   return true;
 }

@@ -12,8 +12,9 @@ namespace vx::gdiplus {
 
 // A new file beside `path` that an encoder streams into, renamed over `path` by Commit once it is
 // complete and every write reached it. Without a successful Commit (or on any failure) the
-// temporary file is removed and an existing file at `path` is left as it was.
-class FileReplacement final : public ByteSink {
+// temporary file is removed and an existing file at `path` is left as it was. Appends are
+// gathered into blocks; a positioned read or write first hands the gathered block to the file.
+class FileReplacement final : public SeekableSink {
  public:
   FileReplacement() = default;
   FileReplacement(const FileReplacement&) = delete;
@@ -23,14 +24,21 @@ class FileReplacement final : public ByteSink {
   Status Open(const char* path);
   using ByteSink::Write;
   bool Write(const uint8_t* data, size_t size) override;
+  uint64_t Size() const override { return written_ + buffer_.size(); }
+  size_t ReadAt(uint64_t offset, uint8_t* data, size_t size) override;
+  bool WriteAt(uint64_t offset, const uint8_t* data, size_t size) override;
   Status Commit();
+  // A write that did not reach the file: what the encoder then reports is the file's failure.
+  bool WriteFailed() const { return error_ != 0; }
 
  private:
   bool Flush();
+  bool WriteThrough(uint64_t offset, const uint8_t* data, size_t size);
   void Discard();
 
   std::string target_, temporary_;
   int fd_ = -1;
+  uint64_t written_ = 0;  // bytes in the file; the gathered block follows them
   bool exists_ = false;
   unsigned mode_ = 0;
   int error_ = 0;  // the first failed write's errno

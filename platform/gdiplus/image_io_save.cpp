@@ -1,5 +1,5 @@
-// Saving: the encoder is chosen by its class identifier, the parameters are checked, the active
-// frame is encoded in memory and then written whole. A TIFF save with the multi-frame flag opens
+// Saving: the encoder is chosen by its class identifier, the parameters are checked, and the
+// active frame is encoded straight into a file beside the target (or into memory for a stream). A TIFF save with the multi-frame flag opens
 // a session on the image: further pages come through SaveAdd/SaveAddImage and the file is
 // written when the session is flushed (or when the image goes away).
 #include <map>
@@ -25,9 +25,15 @@ class EncoderSession {
   std::vector<codecs::TiffPage> pages;
 
   Status Finish() {
-    std::vector<uint8_t> bytes;
-    if (Status s = codecs::EncodeTiff(pages, bytes); s != Ok) return s;
-    return stream ? WriteToStream(stream.get(), bytes) : ReplaceFileAtomically(path.c_str(), bytes);
+    if (stream) {
+      MemorySink memory;
+      if (Status s = codecs::EncodeTiff(pages, memory); s != Ok) return s;
+      return WriteToStream(stream.get(), memory.bytes);
+    }
+    FileReplacement file;
+    if (Status s = file.Open(path.c_str()); s != Ok) return s;
+    if (Status s = codecs::EncodeTiff(pages, file); s != Ok) return file.WriteFailed() ? Win32Error : s;
+    return file.Commit();
   }
 };
 
@@ -105,13 +111,11 @@ Status CheckSaveArguments(GpImage* image, const void* destination, const CLSID* 
 }
 
 Status EncodeSingle(const codecs::CodecEntry& codec, const Frame& frame, const codecs::EncodeOptions& options,
-                    ByteSink& sink) {
+                    SeekableSink& sink) {
   if (codec.encode) return codec.encode(frame, options, sink);
   std::vector<codecs::TiffPage> pages(1);
   if (Status s = codecs::PrepareTiffPage(frame, options, pages[0], codecs::TiffPixels::Borrowed); s != Ok) return s;
-  std::vector<uint8_t> bytes;
-  if (Status s = codecs::EncodeTiff(pages, bytes); s != Ok) return s;
-  return sink.Write(bytes) ? Ok : Win32Error;
+  return codecs::EncodeTiff(pages, sink);
 }
 
 // A file is written as it is encoded, beside its target, and replaces it only when complete.
@@ -119,7 +123,7 @@ Status EncodeToFile(const codecs::CodecEntry& codec, const Frame& frame, const c
                     const std::string& path) {
   FileReplacement file;
   if (Status s = file.Open(path.c_str()); s != Ok) return s;
-  if (Status s = EncodeSingle(codec, frame, options, file); s != Ok) return s;
+  if (Status s = EncodeSingle(codec, frame, options, file); s != Ok) return file.WriteFailed() ? Win32Error : s;
   return file.Commit();
 }
 

@@ -10,6 +10,7 @@
 #include <lcms2.h>
 
 #include <cstring>
+#include <span>
 #include <fstream>
 #include <tuple>
 
@@ -178,6 +179,121 @@ TEST_P(MetadataAcrossTheChild, EveryTagComesBackAsAnInProcessLoadReadsIt) {
 INSTANTIATE_TEST_SUITE_P(Plugin, MetadataAcrossTheChild,
                          testing::Values(TaggedFile{"tagged.jpg", kFormatJpeg}, TaggedFile{"tagged.tif", kFormatTiff}),
                          [](const auto& info) { return std::to_string(info.param.format); });
+
+// A bitmap as an in-process load describes it: depth, pitch, palette, profile size and every row
+// in the order the plug-in hands them over (top row first for JPEG, FreeImage's order for TIFF). Resolution is left to the metadata tests:
+// the plug-in reads it from the file's markers, past FreeImage.
+struct Picture {
+  uint32_t bpp = 0, pitch = 0, colours = 0, profileBytes = 0;
+  std::vector<uint32_t> palette;
+  std::vector<std::vector<uint8_t>> rows;
+  bool operator==(const Picture&) const = default;
+};
+
+Picture PluginPicture(uint32_t bitmap) {
+  Picture p;
+  p.bpp = static_cast<uint32_t>(Api().GetBPP(bitmap));
+  p.pitch = static_cast<uint32_t>(Api().GetPitch(bitmap));
+  p.colours = static_cast<uint32_t>(Api().GetColorsUsed(bitmap));
+  p.profileBytes = Api().GetICCProfile(bitmap, nullptr);
+  const auto* palette = static_cast<const uint32_t*>(Api().GetPalette(bitmap));
+  if (palette) p.palette.assign(palette, palette + p.colours);
+  const uint8_t* bits = Api().GetBits(bitmap);
+  for (int y = 0; y < Api().GetHeight(bitmap); ++y) p.rows.emplace_back(bits + size_t{p.pitch} * y, bits + size_t{p.pitch} * (y + 1));
+  return p;
+}
+
+Picture ReferencePicture(int format, const std::string& path) {
+  static FreeImageLibrary lib;
+  Picture p;
+  auto load = lib.Get<void*(int, const char*, int)>("FreeImage_Load");
+  auto unload = lib.Get<void(void*)>("FreeImage_Unload");
+  auto query = [&](const char* name) { return lib.Get<unsigned(void*)>(name); };
+  auto palette = lib.Get<const uint32_t*(void*)>("FreeImage_GetPalette");
+  auto scanLine = lib.Get<const uint8_t*(void*, int)>("FreeImage_GetScanLine");
+  auto profile = lib.Get<const int32_t*(void*)>("FreeImage_GetICCProfile");  // flags, then size
+  if (!load || !unload || !palette || !scanLine || !profile || !query("FreeImage_GetBPP")) return p;
+  void* dib = load(format, path.c_str(), 0);
+  if (!dib) return p;
+  p.bpp = query("FreeImage_GetBPP")(dib);
+  p.pitch = query("FreeImage_GetPitch")(dib);
+  p.colours = query("FreeImage_GetColorsUsed")(dib);
+  const int32_t* icc = profile(dib);
+  p.profileBytes = icc ? static_cast<uint32_t>(icc[1]) : 0;
+  if (const uint32_t* entries = palette(dib)) p.palette.assign(entries, entries + p.colours);
+  const int height = static_cast<int>(query("FreeImage_GetHeight")(dib));
+  for (int y = 0; y < height; ++y) {
+    const uint8_t* row = scanLine(dib, format == kFormatJpeg ? height - 1 - y : y);
+    p.rows.emplace_back(row, row + p.pitch);
+  }
+  unload(dib);
+  return p;
+}
+
+struct MadeFile {
+  const char* name;
+  std::string options;  // for ImageMagick's convert
+};
+
+// The picture of the file, and of the file cut short, is the one FreeImage decodes.
+void ExpectFreeImagesPictures(int format, const std::string& path) {
+  const Picture reference = ReferencePicture(format, path);
+  VX_REQUIRE(!reference.rows.empty(), "FreeImage (libfreeimage.so.3), the reference reader,", "libfreeimage3");
+  BitmapHandle bitmap(Api().LoadU(format, path.c_str(), 0));
+  ASSERT_TRUE(bitmap);
+  EXPECT_TRUE(PluginPicture(bitmap.get()) == reference);
+  const std::vector<uint8_t> whole = ReadBytes(path);
+  const std::string cut = path + "-cut";
+  WriteBytes(cut, std::vector<uint8_t>(whole.begin(), whole.begin() + static_cast<ptrdiff_t>(whole.size() * 2 / 3)));
+  const Picture cutReference = ReferencePicture(format, cut);
+  BitmapHandle cutBitmap(Api().LoadU(format, cut.c_str(), 0));
+  ASSERT_EQ(cutBitmap.get() != 0, !cutReference.rows.empty());
+  if (cutBitmap) {
+    EXPECT_TRUE(PluginPicture(cutBitmap.get()) == cutReference);
+  }
+}
+
+std::string SrgbProfile(const TempFolder& folder) {
+  const std::string profile = folder / "srgb.icc";
+  cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+  EXPECT_TRUE(cmsSaveProfileToFile(srgb, profile.c_str()));
+  cmsCloseProfile(srgb);
+  return profile;
+}
+
+// JPEG rows, and the rows of plain TIFF pages, are decoded straight into the memory the host
+// keeps, past FreeImage's loader; the picture must be the one FreeImage decodes for every kind
+// of file, the ones the direct decode leaves to FreeImage and damaged ones included.
+TEST(Isolation, DirectlyDecodedRowsAreTheOnesFreeImageDecodes) {
+  VX_REQUIRE_TOOL("convert");
+  TempFolder folder;
+  const std::string profile = SrgbProfile(folder);
+  const MadeFile jpegs[] = {
+      {"420.jpg", "-sampling-factor 2x2"},     {"444.jpg", "-sampling-factor 1x1 -quality 95"},
+      {"422-odd.jpg", "-sampling-factor 2x1 -crop 97x61+0+0"}, {"grey.jpg", "-colorspace Gray"},
+      {"progressive.jpg", "-interlace JPEG"},  {"profile.jpg", "-profile " + profile},
+      {"cmyk.jpg", "-colorspace CMYK"},
+  };
+  const MadeFile tiffs[] = {
+      {"plain.tif", "-depth 8 -compress None"},
+      {"lzw-predictor.tif", "-depth 8 -compress LZW -define tiff:predictor=2"},
+      {"zip-strips.tif", "-depth 8 -compress Zip -define tiff:rows-per-strip=7 -crop 97x61+0+0"},
+      {"profile.tif", "-depth 8 -compress None -profile " + profile},
+      {"alpha.tif", "-depth 8 -alpha set -compress None"},
+      {"grey.tif", "-depth 8 -colorspace Gray -compress None"},
+      {"deep.tif", "-depth 16 -compress None"},
+      {"tiled.tif", "-depth 8 -define tiff:tile-geometry=32x32 -compress None"},
+  };
+  for (const auto& [files, format] : {std::pair{std::span<const MadeFile>(jpegs), kFormatJpeg},
+                                      std::pair{std::span<const MadeFile>(tiffs), kFormatTiff}}) {
+    for (const MadeFile& file : files) {
+      SCOPED_TRACE(file.name);
+      const std::string path = folder / file.name;
+      ASSERT_TRUE(RunQuiet("convert -size 203x121 -seed 4 plasma:fractal " + file.options + " " + path));
+      ExpectFreeImagesPictures(format, path);
+    }
+  }
+}
 
 // Damaged copies of a file: cut short at several lengths, and with bytes flipped along it.
 std::vector<std::vector<uint8_t>> DamagedCopies(const std::vector<uint8_t>& good) {

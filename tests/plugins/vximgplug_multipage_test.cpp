@@ -1,5 +1,7 @@
 // Multi-page files: opening TIFF and GIF over a file handle, locking pages, writing new
 // multi-page files page by page, and the animation settings of GIF frames.
+#include <array>
+
 #include "vximgplug_support.h"
 #include "support/required_tool.h"
 
@@ -78,6 +80,63 @@ TEST_P(ReadPages, OpenLockUnlockClose) {
 INSTANTIATE_TEST_SUITE_P(Plugin, ReadPages,
                          ::testing::Values(PagesCase{"three.tif", 18, 0}, PagesCase{"three.gif", 25, 2}),
                          [](const auto& info) { return std::string(info.param.format == 18 ? "Tiff" : "Gif"); });
+
+// A 4 x 2 grey TIFF of one uncompressed strip (at 8 bits, rows 0x10.. and 0x50..).
+std::vector<uint8_t> LonePageTiff(uint16_t bitsPerSample) {
+  std::vector<uint8_t> b = {'I', 'I', 42, 0, 16, 0, 0, 0, 0x10, 0x20, 0x30, 0x40, 0x50, 0x60, 0x70, 0x80};
+  auto put16 = [&b](uint32_t v) { b.insert(b.end(), {uint8_t(v), uint8_t(v >> 8)}); };
+  auto put32 = [&](uint32_t v) { put16(v & 0xFFFF), put16(v >> 16); };
+  const std::vector<std::array<uint32_t, 3>> entries = {{256, 3, 4}, {257, 3, 2}, {258, 3, bitsPerSample},
+                                                        {259, 3, 1}, {262, 3, 1}, {273, 4, 8},
+                                                        {277, 3, 1}, {278, 3, 2}, {279, 4, 8}};
+  put16(static_cast<uint32_t>(entries.size()));
+  for (const auto& [tag, type, value] : entries) put16(tag), put16(type), put32(1), put32(value);
+  put32(0);
+  return b;
+}
+
+struct LonePageCase {
+  const char* name;
+  uint16_t bitsPerSample;
+  bool decodes;
+};
+
+class LonePage : public ::testing::TestWithParam<LonePageCase> {};
+
+// The lone page of a TIFF file is counted from its directory, not decoded to be counted: a page
+// that cannot be decoded still opens as one page, but neither locks nor loads.
+TEST_P(LonePage, CountedFromItsDirectoryAndDecodedWhenUsed) {
+  const LonePageCase& c = GetParam();
+  TempFolder folder;
+  const std::string path = folder / "one.tif";
+  WriteBytes(path, LonePageTiff(c.bitsPerSample));
+  OpenedMulti viaFile = OpenForReading(path, 18, 0);
+  for (const uint32_t multi : {viaFile.multi, Api().OpenMultiBitmap(18, path.c_str(), 0, 1, 0, 0),
+                               Api().OpenMultiBitmap(18, path.c_str(), 0, 0, 0, 0)}) {
+    ASSERT_NE(multi, 0u);
+    EXPECT_EQ(Api().GetPageCount(multi), 1);
+    const uint32_t page = Api().LockPage(multi, 0);
+    EXPECT_EQ(page != 0, c.decodes);
+    if (page) {
+      BitmapHandle rgb(Api().ConvertTo24Bits(page));
+      EXPECT_EQ(PixelAt(rgb.get(), 3, 1), 0x808080u);
+      Api().UnlockPage(multi, page, 0);
+    }
+    if (multi != viaFile.multi) {
+      EXPECT_EQ(Api().CloseMultiBitmap(multi, 0), 1);
+    }
+  }
+  BitmapHandle loaded(Api().LoadU(18, path.c_str(), 0));
+  ASSERT_EQ(loaded.get() != 0, c.decodes);
+  if (loaded) {
+    EXPECT_EQ(Api().GetWidth(loaded.get()), 4);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Plugin, LonePage,
+                         ::testing::Values(LonePageCase{"Sound", 8, true},
+                                           LonePageCase{"DepthTheDecoderRefuses", 3, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(WritePages, AnimatedGifKeepsDelaysDisposalAndLoopCount) {
   TempFolder folder;

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <functional>
 
 #include "bilevel_bitmap.h"
 #include "exr_reader.h"
@@ -13,7 +14,9 @@
 #include "format_numbers.h"
 #include "jbig_codec.h"
 #include "jpeg_file_markers.h"
+#include "jpeg_row_decoder.h"
 #include "tiff_file_tags.h"
+#include "tiff_row_decoder.h"
 #include "platform/input_limits.h"
 
 namespace vximgplug {
@@ -65,6 +68,12 @@ bool TrustsLengthBlindly(FREE_IMAGE_FORMAT fif) {
   }
 }
 
+// Tags FreeImage leaves out or garbles, read again from the file.
+void TakeTagsPastFreeImage(FREE_IMAGE_FORMAT fif, FIBITMAP* dib, const std::string& path) {
+  if (fif == FIF_TIFF) TakeTagsFromTiffDirectory(dib, path, 0);
+  if (fif == FIF_JPEG) TakeMarkersFromJpegFile(dib, path);
+}
+
 FIBITMAP* DecodeInChild(FREE_IMAGE_FORMAT fif, const std::string& path, int32_t flags) {
   if (fif == FIF_EXR) return DecodeExr(path);
   if (!HeaderSizeAcceptable(fif, path, flags)) return nullptr;
@@ -78,16 +87,42 @@ FIBITMAP* DecodeInChild(FREE_IMAGE_FORMAT fif, const std::string& path, int32_t 
     FreeImage_Unload(dib);
     return nullptr;
   }
-  if (fif == FIF_TIFF) TakeTagsFromTiffDirectory(dib, path, 0);
-  if (fif == FIF_JPEG) TakeMarkersFromJpegFile(dib, path);
+  TakeTagsPastFreeImage(fif, dib, path);
   return dib;
+}
+
+using RowDecoder = DirectRows (*)(const std::string& path, uint32_t width, uint32_t height, uint32_t bitsPerPixel,
+                                  uint8_t* bits, size_t pitch);
+
+// In the child process: a file loaded with the default flags is described by FreeImage (size,
+// depth, resolution, profile and tags, as its full load reads them) and its rows are decoded
+// into the host's memory directly by `rows`.
+DirectDecode DecodedDirectly(FREE_IMAGE_FORMAT fif, const std::string& path, RowDecoder rows) {
+  if (!ClaimedSizeAcceptable(fif, path)) return {};
+  FIBITMAP* header = FreeImage_Load(fif, path.c_str(), FIF_LOAD_NOPIXELS);
+  if (!header || !DimensionsAcceptable(FreeImage_GetWidth(header), FreeImage_GetHeight(header))) return {};
+  TakeTagsPastFreeImage(fif, header, path);
+  const uint32_t width = FreeImage_GetWidth(header), height = FreeImage_GetHeight(header);
+  const uint32_t bpp = FreeImage_GetBPP(header);
+  return {header, [path, width, height, bpp, rows](uint8_t* bits, size_t pitch) {
+            return rows(path, width, height, bpp, bits, pitch);
+          }};
+}
+
+RowDecoder DirectRowDecoder(FREE_IMAGE_FORMAT fif, int32_t flags) {
+  if (flags != 0) return nullptr;
+  if (fif == FIF_JPEG) return DecodeJpegRows;
+  if (fif == FIF_TIFF) return DecodeTiffRows;
+  return nullptr;
 }
 
 FIBITMAP* LoadThroughFreeImage(int32_t format, const std::string& path, int32_t flags) {
   const FREE_IMAGE_FORMAT fif = ToFreeImageFormat(format);
   if (fif == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(fif)) return nullptr;
   if (ContentContradicts(fif, path)) return nullptr;
-  return LoadInChildProcess([&] { return DecodeInChild(fif, path, flags); }, LoadsTopRowFirst(format));
+  std::function<DirectDecode()> direct;
+  if (const RowDecoder rows = DirectRowDecoder(fif, flags)) direct = [&] { return DecodedDirectly(fif, path, rows); };
+  return LoadInChildProcess([&] { return DecodeInChild(fif, path, flags); }, LoadsTopRowFirst(format), direct);
 }
 
 FIBITMAP* LoadWhole(const std::string& path, FIBITMAP* (*decode)(std::vector<uint8_t>)) {

@@ -81,11 +81,11 @@ std::unique_ptr<Bitmap> HoldCopy(FIBITMAP* copy) {
 }
 
 // A page held in the host: locked in FreeImage's multi-page bitmap, or a copy of its own (read
-// here from its TIFF directory or, when FreeImage left its tags unreadable, decoded in a child
-// with its sound tags only); changes to a copy are not written back.
+// here from its TIFF directory or, when FreeImage left its tags unreadable or the page was never
+// tried, decoded in a child with its sound tags only); changes to a copy are not written back.
 std::unique_ptr<Bitmap> HoldPage(MultiBitmap& multi, int32_t page) {
   const TriedPage tried = TriedPageOf(multi, page);
-  if (tried.trial == kPageTagsUnreadable)
+  if (tried.trial == kPageTagsUnreadable || tried.trial == kPageUntried)
     return HoldCopy(LoadInChildProcess([&] { return DecodePage(multi.source, tried, page); }, false));
   if (DecodedOnItsOwn(multi, page)) return HoldCopy(DecodePage(multi.source, tried, page));
   FIBITMAP* dib = FreeImage_LockPage(multi.multi, page);
@@ -141,7 +141,7 @@ uint32_t VXIMGPLUG_OpenMultiBitmapU(int32_t format, int32_t flags, uint32_t file
     auto multi = std::make_unique<MultiBitmap>();
     multi->source = PageSource{fif, PathOf(open), flags};
     multi->readOnly = true;
-    auto tried = TryPagesInChild(multi->source);
+    auto tried = TryPagesInChild(multi->source, true);
     if (!tried) return 0;
     multi->pagesTried = std::move(*tried);
     multi->multi = FreeImage_OpenMultiBitmapFromHandle(fif, StdioCallbacks(), open->file, flags);
@@ -163,7 +163,7 @@ uint32_t VXIMGPLUG_OpenMultiBitmap(int32_t format, const char* path, int32_t cre
       if (!IsNonEmptyRegularFile(path)) return 0;
       multi->source = PageSource{fif, path, flags};
       multi->readOnly = readOnly != 0;
-      auto tried = TryPagesInChild(multi->source);
+      auto tried = TryPagesInChild(multi->source, multi->readOnly);
       if (!tried) return 0;
       multi->pagesTried = std::move(*tried);
     }

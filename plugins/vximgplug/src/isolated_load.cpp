@@ -93,15 +93,45 @@ bool WritePixels(int pixelFile, FIBITMAP* dib, const PixelHeader& h, bool topRow
 
 bool HeaderAcceptable(const PixelHeader& h);
 
-bool SendBitmap(int fd, int pixelFile, FIBITMAP* dib, bool topRowFirst) {
-  const PixelHeader h = HeaderOf(dib);
-  // The child bounds what it hands over by the same rules the host applies.
-  if (!HeaderAcceptable(h) || !WritePixels(pixelFile, dib, h, topRowFirst)) return false;
+// Everything but the rows, through the pipe.
+bool SendDescription(int fd, FIBITMAP* dib, const PixelHeader& h) {
   bool ok = WriteAll(fd, &h, sizeof h);
   if (ok && h.paletteCount) ok = WriteAll(fd, FreeImage_GetPalette(dib), h.paletteCount * sizeof(RGBQUAD));
   if (ok && h.transparencyCount) ok = WriteAll(fd, FreeImage_GetTransparencyTable(dib), h.transparencyCount);
   if (ok && h.iccBytes) ok = WriteAll(fd, FreeImage_GetICCProfile(dib)->data, h.iccBytes);
   return ok && WriteMetadata(fd, dib);
+}
+
+bool SendBitmap(int fd, int pixelFile, FIBITMAP* dib, bool topRowFirst) {
+  const PixelHeader h = HeaderOf(dib);
+  // The child bounds what it hands over by the same rules the host applies.
+  if (!HeaderAcceptable(h) || !WritePixels(pixelFile, dib, h, topRowFirst)) return false;
+  return SendDescription(fd, dib, h);
+}
+
+// Shared mappings this large may be backed by huge pages, which fewer first touches fill.
+constexpr size_t kHugePageBytes = size_t{2} << 20;
+
+// In the child: the hand-over file at its final size (zeros, padding included), its rows written
+// there by the decoder itself. The file is emptied again when the decoder declines the file.
+DirectRows WriteRowsInPlace(int pixelFile, const PixelHeader& h, const DirectDecode& direct) {
+  const size_t size = PixelFileBytes(h);
+  if (ftruncate(pixelFile, static_cast<off_t>(size)) != 0) return DirectRows::Failed;
+  void* address = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, pixelFile, 0);
+  if (address == MAP_FAILED) return DirectRows::Failed;
+  if (size >= kHugePageBytes) madvise(address, size, MADV_HUGEPAGE);
+  const DirectRows written = direct.rows(static_cast<uint8_t*>(address), PitchOf(h));
+  munmap(address, size);
+  if (written == DirectRows::NotThisFile && ftruncate(pixelFile, 0) != 0) return DirectRows::Failed;
+  return written;
+}
+
+DirectRows SendDirect(int fd, int pixelFile, const DirectDecode& direct) {
+  const PixelHeader h = HeaderOf(direct.header);
+  if (!HeaderAcceptable(h)) return DirectRows::Failed;
+  const DirectRows written = WriteRowsInPlace(pixelFile, h, direct);
+  if (written != DirectRows::Written) return written;
+  return SendDescription(fd, direct.header, h) ? DirectRows::Written : DirectRows::Failed;
 }
 
 bool HeaderAcceptable(const PixelHeader& h) {
@@ -220,16 +250,30 @@ class OwnedFd {
   int fd_;
 };
 
+enum class DecodeDirectly { Sent, Failed, Declined };
+
+DecodeDirectly TryDirect(int fd, int pixelFile, const DirectDecode& direct) {
+  if (!direct.header) return DecodeDirectly::Declined;
+  switch (SendDirect(fd, pixelFile, direct)) {
+    case DirectRows::Written: return DecodeDirectly::Sent;
+    case DirectRows::NotThisFile: return DecodeDirectly::Declined;
+    default: return DecodeDirectly::Failed;
+  }
+}
+
 }  // namespace
 
-FIBITMAP* LoadInChildProcess(const std::function<FIBITMAP*()>& decode, bool topRowFirst) {
+FIBITMAP* LoadInChildProcess(const std::function<FIBITMAP*()>& decode, bool topRowFirst,
+                             const std::function<DirectDecode()>& direct) {
   // The child's rows go to a memory file the host maps, instead of through the pipe.
   OwnedFd pixelFile(memfd_create("vximgplug-pixels", MFD_CLOEXEC | MFD_ALLOW_SEALING));
   if (pixelFile.get() < 0) return nullptr;
   DibPtr received;
   const bool ok = RunInChild(
-      [&](int fd) {
-        FIBITMAP* dib = decode();  // the child's memory goes with it
+      [&](int fd) {  // the child's memory goes with it: nothing it decodes is freed
+        const DecodeDirectly taken = direct ? TryDirect(fd, pixelFile.get(), direct()) : DecodeDirectly::Declined;
+        if (taken != DecodeDirectly::Declined) return taken == DecodeDirectly::Sent;
+        FIBITMAP* dib = decode();
         return dib && SendBitmap(fd, pixelFile.get(), dib, topRowFirst);
       },
       [&](int fd, Deadline deadline) {

@@ -23,9 +23,16 @@ std::vector<ScreenedPage> PagesToTry(const PageSource& source, int32_t count) {
   return pages;
 }
 
-bool TryEveryPage(int fd, FIMULTIBITMAP* multi, const PageSource& source) {
+bool TryLonePage(int fd, const PageSource& source) {
+  const std::vector<ScreenedPage> screened = PagesToTry(source, 1);
+  const TriedPage tried{screened[0].acceptable ? kPageUntried : kPageRefused, screened[0].directoryOffset};
+  return WriteAll(fd, &tried, sizeof tried);
+}
+
+bool TryEveryPage(int fd, FIMULTIBITMAP* multi, const PageSource& source, bool readOnly) {
   const int32_t count = std::min(FreeImage_GetPageCount(multi), kMaxPages);
   if (count < 0 || !WriteAll(fd, &count, sizeof count)) return false;
+  if (readOnly && count == 1 && source.fif == FIF_TIFF) return TryLonePage(fd, source);
   const std::vector<ScreenedPage> screened = PagesToTry(source, count);
   for (int32_t page = 0; page < count; ++page) {
     const ScreenedPage& s = screened[static_cast<size_t>(page)];
@@ -53,13 +60,13 @@ FIBITMAP* DecodePage(const PageSource& source, const TriedPage& tried, int32_t p
   return reopened ? FreeImage_LockPage(reopened, page) : nullptr;
 }
 
-std::optional<std::vector<TriedPage>> TryPagesInChild(const PageSource& source) {
+std::optional<std::vector<TriedPage>> TryPagesInChild(const PageSource& source, bool readOnly) {
   bool counted = false;
   std::vector<TriedPage> pages;
   RunInChild(
       [&](int fd) {
         FIMULTIBITMAP* multi = source.Reopen();  // left open: the child's memory goes with it
-        return multi && TryEveryPage(fd, multi, source);
+        return multi && TryEveryPage(fd, multi, source, readOnly);
       },
       [&](int fd, Deadline deadline) {
         int32_t count = 0;
@@ -68,7 +75,7 @@ std::optional<std::vector<TriedPage>> TryPagesInChild(const PageSource& source) 
         pages.assign(static_cast<size_t>(count), TriedPage{});
         for (TriedPage& tried : pages) {
           if (!ReadAll(fd, &tried, sizeof tried, deadline)) return false;
-          if (tried.trial > kPageTagsUnreadable) tried.trial = kPageRefused;
+          if (tried.trial > kPageUntried) tried.trial = kPageRefused;
         }
         return true;
       });

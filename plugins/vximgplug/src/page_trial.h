@@ -5,7 +5,10 @@
 // writer made) is decoded for the host in a child instead, which carries back only sound tags.
 // A file the child cannot even open or count is refused. TIFF pages are first judged from their
 // directories, and each is then decoded on its own from its directory's offset, so that trying
-// every page costs time in proportion to the pages.
+// every page costs time in proportion to the pages. The lone page of a read-only TIFF file is
+// judged from its directory alone: the host loads such a file as one bitmap (decoded in a child
+// anyway), and a lock of that page decodes it in a child too, so decoding it here would be a
+// second decode of every single-page TIFF.
 #pragma once
 #include <FreeImage.h>
 
@@ -17,7 +20,8 @@
 
 namespace vximgplug {
 
-enum PageTrial : uint8_t { kPageRefused = 0, kPageSafe = 1, kPageTagsUnreadable = 2 };
+// An untried page is decoded in a child whenever it is locked.
+enum PageTrial : uint8_t { kPageRefused = 0, kPageSafe = 1, kPageTagsUnreadable = 2, kPageUntried = 3 };
 
 struct TriedPage {
   uint8_t trial = kPageRefused;  // a PageTrial
@@ -37,7 +41,8 @@ FIBITMAP* DecodePage(const PageSource& source, const TriedPage& tried, int32_t p
 
 // One TriedPage per page of the source, for at most the pages a document may hold. Pages from
 // one that crashed or hung the child onwards are refused. Nothing when the file could not be
-// opened and counted.
-std::optional<std::vector<TriedPage>> TryPagesInChild(const PageSource& source);
+// opened and counted. `readOnly`: the pages will only be read, so a TIFF file's lone page may
+// stay untried.
+std::optional<std::vector<TriedPage>> TryPagesInChild(const PageSource& source, bool readOnly);
 
 }  // namespace vximgplug

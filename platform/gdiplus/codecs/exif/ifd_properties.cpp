@@ -121,23 +121,32 @@ Entry PointerEntry(uint16_t tag) {
   return e;
 }
 
-void AlignToWord(std::vector<uint8_t>& out) {
-  if (out.size() & 1) out.push_back(0);
+// Directories appended to a file are built apart and then written at `base`, where the block
+// starts in the file: offsets are the file's, word alignment too.
+struct IfdBlock {
+  uint64_t base = 0;
+  std::vector<uint8_t> bytes;
+  uint64_t End() const { return base + bytes.size(); }
+};
+
+void AlignToWord(IfdBlock& out) {
+  if (out.End() & 1) out.bytes.push_back(0);
 }
 
-// Appends a directory and its out-of-line values; returns the offsets of each entry's value field
-// (by position in the sorted entries) and of the next-directory link.
+// Appends a directory and its out-of-line values; returns its offset in the file and the
+// positions in the block of each entry's value field (by tag) and of the next-directory link.
 struct WrittenIfd {
   uint32_t offset = 0;
   size_t nextLink = 0;
   std::vector<std::pair<uint16_t, size_t>> valueFields;
 };
 
-WrittenIfd WriteIfd(std::vector<uint8_t>& out, std::vector<Entry> entries) {
+WrittenIfd WriteIfd(IfdBlock& block, std::vector<Entry> entries) {
   std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.tag < b.tag; });
-  AlignToWord(out);
+  AlignToWord(block);
+  std::vector<uint8_t>& out = block.bytes;
   WrittenIfd written;
-  written.offset = static_cast<uint32_t>(out.size());
+  written.offset = static_cast<uint32_t>(block.End());
   Put16LE(out, static_cast<uint16_t>(entries.size()));
   const size_t firstEntry = out.size();
   out.resize(out.size() + 12 * entries.size() + 4, 0);
@@ -154,8 +163,8 @@ WrittenIfd WriteIfd(std::vector<uint8_t>& out, std::vector<Entry> entries) {
     } else if (e.value.size() <= 4) {
       std::copy(e.value.begin(), e.value.end(), &out[at + 8]);
     } else {
-      AlignToWord(out);
-      Set32LE(&out[at + 8], static_cast<uint32_t>(out.size()));
+      AlignToWord(block);
+      Set32LE(&out[at + 8], static_cast<uint32_t>(block.End()));
       out.insert(out.end(), e.value.begin(), e.value.end());
     }
   }
@@ -169,14 +178,14 @@ size_t FieldOf(const WrittenIfd& ifd, uint16_t tag) {
 }
 
 // Writes the EXIF and GPS sub-directories (when they have entries) and links them from `main`.
-void WriteSubDirectories(std::vector<uint8_t>& out, const WrittenIfd& main, std::vector<Entry>& exif, std::vector<Entry>& gps) {
+void WriteSubDirectories(IfdBlock& out, const WrittenIfd& main, std::vector<Entry>& exif, std::vector<Entry>& gps) {
   if (!exif.empty()) {
     const uint32_t at = WriteIfd(out, std::move(exif)).offset;
-    Set32LE(&out[FieldOf(main, PropertyTagExifIFD)], at);
+    Set32LE(&out.bytes[FieldOf(main, PropertyTagExifIFD)], at);
   }
   if (!gps.empty()) {
     const uint32_t at = WriteIfd(out, std::move(gps)).offset;
-    Set32LE(&out[FieldOf(main, PropertyTagGpsIFD)], at);
+    Set32LE(&out.bytes[FieldOf(main, PropertyTagGpsIFD)], at);
   }
 }
 
@@ -203,12 +212,14 @@ SortedEntries SortItems(const std::vector<PropertyRecord>& items, const std::set
 }
 
 // The raw entries of one directory of a little-endian file, or false when it is malformed.
-bool ReadRawEntries(const std::vector<uint8_t>& tiff, uint32_t offset, std::vector<Entry>& entries, uint32_t& next) {
-  if (!InBounds(tiff.size(), offset, 2)) return false;
-  const uint16_t count = Get16LE(&tiff[offset]);
-  if (!InBounds(tiff.size(), uint64_t{offset} + 2, uint64_t{count} * 12 + 4)) return false;
+bool ReadRawEntries(SeekableSink& tiff, uint32_t offset, std::vector<Entry>& entries, uint32_t& next) {
+  uint8_t countBytes[2];
+  if (tiff.ReadAt(offset, countBytes, 2) != 2) return false;
+  const uint16_t count = Get16LE(countBytes);
+  std::vector<uint8_t> directory(size_t{count} * 12 + 4);
+  if (tiff.ReadAt(uint64_t{offset} + 2, directory.data(), directory.size()) != directory.size()) return false;
   for (uint16_t i = 0; i < count; ++i) {
-    const uint8_t* p = &tiff[offset + 2 + 12 * size_t{i}];
+    const uint8_t* p = &directory[12 * size_t{i}];
     Entry e;
     e.tag = Get16LE(p);
     e.type = Get16LE(p + 2);
@@ -217,7 +228,28 @@ bool ReadRawEntries(const std::vector<uint8_t>& tiff, uint32_t offset, std::vect
     std::copy_n(p + 8, 4, e.field);
     entries.push_back(e);
   }
-  next = Get32LE(&tiff[offset + 2 + 12 * size_t{count}]);
+  next = Get32LE(&directory[12 * size_t{count}]);
+  return true;
+}
+
+bool PatchLink(SeekableSink& tiff, uint64_t link, uint32_t offset) {
+  uint8_t bytes[4];
+  Set32LE(bytes, offset);
+  return tiff.WriteAt(link, bytes, sizeof bytes);
+}
+
+// Page `offset`'s directory again at the end of the file, with the items it lacks; false when
+// the file cannot be read back or written.
+bool AppendMergedDirectory(SeekableSink& tiff, std::vector<Entry> entries, SortedEntries& sorted, uint32_t next,
+                           uint64_t& link) {
+  entries.insert(entries.end(), std::make_move_iterator(sorted.main.begin()), std::make_move_iterator(sorted.main.end()));
+  IfdBlock block{tiff.Size(), {}};
+  const WrittenIfd written = WriteIfd(block, std::move(entries));
+  WriteSubDirectories(block, written, sorted.exif, sorted.gps);
+  Set32LE(&block.bytes[written.nextLink], next);
+  if (!tiff.WriteAt(block.base, block.bytes.data(), block.bytes.size()) || !PatchLink(tiff, link, written.offset))
+    return false;
+  link = block.base + written.nextLink;
   return true;
 }
 
@@ -253,17 +285,19 @@ void ReadIfdProperties(const TiffLayout& layout, uint32_t offset, DecodeBudget& 
 std::vector<uint8_t> BuildExifBlock(const std::vector<PropertyRecord>& items) {
   SortedEntries sorted = SortItems(items, {});
   if (sorted.main.empty()) return {};
-  std::vector<uint8_t> out = {'I', 'I', 42, 0, 8, 0, 0, 0};
+  IfdBlock out{0, {'I', 'I', 42, 0, 8, 0, 0, 0}};
   const WrittenIfd main = WriteIfd(out, std::move(sorted.main));
   WriteSubDirectories(out, main, sorted.exif, sorted.gps);
-  return out;
+  return std::move(out.bytes);
 }
 
-Status MergePropertiesIntoTiff(std::vector<uint8_t>& tiff, const std::vector<const std::vector<PropertyRecord>*>& pages) {
+Status MergePropertiesIntoTiff(SeekableSink& tiff, const std::vector<const std::vector<PropertyRecord>*>& pages) {
+  uint8_t header[8];
   TiffLayout layout;
-  if (!ParseTiffHeader(tiff, layout) || layout.bigEndian) return GenericError;
+  if (tiff.ReadAt(0, header, sizeof header) != sizeof header || !ParseTiffHeader(header, layout) || layout.bigEndian)
+    return GenericError;
   uint32_t offset = layout.firstIfd;
-  size_t link = 4;  // where the offset of the directory being rewritten is stored
+  uint64_t link = 4;  // where the offset of the directory being rewritten is stored
   for (size_t page = 0; page < pages.size() && offset != 0; ++page) {
     std::vector<Entry> entries;
     uint32_t next = 0;
@@ -272,16 +306,11 @@ Status MergePropertiesIntoTiff(std::vector<uint8_t>& tiff, const std::vector<con
     for (const Entry& e : entries) present.insert(e.tag);
     SortedEntries sorted = SortItems(*pages[page], present);
     if (!sorted.main.empty()) {
-      entries.insert(entries.end(), std::make_move_iterator(sorted.main.begin()), std::make_move_iterator(sorted.main.end()));
-      const WrittenIfd written = WriteIfd(tiff, std::move(entries));
-      WriteSubDirectories(tiff, written, sorted.exif, sorted.gps);
-      Set32LE(&tiff[link], written.offset);
-      Set32LE(&tiff[written.nextLink], next);
-      link = written.nextLink;
+      if (!AppendMergedDirectory(tiff, std::move(entries), sorted, next, link)) return Win32Error;
     } else {
-      link = offset + 2 + 12 * size_t{Get16LE(&tiff[offset])};
+      link = offset + 2 + 12 * uint64_t{entries.size()};
     }
-    if (tiff.size() > 0xFFFFFFFFull) return ValueOverflow;
+    if (tiff.Size() > 0xFFFFFFFFull) return ValueOverflow;
     offset = next;
   }
   return Ok;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/gdiplus/byte_sink.h"
 #include "platform/gdiplus/codecs/codec.h"
 #include "platform/gdiplus/codecs/decode_limits.h"
 
@@ -34,7 +35,8 @@ std::vector<uint8_t> BuildExifBlock(const std::vector<PropertyRecord>& items);
 
 // Rewrites every directory of a little-endian TIFF file so that page i also carries the writable
 // items of pages[i] that the file does not already hold. The old directories stay in the file as
-// unused bytes; the chain of directories is relinked to the new ones.
-Status MergePropertiesIntoTiff(std::vector<uint8_t>& tiff, const std::vector<const std::vector<PropertyRecord>*>& pages);
+// unused bytes; the chain of directories is relinked to the new ones. Win32Error when the file
+// cannot be written.
+Status MergePropertiesIntoTiff(SeekableSink& tiff, const std::vector<const std::vector<PropertyRecord>*>& pages);
 
 }  // namespace vx::gdiplus::codecs

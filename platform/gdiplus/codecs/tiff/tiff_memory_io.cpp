@@ -11,17 +11,21 @@ constexpr tmsize_t kMaxSingleAllocation = tmsize_t{256} << 20;
 
 TiffMemory& MemoryOf(thandle_t h) { return *static_cast<TiffMemory*>(h); }
 
-uint64_t SizeOf(const TiffMemory& m) { return m.output ? m.output->size() : m.input.size(); }
+uint64_t SizeOf(const TiffMemory& m) { return m.output ? m.output->Size() : m.input.size(); }
 
 tmsize_t Read(thandle_t h, void* buffer, tmsize_t size) {
   TiffMemory& m = MemoryOf(h);
   if (size <= 0) return 0;
   // A writer reads back what it wrote (it links each new directory to the previous one).
-  const uint8_t* data = m.output ? m.output->data() : m.input.data();
+  if (m.output) {
+    const size_t n = m.output->ReadAt(m.position, static_cast<uint8_t*>(buffer), static_cast<size_t>(size));
+    m.position += n;
+    return static_cast<tmsize_t>(n);
+  }
   const uint64_t total = SizeOf(m);
   const uint64_t available = m.position < total ? total - m.position : 0;
   const uint64_t n = std::min<uint64_t>(available, static_cast<uint64_t>(size));
-  if (n) std::memcpy(buffer, data + m.position, n);
+  if (n) std::memcpy(buffer, m.input.data() + m.position, n);
   m.position += n;
   return static_cast<tmsize_t>(n);
 }
@@ -31,12 +35,7 @@ tmsize_t Write(thandle_t h, void* buffer, tmsize_t size) {
   if (!m.output || size < 0) return -1;
   const uint64_t end = m.position + static_cast<uint64_t>(size);
   if (end > 0xFFFFFFFFull) return -1;  // classic TIFF offsets are 32 bits
-  try {
-    if (end > m.output->size()) m.output->resize(end);
-  } catch (const std::bad_alloc&) {
-    return -1;
-  }
-  std::memcpy(m.output->data() + m.position, buffer, static_cast<size_t>(size));
+  if (!m.output->WriteAt(m.position, static_cast<const uint8_t*>(buffer), static_cast<size_t>(size))) return -1;
   m.position = end;
   return size;
 }

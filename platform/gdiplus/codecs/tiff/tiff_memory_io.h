@@ -1,18 +1,20 @@
-// libtiff over memory: a read-only view of encoded bytes, or a growing output buffer. Errors and
-// warnings stay with the handle instead of going to libtiff's process-wide handlers.
+// libtiff over memory or a file: a read-only view of encoded bytes, or an output sink (memory
+// for a stream, or the file being written). Errors and warnings stay with the handle instead of
+// going to libtiff's process-wide handlers.
 #pragma once
 #include <tiffio.h>
 
 #include <memory>
 #include <vector>
 
+#include "platform/gdiplus/byte_sink.h"
 #include "platform/gdiplus/codecs/codec.h"
 
 namespace vx::gdiplus::codecs {
 
 struct TiffMemory {
   Bytes input;
-  std::vector<uint8_t>* output = nullptr;
+  SeekableSink* output = nullptr;
   uint64_t position = 0;
 };
 

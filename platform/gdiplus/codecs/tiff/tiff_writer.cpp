@@ -147,19 +147,14 @@ Status PrepareTiffPage(const Frame& source, const EncodeOptions& options, TiffPa
   return ConvertFrame(source, format, page.palette, page.frame);
 }
 
-Status EncodeTiff(const std::vector<TiffPage>& pages, std::vector<uint8_t>& out) {
+Status EncodeTiff(const std::vector<TiffPage>& pages, SeekableSink& out) {
   if (pages.empty()) return InvalidParameter;
-  out.clear();
-  // Room for the uncompressed pixels up front: the file never moves while it grows, and pages
-  // of memory a compressed file does not reach are never touched.
-  size_t expected = size_t{1} << 16;
+  // Room for the uncompressed pixels up front where the destination is memory: it never moves
+  // while it grows, and pages of memory a compressed file does not reach are never touched.
+  uint64_t expected = uint64_t{1} << 16;
   for (const TiffPage& p : pages)
-    expected += static_cast<size_t>(RowBytes(p.pixels().width, p.format)) * static_cast<size_t>(p.pixels().height);
-  try {
-    out.reserve(expected);
-  } catch (const std::bad_alloc&) {
-    // only a head start: the file still grows as it is written
-  }
+    expected += static_cast<uint64_t>(RowBytes(p.pixels().width, p.format)) * static_cast<uint64_t>(p.pixels().height);
+  out.ExpectBytes(expected);
   TiffMemory memory{{}, &out};
   {
     TiffHandle tif = OpenTiffForWriting(memory);
@@ -170,7 +165,7 @@ Status EncodeTiff(const std::vector<TiffPage>& pages, std::vector<uint8_t>& out)
     } catch (const std::bad_alloc&) {
       return OutOfMemory;
     }
-  }  // closing flushes the last directory
+  }  // every page wrote its directory; closing only lets go of the handle
   std::vector<const std::vector<PropertyRecord>*> items;
   for (const TiffPage& p : pages) items.push_back(&p.pixels().properties);
   try {

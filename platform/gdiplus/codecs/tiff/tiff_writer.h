@@ -4,6 +4,7 @@
 #pragma once
 #include <vector>
 
+#include "platform/gdiplus/byte_sink.h"
 #include "platform/gdiplus/codecs/codec.h"
 
 namespace vx::gdiplus::codecs {
@@ -24,6 +25,7 @@ enum class TiffPixels { Copied, Borrowed };
 
 Status PrepareTiffPage(const Frame& source, const EncodeOptions& options, TiffPage& page,
                        TiffPixels pixels = TiffPixels::Copied);
-Status EncodeTiff(const std::vector<TiffPage>& pages, std::vector<uint8_t>& out);
+// `out` must be empty: the file starts at its offset 0.
+Status EncodeTiff(const std::vector<TiffPage>& pages, SeekableSink& out);
 
 }  // namespace vx::gdiplus::codecs
