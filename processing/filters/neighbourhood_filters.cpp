@@ -48,10 +48,24 @@ bool InPlace3x3(FilterImage& image, Rule rule) {
   return image.pixelBytes == 3 ? InPlace3x3Rows<3>(image, rule) : InPlace3x3Rows<4>(image, rule);
 }
 
+// A channel is at most 255 and a sum of eight at most 2040, so below these weights no product or
+// difference can leave 32 bits and the rule needs neither 64-bit arithmetic nor a check per pixel.
+bool FitsIn32Bits(int64_t centre, int64_t divisor, int32_t neighbourWeight) {
+  const int64_t largest = (centre < 0 ? -centre : centre) * 255 + int64_t{neighbourWeight} * 2040;
+  return FitsLong(largest) && FitsLong(divisor);
+}
+
 // clamp((c * centreWeight - neighbourWeight * sum8) \ divisor) with 32-bit checks.
 bool WeightedSharpen(int32_t p, int32_t centreBias, int32_t divisorBias, int32_t neighbourWeight, FilterImage& image) {
   const int64_t centre = int64_t{p} + centreBias, divisor = int64_t{p} + divisorBias;
   if (!FitsLong(centre) || !FitsLong(divisor) || divisor == 0) return false;
+  if (FitsIn32Bits(centre, divisor, neighbourWeight)) {
+    const auto centre32 = static_cast<int32_t>(centre), divisor32 = static_cast<int32_t>(divisor);
+    return InPlace3x3(image, [=](const auto& n, int c, uint8_t& out) {
+      out = ClampByte((n.At(0, 0, c) * centre32 - neighbourWeight * n.Sum8(c)) / divisor32);
+      return true;
+    });
+  }
   return InPlace3x3(image, [&](const auto& n, int c, uint8_t& out) {
     const int64_t v = n.At(0, 0, c) * centre - int64_t{neighbourWeight} * n.Sum8(c);
     if (!FitsLong(n.At(0, 0, c) * centre) || !FitsLong(v)) return false;
