@@ -31,6 +31,19 @@ ARGB Textured(int32_t x, int32_t y, bool translucent) {
   return a << 24 | r << 16 | g << 8 | b;
 }
 
+// The picture resized from: textured colours, or for an indexed format with `translucent` a
+// palette with clear and half-clear entries, through which the canvas's white shows.
+int32_t Source(gp::PixelFormat format, bool translucent) {
+  if (!IsIndexedPixelFormat(format) || !translucent)
+    return MakeFilled(16, 12, format, [&](int32_t x, int32_t y) { return Textured(x, y, translucent); });
+  std::vector<uint8_t> indices;
+  for (int32_t y = 0; y < 12; ++y)
+    for (int32_t x = 0; x < 16; ++x) indices.push_back(static_cast<uint8_t>((x * 5 + y * 3 + x * y) % 6));
+  return MakeIndexed(16, 12, format,
+                     test_support::PaletteOf({0x00FF0000, 0x80203040, 0xFF00FF00, 0xFF123456, 0x40FFFFFF, 0xFF000000}),
+                     indices);
+}
+
 class ResizePixels : public test_support::EngineTest {};
 
 TEST_F(ResizePixels, EveryInterpolationModeKeepsItsBytes) {
@@ -60,10 +73,17 @@ TEST_F(ResizePixels, EveryInterpolationModeKeepsItsBytes) {
        {0x2BC0BEF2u, 0x2BC0BEF2u, 0xDA52A4A1u, 0x2BC0BEF2u, 0xDA52A4A1u, 0x48166F55u, 0x2BC0BEF2u, 0xDA52A4A1u}},
       {"32 bits PARGB, translucent, odd shrink", gp::PixelFormat32bppPARGB, true, 7, 5,
        {0x1F40C534u, 0x1F40C534u, 0x186888D1u, 0x1F40C534u, 0x186888D1u, 0x9296CFFBu, 0xF64404B8u, 0x186888D1u}},
+      {"8 bits indexed, odd shrink", gp::PixelFormat8bppIndexed, false, 7, 5,
+       {0xA087662Au, 0xA087662Au, 0xB8B93198u, 0xA087662Au, 0xB8B93198u, 0x7EB3E0F0u, 0xC54E4B52u, 0xB8B93198u}},
+      {"8 bits indexed, enlarged", gp::PixelFormat8bppIndexed, false, 37, 29,
+       {0xB9E9639Au, 0xB9E9639Au, 0x22B2DAFAu, 0xB9E9639Au, 0x22B2DAFAu, 0x91AF6853u, 0xB9E9639Au, 0x22B2DAFAu}},
+      {"8 bits indexed, clear entries, odd shrink", gp::PixelFormat8bppIndexed, true, 7, 5,
+       {0x82D4CDC5u, 0x82D4CDC5u, 0x956717C0u, 0x82D4CDC5u, 0x956717C0u, 0x72C2F724u, 0x956717C0u, 0x956717C0u}},
+      {"8 bits indexed, clear entries, enlarged", gp::PixelFormat8bppIndexed, true, 37, 29,
+       {0x9929D191u, 0x9929D191u, 0x12FD57A2u, 0x9929D191u, 0x12FD57A2u, 0x42E1A8A8u, 0x9929D191u, 0x12FD57A2u}},
   };
   for (const Case& c : cases) {
-    const auto colour = [&](int32_t x, int32_t y) { return Textured(x, y, c.translucent); };
-    const int32_t source = MakeFilled(16, 12, c.format, colour);
+    const int32_t source = Source(c.format, c.translucent);
     std::array<uint32_t, 8> got{};
     std::string listed;
     for (int32_t mode = 0; mode < 8; ++mode) {
