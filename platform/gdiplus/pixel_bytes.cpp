@@ -46,17 +46,20 @@ class SpareBlock {
     return nullptr;
   }
 
-  void Give(void* block, size_t rounded) noexcept {
-    void* stale = nullptr;
+  // Keeps `block` in place of the spare, or with `keep` false releases it.
+  void Give(void* block, size_t rounded, bool keep) noexcept {
+    void* stale = block;
     {
       std::lock_guard<std::mutex> hold(mutex_);
       if (auto it = lentLarger_.find(block); it != lentLarger_.end()) {
         rounded = it->second;
         lentLarger_.erase(it);
       }
-      stale = block_;
-      block_ = block;
-      size_ = rounded;
+      if (keep) {
+        stale = block_;
+        block_ = block;
+        size_ = rounded;
+      }
     }
     if (stale) DeleteLargeBlock(stale);
   }
@@ -84,12 +87,12 @@ void* AllocatePixelMemory(size_t bytes) {
   return NewLargeBlock(rounded);
 }
 
-void FreePixelMemory(void* block, size_t bytes) noexcept {
+void FreePixelMemory(void* block, size_t bytes, bool keep) noexcept {
   if (bytes < kHugePageBytes) {
     ::operator delete(block);
     return;
   }
-  Spare().Give(block, RoundedToHugePages(bytes));
+  Spare().Give(block, RoundedToHugePages(bytes), keep);
 }
 
 }  // namespace vx::gdiplus

@@ -25,7 +25,7 @@ using vexiro::FilterArea;
 constexpr uint32_t kReadBuffer = gdiplus::ImageLockModeRead | gdiplus::ImageLockModeUserInputBuf;
 constexpr uint32_t kWriteBuffer = gdiplus::ImageLockModeWrite | gdiplus::ImageLockModeUserInputBuf;
 
-using WorkingPixels = std::vector<uint32_t, gdiplus::UnclearedAllocator<uint32_t>>;
+using WorkingPixels = gdiplus::WorkingBuffer<uint32_t>;
 
 thread_local FilterPattern tPattern{};
 
@@ -100,7 +100,7 @@ FilterImage ImageOver(int32_t id, const FilterArea& a, uint8_t* pixels, const ui
 Outcome RunOver24BitRows(const FilterEntry& entry, int32_t id, const FilterArea& a, const FilterArgs& args) {
   constexpr PixelFormat kFormat = gdiplus::PixelFormat24bppRGB;
   const int32_t stride = 3 * a.Width;
-  gdiplus::PixelBytes rows(static_cast<size_t>(stride) * static_cast<size_t>(a.Height));
+  gdiplus::WorkingBuffer<uint8_t> rows(static_cast<size_t>(stride) * static_cast<size_t>(a.Height));
   if (VexiroStatus s = TransferArea(id, a, kReadBuffer, kFormat, rows.data(), stride); s != vexiro::OK) return {s};
   FilterImage image = ImageOver(id, a, rows.data(), nullptr, 3);
   Outcome out;

@@ -1,5 +1,6 @@
-// Large pixel blocks: the block given back last serves the next request that fits it, whole,
-// and memory that must start clear still does when it comes from a block used before.
+// Large pixel blocks: the picture's block given back last serves the next request that fits it,
+// whole; working copies do not displace it; memory that must start clear still does when it
+// comes from a block used before.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -34,6 +35,18 @@ TEST(PixelMemory, AReusedBlockServesASmallerRequestAndThenItsWholeSizeAgain) {
   void* tiny = AllocatePixelMemory(3 * kMiB);
   std::memset(tiny, 0x44, 3 * kMiB);
   FreePixelMemory(tiny, 3 * kMiB);
+}
+
+TEST(PixelMemory, AWorkingBufferGivesItsBlockBackWithoutDisplacingThePicturesOne) {
+  void* picture = AllocatePixelMemory(8 * kMiB);
+  {
+    WorkingBuffer<uint8_t> working(8 * kMiB);
+    working.back() = 1;
+    FreePixelMemory(picture, 8 * kMiB);
+  }
+  void* next = AllocatePixelMemory(8 * kMiB);
+  EXPECT_EQ(next, picture) << "the picture's block stays the spare";
+  FreePixelMemory(next, 8 * kMiB);
 }
 
 TEST(PixelMemory, ClearedFramesAndPaddingStayClearOverAUsedBlock) {
