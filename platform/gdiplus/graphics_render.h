@@ -48,6 +48,9 @@ Status GpGraphics::Render(const GpRectF& area, bool covers, Draw draw, bool vect
   const cairo_matrix_t device = DeviceMatrix();
   const double offset = VectorOffset();
   covers = covers && clip_.empty();
+  // Without a clip, a target whose loaded pixels store back unchanged takes the whole tile back:
+  // the pixels the drawing left alone come out as they went in.
+  const bool storeWhole = covers || (clip_.empty() && target_->RoundTripsExactly());
   std::vector<uint32_t> before;
   for (INT ty = bounds.Y; ty < bounds.Y + bounds.Height; ty += kTargetTile) {
     for (INT tx = bounds.X; tx < bounds.X + bounds.Width; tx += kTargetTile) {
@@ -58,8 +61,8 @@ Status GpGraphics::Render(const GpRectF& area, bool covers, Draw draw, bool vect
       cairo_surface_flush(surface.get());
       uint8_t* data = cairo_image_surface_get_data(surface.get());
       const int stride = cairo_image_surface_get_stride(surface.get());
-      if (!covers) {
-        target_->Load(tile, data, stride);
+      if (!covers) target_->Load(tile, data, stride);
+      if (!storeWhole) {
         before.resize(static_cast<size_t>(tile.Width) * tile.Height);
         for (INT y = 0; y < tile.Height; ++y)
           std::memcpy(before.data() + static_cast<size_t>(y) * tile.Width, data + y * stride, size_t(tile.Width) * 4);
@@ -76,7 +79,7 @@ Status GpGraphics::Render(const GpRectF& area, bool covers, Draw draw, bool vect
       if (!clip_.empty()) {
         if (Status s = KeepOutsideClip(tile, offset, data, stride, before); s != Ok) return s;
       }
-      if (covers) {
+      if (storeWhole) {
         target_->Store(tile, data, stride);
       } else {
         StoreChangedRuns(*target_, tile, data, stride, before);

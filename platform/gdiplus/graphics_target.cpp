@@ -27,6 +27,11 @@ class BitmapTarget : public PixelTarget {
       ConvertRow({in + y * stride, PixelFormat32bppPARGB}, FrameDestRow(f, r.Y + y, r.X), r.Width);
   }
 
+  // Opaque 24-bit pixels load with alpha 255 and store back as they were; PARGB is copied.
+  bool RoundTripsExactly() const override {
+    return frame().format == PixelFormat24bppRGB || frame().format == PixelFormat32bppPARGB;
+  }
+
  private:
   const Frame& frame() const { return bitmap_->current(); }
   GpBitmap* bitmap_;

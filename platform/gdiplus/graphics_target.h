@@ -20,6 +20,9 @@ class PixelTarget {
   // Copies the rectangle into premultiplied rows at `out` (row pitch `stride` bytes) and back.
   virtual void Load(const GpRect& rect, uint8_t* out, int stride) const = 0;
   virtual void Store(const GpRect& rect, const uint8_t* in, int stride) = 0;
+  // True when storing rows just loaded gives back the target's bytes unchanged, so a drawing
+  // may store its whole rectangle instead of only the pixels it changed.
+  virtual bool RoundTripsExactly() const { return false; }
   // A vector device's context in device pixels: drawing goes there as it is, not through pixels.
   virtual cairo_t* VectorContext() { return nullptr; }
 };

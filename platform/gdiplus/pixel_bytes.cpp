@@ -1,24 +1,98 @@
-// Pixel memory blocks; large ones on huge pages where the kernel offers them on request.
+// Pixel memory blocks; large ones on huge pages where the kernel offers them on request, and the
+// last large block given back is kept for the next one that fits it.
 #include "platform/gdiplus/pixel_bytes.h"
 
 #include <sys/mman.h>
 
+#include <mutex>
+#include <unordered_map>
+
 namespace vx::gdiplus {
 
-void* AllocatePixelMemory(size_t bytes) {
-  if (bytes < kHugePageBytes) return ::operator new(bytes);
-  const size_t rounded = (bytes + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes;
+namespace {
+
+size_t RoundedToHugePages(size_t bytes) { return (bytes + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes; }
+
+void* NewLargeBlock(size_t rounded) {
   void* block = ::operator new(rounded, std::align_val_t{kHugePageBytes});
   // Only advice: where the kernel gives no huge pages the block works as it is.
   madvise(block, rounded, MADV_HUGEPAGE);
   return block;
 }
 
-void FreePixelMemory(void* block, size_t bytes) noexcept {
-  if (bytes < kHugePageBytes)
+void DeleteLargeBlock(void* block) noexcept { ::operator delete(block, std::align_val_t{kHugePageBytes}); }
+
+// A pipeline frees one picture as it sizes the next (a crop, a resize, a filter's working copy),
+// and the kernel clears every fresh page before its first touch, which on virtual machines costs
+// more than the work on the pixels. So the last large block given back is kept for the next large
+// request of at least half its size; one block only, and a request it cannot serve releases it
+// first, so memory held idle never exceeds one picture and never adds to a larger one's peak.
+class SpareBlock {
+ public:
+  void* Take(size_t rounded) {
+    void* stale = nullptr;
+    {
+      std::lock_guard<std::mutex> hold(mutex_);
+      if (block_ && size_ >= rounded && size_ / 2 <= rounded) {
+        void* block = block_;
+        if (size_ != rounded) lentLarger_[block] = size_;
+        block_ = nullptr;
+        return block;
+      }
+      stale = block_;
+      block_ = nullptr;
+    }
+    if (stale) DeleteLargeBlock(stale);
+    return nullptr;
+  }
+
+  // Keeps `block` in place of the spare, or with `keep` false releases it.
+  void Give(void* block, size_t rounded, bool keep) noexcept {
+    void* stale = block;
+    {
+      std::lock_guard<std::mutex> hold(mutex_);
+      if (auto it = lentLarger_.find(block); it != lentLarger_.end()) {
+        rounded = it->second;
+        lentLarger_.erase(it);
+      }
+      if (keep) {
+        stale = block_;
+        block_ = block;
+        size_ = rounded;
+      }
+    }
+    if (stale) DeleteLargeBlock(stale);
+  }
+
+ private:
+  std::mutex mutex_;
+  void* block_ = nullptr;
+  size_t size_ = 0;
+  // Blocks handed out for a smaller request than they hold, with the size they really have.
+  std::unordered_map<void*, size_t> lentLarger_;
+};
+
+SpareBlock& Spare() {
+  // Never destroyed: blocks may be given back while static objects are being torn down.
+  static auto* spare = new SpareBlock;
+  return *spare;
+}
+
+}  // namespace
+
+void* AllocatePixelMemory(size_t bytes) {
+  if (bytes < kHugePageBytes) return ::operator new(bytes);
+  const size_t rounded = RoundedToHugePages(bytes);
+  if (void* block = Spare().Take(rounded)) return block;
+  return NewLargeBlock(rounded);
+}
+
+void FreePixelMemory(void* block, size_t bytes, bool keep) noexcept {
+  if (bytes < kHugePageBytes) {
     ::operator delete(block);
-  else
-    ::operator delete(block, std::align_val_t{kHugePageBytes});
+    return;
+  }
+  Spare().Give(block, RoundedToHugePages(bytes), keep);
 }
 
 }  // namespace vx::gdiplus

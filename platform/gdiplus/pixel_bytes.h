@@ -15,19 +15,22 @@ namespace vx::gdiplus {
 // Blocks of at least this size are aligned to it and offered huge pages.
 inline constexpr size_t kHugePageBytes = size_t{2} << 20;
 void* AllocatePixelMemory(size_t bytes);
-void FreePixelMemory(void* block, size_t bytes) noexcept;
+// A large block given back with `keep` may serve the next large request. Pictures keep theirs: a
+// picture is freed as the next is made, beside it. A working copy freed before other work would
+// only sit idle on top of that work's memory.
+void FreePixelMemory(void* block, size_t bytes, bool keep = true) noexcept;
 
-template <class T>
+template <class T, bool KeepFreedBlock = true>
 struct UnclearedAllocator : std::allocator<T> {
   template <class U>
   struct rebind {
-    using other = UnclearedAllocator<U>;
+    using other = UnclearedAllocator<U, KeepFreedBlock>;
   };
   UnclearedAllocator() = default;
   template <class U>
-  UnclearedAllocator(const UnclearedAllocator<U>&) noexcept {}
+  UnclearedAllocator(const UnclearedAllocator<U, KeepFreedBlock>&) noexcept {}
   T* allocate(size_t n) { return static_cast<T*>(AllocatePixelMemory(n * sizeof(T))); }
-  void deallocate(T* p, size_t n) noexcept { FreePixelMemory(p, n * sizeof(T)); }
+  void deallocate(T* p, size_t n) noexcept { FreePixelMemory(p, n * sizeof(T), KeepFreedBlock); }
   // Growth without a value leaves the bytes as they come; copies and values are kept.
   template <class U, class... Args>
   void construct(U* p, Args&&... args) {
@@ -39,6 +42,9 @@ struct UnclearedAllocator : std::allocator<T> {
 };
 
 using PixelBytes = std::vector<uint8_t, UnclearedAllocator<uint8_t>>;
+// Working copies whose blocks go back to the system when freed.
+template <class T>
+using WorkingBuffer = std::vector<T, UnclearedAllocator<T, false>>;
 
 // Sizes `bytes` for `rows` rows of `stride` bytes whose first `filledBytes` each are written by
 // the caller before anything reads them. The rest of each row (and a last byte the writer may

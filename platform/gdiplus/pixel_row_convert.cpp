@@ -81,6 +81,20 @@ bool ConvertCommonPair(const uint8_t* src, PixelFormat srcFormat, uint8_t* dst, 
     for (INT i = 0; i < count; ++i) Store32(dst + 4 * i, UnpremultiplyArgb(Load32(src + 4 * i)));
     return true;
   }
+  // Drawing stores its premultiplied rows into opaque targets this way.
+  if (srcFormat == PixelFormat32bppPARGB && dstFormat == PixelFormat24bppRGB) {
+    for (INT i = 0; i < count; ++i, src += 4, dst += 3) {
+      const uint32_t c = UnpremultiplyArgb(Load32(src));
+      dst[0] = static_cast<uint8_t>(B8(c));
+      dst[1] = static_cast<uint8_t>(G8(c));
+      dst[2] = static_cast<uint8_t>(R8(c));
+    }
+    return true;
+  }
+  if (srcFormat == PixelFormat32bppPARGB && IsOpaque32(dstFormat)) {
+    for (INT i = 0; i < count; ++i) Store32(dst + 4 * i, UnpremultiplyArgb(Load32(src + 4 * i)) | 0xff000000u);
+    return true;
+  }
   return false;
 }
 

@@ -10,6 +10,7 @@
 #include "engine/image_access.h"
 #include "engine/pixel_formats.h"
 #include "engine/runtime_error.h"
+#include "platform/gdiplus/pixel_bytes.h"
 #include "processing/filters/filter_table.h"
 #include "processing/filters/filter_write_back.h"
 
@@ -23,6 +24,8 @@ using vexiro::FilterArea;
 
 constexpr uint32_t kReadBuffer = gdiplus::ImageLockModeRead | gdiplus::ImageLockModeUserInputBuf;
 constexpr uint32_t kWriteBuffer = gdiplus::ImageLockModeWrite | gdiplus::ImageLockModeUserInputBuf;
+
+using WorkingPixels = gdiplus::WorkingBuffer<uint32_t>;
 
 thread_local FilterPattern tPattern{};
 
@@ -82,11 +85,37 @@ struct Outcome {
   bool measured = false;  // the procedure ran over the pixels and answered
 };
 
+// The area's size and whether it is the whole image, as the procedures see it.
+FilterImage ImageOver(int32_t id, const FilterArea& a, uint8_t* pixels, const uint32_t* source, int32_t pixelBytes) {
+  int32_t imageWidth = 0, imageHeight = 0;
+  engine::GetImageWidth(id, imageWidth);
+  engine::GetImageHeight(id, imageHeight);
+  return FilterImage{reinterpret_cast<uint32_t*>(pixels), source, a.Width, a.Height,
+                     imageWidth <= a.Width && imageHeight <= a.Height, pixelBytes};
+}
+
+// A procedure that touches only colour bytes runs over a copy of the area in the image's own
+// 24-bit rows: the bytes are those of the 32-bit working array, without widening every pixel and
+// narrowing it again.
+Outcome RunOver24BitRows(const FilterEntry& entry, int32_t id, const FilterArea& a, const FilterArgs& args) {
+  constexpr PixelFormat kFormat = gdiplus::PixelFormat24bppRGB;
+  const int32_t stride = 3 * a.Width;
+  gdiplus::WorkingBuffer<uint8_t> rows(static_cast<size_t>(stride) * static_cast<size_t>(a.Height));
+  if (VexiroStatus s = TransferArea(id, a, kReadBuffer, kFormat, rows.data(), stride); s != vexiro::OK) return {s};
+  FilterImage image = ImageOver(id, a, rows.data(), nullptr, 3);
+  Outcome out;
+  if (!entry.run(image, args, out.measure)) return {vexiro::GenericError};
+  out.measured = true;
+  out.status = TransferArea(id, a, kWriteBuffer, kFormat, rows.data(), stride);
+  return out;
+}
+
 Outcome RunFilter(int32_t filterId, const FilterEntry& entry, int32_t id, const FilterArea& a, const FilterArgs& args) {
   PixelFormat format = 0;
   if (VexiroStatus s = engine::GetImagePixelFormat(id, format); s != vexiro::OK) return {s};
   const bool oneBit = format == gdiplus::PixelFormat1bppIndexed;
   if (oneBit && filterId == FilterIDNegative) return {NegativeOneBit(id, a)};
+  if (entry.colourBytesOnly && format == gdiplus::PixelFormat24bppRGB) return RunOver24BitRows(entry, id, a, args);
 
   ColorPalette palette;
   if (engine::IsIndexedPixelFormat(format)) {
@@ -97,18 +126,16 @@ Outcome RunFilter(int32_t filterId, const FilterEntry& entry, int32_t id, const 
       return {PaletteRoute(filterId, id, a, format, palette, args.param1)};
   }
 
-  std::vector<uint32_t> pixels(static_cast<size_t>(a.Width) * static_cast<size_t>(a.Height));
+  // Every pixel is read into the array before anything looks at it, so it is not cleared first.
+  WorkingPixels pixels(static_cast<size_t>(a.Width) * static_cast<size_t>(a.Height));
   if (VexiroStatus s = TransferArea(id, a, kReadBuffer, gdiplus::PixelFormat32bppARGB, pixels.data(), 4 * a.Width);
       s != vexiro::OK)
     return {s};
-  std::vector<uint32_t> source;
+  WorkingPixels source;
   if (entry.needsSource) source = pixels;
 
-  int32_t imageWidth = 0, imageHeight = 0;
-  engine::GetImageWidth(id, imageWidth);
-  engine::GetImageHeight(id, imageHeight);
-  FilterImage image{pixels.data(), source.empty() ? nullptr : source.data(), a.Width, a.Height,
-                    imageWidth <= a.Width && imageHeight <= a.Height};
+  FilterImage image = ImageOver(id, a, reinterpret_cast<uint8_t*>(pixels.data()),
+                                source.empty() ? nullptr : source.data(), 4);
   const FilterProcedure run = oneBit && filterId == FilterIDIsBlank ? IsBlank1bpp : entry.run;
   Outcome out;
   if (!run(image, args, out.measure)) return {vexiro::GenericError};

@@ -19,10 +19,12 @@ struct FilterImage {
   int32_t height = 0;
   // The area covers the whole image: distortions paint what receives no pixel white only then.
   bool wholeImage = false;
+  // 3 for packed 24-bit rows, which only the procedures that touch colour bytes alone are given.
+  int32_t pixelBytes = 4;
   size_t Count() const { return static_cast<size_t>(width) * static_cast<size_t>(height); }
   uint8_t* Bytes() const { return reinterpret_cast<uint8_t*>(pixels); }
   const uint8_t* SourceBytes() const { return reinterpret_cast<const uint8_t*>(source); }
-  size_t RowBytes() const { return static_cast<size_t>(width) * 4; }
+  size_t RowBytes() const { return static_cast<size_t>(width) * static_cast<size_t>(pixelBytes); }
 };
 
 // The caller's parameters as the engine received them; each procedure converts what it reads.

@@ -11,16 +11,17 @@ namespace {
 constexpr int32_t kHighestFilterID = 70;
 
 FilterEntry Changes(FilterProcedure run, bool needsSource = false) { return {FilterKind::Changes, run, needsSource}; }
+FilterEntry ChangesColourBytes(FilterProcedure run) { return {FilterKind::Changes, run, false, true}; }
 FilterEntry Measures(FilterProcedure run) { return {FilterKind::Measures, run, false}; }
 
 std::array<FilterEntry, kHighestFilterID + 1> BuildTable() {
   std::array<FilterEntry, kHighestFilterID + 1> t{};
-  t[1] = Changes(FilterSharpen);
+  t[1] = ChangesColourBytes(FilterSharpen);
   t[2] = Changes(FilterNegative);
-  t[3] = Changes(FilterBlur);
+  t[3] = ChangesColourBytes(FilterBlur);
   t[4] = Changes(FilterDiffuse);
-  t[5] = Changes(FilterSmooth);
-  t[6] = Changes(FilterEdgeEnhance);
+  t[5] = ChangesColourBytes(FilterSmooth);
+  t[6] = ChangesColourBytes(FilterEdgeEnhance);
   t[7] = Changes(FilterContour, true);
   t[8] = Changes(FilterEmboss);
   t[9] = Changes(FilterEmbossMore, true);
@@ -44,7 +45,7 @@ std::array<FilterEntry, kHighestFilterID + 1> BuildTable() {
   t[30] = Changes(FilterSaturation);
   t[31] = Changes(FilterGamma);
   t[32] = Changes(FilterScanLine);
-  t[33] = Changes(FilterSoften);
+  t[33] = ChangesColourBytes(FilterSoften);
   t[34] = Changes(FilterSepiaColorize, true);
   t[35] = Changes(FilterSetTransparency);
   t[36] = Measures(FilterIsGrayscale);

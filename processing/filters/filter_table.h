@@ -16,6 +16,8 @@ struct FilterEntry {
   FilterKind kind = FilterKind::None;
   FilterProcedure run = nullptr;
   bool needsSource = false;  // reads neighbours as they were before the filter
+  // Reads and writes only the colour bytes of each pixel, so it may run over 24-bit rows.
+  bool colourBytesOnly = false;
 };
 
 FilterEntry FindFilter(int32_t filterId);

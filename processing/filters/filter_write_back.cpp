@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <span>
+#include <vector>
 
 #include "engine/gdiplus_lifetime.h"
 #include "engine/image_access.h"
@@ -26,7 +28,7 @@ uint32_t EntryCount(const ColorPalette& palette) { return std::min<uint32_t>(pal
 // A pixel left exactly white in blue takes the lighter of the two entries, whichever index holds
 // it, so an image whose entry 0 is white does not come back inverted.
 VexiroStatus WriteBackOneBit(int32_t id, const vexiro::FilterArea& area, const ColorPalette& palette,
-                             const std::vector<uint32_t>& pixels) {
+                             std::span<const uint32_t> pixels) {
   const bool whiteFirst = EntryCount(palette) >= 2 && Lightness(palette.Entries[0]) > Lightness(palette.Entries[1]);
   const uint8_t light = whiteFirst ? 0 : 1;
   const int32_t stride = engine::ComputeStride(area.Width, 1);
@@ -43,7 +45,7 @@ VexiroStatus WriteBackOneBit(int32_t id, const vexiro::FilterArea& area, const C
 }
 
 template <class IndexOf>
-VexiroStatus WriteBackEightBit(int32_t id, const vexiro::FilterArea& area, const std::vector<uint32_t>& pixels,
+VexiroStatus WriteBackEightBit(int32_t id, const vexiro::FilterArea& area, std::span<const uint32_t> pixels,
                                IndexOf indexOf) {
   std::vector<uint8_t> rows(pixels.size());
   std::transform(pixels.begin(), pixels.end(), rows.begin(), indexOf);
@@ -75,7 +77,7 @@ bool HasOnlyGreyEntries(const ColorPalette& palette) {
 }
 
 VexiroStatus WriteBack(int32_t id, const vexiro::FilterArea& area, gdiplus::PixelFormat format,
-                       const ColorPalette& palette, std::vector<uint32_t>& pixels) {
+                       const ColorPalette& palette, std::span<uint32_t> pixels) {
   if (format == gdiplus::PixelFormat1bppIndexed) return WriteBackOneBit(id, area, palette, pixels);
   if (format == gdiplus::PixelFormat8bppIndexed) {
     const bool grey = HasOnlyGreyEntries(palette);

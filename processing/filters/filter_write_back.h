@@ -2,7 +2,7 @@
 // palette helpers the filter engine's routes share with the converters.
 #pragma once
 #include <cstdint>
-#include <vector>
+#include <span>
 
 #include "engine/vexiro_status.h"
 #include "platform/gdiplus/gdiplus_types.h"
@@ -23,6 +23,6 @@ bool HasOnlyGreyEntries(const gdiplus::ColorPalette& palette);
 // Writes the 32bppARGB pixels of `area` back into image `id`, whose pixel format is `format`
 // and palette `palette` (read when the image is indexed).
 VexiroStatus WriteBack(int32_t id, const vexiro::FilterArea& area, gdiplus::PixelFormat format,
-                       const gdiplus::ColorPalette& palette, std::vector<uint32_t>& pixels);
+                       const gdiplus::ColorPalette& palette, std::span<uint32_t> pixels);
 
 }  // namespace vx::processing

@@ -7,11 +7,13 @@ namespace vx::processing {
 
 namespace {
 
-// Channel c of the neighbours at (dx, dy) around the pixel at p, in a row of `stride` bytes.
+// Channel c of the neighbours at (dx, dy) around the pixel at p, in rows of `stride` bytes whose
+// pixels are `Step` bytes apart (4 in the working array, 3 in an image's own 24-bit rows).
+template <int Step>
 struct Neighbourhood {
   const uint8_t* p;
   ptrdiff_t stride;
-  int32_t At(int dx, int dy, int c) const { return p[dy * stride + dx * 4 + c]; }
+  int32_t At(int dx, int dy, int c) const { return p[dy * stride + dx * Step + c]; }
   int32_t Sum8(int c) const {
     return At(-1, -1, c) + At(0, -1, c) + At(1, -1, c) + At(-1, 0, c) + At(1, 0, c) + At(-1, 1, c) + At(0, 1, c) +
            At(1, 1, c);
@@ -19,18 +21,15 @@ struct Neighbourhood {
   int32_t Cross4(int c) const { return At(0, -1, c) + At(0, 1, c) + At(-1, 0, c) + At(1, 0, c); }
 };
 
-// Runs `rule(n, c, out)` for the three colour channels of every inner pixel; the three results of
-// a pixel are computed before any is written. A rule returns false on an arithmetic fault.
-template <class Rule>
-bool InPlace3x3(FilterImage& image, Rule rule) {
+template <int Step, class Rule>
+bool InPlace3x3Rows(FilterImage& image, Rule& rule) {
   const int32_t w = image.width, h = image.height;
-  if (w < 3 || h < 3) return true;
   const ptrdiff_t stride = static_cast<ptrdiff_t>(image.RowBytes());
   for (int32_t y = 1; y < h - 1; ++y) {
     uint8_t* row = image.Bytes() + y * stride;
     for (int32_t x = 1; x < w - 1; ++x) {
-      uint8_t* p = row + 4 * x;
-      const Neighbourhood n{p, stride};
+      uint8_t* p = row + Step * x;
+      const Neighbourhood<Step> n{p, stride};
       uint8_t out[3];
       for (int c = 0; c < 3; ++c)
         if (!rule(n, c, out[c])) return false;
@@ -40,11 +39,34 @@ bool InPlace3x3(FilterImage& image, Rule rule) {
   return true;
 }
 
+// Runs `rule(n, c, out)` for the three colour channels of every inner pixel; the three results of
+// a pixel are computed before any is written. A rule returns false on an arithmetic fault. Only
+// the colour bytes are read and written, so the rules run alike over 24- and 32-bit rows.
+template <class Rule>
+bool InPlace3x3(FilterImage& image, Rule rule) {
+  if (image.width < 3 || image.height < 3) return true;
+  return image.pixelBytes == 3 ? InPlace3x3Rows<3>(image, rule) : InPlace3x3Rows<4>(image, rule);
+}
+
+// A channel is at most 255 and a sum of eight at most 2040, so below these weights no product or
+// difference can leave 32 bits and the rule needs neither 64-bit arithmetic nor a check per pixel.
+bool FitsIn32Bits(int64_t centre, int64_t divisor, int32_t neighbourWeight) {
+  const int64_t largest = (centre < 0 ? -centre : centre) * 255 + int64_t{neighbourWeight} * 2040;
+  return FitsLong(largest) && FitsLong(divisor);
+}
+
 // clamp((c * centreWeight - neighbourWeight * sum8) \ divisor) with 32-bit checks.
 bool WeightedSharpen(int32_t p, int32_t centreBias, int32_t divisorBias, int32_t neighbourWeight, FilterImage& image) {
   const int64_t centre = int64_t{p} + centreBias, divisor = int64_t{p} + divisorBias;
   if (!FitsLong(centre) || !FitsLong(divisor) || divisor == 0) return false;
-  return InPlace3x3(image, [&](const Neighbourhood& n, int c, uint8_t& out) {
+  if (FitsIn32Bits(centre, divisor, neighbourWeight)) {
+    const auto centre32 = static_cast<int32_t>(centre), divisor32 = static_cast<int32_t>(divisor);
+    return InPlace3x3(image, [=](const auto& n, int c, uint8_t& out) {
+      out = ClampByte((n.At(0, 0, c) * centre32 - neighbourWeight * n.Sum8(c)) / divisor32);
+      return true;
+    });
+  }
+  return InPlace3x3(image, [&](const auto& n, int c, uint8_t& out) {
     const int64_t v = n.At(0, 0, c) * centre - int64_t{neighbourWeight} * n.Sum8(c);
     if (!FitsLong(n.At(0, 0, c) * centre) || !FitsLong(v)) return false;
     out = ClampByte(v / divisor);
@@ -65,14 +87,14 @@ bool FilterEdgeEnhance(FilterImage& image, const FilterArgs& args, double&) {
 }
 
 bool FilterBlur(FilterImage& image, const FilterArgs&, double&) {
-  return InPlace3x3(image, [](const Neighbourhood& n, int c, uint8_t& out) {
+  return InPlace3x3(image, [](const auto& n, int c, uint8_t& out) {
     out = static_cast<uint8_t>(n.Sum8(c) / 8);
     return true;
   });
 }
 
 bool FilterSmooth(FilterImage& image, const FilterArgs&, double&) {
-  return InPlace3x3(image, [](const Neighbourhood& n, int c, uint8_t& out) {
+  return InPlace3x3(image, [](const auto& n, int c, uint8_t& out) {
     out = static_cast<uint8_t>((n.At(0, 0, c) + n.Cross4(c)) / 5);
     return true;
   });
@@ -86,7 +108,7 @@ bool FilterSoften(FilterImage& image, const FilterArgs& args, double&) {
   if (!LongOf(args.param1, p)) return false;
   const int64_t centre = 101 - int64_t{p}, divisor = 105 - int64_t{p};
   if (!FitsLong(centre) || !FitsLong(divisor) || divisor == 0) return false;
-  return InPlace3x3(image, [&](const Neighbourhood& n, int c, uint8_t& out) {
+  return InPlace3x3(image, [&](const auto& n, int c, uint8_t& out) {
     const int64_t weighted = n.At(0, 0, c) * centre;
     const int64_t v = n.Cross4(c) + weighted;
     if (!FitsLong(weighted) || !FitsLong(v)) return false;

@@ -2,6 +2,7 @@
 // asked size. A size below 1 is refused before anything happens: the platform's thumbnail
 // fallback would otherwise answer it with a 120 x 120 picture in place of the image.
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "engine/gdiplus_lifetime.h"
@@ -25,12 +26,31 @@ struct IndexedSource {
   gp::ColorPalette palette;
 };
 
+// Opaque white in these formats is every byte of a pixel at 0xFF, which is what clearing through
+// a graphics stores; writing the bytes spares a premultiplied pass over the whole canvas.
+bool WhiteIsAllOnes(gp::PixelFormat format) {
+  return format == gp::PixelFormat24bppRGB || format == gp::PixelFormat32bppRGB || format == gp::PixelFormat32bppARGB;
+}
+
+// The canvas turned opaque white, row bytes only: the padding stays as the bitmap was made.
+bool PaintWhiteBytes(int32_t drawing, int32_t width, int32_t height) {
+  gp::PixelFormat format = 0;
+  if (GetImagePixelFormat(drawing, format) != OK || !WhiteIsAllOnes(format)) return false;
+  gp::BitmapData data;
+  if (LockImageBits(drawing, {0, 0, width, height}, gp::ImageLockModeWrite, format, data) != OK) return false;
+  const size_t rowBytes = static_cast<size_t>(width) * (PixelFormatBitDepth(format) / 8);
+  for (int32_t y = 0; y < height; ++y)
+    std::memset(static_cast<uint8_t*>(data.Scan0) + static_cast<ptrdiff_t>(y) * data.Stride, 0xFF, rowBytes);
+  return UnlockImageBits(drawing, data) == OK;
+}
+
 // Draws `source` whole into the canvas; on failure once more in fast mode.
 VexiroStatus DrawResized(int32_t source, const vx::geometry::TransformCanvas& canvas, int32_t width, int32_t height,
                          int32_t interpolation, gp::PixelFormat target) {
+  const bool clear = !IsAlphaPixelFormat(target) && !PaintWhiteBytes(canvas.Drawing(), width, height);
   vx::draw::GraphicsPtr g;
   if (VexiroStatus s = canvas.OpenGraphics(g); s != OK) return s;
-  if (!IsAlphaPixelFormat(target)) gp::GdipGraphicsClear(g.get(), 0xFFFFFFFFu);
+  if (clear) gp::GdipGraphicsClear(g.get(), 0xFFFFFFFFu);
   SetGraphicsInterpolation(g.get(), static_cast<gp::InterpolationMode>(interpolation));
   SetGraphicsSmoothing(g.get(), gp::SmoothingModeNone);
   if (interpolation != gp::InterpolationModeNearestNeighbor) {

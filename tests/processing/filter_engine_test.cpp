@@ -145,17 +145,46 @@ TEST_F(FilterEngine, UnknownNumbersAndBadRectanglesLeaveTheImageAlone) {
 }
 
 TEST_F(FilterEngine, ArithmeticFaultsReturnGenericErrorWithoutWriting) {
-  const int32_t id = MakePhoto(5, 5);
-  const std::vector<ARGB> before = ArgbPixelsOf(id);
+  // Sharpening by 10^7 overflows only at pixels with a bright channel, after darker ones are done.
   const struct {
     int32_t filter;
     Params p;
   } faults[] = {
       {1, {-8}},          {6, {-1}},  {33, {105}},           {20, {0}},     {31, {-100}},
       {14, {2147483600}}, {1, {3e9}}, {39, {0, 2147483647}}, {29, {1.5e9}}, {17, {2147483600}},
+      {1, {1e7}},
   };
-  for (const auto& f : faults) EXPECT_EQ(Filter(f.filter, id, f.p), vexiro::GenericError) << f.filter;
-  EXPECT_EQ(ArgbPixelsOf(id), before);
+  for (auto format : {gdiplus::PixelFormat32bppARGB, gdiplus::PixelFormat24bppRGB}) {
+    const int32_t id = MakePhoto(5, 5, format);
+    const std::vector<ARGB> before = ArgbPixelsOf(id);
+    for (const auto& f : faults) EXPECT_EQ(Filter(f.filter, id, f.p), vexiro::GenericError) << f.filter;
+    EXPECT_EQ(ArgbPixelsOf(id), before) << format;
+  }
+}
+
+// The 3 x 3 filters run over a 24-bit image's own rows; each must give the bytes the 32-bit
+// working array gives, over the whole image and over a rectangle whose rows start mid-row.
+TEST_F(FilterEngine, ThreeByThreeFiltersOver24BitRowsMatchThe32BitRoute) {
+  const struct {
+    int32_t filter;
+    double p1;
+  } cases[] = {{1, 0}, {1, 12}, {3, 0}, {5, 0}, {6, 3}, {33, 20}, {33, 130}};
+  const vexiro::FilterArea areas[] = {{0, 0, 13, 9}, {2, 1, 9, 6}, {4, 3, 3, 3}};
+  for (const auto& c : cases) {
+    bool changed = false;  // so that the comparison is not between two untouched images
+    for (const vexiro::FilterArea& area : areas) {
+      const int32_t wide = MakePhoto(13, 9, gdiplus::PixelFormat32bppARGB);
+      const int32_t narrow = MakePhoto(13, 9, gdiplus::PixelFormat24bppRGB);
+      const std::vector<ARGB> before = ArgbPixelsOf(narrow);
+      ASSERT_EQ(FilterIn(c.filter, wide, area, {c.p1}), vexiro::OK) << c.filter;
+      ASSERT_EQ(FilterIn(c.filter, narrow, area, {c.p1}), vexiro::OK) << c.filter;
+      EXPECT_EQ(ArgbPixelsOf(narrow), ArgbPixelsOf(wide)) << "filter " << c.filter << " p " << c.p1 << " at "
+                                                          << area.X << "," << area.Y;
+      changed = changed || ArgbPixelsOf(narrow) != before;
+      EXPECT_EQ(engine::GetImagePixelFormatValue(narrow), gdiplus::PixelFormat24bppRGB);
+    }
+    EXPECT_TRUE(changed) << c.filter;
+  }
 }
 
 TEST_F(FilterEngine, ARectangleTouchesOnlyItsPixels) {
