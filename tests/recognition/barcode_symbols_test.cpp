@@ -448,4 +448,107 @@ TEST_F(BarcodeSymbolsTest, DataMatrixSymbolsReadWithRowsColumnsAndCorners) {
   }
 }
 
+// One symbol as dmtxread reports it: its value, its rows and columns and its corners.
+struct DmtxSymbol {
+  std::string value;
+  int32_t rows = 0, columns = 0;
+  std::vector<std::pair<double, double>> corners;
+};
+
+// dmtxread's symbols on a page, in the order it found them: the values from its standard output,
+// the details (-v) from its standard error, with the same least edge as the reader's.
+std::vector<DmtxSymbol> DmtxreadSymbols(const std::string& page, int leastEdge) {
+  const std::string options = "dmtxread -n -e " + std::to_string(leastEdge) + " ";
+  std::istringstream values(RunTool(options + Quote(page)));
+  const std::string details = RunTool("sh -c " + Quote(options + "-v " + Quote(page) + " 2>&1 >/dev/null"));
+  std::vector<DmtxSymbol> symbols;
+  const std::regex size(R"(Matrix Size: (\d+) x (\d+))");
+  for (std::sregex_iterator it(details.begin(), details.end(), size), end; it != end; ++it) {
+    DmtxSymbol symbol;
+    symbol.rows = std::stoi((*it)[1]);
+    symbol.columns = std::stoi((*it)[2]);
+    std::getline(values, symbol.value);
+    symbols.push_back(symbol);
+  }
+  const auto corners = DmtxCorners(details);
+  for (size_t k = 0; k < corners.size() && k / 4 < symbols.size(); ++k) symbols[k / 4].corners.push_back(corners[k]);
+  return symbols;
+}
+
+// Pages with several symbols (square, rectangular, turned, small, beside text) at 300 dpi, where
+// the least symbol edge is 30 pixels: the reader reports what the library's own scan of the
+// whole page reports, as dmtxread runs it, symbol for symbol and in the same order.
+TEST_F(BarcodeSymbolsTest, DataMatrixPagesGiveWhatAWholePageScanGivesInItsOrder) {
+  VX_REQUIRE_TOOL("dmtxwrite");
+  VX_REQUIRE_TOOL("dmtxread");
+  VX_REQUIRE_TOOL("convert");
+  struct Placed {
+    const char* text;
+    const char* write;  // dmtxwrite's options
+    const char* turn;   // convert's options for the symbol alone
+    int left, top;
+  };
+  const struct {
+    const char* name;
+    const char* size;
+    std::vector<Placed> symbols;
+    const char* extra;  // drawn on the page after the symbols
+  } pages[] = {
+      {"four squares on white", "1240x1754",
+       {{"Symbol 0", "-m 8", "", 150, 200}, {"Symbol 1", "-m 8", "", 650, 200}, {"Symbol 2", "-m 8", "", 150, 950},
+        {"Symbol 3", "-m 8", "", 650, 950}},
+       ""},
+      {"turned, small and rectangular beside text", "1200x1500",
+       {{"Turned thirty", "-d 4", "-background white -rotate 30", 80, 60},
+        {"Turned back", "-d 4", "-background white -rotate -75", 700, 500},
+        {"Small", "-d 4", "", 200, 900},
+        {"A rectangle", "-s 16x48", "", 500, 1200},
+        {"Large one of many modules", "-d 9", "", 650, 40}},
+       "-font DejaVu-Sans -pointsize 24 -fill black -annotate +60+600 'Words and numbers 4711 0815 beside symbols' "
+       "-annotate +60+700 'and a second line of text to scan through'"},
+  };
+  ScratchFolder scratch;
+  for (const auto& p : pages) {
+    SCOPED_TRACE(p.name);
+    const std::string page = scratch / "page.png";
+    std::string compose = "convert -size " + std::string(p.size) + " xc:white";
+    for (size_t i = 0; i < p.symbols.size(); ++i) {
+      const Placed& s = p.symbols[i];
+      const std::string drawn = scratch / ("s" + std::to_string(i) + ".png");
+      bool ok = false;
+      RunTool("printf %s " + Quote(s.text) + " | dmtxwrite " + s.write + " -o " + Quote(drawn), &ok);
+      ASSERT_TRUE(ok) << s.text;
+      RunTool("convert " + Quote(drawn) + " " + s.turn + " " + Quote(drawn), &ok);
+      ASSERT_TRUE(ok) << s.text;
+      compose += " " + Quote(drawn) + " -geometry +" + std::to_string(s.left) + "+" + std::to_string(s.top) + " -composite";
+    }
+    bool ok = false;
+    RunTool(compose + " " + p.extra + " -density 300 -units PixelsPerInch -type truecolor " + Quote(page), &ok);
+    ASSERT_TRUE(ok);
+    const auto expected = DmtxreadSymbols(page, 30);
+    ASSERT_EQ(expected.size(), p.symbols.size()) << "dmtxread should find every symbol";
+    const int32_t id = engine_->CreateImageFromFile(page);
+    ASSERT_EQ(engine_->BarcodeDataMatrixReaderDoScan(vexiro::BestSpeed), vexiro::OK);
+    ASSERT_EQ(engine_->BarcodeDataMatrixReaderGetBarcodeCount(), static_cast<int32_t>(expected.size()));
+    for (int32_t n = 1; n <= static_cast<int32_t>(expected.size()); ++n) {
+      const DmtxSymbol& e = expected[n - 1];
+      SCOPED_TRACE(e.value);
+      EXPECT_EQ(engine_->BarcodeDataMatrixReaderGetBarcodeValue(n), e.value);
+      EXPECT_EQ(engine_->BarcodeDataMatrixReaderGetBarcodeRows(n), e.rows);
+      EXPECT_EQ(engine_->BarcodeDataMatrixReaderGetBarcodeColumns(n), e.columns);
+      ASSERT_EQ(e.corners.size(), 4u);
+      const int32_t got[8] = {
+          engine_->BarcodeDataMatrixReaderGetBarcodeX1(n), engine_->BarcodeDataMatrixReaderGetBarcodeY1(n),
+          engine_->BarcodeDataMatrixReaderGetBarcodeX2(n), engine_->BarcodeDataMatrixReaderGetBarcodeY2(n),
+          engine_->BarcodeDataMatrixReaderGetBarcodeX3(n), engine_->BarcodeDataMatrixReaderGetBarcodeY3(n),
+          engine_->BarcodeDataMatrixReaderGetBarcodeX4(n), engine_->BarcodeDataMatrixReaderGetBarcodeY4(n)};
+      for (int k = 0; k < 4; ++k) {
+        EXPECT_NEAR(got[2 * k], e.corners[3 - k].first, 1.0) << "corner " << k + 1;
+        EXPECT_NEAR(got[2 * k + 1], e.corners[3 - k].second, 1.0) << "corner " << k + 1;
+      }
+    }
+    engine_->CloseImage(id);
+  }
+}
+
 }  // namespace
