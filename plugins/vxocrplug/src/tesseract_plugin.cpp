@@ -137,9 +137,11 @@ void CollectRecords(tesseract::TessBaseAPI& api, std::vector<VxOcrCharInfo>& rec
   int line = 0;
   do {
     if (it->Empty(symbol)) continue;
-    const bool lineStart = it->IsAtBeginningOf(tesseract::RIL_TEXTLINE) || line == 0;
-    if (lineStart) ++line;
+    // A line starts on a word's first character; only there is the line asked about, as that
+    // question walks back to the line's start and orders its words each time.
     const bool wordStart = it->IsAtBeginningOf(tesseract::RIL_WORD);
+    const bool lineStart = line == 0 || (wordStart && it->IsAtBeginningOf(tesseract::RIL_TEXTLINE));
+    if (lineStart) ++line;
     std::unique_ptr<char[]> text(it->GetUTF8Text(symbol));
     int left = 0, top = 0, right = 0, bottom = 0;
     it->BoundingBox(symbol, &left, &top, &right, &bottom);
