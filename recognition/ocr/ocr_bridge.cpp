@@ -7,6 +7,7 @@
 
 #include "engine/image_access.h"
 #include "engine/runtime_error.h"
+#include "platform/gdiplus/pixel_bytes.h"
 #include "platform/kernel/environment.h"
 #include "platform/kernel/files.h"
 #include "recognition/ocr/ocr_plugin.h"
@@ -74,8 +75,18 @@ bool PaletteDarkOnOne(int32_t id) {
   return Luminance(palette.Entries[1]) < Luminance(palette.Entries[0]);
 }
 
-void InvertBits(std::vector<uint8_t>& rows) {
+void InvertBits(vx::gdiplus::WorkingBuffer<uint8_t>& rows) {
   for (uint8_t& byte : rows) byte = static_cast<uint8_t>(~byte);
+}
+
+// The rectangle's rows as the lock fills them: a 24-bit page is written whole, so its memory is
+// not cleared first and comes on huge pages; a 1-bit row's last byte may be filled only in
+// part, so those rows start cleared and what the plug-in reads is always the same.
+vx::gdiplus::WorkingBuffer<uint8_t> LockBuffer(size_t bytes, bool bilevel) {
+  vx::gdiplus::WorkingBuffer<uint8_t> rows;
+  rows.resize(bytes);
+  if (bilevel) std::fill(rows.begin(), rows.end(), uint8_t{0});
+  return rows;
 }
 
 // A lone "~" stands for nothing recognised.
@@ -97,7 +108,8 @@ VexiroStatus RecogniseLocked(const OcrPluginExports& api, int32_t imageId, const
   const bool bilevel = bits == 1;
   const gp::PixelFormat format = bilevel ? gp::PixelFormat1bppIndexed : gp::PixelFormat24bppRGB;
   const int32_t rowBytes = bilevel ? (area.Width + 7) / 8 : area.Width * 3;
-  std::vector<uint8_t> pixels(static_cast<size_t>(rowBytes) * static_cast<size_t>(area.Height));
+  vx::gdiplus::WorkingBuffer<uint8_t> pixels =
+      LockBuffer(static_cast<size_t>(rowBytes) * static_cast<size_t>(area.Height), bilevel);
 
   RectangleLock lock{imageId};
   lock.data.Width = static_cast<uint32_t>(area.Width);

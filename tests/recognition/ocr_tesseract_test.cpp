@@ -2,6 +2,7 @@
 // against the tesseract tool on the same pixels: the lines of its text, the boxes and
 // confidences of its hOCR characters, crops, bilevel pages, accents, and the page orientation.
 
+#include <ostream>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -126,6 +127,59 @@ TEST_F(TesseractOcrTest, TextAndBoxesAsTheToolReadsThem) {
   const std::string cropped = Read();
   EXPECT_EQ(NonEmptyLines(cropped, "\r\n"), ToolLines(crop));
   ExpectSameCharacters(ToolCharacters(crop), "crop");
+}
+
+// Every field of every record, as the getters give it.
+struct FullRecord {
+  int32_t code, line, left, right, top, bottom, spaces;
+  float confidence;
+  bool operator==(const FullRecord&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const FullRecord& r) {
+  return out << "{" << r.code << " line " << r.line << " " << r.left << "," << r.top << "-" << r.right << ","
+             << r.bottom << " spaces " << r.spaces << " conf " << r.confidence << "}";
+}
+
+// A grey page reaches the engine as one channel, a page with any colour as three: the two must
+// give the same records, and both the tool's text and boxes. The colour copy differs in one
+// corner pixel only, a shade off white, which moves no threshold.
+TEST_F(TesseractOcrTest, GreyPageReadsAsTheSamePageInColour) {
+  const std::string drawn = scratch_ / "drawn.png";
+  std::vector<std::string> lines;
+  for (int i = 0; i < 6; ++i) lines.push_back("Line " + std::to_string(i + 1) + " of the page, words 4711 and 0815.");
+  ASSERT_TRUE(DrawText(drawn, 1500, 720, lines));
+  const std::string grey = scratch_ / "grey.png";
+  const std::string colour = scratch_ / "colour.png";
+  bool ok = false;
+  RunTool("convert " + Quote(drawn) + " -colorspace Gray -define png:color-type=0 -depth 8 PNG:" + Quote(grey), &ok);
+  ASSERT_TRUE(ok);
+  RunTool("convert " + Quote(drawn) + " -fill \"rgb(255,255,254)\" -draw \"point 0,0\" -type TrueColor PNG24:" +
+              Quote(colour),
+          &ok);
+  ASSERT_TRUE(ok);
+  ASSERT_NE(RunTool("file " + Quote(grey)).find("8-bit grayscale"), std::string::npos);
+
+  std::vector<std::vector<FullRecord>> results;
+  for (const std::string& file : {grey, colour, drawn}) {
+    const int32_t id = Load(file);
+    const std::string text = Read();
+    EXPECT_EQ(engine_->GetStat(), vexiro::OK) << file;
+    EXPECT_EQ(NonEmptyLines(text, "\r\n"), ToolLines(file)) << file;
+    EXPECT_EQ(NonEmptyLines(text, "\r\n").size(), lines.size()) << file;
+    ExpectSameCharacters(ToolCharacters(file), file);
+    std::vector<FullRecord> records;
+    for (int32_t i = 1; i <= engine_->OCRTesseractGetCharCount(); ++i)
+      records.push_back({engine_->OCRTesseractGetCharCode(i), engine_->OCRTesseractGetCharLine(i),
+                         engine_->OCRTesseractGetCharLeft(i), engine_->OCRTesseractGetCharRight(i),
+                         engine_->OCRTesseractGetCharTop(i), engine_->OCRTesseractGetCharBottom(i),
+                         engine_->OCRTesseractGetCharSpaces(i), engine_->OCRTesseractGetCharConfidence(i)});
+    results.push_back(records);
+    engine_->CloseImage(id);
+  }
+  ASSERT_EQ(results[0].size(), lines.size() * 32) << "the non-blank characters of the lines";
+  EXPECT_EQ(results[0], results[1]) << "grey file against the colour copy";
+  EXPECT_EQ(results[2], results[1]) << "24-bit grey file against the colour copy";
 }
 
 TEST_F(TesseractOcrTest, MinIsWhiteBilevelPageReadsAsTheGreyPage) {

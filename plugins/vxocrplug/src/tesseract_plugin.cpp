@@ -1,5 +1,6 @@
 // The OCR plug-in over libtesseract: one engine per calling thread, fast LSTM models only, the
 // page's layout found as the command-line tool finds it unless one block is asked for.
+#include <leptonica/allheaders.h>
 #include <omp.h>
 #include <tesseract/baseapi.h>
 #include <tesseract/resultiterator.h>
@@ -61,6 +62,53 @@ std::vector<uint8_t> RgbRows(const uint8_t* pixels, int32_t width, int32_t heigh
   return rgb;
 }
 
+// Leptonica's images are freed through it, however the call ends.
+struct PixFree {
+  void operator()(Pix* pix) const { pixDestroy(&pix); }
+};
+using PixPtr = std::unique_ptr<Pix, PixFree>;
+
+// One row's grey values into an 8-bit row of the image; false at the first pixel whose
+// channels differ.
+bool GreyRow(const uint8_t* in, int32_t width, l_uint32* out) {
+  for (int32_t x = 0; x < width; ++x, in += 3) {
+    if (in[0] != in[1] || in[1] != in[2]) return false;
+    SET_DATA_BYTE(out, x, in[0]);
+  }
+  return true;
+}
+
+// The grey image of rows whose three channels agree everywhere, or nothing. A grey page (a grey
+// or bilevel file handed over at 24 bits) then reaches tesseract as the single channel the
+// command reads from such a file: it thresholds one channel instead of three equal ones and
+// needs no conversion back to grey, and every threshold, grey value and result stays the same.
+PixPtr GreyPix(const uint8_t* pixels, int32_t width, int32_t height, int32_t stride) {
+  PixPtr pix(pixCreate(width, height, 8));
+  if (!pix) return nullptr;
+  l_uint32* data = pixGetData(pix.get());
+  const size_t words = static_cast<size_t>(pixGetWpl(pix.get()));
+  for (int32_t y = 0; y < height; ++y) {
+    const uint8_t* in = pixels + static_cast<size_t>(y) * static_cast<size_t>(stride);
+    if (!GreyRow(in, width, data + static_cast<size_t>(y) * words)) return nullptr;
+  }
+  return pix;
+}
+
+// Hands the caller's rows to tesseract, which keeps its own copy of them.
+void SetPixels(tesseract::TessBaseAPI& api, const uint8_t* pixels, int32_t width, int32_t height,
+               int32_t bitsPerPixel, int32_t stride) {
+  if (bitsPerPixel == 1) {
+    api.SetImage(pixels, width, height, 0, stride);
+    return;
+  }
+  if (const PixPtr grey = GreyPix(pixels, width, height, stride)) {
+    api.SetImage(grey.get());
+    return;
+  }
+  const std::vector<uint8_t> rgb = RgbRows(pixels, width, height, stride);
+  api.SetImage(rgb.data(), width, height, 3, width * 3);
+}
+
 int16_t Field16(int value) {
   return static_cast<int16_t>(std::clamp<int>(value, std::numeric_limits<int16_t>::min(),
                                               std::numeric_limits<int16_t>::max()));
@@ -89,9 +137,11 @@ void CollectRecords(tesseract::TessBaseAPI& api, std::vector<VxOcrCharInfo>& rec
   int line = 0;
   do {
     if (it->Empty(symbol)) continue;
-    const bool lineStart = it->IsAtBeginningOf(tesseract::RIL_TEXTLINE) || line == 0;
-    if (lineStart) ++line;
+    // A line starts on a word's first character; only there is the line asked about, as that
+    // question walks back to the line's start and orders its words each time.
     const bool wordStart = it->IsAtBeginningOf(tesseract::RIL_WORD);
+    const bool lineStart = line == 0 || (wordStart && it->IsAtBeginningOf(tesseract::RIL_TEXTLINE));
+    if (lineStart) ++line;
     std::unique_ptr<char[]> text(it->GetUTF8Text(symbol));
     int left = 0, top = 0, right = 0, bottom = 0;
     it->BoundingBox(symbol, &left, &top, &right, &bottom);
@@ -120,12 +170,7 @@ int32_t Recognise(ThreadEngine& engine, const char* whiteList, int32_t width, in
   tesseract::TessBaseAPI& api = *engine.api;
   api.SetVariable("tessedit_char_whitelist", WhiteListWithBlank(whiteList).c_str());
   api.SetPageSegMode(singleBlock ? tesseract::PSM_SINGLE_BLOCK : tesseract::PSM_AUTO);
-  if (bitsPerPixel == 1) {
-    api.SetImage(pixels, width, height, 0, stride);
-  } else {
-    const std::vector<uint8_t> rgb = RgbRows(pixels, width, height, stride);
-    api.SetImage(rgb.data(), width, height, 3, width * 3);  // tesseract copies the pixels
-  }
+  SetPixels(api, pixels, width, height, bitsPerPixel, stride);
   if (dpi > 0) api.SetSourceResolution(dpi);
   if (api.Recognize(nullptr) != 0) return VXOCR_FAILED;
   CollectRecords(api, engine.records);
