@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -262,6 +263,16 @@ class HelperPool {
     helper->Kill();
     Give(Replacement(std::move(helper)));
   }
+  // At exit: the helpers waiting are let go and waited for, so that their time and memory count
+  // as the host's children's, as a child per load did.
+  void LetGo() {
+    std::vector<std::unique_ptr<Helper>> leaving;
+    {
+      std::lock_guard lock(mutex_);
+      ForgetInherited();
+      leaving.swap(idle_);
+    }
+  }
 
  private:
   static std::unique_ptr<Helper> Replacement(std::unique_ptr<Helper> helper) {
@@ -278,8 +289,13 @@ class HelperPool {
   std::vector<std::unique_ptr<Helper>> idle_;
 };
 
+// Never destroyed, since loads on other threads may still reach it while the process exits.
 HelperPool& Pool() {
-  static auto* pool = new HelperPool;  // never destroyed: helpers see the end of their socket at exit
+  static auto* pool = [] {
+    auto* made = new HelperPool;
+    std::atexit([] { Pool().LetGo(); });
+    return made;
+  }();
   return *pool;
 }
 
