@@ -1,5 +1,5 @@
 // What a document costs and how large it may grow. Page files are the engine's own: they are read
-// back in-process (no decoding child is forked for them) and written without a disk flush, so a
+// back in-process (no decoding child process reads them) and written without a disk flush, so a
 // document of thousands of pages loads and saves in the time its pages take; and no document
 // takes a page past the page limit, which no loader would read back. Files whose structure is the
 // attack (a TIFF directory of thousands of tags, an icon whose PNG holds no data) are refused on
@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "engine/plugin/seam.h"
 #include "engine/saving_test_support.h"
 #include "platform/input_limits.h"
+#include "support/child_processes.h"
 
 namespace {
 
@@ -44,7 +46,8 @@ using saving_test::Shell;
 std::atomic<int> g_childrenEnded{0};
 void CountChild(int) { g_childrenEnded.fetch_add(1, std::memory_order_relaxed); }
 
-// Counts the child processes that end while it lives (each sends SIGCHLD to its parent).
+// Counts the child processes that do work while it lives: those that end (each sends SIGCHLD to
+// its parent) and those kept alive, like a decoding helper, that were scheduled meanwhile.
 class ChildCounter {
  public:
   ChildCounter() {
@@ -58,10 +61,11 @@ class ChildCounter {
   ~ChildCounter() { sigaction(SIGCHLD, &saved_, nullptr); }
   ChildCounter(const ChildCounter&) = delete;
   ChildCounter& operator=(const ChildCounter&) = delete;
-  int Ended() const { return g_childrenEnded.load(); }
+  int Worked() const { return g_childrenEnded.load() + vxtest::ChildrenThatWorked(live_, vxtest::LiveChildren()); }
 
  private:
   struct sigaction saved_ {};
+  std::map<int, long> live_ = vxtest::LiveChildren();
 };
 
 class DocumentLimits : public test_support::EngineTest {
@@ -99,7 +103,7 @@ TEST_F(DocumentLimits, PageFilesAreReadInProcess) {
     const ChildCounter children;
     ASSERT_EQ(engine_->TiffSelectPage(doc, 2), vexiro::OK);
     ASSERT_EQ(engine_->TiffSaveMultiPageToFile(doc, path), vexiro::OK);
-    EXPECT_EQ(children.Ended(), 0) << "no page was decoded in a child process";
+    EXPECT_EQ(children.Worked(), 0) << "no page was decoded in a child process";
   }
   std::istringstream info(Shell("tiffinfo '" + path + "' 2>/dev/null"));
   int directories = 0;
@@ -109,7 +113,7 @@ TEST_F(DocumentLimits, PageFilesAreReadInProcess) {
   // The counter sees the children a file of the host's own is decoded in.
   const ChildCounter children;
   EXPECT_NE(engine_->CreateImageFromFile(path), 0);
-  EXPECT_GT(children.Ended(), 0);
+  EXPECT_GT(children.Worked(), 0);
 }
 
 TEST_F(DocumentLimits, PageFilesAreNotForcedToTheDisk) {

@@ -12,12 +12,14 @@
 #include "isolated_load.h"
 #include "file_io.h"
 #include "format_numbers.h"
+#include "helper_requests.h"
 #include "jbig_codec.h"
 #include "jpeg_file_markers.h"
 #include "jpeg_row_decoder.h"
 #include "tiff_file_tags.h"
 #include "tiff_row_decoder.h"
 #include "platform/input_limits.h"
+#include "platform/kernel/regular_file.h"
 
 namespace vximgplug {
 namespace {
@@ -33,7 +35,7 @@ bool ContentContradicts(FREE_IMAGE_FORMAT wanted, const std::string& path) {
   return wanted != FIF_RAW;  // camera raw files often look like TIFF
 }
 
-// In the child process, like every call into FreeImage's loaders: the header alone is read
+// In the helper, like every call into FreeImage's loaders: the header alone is read
 // first where the format allows it, so that an absurd size is refused before allocation.
 bool HeaderSizeAcceptable(FREE_IMAGE_FORMAT fif, const std::string& path, int flags) {
   if (!ClaimedSizeAcceptable(fif, path)) return false;
@@ -45,13 +47,15 @@ bool HeaderSizeAcceptable(FREE_IMAGE_FORMAT fif, const std::string& path, int fl
   return ok;
 }
 
-// In the child process (each decode has a fresh one): whether a read found nothing left.
+// In the helper, for the file it decodes now (reset for each): whether a read found nothing left,
+// and how many reads came short.
 thread_local bool t_readFoundNothing = false;
+thread_local int t_readsAtEnd = 0;
 
-// In the child process: a decoder that keeps reading past the end of the file is looping on
-// a truncated file, and the child gives up at once instead of waiting for the time limit.
+// In the helper: a decoder that keeps reading past the end of the file is looping on a truncated
+// file, and the helper gives up at once (and is replaced) instead of waiting for the time limit.
 unsigned DLL_CALLCONV ReadOrGiveUp(void* buffer, unsigned size, unsigned count, fi_handle handle) {
-  static thread_local int readsAtEnd = 0;
+  int& readsAtEnd = t_readsAtEnd;
   constexpr int kReadsAtEndAllowed = 64;
   const unsigned n = StdioCallbacks()->read_proc(buffer, size, count, handle);
   if (n == 0 && count > 0 && size > 0) t_readFoundNothing = true;
@@ -74,7 +78,9 @@ void TakeTagsPastFreeImage(FREE_IMAGE_FORMAT fif, FIBITMAP* dib, const std::stri
   if (fif == FIF_JPEG) TakeMarkersFromJpegFile(dib, path);
 }
 
-FIBITMAP* DecodeInChild(FREE_IMAGE_FORMAT fif, const std::string& path, int32_t flags) {
+FIBITMAP* DecodeInHelper(FREE_IMAGE_FORMAT fif, const std::string& path, int32_t flags) {
+  t_readFoundNothing = false;
+  t_readsAtEnd = 0;
   if (fif == FIF_EXR) return DecodeExr(path);
   if (!HeaderSizeAcceptable(fif, path, flags)) return nullptr;
   FILE* file = std::fopen(path.c_str(), "rb");
@@ -94,13 +100,17 @@ FIBITMAP* DecodeInChild(FREE_IMAGE_FORMAT fif, const std::string& path, int32_t 
 using RowDecoder = DirectRows (*)(const std::string& path, uint32_t width, uint32_t height, uint32_t bitsPerPixel,
                                   uint8_t* bits, size_t pitch);
 
-// In the child process: a file loaded with the default flags is described by FreeImage (size,
+// In the helper: a file loaded with the default flags is described by FreeImage (size,
 // depth, resolution, profile and tags, as its full load reads them) and its rows are decoded
 // into the host's memory directly by `rows`.
 DirectDecode DecodedDirectly(FREE_IMAGE_FORMAT fif, const std::string& path, RowDecoder rows) {
   if (!ClaimedSizeAcceptable(fif, path)) return {};
   FIBITMAP* header = FreeImage_Load(fif, path.c_str(), FIF_LOAD_NOPIXELS);
-  if (!header || !DimensionsAcceptable(FreeImage_GetWidth(header), FreeImage_GetHeight(header))) return {};
+  if (!header) return {};
+  if (!DimensionsAcceptable(FreeImage_GetWidth(header), FreeImage_GetHeight(header))) {
+    FreeImage_Unload(header);
+    return {};
+  }
   TakeTagsPastFreeImage(fif, header, path);
   const uint32_t width = FreeImage_GetWidth(header), height = FreeImage_GetHeight(header);
   const uint32_t bpp = FreeImage_GetBPP(header);
@@ -116,13 +126,30 @@ RowDecoder DirectRowDecoder(FREE_IMAGE_FORMAT fif, int32_t flags) {
   return nullptr;
 }
 
+class SourceFile {
+ public:
+  explicit SourceFile(const std::string& path) : fd_(vx::kernel::OpenRegularFileForReading(path.c_str())) {}
+  ~SourceFile() {
+    if (fd_ >= 0) close(fd_);
+  }
+  SourceFile(const SourceFile&) = delete;
+  SourceFile& operator=(const SourceFile&) = delete;
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
 FIBITMAP* LoadThroughFreeImage(int32_t format, const std::string& path, int32_t flags) {
   const FREE_IMAGE_FORMAT fif = ToFreeImageFormat(format);
   if (fif == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(fif)) return nullptr;
   if (ContentContradicts(fif, path)) return nullptr;
-  std::function<DirectDecode()> direct;
-  if (const RowDecoder rows = DirectRowDecoder(fif, flags)) direct = [&] { return DecodedDirectly(fif, path, rows); };
-  return LoadInChildProcess([&] { return DecodeInChild(fif, path, flags); }, LoadsTopRowFirst(format), direct);
+  const SourceFile source(path);
+  HelperRequest request;
+  request.kind = RequestKind::kFile;
+  request.format = format;
+  request.flags = flags;
+  return LoadInHelper(EncodeRequest(request), source.get());
 }
 
 FIBITMAP* LoadWhole(const std::string& path, FIBITMAP* (*decode)(std::vector<uint8_t>)) {
@@ -133,6 +160,15 @@ FIBITMAP* LoadWhole(const std::string& path, FIBITMAP* (*decode)(std::vector<uin
 FIBITMAP* DecodeG3Bytes(std::vector<uint8_t> bytes) { return DecodeRawG3(bytes); }
 
 }  // namespace
+
+bool ServeFileLoad(const HelperRequest& request, const std::string& path, int reply, int pixelFile) {
+  const FREE_IMAGE_FORMAT fif = ToFreeImageFormat(request.format);
+  if (fif == FIF_UNKNOWN) return false;
+  std::function<DirectDecode()> direct;
+  if (const RowDecoder rows = DirectRowDecoder(fif, request.flags)) direct = [&, rows] { return DecodedDirectly(fif, path, rows); };
+  return SendDecoded(reply, pixelFile, [&] { return DecodeInHelper(fif, path, request.flags); },
+                     LoadsTopRowFirst(request.format), direct);
+}
 
 bool BitmapSizeAcceptable(FIBITMAP* dib) {
   return dib && FreeImage_HasPixels(dib) && DimensionsAcceptable(FreeImage_GetWidth(dib), FreeImage_GetHeight(dib));
@@ -152,7 +188,7 @@ LoadedBitmap LoadBitmapFile(int32_t format, const std::string& path, int32_t fla
     UnloadBitmap(dib);
     return {};
   }
-  // The child already wrote the rows of top-row-first formats in that order.
+  // The helper already wrote the rows of top-row-first formats in that order.
   return {dib, LoadsTopRowFirst(format)};
 }
 

@@ -3,21 +3,35 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/mman.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
-#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <mutex>
 
 // Present only when a sanitizer runtime is linked in; a fuzzing harness registers its crash
-// report there, and the child must not file the host's input as a crash of its own.
+// report there, and the helper must not file the host's input as a crash of its own.
 extern "C" void __sanitizer_set_death_callback(void (*callback)(void)) __attribute__((weak));
 
 namespace vximgplug {
 namespace {
 
 constexpr int kTimeLimitMs = 20000;
+// FreeImage leaks on some error paths and keeps caches; a helper is replaced after this many.
+constexpr int kRequestsPerHelper = 64;
+// Helpers beyond this many, left over from loads on many threads at once, are let go.
+constexpr size_t kIdleHelpersKept = 4;
+constexpr size_t kMaxRequestBytes = 64 * 1024;
+constexpr int kHelperSocket = 3;
+constexpr uint8_t kServed = 1;
 
 class Fd {
  public:
@@ -35,41 +49,254 @@ class Fd {
   int fd_;
 };
 
-// The child dies of its own faults quietly: default signal dispositions, no death callback,
+// What precedes a request's bytes: the host's file-size limit now (set after the helper started,
+// it must still hold for what the helper writes) and the descriptors that come with it.
+struct RequestHead {
+  uint64_t fileSizeLimit;
+  uint32_t requestBytes;
+  uint32_t descriptors;
+};
+
+// ---- in the helper ----
+
+// The helper dies of its own faults quietly: default signal dispositions, no death callback,
 // and a decoder that complains loudly (or a sanitizer reporting an absurd allocation) is silenced.
-void QuietenChild() {
-  for (int signal : {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT, SIGTRAP, SIGSYS, SIGXCPU, SIGXFSZ})
+void QuietenHelper() {
+  for (int signal : {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT, SIGTRAP, SIGSYS, SIGXCPU, SIGXFSZ, SIGPIPE, SIGINT,
+                     SIGTERM, SIGHUP})
     ::signal(signal, SIG_DFL);
+  sigset_t none;
+  sigemptyset(&none);
+  sigprocmask(SIG_SETMASK, &none, nullptr);
   if (__sanitizer_set_death_callback) __sanitizer_set_death_callback(nullptr);
-  const int quiet = open("/dev/null", O_WRONLY);
-  if (quiet >= 0) dup2(quiet, STDERR_FILENO);
 }
 
-[[noreturn]] void RunChild(int fd, const std::function<bool(int fd)>& produce) {
-  QuietenChild();
-  bool ok = false;
-  try {
-    ok = produce(fd);
-  } catch (...) {
-    ok = false;
+// Nothing of the host's stays open here but the socket: a pipe the host opens and whose write end
+// a helper kept would never reach end of file. Standard streams lead to /dev/null.
+void KeepOnlySocket(int socket) {
+  const int moved = fcntl(socket, F_DUPFD, kHelperSocket + 8);  // clear of the streams' places
+  if (moved < 0) _exit(1);
+  const int quiet = open("/dev/null", O_RDWR);
+  if (quiet >= 0) {
+    for (int stream : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) dup2(quiet, stream);
   }
-  _exit(ok ? 0 : 1);
+  dup2(moved, kHelperSocket);
+  close_range(kHelperSocket + 1, ~0U, 0);
 }
 
-// A child that handed over everything exits at once; one stuck past the deadline is killed.
-int WaitForExit(pid_t child, Deadline deadline) {
+bool ApplyFileSizeLimit(uint64_t limit) {
+  rlimit current{};
+  if (getrlimit(RLIMIT_FSIZE, &current) != 0) return false;
+  current.rlim_cur = std::min<rlim_t>(static_cast<rlim_t>(limit), current.rlim_max);
+  return setrlimit(RLIMIT_FSIZE, &current) == 0;
+}
+
+// One request: its head and bytes in one packet, its descriptors beside them. False at the end.
+bool ReceiveRequest(RequestHead& head, std::vector<uint8_t>& bytes, std::array<int, 3>& fds) {
+  bytes.resize(sizeof head + kMaxRequestBytes);
+  iovec io{bytes.data(), bytes.size()};
+  alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int) * 3)];
+  msghdr message{};
+  message.msg_iov = &io;
+  message.msg_iovlen = 1;
+  message.msg_control = control;
+  message.msg_controllen = sizeof control;
+  ssize_t n;
+  while ((n = recvmsg(kHelperSocket, &message, MSG_CMSG_CLOEXEC)) < 0 && errno == EINTR) {
+  }
+  if (n < static_cast<ssize_t>(sizeof head)) return false;
+  std::memcpy(&head, bytes.data(), sizeof head);
+  fds.fill(-1);
+  const cmsghdr* c = CMSG_FIRSTHDR(&message);
+  if (!c || c->cmsg_type != SCM_RIGHTS || head.descriptors > 3 ||
+      c->cmsg_len != CMSG_LEN(sizeof(int) * head.descriptors) || head.requestBytes != n - sizeof head)
+    return false;
+  std::memcpy(fds.data(), CMSG_DATA(c), sizeof(int) * head.descriptors);
+  bytes.erase(bytes.begin(), bytes.begin() + sizeof head);
+  bytes.resize(head.requestBytes);
+  return true;
+}
+
+// Serves until the host lets go of its end; a failed request ends the helper.
+[[noreturn]] void RunHelper(int socket) {
+  QuietenHelper();
+  KeepOnlySocket(socket);
+  RequestHead head{};
+  std::vector<uint8_t> request;
+  std::array<int, 3> fds{};
+  while (ReceiveRequest(head, request, fds)) {
+    bool ok = false;
+    try {
+      ok = ApplyFileSizeLimit(head.fileSizeLimit) && ServeRequest(request, fds[0], fds[1], fds[2]);
+    } catch (...) {
+      ok = false;
+    }
+    if (!ok) _exit(1);
+    for (int fd : fds)
+      if (fd >= 0) close(fd);
+    if (send(kHelperSocket, &kServed, 1, MSG_NOSIGNAL) != 1) _exit(1);
+  }
+  _exit(0);
+}
+
+// ---- in the host ----
+
+// A started helper: its process and the host's end of the socket to it.
+class Helper {
+ public:
+  static std::unique_ptr<Helper> Start();
+  ~Helper();
+  Helper(const Helper&) = delete;
+  Helper& operator=(const Helper&) = delete;
+  // Sends the request; then the answer's outcome before the deadline.
+  bool Send(const std::vector<uint8_t>& request, int reply, int source, int pixelFile);
+  bool AwaitServed(Deadline deadline);
+  void Kill();
+  bool Worn() const { return served_ >= kRequestsPerHelper; }
+  // Made in another process that forked from the one that started it: not this process's child.
+  bool Inherited() const { return owner_ != getpid(); }
+  void Abandon() { pid_ = -1; }
+
+ private:
+  Helper(pid_t pid, int socket) : pid_(pid), socket_(socket), owner_(getpid()) {}
+  pid_t pid_;
+  Fd socket_;
+  pid_t owner_;
+  int served_ = 0;
+};
+
+std::unique_ptr<Helper> Helper::Start() {
+  int ends[2];
+  if (socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends) != 0) return nullptr;
+  Fd helperEnd(ends[1]);
+  const pid_t pid = fork();
+  if (pid < 0) {
+    close(ends[0]);
+    return nullptr;
+  }
+  if (pid == 0) RunHelper(helperEnd.get());
+  return std::unique_ptr<Helper>(new Helper(pid, ends[0]));
+}
+
+// A helper let go sees the end of its socket and leaves; one killed leaves at once.
+Helper::~Helper() {
+  socket_.Close();
+  if (pid_ <= 0) return;
   int status = 0;
+  while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+  }
+}
+
+void Helper::Kill() {
+  if (pid_ > 0) kill(pid_, SIGKILL);
+}
+
+bool Helper::Send(const std::vector<uint8_t>& request, int reply, int source, int pixelFile) {
+  if (socket_.get() < 0 || request.size() > kMaxRequestBytes) return false;
+  rlimit limit{};
+  if (getrlimit(RLIMIT_FSIZE, &limit) != 0) return false;
+  const int fds[3] = {reply, source, pixelFile};
+  RequestHead head{static_cast<uint64_t>(limit.rlim_cur), static_cast<uint32_t>(request.size()),
+                   pixelFile >= 0 ? 3u : 2u};
+  std::vector<uint8_t> packet(sizeof head);
+  std::memcpy(packet.data(), &head, sizeof head);
+  packet.insert(packet.end(), request.begin(), request.end());
+  iovec io{packet.data(), packet.size()};
+  alignas(cmsghdr) char control[CMSG_SPACE(sizeof fds)] = {};
+  msghdr message{};
+  message.msg_iov = &io;
+  message.msg_iovlen = 1;
+  message.msg_control = control;
+  message.msg_controllen = CMSG_SPACE(sizeof(int) * head.descriptors);
+  cmsghdr* c = CMSG_FIRSTHDR(&message);
+  c->cmsg_level = SOL_SOCKET;
+  c->cmsg_type = SCM_RIGHTS;
+  c->cmsg_len = CMSG_LEN(sizeof(int) * head.descriptors);
+  std::memcpy(CMSG_DATA(c), fds, sizeof(int) * head.descriptors);
+  ssize_t n;
+  while ((n = sendmsg(socket_.get(), &message, MSG_NOSIGNAL)) < 0 && errno == EINTR) {
+  }
+  ++served_;
+  return n == static_cast<ssize_t>(packet.size());
+}
+
+bool Helper::AwaitServed(Deadline deadline) {
   for (;;) {
-    const pid_t done = waitpid(child, &status, WNOHANG);
-    if (done == child) return status;
-    if (done < 0 && errno != EINTR) return -1;
-    if (std::chrono::steady_clock::now() >= deadline) break;
-    usleep(200);
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return false;
+    pollfd pfd{socket_.get(), POLLIN, 0};
+    const int ready = poll(&pfd, 1, static_cast<int>(left.count()));
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready <= 0) return false;
+    uint8_t answer = 0;
+    const ssize_t n = recv(socket_.get(), &answer, 1, 0);
+    if (n < 0 && errno == EINTR) continue;
+    return n == 1 && answer == kServed;
   }
-  kill(child, SIGKILL);
-  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+}
+
+// Helpers waiting for work. A replacement is started as soon as one is let go, so the host holds
+// the same descriptors and processes before and after any load, failed or not.
+class HelperPool {
+ public:
+  std::unique_ptr<Helper> Take() {
+    {
+      std::lock_guard lock(mutex_);
+      ForgetInherited();
+      if (!idle_.empty()) {
+        std::unique_ptr<Helper> helper = std::move(idle_.back());
+        idle_.pop_back();
+        return helper;
+      }
+    }
+    return Helper::Start();
   }
-  return status;
+  void Give(std::unique_ptr<Helper> helper) {
+    if (helper->Worn()) helper = Replacement(std::move(helper));
+    if (!helper) return;
+    std::lock_guard lock(mutex_);
+    ForgetInherited();
+    if (idle_.size() < kIdleHelpersKept) idle_.push_back(std::move(helper));
+  }
+  // A helper that failed is gone for good; the next one starts now.
+  void Replace(std::unique_ptr<Helper> helper) {
+    helper->Kill();
+    Give(Replacement(std::move(helper)));
+  }
+  // At exit: the helpers waiting are let go and waited for, so that their time and memory count
+  // as the host's children's, as a child per load did.
+  void LetGo() {
+    std::vector<std::unique_ptr<Helper>> leaving;
+    {
+      std::lock_guard lock(mutex_);
+      ForgetInherited();
+      leaving.swap(idle_);
+    }
+  }
+
+ private:
+  static std::unique_ptr<Helper> Replacement(std::unique_ptr<Helper> helper) {
+    helper.reset();
+    return Helper::Start();
+  }
+  // The helpers of the process this one forked from are not ours to use or wait for.
+  void ForgetInherited() {
+    for (auto& helper : idle_)
+      if (helper->Inherited()) helper->Abandon();
+    std::erase_if(idle_, [](const auto& helper) { return helper->Inherited(); });
+  }
+  std::mutex mutex_;
+  std::vector<std::unique_ptr<Helper>> idle_;
+};
+
+// Never destroyed, since loads on other threads may still reach it while the process exits.
+HelperPool& Pool() {
+  static auto* pool = [] {
+    auto* made = new HelperPool;
+    std::atexit([] { Pool().LetGo(); });
+    return made;
+  }();
+  return *pool;
 }
 
 }  // namespace
@@ -104,23 +331,18 @@ bool ReadAll(int fd, void* data, size_t size, Deadline deadline) {
   return true;
 }
 
-bool RunInChild(const std::function<bool(int fd)>& produce, const std::function<bool(int fd, Deadline)>& consume) {
-  int fds[2];
-  if (pipe2(fds, O_CLOEXEC) != 0) return false;
-  Fd readEnd(fds[0]), writeEnd(fds[1]);
-  const pid_t child = fork();
-  if (child < 0) return false;
-  if (child == 0) {
-    readEnd.Close();
-    RunChild(writeEnd.get(), produce);
-  }
-  writeEnd.Close();
+bool RunInHelper(const std::vector<uint8_t>& request, int source, int pixelFile,
+                 const std::function<bool(int fd, Deadline)>& consume) {
+  Fd reply(memfd_create("vximgplug-reply", MFD_CLOEXEC));
+  if (reply.get() < 0 || source < 0) return false;
+  std::unique_ptr<Helper> helper = Pool().Take();
+  if (!helper) return false;
   const Deadline deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kTimeLimitMs);
-  const bool consumed = consume(readEnd.get(), deadline);
-  readEnd.Close();
-  if (!consumed) kill(child, SIGKILL);
-  const int status = WaitForExit(child, std::max(deadline, std::chrono::steady_clock::now() + std::chrono::seconds(2)));
-  return consumed && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  const bool served = helper->Send(request, reply.get(), source, pixelFile) && helper->AwaitServed(deadline);
+  if (served) Pool().Give(std::move(helper));
+  else Pool().Replace(std::move(helper));  // killed and waited for: it writes nothing more
+  const bool consumed = lseek(reply.get(), 0, SEEK_SET) == 0 && consume(reply.get(), std::max(deadline, std::chrono::steady_clock::now() + std::chrono::seconds(2)));
+  return served && consumed;
 }
 
 }  // namespace vximgplug

@@ -62,8 +62,8 @@ TriedPage TriedPageOf(const MultiBitmap& multi, int32_t page) {
   return index >= multi.pagesTried.size() ? TriedPage{kPageSafe, 0} : multi.pagesTried[index];
 }
 
-// The file a read-only multi-page bitmap reads from, named so that a child opening it again gets
-// an offset of its own and leaves the host's position alone.
+// The file a read-only multi-page bitmap reads from, named so that opening it again (to hand it
+// to the helper) gives an offset of its own and leaves the host's position alone.
 std::string PathOf(const std::shared_ptr<OpenFile>& open) { return "/proc/self/fd/" + std::to_string(fileno(open->file)); }
 
 // A page of a read-only TIFF file is decoded on its own from its directory: FreeImage's page
@@ -82,11 +82,11 @@ std::unique_ptr<Bitmap> HoldCopy(FIBITMAP* copy) {
 
 // A page held in the host: locked in FreeImage's multi-page bitmap, or a copy of its own (read
 // here from its TIFF directory or, when FreeImage left its tags unreadable or the page was never
-// tried, decoded in a child with its sound tags only); changes to a copy are not written back.
+// tried, decoded in the helper with its sound tags only); changes to a copy are not written back.
 std::unique_ptr<Bitmap> HoldPage(MultiBitmap& multi, int32_t page) {
   const TriedPage tried = TriedPageOf(multi, page);
   if (tried.trial == kPageTagsUnreadable || tried.trial == kPageUntried)
-    return HoldCopy(LoadInChildProcess([&] { return DecodePage(multi.source, tried, page); }, false));
+    return HoldCopy(DecodePageInHelper(multi.source, tried, page));
   if (DecodedOnItsOwn(multi, page)) return HoldCopy(DecodePage(multi.source, tried, page));
   FIBITMAP* dib = FreeImage_LockPage(multi.multi, page);
   if (!dib) return nullptr;
@@ -141,7 +141,7 @@ uint32_t VXIMGPLUG_OpenMultiBitmapU(int32_t format, int32_t flags, uint32_t file
     auto multi = std::make_unique<MultiBitmap>();
     multi->source = PageSource{fif, PathOf(open), flags};
     multi->readOnly = true;
-    auto tried = TryPagesInChild(multi->source, true);
+    auto tried = TryPagesInHelper(multi->source, true);
     if (!tried) return 0;
     multi->pagesTried = std::move(*tried);
     multi->multi = FreeImage_OpenMultiBitmapFromHandle(fif, StdioCallbacks(), open->file, flags);
@@ -163,7 +163,7 @@ uint32_t VXIMGPLUG_OpenMultiBitmap(int32_t format, const char* path, int32_t cre
       if (!IsNonEmptyRegularFile(path)) return 0;
       multi->source = PageSource{fif, path, flags};
       multi->readOnly = readOnly != 0;
-      auto tried = TryPagesInChild(multi->source, multi->readOnly);
+      auto tried = TryPagesInHelper(multi->source, multi->readOnly);
       if (!tried) return 0;
       multi->pagesTried = std::move(*tried);
     }

@@ -1,5 +1,5 @@
-// For a decoding child process only: FreeImage's TIFF reader leaves metadata tags behind whose
-// pointers lead nowhere, and reading them faults. In the child (which holds nothing of the
+// For the decoding helper process only: FreeImage's TIFF reader leaves metadata tags behind whose
+// pointers lead nowhere, and reading them faults. In the helper (which holds nothing of the
 // host's worth keeping) a fault while copying such a tag skips the tag instead of the load.
 #pragma once
 #include <functional>
@@ -7,7 +7,7 @@
 namespace vximgplug {
 
 // Runs `read`; false when it faulted (SIGSEGV or SIGBUS). Installs its handlers on first use,
-// so it must only ever run in a child process. `read` must not allocate or own resources.
+// so it must only ever run in the helper. `read` must not allocate or own resources.
 bool ReadWithoutFault(const std::function<void()>& read);
 
 }  // namespace vximgplug

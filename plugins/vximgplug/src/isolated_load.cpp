@@ -78,7 +78,7 @@ bool WriteAllAt(int fd, const uint8_t* data, size_t size, off_t offset) {
   return true;
 }
 
-// In the child: every row once, in the order the host keeps them, padding included (zero), so
+// In the helper: every row once, in the order the host keeps them, padding included (zero), so
 // the file grows to exactly the size the header announces.
 bool WritePixels(int pixelFile, FIBITMAP* dib, const PixelHeader& h, bool topRowFirst) {
   const size_t pitch = PitchOf(h);
@@ -93,7 +93,7 @@ bool WritePixels(int pixelFile, FIBITMAP* dib, const PixelHeader& h, bool topRow
 
 bool HeaderAcceptable(const PixelHeader& h);
 
-// Everything but the rows, through the pipe.
+// Everything but the rows, to the reply file.
 bool SendDescription(int fd, FIBITMAP* dib, const PixelHeader& h) {
   bool ok = WriteAll(fd, &h, sizeof h);
   if (ok && h.paletteCount) ok = WriteAll(fd, FreeImage_GetPalette(dib), h.paletteCount * sizeof(RGBQUAD));
@@ -102,17 +102,21 @@ bool SendDescription(int fd, FIBITMAP* dib, const PixelHeader& h) {
   return ok && WriteMetadata(fd, dib);
 }
 
+}  // namespace
+
 bool SendBitmap(int fd, int pixelFile, FIBITMAP* dib, bool topRowFirst) {
   const PixelHeader h = HeaderOf(dib);
-  // The child bounds what it hands over by the same rules the host applies.
+  // The helper bounds what it hands over by the same rules the host applies.
   if (!HeaderAcceptable(h) || !WritePixels(pixelFile, dib, h, topRowFirst)) return false;
   return SendDescription(fd, dib, h);
 }
 
+namespace {
+
 // Shared mappings this large may be backed by huge pages, which fewer first touches fill.
 constexpr size_t kHugePageBytes = size_t{2} << 20;
 
-// In the child: the hand-over file at its final size (zeros, padding included), its rows written
+// In the helper: the hand-over file at its final size (zeros, padding included), its rows written
 // there by the decoder itself. The file is emptied again when the decoder declines the file.
 DirectRows WriteRowsInPlace(int pixelFile, const PixelHeader& h, const DirectDecode& direct) {
   const size_t size = PixelFileBytes(h);
@@ -196,7 +200,7 @@ MappingTable& Mappings() {
   return table;
 }
 
-// The hand-over file mapped, once the child can no longer change its size (a file that shrank
+// The hand-over file mapped, once the helper can no longer change its size (a file that shrank
 // under a mapping would fault the host) and its size is exactly what the header announces.
 std::unique_ptr<MappedPixels> MapPixelFile(int pixelFile, const PixelHeader& h) {
   if (fcntl(pixelFile, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW) != 0) return nullptr;
@@ -252,9 +256,12 @@ class OwnedFd {
 
 enum class DecodeDirectly { Sent, Failed, Declined };
 
+// The header is freed here whatever the outcome: the helper keeps nothing between files.
 DecodeDirectly TryDirect(int fd, int pixelFile, const DirectDecode& direct) {
   if (!direct.header) return DecodeDirectly::Declined;
-  switch (SendDirect(fd, pixelFile, direct)) {
+  const DirectRows written = SendDirect(fd, pixelFile, direct);
+  FreeImage_Unload(direct.header);
+  switch (written) {
     case DirectRows::Written: return DecodeDirectly::Sent;
     case DirectRows::NotThisFile: return DecodeDirectly::Declined;
     default: return DecodeDirectly::Failed;
@@ -263,23 +270,25 @@ DecodeDirectly TryDirect(int fd, int pixelFile, const DirectDecode& direct) {
 
 }  // namespace
 
-FIBITMAP* LoadInChildProcess(const std::function<FIBITMAP*()>& decode, bool topRowFirst,
-                             const std::function<DirectDecode()>& direct) {
-  // The child's rows go to a memory file the host maps, instead of through the pipe.
+bool SendDecoded(int reply, int pixelFile, const std::function<FIBITMAP*()>& decode, bool topRowFirst,
+                 const std::function<DirectDecode()>& direct) {
+  const DecodeDirectly taken = direct ? TryDirect(reply, pixelFile, direct()) : DecodeDirectly::Declined;
+  if (taken != DecodeDirectly::Declined) return taken == DecodeDirectly::Sent;
+  FIBITMAP* dib = decode();
+  const bool sent = dib && SendBitmap(reply, pixelFile, dib, topRowFirst);
+  if (dib) FreeImage_Unload(dib);
+  return sent;
+}
+
+FIBITMAP* LoadInHelper(const std::vector<uint8_t>& request, int source) {
+  // The helper's rows go to a memory file the host maps.
   OwnedFd pixelFile(memfd_create("vximgplug-pixels", MFD_CLOEXEC | MFD_ALLOW_SEALING));
   if (pixelFile.get() < 0) return nullptr;
   DibPtr received;
-  const bool ok = RunInChild(
-      [&](int fd) {  // the child's memory goes with it: nothing it decodes is freed
-        const DecodeDirectly taken = direct ? TryDirect(fd, pixelFile.get(), direct()) : DecodeDirectly::Declined;
-        if (taken != DecodeDirectly::Declined) return taken == DecodeDirectly::Sent;
-        FIBITMAP* dib = decode();
-        return dib && SendBitmap(fd, pixelFile.get(), dib, topRowFirst);
-      },
-      [&](int fd, Deadline deadline) {
-        received = ReceiveBitmap(fd, pixelFile.get(), deadline);
-        return received != nullptr;
-      });
+  const bool ok = RunInHelper(request, source, pixelFile.get(), [&](int fd, Deadline deadline) {
+    received = ReceiveBitmap(fd, pixelFile.get(), deadline);
+    return received != nullptr;
+  });
   return ok ? received.release() : nullptr;
 }
 

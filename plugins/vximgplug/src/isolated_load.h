@@ -1,23 +1,24 @@
-// Loading through a backing decoder in a child process. FreeImage's decoders crash or hang on
+// Loading through a backing decoder in the decoding helper process. FreeImage's decoders crash or hang on
 // damaged files (truncated PICT, XBM and EXR files hang; damaged PICT files and JPEG files with
 // hostile EXIF blocks crash; damaged DDS and SGI headers ask for absurd allocations), so every
-// single-bitmap decode runs in a forked child. The child writes the rows once into a memory file
+// single-bitmap decode runs in the helper. The helper writes the rows once into a memory file
 // that the host maps as the bitmap's pixel memory (no second copy, no clearing, no flip), and
-// sends the rest through a pipe: palette, transparency, background colour, resolution, ICC
+// writes the rest to a reply file: palette, transparency, background colour, resolution, ICC
 // profile and every metadata tag. A decoder that can write the rows itself writes them straight
-// into that memory file, mapped in the child, and FreeImage then only describes the picture.
+// into that memory file, mapped in the helper, and FreeImage then only describes the picture.
 #pragma once
 #include <FreeImage.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace vximgplug {
 
 enum class DirectRows { Written, NotThisFile, Failed };
 
-// In the child: a bitmap without pixels that describes the picture and carries its metadata,
+// In the helper: a bitmap without pixels that describes the picture and carries its metadata,
 // and the writer of its rows (`pitch` bytes apart, in the order the host keeps them for the
 // format). No header: the file takes the general decode; NotThisFile from the writer: the same.
 struct DirectDecode {
@@ -25,13 +26,19 @@ struct DirectDecode {
   std::function<DirectRows(uint8_t* bits, size_t pitch)> rows;
 };
 
-// Runs `decode` in a child process and rebuilds its bitmap here, its rows in memory top row first
-// when asked (FreeImage's bottom-row-first order otherwise); nullptr on any failure. `direct`,
-// when given, is tried first.
-FIBITMAP* LoadInChildProcess(const std::function<FIBITMAP*()>& decode, bool topRowFirst,
-                             const std::function<DirectDecode()>& direct = {});
+// In the helper: `dib`'s rows written once into `pixelFile`, top row first when asked (FreeImage's
+// bottom-row-first order otherwise), the rest of it to `reply`. The bitmap stays the caller's.
+bool SendBitmap(int reply, int pixelFile, FIBITMAP* dib, bool topRowFirst);
 
-// Frees any bitmap of the plug-in, with the mapped pixel memory of one loaded in a child.
+// In the helper: `direct` tried first when given, `decode` otherwise; every bitmap made is freed.
+bool SendDecoded(int reply, int pixelFile, const std::function<FIBITMAP*()>& decode, bool topRowFirst,
+                 const std::function<DirectDecode()>& direct);
+
+// In the host: the helper serves `request` over the file `source`, and its bitmap is rebuilt
+// here over the rows it wrote; nullptr on any failure.
+FIBITMAP* LoadInHelper(const std::vector<uint8_t>& request, int source);
+
+// Frees any bitmap of the plug-in, with the mapped pixel memory of one loaded in the helper.
 void UnloadBitmap(FIBITMAP* dib);
 
 }  // namespace vximgplug

@@ -93,7 +93,7 @@ bool CopyTag(uint32_t model, FITAG* tag, Budget& budget, TagCopy& copy) {
   });
 }
 
-// Tags that cannot be read or exceed the bounds are left behind; only a broken pipe fails.
+// Tags that cannot be read or exceed the bounds are left behind; only a failed write fails.
 bool WriteTag(int fd, uint32_t model, FITAG* tag, Budget& budget) {
   TagCopy copy;
   if (!CopyTag(model, tag, budget, copy)) return true;
@@ -151,7 +151,7 @@ bool RecordAcceptable(const TagRecord& r) {
 
 }  // namespace
 
-// In the child only (tags are copied under a fault guard).
+// In the helper only (tags are copied under a fault guard).
 bool WriteMetadata(int fd, FIBITMAP* dib) {
   Budget budget;
   for (uint32_t model = 0; model <= static_cast<uint32_t>(kLastModel); ++model) {

@@ -1,5 +1,5 @@
-// A bitmap's metadata tags, every model, carried from a decoding child process to the host
-// through a pipe: written as records (model, key, description, id, type, count, length, value)
+// A bitmap's metadata tags, every model, carried from the decoding helper process to the host
+// through a reply file: written as records (model, key, description, id, type, count, length, value)
 // and rebuilt on the host's bitmap. The reader trusts nothing it is sent: sizes, counts and
 // value lengths are bounded and checked before anything is allocated.
 #pragma once
@@ -9,10 +9,10 @@
 
 namespace vximgplug {
 
-// Runs in the decoding child only: tags FreeImage left broken are skipped under a fault guard.
+// Runs in the decoding helper only: tags FreeImage left broken are skipped under a fault guard.
 bool WriteMetadata(int fd, FIBITMAP* dib);
 
-// In a child only: whether every tag's key, description and value can be read without a fault.
+// In the helper only: whether every tag's key, description and value can be read without a fault.
 bool EveryTagReadable(FIBITMAP* dib);
 
 bool ReadMetadata(int fd, Deadline deadline, FIBITMAP* dib);

@@ -4,8 +4,11 @@
 
 #include "bitmap_loader.h"
 #include "child_process.h"
+#include "helper_requests.h"
+#include "isolated_load.h"
 #include "metadata_transfer.h"
 #include "platform/input_limits.h"
+#include "platform/kernel/regular_file.h"
 #include "tiff_page_view.h"
 #include "tiff_screen.h"
 
@@ -56,29 +59,89 @@ FIMULTIBITMAP* PageSource::Reopen() const {
 
 FIBITMAP* DecodePage(const PageSource& source, const TriedPage& tried, int32_t page) {
   if (source.fif == FIF_TIFF) return LoadTiffPage(source.path, tried.tiffDirectory, source.flags);
-  FIMULTIBITMAP* reopened = source.Reopen();  // in a child: left open, its memory goes with it
-  return reopened ? FreeImage_LockPage(reopened, page) : nullptr;
+  FIMULTIBITMAP* reopened = source.Reopen();
+  if (!reopened) return nullptr;
+  // A copy of its own, so that the document can be closed before the page is handed over.
+  FIBITMAP* locked = FreeImage_LockPage(reopened, page);
+  FIBITMAP* copy = locked ? FreeImage_Clone(locked) : nullptr;
+  if (locked) FreeImage_UnlockPage(reopened, locked, FALSE);
+  FreeImage_CloseMultiBitmap(reopened, 0);
+  return copy;
 }
 
-std::optional<std::vector<TriedPage>> TryPagesInChild(const PageSource& source, bool readOnly) {
+namespace {
+
+HelperRequest PageRequest(RequestKind kind, const PageSource& source) {
+  HelperRequest request;
+  request.kind = kind;
+  request.format = source.fif;
+  request.flags = source.flags;
+  return request;
+}
+
+PageSource InHelper(const HelperRequest& request, const std::string& path) {
+  return PageSource{static_cast<FREE_IMAGE_FORMAT>(request.format), path, request.flags};
+}
+
+class SourceFile {
+ public:
+  explicit SourceFile(const std::string& path) : fd_(vx::kernel::OpenRegularFileForReading(path.c_str())) {}
+  ~SourceFile() {
+    if (fd_ >= 0) close(fd_);
+  }
+  SourceFile(const SourceFile&) = delete;
+  SourceFile& operator=(const SourceFile&) = delete;
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+}  // namespace
+
+bool ServePageDecode(const HelperRequest& request, const std::string& path, int reply, int pixelFile) {
+  const TriedPage tried{request.trial, request.tiffDirectory};
+  FIBITMAP* dib = DecodePage(InHelper(request, path), tried, request.page);
+  const bool sent = dib && SendBitmap(reply, pixelFile, dib, false);
+  if (dib) FreeImage_Unload(dib);
+  return sent;
+}
+
+FIBITMAP* DecodePageInHelper(const PageSource& source, const TriedPage& tried, int32_t page) {
+  HelperRequest request = PageRequest(RequestKind::kPage, source);
+  request.trial = tried.trial;
+  request.tiffDirectory = tried.tiffDirectory;
+  request.page = page;
+  const SourceFile file(source.path);
+  return LoadInHelper(EncodeRequest(request), file.get());
+}
+
+bool ServePageTrial(const HelperRequest& request, const std::string& path, int reply) {
+  const PageSource source = InHelper(request, path);
+  FIMULTIBITMAP* multi = source.Reopen();
+  if (!multi) return false;
+  const bool tried = TryEveryPage(reply, multi, source, request.readOnly != 0);
+  FreeImage_CloseMultiBitmap(multi, 0);
+  return tried;
+}
+
+std::optional<std::vector<TriedPage>> TryPagesInHelper(const PageSource& source, bool readOnly) {
   bool counted = false;
   std::vector<TriedPage> pages;
-  RunInChild(
-      [&](int fd) {
-        FIMULTIBITMAP* multi = source.Reopen();  // left open: the child's memory goes with it
-        return multi && TryEveryPage(fd, multi, source, readOnly);
-      },
-      [&](int fd, Deadline deadline) {
-        int32_t count = 0;
-        if (!ReadAll(fd, &count, sizeof count, deadline) || count < 0 || count > kMaxPages) return false;
-        counted = true;
-        pages.assign(static_cast<size_t>(count), TriedPage{});
-        for (TriedPage& tried : pages) {
-          if (!ReadAll(fd, &tried, sizeof tried, deadline)) return false;
-          if (tried.trial > kPageUntried) tried.trial = kPageRefused;
-        }
-        return true;
-      });
+  HelperRequest request = PageRequest(RequestKind::kPageTrial, source);
+  request.readOnly = readOnly ? 1 : 0;
+  const SourceFile file(source.path);
+  RunInHelper(EncodeRequest(request), file.get(), -1, [&](int fd, Deadline deadline) {
+    int32_t count = 0;
+    if (!ReadAll(fd, &count, sizeof count, deadline) || count < 0 || count > kMaxPages) return false;
+    counted = true;
+    pages.assign(static_cast<size_t>(count), TriedPage{});
+    for (TriedPage& tried : pages) {
+      if (!ReadAll(fd, &tried, sizeof tried, deadline)) return false;
+      if (tried.trial > kPageUntried) tried.trial = kPageRefused;
+    }
+    return true;
+  });
   if (!counted) return std::nullopt;
   return pages;
 }

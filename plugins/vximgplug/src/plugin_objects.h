@@ -50,7 +50,7 @@ struct MultiBitmap {
   std::shared_ptr<OpenFile> file;  // the file a read-only multi-page bitmap reads from
   std::vector<uint32_t> lockedPages;
   std::vector<TriedPage> pagesTried;             // the trial of each page of the file
-  PageSource source;                             // the file, opened afresh in a child
+  PageSource source;                             // the file, opened afresh in the helper
   bool readOnly = false;
 
   MultiBitmap() = default;

@@ -1,0 +1,38 @@
+#include "helper_requests.h"
+
+#include <cstring>
+
+#include "child_process.h"
+
+namespace vximgplug {
+
+// Both ends are one program forked from itself, so the record crosses as its own bytes.
+std::vector<uint8_t> EncodeRequest(const HelperRequest& request) {
+  std::vector<uint8_t> bytes(sizeof request);
+  std::memcpy(bytes.data(), &request, sizeof request);
+  return bytes;
+}
+
+std::optional<HelperRequest> DecodeRequest(const std::vector<uint8_t>& bytes) {
+  HelperRequest request;
+  if (bytes.size() != sizeof request) return std::nullopt;
+  std::memcpy(&request, bytes.data(), sizeof request);
+  if (request.kind < RequestKind::kFile || request.kind > RequestKind::kPageTrial) return std::nullopt;
+  return request;
+}
+
+std::string SourcePath(int source) { return "/proc/self/fd/" + std::to_string(source); }
+
+bool ServeRequest(const std::vector<uint8_t>& bytes, int reply, int source, int pixelFile) {
+  const std::optional<HelperRequest> request = DecodeRequest(bytes);
+  if (!request || reply < 0 || source < 0) return false;
+  const std::string path = SourcePath(source);
+  switch (request->kind) {
+    case RequestKind::kFile: return pixelFile >= 0 && ServeFileLoad(*request, path, reply, pixelFile);
+    case RequestKind::kPage: return pixelFile >= 0 && ServePageDecode(*request, path, reply, pixelFile);
+    case RequestKind::kPageTrial: return ServePageTrial(*request, path, reply);
+  }
+  return false;
+}
+
+}  // namespace vximgplug

@@ -1,0 +1,35 @@
+// What the decoding helper is asked to do, as the bytes that cross to it. The file itself goes
+// with every request as a descriptor the host opened: the helper reads it as /proc/self/fd/N,
+// a name that leads to the same file in a process that shares nothing else with the host.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vximgplug {
+
+enum class RequestKind : uint8_t { kFile = 1, kPage = 2, kPageTrial = 3 };
+
+struct HelperRequest {
+  RequestKind kind = RequestKind::kFile;
+  uint8_t trial = 0;     // kPage: the page's PageTrial
+  uint8_t readOnly = 0;  // kPageTrial: the pages will only be read
+  int32_t format = 0;    // kFile: the plug-in's number; pages: FreeImage's
+  int32_t flags = 0;
+  int32_t page = 0;
+  uint64_t tiffDirectory = 0;  // kPage: where a TIFF page's directory starts
+};
+
+std::vector<uint8_t> EncodeRequest(const HelperRequest& request);
+std::optional<HelperRequest> DecodeRequest(const std::vector<uint8_t>& bytes);
+
+// The name the helper opens its descriptor by.
+std::string SourcePath(int source);
+
+// Served in the helper by the loaders (bitmap_loader.cpp, page_trial.cpp).
+bool ServeFileLoad(const HelperRequest& request, const std::string& path, int reply, int pixelFile);
+bool ServePageDecode(const HelperRequest& request, const std::string& path, int reply, int pixelFile);
+bool ServePageTrial(const HelperRequest& request, const std::string& path, int reply);
+
+}  // namespace vximgplug
