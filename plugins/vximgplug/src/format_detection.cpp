@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <mutex>
 #include <sys/stat.h>
 
 #include "fax_g3_reader.h"
@@ -133,6 +134,10 @@ int32_t DetectFormatByName(const std::string& path) {
   const std::string ext = LowerExtension(path);
   if (ext == "jbg" || ext == "jbig" || ext == "bie") return kFormatJbig;
   if (ext == "g3" || ext == "fax") return kFormatFaxG3;
+  // FreeImage walks its extension lists with strtok, whose place is shared by every thread: two
+  // threads naming formats at once would read each other's freed copies.
+  static std::mutex strtokLock;
+  const std::lock_guard hold(strtokLock);
   return FromFreeImageFormat(FreeImage_GetFIFFromFilename(path.c_str()));
 }
 
