@@ -126,20 +126,6 @@ RowDecoder DirectRowDecoder(FREE_IMAGE_FORMAT fif, int32_t flags) {
   return nullptr;
 }
 
-class SourceFile {
- public:
-  explicit SourceFile(const std::string& path) : fd_(vx::kernel::OpenRegularFileForReading(path.c_str())) {}
-  ~SourceFile() {
-    if (fd_ >= 0) close(fd_);
-  }
-  SourceFile(const SourceFile&) = delete;
-  SourceFile& operator=(const SourceFile&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
 FIBITMAP* LoadThroughFreeImage(int32_t format, const std::string& path, int32_t flags) {
   const FREE_IMAGE_FORMAT fif = ToFreeImageFormat(format);
   if (fif == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(fif)) return nullptr;

@@ -1,11 +1,14 @@
 // FreeImage's I/O callbacks over a C stream, and whole-file reading with a size bound.
 #pragma once
 #include <FreeImage.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/kernel/regular_file.h"
 
 namespace vximgplug {
 
@@ -20,6 +23,22 @@ bool IsNonEmptyRegularFile(const std::string& path);
 
 // The first bytes of a file (fewer when the file is shorter).
 std::vector<uint8_t> ReadFileStart(const std::string& path, size_t count);
+
+// A regular file opened for reading (a FIFO or a device is refused), closed with the object; -1
+// when it could not be opened.
+class SourceFile {
+ public:
+  explicit SourceFile(const std::string& path) : fd_(vx::kernel::OpenRegularFileForReading(path.c_str())) {}
+  ~SourceFile() {
+    if (fd_ >= 0) close(fd_);
+  }
+  SourceFile(const SourceFile&) = delete;
+  SourceFile& operator=(const SourceFile&) = delete;
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
 
 // A regular file read at offsets, as the structure screens read (`read(offset, out, bytes)`,
 // false past the end or when the file could not be opened).

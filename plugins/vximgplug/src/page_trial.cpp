@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "bitmap_loader.h"
+#include "file_io.h"
 #include "child_process.h"
 #include "helper_requests.h"
 #include "isolated_load.h"
@@ -82,20 +83,6 @@ HelperRequest PageRequest(RequestKind kind, const PageSource& source) {
 PageSource InHelper(const HelperRequest& request, const std::string& path) {
   return PageSource{static_cast<FREE_IMAGE_FORMAT>(request.format), path, request.flags};
 }
-
-class SourceFile {
- public:
-  explicit SourceFile(const std::string& path) : fd_(vx::kernel::OpenRegularFileForReading(path.c_str())) {}
-  ~SourceFile() {
-    if (fd_ >= 0) close(fd_);
-  }
-  SourceFile(const SourceFile&) = delete;
-  SourceFile& operator=(const SourceFile&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 }  // namespace
 
