@@ -8,6 +8,9 @@
  *   vips_peer pipeline IN OUT MARGIN       crop MARGIN a side, 90 % bilinear, 3 x 3 sharpen, JPEG q75
  *   vips_peer half IN OUT                  50 % bicubic resize, uncompressed TIFF
  *   vips_peer blur IN OUT                  3 x 3 blur (the eight neighbours / 8), uncompressed TIFF
+ *   vips_peer noisy SEED OUT SIZE          an input picture: SEED resized to SIZE x SIZE, Gaussian
+ *                                          noise added, as 8-bit uncompressed TIFF (for pictures
+ *                                          too large for ImageMagick's default pixel cache policy)
  */
 #include <stdio.h>
 #include <stdlib.h>
@@ -55,6 +58,17 @@ static int run(int argc, char** argv, VipsImage** keep) {
   if (!strcmp(job, "blur")) {
     if (blur(in, &keep[1])) return 1;
     return vips_tiffsave(keep[1], out, "compression", VIPS_FOREIGN_TIFF_COMPRESSION_NONE, NULL);
+  }
+  if (!strcmp(job, "noisy") && argc > 4) {
+    const double scale = atof(argv[4]) / in->Xsize;
+    if (vips_resize(in, &keep[1], scale, "kernel", VIPS_KERNEL_CUBIC, NULL)) return 1;
+    if (vips_gaussnoise(&keep[2], keep[1]->Xsize, keep[1]->Ysize, "sigma", 12.0, "mean", 0.0, NULL)) return 1;
+    if (vips_add(keep[1], keep[2], &keep[3], NULL)) return 1;
+    VipsImage* bytes = NULL;
+    if (vips_cast_uchar(keep[3], &bytes, NULL)) return 1;
+    const int failed = vips_tiffsave(bytes, out, "compression", VIPS_FOREIGN_TIFF_COMPRESSION_NONE, NULL);
+    g_object_unref(bytes);
+    return failed;
   }
   if (!strcmp(job, "pipeline") && argc > 4) {
     const int margin = atoi(argv[4]);
