@@ -109,7 +109,7 @@ INSTANTIATE_TEST_SUITE_P(Pictures, ScanAgainstScanimage, ::testing::ValuesIn(kSc
 
 // The default scanimage -A shows for one option of test:0, e.g. "Color" for --mode.
 std::string ScanimageDefault(const SaneTestConfig& config, const std::string& option) {
-  const std::string listing = CommandOutput("SANE_CONFIG_DIR='" + config.dir() + "' scanimage -d test:0 -A 2>/dev/null");
+  const std::string listing = CommandOutput(ScanimageCommand(config, "-A 2>/dev/null"));
   std::smatch match;
   const std::regex line("\\s" + option + " [^\\n]*\\[([^\\]]+)\\]");
   return std::regex_search(listing, match, line) ? match[1].str() : "";

@@ -106,9 +106,8 @@ TEST_P(FileTransfer, TheFileHoldsScanimagesPictureInTheFormatAsked) {
   SaneTestConfig config;
   ScratchFolder scratch;
   const std::string expected = scratch.file("expected.pnm");
-  const std::string command = "SANE_CONFIG_DIR='" + config.dir() + "' scanimage -d test:0 --format=pnm " + c.options +
-                              " --resolution 50 -l 0 -t 0 -x 40 -y 30 > '" + expected + "' 2>/dev/null";
-  ASSERT_EQ(std::system(command.c_str()), 0);
+  ASSERT_TRUE(RunScanimage(config, std::string("--format=pnm ") + c.options +
+                                       " --resolution 50 -l 0 -t 0 -x 40 -y 30 > '" + expected + "' 2>/dev/null"));
   OpenTestSource();
   ASSERT_TRUE(engine_->TwainSetCurrentImageFileFormat(c.format));
   EXPECT_EQ(engine_->TwainGetCurrentImageFileFormat(), c.format);
@@ -242,7 +241,7 @@ INSTANTIATE_TEST_SUITE_P(Reads, FailedReadTest, ::testing::ValuesIn(kFailedReads
 
 // The values scanimage -A lists for one option of test:0, e.g. "Gray|Color" for --mode.
 std::string ScanimageChoices(const SaneTestConfig& config, const std::string& option) {
-  const std::string listing = CommandOutput("SANE_CONFIG_DIR='" + config.dir() + "' scanimage -d test:0 -A 2>/dev/null");
+  const std::string listing = CommandOutput(ScanimageCommand(config, "-A 2>/dev/null"));
   std::smatch match;
   const std::regex line("\\s" + option + " ([^ \\[\\n]+)");
   return std::regex_search(listing, match, line) ? match[1].str() : "";
