@@ -53,12 +53,12 @@ bool ConvertCommonPair(const uint8_t* src, PixelFormat srcFormat, uint8_t* dst, 
   const bool dst32 = dstFormat == PixelFormat32bppARGB || dstFormat == PixelFormat32bppRGB ||
                      dstFormat == PixelFormat32bppPARGB;
   if (srcFormat == PixelFormat24bppRGB && dst32) {
-    for (INT i = 0; i < count; ++i, src += 3, dst += 4) {
-      dst[0] = src[0];
-      dst[1] = src[1];
-      dst[2] = src[2];
-      dst[3] = 255;
-    }
+    // A pixel read as four bytes, the fourth belonging to the next pixel; the last is read bytewise
+    // so that nothing past the row is touched.
+    INT i = 0;
+    for (; i + 1 < count; ++i) Store32(dst + 4 * i, Load32(src + 3 * i) | 0xff000000u);
+    if (const uint8_t* last = src + 3 * i; i < count)
+      Store32(dst + 4 * i, last[0] | uint32_t(last[1]) << 8 | uint32_t(last[2]) << 16 | 0xff000000u);
     return true;
   }
   if ((srcFormat == PixelFormat32bppARGB || IsOpaque32(srcFormat)) && dstFormat == PixelFormat24bppRGB) {
