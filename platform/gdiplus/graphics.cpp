@@ -12,6 +12,7 @@
 #include "platform/gdiplus/gdiplus_flat.h"
 #include "platform/gdiplus/image_attributes.h"
 #include "platform/gdiplus/image_handle.h"
+#include "platform/gdiplus/image_resampler.h"
 #include "platform/gdiplus/metafile.h"
 #include "platform/gdiplus/metafile_player.h"
 
@@ -67,6 +68,52 @@ void DestSpan(double from, double to, double srcStart, double scale, double dest
   size = (to - from) * scale;
 }
 
+// The pattern matrix that maps the destination rectangle onto the source pixels from `origin` on.
+cairo_matrix_t SourceMatrix(const GpRect& origin, const GpRectF& source, const GpRectF& dest) {
+  const double sx = double(dest.Width) / source.Width, sy = double(dest.Height) / source.Height;
+  cairo_matrix_t m;
+  cairo_matrix_init(&m, 1 / sx, 0, 0, 1 / sy, -dest.X / sx + source.X - origin.X, -dest.Y / sy + source.Y - origin.Y);
+  return m;
+}
+
+bool Integral(double v) { return v == std::floor(v) && std::fabs(v) < (1 << 30); }
+
+// The best filter over a source rectangle of whole pixels, one source tile at most, drawn to whole
+// pixels of an image target, is painted by the resampler, which gives cairo's bytes faster and
+// premultiplies only the rows in use; false where it does not apply.
+bool PaintScaledSource(cairo_t* cr, const Frame& f, const GpRect& area, ColorAdjustmentApplier* adjust,
+                       const GpRectF& source, const GpRectF& dest) {
+  if (area.Width > kSourceTile || area.Height > kSourceTile) return false;
+  if (source.X != area.X || source.Y != area.Y || source.Width != area.Width || source.Height != area.Height)
+    return false;
+  cairo_surface_t* surface = cairo_get_target(cr);
+  if (cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE ||
+      cairo_image_surface_get_format(surface) != CAIRO_FORMAT_ARGB32)
+    return false;
+  cairo_matrix_t ctm;
+  cairo_get_matrix(cr, &ctm);
+  if (ctm.xx != 1 || ctm.yy != 1 || ctm.xy != 0 || ctm.yx != 0 || !Integral(ctm.x0) || !Integral(ctm.y0)) return false;
+  const double left = dest.X + ctm.x0, top = dest.Y + ctm.y0;
+  if (!Integral(left) || !Integral(top) || !Integral(dest.Width) || !Integral(dest.Height)) return false;
+  const int width = cairo_image_surface_get_width(surface), height = cairo_image_surface_get_height(surface);
+  const double right = std::min<double>(left + dest.Width, width), bottom = std::min<double>(top + dest.Height, height);
+  const int x = int(std::max(left, 0.0)), y = int(std::max(top, 0.0));
+  if (!(right > x) || !(bottom > y)) return true;
+
+  cairo_matrix_t toSource = SourceMatrix(area, source, dest), ctmInverse = ctm;
+  if (cairo_matrix_invert(&ctmInverse) != CAIRO_STATUS_SUCCESS) return false;
+  cairo_matrix_multiply(&toSource, &ctmInverse, &toSource);
+  const PremultipliedRows rows{area.Width, area.Height, [&](int row, uint8_t* out) {
+                                 LoadSourceRow(f, area.Y + row, area.X, area.Width, adjust, out);
+                               }};
+  cairo_surface_flush(surface);
+  if (!PaintBestScaled(rows, toSource, cairo_image_surface_get_data(surface), cairo_image_surface_get_stride(surface),
+                       PixelBox{x, y, int(right) - x, int(bottom) - y}))
+    return false;
+  cairo_surface_mark_dirty(surface);
+  return true;
+}
+
 // Draws each source tile into its share of the destination rectangle; only the part of a tile
 // inside the source rectangle is drawn.
 void PaintTiles(cairo_t* cr, const std::vector<SourceTile>& tiles, const GpRectF& source, const GpRectF& dest,
@@ -82,9 +129,7 @@ void PaintTiles(cairo_t* cr, const std::vector<SourceTile>& tiles, const GpRectF
     const double bottom = std::min<double>(tile.rect.Y + tile.rect.Height, srcBottom);
     if (!(left < right) || !(top < bottom)) continue;
     cairo_pattern_t* pattern = cairo_pattern_create_for_surface(tile.surface.get());
-    cairo_matrix_t m;
-    cairo_matrix_init(&m, 1 / sx, 0, 0, 1 / sy, -dest.X / sx + source.X - tile.rect.X,
-                      -dest.Y / sy + source.Y - tile.rect.Y);
+    const cairo_matrix_t m = SourceMatrix(tile.rect, source, dest);
     cairo_pattern_set_matrix(pattern, &m);
     cairo_pattern_set_filter(pattern, filter);
     // Padding keeps edge pixels whole when resampled to pixels; a vector page keeps the image
@@ -207,9 +252,16 @@ Status GpGraphics::DrawImage(GpImage* image, const GpRectF& dest, const GpRectF&
     const ColorAdjustments& adjust = attributes->Effective(ColorAdjustTypeBitmap);
     if (adjust.ChangesPixels()) applier.emplace(adjust);
   }
+  ColorAdjustmentApplier* adjust = applier ? &*applier : nullptr;
+  // The premultiplied source tiles are made only when cairo draws.
   std::vector<SourceTile> tiles;
-  if (Status s = SourceTiles(f, area, applier ? &*applier : nullptr, tiles); s != Ok) return s;
-  return Render(dest, false, [&](cairo_t* cr) { PaintTiles(cr, tiles, source, dest, filter); });
+  Status tiled = Ok;
+  const Status drawn = Render(dest, false, [&](cairo_t* cr) {
+    if (filter == CAIRO_FILTER_BEST && PaintScaledSource(cr, f, area, adjust, source, dest)) return;
+    if (tiled != Ok || (tiles.empty() && (tiled = SourceTiles(f, area, adjust, tiles)) != Ok)) return;
+    PaintTiles(cr, tiles, source, dest, filter);
+  });
+  return tiled != Ok ? tiled : drawn;
 }
 
 // The whole picture is played at the scale that maps the source rectangle onto the destination,

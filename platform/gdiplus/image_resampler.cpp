@@ -1,0 +1,401 @@
+#include "platform/gdiplus/image_resampler.h"
+
+#include <immintrin.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+namespace vx::gdiplus {
+namespace {
+
+constexpr int32_t kOne = 1 << 16;  // 1.0 in 16.16 fixed point
+
+// cairo's conversion to 16.16 fixed point: to nearest, ties to even.
+int32_t Fixed(double d) { return static_cast<int32_t>(std::nearbyint(d * 65536.0)); }
+
+// The Catmull-Rom cubic over a source pixel spacing of `r`, written in the order of operations whose
+// rounding the weights must share: below unit spacing the kernel is the sum of two halves.
+double CatmullRom(double x, double r) {
+  if (r < 1.0) return CatmullRom(x * 2 - .5, r * 2) + CatmullRom(x * 2 + .5, r * 2);
+  const double ax = std::fabs(x) / r;
+  if (ax < 1) return ((9.0 * ax + -15.0) * ax * ax + 6.0) / 6;
+  if (ax < 2) return (((-3.0 * ax + 15.0) * ax + -24.0) * ax + 12.0) / 6;
+  return 0.0;
+}
+
+// One axis of the convolution: `width` taps for each of 2^phaseBits sub-pixel phases.
+struct AxisFilter {
+  int width = 0;
+  int phaseBits = 0;
+  std::vector<int32_t> weights;  // phase-major
+};
+
+// The spacing the kernel is built for; 0 where the best filter would switch kernels (beyond 16
+// source pixels a destination pixel), which is left to cairo.
+double KernelSpacing(double scale) {
+  if (scale > 16.0) return 0;
+  if (scale >= 1.0) return scale;
+  if (scale < 1.0 / 128) return 1.0 / 127;
+  if (scale < 0.5) return 1.0 / (1.0 / scale - 1.0);
+  return 1.0;
+}
+
+AxisFilter MakeAxisFilter(double r) {
+  AxisFilter f;
+  f.width = std::max(2, static_cast<int>(std::ceil(r * 4)));
+  while (r * (1 << f.phaseBits) <= 128.0) ++f.phaseBits;
+  const int phases = 1 << f.phaseBits;
+  f.weights.resize(static_cast<size_t>(phases) * f.width);
+  const double step = 1.0 / phases;
+  for (int i = 0; i < phases; ++i) {
+    int32_t* p = f.weights.data() + static_cast<size_t>(i) * f.width;
+    const double frac = (i + .5) * step;
+    const double x1 = std::ceil(frac - f.width / 2.0 - 0.5) - frac + 0.5;
+    double total = 0;
+    for (int j = 0; j < f.width; ++j) {
+      const double v = CatmullRom(x1 + j, r);
+      total += v;
+      p[j] = static_cast<int32_t>(v * 65536.0);
+    }
+    total = 1 / total;
+    int32_t sum = 0;
+    for (int j = 0; j < f.width; ++j) sum += (p[j] = static_cast<int32_t>(p[j] * total));
+    p[f.width / 2] += kOne - sum;  // the rounding's remainder goes to the centre tap
+  }
+  return f;
+}
+
+// The 16.16 matrix rows pixman samples with, and the integer source offset cairo moves out of it.
+struct FixedTransform {
+  int32_t m[2][3] = {};
+  int offsetX = 0, offsetY = 0;
+};
+
+bool FitsFixed(int64_t v) {
+  return v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max();
+}
+
+// A fixed-point matrix row applied to a 16.16 point, rounded as pixman rounds.
+bool ApplyRow(const int32_t row[3], int32_t x, int32_t y, int32_t& out) {
+  const int64_t hi = int64_t(row[0]) * (x >> 16) + int64_t(row[1]) * (y >> 16) + int64_t(row[2]);
+  const int64_t lo = int64_t(row[0]) * (x & 0xFFFF) + int64_t(row[1]) * (y & 0xFFFF);
+  const int64_t v = hi + ((lo + 0x8000) >> 16);
+  if (!FitsFixed(v)) return false;
+  out = static_cast<int32_t>(v);
+  return true;
+}
+
+// cairo keeps the translation small by moving its integer part into the source offset, choosing
+// the split whose larger coordinate is smallest.
+void SplitOffset(cairo_matrix_t& m, int& offsetX, int& offsetY) {
+  offsetX = offsetY = 0;
+  if (m.x0 == 0.0 && m.y0 == 0.0) return;
+  double tx = m.x0, ty = m.y0;
+  double norm = std::max(std::fabs(tx), std::fabs(ty));
+  for (int i = -1; i < 2; i += 2) {
+    for (int j = -1; j < 2; j += 2) {
+      double den = (m.xx + i) * (m.yy + j) - m.xy * m.yx;
+      if (std::fabs(den) < std::numeric_limits<double>::epsilon()) continue;
+      double x = m.y0 * m.xy - m.x0 * (m.yy + j);
+      double y = m.x0 * m.yx - m.y0 * (m.xx + i);
+      den = 1 / den;
+      x *= den;
+      y *= den;
+      const double candidate = std::max(std::fabs(x), std::fabs(y));
+      if (norm > candidate) {
+        norm = candidate;
+        tx = x;
+        ty = y;
+      }
+    }
+  }
+  tx = std::floor(tx);
+  ty = std::floor(ty);
+  offsetX = static_cast<int>(-tx);
+  offsetY = static_cast<int>(-ty);
+  cairo_matrix_translate(&m, tx, ty);
+}
+
+// The fixed-point form of `toSource`, its translation corrected so that the centre of the painted
+// area samples where the exact matrix puts it (the rounded scale would drift away from it).
+bool MakeFixedTransform(cairo_matrix_t m, const PixelBox& area, FixedTransform& t) {
+  const double limit = 32767.0;
+  if (!(std::fabs(m.x0) < limit * 4 && std::fabs(m.y0) < limit * 4)) return false;
+  SplitOffset(m, t.offsetX, t.offsetY);
+  if (!(std::fabs(m.x0) < limit && std::fabs(m.y0) < limit)) return false;
+  t.m[0][0] = Fixed(m.xx), t.m[0][1] = Fixed(m.xy), t.m[0][2] = Fixed(m.x0);
+  t.m[1][0] = Fixed(m.yx), t.m[1][1] = Fixed(m.yy), t.m[1][2] = Fixed(m.y0);
+  const double xc = area.x + area.width / 2., yc = area.y + area.height / 2.;
+  for (int round = 0; round < 5; ++round) {
+    int32_t x = 0, y = 0;
+    if (!ApplyRow(t.m[0], Fixed(xc), Fixed(yc), x) || !ApplyRow(t.m[1], Fixed(xc), Fixed(yc), y)) return false;
+    double ex = xc, ey = yc;
+    cairo_matrix_transform_point(&m, &ex, &ey);
+    const int32_t dx = Fixed(x / 65536.0 - ex), dy = Fixed(y / 65536.0 - ey);
+    t.m[0][2] -= dx;
+    t.m[1][2] -= dy;
+    if (dx == 0 && dy == 0) break;
+  }
+  return true;
+}
+
+// Where a destination coordinate samples: the first source tap and the phase of the weights.
+struct Tap {
+  int first = 0;
+  int phase = 0;
+};
+
+Tap TapAt(int32_t position, const AxisFilter& f) {
+  const int shift = 16 - f.phaseBits;
+  const int32_t centred = ((position >> shift) << shift) + ((1 << shift) >> 1);
+  const int32_t offset = ((f.width << 16) - kOne) >> 1;
+  return {(centred - 1 - offset) >> 16, (centred & 0xFFFF) >> shift};
+}
+
+uint32_t ClampChannel(int32_t sum) { return static_cast<uint32_t>(std::clamp((sum + 0x8000) >> 16, 0, 255)); }
+
+// Premultiplied `s` over `d`, each channel rounded as x * a / 255.
+uint32_t Over(uint32_t s, uint32_t d) {
+  const uint32_t a = s >> 24;
+  if (a == 0xFF) return s;
+  const uint32_t ia = 0xFF - a;
+  uint32_t out = 0;
+  for (int shift = 0; shift < 32; shift += 8) {
+    uint32_t t = ((d >> shift) & 0xFF) * ia + 0x80;
+    t = ((t + (t >> 8)) >> 8) + ((s >> shift) & 0xFF);
+    out |= std::min<uint32_t>(t, 0xFF) << shift;
+  }
+  return out;
+}
+
+// Two taps' weights, each repeated for the four channels of a pixel pair.
+struct alignas(16) TapPair {
+  int16_t w[8];
+};
+
+// The two-dimensional weights of one row phase against each column phase in use: pixman rounds
+// every product of the two axes' weights, so the convolution is not separable to the bit.
+class WeightTables {
+ public:
+  WeightTables(const AxisFilter& x, const AxisFilter& y, const std::vector<int>& columnPhases)
+      : x_(x), y_(y), pairs_((x.width + 1) / 2) {
+    slot_.assign(size_t(1) << x.phaseBits, -1);
+    for (int p : columnPhases) {
+      if (slot_[p] < 0) {
+        slot_[p] = static_cast<int>(phases_.size());
+        phases_.push_back(p);
+      }
+    }
+    exact_.resize(phases_.size() * size_t(x.width) * y.width);
+    packed_.resize(phases_.size() * size_t(pairs_) * y.width);
+  }
+
+  void SetRowPhase(int py) {
+    if (py == rowPhase_) return;
+    rowPhase_ = py;
+    fitsShort_ = true;
+    const int32_t* fy = y_.weights.data() + size_t(py) * y_.width;
+    for (size_t s = 0; s < phases_.size(); ++s) {
+      const int32_t* fx = x_.weights.data() + size_t(phases_[s]) * x_.width;
+      int32_t* e = exact_.data() + s * size_t(x_.width) * y_.width;
+      for (int i = 0; i < y_.width; ++i)
+        for (int j = 0; j < x_.width; ++j) {
+          const int32_t f = static_cast<int32_t>((int64_t(fx[j]) * fy[i] + 0x8000) >> 16);
+          e[i * x_.width + j] = f;
+          fitsShort_ = fitsShort_ && f >= -32768 && f <= 32767;
+        }
+      if (!fitsShort_) continue;
+      TapPair* packed = packed_.data() + s * size_t(pairs_) * y_.width;
+      for (int i = 0; i < y_.width; ++i)
+        for (int k = 0; k < pairs_; ++k) {
+          const int j = 2 * k;
+          const int16_t f0 = static_cast<int16_t>(e[i * x_.width + j]);
+          const int16_t f1 = j + 1 < x_.width ? static_cast<int16_t>(e[i * x_.width + j + 1]) : 0;
+          packed[i * pairs_ + k] = TapPair{{f0, f1, f0, f1, f0, f1, f0, f1}};
+        }
+    }
+  }
+
+  bool FitsShort() const { return fitsShort_; }
+  int Pairs() const { return pairs_; }
+  const int32_t* Exact(int px) const { return exact_.data() + size_t(slot_[px]) * x_.width * y_.width; }
+  const TapPair* Packed(int px) const { return packed_.data() + size_t(slot_[px]) * pairs_ * y_.width; }
+
+ private:
+  const AxisFilter& x_;
+  const AxisFilter& y_;
+  int pairs_;
+  std::vector<int> slot_;
+  std::vector<int> phases_;
+  std::vector<int32_t> exact_;
+  std::vector<TapPair> packed_;
+  int rowPhase_ = -1;
+  bool fitsShort_ = false;
+};
+
+// One destination pixel, taps clamped to the source's edges.
+uint32_t ConvolveClamped(const PremultipliedRows& src, const uint8_t* const* rows, int firstColumn, int width,
+                         int height, const int32_t* f) {
+  int32_t sum[4] = {0, 0, 0, 0};
+  for (int i = 0; i < height; ++i) {
+    const auto* row = reinterpret_cast<const uint32_t*>(rows[i]);
+    for (int j = 0; j < width; ++j) {
+      const int32_t w = f[i * width + j];
+      if (w == 0) continue;
+      const uint32_t p = row[std::clamp(firstColumn + j, 0, src.width - 1)];
+      for (int c = 0; c < 4; ++c) sum[c] += static_cast<int32_t>((p >> (8 * c)) & 0xFF) * w;
+    }
+  }
+  return ClampChannel(sum[0]) | ClampChannel(sum[1]) << 8 | ClampChannel(sum[2]) << 16 | ClampChannel(sum[3]) << 24;
+}
+
+// Four source pixels as two pairs, each pair's channels interleaved byte by byte (p0 p1 | p2 p3),
+// the order in which a multiply-add weighs two taps at once.
+inline __m128i InterleavedQuad(const uint8_t* p) {
+  const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  const __m128i a = _mm_shuffle_epi32(v, _MM_SHUFFLE(3, 1, 2, 0));
+  return _mm_unpacklo_epi8(a, _mm_unpackhi_epi64(a, a));
+}
+
+// Two source pixels, interleaved as above, in the low half.
+inline __m128i InterleavedPair(const uint8_t* p) {
+  const __m128i two = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+  return _mm_unpacklo_epi8(two, _mm_srli_si128(two, 4));
+}
+
+inline __m128i Weights(const TapPair& pair) { return _mm_load_si128(reinterpret_cast<const __m128i*>(pair.w)); }
+
+inline __m128i WeighPair(__m128i sum, const uint8_t* p, const TapPair& w) {
+  return _mm_add_epi32(sum, _mm_madd_epi16(_mm_unpacklo_epi8(InterleavedPair(p), _mm_setzero_si128()), Weights(w)));
+}
+
+// The four channel sums, rounded and clamped to a pixel.
+inline uint32_t PackSums(__m128i sum) {
+  sum = _mm_srai_epi32(_mm_add_epi32(sum, _mm_set1_epi32(0x8000)), 16);
+  const __m128i zero = _mm_setzero_si128();
+  return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(_mm_packs_epi32(sum, zero), zero)));
+}
+
+// One destination pixel whose taps, padded to an even count, all lie inside the source rows.
+using ConvolveInside = uint32_t (*)(const uint8_t* const* rows, int firstColumn, int height, int pairs,
+                                    const TapPair* f);
+
+uint32_t ConvolveInsideSse2(const uint8_t* const* rows, int firstColumn, int height, int pairs, const TapPair* f) {
+  const __m128i zero = _mm_setzero_si128();
+  __m128i sum = zero;
+  for (int i = 0; i < height; ++i, f += pairs) {
+    const uint8_t* p = rows[i] + size_t(firstColumn) * 4;
+    int k = 0;
+    for (; k + 1 < pairs; k += 2) {
+      const __m128i q = InterleavedQuad(p + 8 * k);
+      sum = _mm_add_epi32(sum, _mm_madd_epi16(_mm_unpacklo_epi8(q, zero), Weights(f[k])));
+      sum = _mm_add_epi32(sum, _mm_madd_epi16(_mm_unpackhi_epi8(q, zero), Weights(f[k + 1])));
+    }
+    if (k < pairs) sum = WeighPair(sum, p + 8 * k, f[k]);
+  }
+  return PackSums(sum);
+}
+
+// The same with four taps a multiply-add, where the processor has AVX2.
+__attribute__((target("avx2"))) uint32_t ConvolveInsideAvx2(const uint8_t* const* rows, int firstColumn, int height,
+                                                             int pairs, const TapPair* f) {
+  __m256i wide = _mm256_setzero_si256();
+  __m128i sum = _mm_setzero_si128();
+  for (int i = 0; i < height; ++i, f += pairs) {
+    const uint8_t* p = rows[i] + size_t(firstColumn) * 4;
+    int k = 0;
+    for (; k + 1 < pairs; k += 2) {
+      const __m256i taps = _mm256_cvtepu8_epi16(InterleavedQuad(p + 8 * k));
+      const __m256i weights = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(f[k].w));
+      wide = _mm256_add_epi32(wide, _mm256_madd_epi16(taps, weights));
+    }
+    if (k < pairs) sum = WeighPair(sum, p + 8 * k, f[k]);
+  }
+  sum = _mm_add_epi32(sum, _mm_add_epi32(_mm256_castsi256_si128(wide), _mm256_extracti128_si256(wide, 1)));
+  return PackSums(sum);
+}
+
+ConvolveInside ConvolveInsideForThisProcessor() {
+  static const ConvolveInside chosen = __builtin_cpu_supports("avx2") ? ConvolveInsideAvx2 : ConvolveInsideSse2;
+  return chosen;
+}
+
+}  // namespace
+
+// The source rows a destination row reads, loaded as the window of rows moves down the source.
+class RowWindow {
+ public:
+  RowWindow(const PremultipliedRows& src, int rows)
+      : src_(src), stride_(size_t(src.width) * 4 + 16), held_(rows, -1), pixels_(stride_ * rows) {}
+
+  // Row `y`; the `rows` rows last asked for stay valid, as long as they are consecutive.
+  const uint8_t* Row(int y) {
+    const size_t slot = size_t(y) % held_.size();
+    uint8_t* row = pixels_.data() + slot * stride_;
+    if (held_[slot] != y) {
+      src_.load(y, row);
+      held_[slot] = y;
+    }
+    return row;
+  }
+
+ private:
+  const PremultipliedRows& src_;
+  size_t stride_;  // padded, as the pair loads may read a few bytes past the row
+  std::vector<int> held_;
+  std::vector<uint8_t> pixels_;
+};
+
+bool PaintBestScaled(const PremultipliedRows& src, const cairo_matrix_t& toSource, uint8_t* target,
+                     int targetStride, const PixelBox& area) {
+  // Only an axis-aligned scale away from unit size: cairo samples near-unit scales without a filter.
+  if (toSource.xy != 0 || toSource.yx != 0 || !(toSource.xx > 0) || !(toSource.yy > 0)) return false;
+  if (std::fabs(toSource.xx - 1) < 1.0 / 128 && std::fabs(toSource.yy - 1) < 1.0 / 128) return false;
+  if (src.width < 1 || src.height < 1 || area.width < 1 || area.height < 1) return false;
+  const double rx = KernelSpacing(std::hypot(toSource.xx, toSource.xy));
+  const double ry = KernelSpacing(std::hypot(toSource.yx, toSource.yy));
+  if (rx == 0 || ry == 0) return false;
+  FixedTransform t;
+  if (!MakeFixedTransform(toSource, area, t)) return false;
+  const AxisFilter fx = MakeAxisFilter(rx), fy = MakeAxisFilter(ry);
+
+  int32_t startX = 0, startY = 0;
+  const int32_t u = ((area.x + t.offsetX) << 16) + 0x8000, v = ((area.y + t.offsetY) << 16) + 0x8000;
+  if (!ApplyRow(t.m[0], u, v, startX) || !ApplyRow(t.m[1], u, v, startY)) return false;
+  const int64_t lastX = int64_t(startX) + int64_t(t.m[0][0]) * (area.width - 1);
+  const int64_t lastY = int64_t(startY) + int64_t(t.m[1][1]) * (area.height - 1);
+  if (!FitsFixed(lastX) || !FitsFixed(lastY)) return false;
+
+  std::vector<Tap> columns(area.width);
+  std::vector<int> columnPhases(area.width);
+  for (int c = 0; c < area.width; ++c) {
+    columns[c] = TapAt(static_cast<int32_t>(startX + int64_t(t.m[0][0]) * c), fx);
+    columnPhases[c] = columns[c].phase;
+  }
+  WeightTables weights(fx, fy, columnPhases);
+  const int paddedWidth = 2 * weights.Pairs();
+  const ConvolveInside convolveInside = ConvolveInsideForThisProcessor();
+  std::vector<const uint8_t*> rows(fy.width);
+  RowWindow window(src, fy.width);
+  for (int r = 0; r < area.height; ++r) {
+    const Tap row = TapAt(static_cast<int32_t>(startY + int64_t(t.m[1][1]) * r), fy);
+    for (int i = 0; i < fy.width; ++i)
+      rows[i] = window.Row(std::clamp(row.first + i, 0, src.height - 1));
+    weights.SetRowPhase(row.phase);
+    auto* out = reinterpret_cast<uint32_t*>(target + size_t(area.y + r) * targetStride) + area.x;
+    for (int c = 0; c < area.width; ++c) {
+      const Tap& col = columns[c];
+      const bool inside = col.first >= 0 && col.first + paddedWidth <= src.width;
+      const uint32_t s = inside && weights.FitsShort()
+                             ? convolveInside(rows.data(), col.first, fy.width, weights.Pairs(), weights.Packed(col.phase))
+                             : ConvolveClamped(src, rows.data(), col.first, fx.width, fy.width, weights.Exact(col.phase));
+      out[c] = Over(s, out[c]);
+    }
+  }
+  return true;
+}
+
+}  // namespace vx::gdiplus
