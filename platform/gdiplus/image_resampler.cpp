@@ -122,6 +122,7 @@ void SplitOffset(cairo_matrix_t& m, int& offsetX, int& offsetY) {
 // The fixed-point form of `toSource`, its translation corrected so that the centre of the painted
 // area samples where the exact matrix puts it (the rounded scale would drift away from it).
 bool MakeFixedTransform(cairo_matrix_t m, const PixelBox& area, FixedTransform& t) {
+  // Offsets and translations beyond 16 bits are pixman's limit too; such drawings go to cairo.
   const double limit = 32767.0;
   if (!(std::fabs(m.x0) < limit * 4 && std::fabs(m.y0) < limit * 4)) return false;
   SplitOffset(m, t.offsetX, t.offsetY);
@@ -362,8 +363,11 @@ bool PaintBestScaled(const PremultipliedRows& src, const cairo_matrix_t& toSourc
   if (!MakeFixedTransform(toSource, area, t)) return false;
   const AxisFilter fx = MakeAxisFilter(rx), fy = MakeAxisFilter(ry);
 
+  // Source coordinates are 16.16 fixed point, as pixman keeps them.
+  const int64_t firstX = int64_t(area.x) + t.offsetX, firstY = int64_t(area.y) + t.offsetY;
+  if (std::abs(firstX) > 32767 || std::abs(firstY) > 32767) return false;
   int32_t startX = 0, startY = 0;
-  const int32_t u = ((area.x + t.offsetX) << 16) + 0x8000, v = ((area.y + t.offsetY) << 16) + 0x8000;
+  const int32_t u = int32_t(firstX * kOne) + 0x8000, v = int32_t(firstY * kOne) + 0x8000;
   if (!ApplyRow(t.m[0], u, v, startX) || !ApplyRow(t.m[1], u, v, startY)) return false;
   const int64_t lastX = int64_t(startX) + int64_t(t.m[0][0]) * (area.width - 1);
   const int64_t lastY = int64_t(startY) + int64_t(t.m[1][1]) * (area.height - 1);
