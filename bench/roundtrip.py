@@ -157,6 +157,12 @@ def make_large_input(folder, base, seed, size):
         subprocess.run([peer, "noisy", seed_file, base + ".tif", str(size)], check=True)
         subprocess.run(["vips", "jpegsave", base + ".tif", base + ".jpg", "--Q", "90", "--subsample-mode", "on"],
                        check=True)
+    except BaseException:
+        # A half-written input would pass for a finished one on the next run.
+        for made in (base + ".tif", base + ".jpg"):
+            if os.path.exists(made):
+                os.remove(made)
+        raise
     finally:
         os.remove(seed_file)
 

@@ -103,8 +103,8 @@ bool PaintScaledSource(cairo_t* cr, const Frame& f, const GpRect& area, ColorAdj
   cairo_matrix_t toSource = SourceMatrix(area, source, dest), ctmInverse = ctm;
   if (cairo_matrix_invert(&ctmInverse) != CAIRO_STATUS_SUCCESS) return false;
   cairo_matrix_multiply(&toSource, &ctmInverse, &toSource);
-  const PremultipliedRows rows{area.Width, area.Height, [&](int row, uint8_t* out) {
-                                 LoadSourceRow(f, area.Y + row, area.X, area.Width, adjust, out);
+  const PremultipliedRows rows{area.Width, area.Height, [&](int row, int column, int count, uint8_t* out) {
+                                 LoadSourceRow(f, area.Y + row, area.X + column, count, adjust, out);
                                }};
   cairo_surface_flush(surface);
   if (!PaintBestScaled(rows, toSource, cairo_image_surface_get_data(surface), cairo_image_surface_get_stride(surface),

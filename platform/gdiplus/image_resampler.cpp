@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <utility>
 #include <vector>
 
 namespace vx::gdiplus {
@@ -324,20 +325,21 @@ ConvolveInside ConvolveInsideForThisProcessor() {
   return chosen;
 }
 
-}  // namespace
-
-// The source rows a destination row reads, loaded as the window of rows moves down the source.
+// The source rows a destination row reads, loaded as the window of rows moves down the source;
+// of each row only the columns the destination reads, [first, first + count).
 class RowWindow {
  public:
-  RowWindow(const PremultipliedRows& src, int rows)
-      : src_(src), stride_(size_t(src.width) * 4 + 16), held_(rows, -1), pixels_(stride_ * rows) {}
+  RowWindow(const PremultipliedRows& src, int rows, int first, int count)
+      : src_(src), first_(first), count_(count), stride_(size_t(src.width) * 4 + 16), held_(rows, -1),
+        pixels_(stride_ * rows) {}
 
-  // Row `y`; the `rows` rows last asked for stay valid, as long as they are consecutive.
+  // Row `y`, addressed from column 0; the `rows` rows last asked for stay valid, as long as they
+  // are consecutive.
   const uint8_t* Row(int y) {
     const size_t slot = size_t(y) % held_.size();
     uint8_t* row = pixels_.data() + slot * stride_;
     if (held_[slot] != y) {
-      src_.load(y, row);
+      src_.load(y, first_, count_, row + size_t(first_) * 4);
       held_[slot] = y;
     }
     return row;
@@ -345,10 +347,25 @@ class RowWindow {
 
  private:
   const PremultipliedRows& src_;
+  int first_, count_;
   size_t stride_;  // padded, as the pair loads may read a few bytes past the row
   std::vector<int> held_;
   std::vector<uint8_t> pixels_;
 };
+
+// The source columns that the destination columns' taps reach, clamped to the source.
+std::pair<int, int> ColumnsRead(const std::vector<Tap>& columns, int taps, int sourceWidth) {
+  int first = sourceWidth, end = 0;
+  for (const Tap& c : columns) {
+    first = std::min(first, c.first);
+    end = std::max(end, c.first + taps);
+  }
+  first = std::clamp(first, 0, sourceWidth - 1);
+  end = std::clamp(end, first + 1, sourceWidth);
+  return {first, end - first};
+}
+
+}  // namespace
 
 bool PaintBestScaled(const PremultipliedRows& src, const cairo_matrix_t& toSource, uint8_t* target,
                      int targetStride, const PixelBox& area) {
@@ -383,7 +400,8 @@ bool PaintBestScaled(const PremultipliedRows& src, const cairo_matrix_t& toSourc
   const int paddedWidth = 2 * weights.Pairs();
   const ConvolveInside convolveInside = ConvolveInsideForThisProcessor();
   std::vector<const uint8_t*> rows(fy.width);
-  RowWindow window(src, fy.width);
+  const auto [firstColumn, columnCount] = ColumnsRead(columns, paddedWidth, src.width);
+  RowWindow window(src, fy.width, firstColumn, columnCount);
   for (int r = 0; r < area.height; ++r) {
     const Tap row = TapAt(static_cast<int32_t>(startY + int64_t(t.m[1][1]) * r), fy);
     for (int i = 0; i < fy.width; ++i)

@@ -11,12 +11,13 @@
 
 namespace vx::gdiplus {
 
-// The source, a row at a time: `load` writes row `y` as `width` premultiplied 32-bit pixels. Each
-// row is asked for once while it is in use, so no whole premultiplied copy is ever made.
+// The source, a row at a time: `load` writes `count` pixels of row `y` from column `x` on, as
+// premultiplied 32-bit pixels. Each row is asked for once while it is in use, and only for the
+// columns the painted area reads, so no whole premultiplied copy is ever made.
 struct PremultipliedRows {
   int width = 0;
   int height = 0;
-  std::function<void(int y, uint8_t* out)> load;
+  std::function<void(int y, int x, int count, uint8_t* out)> load;
 };
 
 struct PixelBox {

@@ -90,9 +90,10 @@ bool DrawBothWays(const Case& c, std::mt19937& random, std::vector<uint8_t>& exp
   const uint8_t* pixels = cairo_image_surface_get_data(source.get());
   const int stride = cairo_image_surface_get_stride(source.get());
   int rowsLoaded = 0;
-  const PremultipliedRows from{c.sourceWidth, c.sourceHeight, [&](int y, uint8_t* out) {
+  const PremultipliedRows from{c.sourceWidth, c.sourceHeight, [&](int y, int x, int count, uint8_t* out) {
                                  ASSERT_TRUE(y >= 0 && y < c.sourceHeight);
-                                 std::memcpy(out, pixels + size_t(y) * stride, size_t(c.sourceWidth) * 4);
+                                 ASSERT_TRUE(x >= 0 && count >= 1 && x + count <= c.sourceWidth);
+                                 std::memcpy(out, pixels + size_t(y) * stride + size_t(x) * 4, size_t(count) * 4);
                                  ++rowsLoaded;
                                }};
   const bool painted = PaintBestScaled(from, toSource, cairo_image_surface_get_data(viaResampler.get()),
