@@ -98,11 +98,11 @@ FIBITMAP* DecodeInHelper(FREE_IMAGE_FORMAT fif, const std::string& path, int32_t
 }
 
 using RowDecoder = DirectRows (*)(const std::string& path, uint32_t width, uint32_t height, uint32_t bitsPerPixel,
-                                  uint8_t* bits, size_t pitch);
+                                  RowStream& rows);
 
 // In the helper: a file loaded with the default flags is described by FreeImage (size,
 // depth, resolution, profile and tags, as its full load reads them) and its rows are decoded
-// into the host's memory directly by `rows`.
+// straight into the stream to the host by `rows`.
 DirectDecode DecodedDirectly(FREE_IMAGE_FORMAT fif, const std::string& path, RowDecoder rows) {
   if (!ClaimedSizeAcceptable(fif, path)) return {};
   FIBITMAP* header = FreeImage_Load(fif, path.c_str(), FIF_LOAD_NOPIXELS);
@@ -114,9 +114,7 @@ DirectDecode DecodedDirectly(FREE_IMAGE_FORMAT fif, const std::string& path, Row
   TakeTagsPastFreeImage(fif, header, path);
   const uint32_t width = FreeImage_GetWidth(header), height = FreeImage_GetHeight(header);
   const uint32_t bpp = FreeImage_GetBPP(header);
-  return {header, [path, width, height, bpp, rows](uint8_t* bits, size_t pitch) {
-            return rows(path, width, height, bpp, bits, pitch);
-          }};
+  return {header, [path, width, height, bpp, rows](RowStream& stream) { return rows(path, width, height, bpp, stream); }};
 }
 
 RowDecoder DirectRowDecoder(FREE_IMAGE_FORMAT fif, int32_t flags) {
@@ -135,7 +133,7 @@ FIBITMAP* LoadThroughFreeImage(int32_t format, const std::string& path, int32_t 
   request.kind = RequestKind::kFile;
   request.format = format;
   request.flags = flags;
-  return LoadInHelper(EncodeRequest(request), source.get());
+  return LoadInHelper(EncodeRequest(request), source.get(), LoadsTopRowFirst(format));
 }
 
 FIBITMAP* LoadWhole(const std::string& path, FIBITMAP* (*decode)(std::vector<uint8_t>)) {
@@ -147,13 +145,12 @@ FIBITMAP* DecodeG3Bytes(std::vector<uint8_t> bytes) { return DecodeRawG3(bytes);
 
 }  // namespace
 
-bool ServeFileLoad(const HelperRequest& request, const std::string& path, int reply, int pixelFile) {
+bool ServeFileLoad(const HelperRequest& request, const std::string& path, int reply) {
   const FREE_IMAGE_FORMAT fif = ToFreeImageFormat(request.format);
   if (fif == FIF_UNKNOWN) return false;
   std::function<DirectDecode()> direct;
   if (const RowDecoder rows = DirectRowDecoder(fif, request.flags)) direct = [&, rows] { return DecodedDirectly(fif, path, rows); };
-  return SendDecoded(reply, pixelFile, [&] { return DecodeInHelper(fif, path, request.flags); },
-                     LoadsTopRowFirst(request.format), direct);
+  return SendDecoded(reply, [&] { return DecodeInHelper(fif, path, request.flags); }, direct);
 }
 
 bool BitmapSizeAcceptable(FIBITMAP* dib) {
@@ -174,7 +171,7 @@ LoadedBitmap LoadBitmapFile(int32_t format, const std::string& path, int32_t fla
     UnloadBitmap(dib);
     return {};
   }
-  // The helper already wrote the rows of top-row-first formats in that order.
+  // The rows of top-row-first formats already arrived in that order.
   return {dib, LoadsTopRowFirst(format)};
 }
 

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <utility>
 
 // Present only when a sanitizer runtime is linked in; a fuzzing harness registers its crash
 // report there, and the helper must not file the host's input as a crash of its own.
@@ -32,6 +33,8 @@ constexpr size_t kIdleHelpersKept = 4;
 constexpr size_t kMaxRequestBytes = 64 * 1024;
 constexpr int kHelperSocket = 3;
 constexpr uint8_t kServed = 1;
+constexpr uint8_t kNote = 2;
+constexpr uint8_t kNoteTaken = 1;
 
 class Fd {
  public:
@@ -57,7 +60,35 @@ struct RequestHead {
   uint32_t descriptors;
 };
 
+// The window a helper shares with the host: mapped before the fork, so both see it at the same
+// address, and kept from any later fork, so no other process inherits it.
+class SharedWindow {
+ public:
+  SharedWindow() = default;
+  ~SharedWindow() {
+    if (bytes_) munmap(bytes_, kSharedBytes);
+  }
+  SharedWindow(SharedWindow&& other) noexcept : bytes_(other.bytes_) { other.bytes_ = nullptr; }
+  SharedWindow(const SharedWindow&) = delete;
+  SharedWindow& operator=(const SharedWindow&) = delete;
+  SharedWindow& operator=(SharedWindow&&) = delete;
+  // Every page serves every picture, so all are mapped at once.
+  bool Make() {
+    void* address = mmap(nullptr, kSharedBytes, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+    if (address == MAP_FAILED) return false;
+    bytes_ = static_cast<uint8_t*>(address);
+    return true;
+  }
+  void KeepFromLaterForks() const { madvise(bytes_, kSharedBytes, MADV_DONTFORK); }
+  uint8_t* bytes() const { return bytes_; }
+
+ private:
+  uint8_t* bytes_ = nullptr;
+};
+
 // ---- in the helper ----
+
+uint8_t* g_sharedWithHost = nullptr;
 
 // The helper dies of its own faults quietly: default signal dispositions, no death callback,
 // and a decoder that complains loudly (or a sanitizer reporting an absurd allocation) is silenced.
@@ -92,10 +123,10 @@ bool ApplyFileSizeLimit(uint64_t limit) {
 }
 
 // One request: its head and bytes in one packet, its descriptors beside them. False at the end.
-bool ReceiveRequest(RequestHead& head, std::vector<uint8_t>& bytes, std::array<int, 3>& fds) {
+bool ReceiveRequest(RequestHead& head, std::vector<uint8_t>& bytes, std::array<int, 2>& fds) {
   bytes.resize(sizeof head + kMaxRequestBytes);
   iovec io{bytes.data(), bytes.size()};
-  alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int) * 3)];
+  alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int) * 2)];
   msghdr message{};
   message.msg_iov = &io;
   message.msg_iovlen = 1;
@@ -108,7 +139,7 @@ bool ReceiveRequest(RequestHead& head, std::vector<uint8_t>& bytes, std::array<i
   std::memcpy(&head, bytes.data(), sizeof head);
   fds.fill(-1);
   const cmsghdr* c = CMSG_FIRSTHDR(&message);
-  if (!c || c->cmsg_type != SCM_RIGHTS || head.descriptors > 3 ||
+  if (!c || c->cmsg_type != SCM_RIGHTS || head.descriptors != 2 ||
       c->cmsg_len != CMSG_LEN(sizeof(int) * head.descriptors) || head.requestBytes != n - sizeof head)
     return false;
   std::memcpy(fds.data(), CMSG_DATA(c), sizeof(int) * head.descriptors);
@@ -118,16 +149,17 @@ bool ReceiveRequest(RequestHead& head, std::vector<uint8_t>& bytes, std::array<i
 }
 
 // Serves until the host lets go of its end; a failed request ends the helper.
-[[noreturn]] void RunHelper(int socket) {
+[[noreturn]] void RunHelper(int socket, uint8_t* shared) {
+  g_sharedWithHost = shared;
   QuietenHelper();
   KeepOnlySocket(socket);
   RequestHead head{};
   std::vector<uint8_t> request;
-  std::array<int, 3> fds{};
+  std::array<int, 2> fds{};
   while (ReceiveRequest(head, request, fds)) {
     bool ok = false;
     try {
-      ok = ApplyFileSizeLimit(head.fileSizeLimit) && ServeRequest(request, fds[0], fds[1], fds[2]);
+      ok = ApplyFileSizeLimit(head.fileSizeLimit) && ServeRequest(request, fds[0], fds[1]);
     } catch (...) {
       ok = false;
     }
@@ -148,9 +180,10 @@ class Helper {
   ~Helper();
   Helper(const Helper&) = delete;
   Helper& operator=(const Helper&) = delete;
+  const uint8_t* shared() const { return shared_.bytes(); }
   // Sends the request; then the answer's outcome before the deadline.
-  bool Send(const std::vector<uint8_t>& request, int reply, int source, int pixelFile);
-  bool AwaitServed(Deadline deadline);
+  bool Send(const std::vector<uint8_t>& request, int reply, int source);
+  bool AwaitServed(Deadline deadline, const NoteHandler& onNote);
   void Kill();
   bool Worn() const { return served_ >= kRequestsPerHelper; }
   // Made in another process that forked from the one that started it: not this process's child.
@@ -158,14 +191,18 @@ class Helper {
   void Abandon() { pid_ = -1; }
 
  private:
-  Helper(pid_t pid, int socket) : pid_(pid), socket_(socket), owner_(getpid()) {}
+  Helper(pid_t pid, int socket, SharedWindow shared)
+      : pid_(pid), socket_(socket), shared_(std::move(shared)), owner_(getpid()) {}
   pid_t pid_;
   Fd socket_;
+  SharedWindow shared_;
   pid_t owner_;
   int served_ = 0;
 };
 
 std::unique_ptr<Helper> Helper::Start() {
+  SharedWindow shared;
+  if (!shared.Make()) return nullptr;
   int ends[2];
   if (socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends) != 0) return nullptr;
   Fd helperEnd(ends[1]);
@@ -174,8 +211,9 @@ std::unique_ptr<Helper> Helper::Start() {
     close(ends[0]);
     return nullptr;
   }
-  if (pid == 0) RunHelper(helperEnd.get());
-  return std::unique_ptr<Helper>(new Helper(pid, ends[0]));
+  if (pid == 0) RunHelper(helperEnd.get(), shared.bytes());
+  shared.KeepFromLaterForks();
+  return std::unique_ptr<Helper>(new Helper(pid, ends[0], std::move(shared)));
 }
 
 // A helper let go sees the end of its socket and leaves; one killed leaves at once.
@@ -191,13 +229,13 @@ void Helper::Kill() {
   if (pid_ > 0) kill(pid_, SIGKILL);
 }
 
-bool Helper::Send(const std::vector<uint8_t>& request, int reply, int source, int pixelFile) {
+bool Helper::Send(const std::vector<uint8_t>& request, int reply, int source) {
   if (socket_.get() < 0 || request.size() > kMaxRequestBytes) return false;
   rlimit limit{};
   if (getrlimit(RLIMIT_FSIZE, &limit) != 0) return false;
-  const int fds[3] = {reply, source, pixelFile};
+  const int fds[2] = {reply, source};
   RequestHead head{static_cast<uint64_t>(limit.rlim_cur), static_cast<uint32_t>(request.size()),
-                   pixelFile >= 0 ? 3u : 2u};
+                   2u};
   std::vector<uint8_t> packet(sizeof head);
   std::memcpy(packet.data(), &head, sizeof head);
   packet.insert(packet.end(), request.begin(), request.end());
@@ -220,7 +258,8 @@ bool Helper::Send(const std::vector<uint8_t>& request, int reply, int source, in
   return n == static_cast<ssize_t>(packet.size());
 }
 
-bool Helper::AwaitServed(Deadline deadline) {
+// Notes are answered as they come; the deadline covers them and the whole serving alike.
+bool Helper::AwaitServed(Deadline deadline, const NoteHandler& onNote) {
   for (;;) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) return false;
@@ -228,10 +267,13 @@ bool Helper::AwaitServed(Deadline deadline) {
     const int ready = poll(&pfd, 1, static_cast<int>(left.count()));
     if (ready < 0 && errno == EINTR) continue;
     if (ready <= 0) return false;
-    uint8_t answer = 0;
-    const ssize_t n = recv(socket_.get(), &answer, 1, 0);
+    uint8_t message[1 + kMaxNoteBytes];
+    const ssize_t n = recv(socket_.get(), message, sizeof message, 0);
     if (n < 0 && errno == EINTR) continue;
-    return n == 1 && answer == kServed;
+    if (n == 1 && message[0] == kServed) return true;
+    if (n < 1 || message[0] != kNote || !onNote || !onNote(message + 1, static_cast<size_t>(n - 1), shared()))
+      return false;
+    if (send(socket_.get(), &kNoteTaken, 1, MSG_NOSIGNAL) != 1) return false;
   }
 }
 
@@ -331,14 +373,29 @@ bool ReadAll(int fd, void* data, size_t size, Deadline deadline) {
   return true;
 }
 
-bool RunInHelper(const std::vector<uint8_t>& request, int source, int pixelFile,
-                 const std::function<bool(int fd, Deadline)>& consume) {
+uint8_t* SharedWithHost() { return g_sharedWithHost; }
+
+bool TellHost(const void* note, size_t size) {
+  if (size > kMaxNoteBytes) return false;
+  uint8_t message[1 + kMaxNoteBytes];
+  message[0] = kNote;
+  std::memcpy(message + 1, note, size);
+  if (send(kHelperSocket, message, size + 1, MSG_NOSIGNAL) != static_cast<ssize_t>(size + 1)) return false;
+  uint8_t answer = 0;
+  ssize_t n;
+  while ((n = recv(kHelperSocket, &answer, 1, 0)) < 0 && errno == EINTR) {
+  }
+  return n == 1 && answer == kNoteTaken;
+}
+
+bool RunInHelper(const std::vector<uint8_t>& request, int source,
+                 const std::function<bool(int fd, Deadline)>& consume, const NoteHandler& onNote) {
   Fd reply(memfd_create("vximgplug-reply", MFD_CLOEXEC));
   if (reply.get() < 0 || source < 0) return false;
   std::unique_ptr<Helper> helper = Pool().Take();
   if (!helper) return false;
   const Deadline deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kTimeLimitMs);
-  const bool served = helper->Send(request, reply.get(), source, pixelFile) && helper->AwaitServed(deadline);
+  const bool served = helper->Send(request, reply.get(), source) && helper->AwaitServed(deadline, onNote);
   if (served) Pool().Give(std::move(helper));
   else Pool().Replace(std::move(helper));  // killed and waited for: it writes nothing more
   const bool consumed = lseek(reply.get(), 0, SEEK_SET) == 0 && consume(reply.get(), std::max(deadline, std::chrono::steady_clock::now() + std::chrono::seconds(2)));

@@ -1,9 +1,10 @@
-// Work done in a decoding helper process, started once and reused, whose answer comes back
-// through a memory file the host made. FreeImage's decoders crash or hang on damaged files;
-// running them apart keeps the host alive without paying a fork per file. A helper that crashes,
-// overruns the time limit or reports failure fails that call and is replaced at once, and its
-// death is never reported as the host's: crash handlers the host (or a fuzzing harness)
-// installed are reset in the helper, which leaves only through _exit.
+// Work done in a decoding helper process, started once and reused. Pixel rows come back through
+// a window of memory the host and helper share, the rest of the answer through a memory file.
+// FreeImage's decoders crash or hang on damaged files; running them apart keeps the host alive
+// without paying a fork per file. A helper that crashes, overruns the time limit or reports
+// failure fails that call and is replaced at once, and its death is never reported as the
+// host's: crash handlers the host (or a fuzzing harness) installed are reset in the helper,
+// which leaves only through _exit.
 #pragma once
 #include <chrono>
 #include <cstddef>
@@ -20,15 +21,30 @@ bool WriteAll(int fd, const void* data, size_t size);
 // Reads exactly `size` bytes before the deadline.
 bool ReadAll(int fd, void* data, size_t size, Deadline deadline);
 
-// Defined by the requests' dispatcher, run in the helper: answers `request` by writing to `reply`,
-// reading the file `source` and writing rows into `pixelFile` (-1 when the request has none).
-// False fails the call; the helper then leaves, taking whatever its decoders leaked with it.
-bool ServeRequest(const std::vector<uint8_t>& request, int reply, int source, int pixelFile);
+// Defined by the requests' dispatcher, run in the helper: answers `request` by writing to `reply`
+// and reading the file `source`. False fails the call; the helper then leaves, taking whatever
+// its decoders leaked with it.
+bool ServeRequest(const std::vector<uint8_t>& request, int reply, int source);
 
-// Has a helper serve `request`, then runs `consume` here over what it wrote to the reply. True
-// when both succeeded. `consume` runs even when the helper died part way, so that it may keep
-// what arrived before.
-bool RunInHelper(const std::vector<uint8_t>& request, int source, int pixelFile,
-                 const std::function<bool(int fd, Deadline)>& consume);
+// Memory the host and each helper both see for the helper's whole life, made before the fork (so
+// neither a file nor a file-size limit stands behind it): a window for bulk data the helper
+// passes while serving, of which a note tells the host.
+constexpr size_t kSharedBytes = size_t{2} << 20;
+
+// In the helper, while serving: its window, and a short note (at most kMaxNoteBytes) to the
+// host, which answers once it has acted on it. False when the host declined it or is gone.
+uint8_t* SharedWithHost();
+constexpr size_t kMaxNoteBytes = 120;
+bool TellHost(const void* note, size_t size);
+
+// In the host: acts on a note the helper sent while serving, its window beside it; false fails
+// the call.
+using NoteHandler = std::function<bool(const uint8_t* note, size_t size, const uint8_t* shared)>;
+
+// Has a helper serve `request`, answering its notes through `onNote` (none are taken without
+// one), then runs `consume` here over what it wrote to the reply. True when both succeeded.
+// `consume` runs even when the helper died part way, so that it may keep what arrived before.
+bool RunInHelper(const std::vector<uint8_t>& request, int source,
+                 const std::function<bool(int fd, Deadline)>& consume, const NoteHandler& onNote = nullptr);
 
 }  // namespace vximgplug

@@ -23,13 +23,13 @@ std::optional<HelperRequest> DecodeRequest(const std::vector<uint8_t>& bytes) {
 
 std::string SourcePath(int source) { return "/proc/self/fd/" + std::to_string(source); }
 
-bool ServeRequest(const std::vector<uint8_t>& bytes, int reply, int source, int pixelFile) {
+bool ServeRequest(const std::vector<uint8_t>& bytes, int reply, int source) {
   const std::optional<HelperRequest> request = DecodeRequest(bytes);
   if (!request || reply < 0 || source < 0) return false;
   const std::string path = SourcePath(source);
   switch (request->kind) {
-    case RequestKind::kFile: return pixelFile >= 0 && ServeFileLoad(*request, path, reply, pixelFile);
-    case RequestKind::kPage: return pixelFile >= 0 && ServePageDecode(*request, path, reply, pixelFile);
+    case RequestKind::kFile: return ServeFileLoad(*request, path, reply);
+    case RequestKind::kPage: return ServePageDecode(*request, path, reply);
     case RequestKind::kPageTrial: return ServePageTrial(*request, path, reply);
   }
   return false;

@@ -28,8 +28,8 @@ std::optional<HelperRequest> DecodeRequest(const std::vector<uint8_t>& bytes);
 std::string SourcePath(int source);
 
 // Served in the helper by the loaders (bitmap_loader.cpp, page_trial.cpp).
-bool ServeFileLoad(const HelperRequest& request, const std::string& path, int reply, int pixelFile);
-bool ServePageDecode(const HelperRequest& request, const std::string& path, int reply, int pixelFile);
+bool ServeFileLoad(const HelperRequest& request, const std::string& path, int reply);
+bool ServePageDecode(const HelperRequest& request, const std::string& path, int reply);
 bool ServePageTrial(const HelperRequest& request, const std::string& path, int reply);
 
 }  // namespace vximgplug

@@ -1,32 +1,25 @@
 #include "isolated_load.h"
 
-#include <fcntl.h>
 #include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <algorithm>
-#include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
 #include "bilevel_bitmap.h"
 #include "child_process.h"
 #include "metadata_transfer.h"
+#include "platform/input_limits.h"
 
 namespace vximgplug {
 namespace {
 
 constexpr uint32_t kMaxPalette = 256;
 constexpr uint32_t kMaxProfileBytes = 64u << 20;
-
-// The hand-over file is mapped with all its pages at once, on both sides: every row is written
-// and read whole, and page by page first touches cost more than the pixels' copy on virtual
-// machines.
-constexpr int kPixelMapping = MAP_SHARED | MAP_POPULATE;
 
 struct PixelHeader {
   int32_t type, width, height, bpp;
@@ -66,35 +59,16 @@ PixelHeader HeaderOf(FIBITMAP* dib) {
   return h;
 }
 
-// Rows of the hand-over file: FreeImage's own pitch, so that the host's bitmap over the file
-// answers every pitch question as one it allocated itself would.
+// Rows in FreeImage's own pitch, so that the host's bitmap over them answers every pitch
+// question as one it allocated itself would.
 size_t PitchOf(const PixelHeader& h) { return (static_cast<size_t>(h.lineBytes) + 3) & ~size_t{3}; }
-size_t PixelFileBytes(const PixelHeader& h) { return PitchOf(h) * static_cast<size_t>(h.height); }
+size_t PixelBytes(const PixelHeader& h) { return PitchOf(h) * static_cast<size_t>(h.height); }
 
-bool WriteAllAt(int fd, const uint8_t* data, size_t size, off_t offset) {
-  while (size > 0) {
-    const ssize_t n = pwrite(fd, data, size, offset);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= static_cast<size_t>(n);
-    offset += n;
-  }
-  return true;
-}
-
-// In the helper: every row once, in the order the host keeps them, padding included (zero), so
-// the file grows to exactly the size the header announces.
-bool WritePixels(int pixelFile, FIBITMAP* dib, const PixelHeader& h, bool topRowFirst) {
-  const size_t pitch = PitchOf(h);
-  std::vector<uint8_t> row(pitch, 0);
-  for (int y = 0; y < h.height; ++y) {
-    const int line = topRowFirst ? h.height - 1 - y : y;
-    std::copy_n(FreeImage_GetScanLine(dib, line), h.lineBytes, row.data());
-    if (!WriteAllAt(pixelFile, row.data(), pitch, static_cast<off_t>(pitch * static_cast<size_t>(y)))) return false;
-  }
-  return true;
-}
+// The note that starts a picture's rows; a second one starts over with another picture.
+struct PictureNote {
+  NoteKind kind;
+  PixelHeader header;
+};
 
 bool HeaderAcceptable(const PixelHeader& h);
 
@@ -107,41 +81,36 @@ bool SendDescription(int fd, FIBITMAP* dib, const PixelHeader& h) {
   return ok && WriteMetadata(fd, dib);
 }
 
-}  // namespace
-
-bool SendBitmap(int fd, int pixelFile, FIBITMAP* dib, bool topRowFirst) {
-  const PixelHeader h = HeaderOf(dib);
-  // The helper bounds what it hands over by the same rules the host applies.
-  if (!HeaderAcceptable(h) || !WritePixels(pixelFile, dib, h, topRowFirst)) return false;
-  return SendDescription(fd, dib, h);
+// In the helper: the picture announced to the host, which makes room for its rows.
+bool AnnouncePicture(const PixelHeader& h) {
+  PictureNote note{};
+  note.kind = NoteKind::kPicture;
+  note.header = h;
+  return TellHost(&note, sizeof note);
 }
 
-namespace {
-
-// Shared mappings this large may be backed by huge pages, which fewer first touches fill.
-constexpr size_t kHugePageBytes = size_t{2} << 20;
-
-// In the helper: the hand-over file at its final size (zeros, padding included), its rows written
-// there by the decoder itself. The file is emptied again when the decoder declines the file.
-DirectRows WriteRowsInPlace(int pixelFile, const PixelHeader& h, const DirectDecode& direct) {
-  const size_t size = PixelFileBytes(h);
-  if (ftruncate(pixelFile, static_cast<off_t>(size)) != 0) return DirectRows::Failed;
-  void* address = mmap(nullptr, size, PROT_READ | PROT_WRITE, kPixelMapping, pixelFile, 0);
-  if (address == MAP_FAILED) return DirectRows::Failed;
-  if (size >= kHugePageBytes) madvise(address, size, MADV_HUGEPAGE);
-  const DirectRows written = direct.rows(static_cast<uint8_t*>(address), PitchOf(h));
-  munmap(address, size);
-  if (written == DirectRows::NotThisFile && ftruncate(pixelFile, 0) != 0) return DirectRows::Failed;
-  return written;
+bool StreamRows(FIBITMAP* dib, const PixelHeader& h) {
+  RowStream stream(PitchOf(h), h.lineBytes, static_cast<uint32_t>(h.height));
+  for (int y = 0; y < h.height; ++y) {
+    uint8_t* row = stream.Reserve(1);
+    if (!row) return false;
+    std::memcpy(row, FreeImage_GetScanLine(dib, h.height - 1 - y), h.lineBytes);
+  }
+  return stream.Finish();
 }
 
-DirectRows SendDirect(int fd, int pixelFile, const DirectDecode& direct) {
+DirectRows SendDirect(int reply, const DirectDecode& direct) {
   const PixelHeader h = HeaderOf(direct.header);
-  if (!HeaderAcceptable(h)) return DirectRows::Failed;
-  const DirectRows written = WriteRowsInPlace(pixelFile, h, direct);
+  if (!HeaderAcceptable(h) || !AnnouncePicture(h)) return DirectRows::Failed;
+  RowStream stream(PitchOf(h), h.lineBytes, static_cast<uint32_t>(h.height));
+  const DirectRows written = direct.rows(stream);
   if (written != DirectRows::Written) return written;
-  return SendDescription(fd, direct.header, h) ? DirectRows::Written : DirectRows::Failed;
+  if (!stream.Finish()) return DirectRows::Failed;
+  return SendDescription(reply, direct.header, h) ? DirectRows::Written : DirectRows::Failed;
 }
+
+// The widest, deepest rows accepted still go two at a time.
+static_assert(2 * ((vx::limits::kMaxImageSide * 128 / 8 + 3) / 4 * 4) <= kSharedBytes);
 
 bool HeaderAcceptable(const PixelHeader& h) {
   if (h.width <= 0 || h.height <= 0 ||
@@ -176,28 +145,40 @@ bool ReadProfile(int fd, const PixelHeader& h, Deadline deadline, FIBITMAP* dib)
   return true;
 }
 
-// Pixel memory mapped from a hand-over file, for as long as the bitmap over it lives.
-class MappedPixels {
+// Shared memory gets no huge pages, and on virtual machines the first touches of small pages cost
+// more than the pixels' copy; so the host's pixels are private memory of its own, whole huge pages
+// that the kernel may back as such.
+constexpr size_t kHugePageBytes = size_t{2} << 20;
+
+// The host's memory for a loaded picture's rows, for as long as the bitmap over it lives.
+class OwnedPixels {
  public:
-  MappedPixels(void* address, size_t size) : address_(address), size_(size) {}
-  MappedPixels(MappedPixels&& other) noexcept : address_(other.address_), size_(other.size_) { other.address_ = nullptr; }
-  MappedPixels(const MappedPixels&) = delete;
-  MappedPixels& operator=(const MappedPixels&) = delete;
-  MappedPixels& operator=(MappedPixels&&) = delete;
-  ~MappedPixels() {
+  static std::unique_ptr<OwnedPixels> Allocate(size_t bytes) {
+    const size_t size = (bytes + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes;
+    void* address = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (address == MAP_FAILED) return nullptr;
+    madvise(address, size, MADV_HUGEPAGE);  // advice only: small pages serve as well
+    return std::unique_ptr<OwnedPixels>(new OwnedPixels(address, size));
+  }
+  OwnedPixels(OwnedPixels&& other) noexcept : address_(other.address_), size_(other.size_) { other.address_ = nullptr; }
+  OwnedPixels(const OwnedPixels&) = delete;
+  OwnedPixels& operator=(const OwnedPixels&) = delete;
+  OwnedPixels& operator=(OwnedPixels&&) = delete;
+  ~OwnedPixels() {
     if (address_) munmap(address_, size_);
   }
   uint8_t* bits() const { return static_cast<uint8_t*>(address_); }
 
  private:
+  OwnedPixels(void* address, size_t size) : address_(address), size_(size) {}
   void* address_;
   size_t size_;
 };
 
-// FreeImage does not free memory it was lent, so the mappings under loaded bitmaps are kept here.
+// FreeImage does not free memory it was lent, so the memory under loaded bitmaps is kept here.
 struct MappingTable {
   std::mutex mutex;
-  std::unordered_map<FIBITMAP*, MappedPixels> byBitmap;
+  std::unordered_map<FIBITMAP*, OwnedPixels> byBitmap;
 };
 
 MappingTable& Mappings() {
@@ -205,20 +186,47 @@ MappingTable& Mappings() {
   return table;
 }
 
-// The hand-over file mapped, once the helper can no longer change its size (a file that shrank
-// under a mapping would fault the host) and its size is exactly what the header announces.
-std::unique_ptr<MappedPixels> MapPixelFile(int pixelFile, const PixelHeader& h) {
-  if (fcntl(pixelFile, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW) != 0) return nullptr;
-  struct stat info {};
-  const size_t size = PixelFileBytes(h);
-  if (fstat(pixelFile, &info) != 0 || static_cast<uint64_t>(info.st_size) != size) return nullptr;
-  void* address = mmap(nullptr, size, PROT_READ | PROT_WRITE, kPixelMapping, pixelFile, 0);
-  if (address == MAP_FAILED) return nullptr;
-  return std::make_unique<MappedPixels>(address, size);
-}
+// In the host: the picture the helper announced last, and its rows as they come.
+class IncomingPicture {
+ public:
+  explicit IncomingPicture(bool topRowFirst) : topRowFirst_(topRowFirst) {}
 
-// A bitmap over the mapped rows; the mapping is owned by the table from then on.
-DibPtr BitmapOverPixels(const PixelHeader& h, std::unique_ptr<MappedPixels> pixels) {
+  bool Take(const uint8_t* note, size_t size, const uint8_t* window) {
+    if (size == 0) return false;
+    if (note[0] == static_cast<uint8_t>(NoteKind::kPicture)) return Announced(note, size);
+    return receiver_ && receiver_->Take(note, size, window);
+  }
+
+  // The rows, once all of them came, of a picture the description agrees with.
+  std::unique_ptr<OwnedPixels> Pixels(const PixelHeader& described) {
+    if (!receiver_ || !receiver_->Complete() || std::memcmp(&described, &header_, sizeof header_) != 0) return nullptr;
+    receiver_.reset();
+    return std::move(pixels_);
+  }
+
+ private:
+  bool Announced(const uint8_t* bytes, size_t size) {
+    PictureNote note{};
+    if (size != sizeof note) return false;
+    std::memcpy(&note, bytes, sizeof note);
+    receiver_.reset();
+    pixels_.reset();
+    if (!HeaderAcceptable(note.header)) return false;
+    pixels_ = OwnedPixels::Allocate(PixelBytes(note.header));
+    if (!pixels_) return false;
+    header_ = note.header;
+    receiver_.emplace(pixels_->bits(), PitchOf(header_), static_cast<uint32_t>(header_.height), topRowFirst_);
+    return true;
+  }
+
+  bool topRowFirst_;
+  PixelHeader header_{};
+  std::unique_ptr<OwnedPixels> pixels_;
+  std::optional<RowReceiver> receiver_;
+};
+
+// A bitmap over the received rows; their memory is owned by the table from then on.
+DibPtr BitmapOverPixels(const PixelHeader& h, std::unique_ptr<OwnedPixels> pixels) {
   DibPtr dib(FreeImage_ConvertFromRawBitsEx(FALSE, pixels->bits(), static_cast<FREE_IMAGE_TYPE>(h.type), h.width,
                                             h.height, static_cast<int>(PitchOf(h)), static_cast<unsigned>(h.bpp),
                                             h.redMask, h.greenMask, h.blueMask, FALSE));
@@ -230,10 +238,10 @@ DibPtr BitmapOverPixels(const PixelHeader& h, std::unique_ptr<MappedPixels> pixe
   return dib;
 }
 
-DibPtr ReceiveBitmap(int fd, int pixelFile, Deadline deadline) {
+DibPtr ReceiveBitmap(int fd, IncomingPicture& incoming, Deadline deadline) {
   PixelHeader h{};
   if (!ReadAll(fd, &h, sizeof h, deadline) || !HeaderAcceptable(h)) return nullptr;
-  std::unique_ptr<MappedPixels> pixels = MapPixelFile(pixelFile, h);
+  std::unique_ptr<OwnedPixels> pixels = incoming.Pixels(h);
   if (!pixels) return nullptr;
   DibPtr dib = BitmapOverPixels(h, std::move(pixels));
   if (!dib || !ReadPalette(fd, h, deadline, dib.get())) return nullptr;
@@ -245,26 +253,12 @@ DibPtr ReceiveBitmap(int fd, int pixelFile, Deadline deadline) {
   return dib;
 }
 
-class OwnedFd {
- public:
-  explicit OwnedFd(int fd) : fd_(fd) {}
-  OwnedFd(const OwnedFd&) = delete;
-  OwnedFd& operator=(const OwnedFd&) = delete;
-  ~OwnedFd() {
-    if (fd_ >= 0) close(fd_);
-  }
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
 enum class DecodeDirectly { Sent, Failed, Declined };
 
 // The header is freed here whatever the outcome: the helper keeps nothing between files.
-DecodeDirectly TryDirect(int fd, int pixelFile, const DirectDecode& direct) {
+DecodeDirectly TryDirect(int reply, const DirectDecode& direct) {
   if (!direct.header) return DecodeDirectly::Declined;
-  const DirectRows written = SendDirect(fd, pixelFile, direct);
+  const DirectRows written = SendDirect(reply, direct);
   FreeImage_Unload(direct.header);
   switch (written) {
     case DirectRows::Written: return DecodeDirectly::Sent;
@@ -275,25 +269,31 @@ DecodeDirectly TryDirect(int fd, int pixelFile, const DirectDecode& direct) {
 
 }  // namespace
 
-bool SendDecoded(int reply, int pixelFile, const std::function<FIBITMAP*()>& decode, bool topRowFirst,
-                 const std::function<DirectDecode()>& direct) {
-  const DecodeDirectly taken = direct ? TryDirect(reply, pixelFile, direct()) : DecodeDirectly::Declined;
+bool SendBitmap(int reply, FIBITMAP* dib) {
+  const PixelHeader h = HeaderOf(dib);
+  // The helper bounds what it hands over by the same rules the host applies.
+  return HeaderAcceptable(h) && AnnouncePicture(h) && StreamRows(dib, h) && SendDescription(reply, dib, h);
+}
+
+bool SendDecoded(int reply, const std::function<FIBITMAP*()>& decode, const std::function<DirectDecode()>& direct) {
+  const DecodeDirectly taken = direct ? TryDirect(reply, direct()) : DecodeDirectly::Declined;
   if (taken != DecodeDirectly::Declined) return taken == DecodeDirectly::Sent;
   FIBITMAP* dib = decode();
-  const bool sent = dib && SendBitmap(reply, pixelFile, dib, topRowFirst);
+  const bool sent = dib && SendBitmap(reply, dib);
   if (dib) FreeImage_Unload(dib);
   return sent;
 }
 
-FIBITMAP* LoadInHelper(const std::vector<uint8_t>& request, int source) {
-  // The helper's rows go to a memory file the host maps.
-  OwnedFd pixelFile(memfd_create("vximgplug-pixels", MFD_CLOEXEC | MFD_ALLOW_SEALING));
-  if (pixelFile.get() < 0) return nullptr;
+FIBITMAP* LoadInHelper(const std::vector<uint8_t>& request, int source, bool topRowFirst) {
+  IncomingPicture incoming(topRowFirst);
   DibPtr received;
-  const bool ok = RunInHelper(request, source, pixelFile.get(), [&](int fd, Deadline deadline) {
-    received = ReceiveBitmap(fd, pixelFile.get(), deadline);
-    return received != nullptr;
-  });
+  const bool ok = RunInHelper(
+      request, source,
+      [&](int fd, Deadline deadline) {
+        received = ReceiveBitmap(fd, incoming, deadline);
+        return received != nullptr;
+      },
+      [&](const uint8_t* note, size_t size, const uint8_t* window) { return incoming.Take(note, size, window); });
   return ok ? received.release() : nullptr;
 }
 

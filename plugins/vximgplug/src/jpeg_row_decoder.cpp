@@ -1,5 +1,6 @@
 #include "jpeg_row_decoder.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 
@@ -25,17 +26,30 @@ bool SameKind(const jpeg_decompress_struct& info, uint32_t width, uint32_t heigh
   return bitsPerPixel == 8 && info.num_components == 1 && info.jpeg_color_space == JCS_GRAYSCALE;
 }
 
-DirectRows Decode(jpeg_decompress_struct& info, uint32_t width, uint32_t height, uint32_t bitsPerPixel, uint8_t* bits,
-                  size_t pitch) {
+DirectRows Decode(jpeg_decompress_struct& info, uint32_t width, uint32_t height, uint32_t bitsPerPixel,
+                  RowStream& stream) {
   jpeg_read_header(&info, TRUE);
   if (!SameKind(info, width, height, bitsPerPixel)) return DirectRows::NotThisFile;
   info.out_color_space = bitsPerPixel == 24 ? JCS_EXT_BGR : JCS_GRAYSCALE;
   info.dct_method = JDCT_IFAST;
   info.do_fancy_upsampling = FALSE;
   jpeg_start_decompress(&info);
+  // Asked for fewer rows than its upsampler makes at once, libjpeg decodes into a spare row and
+  // copies each out; handing it that many destination rows lets it write them in place.
+  constexpr int kMostRowsAtOnce = 4;
+  const int rowsAtOnce = std::clamp(info.rec_outbuf_height, 1, kMostRowsAtOnce);
+  JSAMPROW rows[kMostRowsAtOnce];
   while (info.output_scanline < info.output_height) {
-    JSAMPROW row = bits + pitch * info.output_scanline;
-    if (jpeg_read_scanlines(&info, &row, 1) != 1) return DirectRows::Failed;
+    const JDIMENSION first = info.output_scanline;
+    const JDIMENSION wanted = std::min<JDIMENSION>(rowsAtOnce, info.output_height - first);
+    uint8_t* space = stream.Reserve(wanted);
+    if (!space) return DirectRows::Failed;
+    for (JDIMENSION i = 0; i < wanted; ++i) rows[i] = space + stream.pitch() * i;
+    for (JDIMENSION done = 0; done < wanted;) {
+      const JDIMENSION read = jpeg_read_scanlines(&info, rows + done, wanted - done);
+      if (read == 0) return DirectRows::Failed;
+      done += read;
+    }
   }
   jpeg_finish_decompress(&info);
   return DirectRows::Written;
@@ -44,7 +58,7 @@ DirectRows Decode(jpeg_decompress_struct& info, uint32_t width, uint32_t height,
 }  // namespace
 
 DirectRows DecodeJpegRows(const std::string& path, uint32_t width, uint32_t height, uint32_t bitsPerPixel,
-                        uint8_t* bits, size_t pitch) {
+                          RowStream& rows) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return DirectRows::Failed;
   jpeg_decompress_struct info{};
@@ -56,7 +70,7 @@ DirectRows DecodeJpegRows(const std::string& path, uint32_t width, uint32_t heig
   if (setjmp(error.jump) == 0) {
     jpeg_create_decompress(&info);
     jpeg_stdio_src(&info, file);
-    result = Decode(info, width, height, bitsPerPixel, bits, pitch);
+    result = Decode(info, width, height, bitsPerPixel, rows);
   }
   jpeg_destroy_decompress(&info);
   std::fclose(file);

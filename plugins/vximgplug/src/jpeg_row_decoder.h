@@ -1,4 +1,4 @@
-// The rows of a JPEG file decoded straight into memory the host maps, exactly as FreeImage's
+// The rows of a JPEG file decoded straight into the stream to the host, exactly as FreeImage's
 // loader decodes them with its default flags (the fast integer transform, no smoothing of
 // subsampled chroma, blue first), so that the picture needs neither FreeImage's cleared bitmap
 // nor a copy out of it. Only plain colour and greyscale files take this route.
@@ -11,10 +11,10 @@
 
 namespace vximgplug {
 
-// Writes the picture's rows, top row first, `pitch` bytes apart from `bits`: 3 bytes a pixel for
-// a colour file, 1 for a greyscale one, as `bitsPerPixel` (FreeImage's depth for the file) says.
+// Writes the picture's rows, top row first, into `rows`: 3 bytes a pixel for a colour file, 1 for
+// a greyscale one, as `bitsPerPixel` (FreeImage's depth for the file) says.
 // NotThisFile when the file is of another kind or size, which FreeImage's loader then decodes.
 DirectRows DecodeJpegRows(const std::string& path, uint32_t width, uint32_t height, uint32_t bitsPerPixel,
-                          uint8_t* bits, size_t pitch);
+                          RowStream& rows);
 
 }  // namespace vximgplug

@@ -86,10 +86,10 @@ PageSource InHelper(const HelperRequest& request, const std::string& path) {
 
 }  // namespace
 
-bool ServePageDecode(const HelperRequest& request, const std::string& path, int reply, int pixelFile) {
+bool ServePageDecode(const HelperRequest& request, const std::string& path, int reply) {
   const TriedPage tried{request.trial, request.tiffDirectory};
   FIBITMAP* dib = DecodePage(InHelper(request, path), tried, request.page);
-  const bool sent = dib && SendBitmap(reply, pixelFile, dib, false);
+  const bool sent = dib && SendBitmap(reply, dib);
   if (dib) FreeImage_Unload(dib);
   return sent;
 }
@@ -100,7 +100,7 @@ FIBITMAP* DecodePageInHelper(const PageSource& source, const TriedPage& tried, i
   request.tiffDirectory = tried.tiffDirectory;
   request.page = page;
   const SourceFile file(source.path);
-  return LoadInHelper(EncodeRequest(request), file.get());
+  return LoadInHelper(EncodeRequest(request), file.get(), false);
 }
 
 bool ServePageTrial(const HelperRequest& request, const std::string& path, int reply) {
@@ -118,7 +118,7 @@ std::optional<std::vector<TriedPage>> TryPagesInHelper(const PageSource& source,
   HelperRequest request = PageRequest(RequestKind::kPageTrial, source);
   request.readOnly = readOnly ? 1 : 0;
   const SourceFile file(source.path);
-  RunInHelper(EncodeRequest(request), file.get(), -1, [&](int fd, Deadline deadline) {
+  RunInHelper(EncodeRequest(request), file.get(), [&](int fd, Deadline deadline) {
     int32_t count = 0;
     if (!ReadAll(fd, &count, sizeof count, deadline) || count < 0 || count > kMaxPages) return false;
     counted = true;

@@ -2,8 +2,7 @@
 
 #include <tiffio.h>
 
-#include <algorithm>
-#include <vector>
+#include <utility>
 
 #include "memory_tiff.h"
 
@@ -29,32 +28,18 @@ bool PlainRgbPage(TIFF* tif, uint32_t width, uint32_t height) {
          extra == 0;
 }
 
-// One strip's rows into their places, red and blue exchanged.
-void PlaceRows(const uint8_t* strip, uint32_t firstRow, uint32_t rows, uint32_t width, uint32_t height, uint8_t* bits,
-               size_t pitch) {
-  for (uint32_t r = 0; r < rows; ++r) {
-    const uint8_t* from = strip + size_t{r} * width * 3;
-    uint8_t* to = bits + pitch * (height - 1 - (firstRow + r));
-    for (uint32_t x = 0; x < width; ++x, from += 3, to += 3) {
-      to[0] = from[2];
-      to[1] = from[1];
-      to[2] = from[0];
-    }
-  }
+// TIFF keeps red first, FreeImage blue first.
+void SwapRedAndBlue(uint8_t* row, uint32_t width) {
+  for (uint32_t x = 0; x < width; ++x, row += 3) std::swap(row[0], row[2]);
 }
 
-DirectRows DecodeStrips(TIFF* tif, uint32_t width, uint32_t height, uint8_t* bits, size_t pitch) {
-  uint32_t rowsPerStrip = height;
-  TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
-  rowsPerStrip = std::clamp<uint32_t>(rowsPerStrip, 1, height);
-  const size_t rowBytes = size_t{width} * 3;
-  std::vector<uint8_t> strip(rowBytes * rowsPerStrip);
-  for (uint32_t first = 0, index = 0; first < height; first += rowsPerStrip, ++index) {
-    const uint32_t rows = std::min(rowsPerStrip, height - first);
-    const tmsize_t wanted = static_cast<tmsize_t>(rowBytes * rows);
-    // A strip that does not decode whole is FreeImage's to make something of.
-    if (TIFFReadEncodedStrip(tif, index, strip.data(), wanted) != wanted) return DirectRows::NotThisFile;
-    PlaceRows(strip.data(), first, rows, width, height, bits, pitch);
+DirectRows DecodeScanlines(TIFF* tif, uint32_t width, uint32_t height, RowStream& stream) {
+  for (uint32_t y = 0; y < height; ++y) {
+    uint8_t* row = stream.Reserve(1);
+    if (!row) return DirectRows::Failed;
+    // A row that does not decode is FreeImage's to make something of.
+    if (TIFFReadScanline(tif, row, y, 0) != 1) return DirectRows::NotThisFile;
+    SwapRedAndBlue(row, width);
   }
   return DirectRows::Written;
 }
@@ -62,11 +47,11 @@ DirectRows DecodeStrips(TIFF* tif, uint32_t width, uint32_t height, uint8_t* bit
 }  // namespace
 
 DirectRows DecodeTiffRows(const std::string& path, uint32_t width, uint32_t height, uint32_t bitsPerPixel,
-                          uint8_t* bits, size_t pitch) {
+                          RowStream& rows) {
   if (bitsPerPixel != 24) return DirectRows::NotThisFile;
   TiffPtr tif(TIFFOpen(path.c_str(), "r"));
   if (!tif || !PlainRgbPage(tif.get(), width, height)) return DirectRows::NotThisFile;
-  return DecodeStrips(tif.get(), width, height, bits, pitch);
+  return DecodeScanlines(tif.get(), width, height, rows);
 }
 
 }  // namespace vximgplug
