@@ -21,14 +21,15 @@ add_library(vexiro_gif INTERFACE)
 target_include_directories(vexiro_gif INTERFACE ${GIF_INCLUDE_DIR})
 target_link_libraries(vexiro_gif INTERFACE ${GIF_LIBRARY})
 
-# libcups (the printer objects' print system) ships no pkg-config file either.
+# libcups (the printer objects' print system) ships no pkg-config file either. It and libcurl are
+# opened at their first use, not linked: only their headers are needed here.
 find_path(CUPS_INCLUDE_DIR cups/cups.h REQUIRED)
-find_library(CUPS_LIBRARY cups REQUIRED)
 add_library(vexiro_cups INTERFACE)
 target_include_directories(vexiro_cups INTERFACE ${CUPS_INCLUDE_DIR})
-target_link_libraries(vexiro_cups INTERFACE ${CUPS_LIBRARY})
+add_library(vexiro_curl INTERFACE)
+target_include_directories(vexiro_curl INTERFACE ${CURL_INCLUDE_DIRS})
 
 set(VEXIRO_PRIVATE_LIBS
   PkgConfig::ZLIB PkgConfig::PNG PkgConfig::JPEG PkgConfig::TURBOJPEG PkgConfig::TIFF PkgConfig::EXIV2 vexiro_gif
   PkgConfig::CAIRO PkgConfig::LCMS2 PkgConfig::FONTCONFIG PkgConfig::FREETYPE PkgConfig::X11
-  PkgConfig::CURL PkgConfig::NETTLE vexiro_cups ${CMAKE_DL_LIBS} pthread)
+  vexiro_curl PkgConfig::NETTLE vexiro_cups ${CMAKE_DL_LIBS} pthread)

@@ -2,7 +2,6 @@
 
 #include <cctype>
 #include <cstring>
-#include <mutex>
 
 #include "platform/input_limits.h"
 #include "platform/kernel/environment.h"
@@ -36,39 +35,36 @@ void AppendPercentEncoded(std::string& out, unsigned char c) {
 }  // namespace
 
 CurlEasy NewCurlEasy() {
-  static std::once_flag once;
-  static CURLcode initialised = CURLE_FAILED_INIT;
-  std::call_once(once, [] { initialised = curl_global_init(CURL_GLOBAL_DEFAULT); });
-  if (initialised != CURLE_OK) return nullptr;
-  return CurlEasy(curl_easy_init());
+  const CurlLibrary* curl = OpenCurl();
+  return CurlEasy(curl != nullptr ? curl->easyInit() : nullptr);
 }
 
 void ApplyEndpointOptions(CURL* easy, const Endpoint& endpoint, char* errorText) {
   errorText[0] = '\0';
-  curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorText);
-  curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
-  curl_easy_setopt(easy, CURLOPT_SERVER_RESPONSE_TIMEOUT, kServerResponseTimeoutSeconds);
-  curl_easy_setopt(easy, CURLOPT_ACCEPTTIMEOUT_MS, kActiveModeAcceptTimeoutMs);
-  curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, kStallSeconds);
+  Curl().easySetopt(easy, CURLOPT_ERRORBUFFER, errorText);
+  Curl().easySetopt(easy, CURLOPT_NOSIGNAL, 1L);
+  Curl().easySetopt(easy, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
+  Curl().easySetopt(easy, CURLOPT_SERVER_RESPONSE_TIMEOUT, kServerResponseTimeoutSeconds);
+  Curl().easySetopt(easy, CURLOPT_ACCEPTTIMEOUT_MS, kActiveModeAcceptTimeoutMs);
+  Curl().easySetopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  Curl().easySetopt(easy, CURLOPT_LOW_SPEED_TIME, kStallSeconds);
   // A peer that trickles just fast enough to pass the stall check still meets the deadline.
   const long deadlineMs = endpoint.transferDeadlineMs != 0 ? static_cast<long>(endpoint.transferDeadlineMs)
                                                            : limits::kTransferDeadlineSeconds * 1000;
-  curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, deadlineMs);
-  curl_easy_setopt(easy, CURLOPT_MAXREDIRS, kMaxRedirects);
-  if (!endpoint.agent.empty()) curl_easy_setopt(easy, CURLOPT_USERAGENT, endpoint.agent.c_str());
+  Curl().easySetopt(easy, CURLOPT_TIMEOUT_MS, deadlineMs);
+  Curl().easySetopt(easy, CURLOPT_MAXREDIRS, kMaxRedirects);
+  if (!endpoint.agent.empty()) Curl().easySetopt(easy, CURLOPT_USERAGENT, endpoint.agent.c_str());
   if (endpoint.accessType == INTERNET_OPEN_TYPE_DIRECT) {
-    curl_easy_setopt(easy, CURLOPT_PROXY, "");
+    Curl().easySetopt(easy, CURLOPT_PROXY, "");
   } else if (endpoint.accessType == INTERNET_OPEN_TYPE_PROXY) {
-    curl_easy_setopt(easy, CURLOPT_PROXY, endpoint.proxy.c_str());
-    if (!endpoint.proxyBypass.empty()) curl_easy_setopt(easy, CURLOPT_NOPROXY, endpoint.proxyBypass.c_str());
+    Curl().easySetopt(easy, CURLOPT_PROXY, endpoint.proxy.c_str());
+    if (!endpoint.proxyBypass.empty()) Curl().easySetopt(easy, CURLOPT_NOPROXY, endpoint.proxyBypass.c_str());
   }
   // Certificates are always checked, whatever the request's flags say.
-  curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
-  curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
+  Curl().easySetopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
+  Curl().easySetopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
   const std::string caFile = GetEnvironmentVariable("VEXIRO_CA_FILE");
-  if (!caFile.empty()) curl_easy_setopt(easy, CURLOPT_CAINFO, caFile.c_str());
+  if (!caFile.empty()) Curl().easySetopt(easy, CURLOPT_CAINFO, caFile.c_str());
 }
 
 DWORD ErrorFromCurl(CURLcode code, const char* errorText) {

@@ -1,30 +1,29 @@
 // What the HTTP and FTP transfers share of libcurl: owned handles, the options every transfer
 // gets (agent, proxy, time limits, certificate checks) and the mapping of its errors.
 #pragma once
-#include <curl/curl.h>
-
 #include <memory>
 #include <string>
 
+#include "platform/inet/curl_library.h"
 #include "platform/inet/endpoint.h"
 #include "platform/kernel/last_error.h"
 
 namespace vx::inet {
 
 struct CurlEasyDeleter {
-  void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
+  void operator()(CURL* easy) const { Curl().easyCleanup(easy); }
 };
 struct CurlMultiDeleter {
-  void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
+  void operator()(CURLM* multi) const { Curl().multiCleanup(multi); }
 };
 struct CurlSlistDeleter {
-  void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+  void operator()(curl_slist* list) const { Curl().slistFreeAll(list); }
 };
 using CurlEasy = std::unique_ptr<CURL, CurlEasyDeleter>;
 using CurlMulti = std::unique_ptr<CURLM, CurlMultiDeleter>;
 using CurlSlist = std::unique_ptr<curl_slist, CurlSlistDeleter>;
 
-// A new easy handle (libcurl initialised once per process); null when libcurl cannot make one.
+// A new easy handle; null when libcurl cannot be opened or cannot make one.
 CurlEasy NewCurlEasy();
 
 // Sets the options every transfer of the endpoint needs. `errorText` must hold CURL_ERROR_SIZE bytes

@@ -141,25 +141,25 @@ size_t ReadFromFile(char* buffer, size_t size, size_t count, void* user) {
 // Sets the connection's handle up for one command on `path` ("" for the login directory).
 void PrepareTransfer(ConnectionObject& connection, const std::string& path, DWORD transferFlags) {
   CURL* easy = connection.ftp.get();
-  curl_easy_reset(easy);
+  Curl().easyReset(easy);
   ApplyEndpointOptions(easy, connection.endpoint, connection.errorText);
   const Endpoint& endpoint = connection.endpoint;
   const std::string url = "ftp://" + UrlAuthority(endpoint.server, endpoint.port) + "/" + EscapeFtpPath(path);
-  curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "ftp");
-  curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
+  Curl().easySetopt(easy, CURLOPT_PROTOCOLS_STR, "ftp");
+  Curl().easySetopt(easy, CURLOPT_URL, url.c_str());
   if (!endpoint.user.empty()) {
-    curl_easy_setopt(easy, CURLOPT_USERNAME, endpoint.user.c_str());
-    curl_easy_setopt(easy, CURLOPT_PASSWORD, endpoint.password.c_str());
+    Curl().easySetopt(easy, CURLOPT_USERNAME, endpoint.user.c_str());
+    Curl().easySetopt(easy, CURLOPT_PASSWORD, endpoint.password.c_str());
   }
   // The path goes to the server as one argument, as WinINet sends it, without walking directories.
-  curl_easy_setopt(easy, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
+  Curl().easySetopt(easy, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
   // Active mode: the server connects back to the address this side's control connection uses.
-  curl_easy_setopt(easy, CURLOPT_FTPPORT, connection.passive ? nullptr : "-");
-  if ((transferFlags & 0x3) == FTP_TRANSFER_TYPE_ASCII) curl_easy_setopt(easy, CURLOPT_TRANSFERTEXT, 1L);
+  Curl().easySetopt(easy, CURLOPT_FTPPORT, connection.passive ? nullptr : "-");
+  if ((transferFlags & 0x3) == FTP_TRANSFER_TYPE_ASCII) Curl().easySetopt(easy, CURLOPT_TRANSFERTEXT, 1L);
 }
 
 bool Perform(ConnectionObject& connection) {
-  CURLcode code = curl_easy_perform(connection.ftp.get());
+  CURLcode code = Curl().easyPerform(connection.ftp.get());
   return code == CURLE_OK || Fail(ErrorFromCurl(code, connection.errorText));
 }
 
@@ -187,7 +187,7 @@ bool LogInToFtpServer(ConnectionObject& connection) {
   connection.ftp = NewCurlEasy();
   if (!connection.ftp) return Fail(ERROR_NOT_ENOUGH_MEMORY);
   PrepareTransfer(connection, "", 0);
-  curl_easy_setopt(connection.ftp.get(), CURLOPT_NOBODY, 1L);
+  Curl().easySetopt(connection.ftp.get(), CURLOPT_NOBODY, 1L);
   return Perform(connection);
 }
 
@@ -205,11 +205,11 @@ BOOL FtpGetFile(HINTERNET handle, const std::string& remoteFile, const std::stri
   inet::DownloadSink sink{part.fd()};
   inet::PrepareTransfer(*connection, remoteFile, flags);
   CURL* easy = connection->ftp.get();
-  curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &inet::WriteToFile);
-  curl_easy_setopt(easy, CURLOPT_WRITEDATA, &sink);
-  curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &inet::WatchAnnouncedSize);
-  curl_easy_setopt(easy, CURLOPT_HEADERDATA, &sink);
-  curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits::kMaxEncodedBytes));
+  inet::Curl().easySetopt(easy, CURLOPT_WRITEFUNCTION, &inet::WriteToFile);
+  inet::Curl().easySetopt(easy, CURLOPT_WRITEDATA, &sink);
+  inet::Curl().easySetopt(easy, CURLOPT_HEADERFUNCTION, &inet::WatchAnnouncedSize);
+  inet::Curl().easySetopt(easy, CURLOPT_HEADERDATA, &sink);
+  inet::Curl().easySetopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits::kMaxEncodedBytes));
   const bool performed = inet::Perform(*connection);
   if (sink.tooLarge) return inet::Fail(ERROR_NOT_ENOUGH_MEMORY);
   if (!performed) return FALSE_;
@@ -233,10 +233,10 @@ BOOL FtpPutFile(HINTERNET handle, const std::string& localFile, const std::strin
   if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return inet::Fail(ERROR_ACCESS_DENIED);
   inet::PrepareTransfer(*connection, remoteFile, flags);
   CURL* easy = connection->ftp.get();
-  curl_easy_setopt(easy, CURLOPT_UPLOAD, 1L);
-  curl_easy_setopt(easy, CURLOPT_READFUNCTION, &inet::ReadFromFile);
-  curl_easy_setopt(easy, CURLOPT_READDATA, &fd);
-  curl_easy_setopt(easy, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(info.st_size));
+  inet::Curl().easySetopt(easy, CURLOPT_UPLOAD, 1L);
+  inet::Curl().easySetopt(easy, CURLOPT_READFUNCTION, &inet::ReadFromFile);
+  inet::Curl().easySetopt(easy, CURLOPT_READDATA, &fd);
+  inet::Curl().easySetopt(easy, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(info.st_size));
   return inet::Perform(*connection) ? TRUE_ : FALSE_;
 }
 

@@ -69,7 +69,7 @@ CurlSlist HeaderList(const std::string& headers) {
     if (end == std::string::npos) end = headers.size();
     std::string line = Trim(std::string_view(headers).substr(start, end - start));
     if (!line.empty() && line.find(':') != std::string::npos && !HasControlCharacters(line)) {
-      curl_slist* grown = curl_slist_append(list, line.c_str());
+      curl_slist* grown = Curl().slistAppend(list, line.c_str());
       if (grown == nullptr) break;
       list = grown;
     }
@@ -179,7 +179,7 @@ size_t RequestObject::OnBody(char* data, size_t size, size_t count, void* self) 
 
 void RequestObject::CollectResult() {
   int queued = 0;
-  while (CURLMsg* message = curl_multi_info_read(multi_.get(), &queued)) {
+  while (CURLMsg* message = Curl().multiInfoRead(multi_.get(), &queued)) {
     if (message->msg == CURLMSG_DONE) {
       done_ = true;
       result_ = message->data.result;
@@ -191,7 +191,7 @@ void RequestObject::CollectResult() {
 void RequestObject::Pump(const std::function<bool()>& enough) {
   while (!done_ && !enough()) {
     int running = 0;
-    if (curl_multi_perform(multi_.get(), &running) != CURLM_OK) {
+    if (Curl().multiPerform(multi_.get(), &running) != CURLM_OK) {
       done_ = true;
       result_ = CURLE_FAILED_INIT;
       return;
@@ -202,13 +202,13 @@ void RequestObject::Pump(const std::function<bool()>& enough) {
       result_ = CURLE_RECV_ERROR;
     }
     if (done_ || enough()) return;
-    curl_multi_poll(multi_.get(), nullptr, 0, kPollMilliseconds, nullptr);
+    Curl().multiPoll(multi_.get(), nullptr, 0, kPollMilliseconds, nullptr);
   }
 }
 
 // The easy handle leaves the multi handle before either goes, as libcurl requires.
 void RequestObject::Detach() {
-  if (multi_ && easy_) curl_multi_remove_handle(multi_.get(), easy_.get());
+  if (multi_ && easy_) Curl().multiRemoveHandle(multi_.get(), easy_.get());
   easy_.reset();
   multi_.reset();
 }
@@ -216,46 +216,47 @@ void RequestObject::Detach() {
 void RequestObject::SetMethod(const void* body, DWORD bodyLength) {
   CURL* easy = easy_.get();
   if (verb == "HEAD") {
-    curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
+    Curl().easySetopt(easy, CURLOPT_NOBODY, 1L);
     return;
   }
   if (verb == "GET" && bodyLength == 0) return;
-  curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, verb.c_str());
+  Curl().easySetopt(easy, CURLOPT_CUSTOMREQUEST, verb.c_str());
   if (bodyLength > 0 || verb == "POST") {
-    curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(bodyLength));
-    curl_easy_setopt(easy, CURLOPT_COPYPOSTFIELDS, bodyLength > 0 ? static_cast<const char*>(body) : "");
+    Curl().easySetopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(bodyLength));
+    Curl().easySetopt(easy, CURLOPT_COPYPOSTFIELDS, bodyLength > 0 ? static_cast<const char*>(body) : "");
   }
 }
 
 bool RequestObject::Start(const std::string& headers, const void* body, DWORD bodyLength) {
   Detach();
   easy_ = NewCurlEasy();
-  multi_.reset(curl_multi_init());
-  if (!easy_ || !multi_) return false;
+  if (!easy_) return false;
+  multi_.reset(Curl().multiInit());
+  if (!multi_) return false;
   CURL* easy = easy_.get();
   ApplyEndpointOptions(easy, endpoint, errorText_);
   const bool secure = (flags & INTERNET_FLAG_SECURE) != 0;
-  curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, secure ? "https" : "http,https");
+  Curl().easySetopt(easy, CURLOPT_PROTOCOLS_STR, secure ? "https" : "http,https");
   // A secure request never follows a redirect to plain HTTP.
-  curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
-  curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, (flags & INTERNET_FLAG_NO_AUTO_REDIRECT) ? 0L : 1L);
-  curl_easy_setopt(easy, CURLOPT_URL, Url().c_str());
-  curl_easy_setopt(easy, CURLOPT_PATH_AS_IS, 1L);
-  curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, httpVersion);
+  Curl().easySetopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
+  Curl().easySetopt(easy, CURLOPT_FOLLOWLOCATION, (flags & INTERNET_FLAG_NO_AUTO_REDIRECT) ? 0L : 1L);
+  Curl().easySetopt(easy, CURLOPT_URL, Url().c_str());
+  Curl().easySetopt(easy, CURLOPT_PATH_AS_IS, 1L);
+  Curl().easySetopt(easy, CURLOPT_HTTP_VERSION, httpVersion);
   if (!endpoint.user.empty()) {
     // Credentials go out only when the server asks for them, as WinINet sends them.
-    curl_easy_setopt(easy, CURLOPT_USERNAME, endpoint.user.c_str());
-    curl_easy_setopt(easy, CURLOPT_PASSWORD, endpoint.password.c_str());
-    curl_easy_setopt(easy, CURLOPT_HTTPAUTH, CURLAUTH_ANY);
+    Curl().easySetopt(easy, CURLOPT_USERNAME, endpoint.user.c_str());
+    Curl().easySetopt(easy, CURLOPT_PASSWORD, endpoint.password.c_str());
+    Curl().easySetopt(easy, CURLOPT_HTTPAUTH, CURLAUTH_ANY);
   }
   SetMethod(body, bodyLength);
   requestHeaders_ = HeaderList(headers + "\r\nExpect:");
-  curl_easy_setopt(easy, CURLOPT_HTTPHEADER, requestHeaders_.get());
-  curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &RequestObject::OnHeader);
-  curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
-  curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &RequestObject::OnBody);
-  curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
-  return curl_multi_add_handle(multi_.get(), easy) == CURLM_OK;
+  Curl().easySetopt(easy, CURLOPT_HTTPHEADER, requestHeaders_.get());
+  Curl().easySetopt(easy, CURLOPT_HEADERFUNCTION, &RequestObject::OnHeader);
+  Curl().easySetopt(easy, CURLOPT_HEADERDATA, this);
+  Curl().easySetopt(easy, CURLOPT_WRITEFUNCTION, &RequestObject::OnBody);
+  Curl().easySetopt(easy, CURLOPT_WRITEDATA, this);
+  return Curl().multiAddHandle(multi_.get(), easy) == CURLM_OK;
 }
 
 bool RequestObject::Send(const std::string& headers, const void* body, DWORD bodyLength) {
@@ -302,7 +303,7 @@ bool RequestObject::Read(void* buffer, DWORD wanted, DWORD* got) {
     targetGot_ = filled;
     if (paused_) {
       paused_ = false;
-      curl_easy_pause(easy_.get(), CURLPAUSE_CONT);
+      Curl().easyPause(easy_.get(), CURLPAUSE_CONT);
     }
     Pump([this] { return targetGot_ == targetWanted_; });
     filled = targetGot_;

@@ -3,12 +3,12 @@
 // the end of the document.
 #include <cairo-pdf.h>
 #include <cairo-ps.h>
-#include <cups/cups.h>
 
 #include <cmath>
 #include <memory>
 
 #include "platform/gdi/gdi_objects.h"
+#include "platform/printing/cups_library.h"
 #include "platform/printing/printer_state.h"
 
 namespace vx::printing {
@@ -116,15 +116,15 @@ class PrinterDevice : public gdi::DeviceSurface {
 void Submit(const Document& doc, cups_option_t* options, int optionCount) {
   const std::string title = ApplicationTitle();
   const char* format = doc.postscript ? CUPS_FORMAT_POSTSCRIPT : CUPS_FORMAT_PDF;
-  const int job = cupsCreateJob(CUPS_HTTP_DEFAULT, doc.printer.c_str(), title.c_str(), optionCount, options);
-  if (job == 0) RaisePrinterError(kErrPrinterError, cupsLastErrorString());
+  const int job = Cups().createJob(CUPS_HTTP_DEFAULT, doc.printer.c_str(), title.c_str(), optionCount, options);
+  if (job == 0) RaisePrinterError(kErrPrinterError, Cups().lastErrorString());
   const bool sent =
-      cupsStartDocument(CUPS_HTTP_DEFAULT, doc.printer.c_str(), job, title.c_str(), format, 1) == HTTP_STATUS_CONTINUE &&
-      cupsWriteRequestData(CUPS_HTTP_DEFAULT, doc.bytes.data(), doc.bytes.size()) == HTTP_STATUS_CONTINUE &&
-      cupsFinishDocument(CUPS_HTTP_DEFAULT, doc.printer.c_str()) == IPP_STATUS_OK;
+      Cups().startDocument(CUPS_HTTP_DEFAULT, doc.printer.c_str(), job, title.c_str(), format, 1) == HTTP_STATUS_CONTINUE &&
+      Cups().writeRequestData(CUPS_HTTP_DEFAULT, doc.bytes.data(), doc.bytes.size()) == HTTP_STATUS_CONTINUE &&
+      Cups().finishDocument(CUPS_HTTP_DEFAULT, doc.printer.c_str()) == IPP_STATUS_OK;
   if (!sent) {
-    const std::string reason = cupsLastErrorString();
-    cupsCancelJob2(CUPS_HTTP_DEFAULT, doc.printer.c_str(), job, 0);
+    const std::string reason = Cups().lastErrorString();
+    Cups().cancelJob2(CUPS_HTTP_DEFAULT, doc.printer.c_str(), job, 0);
     RaisePrinterError(kErrPrinterError, reason);
   }
 }
@@ -163,7 +163,7 @@ void EndDoc() {
   struct OptionsOwner {
     int count;
     cups_option_t* options;
-    ~OptionsOwner() { cupsFreeOptions(count, options); }
+    ~OptionsOwner() { Cups().freeOptions(count, options); }
   } owner{count, options};
   Submit(*doc, options, count);
 }

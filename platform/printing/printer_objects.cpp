@@ -1,12 +1,11 @@
 // The printer list and the current printer over CUPS: the list is cupsGetDests's, a chosen
 // printer's defaults and supported values come from one Get-Printer-Attributes request.
-#include <cups/cups.h>
-
 #include <algorithm>
 #include <cmath>
 #include <memory>
 #include <optional>
 
+#include "platform/printing/cups_library.h"
 #include "platform/printing/printer_state.h"
 
 namespace vx::printing {
@@ -54,52 +53,57 @@ std::optional<int16_t> CodeOf(const KeywordCode (&table)[N], const std::string& 
 struct DestList {
   cups_dest_t* dests = nullptr;
   int count = 0;
-  ~DestList() { cupsFreeDests(count, dests); }
+  ~DestList() {
+    if (dests != nullptr) Cups().freeDests(count, dests);
+  }
 };
 
-// The print system's printers now. The server is looked up again each time, so a changed
-// environment (CUPS_SERVER) is seen as the system's printers are on the platform.
+// The print system's printers now, none where there is no print system. The server is looked up
+// again each time, so a changed environment (CUPS_SERVER) is seen as the system's printers are on
+// the platform.
 std::unique_ptr<DestList> ReadDests() {
-  cupsSetServer(nullptr);
   auto list = std::make_unique<DestList>();
-  list->count = cupsGetDests2(CUPS_HTTP_DEFAULT, &list->dests);
+  const CupsLibrary* cups = OpenCups();
+  if (cups == nullptr) return list;
+  cups->setServer(nullptr);
+  list->count = cups->getDests2(CUPS_HTTP_DEFAULT, &list->dests);
   if (list->count < 0) list->count = 0;
   return list;
 }
 
 struct IppResponse {
   ipp_t* ipp = nullptr;
-  ~IppResponse() { ippDelete(ipp); }
+  ~IppResponse() { Cups().deleteMessage(ipp); }
 };
 
 int32_t IntegerOf(ipp_t* collection, const char* name) {
-  ipp_attribute_t* attr = ippFindAttribute(collection, name, IPP_TAG_INTEGER);
-  return attr ? ippGetInteger(attr, 0) : 0;
+  ipp_attribute_t* attr = Cups().findAttribute(collection, name, IPP_TAG_INTEGER);
+  return attr ? Cups().getInteger(attr, 0) : 0;
 }
 
 std::vector<std::string> Keywords(ipp_t* response, const char* name) {
   std::vector<std::string> values;
-  ipp_attribute_t* attr = ippFindAttribute(response, name, IPP_TAG_ZERO);
-  for (int i = 0, n = attr ? ippGetCount(attr) : 0; i < n; ++i)
-    if (const char* text = ippGetString(attr, i, nullptr)) values.emplace_back(text);
+  ipp_attribute_t* attr = Cups().findAttribute(response, name, IPP_TAG_ZERO);
+  for (int i = 0, n = attr ? Cups().getCount(attr) : 0; i < n; ++i)
+    if (const char* text = Cups().getString(attr, i, nullptr)) values.emplace_back(text);
   return values;
 }
 
 std::string KeywordDefault(ipp_t* response, const char* name, const std::string& fallback) {
-  ipp_attribute_t* attr = ippFindAttribute(response, name, IPP_TAG_ZERO);
-  const char* text = attr ? ippGetString(attr, 0, nullptr) : nullptr;
+  ipp_attribute_t* attr = Cups().findAttribute(response, name, IPP_TAG_ZERO);
+  const char* text = attr ? Cups().getString(attr, 0, nullptr) : nullptr;
   return text ? text : fallback;
 }
 
 void ReadMediaDefault(ipp_t* response, PrinterState& printer) {
-  ipp_attribute_t* col = ippFindAttribute(response, "media-col-default", IPP_TAG_BEGIN_COLLECTION);
-  ipp_t* media = col ? ippGetCollection(col, 0) : nullptr;
+  ipp_attribute_t* col = Cups().findAttribute(response, "media-col-default", IPP_TAG_BEGIN_COLLECTION);
+  ipp_t* media = col ? Cups().getCollection(col, 0) : nullptr;
   if (!media) RaisePrinterError(kErrPrinterError, "The printer reports no default media");
-  ipp_attribute_t* sizeAttr = ippFindAttribute(media, "media-size", IPP_TAG_BEGIN_COLLECTION);
-  ipp_t* size = sizeAttr ? ippGetCollection(sizeAttr, 0) : nullptr;
+  ipp_attribute_t* sizeAttr = Cups().findAttribute(media, "media-size", IPP_TAG_BEGIN_COLLECTION);
+  ipp_t* size = sizeAttr ? Cups().getCollection(sizeAttr, 0) : nullptr;
   printer.paper.width = size ? IntegerOf(size, "x-dimension") : 0;
   printer.paper.length = size ? IntegerOf(size, "y-dimension") : 0;
-  const pwg_media_t* known = pwgMediaForSize(printer.paper.width, printer.paper.length);
+  const pwg_media_t* known = Cups().mediaForSize(printer.paper.width, printer.paper.length);
   printer.paper.name = known && known->pwg ? known->pwg : "";
   printer.marginLeft = IntegerOf(media, "media-left-margin");
   printer.marginTop = IntegerOf(media, "media-top-margin");
@@ -109,7 +113,7 @@ void ReadMediaDefault(ipp_t* response, PrinterState& printer) {
 
 void ReadCustomRange(PrinterState& printer) {
   for (const std::string& name : printer.media) {
-    const pwg_media_t* limit = pwgMediaForPWG(name.c_str());
+    const pwg_media_t* limit = Cups().mediaForPwg(name.c_str());
     if (!limit) continue;
     if (name.rfind("custom_min_", 0) == 0) {
       printer.customMinWidth = limit->width;
@@ -122,25 +126,25 @@ void ReadCustomRange(PrinterState& printer) {
 }
 
 void ReadResolutions(ipp_t* response, PrinterState& printer) {
-  ipp_attribute_t* supported = ippFindAttribute(response, "printer-resolution-supported", IPP_TAG_RESOLUTION);
-  for (int i = 0, n = supported ? ippGetCount(supported) : 0; i < n; ++i) {
+  ipp_attribute_t* supported = Cups().findAttribute(response, "printer-resolution-supported", IPP_TAG_RESOLUTION);
+  for (int i = 0, n = supported ? Cups().getCount(supported) : 0; i < n; ++i) {
     int y = 0;
     ipp_res_t units{};
-    printer.resolutions.push_back(ippGetResolution(supported, i, &y, &units));
+    printer.resolutions.push_back(Cups().getResolution(supported, i, &y, &units));
   }
-  ipp_attribute_t* def = ippFindAttribute(response, "printer-resolution-default", IPP_TAG_RESOLUTION);
+  ipp_attribute_t* def = Cups().findAttribute(response, "printer-resolution-default", IPP_TAG_RESOLUTION);
   int y = 0;
   ipp_res_t units{};
-  if (def) printer.resolution = ippGetResolution(def, 0, &y, &units);
+  if (def) printer.resolution = Cups().getResolution(def, 0, &y, &units);
   if (printer.resolution <= 0) printer.resolution = 300;
 }
 
 void ReadQualities(ipp_t* response, PrinterState& printer) {
-  ipp_attribute_t* supported = ippFindAttribute(response, "print-quality-supported", IPP_TAG_ENUM);
-  for (int i = 0, n = supported ? ippGetCount(supported) : 0; i < n; ++i)
-    printer.qualities.push_back(ippGetInteger(supported, i));
-  ipp_attribute_t* def = ippFindAttribute(response, "print-quality-default", IPP_TAG_ENUM);
-  const int ipp = def ? ippGetInteger(def, 0) : IPP_QUALITY_NORMAL;
+  ipp_attribute_t* supported = Cups().findAttribute(response, "print-quality-supported", IPP_TAG_ENUM);
+  for (int i = 0, n = supported ? Cups().getCount(supported) : 0; i < n; ++i)
+    printer.qualities.push_back(Cups().getInteger(supported, i));
+  ipp_attribute_t* def = Cups().findAttribute(response, "print-quality-default", IPP_TAG_ENUM);
+  const int ipp = def ? Cups().getInteger(def, 0) : IPP_QUALITY_NORMAL;
   printer.quality = ipp == IPP_QUALITY_DRAFT ? -1 : ipp == IPP_QUALITY_HIGH ? -4 : -3;
 }
 
@@ -155,21 +159,21 @@ PrinterState LoadPrinter(const cups_dest_t& dest) {
   PrinterState printer;
   printer.name = dest.name;
   char uri[HTTP_MAX_URI];
-  httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(), "/printers/%s",
+  Cups().assembleUri(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", Cups().port(), "/printers/%s",
                    dest.name);
-  ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
-  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+  ipp_t* request = Cups().newRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+  Cups().addString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
   static const char* const kWanted[] = {"media-col-default", "media-supported", "media-source-supported",
                                         "media-source-default", "sides-supported", "sides-default",
                                         "print-color-mode-supported", "print-color-mode-default",
                                         "print-quality-supported", "print-quality-default",
                                         "printer-resolution-supported", "printer-resolution-default",
                                         "copies-supported", "copies-default", "document-format-supported"};
-  ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+  Cups().addStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
                 static_cast<int>(std::size(kWanted)), nullptr, kWanted);
-  IppResponse response{cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/")};
-  if (!response.ipp || ippGetStatusCode(response.ipp) > IPP_STATUS_OK_CONFLICTING)
-    RaisePrinterError(kErrPrinterError, std::string("The printer cannot be reached: ") + cupsLastErrorString());
+  IppResponse response{Cups().doRequest(CUPS_HTTP_DEFAULT, request, "/")};
+  if (!response.ipp || Cups().getStatusCode(response.ipp) > IPP_STATUS_OK_CONFLICTING)
+    RaisePrinterError(kErrPrinterError, std::string("The printer cannot be reached: ") + Cups().lastErrorString());
   ipp_t* r = response.ipp;
   ReadMediaDefault(r, printer);
   printer.media = Keywords(r, "media-supported");
@@ -177,8 +181,8 @@ PrinterState LoadPrinter(const cups_dest_t& dest) {
   printer.sources = Keywords(r, "media-source-supported");
   printer.sides = Keywords(r, "sides-supported");
   printer.colorModes = Keywords(r, "print-color-mode-supported");
-  if (ipp_attribute_t* copies = ippFindAttribute(r, "copies-supported", IPP_TAG_RANGE))
-    printer.copiesMin = ippGetRange(copies, 0, &printer.copiesMax);
+  if (ipp_attribute_t* copies = Cups().findAttribute(r, "copies-supported", IPP_TAG_RANGE))
+    printer.copiesMin = Cups().getRange(copies, 0, &printer.copiesMax);
   ReadResolutions(r, printer);
   ReadQualities(r, printer);
   ReadFormats(r, printer);
@@ -241,7 +245,7 @@ std::string CustomMediaName(int32_t width, int32_t length) {
 void SetStandardPaper(PrinterState& printer, int32_t code) {
   for (const auto& row : kPaperCodes) {
     if (row.code != code) continue;
-    const pwg_media_t* media = pwgMediaForPWG(row.pwg);
+    const pwg_media_t* media = Cups().mediaForPwg(row.pwg);
     if (!media || !Contains(printer.media, row.pwg)) break;
     printer.paper = {row.pwg, media->width, media->length};
     return;
@@ -373,16 +377,16 @@ void SetApplicationTitle(const std::string& title) { Printers().title = title; }
 // is already in the page size, so no orientation goes out.
 int AddJobOptions(const PrinterState& printer, cups_option_t** options) {
   int count = 0;
-  count = cupsAddIntegerOption("copies", printer.copies, count, options);
-  count = cupsAddOption("media", printer.paper.name.c_str(), count, options);
-  if (const char* source = KeywordOf(kBins, printer.paperBin)) count = cupsAddOption("media-source", source, count, options);
-  if (const char* sides = KeywordOf(kSides, printer.duplex)) count = cupsAddOption("sides", sides, count, options);
+  count = Cups().addIntegerOption("copies", printer.copies, count, options);
+  count = Cups().addOption("media", printer.paper.name.c_str(), count, options);
+  if (const char* source = KeywordOf(kBins, printer.paperBin)) count = Cups().addOption("media-source", source, count, options);
+  if (const char* sides = KeywordOf(kSides, printer.duplex)) count = Cups().addOption("sides", sides, count, options);
   if (const char* mode = KeywordOf(kColorModes, printer.colorMode))
-    count = cupsAddOption("print-color-mode", mode, count, options);
+    count = Cups().addOption("print-color-mode", mode, count, options);
   if (const char* quality = KeywordOf(kQualities, printer.quality)) {
-    count = cupsAddOption("print-quality", quality, count, options);
+    count = Cups().addOption("print-quality", quality, count, options);
   } else if (printer.quality > 0) {
-    count = cupsAddOption("printer-resolution", (std::to_string(printer.quality) + "dpi").c_str(), count, options);
+    count = Cups().addOption("printer-resolution", (std::to_string(printer.quality) + "dpi").c_str(), count, options);
   }
   return count;
 }

@@ -385,6 +385,22 @@ TEST(VexiroHost, ExitsCleanlyAfterDrawingText) {
   EXPECT_EQ(r.err, "");
 }
 
+// The network and print stacks (TLS, Kerberos, D-Bus and the rest) are opened by the first
+// transfer or printer lookup, not by every process that only works on pictures.
+TEST(VexiroHost, OpensNoNetworkOrPrintLibraryForPictureWork) {
+  const std::string picture = ScratchPath("startup.jpg");
+  setenv("LD_DEBUG", "libs", 1);
+  const HostRun r = RunHost("", "id = CreateNewImage(40, 30, 24, -1)\nSaveAsJPEG \"" + picture +
+                                    "\"\nexpect GetStat() = 0\nCloseImage id\nid = CreateImageFromFile(\"" + picture +
+                                    "\")\nexpect GetStat() = 0\n");
+  unsetenv("LD_DEBUG");
+  std::remove(picture.c_str());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("libfreeimage"), std::string::npos) << "the loader's log names what was opened";
+  EXPECT_EQ(r.err.find("libcurl"), std::string::npos);
+  EXPECT_EQ(r.err.find("libcups"), std::string::npos);
+}
+
 TEST(VexiroHost, ReportsFailuresOfMembers) {
   // Any member without arguments that is not bound yet: which ones are left changes as the
   // subsystems land.
