@@ -1,6 +1,7 @@
 #include "isolated_load.h"
 
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstring>
@@ -150,15 +151,22 @@ bool ReadProfile(int fd, const PixelHeader& h, Deadline deadline, FIBITMAP* dib)
 // that the kernel may back as such.
 constexpr size_t kHugePageBytes = size_t{2} << 20;
 
+size_t RoundUp(size_t bytes, size_t unit) { return (bytes + unit - 1) / unit * unit; }
+
 // The host's memory for a loaded picture's rows, for as long as the bitmap over it lives.
 class OwnedPixels {
  public:
+  // Mapped in whole huge pages, which the kernel places on their boundaries; the part past the
+  // picture's last small page is given back, so the last huge page does not hold more than the
+  // picture needs.
   static std::unique_ptr<OwnedPixels> Allocate(size_t bytes) {
-    const size_t size = (bytes + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes;
-    void* address = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    const size_t mapped = RoundUp(bytes, kHugePageBytes);
+    void* address = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (address == MAP_FAILED) return nullptr;
-    madvise(address, size, MADV_HUGEPAGE);  // advice only: small pages serve as well
-    return std::unique_ptr<OwnedPixels>(new OwnedPixels(address, size));
+    const size_t kept = RoundUp(bytes, static_cast<size_t>(sysconf(_SC_PAGESIZE)));
+    if (kept < mapped) munmap(static_cast<uint8_t*>(address) + kept, mapped - kept);
+    madvise(address, kept, MADV_HUGEPAGE);  // advice only: small pages serve as well
+    return std::unique_ptr<OwnedPixels>(new OwnedPixels(address, kept));
   }
   OwnedPixels(OwnedPixels&& other) noexcept : address_(other.address_), size_(other.size_) { other.address_ = nullptr; }
   OwnedPixels(const OwnedPixels&) = delete;
