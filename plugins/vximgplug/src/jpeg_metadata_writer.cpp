@@ -1,6 +1,6 @@
 #include "jpeg_metadata_writer.h"
 
-#include <memory>
+#include <cstdio>
 #include <span>
 #include <vector>
 
@@ -42,10 +42,6 @@ class ExifBlockForJpeg {
   bool set_ = false;
 };
 
-struct MemoryCloser {
-  void operator()(FIMEMORY* memory) const { FreeImage_CloseMemory(memory); }
-};
-
 // A marker segment around the value of the bitmap's tag `id`; empty without one or when it
 // exceeds a segment.
 template <class Wrap>
@@ -61,32 +57,98 @@ std::vector<uint8_t> SegmentOfTag(FIBITMAP* dib, uint16_t id, uint8_t marker, Wr
   return segment;
 }
 
-// Right after the start of the image and its JFIF header, where readers find it before the scan.
-void InsertSegment(std::vector<uint8_t>& jpeg, const std::vector<uint8_t>& segment) {
-  if (segment.empty()) return;
-  size_t at = 2;
-  if (jpeg.size() >= 6 && jpeg[2] == 0xFF && jpeg[3] == 0xE0) at = 4 + (size_t{jpeg[4]} << 8 | jpeg[5]);
-  if (at > jpeg.size()) return;
-  jpeg.insert(jpeg.begin() + static_cast<ptrdiff_t>(at), segment.begin(), segment.end());
+// FreeImage's JPEG stream on its way to the file, with the host's segments placed as it goes by
+// right after the start of the image and its JFIF header, where readers find them before the scan.
+// Only the head is held back, until the place is known; the rest goes straight to the file.
+class SegmentInsertingWriter {
+ public:
+  SegmentInsertingWriter(FILE* stream, std::vector<uint8_t> segments)
+      : stream_(stream), segments_(std::move(segments)) {}
+
+  FreeImageIO* Callbacks() {
+    static FreeImageIO io{&Nothing, &Write, &Seek, &Tell};
+    return &io;
+  }
+
+  // Writes what is still held back; false when writing failed or the stream is too short for a JPEG.
+  bool Finish() {
+    if (!passing_ && !failed_) {
+      if (head_.size() < 4) return false;
+      const size_t at = head_.size() < 6 ? 2 : InsertionPoint();
+      if (at <= head_.size()) PassHead(at);
+      else Emit(head_.data(), head_.size());
+    }
+    return !failed_;
+  }
+
+ private:
+  static unsigned DLL_CALLCONV Nothing(void*, unsigned, unsigned, fi_handle) { return 0; }
+  static unsigned DLL_CALLCONV Write(void* buffer, unsigned size, unsigned count, fi_handle handle) {
+    auto* self = static_cast<SegmentInsertingWriter*>(handle);
+    self->Take(static_cast<const uint8_t*>(buffer), size_t{size} * count);
+    return self->failed_ ? 0 : count;
+  }
+  // The writer only appends; a seek that stays where it is is all it may ask.
+  static int DLL_CALLCONV Seek(fi_handle handle, long offset, int origin) {
+    auto* self = static_cast<SegmentInsertingWriter*>(handle);
+    const bool stays = (origin == SEEK_CUR && offset == 0) || (origin == SEEK_SET && offset == self->Told());
+    return stays ? 0 : -1;
+  }
+  static long DLL_CALLCONV Tell(fi_handle handle) { return static_cast<SegmentInsertingWriter*>(handle)->Told(); }
+  long Told() const { return static_cast<long>(taken_); }
+
+  // After the JFIF header when the stream starts with one, else right after the start of image.
+  size_t InsertionPoint() const {
+    if (head_[2] == 0xFF && head_[3] == 0xE0) return 4 + (size_t{head_[4]} << 8 | head_[5]);
+    return 2;
+  }
+
+  void Take(const uint8_t* bytes, size_t size) {
+    taken_ += size;
+    if (passing_) return Emit(bytes, size);
+    head_.insert(head_.end(), bytes, bytes + size);
+    if (head_.size() < 6) return;
+    const size_t at = InsertionPoint();
+    if (at <= head_.size()) PassHead(at);
+  }
+
+  void PassHead(size_t at) {
+    Emit(head_.data(), at);
+    Emit(segments_.data(), segments_.size());
+    Emit(head_.data() + at, head_.size() - at);
+    head_ = {};
+    passing_ = true;
+  }
+
+  void Emit(const uint8_t* bytes, size_t size) {
+    if (!failed_ && size > 0 && std::fwrite(bytes, 1, size, stream_) != size) failed_ = true;
+  }
+
+  FILE* stream_;
+  std::vector<uint8_t> segments_;
+  std::vector<uint8_t> head_;
+  uint64_t taken_ = 0;
+  bool passing_ = false;
+  bool failed_ = false;
+};
+
+std::vector<uint8_t> Joined(std::vector<uint8_t> first, const std::vector<uint8_t>& second) {
+  first.insert(first.end(), second.begin(), second.end());
+  return first;
 }
 
 }  // namespace
 
 bool WriteJpegWithHostTags(FIBITMAP* dib, FILE* stream, int flags) {
   ExifBlockForJpeg exif(dib);
-  std::unique_ptr<FIMEMORY, MemoryCloser> memory(FreeImage_OpenMemory());
-  if (!memory || !FreeImage_SaveToMemory(FIF_JPEG, dib, memory.get(), flags)) return false;
-  BYTE* data = nullptr;
-  DWORD size = 0;
-  if (!FreeImage_AcquireMemory(memory.get(), &data, &size) || size < 4) return false;
-  std::vector<uint8_t> jpeg(data, data + size);
   constexpr uint8_t kApp1 = 0xE1, kApp13 = 0xED;
-  // Inserted in turn after the JFIF header, so the XMP packet ends up first, then the IPTC record.
-  InsertSegment(jpeg, SegmentOfTag(dib, vx::codecs::iptc::kIptcPropertyTag, kApp13,
-                                   [](std::span<const uint8_t> v) { return vx::codecs::iptc::PhotoshopSegmentOfIptc(v); }));
-  InsertSegment(jpeg, SegmentOfTag(dib, vx::codecs::xmp::kXmpPropertyTag, kApp1,
-                                   [](std::span<const uint8_t> v) { return vx::codecs::xmp::SegmentOfXmp(v); }));
-  return std::fwrite(jpeg.data(), 1, jpeg.size(), stream) == jpeg.size();
+  // The XMP packet first, then the IPTC record.
+  SegmentInsertingWriter writer(
+      stream, Joined(SegmentOfTag(dib, vx::codecs::xmp::kXmpPropertyTag, kApp1,
+                                  [](std::span<const uint8_t> v) { return vx::codecs::xmp::SegmentOfXmp(v); }),
+                     SegmentOfTag(dib, vx::codecs::iptc::kIptcPropertyTag, kApp13,
+                                  [](std::span<const uint8_t> v) { return vx::codecs::iptc::PhotoshopSegmentOfIptc(v); })));
+  return FreeImage_SaveToHandle(FIF_JPEG, dib, writer.Callbacks(), &writer, flags) && writer.Finish();
 }
 
 }  // namespace vximgplug
