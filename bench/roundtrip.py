@@ -7,6 +7,7 @@ usage: roundtrip.py BUILD_DIR [--size N] [--runs N]
 """
 import argparse
 import os
+import shlex
 import resource
 import shutil
 import statistics
@@ -85,13 +86,21 @@ def cpu_seconds_of_children():
     return usage.ru_utime + usage.ru_stime
 
 
+def argv_of(command):
+    """A simple command runs as it stands, so that no shell counts in its tree; pipes, lists and
+    redirections need one."""
+    if any(c in command for c in "|&;<>$`*?"):
+        return ["/bin/sh", "-c", command]
+    return shlex.split(command)
+
+
 def measure(command, env):
     """CPU time (user and system, every process of the tree; the tools each run on one thread, and
     CPU time stays steady on a busy machine where wall time does not), wall time and peak memory
     of the process tree started by `command` (a shell line), shared memory included."""
     start = time.perf_counter()
     cpu_before = cpu_seconds_of_children()
-    proc = subprocess.Popen(["/bin/sh", "-c", command], env=env, stdout=subprocess.DEVNULL)
+    proc = subprocess.Popen(argv_of(command), env=env, stdout=subprocess.DEVNULL)
     peak = 0
     while proc.poll() is None:
         peak = max(peak, tree_memory(proc.pid))
