@@ -73,4 +73,40 @@ INSTANTIATE_TEST_SUITE_P(Plugin, RowOrder, ::testing::ValuesIn(kOrderCases), [](
   return name;
 });
 
+// A picture tall enough to come from the decoding helper in many batches, large ones first and
+// smaller toward its end, arrives row for row as ImageMagick decodes it, in either row order.
+TEST(RowOrder, ATallPictureArrivesRowForRow) {
+  VX_REQUIRE_TOOL("convert");
+  constexpr int kWidth = 1200, kHeight = 1500;
+  TempFolder folder;
+  const std::string raw = folder / "expected.rgb";
+  for (const auto& [file, format] : {std::pair{"t.tif", 18}, std::pair{"t.png", 13}, std::pair{"t.bmp", 0}}) {
+    SCOPED_TRACE(file);
+    const std::string path = folder / file;
+    ASSERT_TRUE(RunQuiet("convert -size " + std::to_string(kWidth) + "x" + std::to_string(kHeight) +
+                         " xc:gray -seed 5 +noise Random -depth 8 -type TrueColor -compress none " +
+                         (format == 0 ? "bmp3:" : format == 13 ? "png24:" : "") + path));
+    ASSERT_TRUE(RunQuiet("convert " + path + " -depth 8 rgb:" + raw));
+    const std::vector<uint8_t> expected = ReadBytes(raw);
+    ASSERT_EQ(expected.size(), size_t{kWidth} * kHeight * 3);
+    BitmapHandle bitmap(Api().LoadU(format, path.c_str(), 0));
+    ASSERT_TRUE(bitmap);
+    ASSERT_EQ(Api().GetBPP(bitmap.get()), 24);
+    const bool topRowFirst = InfoHeight(bitmap.get()) < 0;
+    const uint8_t* bits = Api().GetBits(bitmap.get());
+    const size_t pitch = Api().GetPitch(bitmap.get());
+    int wrongRows = 0;
+    for (int y = 0; y < kHeight; ++y) {
+      const uint8_t* row = bits + pitch * static_cast<size_t>(topRowFirst ? y : kHeight - 1 - y);
+      const uint8_t* want = expected.data() + size_t{kWidth} * 3 * y;
+      for (int x = 0; x < kWidth * 3; x += 3)
+        if (row[x] != want[x + 2] || row[x + 1] != want[x + 1] || row[x + 2] != want[x]) {
+          ++wrongRows;
+          break;
+        }
+    }
+    EXPECT_EQ(wrongRows, 0);
+  }
+}
+
 }  // namespace

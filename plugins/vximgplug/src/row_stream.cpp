@@ -1,5 +1,9 @@
 #include "row_stream.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstring>
 
 #include "child_process.h"
@@ -7,6 +11,16 @@
 namespace vximgplug {
 
 namespace {
+
+// A round trip to the host costs more than the copy it carries, so rows go in batches as large as
+// the window. Toward the picture's end the batches halve, down to this size, and the window's
+// pages past the batch are given back: the whole picture and a full window are never held at once.
+constexpr size_t kLeastBatchBytes = size_t{256} << 10;
+
+size_t PageRoundedUp(size_t bytes) {
+  const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+  return (bytes + page - 1) / page * page;
+}
 
 struct RowsNote {
   NoteKind kind;
@@ -16,11 +30,25 @@ struct RowsNote {
 }  // namespace
 
 RowStream::RowStream(size_t pitch, size_t lineBytes, uint32_t height)
-    : window_(SharedWithHost()), pitch_(pitch), lineBytes_(lineBytes), height_(height) {}
+    : window_(SharedWithHost()), pitch_(pitch), lineBytes_(lineBytes), height_(height), batch_(BatchRows()) {}
+
+uint32_t RowStream::BatchRows() const {
+  const uint32_t remaining = height_ - sent_;
+  const auto full = static_cast<uint32_t>(kSharedBytes / pitch_);
+  const auto least = static_cast<uint32_t>(kLeastBatchBytes / pitch_);
+  return std::min(full, std::max({least, remaining - remaining / 2, uint32_t{1}}));
+}
+
+void RowStream::GiveBackPast(size_t bytes) {
+  const size_t kept = PageRoundedUp(bytes);
+  if (kept >= resident_) return;
+  madvise(window_ + kept, resident_ - kept, MADV_REMOVE);  // advice: pages kept serve as well
+  resident_ = kept;
+}
 
 uint8_t* RowStream::Reserve(uint32_t count) {
   if (count == 0 || count > height_ - sent_ - held_ || count * pitch_ > kSharedBytes) return nullptr;
-  if ((held_ + count) * pitch_ > kSharedBytes && !Flush()) return nullptr;
+  if (held_ > 0 && held_ + count > batch_ && !Flush()) return nullptr;
   uint8_t* rows = window_ + held_ * pitch_;
   // The window holds earlier rows' bytes; the padding the decoder leaves must be zero.
   if (pitch_ > lineBytes_)
@@ -35,6 +63,8 @@ bool RowStream::Flush() {
   if (!TellHost(&note, sizeof note)) return false;
   sent_ += held_;
   held_ = 0;
+  batch_ = BatchRows();
+  GiveBackPast(batch_ * pitch_);
   return true;
 }
 

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "child_process.h"
+
 namespace vximgplug {
 
 // What a note from the helper is about; the first byte of every note.
@@ -27,11 +29,15 @@ class RowStream {
 
  private:
   bool Flush();
+  uint32_t BatchRows() const;
+  void GiveBackPast(size_t bytes);
   uint8_t* window_;
   size_t pitch_, lineBytes_;
   uint32_t height_;
   uint32_t held_ = 0;  // rows in the window, not yet handed over
   uint32_t sent_ = 0;
+  uint32_t batch_;     // rows handed over at once
+  size_t resident_ = kSharedBytes;  // bytes from the window's start that may hold pages
 };
 
 // In the host: the rows of one picture arriving into `bits`, `pitch` bytes apart, top row first
