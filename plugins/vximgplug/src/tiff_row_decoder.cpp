@@ -49,7 +49,9 @@ DirectRows DecodeScanlines(TIFF* tif, uint32_t width, uint32_t height, RowStream
 DirectRows DecodeTiffRows(const std::string& path, uint32_t width, uint32_t height, uint32_t bitsPerPixel,
                           RowStream& rows) {
   if (bitsPerPixel != 24) return DirectRows::NotThisFile;
-  TiffPtr tif(TIFFOpen(path.c_str(), "r"));
+  // Read, not mapped: a mapped file's pages would count as the helper's own memory for as long
+  // as the page is decoded.
+  TiffPtr tif(TIFFOpen(path.c_str(), "rm"));
   if (!tif || !PlainRgbPage(tif.get(), width, height)) return DirectRows::NotThisFile;
   return DecodeScanlines(tif.get(), width, height, rows);
 }
