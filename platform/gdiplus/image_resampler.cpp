@@ -282,10 +282,7 @@ inline uint32_t PackSums(__m128i sum) {
 }
 
 // One destination pixel whose taps, padded to an even count, all lie inside the source rows.
-using ConvolveInside = uint32_t (*)(const uint8_t* const* rows, int firstColumn, int height, int pairs,
-                                    const TapPair* f);
-
-uint32_t ConvolveInsideSse2(const uint8_t* const* rows, int firstColumn, int height, int pairs, const TapPair* f) {
+inline uint32_t ConvolveInsideSse2(const uint8_t* const* rows, int firstColumn, int height, int pairs, const TapPair* f) {
   const __m128i zero = _mm_setzero_si128();
   __m128i sum = zero;
   for (int i = 0; i < height; ++i, f += pairs) {
@@ -302,7 +299,7 @@ uint32_t ConvolveInsideSse2(const uint8_t* const* rows, int firstColumn, int hei
 }
 
 // The same with four taps a multiply-add, where the processor has AVX2.
-__attribute__((target("avx2"))) uint32_t ConvolveInsideAvx2(const uint8_t* const* rows, int firstColumn, int height,
+__attribute__((target("avx2"))) inline uint32_t ConvolveInsideAvx2(const uint8_t* const* rows, int firstColumn, int height,
                                                              int pairs, const TapPair* f) {
   __m256i wide = _mm256_setzero_si256();
   __m128i sum = _mm_setzero_si128();
@@ -320,9 +317,40 @@ __attribute__((target("avx2"))) uint32_t ConvolveInsideAvx2(const uint8_t* const
   return PackSums(sum);
 }
 
-ConvolveInside ConvolveInsideForThisProcessor() {
-  static const ConvolveInside chosen = __builtin_cpu_supports("avx2") ? ConvolveInsideAvx2 : ConvolveInsideSse2;
+// The destination pixels [from, to) of a row, whose taps all lie inside the source rows, put over
+// `out`: a run a call, so that the convolution of each pixel is inlined.
+struct InsideRun {
+  const uint8_t* const* rows;
+  int height, pairs;
+  const Tap* columns;
+  const WeightTables* weights;
+};
+using ConvolveRunInside = void (*)(const InsideRun& run, int from, int to, uint32_t* out);
+
+void ConvolveRunSse2(const InsideRun& r, int from, int to, uint32_t* out) {
+  for (int c = from; c < to; ++c)
+    out[c] = Over(ConvolveInsideSse2(r.rows, r.columns[c].first, r.height, r.pairs, r.weights->Packed(r.columns[c].phase)),
+                  out[c]);
+}
+
+__attribute__((target("avx2"))) void ConvolveRunAvx2(const InsideRun& r, int from, int to, uint32_t* out) {
+  for (int c = from; c < to; ++c)
+    out[c] = Over(ConvolveInsideAvx2(r.rows, r.columns[c].first, r.height, r.pairs, r.weights->Packed(r.columns[c].phase)),
+                  out[c]);
+}
+
+ConvolveRunInside ConvolveRunForThisProcessor() {
+  static const ConvolveRunInside chosen = __builtin_cpu_supports("avx2") ? ConvolveRunAvx2 : ConvolveRunSse2;
   return chosen;
+}
+
+// The columns [begin, end) whose taps, padded to `paddedWidth`, lie inside the source: one run,
+// as the columns' first taps grow along the row.
+std::pair<int, int> InsideColumns(const std::vector<Tap>& columns, int paddedWidth, int sourceWidth) {
+  const auto inside = [&](const Tap& t) { return t.first >= 0 && t.first + paddedWidth <= sourceWidth; };
+  const auto begin = std::find_if(columns.begin(), columns.end(), inside);
+  const auto end = std::find_if_not(begin, columns.end(), inside);
+  return {int(begin - columns.begin()), int(end - columns.begin())};
 }
 
 // The source rows a destination row reads, loaded as the window of rows moves down the source;
@@ -398,9 +426,11 @@ bool PaintBestScaled(const PremultipliedRows& src, const cairo_matrix_t& toSourc
   }
   WeightTables weights(fx, fy, columnPhases);
   const int paddedWidth = 2 * weights.Pairs();
-  const ConvolveInside convolveInside = ConvolveInsideForThisProcessor();
+  const ConvolveRunInside convolveRunInside = ConvolveRunForThisProcessor();
   std::vector<const uint8_t*> rows(fy.width);
   const auto [firstColumn, columnCount] = ColumnsRead(columns, paddedWidth, src.width);
+  const auto [insideBegin, insideEnd] = InsideColumns(columns, paddedWidth, src.width);
+  const InsideRun run{rows.data(), fy.width, weights.Pairs(), columns.data(), &weights};
   RowWindow window(src, fy.width, firstColumn, columnCount);
   for (int r = 0; r < area.height; ++r) {
     const Tap row = TapAt(static_cast<int32_t>(startY + int64_t(t.m[1][1]) * r), fy);
@@ -408,14 +438,19 @@ bool PaintBestScaled(const PremultipliedRows& src, const cairo_matrix_t& toSourc
       rows[i] = window.Row(std::clamp(row.first + i, 0, src.height - 1));
     weights.SetRowPhase(row.phase);
     auto* out = reinterpret_cast<uint32_t*>(target + size_t(area.y + r) * targetStride) + area.x;
-    for (int c = 0; c < area.width; ++c) {
-      const Tap& col = columns[c];
-      const bool inside = col.first >= 0 && col.first + paddedWidth <= src.width;
-      const uint32_t s = inside && weights.FitsShort()
-                             ? convolveInside(rows.data(), col.first, fy.width, weights.Pairs(), weights.Packed(col.phase))
-                             : ConvolveClamped(src, rows.data(), col.first, fx.width, fy.width, weights.Exact(col.phase));
-      out[c] = Over(s, out[c]);
+    const auto clamped = [&](int from, int to) {
+      for (int c = from; c < to; ++c)
+        out[c] = Over(ConvolveClamped(src, rows.data(), columns[c].first, fx.width, fy.width,
+                                      weights.Exact(columns[c].phase)),
+                      out[c]);
+    };
+    if (!weights.FitsShort()) {
+      clamped(0, area.width);
+      continue;
     }
+    clamped(0, insideBegin);
+    convolveRunInside(run, insideBegin, insideEnd, out);
+    clamped(insideEnd, area.width);
   }
   return true;
 }
