@@ -3,9 +3,11 @@
 #include <immintrin.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -298,23 +300,57 @@ inline uint32_t ConvolveInsideSse2(const uint8_t* const* rows, int firstColumn, 
   return PackSums(sum);
 }
 
+// Two pairs of taps weighed into `wide`: four taps a multiply-add.
+__attribute__((target("avx2"))) inline __m256i WeighQuad(__m256i wide, const uint8_t* p, const TapPair* f) {
+  const __m256i taps = _mm256_cvtepu8_epi16(InterleavedQuad(p));
+  const __m256i weights = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(f->w));
+  return _mm256_add_epi32(wide, _mm256_madd_epi16(taps, weights));
+}
+
+__attribute__((target("avx2"))) inline __m128i Folded(__m128i sum, __m256i wide) {
+  return _mm_add_epi32(sum, _mm_add_epi32(_mm256_castsi256_si128(wide), _mm256_extracti128_si256(wide, 1)));
+}
+
 // The same with four taps a multiply-add, where the processor has AVX2.
-__attribute__((target("avx2"))) inline uint32_t ConvolveInsideAvx2(const uint8_t* const* rows, int firstColumn, int height,
-                                                             int pairs, const TapPair* f) {
+__attribute__((target("avx2"))) inline uint32_t ConvolveInsideAvx2(const uint8_t* const* rows, int firstColumn,
+                                                                    int height, int pairs, const TapPair* f) {
   __m256i wide = _mm256_setzero_si256();
   __m128i sum = _mm_setzero_si128();
   for (int i = 0; i < height; ++i, f += pairs) {
     const uint8_t* p = rows[i] + size_t(firstColumn) * 4;
     int k = 0;
-    for (; k + 1 < pairs; k += 2) {
-      const __m256i taps = _mm256_cvtepu8_epi16(InterleavedQuad(p + 8 * k));
-      const __m256i weights = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(f[k].w));
-      wide = _mm256_add_epi32(wide, _mm256_madd_epi16(taps, weights));
-    }
+    for (; k + 1 < pairs; k += 2) wide = WeighQuad(wide, p + 8 * k, f + k);
     if (k < pairs) sum = WeighPair(sum, p + 8 * k, f[k]);
   }
-  sum = _mm_add_epi32(sum, _mm_add_epi32(_mm256_castsi256_si128(wide), _mm256_extracti128_si256(wide, 1)));
-  return PackSums(sum);
+  return PackSums(Folded(sum, wide));
+}
+
+// The same with eight taps a multiply-add, where the processor has AVX-512: a halving's row of
+// eight taps in one. Eight pixels have each pair's bytes interleaved as InterleavedQuad does.
+__attribute__((target("avx2,avx512bw"))) inline uint32_t ConvolveInsideAvx512(const uint8_t* const* rows,
+                                                                               int firstColumn, int height, int pairs,
+                                                                               const TapPair* f) {
+  const __m256i interleave = _mm256_setr_epi8(0, 4, 1, 5, 2, 6, 3, 7, 8, 12, 9, 13, 10, 14, 11, 15,  //
+                                              0, 4, 1, 5, 2, 6, 3, 7, 8, 12, 9, 13, 10, 14, 11, 15);
+  __m512i widest = _mm512_setzero_si512();
+  __m256i wide = _mm256_setzero_si256();
+  __m128i sum = _mm_setzero_si128();
+  for (int i = 0; i < height; ++i, f += pairs) {
+    const uint8_t* p = rows[i] + size_t(firstColumn) * 4;
+    int k = 0;
+    for (; k + 3 < pairs; k += 4) {
+      const __m256i eight = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 8 * k));
+      const __m512i taps = _mm512_cvtepu8_epi16(_mm256_shuffle_epi8(eight, interleave));
+      widest = _mm512_add_epi32(widest, _mm512_madd_epi16(taps, _mm512_loadu_si512(f[k].w)));
+    }
+    for (; k + 1 < pairs; k += 2) wide = WeighQuad(wide, p + 8 * k, f + k);
+    if (k < pairs) sum = WeighPair(sum, p + 8 * k, f[k]);
+  }
+  alignas(64) int32_t lanes[16];
+  _mm512_store_si512(lanes, widest);
+  const __m256i halves = _mm256_add_epi32(_mm256_load_si256(reinterpret_cast<const __m256i*>(lanes)),
+                                          _mm256_load_si256(reinterpret_cast<const __m256i*>(lanes + 8)));
+  return PackSums(Folded(sum, _mm256_add_epi32(wide, halves)));
 }
 
 // The destination pixels [from, to) of a row, whose taps all lie inside the source rows, put over
@@ -327,21 +363,54 @@ struct InsideRun {
 };
 using ConvolveRunInside = void (*)(const InsideRun& run, int from, int to, uint32_t* out);
 
-void ConvolveRunSse2(const InsideRun& r, int from, int to, uint32_t* out) {
+template <uint32_t (*Convolve)(const uint8_t* const*, int, int, int, const TapPair*)>
+[[gnu::always_inline]] inline void ConvolveRun(const InsideRun& r, int from, int to, uint32_t* out) {
   for (int c = from; c < to; ++c)
-    out[c] = Over(ConvolveInsideSse2(r.rows, r.columns[c].first, r.height, r.pairs, r.weights->Packed(r.columns[c].phase)),
+    out[c] = Over(Convolve(r.rows, r.columns[c].first, r.height, r.pairs, r.weights->Packed(r.columns[c].phase)),
                   out[c]);
 }
 
-__attribute__((target("avx2"))) void ConvolveRunAvx2(const InsideRun& r, int from, int to, uint32_t* out) {
-  for (int c = from; c < to; ++c)
-    out[c] = Over(ConvolveInsideAvx2(r.rows, r.columns[c].first, r.height, r.pairs, r.weights->Packed(r.columns[c].phase)),
-                  out[c]);
+void ConvolveRunSse2(const InsideRun& r, int from, int to, uint32_t* out) {
+  ConvolveRun<ConvolveInsideSse2>(r, from, to, out);
 }
+__attribute__((target("avx2"))) void ConvolveRunAvx2(const InsideRun& r, int from, int to, uint32_t* out) {
+  ConvolveRun<ConvolveInsideAvx2>(r, from, to, out);
+}
+__attribute__((target("avx2,avx512bw"))) void ConvolveRunAvx512(const InsideRun& r, int from, int to, uint32_t* out) {
+  ConvolveRun<ConvolveInsideAvx512>(r, from, to, out);
+}
+
+struct InstructionSet {
+  const char* name;
+  bool supported;
+  ConvolveRunInside run;
+};
+
+// Best first; the last serves every x86-64 processor.
+const std::vector<InstructionSet>& InstructionSets() {
+  static const std::vector<InstructionSet> sets{
+      {"avx512", __builtin_cpu_supports("avx2") && __builtin_cpu_supports("avx512bw"), ConvolveRunAvx512},
+      {"avx2", __builtin_cpu_supports("avx2") != 0, ConvolveRunAvx2},
+      {"sse2", true, ConvolveRunSse2},
+  };
+  return sets;
+}
+
+ConvolveRunInside BestRun() {
+  for (const InstructionSet& set : InstructionSets())
+    if (set.supported) return set.run;
+  return ConvolveRunSse2;
+}
+
+std::atomic<ConvolveRunInside> g_convolveRun{nullptr};
 
 ConvolveRunInside ConvolveRunForThisProcessor() {
-  static const ConvolveRunInside chosen = __builtin_cpu_supports("avx2") ? ConvolveRunAvx2 : ConvolveRunSse2;
-  return chosen;
+  ConvolveRunInside run = g_convolveRun.load(std::memory_order_relaxed);
+  if (run == nullptr) {
+    run = BestRun();
+    g_convolveRun.store(run, std::memory_order_relaxed);
+  }
+  return run;
 }
 
 // The columns [begin, end) whose taps, padded to `paddedWidth`, lie inside the source: one run,
@@ -394,6 +463,26 @@ std::pair<int, int> ColumnsRead(const std::vector<Tap>& columns, int taps, int s
 }
 
 }  // namespace
+
+std::vector<std::string> ResamplerInstructionSets() {
+  std::vector<std::string> names;
+  for (const InstructionSet& set : InstructionSets())
+    if (set.supported) names.emplace_back(set.name);
+  return names;
+}
+
+bool UseResamplerInstructionSet(const std::string& name) {
+  if (name.empty()) {
+    g_convolveRun.store(BestRun(), std::memory_order_relaxed);
+    return true;
+  }
+  for (const InstructionSet& set : InstructionSets())
+    if (set.supported && name == set.name) {
+      g_convolveRun.store(set.run, std::memory_order_relaxed);
+      return true;
+    }
+  return false;
+}
 
 bool PaintBestScaled(const PremultipliedRows& src, const cairo_matrix_t& toSource, uint8_t* target,
                      int targetStride, const PixelBox& area) {

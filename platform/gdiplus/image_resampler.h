@@ -8,6 +8,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace vx::gdiplus {
 
@@ -30,5 +32,11 @@ struct PixelBox {
 // cairo's best filter: a rotation, a near-unit scale, a scale beyond the cubic kernel's range.
 bool PaintBestScaled(const PremultipliedRows& source, const cairo_matrix_t& toSource, uint8_t* target,
                      int targetStride, const PixelBox& area);
+
+// The instruction sets the convolution can use on this processor, best first ("avx512", "avx2",
+// "sse2"). Every one gives the same bytes; tests choose each in turn to prove it, "" returns to the
+// best. False for a set this processor lacks.
+std::vector<std::string> ResamplerInstructionSets();
+bool UseResamplerInstructionSet(const std::string& name);
 
 }  // namespace vx::gdiplus

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "platform/gdiplus/image_resampler.h"
@@ -14,6 +15,21 @@
 namespace {
 
 using vx::gdiplus::PaintBestScaled;
+using vx::gdiplus::ResamplerInstructionSets;
+using vx::gdiplus::UseResamplerInstructionSet;
+
+// Runs `check` once with each instruction set this processor has, the best chosen again after.
+template <class Check>
+void WithEveryInstructionSet(Check check) {
+  struct BestAgain {
+    ~BestAgain() { UseResamplerInstructionSet(""); }
+  } again;
+  for (const std::string& set : ResamplerInstructionSets()) {
+    SCOPED_TRACE(set);
+    ASSERT_TRUE(UseResamplerInstructionSet(set));
+    check();
+  }
+}
 using vx::gdiplus::PixelBox;
 using vx::gdiplus::PremultipliedRows;
 
@@ -123,29 +139,41 @@ TEST(ImageResampler, GivesCairosBytesForEveryScaleItTakes) {
       {64, 64, 7, 3, 20, 21, 40, 30, 0, 0, false},           // inside, with margins left alone
       {320, 240, 0, 0, 20, 15, 20, 15, 0, 0, true},          // a sixteenth: 64 x 64 taps
   };
-  std::mt19937 random(11);
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.sourceWidth << " x " << c.sourceHeight << " to " << c.destWidth << " x "
-                                    << c.destHeight << " shifted " << c.shiftX << ", " << c.shiftY);
-    std::vector<uint8_t> expected, actual;
-    ASSERT_TRUE(DrawBothWays(c, random, expected, actual));
-    EXPECT_TRUE(expected == actual);
-  }
+  WithEveryInstructionSet([&] {
+    std::mt19937 random(11);
+    for (const Case& c : cases) {
+      SCOPED_TRACE(testing::Message() << c.sourceWidth << " x " << c.sourceHeight << " to " << c.destWidth << " x "
+                                      << c.destHeight << " shifted " << c.shiftX << ", " << c.shiftY);
+      std::vector<uint8_t> expected, actual;
+      ASSERT_TRUE(DrawBothWays(c, random, expected, actual));
+      EXPECT_TRUE(expected == actual);
+    }
+  });
 }
 
 TEST(ImageResampler, RandomSizesMatchOrAreDeclined) {
-  std::mt19937 random(5);
-  int taken = 0;
-  for (int i = 0; i < 60; ++i) {
-    const int sw = 1 + random() % 120, sh = 1 + random() % 60, dw = 1 + random() % 150, dh = 1 + random() % 70;
-    const Case c{sw, sh, 0, 0, double(dw), double(dh), dw, dh, 0, 0, i % 3 != 0};
-    SCOPED_TRACE(testing::Message() << sw << " x " << sh << " to " << dw << " x " << dh);
-    std::vector<uint8_t> expected, actual;
-    if (!DrawBothWays(c, random, expected, actual)) continue;
-    ++taken;
-    EXPECT_TRUE(expected == actual);
-  }
-  EXPECT_GT(taken, 50);
+  WithEveryInstructionSet([] {
+    std::mt19937 random(5);
+    int taken = 0;
+    for (int i = 0; i < 60; ++i) {
+      const int sw = 1 + random() % 120, sh = 1 + random() % 60, dw = 1 + random() % 150, dh = 1 + random() % 70;
+      const Case c{sw, sh, 0, 0, double(dw), double(dh), dw, dh, 0, 0, i % 3 != 0};
+      SCOPED_TRACE(testing::Message() << sw << " x " << sh << " to " << dw << " x " << dh);
+      std::vector<uint8_t> expected, actual;
+      if (!DrawBothWays(c, random, expected, actual)) continue;
+      ++taken;
+      EXPECT_TRUE(expected == actual);
+    }
+    EXPECT_GT(taken, 50);
+  });
+}
+
+TEST(ImageResampler, NamesOnlyInstructionSetsItHas) {
+  const std::vector<std::string> sets = ResamplerInstructionSets();
+  ASSERT_FALSE(sets.empty());
+  EXPECT_EQ(sets.back(), "sse2");
+  EXPECT_FALSE(UseResamplerInstructionSet("mmx"));
+  EXPECT_TRUE(UseResamplerInstructionSet(""));
 }
 
 TEST(ImageResampler, DeclinesWhatCairoFiltersOtherwise) {
