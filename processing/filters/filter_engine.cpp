@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/image_access.h"
+#include "engine/image_store.h"
 #include "engine/pixel_formats.h"
 #include "engine/runtime_error.h"
 #include "platform/gdiplus/pixel_bytes.h"
@@ -94,10 +95,33 @@ FilterImage ImageOver(int32_t id, const FilterArea& a, uint8_t* pixels, const ui
                      imageWidth <= a.Width && imageHeight <= a.Height, pixelBytes};
 }
 
+// A procedure that can fail only before it changes a pixel runs over the area's rows as the image
+// lends them: no copy of the picture in fresh memory, and a failure leaves it as it was.
+Outcome RunOverOwnRows(const FilterEntry& entry, int32_t id, const FilterArea& a, const FilterArgs& args) {
+  gdiplus::BitmapData data;
+  const gdiplus::GpRect rect{a.X, a.Y, a.Width, a.Height};
+  PixelFormat format = gdiplus::PixelFormat24bppRGB;
+  if (VexiroStatus s = engine::LockImageBits(id, rect, gdiplus::ImageLockModeRead | gdiplus::ImageLockModeWrite,
+                                             format, data);
+      s != vexiro::OK)
+    return {s};
+  FilterImage image = ImageOver(id, a, static_cast<uint8_t*>(data.Scan0), nullptr, 3);
+  image.stride = data.Stride;
+  Outcome out;
+  out.measured = entry.run(image, args, out.measure);
+  const VexiroStatus unlocked = engine::UnlockImageBits(id, data);
+  if (!out.measured) return {vexiro::GenericError};
+  // What writing the copy back would have told the store.
+  if (unlocked == vexiro::OK) engine::MarkImageModified(id);
+  out.status = unlocked;
+  return out;
+}
+
 // A procedure that touches only colour bytes runs over a copy of the area in the image's own
 // 24-bit rows: the bytes are those of the 32-bit working array, without widening every pixel and
 // narrowing it again.
 Outcome RunOver24BitRows(const FilterEntry& entry, int32_t id, const FilterArea& a, const FilterArgs& args) {
+  if (entry.failsOnlyFirst && entry.failsOnlyFirst(args)) return RunOverOwnRows(entry, id, a, args);
   constexpr PixelFormat kFormat = gdiplus::PixelFormat24bppRGB;
   const int32_t stride = 3 * a.Width;
   gdiplus::WorkingBuffer<uint8_t> rows(static_cast<size_t>(stride) * static_cast<size_t>(a.Height));

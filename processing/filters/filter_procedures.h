@@ -19,12 +19,16 @@ struct FilterImage {
   int32_t height = 0;
   // The area covers the whole image: distortions paint what receives no pixel white only then.
   bool wholeImage = false;
-  // 3 for packed 24-bit rows, which only the procedures that touch colour bytes alone are given.
+  // 3 for 24-bit rows, which only the procedures that touch colour bytes alone are given.
   int32_t pixelBytes = 4;
+  // Bytes from a row to the next where they are not packed: those procedures may be lent an
+  // image's own rows, `stride` apart. 0 for packed rows.
+  ptrdiff_t stride = 0;
   size_t Count() const { return static_cast<size_t>(width) * static_cast<size_t>(height); }
   uint8_t* Bytes() const { return reinterpret_cast<uint8_t*>(pixels); }
   const uint8_t* SourceBytes() const { return reinterpret_cast<const uint8_t*>(source); }
   size_t RowBytes() const { return static_cast<size_t>(width) * static_cast<size_t>(pixelBytes); }
+  ptrdiff_t Stride() const { return stride != 0 ? stride : static_cast<ptrdiff_t>(RowBytes()); }
 };
 
 // The caller's parameters as the engine received them; each procedure converts what it reads.
@@ -106,6 +110,12 @@ bool FilterBlur(FilterImage&, const FilterArgs&, double&);
 bool FilterSmooth(FilterImage&, const FilterArgs&, double&);
 bool FilterEdgeEnhance(FilterImage&, const FilterArgs&, double&);
 bool FilterSoften(FilterImage&, const FilterArgs&, double&);
+// Whether each of these, given `args`, can only fail before it changes a pixel: it may then run
+// over the image's own rows, as a failure leaves nothing to undo.
+bool SharpenFailsOnlyFirst(const FilterArgs& args);
+bool EdgeEnhanceFailsOnlyFirst(const FilterArgs& args);
+bool SoftenFailsOnlyFirst(const FilterArgs& args);
+inline bool NeverFails(const FilterArgs&) { return true; }
 bool FilterContour(FilterImage&, const FilterArgs&, double&);
 bool FilterEmboss(FilterImage&, const FilterArgs&, double&);
 bool FilterEmbossMore(FilterImage&, const FilterArgs&, double&);

@@ -11,17 +11,19 @@ namespace {
 constexpr int32_t kHighestFilterID = 70;
 
 FilterEntry Changes(FilterProcedure run, bool needsSource = false) { return {FilterKind::Changes, run, needsSource}; }
-FilterEntry ChangesColourBytes(FilterProcedure run) { return {FilterKind::Changes, run, false, true}; }
+FilterEntry ChangesColourBytes(FilterProcedure run, bool (*failsOnlyFirst)(const FilterArgs&)) {
+  return {FilterKind::Changes, run, false, true, failsOnlyFirst};
+}
 FilterEntry Measures(FilterProcedure run) { return {FilterKind::Measures, run, false}; }
 
 std::array<FilterEntry, kHighestFilterID + 1> BuildTable() {
   std::array<FilterEntry, kHighestFilterID + 1> t{};
-  t[1] = ChangesColourBytes(FilterSharpen);
+  t[1] = ChangesColourBytes(FilterSharpen, SharpenFailsOnlyFirst);
   t[2] = Changes(FilterNegative);
-  t[3] = ChangesColourBytes(FilterBlur);
+  t[3] = ChangesColourBytes(FilterBlur, NeverFails);
   t[4] = Changes(FilterDiffuse);
-  t[5] = ChangesColourBytes(FilterSmooth);
-  t[6] = ChangesColourBytes(FilterEdgeEnhance);
+  t[5] = ChangesColourBytes(FilterSmooth, NeverFails);
+  t[6] = ChangesColourBytes(FilterEdgeEnhance, EdgeEnhanceFailsOnlyFirst);
   t[7] = Changes(FilterContour, true);
   t[8] = Changes(FilterEmboss);
   t[9] = Changes(FilterEmbossMore, true);
@@ -45,7 +47,7 @@ std::array<FilterEntry, kHighestFilterID + 1> BuildTable() {
   t[30] = Changes(FilterSaturation);
   t[31] = Changes(FilterGamma);
   t[32] = Changes(FilterScanLine);
-  t[33] = ChangesColourBytes(FilterSoften);
+  t[33] = ChangesColourBytes(FilterSoften, SoftenFailsOnlyFirst);
   t[34] = Changes(FilterSepiaColorize, true);
   t[35] = Changes(FilterSetTransparency);
   t[36] = Measures(FilterIsGrayscale);

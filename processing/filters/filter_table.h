@@ -18,6 +18,9 @@ struct FilterEntry {
   bool needsSource = false;  // reads neighbours as they were before the filter
   // Reads and writes only the colour bytes of each pixel, so it may run over 24-bit rows.
   bool colourBytesOnly = false;
+  // True for the arguments with which the procedure can fail only before it changes a pixel: it
+  // may then run over a 24-bit image's own rows instead of a copy.
+  bool (*failsOnlyFirst)(const FilterArgs& args) = nullptr;
 };
 
 FilterEntry FindFilter(int32_t filterId);

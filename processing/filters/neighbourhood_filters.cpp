@@ -1,6 +1,8 @@
 // Sharpen, blur, smooth, edge enhance and soften: 3 x 3 neighbourhoods computed in place, so a
 // pixel sees its upper and left neighbours already replaced (the system's look depends on that).
 // The one-pixel frame of the area stays as it was.
+#include <optional>
+
 #include "processing/filters/filter_procedures.h"
 
 namespace vx::processing {
@@ -24,7 +26,7 @@ struct Neighbourhood {
 template <int Step, class Rule>
 bool InPlace3x3Rows(FilterImage& image, Rule& rule) {
   const int32_t w = image.width, h = image.height;
-  const ptrdiff_t stride = static_cast<ptrdiff_t>(image.RowBytes());
+  const ptrdiff_t stride = image.Stride();
   for (int32_t y = 1; y < h - 1; ++y) {
     uint8_t* row = image.Bytes() + y * stride;
     for (int32_t x = 1; x < w - 1; ++x) {
@@ -55,10 +57,32 @@ bool FitsIn32Bits(int64_t centre, int64_t divisor, int32_t neighbourWeight) {
   return FitsLong(largest) && FitsLong(divisor);
 }
 
+// The centre weight and divisor a filter's parameter gives (`base + sign * p` each); none where the
+// parameter is no 32-bit integer, either leaves 32 bits or the divisor is 0. Every filter fails
+// there before it changes a pixel.
+struct Weights {
+  int64_t centre, divisor;
+};
+
+std::optional<Weights> WeightsOf(const FilterArgs& args, int32_t sign, int32_t centreBase, int32_t divisorBase) {
+  int32_t p = 0;
+  if (!LongOf(args.param1, p)) return std::nullopt;
+  const int64_t centre = centreBase + int64_t{sign} * p, divisor = divisorBase + int64_t{sign} * p;
+  if (!FitsLong(centre) || !FitsLong(divisor) || divisor == 0) return std::nullopt;
+  return Weights{centre, divisor};
+}
+
+struct SharpenKind {
+  int32_t centreBase, divisorBase, neighbourWeight;
+};
+constexpr SharpenKind kSharpen{24, 8, 2}, kEdgeEnhance{9, 1, 1};
+
 // clamp((c * centreWeight - neighbourWeight * sum8) \ divisor) with 32-bit checks.
-bool WeightedSharpen(int32_t p, int32_t centreBias, int32_t divisorBias, int32_t neighbourWeight, FilterImage& image) {
-  const int64_t centre = int64_t{p} + centreBias, divisor = int64_t{p} + divisorBias;
-  if (!FitsLong(centre) || !FitsLong(divisor) || divisor == 0) return false;
+bool WeightedSharpen(const FilterArgs& args, const SharpenKind& kind, FilterImage& image) {
+  const std::optional<Weights> w = WeightsOf(args, 1, kind.centreBase, kind.divisorBase);
+  if (!w) return false;
+  const int64_t centre = w->centre, divisor = w->divisor;
+  const int32_t neighbourWeight = kind.neighbourWeight;
   if (FitsIn32Bits(centre, divisor, neighbourWeight)) {
     const auto centre32 = static_cast<int32_t>(centre), divisor32 = static_cast<int32_t>(divisor);
     return InPlace3x3(image, [=](const auto& n, int c, uint8_t& out) {
@@ -74,17 +98,24 @@ bool WeightedSharpen(int32_t p, int32_t centreBias, int32_t divisorBias, int32_t
   });
 }
 
+// Only the pixel-by-pixel checks of a sharpen beyond 32 bits can fail halfway.
+bool SharpenFailsOnlyFirst(const FilterArgs& args, const SharpenKind& kind) {
+  const std::optional<Weights> w = WeightsOf(args, 1, kind.centreBase, kind.divisorBase);
+  return !w || FitsIn32Bits(w->centre, w->divisor, kind.neighbourWeight);
+}
+
+constexpr int32_t kSoftenCentre = 101, kSoftenDivisor = 105;
+
 }  // namespace
 
-bool FilterSharpen(FilterImage& image, const FilterArgs& args, double&) {
-  int32_t p = 0;
-  return LongOf(args.param1, p) && WeightedSharpen(p, 24, 8, 2, image);
-}
+bool FilterSharpen(FilterImage& image, const FilterArgs& args, double&) { return WeightedSharpen(args, kSharpen, image); }
 
 bool FilterEdgeEnhance(FilterImage& image, const FilterArgs& args, double&) {
-  int32_t p = 0;
-  return LongOf(args.param1, p) && WeightedSharpen(p, 9, 1, 1, image);
+  return WeightedSharpen(args, kEdgeEnhance, image);
 }
+
+bool SharpenFailsOnlyFirst(const FilterArgs& args) { return SharpenFailsOnlyFirst(args, kSharpen); }
+bool EdgeEnhanceFailsOnlyFirst(const FilterArgs& args) { return SharpenFailsOnlyFirst(args, kEdgeEnhance); }
 
 bool FilterBlur(FilterImage& image, const FilterArgs&, double&) {
   return InPlace3x3(image, [](const auto& n, int c, uint8_t& out) {
@@ -104,10 +135,9 @@ bool FilterSmooth(FilterImage& image, const FilterArgs&, double&) {
 // writing red before green is computed gives. Weights past 101 make the centre negative; the
 // result then keeps its low 8 bits.
 bool FilterSoften(FilterImage& image, const FilterArgs& args, double&) {
-  int32_t p = 0;
-  if (!LongOf(args.param1, p)) return false;
-  const int64_t centre = 101 - int64_t{p}, divisor = 105 - int64_t{p};
-  if (!FitsLong(centre) || !FitsLong(divisor) || divisor == 0) return false;
+  const std::optional<Weights> w = WeightsOf(args, -1, kSoftenCentre, kSoftenDivisor);
+  if (!w) return false;
+  const int64_t centre = w->centre, divisor = w->divisor;
   return InPlace3x3(image, [&](const auto& n, int c, uint8_t& out) {
     const int64_t weighted = n.At(0, 0, c) * centre;
     const int64_t v = n.Cross4(c) + weighted;
@@ -115,6 +145,15 @@ bool FilterSoften(FilterImage& image, const FilterArgs& args, double&) {
     out = static_cast<uint8_t>((v / divisor) & 0xFF);
     return true;
   });
+}
+
+// The checks a pixel makes cannot fail when the brightest pixel passes them: a centre of 255 and
+// four neighbours of 255 give the largest magnitudes.
+bool SoftenFailsOnlyFirst(const FilterArgs& args) {
+  const std::optional<Weights> w = WeightsOf(args, -1, kSoftenCentre, kSoftenDivisor);
+  if (!w) return true;
+  const int64_t weighted = 255 * (w->centre < 0 ? -w->centre : w->centre);
+  return FitsLong(weighted) && FitsLong(weighted + 4 * 255);
 }
 
 }  // namespace vx::processing

@@ -157,13 +157,16 @@ TEST_F(FilterEngine, ArithmeticFaultsReturnGenericErrorWithoutWriting) {
   for (auto format : {gdiplus::PixelFormat32bppARGB, gdiplus::PixelFormat24bppRGB}) {
     const int32_t id = MakePhoto(5, 5, format);
     const std::vector<ARGB> before = ArgbPixelsOf(id);
+    engine::ClearImageModified(id);
     for (const auto& f : faults) EXPECT_EQ(Filter(f.filter, id, f.p), vexiro::GenericError) << f.filter;
     EXPECT_EQ(ArgbPixelsOf(id), before) << format;
+    EXPECT_FALSE(IsModified(id)) << format;
   }
 }
 
-// The 3 x 3 filters run over a 24-bit image's own rows; each must give the bytes the 32-bit
-// working array gives, over the whole image and over a rectangle whose rows start mid-row.
+// The 3 x 3 filters run over a 24-bit image's own rows (rows of 13 pixels lie 40 bytes apart);
+// each must give the bytes the 32-bit working array gives, over the whole image and over a
+// rectangle whose rows start mid-row, and leave the image marked as changed.
 TEST_F(FilterEngine, ThreeByThreeFiltersOver24BitRowsMatchThe32BitRoute) {
   const struct {
     int32_t filter;
@@ -176,8 +179,10 @@ TEST_F(FilterEngine, ThreeByThreeFiltersOver24BitRowsMatchThe32BitRoute) {
       const int32_t wide = MakePhoto(13, 9, gdiplus::PixelFormat32bppARGB);
       const int32_t narrow = MakePhoto(13, 9, gdiplus::PixelFormat24bppRGB);
       const std::vector<ARGB> before = ArgbPixelsOf(narrow);
+      engine::ClearImageModified(narrow);
       ASSERT_EQ(FilterIn(c.filter, wide, area, {c.p1}), vexiro::OK) << c.filter;
       ASSERT_EQ(FilterIn(c.filter, narrow, area, {c.p1}), vexiro::OK) << c.filter;
+      EXPECT_TRUE(IsModified(narrow)) << c.filter;
       EXPECT_EQ(ArgbPixelsOf(narrow), ArgbPixelsOf(wide)) << "filter " << c.filter << " p " << c.p1 << " at "
                                                           << area.X << "," << area.Y;
       changed = changed || ArgbPixelsOf(narrow) != before;
