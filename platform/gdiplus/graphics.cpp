@@ -78,11 +78,12 @@ cairo_matrix_t SourceMatrix(const GpRect& origin, const GpRectF& source, const G
 
 bool Integral(double v) { return v == std::floor(v) && std::fabs(v) < (1 << 30); }
 
-// The best filter over a source rectangle of whole pixels, one source tile at most, drawn to whole
-// pixels of an image target, is painted by the resampler, which gives cairo's bytes faster and
-// premultiplies only the rows in use; false where it does not apply.
+// The best and the bilinear filter over a source rectangle of whole pixels, one source tile at
+// most, drawn to whole pixels of an image target, are painted by the resampler, which gives cairo's
+// bytes faster and premultiplies only the rows in use; false where it does not apply.
 bool PaintScaledSource(cairo_t* cr, const Frame& f, const GpRect& area, ColorAdjustmentApplier* adjust,
-                       const GpRectF& source, const GpRectF& dest) {
+                       const GpRectF& source, const GpRectF& dest, cairo_filter_t filter) {
+  if (filter != CAIRO_FILTER_BEST && filter != CAIRO_FILTER_BILINEAR) return false;
   if (area.Width > kSourceTile || area.Height > kSourceTile) return false;
   if (source.X != area.X || source.Y != area.Y || source.Width != area.Width || source.Height != area.Height)
     return false;
@@ -107,8 +108,9 @@ bool PaintScaledSource(cairo_t* cr, const Frame& f, const GpRect& area, ColorAdj
                                  LoadSourceRow(f, area.Y + row, area.X + column, count, adjust, out);
                                }};
   cairo_surface_flush(surface);
-  if (!PaintBestScaled(rows, toSource, cairo_image_surface_get_data(surface), cairo_image_surface_get_stride(surface),
-                       PixelBox{x, y, int(right) - x, int(bottom) - y}))
+  const auto paint = filter == CAIRO_FILTER_BEST ? PaintBestScaled : PaintBilinearScaled;
+  if (!paint(rows, toSource, cairo_image_surface_get_data(surface), cairo_image_surface_get_stride(surface),
+             PixelBox{x, y, int(right) - x, int(bottom) - y}))
     return false;
   cairo_surface_mark_dirty(surface);
   return true;
@@ -257,7 +259,7 @@ Status GpGraphics::DrawImage(GpImage* image, const GpRectF& dest, const GpRectF&
   std::vector<SourceTile> tiles;
   Status tiled = Ok;
   const Status drawn = Render(dest, false, [&](cairo_t* cr) {
-    if (filter == CAIRO_FILTER_BEST && PaintScaledSource(cr, f, area, adjust, source, dest)) return;
+    if (PaintScaledSource(cr, f, area, adjust, source, dest, filter)) return;
     if (tiled != Ok || (tiles.empty() && (tiled = SourceTiles(f, area, adjust, tiles)) != Ok)) return;
     PaintTiles(cr, tiles, source, dest, filter);
   });

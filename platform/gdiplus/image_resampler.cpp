@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -464,6 +465,90 @@ std::pair<int, int> ColumnsRead(const std::vector<Tap>& columns, int taps, int s
 
 }  // namespace
 
+namespace {
+
+// Where each destination pixel's centre falls in the source, in 16.16 fixed point as pixman keeps
+// it: column c at X(c), row r at Y(r).
+struct SamplePositions {
+  int32_t startX, startY, stepX, stepY;
+  int32_t X(int c) const { return static_cast<int32_t>(startX + int64_t(stepX) * c); }
+  int32_t Y(int r) const { return static_cast<int32_t>(startY + int64_t(stepY) * r); }
+};
+
+std::optional<SamplePositions> SamplePositionsOf(const cairo_matrix_t& toSource, const PixelBox& area) {
+  FixedTransform t;
+  if (!MakeFixedTransform(toSource, area, t)) return std::nullopt;
+  const int64_t firstX = int64_t(area.x) + t.offsetX, firstY = int64_t(area.y) + t.offsetY;
+  if (std::abs(firstX) > 32767 || std::abs(firstY) > 32767) return std::nullopt;
+  int32_t startX = 0, startY = 0;
+  const int32_t u = int32_t(firstX * kOne) + 0x8000, v = int32_t(firstY * kOne) + 0x8000;
+  if (!ApplyRow(t.m[0], u, v, startX) || !ApplyRow(t.m[1], u, v, startY)) return std::nullopt;
+  const int64_t lastX = int64_t(startX) + int64_t(t.m[0][0]) * (area.width - 1);
+  const int64_t lastY = int64_t(startY) + int64_t(t.m[1][1]) * (area.height - 1);
+  if (!FitsFixed(lastX) || !FitsFixed(lastY)) return std::nullopt;
+  return SamplePositions{startX, startY, t.m[0][0], t.m[1][1]};
+}
+
+// A bilinear sample as pixman takes it: the two pixels on either side of the position along each
+// axis (clamped to the source), weighed by seven bits of the distance, each channel's sum cut
+// down, not rounded.
+struct BilinearTap {
+  int first, second, weight;
+};
+
+BilinearTap BilinearTapAt(int32_t position, int size) {
+  const int32_t x = position - 0x8000;
+  const int first = x >> 16;
+  return {std::clamp(first, 0, size - 1), std::clamp(first + 1, 0, size - 1), (x >> 9) & 0x7F};
+}
+
+// Each channel of the four pixels weighed: down the columns first (at most 255 x 128, within 16
+// bits), then across the pair with one multiply-add; the sum is exact, so the order is free.
+uint32_t Bilinear(uint32_t tl, uint32_t tr, uint32_t bl, uint32_t br, int wx, int wy) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i top = _mm_unpacklo_epi8(_mm_set_epi32(0, 0, int(tr), int(tl)), zero);
+  const __m128i bottom = _mm_unpacklo_epi8(_mm_set_epi32(0, 0, int(br), int(bl)), zero);
+  const __m128i down = _mm_add_epi16(_mm_mullo_epi16(top, _mm_set1_epi16(int16_t(128 - wy))),
+                                     _mm_mullo_epi16(bottom, _mm_set1_epi16(int16_t(wy))));
+  const __m128i leftAndRight = _mm_unpacklo_epi16(down, _mm_srli_si128(down, 8));
+  const __m128i sums = _mm_madd_epi16(leftAndRight, _mm_set1_epi32((wx << 16) | (128 - wx)));
+  const __m128i channels = _mm_srli_epi32(sums, 14);
+  return uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(_mm_packs_epi32(channels, zero), zero)));
+}
+
+}  // namespace
+
+bool PaintBilinearScaled(const PremultipliedRows& src, const cairo_matrix_t& toSource, uint8_t* target,
+                         int targetStride, const PixelBox& area) {
+  // An axis-aligned scale only; cairo samples a unit scale without a filter.
+  if (toSource.xy != 0 || toSource.yx != 0 || !(toSource.xx > 0) || !(toSource.yy > 0)) return false;
+  if (toSource.xx == 1 && toSource.yy == 1) return false;
+  if (src.width < 1 || src.height < 1 || area.width < 1 || area.height < 1) return false;
+  const std::optional<SamplePositions> at = SamplePositionsOf(toSource, area);
+  if (!at) return false;
+  std::vector<BilinearTap> columns(area.width);
+  int first = src.width, end = 0;
+  for (int c = 0; c < area.width; ++c) {
+    columns[c] = BilinearTapAt(at->X(c), src.width);
+    first = std::min(first, columns[c].first);
+    end = std::max(end, columns[c].second + 1);
+  }
+  RowWindow window(src, 2, first, end - first);
+  for (int r = 0; r < area.height; ++r) {
+    const BilinearTap row = BilinearTapAt(at->Y(r), src.height);
+    const auto* upper = reinterpret_cast<const uint32_t*>(window.Row(row.first));
+    const auto* lower = reinterpret_cast<const uint32_t*>(window.Row(row.second));
+    auto* out = reinterpret_cast<uint32_t*>(target + size_t(area.y + r) * targetStride) + area.x;
+    for (int c = 0; c < area.width; ++c) {
+      const BilinearTap& col = columns[c];
+      const uint32_t s = Bilinear(upper[col.first], upper[col.second], lower[col.first], lower[col.second],
+                                  col.weight, row.weight);
+      out[c] = Over(s, out[c]);
+    }
+  }
+  return true;
+}
+
 std::vector<std::string> ResamplerInstructionSets() {
   std::vector<std::string> names;
   for (const InstructionSet& set : InstructionSets())
@@ -493,24 +578,14 @@ bool PaintBestScaled(const PremultipliedRows& src, const cairo_matrix_t& toSourc
   const double rx = KernelSpacing(std::hypot(toSource.xx, toSource.xy));
   const double ry = KernelSpacing(std::hypot(toSource.yx, toSource.yy));
   if (rx == 0 || ry == 0) return false;
-  FixedTransform t;
-  if (!MakeFixedTransform(toSource, area, t)) return false;
+  const std::optional<SamplePositions> at = SamplePositionsOf(toSource, area);
+  if (!at) return false;
   const AxisFilter fx = MakeAxisFilter(rx), fy = MakeAxisFilter(ry);
-
-  // Source coordinates are 16.16 fixed point, as pixman keeps them.
-  const int64_t firstX = int64_t(area.x) + t.offsetX, firstY = int64_t(area.y) + t.offsetY;
-  if (std::abs(firstX) > 32767 || std::abs(firstY) > 32767) return false;
-  int32_t startX = 0, startY = 0;
-  const int32_t u = int32_t(firstX * kOne) + 0x8000, v = int32_t(firstY * kOne) + 0x8000;
-  if (!ApplyRow(t.m[0], u, v, startX) || !ApplyRow(t.m[1], u, v, startY)) return false;
-  const int64_t lastX = int64_t(startX) + int64_t(t.m[0][0]) * (area.width - 1);
-  const int64_t lastY = int64_t(startY) + int64_t(t.m[1][1]) * (area.height - 1);
-  if (!FitsFixed(lastX) || !FitsFixed(lastY)) return false;
 
   std::vector<Tap> columns(area.width);
   std::vector<int> columnPhases(area.width);
   for (int c = 0; c < area.width; ++c) {
-    columns[c] = TapAt(static_cast<int32_t>(startX + int64_t(t.m[0][0]) * c), fx);
+    columns[c] = TapAt(at->X(c), fx);
     columnPhases[c] = columns[c].phase;
   }
   WeightTables weights(fx, fy, columnPhases);
@@ -522,7 +597,7 @@ bool PaintBestScaled(const PremultipliedRows& src, const cairo_matrix_t& toSourc
   const InsideRun run{rows.data(), fy.width, weights.Pairs(), columns.data(), &weights};
   RowWindow window(src, fy.width, firstColumn, columnCount);
   for (int r = 0; r < area.height; ++r) {
-    const Tap row = TapAt(static_cast<int32_t>(startY + int64_t(t.m[1][1]) * r), fy);
+    const Tap row = TapAt(at->Y(r), fy);
     for (int i = 0; i < fy.width; ++i)
       rows[i] = window.Row(std::clamp(row.first + i, 0, src.height - 1));
     weights.SetRowPhase(row.phase);

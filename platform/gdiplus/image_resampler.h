@@ -33,6 +33,11 @@ struct PixelBox {
 bool PaintBestScaled(const PremultipliedRows& source, const cairo_matrix_t& toSource, uint8_t* target,
                      int targetStride, const PixelBox& area);
 
+// The same for cairo's bilinear filter: pixman's seven-bit weights over the two nearest pixels each
+// way. False, with nothing painted, for a rotation or a unit scale.
+bool PaintBilinearScaled(const PremultipliedRows& source, const cairo_matrix_t& toSource, uint8_t* target,
+                         int targetStride, const PixelBox& area);
+
 // The instruction sets the convolution can use on this processor, best first ("avx512", "avx2",
 // "sse2"). Every one gives the same bytes; tests choose each in turn to prove it, "" returns to the
 // best. False for a set this processor lacks.

@@ -15,6 +15,7 @@
 namespace {
 
 using vx::gdiplus::PaintBestScaled;
+using vx::gdiplus::PaintBilinearScaled;
 using vx::gdiplus::ResamplerInstructionSets;
 using vx::gdiplus::UseResamplerInstructionSet;
 
@@ -70,7 +71,8 @@ struct Case {
 
 // Draws case `c` through cairo (on `expected`) and through the resampler (on `actual`); false
 // when the resampler declined.
-bool DrawBothWays(const Case& c, std::mt19937& random, std::vector<uint8_t>& expected, std::vector<uint8_t>& actual) {
+bool DrawBothWays(const Case& c, std::mt19937& random, std::vector<uint8_t>& expected, std::vector<uint8_t>& actual,
+                  cairo_filter_t filter = CAIRO_FILTER_BEST) {
   Surface source = RandomSurface(c.sourceWidth, c.sourceHeight, c.opaque, random);
   Surface viaCairo = RandomSurface(c.targetWidth, c.targetHeight, c.opaque, random);
   Surface viaResampler(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, c.targetWidth, c.targetHeight),
@@ -87,7 +89,7 @@ bool DrawBothWays(const Case& c, std::mt19937& random, std::vector<uint8_t>& exp
   cairo_translate(cr, -c.shiftX, -c.shiftY);
   cairo_pattern_t* p = cairo_pattern_create_for_surface(source.get());
   cairo_pattern_set_matrix(p, &pattern);
-  cairo_pattern_set_filter(p, CAIRO_FILTER_BEST);
+  cairo_pattern_set_filter(p, filter);
   cairo_pattern_set_extend(p, CAIRO_EXTEND_PAD);
   cairo_set_source(cr, p);
   cairo_rectangle(cr, c.destX, c.destY, c.destWidth, c.destHeight);
@@ -112,7 +114,8 @@ bool DrawBothWays(const Case& c, std::mt19937& random, std::vector<uint8_t>& exp
                                  std::memcpy(out, pixels + size_t(y) * stride + size_t(x) * 4, size_t(count) * 4);
                                  ++rowsLoaded;
                                }};
-  const bool painted = PaintBestScaled(from, toSource, cairo_image_surface_get_data(viaResampler.get()),
+  const auto paint = filter == CAIRO_FILTER_BILINEAR ? PaintBilinearScaled : PaintBestScaled;
+  const bool painted = paint(from, toSource, cairo_image_surface_get_data(viaResampler.get()),
                                        cairo_image_surface_get_stride(viaResampler.get()),
                                        PixelBox{left, top, right - left, bottom - top});
   cairo_surface_mark_dirty(viaResampler.get());
@@ -174,6 +177,37 @@ TEST(ImageResampler, NamesOnlyInstructionSetsItHas) {
   EXPECT_EQ(sets.back(), "sse2");
   EXPECT_FALSE(UseResamplerInstructionSet("mmx"));
   EXPECT_TRUE(UseResamplerInstructionSet(""));
+}
+
+// Bilinear: the same cases and random sizes give cairo's bytes, or are declined.
+TEST(ImageResampler, BilinearGivesCairosBytes) {
+  const Case cases[] = {
+      {40, 30, 0, 0, 20, 15, 20, 15, 0, 0, true},        {100, 10, 0, 0, 90, 9, 90, 9, 0, 0, true},
+      {30, 10, 0, 0, 90, 30, 90, 30, 0, 0, true},        {3, 5, 0, 0, 200, 150, 200, 150, 0, 0, true},
+      {113, 51, 0, 0, 148, 17, 148, 17, 0, 0, false},    {4200, 6, 0, 0, 2300, 4, 252, 4, 2048, 0, true},
+      {6, 4200, 0, 0, 4, 2300, 4, 252, 0, 2048, false},  {64, 64, -10, 5, 48, 40, 40, 50, 0, 0, true},
+      {64, 64, 7, 3, 20, 21, 40, 30, 0, 0, false},       {320, 240, 0, 0, 20, 15, 20, 15, 0, 0, true},
+      {400, 10, 0, 0, 399, 10, 399, 10, 0, 0, true},
+  };
+  std::mt19937 random(17);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.sourceWidth << " x " << c.sourceHeight << " to " << c.destWidth << " x "
+                                    << c.destHeight << " shifted " << c.shiftX << ", " << c.shiftY);
+    std::vector<uint8_t> expected, actual;
+    ASSERT_TRUE(DrawBothWays(c, random, expected, actual, CAIRO_FILTER_BILINEAR));
+    EXPECT_TRUE(expected == actual);
+  }
+  int taken = 0;
+  for (int i = 0; i < 60; ++i) {
+    const int sw = 1 + random() % 120, sh = 1 + random() % 60, dw = 1 + random() % 150, dh = 1 + random() % 70;
+    const Case c{sw, sh, 0, 0, double(dw), double(dh), dw, dh, 0, 0, i % 3 != 0};
+    SCOPED_TRACE(testing::Message() << sw << " x " << sh << " to " << dw << " x " << dh);
+    std::vector<uint8_t> expected, actual;
+    if (!DrawBothWays(c, random, expected, actual, CAIRO_FILTER_BILINEAR)) continue;
+    ++taken;
+    EXPECT_TRUE(expected == actual);
+  }
+  EXPECT_GT(taken, 50);
 }
 
 TEST(ImageResampler, DeclinesWhatCairoFiltersOtherwise) {
