@@ -127,6 +127,33 @@ bool DrawBothWays(const Case& c, std::mt19937& random, std::vector<uint8_t>& exp
   return painted;
 }
 
+// Every case gives cairo's bytes through `filter`.
+template <size_t N>
+void ExpectCairosBytes(const Case (&cases)[N], std::mt19937& random, cairo_filter_t filter) {
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.sourceWidth << " x " << c.sourceHeight << " to " << c.destWidth << " x "
+                                    << c.destHeight << " shifted " << c.shiftX << ", " << c.shiftY);
+    std::vector<uint8_t> expected, actual;
+    ASSERT_TRUE(DrawBothWays(c, random, expected, actual, filter));
+    EXPECT_TRUE(expected == actual);
+  }
+}
+
+// Sixty random sizes give cairo's bytes through `filter` or are declined, most taken.
+void ExpectRandomSizesMatchOrDeclined(std::mt19937& random, cairo_filter_t filter) {
+  int taken = 0;
+  for (int i = 0; i < 60; ++i) {
+    const int sw = 1 + random() % 120, sh = 1 + random() % 60, dw = 1 + random() % 150, dh = 1 + random() % 70;
+    const Case c{sw, sh, 0, 0, double(dw), double(dh), dw, dh, 0, 0, i % 3 != 0};
+    SCOPED_TRACE(testing::Message() << sw << " x " << sh << " to " << dw << " x " << dh);
+    std::vector<uint8_t> expected, actual;
+    if (!DrawBothWays(c, random, expected, actual, filter)) continue;
+    ++taken;
+    EXPECT_TRUE(expected == actual);
+  }
+  EXPECT_GT(taken, 50);
+}
+
 TEST(ImageResampler, GivesCairosBytesForEveryScaleItTakes) {
   const Case cases[] = {
       {40, 30, 0, 0, 20, 15, 20, 15, 0, 0, true},            // half size: one phase, 8 x 8 taps
@@ -144,30 +171,14 @@ TEST(ImageResampler, GivesCairosBytesForEveryScaleItTakes) {
   };
   WithEveryInstructionSet([&] {
     std::mt19937 random(11);
-    for (const Case& c : cases) {
-      SCOPED_TRACE(testing::Message() << c.sourceWidth << " x " << c.sourceHeight << " to " << c.destWidth << " x "
-                                      << c.destHeight << " shifted " << c.shiftX << ", " << c.shiftY);
-      std::vector<uint8_t> expected, actual;
-      ASSERT_TRUE(DrawBothWays(c, random, expected, actual));
-      EXPECT_TRUE(expected == actual);
-    }
+    ExpectCairosBytes(cases, random, CAIRO_FILTER_BEST);
   });
 }
 
 TEST(ImageResampler, RandomSizesMatchOrAreDeclined) {
   WithEveryInstructionSet([] {
     std::mt19937 random(5);
-    int taken = 0;
-    for (int i = 0; i < 60; ++i) {
-      const int sw = 1 + random() % 120, sh = 1 + random() % 60, dw = 1 + random() % 150, dh = 1 + random() % 70;
-      const Case c{sw, sh, 0, 0, double(dw), double(dh), dw, dh, 0, 0, i % 3 != 0};
-      SCOPED_TRACE(testing::Message() << sw << " x " << sh << " to " << dw << " x " << dh);
-      std::vector<uint8_t> expected, actual;
-      if (!DrawBothWays(c, random, expected, actual)) continue;
-      ++taken;
-      EXPECT_TRUE(expected == actual);
-    }
-    EXPECT_GT(taken, 50);
+    ExpectRandomSizesMatchOrDeclined(random, CAIRO_FILTER_BEST);
   });
 }
 
@@ -190,24 +201,8 @@ TEST(ImageResampler, BilinearGivesCairosBytes) {
       {400, 10, 0, 0, 399, 10, 399, 10, 0, 0, true},
   };
   std::mt19937 random(17);
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.sourceWidth << " x " << c.sourceHeight << " to " << c.destWidth << " x "
-                                    << c.destHeight << " shifted " << c.shiftX << ", " << c.shiftY);
-    std::vector<uint8_t> expected, actual;
-    ASSERT_TRUE(DrawBothWays(c, random, expected, actual, CAIRO_FILTER_BILINEAR));
-    EXPECT_TRUE(expected == actual);
-  }
-  int taken = 0;
-  for (int i = 0; i < 60; ++i) {
-    const int sw = 1 + random() % 120, sh = 1 + random() % 60, dw = 1 + random() % 150, dh = 1 + random() % 70;
-    const Case c{sw, sh, 0, 0, double(dw), double(dh), dw, dh, 0, 0, i % 3 != 0};
-    SCOPED_TRACE(testing::Message() << sw << " x " << sh << " to " << dw << " x " << dh);
-    std::vector<uint8_t> expected, actual;
-    if (!DrawBothWays(c, random, expected, actual, CAIRO_FILTER_BILINEAR)) continue;
-    ++taken;
-    EXPECT_TRUE(expected == actual);
-  }
-  EXPECT_GT(taken, 50);
+  ExpectCairosBytes(cases, random, CAIRO_FILTER_BILINEAR);
+  ExpectRandomSizesMatchOrDeclined(random, CAIRO_FILTER_BILINEAR);
 }
 
 TEST(ImageResampler, DeclinesWhatCairoFiltersOtherwise) {

@@ -73,7 +73,8 @@ class SharedWindow {
   SharedWindow(const SharedWindow&) = delete;
   SharedWindow& operator=(const SharedWindow&) = delete;
   SharedWindow& operator=(SharedWindow&&) = delete;
-  // Every page serves every picture, so all are mapped at once.
+  // Mapped whole at once for the first picture; pages a picture gives back at its end come back
+  // as the next one touches them.
   bool Make() {
     void* address = mmap(nullptr, kSharedBytes, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
     if (address == MAP_FAILED) return false;

@@ -1,11 +1,12 @@
 // Loading through a backing decoder in the decoding helper process. FreeImage's decoders crash or hang on
 // damaged files (truncated PICT, XBM and EXR files hang; damaged PICT files and JPEG files with
 // hostile EXIF blocks crash; damaged DDS and SGI headers ask for absurd allocations), so every
-// single-bitmap decode runs in the helper. The helper first describes the picture, then streams
-// its rows through the window it shares with the host into memory the host allocated for them (no second picture, no
-// clearing, no flip), and writes the rest to a reply file: palette, transparency, background
-// colour, resolution, ICC profile and every metadata tag. A decoder that can write the rows
-// itself writes them straight into the window, and FreeImage then only describes the picture.
+// single-bitmap decode runs in the helper. The helper first announces the picture, then streams
+// its rows through the window it shares with the host into memory the host allocated for them
+// (no second picture, no clearing, no flip), and writes the rest to a reply file: palette,
+// transparency, background colour, resolution, ICC profile and every metadata tag. A decoder
+// that can write the rows itself writes them straight into the window, and FreeImage then only
+// describes the picture.
 #pragma once
 #include <FreeImage.h>
 
