@@ -38,8 +38,8 @@ bool PaintBestScaled(const PremultipliedRows& source, const cairo_matrix_t& toSo
 bool PaintBilinearScaled(const PremultipliedRows& source, const cairo_matrix_t& toSource, uint8_t* target,
                          int targetStride, const PixelBox& area);
 
-// The instruction sets the convolution can use on this processor, best first ("avx512", "avx2",
-// "sse2"). Every one gives the same bytes; tests choose each in turn to prove it, "" returns to the
+// The instruction sets the convolution can use on this processor, best first ("avx512vnni",
+// "avx512", "avx2", "sse2"). Every one gives the same bytes; tests choose each in turn to prove it, "" returns to the
 // best. False for a set this processor lacks.
 std::vector<std::string> ResamplerInstructionSets();
 bool UseResamplerInstructionSet(const std::string& name);

@@ -157,6 +157,8 @@ void ExpectRandomSizesMatchOrDeclined(std::mt19937& random, cairo_filter_t filte
 TEST(ImageResampler, GivesCairosBytesForEveryScaleItTakes) {
   const Case cases[] = {
       {40, 30, 0, 0, 20, 15, 20, 15, 0, 0, true},            // half size: one phase, 8 x 8 taps
+      {72, 30, 0, 0, 36, 15, 36, 15, 0, 0, false},           // the same, translucent, four pixels at a time
+      {160, 60, 0, 0, 40, 15, 40, 15, 0, 0, true},           // a quarter: 16 x 16 taps
       {100, 10, 0, 0, 90, 9, 90, 9, 0, 0, true},             // 90 %: every phase, 5 taps
       {100, 10, 0, 0, 37, 9, 37, 9, 0, 0, true},             // odd tap counts need padding
       {30, 10, 0, 0, 90, 30, 90, 30, 0, 0, true},            // three times larger: two taps
