@@ -1,5 +1,5 @@
-// Pixel memory blocks; large ones on huge pages where the kernel offers them on request, and the
-// last large block given back is kept for the next one that fits it.
+// Pixel memory blocks; large ones in small pages, and the last large block given back is kept for
+// the next one that fits it.
 #include "platform/gdiplus/pixel_bytes.h"
 
 #include <sys/mman.h>
@@ -11,16 +11,22 @@ namespace vx::gdiplus {
 
 namespace {
 
-size_t RoundedToHugePages(size_t bytes) { return (bytes + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes; }
+size_t RoundedToLargeBlocks(size_t bytes) {
+  return (bytes + kLargeBlockBytes - 1) / kLargeBlockBytes * kLargeBlockBytes;
+}
 
+constexpr std::align_val_t kPageAlignment{4096};
+
+// Small pages even where the kernel would give huge ones unasked: on a virtual machine that hands
+// its free memory back to the host, a fresh huge page is backed again at its first touch, which
+// costs more than the work on the pixels; small pages come from memory freed lately.
 void* NewLargeBlock(size_t rounded) {
-  void* block = ::operator new(rounded, std::align_val_t{kHugePageBytes});
-  // Only advice: where the kernel gives no huge pages the block works as it is.
-  madvise(block, rounded, MADV_HUGEPAGE);
+  void* block = ::operator new(rounded, kPageAlignment);
+  madvise(block, rounded, MADV_NOHUGEPAGE);  // advice only: huge pages would serve as well
   return block;
 }
 
-void DeleteLargeBlock(void* block) noexcept { ::operator delete(block, std::align_val_t{kHugePageBytes}); }
+void DeleteLargeBlock(void* block) noexcept { ::operator delete(block, kPageAlignment); }
 
 // A pipeline frees one picture as it sizes the next (a crop, a resize, a filter's working copy),
 // and the kernel clears every fresh page before its first touch, which on virtual machines costs
@@ -81,18 +87,18 @@ SpareBlock& Spare() {
 }  // namespace
 
 void* AllocatePixelMemory(size_t bytes) {
-  if (bytes < kHugePageBytes) return ::operator new(bytes);
-  const size_t rounded = RoundedToHugePages(bytes);
+  if (bytes < kLargeBlockBytes) return ::operator new(bytes);
+  const size_t rounded = RoundedToLargeBlocks(bytes);
   if (void* block = Spare().Take(rounded)) return block;
   return NewLargeBlock(rounded);
 }
 
 void FreePixelMemory(void* block, size_t bytes, bool keep) noexcept {
-  if (bytes < kHugePageBytes) {
+  if (bytes < kLargeBlockBytes) {
     ::operator delete(block);
     return;
   }
-  Spare().Give(block, RoundedToHugePages(bytes), keep);
+  Spare().Give(block, RoundedToLargeBlocks(bytes), keep);
 }
 
 }  // namespace vx::gdiplus

@@ -1,7 +1,6 @@
 // Pixel memory that is not cleared when it is sized. Clearing a picture's memory before every
 // row is written anyway costs as much as writing it (and faults every page in twice), so new
-// frames and lock buffers whose rows are all filled at once are sized without it. Large blocks
-// ask for huge pages: a picture's first touch then faults one page in 512.
+// frames and lock buffers whose rows are all filled at once are sized without it.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -12,8 +11,9 @@
 
 namespace vx::gdiplus {
 
-// Blocks of at least this size are aligned to it and offered huge pages.
-inline constexpr size_t kHugePageBytes = size_t{2} << 20;
+// Blocks of at least this size are large: rounded up to a multiple of it, in small pages, and
+// kept for reuse when freed (FreePixelMemory).
+inline constexpr size_t kLargeBlockBytes = size_t{2} << 20;
 void* AllocatePixelMemory(size_t bytes);
 // A large block given back with `keep` may serve the next large request. Pictures keep theirs: a
 // picture is freed as the next is made, beside it. A working copy freed before other work would

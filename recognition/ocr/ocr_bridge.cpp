@@ -80,8 +80,8 @@ void InvertBits(vx::gdiplus::WorkingBuffer<uint8_t>& rows) {
 }
 
 // The rectangle's rows as the lock fills them: a 24-bit page is written whole, so its memory is
-// not cleared first and comes on huge pages; a 1-bit row's last byte may be filled only in
-// part, so those rows start cleared and what the plug-in reads is always the same.
+// not cleared first; a 1-bit row's last byte may be filled only in part, so those rows start
+// cleared and what the plug-in reads is always the same.
 vx::gdiplus::WorkingBuffer<uint8_t> LockBuffer(size_t bytes, bool bilevel) {
   vx::gdiplus::WorkingBuffer<uint8_t> rows;
   rows.resize(bytes);

@@ -404,14 +404,15 @@ size_t OpenDescriptors() {
   return count;
 }
 
-// Memory the process asked huge pages for, as the plug-in does for every picture's pixels (and
-// the sanitizer's allocator does not for what it holds back): pixel memory left behind shows here.
-size_t HugePageAdvisedBytes() {
+// Memory the process asked to keep from huge pages, as the plug-in does for every picture's pixels
+// (and the sanitizer's allocator does not for what it holds back): pixel memory left behind shows
+// here.
+size_t NoHugePageBytes() {
   std::ifstream smaps("/proc/self/smaps");
   size_t total = 0, size = 0;
   for (std::string line; std::getline(smaps, line);) {
     if (line.rfind("Size:", 0) == 0) size = std::stoul(line.substr(5)) * 1024;
-    if (line.rfind("VmFlags:", 0) == 0 && (line + " ").find(" hg ") != std::string::npos) total += size;
+    if (line.rfind("VmFlags:", 0) == 0 && (line + " ").find(" nh ") != std::string::npos) total += size;
   }
   return total;
 }
@@ -468,9 +469,9 @@ TEST_P(DeathDuringHandOver, LeavesTheHostAsItWas) {
   };
 
   EXPECT_EQ(failedLoad(), 0u);
-  const size_t advised = HugePageAdvisedBytes();
+  const size_t advised = NoHugePageBytes();
   for (int i = 0; i < 3; ++i) EXPECT_EQ(failedLoad(), 0u);
-  EXPECT_EQ(HugePageAdvisedBytes(), advised) << "pixel memory was left behind";
+  EXPECT_EQ(NoHugePageBytes(), advised) << "pixel memory was left behind";
   EXPECT_EQ(OpenDescriptors(), descriptors);
   EXPECT_EQ(PixelBytes(held.get()), heldPixels);
 

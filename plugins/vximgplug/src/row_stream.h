@@ -2,7 +2,7 @@
 // helper fills it with whole rows, top row first, tells the host how many, and waits while the
 // host copies them into the picture's own memory, in the order the host keeps for the format.
 // The picture is never held twice, nothing of it is cleared first, and the host's memory is its
-// own, so it can sit on huge pages (shared memory cannot).
+// own, private to it.
 #pragma once
 #include <cstddef>
 #include <cstdint>
