@@ -339,8 +339,8 @@ __attribute__((target("avx2,avx512bw"))) [[gnu::always_inline]] inline uint32_t 
   return PackSums(Folded(sum, _mm256_add_epi32(wide, halves)));
 }
 
-// The same with eight taps a multiply-add, where the processor has AVX-512: a halving's row of
-// eight taps in one. Eight pixels have each pair's bytes interleaved as InterleavedQuad does.
+// A pixel as ConvolveInsideSse2 weighs it, with eight taps a multiply-add, where the processor
+// has AVX-512: a halving's row of eight taps in one. Eight pixels have each pair's bytes interleaved as InterleavedQuad does.
 __attribute__((target("avx2,avx512bw"))) inline uint32_t ConvolveInsideAvx512(const uint8_t* const* rows,
                                                                                int firstColumn, int height, int pairs,
                                                                                const TapPair* f) {
