@@ -340,7 +340,8 @@ __attribute__((target("avx2,avx512bw"))) [[gnu::always_inline]] inline uint32_t 
 }
 
 // A pixel as ConvolveInsideSse2 weighs it, with eight taps a multiply-add, where the processor
-// has AVX-512: a halving's row of eight taps in one. Eight pixels have each pair's bytes interleaved as InterleavedQuad does.
+// has AVX-512: a halving's row of eight taps in one. Eight pixels have each pair's bytes
+// interleaved as InterleavedQuad does.
 __attribute__((target("avx2,avx512bw"))) inline uint32_t ConvolveInsideAvx512(const uint8_t* const* rows,
                                                                                int firstColumn, int height, int pairs,
                                                                                const TapPair* f) {
@@ -419,7 +420,8 @@ VX_VNNI_INLINE inline __m128i FourPixels(__m512i a, __m512i b, __m512i c, __m512
   return _mm512_maskz_cvtusepi32_epi8(0xFFFF, sums);
 }
 
-// A single pixel of any shape.
+// A single pixel of any shape. Its loop is ConvolveInsideAvx512's, kept apart: one function for
+// both would be compiled for the wider instruction set, which the other path must not use.
 VX_VNNI inline uint32_t ConvolveInsideVnni(const uint8_t* const* rows, int firstColumn, int height, int pairs,
                                            const TapPair* f) {
   __m512i widest = _mm512_setzero_si512();
