@@ -51,7 +51,9 @@ void ReadExif(j_decompress_ptr cinfo, DecodeBudget& budget, std::vector<Property
     if (m->marker != JPEG_APP0 + 1 || m->data_length < sizeof kExifSignature) continue;
     if (std::memcmp(m->data, kExifSignature, sizeof kExifSignature) != 0) continue;
     TiffLayout layout;
-    if (ParseTiffHeader(Bytes(m->data + 6, m->data_length - 6), layout)) ReadIfdProperties(layout, layout.firstIfd, budget, items);
+    if (!ParseTiffHeader(Bytes(m->data + 6, m->data_length - 6), layout)) continue;
+    ReadIfdProperties(layout, layout.firstIfd, budget, items);
+    ReadExifThumbnail(layout, budget, items);
     return;
   }
 }

@@ -100,18 +100,6 @@ void RunEncode(j_compress_ptr cinfo, int quality, JpegEncode& e) {
 
 constexpr uint8_t kExifSignature[] = {'E', 'x', 'i', 'f', 0, 0};
 
-bool FitsOneSegment(const std::vector<uint8_t>& block) { return block.size() + sizeof kExifSignature <= kMaxMarkerPayload; }
-
-// Leaves out the largest items until at least `excess` bytes of values and entries are gone.
-void DropLargestItems(std::vector<PropertyRecord>& items, size_t excess) {
-  std::stable_sort(items.begin(), items.end(),
-                   [](const PropertyRecord& a, const PropertyRecord& b) { return a.value.size() > b.value.size(); });
-  constexpr size_t kEntryBytes = 12;
-  size_t dropped = 0, n = 0;
-  while (n < items.size() && dropped < excess) dropped += items[n++].value.size() + kEntryBytes;
-  items.erase(items.begin(), items.begin() + static_cast<ptrdiff_t>(std::max<size_t>(n, 1)));
-}
-
 // "Exif\0\0" and the TIFF structure of the items (the ICC profile apart), or nothing when no
 // item is writable. One segment holds at most 64 KB: the largest items (a maker note, a
 // thumbnail) are left out until the rest fits, so they do not take the small tags with them.
@@ -121,11 +109,7 @@ std::vector<uint8_t> ExifSegment(const std::vector<PropertyRecord>& items) {
     return r.id != PropertyTagICCProfile && r.id != vx::codecs::iptc::kIptcPropertyTag &&
            r.id != vx::codecs::xmp::kXmpPropertyTag;
   });
-  std::vector<uint8_t> block = BuildExifBlock(exifItems);
-  while (!block.empty() && !FitsOneSegment(block)) {
-    DropLargestItems(exifItems, block.size() + sizeof kExifSignature - kMaxMarkerPayload);
-    block = BuildExifBlock(exifItems);
-  }
+  std::vector<uint8_t> block = BuildExifBlock(exifItems, kMaxMarkerPayload - sizeof kExifSignature);
   if (block.empty()) return {};
   block.insert(block.begin(), std::begin(kExifSignature), std::end(kExifSignature));
   return block;
