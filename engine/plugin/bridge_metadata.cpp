@@ -108,8 +108,9 @@ void CopyIccProfile(int32_t id, uint32_t bitmap) {
   gdiplus::GdipSetPropertyItem(image, &item);
 }
 
-// The plug-in keeps neither a JPEG's EXIF thumbnail nor where its maker note stood, only the
-// segment they came in: those items come from there, as the platform's reader gives them.
+// The plug-in keeps neither a JPEG's EXIF thumbnail, nor its Interop tags apart from the GPS tags
+// of the same numbers, nor where its maker note stood, only the segment they came in: those items
+// come from there, as the platform's reader gives them.
 void CopyExifExtras(int32_t id, uint32_t bitmap) {
   namespace codecs = gdiplus::codecs;
   constexpr size_t kSignatureBytes = 6;  // "Exif\0\0"
@@ -126,8 +127,9 @@ void CopyExifExtras(int32_t id, uint32_t bitmap) {
   codecs::ReadExifThumbnail(layout, budget, items);
   gdiplus::GpImage* image = GetGpImage(id);
   for (gdiplus::PropertyRecord& r : items) {
-    const bool extra = r.id == codecs::ifd::kMakerNoteOriginItem ||
-                       codecs::ifd::DirectoryOf(r.id) == codecs::ifd::Directory::Thumbnail;
+    const codecs::ifd::Directory directory = codecs::ifd::DirectoryOf(r.id);
+    const bool extra = r.id == codecs::ifd::kMakerNoteOriginItem || directory == codecs::ifd::Directory::Thumbnail ||
+                       directory == codecs::ifd::Directory::Interop;
     if (!image || !extra || ImageHasItem(id, r.id)) continue;
     gdiplus::PropertyItem item{r.id, static_cast<gdiplus::ULONG>(r.value.size()), r.type, r.value.data()};
     gdiplus::GdipSetPropertyItem(image, &item);

@@ -1,5 +1,5 @@
 // Camera files through every JPEG and TIFF saver on both load routes: maker notes, the EXIF
-// thumbnail, a GPS directory of GPSVersionID alone, the Windows XP tags and empty texts read the
+// thumbnail, the Interop directory, a GPS directory of GPSVersionID alone, the Windows XP tags and empty texts read the
 // same afterwards, in the same directory, as exiftool reads them in the source. Pillow's grey and
 // palette TIFFs, which leave SamplesPerPixel out, load as 8 bits on both routes.
 #include <gtest/gtest.h>
@@ -51,12 +51,10 @@ std::string ThumbnailDigest(const std::string& path) {
 
 bool StartsWith(const std::string& s, const std::string& prefix) { return s.rfind(prefix, 0) == 0; }
 
-// Tags a saver writes for itself: the file's own description, the place of the thumbnail, the
-// resolution (a file without one is saved at 96 dpi), and the Interop directory, which no saver
-// keeps.
+// Tags a saver writes for itself: the file's own description, the place of the thumbnail and the
+// resolution (a file without one is saved at 96 dpi).
 bool WrittenBySaver(const std::string& key) {
-  static const char* kOwn[] = {"File:", "System:", "ExifTool:", "Composite:", "JFIF:", "EXIF:InteropIFD:",
-                               "EXIF:IFD1:ThumbnailOffset", "EXIF:IFD0:XResolution", "EXIF:IFD0:YResolution",
+  static const char* kOwn[] = {"File:", "System:", "ExifTool:", "Composite:", "JFIF:", "EXIF:IFD1:ThumbnailOffset", "EXIF:IFD0:XResolution", "EXIF:IFD0:YResolution",
                                "EXIF:IFD0:ResolutionUnit"};
   for (const char* own : kOwn)
     if (StartsWith(key, own)) return true;

@@ -13,6 +13,7 @@ namespace {
 constexpr uint16_t kMaxEntriesPerIfd = 4096;
 constexpr size_t kMaxItems = 8192;
 constexpr PROPID kMakerNoteTag = 0x927C;
+constexpr PROPID kInteropTag = 0xA005;
 constexpr PROPID kThumbnailOffsetTag = 0x0201;
 constexpr PROPID kThumbnailLengthTag = 0x0202;
 
@@ -24,6 +25,17 @@ size_t SwapUnit(uint16_t type) {
 
 bool HasItem(const std::vector<PropertyRecord>& items, PROPID id) {
   return std::any_of(items.begin(), items.end(), [id](const PropertyRecord& r) { return r.id == id; });
+}
+
+constexpr int kLeafDepth = 2;  // a directory read at this depth has no sub-directories
+
+// The tags of a directory whose numbers the flat item list gives to other tags, as the items
+// `itemOf` numbers them (those it has no item for are left out).
+void AppendAsItems(std::vector<PropertyRecord>& items, std::vector<PropertyRecord>& tags, uint32_t (*itemOf)(uint16_t)) {
+  for (PropertyRecord& r : tags) {
+    const uint32_t item = itemOf(static_cast<uint16_t>(r.id));
+    if (item != 0 && items.size() < kMaxItems && !HasItem(items, item)) items.push_back({item, r.type, std::move(r.value)});
+  }
 }
 
 struct IfdReader {
@@ -57,7 +69,7 @@ struct IfdReader {
   }
 
   void Read(uint32_t offset, int depth) {
-    if (depth > 2 || !visited.insert(offset).second) return;
+    if (depth > kLeafDepth || !visited.insert(offset).second) return;
     const size_t size = layout.data.size();
     if (!InBounds(size, offset, 2)) return;
     const uint16_t count = Get16(layout.data.data() + offset, layout.bigEndian);
@@ -71,9 +83,18 @@ struct IfdReader {
       if (!ReadValue(entry, type, valueCount, record.value)) continue;
       if (tag == kMakerNoteTag && record.value.size() > 4) RecordMakerNoteOrigin(entry, record.value.size());
       if (!HasItem(items, tag)) items.push_back(std::move(record));
-      if ((tag == PropertyTagExifIFD || tag == PropertyTagGpsIFD) && (type == 4 || type == 13) && valueCount == 1)
-        Read(Get32(entry + 8, layout.bigEndian), depth + 1);
+      if ((type != 4 && type != 13) || valueCount != 1) continue;
+      if (tag == PropertyTagExifIFD || tag == PropertyTagGpsIFD) Read(Get32(entry + 8, layout.bigEndian), depth + 1);
+      if (tag == kInteropTag && depth == 1) ReadInterop(Get32(entry + 8, layout.bigEndian));
     }
+  }
+
+  // The Interop directory's tags, as the items that stand for them.
+  void ReadInterop(uint32_t offset) {
+    std::vector<PropertyRecord> tags;
+    IfdReader reader{layout, budget, tags, visited};
+    reader.Read(offset, kLeafDepth);
+    AppendAsItems(items, tags, ifd::InteropItemOf);
   }
 };
 
@@ -106,7 +127,7 @@ bool PatchLink(SeekableSink& tiff, uint64_t link, uint64_t offset) {
 void ReadThumbnail(const TiffLayout& layout, uint32_t offset, DecodeBudget& budget, std::vector<PropertyRecord>& thumbnail) {
   std::vector<PropertyRecord> tags;
   IfdReader reader{layout, budget, tags, {}};
-  reader.Read(offset, 2);  // no sub-directories
+  reader.Read(offset, kLeafDepth);
   uint32_t start = 0, length = 0;
   for (const PropertyRecord& r : tags) {
     if (r.type != PropertyTagTypeLong || r.value.size() != 4) continue;
@@ -117,9 +138,7 @@ void ReadThumbnail(const TiffLayout& layout, uint32_t offset, DecodeBudget& budg
     return;
   thumbnail.push_back({ifd::kThumbnailDataItem, PropertyTagTypeByte,
                        std::vector<uint8_t>(layout.data.begin() + start, layout.data.begin() + start + length)});
-  for (PropertyRecord& r : tags)
-    if (const uint32_t item = ifd::ThumbnailItemOf(static_cast<uint16_t>(r.id)); item != 0)
-      thumbnail.push_back({item, r.type, std::move(r.value)});
+  AppendAsItems(thumbnail, tags, ifd::ThumbnailItemOf);
 }
 
 }  // namespace

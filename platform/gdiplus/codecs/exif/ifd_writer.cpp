@@ -27,6 +27,10 @@ constexpr uint16_t kIfd1Tags[] = {0x0100, 0x0101, 0x0102, 0x0103, 0x0106, 0x010E
                                   0x0115, 0x0116, 0x0117, 0x011A, 0x011B, 0x011C, 0x0128, 0x012D, 0x0131, 0x0132,
                                   0x013B, 0x013E, 0x013F, 0x0211, 0x0212, 0x0213, 0x0214, 0x8298};
 constexpr uint32_t kFirstThumbnailItem = 0x5020;
+// The Interop directory's tags (index, version, related file's format, width and height) and the
+// items that stand for them.
+constexpr std::pair<uint16_t, uint32_t> kInteropItems[] = {
+    {0x0001, 0x5F01}, {0x0002, 0x5F02}, {0x1000, 0x5F10}, {0x1001, 0x5F11}, {0x1002, 0x5F12}};
 // The strips of an uncompressed thumbnail, which is not kept.
 constexpr uint16_t kThumbnailStripTags[] = {0x0111, 0x0116, 0x0117};
 
@@ -89,7 +93,7 @@ bool Holds(const std::vector<Entry>& entries, uint16_t tag) {
 }
 
 struct SortedTags {
-  std::vector<Entry> main, exif, gps, thumbnail;
+  std::vector<Entry> main, exif, gps, interop, thumbnail;
   std::optional<std::vector<uint8_t>> thumbnailData;
   std::optional<uint32_t> makerNoteOrigin;  // where the maker note stood, when it still can be told
 };
@@ -120,6 +124,7 @@ SortedTags SortTags(const std::vector<Tag>& tags) {
       case Directory::Main: AddOnce(sorted.main, EntryOf(static_cast<uint16_t>(t.id), t)); break;
       case Directory::Exif: AddOnce(sorted.exif, EntryOf(static_cast<uint16_t>(t.id), t)); break;
       case Directory::Gps: AddOnce(sorted.gps, EntryOf(static_cast<uint16_t>(t.id), t)); break;
+      case Directory::Interop: AddOnce(sorted.interop, EntryOf(InteropTagOf(t.id), t)); break;
       case Directory::Thumbnail:
         if (t.id == kThumbnailDataItem) {
           if (!t.value.empty() && !sorted.thumbnailData) sorted.thumbnailData = t.value;
@@ -131,6 +136,7 @@ SortedTags SortTags(const std::vector<Tag>& tags) {
       case Directory::None: break;
     }
   }
+  if (!sorted.interop.empty()) AddOnce(sorted.exif, LongEntry(kInteropPointer, 0));
   const Entry* note = MakerNoteOf(sorted);
   if (note) sorted.makerNoteOrigin = MakerNoteOrigin(note->value, RecordedOrigin(tags, note->value.size()));
   return sorted;
@@ -227,11 +233,16 @@ void AddPointers(std::vector<Entry>& main, const SortedTags& sorted) {
   if (!sorted.gps.empty()) AddOnce(main, LongEntry(kGpsPointer, 0));
 }
 
-// Writes the EXIF and GPS sub-directories (those with entries) and links them from `main`.
+// Writes the EXIF (with its Interop) and GPS sub-directories, those with entries, and links them
+// from `main`.
 void WriteSubDirectories(Block& block, const WrittenIfd& main, SortedTags& sorted) {
   if (!sorted.exif.empty()) {
-    const uint64_t at = WriteIfd(block, std::move(sorted.exif)).offset;
-    Set32LE(&block.bytes[main.FieldOf(kExifPointer)], static_cast<uint32_t>(at));
+    const WrittenIfd exif = WriteIfd(block, std::move(sorted.exif));
+    Set32LE(&block.bytes[main.FieldOf(kExifPointer)], static_cast<uint32_t>(exif.offset));
+    if (!sorted.interop.empty()) {
+      const uint64_t at = WriteIfd(block, std::move(sorted.interop)).offset;
+      Set32LE(&block.bytes[exif.FieldOf(kInteropPointer)], static_cast<uint32_t>(at));
+    }
   }
   if (!sorted.gps.empty()) {
     const uint64_t at = WriteIfd(block, std::move(sorted.gps)).offset;
@@ -305,8 +316,21 @@ uint16_t Ifd1TagOf(uint32_t item) {
   return kIfd1Tags[item - kFirstThumbnailItem];
 }
 
+uint32_t InteropItemOf(uint16_t interopTag) {
+  for (const auto& [tag, item] : kInteropItems)
+    if (tag == interopTag) return item;
+  return 0;
+}
+
+uint16_t InteropTagOf(uint32_t item) {
+  for (const auto& [tag, itemOfTag] : kInteropItems)
+    if (itemOfTag == item) return tag;
+  return 0;
+}
+
 Directory DirectoryOf(uint32_t id) {
   if (id <= 0x1F) return Directory::Gps;
+  if (InteropTagOf(id) != 0) return Directory::Interop;
   if (id == kThumbnailDataItem || Ifd1TagOf(id) != 0) return Directory::Thumbnail;
   if (id > 0xFFFF || (id >= 0x5000 && id <= 0x5FFF)) return Directory::None;  // the platform's own items
   if (id == kExifPointer || id == kGpsPointer || id == kInteropPointer || IsLayoutTag(id)) return Directory::None;

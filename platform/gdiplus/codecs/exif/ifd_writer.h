@@ -18,9 +18,10 @@ struct Tag {
 };
 
 // Where a tag goes: the main directory (IFD0 of a JPEG's EXIF, a TIFF page's own directory), the
-// EXIF or GPS sub-directory, the thumbnail's directory (IFD1), or nowhere: the tags that describe
-// the pixel layout belong to the writer of the pixels, pointers to the writer of the directories.
-enum class Directory { Main, Exif, Gps, Thumbnail, None };
+// EXIF or GPS sub-directory, the EXIF directory's Interop sub-directory, the thumbnail's
+// directory (IFD1), or nowhere: the tags that describe the pixel layout belong to the writer of
+// the pixels, pointers to the writer of the directories.
+enum class Directory { Main, Exif, Gps, Interop, Thumbnail, None };
 Directory DirectoryOf(uint32_t id);
 
 // Bytes of one element of a tag type (1 BYTE … 12 DOUBLE); 0 for an unknown type.
@@ -34,6 +35,11 @@ uint16_t Ifd1TagOf(uint32_t item);           // 0 for an item that is no thumbna
 // Where the maker note stood in the file it was read from: two LONGs, its offset from the TIFF
 // header and its length (a note of another length is not the one it describes).
 constexpr uint32_t kMakerNoteOriginItem = 0x5F7C;
+
+// The Interop directory's tags share their numbers with GPS tags: items of their own stand for
+// them.
+uint32_t InteropItemOf(uint16_t interopTag);  // 0 for a tag no item stands for
+uint16_t InteropTagOf(uint32_t item);         // 0 for an item that is no Interop tag
 
 // An entry of a directory already in a file, kept as the file holds it.
 struct KeptEntry {
