@@ -1,5 +1,5 @@
 // Camera files through every JPEG and TIFF saver on both load routes: maker notes, the EXIF
-// thumbnail, the Interop directory, a GPS directory of GPSVersionID alone, the Windows XP tags and empty texts read the
+// thumbnail, the Interop directory, Photoshop's resources, a GPS directory of GPSVersionID alone, the Windows XP tags and empty texts read the
 // same afterwards, in the same directory, as exiftool reads them in the source. Pillow's grey and
 // palette TIFFs, which leave SamplesPerPixel out, load as 8 bits on both routes.
 #include <gtest/gtest.h>
@@ -102,6 +102,8 @@ std::vector<CameraCase> CameraCases() {
       {"empty texts", "", "'-Copyright^=' '-ImageDescription^=' -Artist=x"},
       {"empty texts of count 0", "", "'-Copyright^=' '-ImageDescription^=' -Artist=x", true},
       {"gps version only", "", "-GPSVersionID=2.2.0.0 -Make=Cam"},
+      // An IPTC record among other Photoshop resources (its digest).
+      {"photoshop resources", "", "-IPTC:Keywords=alpha -IPTC:City=Paris -IPTCDigest=new"},
   };
 }
 

@@ -9,8 +9,6 @@ namespace {
 
 namespace ifd = vx::gdiplus::codecs::ifd;
 
-constexpr uint16_t kTagXmp = 700;
-constexpr uint16_t kTagIptc = 33723;
 constexpr FREE_IMAGE_MDMODEL kTagModels[] = {FIMD_EXIF_MAIN, FIMD_EXIF_EXIF, FIMD_EXIF_GPS};
 constexpr size_t kExifSignatureBytes = 6;
 
@@ -48,8 +46,7 @@ std::vector<ifd::Tag> BitmapTags(FIBITMAP* dib) {
 
 std::vector<uint8_t> ExifSegmentOfBitmapTags(FIBITMAP* dib, size_t maxBytes) {
   std::vector<ifd::Tag> tags = BitmapTags(dib);
-  // In a JPEG file the XMP packet and the IPTC record have segments of their own.
-  std::erase_if(tags, [](const ifd::Tag& t) { return t.id == kTagXmp || t.id == kTagIptc; });
+  std::erase_if(tags, [](const ifd::Tag& t) { return ifd::InJpegSegmentOfItsOwn(t.id); });
   if (maxBytes < kExifSignatureBytes) return {};
   std::vector<uint8_t> segment = ifd::BuildExifStructure(std::move(tags), maxBytes - kExifSignatureBytes);
   if (!segment.empty()) segment.insert(segment.begin(), {'E', 'x', 'i', 'f', 0, 0});

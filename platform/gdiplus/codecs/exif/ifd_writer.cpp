@@ -306,6 +306,8 @@ size_t ElementSize(uint16_t type) {
   }
 }
 
+bool InJpegSegmentOfItsOwn(uint32_t id) { return id == 700 || id == 33723 || id == 34377; }
+
 uint32_t ThumbnailItemOf(uint16_t ifd1Tag) {
   const auto* found = std::find(std::begin(kIfd1Tags), std::end(kIfd1Tags), ifd1Tag);
   return found == std::end(kIfd1Tags) ? 0 : kFirstThumbnailItem + static_cast<uint32_t>(found - std::begin(kIfd1Tags));

@@ -24,6 +24,10 @@ struct Tag {
 enum class Directory { Main, Exif, Gps, Interop, Thumbnail, None };
 Directory DirectoryOf(uint32_t id);
 
+// Items a JPEG file keeps in segments of their own rather than in its EXIF block: the XMP packet
+// (700), the IPTC record (33723) and the Photoshop resources (34377).
+bool InJpegSegmentOfItsOwn(uint32_t id);
+
 // Bytes of one element of a tag type (1 BYTE … 12 DOUBLE); 0 for an unknown type.
 size_t ElementSize(uint16_t type);
 

@@ -9,6 +9,7 @@
 
 #include "platform/gdiplus/codecs/codec.h"
 #include "platform/gdiplus/codecs/exif/ifd_properties.h"
+#include "platform/gdiplus/codecs/exif/ifd_writer.h"
 #include "platform/gdiplus/codecs/frame_tools.h"
 #include "platform/gdiplus/codecs/jpeg/jpeg_error.h"
 #include "platform/gdiplus/codecs/jpeg/iptc_segment.h"
@@ -106,8 +107,7 @@ constexpr uint8_t kExifSignature[] = {'E', 'x', 'i', 'f', 0, 0};
 std::vector<uint8_t> ExifSegment(const std::vector<PropertyRecord>& items) {
   std::vector<PropertyRecord> exifItems;
   std::copy_if(items.begin(), items.end(), std::back_inserter(exifItems), [](const PropertyRecord& r) {
-    return r.id != PropertyTagICCProfile && r.id != vx::codecs::iptc::kIptcPropertyTag &&
-           r.id != vx::codecs::xmp::kXmpPropertyTag;
+    return r.id != PropertyTagICCProfile && !ifd::InJpegSegmentOfItsOwn(r.id);
   });
   std::vector<uint8_t> block = BuildExifBlock(exifItems, kMaxMarkerPayload - sizeof kExifSignature);
   if (block.empty()) return {};
@@ -115,14 +115,27 @@ std::vector<uint8_t> ExifSegment(const std::vector<PropertyRecord>& items) {
   return block;
 }
 
-// The IPTC and XMP items go into segments of their own, where JPEG readers look for them, when
-// they fit one.
-template <class Wrap>
-std::vector<uint8_t> SegmentOfItem(const std::vector<PropertyRecord>& items, PROPID tag, Wrap wrap) {
+std::span<const uint8_t> ValueOfItem(const std::vector<PropertyRecord>& items, PROPID tag) {
   const auto item = std::find_if(items.begin(), items.end(), [tag](const PropertyRecord& r) { return r.id == tag; });
-  if (item == items.end() || item->value.empty()) return {};
-  std::vector<uint8_t> segment = wrap(item->value);
+  return item == items.end() ? std::span<const uint8_t>{} : std::span<const uint8_t>(item->value);
+}
+
+// The XMP packet, and the IPTC record with the Photoshop resources around it, go into segments of
+// their own, where JPEG readers look for them, when they fit one.
+std::vector<uint8_t> FittingSegment(std::vector<uint8_t> segment) {
   return segment.size() <= kMaxMarkerPayload ? segment : std::vector<uint8_t>{};
+}
+
+std::vector<uint8_t> PhotoshopSegmentOfItems(const std::vector<PropertyRecord>& items) {
+  const auto resources = ValueOfItem(items, vx::codecs::iptc::kPhotoshopResourcesTag);
+  const auto record = ValueOfItem(items, vx::codecs::iptc::kIptcPropertyTag);
+  if (resources.empty() && record.empty()) return {};
+  return FittingSegment(vx::codecs::iptc::PhotoshopSegment(resources, record));
+}
+
+std::vector<uint8_t> XmpSegmentOfItems(const std::vector<PropertyRecord>& items) {
+  const auto packet = ValueOfItem(items, vx::codecs::xmp::kXmpPropertyTag);
+  return packet.empty() ? std::vector<uint8_t>{} : FittingSegment(vx::codecs::xmp::SegmentOfXmp(packet));
 }
 
 Status EncodeUpright(const Frame& source, const EncodeOptions& options, ByteSink& out) {
@@ -132,11 +145,8 @@ Status EncodeUpright(const Frame& source, const EncodeOptions& options, ByteSink
   try {
     e = std::make_unique<JpegEncode>(source, out);
     e->exif = ExifSegment(source.properties);
-    e->iptc = SegmentOfItem(source.properties, vx::codecs::iptc::kIptcPropertyTag, [](const std::vector<uint8_t>& v) {
-      return vx::codecs::iptc::PhotoshopSegmentOfIptc(v);
-    });
-    e->xmp = SegmentOfItem(source.properties, vx::codecs::xmp::kXmpPropertyTag,
-                           [](const std::vector<uint8_t>& v) { return vx::codecs::xmp::SegmentOfXmp(v); });
+    e->iptc = PhotoshopSegmentOfItems(source.properties);
+    e->xmp = XmpSegmentOfItems(source.properties);
     const auto profile = std::find_if(source.properties.begin(), source.properties.end(),
                                       [](const PropertyRecord& r) { return r.id == PropertyTagICCProfile; });
     if (profile != source.properties.end()) e->iccChunks = SplitIccProfile(profile->value);
