@@ -35,7 +35,9 @@ constexpr std::pair<uint16_t, uint32_t> kInteropItems[] = {
 constexpr uint16_t kThumbnailStripTags[] = {0x0111, 0x0116, 0x0117};
 
 bool IsExifTag(uint32_t id) {
+  constexpr uint32_t kOffsetSchema = 0xEA1D;  // Windows' note of how far the EXIF data moved
   if (id == 0x829A || id == 0x829D || id == 0x8822 || id == 0x8824 || id == 0x8827 || id == 0x8828) return true;
+  if (id == kOffsetSchema) return true;
   if (id >= 0x8830 && id <= 0x8835) return true;
   if (id >= 0x9000 && id <= 0x9FFF) return true;
   return id >= 0xA000 && id <= 0xA4FF;
