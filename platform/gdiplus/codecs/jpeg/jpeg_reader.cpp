@@ -195,12 +195,16 @@ bool ResolutionFromItems(const std::vector<PropertyRecord>& items, REAL& dpiX, R
 }
 
 // JFIF holds whole dots per inch: EXIF tags within one dot of them hold the same resolution
-// exactly (150.5 dpi, 40 dots per centimetre). Without JFIF's resolution the tags give it.
+// exactly (150.5 dpi, 40 dots per centimetre). Without JFIF's resolution the tags give it, and
+// over JFIF's 72 x 72, which writers put in when they know no better (as the format plug-in
+// reads such a file too).
 void ApplyExifResolution(const std::vector<PropertyRecord>& items, Frame& frame) {
+  constexpr REAL kPlaceholderDpi = 72;
   REAL x = 0, y = 0;
   if (!ResolutionFromItems(items, x, y)) return;
   const bool fromJfif = frame.imageFlags & ImageFlagsHasRealDPI;
-  if (fromJfif && (std::fabs(x - frame.dpiX) >= 1 || std::fabs(y - frame.dpiY) >= 1)) return;
+  const bool placeholder = frame.dpiX == kPlaceholderDpi && frame.dpiY == kPlaceholderDpi;
+  if (fromJfif && !placeholder && (std::fabs(x - frame.dpiX) >= 1 || std::fabs(y - frame.dpiY) >= 1)) return;
   frame.dpiX = x;
   frame.dpiY = y;
   frame.imageFlags |= ImageFlagsHasRealDPI;
