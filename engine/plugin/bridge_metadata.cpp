@@ -108,10 +108,9 @@ void CopyIccProfile(int32_t id, uint32_t bitmap) {
   gdiplus::GdipSetPropertyItem(image, &item);
 }
 
-// The plug-in keeps neither a JPEG's EXIF thumbnail, nor its Interop tags apart from the GPS tags
-// of the same numbers, nor where its maker note stood, only the segment they came in: those items
-// come from there, as the platform's reader gives them.
-void CopyExifExtras(int32_t id, uint32_t bitmap) {
+// The plug-in keeps no tag of a JPEG's EXIF thumbnail, only the segment it came in: the thumbnail
+// items come from there, as the platform's reader gives them.
+void CopyExifThumbnail(int32_t id, uint32_t bitmap) {
   namespace codecs = gdiplus::codecs;
   constexpr size_t kSignatureBytes = 6;  // "Exif\0\0"
   std::vector<VximgplugTagRecord> records;
@@ -123,14 +122,10 @@ void CopyExifExtras(int32_t id, uint32_t bitmap) {
   if (!codecs::ParseTiffHeader({segment + kSignatureBytes, records.front().length - kSignatureBytes}, layout)) return;
   codecs::DecodeBudget budget;
   std::vector<gdiplus::PropertyRecord> items;
-  codecs::ReadIfdProperties(layout, layout.firstIfd, budget, items);
   codecs::ReadExifThumbnail(layout, budget, items);
   gdiplus::GpImage* image = GetGpImage(id);
   for (gdiplus::PropertyRecord& r : items) {
-    const codecs::ifd::Directory directory = codecs::ifd::DirectoryOf(r.id);
-    const bool extra = r.id == codecs::ifd::kMakerNoteOriginItem || directory == codecs::ifd::Directory::Thumbnail ||
-                       directory == codecs::ifd::Directory::Interop;
-    if (!image || !extra || ImageHasItem(id, r.id)) continue;
+    if (!image || codecs::ifd::DirectoryOf(r.id) != codecs::ifd::Directory::Thumbnail || ImageHasItem(id, r.id)) continue;
     gdiplus::PropertyItem item{r.id, static_cast<gdiplus::ULONG>(r.value.size()), r.type, r.value.data()};
     gdiplus::GdipSetPropertyItem(image, &item);
   }
@@ -207,7 +202,7 @@ void PluginMetadataToImage(int32_t id, uint32_t bitmap, float& verticalDpi, floa
                      horizontalDpi);
   }
   CopyIccProfile(id, bitmap);
-  CopyExifExtras(id, bitmap);
+  CopyExifThumbnail(id, bitmap);
   ApplyResolutionUnit(id, verticalDpi, horizontalDpi);
 }
 

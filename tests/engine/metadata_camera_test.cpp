@@ -9,6 +9,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "engine/saving_test_support.h"
@@ -23,6 +24,8 @@ using saving_test::Shell;
 
 constexpr int32_t k8bppIndexed = 0x30803;
 constexpr int32_t kMakerNoteOriginItem = 0x5F7C;
+constexpr int32_t kThumbnailDataItem = 0x501B;
+constexpr int32_t kInteropIndexItem = 0x5F01;
 const std::string kCameraData = std::string(VEXIRO_TEST_DATA_DIR) + "/camera/";
 
 std::string Quoted(const std::string& path) { return "'" + path + "'"; }
@@ -131,6 +134,19 @@ const Saver kSavers[] = {
 
 class CameraMetadata : public test_support::EngineTest {
  protected:
+  // Every item of the file's picture as (ID, type, value as text), in ID order.
+  std::vector<std::tuple<int32_t, int32_t, std::string>> ItemsOf(const std::string& path, bool throughPlugin) {
+    engine_->DisableVximgplugCodecs(!throughPlugin);
+    const int32_t id = engine_->CreateImageFromFile(path);
+    EXPECT_NE(id, 0) << path;
+    std::vector<std::tuple<int32_t, int32_t, std::string>> items;
+    for (int32_t i = 1; i <= engine_->ExifTagCount(); ++i)
+      items.emplace_back(engine_->ExifTagGetID(i), engine_->ExifTagGetType(i), engine_->ExifTagGetValueString(i));
+    engine_->CloseImage(id);
+    std::sort(items.begin(), items.end());
+    return items;
+  }
+
   // True when the loaded picture said where its maker note stood.
   bool ForgetWhereTheMakerNoteStood() {
     for (int32_t i = engine_->ExifTagCount(); i >= 1; --i) {
@@ -179,6 +195,31 @@ TEST_F(CameraMetadata, EverySaverKeepsWhatTheCameraWrote) {
         }
       }
     }
+  }
+}
+
+// The thumbnail, the Interop directory and where the maker note stood come through either route,
+// from the camera's JPEG and from a TIFF file written from it.
+TEST_F(CameraMetadata, BothRoutesGiveTheSameItems) {
+  ScratchFolder folder;
+  struct Case {
+    const char* name;
+    bool makerNote;
+  };
+  for (const auto& [name, makerNote] : {Case{"canon-ixus-400", true}, Case{"panasonic-dmc-fz30", true},
+                                        Case{"canon-40d", false}}) {
+    const std::string jpeg = kCameraData + name + ".jpg", tiff = folder.File(std::string(name) + ".tif");
+    const auto fromJpeg = ItemsOf(jpeg, true);
+    EXPECT_EQ(ItemsOf(jpeg, false), fromJpeg) << name;
+    const int32_t id = engine_->CreateImageFromFile(jpeg);
+    ASSERT_EQ(engine_->SaveAsTIFF(tiff), vexiro::OK) << name;
+    engine_->CloseImage(id);
+    EXPECT_EQ(ItemsOf(tiff, false), ItemsOf(tiff, true)) << name;
+    const auto has = [&](int32_t item) {
+      return std::any_of(fromJpeg.begin(), fromJpeg.end(), [item](const auto& t) { return std::get<0>(t) == item; });
+    };
+    EXPECT_EQ(has(kMakerNoteOriginItem), makerNote) << name;
+    EXPECT_TRUE(has(kThumbnailDataItem) && has(kInteropIndexItem)) << name;
   }
 }
 
