@@ -70,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Censuses(bytes);
   std::vector<PropertyRecord> items = ReadExifBlock(bytes);
   UseItems(items);
-  const std::vector<uint8_t> written = codecs::BuildExifBlock(items);
+  const std::vector<uint8_t> written = codecs::BuildExifBlock(items, 65527);
   std::vector<PropertyRecord> again = ReadExifBlock(written);
   UseItems(again);
   RawItem(bytes);

@@ -39,6 +39,7 @@ enum PluginMetadataModel : int32_t {
   PluginModelGps = 3,
   PluginModelIptc = 6,
   PluginModelXmp = 7,
+  PluginModelExifRaw = 11,  // a JPEG's EXIF segment as it stands
 };
 
 // "UNKNOWN" for -1, "BMP" .. "JBIG" for 0 .. 35, "" for any other number.

@@ -8,6 +8,8 @@
 #include "engine/metadata/property_item.h"
 #include "engine/plugin/api.h"
 #include "engine/plugin/bridge.h"
+#include "platform/gdiplus/codecs/exif/ifd_properties.h"
+#include "platform/gdiplus/codecs/exif/ifd_writer.h"
 #include "platform/gdiplus/gdiplus_flat.h"
 
 namespace vx::engine {
@@ -106,6 +108,29 @@ void CopyIccProfile(int32_t id, uint32_t bitmap) {
   gdiplus::GdipSetPropertyItem(image, &item);
 }
 
+// The plug-in keeps no tag of a JPEG's EXIF thumbnail, only the segment it came in: the thumbnail
+// items come from there, as the platform's reader gives them.
+void CopyExifThumbnail(int32_t id, uint32_t bitmap) {
+  namespace codecs = gdiplus::codecs;
+  constexpr size_t kSignatureBytes = 6;  // "Exif\0\0"
+  std::vector<VximgplugTagRecord> records;
+  if (PluginEnumerateMetadata(PluginModelExifRaw, bitmap, records) == 0 || records.front().value == nullptr ||
+      records.front().length <= kSignatureBytes)
+    return;
+  const auto* segment = static_cast<const uint8_t*>(records.front().value);
+  codecs::TiffLayout layout;
+  if (!codecs::ParseTiffHeader({segment + kSignatureBytes, records.front().length - kSignatureBytes}, layout)) return;
+  codecs::DecodeBudget budget;
+  std::vector<gdiplus::PropertyRecord> items;
+  codecs::ReadExifThumbnail(layout, budget, items);
+  gdiplus::GpImage* image = GetGpImage(id);
+  for (gdiplus::PropertyRecord& r : items) {
+    if (!image || codecs::ifd::DirectoryOf(r.id) != codecs::ifd::Directory::Thumbnail || ImageHasItem(id, r.id)) continue;
+    gdiplus::PropertyItem item{r.id, static_cast<gdiplus::ULONG>(r.value.size()), r.type, r.value.data()};
+    gdiplus::GdipSetPropertyItem(image, &item);
+  }
+}
+
 // The resolution unit item: 2 inch (also when absent), 1 none, 3 centimetre.
 int32_t ResolutionUnitOf(int32_t id) {
   constexpr int32_t kInch = 2;
@@ -177,6 +202,7 @@ void PluginMetadataToImage(int32_t id, uint32_t bitmap, float& verticalDpi, floa
                      horizontalDpi);
   }
   CopyIccProfile(id, bitmap);
+  CopyExifThumbnail(id, bitmap);
   ApplyResolutionUnit(id, verticalDpi, horizontalDpi);
 }
 
@@ -189,7 +215,7 @@ void ImageMetadataToPlugin(int32_t id, uint32_t& bitmap) {
   for (uint32_t i = 0; i < count; ++i) {
     if (tag == 0) tag = api.CreateTag();
     if (tag == 0) break;
-    if (!DescribeTag(api, tag, items[i]) || items[i].id == 0) continue;
+    if (!DescribeTag(api, tag, items[i])) continue;
     api.SetMetadata(PluginModelExif, bitmap, std::to_string(api.GetTagKey(tag)).c_str(), tag);
     api.DeleteTag(tag);
     tag = 0;

@@ -77,6 +77,9 @@ std::vector<FixtureCase> Fixtures() {
       {"exif.tif", "-size 16x16 xc:red -depth 8 -compress lzw {}", kExifTags, {kExif, kGps, kChromaticities, kXmp}, 0},
       {"motorola.tif", "-size 16x16 xc:red -depth 8 -endian MSB {}", kExifTags, {kExif, kGps, kChromaticities, kXmp}, 0},
       {"icc.jpg", "-size 16x16 xc:blue -depth 8 {}", icc, {kIcc}, 0, 96},
+      // JFIF's 72 x 72 stands for no resolution where the EXIF tags give one (a camera's 180 dpi).
+      {"jfif72.jpg", "-size 16x16 xc:red -depth 8 -units PixelsPerInch -density 72 {}",
+       "-EXIF:XResolution=180 -EXIF:YResolution=180 -EXIF:ResolutionUnit=inches", {}, 0, 180},
       {"icc.tif", "-size 16x16 xc:blue -depth 8 -compress lzw {}", icc, {kIcc}, 0},
       {"iptc.jpg", "-size 16x16 xc:yellow -depth 8 {}", "-IPTC:Keywords=alpha -IPTC:Keywords=beta -IPTC:City=Paris",
        {kIptc}, 0},

@@ -26,6 +26,7 @@ struct Segments {
   bool jfifResolution = false;  // a JFIF header with a unit (inch or centimetre)
   std::vector<uint8_t> exif;    // the TIFF structure of the first EXIF block
   std::vector<uint8_t> iptc;
+  std::vector<uint8_t> photoshopResources;
 };
 
 bool JfifGivesResolution(const std::vector<uint8_t>& payload) {
@@ -38,9 +39,11 @@ void Inspect(uint8_t marker, const std::vector<uint8_t>& payload, Segments& foun
   const bool exif = payload.size() > sizeof kExifSignature &&
                     std::memcmp(payload.data(), kExifSignature, sizeof kExifSignature) == 0;
   if (marker == kApp1 && exif && found.exif.empty()) found.exif.assign(payload.begin() + sizeof kExifSignature, payload.end());
-  if (marker == kApp13 && found.iptc.empty()) {
+  if (marker == kApp13 && found.photoshopResources.empty()) {
     const auto record = vx::codecs::iptc::IptcOfPhotoshopSegment(payload);
     found.iptc.assign(record.begin(), record.end());
+    const auto resources = vx::codecs::iptc::ResourcesOfPhotoshopSegment(payload);
+    found.photoshopResources.assign(resources.begin(), resources.end());
   }
 }
 
@@ -64,15 +67,14 @@ Segments ReadSegments(FILE* file) {
   return found;
 }
 
-void AddIptcTag(FIBITMAP* dib, const std::vector<uint8_t>& record) {
-  constexpr uint16_t id = vx::codecs::iptc::kIptcPropertyTag;
+// A tag of the main model, as TIFF files keep the value in their main directory.
+void AddMainTag(FIBITMAP* dib, uint16_t id, FREE_IMAGE_MDTYPE type, const std::vector<uint8_t>& value) {
   const std::string key = std::to_string(id);
   FITAG* tag = FreeImage_CreateTag();
   if (!tag) return;
-  const auto length = static_cast<DWORD>(record.size());
-  if (FreeImage_SetTagKey(tag, key.c_str()) && FreeImage_SetTagID(tag, id) && FreeImage_SetTagType(tag, FIDT_UNDEFINED) &&
-      FreeImage_SetTagCount(tag, length) && FreeImage_SetTagLength(tag, length) &&
-      FreeImage_SetTagValue(tag, record.data()))
+  const auto length = static_cast<DWORD>(value.size());
+  if (FreeImage_SetTagKey(tag, key.c_str()) && FreeImage_SetTagID(tag, id) && FreeImage_SetTagType(tag, type) &&
+      FreeImage_SetTagCount(tag, length) && FreeImage_SetTagLength(tag, length) && FreeImage_SetTagValue(tag, value.data()))
     FreeImage_SetMetadata(FIMD_EXIF_MAIN, dib, key.c_str(), tag);
   FreeImage_DeleteTag(tag);
 }
@@ -90,7 +92,9 @@ void TakeMarkersFromJpegFile(FIBITMAP* dib, const std::string& path) {
     FreeImage_SetDotsPerMeterY(dib, 0);
   }
   if (!found.exif.empty()) TakeTagsFromExifBlock(dib, found.exif);
-  if (!found.iptc.empty()) AddIptcTag(dib, found.iptc);
+  if (!found.iptc.empty()) AddMainTag(dib, vx::codecs::iptc::kIptcPropertyTag, FIDT_UNDEFINED, found.iptc);
+  if (!found.photoshopResources.empty())
+    AddMainTag(dib, vx::codecs::iptc::kPhotoshopResourcesTag, FIDT_BYTE, found.photoshopResources);
 }
 
 }  // namespace vximgplug

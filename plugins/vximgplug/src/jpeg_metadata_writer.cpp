@@ -42,19 +42,34 @@ class ExifBlockForJpeg {
   bool set_ = false;
 };
 
-// A marker segment around the value of the bitmap's tag `id`; empty without one or when it
-// exceeds a segment.
-template <class Wrap>
-std::vector<uint8_t> SegmentOfTag(FIBITMAP* dib, uint16_t id, uint8_t marker, Wrap wrap) {
+std::span<const uint8_t> ValueOfTag(FIBITMAP* dib, uint16_t id) {
   FITAG* tag = FindBitmapTag(dib, id);
   if (!tag || !FreeImage_GetTagValue(tag) || FreeImage_GetTagLength(tag) == 0) return {};
-  const auto* value = static_cast<const uint8_t*>(FreeImage_GetTagValue(tag));
-  const std::vector<uint8_t> payload = wrap(std::span<const uint8_t>(value, FreeImage_GetTagLength(tag)));
-  if (payload.size() > kMaxSegmentPayload) return {};
+  return {static_cast<const uint8_t*>(FreeImage_GetTagValue(tag)), FreeImage_GetTagLength(tag)};
+}
+
+// A marker segment around `payload`; empty when there is none or it exceeds a segment.
+std::vector<uint8_t> Segment(uint8_t marker, const std::vector<uint8_t>& payload) {
+  if (payload.empty() || payload.size() > kMaxSegmentPayload) return {};
   const size_t length = payload.size() + 2;
   std::vector<uint8_t> segment = {0xFF, marker, static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length)};
   segment.insert(segment.end(), payload.begin(), payload.end());
   return segment;
+}
+
+std::vector<uint8_t> XmpSegment(FIBITMAP* dib) {
+  constexpr uint8_t kApp1 = 0xE1;
+  const auto packet = ValueOfTag(dib, vx::codecs::xmp::kXmpPropertyTag);
+  return packet.empty() ? std::vector<uint8_t>{} : Segment(kApp1, vx::codecs::xmp::SegmentOfXmp(packet));
+}
+
+// The IPTC record with the Photoshop resources around it.
+std::vector<uint8_t> PhotoshopSegment(FIBITMAP* dib) {
+  constexpr uint8_t kApp13 = 0xED;
+  const auto resources = ValueOfTag(dib, vx::codecs::iptc::kPhotoshopResourcesTag);
+  const auto record = ValueOfTag(dib, vx::codecs::iptc::kIptcPropertyTag);
+  if (resources.empty() && record.empty()) return {};
+  return Segment(kApp13, vx::codecs::iptc::PhotoshopSegment(resources, record));
 }
 
 // FreeImage's JPEG stream on its way to the file, with the host's segments placed as it goes by
@@ -141,13 +156,8 @@ std::vector<uint8_t> Joined(std::vector<uint8_t> first, const std::vector<uint8_
 
 bool WriteJpegWithHostTags(FIBITMAP* dib, FILE* stream, int flags) {
   ExifBlockForJpeg exif(dib);
-  constexpr uint8_t kApp1 = 0xE1, kApp13 = 0xED;
   // The XMP packet first, then the IPTC record.
-  SegmentInsertingWriter writer(
-      stream, Joined(SegmentOfTag(dib, vx::codecs::xmp::kXmpPropertyTag, kApp1,
-                                  [](std::span<const uint8_t> v) { return vx::codecs::xmp::SegmentOfXmp(v); }),
-                     SegmentOfTag(dib, vx::codecs::iptc::kIptcPropertyTag, kApp13,
-                                  [](std::span<const uint8_t> v) { return vx::codecs::iptc::PhotoshopSegmentOfIptc(v); })));
+  SegmentInsertingWriter writer(stream, Joined(XmpSegment(dib), PhotoshopSegment(dib)));
   return FreeImage_SaveToHandle(FIF_JPEG, dib, writer.Callbacks(), &writer, flags) && writer.Finish();
 }
 

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/gdiplus/codecs/exif/ifd_writer.h"
+
 namespace vximgplug {
 namespace {
 
@@ -29,6 +31,7 @@ struct FileTag {
   uint16_t type = 0;
   uint32_t count = 0;
   std::vector<uint8_t> value;  // little-endian, as FreeImage and property items hold values
+  uint32_t storedAt = 0;       // where a value that lies outside its entry starts in the structure
 };
 
 struct FileCloser {
@@ -119,7 +122,7 @@ class TiffFile {
     tag.value.resize(total);
     if (total <= 4) {
       std::copy_n(entry + 8, total, tag.value.begin());
-    } else if (!ReadAt(Get32(entry + 8), tag.value.data(), total)) {
+    } else if (tag.storedAt = Get32(entry + 8); !ReadAt(tag.storedAt, tag.value.data(), total)) {
       return false;
     }
     if (bigEndian_) ToLittleEndian(tag);
@@ -233,13 +236,37 @@ std::vector<FileTag> ReadSubDirectory(TiffFile& file, const std::vector<FileTag>
   return tags;
 }
 
+FileTag LongsTag(uint16_t id, std::initializer_list<uint32_t> values) {
+  FileTag tag{id, FIDT_LONG, static_cast<uint32_t>(values.size()), {}};
+  for (uint32_t v : values)
+    for (int shift = 0; shift < 32; shift += 8) tag.value.push_back(static_cast<uint8_t>(v >> shift));
+  return tag;
+}
+
+// The EXIF directory's tags, with the tags of its Interop directory (as the items that stand for
+// them, apart from the GPS tags of the same numbers) and where its maker note stood, as the
+// platform's reader gives them.
+std::vector<FileTag> ReadExifDirectory(TiffFile& file, const std::vector<FileTag>& main) {
+  namespace ifd = vx::gdiplus::codecs::ifd;
+  constexpr uint16_t kTagMakerNote = 0x927C, kTagInteropDirectory = 0xA005;
+  std::vector<FileTag> exif = ReadSubDirectory(file, main, kTagExifDirectory);
+  if (const FileTag* note = FindTag(exif, kTagMakerNote); note && note->storedAt != 0)
+    exif.push_back(LongsTag(static_cast<uint16_t>(ifd::kMakerNoteOriginItem),
+                            {note->storedAt, static_cast<uint32_t>(note->value.size())}));
+  for (FileTag& t : ReadSubDirectory(file, exif, kTagInteropDirectory)) {
+    t.id = static_cast<uint16_t>(ifd::InteropItemOf(t.id));
+    if (t.id != 0 && !FindTag(exif, t.id)) exif.push_back(std::move(t));
+  }
+  return exif;
+}
+
 // The main, EXIF and GPS models from the structure's directory at `offset` (0: its first);
 // nothing is replaced when that directory cannot be read.
 bool ReplaceTagModels(FIBITMAP* dib, TiffFile& file, uint64_t offset, Names naming, std::vector<FileTag>& main) {
   uint64_t first = 0;
   if (!dib || !file.ReadHeader(first) || !file.ReadDirectory(offset ? offset : first, main)) return false;
   ReplaceModel(dib, FIMD_EXIF_MAIN, main, naming);
-  ReplaceModel(dib, FIMD_EXIF_EXIF, ReadSubDirectory(file, main, kTagExifDirectory), naming);
+  ReplaceModel(dib, FIMD_EXIF_EXIF, ReadExifDirectory(file, main), naming);
   ReplaceModel(dib, FIMD_EXIF_GPS, ReadSubDirectory(file, main, kTagGpsDirectory), naming);
   return true;
 }

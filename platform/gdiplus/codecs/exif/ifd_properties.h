@@ -29,9 +29,15 @@ size_t PropertyElementSize(uint16_t type);
 // charged to the budget (many entries may point at the same bytes); reading stops when it is spent.
 void ReadIfdProperties(const TiffLayout& layout, uint32_t offset, DecodeBudget& budget, std::vector<PropertyRecord>& items);
 
-// A little-endian TIFF structure holding the writable items: the main directory, and EXIF and
-// GPS sub-directories when items belong there. Empty when no item is writable.
-std::vector<uint8_t> BuildExifBlock(const std::vector<PropertyRecord>& items);
+// Appends the thumbnail items of an EXIF block's second directory (IFD1), when it carries a JPEG
+// thumbnail: its stream and its tags.
+void ReadExifThumbnail(const TiffLayout& layout, DecodeBudget& budget, std::vector<PropertyRecord>& items);
+
+// A little-endian TIFF structure holding the writable items: the main directory, EXIF and GPS
+// sub-directories when items belong there, and the thumbnail's directory when the items hold
+// its stream; the largest items are left out until it fits `maxBytes`. Empty when no item is
+// writable.
+std::vector<uint8_t> BuildExifBlock(const std::vector<PropertyRecord>& items, size_t maxBytes);
 
 // Rewrites every directory of a little-endian TIFF file so that page i also carries the writable
 // items of pages[i] that the file does not already hold. The old directories stay in the file as

@@ -1,8 +1,11 @@
 // The IPTC record in a JPEG file: an APP13 segment "Photoshop 3.0\0" holding image resources
 // ("8BIM", a 16-bit ID, a padded Pascal name, a 32-bit size, the padded data), of which the
-// resource 0x0404 is the IPTC record as TIFF files keep it in tag 33723. Header-only and free of
-// library types, so the platform's JPEG codec and the format plug-in read it the same way.
+// resource 0x0404 is the IPTC record as TIFF files keep it in tag 33723. The resources all
+// together are what TIFF files keep in tag 34377, and so the property item 34377 of a JPEG.
+// Header-only and free of library types, so the platform's JPEG codec and the format plug-in read
+// and write it the same way.
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <span>
@@ -13,6 +16,7 @@ namespace vx::codecs::iptc {
 constexpr uint16_t kIptcPropertyTag = 33723;
 constexpr uint8_t kPhotoshopSignature[] = {'P', 'h', 'o', 't', 'o', 's', 'h', 'o', 'p', ' ', '3', '.', '0', 0};
 constexpr uint16_t kIptcResource = 0x0404;
+constexpr uint16_t kPhotoshopResourcesTag = 34377;
 
 inline uint32_t BigEndian(const uint8_t* p, size_t bytes) {
   uint32_t v = 0;
@@ -20,37 +24,76 @@ inline uint32_t BigEndian(const uint8_t* p, size_t bytes) {
   return v;
 }
 
-// The IPTC record of an APP13 payload; empty when it holds none. Every length is checked
-// against what the segment holds before it is followed.
-inline std::span<const uint8_t> IptcOfPhotoshopSegment(std::span<const uint8_t> payload) {
+// One image resource: its ID, where it starts and where its data lies in the bytes walked.
+struct Resource {
+  uint32_t id = 0;
+  size_t start = 0, dataAt = 0, dataBytes = 0, end = 0;
+};
+
+// Calls `visit` for each whole resource of `resources` in order; false when one is cut short
+// (every length is checked against what the bytes hold before it is followed).
+template <class Visit>
+bool WalkResources(std::span<const uint8_t> resources, Visit visit) {
+  size_t at = 0;
+  while (resources.size() - at >= 12 && std::memcmp(resources.data() + at, "8BIM", 4) == 0) {
+    const size_t nameBytes = (size_t{resources[at + 6]} + 2) & ~size_t{1};  // length byte and name, padded to even
+    if (resources.size() - at - 6 < nameBytes + 4) return false;
+    const size_t sizeAt = at + 6 + nameBytes;
+    const uint32_t size = BigEndian(resources.data() + sizeAt, 4);
+    const size_t dataAt = sizeAt + 4;
+    if (size > resources.size() - dataAt) return false;
+    const size_t end = std::min(resources.size(), dataAt + ((size_t{size} + 1) & ~size_t{1}));
+    visit(Resource{BigEndian(resources.data() + at + 4, 2), at, dataAt, size, end});
+    at = end;
+  }
+  return true;
+}
+
+// The image resources of an APP13 payload; empty when it is no Photoshop segment.
+inline std::span<const uint8_t> ResourcesOfPhotoshopSegment(std::span<const uint8_t> payload) {
   constexpr size_t kSignature = sizeof kPhotoshopSignature;
   if (payload.size() < kSignature || std::memcmp(payload.data(), kPhotoshopSignature, kSignature) != 0) return {};
-  size_t at = kSignature;
-  while (payload.size() - at >= 12 && std::memcmp(payload.data() + at, "8BIM", 4) == 0) {
-    const uint32_t id = BigEndian(payload.data() + at + 4, 2);
-    const size_t nameBytes = (size_t{payload[at + 6]} + 2) & ~size_t{1};  // length byte and name, padded to even
-    if (payload.size() - at - 6 < nameBytes + 4) return {};
-    const size_t sizeAt = at + 6 + nameBytes;
-    const uint32_t size = BigEndian(payload.data() + sizeAt, 4);
-    const size_t dataAt = sizeAt + 4;
-    if (size > payload.size() - dataAt) return {};
-    if (id == kIptcResource) return payload.subspan(dataAt, size);
-    at = dataAt + ((size_t{size} + 1) & ~size_t{1});
-    if (at > payload.size()) return {};
+  return payload.subspan(kSignature);
+}
+
+// The IPTC record of an APP13 payload; empty when it holds none.
+inline std::span<const uint8_t> IptcOfPhotoshopSegment(std::span<const uint8_t> payload) {
+  const std::span<const uint8_t> resources = ResourcesOfPhotoshopSegment(payload);
+  std::span<const uint8_t> record;
+  WalkResources(resources, [&](const Resource& r) {
+    if (r.id == kIptcResource && record.empty()) record = resources.subspan(r.dataAt, r.dataBytes);
+  });
+  return record;
+}
+
+// An APP13 payload of the resources (those that are whole), the IPTC record among them being
+// `record` (left out when it is empty, added with an empty name when they hold none).
+inline std::vector<uint8_t> PhotoshopSegment(std::span<const uint8_t> resources, std::span<const uint8_t> record) {
+  std::vector<uint8_t> out(std::begin(kPhotoshopSignature), std::end(kPhotoshopSignature));
+  const auto appendRecord = [&](const uint8_t* header, size_t headerBytes) {
+    out.insert(out.end(), header, header + headerBytes);
+    const auto size = static_cast<uint32_t>(record.size());
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(size >> shift));
+    out.insert(out.end(), record.begin(), record.end());
+    if (record.size() & 1) out.push_back(0);
+  };
+  bool placed = record.empty();
+  WalkResources(resources, [&](const Resource& r) {
+    if (r.id != kIptcResource) {
+      out.insert(out.end(), resources.begin() + r.start, resources.begin() + r.end);
+    } else if (!placed) {
+      appendRecord(resources.data() + r.start, r.dataAt - 4 - r.start);  // its own ID and name
+      placed = true;
+    }
+  });
+  if (!placed) {
+    const uint8_t header[] = {'8', 'B', 'I', 'M', 0x04, 0x04, 0, 0};
+    appendRecord(header, sizeof header);
   }
-  return {};
+  return out;
 }
 
 // An APP13 payload holding the record as resource 0x0404 with an empty name.
-inline std::vector<uint8_t> PhotoshopSegmentOfIptc(std::span<const uint8_t> record) {
-  std::vector<uint8_t> out(std::begin(kPhotoshopSignature), std::end(kPhotoshopSignature));
-  const uint8_t header[] = {'8', 'B', 'I', 'M', 0x04, 0x04, 0, 0};
-  out.insert(out.end(), std::begin(header), std::end(header));
-  const auto size = static_cast<uint32_t>(record.size());
-  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(size >> shift));
-  out.insert(out.end(), record.begin(), record.end());
-  if (record.size() & 1) out.push_back(0);
-  return out;
-}
+inline std::vector<uint8_t> PhotoshopSegmentOfIptc(std::span<const uint8_t> record) { return PhotoshopSegment({}, record); }
 
 }  // namespace vx::codecs::iptc

@@ -51,21 +51,28 @@ void ReadExif(j_decompress_ptr cinfo, DecodeBudget& budget, std::vector<Property
     if (m->marker != JPEG_APP0 + 1 || m->data_length < sizeof kExifSignature) continue;
     if (std::memcmp(m->data, kExifSignature, sizeof kExifSignature) != 0) continue;
     TiffLayout layout;
-    if (ParseTiffHeader(Bytes(m->data + 6, m->data_length - 6), layout)) ReadIfdProperties(layout, layout.firstIfd, budget, items);
+    if (!ParseTiffHeader(Bytes(m->data + 6, m->data_length - 6), layout)) continue;
+    ReadIfdProperties(layout, layout.firstIfd, budget, items);
+    ReadExifThumbnail(layout, budget, items);
     return;
   }
 }
 
-// The IPTC record becomes the property item TIFF files keep it in, unless the EXIF block
-// already brought one.
-void ReadIptc(j_decompress_ptr cinfo, DecodeBudget& budget, std::vector<PropertyRecord>& items) {
-  constexpr PROPID kTag = codecs_iptc::kIptcPropertyTag;
-  if (std::any_of(items.begin(), items.end(), [](const PropertyRecord& r) { return r.id == kTag; })) return;
+// The IPTC record and the Photoshop resources around it become the property items TIFF files keep
+// them in, unless the EXIF block already brought them.
+void ReadPhotoshopSegment(j_decompress_ptr cinfo, DecodeBudget& budget, std::vector<PropertyRecord>& items) {
+  const auto add = [&](PROPID tag, WORD type, std::span<const uint8_t> value) {
+    if (value.empty() || std::any_of(items.begin(), items.end(), [tag](const PropertyRecord& r) { return r.id == tag; }) ||
+        !budget.TakeBytes(value.size() + sizeof(PropertyRecord)))
+      return;
+    items.push_back({tag, type, std::vector<uint8_t>(value.begin(), value.end())});
+  };
   for (jpeg_saved_marker_ptr m = cinfo->marker_list; m; m = m->next) {
     if (m->marker != JPEG_APP0 + 13) continue;
-    const auto record = codecs_iptc::IptcOfPhotoshopSegment({m->data, m->data_length});
-    if (record.empty() || !budget.TakeBytes(record.size() + sizeof(PropertyRecord))) continue;
-    items.push_back({kTag, PropertyTagTypeUndefined, std::vector<uint8_t>(record.begin(), record.end())});
+    const std::span<const uint8_t> payload(m->data, m->data_length);
+    if (codecs_iptc::ResourcesOfPhotoshopSegment(payload).empty()) continue;
+    add(codecs_iptc::kIptcPropertyTag, PropertyTagTypeUndefined, codecs_iptc::IptcOfPhotoshopSegment(payload));
+    add(codecs_iptc::kPhotoshopResourcesTag, PropertyTagTypeByte, codecs_iptc::ResourcesOfPhotoshopSegment(payload));
     return;
   }
 }
@@ -118,7 +125,7 @@ void RunDecode(j_decompress_ptr cinfo, JpegDecode& d) {
   if (jpeg_read_header(cinfo, TRUE) != JPEG_HEADER_OK) return;
   // Saved markers go away when the decompression finishes.
   ReadExif(cinfo, d.budget, d.properties);
-  ReadIptc(cinfo, d.budget, d.properties);
+  ReadPhotoshopSegment(cinfo, d.budget, d.properties);
   ReadXmp(cinfo, d.budget, d.properties);
   d.profile = ReadIccProfile(cinfo);
   Frame& frame = d.frame;
@@ -188,12 +195,16 @@ bool ResolutionFromItems(const std::vector<PropertyRecord>& items, REAL& dpiX, R
 }
 
 // JFIF holds whole dots per inch: EXIF tags within one dot of them hold the same resolution
-// exactly (150.5 dpi, 40 dots per centimetre). Without JFIF's resolution the tags give it.
+// exactly (150.5 dpi, 40 dots per centimetre). Without JFIF's resolution the tags give it, and
+// over JFIF's 72 x 72, which writers put in when they know no better (as the format plug-in
+// reads such a file too).
 void ApplyExifResolution(const std::vector<PropertyRecord>& items, Frame& frame) {
+  constexpr REAL kPlaceholderDpi = 72;
   REAL x = 0, y = 0;
   if (!ResolutionFromItems(items, x, y)) return;
   const bool fromJfif = frame.imageFlags & ImageFlagsHasRealDPI;
-  if (fromJfif && (std::fabs(x - frame.dpiX) >= 1 || std::fabs(y - frame.dpiY) >= 1)) return;
+  const bool placeholder = frame.dpiX == kPlaceholderDpi && frame.dpiY == kPlaceholderDpi;
+  if (fromJfif && !placeholder && (std::fabs(x - frame.dpiX) >= 1 || std::fabs(y - frame.dpiY) >= 1)) return;
   frame.dpiX = x;
   frame.dpiY = y;
   frame.imageFlags |= ImageFlagsHasRealDPI;

@@ -9,6 +9,7 @@
 
 #include "platform/gdiplus/codecs/codec.h"
 #include "platform/gdiplus/codecs/exif/ifd_properties.h"
+#include "platform/gdiplus/codecs/exif/ifd_writer.h"
 #include "platform/gdiplus/codecs/frame_tools.h"
 #include "platform/gdiplus/codecs/jpeg/jpeg_error.h"
 #include "platform/gdiplus/codecs/jpeg/iptc_segment.h"
@@ -100,45 +101,41 @@ void RunEncode(j_compress_ptr cinfo, int quality, JpegEncode& e) {
 
 constexpr uint8_t kExifSignature[] = {'E', 'x', 'i', 'f', 0, 0};
 
-bool FitsOneSegment(const std::vector<uint8_t>& block) { return block.size() + sizeof kExifSignature <= kMaxMarkerPayload; }
-
-// Leaves out the largest items until at least `excess` bytes of values and entries are gone.
-void DropLargestItems(std::vector<PropertyRecord>& items, size_t excess) {
-  std::stable_sort(items.begin(), items.end(),
-                   [](const PropertyRecord& a, const PropertyRecord& b) { return a.value.size() > b.value.size(); });
-  constexpr size_t kEntryBytes = 12;
-  size_t dropped = 0, n = 0;
-  while (n < items.size() && dropped < excess) dropped += items[n++].value.size() + kEntryBytes;
-  items.erase(items.begin(), items.begin() + static_cast<ptrdiff_t>(std::max<size_t>(n, 1)));
-}
-
 // "Exif\0\0" and the TIFF structure of the items (the ICC profile apart), or nothing when no
 // item is writable. One segment holds at most 64 KB: the largest items (a maker note, a
 // thumbnail) are left out until the rest fits, so they do not take the small tags with them.
 std::vector<uint8_t> ExifSegment(const std::vector<PropertyRecord>& items) {
   std::vector<PropertyRecord> exifItems;
   std::copy_if(items.begin(), items.end(), std::back_inserter(exifItems), [](const PropertyRecord& r) {
-    return r.id != PropertyTagICCProfile && r.id != vx::codecs::iptc::kIptcPropertyTag &&
-           r.id != vx::codecs::xmp::kXmpPropertyTag;
+    return r.id != PropertyTagICCProfile && !ifd::InJpegSegmentOfItsOwn(r.id);
   });
-  std::vector<uint8_t> block = BuildExifBlock(exifItems);
-  while (!block.empty() && !FitsOneSegment(block)) {
-    DropLargestItems(exifItems, block.size() + sizeof kExifSignature - kMaxMarkerPayload);
-    block = BuildExifBlock(exifItems);
-  }
+  std::vector<uint8_t> block = BuildExifBlock(exifItems, kMaxMarkerPayload - sizeof kExifSignature);
   if (block.empty()) return {};
   block.insert(block.begin(), std::begin(kExifSignature), std::end(kExifSignature));
   return block;
 }
 
-// The IPTC and XMP items go into segments of their own, where JPEG readers look for them, when
-// they fit one.
-template <class Wrap>
-std::vector<uint8_t> SegmentOfItem(const std::vector<PropertyRecord>& items, PROPID tag, Wrap wrap) {
+std::span<const uint8_t> ValueOfItem(const std::vector<PropertyRecord>& items, PROPID tag) {
   const auto item = std::find_if(items.begin(), items.end(), [tag](const PropertyRecord& r) { return r.id == tag; });
-  if (item == items.end() || item->value.empty()) return {};
-  std::vector<uint8_t> segment = wrap(item->value);
+  return item == items.end() ? std::span<const uint8_t>{} : std::span<const uint8_t>(item->value);
+}
+
+// The XMP packet, and the IPTC record with the Photoshop resources around it, go into segments of
+// their own, where JPEG readers look for them, when they fit one.
+std::vector<uint8_t> FittingSegment(std::vector<uint8_t> segment) {
   return segment.size() <= kMaxMarkerPayload ? segment : std::vector<uint8_t>{};
+}
+
+std::vector<uint8_t> PhotoshopSegmentOfItems(const std::vector<PropertyRecord>& items) {
+  const auto resources = ValueOfItem(items, vx::codecs::iptc::kPhotoshopResourcesTag);
+  const auto record = ValueOfItem(items, vx::codecs::iptc::kIptcPropertyTag);
+  if (resources.empty() && record.empty()) return {};
+  return FittingSegment(vx::codecs::iptc::PhotoshopSegment(resources, record));
+}
+
+std::vector<uint8_t> XmpSegmentOfItems(const std::vector<PropertyRecord>& items) {
+  const auto packet = ValueOfItem(items, vx::codecs::xmp::kXmpPropertyTag);
+  return packet.empty() ? std::vector<uint8_t>{} : FittingSegment(vx::codecs::xmp::SegmentOfXmp(packet));
 }
 
 Status EncodeUpright(const Frame& source, const EncodeOptions& options, ByteSink& out) {
@@ -148,11 +145,8 @@ Status EncodeUpright(const Frame& source, const EncodeOptions& options, ByteSink
   try {
     e = std::make_unique<JpegEncode>(source, out);
     e->exif = ExifSegment(source.properties);
-    e->iptc = SegmentOfItem(source.properties, vx::codecs::iptc::kIptcPropertyTag, [](const std::vector<uint8_t>& v) {
-      return vx::codecs::iptc::PhotoshopSegmentOfIptc(v);
-    });
-    e->xmp = SegmentOfItem(source.properties, vx::codecs::xmp::kXmpPropertyTag,
-                           [](const std::vector<uint8_t>& v) { return vx::codecs::xmp::SegmentOfXmp(v); });
+    e->iptc = PhotoshopSegmentOfItems(source.properties);
+    e->xmp = XmpSegmentOfItems(source.properties);
     const auto profile = std::find_if(source.properties.begin(), source.properties.end(),
                                       [](const PropertyRecord& r) { return r.id == PropertyTagICCProfile; });
     if (profile != source.properties.end()) e->iccChunks = SplitIccProfile(profile->value);

@@ -1,0 +1,253 @@
+// Camera files through every JPEG and TIFF saver on both load routes: maker notes, the EXIF
+// thumbnail, the Interop directory, Photoshop's resources, a GPS directory of GPSVersionID alone, the Windows XP tags and empty texts read the
+// same afterwards, in the same directory, as exiftool reads them in the source. Pillow's grey and
+// palette TIFFs, which leave SamplesPerPixel out, load as 8 bits on both routes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "engine/saving_test_support.h"
+#include "support/required_tool.h"
+
+namespace vx::engine {
+namespace {
+
+using saving_test::ReadFile;
+using saving_test::ScratchFolder;
+using saving_test::Shell;
+
+constexpr int32_t k8bppIndexed = 0x30803;
+constexpr int32_t kMakerNoteOriginItem = 0x5F7C;
+constexpr int32_t kThumbnailDataItem = 0x501B;
+constexpr int32_t kInteropIndexItem = 0x5F01;
+const std::string kCameraData = std::string(VEXIRO_TEST_DATA_DIR) + "/camera/";
+
+std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+
+// Every tag exiftool reads, keyed "family0:family1:name" (a repeated key gets "#2", "#3" …).
+std::map<std::string, std::string> ExiftoolTags(const std::string& path) {
+  std::map<std::string, std::string> tags;
+  std::istringstream lines(Shell("exiftool -G0:1 -a -u -n -s " + Quoted(path) + " 2>/dev/null"));
+  for (std::string line; std::getline(lines, line);) {
+    const size_t close = line.find(']'), colon = line.find(" : ");
+    if (line.empty() || line[0] != '[' || close == std::string::npos || colon == std::string::npos) continue;
+    std::string name = line.substr(close + 1, colon - close - 1);
+    name.erase(0, name.find_first_not_of(' '));
+    name.erase(name.find_last_not_of(' ') + 1);
+    const std::string key = line.substr(1, close - 1) + ":" + name;
+    std::string unique = key;
+    for (int n = 2; tags.count(unique); ++n) unique = key + "#" + std::to_string(n);
+    tags[unique] = line.substr(colon + 3);
+  }
+  return tags;
+}
+
+std::string ThumbnailDigest(const std::string& path) {
+  return Shell("exiftool -b -ThumbnailImage " + Quoted(path) + " 2>/dev/null | md5sum | cut -c1-32");
+}
+
+bool StartsWith(const std::string& s, const std::string& prefix) { return s.rfind(prefix, 0) == 0; }
+
+// Tags a saver writes for itself: the file's own description, the place of the thumbnail and the
+// resolution (a file without one is saved at 96 dpi).
+bool WrittenBySaver(const std::string& key) {
+  static const char* kOwn[] = {"File:", "System:", "ExifTool:", "Composite:", "JFIF:", "EXIF:IFD1:ThumbnailOffset", "EXIF:IFD0:XResolution", "EXIF:IFD0:YResolution",
+                               "EXIF:IFD0:ResolutionUnit"};
+  for (const char* own : kOwn)
+    if (StartsWith(key, own)) return true;
+  return false;
+}
+
+// The source's ImageDescription and Copyright entries with a count of 0 (exiftool writes an empty
+// text with its terminating zero; some cameras write none at all).
+void EmptyTextsToCountZero(const std::string& path) {
+  std::vector<uint8_t> bytes = ReadFile(path);
+  const std::string signature("Exif\0\0", 6);
+  const auto found = std::search(bytes.begin(), bytes.end(), signature.begin(), signature.end());
+  ASSERT_NE(found, bytes.end());
+  const size_t tiff = static_cast<size_t>(found - bytes.begin()) + signature.size();
+  const bool big = bytes[tiff] == 'M';
+  const auto get = [&](size_t at, int n) {
+    uint32_t v = 0;
+    for (int i = 0; i < n; ++i) v |= uint32_t{bytes[at + (big ? n - 1 - i : i)]} << (8 * i);
+    return v;
+  };
+  const size_t ifd = tiff + get(tiff + 4, 4);
+  for (uint32_t i = 0; i < get(ifd, 2); ++i) {
+    const size_t entry = ifd + 2 + 12 * i;
+    if (get(entry, 2) == 0x010E || get(entry, 2) == 0x8298) std::fill_n(bytes.begin() + entry + 4, 4, 0);
+  }
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+struct CameraCase {
+  const char* name;
+  std::string source;    // a file of tests/data/camera, or "" for one drawn here
+  const char* exiftool;  // the tags exiftool writes into a drawn one
+  bool countZeroTexts = false;
+  bool forgetWhereTheMakerNoteStood = false;  // as for a note a host set: its place is found from its pointers
+};
+
+std::vector<CameraCase> CameraCases() {
+  return {
+      {"canon-ixus-400", kCameraData + "canon-ixus-400.jpg", ""},
+      {"panasonic-dmc-fz30", kCameraData + "panasonic-dmc-fz30.jpg", ""},
+      {"canon-40d", kCameraData + "canon-40d.jpg", ""},
+      {"canon-ixus-400 without its note's place", kCameraData + "canon-ixus-400.jpg", "", false, true},
+      {"xp", "", "-XPTitle=Harbour -XPComment='a comment' -XPAuthor='Jean Dupont' -XPKeywords='sea;boats' "
+                 "-XPSubject=ships -Artist=someone"},
+      {"empty texts", "", "'-Copyright^=' '-ImageDescription^=' -Artist=x"},
+      {"empty texts of count 0", "", "'-Copyright^=' '-ImageDescription^=' -Artist=x", true},
+      {"gps version only", "", "-GPSVersionID=2.2.0.0 -Make=Cam"},
+      // An IPTC record among other Photoshop resources (its digest).
+      {"photoshop resources", "", "-IPTC:Keywords=alpha -IPTC:City=Paris -IPTCDigest=new"},
+  };
+}
+
+std::string SourceOf(const ScratchFolder& folder, const CameraCase& c) {
+  if (!c.source.empty()) return c.source;
+  const std::string path = folder.File(std::string(c.name) + ".jpg");
+  EXPECT_EQ(std::system(("convert -size 32x24 xc:orange " + Quoted(path)).c_str()), 0);
+  EXPECT_EQ(std::system(("exiftool -q -overwrite_original " + std::string(c.exiftool) + " " + Quoted(path)).c_str()), 0);
+  if (c.countZeroTexts) EmptyTextsToCountZero(path);
+  return path;
+}
+
+struct Saver {
+  const char* name;
+  const char* extension;
+  VexiroStatus (*save)(vexiro::cImaging& engine, const std::string& path);
+  bool keepsThumbnail;
+};
+
+const Saver kSavers[] = {
+    {"SaveAsJPEG", ".jpg", [](vexiro::cImaging& e, const std::string& p) { return e.SaveAsJPEG(p, 90); }, true},
+    {"SaveAsTIFF", ".tif", [](vexiro::cImaging& e, const std::string& p) { return e.SaveAsTIFF(p); }, false},
+    {"SaveAsTIFFjpg", ".tif", [](vexiro::cImaging& e, const std::string& p) { return e.SaveAsTIFFjpg(p); }, false},
+};
+
+class CameraMetadata : public test_support::EngineTest {
+ protected:
+  // Every item of the file's picture as (ID, type, value as text), in ID order.
+  std::vector<std::tuple<int32_t, int32_t, std::string>> ItemsOf(const std::string& path, bool throughPlugin) {
+    engine_->DisableVximgplugCodecs(!throughPlugin);
+    const int32_t id = engine_->CreateImageFromFile(path);
+    EXPECT_NE(id, 0) << path;
+    std::vector<std::tuple<int32_t, int32_t, std::string>> items;
+    for (int32_t i = 1; i <= engine_->ExifTagCount(); ++i)
+      items.emplace_back(engine_->ExifTagGetID(i), engine_->ExifTagGetType(i), engine_->ExifTagGetValueString(i));
+    engine_->CloseImage(id);
+    std::sort(items.begin(), items.end());
+    return items;
+  }
+
+  // True when the loaded picture said where its maker note stood.
+  bool ForgetWhereTheMakerNoteStood() {
+    for (int32_t i = engine_->ExifTagCount(); i >= 1; --i) {
+      if (engine_->ExifTagGetID(i) == kMakerNoteOriginItem) return engine_->ExifTagDelete(i) == vexiro::OK;
+    }
+    return false;
+  }
+};
+
+TEST_F(CameraMetadata, EverySaverKeepsWhatTheCameraWrote) {
+  VX_REQUIRE_TOOL("convert");
+  VX_REQUIRE_TOOL("exiftool");
+  ScratchFolder folder;
+  for (const CameraCase& c : CameraCases()) {
+    const std::string source = SourceOf(folder, c);
+    const auto before = ExiftoolTags(source);
+    ASSERT_FALSE(before.empty()) << c.name;
+    const std::string thumbnail = ThumbnailDigest(source);
+    for (bool throughPlugin : {true, false}) {
+      for (const Saver& saver : kSavers) {
+        const std::string label = std::string(c.name) + (throughPlugin ? ", plug-in, " : ", platform, ") + saver.name;
+        const std::string saved = folder.File("saved" + std::string(saver.extension));
+        engine_->DisableVximgplugCodecs(!throughPlugin);
+        const int32_t id = engine_->CreateImageFromFile(source);
+        ASSERT_NE(id, 0) << label;
+        if (c.forgetWhereTheMakerNoteStood) {
+          ASSERT_TRUE(ForgetWhereTheMakerNoteStood()) << label;
+        }
+        ASSERT_EQ(saver.save(*engine_, saved), vexiro::OK) << label;
+        engine_->CloseImage(id);
+
+        const auto after = ExiftoolTags(saved);
+        for (const auto& [key, value] : before) {
+          if (WrittenBySaver(key)) continue;
+          if (StartsWith(key, "EXIF:IFD1:") && !saver.keepsThumbnail) {
+            EXPECT_EQ(after.count(key), 0u) << label << ": " << key << " (a second directory is a second page)";
+            continue;
+          }
+          const auto found = after.find(key);
+          EXPECT_TRUE(found != after.end() && found->second == value)
+              << label << ": " << key << " was '" << value << "', is '"
+              << (found == after.end() ? std::string("(missing)") : found->second) << "'";
+        }
+        if (saver.keepsThumbnail) {
+          EXPECT_EQ(ThumbnailDigest(saved), thumbnail) << label;
+        }
+      }
+    }
+  }
+}
+
+// The thumbnail, the Interop directory and where the maker note stood come through either route,
+// from the camera's JPEG and from a TIFF file written from it.
+TEST_F(CameraMetadata, BothRoutesGiveTheSameItems) {
+  ScratchFolder folder;
+  struct Case {
+    const char* name;
+    bool makerNote;
+  };
+  for (const auto& [name, makerNote] : {Case{"canon-ixus-400", true}, Case{"panasonic-dmc-fz30", true},
+                                        Case{"canon-40d", false}}) {
+    const std::string jpeg = kCameraData + name + ".jpg", tiff = folder.File(std::string(name) + ".tif");
+    const auto fromJpeg = ItemsOf(jpeg, true);
+    EXPECT_EQ(ItemsOf(jpeg, false), fromJpeg) << name;
+    const int32_t id = engine_->CreateImageFromFile(jpeg);
+    ASSERT_EQ(engine_->SaveAsTIFF(tiff), vexiro::OK) << name;
+    engine_->CloseImage(id);
+    EXPECT_EQ(ItemsOf(tiff, false), ItemsOf(tiff, true)) << name;
+    const auto has = [&](int32_t item) {
+      return std::any_of(fromJpeg.begin(), fromJpeg.end(), [item](const auto& t) { return std::get<0>(t) == item; });
+    };
+    EXPECT_EQ(has(kMakerNoteOriginItem), makerNote) << name;
+    EXPECT_TRUE(has(kThumbnailDataItem) && has(kInteropIndexItem)) << name;
+  }
+}
+
+// Pillow writes grey ('L') and palette ('P') pages without SamplesPerPixel, whose default is 1.
+TEST_F(CameraMetadata, TiffWithoutSamplesPerPixelLoadsAsEightBitsOnBothRoutes) {
+  VX_REQUIRE(std::system("/usr/bin/python3 -c 'import PIL' 2>/dev/null") == 0, "Pillow", "python3-pil");
+  VX_REQUIRE_TOOL("tiffdump");
+  ScratchFolder folder;
+  struct Case {
+    const char* mode;
+    const char* draw;
+  };
+  for (const Case& c : {Case{"L", "Image.new('L', (120, 80), 128)"},
+                        Case{"P", "Image.new('P', (120, 80), 3); im.putpalette(list(range(256)) * 3)"}}) {
+    const std::string path = folder.File(std::string(c.mode) + ".tif");
+    const std::string script = "from PIL import Image; im = " + std::string(c.draw) + "; im.save('" + path + "')";
+    ASSERT_EQ(std::system(("/usr/bin/python3 -c \"" + script + "\"").c_str()), 0) << c.mode;
+    ASSERT_EQ(Shell("tiffdump " + Quoted(path) + " | grep -c '^SamplesPerPixel'"), "0\n") << "Pillow wrote the tag";
+    for (bool throughPlugin : {true, false}) {
+      engine_->DisableVximgplugCodecs(!throughPlugin);
+      const int32_t id = engine_->CreateImageFromFile(path);
+      ASSERT_NE(id, 0) << c.mode << (throughPlugin ? " through the plug-in" : " through the platform");
+      EXPECT_EQ(engine_->GetPixelFormat(), k8bppIndexed) << c.mode << (throughPlugin ? " plug-in" : " platform");
+      EXPECT_EQ(engine_->GetWidth(), 120) << c.mode;
+      engine_->CloseImage(id);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vx::engine
