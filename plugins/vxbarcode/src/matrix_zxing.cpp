@@ -1,0 +1,107 @@
+#include "matrix_zxing.h"
+
+#define ZX_USE_UTF8 1
+#include <ZXing/ReadBarcode.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "matrix_geometry.h"
+#include "matrix_sizes.h"
+
+namespace vxbarcode {
+namespace {
+
+// Parts are never smaller than this many pixels a side, nor than a few symbols of the smallest
+// size looked for: a part too small to hold a symbol with its margin finds nothing.
+constexpr int kLeastPartSide = 160;
+constexpr int kSymbolsAPart = 4;
+
+ZXing::DecodeHints MatrixHints() {
+  return ZXing::DecodeHints()
+      .setFormats(ZXing::BarcodeFormat::DataMatrix)
+      .setTryHarder(true)
+      .setTryRotate(true)
+      .setTryDownscale(false)
+      .setMaxNumberOfSymbols(static_cast<uint8_t>(kMaxSymbols));
+}
+
+ZXing::ImageView ViewOf(const DibPixels& pixels) {
+  const auto format = pixels.bytesPerPixel == 1 ? ZXing::ImageFormat::Lum : ZXing::ImageFormat::BGR;
+  return ZXing::ImageView(pixels.topRow, pixels.width, pixels.height, format, static_cast<int>(pixels.rowStep));
+}
+
+struct Part {
+  int left, top, width, height;
+};
+
+// The library names the corners as they lie for an unmirrored reading; a mirrored symbol's own
+// top-left is then the third of them and its corners run the other way round.
+std::array<ZXing::PointI, 4> SymbolCorners(const ZXing::Result& r) {
+  const ZXing::Position& p = r.position();
+  if (r.isMirrored()) return {p[2], p[1], p[0], p[3]};
+  return {p[0], p[1], p[2], p[3]};
+}
+
+double Distance(ZXing::PointI a, ZXing::PointI b) { return std::hypot(a.x - b.x, a.y - b.y); }
+
+// The library gives no size; its data codewords and the symbol's proportions name one.
+void PutSize(const ZXing::Result& r, const std::array<ZXing::PointI, 4>& c, FoundSymbol& found) {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  const int dataCodewords = static_cast<int>(r.rawBytes().size());
+#pragma GCC diagnostic pop
+  const double across = Distance(c[0], c[1]) + Distance(c[3], c[2]);
+  const double down = Distance(c[0], c[3]) + Distance(c[1], c[2]);
+  if (const MatrixSize* size = MatrixSizeOf(dataCodewords, down > 0 ? across / down : 0)) {
+    found.rows = size->rows;
+    found.columns = size->columns;
+  }
+}
+
+// Values as stored, up to the first NUL: the value crosses the interface as a C string.
+FoundSymbol SymbolOf(const ZXing::Result& r, const Part& part) {
+  FoundSymbol found;
+  const ZXing::ByteArray& bytes = r.bytes();
+  found.value.assign(bytes.begin(), bytes.end());
+  found.value = found.value.substr(0, found.value.find('\0'));
+  const auto corners = SymbolCorners(r);
+  for (int k = 0; k < 4; ++k) {
+    found.corners[2 * k] = corners[k].x + part.left;
+    found.corners[2 * k + 1] = corners[k].y + part.top;
+  }
+  PutSize(r, corners, found);
+  return found;
+}
+
+// Halves, quarters, ... of the picture, each overlapping its neighbours by half, coarse first.
+std::vector<Part> PartsOf(int width, int height, int smallestSymbol) {
+  std::vector<Part> parts{{0, 0, width, height}};
+  const int leastSide = std::max(kLeastPartSide, kSymbolsAPart * smallestSymbol);
+  for (int split = 2;; split *= 2) {
+    const int partWidth = (width + split - 1) / split, partHeight = (height + split - 1) / split;
+    if (std::min(partWidth, partHeight) < leastSide) break;
+    const int steps = 2 * split - 1;
+    for (int row = 0; row < steps; ++row)
+      for (int column = 0; column < steps; ++column)
+        parts.push_back({std::min(column * partWidth / 2, width - partWidth),
+                         std::min(row * partHeight / 2, height - partHeight), partWidth, partHeight});
+  }
+  return parts;
+}
+
+}  // namespace
+
+std::vector<FoundSymbol> ReadWithZxing(const DibPixels& pixels, int smallestSymbol, const SearchBudget& budget) {
+  std::vector<FoundSymbol> found;
+  const ZXing::ImageView view = ViewOf(pixels);
+  const ZXing::DecodeHints hints = MatrixHints();
+  for (const Part& part : PartsOf(pixels.width, pixels.height, smallestSymbol)) {
+    if (budget.Spent() || found.size() >= kMaxSymbols) break;
+    for (const ZXing::Result& r : ZXing::ReadBarcodes(view.cropped(part.left, part.top, part.width, part.height), hints))
+      if (r.isValid()) AddUnlessKnown(found, SymbolOf(r, part));
+  }
+  return found;
+}
+
+}  // namespace vxbarcode

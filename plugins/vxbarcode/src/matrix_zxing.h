@@ -1,0 +1,18 @@
+// DataMatrix symbols found by ZXing: over the whole picture, then over overlapping parts of it.
+// Its detector follows edges from the picture's borders inwards and gives up on a large clean
+// symbol among other marks on a full page, yet finds the same symbol in a part of the page.
+#pragma once
+#include <vector>
+
+#include "dib_source.h"
+#include "matrix_budget.h"
+#include "scanners.h"
+
+namespace vxbarcode {
+
+// Each symbol once, corners in the symbol's own order (top-left, then clockwise as it reads),
+// rows and columns from its codeword count and proportions. `smallestSymbol` (pixels) bounds how
+// small the parts get.
+std::vector<FoundSymbol> ReadWithZxing(const DibPixels& pixels, int smallestSymbol, const SearchBudget& budget);
+
+}  // namespace vxbarcode
