@@ -191,14 +191,13 @@ void FitWithDmtx(const DibPixels& pixels, FoundSymbol& symbol, const SearchBudge
   }
 }
 
-std::vector<FoundSymbol> ScanWithDmtx(const DibPixels& pixels, std::vector<FoundSymbol> known,
+std::vector<FoundSymbol> ScanWithDmtx(const DibPixels& pixels, const MatrixSeeds& seeds, std::vector<FoundSymbol> known,
                                       const DmtxLimits& limits, const SearchBudget& budget) {
   DmtxSearch search(pixels, limits);
   if (!search.Ready()) return known;
   std::vector<FoundSymbol> ordered;
   std::vector<bool> met(known.size(), false);
   MatrixScanOrder order = search.Order();
-  const MatrixSeeds seeds(pixels);
   int starts = limits.starts, x = 0, y = 0;
   unsigned steps = 0;
   while (order.Next(x, y) && ordered.size() < kMaxSymbols) {
@@ -207,6 +206,7 @@ std::vector<FoundSymbol> ScanWithDmtx(const DibPixels& pixels, std::vector<Found
     if (!seeds.MayStart(x, y)) continue;
     if (MeetKnown(known, met, ordered, x, pixels.height - 1 - y) || starts == 0) continue;
     --starts;
+    if (budget.Spent()) break;
     std::optional<FoundSymbol> found = search.TryStart(x, y);
     if (!found) continue;
     const auto same = std::find_if(known.begin(), known.end(), [&](const FoundSymbol& k) { return SameSymbol(k, *found); });

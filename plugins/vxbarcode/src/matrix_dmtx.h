@@ -7,6 +7,7 @@
 
 #include "dib_source.h"
 #include "matrix_budget.h"
+#include "matrix_seeds.h"
 #include "scanners.h"
 
 namespace vxbarcode {
@@ -24,7 +25,7 @@ void FitWithDmtx(const DibPixels& pixels, FoundSymbol& symbol, const SearchBudge
 // libdmtx's own scan of the whole picture, in its order, within `limits`: starts inside the
 // `known` symbols are not tried. Gives the known symbols and the new ones in the order the scan
 // meets them; a known symbol the scan never meets comes last.
-std::vector<FoundSymbol> ScanWithDmtx(const DibPixels& pixels, std::vector<FoundSymbol> known,
+std::vector<FoundSymbol> ScanWithDmtx(const DibPixels& pixels, const MatrixSeeds& seeds, std::vector<FoundSymbol> known,
                                       const DmtxLimits& limits, const SearchBudget& budget);
 
 }  // namespace vxbarcode

@@ -16,6 +16,9 @@ namespace {
 // size looked for: a part too small to hold a symbol with its margin finds nothing.
 constexpr int kLeastPartSide = 160;
 constexpr int kSymbolsAPart = 4;
+// Quarters of each side at the finest: the marked areas serve symbols smaller than that on a
+// page, and finer parts of a busy photo cost more than they find.
+constexpr int kMostSplit = 4;
 
 ZXing::DecodeHints MatrixHints() {
   return ZXing::DecodeHints()
@@ -30,10 +33,6 @@ ZXing::ImageView ViewOf(const DibPixels& pixels) {
   const auto format = pixels.bytesPerPixel == 1 ? ZXing::ImageFormat::Lum : ZXing::ImageFormat::BGR;
   return ZXing::ImageView(pixels.topRow, pixels.width, pixels.height, format, static_cast<int>(pixels.rowStep));
 }
-
-struct Part {
-  int left, top, width, height;
-};
 
 // The library names the corners as they lie for an unmirrored reading; a mirrored symbol's own
 // top-left is then the third of them and its corners run the other way round.
@@ -60,7 +59,7 @@ void PutSize(const ZXing::Result& r, const std::array<ZXing::PointI, 4>& c, Foun
 }
 
 // Values as stored, up to the first NUL: the value crosses the interface as a C string.
-FoundSymbol SymbolOf(const ZXing::Result& r, const Part& part) {
+FoundSymbol SymbolOf(const ZXing::Result& r, const PixelArea& part) {
   FoundSymbol found;
   const ZXing::ByteArray& bytes = r.bytes();
   found.value.assign(bytes.begin(), bytes.end());
@@ -74,11 +73,13 @@ FoundSymbol SymbolOf(const ZXing::Result& r, const Part& part) {
   return found;
 }
 
-// Halves, quarters, ... of the picture, each overlapping its neighbours by half, coarse first.
-std::vector<Part> PartsOf(int width, int height, int smallestSymbol) {
-  std::vector<Part> parts{{0, 0, width, height}};
+// The whole picture, the marked areas, then halves, quarters, ... of the picture, each
+// overlapping its neighbours by half.
+std::vector<PixelArea> PartsOf(int width, int height, const std::vector<PixelArea>& marked, int smallestSymbol) {
+  std::vector<PixelArea> parts{{0, 0, width, height}};
+  parts.insert(parts.end(), marked.begin(), marked.end());
   const int leastSide = std::max(kLeastPartSide, kSymbolsAPart * smallestSymbol);
-  for (int split = 2;; split *= 2) {
+  for (int split = 2; split <= kMostSplit; split *= 2) {
     const int partWidth = (width + split - 1) / split, partHeight = (height + split - 1) / split;
     if (std::min(partWidth, partHeight) < leastSide) break;
     const int steps = 2 * split - 1;
@@ -92,11 +93,12 @@ std::vector<Part> PartsOf(int width, int height, int smallestSymbol) {
 
 }  // namespace
 
-std::vector<FoundSymbol> ReadWithZxing(const DibPixels& pixels, int smallestSymbol, const SearchBudget& budget) {
+std::vector<FoundSymbol> ReadWithZxing(const DibPixels& pixels, const std::vector<PixelArea>& marked,
+                                       int smallestSymbol, const SearchBudget& budget) {
   std::vector<FoundSymbol> found;
   const ZXing::ImageView view = ViewOf(pixels);
   const ZXing::DecodeHints hints = MatrixHints();
-  for (const Part& part : PartsOf(pixels.width, pixels.height, smallestSymbol)) {
+  for (const PixelArea& part : PartsOf(pixels.width, pixels.height, marked, smallestSymbol)) {
     if (budget.Spent() || found.size() >= kMaxSymbols) break;
     for (const ZXing::Result& r : ZXing::ReadBarcodes(view.cropped(part.left, part.top, part.width, part.height), hints))
       if (r.isValid()) AddUnlessKnown(found, SymbolOf(r, part));

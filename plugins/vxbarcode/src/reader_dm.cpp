@@ -7,7 +7,9 @@
 #include <cmath>
 
 #include "../vxbarcode.h"
+#include "matrix_areas.h"
 #include "matrix_dmtx.h"
+#include "matrix_seeds.h"
 #include "matrix_zxing.h"
 #include "scanners.h"
 
@@ -26,6 +28,9 @@ constexpr int kLeastLongerSide = 3;
 // The scan runs coarse first, so large symbols come early; ZXing has found most symbols by then.
 constexpr int kWholeScanStarts = 2000;
 constexpr std::chrono::milliseconds kWholeScanTime{200};
+// Marks of less contrast than this are not told apart from paper and noise when looking for the
+// areas that may hold a symbol; a symbol printed that faint is still read from the whole picture.
+constexpr int kLeastContrast = 48;
 // The safety net: however the picture looks, a scan answers what it found by then.
 constexpr std::chrono::milliseconds kScanTimeLimit{3000};
 
@@ -37,9 +42,11 @@ std::vector<FoundSymbol> RecogniseMatrix(const DibPixels& pixels, int32_t) {
   if (std::max(pixels.width, pixels.height) < kLeastLongerSide) return {};
   const SearchBudget budget(kScanTimeLimit);
   const int smallest = SmallestEdge(pixels.dpi);
-  std::vector<FoundSymbol> found = ReadWithZxing(pixels, smallest, budget);
+  const MatrixSeeds seeds(pixels);
+  const std::vector<PixelArea> marked = MarkedAreas(seeds, pixels.width, pixels.height, kLeastContrast, smallest);
+  std::vector<FoundSymbol> found = ReadWithZxing(pixels, marked, smallest, budget);
   for (FoundSymbol& symbol : found) FitWithDmtx(pixels, symbol, budget);
-  found = ScanWithDmtx(pixels, std::move(found), DmtxLimits{smallest, 0, kWholeScanStarts},
+  found = ScanWithDmtx(pixels, seeds, std::move(found), DmtxLimits{smallest, 0, kWholeScanStarts},
                        budget.Within(kWholeScanTime));
   if (found.size() > kMaxSymbols) found.resize(kMaxSymbols);
   return found;
