@@ -154,9 +154,20 @@ bool MeetKnown(const std::vector<FoundSymbol>& known, std::vector<bool>& met, st
   return false;
 }
 
+// libdmtx reads neither mirrored symbols nor the sizes of the rectangular extension.
+bool DmtxReads(const FoundSymbol& symbol) {
+  if (!RunsClockwise(symbol)) return false;
+  for (int size = 0; size < DmtxSymbolSquareCount + DmtxSymbolRectCount; ++size)
+    if (dmtxGetSymbolAttribute(DmtxSymAttribSymbolRows, size) == symbol.rows &&
+        dmtxGetSymbolAttribute(DmtxSymAttribSymbolCols, size) == symbol.columns)
+      return true;
+  return false;
+}
+
 }  // namespace
 
 void FitWithDmtx(const DibPixels& pixels, FoundSymbol& symbol, const SearchBudget& budget) {
+  if (!DmtxReads(symbol)) return;
   const int margin = std::max(kLeastFitMargin, static_cast<int>(LongestSide(symbol) * kFitMargin));
   int left = pixels.width, top = pixels.height, right = 0, bottom = 0;
   for (int k = 0; k < 4; ++k) {

@@ -58,6 +58,16 @@ bool AddUnlessKnown(std::vector<FoundSymbol>& symbols, FoundSymbol symbol) {
   return true;
 }
 
+// With y running down the picture, a positive turn from one side to the next is clockwise.
+bool RunsClockwise(const FoundSymbol& symbol) {
+  double turn = 0;
+  for (int k = 0; k < 4; ++k) {
+    const Point a = CornerOf(symbol, k), b = CornerOf(symbol, k + 1), c = CornerOf(symbol, k + 2);
+    turn += (b.x - a.x) * (c.y - b.y) - (b.y - a.y) * (c.x - b.x);
+  }
+  return turn > 0;
+}
+
 void MoveCorners(FoundSymbol& symbol, int dx, int dy) {
   for (int k = 0; k < 4; ++k) {
     symbol.corners[2 * k] += dx;

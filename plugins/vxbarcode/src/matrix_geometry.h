@@ -17,6 +17,9 @@ bool SameSymbol(const FoundSymbol& a, const FoundSymbol& b);
 // Adds the symbol unless one of `symbols` stands for it; true when added.
 bool AddUnlessKnown(std::vector<FoundSymbol>& symbols, FoundSymbol symbol);
 
+// Whether the corners run clockwise on the picture, as an unmirrored symbol's do.
+bool RunsClockwise(const FoundSymbol& symbol);
+
 // The corners moved by (dx, dy).
 void MoveCorners(FoundSymbol& symbol, int dx, int dy);
 

@@ -1,6 +1,7 @@
 #include "matrix_zxing.h"
 
-#define ZX_USE_UTF8 1
+#include "zxing_view.h"
+
 #include <ZXing/ReadBarcode.h>
 
 #include <algorithm>
@@ -27,11 +28,6 @@ ZXing::DecodeHints MatrixHints() {
       .setTryRotate(true)
       .setTryDownscale(false)
       .setMaxNumberOfSymbols(static_cast<uint8_t>(kMaxSymbols));
-}
-
-ZXing::ImageView ViewOf(const DibPixels& pixels) {
-  const auto format = pixels.bytesPerPixel == 1 ? ZXing::ImageFormat::Lum : ZXing::ImageFormat::BGR;
-  return ZXing::ImageView(pixels.topRow, pixels.width, pixels.height, format, static_cast<int>(pixels.rowStep));
 }
 
 // The library names the corners as they lie for an unmirrored reading; a mirrored symbol's own
@@ -96,7 +92,7 @@ std::vector<PixelArea> PartsOf(int width, int height, const std::vector<PixelAre
 std::vector<FoundSymbol> ReadWithZxing(const DibPixels& pixels, const std::vector<PixelArea>& marked,
                                        int smallestSymbol, const SearchBudget& budget) {
   std::vector<FoundSymbol> found;
-  const ZXing::ImageView view = ViewOf(pixels);
+  const ZXing::ImageView view = ZxingViewOf(pixels);
   const ZXing::DecodeHints hints = MatrixHints();
   for (const PixelArea& part : PartsOf(pixels.width, pixels.height, marked, smallestSymbol)) {
     if (budget.Spent() || found.size() >= kMaxSymbols) break;
