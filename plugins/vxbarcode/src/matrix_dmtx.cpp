@@ -142,17 +142,49 @@ bool SameValue(const std::string& a, const std::string& b) {
   return plain(a) == plain(b);
 }
 
-// Where the scan meets a known symbol first, that symbol takes its place in the order.
-bool MeetKnown(const std::vector<FoundSymbol>& known, std::vector<bool>& met, std::vector<FoundSymbol>& ordered,
-               int x, int y) {
-  for (size_t k = 0; k < known.size(); ++k) {
-    if (!Covers(known[k], x, y, kEdgeMargin)) continue;
-    if (!met[k]) ordered.push_back(known[k]);
-    met[k] = true;
+// The symbols a scan knows of, put in the order in which it meets them.
+class MetSymbols {
+ public:
+  explicit MetSymbols(std::vector<FoundSymbol> known) : known_(std::move(known)), met_(known_.size(), false) {}
+
+  // Meets the known symbol that covers (x, y), top-down pixels; false when none does.
+  bool MeetAt(int x, int y) {
+    for (size_t k = 0; k < known_.size(); ++k)
+      if (Covers(known_[k], x, y, kEdgeMargin)) return Meet(k);
+    return false;
+  }
+  // Meets the known symbol that `symbol` stands for, else adds it as met now.
+  void MeetOrAdd(FoundSymbol symbol) {
+    for (size_t k = 0; k < known_.size(); ++k)
+      if (SameSymbol(known_[k], symbol)) {
+        Meet(k);
+        return;
+      }
+    known_.push_back(std::move(symbol));
+    met_.push_back(false);
+    Meet(known_.size() - 1);
+  }
+  bool AllMet() const { return order_.size() == known_.size(); }
+  size_t MetCount() const { return order_.size(); }
+  // The met symbols in order, then those never met.
+  std::vector<FoundSymbol> Ordered() && {
+    std::vector<FoundSymbol> ordered;
+    for (size_t k : order_) ordered.push_back(std::move(known_[k]));
+    for (size_t k = 0; k < known_.size(); ++k)
+      if (!met_[k]) ordered.push_back(std::move(known_[k]));
+    return ordered;
+  }
+
+ private:
+  bool Meet(size_t k) {
+    if (!met_[k]) order_.push_back(k);
+    met_[k] = true;
     return true;
   }
-  return false;
-}
+  std::vector<FoundSymbol> known_;
+  std::vector<bool> met_;
+  std::vector<size_t> order_;
+};
 
 // libdmtx reads neither mirrored symbols nor the sizes of the rectangular extension.
 bool DmtxReads(const FoundSymbol& symbol) {
@@ -206,34 +238,19 @@ std::vector<FoundSymbol> ScanWithDmtx(const DibPixels& pixels, const MatrixSeeds
                                       const DmtxLimits& limits, const SearchBudget& budget) {
   DmtxSearch search(pixels, limits);
   if (!search.Ready()) return known;
-  std::vector<FoundSymbol> ordered;
-  std::vector<bool> met(known.size(), false);
+  MetSymbols symbols(std::move(known));
   MatrixScanOrder order = search.Order();
   int starts = limits.starts, x = 0, y = 0;
   unsigned steps = 0;
-  while (order.Next(x, y) && ordered.size() < kMaxSymbols) {
+  while (order.Next(x, y) && symbols.MetCount() < kMaxSymbols) {
     if (++steps % kStepsAClockLook == 0 && budget.Spent()) break;
-    if (starts == 0 && ordered.size() == known.size()) break;
-    if (!seeds.MayStart(x, y)) continue;
-    if (MeetKnown(known, met, ordered, x, pixels.height - 1 - y) || starts == 0) continue;
+    if (starts == 0 && symbols.AllMet()) break;
+    if (!seeds.MayStart(x, y) || symbols.MeetAt(x, pixels.height - 1 - y) || starts == 0) continue;
     --starts;
     if (budget.Spent()) break;
-    std::optional<FoundSymbol> found = search.TryStart(x, y);
-    if (!found) continue;
-    const auto same = std::find_if(known.begin(), known.end(), [&](const FoundSymbol& k) { return SameSymbol(k, *found); });
-    if (same != known.end()) {
-      const size_t k = static_cast<size_t>(same - known.begin());
-      if (!met[k]) ordered.push_back(known[k]);
-      met[k] = true;
-      continue;
-    }
-    known.push_back(*found);
-    met.push_back(true);
-    ordered.push_back(std::move(*found));
+    if (std::optional<FoundSymbol> found = search.TryStart(x, y)) symbols.MeetOrAdd(std::move(*found));
   }
-  for (size_t k = 0; k < known.size(); ++k)
-    if (!met[k]) ordered.push_back(known[k]);
-  return ordered;
+  return std::move(symbols).Ordered();
 }
 
 }  // namespace vxbarcode

@@ -33,6 +33,14 @@ double SideLength(const FoundSymbol& symbol, int k) {
 // Inside a convex quadrilateral a point lies on the same side of all four edges, whichever way the
 // corners run (a mirrored symbol's run the other way round); the margin moves each edge outwards.
 bool Covers(const FoundSymbol& symbol, double x, double y, double margin) {
+  Point least = CornerOf(symbol, 0), most = least;
+  for (int k = 1; k < 4; ++k) {
+    const Point corner = CornerOf(symbol, k);
+    least = {std::min(least.x, corner.x), std::min(least.y, corner.y)};
+    most = {std::max(most.x, corner.x), std::max(most.y, corner.y)};
+  }
+  // Most points a scan tests lie well away from every symbol: the corners' bounds rule them out.
+  if (x < least.x - margin || x > most.x + margin || y < least.y - margin || y > most.y + margin) return false;
   int positive = 0, negative = 0;
   for (int k = 0; k < 4; ++k) {
     const Point a = CornerOf(symbol, k), b = CornerOf(symbol, k + 1);
