@@ -175,6 +175,9 @@ TEST_F(DataMatrixReaderTest, DrawnSymbolsReadInEveryShapeAndCondition) {
        "p.jpg", "JPEG compressed at quality 25", 32, 32, true},
       {"low contrast", "--vers=7 --scale=4", "Low contrast", "", "300x300", "+level 40%,62%", "p.png", "Low contrast",
        22, 22, true},
+      // Grain that ZXing reads through only at half size, and dmtxread at full size.
+      {"grainy", "--vers=10 --scale=2", "Hard case number one", "-bordercolor white -border 4", "300x300",
+       "-seed 1 -attenuate 2.2 +noise Gaussian", "p.png", "Hard case number one", 32, 32, true},
       {"GS1", "--gs1 --square --vers=6 --scale=4", "[01]09501101530003[10]AB-123[17]140704", "", "300x300", "",
        "p.png", "010950110153000310AB-123\x1D" "17140704", 20, 20, true},
       {"binary data up to its NUL", "--esc --vers=5 --scale=4", "Before\\0After", "", "300x300", "", "p.png", "Before",

@@ -17,17 +17,20 @@ namespace {
 // size looked for: a part too small to hold a symbol with its margin finds nothing.
 constexpr int kLeastPartSide = 160;
 constexpr int kSymbolsAPart = 4;
+// The half-size picture is read when it can hold a symbol with its margin.
+constexpr int kLeastHalfSide = 32;
 // Quarters of each side at the finest: the marked areas serve symbols smaller than that on a
 // page, and finer parts of a busy photo cost more than they find.
 constexpr int kMostSplit = 4;
 
-ZXing::DecodeHints MatrixHints() {
-  return ZXing::DecodeHints()
-      .setFormats(ZXing::BarcodeFormat::DataMatrix)
-      .setTryHarder(true)
-      .setTryRotate(true)
-      .setTryDownscale(false)
-      .setMaxNumberOfSymbols(static_cast<uint8_t>(kMaxSymbols));
+const ZXing::DecodeHints& MatrixHints() {
+  static const ZXing::DecodeHints hints = ZXing::DecodeHints()
+                                              .setFormats(ZXing::BarcodeFormat::DataMatrix)
+                                              .setTryHarder(true)
+                                              .setTryRotate(true)
+                                              .setTryDownscale(false)
+                                              .setMaxNumberOfSymbols(static_cast<uint8_t>(kMaxSymbols));
+  return hints;
 }
 
 // The library names the corners as they lie for an unmirrored reading; a mirrored symbol's own
@@ -54,16 +57,22 @@ void PutSize(const ZXing::Result& r, const std::array<ZXing::PointI, 4>& c, Foun
   }
 }
 
+// Where a view lies on the picture: its top-left pixel, and how many picture pixels a side one of
+// its pixels stands for.
+struct Placement {
+  int left, top, scale;
+};
+
 // Values as stored, up to the first NUL: the value crosses the interface as a C string.
-FoundSymbol SymbolOf(const ZXing::Result& r, const PixelArea& part) {
+FoundSymbol SymbolOf(const ZXing::Result& r, const Placement& part) {
   FoundSymbol found;
   const ZXing::ByteArray& bytes = r.bytes();
   found.value.assign(bytes.begin(), bytes.end());
   found.value = found.value.substr(0, found.value.find('\0'));
   const auto corners = SymbolCorners(r);
   for (int k = 0; k < 4; ++k) {
-    found.corners[2 * k] = corners[k].x + part.left;
-    found.corners[2 * k + 1] = corners[k].y + part.top;
+    found.corners[2 * k] = corners[k].x * part.scale + part.left;
+    found.corners[2 * k + 1] = corners[k].y * part.scale + part.top;
   }
   PutSize(r, corners, found);
   return found;
@@ -87,18 +96,56 @@ std::vector<PixelArea> PartsOf(int width, int height, const std::vector<PixelAre
   return parts;
 }
 
+struct GreyPicture {
+  int width = 0, height = 0;
+  std::vector<uint8_t> levels;
+};
+
+// Adds the grey levels of one row's pixel pairs to `sums`, one sum a pair.
+void AddPairs(const DibPixels& pixels, int row, std::vector<uint16_t>& sums) {
+  const uint8_t* line = pixels.Row(row);
+  const int pairs = static_cast<int>(sums.size());
+  if (pixels.bytesPerPixel == 1) {
+    for (int x = 0; x < pairs; ++x) sums[x] += line[2 * x] + line[2 * x + 1];
+    return;
+  }
+  for (int x = 0; x < pairs; ++x) sums[x] += Luminance(line + 6 * x) + Luminance(line + 6 * x + 3);
+}
+
+// Each 2 x 2 block of pixels averaged to one grey pixel: grain that breaks ZXing's edges at full
+// size averages out, while a symbol of two pixels a module or more keeps its modules.
+GreyPicture HalfSizeGrey(const DibPixels& pixels) {
+  GreyPicture half{pixels.width / 2, pixels.height / 2, {}};
+  half.levels.resize(static_cast<size_t>(half.width) * half.height);
+  std::vector<uint16_t> sums(static_cast<size_t>(half.width));
+  for (int y = 0; y < half.height; ++y) {
+    std::fill(sums.begin(), sums.end(), 0);
+    AddPairs(pixels, 2 * y, sums);
+    AddPairs(pixels, 2 * y + 1, sums);
+    uint8_t* target = half.levels.data() + static_cast<size_t>(y) * half.width;
+    for (int x = 0; x < half.width; ++x) target[x] = static_cast<uint8_t>((sums[x] + 2) / 4);
+  }
+  return half;
+}
+
+void ReadInto(std::vector<FoundSymbol>& found, const ZXing::ImageView& view, const Placement& placement) {
+  for (const ZXing::Result& r : ZXing::ReadBarcodes(view, MatrixHints()))
+    if (r.isValid()) AddUnlessKnown(found, SymbolOf(r, placement));
+}
+
 }  // namespace
 
 std::vector<FoundSymbol> ReadWithZxing(const DibPixels& pixels, const std::vector<PixelArea>& marked,
                                        int smallestSymbol, const SearchBudget& budget) {
   std::vector<FoundSymbol> found;
   const ZXing::ImageView view = ZxingViewOf(pixels);
-  const ZXing::DecodeHints hints = MatrixHints();
   for (const PixelArea& part : PartsOf(pixels.width, pixels.height, marked, smallestSymbol)) {
-    if (budget.Spent() || found.size() >= kMaxSymbols) break;
-    for (const ZXing::Result& r : ZXing::ReadBarcodes(view.cropped(part.left, part.top, part.width, part.height), hints))
-      if (r.isValid()) AddUnlessKnown(found, SymbolOf(r, part));
+    if (budget.Spent() || found.size() >= kMaxSymbols) return found;
+    ReadInto(found, view.cropped(part.left, part.top, part.width, part.height), {part.left, part.top, 1});
   }
+  if (budget.Spent() || std::min(pixels.width, pixels.height) < 2 * kLeastHalfSide) return found;
+  const GreyPicture half = HalfSizeGrey(pixels);
+  ReadInto(found, ZXing::ImageView(half.levels.data(), half.width, half.height, ZXing::ImageFormat::Lum), {0, 0, 2});
   return found;
 }
 
