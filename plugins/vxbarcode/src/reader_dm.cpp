@@ -24,10 +24,10 @@ constexpr int kSmallestEdgePixels = 10;
 // Too small for either library: ZXing's parts and libdmtx's scan grid need a few pixels.
 constexpr int kLeastLongerSide = 3;
 // libdmtx's own scan tries this many region starts at most, for at most this long: a start costs
-// from tens of microseconds on a photo to near a millisecond along the bars of a linear symbol.
-// The scan runs coarse first and skips the symbols ZXing found, so its starts go to what ZXing
-// missed: few symbols, which it meets early or, in a busy photo, seldom at all.
-constexpr int kWholeScanStarts = 500;
+// from a few microseconds where it fails at once to near a millisecond along the bars of a linear
+// symbol. The scan runs coarse first and skips the symbols ZXing found, so its starts go to what
+// ZXing missed, in a busy photo mostly grain.
+constexpr int kWholeScanStarts = 4000;
 constexpr std::chrono::milliseconds kWholeScanTime{100};
 // Marks of less contrast than this are not told apart from paper and noise when looking for the
 // areas that may hold a symbol; a symbol printed that faint is still read from the whole picture.
