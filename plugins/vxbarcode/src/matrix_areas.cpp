@@ -5,7 +5,7 @@
 namespace vxbarcode {
 namespace {
 
-// A group wider and higher than this share of the picture is the picture itself.
+// A group wider and higher than this share of the picture stands for the whole picture.
 constexpr double kMostOfThePicture = 0.8;
 
 struct BlockBox {
@@ -54,9 +54,10 @@ std::vector<PixelArea> MarkedAreas(const MatrixSeeds& seeds, int width, int heig
       const int top = std::max(0, rowOffset + (box.top - 1) * block);
       const int right = std::min(width, (box.right + 2) * block);
       const int bottom = std::min(height, rowOffset + (box.bottom + 2) * block);
-      const PixelArea area{left, top, right - left, bottom - top};
+      PixelArea area{left, top, right - left, bottom - top};
       if (std::min(area.width, area.height) < leastSide) continue;
-      if (area.width > kMostOfThePicture * width && area.height > kMostOfThePicture * height) continue;
+      if (area.width > kMostOfThePicture * width && area.height > kMostOfThePicture * height)
+        area = PixelArea{0, 0, width, height};
       areas.push_back(area);
     }
   return areas;

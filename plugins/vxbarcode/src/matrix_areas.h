@@ -14,7 +14,8 @@ struct PixelArea {
 };
 
 // Groups of blocks whose levels spread by at least `leastContrast`, at least `leastSide` pixels
-// each way, widened by a block on every side; a group covering most of the picture is left out.
+// each way, widened by a block on every side; a group covering most of the picture (a busy photo)
+// stands for the whole picture.
 std::vector<PixelArea> MarkedAreas(const MatrixSeeds& seeds, int width, int height, int leastContrast, int leastSide);
 
 }  // namespace vxbarcode

@@ -19,8 +19,7 @@ constexpr int kLeastPartSide = 160;
 constexpr int kSymbolsAPart = 4;
 // The half-size picture is read when it can hold a symbol with its margin.
 constexpr int kLeastHalfSide = 32;
-// Quarters of each side at the finest: the marked areas serve symbols smaller than that on a
-// page, and finer parts of a busy photo cost more than they find.
+// Quarters of each side at the finest: finer parts of a busy photo cost more than they find.
 constexpr int kMostSplit = 4;
 
 const ZXing::DecodeHints& MatrixHints() {
@@ -78,21 +77,27 @@ FoundSymbol SymbolOf(const ZXing::Result& r, const Placement& part) {
   return found;
 }
 
-// The whole picture, the marked areas, then halves, quarters, ... of the picture, each
-// overlapping its neighbours by half.
-std::vector<PixelArea> PartsOf(int width, int height, const std::vector<PixelArea>& marked, int smallestSymbol) {
-  std::vector<PixelArea> parts{{0, 0, width, height}};
-  parts.insert(parts.end(), marked.begin(), marked.end());
-  const int leastSide = std::max(kLeastPartSide, kSymbolsAPart * smallestSymbol);
+// Halves and quarters of the area, each overlapping its neighbours by half.
+void AddSplits(std::vector<PixelArea>& parts, const PixelArea& area, int leastSide) {
   for (int split = 2; split <= kMostSplit; split *= 2) {
-    const int partWidth = (width + split - 1) / split, partHeight = (height + split - 1) / split;
-    if (std::min(partWidth, partHeight) < leastSide) break;
+    const int partWidth = (area.width + split - 1) / split, partHeight = (area.height + split - 1) / split;
+    if (std::min(partWidth, partHeight) < leastSide) return;
     const int steps = 2 * split - 1;
     for (int row = 0; row < steps; ++row)
       for (int column = 0; column < steps; ++column)
-        parts.push_back({std::min(column * partWidth / 2, width - partWidth),
-                         std::min(row * partHeight / 2, height - partHeight), partWidth, partHeight});
+        parts.push_back({area.left + std::min(column * partWidth / 2, area.width - partWidth),
+                         area.top + std::min(row * partHeight / 2, area.height - partHeight), partWidth, partHeight});
   }
+}
+
+// The whole picture, each marked area, then the halves and quarters of each marked area: marks
+// that lie apart are read apart, and a large busy area in overlapping parts of it.
+std::vector<PixelArea> PartsOf(int width, int height, const std::vector<PixelArea>& marked, int smallestSymbol) {
+  std::vector<PixelArea> parts{{0, 0, width, height}};
+  for (const PixelArea& area : marked)
+    if (area.width < width || area.height < height) parts.push_back(area);
+  const int leastSide = std::max(kLeastPartSide, kSymbolsAPart * smallestSymbol);
+  for (const PixelArea& area : marked) AddSplits(parts, area, leastSide);
   return parts;
 }
 
