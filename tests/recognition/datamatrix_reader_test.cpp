@@ -4,6 +4,7 @@
 #include <array>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 
 #include "dmtxread_support.h"
@@ -41,6 +42,23 @@ class DataMatrixReaderTest : public EngineTest {
       EXPECT_EQ(engine_->BarcodeDataMatrixReaderGetBarcodeRows(1), rows);
       EXPECT_EQ(engine_->BarcodeDataMatrixReaderGetBarcodeColumns(1), columns);
     }
+  }
+
+  static std::pair<int, int> PictureSize(const std::string& picture) {
+    std::istringstream size(RunTool("identify -format '%w %h' " + Quote(picture)));
+    int width = 0, height = 0;
+    size >> width >> height;
+    return {width, height};
+  }
+
+  // The corners of symbol 1 beside the box of `symbol`, drawn unturned at (40, 40) on the page.
+  void ExpectCornersOfPlacedSymbol(const std::string& symbol, bool mirrored) {
+    const auto [width, height] = PictureSize(symbol);
+    const int left = 40, top = 40, right = 40 + width, bottom = 40 + height;
+    const std::array<int32_t, 8> box = mirrored ? std::array<int32_t, 8>{right, top, left, top, left, bottom, right, bottom}
+                                                : std::array<int32_t, 8>{left, top, right, top, right, bottom, left, bottom};
+    const auto got = Corners(1);
+    for (int k = 0; k < 8; ++k) EXPECT_NEAR(got[k], box[k], 2) << "coordinate " << k;
   }
 
   // The corners of symbol 1 beside dmtxread's of the same symbol, read from `page` cropped to
@@ -204,6 +222,32 @@ TEST_F(DataMatrixReaderTest, DrawnSymbolsReadInEveryShapeAndCondition) {
     ASSERT_NE(id, 0);
     ExpectOneSymbol(c.value, c.rows, c.columns);
     if (dmtxread && c.dmtxreadReads) ExpectCornersAsDmtxread(page);
+    // Where dmtxread cannot read the symbol (rectangular extension, mirrored), its place on the
+    // page says where the corners are: a mirrored symbol's top-left is the page's top right.
+    if (!c.dmtxreadReads) ExpectCornersOfPlacedSymbol(symbol, std::string(c.turn) == "-flop");
+    engine_->CloseImage(id);
+  }
+}
+
+// Every size zint draws, at four pixels a module: the rows and columns are the drawing's own.
+TEST_F(DataMatrixReaderTest, EverySizeGivesItsRowsAndColumns) {
+  VX_REQUIRE_TOOL("zint");
+  VX_REQUIRE_TOOL("convert");
+  ScratchFolder scratch;
+  const std::string symbol = scratch / "symbol.png", page = scratch / "page.png";
+  for (int version = 1; version <= 48; ++version) {
+    SCOPED_TRACE("zint version " + std::to_string(version));
+    bool ok = false;
+    RunTool("zint -b 71 --dmre --scale=2 --vers=" + std::to_string(version) + " -d A -o " + Quote(symbol), &ok);
+    ASSERT_TRUE(ok);
+    RunTool("convert " + Quote(symbol) + " -bordercolor white -border 12 -type truecolor " + Quote(page), &ok);
+    ASSERT_TRUE(ok);
+    const auto [width, height] = PictureSize(symbol);
+    const int32_t id = engine_->CreateImageFromFile(page);
+    ASSERT_EQ(engine_->BarcodeDataMatrixReaderDoScan(vexiro::BestSpeed), vexiro::OK);
+    ASSERT_EQ(engine_->BarcodeDataMatrixReaderGetBarcodeCount(), 1);
+    EXPECT_EQ(engine_->BarcodeDataMatrixReaderGetBarcodeRows(1), height / 4);
+    EXPECT_EQ(engine_->BarcodeDataMatrixReaderGetBarcodeColumns(1), width / 4);
     engine_->CloseImage(id);
   }
 }
