@@ -1,6 +1,7 @@
 // The DataMatrix reader on real-world pictures and on symbols drawn by zint and dmtxwrite: every
 // symbol read once, with its value as stored, its rows and columns, and its corners where dmtxread
 // reads the symbol too; nothing on a photo without a symbol. Both scan modes read alike.
+#include <algorithm>
 #include <array>
 #include <fstream>
 #include <iterator>
@@ -227,6 +228,29 @@ TEST_F(DataMatrixReaderTest, DrawnSymbolsReadInEveryShapeAndCondition) {
     if (!c.dmtxreadReads) ExpectCornersOfPlacedSymbol(symbol, std::string(c.turn) == "-flop");
     engine_->CloseImage(id);
   }
+}
+
+// Symbols are told apart by where they lie, not by what they hold.
+TEST_F(DataMatrixReaderTest, TwoEqualSymbolsApartAreBothRead) {
+  VX_REQUIRE_TOOL("zint");
+  VX_REQUIRE_TOOL("convert");
+  ScratchFolder scratch;
+  const std::string symbol = scratch / "symbol.png", page = scratch / "page.png";
+  bool ok = false;
+  RunTool("zint -b 71 --vers=6 --scale=4 -d Twin -o " + Quote(symbol), &ok);
+  ASSERT_TRUE(ok);
+  RunTool("convert -size 600x300 xc:white " + Quote(symbol) + " -geometry +40+40 -composite " + Quote(symbol) +
+              " -geometry +340+60 -composite -type truecolor " + Quote(page),
+          &ok);
+  ASSERT_TRUE(ok);
+  const int32_t id = engine_->CreateImageFromFile(page);
+  ASSERT_EQ(engine_->BarcodeDataMatrixReaderDoScan(vexiro::BestSpeed), vexiro::OK);
+  ASSERT_EQ(engine_->BarcodeDataMatrixReaderGetBarcodeCount(), 2);
+  const int32_t lefts[2] = {engine_->BarcodeDataMatrixReaderGetBarcodeX1(1), engine_->BarcodeDataMatrixReaderGetBarcodeX1(2)};
+  EXPECT_NEAR(std::min(lefts[0], lefts[1]), 40, 2);
+  EXPECT_NEAR(std::max(lefts[0], lefts[1]), 340, 2);
+  for (int32_t n = 1; n <= 2; ++n) EXPECT_EQ(engine_->BarcodeDataMatrixReaderGetBarcodeValue(n), "Twin");
+  engine_->CloseImage(id);
 }
 
 // Every size zint draws, at four pixels a module: the rows and columns are the drawing's own.
