@@ -56,8 +56,9 @@ class DataMatrixReaderTest : public EngineTest {
   void ExpectCornersOfPlacedSymbol(const std::string& symbol, bool mirrored) {
     const auto [width, height] = PictureSize(symbol);
     const int left = 40, top = 40, right = 40 + width, bottom = 40 + height;
-    const std::array<int32_t, 8> box = mirrored ? std::array<int32_t, 8>{right, top, left, top, left, bottom, right, bottom}
-                                                : std::array<int32_t, 8>{left, top, right, top, right, bottom, left, bottom};
+    using Box = std::array<int32_t, 8>;
+    const Box box = mirrored ? Box{right, top, left, top, left, bottom, right, bottom}
+                             : Box{left, top, right, top, right, bottom, left, bottom};
     const auto got = Corners(1);
     for (int k = 0; k < 8; ++k) EXPECT_NEAR(got[k], box[k], 2) << "coordinate " << k;
   }
@@ -246,7 +247,8 @@ TEST_F(DataMatrixReaderTest, TwoEqualSymbolsApartAreBothRead) {
   const int32_t id = engine_->CreateImageFromFile(page);
   ASSERT_EQ(engine_->BarcodeDataMatrixReaderDoScan(vexiro::BestSpeed), vexiro::OK);
   ASSERT_EQ(engine_->BarcodeDataMatrixReaderGetBarcodeCount(), 2);
-  const int32_t lefts[2] = {engine_->BarcodeDataMatrixReaderGetBarcodeX1(1), engine_->BarcodeDataMatrixReaderGetBarcodeX1(2)};
+  const int32_t lefts[2] = {engine_->BarcodeDataMatrixReaderGetBarcodeX1(1),
+                            engine_->BarcodeDataMatrixReaderGetBarcodeX1(2)};
   EXPECT_NEAR(std::min(lefts[0], lefts[1]), 40, 2);
   EXPECT_NEAR(std::max(lefts[0], lefts[1]), 340, 2);
   for (int32_t n = 1; n <= 2; ++n) EXPECT_EQ(engine_->BarcodeDataMatrixReaderGetBarcodeValue(n), "Twin");
