@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """vexiro beside its nearest peer on the everyday jobs, in one run: libvips in one process (the
-vips_peer program, one thread) for the picture jobs, dmtxread for DataMatrix symbols, zbarimg for
-linear ones and the tesseract command for OCR. Every pair runs interleaved, A B A B, for `--runs`
+vips_peer program, one thread) for the picture jobs, dmtxread and a small ZXing-C++ program
+(zxing_peer) for DataMatrix symbols, zbarimg for linear ones and the tesseract command for OCR. Every pair runs interleaved, A B A B, for `--runs`
 rounds; a row's ratio is the median of its rounds' ratios of CPU seconds over the whole process
 tree (children included); memory is the tree's peak, shared memory included. The table ends with
 the aim of each row and whether it holds, and the load average before and after, which says how
@@ -25,6 +25,8 @@ from roundtrip import make_inputs, measure  # noqa: E402
 MARGIN = 100
 IDLE_SECONDS = 3
 A4_WIDTH, A4_HEIGHT = 2480, 3508  # pixels at 300 dpi
+REPOSITORY = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+NO_SYMBOL_PHOTO = os.path.join(REPOSITORY, "tests", "data", "datamatrix", "no-symbol-photo-480.png")
 
 
 class Row:
@@ -89,6 +91,34 @@ def make_matrix_page(folder):
     return compose_page(page, symbols)
 
 
+def make_mixed_matrix_page(folder):
+    """Five DataMatrix symbols of every kind (square, rectangular, rectangular extension, mirrored,
+    turned) with linear symbols and text on an A4 page; dmtxread reads three of them."""
+    page = os.path.join(folder, "mixed-matrix.png")
+    if os.path.exists(page):
+        return page
+    path = lambda name: os.path.join(folder, name)
+    run = lambda command: subprocess.run(command, shell=True, check=True, stdout=subprocess.DEVNULL)
+    run(f"printf 'Square by dmtxwrite' | dmtxwrite -m 6 -o '{path('x0.png')}'")
+    run(f"zint -b 71 --vers=28 --scale=6 -d 'Rectangle 12x36' -o '{path('x1.png')}'")
+    run(f"zint -b 71 --dmre --vers=44 --scale=6 -d 'Extension 24x48' -o '{path('x2.png')}'")
+    run(f"zint -b 71 --vers=6 --scale=6 -d 'Mirrored' -o '{path('x3.png')}' && convert '{path('x3.png')}' -flop "
+        f"'{path('x3.png')}'")
+    run(f"zint -b 71 --vers=8 --scale=6 -d 'Turned thirty degrees' -o '{path('x4.png')}' && convert "
+        f"'{path('x4.png')}' -background white -rotate 30 '{path('x4.png')}'")
+    run(f"zint -b 20 --scale=4 -d 'Code-128 beside' -o '{path('x5.png')}'")
+    run(f"zint -b 13 --scale=4 -d 123456789012 -o '{path('x6.png')}'")
+    places = [(300, 300), (1300, 300), (300, 1200), (1500, 1200), (300, 2200), (1300, 2300), (1300, 2800)]
+    command = ["convert", "-size", f"{A4_WIDTH}x{A4_HEIGHT}", "xc:white"]
+    for i, (x, y) in enumerate(places):
+        command += [path(f"x{i}.png"), "-geometry", f"+{x}+{y}", "-composite"]
+    command += ["-font", "DejaVu-Sans", "-pointsize", "40", "-fill", "black",
+                "-annotate", "+300+3100", "Words and numbers 4711 0815 on a page with symbols",
+                "-annotate", "+300+3250", "A second line of text below the first"]
+    subprocess.run(command + ["-density", "300", "-units", "PixelsPerInch", "-type", "truecolor", page], check=True)
+    return page
+
+
 def make_linear_page(folder):
     """Seven linear symbols of different symbologies on an A4 page."""
     page = os.path.join(folder, "linear.png")
@@ -116,6 +146,34 @@ def make_text_page(folder):
                         f"Line {i + 1} of the benchmark page, with words and numbers 4711 and 0815."]
         subprocess.run(command + ["-units", "PixelsPerInch", "-density", "300", "-type", "truecolor", page], check=True)
     return page
+
+
+def matrix_rows(vx, zxing_peer, inputs):
+    """The DataMatrix reader on a page of mixed symbols and on a photo without one, beside dmtxread
+    (told how many symbols it can read, so that it stops once it has them) and ZXing-C++ on the
+    whole picture. The reader does ZXing's work on more views of the picture (ZXing alone reads
+    none of the page's five symbols) and then gives libdmtx up to 100 ms a scan: on a photo
+    without a symbol, where ZXing gives up within milliseconds, that share is most of the figure,
+    twice in BestQuality, which scans a small picture again enlarged."""
+    found = []
+    if not (shutil.which("dmtxread") and shutil.which("dmtxwrite") and shutil.which("zint")):
+        return found
+    page = make_mixed_matrix_page(inputs)
+    mixed = vx("mixed-matrix", f'id = CreateImageFromFile("{page}")', "expect BarcodeDataMatrixReaderDoScan(0) = 0",
+               "expect BarcodeDataMatrixReaderGetBarcodeCount() = 5")
+    found.append(Row("DataMatrix, A4 page of mixed symbols", mixed, f"dmtxread -n -e 30 -N 3 {page}", "dmtxread",
+                     "speedup", 10))
+    found.append(Row("DataMatrix, A4 page of mixed symbols", mixed, f"{zxing_peer} {page}", "zxing", "cpu", 15))
+    for mode, name in ((0, "BestSpeed"), (1, "BestQuality")):
+        photo = vx(f"photo-{mode}", f'id = CreateImageFromFile("{NO_SYMBOL_PHOTO}")',
+                   f"expect BarcodeDataMatrixReaderDoScan({mode}) = 0",
+                   "expect BarcodeDataMatrixReaderGetBarcodeCount() = 0")
+        # dmtxread fails when it reads nothing, which is the answer here.
+        found.append(Row(f"DataMatrix, photo without a symbol, {name}", photo,
+                         f"dmtxread -n {NO_SYMBOL_PHOTO} || true", "dmtxread", "speedup", 10))
+        found.append(Row(f"DataMatrix, photo without a symbol, {name}", photo, f"{zxing_peer} {NO_SYMBOL_PHOTO}",
+                         "zxing", "cpu", 100))
+    return found
 
 
 def rows(host, peer, inputs, scratch, size, big_size):
@@ -168,6 +226,7 @@ def rows(host, peer, inputs, scratch, size, big_size):
                          vx("matrix", f'id = CreateImageFromFile("{page}")', "expect BarcodeDataMatrixReaderDoScan(0) = 0",
                             "expect BarcodeDataMatrixReaderGetBarcodeCount() = 4"),
                          f"dmtxread -n -e 30 {page}", "dmtxread", "speedup", 10))
+    found += matrix_rows(vx, os.path.join(os.path.dirname(peer), "zxing_peer"), inputs)
     if shutil.which("zbarimg") and shutil.which("zint"):
         page = make_linear_page(inputs)
         found.append(Row("1D symbols, A4 page at 300 dpi",

@@ -57,8 +57,9 @@ VXBARCODE_EXPORT int32_t VXBARCODE1DREADER_HasCheckSum(uint32_t barcode);
 VXBARCODE_EXPORT int32_t VXBARCODE1DREADER_FreeBarScanner(uint32_t scanner);
 
 /* The DataMatrix reader: the same calls without performance, type, skew and checksum, with the
- * symbol's rows and columns. Symbols are looked for with a smallest edge of 2.5 mm at the
- * bitmap's resolution (at least 10 pixels). */
+ * symbol's rows and columns. Square, rectangular and rectangular-extension sizes are read,
+ * mirrored symbols too, whose corners then run counter-clockwise on the bitmap. Values are the
+ * bytes as stored (GS1 group separators kept) up to the first NUL. */
 VXBARCODE_EXPORT int32_t VXBARCODEDMREADER_GetVersion(void);
 VXBARCODE_EXPORT uint32_t VXBARCODEDMREADER_NewBarScanner(void);
 VXBARCODE_EXPORT int32_t VXBARCODEDMREADER_SetDibSource(uint32_t scanner, const void* dib, uint32_t bytes);

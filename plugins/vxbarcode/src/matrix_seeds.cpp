@@ -17,24 +17,25 @@ MatrixSeeds::MatrixSeeds(const DibPixels& pixels)
     : pixels_(pixels),
       blocksWide_((pixels.width + kBlock - 1) / kBlock),
       blocksHigh_((pixels.height + kBlock - 1) / kBlock),
-      busy_(static_cast<size_t>(blocksWide_) * blocksHigh_, 0) {
-  MarkBusyBlocks();
+      spread_(static_cast<size_t>(blocksWide_) * blocksHigh_, 0) {
+  MeasureBlocks();
 }
 
 uint8_t MatrixSeeds::Sample(int x, int y, int plane) const {
   return pixels_.Row(pixels_.height - 1 - y)[x * pixels_.bytesPerPixel + plane];
 }
 
-// The lowest and highest level of each plane over each block and the one-pixel ring around it,
-// gathered row by row in stored order so that the picture is read once, front to back.
-void MatrixSeeds::MarkBusyBlocks() {
-  const size_t cells = busy_.size() * static_cast<size_t>(pixels_.bytesPerPixel);
+// The spread of levels over each block and the one-pixel ring around it, from the lowest and
+// highest level of each plane gathered row by row in stored order, so that the picture is read
+// once, front to back.
+void MatrixSeeds::MeasureBlocks() {
+  const size_t cells = spread_.size() * static_cast<size_t>(pixels_.bytesPerPixel);
   std::vector<uint8_t> low(cells, 255), high(cells, 0);
   for (int row = 0; row < pixels_.height; ++row) FoldRow(row, low, high);
-  for (size_t block = 0; block < busy_.size(); ++block)
+  for (size_t block = 0; block < spread_.size(); ++block)
     for (int plane = 0; plane < pixels_.bytesPerPixel; ++plane) {
       const size_t cell = block * pixels_.bytesPerPixel + plane;
-      if (SpreadStartsFlow(low[cell], high[cell])) busy_[block] = 1;
+      spread_[block] = std::max<uint8_t>(spread_[block], static_cast<uint8_t>(std::max(0, high[cell] - low[cell])));
     }
 }
 
@@ -80,7 +81,8 @@ bool MatrixSeeds::NeighboursVary(int x, int y) const {
 }
 
 bool MatrixSeeds::MayStart(int x, int y) const {
-  if (!busy_[static_cast<size_t>(y / kBlock) * blocksWide_ + x / kBlock]) return false;
+  const uint8_t spread = spread_[static_cast<size_t>(y / kBlock) * blocksWide_ + x / kBlock];
+  if (!SpreadStartsFlow(0, spread)) return false;
   return NeighboursVary(x, y);
 }
 

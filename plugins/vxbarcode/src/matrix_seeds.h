@@ -20,11 +20,19 @@ class MatrixSeeds {
   // (x, y) in the library's coordinates, rows counted from the picture's bottom.
   bool MayStart(int x, int y) const;
 
- private:
   // Blocks whose pixels and their neighbours are all within the spread that starts nothing are
   // ruled out in one look; only pixels of the other blocks are tested one by one.
   static constexpr int kBlock = 16;
-  void MarkBusyBlocks();
+  int BlocksWide() const { return blocksWide_; }
+  int BlocksHigh() const { return blocksHigh_; }
+  // The largest spread of levels in one plane over the block and the ring around it; block rows
+  // are counted from the picture's top.
+  uint8_t Spread(int column, int row) const {
+    return spread_[static_cast<size_t>(blocksHigh_ - 1 - row) * blocksWide_ + column];
+  }
+
+ private:
+  void MeasureBlocks();
   void FoldRow(int row, std::vector<uint8_t>& low, std::vector<uint8_t>& high) const;
   bool NeighboursVary(int x, int y) const;
   uint8_t Sample(int x, int y, int plane) const;
@@ -32,7 +40,7 @@ class MatrixSeeds {
   const DibPixels& pixels_;
   int blocksWide_;
   int blocksHigh_;
-  std::vector<uint8_t> busy_;  // one flag a block, bottom block row first
+  std::vector<uint8_t> spread_;  // one a block, bottom block row first
 };
 
 }  // namespace vxbarcode

@@ -1,17 +1,16 @@
-// The DataMatrix reader over libdmtx. libdmtx counts rows from the bottom, so the pixels are read
-// in place in whichever order they are stored and only the corners are turned to top-down rows.
-// The reader walks the library's own scan order itself and hands it only the pixels that can
-// start a symbol: a page is mostly blank paper and text, where the library's attempts, one for
-// every pixel of the page, cost nearly all of the time and find nothing.
-#include <dmtx.h>
-
+// The DataMatrix reader: ZXing finds most symbols fast, over the whole picture and over parts of
+// it; libdmtx gives the symbols it finds the corners, rows and columns its own tools report, and
+// its bounded scan of the whole picture adds what ZXing missed and puts every symbol in the order
+// that scan meets it.
 #include <algorithm>
+#include <chrono>
 #include <cmath>
-#include <memory>
 
 #include "../vxbarcode.h"
-#include "matrix_scan_order.h"
+#include "matrix_areas.h"
+#include "matrix_dmtx.h"
 #include "matrix_seeds.h"
+#include "matrix_zxing.h"
 #include "scanners.h"
 
 namespace vxbarcode {
@@ -22,89 +21,35 @@ constexpr int32_t kVersion = 100;
 // symbol side worth finding on paper is about 2.5 mm.
 constexpr double kSmallestEdgeMillimetres = 2.5;
 constexpr int kSmallestEdgePixels = 10;
-// libdmtx's scan grid asserts (and so aborts the host) unless one side spans at least three
-// pixels; no symbol fits in less anyway.
+// Too small for either library: ZXing's parts and libdmtx's scan grid need a few pixels.
 constexpr int kLeastLongerSide = 3;
+// libdmtx's own scan tries this many region starts at most, for at most this long: a start costs
+// from a few microseconds where it fails at once to near a millisecond along the bars of a linear
+// symbol. The scan runs coarse first and skips the symbols ZXing found, so its starts go to what
+// ZXing missed, in a busy photo mostly grain.
+constexpr int kWholeScanStarts = 4000;
+constexpr std::chrono::milliseconds kWholeScanTime{100};
+// Marks of less contrast than this are not told apart from paper and noise when looking for the
+// areas that may hold a symbol; a symbol printed that faint is still read from the whole picture.
+constexpr int kLeastContrast = 48;
+// The safety net: however the picture looks, a scan answers what it found by then.
+constexpr std::chrono::milliseconds kScanTimeLimit{3000};
 
 int SmallestEdge(double dpi) {
   return std::max(kSmallestEdgePixels, static_cast<int>(std::lround(kSmallestEdgeMillimetres / 25.4 * dpi)));
 }
 
-struct ImageDeleter {
-  void operator()(DmtxImage* image) const { dmtxImageDestroy(&image); }
-};
-struct DecodeDeleter {
-  void operator()(DmtxDecode* decode) const { dmtxDecodeDestroy(&decode); }
-};
-struct RegionDeleter {
-  void operator()(DmtxRegion* region) const { dmtxRegionDestroy(&region); }
-};
-struct MessageDeleter {
-  void operator()(DmtxMessage* message) const { dmtxMessageDestroy(&message); }
-};
-
-// Corner (u, v) of the fitted symbol square: (0, 1) is its top-left as the symbol reads.
-void PutCorner(const DmtxRegion& region, int height, double u, double v, int32_t* corner) {
-  DmtxVector2 point{u, v};
-  DmtxMatrix3 fit;
-  std::copy(&region.fit2raw[0][0], &region.fit2raw[0][0] + 9, &fit[0][0]);
-  dmtxMatrix3VMultiplyBy(&point, fit);
-  corner[0] = static_cast<int32_t>(std::lround(point.X));
-  corner[1] = height - 1 - static_cast<int32_t>(std::lround(point.Y));
-}
-
-FoundSymbol SymbolOf(const DmtxRegion& region, const DmtxMessage& message, int height) {
-  FoundSymbol found;
-  found.value.assign(reinterpret_cast<const char*>(message.output), static_cast<size_t>(message.outputIdx));
-  found.value = found.value.substr(0, found.value.find('\0'));
-  found.rows = dmtxGetSymbolAttribute(DmtxSymAttribSymbolRows, region.sizeIdx);
-  found.columns = dmtxGetSymbolAttribute(DmtxSymAttribSymbolCols, region.sizeIdx);
-  PutCorner(region, height, 0, 1, &found.corners[0]);
-  PutCorner(region, height, 1, 1, &found.corners[2]);
-  PutCorner(region, height, 1, 0, &found.corners[4]);
-  PutCorner(region, height, 0, 0, &found.corners[6]);
-  return found;
-}
-
-// The library's whole-picture scan order over the area its properties name.
-MatrixScanOrder ScanOrderOf(DmtxDecode* decode) {
-  return MatrixScanOrder(dmtxDecodeGetProp(decode, DmtxPropXmin), dmtxDecodeGetProp(decode, DmtxPropXmax),
-                         dmtxDecodeGetProp(decode, DmtxPropYmin), dmtxDecodeGetProp(decode, DmtxPropYmax),
-                         dmtxDecodeGetProp(decode, DmtxPropScanGap) / dmtxDecodeGetProp(decode, DmtxPropScale));
-}
-
-// As the library's own search for the next region, without the attempts that cannot succeed.
-DmtxRegion* NextRegion(DmtxDecode* decode, MatrixScanOrder& order, const MatrixSeeds& seeds) {
-  int x = 0, y = 0;
-  while (order.Next(x, y)) {
-    if (!seeds.MayStart(x, y)) continue;
-    if (DmtxRegion* region = dmtxRegionScanPixel(decode, x, y)) return region;
-  }
-  return nullptr;
-}
-
 std::vector<FoundSymbol> RecogniseMatrix(const DibPixels& pixels, int32_t) {
-  std::vector<FoundSymbol> found;
-  if (std::max(pixels.width, pixels.height) < kLeastLongerSide) return found;
-  const int pack = pixels.bytesPerPixel == 1 ? DmtxPack8bppK : DmtxPack24bppBGR;
-  std::unique_ptr<DmtxImage, ImageDeleter> image(
-      dmtxImageCreate(const_cast<uint8_t*>(pixels.FirstStoredRow()), pixels.width, pixels.height, pack));
-  if (!image) return found;
-  const size_t padding = pixels.StoredStride() - static_cast<size_t>(pixels.width) * pixels.bytesPerPixel;
-  dmtxImageSetProp(image.get(), DmtxPropRowPadBytes, static_cast<int>(padding));
-  dmtxImageSetProp(image.get(), DmtxPropImageFlip, pixels.StoredBottomUp() ? DmtxFlipY : DmtxFlipNone);
-  std::unique_ptr<DmtxDecode, DecodeDeleter> decode(dmtxDecodeCreate(image.get(), 1));
-  if (!decode) return found;
-  dmtxDecodeSetProp(decode.get(), DmtxPropEdgeMin, SmallestEdge(pixels.dpi));
-  MatrixScanOrder order = ScanOrderOf(decode.get());
+  if (std::max(pixels.width, pixels.height) < kLeastLongerSide) return {};
+  const SearchBudget budget(kScanTimeLimit);
+  const int smallest = SmallestEdge(pixels.dpi);
   const MatrixSeeds seeds(pixels);
-  while (found.size() < kMaxSymbols) {
-    std::unique_ptr<DmtxRegion, RegionDeleter> region(NextRegion(decode.get(), order, seeds));
-    if (!region) break;
-    std::unique_ptr<DmtxMessage, MessageDeleter> message(
-        dmtxDecodeMatrixRegion(decode.get(), region.get(), DmtxUndefined));
-    if (message) found.push_back(SymbolOf(*region, *message, pixels.height));
-  }
+  const std::vector<PixelArea> marked = MarkedAreas(seeds, pixels.width, pixels.height, kLeastContrast, smallest);
+  std::vector<FoundSymbol> found = ReadWithZxing(pixels, marked, smallest, budget);
+  for (FoundSymbol& symbol : found) FitWithDmtx(pixels, symbol, budget);
+  found = ScanWithDmtx(pixels, seeds, std::move(found), DmtxLimits{smallest, 0, kWholeScanStarts},
+                       budget.Within(kWholeScanTime));
+  if (found.size() > kMaxSymbols) found.resize(kMaxSymbols);
   return found;
 }
 
