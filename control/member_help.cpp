@@ -29,8 +29,8 @@ const std::array<HelpSubsystem, 5>& Subsystems() {
   return all;
 }
 
-std::string StatusName(vexiro::VexiroStatus status) {
-  const std::string_view name = ConstantNameOf("VexiroStatus", status);
+std::string StatusNameOrQuestionMark(vexiro::VexiroStatus status) {
+  const std::string_view name = vexiro::StatusName(status);
   return name.empty() ? "?" : std::string(name);
 }
 
@@ -93,14 +93,14 @@ std::string EnumerationsSection(const MemberDesc& member) {
 
 std::string StatusesSection(const MemberHelp& help) {
   std::vector<std::string> names;
-  for (vexiro::VexiroStatus s : help.statuses) names.push_back(std::to_string(s) + " " + StatusName(s));
+  for (vexiro::VexiroStatus s : help.statuses) names.push_back(std::to_string(s) + " " + StatusNameOrQuestionMark(s));
   return "Statuses:\n" + WrappedList(names, "  ");
 }
 
 std::string WideningNote(const MemberHelp& help) {
   if (!help.needsWideImage) return "";
   return "Note: on an 8-bit grey or 1-bit image this member cannot draw and answers " +
-         StatusName(vexiro::OutOfMemory) + ";\n  widen the image first with " + std::string(kWideningMember) + ".\n";
+         StatusNameOrQuestionMark(vexiro::OutOfMemory) + ";\n  widen the image first with " + std::string(kWideningMember) + ".\n";
 }
 
 
