@@ -37,7 +37,8 @@ std::vector<EnumerationDesc> BuildEnumerations() {
       all.push_back({row.name, std::move(row.constants)});
       continue;
     }
-    const auto earlier = std::find_if(all.begin(), all.end(), [&](const EnumerationDesc& e) { return e.name == row.sameAs; });
+    const auto earlier =
+        std::find_if(all.begin(), all.end(), [&](const EnumerationDesc& e) { return e.name == row.sameAs; });
     all.push_back({row.name, earlier->constants});
   }
   return all;

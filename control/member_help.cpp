@@ -100,7 +100,8 @@ std::string StatusesSection(const MemberHelp& help) {
 std::string WideningNote(const MemberHelp& help) {
   if (!help.needsWideImage) return "";
   return "Note: on an 8-bit grey or 1-bit image this member cannot draw and answers " +
-         StatusNameOrQuestionMark(vexiro::OutOfMemory) + ";\n  widen the image first with " + std::string(kWideningMember) + ".\n";
+         StatusNameOrQuestionMark(vexiro::OutOfMemory) + ";\n  widen the image first with " +
+         std::string(kWideningMember) + ".\n";
 }
 
 

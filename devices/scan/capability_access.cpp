@@ -89,7 +89,8 @@ bool cImaging::TwainGetCapCurrentString(EnumArg<TwainCapabilities> nCap, std::st
   return ok;
 }
 
-bool cImaging::TwainGetCapRangeNumeric(EnumArg<TwainCapabilities> nCap, double& nMinValue, double& nMaxValue, double& nStepValue) {
+bool cImaging::TwainGetCapRangeNumeric(EnumArg<TwainCapabilities> nCap, double& nMinValue, double& nMaxValue,
+                                       double& nStepValue) {
   if (!CheckTwainPlugin() || Vxtwain().LoadCapValuesRangeN(nCap) <= 0) return false;
   nStepValue = Vxtwain().GetLastStepCapValueRange();
   nMinValue = Vxtwain().GetLastMinCapValueRange();

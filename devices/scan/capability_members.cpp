@@ -16,7 +16,8 @@ bool AboveZero(double v) { return v > 0; }
 
 }  // namespace
 
-bool cImaging::TwainSetCapCurrentNumeric(EnumArg<TwainCapabilities> nCap, EnumArg<TwainItemTypes> nItemType, int32_t nNewValue) {
+bool cImaging::TwainSetCapCurrentNumeric(EnumArg<TwainCapabilities> nCap, EnumArg<TwainItemTypes> nItemType,
+                                         int32_t nNewValue) {
   if (!CheckTwainPlugin()) return false;
   int32_t value = nNewValue;
   if (nItemType == TWTY_FIX32) {
@@ -27,11 +28,16 @@ bool cImaging::TwainSetCapCurrentNumeric(EnumArg<TwainCapabilities> nCap, EnumAr
   return Vxtwain().SetCapOneValue(nCap, nItemType, value) != 0;
 }
 
-bool cImaging::TwainSetCapCurrentString(EnumArg<TwainCapabilities> nCap, EnumArg<TwainItemTypes> nItemType, const std::string& sNewValue) {
+bool cImaging::TwainSetCapCurrentString(EnumArg<TwainCapabilities> nCap, EnumArg<TwainItemTypes> nItemType,
+                                        const std::string& sNewValue) {
   return CheckTwainPlugin() && Vxtwain().SetCapOneValueS(nCap, nItemType, sNewValue.c_str()) != 0;
 }
-bool cImaging::TwainResetCap(EnumArg<TwainCapabilities> nCap) { return CheckTwainPlugin() && Vxtwain().Reset(nCap) != 0; }
-int32_t cImaging::TwainGetCapItemType(EnumArg<TwainCapabilities> nCap) { return CheckTwainPlugin() ? Vxtwain().GetCapItemType(nCap) : -1; }
+bool cImaging::TwainResetCap(EnumArg<TwainCapabilities> nCap) {
+  return CheckTwainPlugin() && Vxtwain().Reset(nCap) != 0;
+}
+int32_t cImaging::TwainGetCapItemType(EnumArg<TwainCapabilities> nCap) {
+  return CheckTwainPlugin() ? Vxtwain().GetCapItemType(nCap) : -1;
+}
 
 int32_t cImaging::TwainReadRounded(int32_t cap, int32_t fallback) {
   double value = 0;

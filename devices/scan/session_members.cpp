@@ -46,7 +46,8 @@ bool cImaging::TwainEnableDuplex(bool bDuplex) {
   return CheckTwainPlugin() && IsOne(Vxtwain().EnableDuplex(OneOrZero(bDuplex)));
 }
 
-void cImaging::TwainSetApplicationInfo(int32_t nMajorNumVersion, int32_t nMinorNumVersion, EnumArg<TwainLanguage> nLanguageID,
+void cImaging::TwainSetApplicationInfo(int32_t nMajorNumVersion, int32_t nMinorNumVersion,
+                                       EnumArg<TwainLanguage> nLanguageID,
                                        EnumArg<TwainCountry> nCountryID, const std::string& sVersionInfo,
                                        const std::string& sCompanyName, const std::string& sProductFamily,
                                        const std::string& sProductName) {

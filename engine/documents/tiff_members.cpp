@@ -91,13 +91,15 @@ VexiroStatus cImaging::TiffSwapPages(int32_t nImageID, int32_t nPage1, int32_t n
   return SwapDocumentPages(nImageID, nPage1, nPage2, kTiff);
 }
 
-VexiroStatus cImaging::TiffSaveMultiPageToFile(int32_t nImageID, const std::string& sFilePath, EnumArg<TifCompression> nModeCompression) {
+VexiroStatus cImaging::TiffSaveMultiPageToFile(int32_t nImageID, const std::string& sFilePath,
+                                               EnumArg<TifCompression> nModeCompression) {
   if (GetImageIndex(nImageID) >= 0 && !RequireEditableDocument(nImageID, kTiff)) return nStat;
   nStat = SaveMultiPageTiffFile(nImageID, sFilePath, nModeCompression);
   return nStat;
 }
 
-VexiroStatus cImaging::TiffSaveAsNativeMultiPage(const std::string& sFilePath, EnumArg<TifCompression> nModeCompression) {
+VexiroStatus cImaging::TiffSaveAsNativeMultiPage(const std::string& sFilePath,
+                                                 EnumArg<TifCompression> nModeCompression) {
   if (GetImageIndex(nNativeImage) < 0) return nStat = GenericError;
   auto file = std::make_shared<NativeTiffFile>(nNativeImage, sFilePath);
   if (file->Path().empty()) return nStat = CanNotCreateFile;

@@ -122,7 +122,8 @@ int32_t cImaging::CreateImageFromHICON(int32_t hicon) {
   return TakeLoadedImage(CreateImageFromIconHandle(static_cast<vx::HICON>(hicon), id), id);
 }
 
-int32_t cImaging::CreateImageFromRawBits(int32_t nWidth, int32_t nHeight, int32_t nStride, EnumArg<PixelFormats> nPixelFormat,
+int32_t cImaging::CreateImageFromRawBits(int32_t nWidth, int32_t nHeight, int32_t nStride,
+                                         EnumArg<PixelFormats> nPixelFormat,
                                          intptr_t nBits) {
   int32_t id = 0;
   const VexiroStatus s = CreateImageFromScan0(nWidth, nHeight, nStride,

@@ -139,7 +139,8 @@ VexiroStatus cImaging::ForceImageValidation(int32_t nImageID) {
   return OK;
 }
 
-VexiroStatus cImaging::TransformJPEG(const std::string& sInputFile, std::string& sOutputFile, EnumArg<JPEGTransformations> nTransformation) {
+VexiroStatus cImaging::TransformJPEG(const std::string& sInputFile, std::string& sOutputFile,
+                                     EnumArg<JPEGTransformations> nTransformation) {
   return nStat = ToStatus(vx::gdiplus::codecs::TransformJpegFileLossless(NormalizePath(sInputFile),
                                                                           NormalizePath(sOutputFile), nTransformation));
 }

@@ -125,7 +125,8 @@ class cImaging {
   int32_t GetDesktopHwnd();
   // Lossless rotation or flip of a JPEG file (13..17, the encoder transformation values). The
   // result is written beside the destination and renamed over it, so a failure leaves it as it was.
-  VexiroStatus TransformJPEG(const std::string& sInputFile, std::string& sOutputFile, EnumArg<JPEGTransformations> nTransformation);
+  VexiroStatus TransformJPEG(const std::string& sInputFile, std::string& sOutputFile,
+                             EnumArg<JPEGTransformations> nTransformation);
 
   // ---- Loading image files ----
 
@@ -148,7 +149,8 @@ class cImaging {
   int32_t CreateImageFromMetaFile(const std::string& sFilePath, float nScaleBy = 1);
   int32_t CreateImageFromHBitmap(int32_t hBitmap);
   int32_t CreateImageFromHICON(int32_t hicon);
-  int32_t CreateImageFromRawBits(int32_t nWidth, int32_t nHeight, int32_t nStride, EnumArg<PixelFormats> nPixelFormat, intptr_t nBits);
+  int32_t CreateImageFromRawBits(int32_t nWidth, int32_t nHeight, int32_t nStride, EnumArg<PixelFormats> nPixelFormat,
+                                 intptr_t nBits);
   int32_t CreateImageFromHwnd(int32_t hwnd = 0);
   int32_t CreateNewImage(int32_t nWidth, int32_t nHeight, int16_t nBitDepth = 32, EnumArg<Colors> nBackColor = Black);
   int32_t CreateImageFromFTP(const std::string& sHost, const std::string& sPath, const std::string& sLogin = "",
@@ -276,10 +278,12 @@ class cImaging {
   VexiroStatus TiffSwapPages(int32_t nImageID, int32_t nPage1, int32_t nPage2);
   // nModeCompression: 2 LZW, 3 CCITT3, 4 CCITT4, 5 RLE, 6 none; the bilevel schemes become LZW
   // for the whole file when any page is deeper than 1 bit.
-  VexiroStatus TiffSaveMultiPageToFile(int32_t nImageID, const std::string& sFilePath, EnumArg<TifCompression> nModeCompression = CompressionLZW);
+  VexiroStatus TiffSaveMultiPageToFile(int32_t nImageID, const std::string& sFilePath,
+                                       EnumArg<TifCompression> nModeCompression = CompressionLZW);
   // A multi-page TIFF written page by page: the current image begins it, each added image is
   // the next page, and the file takes its place at the target when it is closed.
-  VexiroStatus TiffSaveAsNativeMultiPage(const std::string& sFilePath, EnumArg<TifCompression> nModeCompression = CompressionLZW);
+  VexiroStatus TiffSaveAsNativeMultiPage(const std::string& sFilePath,
+                                         EnumArg<TifCompression> nModeCompression = CompressionLZW);
   VexiroStatus TiffAddToNativeMultiPage(int32_t nImageID);
   VexiroStatus TiffCloseNativeMultiPage();
   VexiroStatus TiffMergeFiles(BasicArray<std::string>& sFilesPath, const std::string& sFileDest,
@@ -561,12 +565,16 @@ class cImaging {
   VexiroStatus RotateAnglePreserveDimentionsCenterBackColor(float nAngle, EnumArg<Colors> nBackColor);
   VexiroStatus RotateAngle(float nAngle);
   VexiroStatus RotateAngleBackColor(float nAngle, EnumArg<Colors> nBackColor);
-  VexiroStatus ResizeImage(int32_t nNewImageWidth, int32_t nNewImageHeight, EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
+  VexiroStatus ResizeImage(int32_t nNewImageWidth, int32_t nNewImageHeight,
+                           EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
   int32_t GetResizedImage(int32_t nImageID, int32_t nNewImageWidth, int32_t nNewImageHeight,
                           EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
-  VexiroStatus ResizeHeightRatio(int32_t nNewImageHeight, EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
-  VexiroStatus ResizeWidthRatio(int32_t nNewImageWidth, EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
-  VexiroStatus ScaleImage(float nScalePercent, EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
+  VexiroStatus ResizeHeightRatio(int32_t nNewImageHeight,
+                                 EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
+  VexiroStatus ResizeWidthRatio(int32_t nNewImageWidth,
+                                EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
+  VexiroStatus ScaleImage(float nScalePercent,
+                          EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
   VexiroStatus AddBorders(int32_t nBorderWidth, EnumArg<Colors> nBorderColor = Black);
   VexiroStatus AddBorderTop(int32_t nBorderHeight, EnumArg<Colors> nBorderColor = Black);
   VexiroStatus AddBorderBottom(int32_t nBorderHeight, EnumArg<Colors> nBorderColor = Black);
@@ -580,9 +588,11 @@ class cImaging {
                          EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
   VexiroStatus DrawImageRect(int32_t nImageID, int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
                              int32_t nDstHeight, int32_t nSrcLeft, int32_t nSrcTop, int32_t nSrcWidth,
-                             int32_t nSrcHeight, EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
+                             int32_t nSrcHeight,
+                             EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
   VexiroStatus DrawImageTransparency(int32_t nImageID, int32_t nTransparency, int32_t nDstLeft, int32_t nDstTop,
-                                     int32_t nDstWidth, int32_t nDstHeight, EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
+                                     int32_t nDstWidth, int32_t nDstHeight,
+                                     EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
   VexiroStatus DrawImageTransparencyColor(int32_t nImageID, EnumArg<Colors> nTransparentColor, int32_t nDstLeft,
                                           int32_t nDstTop, int32_t nDstWidth, int32_t nDstHeight,
                                           EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
@@ -593,19 +603,23 @@ class cImaging {
   // nOperator: 0 AND, 1 OR, 2 XOR on whole 32-bit ARGB values; both rectangles must lie inside
   // their images (InvalidParameter otherwise, nothing drawn).
   VexiroStatus DrawImageOP(int32_t nImageID, int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
-                           int32_t nDstHeight, EnumArg<Operators> nOperator, EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
+                           int32_t nDstHeight, EnumArg<Operators> nOperator,
+                           EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
   VexiroStatus DrawImageOPRect(int32_t nImageID, int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
                                int32_t nDstHeight, int32_t nSrcLeft, int32_t nSrcTop, int32_t nSrcWidth,
-                               int32_t nSrcHeight, EnumArg<Operators> nOperator, EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
+                               int32_t nSrcHeight, EnumArg<Operators> nOperator,
+                               EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
   // The source's upper-left, upper-right and lower-left corners go to the three points.
   VexiroStatus DrawImageSkewing(int32_t nImageID, int32_t nDstLeft1, int32_t nDstTop1, int32_t nDstLeft2,
-                                int32_t nDstTop2, int32_t nDstLeft3, int32_t nDstTop3, EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear,
+                                int32_t nDstTop2, int32_t nDstLeft3, int32_t nDstTop3,
+                                EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear,
                                 bool bAntiAlias = false);
   // <<< composition
 
   // ---- Vector drawing ----
   VexiroStatus DrawArc(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight, float nStartAngle,
-                       float nSweepAngle, int32_t nPenWidth, EnumArg<Colors> nColorARGB = Black, bool bAntiAlias = false);
+                       float nSweepAngle, int32_t nPenWidth, EnumArg<Colors> nColorARGB = Black,
+                       bool bAntiAlias = false);
   VexiroStatus DrawBezier(int32_t nLeft1, int32_t nTop1, int32_t nLeft2, int32_t nTop2, int32_t nLeft3, int32_t nTop3,
                           int32_t nLeft4, int32_t nTop4, int32_t nPenWidth, EnumArg<Colors> nColorARGB = Black,
                           bool bAntiAlias = false);
@@ -621,7 +635,8 @@ class cImaging {
                            bool bAntiAlias = false);
   VexiroStatus DrawFillPolygon(BasicArray<int32_t>& ArPoints, EnumArg<Colors> nColorARGB, EnumArg<FillMode> nFillMode,
                                bool bAntiAlias = false);
-  VexiroStatus DrawEllipse(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight, EnumArg<Colors> nColorARGB,
+  VexiroStatus DrawEllipse(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight,
+                           EnumArg<Colors> nColorARGB,
                            int32_t nPenWidth = 1, bool bAntiAlias = false);
   VexiroStatus DrawFillCircle(int32_t nDstLeft, int32_t nDstTop, int32_t nDiameter, EnumArg<Colors> nColorARGB,
                               bool bAntiAlias = false);
@@ -632,7 +647,8 @@ class cImaging {
   VexiroStatus DrawGradientCurves(BasicArray<int32_t>& ArPoints, int32_t nPenWidth, EnumArg<Colors> nStartColor,
                                   int32_t& nEndColor, bool bAntiAlias = false);
   VexiroStatus DrawGradientLine(int32_t nSrcLeft, int32_t nSrcTop, int32_t nDstLeft, int32_t nDstTop,
-                                int32_t nPenWidth, EnumArg<Colors> nStartColor, EnumArg<Colors> nEndColor, bool bAntiAlias = false);
+                                int32_t nPenWidth, EnumArg<Colors> nStartColor, EnumArg<Colors> nEndColor,
+                                bool bAntiAlias = false);
   VexiroStatus DrawGrid(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight, int32_t nHorizontalStep,
                         int32_t nVerticalStep, int32_t nPenWidth, EnumArg<Colors> nColorARGB = Black);
   VexiroStatus DrawLine(int32_t nSrcLeft, int32_t nSrcTop, int32_t nDstLeft, int32_t nDstTop, int32_t nPenWidth,
@@ -646,7 +662,8 @@ class cImaging {
   VexiroStatus DrawRectangle(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight, int32_t nPenWidth,
                              EnumArg<Colors> nColorARGB = Black, bool bAntiAlias = false);
   VexiroStatus DrawPie(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight, float nStartAngle,
-                       float nSweepAngle, int32_t nPenWidth, EnumArg<Colors> nColorARGB = Black, bool bAntiAlias = false);
+                       float nSweepAngle, int32_t nPenWidth, EnumArg<Colors> nColorARGB = Black,
+                       bool bAntiAlias = false);
   VexiroStatus DrawFillPie(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight, float nStartAngle,
                            float nSweepAngle, EnumArg<Colors> nColorARGB, bool bAntiAlias = false);
   VexiroStatus DrawRotatedFillRectangle(float nAngle, int32_t nDstLeft, int32_t nDstTop, int32_t nWidth,
@@ -663,31 +680,40 @@ class cImaging {
                         EnumArg<FontStyle> nFontStyle = FontStyleRegular, EnumArg<Colors> nTextARGBColor = Black,
                         const std::string& sFontName = "Arial", bool bAntiAlias = false);
   VexiroStatus DrawTextBackColor(const std::string& sText, int32_t nDstLeft, int32_t nDstTop, int32_t nFontSize,
-                                 EnumArg<FontStyle> nFontStyle = FontStyleRegular, EnumArg<Colors> nTextARGBColor = Black,
+                                 EnumArg<FontStyle> nFontStyle = FontStyleRegular,
+                                 EnumArg<Colors> nTextARGBColor = Black,
                                  const std::string& sFontName = "Arial", EnumArg<Colors> nBackColor = White,
                                  bool bAntiAlias = false);
   VexiroStatus DrawRotatedText(float nAngle, const std::string& sText, int32_t nDstLeft, int32_t nDstTop,
-                               int32_t nFontSize, EnumArg<FontStyle> nFontStyle = FontStyleRegular, EnumArg<Colors> nColorARGB = Black,
+                               int32_t nFontSize, EnumArg<FontStyle> nFontStyle = FontStyleRegular,
+                               EnumArg<Colors> nColorARGB = Black,
                                const std::string& sFontName = "Arial", bool bAntiAlias = false);
   VexiroStatus DrawRotatedTextBackColor(float nAngle, const std::string& sText, int32_t nDstLeft, int32_t nDstTop,
-                                        int32_t nFontSize, EnumArg<FontStyle> nFontStyle = FontStyleRegular, EnumArg<Colors> nColorARGB = Black,
+                                        int32_t nFontSize, EnumArg<FontStyle> nFontStyle = FontStyleRegular,
+                                        EnumArg<Colors> nColorARGB = Black,
                                         const std::string& sFontName = "Arial", EnumArg<Colors> nBackColor = White,
                                         bool bAntiAlias = false);
   VexiroStatus DrawTextBox(const std::string& sText, int32_t nLeft, int32_t nTop, int32_t nWidth, int32_t nHeight,
                            int32_t nFontSize, int32_t nAlignment = 1, EnumArg<FontStyle> nFontStyle = FontStyleRegular,
                            EnumArg<Colors> nTextARGBColor = Black, const std::string& sFontName = "Arial",
                            bool bDrawTextBox = false, bool bAntiAlias = false);
-  VexiroStatus DrawTextGradient(const std::string& sText, int32_t nDstLeft, int32_t nDstTop, EnumArg<Colors> nStartColor,
-                                EnumArg<Colors> nEndColor, int32_t nFontSize, EnumArg<FontStyle> nFontStyle = FontStyleRegular,
+  VexiroStatus DrawTextGradient(const std::string& sText, int32_t nDstLeft, int32_t nDstTop,
+                                EnumArg<Colors> nStartColor,
+                                EnumArg<Colors> nEndColor, int32_t nFontSize,
+                                EnumArg<FontStyle> nFontStyle = FontStyleRegular,
                                 const std::string& sFontName = "Arial", bool bAntiAlias = false);
   VexiroStatus DrawTextTexture(const std::string& sText, int32_t nDstLeft, int32_t nDstTop,
-                               const std::string& sTextureFilePath, int32_t nFontSize, EnumArg<FontStyle> nFontStyle = FontStyleRegular,
+                               const std::string& sTextureFilePath, int32_t nFontSize,
+                               EnumArg<FontStyle> nFontStyle = FontStyleRegular,
                                const std::string& sFontName = "Arial", bool bAntiAlias = false);
   VexiroStatus DrawTextTextureFromVexiroImage(const std::string& sText, int32_t nDstLeft, int32_t nDstTop,
-                                              int32_t nImageID, int32_t nFontSize, EnumArg<FontStyle> nFontStyle = FontStyleRegular,
+                                              int32_t nImageID, int32_t nFontSize,
+                                              EnumArg<FontStyle> nFontStyle = FontStyleRegular,
                                               const std::string& sFontName = "Arial", bool bAntiAlias = false);
-  float GetTextWidth(const std::string& sText, const std::string& sFontName, int32_t nFontSize, EnumArg<FontStyle> nFontStyle);
-  float GetTextHeight(const std::string& sText, const std::string& sFontName, int32_t nFontSize, EnumArg<FontStyle> nFontStyle);
+  float GetTextWidth(const std::string& sText, const std::string& sFontName, int32_t nFontSize,
+                     EnumArg<FontStyle> nFontStyle);
+  float GetTextHeight(const std::string& sText, const std::string& sFontName, int32_t nFontSize,
+                      EnumArg<FontStyle> nFontStyle);
   void FontSetUnit(EnumArg<UnitMode> nUnitMode);
   int32_t FontGetUnit();
   int32_t FontGetCount();
@@ -740,15 +766,19 @@ class cImaging {
 
   // ---- Display ----
   VexiroStatus DisplayImageOnHDC(int32_t nHDC, int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
-                                 int32_t nDstHeight, EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
+                                 int32_t nDstHeight,
+                                 EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
   VexiroStatus DisplayImageOnHwnd(int32_t nHWND, int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
-                                  int32_t nDstHeight, EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
+                                  int32_t nDstHeight,
+                                  EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
   VexiroStatus DisplayImageRectOnHDC(int32_t nHDC, int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
                                      int32_t nDstHeight, int32_t nSrcLeft, int32_t nSrcTop, int32_t nSrcWidth,
-                                     int32_t nSrcHeight, EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
+                                     int32_t nSrcHeight,
+                                     EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
   VexiroStatus DisplayImageRectOnHwnd(int32_t nHWND, int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
                                       int32_t nDstHeight, int32_t nSrcLeft, int32_t nSrcTop, int32_t nSrcWidth,
-                                      int32_t nSrcHeight, EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
+                                      int32_t nSrcHeight,
+                                      EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
 
   // ---- Colour management ----
   // The embedded profile is the image's property item 34675 (undefined bytes).
@@ -866,7 +896,8 @@ class cImaging {
                  const std::string& sProducer = "");
   bool SaveAsPDFEx(const std::string& sFilePath, const std::string& sTitle = "", const std::string& sAuthor = "",
                    const std::string& sSubject = "", const std::string& sKeywords = "", const std::string& sCreator = "",
-                   EnumArg<PdfEncryption> nPdfEncryption = PdfEncryptionNone, EnumArg<PdfRight> nPDFRight = PdfRightUndefined,
+                   EnumArg<PdfEncryption> nPdfEncryption = PdfEncryptionNone,
+                   EnumArg<PdfRight> nPDFRight = PdfRightUndefined,
                    const std::string& sUserpassWord = "", const std::string& sOwnerPassword = "");
   bool SaveAsPDFA(const std::string& sFilePath, const std::string& sTitle = "",
                   const std::string& sCreator = "Vexiro ZedeDud", const std::string& sAuthor = "Vexiro ZedeDud",
@@ -908,7 +939,8 @@ class cImaging {
   bool TwainDisableSource();
   bool TwainEnableDuplex(bool bDuplex);
   void TwainSetApplicationInfo(int32_t nMajorNumVersion, int32_t nMinorNumVersion, EnumArg<TwainLanguage> nLanguageID,
-                               EnumArg<TwainCountry> nCountryID, const std::string& sVersionInfo, const std::string& sCompanyName,
+                               EnumArg<TwainCountry> nCountryID, const std::string& sVersionInfo,
+                               const std::string& sCompanyName,
                                const std::string& sProductFamily, const std::string& sProductName);
   bool TwainUserClosedSource();
   bool TwainLastXferFail();
@@ -929,7 +961,8 @@ class cImaging {
   std::string TwainGetAvailableCapValueNoString(EnumArg<TwainCapabilities> nCap, int32_t nNumber);
   bool TwainGetCapCurrentNumeric(EnumArg<TwainCapabilities> nCap, double& nCurrentValue);
   bool TwainGetCapCurrentString(EnumArg<TwainCapabilities> nCap, std::string& sCurrentValue);
-  bool TwainGetCapRangeNumeric(EnumArg<TwainCapabilities> nCap, double& nMinValue, double& nMaxValue, double& nStepValue);
+  bool TwainGetCapRangeNumeric(EnumArg<TwainCapabilities> nCap, double& nMinValue, double& nMaxValue,
+                               double& nStepValue);
   int32_t TwainGetAvailableImageFileFormat(BasicArray<int32_t>& arValues);
   int32_t TwainGetAvailableImageFileFormatCount();
   int32_t TwainGetAvailableImageFileFormatNo(int32_t nNumber);
@@ -956,7 +989,8 @@ class cImaging {
   int32_t TwainGetAvailableYResolutionNo(int32_t nNumber);
   // -- capability members
   bool TwainSetCapCurrentNumeric(EnumArg<TwainCapabilities> nCap, EnumArg<TwainItemTypes> nItemType, int32_t nNewValue);
-  bool TwainSetCapCurrentString(EnumArg<TwainCapabilities> nCap, EnumArg<TwainItemTypes> nItemType, const std::string& sNewValue);
+  bool TwainSetCapCurrentString(EnumArg<TwainCapabilities> nCap, EnumArg<TwainItemTypes> nItemType,
+                                const std::string& sNewValue);
   bool TwainResetCap(EnumArg<TwainCapabilities> nCap);
   int32_t TwainGetCapItemType(EnumArg<TwainCapabilities> nCap);
   int32_t TwainGetCurrentBitDepth();
@@ -1067,7 +1101,8 @@ class cImaging {
   VexiroStatus TwainPdfStartEx(const std::string& sFilePath, const std::string& sTitle = "",
                                const std::string& sAuthor = "", const std::string& sSubject = "",
                                const std::string& sKeywords = "", const std::string& sCreator = "",
-                               EnumArg<PdfEncryption> nPdfEncryption = PdfEncryptionNone, EnumArg<PdfRight> nPDFRight = PdfRightUndefined,
+                               EnumArg<PdfEncryption> nPdfEncryption = PdfEncryptionNone,
+                               EnumArg<PdfRight> nPDFRight = PdfRightUndefined,
                                const std::string& sUserpassWord = "", const std::string& sOwnerPassword = "");
   VexiroStatus TwainAddVexiroImageToPdf(int32_t nImageID);
   VexiroStatus TwainPdfStop();
@@ -1084,7 +1119,8 @@ class cImaging {
                                   const std::string& sAuthor = "", const std::string& sSubject = "",
                                   const std::string& sKeywords = "", const std::string& sCreator = "",
                                   EnumArg<PdfEncryption> nPdfEncryption = PdfEncryptionNone,
-                                  EnumArg<PdfRight> nPDFRight = PdfRightUndefined, const std::string& sUserpassWord = "",
+                                  EnumArg<PdfRight> nPDFRight = PdfRightUndefined,
+                                  const std::string& sUserpassWord = "",
                                   const std::string& sOwnerPassword = "");
   std::string TwainAddVexiroImageToPdfOCR(int32_t nImageID, EnumArg<TesseractDictionary> nDictionary,
                                           const std::string& sDictionaryPath, const std::string& sCharWhiteList = "");
@@ -1188,17 +1224,20 @@ class cImaging {
                              const std::string& sDictionaryPath, const std::string& sCharWhiteList = "",
                              const std::string& sTitle = "", const std::string& sAuthor = "",
                              const std::string& sSubject = "", const std::string& sKeywords = "",
-                             const std::string& sCreator = "", EnumArg<PdfEncryption> nPdfEncryption = PdfEncryptionNone,
+                             const std::string& sCreator = "",
+                             EnumArg<PdfEncryption> nPdfEncryption = PdfEncryptionNone,
                              EnumArg<PdfRight> nPDFRight = PdfRightUndefined, const std::string& sUserpassWord = "",
                              const std::string& sOwnerPassword = "");
   std::string PdfOCRCreateFromMultipageTIFF(int32_t nImageID, const std::string& sFilePath,
-                                            EnumArg<TesseractDictionary> nDictionary, const std::string& sDictionaryPath,
+                                            EnumArg<TesseractDictionary> nDictionary,
+                                            const std::string& sDictionaryPath,
                                             const std::string& sCharWhiteList = "", const std::string& sTitle = "",
                                             const std::string& sCreator = "Vexiro ZedeDud",
                                             const std::string& sAuthor = "Vexiro ZedeDud",
                                             const std::string& sProducer = "");
   std::string PdfOCRCreateFromMultipageTIFFEx(int32_t nImageID, const std::string& sFilePath,
-                                              EnumArg<TesseractDictionary> nDictionary, const std::string& sDictionaryPath,
+                                              EnumArg<TesseractDictionary> nDictionary,
+                                              const std::string& sDictionaryPath,
                                               const std::string& sCharWhiteList = "", const std::string& sTitle = "",
                                               const std::string& sAuthor = "", const std::string& sSubject = "",
                                               const std::string& sKeywords = "", const std::string& sCreator = "",
@@ -1479,7 +1518,8 @@ class cImaging {
   const OcrCharInfo* OcrRecord(int32_t nCharNo) const;
   std::string RecogniseRegion(EnumArg<TesseractDictionary> nDictionary, const std::string& sDictionaryPath,
                               const std::string& sCharWhiteList, bool singleBlock);
-  float OrientationPassScore(EnumArg<TesseractDictionary> nDictionary, const std::string& sDictionaryPath, int32_t& count);
+  float OrientationPassScore(EnumArg<TesseractDictionary> nDictionary, const std::string& sDictionaryPath,
+                             int32_t& count);
   VexiroStatus TurnCurrentImageQuarter();
   // ==== End of OCR helpers ====
   // Document templates from files: the file as a temporary image (0 when it cannot be loaded).

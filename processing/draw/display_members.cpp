@@ -38,7 +38,8 @@ VexiroStatus cImaging::DisplayImageRectOnHDC(int32_t nHDC, int32_t nDstLeft, int
 
 VexiroStatus cImaging::DisplayImageRectOnHwnd(int32_t nHWND, int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
                                               int32_t nDstHeight, int32_t nSrcLeft, int32_t nSrcTop,
-                                              int32_t nSrcWidth, int32_t nSrcHeight, EnumArg<InterpolationMode> nInterpolationMode) {
+                                              int32_t nSrcWidth, int32_t nSrcHeight,
+                                              EnumArg<InterpolationMode> nInterpolationMode) {
   return nStat = draw::DrawImageRectOnTarget(nNativeImage, OnWindow(nHWND), {nDstLeft, nDstTop, nDstWidth, nDstHeight},
                                              {nSrcLeft, nSrcTop, nSrcWidth, nSrcHeight}, kSmoothingNone,
                                              nInterpolationMode, kUnitPixel);

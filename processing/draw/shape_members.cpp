@@ -19,6 +19,8 @@ namespace vexiro {
 namespace draw = vx::draw;
 namespace engine = vx::engine;
 using namespace vx::gdiplus;
+// The platform's names where the public enumerations reuse them (UnitPixel, FillMode ...).
+namespace gp = vx::gdiplus;
 
 namespace {
 
@@ -108,7 +110,7 @@ GpPointF RotateAbout(GpGraphics* g, float angle, int32_t x, int32_t y) {
 VexiroStatus StrokeWithBrush(draw::GraphicsPtr& g, GpBrush* brush, int32_t width,
                              const std::function<Status(GpGraphics*, GpPen*)>& draw) {
   draw::PenPtr pen;
-  if (VexiroStatus s = draw::MakeInto(pen, [&](GpPen** p) { return GdipCreatePen2(brush, float(width), vx::gdiplus::UnitPixel, p); });
+  if (VexiroStatus s = draw::MakeInto(pen, [&](GpPen** p) { return GdipCreatePen2(brush, float(width), gp::UnitPixel, p); });
       s != OK)
     return s;
   return engine::ToStatus(draw(g.get(), pen.get()));
@@ -140,7 +142,8 @@ VexiroStatus cImaging::DrawArc(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth
 }
 
 VexiroStatus cImaging::DrawBezier(int32_t nLeft1, int32_t nTop1, int32_t nLeft2, int32_t nTop2, int32_t nLeft3,
-                                  int32_t nTop3, int32_t nLeft4, int32_t nTop4, int32_t nPenWidth, EnumArg<Colors> nColorARGB,
+                                  int32_t nTop3, int32_t nLeft4, int32_t nTop4, int32_t nPenWidth,
+                                  EnumArg<Colors> nColorARGB,
                                   bool bAntiAlias) {
   return nStat = draw::StrokeOnImage(nNativeImage, bAntiAlias, Colour(nColorARGB), float(nPenWidth), [&](auto g, auto p) {
            return GdipDrawBezierI(g, p, nLeft1, nTop1, nLeft2, nTop2, nLeft3, nTop3, nLeft4, nTop4);
@@ -160,7 +163,7 @@ VexiroStatus cImaging::DrawFillClosedCurves(BasicArray<int32_t>& ArPoints, EnumA
                                             EnumArg<FillMode> nFillMode, bool bAntiAlias) {
   const draw::PointList list = draw::PointsOf(ArPoints);
   return nStat = draw::FillOnImage(nNativeImage, bAntiAlias, Colour(nColorARGB), [&](auto g, auto b) {
-           return GdipFillClosedCurve2I(g, b, list.points.data(), list.count, nTension, vx::gdiplus::FillMode(nFillMode));
+           return GdipFillClosedCurve2I(g, b, list.points.data(), list.count, nTension, gp::FillMode(nFillMode));
          });
 }
 
@@ -172,7 +175,8 @@ VexiroStatus cImaging::DrawClosedCurves(BasicArray<int32_t>& ArPoints, int32_t n
          });
 }
 
-VexiroStatus cImaging::DrawCurves(BasicArray<int32_t>& ArPoints, int32_t nPenWidth, EnumArg<Colors> nColorARGB, bool bAntiAlias) {
+VexiroStatus cImaging::DrawCurves(BasicArray<int32_t>& ArPoints, int32_t nPenWidth, EnumArg<Colors> nColorARGB,
+                                  bool bAntiAlias) {
   const draw::PointList list = draw::PointsOf(ArPoints);
   return nStat = draw::StrokeOnImage(nNativeImage, bAntiAlias, Colour(nColorARGB), float(nPenWidth), [&](auto g, auto p) {
            return GdipDrawCurveI(g, p, list.points.data(), list.count);
@@ -187,11 +191,12 @@ VexiroStatus cImaging::DrawPolygon(BasicArray<int32_t>& ArPoints, int32_t nPenWi
          });
 }
 
-VexiroStatus cImaging::DrawFillPolygon(BasicArray<int32_t>& ArPoints, EnumArg<Colors> nColorARGB, EnumArg<FillMode> nFillMode,
+VexiroStatus cImaging::DrawFillPolygon(BasicArray<int32_t>& ArPoints, EnumArg<Colors> nColorARGB,
+                                       EnumArg<FillMode> nFillMode,
                                        bool bAntiAlias) {
   const draw::PointList list = draw::PointsOf(ArPoints);
   return nStat = draw::FillOnImage(nNativeImage, bAntiAlias, Colour(nColorARGB), [&](auto g, auto b) {
-           return GdipFillPolygonI(g, b, list.points.data(), list.count, vx::gdiplus::FillMode(nFillMode));
+           return GdipFillPolygonI(g, b, list.points.data(), list.count, gp::FillMode(nFillMode));
          });
 }
 
@@ -235,7 +240,8 @@ VexiroStatus cImaging::DrawGradientCurves(BasicArray<int32_t>& ArPoints, int32_t
 }
 
 VexiroStatus cImaging::DrawGradientLine(int32_t nSrcLeft, int32_t nSrcTop, int32_t nDstLeft, int32_t nDstTop,
-                                        int32_t nPenWidth, EnumArg<Colors> nStartColor, EnumArg<Colors> nEndColor, bool bAntiAlias) {
+                                        int32_t nPenWidth, EnumArg<Colors> nStartColor, EnumArg<Colors> nEndColor,
+                                        bool bAntiAlias) {
   return nStat = GradientLine(nNativeImage, {nSrcLeft, nSrcTop}, {nDstLeft, nDstTop}, nPenWidth, nStartColor, nEndColor,
                               bAntiAlias, [&](GpGraphics* g, GpPen* p) {
                                 return GdipDrawLineI(g, p, nSrcLeft, nSrcTop, nDstLeft, nDstTop);
@@ -246,14 +252,15 @@ VexiroStatus cImaging::DrawGradientLine(int32_t nSrcLeft, int32_t nSrcTop, int32
 // lines that can reach the image are drawn, and only as far as they can reach it: the same
 // pixels, in time that follows the image rather than the numbers asked for.
 VexiroStatus cImaging::DrawGrid(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight,
-                                int32_t nHorizontalStep, int32_t nVerticalStep, int32_t nPenWidth, EnumArg<Colors> nColorARGB) {
+                                int32_t nHorizontalStep, int32_t nVerticalStep, int32_t nPenWidth,
+                                EnumArg<Colors> nColorARGB) {
   const int64_t stepX = nHorizontalStep > 0 ? nHorizontalStep : 2, stepY = nVerticalStep > 0 ? nVerticalStep : 2;
   const int64_t right = int64_t(nDstLeft) + nWidth, bottom = int64_t(nDstTop) + nHeight;
   draw::GraphicsPtr g;
   VexiroStatus s = draw::OpenGraphics(nNativeImage, g);
   draw::PenPtr pen;
   if (s == OK)
-    s = draw::MakeInto(pen, [&](GpPen** p) { return GdipCreatePen1(Colour(nColorARGB), float(nPenWidth), vx::gdiplus::UnitPixel, p); });
+    s = draw::MakeInto(pen, [&](GpPen** p) { return GdipCreatePen1(Colour(nColorARGB), float(nPenWidth), gp::UnitPixel, p); });
   int32_t imageWidth = 0, imageHeight = 0;
   if (s == OK) s = engine::GetImageWidth(nNativeImage, imageWidth);
   if (s == OK) s = engine::GetImageHeight(nNativeImage, imageHeight);
@@ -287,9 +294,10 @@ VexiroStatus cImaging::DrawLineArrow(int32_t nSrcLeft, int32_t nSrcTop, int32_t 
 }
 
 VexiroStatus cImaging::DrawRoundedRectangle(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight,
-                                            float nRadius, int32_t nPenWidth, EnumArg<Colors> nColorARGB, bool bAntiAlias) {
+                                            float nRadius, int32_t nPenWidth, EnumArg<Colors> nColorARGB,
+                                            bool bAntiAlias) {
   GpPath path;
-  path.fillMode = vx::gdiplus::FillModeWinding;
+  path.fillMode = gp::FillModeWinding;
   RoundedRectanglePath(path, nDstLeft, nDstTop, nWidth, nHeight, nRadius);
   return nStat = draw::StrokeOnImage(nNativeImage, bAntiAlias, Colour(nColorARGB), float(nPenWidth),
                                      [&](auto g, auto p) { return GdipDrawPath(g, p, &path); });
@@ -298,7 +306,7 @@ VexiroStatus cImaging::DrawRoundedRectangle(int32_t nDstLeft, int32_t nDstTop, i
 VexiroStatus cImaging::DrawFillRoundedRectangle(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight,
                                                 float nRadius, EnumArg<Colors> nColorARGB, bool bAntiAlias) {
   GpPath path;
-  path.fillMode = vx::gdiplus::FillModeWinding;
+  path.fillMode = gp::FillModeWinding;
   RoundedRectanglePath(path, nDstLeft, nDstTop, nWidth, nHeight, nRadius);
   return nStat = draw::FillOnImage(nNativeImage, bAntiAlias, Colour(nColorARGB),
                                    [&](auto g, auto b) { return GdipFillPath(g, b, &path); });
@@ -337,7 +345,8 @@ VexiroStatus cImaging::DrawRotatedFillRectangle(float nAngle, int32_t nDstLeft, 
 }
 
 VexiroStatus cImaging::DrawRotatedRectangle(float nAngle, int32_t nDstLeft, int32_t nDstTop, int32_t nWidth,
-                                            int32_t nHeight, int32_t nPenWidth, EnumArg<Colors> nColorARGB, bool bAntiAlias) {
+                                            int32_t nHeight, int32_t nPenWidth, EnumArg<Colors> nColorARGB,
+                                            bool bAntiAlias) {
   return nStat = draw::StrokeOnImage(nNativeImage, bAntiAlias, Colour(nColorARGB), float(nPenWidth), [&](auto g, auto p) {
            const GpPointF at = RotateAbout(g, nAngle, nDstLeft, nDstTop);
            GpRect box;
@@ -356,7 +365,7 @@ VexiroStatus cImaging::DrawSpotLight(int32_t nDstLeft, int32_t nDstTop, int32_t 
   if (!SpotBox(nDstLeft, nDstTop, nRadiusX, nRadiusY, box)) return nStat = InvalidParameter;
   draw::SetAntiAlias(g.get(), true);
   GpPath path;
-  path.fillMode = vx::gdiplus::FillModeWinding;
+  path.fillMode = gp::FillModeWinding;
   GdipAddPathEllipseI(&path, box.X, box.Y, box.Width, box.Height);
   draw::BrushPtr brush;
   VexiroStatus s = draw::MakeInto(brush, [&](GpBrush** b) { return GdipCreatePathGradientFromPath(&path, b); });

@@ -46,7 +46,8 @@ VexiroStatus cImaging::RunFilterMember(std::string_view member, std::initializer
   return nStat;
 }
 
-VexiroStatus cImaging::SetTransparencyColor(EnumArg<Colors> nColorARGB) { return SetTransparencyColorEx(nColorARGB, 100); }
+VexiroStatus cImaging::SetTransparencyColor(EnumArg<Colors> nColorARGB) { return SetTransparencyColorEx(nColorARGB,
+                                            100); }
 VexiroStatus cImaging::SetTransparencyColorEx(EnumArg<Colors> nColorARGB, float nThreshold) {
   return RunFilterMember("SetTransparencyColorEx", {double(nColorARGB), nThreshold});
 }

@@ -126,7 +126,8 @@ VexiroStatus cImaging::DrawImageTransparencyColor(int32_t nImageID, EnumArg<Colo
                                       nInterpolationMode);
 }
 
-VexiroStatus cImaging::DrawImageTransparencyColorEx(int32_t nImageID, EnumArg<Colors> nTransparentColor, float nThreshold,
+VexiroStatus cImaging::DrawImageTransparencyColorEx(int32_t nImageID, EnumArg<Colors> nTransparentColor,
+                                                    float nThreshold,
                                                     int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
                                                     int32_t nDstHeight, EnumArg<InterpolationMode> nInterpolationMode) {
   return DrawAdjustedClone(nImageID, {nDstLeft, nDstTop, nDstWidth, nDstHeight}, nInterpolationMode,

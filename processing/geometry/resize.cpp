@@ -162,7 +162,8 @@ VexiroStatus cImaging::ConvertBackToIndexed(int32_t& result, int32_t bits, const
   return s;
 }
 
-VexiroStatus cImaging::ResizeImage(int32_t nNewImageWidth, int32_t nNewImageHeight, EnumArg<InterpolationMode> nInterpolationMode) {
+VexiroStatus cImaging::ResizeImage(int32_t nNewImageWidth, int32_t nNewImageHeight,
+                                   EnumArg<InterpolationMode> nInterpolationMode) {
   int32_t resized = 0;
   if (ResizeCore(nNativeImage, resized, nNewImageWidth, nNewImageHeight, nInterpolationMode, 0, true) == OK)
     ReplaceImage(nNativeImage, resized);

@@ -76,7 +76,8 @@ void cImaging::OCRTesseractClear() {
   nOCRCharCount = 0;
 }
 
-int32_t cImaging::OCRTesseractGetOrientation(EnumArg<TesseractDictionary> nDictionary, const std::string& sDictionaryPath) {
+int32_t cImaging::OCRTesseractGetOrientation(EnumArg<TesseractDictionary> nDictionary,
+                                             const std::string& sDictionaryPath) {
   return OCRTesseractGetOrientationEx(nDictionary, sDictionaryPath, kDefaultAccuracy);
 }
 
@@ -99,7 +100,8 @@ VexiroStatus cImaging::TurnCurrentImageQuarter() {
   return Rotate(Rotate90FlipNone);
 }
 
-int32_t cImaging::OCRTesseractGetOrientationEx(EnumArg<TesseractDictionary> nDictionary, const std::string& sDictionaryPath,
+int32_t cImaging::OCRTesseractGetOrientationEx(EnumArg<TesseractDictionary> nDictionary,
+                                               const std::string& sDictionaryPath,
                                                float nAccuracyLevel) {
   const float accuracy = std::clamp(nAccuracyLevel, 1.0f, 5.0f);
   const float divisor = 6.0f - accuracy;

@@ -92,7 +92,8 @@ std::string cImaging::SaveAsPDFOCREx(const std::string& sFilePath, EnumArg<Tesse
                                      const std::string& sDictionaryPath, const std::string& sCharWhiteList,
                                      const std::string& sTitle, const std::string& sAuthor,
                                      const std::string& sSubject, const std::string& sKeywords,
-                                     const std::string& sCreator, EnumArg<PdfEncryption> nPdfEncryption, EnumArg<PdfRight> nPDFRight,
+                                     const std::string& sCreator, EnumArg<PdfEncryption> nPdfEncryption,
+                                     EnumArg<PdfRight> nPDFRight,
                                      const std::string& sUserpassWord, const std::string& sOwnerPassword) {
   if (nNativeImage == 0) {
     nStat = InvalidParameter;
@@ -122,7 +123,8 @@ std::string cImaging::PdfOCRCreateFromMultipageTIFFEx(
     int32_t nImageID, const std::string& sFilePath, EnumArg<TesseractDictionary> nDictionary,
     const std::string& sDictionaryPath, const std::string& sCharWhiteList, const std::string& sTitle,
     const std::string& sAuthor, const std::string& sSubject, const std::string& sKeywords,
-    const std::string& sCreator, EnumArg<PdfEncryption> nPdfEncryption, EnumArg<PdfRight> nPDFRight, const std::string& sUserpassWord,
+    const std::string& sCreator, EnumArg<PdfEncryption> nPdfEncryption, EnumArg<PdfRight> nPDFRight,
+    const std::string& sUserpassWord,
     const std::string& sOwnerPassword) {
   return SaveSearchable(sFilePath, {nDictionary, sDictionaryPath, sCharWhiteList},
                         {sTitle, sAuthor, sSubject, sKeywords, sCreator, nPdfEncryption, nPDFRight, sUserpassWord,

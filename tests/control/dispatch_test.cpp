@@ -173,9 +173,11 @@ TEST(Binding, SignaturesAreCheckedAgainstTheTable) {
   EXPECT_NE(Difference("HistogramGetRed", &Mismatched::HistogramGetRed).find("ByRef"), std::string::npos);
   EXPECT_NE(Difference("GetStat", &Mismatched::GetStat).find("result"), std::string::npos);
   EXPECT_NE(Difference("CropBordersEX2", &Mismatched::CropBordersEX2).find("nLeft"), std::string::npos);
-  EXPECT_NE(Difference("ResizeImage", &Mismatched::ResizeImage).find("nInterpolationMode is InterpolationMode in the table, PdfRight in C++"),
+  EXPECT_NE(Difference("ResizeImage", &Mismatched::ResizeImage)
+                .find("nInterpolationMode is InterpolationMode in the table, PdfRight in C++"),
             std::string::npos);
-  EXPECT_NE(Difference("SaveAsTIFF", &Mismatched::SaveAsTIFF).find("result is VexiroStatus in the table, PrinterStatus in C++"),
+  EXPECT_NE(Difference("SaveAsTIFF", &Mismatched::SaveAsTIFF)
+                .find("result is VexiroStatus in the table, PrinterStatus in C++"),
             std::string::npos);
   EXPECT_EQ(Difference("SaveAsJPEG", &FakeEngine::SaveAsJPEG), "");
   EXPECT_EQ(Difference("ResizeImage", &Matching::ResizeImage), "");
