@@ -104,6 +104,34 @@ std::string WideningNote(const MemberHelp& help) {
          std::string(kWideningMember) + ".\n";
 }
 
+// Prose wrapped into lines before the page width, the first starting with `first`, the others
+// with `indent`.
+std::string WrappedText(std::string_view text, std::string_view first, std::string_view indent) {
+  std::string wrapped, line(first);
+  bool lineHasWord = false;
+  for (size_t start = 0; start < text.size();) {
+    const size_t end = std::min(text.find(' ', start), text.size());
+    const std::string_view word = text.substr(start, end - start);
+    if (lineHasWord && line.size() + 1 + word.size() > kPageWidth) {
+      wrapped += line + "\n";
+      line = indent;
+      lineHasWord = false;
+    }
+    if (lineHasWord) line += ' ';
+    line += word;
+    lineHasWord = true;
+    start = end + 1;
+  }
+  return wrapped + line + "\n";
+}
+
+std::string LimitsSection(const MemberDesc& member) {
+  std::string text;
+  for (const HelpNote& note : help::LimitNotes())
+    if (std::find(note.members.begin(), note.members.end(), member.name) != note.members.end())
+      text += WrappedText(note.text, "Note: ", "  ");
+  return text;
+}
 
 }  // namespace
 
@@ -126,7 +154,7 @@ std::string_view SubsystemOf(std::string_view member) {
 std::string FormatMemberHelp(const MemberDesc& member, const MemberHelp& help) {
   return member.name + member.Signature() + "\n  " + std::string(help.line) + "\n" +
          "Subsystem: " + std::string(SubsystemOf(member.name)) + "\n" + ParametersSection(member) +
-         EnumerationsSection(member) + StatusesSection(help) + WideningNote(help);
+         EnumerationsSection(member) + StatusesSection(help) + WideningNote(help) + LimitsSection(member);
 }
 
 std::string ClosestMemberName(std::string_view name) {

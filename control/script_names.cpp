@@ -103,6 +103,10 @@ std::string ClosestName(std::string_view misspelt, const std::vector<std::string
 
 namespace vexiro {
 
-std::string_view StatusName(int32_t status) { return vx::control::ConstantNameOf("VexiroStatus", status); }
+// The table's names are string literals, so each view ends where its text does.
+const char* StatusName(int32_t status) {
+  const std::string_view name = vx::control::ConstantNameOf("VexiroStatus", status);
+  return name.empty() ? "" : name.data();
+}
 
 }  // namespace vexiro

@@ -5,7 +5,6 @@
 //   c++ -std=c++20 minimal.cpp $(pkg-config --cflags --libs vexiro) -o minimal
 //   ./minimal picture.png
 #include <cstdio>
-#include <string_view>
 
 #include "vexiro/imaging.h"
 #include "vexiro/vexiro.h"
@@ -21,13 +20,12 @@ int main(int argc, char** argv) {
   engine.DrawLine(10, 80, 150, 10, 2, vexiro::Firebrick, true);
   engine.ScaleImage(200, vexiro::InterpolationModeHighQualityBicubic);
   const vexiro::VexiroStatus saved = engine.SaveAsPNG(argv[1]);
-  const std::string_view outcome = vexiro::StatusName(saved);  // "OK", "FileNotFound" ...
+  const char* outcome = vexiro::StatusName(saved);  // "OK", "FileNotFound" ...
   if (saved != vexiro::OK) {
-    std::fprintf(stderr, "saving %s failed: %d %.*s\n", argv[1], static_cast<int>(saved),
-                 static_cast<int>(outcome.size()), outcome.data());
+    std::fprintf(stderr, "saving %s failed: %d %s\n", argv[1], static_cast<int>(saved), outcome);
     return 1;
   }
-  std::printf("vexiro %s wrote %s: %d x %d, %.*s\n", vexiro::LibraryVersion(), argv[1], engine.GetWidth(),
-              engine.GetHeight(), static_cast<int>(outcome.size()), outcome.data());
+  std::printf("vexiro %s wrote %s: %d x %d, %s\n", vexiro::LibraryVersion(), argv[1], engine.GetWidth(),
+              engine.GetHeight(), outcome);
   return 0;
 }

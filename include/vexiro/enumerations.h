@@ -3,7 +3,6 @@
 // with one of them is an EnumArg, so a caller may pass the constant or any 32-bit integer.
 #pragma once
 #include <cstdint>
-#include <string_view>
 #include <type_traits>
 
 // X11 names its null resource None; TwainPaperSize has a constant of that name (of the same
@@ -51,9 +50,9 @@ class EnumArg {
   int32_t value_ = 0;
 };
 
-// The name of a status ("FileNotFound"), the first name VexiroStatus gives the value; empty for a
-// value that no constant names.
-std::string_view StatusName(int32_t status);
+// The name of a status ("FileNotFound"), the first name VexiroStatus gives the value; "" for a
+// value that no constant names. The text lives as long as the library.
+const char* StatusName(int32_t status);
 
 }  // namespace vexiro
 

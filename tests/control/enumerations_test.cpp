@@ -5,6 +5,7 @@
 #include <set>
 
 #include "control/enumerations.h"
+#include "vexiro/enumerations.h"
 
 namespace vx::control {
 namespace {
@@ -110,6 +111,18 @@ TEST(Enumerations, ValuesHostsRelyOn) {
         << c.enumeration << "." << c.constant;
   EXPECT_EQ(FindConstant("Colors", "NoSuchColour"), std::nullopt);
   EXPECT_EQ(FindEnumeration("NoSuchEnumeration"), nullptr);
+}
+
+TEST(Enumerations, StatusNamesAreTheFirstNameOfTheValue) {
+  const std::pair<int32_t, std::string_view> cases[] = {
+      {vexiro::OK, "OK"},
+      {vexiro::UnknownImageFormat, "UnknownImageFormat"},
+      {41, "CanNotCreateFile"},
+      {700, "BarcodeReaderDataMatrixPluginNotLoaded"},
+      {23, ""},  // between the named values
+      {-1, ""},
+  };
+  for (const auto& [status, name] : cases) EXPECT_EQ(vexiro::StatusName(status), name) << status;
 }
 
 TEST(Enumerations, CapabilitiesAreInAscendingCode) {
