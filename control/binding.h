@@ -179,10 +179,6 @@ constexpr std::string_view kEnumerationName<vexiro::EnumArg<E>> = kEnumerationNa
 #define VEXIRO_END_ENUMERATION()
 #define VEXIRO_ENUMERATION_SAME_AS(Name, Earlier)
 #include "vexiro/enumeration_list.h"
-#undef VEXIRO_ENUMERATION
-#undef VEXIRO_CONSTANT
-#undef VEXIRO_END_ENUMERATION
-#undef VEXIRO_ENUMERATION_SAME_AS
 
 template <class T>
 constexpr bool kIsElement = std::is_same_v<T, uint8_t> || std::is_same_v<T, int32_t> ||

@@ -15,10 +15,6 @@ std::string_view ConstantsOwner(std::string_view name) {
 #define VEXIRO_END_ENUMERATION()
 #define VEXIRO_ENUMERATION_SAME_AS(Name, Earlier) {#Name, #Earlier},
 #include "vexiro/enumeration_list.h"
-#undef VEXIRO_ENUMERATION
-#undef VEXIRO_CONSTANT
-#undef VEXIRO_END_ENUMERATION
-#undef VEXIRO_ENUMERATION_SAME_AS
   };
   for (const auto& [sharer, owner] : kSharing)
     if (sharer == name) return owner;
@@ -29,7 +25,7 @@ bool SameBase(const TypeDesc& table, const CppTypeInfo& cpp) {
   // Enumerations and Longs both pass as 32-bit integers, so either C++ form serves either row;
   // but a C++ type that names its enumeration must name the row's.
   const bool tableInteger32 = table.base == BaseType::Long || table.base == BaseType::Enum;
-  if (tableInteger32 && table.base == BaseType::Enum && !cpp.enumName.empty())
+  if (table.base == BaseType::Enum && !cpp.enumName.empty())
     return cpp.base == BaseType::Long && ConstantsOwner(table.enumName) == ConstantsOwner(cpp.enumName);
   if (tableInteger32) return cpp.base == BaseType::Long;
   if (table.base == BaseType::Unknown) return cpp.base == BaseType::Picture;  // both are handles

@@ -21,10 +21,6 @@ std::vector<Row> ListedRows() {
 #define VEXIRO_END_ENUMERATION() }, {}},
 #define VEXIRO_ENUMERATION_SAME_AS(Name, Earlier) {#Name, {}, #Earlier},
 #include "vexiro/enumeration_list.h"
-#undef VEXIRO_ENUMERATION
-#undef VEXIRO_CONSTANT
-#undef VEXIRO_END_ENUMERATION
-#undef VEXIRO_ENUMERATION_SAME_AS
   };
 }
 

@@ -7,7 +7,7 @@
 //   VEXIRO_CONSTANT(Name, Value)           one of its constants (values may repeat: aliases)
 //   VEXIRO_END_ENUMERATION()               the enumeration ends
 //   VEXIRO_ENUMERATION_SAME_AS(Name, Earlier)  an enumeration with the constants of an earlier one
-// and includes this file where the list is to be expanded.
+// and includes this file where the list is to be expanded; the file undefines the four at its end.
 VEXIRO_ENUMERATION(ViewerMouseWheelMode)
   VEXIRO_CONSTANT(MouseWheelZoom, 0) VEXIRO_CONSTANT(MouseWheelVerticalScroll, 1)
   VEXIRO_CONSTANT(MouseWheelPageChange, 2)
@@ -734,3 +734,7 @@ VEXIRO_ENUMERATION(Barcode1DReaderType)
   VEXIRO_CONSTANT(Barcode1DReaderUPCE, 262144) VEXIRO_CONSTANT(Barcode1DReaderADD5, 524288)
   VEXIRO_CONSTANT(Barcode1DReaderADD2, 1048576)
 VEXIRO_END_ENUMERATION()
+#undef VEXIRO_ENUMERATION
+#undef VEXIRO_CONSTANT
+#undef VEXIRO_END_ENUMERATION
+#undef VEXIRO_ENUMERATION_SAME_AS

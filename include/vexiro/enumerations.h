@@ -17,10 +17,6 @@ namespace vexiro {
 #define VEXIRO_END_ENUMERATION() };
 #define VEXIRO_ENUMERATION_SAME_AS(Name, Earlier) using Name = Earlier;
 #include "vexiro/enumeration_list.h"
-#undef VEXIRO_ENUMERATION
-#undef VEXIRO_CONSTANT
-#undef VEXIRO_END_ENUMERATION
-#undef VEXIRO_ENUMERATION_SAME_AS
 
 // A parameter of enumeration type E: takes a constant of E or a plain 32-bit integer, as the
 // members have always taken, and refuses a constant of another enumeration, the mistake the names
