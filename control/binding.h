@@ -22,6 +22,7 @@
 #include "control/member_table.h"
 #include "control/member_table_text.h"
 #include "control/variant.h"
+#include "vexiro/enumerations.h"
 
 namespace vx::control {
 
@@ -31,6 +32,7 @@ struct CppTypeInfo {
   bool isArray = false;
   bool byRef = false;
   bool isEnum = false;  // a C++ enumeration: passes as Long
+  std::string_view enumName;  // which enumeration of the type library, when the C++ type says
 };
 
 class Binding {
@@ -150,6 +152,34 @@ struct Scalar<E, std::enable_if_t<std::is_enum_v<E>>> {
   static Variant To(E x) { return Variant::I4(static_cast<int32_t>(x)); }
 };
 
+template <class E>
+struct Scalar<vexiro::EnumArg<E>> {
+  static constexpr BaseType kBase = BaseType::Long;
+  static constexpr VarType kVt = VarType::I4;
+  static vexiro::EnumArg<E> From(const Variant& v) { return v.AsI4(); }
+  static Variant To(vexiro::EnumArg<E> x) { return Variant::I4(x); }
+};
+
+// A C++ enumeration, or a parameter that takes one.
+template <class T>
+constexpr bool kIsEnumeration = std::is_enum_v<T>;
+template <class E>
+constexpr bool kIsEnumeration<vexiro::EnumArg<E>> = true;
+
+// The type-library name of a public enumeration type (an enumeration that shares another's
+// constants is that one's type); empty for every other type.
+template <class T>
+constexpr std::string_view kEnumerationName{};
+template <class E>
+constexpr std::string_view kEnumerationName<vexiro::EnumArg<E>> = kEnumerationName<E>;
+#define VEXIRO_ENUMERATION(Name) \
+  template <>                    \
+  constexpr std::string_view kEnumerationName<vexiro::Name> = #Name;
+#define VEXIRO_CONSTANT(Name, Value)
+#define VEXIRO_END_ENUMERATION()
+#define VEXIRO_ENUMERATION_SAME_AS(Name, Earlier)
+#include "vexiro/enumeration_list.h"
+
 template <class T>
 constexpr bool kIsElement = std::is_same_v<T, uint8_t> || std::is_same_v<T, int32_t> ||
                             std::is_same_v<T, double> || std::is_same_v<T, std::string>;
@@ -215,7 +245,7 @@ class Holder {
     } else if constexpr (IsArrayType<D>::value) {
       return {Scalar<typename ArrayTraits<D>::Element>::kBase, true, kRef, false};
     } else {
-      return {Scalar<D>::kBase, false, kRef, std::is_enum_v<D>};
+      return {Scalar<D>::kBase, false, kRef, kIsEnumeration<D>, kEnumerationName<D>};
     }
   }
 

@@ -6,16 +6,34 @@ namespace vx::control {
 
 namespace {
 
+// The enumeration whose constants `name` has: itself, or the earlier one it shares them with
+// (and whose C++ type it therefore is).
+std::string_view ConstantsOwner(std::string_view name) {
+  static constexpr std::pair<std::string_view, std::string_view> kSharing[] = {
+#define VEXIRO_ENUMERATION(Name)
+#define VEXIRO_CONSTANT(Name, Value)
+#define VEXIRO_END_ENUMERATION()
+#define VEXIRO_ENUMERATION_SAME_AS(Name, Earlier) {#Name, #Earlier},
+#include "vexiro/enumeration_list.h"
+  };
+  for (const auto& [sharer, owner] : kSharing)
+    if (sharer == name) return owner;
+  return name;
+}
+
 bool SameBase(const TypeDesc& table, const CppTypeInfo& cpp) {
-  // Enumerations and Longs both pass as 32-bit integers, so either C++ form serves either row.
+  // Enumerations and Longs both pass as 32-bit integers, so either C++ form serves either row;
+  // but a C++ type that names its enumeration must name the row's.
   const bool tableInteger32 = table.base == BaseType::Long || table.base == BaseType::Enum;
+  if (table.base == BaseType::Enum && !cpp.enumName.empty())
+    return cpp.base == BaseType::Long && ConstantsOwner(table.enumName) == ConstantsOwner(cpp.enumName);
   if (tableInteger32) return cpp.base == BaseType::Long;
   if (table.base == BaseType::Unknown) return cpp.base == BaseType::Picture;  // both are handles
   return table.base == cpp.base;
 }
 
 std::string Describe(const CppTypeInfo& t) {
-  TypeDesc d{t.base, t.isArray, t.isEnum ? "enum" : ""};
+  TypeDesc d{t.base, t.isArray, t.isEnum ? (t.enumName.empty() ? "enum" : std::string(t.enumName)) : ""};
   if (t.isEnum) d.base = BaseType::Enum;
   return (t.byRef ? "ByRef " : "") + d.Name();
 }
@@ -46,7 +64,7 @@ namespace {
 // The C++ form that agrees with a parameter or result of the table.
 CppTypeInfo CppTypeOfTableType(const TypeDesc& type, bool byRef) {
   CppTypeInfo info{type.base, type.isArray, byRef, false};
-  if (type.base == BaseType::Enum) info = {BaseType::Long, type.isArray, byRef, true};
+  if (type.base == BaseType::Enum) info = {BaseType::Long, type.isArray, byRef, true, type.enumName};
   if (type.base == BaseType::Unknown) info.base = BaseType::Picture;  // both cross as handles
   return info;
 }

@@ -1,5 +1,6 @@
 // The enumerations of the type library: names and values that hosts use for the values members
-// take and return (members themselves pass plain 32-bit integers).
+// take and return (through dispatch they travel as plain 32-bit integers). Built from the list
+// the public header expands too (vexiro/enumeration_list.h).
 #pragma once
 #include <cstdint>
 #include <optional>

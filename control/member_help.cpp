@@ -29,8 +29,8 @@ const std::array<HelpSubsystem, 5>& Subsystems() {
   return all;
 }
 
-std::string StatusName(vexiro::VexiroStatus status) {
-  const std::string_view name = ConstantNameOf("VexiroStatus", status);
+std::string StatusNameOrQuestionMark(vexiro::VexiroStatus status) {
+  const std::string_view name = vexiro::StatusName(status);
   return name.empty() ? "?" : std::string(name);
 }
 
@@ -93,16 +93,45 @@ std::string EnumerationsSection(const MemberDesc& member) {
 
 std::string StatusesSection(const MemberHelp& help) {
   std::vector<std::string> names;
-  for (vexiro::VexiroStatus s : help.statuses) names.push_back(std::to_string(s) + " " + StatusName(s));
+  for (vexiro::VexiroStatus s : help.statuses) names.push_back(std::to_string(s) + " " + StatusNameOrQuestionMark(s));
   return "Statuses:\n" + WrappedList(names, "  ");
 }
 
 std::string WideningNote(const MemberHelp& help) {
   if (!help.needsWideImage) return "";
   return "Note: on an 8-bit grey or 1-bit image this member cannot draw and answers " +
-         StatusName(vexiro::OutOfMemory) + ";\n  widen the image first with " + std::string(kWideningMember) + ".\n";
+         StatusNameOrQuestionMark(vexiro::OutOfMemory) + ";\n  widen the image first with " +
+         std::string(kWideningMember) + ".\n";
 }
 
+// Prose wrapped into lines before the page width, the first starting with `first`, the others
+// with `indent`.
+std::string WrappedText(std::string_view text, std::string_view first, std::string_view indent) {
+  std::string wrapped, line(first);
+  bool lineHasWord = false;
+  for (size_t start = 0; start < text.size();) {
+    const size_t end = std::min(text.find(' ', start), text.size());
+    const std::string_view word = text.substr(start, end - start);
+    if (lineHasWord && line.size() + 1 + word.size() > kPageWidth) {
+      wrapped += line + "\n";
+      line = indent;
+      lineHasWord = false;
+    }
+    if (lineHasWord) line += ' ';
+    line += word;
+    lineHasWord = true;
+    start = end + 1;
+  }
+  return wrapped + line + "\n";
+}
+
+std::string LimitsSection(const MemberDesc& member) {
+  std::string text;
+  for (const HelpNote& note : help::LimitNotes())
+    if (std::find(note.members.begin(), note.members.end(), member.name) != note.members.end())
+      text += WrappedText(note.text, "Note: ", "  ");
+  return text;
+}
 
 }  // namespace
 
@@ -125,7 +154,7 @@ std::string_view SubsystemOf(std::string_view member) {
 std::string FormatMemberHelp(const MemberDesc& member, const MemberHelp& help) {
   return member.name + member.Signature() + "\n  " + std::string(help.line) + "\n" +
          "Subsystem: " + std::string(SubsystemOf(member.name)) + "\n" + ParametersSection(member) +
-         EnumerationsSection(member) + StatusesSection(help) + WideningNote(help);
+         EnumerationsSection(member) + StatusesSection(help) + WideningNote(help) + LimitsSection(member);
 }
 
 std::string ClosestMemberName(std::string_view name) {

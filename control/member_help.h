@@ -25,6 +25,13 @@ struct MemberHelp {
   bool needsWideImage = false;
 };
 
+// What a family of members does not do, which a user would otherwise find out by trying; the
+// help page of each member it names carries it.
+struct HelpNote {
+  std::span<const std::string_view> members;
+  std::string_view text;
+};
+
 struct HelpSubsystem {
   std::string_view name;  // "engine", "processing", "pdf", "devices", "recognition"
   std::span<const MemberHelp> entries;
@@ -61,6 +68,8 @@ std::span<const MemberHelp> ProcessingEntries();
 std::span<const MemberHelp> PdfEntries();
 std::span<const MemberHelp> DevicesEntries();
 std::span<const MemberHelp> RecognitionEntries();
+// The notes on what members do not do (control/help/limits.cpp).
+std::span<const HelpNote> LimitNotes();
 }  // namespace help
 
 }  // namespace vx::control

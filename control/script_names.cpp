@@ -5,6 +5,7 @@
 
 #include "control/enumerations.h"
 #include "control/member_table.h"
+#include "vexiro/enumerations.h"
 
 namespace vx::control {
 
@@ -68,7 +69,7 @@ std::string_view ConstantNameOf(std::string_view enumeration, int32_t value) {
 }
 
 std::string DescribeStatus(int32_t status) {
-  const std::string_view name = ConstantNameOf("VexiroStatus", status);
+  const std::string_view name = vexiro::StatusName(status);
   return std::to_string(status) + (name.empty() ? "" : " " + std::string(name));
 }
 
@@ -99,3 +100,13 @@ std::string ClosestName(std::string_view misspelt, const std::vector<std::string
 }
 
 }  // namespace vx::control
+
+namespace vexiro {
+
+// The table's names are string literals, so each view ends where its text does.
+const char* StatusName(int32_t status) {
+  const std::string_view name = vx::control::ConstantNameOf("VexiroStatus", status);
+  return name.empty() ? "" : name.data();
+}
+
+}  // namespace vexiro

@@ -62,7 +62,7 @@ void cImaging::PrintSetDuplexMode(int32_t nDuplexMode) { WriteSetting(Setting::D
 int16_t cImaging::PrintGetOrientation() { return static_cast<int16_t>(ReadSetting(Setting::Orientation)); }
 void cImaging::PrintSetOrientation(int16_t nOrientation) { WriteSetting(Setting::Orientation, nOrientation); }
 PrintQuality cImaging::PrintGetQuality() { return static_cast<PrintQuality>(ReadSetting(Setting::PrintQuality)); }
-void cImaging::PrintSetQuality(PrintQuality nQuality) { WriteSetting(Setting::PrintQuality, nQuality); }
+void cImaging::PrintSetQuality(EnumArg<PrintQuality> nQuality) { WriteSetting(Setting::PrintQuality, nQuality); }
 int32_t cImaging::PrintGetPaperSize() { return ReadSetting(Setting::PaperSize); }
 void cImaging::PrintSetStdPaperSize(int32_t nPaperSize) { WriteSetting(Setting::PaperSize, nPaperSize); }
 void cImaging::PrintSetUserPaperSize(float nPaperWidth, float nPaperHeight) {

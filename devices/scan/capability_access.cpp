@@ -53,27 +53,27 @@ double cImaging::TwainListEntry(int32_t cap, int32_t nNumber, double outside) {
   return Vxtwain().GetCapValueFromIdx(nNumber - 1);
 }
 
-int32_t cImaging::TwainGetAvailableCapValuesCount(int32_t nCap) {
+int32_t cImaging::TwainGetAvailableCapValuesCount(EnumArg<TwainCapabilities> nCap) {
   if (!CheckTwainPlugin()) return 0;
   return IsTextCapability(nCap) ? Vxtwain().LoadCapValuesS(nCap, 1) : LoadAvailable(nCap);
 }
-int32_t cImaging::TwainGetAvailableCapValuesNumeric(int32_t nCap, BasicArray<double>& arValues) {
+int32_t cImaging::TwainGetAvailableCapValuesNumeric(EnumArg<TwainCapabilities> nCap, BasicArray<double>& arValues) {
   return TwainFillList(nCap, arValues);
 }
-int32_t cImaging::TwainGetAvailableCapValuesString(int32_t nCap, BasicArray<std::string>& arValues) {
+int32_t cImaging::TwainGetAvailableCapValuesString(EnumArg<TwainCapabilities> nCap, BasicArray<std::string>& arValues) {
   return TwainFillList(nCap, arValues);
 }
-double cImaging::TwainGetAvailableCapValueNoNumeric(int32_t nCap, int32_t nNumber) {
+double cImaging::TwainGetAvailableCapValueNoNumeric(EnumArg<TwainCapabilities> nCap, int32_t nNumber) {
   return TwainListEntry(nCap, nNumber, 0);
 }
-std::string cImaging::TwainGetAvailableCapValueNoString(int32_t nCap, int32_t nNumber) {
+std::string cImaging::TwainGetAvailableCapValueNoString(EnumArg<TwainCapabilities> nCap, int32_t nNumber) {
   if (!CheckTwainPlugin()) return "";
   const int32_t count = Vxtwain().LoadCapValuesS(nCap, 1);
   if (nNumber < 1 || nNumber > count) return "";
   return PluginText(Vxtwain().GetCapValueFromIdxS(nNumber - 1));
 }
 
-bool cImaging::TwainGetCapCurrentNumeric(int32_t nCap, double& nCurrentValue) {
+bool cImaging::TwainGetCapCurrentNumeric(EnumArg<TwainCapabilities> nCap, double& nCurrentValue) {
   nCurrentValue = 0;
   if (!CheckTwainPlugin()) return false;
   const bool ok = Vxtwain().LoadCapValuesN(nCap, 2) >= 1;
@@ -81,7 +81,7 @@ bool cImaging::TwainGetCapCurrentNumeric(int32_t nCap, double& nCurrentValue) {
   return ok;
 }
 
-bool cImaging::TwainGetCapCurrentString(int32_t nCap, std::string& sCurrentValue) {
+bool cImaging::TwainGetCapCurrentString(EnumArg<TwainCapabilities> nCap, std::string& sCurrentValue) {
   sCurrentValue.clear();
   if (!CheckTwainPlugin()) return false;
   const bool ok = Vxtwain().LoadCapValuesS(nCap, 2) >= 1;
@@ -89,7 +89,8 @@ bool cImaging::TwainGetCapCurrentString(int32_t nCap, std::string& sCurrentValue
   return ok;
 }
 
-bool cImaging::TwainGetCapRangeNumeric(int32_t nCap, double& nMinValue, double& nMaxValue, double& nStepValue) {
+bool cImaging::TwainGetCapRangeNumeric(EnumArg<TwainCapabilities> nCap, double& nMinValue, double& nMaxValue,
+                                       double& nStepValue) {
   if (!CheckTwainPlugin() || Vxtwain().LoadCapValuesRangeN(nCap) <= 0) return false;
   nStepValue = Vxtwain().GetLastStepCapValueRange();
   nMinValue = Vxtwain().GetLastMinCapValueRange();

@@ -16,7 +16,8 @@ bool AboveZero(double v) { return v > 0; }
 
 }  // namespace
 
-bool cImaging::TwainSetCapCurrentNumeric(int32_t nCap, int32_t nItemType, int32_t nNewValue) {
+bool cImaging::TwainSetCapCurrentNumeric(EnumArg<TwainCapabilities> nCap, EnumArg<TwainItemTypes> nItemType,
+                                         int32_t nNewValue) {
   if (!CheckTwainPlugin()) return false;
   int32_t value = nNewValue;
   if (nItemType == TWTY_FIX32) {
@@ -27,11 +28,16 @@ bool cImaging::TwainSetCapCurrentNumeric(int32_t nCap, int32_t nItemType, int32_
   return Vxtwain().SetCapOneValue(nCap, nItemType, value) != 0;
 }
 
-bool cImaging::TwainSetCapCurrentString(int32_t nCap, int32_t nItemType, const std::string& sNewValue) {
+bool cImaging::TwainSetCapCurrentString(EnumArg<TwainCapabilities> nCap, EnumArg<TwainItemTypes> nItemType,
+                                        const std::string& sNewValue) {
   return CheckTwainPlugin() && Vxtwain().SetCapOneValueS(nCap, nItemType, sNewValue.c_str()) != 0;
 }
-bool cImaging::TwainResetCap(int32_t nCap) { return CheckTwainPlugin() && Vxtwain().Reset(nCap) != 0; }
-int32_t cImaging::TwainGetCapItemType(int32_t nCap) { return CheckTwainPlugin() ? Vxtwain().GetCapItemType(nCap) : -1; }
+bool cImaging::TwainResetCap(EnumArg<TwainCapabilities> nCap) {
+  return CheckTwainPlugin() && Vxtwain().Reset(nCap) != 0;
+}
+int32_t cImaging::TwainGetCapItemType(EnumArg<TwainCapabilities> nCap) {
+  return CheckTwainPlugin() ? Vxtwain().GetCapItemType(nCap) : -1;
+}
 
 int32_t cImaging::TwainReadRounded(int32_t cap, int32_t fallback) {
   double value = 0;
@@ -86,7 +92,7 @@ int32_t cImaging::TwainGetCurrentPixelType() {
   const int32_t type = Vxtwain().GetPixelType();
   return state >= TWAIN_SOURCE_OPEN ? type : -1;
 }
-bool cImaging::TwainSetCurrentPixelType(int32_t nPixelType) {
+bool cImaging::TwainSetCurrentPixelType(EnumArg<TwainPixelType> nPixelType) {
   return IsOne(Vxtwain().SetCurrentPixelType(nPixelType));
 }
 int32_t cImaging::TwainGetCurrentResolution() {
@@ -108,9 +114,9 @@ double cImaging::TwainGetPhysicalHeight() {
   return state >= TWAIN_SOURCE_OPEN ? height : -1;
 }
 int32_t cImaging::TwainGetPaperSize() { return Vxtwain().GetPaperSize(); }
-bool cImaging::TwainSetPaperSize(int32_t nSize) { return IsOne(Vxtwain().SetPaperSize(nSize)); }
+bool cImaging::TwainSetPaperSize(EnumArg<TwainPaperSize> nSize) { return IsOne(Vxtwain().SetPaperSize(nSize)); }
 
-bool cImaging::TwainIsPixelTypeAvailable(int32_t nPixelType) {
+bool cImaging::TwainIsPixelTypeAvailable(EnumArg<TwainPixelType> nPixelType) {
   if (!CheckTwainPlugin()) return false;
   const int32_t count = Vxtwain().LoadCapValuesN(ICAP_PIXELTYPE, 1);
   bool found = false;
@@ -135,11 +141,11 @@ bool cImaging::TwainGetImageLayout(double& nLeft, double& nTop, double& nRight, 
 bool cImaging::TwainResetImageLayout() { return IsOne(Vxtwain().ResetImageLayout()); }
 bool cImaging::TwainSetXferCount(int32_t nXfers) { return IsOne(Vxtwain().NegotiateXferCount(nXfers)); }
 
-bool cImaging::TwainSetCurrentImageFileFormat(int32_t nImageFileFormat) {
+bool cImaging::TwainSetCurrentImageFileFormat(EnumArg<TwainImageFileFormats> nImageFileFormat) {
   return TwainSetByType(ICAP_IMAGEFILEFORMAT, nImageFileFormat);
 }
 int32_t cImaging::TwainGetCurrentImageFileFormat() { return TwainReadRounded(ICAP_IMAGEFILEFORMAT, -1); }
-bool cImaging::TwainSetCurrentCompression(int32_t nCompression) {
+bool cImaging::TwainSetCurrentCompression(EnumArg<TwainCompression> nCompression) {
   return TwainSetByType(ICAP_COMPRESSION, nCompression);
 }
 int32_t cImaging::TwainGetCurrentCompression() { return TwainReadRounded(ICAP_COMPRESSION, -1); }

@@ -59,7 +59,7 @@ VexiroStatus cImaging::TwainPdfStart(const std::string& sFilePath, const std::st
 VexiroStatus cImaging::TwainPdfStartEx(const std::string& sFilePath, const std::string& sTitle,
                                        const std::string& sAuthor, const std::string& sSubject,
                                        const std::string& sKeywords, const std::string& sCreator,
-                                       PdfEncryption nPdfEncryption, PdfRight nPDFRight,
+                                       EnumArg<PdfEncryption> nPdfEncryption, EnumArg<PdfRight> nPDFRight,
                                        const std::string& sUserpassWord, const std::string& sOwnerPassword) {
   return StartScanPdf(oTwainPDF, nTwainPdfHandle,
                       vx::pdf::PdfARequest(sFilePath, {sTitle, sAuthor, sSubject, sKeywords, sCreator, nPdfEncryption,

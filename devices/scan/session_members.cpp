@@ -46,8 +46,9 @@ bool cImaging::TwainEnableDuplex(bool bDuplex) {
   return CheckTwainPlugin() && IsOne(Vxtwain().EnableDuplex(OneOrZero(bDuplex)));
 }
 
-void cImaging::TwainSetApplicationInfo(int32_t nMajorNumVersion, int32_t nMinorNumVersion, int32_t nLanguageID,
-                                       int32_t nCountryID, const std::string& sVersionInfo,
+void cImaging::TwainSetApplicationInfo(int32_t nMajorNumVersion, int32_t nMinorNumVersion,
+                                       EnumArg<TwainLanguage> nLanguageID,
+                                       EnumArg<TwainCountry> nCountryID, const std::string& sVersionInfo,
                                        const std::string& sCompanyName, const std::string& sProductFamily,
                                        const std::string& sProductName) {
   if (!CheckTwainPlugin() || TwainGetState() >= TWAIN_SOURCE_ENABLED) return;

@@ -87,7 +87,7 @@ VexiroStatus cImaging::GifSaveMultiPageToFile(int32_t nImageID, const std::strin
   return nStat;
 }
 
-VexiroStatus cImaging::GifSetTransparency(int32_t nColorARGB) {
+VexiroStatus cImaging::GifSetTransparency(EnumArg<Colors> nColorARGB) {
   if (CurrentImageIsIndexed()) return ColorPaletteSetTransparentColor(nColorARGB);
   return SetTransparencyColor(nColorARGB);
 }

@@ -91,13 +91,15 @@ VexiroStatus cImaging::TiffSwapPages(int32_t nImageID, int32_t nPage1, int32_t n
   return SwapDocumentPages(nImageID, nPage1, nPage2, kTiff);
 }
 
-VexiroStatus cImaging::TiffSaveMultiPageToFile(int32_t nImageID, const std::string& sFilePath, int32_t nModeCompression) {
+VexiroStatus cImaging::TiffSaveMultiPageToFile(int32_t nImageID, const std::string& sFilePath,
+                                               EnumArg<TifCompression> nModeCompression) {
   if (GetImageIndex(nImageID) >= 0 && !RequireEditableDocument(nImageID, kTiff)) return nStat;
   nStat = SaveMultiPageTiffFile(nImageID, sFilePath, nModeCompression);
   return nStat;
 }
 
-VexiroStatus cImaging::TiffSaveAsNativeMultiPage(const std::string& sFilePath, int32_t nModeCompression) {
+VexiroStatus cImaging::TiffSaveAsNativeMultiPage(const std::string& sFilePath,
+                                                 EnumArg<TifCompression> nModeCompression) {
   if (GetImageIndex(nNativeImage) < 0) return nStat = GenericError;
   auto file = std::make_shared<NativeTiffFile>(nNativeImage, sFilePath);
   if (file->Path().empty()) return nStat = CanNotCreateFile;
@@ -128,19 +130,19 @@ VexiroStatus cImaging::TiffCloseNativeMultiPage() {
 }
 
 VexiroStatus cImaging::TiffMergeFiles(BasicArray<std::string>& sFilesPath, const std::string& sFileDest,
-                                      int32_t nModeCompression) {
+                                      EnumArg<TifCompression> nModeCompression) {
   nStat = vx::engine::TiffMergeFiles(sFilesPath.Data(), sFileDest, nModeCompression, bDisableVximgplugCodecs);
   return nStat;
 }
 
 VexiroStatus cImaging::TiffMerge2Files(const std::string& sFilePath1, const std::string& sFilePath2,
-                                       const std::string& sFileDest, int32_t nModeCompression) {
+                                       const std::string& sFileDest, EnumArg<TifCompression> nModeCompression) {
   BasicArray<std::string> files = BasicArray<std::string>::FromVector({sFilePath1, sFilePath2});
   return TiffMergeFiles(files, sFileDest, nModeCompression);
 }
 
 VexiroStatus cImaging::TiffMergeFileList(const std::string& sFilesList, const std::string& sFileDest,
-                                         int32_t nModeCompression) {
+                                         EnumArg<TifCompression> nModeCompression) {
   std::vector<std::string> pieces;
   size_t start = 0;
   for (size_t comma; (comma = sFilesList.find(',', start)) != std::string::npos; start = comma + 1)

@@ -122,7 +122,8 @@ int32_t cImaging::CreateImageFromHICON(int32_t hicon) {
   return TakeLoadedImage(CreateImageFromIconHandle(static_cast<vx::HICON>(hicon), id), id);
 }
 
-int32_t cImaging::CreateImageFromRawBits(int32_t nWidth, int32_t nHeight, int32_t nStride, int32_t nPixelFormat,
+int32_t cImaging::CreateImageFromRawBits(int32_t nWidth, int32_t nHeight, int32_t nStride,
+                                         EnumArg<PixelFormats> nPixelFormat,
                                          intptr_t nBits) {
   int32_t id = 0;
   const VexiroStatus s = CreateImageFromScan0(nWidth, nHeight, nStride,
@@ -135,7 +136,7 @@ int32_t cImaging::CreateImageFromHwnd(int32_t hwnd) {
   return TakeLoadedImage(CaptureWindowImage(static_cast<uint32_t>(hwnd), id), id);
 }
 
-int32_t cImaging::CreateNewImage(int32_t nWidth, int32_t nHeight, int16_t nBitDepth, int32_t nBackColor) {
+int32_t cImaging::CreateNewImage(int32_t nWidth, int32_t nHeight, int16_t nBitDepth, EnumArg<Colors> nBackColor) {
   const vx::gdiplus::PixelFormat format = PixelFormatOfBitDepth(nBitDepth);
   if (format == 0) {
     nStat = InvalidParameter;

@@ -70,12 +70,14 @@ VexiroStatus cImaging::ExifTagDeleteAll() {
   return nStat;
 }
 
-VexiroStatus cImaging::ExifTagSetValueBytes(int32_t nTagID, int32_t nTagType, BasicArray<uint8_t>& arTagData) {
+VexiroStatus cImaging::ExifTagSetValueBytes(EnumArg<Tags> nTagID, EnumArg<TagTypes> nTagType,
+                                            BasicArray<uint8_t>& arTagData) {
   nStat = SetPropertyItemBytes(nNativeImage, static_cast<uint32_t>(nTagID), nTagType, arTagData, true);
   return nStat;
 }
 
-VexiroStatus cImaging::ExifTagSetValueString(int32_t nTagID, int32_t nTagType, const std::string& sTagData) {
+VexiroStatus cImaging::ExifTagSetValueString(EnumArg<Tags> nTagID, EnumArg<TagTypes> nTagType,
+                                             const std::string& sTagData) {
   const auto tag = static_cast<uint32_t>(nTagID);
   switch (nTagType) {
     case TagTypeByte: nStat = SetPropertyItemByteList(nNativeImage, tag, sTagData, true); break;

@@ -55,7 +55,7 @@ VexiroStatus cImaging::SaveAsJPEG(const std::string& sFilePath, int32_t nQuality
   });
 }
 
-VexiroStatus cImaging::SaveAsTIFF(const std::string& sFilePath, int32_t nModeCompression) {
+VexiroStatus cImaging::SaveAsTIFF(const std::string& sFilePath, EnumArg<TifCompression> nModeCompression) {
   return SaveCurrent(nNativeImage, nStat,
                      [&](int32_t id) { return engine::SaveAsTIFFFile(id, sFilePath, nModeCompression, 0); });
 }
@@ -92,7 +92,7 @@ VexiroStatus cImaging::SaveAsJP2(const std::string& sFilePath, int32_t nRate) {
   return SaveCurrent(nNativeImage, nStat, [&](int32_t id) { return engine::SaveAsJP2File(id, sFilePath, nRate); });
 }
 
-VexiroStatus cImaging::SaveAsEXR(const std::string& sFilePath, int32_t nCompression) {
+VexiroStatus cImaging::SaveAsEXR(const std::string& sFilePath, EnumArg<ExrCompression> nCompression) {
   return SaveCurrent(nNativeImage, nStat,
                      [&](int32_t id) { return engine::SaveAsEXRFile(id, sFilePath, nCompression); });
 }

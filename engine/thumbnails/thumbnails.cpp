@@ -51,7 +51,7 @@ int32_t cImaging::CreateThumbnailHQ(int32_t nImageID, int32_t nWidth, int32_t nH
   return TakeLoadedImage(s, id);
 }
 
-int32_t cImaging::CreateThumbnailHQEx(int32_t nImageID, int32_t nWidth, int32_t nHeight, int32_t nBackColor) {
+int32_t cImaging::CreateThumbnailHQEx(int32_t nImageID, int32_t nWidth, int32_t nHeight, EnumArg<Colors> nBackColor) {
   if (nImageID == 0) return TakeLoadedImage(InvalidParameter, 0);
   int32_t w = 0, h = 0;
   float horizontal = 0, vertical = 0;

@@ -119,7 +119,7 @@ double cImaging::GetDistance(int32_t nLeft1, int32_t nTop1, int32_t nLeft2, int3
   return std::sqrt(dx * dx + dy * dy);
 }
 
-VexiroStatus cImaging::ClearImage(int32_t nColorARGB) {
+VexiroStatus cImaging::ClearImage(EnumArg<Colors> nColorARGB) {
   if (nNativeImage == 0) return nStat = GenericError;
   vx::gdiplus::GpGraphics* graphics = nullptr;
   VexiroStatus s = GetImageGraphics(nNativeImage, graphics);
@@ -139,7 +139,8 @@ VexiroStatus cImaging::ForceImageValidation(int32_t nImageID) {
   return OK;
 }
 
-VexiroStatus cImaging::TransformJPEG(const std::string& sInputFile, std::string& sOutputFile, int32_t nTransformation) {
+VexiroStatus cImaging::TransformJPEG(const std::string& sInputFile, std::string& sOutputFile,
+                                     EnumArg<JPEGTransformations> nTransformation) {
   return nStat = ToStatus(vx::gdiplus::codecs::TransformJpegFileLossless(NormalizePath(sInputFile),
                                                                           NormalizePath(sOutputFile), nTransformation));
 }

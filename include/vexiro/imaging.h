@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "vexiro/basic_array.h"
+#include "vexiro/enumerations.h"
 #include "vexiro/pdf_types.h"
 #include "vexiro/vexiro_status.h"
 
@@ -53,14 +54,6 @@ struct FilterArea {
 // A 3 x 3 filter matrix.
 using Matrix3x3 = std::array<int32_t, 9>;
 
-// Palette type flags of indexed images.
-enum ColorPaletteType : int32_t {
-  ColorPaletteTypeUndefined = 0,
-  ColorPaletteTypeHasAlpha = 1,
-  ColorPaletteTypeGrayScale = 2,
-  ColorPaletteTypeHalfTone = 4,
-};
-
 // A property item copied out of an image: tag, type and value bytes.
 struct SavedPropertyItem {
   uint32_t ID = 0;
@@ -68,66 +61,7 @@ struct SavedPropertyItem {
   std::vector<uint8_t> Value;
 };
 
-// ---- Printing: enumerations of the printer ----
-enum PrinterStatus : int32_t {
-  PrinterOK = 0,
-  PrinterErrorSelectingFrame = 2,
-  PrinterGdiplusWriteError = 7,
-  PrinterOutOfMemory = 8,
-  PrinterUnexpectedError = 10,
-  PrinterPdfRenderingPageError = 30,
-  PrinterPdfCanNotLoadTemporaryFile = 31,
-  PrinterPdfUnexpectedError = 35,
-};
-enum PrintQuality : int32_t {
-  PrintQualityDraft = -1,
-  PrintQualityLowResolution = -2,
-  PrintQualityMediumResolution = -3,
-  PrintQualityHightResolution = -4,
-};
-// ---- End of printing enumerations ----
-
-// ---- Recognition: enumerations of the barcode readers ----
-enum Barcode1DReaderScanMode : int32_t { BestSpeed = 0, BestQuality = 1 };
-using BarcodeDataMatrixReaderScanMode = Barcode1DReaderScanMode;
-// One bit per symbology; EAN-13 is the one negative value.
-enum Barcode1DReaderType : int32_t {
-  Barcode1DReaderNone = 0,
-  Barcode1DReaderIndustrial2of5 = 1,
-  Barcode1DReaderInverted2of5 = 2,
-  Barcode1DReaderInterleaved2of5 = 4,
-  Barcode1DReaderIata2of5 = 8,
-  Barcode1DReaderMatrix2of5 = 16,
-  Barcode1DReaderCode39 = 32,
-  Barcode1DReaderCodeabar = 64,
-  Barcode1DReaderBcdMatrix = 128,
-  Barcode1DReaderDataLogic2of5 = 256,
-  Barcode1DReaderCode128 = 4096,
-  Barcode1DReaderEAN128 = 8192,
-  Barcode1DReaderCODE93 = 16384,
-  Barcode1DReaderEAN13 = -32768,
-  Barcode1DReaderUPCA = 65536,
-  Barcode1DReaderEAN8 = 131072,
-  Barcode1DReaderUPCE = 262144,
-  Barcode1DReaderADD5 = 524288,
-  Barcode1DReaderADD2 = 1048576,
-};
-// ---- End of recognition enumerations ----
-
 // ==== Recognition: OCR types (recognition/ocr/) ====
-// The language of recognition; any other value reads English.
-enum TesseractDictionary : int32_t {
-  TesseractDictionaryGerman = 0,
-  TesseractDictionaryFraktur = 1,
-  TesseractDictionaryEnglish = 2,
-  TesseractDictionaryFrench = 3,
-  TesseractDictionaryItalian = 4,
-  TesseractDictionaryDutch = 5,
-  TesseractDictionaryPortuguese = 6,
-  TesseractDictionarySpanish = 7,
-  TesseractDictionaryVietnamese = 8,
-  TesseractDictionaryPolish = 9,
-};
 // One recognised character as the OCR plug-in reports it: 24 bytes, boxes in pixels of the
 // rectangle that was read, confidence 0 .. 255 with lower meaning more certain.
 struct OcrCharInfo {
@@ -185,13 +119,14 @@ class cImaging {
   // pixels of the RGB colour made transparent unless it is -1; written as an icon file too when a
   // path is given. The caller destroys the icon; 0 without a bitmap picture.
   int32_t GetIcon(uint32_t& oInputPicture, const std::string& sFileDest = "", int32_t nRGBTransparentColor = -1);
-  VexiroStatus ClearImage(int32_t nColorARGB);
+  VexiroStatus ClearImage(EnumArg<Colors> nColorARGB);
   void DisableVximgplugCodecs(bool bDisable);
   VexiroStatus ForceImageValidation(int32_t nImageID);
   int32_t GetDesktopHwnd();
   // Lossless rotation or flip of a JPEG file (13..17, the encoder transformation values). The
   // result is written beside the destination and renamed over it, so a failure leaves it as it was.
-  VexiroStatus TransformJPEG(const std::string& sInputFile, std::string& sOutputFile, int32_t nTransformation);
+  VexiroStatus TransformJPEG(const std::string& sInputFile, std::string& sOutputFile,
+                             EnumArg<JPEGTransformations> nTransformation);
 
   // ---- Loading image files ----
 
@@ -214,9 +149,10 @@ class cImaging {
   int32_t CreateImageFromMetaFile(const std::string& sFilePath, float nScaleBy = 1);
   int32_t CreateImageFromHBitmap(int32_t hBitmap);
   int32_t CreateImageFromHICON(int32_t hicon);
-  int32_t CreateImageFromRawBits(int32_t nWidth, int32_t nHeight, int32_t nStride, int32_t nPixelFormat, intptr_t nBits);
+  int32_t CreateImageFromRawBits(int32_t nWidth, int32_t nHeight, int32_t nStride, EnumArg<PixelFormats> nPixelFormat,
+                                 intptr_t nBits);
   int32_t CreateImageFromHwnd(int32_t hwnd = 0);
-  int32_t CreateNewImage(int32_t nWidth, int32_t nHeight, int16_t nBitDepth = 32, int32_t nBackColor = -16777216);
+  int32_t CreateNewImage(int32_t nWidth, int32_t nHeight, int16_t nBitDepth = 32, EnumArg<Colors> nBackColor = Black);
   int32_t CreateImageFromFTP(const std::string& sHost, const std::string& sPath, const std::string& sLogin = "",
                              const std::string& sPassword = "", int32_t nFTPPort = 21);
   int32_t CreateImageFromURL(const std::string& sHost, const std::string& sPath, int32_t nHTTPPort = 80);
@@ -237,7 +173,7 @@ class cImaging {
   int32_t CreateThumbnail(int32_t nImageID, int32_t nWidth, int32_t nHeight);
   int32_t CreateThumbnailHQ(int32_t nImageID, int32_t nWidth, int32_t nHeight);
   // Aspect-fit and centred; the default back colour leaves the background transparent.
-  int32_t CreateThumbnailHQEx(int32_t nImageID, int32_t nWidth, int32_t nHeight, int32_t nBackColor = -16777216);
+  int32_t CreateThumbnailHQEx(int32_t nImageID, int32_t nWidth, int32_t nHeight, EnumArg<Colors> nBackColor = Black);
   // <<< thumbnails
 
   // ---- Saving ----
@@ -247,7 +183,7 @@ class cImaging {
   VexiroStatus SaveAsGIF(const std::string& sFilePath);
   VexiroStatus SaveAsPNG(const std::string& sFilePath);
   VexiroStatus SaveAsJPEG(const std::string& sFilePath, int32_t nQuality = 75);
-  VexiroStatus SaveAsTIFF(const std::string& sFilePath, int32_t nModeCompression = 2);
+  VexiroStatus SaveAsTIFF(const std::string& sFilePath, EnumArg<TifCompression> nModeCompression = CompressionLZW);
   VexiroStatus SaveAsGIFi(const std::string& sFilePath);
   VexiroStatus SaveAsPNM(const std::string& sFilePath);
   // Formats the format plug-in writes.
@@ -257,7 +193,7 @@ class cImaging {
   VexiroStatus SaveAsPBM(const std::string& sFilePath);
   VexiroStatus SaveAsJ2K(const std::string& sFilePath, int32_t nRate = 16);
   VexiroStatus SaveAsJP2(const std::string& sFilePath, int32_t nRate = 16);
-  VexiroStatus SaveAsEXR(const std::string& sFilePath, int32_t nCompression = 0);
+  VexiroStatus SaveAsEXR(const std::string& sFilePath, EnumArg<ExrCompression> nCompression = ExrCompressionDefault);
   VexiroStatus SaveAsTIFFjpg(const std::string& sFilePath);
   VexiroStatus SaveAsTIFFjpgEx(const std::string& sFilePath, int32_t nQuality);
   VexiroStatus SaveAsByteArray(BasicArray<uint8_t>& arBytes, int32_t& nBytesRead, const std::string& sImageFormat,
@@ -342,18 +278,20 @@ class cImaging {
   VexiroStatus TiffSwapPages(int32_t nImageID, int32_t nPage1, int32_t nPage2);
   // nModeCompression: 2 LZW, 3 CCITT3, 4 CCITT4, 5 RLE, 6 none; the bilevel schemes become LZW
   // for the whole file when any page is deeper than 1 bit.
-  VexiroStatus TiffSaveMultiPageToFile(int32_t nImageID, const std::string& sFilePath, int32_t nModeCompression = 2);
+  VexiroStatus TiffSaveMultiPageToFile(int32_t nImageID, const std::string& sFilePath,
+                                       EnumArg<TifCompression> nModeCompression = CompressionLZW);
   // A multi-page TIFF written page by page: the current image begins it, each added image is
   // the next page, and the file takes its place at the target when it is closed.
-  VexiroStatus TiffSaveAsNativeMultiPage(const std::string& sFilePath, int32_t nModeCompression = 2);
+  VexiroStatus TiffSaveAsNativeMultiPage(const std::string& sFilePath,
+                                         EnumArg<TifCompression> nModeCompression = CompressionLZW);
   VexiroStatus TiffAddToNativeMultiPage(int32_t nImageID);
   VexiroStatus TiffCloseNativeMultiPage();
   VexiroStatus TiffMergeFiles(BasicArray<std::string>& sFilesPath, const std::string& sFileDest,
-                              int32_t nModeCompression = 2);
+                              EnumArg<TifCompression> nModeCompression = CompressionLZW);
   VexiroStatus TiffMerge2Files(const std::string& sFilePath1, const std::string& sFilePath2,
-                               const std::string& sFileDest, int32_t nModeCompression = 2);
+                               const std::string& sFileDest, EnumArg<TifCompression> nModeCompression = CompressionLZW);
   VexiroStatus TiffMergeFileList(const std::string& sFilesList, const std::string& sFileDest,
-                                 int32_t nModeCompression = 2);
+                                 EnumArg<TifCompression> nModeCompression = CompressionLZW);
   // Multi-page GIF: delays in hundredths of a second, disposals 1..3, loop count 0..65536.
   void GifOpenMultiPageAsReadOnly(bool bReadOnly);
   bool GifIsMultiPage(int32_t nImageID);
@@ -381,7 +319,7 @@ class cImaging {
   VexiroStatus GifSaveMultiPageToFile(int32_t nImageID, const std::string& sFilePath);
   // Marks a colour of the current image transparent: its palette entry when the image is
   // indexed, its pixels otherwise.
-  VexiroStatus GifSetTransparency(int32_t nColorARGB = -16777216);
+  VexiroStatus GifSetTransparency(EnumArg<Colors> nColorARGB = Black);
   // Shows the current image's frames once on a device context, each for its delay; the result
   // is the status of the last frame selection.
   int32_t GifDisplayAnimatedGif(int32_t nHDC, int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight);
@@ -400,8 +338,8 @@ class cImaging {
   int32_t ExifTagGetValueBytes(int32_t nTagNo, BasicArray<uint8_t>& arTagData);
   VexiroStatus ExifTagDelete(int32_t nTagNo);
   VexiroStatus ExifTagDeleteAll();
-  VexiroStatus ExifTagSetValueBytes(int32_t nTagID, int32_t nTagType, BasicArray<uint8_t>& arTagData);
-  VexiroStatus ExifTagSetValueString(int32_t nTagID, int32_t nTagType, const std::string& sTagData);
+  VexiroStatus ExifTagSetValueBytes(EnumArg<Tags> nTagID, EnumArg<TagTypes> nTagType, BasicArray<uint8_t>& arTagData);
+  VexiroStatus ExifTagSetValueString(EnumArg<Tags> nTagID, EnumArg<TagTypes> nTagType, const std::string& sTagData);
   // IPTC tags read through the format plug-in when the image was loaded; read-only.
   int32_t IPTCTagCount();
   int32_t IPTCTagGetID(int32_t nTagNo);
@@ -434,8 +372,8 @@ class cImaging {
   // >>> filter members: colour adjustments, channel operations, Fx effects, 3 x 3 pattern
   // matrices and flood fill, all on the current image's processing rectangle (flood fill: on the
   // whole image). Each stores its status as the last status and returns it.
-  VexiroStatus SetTransparencyColor(int32_t nColorARGB);
-  VexiroStatus SetTransparencyColorEx(int32_t nColorARGB, float nThreshold);
+  VexiroStatus SetTransparencyColor(EnumArg<Colors> nColorARGB);
+  VexiroStatus SetTransparencyColorEx(EnumArg<Colors> nColorARGB, float nThreshold);
   VexiroStatus SetTransparency(int32_t nTransparencyValue);
   VexiroStatus SetBrightness(int32_t nBrightnessPct);
   VexiroStatus SetContrast(int32_t nContrastPct);
@@ -526,7 +464,7 @@ class cImaging {
   VexiroStatus MatrixFilter3x3x(int32_t nMatrix3x3xIN, int32_t nMatrix3x3xOUT);
   // Fills the 4-connected region of the start pixel's colour; a start outside the image is
   // Win32Error.
-  VexiroStatus FloodFill(int32_t nXStart, int32_t nYStart, int32_t nARGBColor);
+  VexiroStatus FloodFill(int32_t nXStart, int32_t nYStart, EnumArg<Colors> nARGBColor);
   // <<< filter members
 
   // ---- Histograms ----
@@ -620,155 +558,177 @@ class cImaging {
   // >>> geometry: every transform except Rotate draws the current image into a new bitmap that
   // takes over its identifier; angles are degrees, clockwise. Sizes below 1 give
   // InvalidParameter before anything changes.
-  VexiroStatus Rotate(int32_t nRotation);
+  VexiroStatus Rotate(EnumArg<RotateFlipType> nRotation);
   VexiroStatus RotateAnglePreserveDimentions(float nAngle);
-  VexiroStatus RotateAnglePreserveDimentionsBackColor(float nAngle, int32_t nBackColor);
+  VexiroStatus RotateAnglePreserveDimentionsBackColor(float nAngle, EnumArg<Colors> nBackColor);
   VexiroStatus RotateAnglePreserveDimentionsCenter(float nAngle);
-  VexiroStatus RotateAnglePreserveDimentionsCenterBackColor(float nAngle, int32_t nBackColor);
+  VexiroStatus RotateAnglePreserveDimentionsCenterBackColor(float nAngle, EnumArg<Colors> nBackColor);
   VexiroStatus RotateAngle(float nAngle);
-  VexiroStatus RotateAngleBackColor(float nAngle, int32_t nBackColor);
-  VexiroStatus ResizeImage(int32_t nNewImageWidth, int32_t nNewImageHeight, int32_t nInterpolationMode = 3);
+  VexiroStatus RotateAngleBackColor(float nAngle, EnumArg<Colors> nBackColor);
+  VexiroStatus ResizeImage(int32_t nNewImageWidth, int32_t nNewImageHeight,
+                           EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
   int32_t GetResizedImage(int32_t nImageID, int32_t nNewImageWidth, int32_t nNewImageHeight,
-                          int32_t nInterpolationMode = 3);
-  VexiroStatus ResizeHeightRatio(int32_t nNewImageHeight, int32_t nInterpolationMode = 3);
-  VexiroStatus ResizeWidthRatio(int32_t nNewImageWidth, int32_t nInterpolationMode = 3);
-  VexiroStatus ScaleImage(float nScalePercent, int32_t nInterpolationMode = 3);
-  VexiroStatus AddBorders(int32_t nBorderWidth, int32_t nBorderColor = -16777216);
-  VexiroStatus AddBorderTop(int32_t nBorderHeight, int32_t nBorderColor = -16777216);
-  VexiroStatus AddBorderBottom(int32_t nBorderHeight, int32_t nBorderColor = -16777216);
-  VexiroStatus AddBorderLeft(int32_t nBorderWidth, int32_t nBorderColor = -16777216);
-  VexiroStatus AddBorderRight(int32_t nBorderWidth, int32_t nBorderColor = -16777216);
+                          EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
+  VexiroStatus ResizeHeightRatio(int32_t nNewImageHeight,
+                                 EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
+  VexiroStatus ResizeWidthRatio(int32_t nNewImageWidth,
+                                EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
+  VexiroStatus ScaleImage(float nScalePercent,
+                          EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
+  VexiroStatus AddBorders(int32_t nBorderWidth, EnumArg<Colors> nBorderColor = Black);
+  VexiroStatus AddBorderTop(int32_t nBorderHeight, EnumArg<Colors> nBorderColor = Black);
+  VexiroStatus AddBorderBottom(int32_t nBorderHeight, EnumArg<Colors> nBorderColor = Black);
+  VexiroStatus AddBorderLeft(int32_t nBorderWidth, EnumArg<Colors> nBorderColor = Black);
+  VexiroStatus AddBorderRight(int32_t nBorderWidth, EnumArg<Colors> nBorderColor = Black);
   // <<< geometry
 
   // ---- Image composition ----
   // >>> composition: image nImageID drawn onto the current image; the source never changes.
   VexiroStatus DrawImage(int32_t nImageID, int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth, int32_t nDstHeight,
-                         int32_t nInterpolationMode = 3);
+                         EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
   VexiroStatus DrawImageRect(int32_t nImageID, int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
                              int32_t nDstHeight, int32_t nSrcLeft, int32_t nSrcTop, int32_t nSrcWidth,
-                             int32_t nSrcHeight, int32_t nInterpolationMode = 3);
+                             int32_t nSrcHeight,
+                             EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
   VexiroStatus DrawImageTransparency(int32_t nImageID, int32_t nTransparency, int32_t nDstLeft, int32_t nDstTop,
-                                     int32_t nDstWidth, int32_t nDstHeight, int32_t nInterpolationMode = 3);
-  VexiroStatus DrawImageTransparencyColor(int32_t nImageID, int32_t nTransparentColor, int32_t nDstLeft,
+                                     int32_t nDstWidth, int32_t nDstHeight,
+                                     EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
+  VexiroStatus DrawImageTransparencyColor(int32_t nImageID, EnumArg<Colors> nTransparentColor, int32_t nDstLeft,
                                           int32_t nDstTop, int32_t nDstWidth, int32_t nDstHeight,
-                                          int32_t nInterpolationMode = 3);
-  VexiroStatus DrawImageTransparencyColorEx(int32_t nImageID, int32_t nTransparentColor, float nThreshold,
+                                          EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
+  VexiroStatus DrawImageTransparencyColorEx(int32_t nImageID, EnumArg<Colors> nTransparentColor, float nThreshold,
                                             int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth, int32_t nDstHeight,
-                                            int32_t nInterpolationMode = 3);
+                                            EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
   VexiroStatus DrawImageClipped(int32_t nImageID, BasicArray<int32_t>& ArPoints);
   // nOperator: 0 AND, 1 OR, 2 XOR on whole 32-bit ARGB values; both rectangles must lie inside
   // their images (InvalidParameter otherwise, nothing drawn).
   VexiroStatus DrawImageOP(int32_t nImageID, int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
-                           int32_t nDstHeight, int32_t nOperator, int32_t nInterpolationMode = 3);
+                           int32_t nDstHeight, EnumArg<Operators> nOperator,
+                           EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
   VexiroStatus DrawImageOPRect(int32_t nImageID, int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
                                int32_t nDstHeight, int32_t nSrcLeft, int32_t nSrcTop, int32_t nSrcWidth,
-                               int32_t nSrcHeight, int32_t nOperator, int32_t nInterpolationMode = 3);
+                               int32_t nSrcHeight, EnumArg<Operators> nOperator,
+                               EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
   // The source's upper-left, upper-right and lower-left corners go to the three points.
   VexiroStatus DrawImageSkewing(int32_t nImageID, int32_t nDstLeft1, int32_t nDstTop1, int32_t nDstLeft2,
-                                int32_t nDstTop2, int32_t nDstLeft3, int32_t nDstTop3, int32_t nInterpolationMode = 3,
+                                int32_t nDstTop2, int32_t nDstLeft3, int32_t nDstTop3,
+                                EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear,
                                 bool bAntiAlias = false);
   // <<< composition
 
   // ---- Vector drawing ----
   VexiroStatus DrawArc(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight, float nStartAngle,
-                       float nSweepAngle, int32_t nPenWidth, int32_t nColorARGB = -16777216, bool bAntiAlias = false);
+                       float nSweepAngle, int32_t nPenWidth, EnumArg<Colors> nColorARGB = Black,
+                       bool bAntiAlias = false);
   VexiroStatus DrawBezier(int32_t nLeft1, int32_t nTop1, int32_t nLeft2, int32_t nTop2, int32_t nLeft3, int32_t nTop3,
-                          int32_t nLeft4, int32_t nTop4, int32_t nPenWidth, int32_t nColorARGB = -16777216,
+                          int32_t nLeft4, int32_t nTop4, int32_t nPenWidth, EnumArg<Colors> nColorARGB = Black,
                           bool bAntiAlias = false);
-  VexiroStatus DrawCircle(int32_t nDstLeft, int32_t nDstTop, int32_t nDiameter, int32_t nColorARGB,
+  VexiroStatus DrawCircle(int32_t nDstLeft, int32_t nDstTop, int32_t nDiameter, EnumArg<Colors> nColorARGB,
                           int32_t nPenWidth = 1, bool bAntiAlias = false);
-  VexiroStatus DrawFillClosedCurves(BasicArray<int32_t>& ArPoints, int32_t nColorARGB, float nTension,
-                                    int32_t nFillMode, bool bAntiAlias = false);
-  VexiroStatus DrawClosedCurves(BasicArray<int32_t>& ArPoints, int32_t nPenWidth, int32_t nColorARGB = -16777216,
+  VexiroStatus DrawFillClosedCurves(BasicArray<int32_t>& ArPoints, EnumArg<Colors> nColorARGB, float nTension,
+                                    EnumArg<FillMode> nFillMode, bool bAntiAlias = false);
+  VexiroStatus DrawClosedCurves(BasicArray<int32_t>& ArPoints, int32_t nPenWidth, EnumArg<Colors> nColorARGB = Black,
                                 bool bAntiAlias = false);
-  VexiroStatus DrawCurves(BasicArray<int32_t>& ArPoints, int32_t nPenWidth, int32_t nColorARGB = -16777216,
+  VexiroStatus DrawCurves(BasicArray<int32_t>& ArPoints, int32_t nPenWidth, EnumArg<Colors> nColorARGB = Black,
                           bool bAntiAlias = false);
-  VexiroStatus DrawPolygon(BasicArray<int32_t>& ArPoints, int32_t nPenWidth, int32_t nColorARGB = -16777216,
+  VexiroStatus DrawPolygon(BasicArray<int32_t>& ArPoints, int32_t nPenWidth, EnumArg<Colors> nColorARGB = Black,
                            bool bAntiAlias = false);
-  VexiroStatus DrawFillPolygon(BasicArray<int32_t>& ArPoints, int32_t nColorARGB, int32_t nFillMode,
+  VexiroStatus DrawFillPolygon(BasicArray<int32_t>& ArPoints, EnumArg<Colors> nColorARGB, EnumArg<FillMode> nFillMode,
                                bool bAntiAlias = false);
-  VexiroStatus DrawEllipse(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight, int32_t nColorARGB,
+  VexiroStatus DrawEllipse(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight,
+                           EnumArg<Colors> nColorARGB,
                            int32_t nPenWidth = 1, bool bAntiAlias = false);
-  VexiroStatus DrawFillCircle(int32_t nDstLeft, int32_t nDstTop, int32_t nDiameter, int32_t nColorARGB,
+  VexiroStatus DrawFillCircle(int32_t nDstLeft, int32_t nDstTop, int32_t nDiameter, EnumArg<Colors> nColorARGB,
                               bool bAntiAlias = false);
   VexiroStatus DrawFillEllipse(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight,
-                               int32_t nColorARGB, bool bAntiAlias = false);
+                               EnumArg<Colors> nColorARGB, bool bAntiAlias = false);
   VexiroStatus DrawFillRectangle(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight,
-                                 int32_t nColorARGB = -16777216, bool bAntiAlias = false);
-  VexiroStatus DrawGradientCurves(BasicArray<int32_t>& ArPoints, int32_t nPenWidth, int32_t nStartColor,
+                                 EnumArg<Colors> nColorARGB = Black, bool bAntiAlias = false);
+  VexiroStatus DrawGradientCurves(BasicArray<int32_t>& ArPoints, int32_t nPenWidth, EnumArg<Colors> nStartColor,
                                   int32_t& nEndColor, bool bAntiAlias = false);
   VexiroStatus DrawGradientLine(int32_t nSrcLeft, int32_t nSrcTop, int32_t nDstLeft, int32_t nDstTop,
-                                int32_t nPenWidth, int32_t nStartColor, int32_t nEndColor, bool bAntiAlias = false);
+                                int32_t nPenWidth, EnumArg<Colors> nStartColor, EnumArg<Colors> nEndColor,
+                                bool bAntiAlias = false);
   VexiroStatus DrawGrid(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight, int32_t nHorizontalStep,
-                        int32_t nVerticalStep, int32_t nPenWidth, int32_t nColorARGB = -16777216);
+                        int32_t nVerticalStep, int32_t nPenWidth, EnumArg<Colors> nColorARGB = Black);
   VexiroStatus DrawLine(int32_t nSrcLeft, int32_t nSrcTop, int32_t nDstLeft, int32_t nDstTop, int32_t nPenWidth,
-                        int32_t nColorARGB = -16777216, bool bAntiAlias = false);
+                        EnumArg<Colors> nColorARGB = Black, bool bAntiAlias = false);
   VexiroStatus DrawLineArrow(int32_t nSrcLeft, int32_t nSrcTop, int32_t nDstLeft, int32_t nDstTop, int32_t nPenWidth,
-                             int32_t nColorARGB = -16777216, bool bAntiAlias = false);
+                             EnumArg<Colors> nColorARGB = Black, bool bAntiAlias = false);
   VexiroStatus DrawRoundedRectangle(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight, float nRadius,
-                                    int32_t nPenWidth, int32_t nColorARGB = -16777216, bool bAntiAlias = false);
+                                    int32_t nPenWidth, EnumArg<Colors> nColorARGB = Black, bool bAntiAlias = false);
   VexiroStatus DrawFillRoundedRectangle(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight,
-                                        float nRadius, int32_t nColorARGB = -16777216, bool bAntiAlias = false);
+                                        float nRadius, EnumArg<Colors> nColorARGB = Black, bool bAntiAlias = false);
   VexiroStatus DrawRectangle(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight, int32_t nPenWidth,
-                             int32_t nColorARGB = -16777216, bool bAntiAlias = false);
+                             EnumArg<Colors> nColorARGB = Black, bool bAntiAlias = false);
   VexiroStatus DrawPie(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight, float nStartAngle,
-                       float nSweepAngle, int32_t nPenWidth, int32_t nColorARGB = -16777216, bool bAntiAlias = false);
+                       float nSweepAngle, int32_t nPenWidth, EnumArg<Colors> nColorARGB = Black,
+                       bool bAntiAlias = false);
   VexiroStatus DrawFillPie(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight, float nStartAngle,
-                           float nSweepAngle, int32_t nColorARGB, bool bAntiAlias = false);
+                           float nSweepAngle, EnumArg<Colors> nColorARGB, bool bAntiAlias = false);
   VexiroStatus DrawRotatedFillRectangle(float nAngle, int32_t nDstLeft, int32_t nDstTop, int32_t nWidth,
-                                        int32_t nHeight, int32_t nColorARGB = -16777216, bool bAntiAlias = false);
+                                        int32_t nHeight, EnumArg<Colors> nColorARGB = Black, bool bAntiAlias = false);
   VexiroStatus DrawRotatedRectangle(float nAngle, int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight,
-                                    int32_t nPenWidth, int32_t nColorARGB = -16777216, bool bAntiAlias = false);
+                                    int32_t nPenWidth, EnumArg<Colors> nColorARGB = Black, bool bAntiAlias = false);
   VexiroStatus DrawSpotLight(int32_t nDstLeft, int32_t nDstTop, int32_t nRadiusX, int32_t nRadiusY, int32_t nHotX,
-                             int32_t nHotY, float nFocusScale, int32_t nStartColor, int32_t nEndColor);
+                             int32_t nHotY, float nFocusScale, EnumArg<Colors> nStartColor, EnumArg<Colors> nEndColor);
   VexiroStatus DrawTexturedLine(int32_t nSrcLeft, int32_t nSrcTop, int32_t nDstLeft, int32_t nDstTop,
                                 int32_t nPenWidth, const std::string& sTextureFilePath, bool bAntiAlias = false);
 
   // ---- Text and fonts ----
   VexiroStatus DrawText(const std::string& sText, int32_t nDstLeft, int32_t nDstTop, int32_t nFontSize,
-                        int32_t nFontStyle = 0, int32_t nTextARGBColor = -16777216,
+                        EnumArg<FontStyle> nFontStyle = FontStyleRegular, EnumArg<Colors> nTextARGBColor = Black,
                         const std::string& sFontName = "Arial", bool bAntiAlias = false);
   VexiroStatus DrawTextBackColor(const std::string& sText, int32_t nDstLeft, int32_t nDstTop, int32_t nFontSize,
-                                 int32_t nFontStyle = 0, int32_t nTextARGBColor = -16777216,
-                                 const std::string& sFontName = "Arial", int32_t nBackColor = -1,
+                                 EnumArg<FontStyle> nFontStyle = FontStyleRegular,
+                                 EnumArg<Colors> nTextARGBColor = Black,
+                                 const std::string& sFontName = "Arial", EnumArg<Colors> nBackColor = White,
                                  bool bAntiAlias = false);
   VexiroStatus DrawRotatedText(float nAngle, const std::string& sText, int32_t nDstLeft, int32_t nDstTop,
-                               int32_t nFontSize, int32_t nFontStyle = 0, int32_t nColorARGB = -16777216,
+                               int32_t nFontSize, EnumArg<FontStyle> nFontStyle = FontStyleRegular,
+                               EnumArg<Colors> nColorARGB = Black,
                                const std::string& sFontName = "Arial", bool bAntiAlias = false);
   VexiroStatus DrawRotatedTextBackColor(float nAngle, const std::string& sText, int32_t nDstLeft, int32_t nDstTop,
-                                        int32_t nFontSize, int32_t nFontStyle = 0, int32_t nColorARGB = -16777216,
-                                        const std::string& sFontName = "Arial", int32_t nBackColor = -1,
+                                        int32_t nFontSize, EnumArg<FontStyle> nFontStyle = FontStyleRegular,
+                                        EnumArg<Colors> nColorARGB = Black,
+                                        const std::string& sFontName = "Arial", EnumArg<Colors> nBackColor = White,
                                         bool bAntiAlias = false);
   VexiroStatus DrawTextBox(const std::string& sText, int32_t nLeft, int32_t nTop, int32_t nWidth, int32_t nHeight,
-                           int32_t nFontSize, int32_t nAlignment = 1, int32_t nFontStyle = 0,
-                           int32_t nTextARGBColor = -16777216, const std::string& sFontName = "Arial",
+                           int32_t nFontSize, int32_t nAlignment = 1, EnumArg<FontStyle> nFontStyle = FontStyleRegular,
+                           EnumArg<Colors> nTextARGBColor = Black, const std::string& sFontName = "Arial",
                            bool bDrawTextBox = false, bool bAntiAlias = false);
-  VexiroStatus DrawTextGradient(const std::string& sText, int32_t nDstLeft, int32_t nDstTop, int32_t nStartColor,
-                                int32_t nEndColor, int32_t nFontSize, int32_t nFontStyle = 0,
+  VexiroStatus DrawTextGradient(const std::string& sText, int32_t nDstLeft, int32_t nDstTop,
+                                EnumArg<Colors> nStartColor,
+                                EnumArg<Colors> nEndColor, int32_t nFontSize,
+                                EnumArg<FontStyle> nFontStyle = FontStyleRegular,
                                 const std::string& sFontName = "Arial", bool bAntiAlias = false);
   VexiroStatus DrawTextTexture(const std::string& sText, int32_t nDstLeft, int32_t nDstTop,
-                               const std::string& sTextureFilePath, int32_t nFontSize, int32_t nFontStyle = 0,
+                               const std::string& sTextureFilePath, int32_t nFontSize,
+                               EnumArg<FontStyle> nFontStyle = FontStyleRegular,
                                const std::string& sFontName = "Arial", bool bAntiAlias = false);
   VexiroStatus DrawTextTextureFromVexiroImage(const std::string& sText, int32_t nDstLeft, int32_t nDstTop,
-                                              int32_t nImageID, int32_t nFontSize, int32_t nFontStyle = 0,
+                                              int32_t nImageID, int32_t nFontSize,
+                                              EnumArg<FontStyle> nFontStyle = FontStyleRegular,
                                               const std::string& sFontName = "Arial", bool bAntiAlias = false);
-  float GetTextWidth(const std::string& sText, const std::string& sFontName, int32_t nFontSize, int32_t nFontStyle);
-  float GetTextHeight(const std::string& sText, const std::string& sFontName, int32_t nFontSize, int32_t nFontStyle);
-  void FontSetUnit(int32_t nUnitMode);
+  float GetTextWidth(const std::string& sText, const std::string& sFontName, int32_t nFontSize,
+                     EnumArg<FontStyle> nFontStyle);
+  float GetTextHeight(const std::string& sText, const std::string& sFontName, int32_t nFontSize,
+                      EnumArg<FontStyle> nFontStyle);
+  void FontSetUnit(EnumArg<UnitMode> nUnitMode);
   int32_t FontGetUnit();
   int32_t FontGetCount();
   std::string FontGetName(int32_t nFontNo);
-  bool FontIsStyleAvailable(const std::string& sFontName, int32_t nFontStyle);
+  bool FontIsStyleAvailable(const std::string& sFontName, EnumArg<FontStyle> nFontStyle);
 
   // ---- Barcode drawing ----
   VexiroStatus BarCodeDraw128(const std::string& sCode, int32_t nDstLeft, int32_t nDstTop, int32_t nHeight,
-                              int32_t nColorARGB = -16777216);
+                              EnumArg<Colors> nColorARGB = Black);
   VexiroStatus BarCodeDraw39(const std::string& sCode, int32_t nDstLeft, int32_t nDstTop, int32_t nHeight,
-                             bool bAddCheckSum = false, int32_t nColorARGB = -16777216);
+                             bool bAddCheckSum = false, EnumArg<Colors> nColorARGB = Black);
   VexiroStatus BarCodeDraw25i(const std::string& sCode, int32_t nDstLeft, int32_t nDstTop, int32_t nHeight,
-                              bool bAddCheckSum = false, int32_t nColorARGB = -16777216);
+                              bool bAddCheckSum = false, EnumArg<Colors> nColorARGB = Black);
   VexiroStatus BarCodeDrawEAN13(const std::string& sCode, int32_t nDstLeft, int32_t nDstTop, int32_t nHeight,
-                                int32_t nFontSize = 0, int32_t nColorARGB = -16777216);
+                                int32_t nFontSize = 0, EnumArg<Colors> nColorARGB = Black);
   int32_t BarCodeGetWidth128(const std::string& sCode, int32_t nHeight);
   int32_t BarCodeGetWidth39(const std::string& sCode, int32_t nHeight, bool bAddCheckSum = false);
   int32_t BarCodeGetWidth25i(const std::string& sCode, int32_t nHeight, bool bAddCheckSum = false);
@@ -806,15 +766,19 @@ class cImaging {
 
   // ---- Display ----
   VexiroStatus DisplayImageOnHDC(int32_t nHDC, int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
-                                 int32_t nDstHeight, int32_t nInterpolationMode = 3);
+                                 int32_t nDstHeight,
+                                 EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
   VexiroStatus DisplayImageOnHwnd(int32_t nHWND, int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
-                                  int32_t nDstHeight, int32_t nInterpolationMode = 3);
+                                  int32_t nDstHeight,
+                                  EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
   VexiroStatus DisplayImageRectOnHDC(int32_t nHDC, int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
                                      int32_t nDstHeight, int32_t nSrcLeft, int32_t nSrcTop, int32_t nSrcWidth,
-                                     int32_t nSrcHeight, int32_t nInterpolationMode = 3);
+                                     int32_t nSrcHeight,
+                                     EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
   VexiroStatus DisplayImageRectOnHwnd(int32_t nHWND, int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
                                       int32_t nDstHeight, int32_t nSrcLeft, int32_t nSrcTop, int32_t nSrcWidth,
-                                      int32_t nSrcHeight, int32_t nInterpolationMode = 3);
+                                      int32_t nSrcHeight,
+                                      EnumArg<InterpolationMode> nInterpolationMode = InterpolationModeBilinear);
 
   // ---- Colour management ----
   // The embedded profile is the image's property item 34675 (undefined bytes).
@@ -835,7 +799,7 @@ class cImaging {
   // first dimension of a two-dimensional one (old at the second dimension's lower bound, new at
   // its upper bound).
   VexiroStatus SetColorRemap(BasicArray<int32_t>& arRemapTable);
-  VexiroStatus SetColorKey(int32_t nColorLow, int32_t nColorHigh);
+  VexiroStatus SetColorKey(EnumArg<Colors> nColorLow, EnumArg<Colors> nColorHigh);
 
   // ---- PDF documents ----
   // The rights value for the flags that are true; all false gives PdfRightCanView.
@@ -858,8 +822,8 @@ class cImaging {
                  const std::string& sProducer = "");
   bool PdfNewPdfEx(const std::string& sFilePath, const std::string& sTitle = "", const std::string& sAuthor = "",
                    const std::string& sSubject = "", const std::string& sKeywords = "",
-                   const std::string& sCreator = "", PdfEncryption nPdfEncryption = PdfEncryptionNone,
-                   PdfRight nPDFRight = PdfRightUndefined, const std::string& sUserpassWord = "",
+                   const std::string& sCreator = "", EnumArg<PdfEncryption> nPdfEncryption = PdfEncryptionNone,
+                   EnumArg<PdfRight> nPDFRight = PdfRightUndefined, const std::string& sUserpassWord = "",
                    const std::string& sOwnerPassword = "");
   // False once the document's first objects are written (after the first page, image or font).
   bool PdfSetMetadata(const std::string& sXMP);
@@ -932,7 +896,8 @@ class cImaging {
                  const std::string& sProducer = "");
   bool SaveAsPDFEx(const std::string& sFilePath, const std::string& sTitle = "", const std::string& sAuthor = "",
                    const std::string& sSubject = "", const std::string& sKeywords = "", const std::string& sCreator = "",
-                   PdfEncryption nPdfEncryption = PdfEncryptionNone, PdfRight nPDFRight = PdfRightUndefined,
+                   EnumArg<PdfEncryption> nPdfEncryption = PdfEncryptionNone,
+                   EnumArg<PdfRight> nPDFRight = PdfRightUndefined,
                    const std::string& sUserpassWord = "", const std::string& sOwnerPassword = "");
   bool SaveAsPDFA(const std::string& sFilePath, const std::string& sTitle = "",
                   const std::string& sCreator = "Vexiro ZedeDud", const std::string& sAuthor = "Vexiro ZedeDud",
@@ -948,8 +913,8 @@ class cImaging {
                                             const std::string& sTitle = "", const std::string& sAuthor = "",
                                             const std::string& sSubject = "", const std::string& sKeywords = "",
                                             const std::string& sCreator = "",
-                                            PdfEncryption nPdfEncryption = PdfEncryptionNone,
-                                            PdfRight nPDFRight = PdfRightUndefined,
+                                            EnumArg<PdfEncryption> nPdfEncryption = PdfEncryptionNone,
+                                            EnumArg<PdfRight> nPDFRight = PdfRightUndefined,
                                             const std::string& sUserpassWord = "",
                                             const std::string& sOwnerPassword = "");
   VexiroStatus PdfACreateFromMultipageTIFF(int32_t nImageID, const std::string& sPdfFileDest,
@@ -973,8 +938,9 @@ class cImaging {
   void TwainDisableAutoSourceClose(bool bDisableAutoSourceClose);
   bool TwainDisableSource();
   bool TwainEnableDuplex(bool bDuplex);
-  void TwainSetApplicationInfo(int32_t nMajorNumVersion, int32_t nMinorNumVersion, int32_t nLanguageID,
-                               int32_t nCountryID, const std::string& sVersionInfo, const std::string& sCompanyName,
+  void TwainSetApplicationInfo(int32_t nMajorNumVersion, int32_t nMinorNumVersion, EnumArg<TwainLanguage> nLanguageID,
+                               EnumArg<TwainCountry> nCountryID, const std::string& sVersionInfo,
+                               const std::string& sCompanyName,
                                const std::string& sProductFamily, const std::string& sProductName);
   bool TwainUserClosedSource();
   bool TwainLastXferFail();
@@ -988,14 +954,15 @@ class cImaging {
   VexiroStatus TwainAcquireToFile(const std::string& sFilePath, int32_t hwnd = 0);
   int32_t CreateImageFromTwain(int32_t hwnd = 0);
   // -- capability access
-  int32_t TwainGetAvailableCapValuesCount(int32_t nCap);
-  int32_t TwainGetAvailableCapValuesNumeric(int32_t nCap, BasicArray<double>& arValues);
-  int32_t TwainGetAvailableCapValuesString(int32_t nCap, BasicArray<std::string>& arValues);
-  double TwainGetAvailableCapValueNoNumeric(int32_t nCap, int32_t nNumber);
-  std::string TwainGetAvailableCapValueNoString(int32_t nCap, int32_t nNumber);
-  bool TwainGetCapCurrentNumeric(int32_t nCap, double& nCurrentValue);
-  bool TwainGetCapCurrentString(int32_t nCap, std::string& sCurrentValue);
-  bool TwainGetCapRangeNumeric(int32_t nCap, double& nMinValue, double& nMaxValue, double& nStepValue);
+  int32_t TwainGetAvailableCapValuesCount(EnumArg<TwainCapabilities> nCap);
+  int32_t TwainGetAvailableCapValuesNumeric(EnumArg<TwainCapabilities> nCap, BasicArray<double>& arValues);
+  int32_t TwainGetAvailableCapValuesString(EnumArg<TwainCapabilities> nCap, BasicArray<std::string>& arValues);
+  double TwainGetAvailableCapValueNoNumeric(EnumArg<TwainCapabilities> nCap, int32_t nNumber);
+  std::string TwainGetAvailableCapValueNoString(EnumArg<TwainCapabilities> nCap, int32_t nNumber);
+  bool TwainGetCapCurrentNumeric(EnumArg<TwainCapabilities> nCap, double& nCurrentValue);
+  bool TwainGetCapCurrentString(EnumArg<TwainCapabilities> nCap, std::string& sCurrentValue);
+  bool TwainGetCapRangeNumeric(EnumArg<TwainCapabilities> nCap, double& nMinValue, double& nMaxValue,
+                               double& nStepValue);
   int32_t TwainGetAvailableImageFileFormat(BasicArray<int32_t>& arValues);
   int32_t TwainGetAvailableImageFileFormatCount();
   int32_t TwainGetAvailableImageFileFormatNo(int32_t nNumber);
@@ -1021,10 +988,11 @@ class cImaging {
   int32_t TwainGetAvailableYResolutionsCount();
   int32_t TwainGetAvailableYResolutionNo(int32_t nNumber);
   // -- capability members
-  bool TwainSetCapCurrentNumeric(int32_t nCap, int32_t nItemType, int32_t nNewValue);
-  bool TwainSetCapCurrentString(int32_t nCap, int32_t nItemType, const std::string& sNewValue);
-  bool TwainResetCap(int32_t nCap);
-  int32_t TwainGetCapItemType(int32_t nCap);
+  bool TwainSetCapCurrentNumeric(EnumArg<TwainCapabilities> nCap, EnumArg<TwainItemTypes> nItemType, int32_t nNewValue);
+  bool TwainSetCapCurrentString(EnumArg<TwainCapabilities> nCap, EnumArg<TwainItemTypes> nItemType,
+                                const std::string& sNewValue);
+  bool TwainResetCap(EnumArg<TwainCapabilities> nCap);
+  int32_t TwainGetCapItemType(EnumArg<TwainCapabilities> nCap);
   int32_t TwainGetCurrentBitDepth();
   bool TwainSetCurrentBitDepth(int32_t nBitDepth);
   int32_t TwainGetCurrentThreshold();
@@ -1038,25 +1006,25 @@ class cImaging {
   int32_t TwainGetCurrentContrast();
   bool TwainSetCurrentContrast(int32_t nContrastValue);
   int32_t TwainGetCurrentPixelType();
-  bool TwainSetCurrentPixelType(int32_t nPixelType);
+  bool TwainSetCurrentPixelType(EnumArg<TwainPixelType> nPixelType);
   int32_t TwainGetCurrentResolution();
   bool TwainSetCurrentResolution(int32_t nResolution);
   double TwainGetPhysicalWidth();
   double TwainGetPhysicalHeight();
   int32_t TwainGetPaperSize();
-  bool TwainSetPaperSize(int32_t nSize);
+  bool TwainSetPaperSize(EnumArg<TwainPaperSize> nSize);
   int32_t TwainGetAvailablePaperSizeCount();
   int32_t TwainGetAvailablePaperSize(BasicArray<int32_t>& arValues);
   int32_t TwainGetAvailablePaperSizeNo(int32_t nNumber);
-  bool TwainIsPixelTypeAvailable(int32_t nPixelType);
+  bool TwainIsPixelTypeAvailable(EnumArg<TwainPixelType> nPixelType);
   bool TwainIsFileTransferModeAvailable();
   bool TwainSetImageLayout(double nLeft, double nTop, double nRight, double nBottom);
   bool TwainGetImageLayout(double& nLeft, double& nTop, double& nRight, double& nBottom);
   bool TwainResetImageLayout();
   bool TwainSetXferCount(int32_t nXfers);
-  bool TwainSetCurrentImageFileFormat(int32_t nImageFileFormat);
+  bool TwainSetCurrentImageFileFormat(EnumArg<TwainImageFileFormats> nImageFileFormat);
   int32_t TwainGetCurrentImageFileFormat();
-  bool TwainSetCurrentCompression(int32_t nCompression);
+  bool TwainSetCurrentCompression(EnumArg<TwainCompression> nCompression);
   int32_t TwainGetCurrentCompression();
   // -- feeder and automatic features
   bool TwainHasFeeder();
@@ -1133,7 +1101,8 @@ class cImaging {
   VexiroStatus TwainPdfStartEx(const std::string& sFilePath, const std::string& sTitle = "",
                                const std::string& sAuthor = "", const std::string& sSubject = "",
                                const std::string& sKeywords = "", const std::string& sCreator = "",
-                               PdfEncryption nPdfEncryption = PdfEncryptionNone, PdfRight nPDFRight = PdfRightUndefined,
+                               EnumArg<PdfEncryption> nPdfEncryption = PdfEncryptionNone,
+                               EnumArg<PdfRight> nPDFRight = PdfRightUndefined,
                                const std::string& sUserpassWord = "", const std::string& sOwnerPassword = "");
   VexiroStatus TwainAddVexiroImageToPdf(int32_t nImageID);
   VexiroStatus TwainPdfStop();
@@ -1149,10 +1118,11 @@ class cImaging {
   VexiroStatus TwainPdfOCRStartEx(const std::string& sFilePath, const std::string& sTitle = "",
                                   const std::string& sAuthor = "", const std::string& sSubject = "",
                                   const std::string& sKeywords = "", const std::string& sCreator = "",
-                                  PdfEncryption nPdfEncryption = PdfEncryptionNone,
-                                  PdfRight nPDFRight = PdfRightUndefined, const std::string& sUserpassWord = "",
+                                  EnumArg<PdfEncryption> nPdfEncryption = PdfEncryptionNone,
+                                  EnumArg<PdfRight> nPDFRight = PdfRightUndefined,
+                                  const std::string& sUserpassWord = "",
                                   const std::string& sOwnerPassword = "");
-  std::string TwainAddVexiroImageToPdfOCR(int32_t nImageID, TesseractDictionary nDictionary,
+  std::string TwainAddVexiroImageToPdfOCR(int32_t nImageID, EnumArg<TesseractDictionary> nDictionary,
                                           const std::string& sDictionaryPath, const std::string& sCharWhiteList = "");
   VexiroStatus TwainPdfOCRStop();
   // ==== End of scan-to-PDF with OCR ====
@@ -1176,7 +1146,7 @@ class cImaging {
   int16_t PrintGetOrientation();
   void PrintSetOrientation(int16_t nOrientation);
   PrintQuality PrintGetQuality();
-  void PrintSetQuality(PrintQuality nQuality);
+  void PrintSetQuality(EnumArg<PrintQuality> nQuality);
   int32_t PrintGetPaperSize();
   void PrintSetStdPaperSize(int32_t nPaperSize);
   void PrintSetUserPaperSize(float nPaperWidth, float nPaperHeight);
@@ -1227,7 +1197,7 @@ class cImaging {
   // last status. The orientation members answer 0 .. 3 (RotateFlipType): the quarter turn,
   // counted anticlockwise, under which the page reads best; they keep the current image and
   // the processing region and leave the result empty.
-  std::string OCRTesseractDoOCR(TesseractDictionary nDictionary, const std::string& sDictionaryPath,
+  std::string OCRTesseractDoOCR(EnumArg<TesseractDictionary> nDictionary, const std::string& sDictionaryPath,
                                 const std::string& sCharWhiteList = "");
   int32_t OCRTesseractGetCharCount();
   int32_t OCRTesseractGetCharCode(int32_t nCharNo);
@@ -1238,38 +1208,41 @@ class cImaging {
   int32_t OCRTesseractGetCharBottom(int32_t nCharNo);
   int32_t OCRTesseractGetCharSpaces(int32_t nCharNo);
   float OCRTesseractGetCharConfidence(int32_t nCharNo);
-  int32_t OCRTesseractGetOrientation(TesseractDictionary nDictionary, const std::string& sDictionaryPath);
-  int32_t OCRTesseractGetOrientationEx(TesseractDictionary nDictionary, const std::string& sDictionaryPath,
+  int32_t OCRTesseractGetOrientation(EnumArg<TesseractDictionary> nDictionary, const std::string& sDictionaryPath);
+  int32_t OCRTesseractGetOrientationEx(EnumArg<TesseractDictionary> nDictionary, const std::string& sDictionaryPath,
                                        float nAccuracyLevel);
   void OCRTesseractClear();
   // Searchable PDF: each page the image with its recognised text laid invisibly over it, as
   // PDF/A-1b unless encrypted; the result is the text. A page whose recognition fails keeps its
   // picture in the single-page form (the last status says why); the multi-page form then writes
   // nothing. A file the call made is removed again when the call fails or raises an error.
-  std::string SaveAsPDFOCR(const std::string& sFilePath, TesseractDictionary nDictionary,
+  std::string SaveAsPDFOCR(const std::string& sFilePath, EnumArg<TesseractDictionary> nDictionary,
                            const std::string& sDictionaryPath, const std::string& sCharWhiteList = "",
                            const std::string& sTitle = "", const std::string& sCreator = "Vexiro ZedeDud",
                            const std::string& sAuthor = "Vexiro ZedeDud", const std::string& sProducer = "");
-  std::string SaveAsPDFOCREx(const std::string& sFilePath, TesseractDictionary nDictionary,
+  std::string SaveAsPDFOCREx(const std::string& sFilePath, EnumArg<TesseractDictionary> nDictionary,
                              const std::string& sDictionaryPath, const std::string& sCharWhiteList = "",
                              const std::string& sTitle = "", const std::string& sAuthor = "",
                              const std::string& sSubject = "", const std::string& sKeywords = "",
-                             const std::string& sCreator = "", PdfEncryption nPdfEncryption = PdfEncryptionNone,
-                             PdfRight nPDFRight = PdfRightUndefined, const std::string& sUserpassWord = "",
+                             const std::string& sCreator = "",
+                             EnumArg<PdfEncryption> nPdfEncryption = PdfEncryptionNone,
+                             EnumArg<PdfRight> nPDFRight = PdfRightUndefined, const std::string& sUserpassWord = "",
                              const std::string& sOwnerPassword = "");
   std::string PdfOCRCreateFromMultipageTIFF(int32_t nImageID, const std::string& sFilePath,
-                                            TesseractDictionary nDictionary, const std::string& sDictionaryPath,
+                                            EnumArg<TesseractDictionary> nDictionary,
+                                            const std::string& sDictionaryPath,
                                             const std::string& sCharWhiteList = "", const std::string& sTitle = "",
                                             const std::string& sCreator = "Vexiro ZedeDud",
                                             const std::string& sAuthor = "Vexiro ZedeDud",
                                             const std::string& sProducer = "");
   std::string PdfOCRCreateFromMultipageTIFFEx(int32_t nImageID, const std::string& sFilePath,
-                                              TesseractDictionary nDictionary, const std::string& sDictionaryPath,
+                                              EnumArg<TesseractDictionary> nDictionary,
+                                              const std::string& sDictionaryPath,
                                               const std::string& sCharWhiteList = "", const std::string& sTitle = "",
                                               const std::string& sAuthor = "", const std::string& sSubject = "",
                                               const std::string& sKeywords = "", const std::string& sCreator = "",
-                                              PdfEncryption nPdfEncryption = PdfEncryptionNone,
-                                              PdfRight nPDFRight = PdfRightUndefined,
+                                              EnumArg<PdfEncryption> nPdfEncryption = PdfEncryptionNone,
+                                              EnumArg<PdfRight> nPDFRight = PdfRightUndefined,
                                               const std::string& sUserpassWord = "",
                                               const std::string& sOwnerPassword = "");
   // ==== End of OCR members ====
@@ -1278,7 +1251,7 @@ class cImaging {
   // ==== Recognition: barcode reading members (recognition/barcodes/) ====
   // The scans return their status to the caller only; results are read by a 1-based number and
   // out-of-range numbers give 0, "" or false.
-  VexiroStatus Barcode1DReaderDoScan(Barcode1DReaderScanMode ScanMode);
+  VexiroStatus Barcode1DReaderDoScan(EnumArg<Barcode1DReaderScanMode> ScanMode);
   int32_t Barcode1DReaderGetBarcodeCount();
   Barcode1DReaderType Barcode1DReaderGetBarcodeType(int32_t BarCodeNo);
   std::string Barcode1DReaderGetBarcodeValue(int32_t BarCodeNo);
@@ -1293,7 +1266,7 @@ class cImaging {
   int32_t Barcode1DReaderGetBarcodeX4(int32_t BarCodeNo);
   int32_t Barcode1DReaderGetBarcodeY4(int32_t BarCodeNo);
   void Barcode1DReaderClear();
-  VexiroStatus BarcodeDataMatrixReaderDoScan(BarcodeDataMatrixReaderScanMode ScanMode);
+  VexiroStatus BarcodeDataMatrixReaderDoScan(EnumArg<BarcodeDataMatrixReaderScanMode> ScanMode);
   int32_t BarcodeDataMatrixReaderGetBarcodeCount();
   std::string BarcodeDataMatrixReaderGetBarcodeValue(int32_t BarCodeNo);
   int32_t BarcodeDataMatrixReaderGetBarcodeX1(int32_t BarCodeNo);
@@ -1455,7 +1428,7 @@ class cImaging {
   // Where an angle rotation puts the turned image: about the canvas's top-left corner or its
   // centre in a canvas of the image's size, or centred in the rotated bounding box.
   enum class RotationPlacement { TopLeft, Centre, Bounds };
-  VexiroStatus RotateAngleCore(float angle, RotationPlacement placement, const int32_t* backColor);
+  VexiroStatus RotateAngleCore(float angle, RotationPlacement placement, const EnumArg<Colors>* backColor);
   // Every resize: `source` drawn into a new width x height bitmap of `targetFormat` (0: the
   // source's own); the new image's identifier goes to `result` (0 on failure).
   VexiroStatus ResizeCore(int32_t source, int32_t& result, int32_t width, int32_t height, int32_t interpolation,
@@ -1543,9 +1516,10 @@ class cImaging {
   // ==== OCR: the last result and the orientation passes (recognition/ocr/) ====
   std::vector<OcrCharInfo> arOCRChars;  // valid up to nOCRCharCount
   const OcrCharInfo* OcrRecord(int32_t nCharNo) const;
-  std::string RecogniseRegion(TesseractDictionary nDictionary, const std::string& sDictionaryPath,
+  std::string RecogniseRegion(EnumArg<TesseractDictionary> nDictionary, const std::string& sDictionaryPath,
                               const std::string& sCharWhiteList, bool singleBlock);
-  float OrientationPassScore(TesseractDictionary nDictionary, const std::string& sDictionaryPath, int32_t& count);
+  float OrientationPassScore(EnumArg<TesseractDictionary> nDictionary, const std::string& sDictionaryPath,
+                             int32_t& count);
   VexiroStatus TurnCurrentImageQuarter();
   // ==== End of OCR helpers ====
   // Document templates from files: the file as a temporary image (0 when it cannot be loaded).

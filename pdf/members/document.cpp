@@ -29,7 +29,8 @@ bool cImaging::PdfNewPdf(const std::string& sFilePath, const std::string& sTitle
 
 bool cImaging::PdfNewPdfEx(const std::string& sFilePath, const std::string& sTitle, const std::string& sAuthor,
                            const std::string& sSubject, const std::string& sKeywords, const std::string& sCreator,
-                           PdfEncryption nPdfEncryption, PdfRight nPDFRight, const std::string& sUserpassWord,
+                           EnumArg<PdfEncryption> nPdfEncryption, EnumArg<PdfRight> nPDFRight,
+                           const std::string& sUserpassWord,
                            const std::string& sOwnerPassword) {
   // A document still open is finished first: dropped as it is, its file would stay on disk
   // without page tree or cross-reference table, unreadable.

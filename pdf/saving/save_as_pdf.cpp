@@ -97,7 +97,8 @@ bool cImaging::SaveAsPDFA(const std::string& sFilePath, const std::string& sTitl
 
 bool cImaging::SaveAsPDFEx(const std::string& sFilePath, const std::string& sTitle, const std::string& sAuthor,
                            const std::string& sSubject, const std::string& sKeywords, const std::string& sCreator,
-                           PdfEncryption nPdfEncryption, PdfRight nPDFRight, const std::string& sUserpassWord,
+                           EnumArg<PdfEncryption> nPdfEncryption, EnumArg<PdfRight> nPDFRight,
+                           const std::string& sUserpassWord,
                            const std::string& sOwnerPassword) {
   if (vx::engine::GetImageIndex(nNativeImage) < 0) return false;
   if (TiffGetPageCount(nNativeImage) > 1)
@@ -137,8 +138,8 @@ VexiroStatus cImaging::PdfACreateFromMultipageTIFF(int32_t nImageID, const std::
 VexiroStatus cImaging::PdfCreateFromMultipageTIFFEx(int32_t nImageID, const std::string& sPdfFileDest,
                                                     const std::string& sTitle, const std::string& sAuthor,
                                                     const std::string& sSubject, const std::string& sKeywords,
-                                                    const std::string& sCreator, PdfEncryption nPdfEncryption,
-                                                    PdfRight nPDFRight, const std::string& sUserpassWord,
+                                                    const std::string& sCreator, EnumArg<PdfEncryption> nPdfEncryption,
+                                                    EnumArg<PdfRight> nPDFRight, const std::string& sUserpassWord,
                                                     const std::string& sOwnerPassword) {
   std::string text;
   return SaveTiffPagesToPdf(nImageID,

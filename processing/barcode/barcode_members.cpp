@@ -116,21 +116,21 @@ int32_t WidthOf(int32_t current, const Encoded& e, int32_t height) {
 }  // namespace
 
 VexiroStatus cImaging::BarCodeDraw128(const std::string& sCode, int32_t nDstLeft, int32_t nDstTop, int32_t nHeight,
-                                      int32_t nColorARGB) {
+                                      EnumArg<Colors> nColorARGB) {
   return nStat = DrawEncoded(nNativeImage, Encode128(sCode), [&](const std::string& p) {
            return DrawBarcodePattern(p, nColorARGB, ModuleWidth(nHeight), 0, nHeight, nDstLeft, nDstTop);
          });
 }
 
 VexiroStatus cImaging::BarCodeDraw39(const std::string& sCode, int32_t nDstLeft, int32_t nDstTop, int32_t nHeight,
-                                     bool bAddCheckSum, int32_t nColorARGB) {
+                                     bool bAddCheckSum, EnumArg<Colors> nColorARGB) {
   return nStat = DrawEncoded(nNativeImage, Encode39(sCode, bAddCheckSum), [&](const std::string& p) {
            return DrawBarcodePattern(p, nColorARGB, ModuleWidth(nHeight), 0, nHeight, nDstLeft, nDstTop);
          });
 }
 
 VexiroStatus cImaging::BarCodeDraw25i(const std::string& sCode, int32_t nDstLeft, int32_t nDstTop, int32_t nHeight,
-                                      bool bAddCheckSum, int32_t nColorARGB) {
+                                      bool bAddCheckSum, EnumArg<Colors> nColorARGB) {
   return nStat = DrawEncoded(nNativeImage, Encode25i(sCode, bAddCheckSum), [&](const std::string& p) {
            return DrawBarcodePattern(p, nColorARGB, ModuleWidth(nHeight), 0, nHeight, nDstLeft, nDstTop);
          });
@@ -139,7 +139,7 @@ VexiroStatus cImaging::BarCodeDraw25i(const std::string& sCode, int32_t nDstLeft
 // With a font size the data bars are shortened by a tenth of the height and the digits written
 // under them: the first left of the bars, then each half under its six codes.
 VexiroStatus cImaging::BarCodeDrawEAN13(const std::string& sCode, int32_t nDstLeft, int32_t nDstTop, int32_t nHeight,
-                                        int32_t nFontSize, int32_t nColorARGB) {
+                                        int32_t nFontSize, EnumArg<Colors> nColorARGB) {
   const std::string digits = Ean13Digits(sCode);
   return nStat = DrawEncoded(nNativeImage, EncodeEAN13(sCode), [&](const std::string& p) {
            const int32_t mw = ModuleWidth(nHeight);

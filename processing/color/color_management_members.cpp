@@ -254,7 +254,7 @@ VexiroStatus cImaging::SetColorRemap(BasicArray<int32_t>& arRemapTable) {
   return nStat = s;
 }
 
-VexiroStatus cImaging::SetColorKey(int32_t nColorLow, int32_t nColorHigh) {
+VexiroStatus cImaging::SetColorKey(EnumArg<Colors> nColorLow, EnumArg<Colors> nColorHigh) {
   if (nNativeImage == 0) return nStat = GenericError;
   gp::GpImageAttributes* raw = nullptr;
   if (VexiroStatus s = CreateImageAttributes(raw); s != OK) return nStat = s;

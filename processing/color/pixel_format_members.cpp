@@ -138,9 +138,9 @@ VexiroStatus MakeIndexedImage(IndexedImage& image, int32_t w, int32_t h, int32_t
   return s;
 }
 
-uint8_t Blue(uint32_t p) { return static_cast<uint8_t>(p); }
-uint8_t Green(uint32_t p) { return static_cast<uint8_t>(p >> 8); }
-uint8_t Red(uint32_t p) { return static_cast<uint8_t>(p >> 16); }
+uint8_t BlueOf(uint32_t p) { return static_cast<uint8_t>(p); }
+uint8_t GreenOf(uint32_t p) { return static_cast<uint8_t>(p >> 8); }
+uint8_t RedOf(uint32_t p) { return static_cast<uint8_t>(p >> 16); }
 
 }  // namespace
 
@@ -201,7 +201,7 @@ VexiroStatus cImaging::ConvertTo64BppARGB() { return ConvertByFormat(gp::PixelFo
 // White where red, green and blue are all at least 126; alpha is not read.
 VexiroStatus cImaging::ConvertTo1Bpp() {
   return ConvertOwn(gp::PixelFormat32bppRGB, [](const Pixels& px, int32_t w, int32_t h) {
-    return OneBitImage(px, w, h, [](uint32_t p) { return Blue(p) > 125 && Green(p) > 125 && Red(p) > 125; });
+    return OneBitImage(px, w, h, [](uint32_t p) { return BlueOf(p) > 125 && GreenOf(p) > 125 && RedOf(p) > 125; });
   });
 }
 
@@ -256,7 +256,7 @@ VexiroStatus cImaging::ConvertTo8Bpp216() {
     return EightBit(
         BuildIndices(px, w, h, 8,
                      [](uint32_t p) {
-                       return static_cast<uint8_t>(36 * kLevel[Blue(p)] + 6 * kLevel[Green(p)] + kLevel[Red(p)]);
+                       return static_cast<uint8_t>(36 * kLevel[BlueOf(p)] + 6 * kLevel[GreenOf(p)] + kLevel[RedOf(p)]);
                      }),
         cube);
   });
@@ -271,9 +271,9 @@ VexiroStatus cImaging::ConvertToGrayScaleCore(int32_t mode) {
     for (uint32_t i = 0; i < 256; ++i) ramp.Entries[i] = 0xFF000000u | i * 0x010101u;
     const auto grey = [mode, &mean](uint32_t p) -> uint8_t {
       if (mode == 1)
-        return static_cast<uint8_t>(std::nearbyint((222 * Red(p) + 707 * Green(p) + 71 * Blue(p)) / 1000.0));
-      if (mode == 2) return mean[Red(p) + Green(p) + Blue(p)];
-      return Blue(p);
+        return static_cast<uint8_t>(std::nearbyint((222 * RedOf(p) + 707 * GreenOf(p) + 71 * BlueOf(p)) / 1000.0));
+      if (mode == 2) return mean[RedOf(p) + GreenOf(p) + BlueOf(p)];
+      return BlueOf(p);
     };
     return EightBit(BuildIndices(px, w, h, 8, grey), ramp);
   });

@@ -17,20 +17,20 @@ draw::DisplayTarget OnWindow(int32_t window) { return {.window = static_cast<vx:
 }  // namespace
 
 VexiroStatus cImaging::DisplayImageOnHDC(int32_t nHDC, int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
-                                         int32_t nDstHeight, int32_t nInterpolationMode) {
+                                         int32_t nDstHeight, EnumArg<InterpolationMode> nInterpolationMode) {
   return nStat = draw::DrawImageOnTarget(nNativeImage, OnDC(nHDC), {nDstLeft, nDstTop, nDstWidth, nDstHeight},
                                          kSmoothingNone, nInterpolationMode, kUnitPixel);
 }
 
 VexiroStatus cImaging::DisplayImageOnHwnd(int32_t nHWND, int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
-                                          int32_t nDstHeight, int32_t nInterpolationMode) {
+                                          int32_t nDstHeight, EnumArg<InterpolationMode> nInterpolationMode) {
   return nStat = draw::DrawImageOnTarget(nNativeImage, OnWindow(nHWND), {nDstLeft, nDstTop, nDstWidth, nDstHeight},
                                          kSmoothingNone, nInterpolationMode, kUnitPixel);
 }
 
 VexiroStatus cImaging::DisplayImageRectOnHDC(int32_t nHDC, int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
                                              int32_t nDstHeight, int32_t nSrcLeft, int32_t nSrcTop, int32_t nSrcWidth,
-                                             int32_t nSrcHeight, int32_t nInterpolationMode) {
+                                             int32_t nSrcHeight, EnumArg<InterpolationMode> nInterpolationMode) {
   return nStat = draw::DrawImageRectOnTarget(nNativeImage, OnDC(nHDC), {nDstLeft, nDstTop, nDstWidth, nDstHeight},
                                              {nSrcLeft, nSrcTop, nSrcWidth, nSrcHeight}, kSmoothingNone,
                                              nInterpolationMode, kUnitPixel);
@@ -38,7 +38,8 @@ VexiroStatus cImaging::DisplayImageRectOnHDC(int32_t nHDC, int32_t nDstLeft, int
 
 VexiroStatus cImaging::DisplayImageRectOnHwnd(int32_t nHWND, int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
                                               int32_t nDstHeight, int32_t nSrcLeft, int32_t nSrcTop,
-                                              int32_t nSrcWidth, int32_t nSrcHeight, int32_t nInterpolationMode) {
+                                              int32_t nSrcWidth, int32_t nSrcHeight,
+                                              EnumArg<InterpolationMode> nInterpolationMode) {
   return nStat = draw::DrawImageRectOnTarget(nNativeImage, OnWindow(nHWND), {nDstLeft, nDstTop, nDstWidth, nDstHeight},
                                              {nSrcLeft, nSrcTop, nSrcWidth, nSrcHeight}, kSmoothingNone,
                                              nInterpolationMode, kUnitPixel);

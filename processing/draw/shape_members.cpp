@@ -19,6 +19,8 @@ namespace vexiro {
 namespace draw = vx::draw;
 namespace engine = vx::engine;
 using namespace vx::gdiplus;
+// The platform's names where the public enumerations reuse them (UnitPixel, FillMode ...).
+namespace gp = vx::gdiplus;
 
 namespace {
 
@@ -108,7 +110,7 @@ GpPointF RotateAbout(GpGraphics* g, float angle, int32_t x, int32_t y) {
 VexiroStatus StrokeWithBrush(draw::GraphicsPtr& g, GpBrush* brush, int32_t width,
                              const std::function<Status(GpGraphics*, GpPen*)>& draw) {
   draw::PenPtr pen;
-  if (VexiroStatus s = draw::MakeInto(pen, [&](GpPen** p) { return GdipCreatePen2(brush, float(width), UnitPixel, p); });
+  if (VexiroStatus s = draw::MakeInto(pen, [&](GpPen** p) { return GdipCreatePen2(brush, float(width), gp::UnitPixel, p); });
       s != OK)
     return s;
   return engine::ToStatus(draw(g.get(), pen.get()));
@@ -133,21 +135,22 @@ VexiroStatus GradientLine(int32_t image, const GpPoint& from, const GpPoint& to,
 #define VX_KEEP(expr) (nStat = (expr))
 
 VexiroStatus cImaging::DrawArc(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight, float nStartAngle,
-                               float nSweepAngle, int32_t nPenWidth, int32_t nColorARGB, bool bAntiAlias) {
+                               float nSweepAngle, int32_t nPenWidth, EnumArg<Colors> nColorARGB, bool bAntiAlias) {
   return nStat = draw::StrokeOnImage(nNativeImage, bAntiAlias, Colour(nColorARGB), float(nPenWidth), [&](auto g, auto p) {
            return GdipDrawArcI(g, p, nDstLeft, nDstTop, nWidth, nHeight, nStartAngle, nSweepAngle);
          });
 }
 
 VexiroStatus cImaging::DrawBezier(int32_t nLeft1, int32_t nTop1, int32_t nLeft2, int32_t nTop2, int32_t nLeft3,
-                                  int32_t nTop3, int32_t nLeft4, int32_t nTop4, int32_t nPenWidth, int32_t nColorARGB,
+                                  int32_t nTop3, int32_t nLeft4, int32_t nTop4, int32_t nPenWidth,
+                                  EnumArg<Colors> nColorARGB,
                                   bool bAntiAlias) {
   return nStat = draw::StrokeOnImage(nNativeImage, bAntiAlias, Colour(nColorARGB), float(nPenWidth), [&](auto g, auto p) {
            return GdipDrawBezierI(g, p, nLeft1, nTop1, nLeft2, nTop2, nLeft3, nTop3, nLeft4, nTop4);
          });
 }
 
-VexiroStatus cImaging::DrawCircle(int32_t nDstLeft, int32_t nDstTop, int32_t nDiameter, int32_t nColorARGB,
+VexiroStatus cImaging::DrawCircle(int32_t nDstLeft, int32_t nDstTop, int32_t nDiameter, EnumArg<Colors> nColorARGB,
                                   int32_t nPenWidth, bool bAntiAlias) {
   GpRect box;
   if (!CircleBox(nDstLeft, nDstTop, nDiameter, box)) return nStat = OutOfRangeBox(nNativeImage);
@@ -156,15 +159,15 @@ VexiroStatus cImaging::DrawCircle(int32_t nDstLeft, int32_t nDstTop, int32_t nDi
          });
 }
 
-VexiroStatus cImaging::DrawFillClosedCurves(BasicArray<int32_t>& ArPoints, int32_t nColorARGB, float nTension,
-                                            int32_t nFillMode, bool bAntiAlias) {
+VexiroStatus cImaging::DrawFillClosedCurves(BasicArray<int32_t>& ArPoints, EnumArg<Colors> nColorARGB, float nTension,
+                                            EnumArg<FillMode> nFillMode, bool bAntiAlias) {
   const draw::PointList list = draw::PointsOf(ArPoints);
   return nStat = draw::FillOnImage(nNativeImage, bAntiAlias, Colour(nColorARGB), [&](auto g, auto b) {
-           return GdipFillClosedCurve2I(g, b, list.points.data(), list.count, nTension, FillMode(nFillMode));
+           return GdipFillClosedCurve2I(g, b, list.points.data(), list.count, nTension, gp::FillMode(nFillMode));
          });
 }
 
-VexiroStatus cImaging::DrawClosedCurves(BasicArray<int32_t>& ArPoints, int32_t nPenWidth, int32_t nColorARGB,
+VexiroStatus cImaging::DrawClosedCurves(BasicArray<int32_t>& ArPoints, int32_t nPenWidth, EnumArg<Colors> nColorARGB,
                                         bool bAntiAlias) {
   const draw::PointList list = draw::PointsOf(ArPoints);
   return nStat = draw::StrokeOnImage(nNativeImage, bAntiAlias, Colour(nColorARGB), float(nPenWidth), [&](auto g, auto p) {
@@ -172,14 +175,15 @@ VexiroStatus cImaging::DrawClosedCurves(BasicArray<int32_t>& ArPoints, int32_t n
          });
 }
 
-VexiroStatus cImaging::DrawCurves(BasicArray<int32_t>& ArPoints, int32_t nPenWidth, int32_t nColorARGB, bool bAntiAlias) {
+VexiroStatus cImaging::DrawCurves(BasicArray<int32_t>& ArPoints, int32_t nPenWidth, EnumArg<Colors> nColorARGB,
+                                  bool bAntiAlias) {
   const draw::PointList list = draw::PointsOf(ArPoints);
   return nStat = draw::StrokeOnImage(nNativeImage, bAntiAlias, Colour(nColorARGB), float(nPenWidth), [&](auto g, auto p) {
            return GdipDrawCurveI(g, p, list.points.data(), list.count);
          });
 }
 
-VexiroStatus cImaging::DrawPolygon(BasicArray<int32_t>& ArPoints, int32_t nPenWidth, int32_t nColorARGB,
+VexiroStatus cImaging::DrawPolygon(BasicArray<int32_t>& ArPoints, int32_t nPenWidth, EnumArg<Colors> nColorARGB,
                                    bool bAntiAlias) {
   const draw::PointList list = draw::PointsOf(ArPoints);
   return nStat = draw::StrokeOnImage(nNativeImage, bAntiAlias, Colour(nColorARGB), float(nPenWidth), [&](auto g, auto p) {
@@ -187,22 +191,23 @@ VexiroStatus cImaging::DrawPolygon(BasicArray<int32_t>& ArPoints, int32_t nPenWi
          });
 }
 
-VexiroStatus cImaging::DrawFillPolygon(BasicArray<int32_t>& ArPoints, int32_t nColorARGB, int32_t nFillMode,
+VexiroStatus cImaging::DrawFillPolygon(BasicArray<int32_t>& ArPoints, EnumArg<Colors> nColorARGB,
+                                       EnumArg<FillMode> nFillMode,
                                        bool bAntiAlias) {
   const draw::PointList list = draw::PointsOf(ArPoints);
   return nStat = draw::FillOnImage(nNativeImage, bAntiAlias, Colour(nColorARGB), [&](auto g, auto b) {
-           return GdipFillPolygonI(g, b, list.points.data(), list.count, FillMode(nFillMode));
+           return GdipFillPolygonI(g, b, list.points.data(), list.count, gp::FillMode(nFillMode));
          });
 }
 
 VexiroStatus cImaging::DrawEllipse(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight,
-                                   int32_t nColorARGB, int32_t nPenWidth, bool bAntiAlias) {
+                                   EnumArg<Colors> nColorARGB, int32_t nPenWidth, bool bAntiAlias) {
   return nStat = draw::StrokeOnImage(nNativeImage, bAntiAlias, Colour(nColorARGB), float(nPenWidth), [&](auto g, auto p) {
            return GdipDrawEllipseI(g, p, nDstLeft, nDstTop, nWidth, nHeight);
          });
 }
 
-VexiroStatus cImaging::DrawFillCircle(int32_t nDstLeft, int32_t nDstTop, int32_t nDiameter, int32_t nColorARGB,
+VexiroStatus cImaging::DrawFillCircle(int32_t nDstLeft, int32_t nDstTop, int32_t nDiameter, EnumArg<Colors> nColorARGB,
                                       bool bAntiAlias) {
   GpRect box;
   if (!CircleBox(nDstLeft, nDstTop, nDiameter, box)) return nStat = OutOfRangeBox(nNativeImage);
@@ -212,20 +217,20 @@ VexiroStatus cImaging::DrawFillCircle(int32_t nDstLeft, int32_t nDstTop, int32_t
 }
 
 VexiroStatus cImaging::DrawFillEllipse(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight,
-                                       int32_t nColorARGB, bool bAntiAlias) {
+                                       EnumArg<Colors> nColorARGB, bool bAntiAlias) {
   return nStat = draw::FillOnImage(nNativeImage, bAntiAlias, Colour(nColorARGB), [&](auto g, auto b) {
            return GdipFillEllipseI(g, b, nDstLeft, nDstTop, nWidth, nHeight);
          });
 }
 
 VexiroStatus cImaging::DrawFillRectangle(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight,
-                                         int32_t nColorARGB, bool bAntiAlias) {
+                                         EnumArg<Colors> nColorARGB, bool bAntiAlias) {
   const GpRectF r{float(nDstLeft), float(nDstTop), float(nWidth), float(nHeight)};
   return nStat = draw::FillOnImage(nNativeImage, bAntiAlias, Colour(nColorARGB),
                                    [&](auto g, auto b) { return GdipFillRectangles(g, b, &r, 1); });
 }
 
-VexiroStatus cImaging::DrawGradientCurves(BasicArray<int32_t>& ArPoints, int32_t nPenWidth, int32_t nStartColor,
+VexiroStatus cImaging::DrawGradientCurves(BasicArray<int32_t>& ArPoints, int32_t nPenWidth, EnumArg<Colors> nStartColor,
                                           int32_t& nEndColor, bool bAntiAlias) {
   const draw::PointList list = draw::PointsOf(ArPoints);
   const GpPoint first = list.points.front();
@@ -235,7 +240,8 @@ VexiroStatus cImaging::DrawGradientCurves(BasicArray<int32_t>& ArPoints, int32_t
 }
 
 VexiroStatus cImaging::DrawGradientLine(int32_t nSrcLeft, int32_t nSrcTop, int32_t nDstLeft, int32_t nDstTop,
-                                        int32_t nPenWidth, int32_t nStartColor, int32_t nEndColor, bool bAntiAlias) {
+                                        int32_t nPenWidth, EnumArg<Colors> nStartColor, EnumArg<Colors> nEndColor,
+                                        bool bAntiAlias) {
   return nStat = GradientLine(nNativeImage, {nSrcLeft, nSrcTop}, {nDstLeft, nDstTop}, nPenWidth, nStartColor, nEndColor,
                               bAntiAlias, [&](GpGraphics* g, GpPen* p) {
                                 return GdipDrawLineI(g, p, nSrcLeft, nSrcTop, nDstLeft, nDstTop);
@@ -246,14 +252,15 @@ VexiroStatus cImaging::DrawGradientLine(int32_t nSrcLeft, int32_t nSrcTop, int32
 // lines that can reach the image are drawn, and only as far as they can reach it: the same
 // pixels, in time that follows the image rather than the numbers asked for.
 VexiroStatus cImaging::DrawGrid(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight,
-                                int32_t nHorizontalStep, int32_t nVerticalStep, int32_t nPenWidth, int32_t nColorARGB) {
+                                int32_t nHorizontalStep, int32_t nVerticalStep, int32_t nPenWidth,
+                                EnumArg<Colors> nColorARGB) {
   const int64_t stepX = nHorizontalStep > 0 ? nHorizontalStep : 2, stepY = nVerticalStep > 0 ? nVerticalStep : 2;
   const int64_t right = int64_t(nDstLeft) + nWidth, bottom = int64_t(nDstTop) + nHeight;
   draw::GraphicsPtr g;
   VexiroStatus s = draw::OpenGraphics(nNativeImage, g);
   draw::PenPtr pen;
   if (s == OK)
-    s = draw::MakeInto(pen, [&](GpPen** p) { return GdipCreatePen1(Colour(nColorARGB), float(nPenWidth), UnitPixel, p); });
+    s = draw::MakeInto(pen, [&](GpPen** p) { return GdipCreatePen1(Colour(nColorARGB), float(nPenWidth), gp::UnitPixel, p); });
   int32_t imageWidth = 0, imageHeight = 0;
   if (s == OK) s = engine::GetImageWidth(nNativeImage, imageWidth);
   if (s == OK) s = engine::GetImageHeight(nNativeImage, imageHeight);
@@ -272,14 +279,14 @@ VexiroStatus cImaging::DrawGrid(int32_t nDstLeft, int32_t nDstTop, int32_t nWidt
 }
 
 VexiroStatus cImaging::DrawLine(int32_t nSrcLeft, int32_t nSrcTop, int32_t nDstLeft, int32_t nDstTop,
-                                int32_t nPenWidth, int32_t nColorARGB, bool bAntiAlias) {
+                                int32_t nPenWidth, EnumArg<Colors> nColorARGB, bool bAntiAlias) {
   return nStat = draw::StrokeOnImage(nNativeImage, bAntiAlias, Colour(nColorARGB), float(nPenWidth), [&](auto g, auto p) {
            return GdipDrawLineI(g, p, nSrcLeft, nSrcTop, nDstLeft, nDstTop);
          });
 }
 
 VexiroStatus cImaging::DrawLineArrow(int32_t nSrcLeft, int32_t nSrcTop, int32_t nDstLeft, int32_t nDstTop,
-                                     int32_t nPenWidth, int32_t nColorARGB, bool bAntiAlias) {
+                                     int32_t nPenWidth, EnumArg<Colors> nColorARGB, bool bAntiAlias) {
   return nStat = draw::StrokeOnImage(nNativeImage, bAntiAlias, Colour(nColorARGB), float(nPenWidth), [&](auto g, auto p) {
            GdipSetPenEndCap(p, LineCapArrowAnchor);
            return GdipDrawLineI(g, p, nSrcLeft, nSrcTop, nDstLeft, nDstTop);
@@ -287,32 +294,33 @@ VexiroStatus cImaging::DrawLineArrow(int32_t nSrcLeft, int32_t nSrcTop, int32_t 
 }
 
 VexiroStatus cImaging::DrawRoundedRectangle(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight,
-                                            float nRadius, int32_t nPenWidth, int32_t nColorARGB, bool bAntiAlias) {
+                                            float nRadius, int32_t nPenWidth, EnumArg<Colors> nColorARGB,
+                                            bool bAntiAlias) {
   GpPath path;
-  path.fillMode = FillModeWinding;
+  path.fillMode = gp::FillModeWinding;
   RoundedRectanglePath(path, nDstLeft, nDstTop, nWidth, nHeight, nRadius);
   return nStat = draw::StrokeOnImage(nNativeImage, bAntiAlias, Colour(nColorARGB), float(nPenWidth),
                                      [&](auto g, auto p) { return GdipDrawPath(g, p, &path); });
 }
 
 VexiroStatus cImaging::DrawFillRoundedRectangle(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight,
-                                                float nRadius, int32_t nColorARGB, bool bAntiAlias) {
+                                                float nRadius, EnumArg<Colors> nColorARGB, bool bAntiAlias) {
   GpPath path;
-  path.fillMode = FillModeWinding;
+  path.fillMode = gp::FillModeWinding;
   RoundedRectanglePath(path, nDstLeft, nDstTop, nWidth, nHeight, nRadius);
   return nStat = draw::FillOnImage(nNativeImage, bAntiAlias, Colour(nColorARGB),
                                    [&](auto g, auto b) { return GdipFillPath(g, b, &path); });
 }
 
 VexiroStatus cImaging::DrawRectangle(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight,
-                                     int32_t nPenWidth, int32_t nColorARGB, bool bAntiAlias) {
+                                     int32_t nPenWidth, EnumArg<Colors> nColorARGB, bool bAntiAlias) {
   return nStat = draw::StrokeOnImage(nNativeImage, bAntiAlias, Colour(nColorARGB), float(nPenWidth), [&](auto g, auto p) {
            return GdipDrawRectangleI(g, p, nDstLeft, nDstTop, nWidth, nHeight);
          });
 }
 
 VexiroStatus cImaging::DrawPie(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight, float nStartAngle,
-                               float nSweepAngle, int32_t nPenWidth, int32_t nColorARGB, bool bAntiAlias) {
+                               float nSweepAngle, int32_t nPenWidth, EnumArg<Colors> nColorARGB, bool bAntiAlias) {
   return nStat = draw::StrokeOnImage(nNativeImage, bAntiAlias, Colour(nColorARGB), float(nPenWidth), [&](auto g, auto p) {
            return GdipDrawPie(g, p, float(nDstLeft), float(nDstTop), float(nWidth), float(nHeight), nStartAngle,
                               nSweepAngle);
@@ -320,7 +328,7 @@ VexiroStatus cImaging::DrawPie(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth
 }
 
 VexiroStatus cImaging::DrawFillPie(int32_t nDstLeft, int32_t nDstTop, int32_t nWidth, int32_t nHeight,
-                                   float nStartAngle, float nSweepAngle, int32_t nColorARGB, bool bAntiAlias) {
+                                   float nStartAngle, float nSweepAngle, EnumArg<Colors> nColorARGB, bool bAntiAlias) {
   return nStat = draw::FillOnImage(nNativeImage, bAntiAlias, Colour(nColorARGB), [&](auto g, auto b) {
            return GdipFillPie(g, b, float(nDstLeft), float(nDstTop), float(nWidth), float(nHeight), nStartAngle,
                               nSweepAngle);
@@ -328,7 +336,7 @@ VexiroStatus cImaging::DrawFillPie(int32_t nDstLeft, int32_t nDstTop, int32_t nW
 }
 
 VexiroStatus cImaging::DrawRotatedFillRectangle(float nAngle, int32_t nDstLeft, int32_t nDstTop, int32_t nWidth,
-                                                int32_t nHeight, int32_t nColorARGB, bool bAntiAlias) {
+                                                int32_t nHeight, EnumArg<Colors> nColorARGB, bool bAntiAlias) {
   return nStat = draw::FillOnImage(nNativeImage, bAntiAlias, Colour(nColorARGB), [&](auto g, auto b) {
            const GpPointF at = RotateAbout(g, nAngle, nDstLeft, nDstTop);
            const GpRectF r{at.X, at.Y, float(nWidth), float(nHeight)};
@@ -337,7 +345,8 @@ VexiroStatus cImaging::DrawRotatedFillRectangle(float nAngle, int32_t nDstLeft, 
 }
 
 VexiroStatus cImaging::DrawRotatedRectangle(float nAngle, int32_t nDstLeft, int32_t nDstTop, int32_t nWidth,
-                                            int32_t nHeight, int32_t nPenWidth, int32_t nColorARGB, bool bAntiAlias) {
+                                            int32_t nHeight, int32_t nPenWidth, EnumArg<Colors> nColorARGB,
+                                            bool bAntiAlias) {
   return nStat = draw::StrokeOnImage(nNativeImage, bAntiAlias, Colour(nColorARGB), float(nPenWidth), [&](auto g, auto p) {
            const GpPointF at = RotateAbout(g, nAngle, nDstLeft, nDstTop);
            GpRect box;
@@ -348,15 +357,15 @@ VexiroStatus cImaging::DrawRotatedRectangle(float nAngle, int32_t nDstLeft, int3
 }
 
 VexiroStatus cImaging::DrawSpotLight(int32_t nDstLeft, int32_t nDstTop, int32_t nRadiusX, int32_t nRadiusY,
-                                     int32_t nHotX, int32_t nHotY, float nFocusScale, int32_t nStartColor,
-                                     int32_t nEndColor) {
+                                     int32_t nHotX, int32_t nHotY, float nFocusScale, EnumArg<Colors> nStartColor,
+                                     EnumArg<Colors> nEndColor) {
   draw::GraphicsPtr g;
   if (VexiroStatus s = draw::OpenGraphics(nNativeImage, g); s != OK) return nStat = s;
   GpRect box;
   if (!SpotBox(nDstLeft, nDstTop, nRadiusX, nRadiusY, box)) return nStat = InvalidParameter;
   draw::SetAntiAlias(g.get(), true);
   GpPath path;
-  path.fillMode = FillModeWinding;
+  path.fillMode = gp::FillModeWinding;
   GdipAddPathEllipseI(&path, box.X, box.Y, box.Width, box.Height);
   draw::BrushPtr brush;
   VexiroStatus s = draw::MakeInto(brush, [&](GpBrush** b) { return GdipCreatePathGradientFromPath(&path, b); });

@@ -12,6 +12,8 @@ namespace vexiro {
 namespace draw = vx::draw;
 namespace engine = vx::engine;
 using namespace vx::gdiplus;
+// The platform's names where the public enumerations reuse them (UnitPixel, FillMode ...).
+namespace gp = vx::gdiplus;
 
 namespace {
 
@@ -121,7 +123,8 @@ VexiroStatus cImaging::RunTextJob(const TextJob& job) {
 }
 
 VexiroStatus cImaging::DrawText(const std::string& sText, int32_t nDstLeft, int32_t nDstTop, int32_t nFontSize,
-                                int32_t nFontStyle, int32_t nTextARGBColor, const std::string& sFontName,
+                                EnumArg<FontStyle> nFontStyle, EnumArg<Colors> nTextARGBColor,
+                                const std::string& sFontName,
                                 bool bAntiAlias) {
   TextJob job{.text = sText, .fontName = sFontName, .left = nDstLeft, .top = nDstTop, .size = nFontSize,
               .style = nFontStyle, .antiAlias = bAntiAlias, .colour = nTextARGBColor};
@@ -129,8 +132,9 @@ VexiroStatus cImaging::DrawText(const std::string& sText, int32_t nDstLeft, int3
 }
 
 VexiroStatus cImaging::DrawTextBackColor(const std::string& sText, int32_t nDstLeft, int32_t nDstTop,
-                                         int32_t nFontSize, int32_t nFontStyle, int32_t nTextARGBColor,
-                                         const std::string& sFontName, int32_t nBackColor, bool bAntiAlias) {
+                                         int32_t nFontSize, EnumArg<FontStyle> nFontStyle,
+                                         EnumArg<Colors> nTextARGBColor,
+                                         const std::string& sFontName, EnumArg<Colors> nBackColor, bool bAntiAlias) {
   TextJob job{.text = sText, .fontName = sFontName, .left = nDstLeft, .top = nDstTop, .size = nFontSize,
               .style = nFontStyle, .antiAlias = bAntiAlias, .colour = nTextARGBColor, .backBox = true,
               .backColour = nBackColor};
@@ -138,7 +142,7 @@ VexiroStatus cImaging::DrawTextBackColor(const std::string& sText, int32_t nDstL
 }
 
 VexiroStatus cImaging::DrawRotatedText(float nAngle, const std::string& sText, int32_t nDstLeft, int32_t nDstTop,
-                                       int32_t nFontSize, int32_t nFontStyle, int32_t nColorARGB,
+                                       int32_t nFontSize, EnumArg<FontStyle> nFontStyle, EnumArg<Colors> nColorARGB,
                                        const std::string& sFontName, bool bAntiAlias) {
   TextJob job{.text = sText, .fontName = sFontName, .left = nDstLeft, .top = nDstTop, .size = nFontSize,
               .style = nFontStyle, .antiAlias = bAntiAlias, .colour = nColorARGB, .rotated = true, .angle = nAngle};
@@ -146,8 +150,9 @@ VexiroStatus cImaging::DrawRotatedText(float nAngle, const std::string& sText, i
 }
 
 VexiroStatus cImaging::DrawRotatedTextBackColor(float nAngle, const std::string& sText, int32_t nDstLeft,
-                                                int32_t nDstTop, int32_t nFontSize, int32_t nFontStyle,
-                                                int32_t nColorARGB, const std::string& sFontName, int32_t nBackColor,
+                                                int32_t nDstTop, int32_t nFontSize, EnumArg<FontStyle> nFontStyle,
+                                                EnumArg<Colors> nColorARGB, const std::string& sFontName,
+                                                EnumArg<Colors> nBackColor,
                                                 bool bAntiAlias) {
   TextJob job{.text = sText, .fontName = sFontName, .left = nDstLeft, .top = nDstTop, .size = nFontSize,
               .style = nFontStyle, .antiAlias = bAntiAlias, .colour = nColorARGB, .backBox = true,
@@ -156,7 +161,8 @@ VexiroStatus cImaging::DrawRotatedTextBackColor(float nAngle, const std::string&
 }
 
 VexiroStatus cImaging::DrawTextGradient(const std::string& sText, int32_t nDstLeft, int32_t nDstTop,
-                                        int32_t nStartColor, int32_t nEndColor, int32_t nFontSize, int32_t nFontStyle,
+                                        EnumArg<Colors> nStartColor, EnumArg<Colors> nEndColor, int32_t nFontSize,
+                                        EnumArg<FontStyle> nFontStyle,
                                         const std::string& sFontName, bool bAntiAlias) {
   TextJob job{.text = sText, .fontName = sFontName, .left = nDstLeft, .top = nDstTop, .size = nFontSize,
               .style = nFontStyle, .antiAlias = bAntiAlias, .fill = TextJob::Fill::Gradient, .colour = nStartColor,
@@ -165,7 +171,8 @@ VexiroStatus cImaging::DrawTextGradient(const std::string& sText, int32_t nDstLe
 }
 
 VexiroStatus cImaging::DrawTextTexture(const std::string& sText, int32_t nDstLeft, int32_t nDstTop,
-                                       const std::string& sTextureFilePath, int32_t nFontSize, int32_t nFontStyle,
+                                       const std::string& sTextureFilePath, int32_t nFontSize,
+                                       EnumArg<FontStyle> nFontStyle,
                                        const std::string& sFontName, bool bAntiAlias) {
   TextJob job{.text = sText, .fontName = sFontName, .left = nDstLeft, .top = nDstTop, .size = nFontSize,
               .style = nFontStyle, .antiAlias = bAntiAlias, .fill = TextJob::Fill::TextureFile,
@@ -174,7 +181,8 @@ VexiroStatus cImaging::DrawTextTexture(const std::string& sText, int32_t nDstLef
 }
 
 VexiroStatus cImaging::DrawTextTextureFromVexiroImage(const std::string& sText, int32_t nDstLeft, int32_t nDstTop,
-                                                      int32_t nImageID, int32_t nFontSize, int32_t nFontStyle,
+                                                      int32_t nImageID, int32_t nFontSize,
+                                                      EnumArg<FontStyle> nFontStyle,
                                                       const std::string& sFontName, bool bAntiAlias) {
   TextJob job{.text = sText, .fontName = sFontName, .left = nDstLeft, .top = nDstTop, .size = nFontSize,
               .style = nFontStyle, .antiAlias = bAntiAlias, .fill = TextJob::Fill::TextureImage,
@@ -184,8 +192,9 @@ VexiroStatus cImaging::DrawTextTextureFromVexiroImage(const std::string& sText, 
 
 // The string's status comes first: a box outline drawn after a failed string does not hide it.
 VexiroStatus cImaging::DrawTextBox(const std::string& sText, int32_t nLeft, int32_t nTop, int32_t nWidth,
-                                   int32_t nHeight, int32_t nFontSize, int32_t nAlignment, int32_t nFontStyle,
-                                   int32_t nTextARGBColor, const std::string& sFontName, bool bDrawTextBox,
+                                   int32_t nHeight, int32_t nFontSize, int32_t nAlignment,
+                                   EnumArg<FontStyle> nFontStyle,
+                                   EnumArg<Colors> nTextARGBColor, const std::string& sFontName, bool bDrawTextBox,
                                    bool bAntiAlias) {
   TextSetup t;
   VexiroStatus s = OpenFamilyAndGraphics(nNativeImage, sFontName, t);
@@ -201,7 +210,7 @@ VexiroStatus cImaging::DrawTextBox(const std::string& sText, int32_t nLeft, int3
   s = engine::ToStatus(GdipDrawString(g, sText, -1, t.font.get(), &box, t.format.get(), brush.get()));
   if (bDrawTextBox) {
     draw::PenPtr pen;
-    VexiroStatus outline = draw::MakeInto(pen, [](GpPen** p) { return GdipCreatePen1(0xFF000000, 1, UnitPixel, p); });
+    VexiroStatus outline = draw::MakeInto(pen, [](GpPen** p) { return GdipCreatePen1(0xFF000000, 1, gp::UnitPixel, p); });
     if (outline == OK) outline = engine::ToStatus(GdipDrawRectangles(g, pen.get(), &box, 1));
     if (s == OK) s = outline;
   }
@@ -227,16 +236,16 @@ GpRectF MeasureOnImage(int32_t image, const std::string& text, const std::string
 }  // namespace
 
 float cImaging::GetTextWidth(const std::string& sText, const std::string& sFontName, int32_t nFontSize,
-                             int32_t nFontStyle) {
+                             EnumArg<FontStyle> nFontStyle) {
   return MeasureOnImage(nNativeImage, sText, sFontName, nFontSize, nFontStyle, nFontUnit, nStat).Width;
 }
 
 float cImaging::GetTextHeight(const std::string& sText, const std::string& sFontName, int32_t nFontSize,
-                              int32_t nFontStyle) {
+                              EnumArg<FontStyle> nFontStyle) {
   return MeasureOnImage(nNativeImage, sText, sFontName, nFontSize, nFontStyle, nFontUnit, nStat).Height;
 }
 
-void cImaging::FontSetUnit(int32_t nUnitMode) { nFontUnit = nUnitMode; }
+void cImaging::FontSetUnit(EnumArg<UnitMode> nUnitMode) { nFontUnit = nUnitMode; }
 
 int32_t cImaging::FontGetUnit() { return nFontUnit; }
 
@@ -248,7 +257,7 @@ std::string cImaging::FontGetName(int32_t nFontNo) {
   return names[static_cast<size_t>(nFontNo) - 1];
 }
 
-bool cImaging::FontIsStyleAvailable(const std::string& sFontName, int32_t nFontStyle) {
+bool cImaging::FontIsStyleAvailable(const std::string& sFontName, EnumArg<FontStyle> nFontStyle) {
   bool available = false;
   nStat = draw::IsFontStyleAvailable(sFontName, nFontStyle, available);
   return available;

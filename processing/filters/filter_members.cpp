@@ -46,8 +46,9 @@ VexiroStatus cImaging::RunFilterMember(std::string_view member, std::initializer
   return nStat;
 }
 
-VexiroStatus cImaging::SetTransparencyColor(int32_t nColorARGB) { return SetTransparencyColorEx(nColorARGB, 100); }
-VexiroStatus cImaging::SetTransparencyColorEx(int32_t nColorARGB, float nThreshold) {
+VexiroStatus cImaging::SetTransparencyColor(EnumArg<Colors> nColorARGB) { return SetTransparencyColorEx(nColorARGB,
+                                            100); }
+VexiroStatus cImaging::SetTransparencyColorEx(EnumArg<Colors> nColorARGB, float nThreshold) {
   return RunFilterMember("SetTransparencyColorEx", {double(nColorARGB), nThreshold});
 }
 VexiroStatus cImaging::SetTransparency(int32_t v) { return RunFilterMember("SetTransparency", {double(v)}); }

@@ -130,7 +130,7 @@ namespace vexiro {
 
 // The fill ignores the processing rectangle. A start outside the image is what the platform's
 // fill refuses, so it answers as a refused fill does.
-VexiroStatus cImaging::FloodFill(int32_t nXStart, int32_t nYStart, int32_t nARGBColor) {
+VexiroStatus cImaging::FloodFill(int32_t nXStart, int32_t nYStart, EnumArg<Colors> nARGBColor) {
   if (nNativeImage == 0) return nStat = GenericError;
   const int32_t width = GetWidth(), height = GetHeight();
   if (nStat != OK) return nStat;

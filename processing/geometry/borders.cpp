@@ -65,19 +65,19 @@ VexiroStatus cImaging::AddBordersCore(int32_t left, int32_t top, int32_t right, 
   return ReplaceCurrentByCanvas(canvas);
 }
 
-VexiroStatus cImaging::AddBorders(int32_t b, int32_t colour) {
+VexiroStatus cImaging::AddBorders(int32_t b, EnumArg<Colors> colour) {
   return AddBordersCore(b, b, b, b, colour);
 }
-VexiroStatus cImaging::AddBorderTop(int32_t b, int32_t colour) {
+VexiroStatus cImaging::AddBorderTop(int32_t b, EnumArg<Colors> colour) {
   return AddBordersCore(0, b, 0, 0, colour);
 }
-VexiroStatus cImaging::AddBorderBottom(int32_t b, int32_t colour) {
+VexiroStatus cImaging::AddBorderBottom(int32_t b, EnumArg<Colors> colour) {
   return AddBordersCore(0, 0, 0, b, colour);
 }
-VexiroStatus cImaging::AddBorderLeft(int32_t b, int32_t colour) {
+VexiroStatus cImaging::AddBorderLeft(int32_t b, EnumArg<Colors> colour) {
   return AddBordersCore(b, 0, 0, 0, colour);
 }
-VexiroStatus cImaging::AddBorderRight(int32_t b, int32_t colour) {
+VexiroStatus cImaging::AddBorderRight(int32_t b, EnumArg<Colors> colour) {
   return AddBordersCore(0, 0, b, 0, colour);
 }
 

@@ -74,7 +74,7 @@ VexiroStatus DrawClipped(int32_t target, int32_t source, const vx::draw::PointLi
 }  // namespace
 
 VexiroStatus cImaging::DrawImage(int32_t nImageID, int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
-                                 int32_t nDstHeight, int32_t nInterpolationMode) {
+                                 int32_t nDstHeight, EnumArg<InterpolationMode> nInterpolationMode) {
   int32_t w = 0, h = 0;
   if (VexiroStatus s = ReadSize(nImageID, w, h); s != OK) return nStat = s;
   return DrawImageRect(nImageID, nDstLeft, nDstTop, nDstWidth, nDstHeight, 0, 0, w, h, nInterpolationMode);
@@ -82,7 +82,7 @@ VexiroStatus cImaging::DrawImage(int32_t nImageID, int32_t nDstLeft, int32_t nDs
 
 VexiroStatus cImaging::DrawImageRect(int32_t nImageID, int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
                                      int32_t nDstHeight, int32_t nSrcLeft, int32_t nSrcTop, int32_t nSrcWidth,
-                                     int32_t nSrcHeight, int32_t nInterpolationMode) {
+                                     int32_t nSrcHeight, EnumArg<InterpolationMode> nInterpolationMode) {
   const CompositionSource source(nImageID, nNativeImage);
   return nStat = DrawOntoImage(nNativeImage, [&](int32_t target) {
            return vx::draw::DrawImageRectHQ(target, source.get(), {nDstLeft, nDstTop, nDstWidth, nDstHeight},
@@ -114,21 +114,22 @@ VexiroStatus cImaging::DrawAdjustedClone(int32_t id, const FilterArea& dest, int
 
 VexiroStatus cImaging::DrawImageTransparency(int32_t nImageID, int32_t nTransparency, int32_t nDstLeft,
                                              int32_t nDstTop, int32_t nDstWidth, int32_t nDstHeight,
-                                             int32_t nInterpolationMode) {
+                                             EnumArg<InterpolationMode> nInterpolationMode) {
   return DrawAdjustedClone(nImageID, {nDstLeft, nDstTop, nDstWidth, nDstHeight}, nInterpolationMode,
                            [&] { return SetTransparency(-nTransparency); });
 }
 
-VexiroStatus cImaging::DrawImageTransparencyColor(int32_t nImageID, int32_t nTransparentColor, int32_t nDstLeft,
+VexiroStatus cImaging::DrawImageTransparencyColor(int32_t nImageID, EnumArg<Colors> nTransparentColor, int32_t nDstLeft,
                                                   int32_t nDstTop, int32_t nDstWidth, int32_t nDstHeight,
-                                                  int32_t nInterpolationMode) {
+                                                  EnumArg<InterpolationMode> nInterpolationMode) {
   return DrawImageTransparencyColorEx(nImageID, nTransparentColor, 100.0f, nDstLeft, nDstTop, nDstWidth, nDstHeight,
                                       nInterpolationMode);
 }
 
-VexiroStatus cImaging::DrawImageTransparencyColorEx(int32_t nImageID, int32_t nTransparentColor, float nThreshold,
+VexiroStatus cImaging::DrawImageTransparencyColorEx(int32_t nImageID, EnumArg<Colors> nTransparentColor,
+                                                    float nThreshold,
                                                     int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
-                                                    int32_t nDstHeight, int32_t nInterpolationMode) {
+                                                    int32_t nDstHeight, EnumArg<InterpolationMode> nInterpolationMode) {
   return DrawAdjustedClone(nImageID, {nDstLeft, nDstTop, nDstWidth, nDstHeight}, nInterpolationMode,
                            [&] { return SetTransparencyColorEx(nTransparentColor, nThreshold); });
 }
@@ -141,7 +142,7 @@ VexiroStatus cImaging::DrawImageClipped(int32_t nImageID, BasicArray<int32_t>& A
 
 VexiroStatus cImaging::DrawImageSkewing(int32_t nImageID, int32_t nDstLeft1, int32_t nDstTop1, int32_t nDstLeft2,
                                         int32_t nDstTop2, int32_t nDstLeft3, int32_t nDstTop3,
-                                        int32_t nInterpolationMode, bool bAntiAlias) {
+                                        EnumArg<InterpolationMode> nInterpolationMode, bool bAntiAlias) {
   const gp::GpPointF corners[3] = {{gp::REAL(nDstLeft1), gp::REAL(nDstTop1)},
                                    {gp::REAL(nDstLeft2), gp::REAL(nDstTop2)},
                                    {gp::REAL(nDstLeft3), gp::REAL(nDstTop3)}};

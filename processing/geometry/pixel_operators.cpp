@@ -60,7 +60,8 @@ VexiroStatus CombineInto(int32_t target, const gp::GpRect& rect, int32_t drawn, 
 }  // namespace
 
 VexiroStatus cImaging::DrawImageOP(int32_t nImageID, int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
-                                   int32_t nDstHeight, int32_t nOperator, int32_t nInterpolationMode) {
+                                   int32_t nDstHeight, EnumArg<Operators> nOperator,
+                                   EnumArg<InterpolationMode> nInterpolationMode) {
   int32_t w = 0, h = 0;
   VexiroStatus s = GetImageHeight(nImageID, h);
   if (s == OK) s = GetImageWidth(nImageID, w);
@@ -71,7 +72,8 @@ VexiroStatus cImaging::DrawImageOP(int32_t nImageID, int32_t nDstLeft, int32_t n
 
 VexiroStatus cImaging::DrawImageOPRect(int32_t nImageID, int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
                                        int32_t nDstHeight, int32_t nSrcLeft, int32_t nSrcTop, int32_t nSrcWidth,
-                                       int32_t nSrcHeight, int32_t nOperator, int32_t nInterpolationMode) {
+                                       int32_t nSrcHeight, EnumArg<Operators> nOperator,
+                                       EnumArg<InterpolationMode> nInterpolationMode) {
   if (nNativeImage == 0) return nStat = GenericError;
   int32_t sourceWidth = 0, sourceHeight = 0, width = 0, height = 0;
   VexiroStatus s = GetImageHeight(nImageID, sourceHeight);

@@ -162,7 +162,8 @@ VexiroStatus cImaging::ConvertBackToIndexed(int32_t& result, int32_t bits, const
   return s;
 }
 
-VexiroStatus cImaging::ResizeImage(int32_t nNewImageWidth, int32_t nNewImageHeight, int32_t nInterpolationMode) {
+VexiroStatus cImaging::ResizeImage(int32_t nNewImageWidth, int32_t nNewImageHeight,
+                                   EnumArg<InterpolationMode> nInterpolationMode) {
   int32_t resized = 0;
   if (ResizeCore(nNativeImage, resized, nNewImageWidth, nNewImageHeight, nInterpolationMode, 0, true) == OK)
     ReplaceImage(nNativeImage, resized);
@@ -170,27 +171,27 @@ VexiroStatus cImaging::ResizeImage(int32_t nNewImageWidth, int32_t nNewImageHeig
 }
 
 int32_t cImaging::GetResizedImage(int32_t nImageID, int32_t nNewImageWidth, int32_t nNewImageHeight,
-                                  int32_t nInterpolationMode) {
+                                  EnumArg<InterpolationMode> nInterpolationMode) {
   int32_t resized = 0;
   ResizeCore(nImageID, resized, nNewImageWidth, nNewImageHeight, nInterpolationMode, 0, true);
   return resized;
 }
 
-VexiroStatus cImaging::ResizeHeightRatio(int32_t nNewImageHeight, int32_t nInterpolationMode) {
+VexiroStatus cImaging::ResizeHeightRatio(int32_t nNewImageHeight, EnumArg<InterpolationMode> nInterpolationMode) {
   if (nNativeImage == 0) return nStat = GenericError;
   if (nNewImageHeight < 1) return nStat = InvalidParameter;
   const int32_t width = KeepAspect(nNativeImage, nNewImageHeight, true);
   return ResizeImage(width, nNewImageHeight, nInterpolationMode);
 }
 
-VexiroStatus cImaging::ResizeWidthRatio(int32_t nNewImageWidth, int32_t nInterpolationMode) {
+VexiroStatus cImaging::ResizeWidthRatio(int32_t nNewImageWidth, EnumArg<InterpolationMode> nInterpolationMode) {
   if (nNativeImage == 0) return nStat = GenericError;
   if (nNewImageWidth < 1) return nStat = InvalidParameter;
   const int32_t height = KeepAspect(nNativeImage, nNewImageWidth, false);
   return ResizeImage(nNewImageWidth, height, nInterpolationMode);
 }
 
-VexiroStatus cImaging::ScaleImage(float nScalePercent, int32_t nInterpolationMode) {
+VexiroStatus cImaging::ScaleImage(float nScalePercent, EnumArg<InterpolationMode> nInterpolationMode) {
   if (nNativeImage == 0) return nStat = GenericError;
   if (!(nScalePercent > 0) || !std::isfinite(nScalePercent)) return nStat = InvalidParameter;
   int32_t w = 0, h = 0;

@@ -42,11 +42,11 @@ gp::GpPointF DeviceToWorld(gp::GpGraphics* graphics, double x, double y) {
 
 }  // namespace
 
-VexiroStatus cImaging::Rotate(int32_t nRotation) {
+VexiroStatus cImaging::Rotate(EnumArg<RotateFlipType> nRotation) {
   return nStat = RotateFlipImage(nNativeImage, static_cast<gp::RotateFlipType>(nRotation));
 }
 
-VexiroStatus cImaging::RotateAngleCore(float angle, RotationPlacement placement, const int32_t* backColor) {
+VexiroStatus cImaging::RotateAngleCore(float angle, RotationPlacement placement, const EnumArg<Colors>* backColor) {
   if (nNativeImage == 0) return nStat = GenericError;
   if (!std::isfinite(angle)) return nStat = InvalidParameter;
   SaveImageProperties();
@@ -94,17 +94,17 @@ VexiroStatus cImaging::ReplaceCurrentByCanvas(vx::geometry::TransformCanvas& can
 VexiroStatus cImaging::RotateAnglePreserveDimentions(float nAngle) {
   return RotateAngleCore(nAngle, RotationPlacement::TopLeft, nullptr);
 }
-VexiroStatus cImaging::RotateAnglePreserveDimentionsBackColor(float nAngle, int32_t nBackColor) {
+VexiroStatus cImaging::RotateAnglePreserveDimentionsBackColor(float nAngle, EnumArg<Colors> nBackColor) {
   return RotateAngleCore(nAngle, RotationPlacement::TopLeft, &nBackColor);
 }
 VexiroStatus cImaging::RotateAnglePreserveDimentionsCenter(float nAngle) {
   return RotateAngleCore(nAngle, RotationPlacement::Centre, nullptr);
 }
-VexiroStatus cImaging::RotateAnglePreserveDimentionsCenterBackColor(float nAngle, int32_t nBackColor) {
+VexiroStatus cImaging::RotateAnglePreserveDimentionsCenterBackColor(float nAngle, EnumArg<Colors> nBackColor) {
   return RotateAngleCore(nAngle, RotationPlacement::Centre, &nBackColor);
 }
 VexiroStatus cImaging::RotateAngle(float nAngle) { return RotateAngleCore(nAngle, RotationPlacement::Bounds, nullptr); }
-VexiroStatus cImaging::RotateAngleBackColor(float nAngle, int32_t nBackColor) {
+VexiroStatus cImaging::RotateAngleBackColor(float nAngle, EnumArg<Colors> nBackColor) {
   return RotateAngleCore(nAngle, RotationPlacement::Bounds, &nBackColor);
 }
 

@@ -7,7 +7,7 @@
 
 namespace vexiro {
 
-VexiroStatus cImaging::Barcode1DReaderDoScan(Barcode1DReaderScanMode ScanMode) {
+VexiroStatus cImaging::Barcode1DReaderDoScan(EnumArg<Barcode1DReaderScanMode> ScanMode) {
   InitROI();
   return oBarcode1DReader->ReadBarcodes(nNativeImage, ROIArea.X, ROIArea.Y, ROIArea.Width, ROIArea.Height, ScanMode,
                                         false);
@@ -33,7 +33,7 @@ int32_t cImaging::Barcode1DReaderGetBarcodeX4(int32_t BarCodeNo) { return oBarco
 int32_t cImaging::Barcode1DReaderGetBarcodeY4(int32_t BarCodeNo) { return oBarcode1DReader->GetBarcodeY4(BarCodeNo); }
 void cImaging::Barcode1DReaderClear() { oBarcode1DReader->ClearScanner(); }
 
-VexiroStatus cImaging::BarcodeDataMatrixReaderDoScan(BarcodeDataMatrixReaderScanMode ScanMode) {
+VexiroStatus cImaging::BarcodeDataMatrixReaderDoScan(EnumArg<BarcodeDataMatrixReaderScanMode> ScanMode) {
   InitROI();
   return oBarcodeDMReader->ReadBarcodes(nNativeImage, ROIArea.X, ROIArea.Y, ROIArea.Width, ROIArea.Height, ScanMode,
                                         false);

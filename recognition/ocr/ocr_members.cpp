@@ -28,7 +28,7 @@ const OcrCharInfo* cImaging::OcrRecord(int32_t nCharNo) const {
   return &arOCRChars[static_cast<size_t>(nCharNo - 1)];
 }
 
-std::string cImaging::RecogniseRegion(TesseractDictionary nDictionary, const std::string& sDictionaryPath,
+std::string cImaging::RecogniseRegion(EnumArg<TesseractDictionary> nDictionary, const std::string& sDictionaryPath,
                                       const std::string& sCharWhiteList, bool singleBlock) {
   InitROI();
   std::vector<OcrCharInfo> records;
@@ -41,7 +41,7 @@ std::string cImaging::RecogniseRegion(TesseractDictionary nDictionary, const std
   return OcrResultText(arOCRChars);
 }
 
-std::string cImaging::OCRTesseractDoOCR(TesseractDictionary nDictionary, const std::string& sDictionaryPath,
+std::string cImaging::OCRTesseractDoOCR(EnumArg<TesseractDictionary> nDictionary, const std::string& sDictionaryPath,
                                         const std::string& sCharWhiteList) {
   if (nNativeImage == 0) {
     nStat = GenericError;
@@ -76,13 +76,14 @@ void cImaging::OCRTesseractClear() {
   nOCRCharCount = 0;
 }
 
-int32_t cImaging::OCRTesseractGetOrientation(TesseractDictionary nDictionary, const std::string& sDictionaryPath) {
+int32_t cImaging::OCRTesseractGetOrientation(EnumArg<TesseractDictionary> nDictionary,
+                                             const std::string& sDictionaryPath) {
   return OCRTesseractGetOrientationEx(nDictionary, sDictionaryPath, kDefaultAccuracy);
 }
 
 // One pass over the current image (the band): the mean uncertainty of its characters, 0 when
 // none was read. The engine is reset and the result emptied after it, whatever it found.
-float cImaging::OrientationPassScore(TesseractDictionary nDictionary, const std::string& sDictionaryPath,
+float cImaging::OrientationPassScore(EnumArg<TesseractDictionary> nDictionary, const std::string& sDictionaryPath,
                                      int32_t& count) {
   RecogniseRegion(nDictionary, sDictionaryPath, kOrientationWhiteList, true);
   count = OCRTesseractGetCharCount();
@@ -96,10 +97,11 @@ float cImaging::OrientationPassScore(TesseractDictionary nDictionary, const std:
 
 // A further quarter turn clockwise of the band.
 VexiroStatus cImaging::TurnCurrentImageQuarter() {
-  return Rotate(vx::gdiplus::Rotate90FlipNone);
+  return Rotate(Rotate90FlipNone);
 }
 
-int32_t cImaging::OCRTesseractGetOrientationEx(TesseractDictionary nDictionary, const std::string& sDictionaryPath,
+int32_t cImaging::OCRTesseractGetOrientationEx(EnumArg<TesseractDictionary> nDictionary,
+                                               const std::string& sDictionaryPath,
                                                float nAccuracyLevel) {
   const float accuracy = std::clamp(nAccuracyLevel, 1.0f, 5.0f);
   const float divisor = 6.0f - accuracy;

@@ -81,18 +81,19 @@ std::string SaveSearchable(const std::string& path, const OcrRequest& ocr, vx::p
 
 }  // namespace
 
-std::string cImaging::SaveAsPDFOCR(const std::string& sFilePath, TesseractDictionary nDictionary,
+std::string cImaging::SaveAsPDFOCR(const std::string& sFilePath, EnumArg<TesseractDictionary> nDictionary,
                                    const std::string& sDictionaryPath, const std::string& sCharWhiteList,
                                    const std::string& sTitle, const std::string& sCreator, const std::string& sAuthor,
                                    const std::string& /*sProducer*/) {
   return SaveAsPDFOCREx(sFilePath, nDictionary, sDictionaryPath, sCharWhiteList, sTitle, sAuthor, "", "", sCreator);
 }
 
-std::string cImaging::SaveAsPDFOCREx(const std::string& sFilePath, TesseractDictionary nDictionary,
+std::string cImaging::SaveAsPDFOCREx(const std::string& sFilePath, EnumArg<TesseractDictionary> nDictionary,
                                      const std::string& sDictionaryPath, const std::string& sCharWhiteList,
                                      const std::string& sTitle, const std::string& sAuthor,
                                      const std::string& sSubject, const std::string& sKeywords,
-                                     const std::string& sCreator, PdfEncryption nPdfEncryption, PdfRight nPDFRight,
+                                     const std::string& sCreator, EnumArg<PdfEncryption> nPdfEncryption,
+                                     EnumArg<PdfRight> nPDFRight,
                                      const std::string& sUserpassWord, const std::string& sOwnerPassword) {
   if (nNativeImage == 0) {
     nStat = InvalidParameter;
@@ -109,7 +110,7 @@ std::string cImaging::SaveAsPDFOCREx(const std::string& sFilePath, TesseractDict
 }
 
 std::string cImaging::PdfOCRCreateFromMultipageTIFF(int32_t nImageID, const std::string& sFilePath,
-                                                    TesseractDictionary nDictionary,
+                                                    EnumArg<TesseractDictionary> nDictionary,
                                                     const std::string& sDictionaryPath,
                                                     const std::string& sCharWhiteList, const std::string& sTitle,
                                                     const std::string& sCreator, const std::string& sAuthor,
@@ -119,10 +120,11 @@ std::string cImaging::PdfOCRCreateFromMultipageTIFF(int32_t nImageID, const std:
 }
 
 std::string cImaging::PdfOCRCreateFromMultipageTIFFEx(
-    int32_t nImageID, const std::string& sFilePath, TesseractDictionary nDictionary,
+    int32_t nImageID, const std::string& sFilePath, EnumArg<TesseractDictionary> nDictionary,
     const std::string& sDictionaryPath, const std::string& sCharWhiteList, const std::string& sTitle,
     const std::string& sAuthor, const std::string& sSubject, const std::string& sKeywords,
-    const std::string& sCreator, PdfEncryption nPdfEncryption, PdfRight nPDFRight, const std::string& sUserpassWord,
+    const std::string& sCreator, EnumArg<PdfEncryption> nPdfEncryption, EnumArg<PdfRight> nPDFRight,
+    const std::string& sUserpassWord,
     const std::string& sOwnerPassword) {
   return SaveSearchable(sFilePath, {nDictionary, sDictionaryPath, sCharWhiteList},
                         {sTitle, sAuthor, sSubject, sKeywords, sCreator, nPdfEncryption, nPDFRight, sUserpassWord,

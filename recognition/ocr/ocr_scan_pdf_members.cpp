@@ -28,7 +28,7 @@ VexiroStatus cImaging::TwainPdfOCRStart(const std::string& sFilePath, const std:
 VexiroStatus cImaging::TwainPdfOCRStartEx(const std::string& sFilePath, const std::string& sTitle,
                                           const std::string& sAuthor, const std::string& sSubject,
                                           const std::string& sKeywords, const std::string& sCreator,
-                                          PdfEncryption nPdfEncryption, PdfRight nPDFRight,
+                                          EnumArg<PdfEncryption> nPdfEncryption, EnumArg<PdfRight> nPDFRight,
                                           const std::string& sUserpassWord, const std::string& sOwnerPassword) {
   AbandonScanPdfOCR();
   // Only the painter is needed up front: it makes the writer carry the layer's font. Each
@@ -40,7 +40,7 @@ VexiroStatus cImaging::TwainPdfOCRStartEx(const std::string& sFilePath, const st
                                            &layer));
 }
 
-std::string cImaging::TwainAddVexiroImageToPdfOCR(int32_t nImageID, TesseractDictionary nDictionary,
+std::string cImaging::TwainAddVexiroImageToPdfOCR(int32_t nImageID, EnumArg<TesseractDictionary> nDictionary,
                                                   const std::string& sDictionaryPath,
                                                   const std::string& sCharWhiteList) {
   nStat = AddImageToScanPdf(oTwainPDFOCR.get(), nTwainPdfOCRHandle, nImageID);

@@ -147,6 +147,16 @@ struct Mismatched {
   int32_t HistogramGetRed(std::vector<int32_t>) { return 0; }                 // array by value
   void GetStat() {}                                                           // result missing
   int32_t CropBordersEX2(int32_t, int32_t, int32_t, int32_t&, int32_t&, int32_t&) { return 0; }  // by value
+  int32_t ResizeImage(int32_t, int32_t, vexiro::EnumArg<vexiro::PdfRight>) { return 0; }  // another enumeration
+  vexiro::PrinterStatus SaveAsTIFF(const std::string&, int32_t) { return vexiro::PrinterOK; }  // another result
+};
+
+// Signatures the table accepts: an enumeration's own type, a plain integer for it, and the type
+// of the enumeration whose constants it shares.
+struct Matching {
+  int32_t ResizeImage(int32_t, int32_t, vexiro::EnumArg<vexiro::InterpolationMode>) { return 0; }
+  vexiro::VexiroStatus SaveAsTIFF(const std::string&, int32_t) { return vexiro::OK; }
+  int32_t BarcodeDataMatrixReaderDoScan(vexiro::EnumArg<vexiro::Barcode1DReaderScanMode>) { return 0; }
 };
 
 template <class Fn>
@@ -163,7 +173,16 @@ TEST(Binding, SignaturesAreCheckedAgainstTheTable) {
   EXPECT_NE(Difference("HistogramGetRed", &Mismatched::HistogramGetRed).find("ByRef"), std::string::npos);
   EXPECT_NE(Difference("GetStat", &Mismatched::GetStat).find("result"), std::string::npos);
   EXPECT_NE(Difference("CropBordersEX2", &Mismatched::CropBordersEX2).find("nLeft"), std::string::npos);
+  EXPECT_NE(Difference("ResizeImage", &Mismatched::ResizeImage)
+                .find("nInterpolationMode is InterpolationMode in the table, PdfRight in C++"),
+            std::string::npos);
+  EXPECT_NE(Difference("SaveAsTIFF", &Mismatched::SaveAsTIFF)
+                .find("result is VexiroStatus in the table, PrinterStatus in C++"),
+            std::string::npos);
   EXPECT_EQ(Difference("SaveAsJPEG", &FakeEngine::SaveAsJPEG), "");
+  EXPECT_EQ(Difference("ResizeImage", &Matching::ResizeImage), "");
+  EXPECT_EQ(Difference("SaveAsTIFF", &Matching::SaveAsTIFF), "");
+  EXPECT_EQ(Difference("BarcodeDataMatrixReaderDoScan", &Matching::BarcodeDataMatrixReaderDoScan), "");
 }
 
 TEST(Binding, EveryInstalledBindingAgreesWithTheTable) {

@@ -3,8 +3,10 @@
 
 #include <map>
 #include <set>
+#include <type_traits>
 
 #include "control/enumerations.h"
+#include "vexiro/enumerations.h"
 
 namespace vx::control {
 namespace {
@@ -110,6 +112,41 @@ TEST(Enumerations, ValuesHostsRelyOn) {
         << c.enumeration << "." << c.constant;
   EXPECT_EQ(FindConstant("Colors", "NoSuchColour"), std::nullopt);
   EXPECT_EQ(FindEnumeration("NoSuchEnumeration"), nullptr);
+}
+
+TEST(Enumerations, StatusNamesAreTheFirstNameOfTheValue) {
+  const std::pair<int32_t, std::string_view> cases[] = {
+      {vexiro::OK, "OK"},
+      {vexiro::UnknownImageFormat, "UnknownImageFormat"},
+      {41, "CanNotCreateFile"},
+      {700, "BarcodeReaderDataMatrixPluginNotLoaded"},
+      {23, ""},  // between the named values
+      {-1, ""},
+  };
+  for (const auto& [status, name] : cases) EXPECT_EQ(vexiro::StatusName(status), name) << status;
+}
+
+TEST(Enumerations, EnumerationParametersTakeTheirConstantsAndIntegersButNoOtherEnumeration) {
+  using vexiro::EnumArg;
+  // Callers that always passed numbers keep compiling, whatever integer type they hold.
+  static_assert(std::is_convertible_v<int32_t, EnumArg<vexiro::InterpolationMode>>);
+  static_assert(std::is_convertible_v<uint32_t, EnumArg<vexiro::Colors>>);  // 0xFF2040C0u
+  static_assert(std::is_convertible_v<int64_t, EnumArg<vexiro::PdfRight>>);
+  // Flags added together are an integer.
+  static_assert(std::is_convertible_v<decltype(vexiro::PdfRightCanPrint + vexiro::PdfRightCanCopy),
+                                      EnumArg<vexiro::PdfRight>>);
+  static_assert(std::is_convertible_v<vexiro::InterpolationMode, EnumArg<vexiro::InterpolationMode>>);
+  // The shared scan-mode names serve both readers.
+  static_assert(
+      std::is_convertible_v<decltype(vexiro::BestSpeed), EnumArg<vexiro::BarcodeDataMatrixReaderScanMode>>);
+  // A constant of another enumeration is the mistake the names are there to catch.
+  static_assert(!std::is_convertible_v<vexiro::PdfRight, EnumArg<vexiro::PdfEncryption>>);
+  static_assert(!std::is_convertible_v<vexiro::Colors, EnumArg<vexiro::InterpolationMode>>);
+  // Behind the member the value reads as the integer it was, named or not.
+  constexpr EnumArg<vexiro::InterpolationMode> named = vexiro::InterpolationModeHighQualityBicubic, number = 7;
+  static_assert(int32_t{named} == 7 && int32_t{number} == 7);
+  constexpr EnumArg<vexiro::Colors> unnamed = static_cast<int32_t>(0xFF2040C0u);
+  EXPECT_EQ(static_cast<uint32_t>(int32_t{unnamed}), 0xFF2040C0u);
 }
 
 TEST(Enumerations, CapabilitiesAreInAscendingCode) {

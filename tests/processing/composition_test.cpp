@@ -44,7 +44,7 @@ class Composition : public test_support::EngineTest {
 TEST_F(Composition, DrawImageScalesIntoTheDestination) {
   const int32_t target = Target(30, 20);
   const int32_t source = Plain(5, 5, kBlue);
-  ASSERT_EQ(E().DrawImage(source, 10, 4, 10, 10, gp::InterpolationModeNearestNeighbor), OK);
+  ASSERT_EQ(E().DrawImage(source, 10, 4, 10, 10, InterpolationModeNearestNeighbor), OK);
   EXPECT_EQ(Pixel(target, 10, 4), kBlue);
   EXPECT_EQ(Pixel(target, 19, 13), kBlue);
   EXPECT_EQ(Pixel(target, 9, 4), kWhite);
@@ -58,7 +58,7 @@ TEST_F(Composition, AnImageDrawnOntoItselfIsDrawnFromACopy) {
   const auto stripes = [](int32_t x, int32_t) { return x % 2 ? kBlack : kWhite; };
   const int32_t id = MakeFilled(16, 4, gp::PixelFormat32bppARGB, stripes);
   SavingTestAccess::SetCurrent(E(), id);
-  ASSERT_EQ(E().DrawImageRect(id, 1, 0, 15, 4, 0, 0, 15, 4, gp::InterpolationModeNearestNeighbor), OK);
+  ASSERT_EQ(E().DrawImageRect(id, 1, 0, 15, 4, 0, 0, 15, 4, InterpolationModeNearestNeighbor), OK);
   for (int32_t x = 1; x < 16; ++x) EXPECT_EQ(Pixel(id, x, 2), stripes(x - 1, 0)) << x;
   EXPECT_EQ(ImageSlotCount(), 1) << "the copy is released";
 }
@@ -119,7 +119,7 @@ TEST_F(Composition, LogicalOperators) {
   for (const Case& c : cases) {
     const int32_t target = Target(12, 8, current);
     const int32_t source = Plain(4, 4, drawn);
-    ASSERT_EQ(E().DrawImageOP(source, 2, 2, 6, 4, c.op, gp::InterpolationModeNearestNeighbor), OK) << c.op;
+    ASSERT_EQ(E().DrawImageOP(source, 2, 2, 6, 4, c.op, InterpolationModeNearestNeighbor), OK) << c.op;
     EXPECT_EQ(Pixel(target, 2, 2), c.expected) << c.op;
     EXPECT_EQ(Pixel(target, 7, 5), c.expected) << c.op;
     EXPECT_EQ(Pixel(target, 8, 5), current) << c.op;
@@ -170,7 +170,7 @@ TEST_F(Composition, OperatorRectanglesAreBounded) {
 TEST_F(Composition, SkewingMapsCornersOntoAParallelogram) {
   const int32_t target = Target(40, 40);
   const int32_t source = Plain(10, 10, kBlue);
-  ASSERT_EQ(E().DrawImageSkewing(source, 10, 10, 30, 10, 20, 30, gp::InterpolationModeNearestNeighbor), OK);
+  ASSERT_EQ(E().DrawImageSkewing(source, 10, 10, 30, 10, 20, 30, InterpolationModeNearestNeighbor), OK);
   EXPECT_EQ(Pixel(target, 12, 12), kBlue);
   EXPECT_EQ(Pixel(target, 28, 12), kBlue);
   EXPECT_EQ(Pixel(target, 12, 27), kWhite) << "left of the slanted edge";
@@ -184,9 +184,9 @@ TEST_F(Composition, IndexedCurrentImagesAreDrawnOnThroughACopy) {
   const int32_t source = Plain(30, 30, kBlack);
   BasicArray<int32_t> square = Points({10, 10, 19, 10, 19, 19, 10, 19});
   const std::function<VexiroStatus()> members[] = {
-      [&] { return E().DrawImage(source, 10, 10, 10, 10, gp::InterpolationModeNearestNeighbor); },
+      [&] { return E().DrawImage(source, 10, 10, 10, 10, InterpolationModeNearestNeighbor); },
       [&] { return E().DrawImageClipped(source, square); },
-      [&] { return E().DrawImageSkewing(source, 10, 10, 20, 10, 10, 20, gp::InterpolationModeNearestNeighbor); },
+      [&] { return E().DrawImageSkewing(source, 10, 10, 20, 10, 10, 20, InterpolationModeNearestNeighbor); },
   };
   for (const gp::PixelFormat format : {gp::PixelFormat1bppIndexed, gp::PixelFormat8bppIndexed}) {
     for (size_t m = 0; m < std::size(members); ++m) {

@@ -90,9 +90,9 @@ TEST_F(Geometry, RightAnglesArePixelPermutations) {
        [](int32_t x, int32_t y, int32_t& sx, int32_t& sy) { return x >= 1 && y <= 7 && (sx = 7 - y, sy = x - 1, true); }},
       {"PreserveDimentionsCenter 180", [](cImaging& e) { return e.RotateAnglePreserveDimentionsCenter(180); }, 8, 6,
        [](int32_t x, int32_t y, int32_t& sx, int32_t& sy) { return sx = 7 - x, sy = 5 - y, true; }},
-      {"Rotate 90", [](cImaging& e) { return e.Rotate(gp::Rotate90FlipNone); }, 6, 8,
+      {"Rotate 90", [](cImaging& e) { return e.Rotate(Rotate90FlipNone); }, 6, 8,
        [](int32_t x, int32_t y, int32_t& sx, int32_t& sy) { return sx = y, sy = 5 - x, true; }},
-      {"Rotate flip X", [](cImaging& e) { return e.Rotate(gp::RotateNoneFlipX); }, 8, 6,
+      {"Rotate flip X", [](cImaging& e) { return e.Rotate(RotateNoneFlipX); }, 8, 6,
        [](int32_t x, int32_t y, int32_t& sx, int32_t& sy) { return sx = 7 - x, sy = y, true; }},
   };
   for (const Case& c : cases) {
@@ -195,7 +195,7 @@ TEST_F(Geometry, OlderPlatformResizesIndexedImagesThroughTwentyFourBits) {
 
 TEST_F(Geometry, NearestNeighbourByAnIntegerFactorReplicatesPixels) {
   const int32_t id = UniqueImage(8, 6, gp::PixelFormat24bppRGB);
-  ASSERT_EQ(E().ResizeImage(24, 18, gp::InterpolationModeNearestNeighbor), OK);
+  ASSERT_EQ(E().ResizeImage(24, 18, InterpolationModeNearestNeighbor), OK);
   const std::vector<ARGB> pixels = ArgbPixelsOf(id);
   int32_t wrong = 0;
   for (int32_t y = 0; y < 18; ++y)
