@@ -1,6 +1,7 @@
 // Symbols drawn by zint and dmtxwrite, read through the engine and the real reader plug-ins:
 // values, types and corners, with zbarimg and dmtxread as the second opinion.
 #include <cmath>
+#include <random>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -305,6 +306,46 @@ TEST_F(BarcodeSymbolsTest, PageOfPrintedTextHoldsNoSymbol) {
     EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeCount(), 0) << engine_->Barcode1DReaderGetBarcodeValue(1);
   }
   engine_->CloseImage(id);
+}
+
+// Salt and pepper noise is no symbol: a thousand small pages of scattered dots, light on dark and
+// dark on light, sparse to dense, in dots of one and of a few pixels, give no symbol in either mode.
+TEST_F(BarcodeSymbolsTest, SaltNoisePagesHoldNoSymbol) {
+  std::mt19937 random(4307);
+  int pagesWithSymbols = 0;
+  std::string seen;
+  for (int page = 0; page < 1000; ++page) {
+    const int width = 40 + static_cast<int>(random() % 81), height = 24 + static_cast<int>(random() % 49);
+    const int dot = 1 + static_cast<int>(random() % 3);
+    const uint32_t percent = 2 + random() % 60;
+    const bool lightDots = page % 2 == 0;
+    const int32_t ground = static_cast<int32_t>(lightDots ? 0xFF000000u : 0xFFFFFFFFu);
+    const int32_t ink = static_cast<int32_t>(lightDots ? 0xFFFFFFFFu : 0xFF000000u);
+    std::vector<int32_t> pixels(static_cast<size_t>(width) * height, ground);
+    for (int y = 0; y < height; y += dot)
+      for (int x = 0; x < width; x += dot) {
+        if (random() % 100 >= percent) continue;
+        for (int dy = 0; dy < dot && y + dy < height; ++dy)
+          for (int dx = 0; dx < dot && x + dx < width; ++dx) pixels[static_cast<size_t>(y + dy) * width + x + dx] = ink;
+      }
+    const int32_t id = engine_->CreateNewImage(width, height, 24);
+    ASSERT_NE(id, 0);
+    auto array = vexiro::BasicArray<int32_t>::FromVector(std::move(pixels));
+    ASSERT_EQ(engine_->SetPixelArray(array, 0, 0, width, height), vexiro::OK);
+    bool found = false;
+    for (const auto mode : {vexiro::BestSpeed, vexiro::BestQuality}) {
+      ASSERT_EQ(engine_->Barcode1DReaderDoScan(mode), vexiro::OK);
+      for (int32_t n = 1; n <= engine_->Barcode1DReaderGetBarcodeCount(); ++n) {
+        found = true;
+        seen += "page " + std::to_string(page) + " mode " + std::to_string(mode) + ": type " +
+                std::to_string(engine_->Barcode1DReaderGetBarcodeType(n)) + " \"" +
+                engine_->Barcode1DReaderGetBarcodeValue(n) + "\"\n";
+      }
+    }
+    pagesWithSymbols += found;
+    engine_->CloseImage(id);
+  }
+  EXPECT_EQ(pagesWithSymbols, 0) << seen;
 }
 
 // Symbols no outside tool draws, painted here from their definitions: element patterns bar
