@@ -340,6 +340,43 @@ TEST_F(BarcodeSymbolsTest, ASymbolMustBeTallEnoughToBeBelieved) {
   }
 }
 
+// The picture's edge is no quiet zone: a symbol whose first or last bar lies on it may be cut
+// off, and is not read, while the same symbol clear of the edge is.
+TEST_F(BarcodeSymbolsTest, ASymbolOnThePicturesEdgeIsNotRead) {
+  VX_REQUIRE_TOOL("zint");
+  VX_REQUIRE_TOOL("convert");
+  VX_REQUIRE_TOOL("identify");
+  const struct {
+    const char* name;
+    int zintSymbology;
+    const char* data;
+  } symbols[] = {{"Codabar", 18, "A37859B"}, {"Code 128", 20, "Hello-128"}, {"Industrial", 7, "2024613"},
+                 {"Matrix", 2, "2024613"}};
+  for (const auto& symbol : symbols) {
+    const int32_t clear = LoadPlaced(symbol.zintSymbology, symbol.data, 40, 30, "", "600x200", "--notext");
+    ASSERT_NE(clear, 0);
+    const int width = SymbolSize().first;
+    engine_->CloseImage(clear);
+    // Flush with the left edge, then with the right one.
+    const struct {
+      int left;
+      int pageWidth;
+    } placements[] = {{0, 600}, {40, 40 + width}};
+    for (const auto& placement : placements) {
+      for (const auto mode : {vexiro::BestSpeed, vexiro::BestQuality}) {
+        SCOPED_TRACE(std::string(symbol.name) + " at " + std::to_string(placement.left) + " on " +
+                     std::to_string(placement.pageWidth) + " mode " + std::to_string(mode));
+        const int32_t id = LoadPlaced(symbol.zintSymbology, symbol.data, placement.left, 30, "",
+                                      std::to_string(placement.pageWidth) + "x200", "--notext");
+        ASSERT_NE(id, 0);
+        ASSERT_EQ(engine_->Barcode1DReaderDoScan(mode), vexiro::OK);
+        EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeCount(), 0) << engine_->Barcode1DReaderGetBarcodeValue(1);
+        engine_->CloseImage(id);
+      }
+    }
+  }
+}
+
 // Salt and pepper noise is no symbol: a thousand small pages of scattered dots, light on dark and
 // dark on light, sparse to dense, in dots of one and of a few pixels, give no symbol in either mode.
 TEST_F(BarcodeSymbolsTest, SaltNoisePagesHoldNoSymbol) {
