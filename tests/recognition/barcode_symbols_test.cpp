@@ -340,22 +340,24 @@ TEST_F(BarcodeSymbolsTest, ASymbolMustBeTallEnoughToBeBelieved) {
   }
 }
 
-// The picture's edge is no quiet zone: a symbol whose first or last bar lies on it may be cut
-// off, and is not read, while the same symbol clear of the edge is.
-TEST_F(BarcodeSymbolsTest, ASymbolOnThePicturesEdgeIsNotRead) {
+// For the 2 of 5 symbologies read from the plug-in's own scan lines, whose start patterns are
+// weak, the picture's edge is no quiet zone: a symbol whose first or last bar lies on it may be
+// cut off and is not read, while the same symbol clear of the edge is. (The library's readers
+// keep reading symbols drawn without margins, as zint draws Code 128.)
+TEST_F(BarcodeSymbolsTest, ATwoOfFiveSymbolOnThePicturesEdgeIsNotRead) {
   VX_REQUIRE_TOOL("zint");
   VX_REQUIRE_TOOL("convert");
   VX_REQUIRE_TOOL("identify");
   const struct {
     const char* name;
     int zintSymbology;
-    const char* data;
-  } symbols[] = {{"Codabar", 18, "A37859B"}, {"Code 128", 20, "Hello-128"}, {"Industrial", 7, "2024613"},
-                 {"Matrix", 2, "2024613"}};
+  } symbols[] = {{"Industrial", 7}, {"Matrix", 2}, {"IATA", 4}, {"Data Logic", 6}};
   for (const auto& symbol : symbols) {
-    const int32_t clear = LoadPlaced(symbol.zintSymbology, symbol.data, 40, 30, "", "600x200", "--notext");
+    const int32_t clear = LoadPlaced(symbol.zintSymbology, "2024613", 40, 30, "", "600x200", "--notext");
     ASSERT_NE(clear, 0);
     const int width = SymbolSize().first;
+    ASSERT_EQ(engine_->Barcode1DReaderDoScan(vexiro::BestSpeed), vexiro::OK);
+    EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeCount(), 1) << symbol.name << " clear of the edge";
     engine_->CloseImage(clear);
     // Flush with the left edge, then with the right one.
     const struct {
@@ -366,7 +368,7 @@ TEST_F(BarcodeSymbolsTest, ASymbolOnThePicturesEdgeIsNotRead) {
       for (const auto mode : {vexiro::BestSpeed, vexiro::BestQuality}) {
         SCOPED_TRACE(std::string(symbol.name) + " at " + std::to_string(placement.left) + " on " +
                      std::to_string(placement.pageWidth) + " mode " + std::to_string(mode));
-        const int32_t id = LoadPlaced(symbol.zintSymbology, symbol.data, placement.left, 30, "",
+        const int32_t id = LoadPlaced(symbol.zintSymbology, "2024613", placement.left, 30, "",
                                       std::to_string(placement.pageWidth) + "x200", "--notext");
         ASSERT_NE(id, 0);
         ASSERT_EQ(engine_->Barcode1DReaderDoScan(mode), vexiro::OK);

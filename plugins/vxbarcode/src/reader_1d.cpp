@@ -3,7 +3,6 @@
 #define ZX_USE_UTF8 1
 #include <ZXing/ReadBarcode.h>
 
-#include <algorithm>
 #include <cmath>
 
 #include "../vxbarcode.h"
@@ -127,31 +126,11 @@ FoundSymbol SymbolOf(const ZXing::Result& r, const Symbology& symbology, const s
 
 double Distance(const ZXing::PointI& a, const ZXing::PointI& b) { return std::hypot(a.x - b.x, a.y - b.y); }
 
-// Every linear symbology asks for a quiet zone of seven to ten modules or more before its first
-// bar and after its last, which is more than this share of its length. The picture's edge is
-// none: a symbol that starts or ends closer to it may be cut off, or noise that only looks whole.
-constexpr double kLeastMarginPerLength = 0.05;
-
-bool Inside(const DibPixels& pixels, double x, double y) {
-  return x >= 0 && y >= 0 && x <= pixels.width - 1 && y <= pixels.height - 1;
-}
-
-bool HasRoomForQuietZones(const ZXing::Position& p, const DibPixels& pixels, double length) {
-  const double startX = (p.topLeft().x + p.bottomLeft().x) / 2.0, startY = (p.topLeft().y + p.bottomLeft().y) / 2.0;
-  const double endX = (p.topRight().x + p.bottomRight().x) / 2.0, endY = (p.topRight().y + p.bottomRight().y) / 2.0;
-  const double along = std::max(std::hypot(endX - startX, endY - startY), 1.0);
-  const double dx = (endX - startX) / along * kLeastMarginPerLength * length;
-  const double dy = (endY - startY) / along * kLeastMarginPerLength * length;
-  return Inside(pixels, startX - dx, startY - dy) && Inside(pixels, endX + dx, endY + dy);
-}
-
 // The library's position of a symbol read on several lines runs from the first line read to the
 // last, so its sides tell the height the lines cover.
-bool Believed(const ZXing::Result& r, const DibPixels& pixels) {
+bool Believed(const ZXing::Result& r) {
   const ZXing::Position& p = r.position();
-  const double length = Distance(p.topLeft(), p.topRight());
-  return ReadOnEnoughLines(r.lineCount(), Distance(p.topLeft(), p.bottomLeft()), length) &&
-         HasRoomForQuietZones(p, pixels, length);
+  return ReadOnEnoughLines(r.lineCount(), Distance(p.topLeft(), p.bottomLeft()), Distance(p.topLeft(), p.topRight()));
 }
 
 std::vector<FoundSymbol> RecogniseLinear(const DibPixels& pixels, int32_t performance) {
@@ -159,7 +138,7 @@ std::vector<FoundSymbol> RecogniseLinear(const DibPixels& pixels, int32_t perfor
   const ZXing::Results results = ZXing::ReadBarcodes(ViewOf(pixels), HintsFor(performance));
   for (const ZXing::Result& r : results) {
     const Symbology* symbology = SymbologyOf(r.format());
-    if (symbology == nullptr || !r.isValid() || !Believed(r, pixels) || HasAddOnTwin(results, r)) continue;
+    if (symbology == nullptr || !r.isValid() || !Believed(r) || HasAddOnTwin(results, r)) continue;
     const SplitText split = Split(r);
     found.push_back(SymbolOf(r, *symbology, split.main));
     if (split.addOn.empty()) continue;
