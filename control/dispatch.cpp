@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "control/path_arguments.h"
+
 namespace vx::control {
 
 namespace {
@@ -99,6 +101,11 @@ HRESULT Dispatch::Invoke(int32_t dispid, std::vector<Variant>& positional, std::
   if (!binding) return E_NOTIMPL;
   std::vector<Variant> args;
   HRESULT hr = ArrangeArguments(*m, positional, named, args, badArg);
+  if (const RefusalMark* refuse = PathRefusalOf(cls_); refuse && SUCCEEDED(hr) && HoldsCutPath(*m, args)) {
+    (*refuse)(self_);
+    result = RefusedResult(*m);
+    return S_OK;
+  }
   try {
     if (SUCCEEDED(hr)) hr = binding->Call(self_, args, result, badArg);
   } catch (const std::exception& e) {

@@ -177,7 +177,9 @@ Variant Replace(const std::vector<Variant>& a) {
     out.append(rest, from, at - from).append(with);
     from = at + sought.size();
   }
-  return Variant::Str(out + rest.substr(from));
+  // The text after the last replacement counts too: it alone can carry the result past the limit.
+  CheckTextLength(out.size() + (rest.size() - from), "Replace");
+  return Variant::Str(out.append(rest, from));
 }
 
 Variant Cased(const std::vector<Variant>& a, char (*fold)(char), std::string_view function) {

@@ -2,10 +2,19 @@
 // run-time error type made known to dispatch.
 #include "control/binding.h"
 #include "control/dispatch.h"
+#include "control/path_arguments.h"
 #include "engine/runtime_error.h"
 #include "vexiro/imaging.h"
 
 namespace vx::control {
+
+// A call that dispatch refuses before the member runs (a path cut by a NUL) leaves
+// InvalidParameter as the last status, as the member's own refusal would.
+struct EngineRefusals {
+  static void MarkInvalid(void* engine) { static_cast<vexiro::cImaging*>(engine)->nStat = vexiro::InvalidParameter; }
+};
+[[maybe_unused]] const bool pathsRefused =
+    (AddPathRefusal(typeid(vexiro::cImaging), &EngineRefusals::MarkInvalid), true);
 
 VX_BIND(GetStat, &vexiro::cImaging::GetStat);
 

@@ -20,12 +20,16 @@ VexiroStatus cImaging::StartScanPdf(std::unique_ptr<cPDF>& writer, int32_t& hand
 VexiroStatus cImaging::AddImageToScanPdf(cPDF* writer, int32_t handle, int32_t nImageID) {
   if (nImageID == 0) return InvalidParameter;
   if (writer == nullptr || handle == 0) return TwainPdfMustBeCreatedFirst;
-  return writer->PdfAddImage(nImageID, 2) != 0 ? OK : PdfErrorAddingImage;
+  if (writer->PdfAddImage(nImageID, 2) != 0) return OK;
+  // Bytes that did not reach the disk spoil the document, not just this image: the host must
+  // hear that the file cannot be made, not that one picture was refused.
+  return writer->PdfWriteFailed() ? CanNotCreateFile : PdfErrorAddingImage;
 }
 
 VexiroStatus cImaging::StopScanPdf(std::unique_ptr<cPDF>& writer, int32_t& handle, const vx::pdf::ScanPdfPages* pages) {
   if (writer == nullptr || handle == 0) return nStat = TwainPdfMustBeCreatedFirst;
   const auto count = static_cast<int32_t>(writer->ImageCount());
+  const bool cutShort = writer->PdfWriteFailed();
   for (int32_t i = 1; i <= count; ++i) {
     const bool withText = pages != nullptr && pages->characters != nullptr &&
                           static_cast<size_t>(i) <= pages->characters->size();
@@ -36,7 +40,8 @@ VexiroStatus cImaging::StopScanPdf(std::unique_ptr<cPDF>& writer, int32_t& handl
   const bool kept = vx::pdf::FinishPdfSavingWriter(*writer, count > 0);
   writer.reset();
   handle = 0;
-  if (count > 0 && !kept) nStat = CanNotCreateFile;
+  // A document cut short by a full disk fails even when none of its images got in.
+  if (!kept && (count > 0 || cutShort)) nStat = CanNotCreateFile;
   return nStat;
 }
 
@@ -67,7 +72,7 @@ VexiroStatus cImaging::TwainPdfStartEx(const std::string& sFilePath, const std::
 }
 
 VexiroStatus cImaging::TwainAddVexiroImageToPdf(int32_t nImageID) {
-  return AddImageToScanPdf(oTwainPDF.get(), nTwainPdfHandle, nImageID);
+  return nStat = AddImageToScanPdf(oTwainPDF.get(), nTwainPdfHandle, nImageID);
 }
 
 VexiroStatus cImaging::TwainPdfStop() { return StopScanPdf(oTwainPDF, nTwainPdfHandle, nullptr); }

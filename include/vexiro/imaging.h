@@ -22,6 +22,9 @@ namespace ole {
 class IPicture;
 }  // namespace ole
 }  // namespace vx
+namespace vx::control {
+struct EngineRefusals;  // what a call refused by dispatch leaves as the last status
+}  // namespace vx::control
 namespace vx::pdf {
 struct PdfSaveRequest;  // saving images as PDF (pdf/saving/save_request.h)
 struct ScanPdfPages;    // the text of a scanned document's pages (pdf/saving/save_request.h)
@@ -1316,6 +1319,7 @@ class cImaging {
  private:
   friend struct ImagingTestAccess;
   friend struct SavingTestAccess;
+  friend struct vx::control::EngineRefusals;
 
   // A loader's result becomes the current image; its status is kept either way. The identifier
   // is taken by reference, so it is read after the loader that fills it has run.

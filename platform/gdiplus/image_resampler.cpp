@@ -329,9 +329,8 @@ __attribute__((target("avx2"))) inline uint32_t ConvolveInsideAvx2(const uint8_t
 
 // The sums of sixteen, eight and four lanes folded to one pixel. Through memory: GCC 12 warns of
 // the undefined pass-through in the intrinsics that extract a half.
-__attribute__((target("avx2,avx512bw"))) [[gnu::always_inline]] inline uint32_t FoldedPixel(__m512i widest,
-                                                                                            __m256i wide,
-                                                                                            __m128i sum) {
+__attribute__((target("avx2,avx512bw"), always_inline)) inline uint32_t FoldedPixel(__m512i widest, __m256i wide,
+                                                                                     __m128i sum) {
   alignas(64) int32_t lanes[16];
   _mm512_store_si512(lanes, widest);
   const __m256i halves = _mm256_add_epi32(_mm256_load_si256(reinterpret_cast<const __m256i*>(lanes)),
@@ -365,7 +364,7 @@ __attribute__((target("avx2,avx512bw"))) inline uint32_t ConvolveInsideAvx512(co
 }
 
 #define VX_VNNI __attribute__((target("avx2,avx512bw,avx512vbmi,avx512vnni")))
-#define VX_VNNI_INLINE VX_VNNI [[gnu::always_inline]]
+#define VX_VNNI_INLINE __attribute__((target("avx2,avx512bw,avx512vbmi,avx512vnni"), always_inline))
 
 // Where the processor also has AVX-512 VBMI and VNNI, one byte permutation interleaves and widens
 // eight pixels as InterleavedQuad does, and one instruction multiplies and accumulates their taps.

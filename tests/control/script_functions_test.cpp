@@ -5,6 +5,9 @@
 #include <fstream>
 
 #include "control/script_folder_walk.h"
+#include "control/script_functions.h"
+#include "control/script_lexer.h"
+#include "control/script_operators.h"
 #include "control/wildcards.h"
 #include "script_test_support.h"
 
@@ -98,6 +101,36 @@ TEST(ScriptFunctions, RefuseWhatBasicRefuses) {
     const Outcome o = RunOnFake(engine, c.script);
     EXPECT_FALSE(o.ok) << c.script;
     EXPECT_EQ(o.error, c.error) << c.script;
+  }
+}
+
+// Replace never makes a text longer than any other script text may be, wherever the length
+// comes from: the replacements, or the text left after the last one.
+TEST(ScriptFunctions, ReplaceStopsAtTheLongestText) {
+  const size_t half = kMaxScriptText / 2;
+  struct Case {
+    const char* what;
+    std::string text, with;
+    int32_t count;
+    size_t length;  // 0: refused
+  };
+  const Case cases[] = {
+      {"the tail after the replacement", "a" + std::string(half, 'x'), std::string(half + 1, 'y'), -1, 0},
+      {"the tail after the counted replacements", "aa" + std::string(half, 'x'), std::string(half / 2 + 1, 'y'), 2, 0},
+      {"the replacements themselves", std::string(half, 'x') + "a", std::string(half + 1, 'y'), -1, 0},
+      {"exactly the longest", "a" + std::string(half, 'x'), std::string(half, 'y'), -1, kMaxScriptText},
+  };
+  FolderWalk walk;
+  for (const Case& c : cases) {
+    const std::vector<Variant> args = {Variant::Str(c.text), Variant::Str("a"), Variant::Str(c.with), Variant::I4(1),
+                                       Variant::I4(c.count)};
+    try {
+      const size_t made = CallScriptFunction("Replace", args, walk).AsStr().size();
+      EXPECT_EQ(made, c.length) << c.what;
+    } catch (const LineError& e) {
+      EXPECT_EQ(c.length, 0u) << c.what << ": " << e.what();
+      EXPECT_NE(std::string(e.what()).find("out of string space"), std::string::npos) << e.what();
+    }
   }
 }
 

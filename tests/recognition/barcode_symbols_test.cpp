@@ -1,6 +1,7 @@
 // Symbols drawn by zint and dmtxwrite, read through the engine and the real reader plug-ins:
 // values, types and corners, with zbarimg and dmtxread as the second opinion.
 #include <cmath>
+#include <random>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -306,6 +307,93 @@ TEST_F(BarcodeSymbolsTest, PageOfPrintedTextHoldsNoSymbol) {
     EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeCount(), 0) << engine_->Barcode1DReaderGetBarcodeValue(1);
   }
   engine_->CloseImage(id);
+}
+
+// A symbol is read only where a human would trust it: a sliver a few pixels tall reads on too
+// few lines, and a 2 of 5 symbol on the picture's edge (which its weak start and stop patterns
+// would take for a quiet zone) may be cut off; the same symbols taller and clear of the edge are
+// read. The library's readers keep reading symbols drawn flush with the picture, as zint draws them.
+TEST_F(BarcodeSymbolsTest, ASymbolIsReadOnlyWhenTallEnoughAndClearOfTheEdge) {
+  VX_REQUIRE_TOOL("zint");
+  VX_REQUIRE_TOOL("convert");
+  VX_REQUIRE_TOOL("identify");
+  enum class Place { Clear, LeftEdge, RightEdge };
+  const struct {
+    const char* name;
+    int zintSymbology;
+    const char* data;
+    int height;  // in modules
+    Place place;
+    bool read;
+  } cases[] = {
+      {"Codabar", 18, "A37859B", 1, Place::Clear, false},      {"Codabar", 18, "A37859B", 20, Place::Clear, true},
+      {"Code 128", 20, "Hello-128", 1, Place::Clear, false},   {"Code 128", 20, "Hello-128", 20, Place::Clear, true},
+      {"Code 128", 20, "Hello-128", 20, Place::LeftEdge, true}, {"Industrial", 7, "2024613", 1, Place::Clear, false},
+      {"Industrial", 7, "2024613", 20, Place::Clear, true},    {"Industrial", 7, "2024613", 20, Place::LeftEdge, false},
+      {"Industrial", 7, "2024613", 20, Place::RightEdge, false}, {"Data Logic", 6, "2024613", 1, Place::Clear, false},
+      {"Data Logic", 6, "2024613", 20, Place::Clear, true},    {"Data Logic", 6, "2024613", 20, Place::LeftEdge, false},
+      {"Matrix", 2, "2024613", 20, Place::RightEdge, false},   {"IATA", 4, "2024613", 20, Place::LeftEdge, false},
+      {"IATA", 4, "2024613", 20, Place::RightEdge, false},
+  };
+  for (const auto& c : cases) {
+    const std::string options = "--notext --height=" + std::to_string(c.height);
+    int left = 40, pageWidth = 600;
+    if (c.place == Place::LeftEdge) left = 0;
+    if (c.place == Place::RightEdge) {
+      engine_->CloseImage(LoadPlaced(c.zintSymbology, c.data, left, 30, "", "600x200", options));
+      pageWidth = left + SymbolSize().first;
+    }
+    for (const auto mode : {vexiro::BestSpeed, vexiro::BestQuality}) {
+      SCOPED_TRACE(std::string(c.name) + " " + options + " at " + std::to_string(left) + " on " +
+                   std::to_string(pageWidth) + " mode " + std::to_string(mode));
+      const int32_t id =
+          LoadPlaced(c.zintSymbology, c.data, left, 30, "", std::to_string(pageWidth) + "x200", options);
+      ASSERT_NE(id, 0);
+      ASSERT_EQ(engine_->Barcode1DReaderDoScan(mode), vexiro::OK);
+      EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeCount(), c.read ? 1 : 0) << engine_->Barcode1DReaderGetBarcodeValue(1);
+      engine_->CloseImage(id);
+    }
+  }
+}
+
+// Salt and pepper noise is no symbol: a thousand small pages of scattered dots, light on dark and
+// dark on light, sparse to dense, in dots of one and of a few pixels, give no symbol in either mode.
+TEST_F(BarcodeSymbolsTest, SaltNoisePagesHoldNoSymbol) {
+  std::mt19937 random(4307);
+  int pagesWithSymbols = 0;
+  std::string seen;
+  for (int page = 0; page < 1000; ++page) {
+    const int width = 48 + static_cast<int>(random() % 161), height = 32 + static_cast<int>(random() % 97);
+    const int dot = 1 + static_cast<int>(random() % 3);
+    const uint32_t percent = 2 + random() % 60;
+    const bool lightDots = page % 2 == 0;
+    const int32_t ground = static_cast<int32_t>(lightDots ? 0xFF000000u : 0xFFFFFFFFu);
+    const int32_t ink = static_cast<int32_t>(lightDots ? 0xFFFFFFFFu : 0xFF000000u);
+    std::vector<int32_t> pixels(static_cast<size_t>(width) * height, ground);
+    for (int y = 0; y < height; y += dot)
+      for (int x = 0; x < width; x += dot) {
+        if (random() % 100 >= percent) continue;
+        for (int dy = 0; dy < dot && y + dy < height; ++dy)
+          for (int dx = 0; dx < dot && x + dx < width; ++dx) pixels[static_cast<size_t>(y + dy) * width + x + dx] = ink;
+      }
+    const int32_t id = engine_->CreateNewImage(width, height, 24);
+    ASSERT_NE(id, 0);
+    auto array = vexiro::BasicArray<int32_t>::FromVector(std::move(pixels));
+    ASSERT_EQ(engine_->SetPixelArray(array, 0, 0, width, height), vexiro::OK);
+    bool found = false;
+    for (const auto mode : {vexiro::BestSpeed, vexiro::BestQuality}) {
+      ASSERT_EQ(engine_->Barcode1DReaderDoScan(mode), vexiro::OK);
+      for (int32_t n = 1; n <= engine_->Barcode1DReaderGetBarcodeCount(); ++n) {
+        found = true;
+        seen += "page " + std::to_string(page) + " mode " + std::to_string(mode) + ": type " +
+                std::to_string(engine_->Barcode1DReaderGetBarcodeType(n)) + " \"" +
+                engine_->Barcode1DReaderGetBarcodeValue(n) + "\"\n";
+      }
+    }
+    pagesWithSymbols += found;
+    engine_->CloseImage(id);
+  }
+  EXPECT_EQ(pagesWithSymbols, 0) << seen;
 }
 
 // Symbols no outside tool draws, painted here from their definitions: element patterns bar

@@ -3,8 +3,11 @@
 #define ZX_USE_UTF8 1
 #include <ZXing/ReadBarcode.h>
 
+#include <cmath>
+
 #include "../vxbarcode.h"
 #include "check_characters.h"
+#include "scan_lines.h"
 #include "scanners.h"
 #include "two_of_five_reader.h"
 
@@ -121,12 +124,21 @@ FoundSymbol SymbolOf(const ZXing::Result& r, const Symbology& symbology, const s
   return found;
 }
 
+double Distance(const ZXing::PointI& a, const ZXing::PointI& b) { return std::hypot(a.x - b.x, a.y - b.y); }
+
+// The library's position of a symbol read on several lines runs from the first line read to the
+// last, so its sides tell the height the lines cover.
+bool Believed(const ZXing::Result& r) {
+  const ZXing::Position& p = r.position();
+  return ReadOnEnoughLines(r.lineCount(), Distance(p.topLeft(), p.bottomLeft()), Distance(p.topLeft(), p.topRight()));
+}
+
 std::vector<FoundSymbol> RecogniseLinear(const DibPixels& pixels, int32_t performance) {
   std::vector<FoundSymbol> found;
   const ZXing::Results results = ZXing::ReadBarcodes(ViewOf(pixels), HintsFor(performance));
   for (const ZXing::Result& r : results) {
     const Symbology* symbology = SymbologyOf(r.format());
-    if (symbology == nullptr || !r.isValid() || HasAddOnTwin(results, r)) continue;
+    if (symbology == nullptr || !r.isValid() || !Believed(r) || HasAddOnTwin(results, r)) continue;
     const SplitText split = Split(r);
     found.push_back(SymbolOf(r, *symbology, split.main));
     if (split.addOn.empty()) continue;

@@ -18,6 +18,15 @@ struct LineRuns {
   bool Dark(int i) const { return (i % 2 == 0) == firstDark; }
 };
 
+// A linear symbol is believed only when read alike on at least three lines that together cover
+// a height of a tenth of its length or more: printed bars are at least that tall, while noise
+// that happens to read as a symbol does so on a single line or on the few that one blot spans.
+inline bool ReadOnEnoughLines(int lines, double height, double length) {
+  constexpr int kLeastLines = 3;
+  constexpr double kLeastHeightPerLength = 0.1;
+  return lines >= kLeastLines && height >= kLeastHeightPerLength * length;
+}
+
 // Reads row `index` (vertical false) or column `index` into runs; `luminance` is the caller's
 // buffer, reused from line to line. A line without contrast is one light run.
 void ReadLine(const DibPixels& pixels, bool vertical, int index, std::vector<uint8_t>& luminance, LineRuns& runs);

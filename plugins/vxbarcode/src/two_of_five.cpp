@@ -55,8 +55,11 @@ constexpr Variant kVariants[] = {
 
 // Fewer digits than this are too easily met in print that is no symbol.
 constexpr size_t kLeastDigits = 3;
-// A quiet zone is a space at least this many narrow elements wide; a wide space is at most 3.
-constexpr int kQuietZoneNarrows = 5;
+// Runs of the line are cut into candidate symbols where a space is at least this many narrow
+// elements wide (a wide space is at most 3); a symbol read is then asked for quiet zones of its
+// own on both sides, as wide as the symbologies publish them, measured in its own narrow width.
+constexpr int kSegmentGapNarrows = 5;
+constexpr double kQuietZoneNarrows = 10;
 // Wide elements are 2 to 3 times as wide as narrow ones; below this ratio nothing is wide.
 constexpr double kLeastWideRatio = 1.7;
 // The narrow width is judged on this many elements from a symbol's first bar.
@@ -103,7 +106,7 @@ bool Decode(const std::string& classes, const Variant& v, std::string& digits) {
 
 // Elements first .. last as narrow and wide: the two widths are found by splitting the widths
 // where they part into two groups, so that neither print gain nor scale need be known.
-bool Classify(const LineRuns& runs, int first, int last, std::string& classes) {
+bool Classify(const LineRuns& runs, int first, int last, std::string& classes, double& narrowWidth) {
   int least = runs.Width(first), most = least;
   for (int i = first; i <= last; ++i) {
     least = std::min(least, runs.Width(i));
@@ -124,6 +127,7 @@ bool Classify(const LineRuns& runs, int first, int last, std::string& classes) {
     split = (narrow + wide) / 2;
   }
   if (wide < kLeastWideRatio * narrow) return false;
+  narrowWidth = narrow;
   classes.clear();
   for (int i = first; i <= last; ++i) classes.push_back(runs.Width(i) >= split ? 'w' : 'n');
   return true;
@@ -135,15 +139,19 @@ int NarrowNear(const LineRuns& runs, int first) {
   return narrow;
 }
 
-bool IsQuietZone(const LineRuns& runs, int i, int narrow) {
-  return i < 0 || i >= runs.Count() || runs.Width(i) >= kQuietZoneNarrows * narrow;
+// The picture's edge is no quiet zone: what lies beyond it is unknown, and noise cut off there
+// would otherwise pass for a symbol.
+bool IsGap(const LineRuns& runs, int i, double narrow, double narrows) {
+  return i >= 0 && i < runs.Count() && runs.Width(i) >= narrows * narrow;
 }
 
 // The elements from the bar `first` up to the last bar before the next quiet zone, matched
 // against each pattern of that bar colour, read forwards and backwards.
 void MatchSegment(const LineRuns& runs, int first, int last, bool lightBars, std::vector<LineHit>& hits) {
   std::string classes;
-  if (!Classify(runs, first, last, classes)) return;
+  double narrow = 0;
+  if (!Classify(runs, first, last, classes, narrow)) return;
+  if (!IsGap(runs, first - 1, narrow, kQuietZoneNarrows) || !IsGap(runs, last + 1, narrow, kQuietZoneNarrows)) return;
   const std::string backwards(classes.rbegin(), classes.rend());
   for (const Variant& v : kVariants) {
     if (v.lightBars != lightBars) continue;
@@ -169,13 +177,14 @@ void FindWithBarColour(const LineRuns& runs, bool lightBars, std::vector<LineHit
   int first = runs.Dark(0) != lightBars ? 0 : 1;
   while (first < count) {
     const int narrow = NarrowNear(runs, first);
-    if (!IsQuietZone(runs, first - 1, narrow)) {
+    if (!IsGap(runs, first - 1, narrow, kSegmentGapNarrows)) {
       first += 2;
       continue;
     }
     int last = first;
-    while (!IsQuietZone(runs, last + 1, narrow)) last += 2;
-    if (last >= count) last -= 2;  // the line ended inside a space: its last bar ends the run
+    while (last + 2 < count && !IsGap(runs, last + 1, narrow, kSegmentGapNarrows)) last += 2;
+    // A symbol ends in a space before the line does; one cut off by the edge is not read.
+    if (!IsGap(runs, last + 1, narrow, kSegmentGapNarrows)) return;
     if (last > first) MatchSegment(runs, first, last, lightBars, hits);
     first = last + 2;
   }

@@ -13,9 +13,8 @@ namespace vxbarcode {
 namespace {
 
 // About this many lines are read across the picture, as the linear library's thorough mode
-// does; a symbol needs to be read on two of them.
+// does; a symbol must be read alike on enough of them (ReadOnEnoughLines).
 constexpr int kLinesAcross = 256;
-constexpr int kLeastLines = 2;
 // Lines of one symbol may miss in between (a blot, a crease) and drift along by a skew.
 constexpr int kMissedLines = 3;
 constexpr int kDriftPixels = 4;
@@ -35,13 +34,18 @@ bool Continues(const Track& track, const LineHit& hit, int line) {
   return std::abs(hit.readStart - track.last.readStart) <= kDriftPixels + (line - track.lastLine);
 }
 
+bool Confirmed(const Track& track) {
+  return ReadOnEnoughLines(track.lines, track.lastLine - track.firstLine,
+                           std::abs(track.first.readEnd - track.first.readStart) + 1);
+}
+
 // Tracks no longer read on the last lines are done: moved aside, so that a page of many small
 // symbols costs each new line only the symbols it may continue. Returns the symbols reported.
 size_t Retire(std::vector<Track>& active, std::vector<Track>& done, int line, int step, size_t reported) {
   auto stale = [&](const Track& t) { return line - t.lastLine > kMissedLines * step; };
   for (const Track& track : active)
     if (stale(track)) {
-      reported += track.lines >= kLeastLines;
+      reported += Confirmed(track);
       done.push_back(track);
     }
   active.erase(std::remove_if(active.begin(), active.end(), stale), active.end());
@@ -108,7 +112,7 @@ void ReadLines(const DibPixels& pixels, bool vertical, std::vector<FoundSymbol>&
   }
   done.insert(done.end(), active.begin(), active.end());
   for (const Track& track : done)
-    if (track.lines >= kLeastLines) found.push_back(SymbolOf(track, vertical));
+    if (Confirmed(track)) found.push_back(SymbolOf(track, vertical));
 }
 
 }  // namespace

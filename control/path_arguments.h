@@ -1,0 +1,33 @@
+// Paths cross from the member interface to the system's files here. A text holding a NUL names
+// another file than the caller wrote (the file system reads a name up to its first NUL), so
+// "name.png" NUL ".jpg" would pass a check for ".jpg" and write name.png. Dispatch refuses such
+// a call before the member runs: every String parameter that names a file or folder takes part,
+// by its name in the member table, so no member taking a path can be fooled.
+#pragma once
+#include <functional>
+#include <typeindex>
+#include <vector>
+
+#include "control/member_table.h"
+#include "control/variant.h"
+
+namespace vx::control {
+
+// Whether the parameter is a path: a String named for a path, file, folder or destination file.
+bool NamesAFile(const ParamDesc& param);
+
+// Whether one of the call's path arguments holds a NUL.
+bool HoldsCutPath(const MemberDesc& member, const std::vector<Variant>& args);
+
+// What a refused call answers: InvalidParameter where the member answers a status, else its
+// result type's empty value (0, False, "").
+Variant RefusedResult(const MemberDesc& member);
+
+// A class whose members keep a last status registers how a refused call sets it to
+// InvalidParameter; dispatch refuses cut paths only for such classes (a forwarding class leaves
+// the refusal to the object it forwards to, whose status it then is).
+using RefusalMark = std::function<void(void* self)>;
+void AddPathRefusal(std::type_index cls, RefusalMark mark);
+const RefusalMark* PathRefusalOf(std::type_index cls);
+
+}  // namespace vx::control
