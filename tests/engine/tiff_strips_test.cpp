@@ -42,7 +42,8 @@ uint64_t FileSize(const std::string& path) {
 
 std::vector<uint8_t> ReadBytes(const std::string& path) {
   std::vector<uint8_t> bytes(FileSize(path));
-  std::ifstream(path, std::ios::binary).read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  std::ifstream(path, std::ios::binary)
+      .read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   return bytes;
 }
 
@@ -83,7 +84,8 @@ std::string DrawPage(const std::string& folder, const Page& page) {
   const std::string command = "convert -size " + std::to_string(page.width) + "x" + std::to_string(page.height) +
                               " xc:'#faf8f0' -font Liberation-Serif -pointsize " + std::to_string(page.width / 60) +
                               " -fill '#141420' -annotate +" + std::to_string(page.width / 14) + "+" +
-                              std::to_string(page.height / 15) + " '" + PageText(page.height / 45) + "' -fill '#c81e1e' -draw 'rectangle " +
+                              std::to_string(page.height / 15) + " '" + PageText(page.height / 45) +
+                              "' -fill '#c81e1e' -draw 'rectangle " +
                               std::to_string(page.width * 3 / 4) + ",40 " + std::to_string(page.width - 60) +
                               ",160' " + DepthArguments(page.bits) + path;
   EXPECT_TRUE(RunQuiet(command)) << command;
@@ -141,7 +143,8 @@ std::vector<uint8_t> RgbaByLibtiff(const std::string& path, uint16_t page) {
 bool LibtiffDecodesWhole(const std::string& path) {
   std::unique_ptr<TIFF, void (*)(TIFF*)> tif(TIFFOpen(path.c_str(), "r"), TIFFClose);
   uint32_t width = 0, height = 0;
-  if (!tif || !TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width) || !TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height))
+  if (!tif || !TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width) ||
+      !TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height))
     return false;
   std::vector<uint32_t> raster(size_t{width} * height);
   return TIFFReadRGBAImageOriented(tif.get(), width, height, raster.data(), ORIENTATION_TOPLEFT, 0) == 1;
@@ -153,6 +156,9 @@ uint32_t RowsPerStripOf(const std::string& path) {
   if (tif) TIFFGetFieldDefaulted(tif.get(), TIFFTAG_ROWSPERSTRIP, &rows);
   return rows;
 }
+
+constexpr Page kLetter1{1700, 2200, 1}, kLetter8{1700, 2200, 8}, kLetter24{1700, 2200, 24}, kLetter32{1700, 2200, 32};
+constexpr Page kA4Grey300{2480, 3508, 8}, kA4Colour100{827, 1169, 24}, kWideStrip{3000, 300, 24};
 
 enum class Writer { PlatformSave, PlatformMerge, PluginSave, PluginMultiPage };
 
@@ -238,8 +244,6 @@ TEST_P(TiffStrips, WithinTenPerCentOfOneStripAndReadBackAsSaved) {
   }
 }
 
-constexpr Page kLetter1{1700, 2200, 1}, kLetter8{1700, 2200, 8}, kLetter24{1700, 2200, 24}, kLetter32{1700, 2200, 32};
-constexpr Page kA4Grey300{2480, 3508, 8}, kA4Colour100{827, 1169, 24}, kWideStrip{3000, 300, 24};
 
 INSTANTIATE_TEST_SUITE_P(
     Writers, TiffStrips,
@@ -267,6 +271,32 @@ INSTANTIATE_TEST_SUITE_P(
                            "zip"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Readers other than libtiff's own tools and ImageMagick read pages of several strips as saved:
+// libvips, and Pillow (through /usr/bin/python3, whose modules Debian installs).
+TEST_F(TiffStrips, VipsAndPillowReadPagesOfSeveralStrips) {
+  VX_REQUIRE_TOOL("convert");
+  VX_REQUIRE_TOOL("compare");
+  VX_REQUIRE_TOOL("vips");
+  VX_REQUIRE(RunQuiet("/usr/bin/python3 -c 'import PIL.Image'"), "Pillow", "python3-pil");
+  const std::string picture = DrawPage(folder_.Path(), kLetter32);
+  const Case writers[] = {{"platform", Writer::PlatformSave, kLetter32, kLzw, ""},
+                          {"plug-in", Writer::PluginSave, kLetter32, kPluginAdobeDeflate, ""},
+                          {"plug-in pages", Writer::PluginMultiPage, kLetter32, kPluginLzw, ""}};
+  for (const Case& c : writers) {
+    SCOPED_TRACE(c.name);
+    const std::string out = folder_.File("written.tif");
+    Write(c, picture, out);
+    ASSERT_LT(RowsPerStripOf(out), 2200u) << "the page should need several strips";
+    const std::string byVips = folder_.File("vips.png");
+    ASSERT_TRUE(RunQuiet("vips copy " + out + " " + byVips));
+    EXPECT_EQ(vximgplug_test::Shell("compare -metric AE " + byVips + " " + picture + " null: 2>&1"), "0");
+    const std::string pillow = "from PIL import Image, ImageChops; import sys; a = Image.open(sys.argv[1]); a.load(); "
+                               "b = Image.open(sys.argv[2]).convert(a.mode); "
+                               "print(a.size == b.size and ImageChops.difference(a, b).getbbox() is None)";
+    EXPECT_EQ(vximgplug_test::Shell("/usr/bin/python3 -c '" + pillow + "' " + out + " " + picture), "True");
+  }
+}
+
 // JPEG-in-TIFF takes its strips by the same rule: a page below the strip size is one strip, a
 // larger one strips of a whole number of JPEG blocks, and both read back at their size.
 TEST_F(TiffStrips, JpegInTiffStripsFollowTheSameRule) {
@@ -277,7 +307,8 @@ TEST_F(TiffStrips, JpegInTiffStripsFollowTheSameRule) {
     uint32_t rows;
   } cases[] = {{kA4Colour100, 1169}, {kLetter24, 1648}, {kLetter8, 2200}};
   for (const auto& k : cases) {
-    SCOPED_TRACE(std::to_string(k.page.width) + "x" + std::to_string(k.page.height) + "x" + std::to_string(k.page.bits));
+    SCOPED_TRACE(std::to_string(k.page.width) + "x" + std::to_string(k.page.height) + "x" +
+                 std::to_string(k.page.bits));
     const int32_t id = engine_->CreateImageFromFile(DrawPage(folder_.Path(), k.page));
     ASSERT_NE(id, 0);
     vexiro::SavingTestAccess::SetCurrent(*engine_, id);
@@ -305,13 +336,13 @@ TEST(RowsPerStrip, WholePageOrStripsOfTheTargetSize) {
     uint32_t height;
     uint32_t rows;
   } cases[] = {
-      {5100, 2200, 1648},          // 8 MiB / 5100 = 1644.8, up to 16s
-      {1700, 2200, 2200},          // 3.7 MB: one strip
-      {213, 2200, 2200},           // bilevel
-      {kStripTargetBytes, 100, 16}, // a row as large as the target: 16 rows, the least a JPEG strip takes
-      {kStripTargetBytes, 10, 10},  // ... but never more than the page
-      {4096, 2048, 2048},          // exactly the target: whole
-      {4096, 2049, 2048},          // one row more: 2048 rows, then one
+      {5100, 2200, 1648},            // 8 MiB / 5100 = 1644.8, up to 16s
+      {1700, 2200, 2200},            // 3.7 MB: one strip
+      {213, 2200, 2200},             // bilevel
+      {kStripTargetBytes, 100, 16},  // a row as large as the target: 16 rows, the least a JPEG strip takes
+      {kStripTargetBytes, 10, 10},   // ... but never more than the page
+      {4096, 2048, 2048},            // exactly the target: whole
+      {4096, 2049, 2048},            // one row more: 2048 rows, then one
       {0, 100, 100},
       {100, 0, 1},
       {uint64_t{1} << 40, 65535, 16},

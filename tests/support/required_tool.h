@@ -42,6 +42,7 @@ inline std::string PackageOfTool(const std::string& tool) {
       {"ipptool", "cups-ipp-utils"}, {"lpstat", "cups-client"},      {"lpadmin", "cups-client"},
       {"cupsd", "cups-daemon"},      {"ps2pdf", "ghostscript"},
       {"tesseract", "tesseract-ocr"},
+      {"vips", "libvips-tools"},
   };
   const auto found = packages.find(std::filesystem::path(tool).filename().string());
   return found == packages.end() ? "not listed" : found->second;

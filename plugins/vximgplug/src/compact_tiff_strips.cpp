@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <tiffio.h>
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdint>
 
@@ -16,7 +17,7 @@ namespace {
 constexpr const char* kPreviousSetter = "vximgplug.previous-setter";
 
 thread_local int t_compactingSaves = 0;
-TIFFExtendProc g_previousExtender = nullptr;
+std::atomic<TIFFExtendProc> g_previousExtender{nullptr};
 
 int CallSetter(TIFFVSetMethod setter, TIFF* tif, uint32_t tag, ...) {
   va_list values;
@@ -51,7 +52,7 @@ int SetField(TIFF* tif, uint32_t tag, va_list values) {
 // setter to its own; a codec chosen later puts its setter in front of ours and passes the rows
 // on to it.
 void ExtendDirectory(TIFF* tif) {
-  if (g_previousExtender != nullptr) g_previousExtender(tif);
+  if (TIFFExtendProc previous = g_previousExtender.load()) previous(tif);
   if (t_compactingSaves == 0 || (TIFFGetMode(tif) & O_ACCMODE) == O_RDONLY) return;
   TIFFTagMethods* methods = TIFFAccessTagMethods(tif);
   if (methods == nullptr || methods->vsetfield == SetField) return;
@@ -60,20 +61,17 @@ void ExtendDirectory(TIFF* tif) {
   if (TIFFGetClientInfo(tif, kPreviousSetter) == previous) methods->vsetfield = SetField;
 }
 
-void InstallExtenderOnce() {
-  static const bool installed = [] {
-    g_previousExtender = TIFFSetTagExtender(ExtendDirectory);
-    return true;
-  }();
-  (void)installed;
-}
+// Installed as the plug-in loads, after FreeImage (loaded before it) installed its own, which
+// ours calls first: libtiff keeps one extender for the process, set without a lock. Like
+// FreeImage's, it stays installed: the plug-in, once loaded, stays for the process.
+const bool kExtenderInstalled = [] {
+  g_previousExtender.store(TIFFSetTagExtender(ExtendDirectory));
+  return true;
+}();
 
 }  // namespace
 
-CompactTiffStrips::CompactTiffStrips() {
-  InstallExtenderOnce();
-  ++t_compactingSaves;
-}
+CompactTiffStrips::CompactTiffStrips() { ++t_compactingSaves; }
 
 CompactTiffStrips::~CompactTiffStrips() { --t_compactingSaves; }
 

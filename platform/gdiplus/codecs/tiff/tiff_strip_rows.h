@@ -7,8 +7,9 @@
 // made LZW pages ten times larger than one strip, and even 1 MB strips half as large again on a
 // sparse page. A page of up to 8 MB of raw rows (a bilevel A4 page at 600 dpi, a colour one at
 // 150 dpi) is therefore one strip, and a larger page is cut into strips of about that size, which
-// keeps what a reader decoding a strip at a time must hold bounded and costs a few per cent. The count of rows is a multiple of 16, the tallest block
-// a JPEG strip may need, so that JPEG-in-TIFF and CCITT pages follow the same rule.
+// bounds what a reader decoding a strip at a time must hold and costs a few per cent. The count of
+// rows is a multiple of 16, the tallest block a JPEG strip may need, so that JPEG-in-TIFF and
+// CCITT pages follow the same rule.
 #pragma once
 #include <cstdint>
 
