@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 #include <tiffio.h>
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -74,17 +74,19 @@ struct Page {
   int width;
   int height;
   int bits;
+  int lines = 0;  // of text; 0 fills the page
 };
 
 // A text page with a coloured stamp, as PNG.
 std::string DrawPage(const std::string& folder, const Page& page) {
+  const int lines = page.lines ? page.lines : page.height / 45;
   const std::string name = std::to_string(page.width) + "x" + std::to_string(page.height) + "_" +
-                           std::to_string(page.bits);
+                           std::to_string(page.bits) + "_" + std::to_string(page.lines);
   const std::string path = folder + "/" + name + ".png";
   const std::string command = "convert -size " + std::to_string(page.width) + "x" + std::to_string(page.height) +
                               " xc:'#faf8f0' -font Liberation-Serif -pointsize " + std::to_string(page.width / 60) +
                               " -fill '#141420' -annotate +" + std::to_string(page.width / 14) + "+" +
-                              std::to_string(page.height / 15) + " '" + PageText(page.height / 45) +
+                              std::to_string(page.height / 15) + " '" + PageText(lines) +
                               "' -fill '#c81e1e' -draw 'rectangle " +
                               std::to_string(page.width * 3 / 4) + ",40 " + std::to_string(page.width - 60) +
                               ",160' " + DepthArguments(page.bits) + path;
@@ -159,6 +161,7 @@ uint32_t RowsPerStripOf(const std::string& path) {
 
 constexpr Page kLetter1{1700, 2200, 1}, kLetter8{1700, 2200, 8}, kLetter24{1700, 2200, 24}, kLetter32{1700, 2200, 32};
 constexpr Page kA4Grey300{2480, 3508, 8}, kA4Colour100{827, 1169, 24}, kWideStrip{3000, 300, 24};
+constexpr Page kShortLetter24{1700, 2200, 24, 4};  // mostly white, where LZW strips cost the most
 
 enum class Writer { PlatformSave, PlatformMerge, PluginSave, PluginMultiPage };
 
@@ -252,20 +255,18 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"PlatformLzw24", Writer::PlatformSave, kLetter24, kLzw, "lzw"},
                       Case{"PlatformLzw32", Writer::PlatformSave, kLetter32, kLzw, "lzw"},
                       Case{"PlatformLzwA4Grey", Writer::PlatformSave, kA4Grey300, kLzw, "lzw"},
-                      Case{"PlatformLzwSmall", Writer::PlatformSave, kA4Colour100, kLzw, "lzw"},
                       Case{"PlatformLzwWide", Writer::PlatformSave, kWideStrip, kLzw, "lzw"},
+                      Case{"PlatformLzwShortLetter", Writer::PlatformSave, kShortLetter24, kLzw, "lzw"},
                       Case{"PlatformG4", Writer::PlatformSave, kLetter1, kCcitt4, "g4"},
-                      Case{"PlatformMergeLzw24", Writer::PlatformMerge, kLetter24, kLzw, "lzw"},
+                      Case{"PlatformMergeLzw8", Writer::PlatformMerge, kLetter8, kLzw, "lzw"},
                       Case{"PlatformMergeG4", Writer::PlatformMerge, kLetter1, kCcitt4, "g4"},
-                      Case{"PluginLzw1", Writer::PluginSave, kLetter1, kPluginLzw, "lzw"},
-                      Case{"PluginLzw8", Writer::PluginSave, kLetter8, kPluginLzw, "lzw"},
                       Case{"PluginLzw24", Writer::PluginSave, kLetter24, kPluginLzw, "lzw"},
                       Case{"PluginLzw32", Writer::PluginSave, kLetter32, kPluginLzw, "lzw"},
+                      Case{"PluginLzwShortLetter", Writer::PluginSave, kShortLetter24, kPluginLzw, "lzw"},
                       Case{"PluginDeflate1", Writer::PluginSave, kLetter1, kPluginAdobeDeflate, "zip"},
                       Case{"PluginDeflate8", Writer::PluginSave, kLetter8, kPluginAdobeDeflate, "zip"},
                       Case{"PluginDeflate24", Writer::PluginSave, kLetter24, kPluginAdobeDeflate, "zip"},
                       Case{"PluginDeflate32", Writer::PluginSave, kLetter32, kPluginAdobeDeflate, "zip"},
-                      Case{"PluginDeflateA4Grey", Writer::PluginSave, kA4Grey300, kPluginAdobeDeflate, "zip"},
                       Case{"PluginMultiPageLzw8", Writer::PluginMultiPage, kLetter8, kPluginLzw, "lzw"},
                       Case{"PluginMultiPageDeflate24", Writer::PluginMultiPage, kLetter24, kPluginAdobeDeflate,
                            "zip"}),
@@ -280,8 +281,7 @@ TEST_F(TiffStrips, VipsAndPillowReadPagesOfSeveralStrips) {
   VX_REQUIRE(RunQuiet("/usr/bin/python3 -c 'import PIL.Image'"), "Pillow", "python3-pil");
   const std::string picture = DrawPage(folder_.Path(), kLetter32);
   const Case writers[] = {{"platform", Writer::PlatformSave, kLetter32, kLzw, ""},
-                          {"plug-in", Writer::PluginSave, kLetter32, kPluginAdobeDeflate, ""},
-                          {"plug-in pages", Writer::PluginMultiPage, kLetter32, kPluginLzw, ""}};
+                          {"plug-in pages", Writer::PluginMultiPage, kLetter32, kPluginAdobeDeflate, ""}};
   for (const Case& c : writers) {
     SCOPED_TRACE(c.name);
     const std::string out = folder_.File("written.tif");
@@ -289,7 +289,7 @@ TEST_F(TiffStrips, VipsAndPillowReadPagesOfSeveralStrips) {
     ASSERT_LT(RowsPerStripOf(out), 2200u) << "the page should need several strips";
     const std::string byVips = folder_.File("vips.png");
     ASSERT_TRUE(RunQuiet("vips copy " + out + " " + byVips));
-    EXPECT_EQ(vximgplug_test::Shell("compare -metric AE " + byVips + " " + picture + " null: 2>&1"), "0");
+    EXPECT_EQ(saving_test::Shell("compare -metric AE " + byVips + " " + picture + " null: 2>&1"), "0");
     const std::string pillow = "from PIL import Image, ImageChops; import sys; a = Image.open(sys.argv[1]); a.load(); "
                                "b = Image.open(sys.argv[2]).convert(a.mode); "
                                "print(a.size == b.size and ImageChops.difference(a, b).getbbox() is None)";
