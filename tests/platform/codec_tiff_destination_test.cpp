@@ -146,8 +146,9 @@ TEST_F(CodecTiffDestination, AWriteThatFailsPartWayKeepsTheOldFile) {
   SetItems(picture.get(), 0);
   const std::string path = ScratchPath("kept.tif");
   const std::vector<uint8_t> before = {'o', 'l', 'd'};
-  // Cut in the pixels, in libtiff's directory, and in the merged directory written after it.
-  for (const rlim_t limit : {rlim_t{100000}, rlim_t{360050}, rlim_t{360500}}) {
+  // Cut in the pixels (one strip, bytes 8 to 360008), in libtiff's directory after them, and in
+  // the merged directory written after that (from byte 360192 on).
+  for (const rlim_t limit : {rlim_t{100000}, rlim_t{360050}, rlim_t{360300}}) {
     SCOPED_TRACE(limit);
     WriteFile(path, before);
     EXPECT_EQ(SaveWithFileSizeLimit(picture.get(), path, limit), Win32Error);

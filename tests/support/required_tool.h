@@ -26,7 +26,7 @@ inline bool RunningUnderCi() {
 inline std::string PackageOfTool(const std::string& tool) {
   static const std::map<std::string, std::string> packages = {
       {"convert", "imagemagick"},   {"identify", "imagemagick"},
-      {"tiffinfo", "libtiff-tools"}, {"tiffdump", "libtiff-tools"},
+      {"tiffinfo", "libtiff-tools"}, {"tiffdump", "libtiff-tools"}, {"tiffcp", "libtiff-tools"},
       {"exiftool", "libimage-exiftool-perl"}, {"giftext", "giflib-tools"},
       {"openssl", "openssl"},       {"Xvfb", "xvfb"},
       {"base64", "coreutils"},
@@ -44,6 +44,7 @@ inline std::string PackageOfTool(const std::string& tool) {
       {"tesseract", "tesseract-ocr"},
       {"clang++", "clang"},         {"python3", "python3"},
       {"c++", "build-essential"},   {"pkg-config", "pkg-config"},
+      {"vips", "libvips-tools"},
   };
   const auto found = packages.find(std::filesystem::path(tool).filename().string());
   return found == packages.end() ? "not listed" : found->second;

@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "bilevel_bitmap.h"
-
+#include "compact_tiff_strips.h"
 #include "file_io.h"
 #include "format_numbers.h"
 #include "icon_writer.h"
@@ -53,6 +53,7 @@ bool SaveThroughFreeImage(int32_t format, Bitmap& bitmap, ReplacingFile& file, i
   }
   BottomRowFirst upright(bitmap);
   if (fif == FIF_JPEG) return WriteJpegWithHostTags(bitmap.dib, file.Stream(), flags);
+  const CompactTiffStrips strips;
   return FreeImage_SaveToHandle(fif, bitmap.dib, StdioCallbacks(), file.Stream(), flags) != FALSE;
 }
 

@@ -6,6 +6,7 @@
 #include "../vximgplug.h"
 #include "bitmap_loader.h"
 #include "bitmap_saver.h"
+#include "compact_tiff_strips.h"
 #include "file_io.h"
 #include "format_numbers.h"
 #include "guarded_call.h"
@@ -183,6 +184,7 @@ int32_t VXIMGPLUG_CloseMultiBitmap(uint32_t multiHandle, int32_t flags) {
     const int translated = TranslateSaveFlags(FromFreeImageFormat(multi->format), flags);
     FIMULTIBITMAP* m = multi->multi;
     multi->multi = nullptr;
+    const CompactTiffStrips strips;  // closing writes every page of a changed TIFF anew
     return FreeImage_CloseMultiBitmap(m, translated) ? 1 : 0;
   });
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "file_io.h"
+#include "platform/gdiplus/codecs/tiff/tiff_strip_rows.h"
 #include "tiff_tag_writer.h"
 
 namespace vximgplug {
@@ -21,7 +22,6 @@ struct TiffCloser {
 };
 
 constexpr double kInchesPerMetre = 0.0254;
-constexpr uint32_t kRowsPerStrip = 16;  // a multiple of the JPEG block height
 
 constexpr uint16_t kTagXResolution = 282;
 constexpr uint16_t kTagYResolution = 283;
@@ -76,7 +76,7 @@ bool WriteTiffJpeg(FIBITMAP* source, bool topRowFirst, int quality, const std::s
   TIFFSetField(t, TIFFTAG_PHOTOMETRIC, grey ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_YCBCR);
   if (!grey) TIFFSetField(t, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
   TIFFSetField(t, TIFFTAG_JPEGQUALITY, std::clamp(quality, 1, 100));
-  TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, kRowsPerStrip);
+  TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, vx::tiff::RowsPerStrip(vx::tiff::StoredRowBytes(width, 8 * samples), height));
   SetResolution(t, source);
 
   std::vector<uint8_t> row(static_cast<size_t>(width) * samples);

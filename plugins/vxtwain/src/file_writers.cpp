@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/gdiplus/codecs/tiff/tiff_strip_rows.h"
+
 namespace vxtwain {
 
 namespace {
@@ -75,6 +77,10 @@ bool WriteTiff(const std::string& path, const Picture& picture) {
                : picture.bitsPerPixel == 1 ? PHOTOMETRIC_MINISWHITE : PHOTOMETRIC_MINISBLACK);
   TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
   TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_NONE);
+  TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP,
+               vx::tiff::RowsPerStrip(vx::tiff::StoredRowBytes(static_cast<uint64_t>(picture.width),
+                                                               static_cast<uint64_t>(picture.bitsPerPixel)),
+                                      static_cast<uint32_t>(picture.height)));
   TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
   TIFFSetField(tiff, TIFFTAG_XRESOLUTION, static_cast<float>(picture.dpiX));
   TIFFSetField(tiff, TIFFTAG_YRESOLUTION, static_cast<float>(picture.dpiY));

@@ -9,6 +9,7 @@
 #include "platform/gdiplus/codecs/exif/ifd_properties.h"
 #include "platform/gdiplus/codecs/frame_tools.h"
 #include "platform/gdiplus/codecs/tiff/tiff_memory_io.h"
+#include "platform/gdiplus/codecs/tiff/tiff_strip_rows.h"
 #include "platform/gdiplus/pixel_format_info.h"
 
 namespace vx::gdiplus::codecs {
@@ -76,7 +77,8 @@ void SetLayoutTags(TIFF* tif, const TiffPage& page, size_t index, size_t count) 
   TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, photometric);
   TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
   TIFFSetField(tif, TIFFTAG_COMPRESSION, page.compression);
-  TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tif, 0));
+  TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP,
+               tiff::RowsPerStrip(tiff::StoredRowBytes(f.width, GetPixelFormatSize(page.format)), f.height));
   if (samples == 4) {
     const uint16_t extra = EXTRASAMPLE_UNASSALPHA;
     TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &extra);
@@ -105,7 +107,7 @@ void SetColourMap(TIFF* tif, const TiffPage& page, std::vector<uint16_t>& map) {
 }
 
 // Rows go one at a time through a single row buffer (the file's sample order differs from the
-// frame's) into strips of libtiff's default size.
+// frame's); libtiff gathers them into the strips SetLayoutTags chose.
 Status WritePage(TIFF* tif, const TiffPage& page, size_t index, size_t count) {
   const Frame& f = page.pixels();
   const PixelFormat format = page.format;
