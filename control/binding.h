@@ -162,19 +162,20 @@ struct Scalar<vexiro::EnumArg<E>> {
 
 // A C++ enumeration, or a parameter that takes one.
 template <class T>
-constexpr bool kIsEnumeration = std::is_enum_v<T>;
+inline constexpr bool kIsEnumeration = std::is_enum_v<T>;
 template <class E>
-constexpr bool kIsEnumeration<vexiro::EnumArg<E>> = true;
+inline constexpr bool kIsEnumeration<vexiro::EnumArg<E>> = true;
 
 // The type-library name of a public enumeration type (an enumeration that shares another's
 // constants is that one's type); empty for every other type.
+// Explicit specialisations are inline, so every file that includes this shares one of each.
 template <class T>
-constexpr std::string_view kEnumerationName{};
+inline constexpr std::string_view kEnumerationName{};
 template <class E>
-constexpr std::string_view kEnumerationName<vexiro::EnumArg<E>> = kEnumerationName<E>;
+inline constexpr std::string_view kEnumerationName<vexiro::EnumArg<E>> = kEnumerationName<E>;
 #define VEXIRO_ENUMERATION(Name) \
   template <>                    \
-  constexpr std::string_view kEnumerationName<vexiro::Name> = #Name;
+  inline constexpr std::string_view kEnumerationName<vexiro::Name> = #Name;
 #define VEXIRO_CONSTANT(Name, Value)
 #define VEXIRO_END_ENUMERATION()
 #define VEXIRO_ENUMERATION_SAME_AS(Name, Earlier)
@@ -241,9 +242,9 @@ class Holder {
  public:
   static CppTypeInfo Info() {
     if constexpr (std::is_same_v<D, Variant>) {
-      return {BaseType::Variant, false, kRef, false};
+      return {BaseType::Variant, false, kRef, false, {}};
     } else if constexpr (IsArrayType<D>::value) {
-      return {Scalar<typename ArrayTraits<D>::Element>::kBase, true, kRef, false};
+      return {Scalar<typename ArrayTraits<D>::Element>::kBase, true, kRef, false, {}};
     } else {
       return {Scalar<D>::kBase, false, kRef, kIsEnumeration<D>, kEnumerationName<D>};
     }
@@ -295,6 +296,16 @@ Variant ResultToVariant(R&& r) {
   return Scalar<std::remove_cvref_t<R>>::To(std::forward<R>(r));
 }
 
+// Converts the arguments into their holders in parameter order and stops at the first argument that
+// does not convert, whose position goes to argErr.
+template <class Held, size_t... I>
+HRESULT LoadArguments(Held& held, std::vector<Variant>& args, unsigned& argErr, std::index_sequence<I...>) {
+  HRESULT hr = S_OK;
+  (static_cast<void>(SUCCEEDED(hr) && (hr = std::get<I>(held).Load(args[I]), FAILED(hr)) ? (argErr = I, true) : false),
+   ...);
+  return hr;
+}
+
 template <class C, class Fn, class R, class... A>
 class MemberBinding final : public Binding {
  public:
@@ -315,10 +326,7 @@ class MemberBinding final : public Binding {
   HRESULT CallWith(C* obj, std::vector<Variant>& args, Variant& result, unsigned& argErr,
                    std::index_sequence<I...>) const {
     std::tuple<Holder<A>...> held;
-    HRESULT hr = S_OK;
-    // Converts in parameter order and stops at the first argument that does not convert.
-    ((SUCCEEDED(hr) && (hr = std::get<I>(held).Load(args[I]), FAILED(hr)) ? (argErr = I, true) : false), ...);
-    if (FAILED(hr)) return hr;
+    if (const HRESULT hr = LoadArguments(held, args, argErr, std::index_sequence<I...>{}); FAILED(hr)) return hr;
     if constexpr (std::is_void_v<R>) {
       (obj->*fn_)(std::get<I>(held).Get()...);
       result = Variant();

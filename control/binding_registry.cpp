@@ -63,7 +63,7 @@ namespace {
 
 // The C++ form that agrees with a parameter or result of the table.
 CppTypeInfo CppTypeOfTableType(const TypeDesc& type, bool byRef) {
-  CppTypeInfo info{type.base, type.isArray, byRef, false};
+  CppTypeInfo info{type.base, type.isArray, byRef, false, {}};
   if (type.base == BaseType::Enum) info = {BaseType::Long, type.isArray, byRef, true, type.enumName};
   if (type.base == BaseType::Unknown) info.base = BaseType::Picture;  // both cross as handles
   return info;

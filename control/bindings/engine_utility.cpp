@@ -32,9 +32,8 @@ class AdapterBinding final : public Binding {
   HRESULT CallWith(vexiro::cImaging& engine, std::vector<Variant>& args, Variant& result, unsigned& argErr,
                    std::index_sequence<I...>) const {
     std::tuple<binding_detail::Holder<A>...> held;
-    HRESULT hr = S_OK;
-    ((SUCCEEDED(hr) && (hr = std::get<I>(held).Load(args[I]), FAILED(hr)) ? (argErr = I, true) : false), ...);
-    if (FAILED(hr)) return hr;
+    if (const HRESULT hr = binding_detail::LoadArguments(held, args, argErr, std::index_sequence<I...>{}); FAILED(hr))
+      return hr;
     result = binding_detail::ResultToVariant(fn_(engine, std::get<I>(held).Get()...));
     (std::get<I>(held).Store(args[I]), ...);
     return S_OK;
