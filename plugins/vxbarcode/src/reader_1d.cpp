@@ -1,5 +1,4 @@
-// The linear reader over ZXing. The view lies straight over the pixels as the bitmap's reading
-// gives them (24-bit rows walked upwards from the last stored one); nothing is copied.
+// The linear reader over ZXing, which reads straight from the checked pixels.
 #define ZX_USE_UTF8 1
 #include <ZXing/ReadBarcode.h>
 
@@ -10,6 +9,7 @@
 #include "scan_lines.h"
 #include "scanners.h"
 #include "two_of_five_reader.h"
+#include "zxing_view.h"
 
 namespace vxbarcode {
 namespace {
@@ -73,11 +73,6 @@ ZXing::DecodeHints HintsFor(int32_t performance) {
       .setEanAddOnSymbol(ZXing::EanAddOnSymbol::Read);
 }
 
-ZXing::ImageView ViewOf(const DibPixels& pixels) {
-  const auto format = pixels.bytesPerPixel == 1 ? ZXing::ImageFormat::Lum : ZXing::ImageFormat::BGR;
-  return ZXing::ImageView(pixels.topRow, pixels.width, pixels.height, format, static_cast<int>(pixels.rowStep));
-}
-
 std::array<int32_t, 8> CornersOf(const ZXing::Position& p) {
   return {p.topLeft().x,     p.topLeft().y,     p.topRight().x,   p.topRight().y,
           p.bottomRight().x, p.bottomRight().y, p.bottomLeft().x, p.bottomLeft().y};
@@ -135,7 +130,7 @@ bool Believed(const ZXing::Result& r) {
 
 std::vector<FoundSymbol> RecogniseLinear(const DibPixels& pixels, int32_t performance) {
   std::vector<FoundSymbol> found;
-  const ZXing::Results results = ZXing::ReadBarcodes(ViewOf(pixels), HintsFor(performance));
+  const ZXing::Results results = ZXing::ReadBarcodes(ZxingViewOf(pixels), HintsFor(performance));
   for (const ZXing::Result& r : results) {
     const Symbology* symbology = SymbologyOf(r.format());
     if (symbology == nullptr || !r.isValid() || !Believed(r) || HasAddOnTwin(results, r)) continue;
