@@ -198,9 +198,10 @@ std::string Chunk(const std::string& type, const std::string& data) {
 }
 
 // An icon of 69 bytes whose one image is a PNG claiming 2560 x 35152 pixels whose image data is
-// a bare zlib header: the file ends where the rows would begin.
-std::string IconOfEmptyPng() {
-  const std::string png = std::string("\x89PNG\r\n\x1A\n", 8) + Chunk("IHDR", std::string("\0\0\x0A\0\0\0\x89\x50\x08\x06\0\0\0", 13)) +
+// a bare zlib header: the file ends where the rows would begin. The signature may be damaged, as
+// decoders that look at a few of its bytes still take the image for a PNG.
+std::string IconOfEmptyPng(const std::string& signature = std::string("\x89PNG\r\n\x1A\n", 8)) {
+  const std::string png = signature + Chunk("IHDR", std::string("\0\0\x0A\0\0\0\x89\x50\x08\x06\0\0\0", 13)) +
                           Chunk("IDAT", "\x78\x9C");
   std::string ico("\0\0\1\0\1\0\0\0\0\0\1\0\x20\0", 14);
   for (uint32_t v : {static_cast<uint32_t>(png.size()), 22u})
@@ -220,6 +221,9 @@ TEST_F(DocumentLimits, FilesWhoseStructureIsTheAttackAreRefusedOnEveryRoute) {
       {"tags4000.tif", TiffWithPrivateTags(4000), false},
       {"tags400.tif", TiffWithPrivateTags(400), true},
       {"empty-png.ico", IconOfEmptyPng(), false},
+      {"damaged-signature.ico", IconOfEmptyPng(std::string("\x89PnG\r\n\x1A\0", 8)), false},
+      {"ascii-signature.ico", IconOfEmptyPng(std::string("\x89PNG\n\n\x1A\n", 8)), false},
+      {"bare-signature.ico", IconOfEmptyPng(std::string("\0\0\0\0\0\0\0\0", 8)), false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -50,18 +50,9 @@ std::string MadeFile(const TempFolder& folder, const char* name, int format) {
   return path;
 }
 
-// A load during which no file may grow at all: the helper dies writing the rows.
+// A load during which no file of the helper's may grow at all: it dies writing its reply.
 uint32_t LoadWithNoRoomToWrite(int format, const std::string& path) {
-  rlimit before{};
-  getrlimit(RLIMIT_FSIZE, &before);
-  rlimit none = before;
-  none.rlim_cur = 0;
-  void (*disposition)(int) = signal(SIGXFSZ, SIG_IGN);
-  setrlimit(RLIMIT_FSIZE, &none);
-  const uint32_t bitmap = Api().LoadU(format, path.c_str(), 0);
-  setrlimit(RLIMIT_FSIZE, &before);
-  signal(SIGXFSZ, disposition);
-  return bitmap;
+  return LoadWithHelperFileSizeLimit(format, path, 0);
 }
 
 TEST(HelperReuse, TwoLoadsAreServedByOneHelper) {

@@ -6,6 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <zlib.h>
+
 #include <cctype>
 #include <fstream>
 #include <functional>
@@ -78,6 +80,28 @@ std::vector<uint8_t> J2kCodestream(uint32_t width, uint32_t height, uint32_t til
   b.insert(b.end(), {0xFF, 0x90, 0x00, 0x0A, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0E, 0x00, 0x01});           // SOT
   b.insert(b.end(), {0xFF, 0x93, 0xFF, 0xD9});                                                          // SOD, EOC
   return b;
+}
+
+void PutChunk(std::vector<uint8_t>& b, const char* type, const std::vector<uint8_t>& data) {
+  Put32BE(b, static_cast<uint32_t>(data.size()));
+  const size_t start = b.size();
+  b.insert(b.end(), type, type + 4);
+  b.insert(b.end(), data.begin(), data.end());
+  Put32BE(b, static_cast<uint32_t>(crc32(0, b.data() + start, static_cast<uInt>(b.size() - start))));
+}
+
+// An icon of 69 bytes whose one image is a PNG claiming 2560 x 35152 pixels and holding only a
+// zlib header for them, after `signature`: decoders that judge a PNG inside an icon by a few of
+// its signature's bytes take one with the others damaged for a PNG all the same.
+std::vector<uint8_t> IconOfEmptyPng(const std::vector<uint8_t>& signature) {
+  std::vector<uint8_t> png = signature;
+  PutChunk(png, "IHDR", {0, 0, 0x0A, 0, 0, 0, 0x89, 0x50, 8, 6, 0, 0, 0});
+  PutChunk(png, "IDAT", {0x78, 0x9C});
+  std::vector<uint8_t> ico{0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 1, 0, 32, 0};
+  Put32LE(ico, static_cast<uint32_t>(png.size()));
+  Put32LE(ico, 22);
+  ico.insert(ico.end(), png.begin(), png.end());
+  return ico;
 }
 
 struct TiffEntry {
@@ -160,7 +184,11 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(HostileFile{"square.j2k", kFormatJ2k, J2kCodestream(65535, 65535, 65535)},
                     HostileFile{"tiny-tiles.j2k", kFormatJ2k, J2kCodestream(16000, 16000, 1)},
                     HostileFile{"square.tif", kFormatTiff, TiffPages(65535, 65535, 8, 0xFFFFFFF0u, 1)},
-                    HostileFile{"within-sides.tif", kFormatTiff, TiffPages(16384, 16384, 8, 0xFFFFFFF0u, 1)}),
+                    HostileFile{"within-sides.tif", kFormatTiff, TiffPages(16384, 16384, 8, 0xFFFFFFF0u, 1)},
+                    HostileFile{"empty-png.ico", kFormatIco, IconOfEmptyPng({0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'})},
+                    HostileFile{"damaged-signature.ico", kFormatIco, IconOfEmptyPng({0x89, 'P', 'n', 'G', '\r', '\n', 0x1A, 0})},
+                    HostileFile{"ascii-signature.ico", kFormatIco, IconOfEmptyPng({0x89, 'P', 'N', 'G', '\n', '\n', 0x1A, '\n'})},
+                    HostileFile{"no-signature.ico", kFormatIco, IconOfEmptyPng({0, 0, 0, 0, 0, 0, 0, 0})}),
     FixtureName);
 
 // Read calls this process has made so far.

@@ -391,7 +391,7 @@ TEST(Isolation, PageWithUnreadableTagsIsHandedOverWithSoundTags) {
 
 // The helper streams the rows into memory the host allocated for them, then writes the rest of
 // the picture to the reply file. A helper that dies there, every row already in the host (here
-// killed by the file size limit it inherits, at a byte of the reply chosen by the limit), leaves
+// killed by a file size limit set on it, at a byte of the reply chosen by the limit), leaves
 // nothing behind in the host: no bitmap, no memory, no descriptor, and the bitmaps already held
 // keep their pixels. So does one that fails with only some rows sent (a file cut short in its
 // rows, which no decoder makes a picture of).
@@ -420,20 +420,6 @@ size_t NoHugePageBytes() {
 std::vector<uint8_t> PixelBytes(uint32_t bitmap) {
   const auto* bits = Api().GetBits(bitmap);
   return std::vector<uint8_t>(bits, bits + static_cast<size_t>(Api().GetPitch(bitmap)) * Api().GetHeight(bitmap));
-}
-
-// Loads with the size of any file the process (and so the helper) writes limited to `limit`.
-uint32_t LoadWithFileSizeLimit(int format, const std::string& path, rlim_t limit) {
-  rlimit before{};
-  getrlimit(RLIMIT_FSIZE, &before);
-  rlimit limited = before;
-  limited.rlim_cur = limit;
-  void (*disposition)(int) = signal(SIGXFSZ, SIG_IGN);
-  setrlimit(RLIMIT_FSIZE, &limited);
-  const uint32_t bitmap = Api().LoadU(format, path.c_str(), 0);
-  setrlimit(RLIMIT_FSIZE, &before);
-  signal(SIGXFSZ, disposition);
-  return bitmap;
 }
 
 void CutShort(const std::string& path, double share) {
@@ -465,7 +451,7 @@ TEST_P(DeathDuringHandOver, LeavesTheHostAsItWas) {
   const size_t descriptors = OpenDescriptors();
   auto failedLoad = [&] {
     return c.fileShare < 1 ? Api().LoadU(c.format, damaged.c_str(), 0)
-                           : LoadWithFileSizeLimit(c.format, path, c.replyBytes);
+                           : LoadWithHelperFileSizeLimit(c.format, path, c.replyBytes);
   };
 
   EXPECT_EQ(failedLoad(), 0u);

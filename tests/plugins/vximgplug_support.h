@@ -3,6 +3,7 @@
 #pragma once
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "plugins/vximgplug/vximgplug.h"
+#include "support/child_processes.h"
 #include "support/required_tool.h"
 
 namespace vximgplug_test {
@@ -102,6 +104,16 @@ class BitmapHandle {
  private:
   uint32_t h_;
 };
+
+// Loads with the decoding helpers waiting now unable to write past `limit` bytes of any file: the
+// helper serving the load dies writing its reply, at a byte the limit chooses. The limit is the
+// helper's own (the host's limits do not bind a helper), so the replacement started after it
+// writes freely again.
+inline uint32_t LoadWithHelperFileSizeLimit(int format, const std::string& path, rlim_t limit) {
+  const rlimit limited{limit, limit};
+  for (const auto& [pid, switches] : vxtest::LiveChildren()) EXPECT_EQ(prlimit(pid, RLIMIT_FSIZE, &limited, nullptr), 0);
+  return Api().LoadU(format, path.c_str(), 0);
+}
 
 // The picture's colour at (x, y from the top) of a 24- or 32-bit bitmap, as 0xRRGGBB,
 // honouring the row order the plug-in reports through the header's height sign.

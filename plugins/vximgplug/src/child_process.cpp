@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <signal.h>
 #include <malloc.h>
 #include <sys/mman.h>
@@ -44,6 +45,8 @@ class Fd {
   Fd(const Fd&) = delete;
   Fd& operator=(const Fd&) = delete;
   int get() const { return fd_; }
+  // The number may name another file by now (in a process forked from the one that opened it).
+  void Forget() { fd_ = -1; }
   void Close() {
     if (fd_ >= 0) close(fd_);
     fd_ = -1;
@@ -53,10 +56,8 @@ class Fd {
   int fd_;
 };
 
-// What precedes a request's bytes: the host's file-size limit now (set after the helper started,
-// it must still hold for what the helper writes) and the descriptors that come with it.
+// What precedes a request's bytes: their count and the descriptors that come with them.
 struct RequestHead {
-  uint64_t fileSizeLimit;
   uint32_t requestBytes;
   uint32_t descriptors;
 };
@@ -83,6 +84,9 @@ class SharedWindow {
   }
   void KeepFromLaterForks() const { madvise(bytes_, kSharedBytes, MADV_DONTFORK); }
   uint8_t* bytes() const { return bytes_; }
+  // In a process forked from the window's owner: the window was kept from the fork, and whatever
+  // this process mapped at its address since is its own.
+  void Forget() { bytes_ = nullptr; }
 
  private:
   uint8_t* bytes_ = nullptr;
@@ -104,24 +108,31 @@ void QuietenHelper() {
   if (__sanitizer_set_death_callback) __sanitizer_set_death_callback(nullptr);
 }
 
-// Nothing of the host's stays open here but the socket: a pipe the host opens and whose write end
-// a helper kept would never reach end of file. Standard streams lead to /dev/null.
-void KeepOnlySocket(int socket) {
-  const int moved = fcntl(socket, F_DUPFD, kHelperSocket + 8);  // clear of the streams' places
-  if (moved < 0) _exit(1);
-  const int quiet = open("/dev/null", O_RDWR);
-  if (quiet >= 0) {
-    for (int stream : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) dup2(quiet, stream);
+// A helper is a process of its own, not bound by limits the host set on itself: its memory files
+// do not count against the host's file-size limit, and a host low on descriptors (the helper
+// inherits that soft limit) must not leave it without the few it needs. The hard limits stay.
+void LiftSoftLimits() {
+  for (int resource : {RLIMIT_FSIZE, RLIMIT_NOFILE}) {
+    rlimit limit{};
+    if (getrlimit(resource, &limit) != 0) continue;
+    limit.rlim_cur = limit.rlim_max;
+    setrlimit(resource, &limit);
   }
-  dup2(moved, kHelperSocket);
-  close_range(kHelperSocket + 1, ~0U, 0);
 }
 
-bool ApplyFileSizeLimit(uint64_t limit) {
-  rlimit current{};
-  if (getrlimit(RLIMIT_FSIZE, &current) != 0) return false;
-  current.rlim_cur = std::min<rlim_t>(static_cast<rlim_t>(limit), current.rlim_max);
-  return setrlimit(RLIMIT_FSIZE, &current) == 0;
+// Nothing of the host's stays open here but the socket: a pipe the host opens and whose write end
+// a helper kept would never reach end of file. Everything else is closed first, so that the socket
+// reaches its place and the standard streams /dev/null within any descriptor limit above 3.
+void KeepOnlySocket(int socket) {
+  if (socket > 0) close_range(0, static_cast<unsigned>(socket) - 1, 0);
+  close_range(static_cast<unsigned>(socket) + 1, ~0U, 0);
+  if (socket != kHelperSocket) {
+    if (dup2(socket, kHelperSocket) != kHelperSocket) _exit(1);
+    close(socket);
+  }
+  const int quiet = open("/dev/null", O_RDWR);  // the lowest free number: 0
+  for (int stream : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
+    if (quiet >= 0 && stream != quiet) dup2(quiet, stream);
 }
 
 // One request: its head and bytes in one packet, its descriptors beside them. False at the end.
@@ -154,6 +165,7 @@ bool ReceiveRequest(RequestHead& head, std::vector<uint8_t>& bytes, std::array<i
 [[noreturn]] void RunHelper(int socket, uint8_t* shared) {
   g_sharedWithHost = shared;
   QuietenHelper();
+  LiftSoftLimits();
   KeepOnlySocket(socket);
   RequestHead head{};
   std::vector<uint8_t> request;
@@ -161,7 +173,7 @@ bool ReceiveRequest(RequestHead& head, std::vector<uint8_t>& bytes, std::array<i
   while (ReceiveRequest(head, request, fds)) {
     bool ok = false;
     try {
-      ok = ApplyFileSizeLimit(head.fileSizeLimit) && ServeRequest(request, fds[0], fds[1]);
+      ok = ServeRequest(request, fds[0], fds[1]);
     } catch (...) {
       ok = false;
     }
@@ -189,9 +201,18 @@ class Helper {
   bool AwaitServed(Deadline deadline, const NoteHandler& onNote);
   void Kill();
   bool Worn() const { return served_ >= kRequestsPerHelper; }
+  // An idle helper says nothing until asked: anything to read, or the end of its socket, means it
+  // is gone (killed, or out of memory while it waited).
+  bool Gone() const;
   // Made in another process that forked from the one that started it: not this process's child.
   bool Inherited() const { return owner_ != getpid(); }
-  void Abandon() { pid_ = -1; }
+  // Such a helper, its socket and its window are the other process's: this one neither waits for
+  // it nor closes or unmaps what it may have reused the numbers and addresses of.
+  void Abandon() {
+    pid_ = -1;
+    socket_.Forget();
+    shared_.Forget();
+  }
 
  private:
   Helper(pid_t pid, int socket, SharedWindow shared)
@@ -219,26 +240,37 @@ std::unique_ptr<Helper> Helper::Start() {
   return std::unique_ptr<Helper>(new Helper(pid, ends[0], std::move(shared)));
 }
 
-// A helper let go sees the end of its socket and leaves; one killed leaves at once.
+// A helper let go is killed, not told to leave: a process forked from the host holds copies of
+// the host's end of the socket until it exits or runs another program, so the end of file a
+// close would give may never come, and one that hangs would hold the host up. Killed, it is gone
+// at once, and waiting for it never waits on anyone else.
 Helper::~Helper() {
   socket_.Close();
   if (pid_ <= 0) return;
+  Kill();
   int status = 0;
-  while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+  while (pid_ > 0 && waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
   }
 }
 
+// Only a child not yet waited for keeps its number: one the host reaped itself (SIGCHLD ignored,
+// or a handler waiting for every child) may have passed it on to another process by now.
 void Helper::Kill() {
-  if (pid_ > 0) kill(pid_, SIGKILL);
+  if (pid_ <= 0) return;
+  int status = 0;
+  if (waitpid(pid_, &status, WNOHANG) == 0) kill(pid_, SIGKILL);
+  else pid_ = -1;  // waited for here, or by the host: gone either way
+}
+
+bool Helper::Gone() const {
+  pollfd pfd{socket_.get(), POLLIN, 0};
+  return poll(&pfd, 1, 0) != 0;
 }
 
 bool Helper::Send(const std::vector<uint8_t>& request, int reply, int source) {
   if (socket_.get() < 0 || request.size() > kMaxRequestBytes) return false;
-  rlimit limit{};
-  if (getrlimit(RLIMIT_FSIZE, &limit) != 0) return false;
   const int fds[2] = {reply, source};
-  RequestHead head{static_cast<uint64_t>(limit.rlim_cur), static_cast<uint32_t>(request.size()),
-                   2u};
+  RequestHead head{static_cast<uint32_t>(request.size()), 2u};
   std::vector<uint8_t> packet(sizeof head);
   std::memcpy(packet.data(), &head, sizeof head);
   packet.insert(packet.end(), request.begin(), request.end());
@@ -284,15 +316,19 @@ bool Helper::AwaitServed(Deadline deadline, const NoteHandler& onNote) {
 // the same descriptors and processes before and after any load, failed or not.
 class HelperPool {
  public:
+  // An idle helper that died while it waited is let go here, so that its death fails no load.
   std::unique_ptr<Helper> Take() {
-    {
-      std::lock_guard lock(mutex_);
-      ForgetInherited();
-      if (!idle_.empty()) {
-        std::unique_ptr<Helper> helper = std::move(idle_.back());
+    for (;;) {
+      std::unique_ptr<Helper> helper;
+      {
+        std::lock_guard lock(mutex_);
+        ForgetInherited();
+        if (idle_.empty()) break;
+        helper = std::move(idle_.back());
         idle_.pop_back();
-        return helper;
       }
+      if (!helper->Gone()) return helper;
+      helper->Kill();  // also one that spoke unasked: it is waited for as it goes
     }
     return Helper::Start();
   }
@@ -319,6 +355,10 @@ class HelperPool {
     }
   }
 
+  // A fork while another thread held the lock would leave it held for good in the new process.
+  void HoldAcrossFork() { mutex_.lock(); }
+  void ReleaseAfterFork() { mutex_.unlock(); }
+
  private:
   static std::unique_ptr<Helper> Replacement(std::unique_ptr<Helper> helper) {
     helper.reset();
@@ -339,6 +379,8 @@ HelperPool& Pool() {
   static auto* pool = [] {
     auto* made = new HelperPool;
     std::atexit([] { Pool().LetGo(); });
+    pthread_atfork([] { Pool().HoldAcrossFork(); }, [] { Pool().ReleaseAfterFork(); },
+                   [] { Pool().ReleaseAfterFork(); });
     return made;
   }();
   return *pool;
@@ -398,7 +440,14 @@ bool RunInHelper(const std::vector<uint8_t>& request, int source,
   std::unique_ptr<Helper> helper = Pool().Take();
   if (!helper) return false;
   const Deadline deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kTimeLimitMs);
-  const bool served = helper->Send(request, reply.get(), source) && helper->AwaitServed(deadline, onNote);
+  bool sent = helper->Send(request, reply.get(), source);
+  if (!sent) {  // the request never reached it: it died since it was taken, and another is asked
+    Pool().Replace(std::move(helper));
+    helper = Pool().Take();
+    if (!helper) return false;
+    sent = helper->Send(request, reply.get(), source);
+  }
+  const bool served = sent && helper->AwaitServed(deadline, onNote);
   if (served) Pool().Give(std::move(helper));
   else Pool().Replace(std::move(helper));  // killed and waited for: it writes nothing more
   const bool consumed = lseek(reply.get(), 0, SEEK_SET) == 0 && consume(reply.get(), std::max(deadline, std::chrono::steady_clock::now() + std::chrono::seconds(2)));
