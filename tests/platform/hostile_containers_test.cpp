@@ -1,6 +1,6 @@
 // Containers whose structure, not their pixels, is the attack: a TIFF directory of thousands of
 // private tags (libtiff merges them in quadratic time), an animation one frame over the limit,
-// an icon whose PNG claims 90 megapixels and holds none, and property items beyond their budget.
+// icons, PNG and BMP files that claim 90 megapixels and hold none, and property items beyond their budget.
 // Every fixture is a few bytes built here.
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -171,17 +171,47 @@ std::vector<uint8_t> IconOf(const std::vector<uint8_t>& png) {
   return ico;
 }
 
-// 69 bytes of icon, or 47 of PNG, are no picture, and cost no picture's memory either.
-TEST_F(HostileContainers, APngWhoseDataCannotHoldItsRowsIsNoPicture) {
+// A bitmap header claiming 2560 x 35152 pixels of 32 bits (an icon's header counts its mask's
+// rows too) followed by a few bytes of rows.
+std::vector<uint8_t> BitmapInfoWithoutRows(uint32_t heightFactor) {
+  std::vector<uint8_t> dib;
+  for (uint32_t v : {40u, 2560u, 35152u * heightFactor}) Put32(dib, v);
+  Put16(dib, 1);
+  Put16(dib, 32);
+  for (int i = 0; i < 6; ++i) Put32(dib, 0);
+  dib.resize(dib.size() + 16, 0x80);
+  return dib;
+}
+
+std::vector<uint8_t> BmpOf(const std::vector<uint8_t>& dib) {
+  std::vector<uint8_t> bmp{'B', 'M'};
+  Put32(bmp, static_cast<uint32_t>(14 + dib.size()));
+  Put32(bmp, 0);
+  Put32(bmp, 14 + 40);
+  bmp.insert(bmp.end(), dib.begin(), dib.end());
+  return bmp;
+}
+
+// A few dozen bytes of icon, PNG or BMP that claim 90 megapixels are no picture, and cost no
+// picture's memory either.
+TEST_F(HostileContainers, AnImageWhoseDataCannotHoldItsRowsIsNoPicture) {
   const std::vector<uint8_t> png = PngWithoutRows();
-  const std::vector<uint8_t> ico = IconOf(png);
-  ASSERT_EQ(ico.size(), 69u);
-  for (const std::vector<uint8_t>* bytes : {&ico, &png}) {
-    SCOPED_TRACE(bytes == &ico ? "icon" : "PNG");
+  ASSERT_EQ(IconOf(png).size(), 69u);
+  const struct {
+    const char* name;
+    std::vector<uint8_t> bytes;
+  } cases[] = {
+      {"PNG", png},
+      {"icon of a PNG", IconOf(png)},
+      {"icon of a bitmap", IconOf(BitmapInfoWithoutRows(2))},
+      {"BMP", BmpOf(BitmapInfoWithoutRows(1))},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     g_largestAllocation = 0;
     if (__sanitizer_install_malloc_and_free_hooks) __sanitizer_install_malloc_and_free_hooks(NoteAllocation, IgnoreFree);
     ImagePtr image;
-    const Status s = Decode(*bytes, image);
+    const Status s = Decode(c.bytes, image);
     if (__sanitizer_install_malloc_and_free_hooks) __sanitizer_install_malloc_and_free_hooks(nullptr, nullptr);
     EXPECT_NE(s, Ok);
     EXPECT_EQ(image, nullptr);

@@ -104,6 +104,30 @@ std::vector<uint8_t> IconOfEmptyPng(const std::vector<uint8_t>& signature) {
   return ico;
 }
 
+// An icon of one bitmap image claiming 2560 x 35152 pixels of 32 bits, with 16 bytes of rows.
+std::vector<uint8_t> IconOfBitmapWithoutRows() {
+  std::vector<uint8_t> dib;
+  for (uint32_t v : {40u, 2560u, 2 * 35152u}) Put32LE(dib, v);
+  Put16LE(dib, 1);
+  Put16LE(dib, 32);
+  for (int i = 0; i < 6; ++i) Put32LE(dib, 0);
+  dib.resize(dib.size() + 16, 0x80);
+  std::vector<uint8_t> ico{0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 1, 0, 32, 0};
+  Put32LE(ico, static_cast<uint32_t>(dib.size()));
+  Put32LE(ico, 22);
+  ico.insert(ico.end(), dib.begin(), dib.end());
+  return ico;
+}
+
+// An icon whose directory claims no image, with an entry after it that points past the file's
+// end: what a decoder reading that entry anyway finds is whatever its memory held.
+std::vector<uint8_t> IconOfNoImages() {
+  std::vector<uint8_t> ico{0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 1, 0, 32, 0};
+  Put32LE(ico, 1 << 20);
+  Put32LE(ico, 1 << 24);
+  return ico;
+}
+
 struct TiffEntry {
   uint16_t tag, type;
   uint32_t value;
@@ -188,7 +212,9 @@ INSTANTIATE_TEST_SUITE_P(
                     HostileFile{"empty-png.ico", kFormatIco, IconOfEmptyPng({0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'})},
                     HostileFile{"damaged-signature.ico", kFormatIco, IconOfEmptyPng({0x89, 'P', 'n', 'G', '\r', '\n', 0x1A, 0})},
                     HostileFile{"ascii-signature.ico", kFormatIco, IconOfEmptyPng({0x89, 'P', 'N', 'G', '\n', '\n', 0x1A, '\n'})},
-                    HostileFile{"no-signature.ico", kFormatIco, IconOfEmptyPng({0, 0, 0, 0, 0, 0, 0, 0})}),
+                    HostileFile{"no-signature.ico", kFormatIco, IconOfEmptyPng({0, 0, 0, 0, 0, 0, 0, 0})},
+                    HostileFile{"bitmap-without-rows.ico", kFormatIco, IconOfBitmapWithoutRows()},
+                    HostileFile{"no-images.ico", kFormatIco, IconOfNoImages()}),
     FixtureName);
 
 // Read calls this process has made so far.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 #include "bilevel_bitmap.h"
@@ -125,19 +126,56 @@ struct SubRange {
   }
 };
 
-// Every PNG image of an icon's directory could hold the rows it claims (FreeImage's icon loader
-// hands them to its PNG loader, which takes the picture's memory first).
+bool StartsAsPng(const SubRange& image) {
+  static constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  uint8_t head[sizeof kSignature];
+  return image(0, head, sizeof head) && std::equal(head, head + sizeof head, kSignature);
+}
+
+// A bitmap image of an icon: its header, palette and colour rows lie in the file from the entry's
+// offset on. FreeImage reads them from there whatever the entry says of their size and takes the
+// picture's memory from the header first, so an entry pointing past the file's end, or at bytes
+// that are no bitmap header (a PNG with a damaged signature among them), would become a large
+// blank picture. The header's height counts the colour rows and the mask's.
+bool IconBitmapHoldsItsRows(const SubRange& image) {
+  constexpr size_t kInfoHeader = 40;
+  uint8_t h[kInfoHeader];
+  if (!image(0, h, sizeof h)) return false;
+  const std::vector<uint8_t> header(h, h + sizeof h);
+  const uint32_t headerSize = LittleEndian32(header, 0);
+  const auto width = static_cast<int32_t>(LittleEndian32(header, 4));
+  const auto heightWithMask = static_cast<int32_t>(LittleEndian32(header, 8));
+  const unsigned bits = header[14] | header[15] << 8;
+  const bool knownDepth = bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+  if (headerSize < kInfoHeader || width <= 0 || heightWithMask == 0 || !knownDepth) return false;
+  const uint64_t rows = static_cast<uint64_t>(std::abs(int64_t{heightWithMask})) / 2;
+  const uint64_t rowBytes = CeilDiv(uint64_t(width) * bits, 32) * 4;
+  const uint64_t palette = bits <= 8 ? uint64_t{4} << bits : 0;
+  return uint64_t{headerSize} + palette + rowBytes * rows <= image.size;
+}
+
+// Every image of an icon's directory could hold the rows it claims: PNG images (FreeImage's icon
+// loader hands them to its PNG loader, which takes the picture's memory first) by their image data,
+// bitmap images by the bytes the file has for them.
 bool IconImagesHoldTheirRows(const OffsetReader& file) {
   constexpr size_t kDirectoryHeader = 6, kDirectoryEntry = 16;
   uint8_t header[kDirectoryHeader];
   if (!file(0, header, sizeof header)) return true;
+  // FreeImage reads the first entry of a directory that claims none, and every entry the
+  // directory claims whether the file holds it or not: what it read then is whatever its memory
+  // held.
   const unsigned count = header[4] | header[5] << 8;
+  if (count == 0) return false;
   for (unsigned i = 0; i < count; ++i) {
     uint8_t entry[kDirectoryEntry];
-    if (!file(kDirectoryHeader + uint64_t{i} * kDirectoryEntry, entry, sizeof entry)) break;
+    if (!file(kDirectoryHeader + uint64_t{i} * kDirectoryEntry, entry, sizeof entry)) return false;
     const std::vector<uint8_t> fields(entry, entry + sizeof entry);
-    const SubRange image{file, LittleEndian32(fields, 12), LittleEndian32(fields, 8)};
-    if (!vx::gdiplus::codecs::PngDataCanHoldItsRows(image, image.size)) return false;
+    const uint64_t offset = LittleEndian32(fields, 12);
+    if (offset >= file.Size()) return false;
+    const SubRange rest{file, offset, file.Size() - offset};
+    const SubRange image{file, offset, LittleEndian32(fields, 8)};
+    if (StartsAsPng(rest) ? !vx::gdiplus::codecs::PngDataCanHoldItsRows(image, image.size) : !IconBitmapHoldsItsRows(rest))
+      return false;
   }
   return true;
 }

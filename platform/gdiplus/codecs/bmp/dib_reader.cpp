@@ -55,11 +55,19 @@ void ReadPalette(Bytes dib, const DibHeader& h, Frame& frame) {
   SetPalette(frame, std::move(palette));
 }
 
+uint64_t UncompressedRowBytes(const DibHeader& h) { return (static_cast<uint64_t>(h.width) * h.bitCount + 7) / 8; }
+
+// Whether the bits hold every row the header claims: checked before the picture's memory is taken,
+// so that a few bytes claiming a large picture cost nothing.
+bool HoldsUncompressedRows(Bytes dib, const DibHeader& h, uint64_t height, size_t pixelOffset) {
+  return height == 0 || InBounds(dib.size(), pixelOffset, h.stride * (height - 1) + UncompressedRowBytes(h));
+}
+
 Status ReadUncompressed(Bytes dib, const DibHeader& h, size_t pixelOffset, bool unpackMasks, Frame& frame, size_t& pixelEnd) {
   const uint64_t srcStride = h.stride;
-  const uint64_t rowBytes = (static_cast<uint64_t>(h.width) * h.bitCount + 7) / 8;
+  const uint64_t rowBytes = UncompressedRowBytes(h);
   const uint64_t height = static_cast<uint64_t>(frame.height);
-  if (!InBounds(dib.size(), pixelOffset, srcStride * (height - 1) + rowBytes)) return GenericError;
+  if (!HoldsUncompressedRows(dib, h, height, pixelOffset)) return GenericError;
   pixelEnd = static_cast<size_t>(pixelOffset + srcStride * height);
   for (INT y = 0; y < frame.height; ++y) {
     const uint64_t srcRow = h.topDown ? y : height - 1 - y;
@@ -141,10 +149,13 @@ Status ReadDib(const DibRequest& request, DecodeBudget& budget, DibResult& out) 
   if (request.iconHalfHeight) h.height /= 2;
   bool unpackMasks = false;
   const PixelFormat format = TargetFormat(h, unpackMasks);
+  const size_t pixelOffset = request.pixelOffset == kPixelsAfterPalette ? h.bitsOffset : request.pixelOffset;
+  if (Status s = CheckFrameSize(h.width, h.height); s != Ok) return s;
+  if (!h.RunLength() && !HoldsUncompressedRows(request.dib, h, static_cast<uint64_t>(h.height), pixelOffset))
+    return GenericError;
   Frame frame;
   if (Status s = NewFrame(budget, h.width, h.height, format, frame); s != Ok) return s;
   ReadPalette(request.dib, h, frame);
-  const size_t pixelOffset = request.pixelOffset == kPixelsAfterPalette ? h.bitsOffset : request.pixelOffset;
   if (h.RunLength()) {
     DecodeRle(request.dib, pixelOffset, h.compression == BI_RLE4, frame);
     out.pixelEnd = request.dib.size();
