@@ -60,17 +60,18 @@ tsan: deps
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := fuzz_decoders fuzz_plugin_loaders fuzz_templates fuzz_registry fuzz_script_parser \
   fuzz_metadata fuzz_pdf_members
+# Crashes and slow inputs a run finds are written into the build tree, not the checkout.
+FUZZ_FLAGS = -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 -artifact_prefix=build/fuzz/artifacts/
 fuzz: deps
 	@command -v clang++ >/dev/null || { echo "fuzzing needs clang"; exit 1; }
 	@CC=clang CXX=clang++ $(CONFIGURE) -B build/fuzz -DCMAKE_BUILD_TYPE=Debug -DVEXIRO_FUZZ=ON >/dev/null
 	cmake --build build/fuzz -j $(JOBS) --target $(FUZZ_TARGETS)
-	mkdir -p build/fuzz/corpus build/fuzz/corpus-plugin
-	build/fuzz/fuzz/fuzz_decoders -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 build/fuzz/corpus fuzz/seeds
+	mkdir -p build/fuzz/corpus build/fuzz/corpus-plugin build/fuzz/artifacts
+	build/fuzz/fuzz/fuzz_decoders $(FUZZ_FLAGS) build/fuzz/corpus fuzz/seeds
 	VEXIRO_PLUGIN_PATH=$(CURDIR)/build/fuzz/plugins build/fuzz/fuzz/fuzz_plugin_loaders \
-	  -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 -timeout=60 build/fuzz/corpus-plugin fuzz/seeds fuzz/seeds-plugin
+	  $(FUZZ_FLAGS) -timeout=60 build/fuzz/corpus-plugin fuzz/seeds fuzz/seeds-plugin
 	@for t in templates registry script_parser metadata pdf_members; do mkdir -p build/fuzz/corpus-$$t; \
-	  build/fuzz/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 -timeout=60 \
-	    build/fuzz/corpus-$$t fuzz/seeds-$$t || exit 1; done
+	  build/fuzz/fuzz/fuzz_$$t $(FUZZ_FLAGS) -timeout=60 build/fuzz/corpus-$$t fuzz/seeds-$$t || exit 1; done
 
 fuzz-smoke:
 	$(MAKE) fuzz FUZZ_SECONDS=5
