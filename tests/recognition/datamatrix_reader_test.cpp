@@ -89,7 +89,7 @@ class DataMatrixReaderTest : public EngineTest {
 };
 
 // Pictures from a public corpus of phone photos, scans and labels: a rectangular-extension size,
-// a GS1 symbol whose group separators stay in its value, low contrast with perspective, a
+// a GS1 symbol whose group separators stay in its value, low contrast and tilted, a
 // mirrored symbol and a small symbol in a wide scene.
 TEST_F(DataMatrixReaderTest, RealWorldPicturesReadWithValuesAsStoredAndTheirSizes) {
   const struct {
@@ -98,7 +98,7 @@ TEST_F(DataMatrixReaderTest, RealWorldPicturesReadWithValuesAsStoredAndTheirSize
   } cases[] = {
       {"dmre-48x24", 24, 48},
       {"gs1-32x32", 32, 32},
-      {"low-contrast-perspective", 40, 40},
+      {"low-contrast-tilted", 40, 40},
       {"mirrored-36x12", 12, 36},
       {"small-in-wide-scene", 22, 22},
   };
