@@ -90,6 +90,16 @@ void PutChunk(std::vector<uint8_t>& b, const char* type, const std::vector<uint8
   Put32BE(b, static_cast<uint32_t>(crc32(0, b.data() + start, static_cast<uInt>(b.size() - start))));
 }
 
+// An icon of one image, `image` (a PNG, or a bitmap without its file header), right after the
+// directory.
+std::vector<uint8_t> IconOf(const std::vector<uint8_t>& image) {
+  std::vector<uint8_t> ico{0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 1, 0, 32, 0};
+  Put32LE(ico, static_cast<uint32_t>(image.size()));
+  Put32LE(ico, 22);
+  ico.insert(ico.end(), image.begin(), image.end());
+  return ico;
+}
+
 // An icon of 69 bytes whose one image is a PNG claiming 2560 x 35152 pixels and holding only a
 // zlib header for them, after `signature`: decoders that judge a PNG inside an icon by a few of
 // its signature's bytes take one with the others damaged for a PNG all the same.
@@ -97,11 +107,7 @@ std::vector<uint8_t> IconOfEmptyPng(const std::vector<uint8_t>& signature) {
   std::vector<uint8_t> png = signature;
   PutChunk(png, "IHDR", {0, 0, 0x0A, 0, 0, 0, 0x89, 0x50, 8, 6, 0, 0, 0});
   PutChunk(png, "IDAT", {0x78, 0x9C});
-  std::vector<uint8_t> ico{0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 1, 0, 32, 0};
-  Put32LE(ico, static_cast<uint32_t>(png.size()));
-  Put32LE(ico, 22);
-  ico.insert(ico.end(), png.begin(), png.end());
-  return ico;
+  return IconOf(png);
 }
 
 // An icon of one bitmap image claiming 2560 x 35152 pixels of 32 bits, with 16 bytes of rows.
@@ -112,11 +118,7 @@ std::vector<uint8_t> IconOfBitmapWithoutRows() {
   Put16LE(dib, 32);
   for (int i = 0; i < 6; ++i) Put32LE(dib, 0);
   dib.resize(dib.size() + 16, 0x80);
-  std::vector<uint8_t> ico{0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 1, 0, 32, 0};
-  Put32LE(ico, static_cast<uint32_t>(dib.size()));
-  Put32LE(ico, 22);
-  ico.insert(ico.end(), dib.begin(), dib.end());
-  return ico;
+  return IconOf(dib);
 }
 
 // An icon whose directory claims no image, with an entry after it that points past the file's

@@ -17,9 +17,6 @@
 namespace vxbarcode {
 namespace {
 
-// libdmtx's scan grid asserts (and so aborts the host) unless one side spans at least three
-// pixels; no symbol fits in less anyway.
-constexpr int kLeastLongerSide = 3;
 constexpr uint8_t kGroupSeparator = 0x1D;
 // Around a symbol found by ZXing: a margin of a quarter of its side, edges of 60 % to 150 % of its
 // sides, and a few hundred starts, which meet it from its first edges.

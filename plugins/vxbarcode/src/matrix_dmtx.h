@@ -12,6 +12,10 @@
 
 namespace vxbarcode {
 
+// libdmtx's scan grid asserts (and so aborts the host) unless a picture's longer side spans at
+// least this many pixels; ZXing's parts need a few as well, and no symbol fits in less anyway.
+constexpr int kLeastLongerSide = 3;
+
 struct DmtxLimits {
   int leastEdge = 0;  // pixels
   int mostEdge = 0;   // pixels; 0 for no bound

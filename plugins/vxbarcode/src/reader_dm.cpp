@@ -21,8 +21,6 @@ constexpr int32_t kVersion = 100;
 // symbol side worth finding on paper is about 2.5 mm.
 constexpr double kSmallestEdgeMillimetres = 2.5;
 constexpr int kSmallestEdgePixels = 10;
-// Too small for either library: ZXing's parts and libdmtx's scan grid need a few pixels.
-constexpr int kLeastLongerSide = 3;
 // libdmtx's own scan tries this many region starts at most, for at most this long: a start costs
 // from a few microseconds where it fails at once to near a millisecond along the bars of a linear
 // symbol. The scan runs coarse first and skips the symbols ZXing found, so its starts go to what

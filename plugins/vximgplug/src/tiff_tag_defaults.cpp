@@ -3,6 +3,7 @@
 // a tag as absent, and FreeImage's TIFF loader then takes whatever its variable held (an 8-bit
 // grey page came out as 32-bit colour). So every directory libtiff reads in this process starts
 // with the defaults set as tags, which the directory's own tags then replace.
+#include <fcntl.h>
 #include <tiffio.h>
 
 namespace vximgplug {
@@ -10,9 +11,12 @@ namespace {
 
 TIFFExtendProc g_nextExtender = nullptr;
 
+// Only directories being read: a writer sets both tags itself.
 void SetTiffDefaults(TIFF* tif) {
-  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
-  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 1);
+  if ((TIFFGetMode(tif) & O_ACCMODE) == O_RDONLY) {
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 1);
+  }
   if (g_nextExtender) g_nextExtender(tif);
 }
 
