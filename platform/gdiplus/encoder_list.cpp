@@ -45,9 +45,10 @@ std::vector<CodecEntry> MakeTable() {
 
 }  // namespace
 
+// Never destroyed: engines on a host's other threads may still look codecs up while it exits.
 std::span<const CodecEntry> BuiltinCodecs() {
-  static const std::vector<CodecEntry> table = MakeTable();
-  return table;
+  static const auto* table = new std::vector<CodecEntry>(MakeTable());
+  return *table;
 }
 
 const CodecEntry* FindEncoder(const CLSID& clsid) {

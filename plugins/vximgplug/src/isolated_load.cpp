@@ -183,9 +183,10 @@ struct MappingTable {
   std::unordered_map<FIBITMAP*, OwnedPixels> byBitmap;
 };
 
+// Never destroyed, as the handle tables that hold the bitmaps are not.
 MappingTable& Mappings() {
-  static MappingTable table;
-  return table;
+  static auto* table = new MappingTable;
+  return *table;
 }
 
 // In the host: the picture the helper announced last, and its rows as they come.

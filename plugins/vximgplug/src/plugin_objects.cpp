@@ -15,25 +15,27 @@ Bitmap::~Bitmap() {
   }
 }
 
+// Never destroyed: a host may exit while loads on its other threads still add to and look up
+// these tables, and with them every object they hold lives to the end of the process.
 HandleTable<Bitmap>& Bitmaps() {
-  static HandleTable<Bitmap> table;
-  return table;
+  static auto* table = new HandleTable<Bitmap>;
+  return *table;
 }
 HandleTable<FileRef>& Files() {
-  static HandleTable<FileRef> table;
-  return table;
+  static auto* table = new HandleTable<FileRef>;
+  return *table;
 }
 HandleTable<MultiBitmap>& MultiBitmaps() {
-  static HandleTable<MultiBitmap> table;
-  return table;
+  static auto* table = new HandleTable<MultiBitmap>;
+  return *table;
 }
 HandleTable<Tag>& Tags() {
-  static HandleTable<Tag> table;
-  return table;
+  static auto* table = new HandleTable<Tag>;
+  return *table;
 }
 HandleTable<MetadataSearch>& Searches() {
-  static HandleTable<MetadataSearch> table;
-  return table;
+  static auto* table = new HandleTable<MetadataSearch>;
+  return *table;
 }
 
 FIBITMAP* DibOf(uint32_t bitmap) {
@@ -54,8 +56,8 @@ uint32_t AddBitmap(FIBITMAP* dib, bool topRowFirst) {
 }
 
 std::atomic<int>& TiffJpegQuality() {
-  static std::atomic<int> quality{75};
-  return quality;
+  static auto* quality = new std::atomic<int>{75};
+  return *quality;
 }
 
 }  // namespace vximgplug
