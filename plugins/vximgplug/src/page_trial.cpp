@@ -4,6 +4,7 @@
 
 #include "bitmap_loader.h"
 #include "file_io.h"
+#include "header_dimensions.h"
 #include "child_process.h"
 #include "helper_requests.h"
 #include "isolated_load.h"
@@ -54,7 +55,10 @@ bool TryEveryPage(int fd, FIMULTIBITMAP* multi, const PageSource& source, bool r
 
 }  // namespace
 
+// A TIFF file's pages are screened one by one from their directories; the pages of other files
+// (an icon's images) pass the screen a single-picture load of the file passes, or none is opened.
 FIMULTIBITMAP* PageSource::Reopen() const {
+  if (fif != FIF_TIFF && !ClaimedSizeAcceptable(fif, path)) return nullptr;
   return FreeImage_OpenMultiBitmap(fif, path.c_str(), FALSE, TRUE, TRUE, flags);
 }
 
