@@ -116,7 +116,7 @@ VexiroStatus LoadImageThroughPlugin(int32_t& id, const std::string& path, const 
   bool multiPage = false;
   uint32_t file = 0;
   const uint32_t bitmap = VximgplugLoad(format, path, multiPage, options.UseColorManagement, file);
-  if (bitmap == 0) return vexiro::OutOfMemory;
+  if (bitmap == 0) return VximgplugLoadFailure();
   if (!multiPage) return RegisterPluginBitmap(id, bitmap, format);
   return RegisterPluginDocument(id, bitmap, file, format, path, options);
 }

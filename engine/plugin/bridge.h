@@ -54,6 +54,11 @@ int32_t VximgplugGetFileFormat(const std::string& path);
 // failure. With colour management a TIFF keeps its CMYK samples.
 uint32_t VximgplugLoad(int32_t& format, const std::string& path, bool& multiPage, bool useColorManagement,
                        uint32_t& fileHandle);
+
+// The status of a load through VximgplugLoad that gave nothing: OutOfMemory, unless the plug-in's
+// decoding helper could not be started (its program missing: VximgplugDllRequired; the system
+// refusing it a process or descriptors: Win32Error).
+VexiroStatus VximgplugLoadFailure();
 bool VximgplugSave(int32_t format, uint32_t bitmap, const std::string& path, int32_t flags);
 
 // Whole dots per inch from dots per metre and back, each rounded by adding one half and

@@ -71,6 +71,15 @@ uint32_t VximgplugLoad(int32_t& format, const std::string& path, bool& multiPage
   return api.LoadU(format, path.c_str(), flags);
 }
 
+VexiroStatus VximgplugLoadFailure() {
+  constexpr int32_t kProgramMissing = 1, kRefused = 2;
+  switch (Vximgplug().LastHelperFailure()) {
+    case kProgramMissing: return vexiro::VximgplugDllRequired;
+    case kRefused: return vexiro::Win32Error;
+    default: return vexiro::OutOfMemory;
+  }
+}
+
 bool VximgplugSave(int32_t format, uint32_t bitmap, const std::string& path, int32_t flags) {
   return Vximgplug().SaveU(format, bitmap, path.c_str(), flags) == 1;
 }

@@ -80,6 +80,10 @@ VXIMGPLUG_EXPORT int32_t VXIMGPLUG_GetFIFFromFilenameU(const char* path);
 VXIMGPLUG_EXPORT uint32_t VXIMGPLUG_LoadU(int32_t format, const char* path, int32_t flags);
 VXIMGPLUG_EXPORT int32_t VXIMGPLUG_SaveU(int32_t format, uint32_t bitmap, const char* path, int32_t flags);
 VXIMGPLUG_EXPORT void VXIMGPLUG_Unload(uint32_t bitmap);
+/* Why the last load on this thread that needed a decoding helper found none: 0 one was there,
+ * 1 the helper program vximgplug-helper is missing beside the plug-in, 2 the system refused the
+ * helper a process, a descriptor or its files, 3 the system had no memory for it. */
+VXIMGPLUG_EXPORT int32_t VXIMGPLUG_LastHelperFailure(void);
 
 /* Files for multi-page reading. */
 VXIMGPLUG_EXPORT uint32_t VXIMGPLUG_OpenFileU(const char* path);
@@ -201,6 +205,7 @@ VXIMGPLUG_EXPORT int32_t VXIMGPLUG_VB_CompressCCITT4(VximgplugByteArray* destina
   X(LoadU, uint32_t, (int32_t, const char*, int32_t))                                                         \
   X(SaveU, int32_t, (int32_t, uint32_t, const char*, int32_t))                                                \
   X(Unload, void, (uint32_t))                                                                                 \
+  X(LastHelperFailure, int32_t, (void))                                                                       \
   X(OpenFileU, uint32_t, (const char*))                                                                       \
   X(CloseFileHandle, void, (uint32_t))                                                                        \
   X(OpenMultiBitmapU, uint32_t, (int32_t, int32_t, uint32_t))                                                 \

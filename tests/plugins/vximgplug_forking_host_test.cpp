@@ -89,13 +89,12 @@ std::set<int> Helpers() {
 }
 
 char ProcessState(int pid) {
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  std::string line;
-  if (!std::getline(stat, line) || line.rfind(')') == std::string::npos) return 0;
+  const std::string line = vxtest::ProcFile("/proc/" + std::to_string(pid) + "/stat");
+  if (line.rfind(')') == std::string::npos || line.rfind(')') + 2 >= line.size()) return 0;
   return line[line.rfind(')') + 2];
 }
 
-// The helpers' windows in this process: shared 2 MiB mappings of anonymous memory.
+// The helpers' windows in this process: shared 2 MiB mappings of the helpers' memory files.
 std::vector<uintptr_t> HelperWindows() {
   std::vector<uintptr_t> windows;
   std::ifstream maps("/proc/self/maps");
@@ -105,7 +104,7 @@ std::vector<uintptr_t> HelperWindows() {
     std::string perms;
     std::istringstream fields(line);
     fields >> std::hex >> start >> dash >> end >> perms;
-    if (perms == "rw-s" && end - start == (size_t{2} << 20) && line.find("/dev/zero") != std::string::npos)
+    if (perms == "rw-s" && end - start == (size_t{2} << 20) && line.find("memfd:vximgplug-window") != std::string::npos)
       windows.push_back(start);
   }
   return windows;

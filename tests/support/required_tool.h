@@ -26,7 +26,7 @@ inline bool RunningUnderCi() {
 inline std::string PackageOfTool(const std::string& tool) {
   static const std::map<std::string, std::string> packages = {
       {"convert", "imagemagick"},   {"identify", "imagemagick"},
-      {"tiffinfo", "libtiff-tools"}, {"tiffdump", "libtiff-tools"}, {"tiffcp", "libtiff-tools"},
+      {"tiffinfo", "libtiff-tools"}, {"tiffdump", "libtiff-tools"}, {"tiffcp", "libtiff-tools"}, {"tiff2rgba", "libtiff-tools"},
       {"exiftool", "libimage-exiftool-perl"}, {"giftext", "giflib-tools"},
       {"openssl", "openssl"},       {"Xvfb", "xvfb"},
       {"base64", "coreutils"},

@@ -2,6 +2,7 @@
 #include "../vximgplug.h"
 #include "bitmap_loader.h"
 #include "bitmap_saver.h"
+#include "child_process.h"
 #include "format_detection.h"
 #include "format_numbers.h"
 #include "guarded_call.h"
@@ -29,11 +30,14 @@ int32_t VXIMGPLUG_GetFIFFromFilenameU(const char* path) {
 
 uint32_t VXIMGPLUG_LoadU(int32_t format, const char* path, int32_t flags) {
   return Guarded<uint32_t>(0, [&]() -> uint32_t {
+    ForgetHelperStart();
     if (!path || !*path) return 0;
     LoadedBitmap loaded = LoadBitmapFile(format, path, flags);
     return AddBitmap(loaded.dib, loaded.topRowFirst);
   });
 }
+
+int32_t VXIMGPLUG_LastHelperFailure(void) { return static_cast<int32_t>(LastHelperStart()); }
 
 int32_t VXIMGPLUG_SaveU(int32_t format, uint32_t bitmap, const char* path, int32_t flags) {
   return Guarded<int32_t>(0, [&] {

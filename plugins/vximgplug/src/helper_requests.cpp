@@ -3,10 +3,12 @@
 #include <cstring>
 
 #include "child_process.h"
+#include "helper_setup.h"
 
 namespace vximgplug {
 
-// Both ends are one program forked from itself, so the record crosses as its own bytes.
+// Both ends run the one plug-in file (the helper loads the one its host loaded), so the record
+// crosses as its own bytes.
 std::vector<uint8_t> EncodeRequest(const HelperRequest& request) {
   std::vector<uint8_t> bytes(sizeof request);
   std::memcpy(bytes.data(), &request, sizeof request);
@@ -27,6 +29,7 @@ bool ServeRequest(const std::vector<uint8_t>& bytes, int reply, int source) {
   const std::optional<HelperRequest> request = DecodeRequest(bytes);
   if (!request || reply < 0 || source < 0) return false;
   const std::string path = SourcePath(source);
+  const TiffTagDefaults defaults(path, request->kind == RequestKind::kPage ? request->tiffDirectory : 0);
   switch (request->kind) {
     case RequestKind::kFile: return ServeFileLoad(*request, path, reply);
     case RequestKind::kPage: return ServePageDecode(*request, path, reply);
