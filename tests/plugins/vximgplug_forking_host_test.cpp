@@ -31,16 +31,10 @@ constexpr auto kHostDeadline = std::chrono::seconds(60);
 bool AsAHostOfItsOwn(const std::function<bool()>& host) {
   const pid_t pid = fork();
   if (pid == 0) _exit(host() ? 0 : 1);
-  const auto until = std::chrono::steady_clock::now() + kHostDeadline;
   int status = 0;
-  while (waitpid(pid, &status, WNOHANG) == 0) {
-    if (std::chrono::steady_clock::now() > until) {
-      kill(pid, SIGKILL);
-      waitpid(pid, &status, 0);
-      ADD_FAILURE() << "the host hung";
-      return false;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  if (!vxtest::AwaitChild(pid, kHostDeadline, status)) {
+    ADD_FAILURE() << "the host hung";
+    return false;
   }
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }

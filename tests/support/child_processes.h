@@ -5,9 +5,12 @@
 #pragma once
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -15,6 +18,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace vxtest {
@@ -85,6 +89,21 @@ inline std::map<int, long> LiveChildren() {
     children[std::stoi(name)] = switches;
   }
   return children;
+}
+
+// Waits for the child `pid` to end within `limit`, its wait status in `status`; one that has not
+// ended by then (a hang) is killed and waited for, and false comes back.
+inline bool AwaitChild(pid_t pid, std::chrono::steady_clock::duration limit, int& status) {
+  const auto until = std::chrono::steady_clock::now() + limit;
+  while (waitpid(pid, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > until) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
 }
 
 // How many of the children in `after` are new or were scheduled since `before`.

@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/child_processes.h"
 #include "support/required_tool.h"
 #include "vexiro/enumerations.h"
 
@@ -41,17 +42,9 @@ HostOutcome RunHost(const std::vector<std::string>& arguments, const std::string
     _exit(127);
   }
   HostOutcome outcome;
-  const auto until = std::chrono::steady_clock::now() + kHostDeadline;
   int status = 0;
-  while (waitpid(pid, &status, WNOHANG) == 0) {
-    if (std::chrono::steady_clock::now() > until) {
-      kill(pid, SIGKILL);
-      waitpid(pid, &status, 0);
-      outcome.hung = true;
-      return outcome;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
+  outcome.hung = !AwaitChild(pid, kHostDeadline, status);
+  if (outcome.hung) return outcome;
   if (WIFEXITED(status)) outcome.status = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) outcome.signal = WTERMSIG(status);
   return outcome;

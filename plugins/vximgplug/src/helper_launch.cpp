@@ -105,6 +105,11 @@ class SpawnSettings {
 // and either way nothing is waited for but this one process.
 void AwaitLauncher(pid_t launcher) {
   Fd process(pidfd_open(launcher, 0));
+  if (process.get() < 0 && errno != ESRCH) {  // no descriptor for it: waited for by its number
+    while (waitpid(launcher, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    return;
+  }
   if (process.get() < 0) return;
   siginfo_t info{};
   while (waitid(P_PIDFD, static_cast<id_t>(process.get()), &info, WEXITED) < 0 && errno == EINTR) {
