@@ -59,7 +59,7 @@ tsan: deps
 # and runs each for a few seconds, so a target that no longer builds or crashes at once fails CI.
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := fuzz_decoders fuzz_plugin_loaders fuzz_templates fuzz_registry fuzz_script_parser \
-  fuzz_metadata fuzz_pdf_members
+  fuzz_metadata fuzz_pdf_members fuzz_readers
 # Crashes and slow inputs a run finds are written into the build tree, not the checkout.
 FUZZ_FLAGS = -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 -artifact_prefix=build/fuzz/artifacts/
 fuzz: deps
@@ -70,6 +70,9 @@ fuzz: deps
 	build/fuzz/fuzz/fuzz_decoders $(FUZZ_FLAGS) build/fuzz/corpus fuzz/seeds
 	VEXIRO_PLUGIN_PATH=$(CURDIR)/build/fuzz/plugins build/fuzz/fuzz/fuzz_plugin_loaders \
 	  $(FUZZ_FLAGS) -timeout=60 build/fuzz/corpus-plugin fuzz/seeds fuzz/seeds-plugin
+	mkdir -p build/fuzz/corpus-readers
+	VEXIRO_PLUGIN_PATH=$(CURDIR)/build/fuzz/plugins build/fuzz/fuzz/fuzz_readers \
+	  $(FUZZ_FLAGS) -timeout=60 build/fuzz/corpus-readers fuzz/seeds-readers
 	@for t in templates registry script_parser metadata pdf_members; do mkdir -p build/fuzz/corpus-$$t; \
 	  build/fuzz/fuzz/fuzz_$$t $(FUZZ_FLAGS) -timeout=60 build/fuzz/corpus-$$t fuzz/seeds-$$t || exit 1; done
 

@@ -148,6 +148,22 @@ def make_text_page(folder):
     return page
 
 
+def make_letter_page(folder):
+    """Forty lines of 40-pixel text on an A4 page saved without a resolution, so that it reports
+    96 dpi; and the lines the tesseract command reads from it, left to estimate the resolution."""
+    page = os.path.join(folder, "letter.png")
+    if not os.path.exists(page):
+        command = ["convert", "-size", f"{A4_WIDTH}x{A4_HEIGHT}", "xc:white", "-font", "DejaVu-Sans",
+                   "-pointsize", "40", "-fill", "black"]
+        for i in range(40):
+            command += ["-annotate", f"+150+{150 + i * 80}",
+                        f"Line {i} of the letter, with words in it for the skew test."]
+        subprocess.run(command + ["-define", "png:exclude-chunk=pHYs", "-type", "truecolor", page], check=True)
+    text = subprocess.run(["tesseract", page, "-", "--psm", "3"], check=True, capture_output=True, text=True,
+                          env=dict(os.environ, OMP_THREAD_LIMIT="1")).stdout
+    return page, [line for line in text.splitlines() if line.strip()]
+
+
 def matrix_rows(vx, zxing_peer, inputs):
     """The DataMatrix reader on a page of mixed symbols and on a photo without one, beside dmtxread
     (told how many symbols it can read, so that it stops once it has them) and ZXing-C++ on the
@@ -239,6 +255,13 @@ def rows(host, peer, inputs, scratch, size, big_size):
                          vx("ocr", f'id = CreateImageFromFile("{page}")', 't = OCRTesseractDoOCR(2, "")',
                             "expect OCRTesseractGetCharCount() > 1000"),
                          f"tesseract {page} - --psm 3", "tesseract", "cpu", 1.1))
+        # Every line the command reads must be in vexiro's text, which is the command's own.
+        letter, lines = make_letter_page(inputs)
+        found.append(Row("OCR, A4 page without a resolution",
+                         vx("letter", f'id = CreateImageFromFile("{letter}")', 't = OCRTesseractDoOCR(2, "")',
+                            *[f'expect InStr(t, "{line}") > 0' for line in lines],
+                            f"expect {len(lines)} = 40"),
+                         f"tesseract {letter} - --psm 3", "tesseract", "cpu", 1.1))
     return found
 
 

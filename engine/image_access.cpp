@@ -47,6 +47,11 @@ VexiroStatus GetImageVerticalResolution(int32_t id, float& dpi) {
   return ToStatus(GdipGetImageVerticalResolution(GetGpImage(id), &dpi));
 }
 
+bool ImageResolutionGiven(int32_t id) {
+  UINT flags = 0;
+  return GetImageIndex(id) >= 0 && GdipGetImageFlags(GetGpImage(id), &flags) == Ok && (flags & ImageFlagsHasRealDPI) != 0;
+}
+
 std::string GetImageFormatName(int32_t id) {
   if (const ImageRecord* r = FindImageRecord(id)) return r->FormatName;
   return GetRawFormatName(id);
@@ -250,6 +255,12 @@ VexiroStatus SetImageResolution(int32_t id, float horizontalDpi, float verticalD
   const Status s = GdipBitmapSetResolution(AsBitmap(image), horizontalDpi, verticalDpi);
   if (s == Ok && !noRefresh) MarkImageModified(id);
   return ToStatus(s);
+}
+
+VexiroStatus SetImageResolutionGiven(int32_t id, float horizontalDpi, float verticalDpi) {
+  const VexiroStatus s = SetImageResolution(id, horizontalDpi, verticalDpi);
+  if (GpBitmap* bitmap = s == vexiro::OK ? AsBitmap(GetGpImage(id)) : nullptr) bitmap->current().imageFlags |= ImageFlagsHasRealDPI;
+  return s;
 }
 
 void SetImageKind(int32_t id, ImageKind kind) {

@@ -26,6 +26,9 @@ VexiroStatus GetImageWidth(int32_t id, int32_t& width);
 VexiroStatus GetImageHeight(int32_t id, int32_t& height);
 VexiroStatus GetImageHorizontalResolution(int32_t id, float& dpi);
 VexiroStatus GetImageVerticalResolution(int32_t id, float& dpi);
+// Whether the resolution was given by the file or by the host; otherwise it is the 96 dpi every
+// picture reports without one.
+bool ImageResolutionGiven(int32_t id);
 std::string GetImageFormatName(int32_t id);
 VexiroStatus GetImagePixelFormat(int32_t id, PixelFormat& format);
 PixelFormat GetImagePixelFormatValue(int32_t id);
@@ -50,6 +53,8 @@ VexiroStatus SetImagePaletteRaw(int32_t id, const ColorPalette& palette);  // no
 VexiroStatus SetImagePixel(int32_t id, int32_t x, int32_t y, ARGB argb);
 // Non-finite or non-positive resolutions give InvalidParameter.
 VexiroStatus SetImageResolution(int32_t id, float horizontalDpi, float verticalDpi, bool noRefresh = false);
+// The resolution the host set, which counts as given from then on (ImageResolutionGiven).
+VexiroStatus SetImageResolutionGiven(int32_t id, float horizontalDpi, float verticalDpi);
 VexiroStatus RotateFlipImage(int32_t id, gdiplus::RotateFlipType type, bool noRefresh = false);
 void SetImageKind(int32_t id, ImageKind kind);
 

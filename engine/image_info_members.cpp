@@ -53,13 +53,13 @@ VexiroStatus NoImageStatus(int32_t id) { return id == 0 ? GenericError : Invalid
 
 VexiroStatus cImaging::SetHorizontalResolution(float nHorizontalresolution) {
   if (GetImageIndex(nNativeImage) < 0) return nStat = NoImageStatus(nNativeImage);
-  nStat = SetImageResolution(nNativeImage, nHorizontalresolution, GetVerticalResolution());
+  nStat = SetImageResolutionGiven(nNativeImage, nHorizontalresolution, GetVerticalResolution());
   return nStat;
 }
 
 VexiroStatus cImaging::SetVerticalResolution(float nVerticalresolution) {
   if (GetImageIndex(nNativeImage) < 0) return nStat = NoImageStatus(nNativeImage);
-  nStat = SetImageResolution(nNativeImage, GetHorizontalResolution(), nVerticalresolution);
+  nStat = SetImageResolutionGiven(nNativeImage, GetHorizontalResolution(), nVerticalresolution);
   return nStat;
 }
 

@@ -188,7 +188,11 @@ void ApplyLoadedResolution(int32_t id, uint32_t bitmap, int32_t dpiX, int32_t dp
     horizontal = tagHorizontal;
     vertical = tagVertical;
   }
-  if (horizontal > 0 && vertical > 0) SetImageResolution(id, horizontal, vertical);
+  if (horizontal <= 0 || vertical <= 0) return;
+  // 72 x 72 without tags is what the plug-in gives for a file that names no resolution.
+  const bool given = tagsPresent || dpiX != 72 || dpiY != 72;
+  if (given) SetImageResolutionGiven(id, horizontal, vertical);
+  else SetImageResolution(id, horizontal, vertical);
 }
 
 }  // namespace

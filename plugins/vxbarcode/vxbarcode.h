@@ -27,14 +27,15 @@ extern "C" {
 /* Version text "a.b.c.d", read as the module's version resource. */
 VXBARCODE_EXPORT const char* VxPluginVersion(void);
 
-/* The linear reader. Performance 0 favours speed, 1 also tries the picture turned. Types are one
+/* The linear reader. Performance 0 favours speed and reads the columns only when the rows hold
+ * no symbol, 1 always reads both. Types are one
  * bit per symbology (Industrial 2 of 5 1, inverted 2 of 5 2, ITF 4, IATA 2 of 5 8, Matrix 2 of 5
  * 16, Code 39 32, Codabar 64, BCD Matrix 128, Data Logic 2 of 5 256, Code 128 4096, GS1-128 8192,
  * Code 93 16384, EAN-13 -32768, UPC-A 65536, EAN-8 131072, UPC-E 262144, add-ons 524288 for five
  * digits and 1048576 for two). Values keep optional check characters and Codabar's start and stop
- * characters; HasCheckSum is 1 where the check is part of the symbology or where the last
- * character verifies as the optional one. The skew is the symbol's turn clockwise in degrees as
- * the engine undoes it: (360 - orientation) mod 360. */
+ * characters, up to a NUL they hold; HasCheckSum is 1 where the check is part of the symbology
+ * or where the last character verifies as the optional one. The skew is the turn in degrees that
+ * undoes the symbol's turn clockwise, [0, 360): 360 minus that turn. */
 VXBARCODE_EXPORT int32_t VXBARCODE1DREADER_GetVersion(void);
 VXBARCODE_EXPORT uint32_t VXBARCODE1DREADER_NewBarScanner(void);
 VXBARCODE_EXPORT int32_t VXBARCODE1DREADER_SetPerformance(uint32_t scanner, int32_t mode);

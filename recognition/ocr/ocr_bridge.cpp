@@ -99,6 +99,14 @@ VexiroStatus StatusOfPluginResult(int32_t result) {
   return result == kOcrLanguageDataUnusable ? OCRDictionaryNotFound : GenericError;
 }
 
+// A picture without a resolution of its own reports 96 dpi, and told so tesseract drops the words
+// of a page scanned finer; 0 lets it estimate the resolution from the text.
+int32_t GivenWholeDpi(int32_t imageId) {
+  float dpi = 0;
+  if (!vx::engine::ImageResolutionGiven(imageId) || vx::engine::GetImageHorizontalResolution(imageId, dpi) != OK) return 0;
+  return std::isfinite(dpi) && dpi > 0 && dpi < 1e6f ? static_cast<int32_t>(std::nearbyint(dpi)) : 0;
+}
+
 // Steps from the lock on, trapped as a procedure with an error trap is.
 VexiroStatus RecogniseLocked(const OcrPluginExports& api, int32_t imageId, const OcrArea& area,
                              const OcrRequest& request, const std::string& language, const std::string& folder,
@@ -125,9 +133,7 @@ VexiroStatus RecogniseLocked(const OcrPluginExports& api, int32_t imageId, const
   lock.locked = true;
   if (bilevel && PaletteDarkOnOne(imageId)) InvertBits(pixels);
 
-  float dpi = 0;
-  vx::engine::GetImageHorizontalResolution(imageId, dpi);
-  const int32_t wholeDpi = std::isfinite(dpi) && dpi > 0 && dpi < 1e6f ? static_cast<int32_t>(std::nearbyint(dpi)) : 0;
+  const int32_t wholeDpi = GivenWholeDpi(imageId);
 
   const OcrCharInfo* handed = nullptr;
   int32_t count = 0, pluginStatus = 0;

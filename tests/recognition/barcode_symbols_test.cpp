@@ -108,7 +108,7 @@ TEST_F(BarcodeSymbolsTest, EachSymbologyReadsBackWithValueAndType) {
   }
 }
 
-TEST_F(BarcodeSymbolsTest, AddOnFollowsItsSymbolWithTheSameCorners) {
+TEST_F(BarcodeSymbolsTest, AddOnFollowsItsSymbolWithCornersOfItsOwn) {
   VX_REQUIRE_TOOL("zint");
   VX_REQUIRE_TOOL("convert");
   struct AddOnCase {
@@ -126,8 +126,8 @@ TEST_F(BarcodeSymbolsTest, AddOnFollowsItsSymbolWithTheSameCorners) {
     EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeValue(2), c.addOn);
     EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeType(2), c.type);
     EXPECT_FALSE(engine_->Barcode1DReaderBarcodeHasChecksum(2));
-    EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeX1(2), engine_->Barcode1DReaderGetBarcodeX1(1));
-    EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeY4(2), engine_->Barcode1DReaderGetBarcodeY4(1));
+    EXPECT_GT(engine_->Barcode1DReaderGetBarcodeX1(2), engine_->Barcode1DReaderGetBarcodeX2(1))
+        << "the add-on's corners are its own, after the symbol's (LinearReaderPagesTest measures them)";
     engine_->CloseImage(id);
   }
 }

@@ -103,6 +103,36 @@ TEST_F(FakeOcrTest, PixelsGoOverUnpaddedInTwoDepths) {
   EXPECT_EQ(std::vector<uint8_t>(LastCall().pixels, LastCall().pixels + 6), (std::vector<uint8_t>{0, 0, 0, 0x30, 0x20, 0x10}));
 }
 
+// The plug-in is told a resolution only where the file or the host gave one: 0 lets it estimate.
+TEST_F(FakeOcrTest, ResolutionGoesOverOnlyWhereGiven) {
+  VX_REQUIRE_TOOL("convert");
+  const struct {
+    const char* name;
+    const char* resolution;  // convert's options
+    float hostDpi;           // set through the member after loading, 0 for none
+    int32_t dpi;
+  } cases[] = {{"PNG without one", "-define png:exclude-chunk=pHYs", 0, 0},
+               {"PNG at 300 dpi", "-units PixelsPerInch -density 300", 0, 300},
+               {"TIFF at 200 dpi", "-units PixelsPerInch -density 200", 0, 200},
+               {"PNG without one, the host sets 240", "-define png:exclude-chunk=pHYs", 240, 240},
+               {"BMP without one", "-units Undefined -density 0", 0, 0}};
+  const char* extensions[] = {"png", "png", "tif", "png", "bmp"};
+  for (size_t k = 0; k < std::size(cases); ++k) {
+    const auto& c = cases[k];
+    SCOPED_TRACE(c.name);
+    const std::string file = scratch_ / (std::string("page.") + extensions[k]);
+    bool ok = false;
+    RunTool(std::string("convert -size 40x20 xc:white ") + c.resolution + " -type TrueColor " + Quote(file), &ok);
+    ASSERT_TRUE(ok);
+    const int32_t id = engine_->CreateImageFromFile(file);
+    ASSERT_NE(id, 0);
+    if (c.hostDpi > 0) ASSERT_EQ(engine_->SetHorizontalResolution(c.hostDpi), vexiro::OK);
+    Read();
+    EXPECT_EQ(LastCall().dpi, c.dpi);
+    engine_->CloseImage(id);
+  }
+}
+
 TEST_F(FakeOcrTest, BilevelRowsCarryOneForTheLighterColour) {
   // Entry 0 black (the usual palette) and entry 0 white (a min-is-white file): the same picture,
   // a black pixel at the left of a white row, reaches the plug-in the same way.

@@ -144,6 +144,45 @@ std::ostream& operator<<(std::ostream& out, const FullRecord& r) {
 // A grey page reaches the engine as one channel, a page with any colour as three: the two must
 // give the same records, and both the tool's text and boxes. The colour copy differs in one
 // corner pixel only, a shade off white, which moves no threshold.
+// Lines of 40-pixel text: saved without a resolution, the page reports 96 dpi, and tesseract told
+// 96 reads it otherwise than its tool left to estimate the resolution (on a full page it drops
+// most words). Where neither the file nor the host gave a resolution, the text is the tool's
+// without --dpi; a given one is passed on, as the tool's --dpi does.
+TEST_F(TesseractOcrTest, ResolutionIsPassedOnlyWhereTheFileOrTheHostGaveIt) {
+  const struct {
+    const char* name;
+    const char* resolution;  // convert's options for the file's resolution
+    float hostDpi;           // set by the host after loading, 0 for none
+    const char* toolDpi;     // the tool's options that match
+  } cases[] = {
+      {"no resolution", "-define png:exclude-chunk=pHYs", 0, ""},
+      {"300 dpi in the file", "-units PixelsPerInch -density 300", 0, ""},
+      {"200 dpi set by the host", "-define png:exclude-chunk=pHYs", 200, "--dpi 200"},
+  };
+  const std::string page = scratch_ / "letter.png";
+  const auto toolLines = [&](const std::string& options) {
+    return NonEmptyLines(RunTool("OMP_THREAD_LIMIT=1 tesseract " + Quote(page) + " - --psm 3 -l eng " + options), "\n");
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string command = "convert -size 2480x1000 xc:white -font DejaVu-Sans -pointsize 40 -fill black";
+    for (int line = 0; line < 10; ++line)
+      command += " -annotate +150+" + std::to_string(150 + 80 * line) + " " +
+                 Quote("Line " + std::to_string(line) + " of the letter, with words in it for the skew test.");
+    bool ok = false;
+    RunTool(command + " " + c.resolution + " -type TrueColor PNG24:" + Quote(page), &ok);
+    ASSERT_TRUE(ok);
+    const std::vector<std::string> tool = toolLines(c.toolDpi);
+    ASSERT_GE(tool.size(), 10u);
+    if (c.hostDpi == 0 && std::string(c.resolution).find("exclude") != std::string::npos)
+      ASSERT_NE(toolLines("--dpi 96"), tool) << "the page shows a resolution wrongly given";
+    const int32_t id = Load(page);
+    if (c.hostDpi > 0) ASSERT_EQ(engine_->SetHorizontalResolution(c.hostDpi), vexiro::OK);
+    EXPECT_EQ(NonEmptyLines(Read(), "\r\n"), tool);
+    engine_->CloseImage(id);
+  }
+}
+
 TEST_F(TesseractOcrTest, GreyPageReadsAsTheSamePageInColour) {
   const std::string drawn = scratch_ / "drawn.png";
   std::vector<std::string> lines;

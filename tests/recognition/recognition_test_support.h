@@ -75,11 +75,12 @@ inline std::string Quote(const std::string& text) {
   return quoted + "'";
 }
 
-// A blank registered image of that size and format, filled white unless indexed.
+// A blank registered image of that size and format, filled white unless indexed, at the
+// resolution a host gave it.
 inline int32_t MakeImage(int32_t width, int32_t height, vx::gdiplus::PixelFormat format, float dpi = 96) {
   int32_t id = 0;
   EXPECT_EQ(vx::engine::CreateImageFromScan0(width, height, 0, format, 0, id, false), vexiro::OK);
-  vx::engine::SetImageResolution(id, dpi, dpi);
+  vx::engine::SetImageResolutionGiven(id, dpi, dpi);
   return id;
 }
 

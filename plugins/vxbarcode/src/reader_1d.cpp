@@ -2,12 +2,14 @@
 #define ZX_USE_UTF8 1
 #include <ZXing/ReadBarcode.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "../vxbarcode.h"
 #include "check_characters.h"
 #include "scan_lines.h"
 #include "scanners.h"
+#include "symbol_outline.h"
 #include "two_of_five_reader.h"
 #include "zxing_view.h"
 
@@ -60,22 +62,28 @@ const Symbology* SymbologyOf(ZXing::BarcodeFormat format) {
   return nullptr;
 }
 
-// Never the downscaled pass: the library's assertions abort the process when such a pass meets a
-// symbol already read. Codabar keeps its start and stop characters, as readers commonly give them.
-ZXing::DecodeHints HintsFor(int32_t performance) {
+// One orientation per call, never the downscaled pass: the library's assertions abort the process
+// when it compares a symbol read on several lines with the same symbol read again in a turned
+// or downscaled pass of the same call. Rows and columns are read by two calls and the symbols
+// read both ways are folded here. Codabar keeps its start and stop characters, as readers
+// commonly give them.
+ZXing::DecodeHints Hints() {
   return ZXing::DecodeHints()
       .setFormats(ReadFormats())
       .setTryHarder(true)
-      .setTryRotate(performance == 1)
+      .setTryRotate(false)
       .setTryDownscale(false)
       .setReturnCodabarStartEnd(true)
       .setMaxNumberOfSymbols(static_cast<uint8_t>(kMaxSymbols))
       .setEanAddOnSymbol(ZXing::EanAddOnSymbol::Read);
 }
 
-std::array<int32_t, 8> CornersOf(const ZXing::Position& p) {
-  return {p.topLeft().x,     p.topLeft().y,     p.topRight().x,   p.topRight().y,
-          p.bottomRight().x, p.bottomRight().y, p.bottomLeft().x, p.bottomLeft().y};
+// The columns as the library's rows: the axes swapped over the same pixels. The picture is
+// mirrored that way, which a linear symbol survives as being read backwards.
+ZXing::ImageView ColumnsView(const DibPixels& pixels) {
+  const ZXing::ImageView rows = ZxingViewOf(pixels);
+  return ZXing::ImageView(rows.data(0, 0), rows.height(), rows.width(), rows.format(), rows.pixStride(),
+                          rows.rowStride());
 }
 
 // A symbol with its add-on comes back as "main addon"; the same symbol read on lines that missed
@@ -108,43 +116,123 @@ bool HasAddOnTwin(const ZXing::Results& results, const ZXing::Result& bare) {
   return false;
 }
 
-FoundSymbol SymbolOf(const ZXing::Result& r, const Symbology& symbology, const std::string& text) {
+// The library's position of a symbol read on several lines has the ends of one line read as its
+// top side, in the pass's own coordinates: along the line, then the line.
+LineReading ReadingOf(const ZXing::Result& r, bool vertical) {
+  const ZXing::Position& p = r.position();
+  return LineReading{vertical, p.topLeft().y, p.topLeft().x, p.topRight().x};
+}
+
+// Printed bars are at least a tenth of the symbol's length tall (ReadOnEnoughLines), whatever
+// height the library's position gives.
+bool Believed(const SymbolOutline& outline) {
+  return ReadOnEnoughLines(outline.lines, outline.height, outline.length);
+}
+
+FoundSymbol SymbolOf(const ZXing::Result& r, const Symbology& symbology, const std::string& text,
+                     const SymbolOutline& outline) {
   FoundSymbol found;
   found.value = Utf8ToLatin1(text);
   found.type = symbology.type;
   if (symbology.type == kTypeCode128 && r.symbologyIdentifier() == "]C1") found.type = kTypeGs1128;
-  found.corners = CornersOf(r.position());
-  found.skew = SkewOfOrientation(r.orientation());
+  found.corners = outline.corners;
+  found.skew = SkewOfTurn(outline.turn);
   found.checksum = symbology.checkVerifies(text);
   return found;
 }
 
-double Distance(const ZXing::PointI& a, const ZXing::PointI& b) { return std::hypot(a.x - b.x, a.y - b.y); }
+// Modules from the first bar to the last of the symbols that carry add-ons, and of the add-ons.
+int ModulesOf(ZXing::BarcodeFormat format) {
+  if (format == ZXing::BarcodeFormat::EAN8) return 67;
+  if (format == ZXing::BarcodeFormat::UPCE) return 51;
+  return 95;
+}
+int AddOnModules(size_t digits) { return digits == 2 ? 20 : 47; }
 
-// The library's position of a symbol read on several lines runs from the first line read to the
-// last, so its sides tell the height the lines cover.
-bool Believed(const ZXing::Result& r) {
-  const ZXing::Position& p = r.position();
-  return ReadOnEnoughLines(r.lineCount(), Distance(p.topLeft(), p.bottomLeft()), Distance(p.topLeft(), p.topRight()));
+// The add-on follows its symbol after a gap of 7 to 12 modules and is as long as its modules. It
+// is looked for on the line through the middle of the symbol's end side: near the symbol's top
+// the add-on's text stands where its bars are lower down.
+LineReading AddOnReading(const DibPixels& pixels, const FoundSymbol& main, const LineReading& reading, double module,
+                         size_t digits) {
+  const std::array<int32_t, 8>& c = main.corners;
+  const double x = (c[2] + c[4]) / 2.0, y = (c[3] + c[5]) / 2.0;
+  const int line = static_cast<int>(std::lround(reading.vertical ? x : y));
+  const int mainEnd = static_cast<int>(std::lround(reading.vertical ? y : x));
+  std::vector<uint8_t> luminance;
+  SampleLine(pixels, reading.vertical, std::clamp(line, 0, (reading.vertical ? pixels.width : pixels.height) - 1),
+             luminance);
+  const int size = static_cast<int>(luminance.size());
+  const int step = reading.end >= reading.start ? 1 : -1;
+  const auto [darkest, lightest] = std::minmax_element(luminance.begin(), luminance.end());
+  const int threshold = (*darkest + *lightest + 1) / 2;
+  const int farthest = static_cast<int>(std::lround(module * 14));
+  int at = mainEnd + step;
+  for (int moved = 0; moved < farthest && at >= 0 && at < size && luminance[at] >= threshold; ++moved) at += step;
+  const int span = static_cast<int>(std::lround(module * AddOnModules(digits))) - 1;
+  return LineReading{reading.vertical, line, at, at + step * span};
 }
 
-std::vector<FoundSymbol> RecogniseLinear(const DibPixels& pixels, int32_t performance) {
-  std::vector<FoundSymbol> found;
-  const ZXing::Results results = ZXing::ReadBarcodes(ZxingViewOf(pixels), HintsFor(performance));
+void AddAddOn(const DibPixels& pixels, const ZXing::Result& r, const LineReading& reading, const std::string& text,
+              std::vector<FoundSymbol>& found) {
+  const double module = std::abs(reading.end - reading.start) / static_cast<double>(ModulesOf(r.format()));
+  FoundSymbol addOn = found.back();
+  const SymbolOutline outline = OutlineOf(pixels, AddOnReading(pixels, addOn, reading, module, text.size()));
+  addOn.value = Utf8ToLatin1(text);
+  addOn.type = text.size() == 2 ? kTypeAddOn2 : kTypeAddOn5;
+  addOn.checksum = false;
+  addOn.corners = outline.corners;
+  found.push_back(std::move(addOn));
+}
+
+struct Point {
+  double x = 0, y = 0;
+};
+
+Point CentreOf(const FoundSymbol& s) {
+  return {(s.corners[0] + s.corners[2] + s.corners[4] + s.corners[6]) / 4.0,
+          (s.corners[1] + s.corners[3] + s.corners[5] + s.corners[7]) / 4.0};
+}
+
+double LengthOf(const FoundSymbol& s) { return std::hypot(s.corners[2] - s.corners[0], s.corners[3] - s.corners[1]); }
+
+// A symbol turned about 45 degrees reads on rows and on columns alike: one symbol.
+bool AlreadyFound(const std::vector<FoundSymbol>& found, const FoundSymbol& symbol) {
+  const Point centre = CentreOf(symbol);
+  for (const FoundSymbol& other : found) {
+    if (other.type != symbol.type || other.value != symbol.value) continue;
+    const Point at = CentreOf(other);
+    if (std::hypot(at.x - centre.x, at.y - centre.y) < std::max(LengthOf(other), LengthOf(symbol)) / 2) return true;
+  }
+  return false;
+}
+
+void ReadPass(const DibPixels& pixels, bool vertical, std::vector<FoundSymbol>& found) {
+  const ZXing::Results results = ZXing::ReadBarcodes(vertical ? ColumnsView(pixels) : ZxingViewOf(pixels), Hints());
   for (const ZXing::Result& r : results) {
     const Symbology* symbology = SymbologyOf(r.format());
-    if (symbology == nullptr || !r.isValid() || !Believed(r) || HasAddOnTwin(results, r)) continue;
+    if (symbology == nullptr || !r.isValid() || HasAddOnTwin(results, r)) continue;
+    const LineReading reading = ReadingOf(r, vertical);
+    const SymbolOutline outline = OutlineOf(pixels, reading);
+    if (!Believed(outline)) continue;
     const SplitText split = Split(r);
-    found.push_back(SymbolOf(r, *symbology, split.main));
-    if (split.addOn.empty()) continue;
-    FoundSymbol addOn = found.back();
-    addOn.value = Utf8ToLatin1(split.addOn);
-    addOn.type = split.addOn.size() == 2 ? kTypeAddOn2 : kTypeAddOn5;
-    addOn.checksum = false;
-    found.push_back(std::move(addOn));
+    FoundSymbol symbol = SymbolOf(r, *symbology, split.main, outline);
+    if (AlreadyFound(found, symbol)) continue;
+    found.push_back(std::move(symbol));
+    if (!split.addOn.empty()) AddAddOn(pixels, r, reading, split.addOn, found);
   }
-  // The 2 of 5 symbologies the library does not know, from the same pixels.
-  for (FoundSymbol& symbol : ReadTwoOfFive(pixels, performance)) found.push_back(std::move(symbol));
+}
+
+// Rows first; the thorough mode reads the columns as well, the quick one only when the rows
+// gave nothing, so that a page turned a quarter still reads. The 2 of 5 symbologies the library
+// does not know come from the same pixels.
+std::vector<FoundSymbol> RecogniseLinear(const DibPixels& pixels, int32_t performance) {
+  std::vector<FoundSymbol> found;
+  ReadPass(pixels, false, found);
+  for (FoundSymbol& symbol : ReadTwoOfFive(pixels, false)) found.push_back(std::move(symbol));
+  if (performance == 1 || found.empty()) {
+    ReadPass(pixels, true, found);
+    for (FoundSymbol& symbol : ReadTwoOfFive(pixels, true)) found.push_back(std::move(symbol));
+  }
   return found;
 }
 

@@ -8,7 +8,9 @@ namespace {
 // Below this spread between the darkest and lightest pixel a line holds no printed symbol.
 constexpr int kLeastContrast = 32;
 
-void Sample(const DibPixels& pixels, bool vertical, int index, std::vector<uint8_t>& luminance) {
+}  // namespace
+
+void SampleLine(const DibPixels& pixels, bool vertical, int index, std::vector<uint8_t>& luminance) {
   const int length = vertical ? pixels.height : pixels.width;
   luminance.resize(static_cast<size_t>(length));
   if (!vertical) {
@@ -27,10 +29,8 @@ void Sample(const DibPixels& pixels, bool vertical, int index, std::vector<uint8
   }
 }
 
-}  // namespace
-
 void ReadLine(const DibPixels& pixels, bool vertical, int index, std::vector<uint8_t>& luminance, LineRuns& runs) {
-  Sample(pixels, vertical, index, luminance);
+  SampleLine(pixels, vertical, index, luminance);
   const int length = static_cast<int>(luminance.size());
   runs.edges.assign({0});
   runs.firstDark = false;

@@ -27,6 +27,9 @@ inline bool ReadOnEnoughLines(int lines, double height, double length) {
   return lines >= kLeastLines && height >= kLeastHeightPerLength * length;
 }
 
+// The luminance along row `index` (vertical false) or column `index`, into the caller's buffer.
+void SampleLine(const DibPixels& pixels, bool vertical, int index, std::vector<uint8_t>& luminance);
+
 // Reads row `index` (vertical false) or column `index` into runs; `luminance` is the caller's
 // buffer, reused from line to line. A line without contrast is one light run.
 void ReadLine(const DibPixels& pixels, bool vertical, int index, std::vector<uint8_t>& luminance, LineRuns& runs);

@@ -45,10 +45,6 @@ T FieldOf(uint32_t barcode, T FoundSymbol::*field) {
   return symbol == nullptr ? T{} : symbol->*field;
 }
 
-// The skew a linear reader reports for a symbol read in that direction (degrees clockwise from
-// the picture's x axis): the turn that undoes it, (360 - orientation) mod 360.
-inline double SkewOfOrientation(int orientation) { return ((360 - orientation) % 360 + 360) % 360; }
-
 // UTF-8 as Windows-1252 bytes; characters beyond Latin-1 become "?".
 std::string Utf8ToLatin1(const std::string& text);
 

@@ -1,12 +1,11 @@
 #include "two_of_five_reader.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdlib>
-#include <numbers>
 
 #include "check_characters.h"
+#include "symbol_outline.h"
 #include "two_of_five.h"
 
 namespace vxbarcode {
@@ -63,37 +62,15 @@ void Follow(std::vector<Track>& tracks, const LineHit& hit, int line) {
   tracks.push_back(Track{hit, line, hit, line, 1});
 }
 
-std::array<int32_t, 2> PointAt(bool vertical, int line, int along) {
-  return vertical ? std::array<int32_t, 2>{line, along} : std::array<int32_t, 2>{along, line};
-}
-
-// The reading direction in degrees clockwise from the picture's x axis, as the linear library
-// measures it: from the middle of the symbol's start side to the middle of its stop side.
-int OrientationOf(const std::array<int32_t, 8>& c) {
-  const double dx = (c[2] + c[4]) - (c[0] + c[6]), dy = (c[3] + c[5]) - (c[1] + c[7]);
-  return static_cast<int>(std::lround(std::atan2(dy, dx) * 180 / std::numbers::pi));
-}
-
-// Corner 1 is the symbol's own top-left: its top side is the first line read when rows are
-// read forwards or columns backwards, else the last one.
-FoundSymbol SymbolOf(const Track& track, bool vertical) {
-  const bool topIsFirst = vertical == track.first.reversed;
-  const LineHit& top = topIsFirst ? track.first : track.last;
-  const LineHit& bottom = topIsFirst ? track.last : track.first;
-  const int topLine = topIsFirst ? track.firstLine : track.lastLine;
-  const int bottomLine = topIsFirst ? track.lastLine : track.firstLine;
-  const std::array<int32_t, 2> points[4] = {PointAt(vertical, topLine, top.readStart),
-                                            PointAt(vertical, topLine, top.readEnd),
-                                            PointAt(vertical, bottomLine, bottom.readEnd),
-                                            PointAt(vertical, bottomLine, bottom.readStart)};
+// The symbol's box from the first line that read it.
+FoundSymbol SymbolOf(const DibPixels& pixels, const Track& track, bool vertical) {
+  const SymbolOutline outline =
+      OutlineOf(pixels, LineReading{vertical, track.firstLine, track.first.readStart, track.first.readEnd});
   FoundSymbol found;
   found.value = track.first.digits;
   found.type = track.first.type;
-  for (size_t k = 0; k < 4; ++k) {
-    found.corners[2 * k] = points[k][0];
-    found.corners[2 * k + 1] = points[k][1];
-  }
-  found.skew = SkewOfOrientation(OrientationOf(found.corners));
+  found.corners = outline.corners;
+  found.skew = SkewOfTurn(outline.turn);
   found.checksum = TwoOfFiveCheckVerifies(found.value);
   return found;
 }
@@ -112,15 +89,14 @@ void ReadLines(const DibPixels& pixels, bool vertical, std::vector<FoundSymbol>&
   }
   done.insert(done.end(), active.begin(), active.end());
   for (const Track& track : done)
-    if (Confirmed(track)) found.push_back(SymbolOf(track, vertical));
+    if (Confirmed(track)) found.push_back(SymbolOf(pixels, track, vertical));
 }
 
 }  // namespace
 
-std::vector<FoundSymbol> ReadTwoOfFive(const DibPixels& pixels, int32_t performance) {
+std::vector<FoundSymbol> ReadTwoOfFive(const DibPixels& pixels, bool vertical) {
   std::vector<FoundSymbol> found;
-  ReadLines(pixels, false, found);
-  if (performance == 1) ReadLines(pixels, true, found);
+  ReadLines(pixels, vertical, found);
   return found;
 }
 

@@ -1,6 +1,6 @@
-// The 2 of 5 symbologies read from the picture's scan lines: rows always, columns as well in
-// the thorough mode, as the linear library's turned pass does. A symbol is reported when
-// neighbouring lines read the same digits at the same place; its corners are those lines' ends.
+// The 2 of 5 symbologies read from the picture's rows or its columns. A symbol is reported when
+// neighbouring lines read the same digits at the same place; its box is measured from the first
+// of them (symbol_outline.h).
 #pragma once
 #include <cstdint>
 #include <vector>
@@ -10,6 +10,6 @@
 
 namespace vxbarcode {
 
-std::vector<FoundSymbol> ReadTwoOfFive(const DibPixels& pixels, int32_t performance);
+std::vector<FoundSymbol> ReadTwoOfFive(const DibPixels& pixels, bool vertical);
 
 }  // namespace vxbarcode
