@@ -123,6 +123,23 @@ def nikon_preview_past_count():
     return with_segments(jpeg(), [b.exif_segment()])
 
 
+def canon_footer():
+    """A Canon note that points at its values from the TIFF header and ends with the footer that
+    records where it stands, as the PowerShot A85 writes it."""
+    b = Block("<")
+    _, f0 = camera_ifd0(b, "Canon", "Canon PowerShot A85")
+    exif_at, fe = exif_ifd(b, [(0x927C, "UNDEFINED", bytes(1))])
+    b.set32(f0[0x8769], exif_at)
+    note_at = b.here()
+    b.directory([(0x0006, "ASCII", "IMG:PowerShot A85 JPEG"), (0x0007, "ASCII", "Firmware Version 1.00"),
+                 (0x0009, "ASCII", "a photographer"), (0x000C, "LONG", [1234567])])
+    b.here()
+    b.data += b"II*\0" + struct.pack("<I", note_at)
+    b.set32(fe[0x927C], note_at)
+    b.data[fe[0x927C] - 4:fe[0x927C]] = struct.pack("<I", len(b.data) - note_at)
+    return with_segments(jpeg(), [b.exif_segment()])
+
+
 def kodak_private_ifd():
     """IFD0 pointing at a private directory of its maker (KodakIFD, 0x8290), as the ProBack does."""
     b = Block(">")
@@ -207,6 +224,7 @@ def other_app_segments():
 
 FILES = {
     "nikon-preview-past-count.jpg": nikon_preview_past_count,
+    "canon-footer.jpg": canon_footer,
     "kodak-private-ifd.jpg": kodak_private_ifd,
     "rgb-thumbnail.jpg": rgb_thumbnail,
     "exif-only-tags.jpg": exif_only_tags,

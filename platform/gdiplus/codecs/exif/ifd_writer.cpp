@@ -11,17 +11,9 @@
 namespace vx::gdiplus::codecs::ifd {
 namespace {
 
-constexpr uint16_t kExifPointer = 0x8769;
-constexpr uint16_t kGpsPointer = 0x8825;
-constexpr uint16_t kInteropPointer = 0xA005;
-constexpr uint16_t kMakerNote = 0x927C;
 constexpr uint16_t kCompression = 0x0103;
 constexpr uint16_t kJpegCompression = 6;
-constexpr uint16_t kThumbnailOffset = 0x0201;
-constexpr uint16_t kThumbnailLength = 0x0202;
 constexpr uint16_t kTypeShort = 3;
-constexpr uint16_t kTypeLong = 4;
-constexpr size_t kEntryBytes = 12;
 
 // IFD1's tags in the order of the items that stand for them, from 0x5020 on.
 constexpr uint16_t kIfd1Tags[] = {0x0100, 0x0101, 0x0102, 0x0103, 0x0106, 0x010E, 0x010F, 0x0110, 0x0111, 0x0112,

@@ -9,15 +9,7 @@
 namespace vx::gdiplus::codecs::ifd {
 namespace {
 
-constexpr uint16_t kExifPointer = 0x8769;
-constexpr uint16_t kGpsPointer = 0x8825;
-constexpr uint16_t kInteropPointer = 0xA005;
-constexpr uint16_t kMakerNote = 0x927C;
-constexpr uint16_t kThumbnailOffset = 0x0201;
-constexpr uint16_t kThumbnailLength = 0x0202;
-constexpr uint16_t kTypeLong = 4;
 constexpr uint16_t kMaxEntries = 4096;
-constexpr size_t kEntryBytes = 12;
 
 // One entry of the block as the loaders make an item of it: the item's ID, type and
 // little-endian value.

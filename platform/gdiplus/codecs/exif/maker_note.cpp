@@ -10,7 +10,6 @@ namespace vx::gdiplus::codecs::ifd {
 namespace {
 
 constexpr uint16_t kMaxNoteEntries = 512;
-constexpr size_t kEntryBytes = 12;
 constexpr size_t kNextLinkBytes = 4;
 // Where makers put the directory behind their signatures ("Panasonic\0\0\0", "SANYO\0\1\0", a
 // TIFF header of the note's own …); 0 for those that begin with it.
