@@ -18,7 +18,8 @@ namespace {
 constexpr uint32_t kMaxItemBytes = 64u << 20;
 
 // The image's property items in the order of its tag list; an item that cannot be read is
-// carried as an empty one of tag 0, which the restore skips.
+// carried as an empty one of type 0, which the restore skips (tag 0 is GPSVersionID, an item
+// like any other).
 std::vector<SavedPropertyItem> CopyPropertyItems(int32_t id, int32_t count) {
   std::vector<gp::PROPID> tags(static_cast<size_t>(count));
   gp::GpImage* image = engine::GetGpImage(id);
@@ -78,7 +79,7 @@ int32_t cImaging::RestoreImageProperties(int32_t id) {
     engine::SetImageResolution(id, nSavedHorizontalResolution, nSavedVerticalResolution, true);
   if (bTagsPreserve && nSavedPropertyItemCount > 0) {
     for (const SavedPropertyItem& item : arSavedPropertyItems)
-      if (item.ID != 0) SetPropertyItemBytes(id, item);
+      if (item.ItemType != 0) SetPropertyItemBytes(id, item);
     arSavedPropertyItems.clear();
     nSavedPropertyItemCount = 0;
   }

@@ -10,6 +10,7 @@
 #include "engine/plugin/bridge.h"
 #include "platform/gdiplus/codecs/exif/ifd_properties.h"
 #include "platform/gdiplus/codecs/exif/ifd_writer.h"
+#include "platform/gdiplus/codecs/exif/kept_exif_block.h"
 #include "platform/gdiplus/gdiplus_flat.h"
 
 namespace vx::engine {
@@ -109,7 +110,7 @@ void CopyIccProfile(int32_t id, uint32_t bitmap) {
 }
 
 // The plug-in keeps no tag of a JPEG's EXIF thumbnail, only the segment it came in: the thumbnail
-// items come from there, as the platform's reader gives them.
+// items come from there, as the platform's reader gives them, and so does the block itself.
 void CopyExifThumbnail(int32_t id, uint32_t bitmap) {
   namespace codecs = gdiplus::codecs;
   constexpr size_t kSignatureBytes = 6;  // "Exif\0\0"
@@ -123,9 +124,12 @@ void CopyExifThumbnail(int32_t id, uint32_t bitmap) {
   codecs::DecodeBudget budget;
   std::vector<gdiplus::PropertyRecord> items;
   codecs::ReadExifThumbnail(layout, budget, items);
+  codecs::KeepExifBlock(layout, budget, items);
   gdiplus::GpImage* image = GetGpImage(id);
   for (gdiplus::PropertyRecord& r : items) {
-    if (!image || codecs::ifd::DirectoryOf(r.id) != codecs::ifd::Directory::Thumbnail || ImageHasItem(id, r.id)) continue;
+    const bool kept = r.id == codecs::ifd::kExifBlockItem;
+    if (!image || (!kept && codecs::ifd::DirectoryOf(r.id) != codecs::ifd::Directory::Thumbnail) || ImageHasItem(id, r.id))
+      continue;
     gdiplus::PropertyItem item{r.id, static_cast<gdiplus::ULONG>(r.value.size()), r.type, r.value.data()};
     gdiplus::GdipSetPropertyItem(image, &item);
   }

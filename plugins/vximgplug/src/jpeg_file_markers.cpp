@@ -3,9 +3,11 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "platform/gdiplus/codecs/jpeg/app_segments.h"
 #include "platform/gdiplus/codecs/jpeg/iptc_segment.h"
 #include "tiff_file_tags.h"
 
@@ -25,8 +27,8 @@ struct FileCloser {
 struct Segments {
   bool jfifResolution = false;  // a JFIF header with a unit (inch or centimetre)
   std::vector<uint8_t> exif;    // the TIFF structure of the first EXIF block
-  std::vector<uint8_t> iptc;
-  std::vector<uint8_t> photoshopResources;
+  vx::codecs::iptc::JoinedResources photoshop;  // of every APP13 segment, in order
+  std::vector<uint8_t> appSegments;              // those no other tag stands for
 };
 
 bool JfifGivesResolution(const std::vector<uint8_t>& payload) {
@@ -39,12 +41,8 @@ void Inspect(uint8_t marker, const std::vector<uint8_t>& payload, Segments& foun
   const bool exif = payload.size() > sizeof kExifSignature &&
                     std::memcmp(payload.data(), kExifSignature, sizeof kExifSignature) == 0;
   if (marker == kApp1 && exif && found.exif.empty()) found.exif.assign(payload.begin() + sizeof kExifSignature, payload.end());
-  if (marker == kApp13 && found.photoshopResources.empty()) {
-    const auto record = vx::codecs::iptc::IptcOfPhotoshopSegment(payload);
-    found.iptc.assign(record.begin(), record.end());
-    const auto resources = vx::codecs::iptc::ResourcesOfPhotoshopSegment(payload);
-    found.photoshopResources.assign(resources.begin(), resources.end());
-  }
+  if (marker == kApp13) found.photoshop.Add(payload);
+  if (vx::codecs::app_segments::Kept(marker, payload)) vx::codecs::app_segments::Append(found.appSegments, marker, payload);
 }
 
 // The segments before the first scan; reading stops at anything that is not a marker.
@@ -67,8 +65,27 @@ Segments ReadSegments(FILE* file) {
   return found;
 }
 
-// A tag of the main model, as TIFF files keep the value in their main directory.
-void AddMainTag(FIBITMAP* dib, uint16_t id, FREE_IMAGE_MDTYPE type, const std::vector<uint8_t>& value) {
+struct SearchCloser {
+  void operator()(FIMETADATA* search) const { FreeImage_FindCloseMetadata(search); }
+};
+
+// The keys of the main model's tags with this number.
+std::vector<std::string> MainKeysOf(FIBITMAP* dib, uint16_t id) {
+  std::vector<std::string> keys;
+  FITAG* tag = nullptr;
+  std::unique_ptr<FIMETADATA, SearchCloser> search(FreeImage_FindFirstMetadata(FIMD_EXIF_MAIN, dib, &tag));
+  if (!search) return keys;
+  do {
+    if (tag && FreeImage_GetTagID(tag) == id && FreeImage_GetTagKey(tag)) keys.emplace_back(FreeImage_GetTagKey(tag));
+  } while (FreeImage_FindNextMetadata(search.get(), &tag));
+  return keys;
+}
+
+// A tag of the main model, as TIFF files keep the value in their main directory. It replaces a
+// tag of the same number the EXIF block brought (an IPTC-NAA copy in IFD0 is an older one that
+// editors leave behind).
+void AddMainTag(FIBITMAP* dib, uint16_t id, FREE_IMAGE_MDTYPE type, std::span<const uint8_t> value) {
+  for (const std::string& stale : MainKeysOf(dib, id)) FreeImage_SetMetadata(FIMD_EXIF_MAIN, dib, stale.c_str(), nullptr);
   const std::string key = std::to_string(id);
   FITAG* tag = FreeImage_CreateTag();
   if (!tag) return;
@@ -92,9 +109,11 @@ void TakeMarkersFromJpegFile(FIBITMAP* dib, const std::string& path) {
     FreeImage_SetDotsPerMeterY(dib, 0);
   }
   if (!found.exif.empty()) TakeTagsFromExifBlock(dib, found.exif);
-  if (!found.iptc.empty()) AddMainTag(dib, vx::codecs::iptc::kIptcPropertyTag, FIDT_UNDEFINED, found.iptc);
-  if (!found.photoshopResources.empty())
-    AddMainTag(dib, vx::codecs::iptc::kPhotoshopResourcesTag, FIDT_BYTE, found.photoshopResources);
+  if (!found.photoshop.Record().empty())
+    AddMainTag(dib, vx::codecs::iptc::kIptcPropertyTag, FIDT_UNDEFINED, found.photoshop.Record());
+  if (!found.photoshop.Resources().empty())
+    AddMainTag(dib, vx::codecs::iptc::kPhotoshopResourcesTag, FIDT_BYTE, found.photoshop.Resources());
+  if (!found.appSegments.empty()) AddMainTag(dib, vx::codecs::app_segments::kAppSegmentsItem, FIDT_BYTE, found.appSegments);
 }
 
 }  // namespace vximgplug

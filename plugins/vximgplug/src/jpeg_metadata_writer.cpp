@@ -4,6 +4,7 @@
 #include <span>
 #include <vector>
 
+#include "platform/gdiplus/codecs/jpeg/app_segments.h"
 #include "platform/gdiplus/codecs/jpeg/iptc_segment.h"
 #include "platform/gdiplus/codecs/jpeg/xmp_segment.h"
 #include "tiff_tag_writer.h"
@@ -63,13 +64,29 @@ std::vector<uint8_t> XmpSegment(FIBITMAP* dib) {
   return packet.empty() ? std::vector<uint8_t>{} : Segment(kApp1, vx::codecs::xmp::SegmentOfXmp(packet));
 }
 
-// The IPTC record with the Photoshop resources around it.
-std::vector<uint8_t> PhotoshopSegment(FIBITMAP* dib) {
+// The IPTC record with the Photoshop resources around it, over as many segments as they take.
+std::vector<uint8_t> PhotoshopSegments(FIBITMAP* dib) {
   constexpr uint8_t kApp13 = 0xED;
   const auto resources = ValueOfTag(dib, vx::codecs::iptc::kPhotoshopResourcesTag);
   const auto record = ValueOfTag(dib, vx::codecs::iptc::kIptcPropertyTag);
   if (resources.empty() && record.empty()) return {};
-  return Segment(kApp13, vx::codecs::iptc::PhotoshopSegment(resources, record));
+  std::vector<uint8_t> segments;
+  for (const std::vector<uint8_t>& part :
+       vx::codecs::iptc::SplitPhotoshopPayload(vx::codecs::iptc::PhotoshopSegment(resources, record), kMaxSegmentPayload)) {
+    const std::vector<uint8_t> segment = Segment(kApp13, part);
+    segments.insert(segments.end(), segment.begin(), segment.end());
+  }
+  return segments;
+}
+
+// The APPn segments the file was read with that no other tag stands for, as they were.
+std::vector<uint8_t> AppSegments(FIBITMAP* dib) {
+  std::vector<uint8_t> segments;
+  vx::codecs::app_segments::ForEach(ValueOfTag(dib, vx::codecs::app_segments::kAppSegmentsItem),
+                                    [&segments](uint8_t marker, std::span<const uint8_t> payload) {
+                                      vx::codecs::app_segments::Append(segments, marker, payload);
+                                    });
+  return segments;
 }
 
 // FreeImage's JPEG stream on its way to the file, with the host's segments placed as it goes by
@@ -156,8 +173,8 @@ std::vector<uint8_t> Joined(std::vector<uint8_t> first, const std::vector<uint8_
 
 bool WriteJpegWithHostTags(FIBITMAP* dib, FILE* stream, int flags) {
   ExifBlockForJpeg exif(dib);
-  // The XMP packet first, then the IPTC record.
-  SegmentInsertingWriter writer(stream, Joined(XmpSegment(dib), PhotoshopSegment(dib)));
+  // The XMP packet first (its extended parts among the kept segments), then the IPTC record.
+  SegmentInsertingWriter writer(stream, Joined(Joined(XmpSegment(dib), AppSegments(dib)), PhotoshopSegments(dib)));
   return FreeImage_SaveToHandle(FIF_JPEG, dib, writer.Callbacks(), &writer, flags) && writer.Finish();
 }
 

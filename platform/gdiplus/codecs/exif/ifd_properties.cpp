@@ -5,6 +5,7 @@
 
 #include "platform/gdiplus/codecs/byte_order.h"
 #include "platform/gdiplus/codecs/exif/ifd_writer.h"
+#include "platform/gdiplus/codecs/exif/kept_exif_block.h"
 
 namespace vx::gdiplus::codecs {
 
@@ -173,6 +174,13 @@ void ReadExifThumbnail(const TiffLayout& layout, DecodeBudget& budget, std::vect
   ReadThumbnail(layout, next, budget, thumbnail);
   for (PropertyRecord& r : thumbnail)
     if (items.size() < kMaxItems && !HasItem(items, r.id)) items.push_back(std::move(r));
+}
+
+void KeepExifBlock(const TiffLayout& layout, DecodeBudget& budget, std::vector<PropertyRecord>& items) {
+  if (items.size() >= kMaxItems || HasItem(items, ifd::kExifBlockItem) ||
+      !budget.TakeBytes(layout.data.size() + sizeof(PropertyRecord)))
+    return;
+  items.push_back({ifd::kExifBlockItem, PropertyTagTypeByte, std::vector<uint8_t>(layout.data.begin(), layout.data.end())});
 }
 
 std::vector<uint8_t> BuildExifBlock(const std::vector<PropertyRecord>& items, size_t maxBytes) {

@@ -33,6 +33,10 @@ void ReadIfdProperties(const TiffLayout& layout, uint32_t offset, DecodeBudget& 
 // thumbnail: its stream and its tags.
 void ReadExifThumbnail(const TiffLayout& layout, DecodeBudget& budget, std::vector<PropertyRecord>& items);
 
+// The block itself as an item, so that a save can write it again as it was while its items are
+// unchanged.
+void KeepExifBlock(const TiffLayout& layout, DecodeBudget& budget, std::vector<PropertyRecord>& items);
+
 // A little-endian TIFF structure holding the writable items: the main directory, EXIF and GPS
 // sub-directories when items belong there, and the thumbnail's directory when the items hold
 // its stream; the largest items are left out until it fits `maxBytes`. Empty when no item is

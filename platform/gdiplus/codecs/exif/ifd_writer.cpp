@@ -5,22 +5,15 @@
 #include <optional>
 
 #include "platform/gdiplus/codecs/byte_order.h"
+#include "platform/gdiplus/codecs/exif/kept_exif_block.h"
 #include "platform/gdiplus/codecs/exif/maker_note.h"
 
 namespace vx::gdiplus::codecs::ifd {
 namespace {
 
-constexpr uint16_t kExifPointer = 0x8769;
-constexpr uint16_t kGpsPointer = 0x8825;
-constexpr uint16_t kInteropPointer = 0xA005;
-constexpr uint16_t kMakerNote = 0x927C;
 constexpr uint16_t kCompression = 0x0103;
 constexpr uint16_t kJpegCompression = 6;
-constexpr uint16_t kThumbnailOffset = 0x0201;
-constexpr uint16_t kThumbnailLength = 0x0202;
 constexpr uint16_t kTypeShort = 3;
-constexpr uint16_t kTypeLong = 4;
-constexpr size_t kEntryBytes = 12;
 
 // IFD1's tags in the order of the items that stand for them, from 0x5020 on.
 constexpr uint16_t kIfd1Tags[] = {0x0100, 0x0101, 0x0102, 0x0103, 0x0106, 0x010E, 0x010F, 0x0110, 0x0111, 0x0112,
@@ -35,9 +28,11 @@ constexpr std::pair<uint16_t, uint32_t> kInteropItems[] = {
 constexpr uint16_t kThumbnailStripTags[] = {0x0111, 0x0116, 0x0117};
 
 bool IsExifTag(uint32_t id) {
+  constexpr uint32_t kGamma = 0xA500;
+  constexpr uint32_t kPadding = 0xEA1C;       // Windows' room for editing in place
   constexpr uint32_t kOffsetSchema = 0xEA1D;  // Windows' note of how far the EXIF data moved
   if (id == 0x829A || id == 0x829D || id == 0x8822 || id == 0x8824 || id == 0x8827 || id == 0x8828) return true;
-  if (id == kOffsetSchema) return true;
+  if (id == kGamma || id == kPadding || id == kOffsetSchema) return true;
   if (id >= 0x8830 && id <= 0x8835) return true;
   if (id >= 0x9000 && id <= 0x9FFF) return true;
   return id >= 0xA000 && id <= 0xA4FF;
@@ -61,6 +56,10 @@ bool IsLayoutTag(uint32_t id) {
   return std::find(std::begin(kLayout), std::end(kLayout), id) != std::end(kLayout) || (id >= 0x0200 && id <= 0x0209);
 }
 
+// Pointers to a maker's private directories (KodakIFD, Kodak's KDC_IFD): written as bare numbers
+// without the directories they lead to, they would send readers into other bytes.
+bool IsPrivateDirectoryPointer(uint32_t id) { return id == 0x8290 || id == 0xFE00; }
+
 bool IsWritable(const Tag& t) {
   const size_t element = ElementSize(t.type);
   return element != 0 && t.value.size() % element == 0 && t.value.size() / element <= UINT32_MAX;
@@ -73,6 +72,7 @@ struct Entry {
   std::vector<uint8_t> value;  // little-endian bytes; unused for a kept entry
   bool kept = false;
   uint8_t field[4] = {};  // the value field of a kept entry, as the file holds it
+  std::vector<uint8_t> tail{};  // bytes that go right behind the value (what a maker note keeps past its count)
 };
 
 Entry EntryOf(uint16_t fileTag, const Tag& t) {
@@ -104,9 +104,15 @@ void AddOnce(std::vector<Entry>& list, Entry e) {
   if (!Holds(list, e.tag)) list.push_back(std::move(e));
 }
 
-const Entry* MakerNoteOf(const SortedTags& sorted) {
-  for (const Entry& e : sorted.exif)
+Entry* MakerNoteOf(SortedTags& sorted) {
+  for (Entry& e : sorted.exif)
     if (e.tag == kMakerNote && e.value.size() > 4) return &e;
+  return nullptr;
+}
+
+const std::vector<uint8_t>* KeptBlockOf(const std::vector<Tag>& tags) {
+  for (const Tag& t : tags)
+    if (t.id == kExifBlockItem) return &t.value;
   return nullptr;
 }
 
@@ -117,6 +123,9 @@ std::optional<uint32_t> RecordedOrigin(const std::vector<Tag>& tags, size_t note
   }
   return std::nullopt;
 }
+
+// IFD1 is written as a JPEG thumbnail's directory: other bytes are no such thumbnail.
+bool IsJpegStream(const std::vector<uint8_t>& bytes) { return bytes.size() > 2 && bytes[0] == 0xFF && bytes[1] == 0xD8; }
 
 SortedTags SortTags(const std::vector<Tag>& tags) {
   SortedTags sorted;
@@ -129,7 +138,7 @@ SortedTags SortTags(const std::vector<Tag>& tags) {
       case Directory::Interop: AddOnce(sorted.interop, EntryOf(InteropTagOf(t.id), t)); break;
       case Directory::Thumbnail:
         if (t.id == kThumbnailDataItem) {
-          if (!t.value.empty() && !sorted.thumbnailData) sorted.thumbnailData = t.value;
+          if (IsJpegStream(t.value) && !sorted.thumbnailData) sorted.thumbnailData = t.value;
         } else if (std::find(std::begin(kThumbnailStripTags), std::end(kThumbnailStripTags), Ifd1TagOf(t.id)) ==
                    std::end(kThumbnailStripTags)) {
           AddOnce(sorted.thumbnail, EntryOf(Ifd1TagOf(t.id), t));
@@ -139,8 +148,10 @@ SortedTags SortTags(const std::vector<Tag>& tags) {
     }
   }
   if (!sorted.interop.empty()) AddOnce(sorted.exif, LongEntry(kInteropPointer, 0));
-  const Entry* note = MakerNoteOf(sorted);
-  if (note) sorted.makerNoteOrigin = MakerNoteOrigin(note->value, RecordedOrigin(tags, note->value.size()));
+  Entry* note = MakerNoteOf(sorted);
+  if (!note) return sorted;
+  sorted.makerNoteOrigin = MakerNoteOrigin(note->value, RecordedOrigin(tags, note->value.size()));
+  if (const std::vector<uint8_t>* kept = KeptBlockOf(tags)) note->tail = BytesPastMakerNote(*kept, note->value);
   return sorted;
 }
 
@@ -193,14 +204,16 @@ struct WrittenIfd {
 uint64_t PlaceValue(Block& block, const Entry& e) {
   if (e.tag == kMakerNote && block.heldEnd > block.heldStart) {
     block.PutAt(block.heldStart, e.value);
+    block.PutAt(block.heldStart + e.value.size(), e.tail);
     return block.heldStart;
   }
-  const uint64_t at = block.base + block.Claim(e.value.size());
+  const uint64_t at = block.base + block.Claim(e.value.size() + e.tail.size());
   if (e.tag == kMakerNote && block.makerNoteOrigin) {
     block.PutAt(at, MakerNoteMoved(e.value, *block.makerNoteOrigin, static_cast<uint32_t>(at)));
   } else {
     block.PutAt(at, e.value);
   }
+  block.PutAt(at + e.value.size(), e.tail);
   return at;
 }
 
@@ -277,12 +290,16 @@ std::vector<uint8_t> LayOut(SortedTags sorted, bool keepMakerNoteInPlace, size_t
   block.makerNoteOrigin = sorted.makerNoteOrigin;
   const Entry* note = MakerNoteOf(sorted);
   const std::optional<uint32_t> origin = sorted.makerNoteOrigin;
-  if (note && origin && keepMakerNoteInPlace && *origin >= sizeof kExifHeader && note->value.size() <= maxBytes &&
-      *origin <= maxBytes - note->value.size()) {
+  const size_t noteBytes = note ? note->value.size() + note->tail.size() : 0;
+  if (note && origin && keepMakerNoteInPlace && *origin >= sizeof kExifHeader && noteBytes <= maxBytes &&
+      *origin <= maxBytes - noteBytes) {
     block.heldStart = *origin;
-    block.heldEnd = *origin + note->value.size();
+    block.heldEnd = *origin + noteBytes;
   }
   const WrittenIfd written = WriteIfd(block, std::move(main));
+  // A note held where it stood before IFD0 (some makers put it right after the header) pushes
+  // IFD0 behind it: the header says where IFD0 is.
+  Set32LE(&block.bytes[4], static_cast<uint32_t>(written.offset));
   WriteSubDirectories(block, written, sorted);
   WriteThumbnail(block, written, sorted);
   return std::move(block.bytes);
@@ -294,6 +311,15 @@ void DropLargest(std::vector<Tag>& tags, size_t excess) {
   size_t dropped = 0, n = 0;
   while (n < tags.size() && dropped < excess) dropped += tags[n++].value.size() + kEntryBytes;
   tags.erase(tags.begin(), tags.begin() + static_cast<ptrdiff_t>(std::max<size_t>(n, 1)));
+}
+
+// The block the picture was read with, when the tags still say all it says and nothing else.
+const std::vector<uint8_t>* UnchangedBlock(const std::vector<Tag>& tags, size_t maxBytes) {
+  for (const Tag& t : tags) {
+    if (t.id != kExifBlockItem || t.value.size() > maxBytes) continue;
+    return BlockHoldsExactly(t.value, tags) ? &t.value : nullptr;
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -337,7 +363,8 @@ Directory DirectoryOf(uint32_t id) {
   if (InteropTagOf(id) != 0) return Directory::Interop;
   if (id == kThumbnailDataItem || Ifd1TagOf(id) != 0) return Directory::Thumbnail;
   if (id > 0xFFFF || (id >= 0x5000 && id <= 0x5FFF)) return Directory::None;  // the platform's own items
-  if (id == kExifPointer || id == kGpsPointer || id == kInteropPointer || IsLayoutTag(id)) return Directory::None;
+  if (id == kExifPointer || id == kGpsPointer || id == kInteropPointer || IsLayoutTag(id) || IsPrivateDirectoryPointer(id))
+    return Directory::None;
   if (IsMainAmongExif(id)) return Directory::Main;
   return IsExifTag(id) ? Directory::Exif : Directory::Main;
 }
@@ -353,6 +380,7 @@ void ParseKeptEntries(const uint8_t* entries, uint16_t count, std::vector<KeptEn
 }
 
 std::vector<uint8_t> BuildExifStructure(std::vector<Tag> tags, size_t maxBytes) {
+  if (const std::vector<uint8_t>* kept = UnchangedBlock(tags, maxBytes)) return *kept;
   for (;;) {
     std::vector<uint8_t> laid = LayOut(SortTags(tags), true, maxBytes);
     // A maker note held in place may leave a gap that a moved one does not.

@@ -9,6 +9,16 @@
 
 namespace vx::gdiplus::codecs::ifd {
 
+// The tags of the structure its writers and readers lay out or follow, and the entry's shape.
+constexpr uint16_t kExifPointer = 0x8769;
+constexpr uint16_t kGpsPointer = 0x8825;
+constexpr uint16_t kInteropPointer = 0xA005;
+constexpr uint16_t kMakerNote = 0x927C;
+constexpr uint16_t kThumbnailOffset = 0x0201;
+constexpr uint16_t kThumbnailLength = 0x0202;
+constexpr uint16_t kTypeLong = 4;
+constexpr size_t kEntryBytes = 12;
+
 // A tag as an entry holds it: value bytes little-endian (rationals as their two 32-bit halves),
 // a whole number of elements of its type; an empty value is an entry of count 0.
 struct Tag {

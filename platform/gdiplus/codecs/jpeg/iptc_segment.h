@@ -56,9 +56,8 @@ inline std::span<const uint8_t> ResourcesOfPhotoshopSegment(std::span<const uint
   return payload.subspan(kSignature);
 }
 
-// The IPTC record of an APP13 payload; empty when it holds none.
-inline std::span<const uint8_t> IptcOfPhotoshopSegment(std::span<const uint8_t> payload) {
-  const std::span<const uint8_t> resources = ResourcesOfPhotoshopSegment(payload);
+// The IPTC record among image resources; empty when they hold none.
+inline std::span<const uint8_t> IptcOfResources(std::span<const uint8_t> resources) {
   std::span<const uint8_t> record;
   WalkResources(resources, [&](const Resource& r) {
     if (r.id == kIptcResource && record.empty()) record = resources.subspan(r.dataAt, r.dataBytes);
@@ -66,7 +65,46 @@ inline std::span<const uint8_t> IptcOfPhotoshopSegment(std::span<const uint8_t> 
   return record;
 }
 
-// An APP13 payload of the resources (those that are whole), the IPTC record among them being
+// The IPTC record of an APP13 payload; empty when it holds none.
+inline std::span<const uint8_t> IptcOfPhotoshopSegment(std::span<const uint8_t> payload) {
+  return IptcOfResources(ResourcesOfPhotoshopSegment(payload));
+}
+
+// Resources over 64 KB go on over the next APP13 segments, each with its own signature: the
+// resources of every Photoshop segment in the file's order, joined again.
+class JoinedResources {
+ public:
+  void Add(std::span<const uint8_t> payload) {
+    const std::span<const uint8_t> resources = ResourcesOfPhotoshopSegment(payload);
+    bytes_.insert(bytes_.end(), resources.begin(), resources.end());
+  }
+  std::span<const uint8_t> Resources() const { return bytes_; }
+  std::span<const uint8_t> Record() const { return IptcOfResources(bytes_); }
+
+ private:
+  std::vector<uint8_t> bytes_;
+};
+
+// The APP13 payloads of a Photoshop payload, each within `maxPayload` bytes with its own
+// signature, the resources cut where the limit falls as Photoshop cuts them.
+inline std::vector<std::vector<uint8_t>> SplitPhotoshopPayload(const std::vector<uint8_t>& payload, size_t maxPayload) {
+  constexpr size_t kSignature = sizeof kPhotoshopSignature;
+  std::vector<std::vector<uint8_t>> parts;
+  if (payload.size() <= maxPayload || maxPayload <= kSignature) {
+    if (payload.size() <= maxPayload) parts.push_back(payload);
+    return parts;
+  }
+  for (size_t at = kSignature; at < payload.size();) {
+    const size_t take = std::min(maxPayload - kSignature, payload.size() - at);
+    std::vector<uint8_t> part(std::begin(kPhotoshopSignature), std::end(kPhotoshopSignature));
+    part.insert(part.end(), payload.begin() + static_cast<ptrdiff_t>(at), payload.begin() + static_cast<ptrdiff_t>(at + take));
+    parts.push_back(std::move(part));
+    at += take;
+  }
+  return parts;
+}
+
+// An APP13 payload of the resources (those that are whole), their first IPTC record being
 // `record` (left out when it is empty, added with an empty name when they hold none).
 inline std::vector<uint8_t> PhotoshopSegment(std::span<const uint8_t> resources, std::span<const uint8_t> record) {
   std::vector<uint8_t> out(std::begin(kPhotoshopSignature), std::end(kPhotoshopSignature));
@@ -77,16 +115,18 @@ inline std::vector<uint8_t> PhotoshopSegment(std::span<const uint8_t> resources,
     out.insert(out.end(), record.begin(), record.end());
     if (record.size() & 1) out.push_back(0);
   };
-  bool placed = record.empty();
+  // The first IPTC resource is the record the item stands for; a second one (Photoshop keeps
+  // some) stays as it is.
+  bool replaced = false;
   WalkResources(resources, [&](const Resource& r) {
-    if (r.id != kIptcResource) {
+    if (r.id != kIptcResource || replaced) {
       out.insert(out.end(), resources.begin() + r.start, resources.begin() + r.end);
-    } else if (!placed) {
-      appendRecord(resources.data() + r.start, r.dataAt - 4 - r.start);  // its own ID and name
-      placed = true;
+    } else {
+      if (!record.empty()) appendRecord(resources.data() + r.start, r.dataAt - 4 - r.start);  // its own ID and name
+      replaced = true;
     }
   });
-  if (!placed) {
+  if (!replaced && !record.empty()) {
     const uint8_t header[] = {'8', 'B', 'I', 'M', 0x04, 0x04, 0, 0};
     appendRecord(header, sizeof header);
   }

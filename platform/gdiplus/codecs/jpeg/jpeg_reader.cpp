@@ -15,6 +15,7 @@
 #include "platform/gdiplus/codecs/exif/ifd_properties.h"
 #include "platform/gdiplus/codecs/frame_tools.h"
 #include "platform/gdiplus/codecs/jpeg/jpeg_error.h"
+#include "platform/gdiplus/codecs/jpeg/app_segments.h"
 #include "platform/gdiplus/codecs/jpeg/iptc_segment.h"
 #include "platform/gdiplus/codecs/jpeg/jpeg_icc_profile.h"
 #include "platform/gdiplus/codecs/jpeg/xmp_segment.h"
@@ -54,27 +55,26 @@ void ReadExif(j_decompress_ptr cinfo, DecodeBudget& budget, std::vector<Property
     if (!ParseTiffHeader(Bytes(m->data + 6, m->data_length - 6), layout)) continue;
     ReadIfdProperties(layout, layout.firstIfd, budget, items);
     ReadExifThumbnail(layout, budget, items);
+    KeepExifBlock(layout, budget, items);
     return;
   }
 }
 
 // The IPTC record and the Photoshop resources around it become the property items TIFF files keep
-// them in, unless the EXIF block already brought them.
-void ReadPhotoshopSegment(j_decompress_ptr cinfo, DecodeBudget& budget, std::vector<PropertyRecord>& items) {
+// them in. They are read before the EXIF block: an IPTC-NAA copy in IFD0 is an older one that
+// editors leave behind.
+void ReadPhotoshopSegments(j_decompress_ptr cinfo, DecodeBudget& budget, std::vector<PropertyRecord>& items) {
   const auto add = [&](PROPID tag, WORD type, std::span<const uint8_t> value) {
     if (value.empty() || std::any_of(items.begin(), items.end(), [tag](const PropertyRecord& r) { return r.id == tag; }) ||
         !budget.TakeBytes(value.size() + sizeof(PropertyRecord)))
       return;
     items.push_back({tag, type, std::vector<uint8_t>(value.begin(), value.end())});
   };
-  for (jpeg_saved_marker_ptr m = cinfo->marker_list; m; m = m->next) {
-    if (m->marker != JPEG_APP0 + 13) continue;
-    const std::span<const uint8_t> payload(m->data, m->data_length);
-    if (codecs_iptc::ResourcesOfPhotoshopSegment(payload).empty()) continue;
-    add(codecs_iptc::kIptcPropertyTag, PropertyTagTypeUndefined, codecs_iptc::IptcOfPhotoshopSegment(payload));
-    add(codecs_iptc::kPhotoshopResourcesTag, PropertyTagTypeByte, codecs_iptc::ResourcesOfPhotoshopSegment(payload));
-    return;
-  }
+  codecs_iptc::JoinedResources joined;
+  for (jpeg_saved_marker_ptr m = cinfo->marker_list; m; m = m->next)
+    if (m->marker == JPEG_APP0 + 13) joined.Add({m->data, m->data_length});
+  add(codecs_iptc::kIptcPropertyTag, PropertyTagTypeUndefined, joined.Record());
+  add(codecs_iptc::kPhotoshopResourcesTag, PropertyTagTypeByte, joined.Resources());
 }
 
 // The XMP packet becomes the property item TIFF files keep it in, bytes as stored.
@@ -88,6 +88,17 @@ void ReadXmp(j_decompress_ptr cinfo, DecodeBudget& budget, std::vector<PropertyR
     items.push_back({kTag, PropertyTagTypeByte, std::vector<uint8_t>(packet.begin(), packet.end())});
     return;
   }
+}
+
+// The APPn segments no other item stands for, as one item.
+void ReadAppSegments(j_decompress_ptr cinfo, DecodeBudget& budget, std::vector<PropertyRecord>& items) {
+  namespace app = vx::codecs::app_segments;
+  std::vector<uint8_t> segments;
+  for (jpeg_saved_marker_ptr m = cinfo->marker_list; m; m = m->next)
+    if (app::Kept(static_cast<uint8_t>(m->marker), {m->data, m->data_length}))
+      app::Append(segments, static_cast<uint8_t>(m->marker), {m->data, m->data_length});
+  if (segments.empty() || !budget.TakeBytes(segments.size() + sizeof(PropertyRecord))) return;
+  items.push_back({app::kAppSegmentsItem, PropertyTagTypeByte, std::move(segments)});
 }
 
 std::vector<uint8_t> ReadIccProfile(j_decompress_ptr cinfo) {
@@ -122,11 +133,14 @@ void RunDecode(j_decompress_ptr cinfo, JpegDecode& d) {
   jpeg_save_markers(cinfo, JPEG_APP0 + 1, 0xFFFF);
   jpeg_save_markers(cinfo, JPEG_APP0 + 2, 0xFFFF);
   jpeg_save_markers(cinfo, JPEG_APP0 + 13, 0xFFFF);
+  for (int n = 3; n <= 15; ++n)
+    if (n != 13 && n != 14) jpeg_save_markers(cinfo, JPEG_APP0 + n, 0xFFFF);
   if (jpeg_read_header(cinfo, TRUE) != JPEG_HEADER_OK) return;
   // Saved markers go away when the decompression finishes.
+  ReadPhotoshopSegments(cinfo, d.budget, d.properties);
   ReadExif(cinfo, d.budget, d.properties);
-  ReadPhotoshopSegment(cinfo, d.budget, d.properties);
   ReadXmp(cinfo, d.budget, d.properties);
+  ReadAppSegments(cinfo, d.budget, d.properties);
   d.profile = ReadIccProfile(cinfo);
   Frame& frame = d.frame;
   UINT flags = 0;

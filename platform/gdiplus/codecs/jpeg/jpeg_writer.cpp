@@ -11,6 +11,7 @@
 #include "platform/gdiplus/codecs/exif/ifd_properties.h"
 #include "platform/gdiplus/codecs/exif/ifd_writer.h"
 #include "platform/gdiplus/codecs/frame_tools.h"
+#include "platform/gdiplus/codecs/jpeg/app_segments.h"
 #include "platform/gdiplus/codecs/jpeg/jpeg_error.h"
 #include "platform/gdiplus/codecs/jpeg/iptc_segment.h"
 #include "platform/gdiplus/codecs/jpeg/jpeg_icc_profile.h"
@@ -36,7 +37,7 @@ struct JpegEncode {
   RowSource rows;  // the frame as 24bppRGB
   ByteSink& sink;
   std::vector<uint8_t> exif;
-  std::vector<uint8_t> iptc;  // the APP13 segment, or empty
+  std::vector<std::vector<uint8_t>> photoshop;  // the APP13 segments, or none
   std::vector<uint8_t> xmp;   // the XMP APP1 segment, or empty
   std::vector<std::vector<uint8_t>> iccChunks;
   std::vector<JOCTET> buffer;  // coded bytes on their way to the sink
@@ -67,6 +68,11 @@ void PassRest(j_compress_ptr cinfo) {
 
 uint16_t DensityOf(REAL dpi) { return static_cast<uint16_t>(std::clamp<long>(std::lround(dpi), 1, 65535)); }
 
+std::span<const uint8_t> ValueOfItem(const std::vector<PropertyRecord>& items, PROPID tag) {
+  const auto item = std::find_if(items.begin(), items.end(), [tag](const PropertyRecord& r) { return r.id == tag; });
+  return item == items.end() ? std::span<const uint8_t>{} : std::span<const uint8_t>(item->value);
+}
+
 void RunEncode(j_compress_ptr cinfo, int quality, JpegEncode& e) {
   if (setjmp(reinterpret_cast<JpegErrorManager*>(cinfo->err)->jump)) return;
   cinfo->client_data = &e;
@@ -88,9 +94,14 @@ void RunEncode(j_compress_ptr cinfo, int quality, JpegEncode& e) {
   jpeg_start_compress(cinfo, TRUE);
   if (!e.exif.empty()) jpeg_write_marker(cinfo, JPEG_APP0 + 1, e.exif.data(), static_cast<unsigned>(e.exif.size()));
   if (!e.xmp.empty()) jpeg_write_marker(cinfo, JPEG_APP0 + 1, e.xmp.data(), static_cast<unsigned>(e.xmp.size()));
+  vx::codecs::app_segments::ForEach(ValueOfItem(e.frame.properties, vx::codecs::app_segments::kAppSegmentsItem),
+                                    [cinfo](uint8_t marker, std::span<const uint8_t> payload) {
+                                      jpeg_write_marker(cinfo, marker, payload.data(), static_cast<unsigned>(payload.size()));
+                                    });
   for (const std::vector<uint8_t>& chunk : e.iccChunks)
     jpeg_write_marker(cinfo, JPEG_APP0 + 2, chunk.data(), static_cast<unsigned>(chunk.size()));
-  if (!e.iptc.empty()) jpeg_write_marker(cinfo, JPEG_APP0 + 13, e.iptc.data(), static_cast<unsigned>(e.iptc.size()));
+  for (const std::vector<uint8_t>& segment : e.photoshop)
+    jpeg_write_marker(cinfo, JPEG_APP0 + 13, segment.data(), static_cast<unsigned>(segment.size()));
   while (cinfo->next_scanline < cinfo->image_height) {
     JSAMPROW row = const_cast<JSAMPROW>(e.rows.Row(static_cast<INT>(cinfo->next_scanline)));
     jpeg_write_scanlines(cinfo, &row, 1);
@@ -115,22 +126,17 @@ std::vector<uint8_t> ExifSegment(const std::vector<PropertyRecord>& items) {
   return block;
 }
 
-std::span<const uint8_t> ValueOfItem(const std::vector<PropertyRecord>& items, PROPID tag) {
-  const auto item = std::find_if(items.begin(), items.end(), [tag](const PropertyRecord& r) { return r.id == tag; });
-  return item == items.end() ? std::span<const uint8_t>{} : std::span<const uint8_t>(item->value);
-}
-
-// The XMP packet, and the IPTC record with the Photoshop resources around it, go into segments of
-// their own, where JPEG readers look for them, when they fit one.
+// The XMP packet goes into a segment of its own, where JPEG readers look for it, when it fits one.
 std::vector<uint8_t> FittingSegment(std::vector<uint8_t> segment) {
   return segment.size() <= kMaxMarkerPayload ? segment : std::vector<uint8_t>{};
 }
 
-std::vector<uint8_t> PhotoshopSegmentOfItems(const std::vector<PropertyRecord>& items) {
+// Resources over one segment go on over the next, as Photoshop writes them.
+std::vector<std::vector<uint8_t>> PhotoshopSegmentsOfItems(const std::vector<PropertyRecord>& items) {
   const auto resources = ValueOfItem(items, vx::codecs::iptc::kPhotoshopResourcesTag);
   const auto record = ValueOfItem(items, vx::codecs::iptc::kIptcPropertyTag);
   if (resources.empty() && record.empty()) return {};
-  return FittingSegment(vx::codecs::iptc::PhotoshopSegment(resources, record));
+  return vx::codecs::iptc::SplitPhotoshopPayload(vx::codecs::iptc::PhotoshopSegment(resources, record), kMaxMarkerPayload);
 }
 
 std::vector<uint8_t> XmpSegmentOfItems(const std::vector<PropertyRecord>& items) {
@@ -145,7 +151,7 @@ Status EncodeUpright(const Frame& source, const EncodeOptions& options, ByteSink
   try {
     e = std::make_unique<JpegEncode>(source, out);
     e->exif = ExifSegment(source.properties);
-    e->iptc = PhotoshopSegmentOfItems(source.properties);
+    e->photoshop = PhotoshopSegmentsOfItems(source.properties);
     e->xmp = XmpSegmentOfItems(source.properties);
     const auto profile = std::find_if(source.properties.begin(), source.properties.end(),
                                       [](const PropertyRecord& r) { return r.id == PropertyTagICCProfile; });
