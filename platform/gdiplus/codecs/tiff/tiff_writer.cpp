@@ -107,13 +107,14 @@ void SetColourMap(TIFF* tif, const TiffPage& page, std::vector<uint16_t>& map) {
 }
 
 // Rows go one at a time through a single row buffer (the file's sample order differs from the
-// frame's); libtiff gathers them into the strips SetLayoutTags chose.
+// frame's) into the strips SetLayoutTags chose, and reach the file in pieces of the write buffer.
 Status WritePage(TIFF* tif, const TiffPage& page, size_t index, size_t count) {
   const Frame& f = page.pixels();
   const PixelFormat format = page.format;
   SetLayoutTags(tif, page, index, count);
   std::vector<uint16_t> map;
   if (PhotometricFor(page) == PHOTOMETRIC_PALETTE) SetColourMap(tif, page, map);
+  if (!TIFFWriteBufferSetup(tif, nullptr, static_cast<tmsize_t>(tiff::kWriteBufferBytes))) return OutOfMemory;
   RowSource rows(f, format, page.palette);
   const size_t rowBytes = (static_cast<size_t>(f.width) * GetPixelFormatSize(format) + 7) / 8;
   std::vector<uint8_t> row(rowBytes + 8);
