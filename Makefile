@@ -39,6 +39,7 @@ bench: deps
 	python3 bench/ratios.py build/bench
 	python3 bench/roundtrip.py build/bench
 	python3 bench/image_to_pdf.py build/bench
+	python3 bench/multipage_tiff.py build/bench
 
 install: deps
 	@$(RELEASE) -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null

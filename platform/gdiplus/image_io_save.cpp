@@ -1,7 +1,8 @@
 // Saving: the encoder is chosen by its class identifier, the parameters are checked, and the
-// active frame is encoded straight into a file beside the target (or into memory for a stream). A TIFF save with the multi-frame flag opens
-// a session on the image: further pages come through SaveAdd/SaveAddImage and the file is
-// written when the session is flushed (or when the image goes away).
+// active frame is encoded straight into a file beside the target (or into memory for a stream).
+// A TIFF save with the multi-frame flag opens a session on the image: further pages come through
+// SaveAdd/SaveAddImage, each written into the file as it comes, and the file takes its target's
+// place when the session is flushed (or when the image goes away).
 #include <map>
 #include <optional>
 #include <memory>
@@ -22,25 +23,39 @@ class EncoderSession {
   std::string path;                    // file destination, or
   ole::ComPtr<ole::IStream> stream;    // stream destination
   codecs::EncodeOptions firstOptions;  // compression and depth the later pages default to
-  std::vector<codecs::TiffPage> pages;
+
+  // Opens the destination the pages are written into as they come.
+  Status Start() {
+    if (stream) {
+      writer_ = std::make_unique<codecs::TiffFileWriter>(memory_);
+      return Ok;
+    }
+    if (Status s = file_.Open(path.c_str()); s != Ok) return s;
+    writer_ = std::make_unique<codecs::TiffFileWriter>(file_);
+    return Ok;
+  }
+
+  Status Add(codecs::TiffPage page) { return Written(writer_->Add(std::move(page))); }
 
   Status Finish() {
-    if (stream) {
-      MemorySink memory;
-      if (Status s = codecs::EncodeTiff(pages, memory); s != Ok) return s;
-      return WriteToStream(stream.get(), memory.bytes);
-    }
-    FileReplacement file;
-    if (Status s = file.Open(path.c_str()); s != Ok) return s;
-    if (Status s = codecs::EncodeTiff(pages, file); s != Ok) return file.WriteFailed() ? Win32Error : s;
-    return file.Commit();
+    if (Status s = Written(writer_->Finish()); s != Ok) return s;
+    if (stream) return WriteToStream(stream.get(), memory_.bytes);
+    return file_.Commit();
   }
+
+ private:
+  // A write that did not reach the file is the file's failure.
+  Status Written(Status s) const { return s != Ok && !stream && file_.WriteFailed() ? Win32Error : s; }
+
+  MemorySink memory_;
+  FileReplacement file_;
+  std::unique_ptr<codecs::TiffFileWriter> writer_;
 };
 
 namespace {
 
-// Open multi-frame saves by image. Sessions hold copies of their pages, so they never read the
-// image again after a page is added.
+// Open multi-frame saves by image. A session writes each page when it is added (the first one
+// it copies, since it waits for the second), so it never reads an image again after a page is added.
 struct SessionTable {
   std::mutex mutex;
   std::map<const GpImage*, std::unique_ptr<EncoderSession>> open;
@@ -115,7 +130,7 @@ Status EncodeSingle(const codecs::CodecEntry& codec, const Frame& frame, const c
   if (codec.encode) return codec.encode(frame, options, sink);
   std::vector<codecs::TiffPage> pages(1);
   if (Status s = codecs::PrepareTiffPage(frame, options, pages[0], codecs::TiffPixels::Borrowed); s != Ok) return s;
-  return codecs::EncodeTiff(pages, sink);
+  return codecs::EncodeTiff(std::move(pages), sink);
 }
 
 // A file is written as it is encoded, beside its target, and replaces it only when complete.
@@ -132,9 +147,11 @@ bool IsTiff(const codecs::CodecEntry& codec) { return codec.clsid == EncoderClsi
 // Starts a multi-frame TIFF with the image's active frame as its first page.
 Status BeginSession(GpBitmap* bitmap, const codecs::EncodeOptions& options, std::unique_ptr<EncoderSession> session) {
   session->firstOptions = options;
-  session->pages.resize(1);
-  if (Status s = codecs::PrepareTiffPage(bitmap->current(), options, session->pages[0]); s != Ok) return s;
+  codecs::TiffPage first;
+  if (Status s = codecs::PrepareTiffPage(bitmap->current(), options, first); s != Ok) return s;
   FinishPendingSave(bitmap);  // an unfinished earlier session of this image is written first
+  if (Status s = session->Start(); s != Ok) return s;
+  if (Status s = session->Add(std::move(first)); s != Ok) return s;
   PutSession(bitmap, std::move(session));
   return Ok;
 }
@@ -168,8 +185,8 @@ Status AddPage(GpImage* image, const Frame& frame, const codecs::EncodeOptions& 
   Status status = Ok;
   try {
     codecs::TiffPage page;
-    status = codecs::PrepareTiffPage(frame, pageOptions, page);
-    if (status == Ok) session->pages.push_back(std::move(page));
+    status = codecs::PrepareTiffPage(frame, pageOptions, page, codecs::TiffPixels::Borrowed);
+    if (status == Ok) status = session->Add(std::move(page));
   } catch (const std::bad_alloc&) {
     status = OutOfMemory;
   }

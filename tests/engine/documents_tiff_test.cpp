@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -343,6 +344,125 @@ TEST_F(TiffDocuments, CompressionFlagRoundTripsThroughThePlugin) {
     EXPECT_EQ(pages[0].compression, c.scheme) << c.code;
   }
   Vximgplug().Unload(bitmap);
+}
+
+// Pages of grey noise drawn by ImageMagick, each its own, which LZW barely shrinks: a page on
+// disk is at least half its pixels.
+constexpr int kNoiseWidth = 320, kNoiseHeight = 240;
+constexpr uint64_t kNoisePixels = uint64_t{kNoiseWidth} * kNoiseHeight;
+
+std::vector<std::string> NoisePages(const std::string& folder, int count) {
+  std::filesystem::create_directories(folder);
+  std::vector<std::string> pages;
+  for (int i = 0; i < count; ++i) {
+    pages.push_back(folder + "/noise" + std::to_string(i) + ".png");
+    const std::string command = "convert -size " + std::to_string(kNoiseWidth) + "x" + std::to_string(kNoiseHeight) +
+                                " -seed " + std::to_string(i + 1) + " xc:gray +noise Random -colorspace Gray " +
+                                "-depth 8 -type Grayscale '" + pages.back() + "'";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+  }
+  return pages;
+}
+
+uint64_t BytesInFolder(const std::string& folder) {
+  uint64_t bytes = 0;
+  for (const auto& e : std::filesystem::directory_iterator(folder))
+    if (e.is_regular_file()) bytes += e.file_size();
+  return bytes;
+}
+
+// The "Page Number" of every directory as tiffinfo reports it ("" where a directory has none).
+std::vector<std::string> PageNumbersByTiffinfo(const std::string& path) {
+  std::istringstream in(Shell("tiffinfo '" + path + "' 2>/dev/null"));
+  std::vector<std::string> numbers;
+  for (std::string line; std::getline(in, line);) {
+    if (line.starts_with("TIFF Directory")) numbers.emplace_back();
+    if (const size_t at = line.find("Page Number: "); at != std::string::npos && !numbers.empty())
+      numbers.back() = line.substr(at + 13);
+  }
+  return numbers;
+}
+
+// Each page of the file holds the pixels of its picture, as ImageMagick reads both.
+void ExpectPagesAsDrawn(const std::string& file, const std::vector<std::string>& pictures) {
+  for (size_t i = 0; i < pictures.size(); ++i) {
+    EXPECT_EQ(Shell("compare -metric AE '" + file + "[" + std::to_string(i) + "]' '" + pictures[i] + "' null: 2>&1"),
+              "0")
+        << "page " << i;
+  }
+}
+
+// The native writer puts every page into the file as it is added, not when the file is closed:
+// the file beside the target grows by a page with every page.
+TEST_F(TiffDocuments, NativeWriterWritesEachPageAsItIsAdded) {
+  VX_REQUIRE_TOOL("convert");
+  VX_REQUIRE_TOOL("compare");
+  const std::vector<std::string> pages = NoisePages(folder_.File("in"), 5);
+  const std::string written = folder_.File("out");
+  std::filesystem::create_directories(written);
+  const std::string out = written + "/scan.tif";
+  ASSERT_NE(engine_->CreateImageFromFile(pages[0]), 0);
+  ASSERT_EQ(engine_->TiffSaveAsNativeMultiPage(out, vexiro::CompressionLZW), vexiro::OK);
+  uint64_t before = BytesInFolder(written);
+  for (size_t i = 1; i < pages.size(); ++i) {
+    const int32_t page = engine_->CreateImageFromFile(pages[i]);
+    ASSERT_EQ(engine_->TiffAddToNativeMultiPage(page), vexiro::OK);
+    engine_->CloseImage(page);
+    const uint64_t now = BytesInFolder(written);
+    EXPECT_GE(now, before + kNoisePixels / 2) << "page " << i << " is not in the file before it is closed";
+    before = now;
+  }
+  EXPECT_FALSE(FileExists(out)) << "the file takes its place when it is closed";
+  ASSERT_EQ(engine_->TiffCloseNativeMultiPage(), vexiro::OK);
+  EXPECT_EQ(FolderEntries(written), std::vector<std::string>{"scan.tif"});
+  EXPECT_EQ(PageNumbersByTiffinfo(out), (std::vector<std::string>{"0-5", "1-5", "2-5", "3-5", "4-5"}));
+  ExpectPagesAsDrawn(out, pages);
+}
+
+// Every multi-page writer (the native one, the merge, a document's save) gives each page its pixels
+// and its number among all the file's pages, which only the file's end tells; a file of one
+// page carries no number.
+TEST_F(TiffDocuments, EveryMultiPageWriterNumbersItsPages) {
+  VX_REQUIRE_TOOL("convert");
+  VX_REQUIRE_TOOL("compare");
+  const std::vector<std::string> pages = NoisePages(folder_.File("in"), 3);
+  const auto native = [&](const std::vector<std::string>& files, const std::string& out) {
+    ASSERT_NE(engine_->CreateImageFromFile(files[0]), 0);
+    ASSERT_EQ(engine_->TiffSaveAsNativeMultiPage(out), vexiro::OK);
+    for (size_t i = 1; i < files.size(); ++i) {
+      const int32_t page = engine_->CreateImageFromFile(files[i]);
+      ASSERT_EQ(engine_->TiffAddToNativeMultiPage(page), vexiro::OK);
+      engine_->CloseImage(page);
+    }
+    ASSERT_EQ(engine_->TiffCloseNativeMultiPage(), vexiro::OK);
+  };
+  const auto merge = [&](const std::vector<std::string>& files, const std::string& out) {
+    std::string list;
+    for (const std::string& f : files) list += (list.empty() ? "" : ",") + f;
+    ASSERT_EQ(engine_->TiffMergeFileList(list, out), vexiro::OK);
+  };
+  const auto document = [&](const std::vector<std::string>& files, const std::string& out) {
+    const int32_t doc = engine_->TiffCreateMultiPageFromFile(files[0]);
+    ASSERT_NE(doc, 0);
+    for (size_t i = 1; i < files.size(); ++i) ASSERT_EQ(engine_->TiffAppendPageFromFile(doc, files[i]), vexiro::OK);
+    ASSERT_EQ(engine_->TiffSaveMultiPageToFile(doc, out), vexiro::OK);
+    engine_->CloseImage(doc);
+  };
+  const struct {
+    const char* name;
+    std::function<void(const std::vector<std::string>&, const std::string&)> write;
+  } writers[] = {{"native", native}, {"merge", merge}, {"document", document}};
+  for (const auto& w : writers) {
+    SCOPED_TRACE(w.name);
+    const std::string out = folder_.File(std::string(w.name) + ".tif");
+    w.write(pages, out);
+    EXPECT_EQ(PageNumbersByTiffinfo(out), (std::vector<std::string>{"0-3", "1-3", "2-3"}));
+    ExpectPagesAsDrawn(out, pages);
+    const std::string single = folder_.File(std::string(w.name) + "-one.tif");
+    w.write({pages[1]}, single);
+    EXPECT_EQ(PageNumbersByTiffinfo(single), std::vector<std::string>{""});
+    ExpectPagesAsDrawn(single, {pages[1]});
+  }
 }
 
 }  // namespace

@@ -78,6 +78,7 @@ bool WriteTiffJpeg(FIBITMAP* source, bool topRowFirst, int quality, const std::s
   TIFFSetField(t, TIFFTAG_JPEGQUALITY, std::clamp(quality, 1, 100));
   TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, vx::tiff::RowsPerStrip(vx::tiff::StoredRowBytes(width, 8 * samples), height));
   SetResolution(t, source);
+  if (!TIFFWriteBufferSetup(t, nullptr, static_cast<tmsize_t>(vx::tiff::kWriteBufferBytes))) return false;
 
   std::vector<uint8_t> row(static_cast<size_t>(width) * samples);
   for (uint32_t y = 0; y < height; ++y) {

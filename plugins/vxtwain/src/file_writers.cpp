@@ -84,7 +84,7 @@ bool WriteTiff(const std::string& path, const Picture& picture) {
   TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
   TIFFSetField(tiff, TIFFTAG_XRESOLUTION, static_cast<float>(picture.dpiX));
   TIFFSetField(tiff, TIFFTAG_YRESOLUTION, static_cast<float>(picture.dpiY));
-  bool written = true;
+  bool written = TIFFWriteBufferSetup(tiff, nullptr, static_cast<tmsize_t>(vx::tiff::kWriteBufferBytes)) == 1;
   for (int32_t y = 0; y < picture.height && written; ++y) {
     std::vector<uint8_t> row = FileRow(picture, y, false, false);
     written = TIFFWriteScanline(tiff, row.data(), static_cast<uint32_t>(y), 0) == 1;
