@@ -15,6 +15,8 @@ constexpr std::string_view kLoaders[] = {
 constexpr std::string_view kSavers[] = {
     "SaveAsJPEG", "SaveAsTIFF", "SaveAsTIFFjpg", "SaveAsTIFFjpgEx", "SaveAsJ2K", "SaveAsJP2", "SaveAsPNG",
     "SaveAsBmp", "SaveAsTGA", "SaveAsPDF", "SaveAsPDFEx", "SaveAsPDFA", "SaveAsPDFAEx"};
+constexpr std::string_view kNarrowSavers[] = {"SaveAsTIFFjpg", "SaveAsTIFFjpgEx", "SaveAsJ2K", "SaveAsJP2",
+                                               "SaveAsTGA", "SaveAsWBMP", "SaveAsXPM"};
 constexpr std::string_view kResizers[] = {
     "ResizeImage", "GetResizedImage", "ResizeHeightRatio", "ResizeWidthRatio", "ScaleImage",
     "CreateThumbnail", "CreateThumbnailHQ", "CreateThumbnailHQEx"};
@@ -39,6 +41,9 @@ constexpr HelpNote kNotes[] = {
     {kSavers,
      "No saver writes CMYK: a CMYK file is read as RGB, and RGB (or grey, or a palette) is what is "
      "written."},
+    {kNarrowSavers,
+     "Takes no 16-bit samples: a 16-bit TIFF loads as 48bppRGB (grey ones too), which answers "
+     "UnsupportedPixelFormat (62); ConvertTo24BppRGB first."},
     {kResizers,
      "Keeps the physical size: the resolution changes with the pixel count (half the width, half "
      "the dots per inch)."},

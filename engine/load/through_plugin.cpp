@@ -115,7 +115,7 @@ VexiroStatus LoadImageThroughPlugin(int32_t& id, const std::string& path, const 
     return vexiro::UnknownImageFormat;
   bool multiPage = false;
   uint32_t file = 0;
-  const uint32_t bitmap = VximgplugLoad(format, path, multiPage, options.UseColorManagement, file);
+  const uint32_t bitmap = VximgplugLoad(format, path, multiPage, file);
   if (bitmap == 0) return VximgplugLoadFailure();
   if (!multiPage) return RegisterPluginBitmap(id, bitmap, format);
   return RegisterPluginDocument(id, bitmap, file, format, path, options);
@@ -128,7 +128,7 @@ bool FileIsCMYK(const std::string& path) {
   int32_t format = VximgplugGetFileFormat(path);
   bool multiPage = false;
   uint32_t file = 0;
-  const uint32_t bitmap = VximgplugLoad(format, path, multiPage, true, file);
+  const uint32_t bitmap = VximgplugLoad(format, path, multiPage, file);
   if (bitmap == 0) return false;
   bool cmyk = false;
   if (multiPage) {

@@ -39,6 +39,7 @@ enum PluginMetadataModel : int32_t {
   PluginModelGps = 3,
   PluginModelIptc = 6,
   PluginModelXmp = 7,
+  PluginModelCustom = 10,  // the plug-in's own tags, such as the colour space a file stores
   PluginModelExifRaw = 11,  // a JPEG's EXIF segment as it stands
 };
 
@@ -51,9 +52,9 @@ int32_t VximgplugGetFileFormat(const std::string& path);
 
 // A TIFF or GIF of several pages comes back as an open multi-page handle (multiPage set, the
 // open file in fileHandle, both the caller's to close); anything else as a single bitmap, 0 on
-// failure. With colour management a TIFF keeps its CMYK samples.
-uint32_t VximgplugLoad(int32_t& format, const std::string& path, bool& multiPage, bool useColorManagement,
-                       uint32_t& fileHandle);
+// failure. JPEG and TIFF files keep their CMYK samples, which PluginBitmapToImage turns into RGB
+// through the file's own profile.
+uint32_t VximgplugLoad(int32_t& format, const std::string& path, bool& multiPage, uint32_t& fileHandle);
 
 // The status of a load through VximgplugLoad that gave nothing: OutOfMemory, unless the plug-in's
 // decoding helper could not be started (its program missing: VximgplugDllRequired; the system

@@ -19,10 +19,14 @@ constexpr std::array<const char*, 37> kFormatNames = {
 constexpr double kMetresPerInch = 0.0254;
 constexpr int32_t kGifPlaybackFlag = 2;
 constexpr int32_t kTiffKeepCmykFlag = 1;
+constexpr int32_t kJpegKeepCmykFlag = 4;
 
-int32_t LoadFlags(int32_t format, bool useColorManagement) {
+// CMYK samples come as the file holds them, so that the engine converts them through the file's
+// own profile rather than the plug-in by the complement rule, and can tell they were CMYK.
+int32_t LoadFlags(int32_t format) {
   if (format == PluginFormatGIF) return kGifPlaybackFlag;
-  if (format == PluginFormatTIFF && useColorManagement) return kTiffKeepCmykFlag;
+  if (format == PluginFormatTIFF) return kTiffKeepCmykFlag;
+  if (format == PluginFormatJPEG) return kJpegKeepCmykFlag;
   return 0;
 }
 
@@ -60,11 +64,10 @@ int32_t VximgplugGetFileFormat(const std::string& path) {
   return byName == PluginFormatTIFF ? PluginFormatTIFF : byContent;
 }
 
-uint32_t VximgplugLoad(int32_t& format, const std::string& path, bool& multiPage, bool useColorManagement,
-                       uint32_t& fileHandle) {
+uint32_t VximgplugLoad(int32_t& format, const std::string& path, bool& multiPage, uint32_t& fileHandle) {
   if (format == PluginFormatUnknown) return 0;
   const VximgplugApi& api = Vximgplug();
-  const int32_t flags = LoadFlags(format, useColorManagement);
+  const int32_t flags = LoadFlags(format);
   if (format == PluginFormatTIFF || format == PluginFormatGIF) {
     if (const uint32_t multi = OpenMultiPage(api, format, flags, path, multiPage, fileHandle)) return multi;
   }

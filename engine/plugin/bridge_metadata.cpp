@@ -2,12 +2,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "engine/image_access.h"
 #include "engine/image_store.h"
 #include "engine/metadata/property_item.h"
 #include "engine/plugin/api.h"
 #include "engine/plugin/bridge.h"
+#include "platform/gdiplus/codecs/color_management.h"
 #include "platform/gdiplus/codecs/exif/ifd_properties.h"
 #include "platform/gdiplus/codecs/exif/ifd_writer.h"
 #include "platform/gdiplus/codecs/exif/kept_exif_block.h"
@@ -109,6 +111,22 @@ void CopyIccProfile(int32_t id, uint32_t bitmap) {
   gdiplus::GdipSetPropertyItem(image, &item);
 }
 
+// No image holds CMYK pixels: a CMYK profile, whether the plug-in kept it apart or a TIFF's tags
+// brought it, would describe pixels the image does not have, and savers would write it beside
+// RGB samples. It goes, as the platform's decoders leave it out.
+void ForgetCmykProfileItem(int32_t id) {
+  gdiplus::GpImage* image = GetGpImage(id);
+  UINT size = 0;
+  if (!image || gdiplus::GdipGetPropertyItemSize(image, gdiplus::PropertyTagICCProfile, &size) != gdiplus::Ok ||
+      size < sizeof(gdiplus::PropertyItem))
+    return;
+  std::vector<uint8_t> buffer(size);
+  auto* item = reinterpret_cast<gdiplus::PropertyItem*>(buffer.data());
+  if (gdiplus::GdipGetPropertyItem(image, gdiplus::PropertyTagICCProfile, size, item) != gdiplus::Ok) return;
+  const gdiplus::codecs::Bytes profile(static_cast<const uint8_t*>(item->value), item->length);
+  if (gdiplus::codecs::IsCmykProfile(profile)) gdiplus::GdipRemovePropertyItem(image, gdiplus::PropertyTagICCProfile);
+}
+
 // The plug-in keeps no tag of a JPEG's EXIF thumbnail, only the segment it came in: the thumbnail
 // items come from there, as the platform's reader gives them, and so does the block itself.
 void CopyExifThumbnail(int32_t id, uint32_t bitmap) {
@@ -206,6 +224,7 @@ void PluginMetadataToImage(int32_t id, uint32_t bitmap, float& verticalDpi, floa
                      horizontalDpi);
   }
   CopyIccProfile(id, bitmap);
+  ForgetCmykProfileItem(id);
   CopyExifThumbnail(id, bitmap);
   ApplyResolutionUnit(id, verticalDpi, horizontalDpi);
 }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "engine/image_access.h"
@@ -11,6 +12,9 @@
 #include "engine/pixel_formats.h"
 #include "engine/plugin/api.h"
 #include "engine/plugin/bridge.h"
+#include "engine/plugin/bridge_converted_rows.h"
+#include "platform/gdiplus/codecs/stored_colour_space.h"
+#include "platform/gdiplus/image_io.h"
 #include "platform/gdi/gdi.h"
 
 namespace vx::engine {
@@ -27,6 +31,9 @@ enum PluginImageType : int32_t {
 };
 constexpr int32_t kColorTypeRGBAlpha = 4;
 constexpr int32_t kPhotometricWhiteIsZero = 0;
+constexpr int32_t kColorTypeMinIsWhite = 0;
+constexpr int32_t kColorTypeMinIsBlack = 1;
+constexpr int32_t kColorTypeCMYK = 5;
 constexpr gdiplus::ARGB kOpaqueBlack = 0xFF000000;
 constexpr gdiplus::ARGB kOpaqueWhite = 0xFFFFFFFF;
 
@@ -216,29 +223,68 @@ HBITMAP PluginBitmapToHBitmap(uint32_t bitmap, HDC dc, bool unload) {
   return section;
 }
 
-VexiroStatus PluginBitmapToImage(uint32_t& bitmap, int32_t& id, bool& released, bool& lockedPage,
-                                 uint32_t multiBitmap, int32_t format) {
-  const VximgplugApi& api = Vximgplug();
-  const int32_t dpiX = PluginGetDpiX(bitmap), dpiY = PluginGetDpiY(bitmap);
+namespace {
+
+// A bitmap the engine can show (after the plug-in converted it where needed), through a DIB
+// section or over its own pixels.
+VexiroStatus ImageOfShownBitmap(const VximgplugApi& api, uint32_t& bitmap, bool& released, bool& lockedPage,
+                                uint32_t multiBitmap, int32_t format, int32_t& id) {
   const bool expandedPalette = ConvertForDisplay(api, bitmap, lockedPage, multiBitmap);
   const int32_t bpp = api.GetBPP(bitmap);
   // Read after the conversions: a palette widened for its transparent entries keeps its alpha.
   const int32_t colorType = api.GetColorType(bitmap);
-
-  VexiroStatus status;
   if (!expandedPalette && bpp > 0 && bpp < 24) {
     released = true;
-    status = ImageThroughDibSection(api, bitmap, format, id);
-  } else {
-    const PixelFormat pixelFormat = DirectPixelFormat(bpp, colorType, api.GetWidth(bitmap), api.GetPitch(bitmap));
-    if (pixelFormat == 0) {
-      released = true;
-      return vexiro::UnknownImageFormat;
-    }
-    status = ImageOverPluginPixels(api, bitmap, format, pixelFormat, id);
-    released = status != vexiro::OK;
+    return ImageThroughDibSection(api, bitmap, format, id);
   }
-  if (status == vexiro::OK) ApplyLoadedResolution(id, bitmap, dpiX, dpiY);
+  const PixelFormat pixelFormat = DirectPixelFormat(bpp, colorType, api.GetWidth(bitmap), api.GetPitch(bitmap));
+  if (pixelFormat == 0) {
+    released = true;
+    return vexiro::UnknownImageFormat;
+  }
+  const VexiroStatus status = ImageOverPluginPixels(api, bitmap, format, pixelFormat, id);
+  released = status != vexiro::OK;
+  return status;
+}
+
+// The colour space the helper read from the file; for a bitmap without that tag (a format that
+// has none, a page of a multi-page file), what its colour type says.
+gdiplus::UINT StoredColourSpaceFlags(const VximgplugApi& api, uint32_t bitmap) {
+  using gdiplus::codecs::StoredColourSpace;
+  std::vector<VximgplugTagRecord> tags;
+  PluginEnumerateMetadata(PluginModelCustom, bitmap, tags);
+  for (const VximgplugTagRecord& tag : tags) {
+    if (tag.key == nullptr || std::strcmp(tag.key, VXIMGPLUG_STORED_COLOR_SPACE_KEY) != 0 || tag.value == nullptr) continue;
+    const std::string name(static_cast<const char*>(tag.value), strnlen(static_cast<const char*>(tag.value), tag.length));
+    return gdiplus::codecs::ImageFlagsOf(gdiplus::codecs::StoredColourSpaceNamed(name));
+  }
+  switch (api.GetPhotoMetric(bitmap)) {
+    case kColorTypeMinIsWhite:
+    case kColorTypeMinIsBlack: return gdiplus::codecs::ImageFlagsOf(StoredColourSpace::Grey);
+    case kColorTypeCMYK: return gdiplus::codecs::ImageFlagsOf(StoredColourSpace::Cmyk);
+    case -1: return 0;
+    default: return gdiplus::codecs::ImageFlagsOf(StoredColourSpace::Rgb);
+  }
+}
+
+}  // namespace
+
+VexiroStatus PluginBitmapToImage(uint32_t& bitmap, int32_t& id, bool& released, bool& lockedPage,
+                                 uint32_t multiBitmap, int32_t format) {
+  const VximgplugApi& api = Vximgplug();
+  const int32_t dpiX = PluginGetDpiX(bitmap), dpiY = PluginGetDpiY(bitmap);
+  // Read before any conversion, which may leave a CMYK bitmap an RGB one.
+  const gdiplus::UINT colourSpace = StoredColourSpaceFlags(api, bitmap);
+  VexiroStatus status;
+  if (NeedsConvertedRows(api, bitmap, format)) {
+    released = true;
+    status = ImageFromConvertedRows(api, bitmap, format, id);
+  } else {
+    status = ImageOfShownBitmap(api, bitmap, released, lockedPage, multiBitmap, format, id);
+  }
+  if (status != vexiro::OK) return status;
+  ApplyLoadedResolution(id, bitmap, dpiX, dpiY);
+  gdiplus::SetDecodedColourSpace(GetGpImage(id), colourSpace);
   return status;
 }
 

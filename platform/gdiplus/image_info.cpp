@@ -1,7 +1,9 @@
 // Generic image queries: type, size, resolution, pixel format, flags and raw format.
 #include <cmath>
 
+#include "platform/gdiplus/codecs/stored_colour_space.h"
 #include "platform/gdiplus/gdiplus_flat.h"
+#include "platform/gdiplus/image_io.h"
 #include "platform/gdiplus/image_handle.h"
 
 namespace vx::gdiplus {
@@ -83,6 +85,14 @@ Status GdipGetImagePixelFormat(GpImage* image, PixelFormat* format) {
 
 Status GdipGetImageFlags(GpImage* image, UINT* flags) {
   return Query(image, flags, [](const ImageDescription& d) { return d.flags; });
+}
+
+Status SetDecodedColourSpace(GpImage* image, UINT colourSpaceFlags) {
+  GpBitmap* bitmap = nullptr;
+  if (Status s = ResolveBitmap(image, bitmap); s != Ok) return s;
+  Frame& frame = bitmap->current();
+  frame.imageFlags = (frame.imageFlags & ~codecs::kColourSpaceFlags) | (colourSpaceFlags & codecs::kColourSpaceFlags);
+  return Ok;
 }
 
 Status GdipGetImageRawFormat(GpImage* image, GUID* format) {

@@ -19,6 +19,10 @@ void RegisterMetafileDecoder(MetafileDecoder decoder);
 Status DecodeImageFromMemory(const uint8_t* data, size_t size, GpImage** image);
 Status DecodeImageFromMemory(const uint8_t* data, size_t size, const codecs::DecodeOptions& options, GpImage** image);
 
+// Replaces the colour-space flags of the bitmap's active frame by `colourSpaceFlags`: for images
+// built over pixels another decoder made, which knows what the file stored.
+Status SetDecodedColourSpace(GpImage* image, UINT colourSpaceFlags);
+
 // Completes a multi-frame save still open on `image` (writes its file or stream) and forgets it.
 // The image's disposal calls this, as the platform writes an unfinished multi-frame file when
 // its image goes away.

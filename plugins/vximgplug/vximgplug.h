@@ -19,17 +19,23 @@
  * - TIFF save flags (16-bit values; only the low 16 bits count, so 0x8000 may be passed as
  *   -32768): 0x0001 keep CMYK, 0x0100 PackBits, 0x0200 Deflate (code 8), 0x0400 Deflate
  *   (code 32946), 0x0800 none, 0x1000 CCITT G3, 0x2000 CCITT G4, 0x4000 LZW, 0x8000 JPEG at the
- *   quality set by VXIMGPLUG_SetTiffJpegCompression. Load flags: TIFF 1 keeps CMYK; GIF 2
- *   composes frames for playback. JPEG save flags: the quality 1..100 (0 = 75). J2K/JP2 save
+ *   quality set by VXIMGPLUG_SetTiffJpegCompression. Load flags: TIFF 1 keeps CMYK; JPEG 4
+ *   keeps CMYK (and YCCK) samples as CMYK, 0 for no ink; GIF 2 composes frames for
+ *   playback. JPEG save flags: the quality 1..100 (0 = 75). J2K/JP2 save
  *   flags: the compression rate X:1 (0 = 16, 1 = lossless). EXR save flags: 0 default, 1 float,
  *   2 none, 4 zip, 8 piz, 16 pxr24, 32 b44, 64 lc.
  * - Metadata models: 0 comments, 1 main (TIFF/EXIF IFD0), 2 EXIF, 3 GPS, 4 maker note,
  *   5 interoperability, 6 IPTC, 7 XMP, 8 GeoTIFF, 9 animation, 10 custom.
+ * - A bitmap loaded from a JPEG or TIFF file carries, in the custom model, the text tag
+ *   VXIMGPLUG_STORED_COLOR_SPACE_KEY: the colour space the file stores its samples in ("RGB",
+ *   "YCbCr", "CMYK", "YCCK" or "Gray"), whatever the bitmap's pixels became.
  */
 #ifndef VXIMGPLUG_H
 #define VXIMGPLUG_H
 
 #include <stdint.h>
+
+#define VXIMGPLUG_STORED_COLOR_SPACE_KEY "StoredColorSpace"
 
 #ifdef __cplusplus
 extern "C" {

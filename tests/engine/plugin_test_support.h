@@ -46,7 +46,7 @@ inline VexiroStatus LoadThroughBridge(const std::string& path, int32_t& id, int3
   format = VximgplugGetFileFormat(path);
   bool multiPage = false;
   uint32_t file = 0;
-  uint32_t bitmap = VximgplugLoad(format, path, multiPage, false, file);
+  uint32_t bitmap = VximgplugLoad(format, path, multiPage, file);
   if (bitmap == 0) return vexiro::OutOfMemory;
   if (multiPage) {
     Vximgplug().CloseMultiBitmap(bitmap, 0);

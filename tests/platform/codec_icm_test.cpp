@@ -370,6 +370,8 @@ TEST_F(CodecIcm, SixteenBitSamplesConvertAtFullPrecision) {
   for (int channel = 0; channel < 3; ++channel) EXPECT_NEAR(bgr[2 - channel], rgb[channel], 2) << channel;
 }
 
+// With or without colour management asked for: the complement rule serves only files without a
+// profile.
 TEST_F(CodecIcm, CmykSamplesGoThroughTheirProfileInsteadOfTheComplementRule) {
   const Bytes cmyk = CmykProfile();
   const uint8_t ink[4] = {40, 170, 210, 30};
@@ -384,12 +386,14 @@ TEST_F(CodecIcm, CmykSamplesGoThroughTheirProfileInsteadOfTheComplementRule) {
     ImagePtr managed = LoadIcm(path);
     ASSERT_TRUE(plain && managed);
     const ARGB expected = ExpectedCmyk(cmyk, ink);
-    const ARGB complement = ArgbPixels(plain.get())[0];
     auto byComplement = [&](int channel) { return static_cast<uint32_t>((255 - ink[channel]) * (255 - ink[3]) / 255); };
-    EXPECT_LE(ChannelDistance(complement, 0xff000000u | byComplement(0) << 16 | byComplement(1) << 8 | byComplement(2)), 3);
-    for (ARGB pixel : ArgbPixels(managed.get())) ASSERT_LE(ChannelDistance(pixel, expected), 3) << std::hex << pixel;
+    const ARGB complement = 0xff000000u | byComplement(0) << 16 | byComplement(1) << 8 | byComplement(2);
+    for (const ImagePtr* image : {&plain, &managed}) {
+      for (ARGB pixel : ArgbPixels(image->get())) ASSERT_LE(ChannelDistance(pixel, expected), 3) << std::hex << pixel;
+      EXPECT_TRUE(FrameOf(image->get()).imageFlags & ImageFlagsColorSpaceCMYK);
+      EXPECT_TRUE(ProfileItem(image->get()).empty()) << "the CMYK profile does not describe the RGB pixels";
+    }
     EXPECT_GE(ChannelDistance(complement, expected), 20);
-    EXPECT_TRUE(FrameOf(managed.get()).imageFlags & ImageFlagsColorSpaceCMYK);
   }
 }
 
@@ -427,7 +431,7 @@ TEST_F(CodecIcm, UnusableProfilesLeaveThePlainDecode) {
       {"truncated", 3, IccChunks(truncated), true},
       {"grey profile on colour pixels", 3, IccChunks(grey), true},
       {"colour profile on grey pixels", 1, IccChunks(wide), true},
-      {"cmyk profile on colour pixels", 3, IccChunks(cmyk), true},
+      {"cmyk profile on colour pixels", 3, IccChunks(cmyk), false},
       {"a chunk missing", 3, {split[1]}, false},
       {"a chunk repeated", 3, {split[0], split[0], split[1]}, false},
       {"chunk counts disagree", 3, {split[0], [&] { Bytes b = split[1]; b[13] = 3; return b; }()}, false},

@@ -133,13 +133,13 @@ struct TaggedFile {
 
 // The plug-in reads some tags again from the file, past FreeImage: the main, EXIF and GPS
 // directories of a TIFF page or a JPEG's EXIF block, and a JPEG file's IPTC record as one main
-// tag. The rest is FreeImage's.
-constexpr int kExifMainModel = 1, kExifModel = 2, kGpsModel = 3;
+// tag, and names the colour space the file stores in a custom tag. The rest is FreeImage's.
+constexpr int kExifMainModel = 1, kExifModel = 2, kGpsModel = 3, kCustomModel = 10;
 
 std::vector<TagImage> FreeImagesOwn(std::vector<TagImage> tags) {
   std::erase_if(tags, [](const TagImage& t) {
     const int model = std::get<0>(t);
-    return model == kExifMainModel || model == kExifModel || model == kGpsModel;
+    return model == kExifMainModel || model == kExifModel || model == kGpsModel || model == kCustomModel;
   });
   return tags;
 }

@@ -3,6 +3,7 @@
 #include <lcms2.h>
 
 #include <algorithm>
+#include <iterator>
 #include <new>
 #include <numeric>
 #include <vector>
@@ -221,6 +222,18 @@ SrgbToRgbProfile::SrgbToRgbProfile(Bytes bytes) {
 
 void SrgbToRgbProfile::ConvertRow(uint32_t* argb, size_t count) const {
   cmsDoTransform(transform_.get(), argb, argb, static_cast<cmsUInt32Number>(count));
+}
+
+bool IsCmykProfile(Bytes profile) {
+  constexpr size_t kColourSpaceField = 16;
+  constexpr uint8_t kCmyk[] = {'C', 'M', 'Y', 'K'};
+  return profile.size() >= kProfileHeaderBytes && std::equal(std::begin(kCmyk), std::end(kCmyk), profile.begin() + kColourSpaceField);
+}
+
+void ForgetCmykProfileItem(Frame& frame) {
+  std::erase_if(frame.properties, [](const PropertyRecord& r) {
+    return r.id == PropertyTagICCProfile && IsCmykProfile(Bytes(r.value.data(), r.value.size()));
+  });
 }
 
 void AddProfileItem(Frame& frame, Bytes profile, DecodeBudget& budget) {

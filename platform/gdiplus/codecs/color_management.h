@@ -56,6 +56,13 @@ class SrgbToRgbProfile {
   std::unique_ptr<void, TransformDeleter> transform_;
 };
 
+// True when the bytes are a profile of CMYK data (by its header, usable or not).
+bool IsCmykProfile(Bytes profile);
+
+// No decoder hands out CMYK pixels: a CMYK profile among a frame's items would describe pixels
+// the frame does not hold (savers would write it beside RGB samples), so it goes.
+void ForgetCmykProfileItem(Frame& frame);
+
 // Adds the embedded profile to the frame's items as the ICC profile item (undefined bytes, kept
 // exactly), unless the frame already has one or the budget is spent.
 void AddProfileItem(Frame& frame, Bytes profile, DecodeBudget& budget);

@@ -91,6 +91,13 @@ bool HasAlphaEntries(const std::vector<ARGB>& palette) {
 }
 
 
+void GreyToRgb48(const uint16_t* grey, bool minIsWhite, uint16_t* rgb, INT width) {
+  for (INT x = 0; x < width; ++x, rgb += 3) {
+    const uint16_t v = minIsWhite ? static_cast<uint16_t>(0xFFFF - grey[x]) : grey[x];
+    rgb[0] = rgb[1] = rgb[2] = v;
+  }
+}
+
 void CmykRowToRgb24(const uint8_t* cmyk, bool inverted, uint8_t* bgr, INT width) {
   for (INT x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
     const unsigned c = inverted ? cmyk[0] : 255u - cmyk[0];

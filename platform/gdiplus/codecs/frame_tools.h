@@ -73,6 +73,10 @@ void SwapRedBlue(Sample* samples, INT width, int channels) {
   for (INT x = 0; x < width; ++x, samples += channels) std::swap(samples[0], samples[2]);
 }
 
+// 16-bit grey samples spread over the three channels of a 48-bit pixel (white is 0 when
+// `minIsWhite`).
+void GreyToRgb48(const uint16_t* grey, bool minIsWhite, uint16_t* rgb, INT width);
+
 // Turns one row of CMYK samples into 24bppRGB (B, G, R) by the plain complement rule. Adobe's
 // JPEG files store the samples inverted, which `inverted` undoes.
 void CmykRowToRgb24(const uint8_t* cmyk, bool inverted, uint8_t* bgr, INT width);

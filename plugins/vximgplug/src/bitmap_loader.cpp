@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <functional>
+#include <string>
+#include <string_view>
 
 #include "bilevel_bitmap.h"
 #include "exr_reader.h"
@@ -18,6 +20,7 @@
 #include "jpeg_row_decoder.h"
 #include "tiff_file_tags.h"
 #include "tiff_row_decoder.h"
+#include "../vximgplug.h"
 #include "platform/input_limits.h"
 #include "platform/kernel/regular_file.h"
 
@@ -72,10 +75,26 @@ bool TrustsLengthBlindly(FREE_IMAGE_FORMAT fif) {
   }
 }
 
+// The colour space the file stores its samples in, which FreeImage's bitmap no longer tells (a
+// YCbCr JPEG and an RGB one both give RGB pixels), as the custom tag the host reads.
+void TakeStoredColourSpace(FIBITMAP* dib, vx::gdiplus::codecs::StoredColourSpace space) {
+  const std::string_view name = vx::gdiplus::codecs::StoredColourSpaceName(space);
+  if (name.empty()) return;
+  const std::string value(name);
+  FreeImage_SetMetadataKeyValue(FIMD_CUSTOM, dib, VXIMGPLUG_STORED_COLOR_SPACE_KEY, value.c_str());
+}
+
 // Tags FreeImage leaves out or garbles, read again from the file.
 void TakeTagsPastFreeImage(FREE_IMAGE_FORMAT fif, FIBITMAP* dib, const std::string& path) {
-  if (fif == FIF_TIFF) TakeTagsFromTiffDirectory(dib, path, 0);
-  if (fif == FIF_JPEG) TakeMarkersFromJpegFile(dib, path);
+  if (!dib) return;
+  if (fif == FIF_TIFF) {
+    TakeTagsFromTiffDirectory(dib, path, 0);
+    TakeStoredColourSpace(dib, TiffFileColourSpace(path));
+  }
+  if (fif == FIF_JPEG) {
+    TakeMarkersFromJpegFile(dib, path);
+    TakeStoredColourSpace(dib, JpegFileColourSpace(path));
+  }
 }
 
 FIBITMAP* DecodeInHelper(FREE_IMAGE_FORMAT fif, const std::string& path, int32_t flags) {
@@ -103,9 +122,9 @@ using RowDecoder = DirectRows (*)(const std::string& path, uint32_t width, uint3
 // In the helper: a file loaded with the default flags is described by FreeImage (size,
 // depth, resolution, profile and tags, as its full load reads them) and its rows are decoded
 // straight into the stream to the host by `rows`.
-DirectDecode DecodedDirectly(FREE_IMAGE_FORMAT fif, const std::string& path, RowDecoder rows) {
+DirectDecode DecodedDirectly(FREE_IMAGE_FORMAT fif, const std::string& path, int32_t flags, RowDecoder rows) {
   if (!ClaimedSizeAcceptable(fif, path)) return {};
-  FIBITMAP* header = FreeImage_Load(fif, path.c_str(), FIF_LOAD_NOPIXELS);
+  FIBITMAP* header = FreeImage_Load(fif, path.c_str(), flags | FIF_LOAD_NOPIXELS);
   if (!header) return {};
   if (!DimensionsAcceptable(FreeImage_GetWidth(header), FreeImage_GetHeight(header))) {
     FreeImage_Unload(header);
@@ -117,10 +136,10 @@ DirectDecode DecodedDirectly(FREE_IMAGE_FORMAT fif, const std::string& path, Row
   return {header, [path, width, height, bpp, rows](RowStream& stream) { return rows(path, width, height, bpp, stream); }};
 }
 
+// The default flags, or only those that keep CMYK samples as the file holds them.
 RowDecoder DirectRowDecoder(FREE_IMAGE_FORMAT fif, int32_t flags) {
-  if (flags != 0) return nullptr;
-  if (fif == FIF_JPEG) return DecodeJpegRows;
-  if (fif == FIF_TIFF) return DecodeTiffRows;
+  if (fif == FIF_JPEG && (flags & ~JPEG_CMYK) == 0) return DecodeJpegRows;
+  if (fif == FIF_TIFF && (flags & ~TIFF_CMYK) == 0) return DecodeTiffRows;
   return nullptr;
 }
 
@@ -149,7 +168,7 @@ bool ServeFileLoad(const HelperRequest& request, const std::string& path, int re
   const FREE_IMAGE_FORMAT fif = ToFreeImageFormat(request.format);
   if (fif == FIF_UNKNOWN) return false;
   std::function<DirectDecode()> direct;
-  if (const RowDecoder rows = DirectRowDecoder(fif, request.flags)) direct = [&, rows] { return DecodedDirectly(fif, path, rows); };
+  if (const RowDecoder rows = DirectRowDecoder(fif, request.flags)) direct = [&, rows] { return DecodedDirectly(fif, path, request.flags, rows); };
   return SendDecoded(reply, [&] { return DecodeInHelper(fif, path, request.flags); }, direct);
 }
 

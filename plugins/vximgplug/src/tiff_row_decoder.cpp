@@ -56,4 +56,14 @@ DirectRows DecodeTiffRows(const std::string& path, uint32_t width, uint32_t heig
   return DecodeScanlines(tif.get(), width, height, rows);
 }
 
+vx::gdiplus::codecs::StoredColourSpace TiffFileColourSpace(const std::string& path) {
+  TiffPtr tif(TIFFOpen(path.c_str(), "rm"));
+  if (!tif) return vx::gdiplus::codecs::StoredColourSpace::Unknown;
+  uint16_t photometric = 0;
+  // Without the tag, as the reader of the page takes it: grey below three samples, RGB above.
+  if (!TIFFGetField(tif.get(), TIFFTAG_PHOTOMETRIC, &photometric))
+    photometric = Field16(tif.get(), TIFFTAG_SAMPLESPERPIXEL) >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISWHITE;
+  return vx::gdiplus::codecs::TiffStoredColourSpace(photometric, Field16(tif.get(), TIFFTAG_INKSET));
+}
+
 }  // namespace vximgplug

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "isolated_load.h"
+#include "platform/gdiplus/codecs/stored_colour_space.h"
 
 namespace vximgplug {
 
@@ -15,5 +16,8 @@ namespace vximgplug {
 // of FreeImage's 24-bit kind; NotThisFile otherwise.
 DirectRows DecodeTiffRows(const std::string& path, uint32_t width, uint32_t height, uint32_t bitsPerPixel,
                           RowStream& rows);
+
+// The colour space the first page stores, by its photometric interpretation and ink set.
+vx::gdiplus::codecs::StoredColourSpace TiffFileColourSpace(const std::string& path);
 
 }  // namespace vximgplug

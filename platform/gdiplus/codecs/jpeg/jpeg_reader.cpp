@@ -1,8 +1,9 @@
 // JPEG files through libjpeg: grey images become 8bppIndexed with a grey palette, colour images
 // 24bppRGB, CMYK and YCCK images 24bppRGB with the CMYK colour-space flag. The EXIF block (APP1)
-// becomes property items; the resolution comes from JFIF, else from EXIF. An embedded ICC
-// profile (APP2) becomes the profile item and, when colour management is asked for, converts the
-// pixels to sRGB (CMYK samples go through it instead of the complement rule).
+// becomes property items; the resolution comes from JFIF, else from EXIF. CMYK samples become
+// sRGB through the embedded ICC profile (APP2) where there is one, the complement rule
+// otherwise, and a CMYK profile never stays with the RGB pixels; an RGB or grey profile becomes
+// the profile item and, when colour management is asked for, converts the pixels to sRGB.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -19,6 +20,7 @@
 #include "platform/gdiplus/codecs/jpeg/iptc_segment.h"
 #include "platform/gdiplus/codecs/jpeg/jpeg_icc_profile.h"
 #include "platform/gdiplus/codecs/jpeg/xmp_segment.h"
+#include "platform/gdiplus/codecs/stored_colour_space.h"
 
 namespace vx::gdiplus::codecs {
 
@@ -117,12 +119,12 @@ PixelFormat PrepareOutput(j_decompress_ptr cinfo, Frame& frame) {
     case JCS_CMYK:
     case JCS_YCCK:
       cinfo->out_color_space = JCS_CMYK;
-      frame.imageFlags = ImageFlagsColorSpaceCMYK;
-      if (cinfo->jpeg_color_space == JCS_YCCK) frame.imageFlags |= ImageFlagsColorSpaceYCCK;
+      frame.imageFlags = ImageFlagsOf(JpegStoredColourSpace(cinfo->jpeg_color_space));
       return PixelFormat24bppRGB;
     default:
       cinfo->out_color_space = JCS_EXT_BGR;
-      frame.imageFlags = cinfo->jpeg_color_space == JCS_YCbCr ? ImageFlagsColorSpaceYCBCR : ImageFlagsColorSpaceRGB;
+      frame.imageFlags = ImageFlagsOf(JpegStoredColourSpace(cinfo->jpeg_color_space));
+      if (frame.imageFlags == 0) frame.imageFlags = ImageFlagsColorSpaceRGB;
       return PixelFormat24bppRGB;
   }
 }
@@ -154,7 +156,9 @@ void RunDecode(j_decompress_ptr cinfo, JpegDecode& d) {
   jpeg_start_decompress(cinfo);
   const bool cmyk = cinfo->out_color_space == JCS_CMYK;
   if (cmyk) d.cmykRow.resize(size_t{cinfo->output_width} * 4);
-  if (cmyk && d.options.applyEmbeddedProfile && !d.profile.empty()) {
+  // CMYK samples always go through their own profile where they have one: the complement rule
+  // is only the fallback of files that say nothing about their inks.
+  if (cmyk && !d.profile.empty()) {
     d.cmykProfile.emplace(d.profile, cinfo->saw_Adobe_marker != 0);
     if (!*d.cmykProfile) d.cmykProfile.reset();
   }
@@ -246,6 +250,7 @@ Status DecodeJpeg(Bytes data, DecodedImage& out, const DecodeOptions& options) {
   frame.properties = std::move(decode->properties);
   if (options.applyEmbeddedProfile && !decode->cmykProfile) ConvertFrameToSrgb(frame, decode->profile);
   AddProfileItem(frame, decode->profile, decode->budget);
+  ForgetCmykProfileItem(frame);
   out.frames.clear();
   out.frames.push_back(std::move(frame));
   out.rawFormat = ImageFormatJPEG;

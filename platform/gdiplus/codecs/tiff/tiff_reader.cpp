@@ -2,9 +2,10 @@
 // into the matching platform format (bilevel, grey and palette pages stay indexed; RGB, RGBA and
 // 16-bit RGB pages keep their depth; CMYK pages become 24bppRGB with the CMYK flag); any other
 // layout (tiles, separate planes, YCbCr, odd depths) goes through libtiff's RGBA reader. The
-// tags of each page become its property items. When colour management is asked for, a page
-// with an embedded ICC profile is converted to sRGB through it (CMYK samples go through it
-// instead of the complement rule).
+// tags of each page become its property items. CMYK samples become sRGB through the page's
+// own profile where it has one, and a CMYK profile never stays with the RGB page; when colour
+// management is asked for, an RGB or grey page with an embedded profile is converted to sRGB
+// through it. The colour-space flags say what the page stores, whatever it became.
 #include <algorithm>
 #include <optional>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "platform/gdiplus/codecs/exif/ifd_properties.h"
 #include "platform/gdiplus/codecs/frame_tools.h"
 #include "platform/gdiplus/codecs/memory_read.h"
+#include "platform/gdiplus/codecs/stored_colour_space.h"
 #include "platform/gdiplus/codecs/tiff/tiff_directory_census.h"
 #include "platform/gdiplus/codecs/tiff/tiff_memory_io.h"
 #include "platform/gdiplus/pixel_channels.h"
@@ -30,6 +32,7 @@ struct PageLayout {
   uint16_t sampleFormat = SAMPLEFORMAT_UINT, inkSet = INKSET_CMYK, extraCount = 0;
   uint16_t alphaKind = EXTRASAMPLE_UNSPECIFIED;
   bool tiled = false;
+  StoredColourSpace stored = StoredColourSpace::Unknown;  // before libtiff is asked to convert
 };
 
 PageLayout ReadLayout(TIFF* tif) {
@@ -46,6 +49,7 @@ PageLayout ReadLayout(TIFF* tif) {
   uint16_t* kinds = nullptr;
   if (TIFFGetField(tif, TIFFTAG_EXTRASAMPLES, &l.extraCount, &kinds) && l.extraCount > 0 && kinds) l.alphaKind = kinds[0];
   l.tiled = TIFFIsTiled(tif) != 0;
+  l.stored = TiffStoredColourSpace(l.photometric, l.inkSet);
   uint16_t compression = COMPRESSION_NONE;
   TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
   if (compression == COMPRESSION_JPEG && l.photometric == PHOTOMETRIC_YCBCR) {
@@ -61,7 +65,6 @@ enum class RowKind { Copy, SwapRgb8, SwapRgb16, Grey16, Cmyk, None };
 struct Plan {
   PixelFormat format = PixelFormatUndefined;
   RowKind rows = RowKind::None;
-  UINT colourSpace = ImageFlagsColorSpaceRGB;
 };
 
 Plan PlanFor(const PageLayout& l) {
@@ -72,11 +75,9 @@ Plan PlanFor(const PageLayout& l) {
   if ((grey || l.photometric == PHOTOMETRIC_PALETTE) && l.samples == 1 && (l.bits == 1 || l.bits == 4 || l.bits == 8)) {
     p.format = l.bits == 1 ? PixelFormat1bppIndexed : l.bits == 4 ? PixelFormat4bppIndexed : PixelFormat8bppIndexed;
     p.rows = RowKind::Copy;
-    p.colourSpace = grey ? ImageFlagsColorSpaceGRAY : ImageFlagsColorSpaceRGB;
   } else if (grey && l.samples == 1 && l.bits == 16) {
     p.format = PixelFormat48bppRGB;
     p.rows = RowKind::Grey16;
-    p.colourSpace = ImageFlagsColorSpaceGRAY;
   } else if (l.photometric == PHOTOMETRIC_RGB && (l.samples == 3 || l.samples == 4) && (l.bits == 8 || l.bits == 16)) {
     const bool alpha = l.samples == 4;
     const bool premultiplied = l.alphaKind == EXTRASAMPLE_ASSOCALPHA;
@@ -88,7 +89,6 @@ Plan PlanFor(const PageLayout& l) {
   } else if (l.photometric == PHOTOMETRIC_SEPARATED && l.inkSet == INKSET_CMYK && l.samples == 4 && l.bits == 8) {
     p.format = PixelFormat24bppRGB;
     p.rows = RowKind::Cmyk;
-    p.colourSpace = ImageFlagsColorSpaceCMYK;
   }
   return p;
 }
@@ -106,15 +106,6 @@ std::vector<ARGB> PalettePage(TIFF* tif, const PageLayout& l) {
   std::vector<ARGB> palette = GreyPalette(count);
   if (l.photometric == PHOTOMETRIC_MINISWHITE) std::reverse(palette.begin(), palette.end());
   return palette;
-}
-
-// 16-bit grey samples spread over the three channels of a 48-bit pixel (white is 0 when
-// `minIsWhite`).
-void GreyToRgb48(const uint16_t* grey, bool minIsWhite, uint16_t* rgb, INT width) {
-  for (INT x = 0; x < width; ++x, rgb += 3) {
-    const uint16_t v = minIsWhite ? static_cast<uint16_t>(0xFFFF - grey[x]) : grey[x];
-    rgb[0] = rgb[1] = rgb[2] = v;
-  }
 }
 
 Bytes IccProfileOf(TIFF* tif) {
@@ -175,7 +166,7 @@ Status ReadThroughRgba(TIFF* tif, const PageLayout& l, DecodeBudget& budget, Fra
     for (INT x = 0; x < frame.width; ++x)
       row[x] = TIFFGetA(src[x]) << 24 | TIFFGetR(src[x]) << 16 | TIFFGetG(src[x]) << 8 | TIFFGetB(src[x]);
   }
-  frame.imageFlags = ImageFlagsColorSpaceRGB | ImageFlagsHasAlpha;
+  frame.imageFlags = ImageFlagsHasAlpha;
   return Ok;
 }
 
@@ -202,19 +193,21 @@ Status ReadPage(TIFF* tif, const TiffLayout& file, const DecodeOptions& options,
   } else {
     if (Status s = NewFrame(budget, l.width, l.height, plan.format, frame); s != Ok) return s;
     if (IsIndexedPixelFormat(plan.format)) SetPalette(frame, PalettePage(tif, l));
+    // CMYK samples always go through their own profile where they have one: the complement
+    // rule is only the fallback of files that say nothing about their inks.
     std::optional<CmykToSrgb> cmykProfile;
-    if (plan.rows == RowKind::Cmyk && options.applyEmbeddedProfile && !profile.empty()) cmykProfile.emplace(profile, false);
+    if (plan.rows == RowKind::Cmyk && !profile.empty()) cmykProfile.emplace(profile, false);
     profileApplied = cmykProfile && *cmykProfile;
     if (Status s = ReadRows(tif, l, plan, profileApplied ? &*cmykProfile : nullptr, frame); s != Ok) return s;
-    frame.imageFlags = plan.colourSpace;
-    if (IsAlphaPixelFormat(plan.format)) frame.imageFlags |= ImageFlagsHasAlpha;
+    frame.imageFlags = IsAlphaPixelFormat(plan.format) ? ImageFlagsHasAlpha : 0;
   }
+  frame.imageFlags |= ImageFlagsOf(l.stored) | ImageFlagsHasRealPixelSize;
   if (options.applyEmbeddedProfile && !profileApplied) ConvertFrameToSrgb(frame, profile);
-  frame.imageFlags |= ImageFlagsHasRealPixelSize;
   ReadResolution(tif, frame);
   if (const uint64_t offset = TIFFCurrentDirOffset(tif); offset <= 0xFFFFFFFFull && file.data.size())
     ReadIfdProperties(file, static_cast<uint32_t>(offset), budget, frame.properties);
   AddProfileItem(frame, profile, budget);  // BigTIFF pages, whose directories are not read as items
+  ForgetCmykProfileItem(frame);
   return Ok;
 }
 
