@@ -5,10 +5,10 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <exception>
 #include <initializer_list>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "vexiro/basic_array.h"
@@ -16,26 +16,28 @@
 #include "vexiro/pdf_types.h"
 #include "vexiro/vexiro_status.h"
 
+// Types of the library's own layers that the engine's private part names. Plain nested
+// namespaces: the public headers build at C++14, the oldest level a compiler still defaults to.
 namespace vx {
 struct GUID;
 namespace ole {
 class IPicture;
 }  // namespace ole
-}  // namespace vx
-namespace vx::control {
+namespace control {
 struct EngineRefusals;  // what a call refused by dispatch leaves as the last status
-}  // namespace vx::control
-namespace vx::pdf {
+}  // namespace control
+namespace pdf {
 struct PdfSaveRequest;  // saving images as PDF (pdf/saving/save_request.h)
 struct ScanPdfPages;    // the text of a scanned document's pages (pdf/saving/save_request.h)
-}  // namespace vx::pdf
-namespace vx::gdiplus {
+}  // namespace pdf
+namespace gdiplus {
 struct ColorPalette;
 class GpImageAttributes;
-}
-namespace vx::geometry {
+}  // namespace gdiplus
+namespace geometry {
 class TransformCanvas;
-}
+}  // namespace geometry
+}  // namespace vx
 
 namespace vexiro {
 
@@ -1417,7 +1419,7 @@ class cImaging {
   // ---- Filter engine, histograms and pixel-format conversion ----
   friend struct ProcessingTestAccess;
   // >>> filter members: the row of `member` (and `choice`) run with `args` on the current image.
-  VexiroStatus RunFilterMember(std::string_view member, std::initializer_list<double> args = {}, int32_t choice = 0);
+  VexiroStatus RunFilterMember(const char* member, std::initializer_list<double> args = {}, int32_t choice = 0);
   // <<< filter members
   // Fills ROIArea with the whole current image when the processing region is the whole image.
   int32_t InitROI();
