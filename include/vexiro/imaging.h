@@ -92,6 +92,15 @@ class cImaging {
   cImaging& operator=(const cImaging&) = delete;
 
   // ---- Engine state and status ----
+  // No member throws. A member answers with its result and its status: a status member returns
+  // it, the others leave it for GetStat. A missing companion plug-in has its own answer where
+  // one is defined: the savers that need the format plug-in answer VximgplugDllRequired, the
+  // barcode scans BarcodeReader1DPluginNotLoaded and BarcodeReaderDataMatrixPluginNotLoaded,
+  // the scanning members that look for vxtwain.so first False. Everywhere else (the OCR members
+  // without vxocrplug.tesseract.so, the scanning members that call their plug-in at once) the
+  // member ends with GenericError and its empty result ("", 0, False), leaving nothing on disk;
+  // running out of memory ends it with OutOfMemory. A script host meets those failures as
+  // run-time errors naming the missing file.
   VexiroStatus GetStat() const { return nStat; }
 
   // ---- Safety for scripting and initialisation (IObjectSafety) ----
@@ -1323,6 +1332,29 @@ class cImaging {
   friend struct SavingTestAccess;
   friend struct vx::control::EngineRefusals;
 
+  // Every member taking a path checks it here first. A text holding a NUL names another file than
+  // the caller wrote (the system reads a name up to its first NUL: "victim.png" NUL ".jpg" would
+  // pass for a JPEG name and overwrite victim.png), so the call is refused: true, with
+  // InvalidParameter as the last status, as dispatch refuses it for script hosts.
+  bool RefusesCutPath(const std::string& path);
+  // A member whose enumeration is a closed set of choices checks the value here first: one that
+  // no constant names is refused (true), with InvalidParameter as the last status.
+  template <class E>
+  bool RefusesValueOutside(EnumArg<E> value);  // engine/enumeration_values.h
+
+  // Runs a member's work; a run-time error escaping it ends the member with `failed` and the
+  // error's status (engine/escaped_errors.h), and is kept in escapedError for dispatch, which
+  // raises it to the script host that made the call.
+  template <class Result, class Work>
+  Result AnswerRuntimeErrors(Result failed, Work&& work);
+  template <class Work>
+  void AnswerRuntimeErrors(Work&& work) {
+    AnswerRuntimeErrors(0, [&] { return work(), 0; });
+  }
+  // The same inside a handler that has cleaned up after the error being handled.
+  void KeepRuntimeError();
+  std::exception_ptr escapedError;
+
   // A loader's result becomes the current image; its status is kept either way. The identifier
   // is taken by reference, so it is read after the loader that fills it has run.
   int32_t TakeLoadedImage(VexiroStatus status, const int32_t& id);
@@ -1524,6 +1556,9 @@ class cImaging {
   const OcrCharInfo* OcrRecord(int32_t nCharNo) const;
   std::string RecogniseRegion(EnumArg<TesseractDictionary> nDictionary, const std::string& sDictionaryPath,
                               const std::string& sCharWhiteList, bool singleBlock);
+  // The quarter turn under which the current image's middle band reads best.
+  int32_t BestReadingTurn(EnumArg<TesseractDictionary> nDictionary, const std::string& sDictionaryPath,
+                          float nAccuracyLevel);
   float OrientationPassScore(EnumArg<TesseractDictionary> nDictionary, const std::string& sDictionaryPath,
                              int32_t& count);
   VexiroStatus TurnCurrentImageQuarter();

@@ -96,20 +96,24 @@ class DefaultLanguageLevel : public ::testing::Test {
                            " $(pkg-config --cflags --libs vexiro) -o " + program));
   }
 
-  // A project of its own: the README's CMakeLists.txt beside the source as minimal.cpp.
+  // A project of the compiler's own: the README's CMakeLists.txt beside the source as minimal.cpp
+  // (configured once, each later source built in the same tree).
   std::string CMakeBuild(const std::string& compiler, const std::string& source, const std::string& program) const {
-    const fs::path project = work_.path() / ("cmake-" + compiler + "-" + fs::path(program).filename().string());
-    fs::create_directories(project);
-    WriteFile(project / "CMakeLists.txt", ReadmeBlock("## Using the library", "cmake"));
-    fs::copy_file(source, project / "minimal.cpp");
-    const std::string flags = CompilerFlags(compiler);
-    const std::string built = RunShell(
-        "CXX=" + compiler + " cmake -S " + Quoted(project.string()) + " -B " + Quoted((project / "build").string()) +
-        " -DCMAKE_PREFIX_PATH=" + Quoted(prefix_.string()) + " -DCMAKE_CXX_FLAGS=" + Quoted("-Wall -Werror " + flags) +
-        " -DCMAKE_EXE_LINKER_FLAGS=" + Quoted(flags) + " >/dev/null && cmake --build " +
-        Quoted((project / "build").string()) + " >/dev/null && cp " + Quoted((project / "build" / "app").string()) +
-        " " + Quoted(program));
-    return built;
+    const fs::path project = work_.path() / ("cmake-" + compiler);
+    const fs::path tree = project / "build";
+    std::string configure;
+    if (!fs::exists(tree)) {
+      fs::create_directories(project);
+      WriteFile(project / "CMakeLists.txt", ReadmeBlock("## Using the library", "cmake"));
+      const std::string flags = CompilerFlags(compiler);
+      configure = "CXX=" + compiler + " cmake -S " + Quoted(project.string()) + " -B " + Quoted(tree.string()) +
+                  " -DCMAKE_PREFIX_PATH=" + Quoted(prefix_.string()) + " -DCMAKE_CXX_FLAGS=" +
+                  Quoted("-Wall -Werror " + flags) + " -DCMAKE_EXE_LINKER_FLAGS=" + Quoted(flags) + " >/dev/null && ";
+    }
+    fs::copy_file(source, project / "minimal.cpp", fs::copy_options::overwrite_existing);
+    fs::remove(tree / "app");
+    return RunShell(configure + "cmake --build " + Quoted(tree.string()) + " >/dev/null && cp " +
+                    Quoted((tree / "app").string()) + " " + Quoted(program));
   }
 
   TempFolder work_;
