@@ -92,15 +92,11 @@ class cImaging {
   cImaging& operator=(const cImaging&) = delete;
 
   // ---- Engine state and status ----
-  // No member throws. A member answers with its result and its status: a status member returns
-  // it, the others leave it for GetStat. A missing companion plug-in has its own answer where
-  // one is defined: the savers that need the format plug-in answer VximgplugDllRequired, the
-  // barcode scans BarcodeReader1DPluginNotLoaded and BarcodeReaderDataMatrixPluginNotLoaded,
-  // the scanning members that look for vxtwain.so first False. Everywhere else (the OCR members
-  // without vxocrplug.tesseract.so, the scanning members that call their plug-in at once) the
-  // member ends with GenericError and its empty result ("", 0, False), leaving nothing on disk;
-  // running out of memory ends it with OutOfMemory. A script host meets those failures as
-  // run-time errors naming the missing file.
+  // No member throws: it answers its result and status (a status member returns it, the others leave it for GetStat).
+  // A missing plug-in gives its own answer where one is defined (savers needing the format plug-in VximgplugDllRequired,
+  // the barcode scans 600 and 700, scanning members that look for vxtwain.so first False); elsewhere (OCR members without
+  // vxocrplug.tesseract.so, scanning members calling their plug-in at once) GenericError, the empty result and nothing
+  // left on disk; OutOfMemory for memory. A script host meets those failures as run-time errors naming the file.
   VexiroStatus GetStat() const { return nStat; }
 
   // ---- Safety for scripting and initialisation (IObjectSafety) ----
