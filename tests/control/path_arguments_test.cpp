@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -142,6 +143,7 @@ class CutPathsBesideAFile : public CutPaths {
 // A C++ host calls the members themselves, past dispatch: the calls the issue names.
 TEST_F(CutPathsBesideAFile, CppCallsWithACutPathAreRefused) {
   vexiro::cImaging engine;
+  vexiro::BasicArray<std::string> files = vexiro::BasicArray<std::string>::FromVector({CutAt("victim.png", ".tif")});
   vxtest::ExpectRefused(engine, {
       {"SaveAsJPEG", [&] { return engine.SaveAsJPEG(CutAt("victim.png", ".jpg")); }, vexiro::InvalidParameter},
       {"SaveAsTIFF", [&] { return engine.SaveAsTIFF(CutAt("notes.txt", ".tif")); }, vexiro::InvalidParameter},
@@ -150,6 +152,7 @@ TEST_F(CutPathsBesideAFile, CppCallsWithACutPathAreRefused) {
       {"CreateImageFromFile", [&] { return engine.CreateImageFromFile(CutAt("victim.png", "ignored")); }, 0},
       {"TiffCreateMultiPageFromFile", [&] { return engine.TiffCreateMultiPageFromFile(CutAt("victim.png", ".tif")); }, 0},
       {"ICCExportToFile", [&] { return engine.ICCExportToFile(CutAt("notes.txt", ".icc")); }, vexiro::InvalidParameter},
+      {"TiffMergeFiles", [&] { return engine.TiffMergeFiles(files, Whole("merged.tif")); }, vexiro::InvalidParameter},
       {"ADRSaveTemplateConfig", [&] { return int64_t{engine.ADRSaveTemplateConfig(CutAt("notes.txt", ".xml"))}; }, 0},
   }, [&] { ExpectNeighboursUntouched(); });
 }
@@ -162,11 +165,13 @@ TEST_F(CutPathsBesideAFile, EveryMemberRefusesACutPathWithoutDispatch) {
   int refused = 0;
   for (const MemberDesc& m : MemberTable::Instance().Members()) {
     const Binding* binding = BindingRegistry::Instance().Find(typeid(vexiro::cImaging), m.index);
-    if (binding == nullptr) continue;
+    if (binding == nullptr || TakesTextArray(m)) continue;
     for (size_t cut = 0; cut < m.params.size(); ++cut) {
       if (!NamesAFile(m.params[cut])) continue;
       SCOPED_TRACE(m.name + " " + m.params[cut].name);
       std::vector<Variant> args = ArgumentsCutting(m, cut, CutAt("victim.png", ".tif"));
+      std::deque<SafeArray> kept;
+      PassArraysByReference(m, args, kept);
       ASSERT_NE(engine.CreateNewImage(2, 2), 0);  // the last status is OK again
       Variant result;
       unsigned argErr = 0;
@@ -178,7 +183,7 @@ TEST_F(CutPathsBesideAFile, EveryMemberRefusesACutPathWithoutDispatch) {
       ++refused;
     }
   }
-  EXPECT_GE(refused, 90);
+  EXPECT_GE(refused, 88);
 }
 
 }  // namespace
