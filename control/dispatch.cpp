@@ -106,8 +106,13 @@ HRESULT Dispatch::Invoke(int32_t dispid, std::vector<Variant>& positional, std::
     result = RefusedResult(*m);
     return S_OK;
   }
+  const EscapedErrorTake* escaped = EscapedErrorSourceOf(cls_);
+  if (escaped) (*escaped)(self_);  // an error a C++ caller left behind is not this call's
   try {
     if (SUCCEEDED(hr)) hr = binding->Call(self_, args, result, badArg);
+    if (escaped) {
+      if (const std::exception_ptr error = (*escaped)(self_)) std::rethrow_exception(error);
+    }
   } catch (const std::exception& e) {
     ExceptionInfo info;
     Translate(e, info);

@@ -14,6 +14,11 @@ std::map<std::type_index, RefusalMark>& Refusals() {
   return refusals;
 }
 
+std::map<std::type_index, EscapedErrorTake>& EscapedErrorSources() {
+  static std::map<std::type_index, EscapedErrorTake> sources;
+  return sources;
+}
+
 bool HoldsNul(const std::string& text) { return text.find('\0') != std::string::npos; }
 
 // A text, or an array of texts, with a NUL in one of them.
@@ -66,6 +71,15 @@ void AddPathRefusal(std::type_index cls, RefusalMark mark) { Refusals().insert_o
 const RefusalMark* PathRefusalOf(std::type_index cls) {
   const auto it = Refusals().find(cls);
   return it == Refusals().end() ? nullptr : &it->second;
+}
+
+void AddEscapedErrorSource(std::type_index cls, EscapedErrorTake take) {
+  EscapedErrorSources().insert_or_assign(cls, std::move(take));
+}
+
+const EscapedErrorTake* EscapedErrorSourceOf(std::type_index cls) {
+  const auto it = EscapedErrorSources().find(cls);
+  return it == EscapedErrorSources().end() ? nullptr : &it->second;
 }
 
 }  // namespace vx::control

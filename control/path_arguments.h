@@ -4,6 +4,7 @@
 // a call before the member runs: every String parameter that names a file or folder takes part,
 // by its name in the member table, so no member taking a path can be fooled.
 #pragma once
+#include <exception>
 #include <functional>
 #include <typeindex>
 #include <vector>
@@ -29,5 +30,12 @@ Variant RefusedResult(const MemberDesc& member);
 using RefusalMark = std::function<void(void* self)>;
 void AddPathRefusal(std::type_index cls, RefusalMark mark);
 const RefusalMark* PathRefusalOf(std::type_index cls);
+
+// A class whose members stop a run-time error at their own boundary (so that no exception
+// reaches a C++ caller) registers how dispatch takes the error a call left; dispatch raises it as
+// that call's run-time error, as if it had escaped the member.
+using EscapedErrorTake = std::function<std::exception_ptr(void* self)>;
+void AddEscapedErrorSource(std::type_index cls, EscapedErrorTake take);
+const EscapedErrorTake* EscapedErrorSourceOf(std::type_index cls);
 
 }  // namespace vx::control

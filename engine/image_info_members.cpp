@@ -63,6 +63,9 @@ VexiroStatus cImaging::SetVerticalResolution(float nVerticalresolution) {
   return nStat;
 }
 
-bool cImaging::IsCMYKFile(const std::string& sFilePath) { return FileIsCMYK(sFilePath); }
+bool cImaging::IsCMYKFile(const std::string& sFilePath) {
+  if (RefusesCutPath(sFilePath)) return false;
+  return FileIsCMYK(sFilePath);
+}
 
 }  // namespace vexiro

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/kernel/environment.h"
 #include "vexiro/vexiro_status.h"
 
 namespace vx::engine {
@@ -29,6 +30,16 @@ class RuntimeError : public std::runtime_error {
   int32_t number_;
   std::string description_;
 };
+
+// A companion plug-in that cannot be loaded, or lacks an entry, named by the file the user
+// would look for on this system ("vxocrplug.tesseract.so"), not by its Windows module name.
+constexpr int32_t kErrEntryPointNotFound = 453;
+inline RuntimeError ModuleNotFoundError(const std::string& moduleName) {
+  return RuntimeError(kErrFileNotFound, "File not found: " + SharedObjectName(moduleName));
+}
+inline RuntimeError EntryPointNotFoundError(const std::string& entry, const std::string& moduleName) {
+  return RuntimeError(kErrEntryPointNotFound, "Can't find DLL entry point " + entry + " in " + SharedObjectName(moduleName));
+}
 
 // Any exception as the run-time error it stands for: an exhausted allocation is error 7, any
 // other failure of the C++ runtime an internal error.

@@ -1,5 +1,7 @@
 // The engine's members bound to their rows of the member table, grouped by subject, and the engine's
 // run-time error type made known to dispatch.
+#include <utility>
+
 #include "control/binding.h"
 #include "control/dispatch.h"
 #include "control/path_arguments.h"
@@ -10,11 +12,16 @@ namespace vx::control {
 
 // A call that dispatch refuses before the member runs (a path cut by a NUL) leaves
 // InvalidParameter as the last status, as the member's own refusal would.
+// A run-time error a member stopped at its boundary is taken here and raised by dispatch.
 struct EngineRefusals {
   static void MarkInvalid(void* engine) { static_cast<vexiro::cImaging*>(engine)->nStat = vexiro::InvalidParameter; }
+  static std::exception_ptr TakeEscapedError(void* engine) {
+    return std::exchange(static_cast<vexiro::cImaging*>(engine)->escapedError, nullptr);
+  }
 };
 [[maybe_unused]] const bool pathsRefused =
-    (AddPathRefusal(typeid(vexiro::cImaging), &EngineRefusals::MarkInvalid), true);
+    (AddPathRefusal(typeid(vexiro::cImaging), &EngineRefusals::MarkInvalid),
+     AddEscapedErrorSource(typeid(vexiro::cImaging), &EngineRefusals::TakeEscapedError), true);
 
 VX_BIND(GetStat, &vexiro::cImaging::GetStat);
 

@@ -44,6 +44,7 @@ VexiroStatus PutFile(int32_t connection, const std::string& localFile, const std
 VexiroStatus cImaging::SaveToFTP(const std::string& sImageFormat, int32_t nEncoderParameter, const std::string& sHost,
                                  const std::string& sPath, const std::string& sLogin, const std::string& sPassword,
                                  int32_t nFTPPort) {
+  if (RefusesCutPath(sPath)) return InvalidParameter;
   const std::string remote = RemoteFtpPath(sPath);
   oInet = std::make_unique<cInet>();
   int32_t connection = 0;
@@ -78,6 +79,7 @@ VexiroStatus cImaging::SaveToFTP(const std::string& sImageFormat, int32_t nEncod
 
 VexiroStatus cImaging::UploadFileToFTP(const std::string& sFilePath, const std::string& sHost, const std::string& sPath,
                                        const std::string& sLogin, const std::string& sPassword, int32_t nFTPPort) {
+  if (RefusesCutPath(sFilePath) || RefusesCutPath(sPath)) return InvalidParameter;
   const std::string remote = RemoteFtpPath(sPath);
   oInet = std::make_unique<cInet>();
   int32_t connection = 0;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "devices/scan/twain_members.h"
+#include "engine/escaped_errors.h"
 #include "engine/image_access.h"
 #include "engine/image_store.h"
 #include "engine/load/from_memory.h"
@@ -233,70 +234,79 @@ bool CopyOver(const std::string& from, const std::string& to) {
 }  // namespace
 
 int32_t cImaging::TwainAcquireToDib(int32_t hwnd) {
-  if (!PrepareNativeAcquisition()) {
-    nStat = WrongVxTwainVersion;
-    return 0;
-  }
-  const Acquisition acquired = Acquire(sTwainTempFile, hwnd);
-  if (acquired.fileTransfer) {
-    vx::engine::DeleteFileQuietly(acquired.transferFile);
-    nStat = TwainInvalidTransferMode;
-    return 0;
-  }
-  NativeTransfer native;
-  nStat = ReceiveNative(acquired, native);
-  if (nStat != OK) return 0;
-  return static_cast<int32_t>(NativeAsDib(native, nStat));
+  return AnswerRuntimeErrors(int32_t{0}, [&]() -> int32_t {
+    if (!PrepareNativeAcquisition()) {
+      nStat = WrongVxTwainVersion;
+      return 0;
+    }
+    const Acquisition acquired = Acquire(sTwainTempFile, hwnd);
+    if (acquired.fileTransfer) {
+      vx::engine::DeleteFileQuietly(acquired.transferFile);
+      nStat = TwainInvalidTransferMode;
+      return 0;
+    }
+    NativeTransfer native;
+    nStat = ReceiveNative(acquired, native);
+    if (nStat != OK) return 0;
+    return static_cast<int32_t>(NativeAsDib(native, nStat));
+  });
 }
 
 int32_t cImaging::TwainAcquireToVexiroImage(int32_t hwnd) {
-  if (!PrepareNativeAcquisition()) {
-    nStat = WrongVxTwainVersion;
-    return 0;
-  }
-  const Acquisition acquired = Acquire(sTwainTempFile, hwnd);
-  int32_t id = 0;
-  if (acquired.fileTransfer) {
-    nStat = EmptyTransferStatus();
-    if (nStat == TwainError) {
-      id = CreateImageFromFile(acquired.transferFile);
-      if (nStat == OK) vx::engine::SetImageSourceFile(id, acquired.transferFile);
+  return AnswerRuntimeErrors(int32_t{0}, [&]() -> int32_t {
+    if (!PrepareNativeAcquisition()) {
+      nStat = WrongVxTwainVersion;
+      return 0;
     }
-    if (nStat == OK) return id;
-    vx::engine::DeleteFileQuietly(acquired.transferFile);
-    return 0;
-  }
-  // A native transfer that brought nothing made no image, whatever stopped it, and this member
-  // reports just that; TwainAcquireToDib reports the cause, which also stays readable through
-  // TwainUserClosedSource and TwainLastXferFail.
-  if (acquired.handle == 0) {
-    nStat = TwainError;
-    return 0;
-  }
-  NativeTransfer native;
-  nStat = ReceiveNative(acquired, native);
-  if (nStat == OK) nStat = NativeToImage(native, id);
-  if (nStat != OK) return 0;
-  nNativeImage = id;
-  return id;
+    const Acquisition acquired = Acquire(sTwainTempFile, hwnd);
+    int32_t id = 0;
+    if (acquired.fileTransfer) {
+      nStat = EmptyTransferStatus();
+      if (nStat == TwainError) {
+        id = CreateImageFromFile(acquired.transferFile);
+        if (nStat == OK) vx::engine::SetImageSourceFile(id, acquired.transferFile);
+      }
+      if (nStat == OK) return id;
+      vx::engine::DeleteFileQuietly(acquired.transferFile);
+      return 0;
+    }
+    // A native transfer that brought nothing made no image, whatever stopped it, and this member
+    // reports just that; TwainAcquireToDib reports the cause, which also stays readable through
+    // TwainUserClosedSource and TwainLastXferFail.
+    if (acquired.handle == 0) {
+      nStat = TwainError;
+      return 0;
+    }
+    NativeTransfer native;
+    nStat = ReceiveNative(acquired, native);
+    if (nStat == OK) nStat = NativeToImage(native, id);
+    if (nStat != OK) return 0;
+    nNativeImage = id;
+    return id;
+  });
 }
 
 VexiroStatus cImaging::TwainAcquireToFile(const std::string& sFilePath, int32_t hwnd) {
-  if (!CheckTwainPlugin()) return nStat = WrongVxTwainVersion;
-  if (TwainGetState() < TWAIN_SOURCE_OPEN) return nStat = BadTwainState;
-  Vxtwain().SetTransferMode(kFileTransfer);
-  const Acquisition acquired = Acquire(sTwainTempFile, hwnd);
-  if (!acquired.fileTransfer) {
-    if (acquired.handle != 0) Vxtwain().FreeNative(acquired.handle);
-    return nStat = TwainInvalidTransferMode;
-  }
-  nStat = EmptyTransferStatus();
-  if (nStat == TwainError && !vx::engine::GetExistingFilePath(acquired.transferFile).empty())
-    nStat = CopyOver(acquired.transferFile, sFilePath) ? OK : TwainError;
-  vx::engine::DeleteFileQuietly(acquired.transferFile);
-  return nStat;
+  if (RefusesCutPath(sFilePath)) return InvalidParameter;
+  return AnswerRuntimeErrors(GenericError, [&]() -> VexiroStatus {
+    if (!CheckTwainPlugin()) return nStat = WrongVxTwainVersion;
+    if (TwainGetState() < TWAIN_SOURCE_OPEN) return nStat = BadTwainState;
+    Vxtwain().SetTransferMode(kFileTransfer);
+    const Acquisition acquired = Acquire(sTwainTempFile, hwnd);
+    if (!acquired.fileTransfer) {
+      if (acquired.handle != 0) Vxtwain().FreeNative(acquired.handle);
+      return nStat = TwainInvalidTransferMode;
+    }
+    nStat = EmptyTransferStatus();
+    if (nStat == TwainError && !vx::engine::GetExistingFilePath(acquired.transferFile).empty())
+      nStat = CopyOver(acquired.transferFile, sFilePath) ? OK : TwainError;
+    vx::engine::DeleteFileQuietly(acquired.transferFile);
+    return nStat;
+  });
 }
 
-int32_t cImaging::CreateImageFromTwain(int32_t hwnd) { return TwainAcquireToVexiroImage(hwnd); }
+int32_t cImaging::CreateImageFromTwain(int32_t hwnd) {
+  return AnswerRuntimeErrors(int32_t{0}, [&]() -> int32_t { return TwainAcquireToVexiroImage(hwnd); });
+}
 
 }  // namespace vexiro

@@ -1,5 +1,6 @@
 // Reading capabilities: lists, counts, values by number, current values and ranges.
 #include "devices/scan/twain_members.h"
+#include "engine/escaped_errors.h"
 #include "vexiro/imaging.h"
 
 namespace vexiro {
@@ -54,48 +55,64 @@ double cImaging::TwainListEntry(int32_t cap, int32_t nNumber, double outside) {
 }
 
 int32_t cImaging::TwainGetAvailableCapValuesCount(EnumArg<TwainCapabilities> nCap) {
-  if (!CheckTwainPlugin()) return 0;
-  return IsTextCapability(nCap) ? Vxtwain().LoadCapValuesS(nCap, 1) : LoadAvailable(nCap);
+  return AnswerRuntimeErrors(int32_t{0}, [&]() -> int32_t {
+    if (!CheckTwainPlugin()) return 0;
+    return IsTextCapability(nCap) ? Vxtwain().LoadCapValuesS(nCap, 1) : LoadAvailable(nCap);
+  });
 }
 int32_t cImaging::TwainGetAvailableCapValuesNumeric(EnumArg<TwainCapabilities> nCap, BasicArray<double>& arValues) {
-  return TwainFillList(nCap, arValues);
+  return AnswerRuntimeErrors(int32_t{0}, [&]() -> int32_t {
+    return TwainFillList(nCap, arValues);
+  });
 }
 int32_t cImaging::TwainGetAvailableCapValuesString(EnumArg<TwainCapabilities> nCap, BasicArray<std::string>& arValues) {
-  return TwainFillList(nCap, arValues);
+  return AnswerRuntimeErrors(int32_t{0}, [&]() -> int32_t {
+    return TwainFillList(nCap, arValues);
+  });
 }
 double cImaging::TwainGetAvailableCapValueNoNumeric(EnumArg<TwainCapabilities> nCap, int32_t nNumber) {
-  return TwainListEntry(nCap, nNumber, 0);
+  return AnswerRuntimeErrors(0.0, [&]() -> double {
+    return TwainListEntry(nCap, nNumber, 0);
+  });
 }
 std::string cImaging::TwainGetAvailableCapValueNoString(EnumArg<TwainCapabilities> nCap, int32_t nNumber) {
-  if (!CheckTwainPlugin()) return "";
-  const int32_t count = Vxtwain().LoadCapValuesS(nCap, 1);
-  if (nNumber < 1 || nNumber > count) return "";
-  return PluginText(Vxtwain().GetCapValueFromIdxS(nNumber - 1));
+  return AnswerRuntimeErrors(std::string(), [&]() -> std::string {
+    if (!CheckTwainPlugin()) return "";
+    const int32_t count = Vxtwain().LoadCapValuesS(nCap, 1);
+    if (nNumber < 1 || nNumber > count) return "";
+    return PluginText(Vxtwain().GetCapValueFromIdxS(nNumber - 1));
+  });
 }
 
 bool cImaging::TwainGetCapCurrentNumeric(EnumArg<TwainCapabilities> nCap, double& nCurrentValue) {
-  nCurrentValue = 0;
-  if (!CheckTwainPlugin()) return false;
-  const bool ok = Vxtwain().LoadCapValuesN(nCap, 2) >= 1;
-  if (ok) nCurrentValue = Vxtwain().GetLastCapValueCurrent();
-  return ok;
+  return AnswerRuntimeErrors(false, [&]() -> bool {
+    nCurrentValue = 0;
+    if (!CheckTwainPlugin()) return false;
+    const bool ok = Vxtwain().LoadCapValuesN(nCap, 2) >= 1;
+    if (ok) nCurrentValue = Vxtwain().GetLastCapValueCurrent();
+    return ok;
+  });
 }
 
 bool cImaging::TwainGetCapCurrentString(EnumArg<TwainCapabilities> nCap, std::string& sCurrentValue) {
-  sCurrentValue.clear();
-  if (!CheckTwainPlugin()) return false;
-  const bool ok = Vxtwain().LoadCapValuesS(nCap, 2) >= 1;
-  if (ok) sCurrentValue = PluginText(Vxtwain().GetLastCapValueCurrentS());
-  return ok;
+  return AnswerRuntimeErrors(false, [&]() -> bool {
+    sCurrentValue.clear();
+    if (!CheckTwainPlugin()) return false;
+    const bool ok = Vxtwain().LoadCapValuesS(nCap, 2) >= 1;
+    if (ok) sCurrentValue = PluginText(Vxtwain().GetLastCapValueCurrentS());
+    return ok;
+  });
 }
 
 bool cImaging::TwainGetCapRangeNumeric(EnumArg<TwainCapabilities> nCap, double& nMinValue, double& nMaxValue,
                                        double& nStepValue) {
-  if (!CheckTwainPlugin() || Vxtwain().LoadCapValuesRangeN(nCap) <= 0) return false;
-  nStepValue = Vxtwain().GetLastStepCapValueRange();
-  nMinValue = Vxtwain().GetLastMinCapValueRange();
-  nMaxValue = Vxtwain().GetLastMaxCapValueRange();
-  return true;
+  return AnswerRuntimeErrors(false, [&]() -> bool {
+    if (!CheckTwainPlugin() || Vxtwain().LoadCapValuesRangeN(nCap) <= 0) return false;
+    nStepValue = Vxtwain().GetLastStepCapValueRange();
+    nMinValue = Vxtwain().GetLastMinCapValueRange();
+    nMaxValue = Vxtwain().GetLastMaxCapValueRange();
+    return true;
+  });
 }
 
 // The eight capabilities with members of their own: list, count and value by number.
@@ -129,14 +146,20 @@ VX_TWAIN_LIST_MEMBERS(TwainGetAvailablePaperSize, TwainGetAvailablePaperSizeCoun
 #undef VX_TWAIN_LIST_MEMBERS
 
 int32_t cImaging::TwainGetAvailableBarCodeTypeCount() {
-  return CheckTwainPlugin() ? LoadAvailable(ICAP_SUPPORTEDBARCODETYPES) : 0;
+  return AnswerRuntimeErrors(int32_t{0}, [&]() -> int32_t {
+    return CheckTwainPlugin() ? LoadAvailable(ICAP_SUPPORTEDBARCODETYPES) : 0;
+  });
 }
 int32_t cImaging::TwainGetAvailableBarCodeTypeNo(int32_t nNumber) {
-  return RoundToLong(TwainListEntry(ICAP_SUPPORTEDBARCODETYPES, nNumber, -1));
+  return AnswerRuntimeErrors(int32_t{0}, [&]() -> int32_t {
+    return RoundToLong(TwainListEntry(ICAP_SUPPORTEDBARCODETYPES, nNumber, -1));
+  });
 }
 
 // Barcodes the source read, numbered from 1 here and from 0 in the plug-in.
-int32_t cImaging::TwainBarCodeGetCount() { return Vxtwain().BarCodeCount(); }
+int32_t cImaging::TwainBarCodeGetCount() {
+  return AnswerRuntimeErrors(int32_t{0}, [&]() -> int32_t { return Vxtwain().BarCodeCount(); });
+}
 #define VX_TWAIN_BARCODE_FIELD(Member, Operation)                                                 \
   int32_t cImaging::Member(int32_t nBarCodeNo) {                                                 \
     return nBarCodeNo > 0 && nBarCodeNo <= TwainBarCodeGetCount() ? Vxtwain().Operation(nBarCodeNo - 1) : 0; \
@@ -148,8 +171,10 @@ VX_TWAIN_BARCODE_FIELD(TwainBarCodeGetConfidence, BarCodeConfidence)
 VX_TWAIN_BARCODE_FIELD(TwainBarCodeGetRotation, BarCodeRotation)
 #undef VX_TWAIN_BARCODE_FIELD
 std::string cImaging::TwainBarCodeGetValue(int32_t nBarCodeNo) {
-  if (nBarCodeNo < 1 || nBarCodeNo > TwainBarCodeGetCount()) return "";
-  return PluginText(Vxtwain().BarCodeValue(nBarCodeNo - 1));
+  return AnswerRuntimeErrors(std::string(), [&]() -> std::string {
+    if (nBarCodeNo < 1 || nBarCodeNo > TwainBarCodeGetCount()) return "";
+    return PluginText(Vxtwain().BarCodeValue(nBarCodeNo - 1));
+  });
 }
 
 }  // namespace vexiro

@@ -1,5 +1,6 @@
 // Setting capabilities, the image settings, the feeder and the automatic features.
 #include "devices/scan/twain_members.h"
+#include "engine/escaped_errors.h"
 #include "vexiro/imaging.h"
 
 namespace vexiro {
@@ -18,25 +19,33 @@ bool AboveZero(double v) { return v > 0; }
 
 bool cImaging::TwainSetCapCurrentNumeric(EnumArg<TwainCapabilities> nCap, EnumArg<TwainItemTypes> nItemType,
                                          int32_t nNewValue) {
-  if (!CheckTwainPlugin()) return false;
-  int32_t value = nNewValue;
-  if (nItemType == TWTY_FIX32) {
-    // FIX32 holds a 16-bit whole part: a larger value cannot be sent.
-    if (nNewValue > kFix32Limit || nNewValue < -kFix32Limit - 1) return false;
-    value = Vxtwain().ToFix32(static_cast<double>(nNewValue));
-  }
-  return Vxtwain().SetCapOneValue(nCap, nItemType, value) != 0;
+  return AnswerRuntimeErrors(false, [&]() -> bool {
+    if (!CheckTwainPlugin()) return false;
+    int32_t value = nNewValue;
+    if (nItemType == TWTY_FIX32) {
+      // FIX32 holds a 16-bit whole part: a larger value cannot be sent.
+      if (nNewValue > kFix32Limit || nNewValue < -kFix32Limit - 1) return false;
+      value = Vxtwain().ToFix32(static_cast<double>(nNewValue));
+    }
+    return Vxtwain().SetCapOneValue(nCap, nItemType, value) != 0;
+  });
 }
 
 bool cImaging::TwainSetCapCurrentString(EnumArg<TwainCapabilities> nCap, EnumArg<TwainItemTypes> nItemType,
                                         const std::string& sNewValue) {
-  return CheckTwainPlugin() && Vxtwain().SetCapOneValueS(nCap, nItemType, sNewValue.c_str()) != 0;
+  return AnswerRuntimeErrors(false, [&]() -> bool {
+    return CheckTwainPlugin() && Vxtwain().SetCapOneValueS(nCap, nItemType, sNewValue.c_str()) != 0;
+  });
 }
 bool cImaging::TwainResetCap(EnumArg<TwainCapabilities> nCap) {
-  return CheckTwainPlugin() && Vxtwain().Reset(nCap) != 0;
+  return AnswerRuntimeErrors(false, [&]() -> bool {
+    return CheckTwainPlugin() && Vxtwain().Reset(nCap) != 0;
+  });
 }
 int32_t cImaging::TwainGetCapItemType(EnumArg<TwainCapabilities> nCap) {
-  return CheckTwainPlugin() ? Vxtwain().GetCapItemType(nCap) : -1;
+  return AnswerRuntimeErrors(int32_t{0}, [&]() -> int32_t {
+    return CheckTwainPlugin() ? Vxtwain().GetCapItemType(nCap) : -1;
+  });
 }
 
 int32_t cImaging::TwainReadRounded(int32_t cap, int32_t fallback) {
@@ -54,101 +63,161 @@ bool cImaging::TwainCurrentIs(int32_t cap, bool (*test)(double)) {
 
 // Gated getters ask the plug-in in every state and answer only from an open source on.
 int32_t cImaging::TwainGetCurrentBitDepth() {
-  const int32_t state = TwainGetState();
-  const int32_t depth = Vxtwain().GetBitDepth();
-  return state >= TWAIN_SOURCE_OPEN ? depth : 0;
+  return AnswerRuntimeErrors(int32_t{0}, [&]() -> int32_t {
+    const int32_t state = TwainGetState();
+    const int32_t depth = Vxtwain().GetBitDepth();
+    return state >= TWAIN_SOURCE_OPEN ? depth : 0;
+  });
 }
-bool cImaging::TwainSetCurrentBitDepth(int32_t nBitDepth) { return IsOne(Vxtwain().SetBitDepth(nBitDepth)); }
-int32_t cImaging::TwainGetCurrentThreshold() { return TwainReadRounded(ICAP_THRESHOLD, -1); }
-bool cImaging::TwainSetCurrentThreshold(int32_t nThreshold) { return TwainSetByType(ICAP_THRESHOLD, nThreshold); }
-int32_t cImaging::TwainGetCurrentPlanarChunky() { return TwainReadRounded(ICAP_PLANARCHUNKY, -1); }
+bool cImaging::TwainSetCurrentBitDepth(int32_t nBitDepth) {
+  return AnswerRuntimeErrors(false, [&]() -> bool { return IsOne(Vxtwain().SetBitDepth(nBitDepth)); });
+}
+int32_t cImaging::TwainGetCurrentThreshold() {
+  return AnswerRuntimeErrors(int32_t{0}, [&]() -> int32_t { return TwainReadRounded(ICAP_THRESHOLD, -1); });
+}
+bool cImaging::TwainSetCurrentThreshold(int32_t nThreshold) {
+  return AnswerRuntimeErrors(false, [&]() -> bool { return TwainSetByType(ICAP_THRESHOLD, nThreshold); });
+}
+int32_t cImaging::TwainGetCurrentPlanarChunky() {
+  return AnswerRuntimeErrors(int32_t{0}, [&]() -> int32_t { return TwainReadRounded(ICAP_PLANARCHUNKY, -1); });
+}
 bool cImaging::TwainSetCurrentPlanarChunky(int32_t nPlanarChunky) {
-  return TwainSetByType(ICAP_PLANARCHUNKY, nPlanarChunky);
+  return AnswerRuntimeErrors(false, [&]() -> bool {
+    return TwainSetByType(ICAP_PLANARCHUNKY, nPlanarChunky);
+  });
 }
-int32_t cImaging::TwainGetCurrentPixelFlavor() { return TwainReadRounded(ICAP_PIXELFLAVOR, -1); }
+int32_t cImaging::TwainGetCurrentPixelFlavor() {
+  return AnswerRuntimeErrors(int32_t{0}, [&]() -> int32_t { return TwainReadRounded(ICAP_PIXELFLAVOR, -1); });
+}
 bool cImaging::TwainSetCurrentPixelFlavor(int32_t nPixelFlavor) {
-  return TwainSetByType(ICAP_PIXELFLAVOR, nPixelFlavor);
+  return AnswerRuntimeErrors(false, [&]() -> bool {
+    return TwainSetByType(ICAP_PIXELFLAVOR, nPixelFlavor);
+  });
 }
 int32_t cImaging::TwainGetCurrentBrightness() {
-  const int32_t state = TwainGetState();
-  const double value = Vxtwain().GetBrightness();
-  return state >= TWAIN_SOURCE_OPEN ? RoundToLong(value) : -99999;
+  return AnswerRuntimeErrors(int32_t{0}, [&]() -> int32_t {
+    const int32_t state = TwainGetState();
+    const double value = Vxtwain().GetBrightness();
+    return state >= TWAIN_SOURCE_OPEN ? RoundToLong(value) : -99999;
+  });
 }
 bool cImaging::TwainSetCurrentBrightness(int32_t nBrightnessValue) {
-  if (IsOne(Vxtwain().SetBrightness(nBrightnessValue))) return true;
-  return TwainSetByType(ICAP_BRIGHTNESS, nBrightnessValue);
+  return AnswerRuntimeErrors(false, [&]() -> bool {
+    if (IsOne(Vxtwain().SetBrightness(nBrightnessValue))) return true;
+    return TwainSetByType(ICAP_BRIGHTNESS, nBrightnessValue);
+  });
 }
 int32_t cImaging::TwainGetCurrentContrast() {
-  const int32_t state = TwainGetState();
-  const double value = Vxtwain().GetContrast();
-  return state >= TWAIN_SOURCE_OPEN ? RoundToLong(value) : -99999;
+  return AnswerRuntimeErrors(int32_t{0}, [&]() -> int32_t {
+    const int32_t state = TwainGetState();
+    const double value = Vxtwain().GetContrast();
+    return state >= TWAIN_SOURCE_OPEN ? RoundToLong(value) : -99999;
+  });
 }
 bool cImaging::TwainSetCurrentContrast(int32_t nContrastValue) {
-  if (IsOne(Vxtwain().SetContrast(nContrastValue))) return true;
-  return TwainSetByType(ICAP_CONTRAST, nContrastValue);
+  return AnswerRuntimeErrors(false, [&]() -> bool {
+    if (IsOne(Vxtwain().SetContrast(nContrastValue))) return true;
+    return TwainSetByType(ICAP_CONTRAST, nContrastValue);
+  });
 }
 int32_t cImaging::TwainGetCurrentPixelType() {
-  const int32_t state = TwainGetState();
-  const int32_t type = Vxtwain().GetPixelType();
-  return state >= TWAIN_SOURCE_OPEN ? type : -1;
+  return AnswerRuntimeErrors(int32_t{0}, [&]() -> int32_t {
+    const int32_t state = TwainGetState();
+    const int32_t type = Vxtwain().GetPixelType();
+    return state >= TWAIN_SOURCE_OPEN ? type : -1;
+  });
 }
 bool cImaging::TwainSetCurrentPixelType(EnumArg<TwainPixelType> nPixelType) {
-  return IsOne(Vxtwain().SetCurrentPixelType(nPixelType));
+  return AnswerRuntimeErrors(false, [&]() -> bool {
+    return IsOne(Vxtwain().SetCurrentPixelType(nPixelType));
+  });
 }
 int32_t cImaging::TwainGetCurrentResolution() {
-  const int32_t state = TwainGetState();
-  const int32_t dpi = RoundToLong(Vxtwain().GetCurrentResolution());
-  return state >= TWAIN_SOURCE_OPEN ? dpi : -1;
+  return AnswerRuntimeErrors(int32_t{0}, [&]() -> int32_t {
+    const int32_t state = TwainGetState();
+    const int32_t dpi = RoundToLong(Vxtwain().GetCurrentResolution());
+    return state >= TWAIN_SOURCE_OPEN ? dpi : -1;
+  });
 }
 bool cImaging::TwainSetCurrentResolution(int32_t nResolution) {
-  return IsOne(Vxtwain().SetCurrentResolution(static_cast<double>(nResolution)));
+  return AnswerRuntimeErrors(false, [&]() -> bool {
+    return IsOne(Vxtwain().SetCurrentResolution(static_cast<double>(nResolution)));
+  });
 }
 double cImaging::TwainGetPhysicalWidth() {
-  const int32_t state = TwainGetState();
-  const double width = Vxtwain().GetPhysicalWidth();
-  return state >= TWAIN_SOURCE_OPEN ? width : -1;
+  return AnswerRuntimeErrors(0.0, [&]() -> double {
+    const int32_t state = TwainGetState();
+    const double width = Vxtwain().GetPhysicalWidth();
+    return state >= TWAIN_SOURCE_OPEN ? width : -1;
+  });
 }
 double cImaging::TwainGetPhysicalHeight() {
-  const int32_t state = TwainGetState();
-  const double height = Vxtwain().GetPhysicalHeight();
-  return state >= TWAIN_SOURCE_OPEN ? height : -1;
+  return AnswerRuntimeErrors(0.0, [&]() -> double {
+    const int32_t state = TwainGetState();
+    const double height = Vxtwain().GetPhysicalHeight();
+    return state >= TWAIN_SOURCE_OPEN ? height : -1;
+  });
 }
-int32_t cImaging::TwainGetPaperSize() { return Vxtwain().GetPaperSize(); }
-bool cImaging::TwainSetPaperSize(EnumArg<TwainPaperSize> nSize) { return IsOne(Vxtwain().SetPaperSize(nSize)); }
+int32_t cImaging::TwainGetPaperSize() {
+  return AnswerRuntimeErrors(int32_t{0}, [&]() -> int32_t { return Vxtwain().GetPaperSize(); });
+}
+bool cImaging::TwainSetPaperSize(EnumArg<TwainPaperSize> nSize) {
+  return AnswerRuntimeErrors(false, [&]() -> bool { return IsOne(Vxtwain().SetPaperSize(nSize)); });
+}
 
 bool cImaging::TwainIsPixelTypeAvailable(EnumArg<TwainPixelType> nPixelType) {
-  if (!CheckTwainPlugin()) return false;
-  const int32_t count = Vxtwain().LoadCapValuesN(ICAP_PIXELTYPE, 1);
-  bool found = false;
-  for (int32_t i = 0; i < count; ++i) found = RoundToLong(Vxtwain().GetCapValueFromIdx(i)) == nPixelType || found;
-  return found;
+  return AnswerRuntimeErrors(false, [&]() -> bool {
+    if (!CheckTwainPlugin()) return false;
+    const int32_t count = Vxtwain().LoadCapValuesN(ICAP_PIXELTYPE, 1);
+    bool found = false;
+    for (int32_t i = 0; i < count; ++i) found = RoundToLong(Vxtwain().GetCapValueFromIdx(i)) == nPixelType || found;
+    return found;
+  });
 }
 bool cImaging::TwainIsFileTransferModeAvailable() {
-  if (!CheckTwainPlugin()) return false;
-  const int32_t count = Vxtwain().LoadCapValuesN(ICAP_XFERMECH, 1);
-  bool found = false;
-  for (int32_t i = 0; i < count; ++i) found = RoundToLong(Vxtwain().GetCapValueFromIdx(i)) == 1 || found;
-  return found;
+  return AnswerRuntimeErrors(false, [&]() -> bool {
+    if (!CheckTwainPlugin()) return false;
+    const int32_t count = Vxtwain().LoadCapValuesN(ICAP_XFERMECH, 1);
+    bool found = false;
+    for (int32_t i = 0; i < count; ++i) found = RoundToLong(Vxtwain().GetCapValueFromIdx(i)) == 1 || found;
+    return found;
+  });
 }
 
 bool cImaging::TwainSetImageLayout(double nLeft, double nTop, double nRight, double nBottom) {
-  TwainSetPaperSize(0);
-  return IsOne(Vxtwain().SetImageLayout(nLeft, nTop, nRight, nBottom));
+  return AnswerRuntimeErrors(false, [&]() -> bool {
+    TwainSetPaperSize(0);
+    return IsOne(Vxtwain().SetImageLayout(nLeft, nTop, nRight, nBottom));
+  });
 }
 bool cImaging::TwainGetImageLayout(double& nLeft, double& nTop, double& nRight, double& nBottom) {
-  return IsOne(Vxtwain().GetImageLayout(&nLeft, &nTop, &nRight, &nBottom));
+  return AnswerRuntimeErrors(false, [&]() -> bool {
+    return IsOne(Vxtwain().GetImageLayout(&nLeft, &nTop, &nRight, &nBottom));
+  });
 }
-bool cImaging::TwainResetImageLayout() { return IsOne(Vxtwain().ResetImageLayout()); }
-bool cImaging::TwainSetXferCount(int32_t nXfers) { return IsOne(Vxtwain().NegotiateXferCount(nXfers)); }
+bool cImaging::TwainResetImageLayout() {
+  return AnswerRuntimeErrors(false, [&]() -> bool { return IsOne(Vxtwain().ResetImageLayout()); });
+}
+bool cImaging::TwainSetXferCount(int32_t nXfers) {
+  return AnswerRuntimeErrors(false, [&]() -> bool { return IsOne(Vxtwain().NegotiateXferCount(nXfers)); });
+}
 
 bool cImaging::TwainSetCurrentImageFileFormat(EnumArg<TwainImageFileFormats> nImageFileFormat) {
-  return TwainSetByType(ICAP_IMAGEFILEFORMAT, nImageFileFormat);
+  return AnswerRuntimeErrors(false, [&]() -> bool {
+    return TwainSetByType(ICAP_IMAGEFILEFORMAT, nImageFileFormat);
+  });
 }
-int32_t cImaging::TwainGetCurrentImageFileFormat() { return TwainReadRounded(ICAP_IMAGEFILEFORMAT, -1); }
+int32_t cImaging::TwainGetCurrentImageFileFormat() {
+  return AnswerRuntimeErrors(int32_t{0}, [&]() -> int32_t { return TwainReadRounded(ICAP_IMAGEFILEFORMAT, -1); });
+}
 bool cImaging::TwainSetCurrentCompression(EnumArg<TwainCompression> nCompression) {
-  return TwainSetByType(ICAP_COMPRESSION, nCompression);
+  return AnswerRuntimeErrors(false, [&]() -> bool {
+    return TwainSetByType(ICAP_COMPRESSION, nCompression);
+  });
 }
-int32_t cImaging::TwainGetCurrentCompression() { return TwainReadRounded(ICAP_COMPRESSION, -1); }
+int32_t cImaging::TwainGetCurrentCompression() {
+  return AnswerRuntimeErrors(int32_t{0}, [&]() -> int32_t { return TwainReadRounded(ICAP_COMPRESSION, -1); });
+}
 
 // ---- Feeder and device ----
 
@@ -161,22 +230,42 @@ bool cImaging::TwainProbeFeeder(int32_t probe, bool unreadable) {
   TwainSetByType(CAP_FEEDERENABLED, RoundToLong(before));
   return accepted;
 }
-bool cImaging::TwainHasFeeder() { return TwainProbeFeeder(1, false); }
-bool cImaging::TwainHasFlatBed() { return TwainProbeFeeder(0, true); }
-bool cImaging::TwainIsFeederSelected() { return TwainCurrentIs(CAP_FEEDERENABLED, IsExactlyOne); }
+bool cImaging::TwainHasFeeder() {
+  return AnswerRuntimeErrors(false, [&]() -> bool { return TwainProbeFeeder(1, false); });
+}
+bool cImaging::TwainHasFlatBed() {
+  return AnswerRuntimeErrors(false, [&]() -> bool { return TwainProbeFeeder(0, true); });
+}
+bool cImaging::TwainIsFeederSelected() {
+  return AnswerRuntimeErrors(false, [&]() -> bool { return TwainCurrentIs(CAP_FEEDERENABLED, IsExactlyOne); });
+}
 bool cImaging::TwainSelectFeeder(bool bSelectFeeder) {
-  return CheckTwainPlugin() && TwainSetByType(CAP_FEEDERENABLED, OneOrZero(bSelectFeeder));
+  return AnswerRuntimeErrors(false, [&]() -> bool {
+    return CheckTwainPlugin() && TwainSetByType(CAP_FEEDERENABLED, OneOrZero(bSelectFeeder));
+  });
 }
-bool cImaging::TwainIsFeederLoaded() { return TwainCurrentIs(CAP_FEEDERLOADED, IsExactlyOne); }
-bool cImaging::TwainIsDeviceOnline() { return TwainCurrentIs(CAP_DEVICEONLINE, IsExactlyOne); }
-bool cImaging::TwainIsDuplexEnabled() { return TwainCurrentIs(CAP_DUPLEXENABLED, IsExactlyOne); }
-int32_t cImaging::TwainGetDuplexMode() { return CheckTwainPlugin() ? Vxtwain().GetDuplexMode() : 0; }
+bool cImaging::TwainIsFeederLoaded() {
+  return AnswerRuntimeErrors(false, [&]() -> bool { return TwainCurrentIs(CAP_FEEDERLOADED, IsExactlyOne); });
+}
+bool cImaging::TwainIsDeviceOnline() {
+  return AnswerRuntimeErrors(false, [&]() -> bool { return TwainCurrentIs(CAP_DEVICEONLINE, IsExactlyOne); });
+}
+bool cImaging::TwainIsDuplexEnabled() {
+  return AnswerRuntimeErrors(false, [&]() -> bool { return TwainCurrentIs(CAP_DUPLEXENABLED, IsExactlyOne); });
+}
+int32_t cImaging::TwainGetDuplexMode() {
+  return AnswerRuntimeErrors(int32_t{0}, [&]() -> int32_t { return CheckTwainPlugin() ? Vxtwain().GetDuplexMode() : 0; });
+}
 bool cImaging::TwainHasCameraPreviewUI() {
-  double value = 0;
-  TwainGetCapCurrentNumeric(CAP_CAMERAPREVIEWUI, value);
-  return value == 1.0;
+  return AnswerRuntimeErrors(false, [&]() -> bool {
+    double value = 0;
+    TwainGetCapCurrentNumeric(CAP_CAMERAPREVIEWUI, value);
+    return value == 1.0;
+  });
 }
-bool cImaging::TwainIsAutoFeedOn() { return TwainIsAutoFeedEnabled(); }
+bool cImaging::TwainIsAutoFeedOn() {
+  return AnswerRuntimeErrors(false, [&]() -> bool { return TwainIsAutoFeedEnabled(); });
+}
 
 // ---- Automatic features: whether readable, whether on, and the switch ----
 
@@ -206,28 +295,46 @@ VX_TWAIN_FEATURE_QUERIES(TwainIsAutoBrightnessAvailable, TwainIsAutoBrightnessEn
 #undef VX_TWAIN_FEATURE_QUERIES
 
 bool cImaging::TwainSetAutomaticBorderDetection(bool bAutoBorderDetect) {
-  return CheckTwainPlugin() && IsOne(Vxtwain().AutomaticBorderDetection(OneOrZero(bAutoBorderDetect)));
+  return AnswerRuntimeErrors(false, [&]() -> bool {
+    return CheckTwainPlugin() && IsOne(Vxtwain().AutomaticBorderDetection(OneOrZero(bAutoBorderDetect)));
+  });
 }
 bool cImaging::TwainSetBarcodeDetection(bool bBarcodeDetection) {
-  return CheckTwainPlugin() && TwainSetByType(ICAP_BARCODEDETECTIONENABLED, OneOrZero(bBarcodeDetection));
+  return AnswerRuntimeErrors(false, [&]() -> bool {
+    return CheckTwainPlugin() && TwainSetByType(ICAP_BARCODEDETECTIONENABLED, OneOrZero(bBarcodeDetection));
+  });
 }
 bool cImaging::TwainSetAutomaticDeskew(bool bAutoDeskew) {
-  return CheckTwainPlugin() && IsOne(Vxtwain().AutomaticDeskew(OneOrZero(bAutoDeskew)));
+  return AnswerRuntimeErrors(false, [&]() -> bool {
+    return CheckTwainPlugin() && IsOne(Vxtwain().AutomaticDeskew(OneOrZero(bAutoDeskew)));
+  });
 }
 bool cImaging::TwainSetAutomaticDiscardBlankPages(bool bAutoDiscard) {
-  return TwainSetByType(ICAP_AUTODISCARDBLANKPAGES, bAutoDiscard ? -1 : -2);
+  return AnswerRuntimeErrors(false, [&]() -> bool {
+    return TwainSetByType(ICAP_AUTODISCARDBLANKPAGES, bAutoDiscard ? -1 : -2);
+  });
 }
 bool cImaging::TwainSetAutomaticRotation(bool bAutoRotate) {
-  return IsOne(Vxtwain().AutomaticRotate(OneOrZero(bAutoRotate)));
+  return AnswerRuntimeErrors(false, [&]() -> bool {
+    return IsOne(Vxtwain().AutomaticRotate(OneOrZero(bAutoRotate)));
+  });
 }
-bool cImaging::TwainSetAutoScan(bool bAutoScan) { return IsOne(Vxtwain().SetAutoScan(OneOrZero(bAutoScan))); }
+bool cImaging::TwainSetAutoScan(bool bAutoScan) {
+  return AnswerRuntimeErrors(false, [&]() -> bool { return IsOne(Vxtwain().SetAutoScan(OneOrZero(bAutoScan))); });
+}
 bool cImaging::TwainSetAutoFeed(bool bAutoFeed) {
-  return CheckTwainPlugin() && IsOne(Vxtwain().SetAutoFeed(OneOrZero(bAutoFeed)));
+  return AnswerRuntimeErrors(false, [&]() -> bool {
+    return CheckTwainPlugin() && IsOne(Vxtwain().SetAutoFeed(OneOrZero(bAutoFeed)));
+  });
 }
-bool cImaging::TwainSetAutoSize(bool bAutoSize) { return TwainSetByType(ICAP_AUTOSIZE, OneOrZero(bAutoSize)); }
+bool cImaging::TwainSetAutoSize(bool bAutoSize) {
+  return AnswerRuntimeErrors(false, [&]() -> bool { return TwainSetByType(ICAP_AUTOSIZE, OneOrZero(bAutoSize)); });
+}
 bool cImaging::TwainSetAutoBrightness(bool bAutoBrightness) {
-  // The flag goes as the language's Boolean widened: true is -1.
-  return CheckTwainPlugin() && IsOne(Vxtwain().SetAutoBright(bAutoBrightness ? -1 : 0));
+  return AnswerRuntimeErrors(false, [&]() -> bool {
+    // The flag goes as the language's Boolean widened: true is -1.
+    return CheckTwainPlugin() && IsOne(Vxtwain().SetAutoBright(bAutoBrightness ? -1 : 0));
+  });
 }
 
 }  // namespace vexiro

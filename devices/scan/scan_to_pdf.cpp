@@ -58,6 +58,7 @@ void cImaging::AbandonScanPdf(std::unique_ptr<cPDF>& writer, int32_t& handle) {
 VexiroStatus cImaging::TwainPdfStart(const std::string& sFilePath, const std::string& sTitle,
                                      const std::string& sCreator, const std::string& sAuthor,
                                      const std::string& /*sProducer*/) {
+  if (RefusesCutPath(sFilePath)) return InvalidParameter;
   return TwainPdfStartEx(sFilePath, sTitle, sAuthor, "", "", sCreator);
 }
 
@@ -66,6 +67,7 @@ VexiroStatus cImaging::TwainPdfStartEx(const std::string& sFilePath, const std::
                                        const std::string& sKeywords, const std::string& sCreator,
                                        EnumArg<PdfEncryption> nPdfEncryption, EnumArg<PdfRight> nPDFRight,
                                        const std::string& sUserpassWord, const std::string& sOwnerPassword) {
+  if (RefusesCutPath(sFilePath)) return InvalidParameter;
   return StartScanPdf(oTwainPDF, nTwainPdfHandle,
                       vx::pdf::PdfARequest(sFilePath, {sTitle, sAuthor, sSubject, sKeywords, sCreator, nPdfEncryption,
                                                        nPDFRight, sUserpassWord, sOwnerPassword}));

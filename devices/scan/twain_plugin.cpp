@@ -14,7 +14,6 @@ namespace vx::scan {
 namespace {
 
 constexpr const char* kModuleName = "vxtwain.dll";
-constexpr int32_t kErrEntryPointNotFound = 453;
 constexpr int32_t kMinimumVersion = 630;
 constexpr UINT kCriticalIcon = 0x10;
 
@@ -34,14 +33,14 @@ template <class Function>
 void BindEntry(HMODULE module, const std::string& name, Function& slot) {
   void* address = GetProcAddress(module, name.c_str());
   if (address == nullptr)
-    throw engine::RuntimeError(kErrEntryPointNotFound, "Can't find DLL entry point " + name + " in " + kModuleName);
+    throw engine::EntryPointNotFoundError(name, kModuleName);
   slot = reinterpret_cast<Function>(address);
 }
 
 std::unique_ptr<VxtwainApi> BindModule() {
   HMODULE module = LoadLibrary(kModuleName);
   if (module == nullptr)
-    throw engine::RuntimeError(engine::kErrFileNotFound, std::string("File not found: ") + kModuleName);
+    throw engine::ModuleNotFoundError(kModuleName);
   auto api = std::make_unique<VxtwainApi>();
 #define VX_TWAIN_BIND(name, result, params) BindEntry(module, "VXTWAIN_" #name, api->name);
   VXTWAIN_OPERATIONS(VX_TWAIN_BIND)

@@ -58,6 +58,7 @@ VexiroStatus cImaging::GifSetPageDisposal(int32_t nImageID, int32_t nPage, int32
 }
 
 int32_t cImaging::GifCreateMultiPageFromFile(const std::string& sFilePath) {
+  if (RefusesCutPath(sFilePath)) return 0;
   return CreateDocumentFromFile(sFilePath, false, kGif);
 }
 int32_t cImaging::GifCreateMultiPageFromVexiroImage(int32_t nImageID) {
@@ -65,12 +66,14 @@ int32_t cImaging::GifCreateMultiPageFromVexiroImage(int32_t nImageID) {
 }
 
 VexiroStatus cImaging::GifInsertPageFromFile(int32_t nImageID, int32_t nPosition, const std::string& sFilePath) {
+  if (RefusesCutPath(sFilePath)) return InvalidParameter;
   return InsertDocumentPageFromFile(nImageID, nPosition, sFilePath, kGif);
 }
 VexiroStatus cImaging::GifInsertPageFromVexiroImage(int32_t nImageID, int32_t nPosition, int32_t nAddImageID) {
   return InsertDocumentPageFromImage(nImageID, nPosition, nAddImageID, kGif);
 }
 VexiroStatus cImaging::GifAppendPageFromFile(int32_t nImageID, const std::string& sFilePath) {
+  if (RefusesCutPath(sFilePath)) return InvalidParameter;
   return GifInsertPageFromFile(nImageID, GifGetPageCount(nImageID) + 1, sFilePath);
 }
 VexiroStatus cImaging::GifAppendPageFromVexiroImage(int32_t nImageID, int32_t nAddImageID) {
@@ -82,6 +85,7 @@ VexiroStatus cImaging::GifSwapPages(int32_t nImageID, int32_t nPage1, int32_t nP
 }
 
 VexiroStatus cImaging::GifSaveMultiPageToFile(int32_t nImageID, const std::string& sFilePath) {
+  if (RefusesCutPath(sFilePath)) return InvalidParameter;
   if (GetImageIndex(nImageID) >= 0 && !RequireEditableDocument(nImageID, kGif)) return nStat;
   nStat = SaveMultiPageGifFile(nImageID, sFilePath);
   return nStat;

@@ -7,6 +7,7 @@
 #include "engine/documents/multipage_document.h"
 #include "engine/documents/replacing_write.h"
 #include "engine/documents/tiff_documents.h"
+#include "engine/enumeration_values.h"
 #include "engine/image_store.h"
 #include "engine/save/gdiplus_savers.h"
 #include "vexiro/imaging.h"
@@ -63,9 +64,11 @@ VexiroStatus cImaging::TiffSelectPage(int32_t nImageID, int32_t nPage) {
 }
 
 int32_t cImaging::TiffCreateMultiPageFromFile(const std::string& sFilePath) {
+  if (RefusesCutPath(sFilePath)) return 0;
   return CreateDocumentFromFile(sFilePath, false, kTiff);
 }
 int32_t cImaging::TiffCreateMultiPageFromFileICM(const std::string& sFilePath) {
+  if (RefusesCutPath(sFilePath)) return 0;
   return CreateDocumentFromFile(sFilePath, true, kTiff);
 }
 int32_t cImaging::TiffCreateMultiPageFromVexiroImage(int32_t nImageID) {
@@ -73,12 +76,14 @@ int32_t cImaging::TiffCreateMultiPageFromVexiroImage(int32_t nImageID) {
 }
 
 VexiroStatus cImaging::TiffInsertPageFromFile(int32_t nImageID, int32_t nPosition, const std::string& sFilePath) {
+  if (RefusesCutPath(sFilePath)) return InvalidParameter;
   return InsertDocumentPageFromFile(nImageID, nPosition, sFilePath, kTiff);
 }
 VexiroStatus cImaging::TiffInsertPageFromVexiroImage(int32_t nImageID, int32_t nPosition, int32_t nAddImageID) {
   return InsertDocumentPageFromImage(nImageID, nPosition, nAddImageID, kTiff);
 }
 VexiroStatus cImaging::TiffAppendPageFromFile(int32_t nImageID, const std::string& sFilePath) {
+  if (RefusesCutPath(sFilePath)) return InvalidParameter;
   return TiffInsertPageFromFile(nImageID, TiffGetPageCount(nImageID) + 1, sFilePath);
 }
 VexiroStatus cImaging::TiffAppendPageFromVexiroImage(int32_t nImageID, int32_t nAddImageID) {
@@ -93,6 +98,8 @@ VexiroStatus cImaging::TiffSwapPages(int32_t nImageID, int32_t nPage1, int32_t n
 
 VexiroStatus cImaging::TiffSaveMultiPageToFile(int32_t nImageID, const std::string& sFilePath,
                                                EnumArg<TifCompression> nModeCompression) {
+  if (RefusesValueOutside(nModeCompression)) return InvalidParameter;
+  if (RefusesCutPath(sFilePath)) return InvalidParameter;
   if (GetImageIndex(nImageID) >= 0 && !RequireEditableDocument(nImageID, kTiff)) return nStat;
   nStat = SaveMultiPageTiffFile(nImageID, sFilePath, nModeCompression);
   return nStat;
@@ -100,6 +107,8 @@ VexiroStatus cImaging::TiffSaveMultiPageToFile(int32_t nImageID, const std::stri
 
 VexiroStatus cImaging::TiffSaveAsNativeMultiPage(const std::string& sFilePath,
                                                  EnumArg<TifCompression> nModeCompression) {
+  if (RefusesValueOutside(nModeCompression)) return InvalidParameter;
+  if (RefusesCutPath(sFilePath)) return InvalidParameter;
   if (GetImageIndex(nNativeImage) < 0) return nStat = GenericError;
   auto file = std::make_shared<NativeTiffFile>(nNativeImage, sFilePath);
   if (file->Path().empty()) return nStat = CanNotCreateFile;
@@ -131,18 +140,26 @@ VexiroStatus cImaging::TiffCloseNativeMultiPage() {
 
 VexiroStatus cImaging::TiffMergeFiles(BasicArray<std::string>& sFilesPath, const std::string& sFileDest,
                                       EnumArg<TifCompression> nModeCompression) {
+  if (RefusesValueOutside(nModeCompression)) return InvalidParameter;
+  if (RefusesCutPath(sFileDest)) return InvalidParameter;
+  for (const std::string& file : sFilesPath.Data())
+    if (RefusesCutPath(file)) return InvalidParameter;
   nStat = vx::engine::TiffMergeFiles(sFilesPath.Data(), sFileDest, nModeCompression, bDisableVximgplugCodecs);
   return nStat;
 }
 
 VexiroStatus cImaging::TiffMerge2Files(const std::string& sFilePath1, const std::string& sFilePath2,
                                        const std::string& sFileDest, EnumArg<TifCompression> nModeCompression) {
+  if (RefusesValueOutside(nModeCompression)) return InvalidParameter;
+  if (RefusesCutPath(sFilePath1) || RefusesCutPath(sFilePath2) || RefusesCutPath(sFileDest)) return InvalidParameter;
   BasicArray<std::string> files = BasicArray<std::string>::FromVector({sFilePath1, sFilePath2});
   return TiffMergeFiles(files, sFileDest, nModeCompression);
 }
 
 VexiroStatus cImaging::TiffMergeFileList(const std::string& sFilesList, const std::string& sFileDest,
                                          EnumArg<TifCompression> nModeCompression) {
+  if (RefusesValueOutside(nModeCompression)) return InvalidParameter;
+  if (RefusesCutPath(sFilesList) || RefusesCutPath(sFileDest)) return InvalidParameter;
   std::vector<std::string> pieces;
   size_t start = 0;
   for (size_t comma; (comma = sFilesList.find(',', start)) != std::string::npos; start = comma + 1)

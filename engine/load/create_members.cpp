@@ -34,6 +34,7 @@ int32_t cImaging::TakeDerivedImage(VexiroStatus status, const int32_t& id) {
 }
 
 int32_t cImaging::CreateImageFromFile(const std::string& sFilePath) {
+  if (RefusesCutPath(sFilePath)) return 0;
   int32_t id = 0;
   const LoadOptions options{.UseColorManagement = false, .DisablePlugin = bDisableVximgplugCodecs,
                             .TiffReadOnly = bTiffOpenReadOnly, .GifReadOnly = bGifOpenReadOnly,
@@ -42,6 +43,7 @@ int32_t cImaging::CreateImageFromFile(const std::string& sFilePath) {
 }
 
 int32_t cImaging::CreateImageFromFileICM(const std::string& sFilePath) {
+  if (RefusesCutPath(sFilePath)) return 0;
   int32_t id = 0;
   const LoadOptions options{.UseColorManagement = true, .DisablePlugin = bDisableVximgplugCodecs,
                             .TiffReadOnly = bTiffOpenReadOnly, .GifReadOnly = bGifOpenReadOnly,
@@ -108,6 +110,7 @@ int32_t cImaging::CreateImageFromGdiPlusImage(intptr_t nGdiPlusImage) {
 }
 
 int32_t cImaging::CreateImageFromMetaFile(const std::string& sFilePath, float nScaleBy) {
+  if (RefusesCutPath(sFilePath)) return 0;
   int32_t id = 0;
   return TakeLoadedImage(LoadImageFromMetafile(id, sFilePath, nScaleBy), id);
 }
@@ -153,6 +156,7 @@ int32_t cImaging::CreateNewImage(int32_t nWidth, int32_t nHeight, int16_t nBitDe
 
 int32_t cImaging::CreateImageFromFTP(const std::string& sHost, const std::string& sPath, const std::string& sLogin,
                                      const std::string& sPassword, int32_t nFTPPort) {
+  if (RefusesCutPath(sPath)) return 0;
   oInet = std::make_unique<cInet>();
   int32_t id = 0;
   const LoadOptions options{
@@ -164,6 +168,7 @@ int32_t cImaging::CreateImageFromFTP(const std::string& sHost, const std::string
 }
 
 int32_t cImaging::CreateImageFromURL(const std::string& sHost, const std::string& sPath, int32_t nHTTPPort) {
+  if (RefusesCutPath(sPath)) return 0;
   if (bInetBusy) return 0;
   bInetBusy = true;
   int32_t id = 0;

@@ -2,6 +2,7 @@
 // deleted and set by type.
 #include <optional>
 
+#include "engine/escaped_errors.h"
 #include "engine/image_store.h"
 #include "engine/metadata/property_items.h"
 #include "vexiro/imaging.h"
@@ -79,17 +80,20 @@ VexiroStatus cImaging::ExifTagSetValueBytes(EnumArg<Tags> nTagID, EnumArg<TagTyp
 VexiroStatus cImaging::ExifTagSetValueString(EnumArg<Tags> nTagID, EnumArg<TagTypes> nTagType,
                                              const std::string& sTagData) {
   const auto tag = static_cast<uint32_t>(nTagID);
-  switch (nTagType) {
-    case TagTypeByte: nStat = SetPropertyItemByteList(nNativeImage, tag, sTagData, true); break;
-    case TagTypeASCII: nStat = SetPropertyItemText(nNativeImage, tag, sTagData, true); break;
-    case TagTypeShort: nStat = SetPropertyItemShorts(nNativeImage, tag, sTagData, true); break;
-    case TagTypeLong: nStat = SetPropertyItemLongs(nNativeImage, tag, sTagData, true, false); break;
-    case TagTypeRational: nStat = SetPropertyItemRationals(nNativeImage, tag, sTagData, true, false); break;
-    case TagTypeSLONG: nStat = SetPropertyItemLongs(nNativeImage, tag, sTagData, true, true); break;
-    case TagTypeSRational: nStat = SetPropertyItemRationals(nNativeImage, tag, sTagData, true, true); break;
-    default: nStat = InvalidParameter; break;
-  }
-  return nStat;
+  // A number outside its type's range is a run-time error (Overflow).
+  return AnswerRuntimeErrors(GenericError, [&] {
+    switch (nTagType) {
+      case TagTypeByte: nStat = SetPropertyItemByteList(nNativeImage, tag, sTagData, true); break;
+      case TagTypeASCII: nStat = SetPropertyItemText(nNativeImage, tag, sTagData, true); break;
+      case TagTypeShort: nStat = SetPropertyItemShorts(nNativeImage, tag, sTagData, true); break;
+      case TagTypeLong: nStat = SetPropertyItemLongs(nNativeImage, tag, sTagData, true, false); break;
+      case TagTypeRational: nStat = SetPropertyItemRationals(nNativeImage, tag, sTagData, true, false); break;
+      case TagTypeSLONG: nStat = SetPropertyItemLongs(nNativeImage, tag, sTagData, true, true); break;
+      case TagTypeSRational: nStat = SetPropertyItemRationals(nNativeImage, tag, sTagData, true, true); break;
+      default: nStat = InvalidParameter; break;
+    }
+    return nStat;
+  });
 }
 
 }  // namespace vexiro

@@ -16,7 +16,6 @@ namespace vx::engine {
 namespace {
 
 constexpr const char* kModuleName = "vximgplug.dll";
-constexpr int32_t kErrEntryPointNotFound = 453;
 
 struct Binding {
   std::mutex mutex;
@@ -37,14 +36,13 @@ template <class Function>
 void BindEntry(HMODULE module, const char* name, Function& slot) {
   void* address = GetProcAddress(module, name);
   if (address == nullptr)
-    throw RuntimeError(kErrEntryPointNotFound,
-                       std::string("Can't find DLL entry point ") + name + " in " + kModuleName);
+    throw EntryPointNotFoundError(name, kModuleName);
   slot = reinterpret_cast<Function>(address);
 }
 
 std::unique_ptr<VximgplugApi> BindModule() {
   HMODULE module = LoadLibrary(kModuleName);
-  if (module == nullptr) throw RuntimeError(kErrFileNotFound, std::string("File not found: ") + kModuleName);
+  if (module == nullptr) throw ModuleNotFoundError(kModuleName);
   auto api = std::make_unique<VximgplugApi>();
   BindEntry(module, "VxPluginVersion", api->VxPluginVersion);
 #define VX_BIND_OPERATION(name, result, params) BindEntry(module, "VXIMGPLUG_" #name, api->name);

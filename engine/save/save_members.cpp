@@ -1,5 +1,6 @@
 // The engine's members that close images, save the current image to a file, and encode it into
 // memory. Each keeps its outcome as the last status.
+#include "engine/enumeration_values.h"
 #include "engine/save/gdiplus_savers.h"
 #include "engine/save/gif89a_writer.h"
 #include "engine/image_store.h"
@@ -38,68 +39,87 @@ VexiroStatus SaveCurrent(int32_t current, VexiroStatus& stat, Saver saver) {
 }  // namespace
 
 VexiroStatus cImaging::SaveAsBmp(const std::string& sFilePath) {
+  if (RefusesCutPath(sFilePath)) return InvalidParameter;
   return SaveCurrent(nNativeImage, nStat, [&](int32_t id) { return engine::SaveAsBmpFile(id, sFilePath); });
 }
 
 VexiroStatus cImaging::SaveAsGIF(const std::string& sFilePath) {
+  if (RefusesCutPath(sFilePath)) return InvalidParameter;
   return SaveCurrent(nNativeImage, nStat, [&](int32_t id) { return engine::SaveAsGIFFile(id, sFilePath); });
 }
 
 VexiroStatus cImaging::SaveAsPNG(const std::string& sFilePath) {
+  if (RefusesCutPath(sFilePath)) return InvalidParameter;
   return SaveCurrent(nNativeImage, nStat, [&](int32_t id) { return engine::SaveAsPNGFile(id, sFilePath); });
 }
 
 VexiroStatus cImaging::SaveAsJPEG(const std::string& sFilePath, int32_t nQuality) {
+  if (RefusesCutPath(sFilePath)) return InvalidParameter;
   return SaveCurrent(nNativeImage, nStat, [&](int32_t id) {
     return engine::SaveAsJPEGFile(id, sFilePath, nQuality, bDisableVximgplugCodecs);
   });
 }
 
 VexiroStatus cImaging::SaveAsTIFF(const std::string& sFilePath, EnumArg<TifCompression> nModeCompression) {
+  if (RefusesValueOutside(nModeCompression)) return InvalidParameter;
+  if (RefusesCutPath(sFilePath)) return InvalidParameter;
   return SaveCurrent(nNativeImage, nStat,
                      [&](int32_t id) { return engine::SaveAsTIFFFile(id, sFilePath, nModeCompression, 0); });
 }
 
 VexiroStatus cImaging::SaveAsGIFi(const std::string& sFilePath) {
+  if (RefusesCutPath(sFilePath)) return InvalidParameter;
   return SaveCurrent(nNativeImage, nStat, [&](int32_t id) { return engine::SaveAsGIFiFile(id, sFilePath); });
 }
 
 VexiroStatus cImaging::SaveAsPNM(const std::string& sFilePath) {
+  if (RefusesCutPath(sFilePath)) return InvalidParameter;
   return SaveCurrent(nNativeImage, nStat, [&](int32_t id) { return engine::SaveAsPNMFile(id, sFilePath); });
 }
 
 VexiroStatus cImaging::SaveAsWBMP(const std::string& sFilePath) {
+  if (RefusesCutPath(sFilePath)) return InvalidParameter;
   return SaveCurrent(nNativeImage, nStat, [&](int32_t id) { return engine::SaveAsWBMPFile(id, sFilePath); });
 }
 
 VexiroStatus cImaging::SaveAsXPM(const std::string& sFilePath) {
+  if (RefusesCutPath(sFilePath)) return InvalidParameter;
   return SaveCurrent(nNativeImage, nStat, [&](int32_t id) { return engine::SaveAsXPMFile(id, sFilePath); });
 }
 
 VexiroStatus cImaging::SaveAsTGA(const std::string& sFilePath) {
+  if (RefusesCutPath(sFilePath)) return InvalidParameter;
   return SaveCurrent(nNativeImage, nStat, [&](int32_t id) { return engine::SaveAsTGAFile(id, sFilePath); });
 }
 
 VexiroStatus cImaging::SaveAsPBM(const std::string& sFilePath) {
+  if (RefusesCutPath(sFilePath)) return InvalidParameter;
   return SaveCurrent(nNativeImage, nStat, [&](int32_t id) { return engine::SaveAsPBMFile(id, sFilePath); });
 }
 
 VexiroStatus cImaging::SaveAsJ2K(const std::string& sFilePath, int32_t nRate) {
+  if (RefusesCutPath(sFilePath)) return InvalidParameter;
   return SaveCurrent(nNativeImage, nStat, [&](int32_t id) { return engine::SaveAsJ2KFile(id, sFilePath, nRate); });
 }
 
 VexiroStatus cImaging::SaveAsJP2(const std::string& sFilePath, int32_t nRate) {
+  if (RefusesCutPath(sFilePath)) return InvalidParameter;
   return SaveCurrent(nNativeImage, nStat, [&](int32_t id) { return engine::SaveAsJP2File(id, sFilePath, nRate); });
 }
 
 VexiroStatus cImaging::SaveAsEXR(const std::string& sFilePath, EnumArg<ExrCompression> nCompression) {
+  if (RefusesCutPath(sFilePath)) return InvalidParameter;
   return SaveCurrent(nNativeImage, nStat,
                      [&](int32_t id) { return engine::SaveAsEXRFile(id, sFilePath, nCompression); });
 }
 
-VexiroStatus cImaging::SaveAsTIFFjpg(const std::string& sFilePath) { return SaveAsTIFFjpgEx(sFilePath, 75); }
+VexiroStatus cImaging::SaveAsTIFFjpg(const std::string& sFilePath) {
+  if (RefusesCutPath(sFilePath)) return InvalidParameter;
+  return SaveAsTIFFjpgEx(sFilePath, 75);
+}
 
 VexiroStatus cImaging::SaveAsTIFFjpgEx(const std::string& sFilePath, int32_t nQuality) {
+  if (RefusesCutPath(sFilePath)) return InvalidParameter;
   return SaveCurrent(nNativeImage, nStat,
                      [&](int32_t id) { return engine::SaveAsTIFFJPEGFile(id, sFilePath, nQuality); });
 }

@@ -71,6 +71,7 @@ VexiroStatus WriteIconFile(vx::HICON icon, const std::string& path) {
 // The caller owns the returned icon and destroys it. The icon file holds exactly what the handle
 // shows; its status is left for GetStat.
 int32_t cImaging::GetIcon(uint32_t& oInputPicture, const std::string& sFileDest, int32_t nRGBTransparentColor) {
+  if (RefusesCutPath(sFileDest)) return 0;
   const vx::ole::ComPtr<vx::ole::IPicture> picture = vx::ole::FindPicture(oInputPicture);
   int16_t type = 0;
   vx::HANDLE32 source = 0;

@@ -65,6 +65,7 @@ class CurrentFor {
 }  // namespace
 
 VexiroStatus cImaging::SaveAsICO(const std::string& sFilePath, bool bTransparentColor, int32_t nTransparentColor) {
+  if (RefusesCutPath(sFilePath)) return InvalidParameter;
   if (nNativeImage == 0) return nStat = GenericError;
   const Size size = SizeOf(nNativeImage);
   const bool exact = size.width == kIconSide && size.height == kIconSide;

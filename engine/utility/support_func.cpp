@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "devices/scan/twain_plugin.h"
+#include "engine/escaped_errors.h"
 #include "engine/plugin/savers.h"
 #include "vexiro/imaging.h"
 
@@ -41,7 +42,7 @@ VexiroStatus cImaging::SupportFunc(int32_t nSupportID, double& nParamDouble1, do
     }
     case kTwainDirectTransfer:
       // The plug-in's answer changes nothing here: direct transfer is only a preference.
-      vx::scan::Vxtwain().EnableDirectTransfer(1);
+      AnswerRuntimeErrors([] { vx::scan::Vxtwain().EnableDirectTransfer(1); });
       break;
     default:
       break;

@@ -2,6 +2,7 @@
 // measures, versions, Base64 text, a physical distance, clearing and a few switches.
 #include <cmath>
 
+#include "engine/enumeration_values.h"
 #include "engine/gdiplus_lifetime.h"
 #include "engine/image_graphics.h"
 #include "engine/image_store.h"
@@ -141,6 +142,8 @@ VexiroStatus cImaging::ForceImageValidation(int32_t nImageID) {
 
 VexiroStatus cImaging::TransformJPEG(const std::string& sInputFile, std::string& sOutputFile,
                                      EnumArg<JPEGTransformations> nTransformation) {
+  if (RefusesValueOutside(nTransformation)) return InvalidParameter;
+  if (RefusesCutPath(sInputFile) || RefusesCutPath(sOutputFile)) return InvalidParameter;
   return nStat = ToStatus(vx::gdiplus::codecs::TransformJpegFileLossless(NormalizePath(sInputFile),
                                                                           NormalizePath(sOutputFile), nTransformation));
 }

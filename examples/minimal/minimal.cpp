@@ -2,7 +2,7 @@
 // it and saves it as PNG, naming colours, the interpolation and the outcome as scripts do. Build it
 // with pkg-config:
 //
-//   c++ -std=c++20 minimal.cpp $(pkg-config --cflags --libs vexiro) -o minimal
+//   c++ minimal.cpp $(pkg-config --cflags --libs vexiro) -o minimal
 //   ./minimal picture.png
 #include <cstdio>
 

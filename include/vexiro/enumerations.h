@@ -24,20 +24,19 @@ namespace vexiro {
 template <class E>
 class EnumArg {
  public:
-  static_assert(std::is_enum_v<E>);
+  static_assert(std::is_enum<E>::value, "EnumArg takes an enumeration");
   using Enumeration = E;
 
   constexpr EnumArg() = default;
   constexpr EnumArg(E value) : value_(static_cast<int32_t>(value)) {}
   constexpr EnumArg(int32_t value) : value_(value) {}
-  template <class Other>
-    requires(std::is_enum_v<Other> && !std::is_same_v<Other, E>)
+  // Written for C++14, the oldest level a compiler still defaults to, as every public header is.
+  template <class Other, std::enable_if_t<std::is_enum<Other>::value && !std::is_same<Other, E>::value, int> = 0>
   EnumArg(Other) = delete;
 
   constexpr operator int32_t() const { return value_; }
   // For the code behind a member, which hands the value on in the enumeration types it works with.
-  template <class T>
-    requires std::is_enum_v<T>
+  template <class T, std::enable_if_t<std::is_enum<T>::value, int> = 0>
   explicit constexpr operator T() const {
     return static_cast<T>(value_);
   }

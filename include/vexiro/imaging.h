@@ -5,10 +5,10 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <exception>
 #include <initializer_list>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "vexiro/basic_array.h"
@@ -16,26 +16,28 @@
 #include "vexiro/pdf_types.h"
 #include "vexiro/vexiro_status.h"
 
+// Types of the library's own layers that the engine's private part names. Plain nested
+// namespaces: the public headers build at C++14, the oldest level a compiler still defaults to.
 namespace vx {
 struct GUID;
 namespace ole {
 class IPicture;
 }  // namespace ole
-}  // namespace vx
-namespace vx::control {
+namespace control {
 struct EngineRefusals;  // what a call refused by dispatch leaves as the last status
-}  // namespace vx::control
-namespace vx::pdf {
+}  // namespace control
+namespace pdf {
 struct PdfSaveRequest;  // saving images as PDF (pdf/saving/save_request.h)
 struct ScanPdfPages;    // the text of a scanned document's pages (pdf/saving/save_request.h)
-}  // namespace vx::pdf
-namespace vx::gdiplus {
+}  // namespace pdf
+namespace gdiplus {
 struct ColorPalette;
 class GpImageAttributes;
-}
-namespace vx::geometry {
+}  // namespace gdiplus
+namespace geometry {
 class TransformCanvas;
-}
+}  // namespace geometry
+}  // namespace vx
 
 namespace vexiro {
 
@@ -90,6 +92,11 @@ class cImaging {
   cImaging& operator=(const cImaging&) = delete;
 
   // ---- Engine state and status ----
+  // No member throws: it answers its result and status (a status member returns it, the others leave it for GetStat).
+  // A missing plug-in gives its own answer where one is defined (savers needing the format plug-in VximgplugDllRequired,
+  // the barcode scans 600 and 700, scanning members that look for vxtwain.so first False); elsewhere (OCR members without
+  // vxocrplug.tesseract.so, scanning members calling their plug-in at once) GenericError, the empty result and nothing
+  // left on disk; OutOfMemory for memory. A script host meets those failures as run-time errors naming the file.
   VexiroStatus GetStat() const { return nStat; }
 
   // ---- Safety for scripting and initialisation (IObjectSafety) ----
@@ -1321,6 +1328,29 @@ class cImaging {
   friend struct SavingTestAccess;
   friend struct vx::control::EngineRefusals;
 
+  // Every member taking a path checks it here first. A text holding a NUL names another file than
+  // the caller wrote (the system reads a name up to its first NUL: "victim.png" NUL ".jpg" would
+  // pass for a JPEG name and overwrite victim.png), so the call is refused: true, with
+  // InvalidParameter as the last status, as dispatch refuses it for script hosts.
+  bool RefusesCutPath(const std::string& path);
+  // A member whose enumeration is a closed set of choices checks the value here first: one that
+  // no constant names is refused (true), with InvalidParameter as the last status.
+  template <class E>
+  bool RefusesValueOutside(EnumArg<E> value);  // engine/enumeration_values.h
+
+  // Runs a member's work; a run-time error escaping it ends the member with `failed` and the
+  // error's status (engine/escaped_errors.h), and is kept in escapedError for dispatch, which
+  // raises it to the script host that made the call.
+  template <class Result, class Work>
+  Result AnswerRuntimeErrors(Result failed, Work&& work);
+  template <class Work>
+  void AnswerRuntimeErrors(Work&& work) {
+    AnswerRuntimeErrors(0, [&] { return work(), 0; });
+  }
+  // The same inside a handler that has cleaned up after the error being handled.
+  void KeepRuntimeError();
+  std::exception_ptr escapedError;
+
   // A loader's result becomes the current image; its status is kept either way. The identifier
   // is taken by reference, so it is read after the loader that fills it has run.
   int32_t TakeLoadedImage(VexiroStatus status, const int32_t& id);
@@ -1417,7 +1447,7 @@ class cImaging {
   // ---- Filter engine, histograms and pixel-format conversion ----
   friend struct ProcessingTestAccess;
   // >>> filter members: the row of `member` (and `choice`) run with `args` on the current image.
-  VexiroStatus RunFilterMember(std::string_view member, std::initializer_list<double> args = {}, int32_t choice = 0);
+  VexiroStatus RunFilterMember(const char* member, std::initializer_list<double> args = {}, int32_t choice = 0);
   // <<< filter members
   // Fills ROIArea with the whole current image when the processing region is the whole image.
   int32_t InitROI();
@@ -1522,6 +1552,9 @@ class cImaging {
   const OcrCharInfo* OcrRecord(int32_t nCharNo) const;
   std::string RecogniseRegion(EnumArg<TesseractDictionary> nDictionary, const std::string& sDictionaryPath,
                               const std::string& sCharWhiteList, bool singleBlock);
+  // The quarter turn under which the current image's middle band reads best.
+  int32_t BestReadingTurn(EnumArg<TesseractDictionary> nDictionary, const std::string& sDictionaryPath,
+                          float nAccuracyLevel);
   float OrientationPassScore(EnumArg<TesseractDictionary> nDictionary, const std::string& sDictionaryPath,
                              int32_t& count);
   VexiroStatus TurnCurrentImageQuarter();

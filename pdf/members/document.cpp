@@ -23,6 +23,7 @@ cPDF* cImaging::OpenPdfDocument() const { return nPdfHandle != 0 ? oPDF.get() : 
 
 bool cImaging::PdfNewPdf(const std::string& sFilePath, const std::string& sTitle, const std::string& sCreator,
                          const std::string& sAuthor, const std::string& sProducer) {
+  if (RefusesCutPath(sFilePath)) return false;
   // The producer is always the writer's own.
   return PdfNewPdfEx(sFilePath, sTitle, sAuthor, "", "", sCreator);
 }
@@ -32,6 +33,7 @@ bool cImaging::PdfNewPdfEx(const std::string& sFilePath, const std::string& sTit
                            EnumArg<PdfEncryption> nPdfEncryption, EnumArg<PdfRight> nPDFRight,
                            const std::string& sUserpassWord,
                            const std::string& sOwnerPassword) {
+  if (RefusesCutPath(sFilePath)) return false;
   // A document still open is finished first: dropped as it is, its file would stay on disk
   // without page tree or cross-reference table, unreadable.
   PdfSavePdf();

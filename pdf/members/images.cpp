@@ -10,6 +10,7 @@ enum ImageSourceKind : int32_t { kFromFile = 1, kFromStore = 2 };
 }
 
 int32_t cImaging::PdfAddImageFromFile(const std::string& sImagePath) {
+  if (RefusesCutPath(sImagePath)) return 0;
   cPDF* pdf = OpenPdfDocument();
   return pdf ? pdf->PdfAddImage(sImagePath, kFromFile) : 0;
 }

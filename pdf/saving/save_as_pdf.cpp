@@ -87,11 +87,13 @@ VexiroStatus cImaging::SaveTiffPagesToPdf(int32_t nImageID, const vx::pdf::PdfSa
 
 bool cImaging::SaveAsPDF(const std::string& sFilePath, const std::string& sTitle, const std::string& sCreator,
                          const std::string& sAuthor, const std::string& /*sProducer*/) {
+  if (RefusesCutPath(sFilePath)) return false;
   return SaveAsPDFEx(sFilePath, sTitle, sAuthor, "", "", sCreator);
 }
 
 bool cImaging::SaveAsPDFA(const std::string& sFilePath, const std::string& sTitle, const std::string& sCreator,
                           const std::string& sAuthor, const std::string& /*sProducer*/) {
+  if (RefusesCutPath(sFilePath)) return false;
   return SaveAsPDFAEx(sFilePath, sTitle, sAuthor, "", "", sCreator);
 }
 
@@ -100,6 +102,7 @@ bool cImaging::SaveAsPDFEx(const std::string& sFilePath, const std::string& sTit
                            EnumArg<PdfEncryption> nPdfEncryption, EnumArg<PdfRight> nPDFRight,
                            const std::string& sUserpassWord,
                            const std::string& sOwnerPassword) {
+  if (RefusesCutPath(sFilePath)) return false;
   if (vx::engine::GetImageIndex(nNativeImage) < 0) return false;
   if (TiffGetPageCount(nNativeImage) > 1)
     return PdfCreateFromMultipageTIFFEx(nNativeImage, sFilePath, sTitle, sAuthor, sSubject, sKeywords, sCreator,
@@ -114,6 +117,7 @@ bool cImaging::SaveAsPDFEx(const std::string& sFilePath, const std::string& sTit
 
 bool cImaging::SaveAsPDFAEx(const std::string& sFilePath, const std::string& sTitle, const std::string& sAuthor,
                             const std::string& sSubject, const std::string& sKeywords, const std::string& sCreator) {
+  if (RefusesCutPath(sFilePath)) return false;
   if (vx::engine::GetImageIndex(nNativeImage) < 0) return false;
   if (TiffGetPageCount(nNativeImage) > 1)
     return PdfACreateFromMultipageTIFFEx(nNativeImage, sFilePath, sTitle, sAuthor, sSubject, sKeywords, sCreator) ==
@@ -126,12 +130,14 @@ bool cImaging::SaveAsPDFAEx(const std::string& sFilePath, const std::string& sTi
 VexiroStatus cImaging::PdfCreateFromMultipageTIFF(int32_t nImageID, const std::string& sPdfFileDest,
                                                   const std::string& sTitle, const std::string& sCreator,
                                                   const std::string& sAuthor, const std::string& /*sProducer*/) {
+  if (RefusesCutPath(sPdfFileDest)) return InvalidParameter;
   return PdfCreateFromMultipageTIFFEx(nImageID, sPdfFileDest, sTitle, sAuthor, "", "", sCreator);
 }
 
 VexiroStatus cImaging::PdfACreateFromMultipageTIFF(int32_t nImageID, const std::string& sPdfFileDest,
                                                    const std::string& sTitle, const std::string& sCreator,
                                                    const std::string& sAuthor, const std::string& /*sProducer*/) {
+  if (RefusesCutPath(sPdfFileDest)) return InvalidParameter;
   return PdfACreateFromMultipageTIFFEx(nImageID, sPdfFileDest, sTitle, sAuthor, "", "", sCreator);
 }
 
@@ -141,6 +147,7 @@ VexiroStatus cImaging::PdfCreateFromMultipageTIFFEx(int32_t nImageID, const std:
                                                     const std::string& sCreator, EnumArg<PdfEncryption> nPdfEncryption,
                                                     EnumArg<PdfRight> nPDFRight, const std::string& sUserpassWord,
                                                     const std::string& sOwnerPassword) {
+  if (RefusesCutPath(sPdfFileDest)) return InvalidParameter;
   std::string text;
   return SaveTiffPagesToPdf(nImageID,
                             Request(sPdfFileDest,
@@ -154,6 +161,7 @@ VexiroStatus cImaging::PdfACreateFromMultipageTIFFEx(int32_t nImageID, const std
                                                      const std::string& sTitle, const std::string& sAuthor,
                                                      const std::string& sSubject, const std::string& sKeywords,
                                                      const std::string& sCreator) {
+  if (RefusesCutPath(sPdfFileDest)) return InvalidParameter;
   std::string text;
   return SaveTiffPagesToPdf(nImageID, Request(sPdfFileDest, ExInfo(sTitle, sAuthor, sSubject, sKeywords, sCreator), true),
                             text);

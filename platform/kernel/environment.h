@@ -41,6 +41,9 @@ using HMODULE = void*;
 HMODULE LoadLibrary(const std::string& moduleName);  // nullptr when missing; loads once
 void* GetProcAddress(HMODULE module, const char* symbol);
 std::string FindModulePath(const std::string& moduleName);  // "" when not found
+// The file a module name stands for ("vxocrplug.tesseract.dll" -> "vxocrplug.tesseract.so"), as
+// messages name it to the user; "" for a name that names no companion.
+std::string SharedObjectName(const std::string& moduleName);
 std::vector<std::string> ModuleSearchFolders();  // in search order, for telling where a module was sought
 
 }  // namespace vx

@@ -26,15 +26,6 @@ std::string ToLower(std::string text) {
   return text;
 }
 
-// "VxImgPlug.DLL" -> "vximgplug.so"; "" for a name that is empty or holds a path.
-std::string SharedObjectName(const std::string& moduleName) {
-  if (moduleName.empty() || moduleName.find_first_of("/\\") != std::string::npos) return "";
-  std::string base = ToLower(moduleName);
-  if (base.size() > 4 && base.ends_with(".dll")) base.resize(base.size() - 4);
-  if (base == "." || base == "..") return "";
-  return base + ".so";
-}
-
 // The folders of the library's own file where plug-ins may lie: the folder itself, its `plugins/`
 // (where the build tree keeps them) and its `vexiro/` (where an installation keeps them, out of the
 // shared library folder).
@@ -68,6 +59,15 @@ LoadedModules& Modules() {
 }
 
 }  // namespace
+
+// "VxImgPlug.DLL" -> "vximgplug.so"; "" for a name that is empty or holds a path.
+std::string SharedObjectName(const std::string& moduleName) {
+  if (moduleName.empty() || moduleName.find_first_of("/\\") != std::string::npos) return "";
+  std::string base = ToLower(moduleName);
+  if (base.size() > 4 && base.ends_with(".dll")) base.resize(base.size() - 4);
+  if (base == "." || base == "..") return "";
+  return base + ".so";
+}
 
 std::string FindModulePath(const std::string& moduleName) {
   const std::string file = SharedObjectName(moduleName);

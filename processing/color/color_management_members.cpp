@@ -81,6 +81,7 @@ bool cImaging::ICCImageHasProfile() {
 }
 
 VexiroStatus cImaging::ICCExportToFile(const std::string& sFilePath) {
+  if (RefusesCutPath(sFilePath)) return InvalidParameter;
   std::vector<uint8_t> profile;
   if (!ReadEmbeddedProfile(nNativeImage, profile)) return nStat = ProfileNotFound;
   // Written beside the target and renamed over it: a full disk must not cost the old file.
@@ -95,6 +96,7 @@ VexiroStatus cImaging::ICCRemove() {
 }
 
 VexiroStatus cImaging::ICCAddFromFile(const std::string& sFilePath) {
+  if (RefusesCutPath(sFilePath)) return InvalidParameter;
   const std::string path = GetExistingFilePath(NormalizePath(sFilePath));
   if (path.empty()) return nStat = FileNotFound;
   std::vector<uint8_t> profile;
@@ -113,6 +115,7 @@ VexiroStatus cImaging::ICCAddFromFile(const std::string& sFilePath) {
 }
 
 VexiroStatus cImaging::ICCSetRGBProfile(const std::string& sProfilePath) {
+  if (RefusesCutPath(sProfilePath)) return InvalidParameter;
   const std::string path = sProfilePath.size() < 2 ? "" : GetExistingFilePath(NormalizePath(sProfilePath));
   if (path.empty()) return nStat;
   if (nNativeImage == 0) return nStat = GenericError;
@@ -156,12 +159,14 @@ VexiroStatus RewriteProfileOfTiffFile(const std::string& path, std::span<const u
 }  // namespace
 
 VexiroStatus cImaging::ICCRemoveProfileToFile(const std::string& sFilePath) {
+  if (RefusesCutPath(sFilePath)) return InvalidParameter;
   const std::string path = GetExistingFilePath(NormalizePath(sFilePath));
   if (path.empty()) return nStat = FileNotFound;
   return nStat = RewriteProfileOfTiffFile(path, {});
 }
 
 VexiroStatus cImaging::ICCAddProfileToFile(const std::string& sImagePath, const std::string& sProfilePath) {
+  if (RefusesCutPath(sImagePath) || RefusesCutPath(sProfilePath)) return InvalidParameter;
   const std::string path = GetExistingFilePath(NormalizePath(sImagePath));
   if (path.empty()) return nStat = FileNotFound;
   if (!gp::codecs::IsTiffFile(path)) return nStat = UnsupportedImageFormat;

@@ -1,4 +1,5 @@
 // The display members: the current image drawn on a host's device context or window.
+#include "engine/enumeration_values.h"
 #include "processing/draw/display.h"
 #include "vexiro/imaging.h"
 
@@ -18,12 +19,14 @@ draw::DisplayTarget OnWindow(int32_t window) { return {.window = static_cast<vx:
 
 VexiroStatus cImaging::DisplayImageOnHDC(int32_t nHDC, int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
                                          int32_t nDstHeight, EnumArg<InterpolationMode> nInterpolationMode) {
+  if (RefusesValueOutside(nInterpolationMode)) return InvalidParameter;
   return nStat = draw::DrawImageOnTarget(nNativeImage, OnDC(nHDC), {nDstLeft, nDstTop, nDstWidth, nDstHeight},
                                          kSmoothingNone, nInterpolationMode, kUnitPixel);
 }
 
 VexiroStatus cImaging::DisplayImageOnHwnd(int32_t nHWND, int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
                                           int32_t nDstHeight, EnumArg<InterpolationMode> nInterpolationMode) {
+  if (RefusesValueOutside(nInterpolationMode)) return InvalidParameter;
   return nStat = draw::DrawImageOnTarget(nNativeImage, OnWindow(nHWND), {nDstLeft, nDstTop, nDstWidth, nDstHeight},
                                          kSmoothingNone, nInterpolationMode, kUnitPixel);
 }
@@ -31,6 +34,7 @@ VexiroStatus cImaging::DisplayImageOnHwnd(int32_t nHWND, int32_t nDstLeft, int32
 VexiroStatus cImaging::DisplayImageRectOnHDC(int32_t nHDC, int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
                                              int32_t nDstHeight, int32_t nSrcLeft, int32_t nSrcTop, int32_t nSrcWidth,
                                              int32_t nSrcHeight, EnumArg<InterpolationMode> nInterpolationMode) {
+  if (RefusesValueOutside(nInterpolationMode)) return InvalidParameter;
   return nStat = draw::DrawImageRectOnTarget(nNativeImage, OnDC(nHDC), {nDstLeft, nDstTop, nDstWidth, nDstHeight},
                                              {nSrcLeft, nSrcTop, nSrcWidth, nSrcHeight}, kSmoothingNone,
                                              nInterpolationMode, kUnitPixel);
@@ -40,6 +44,7 @@ VexiroStatus cImaging::DisplayImageRectOnHwnd(int32_t nHWND, int32_t nDstLeft, i
                                               int32_t nDstHeight, int32_t nSrcLeft, int32_t nSrcTop,
                                               int32_t nSrcWidth, int32_t nSrcHeight,
                                               EnumArg<InterpolationMode> nInterpolationMode) {
+  if (RefusesValueOutside(nInterpolationMode)) return InvalidParameter;
   return nStat = draw::DrawImageRectOnTarget(nNativeImage, OnWindow(nHWND), {nDstLeft, nDstTop, nDstWidth, nDstHeight},
                                              {nSrcLeft, nSrcTop, nSrcWidth, nSrcHeight}, kSmoothingNone,
                                              nInterpolationMode, kUnitPixel);

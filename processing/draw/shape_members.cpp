@@ -7,6 +7,7 @@
 #include <functional>
 #include <limits>
 
+#include "engine/enumeration_values.h"
 #include "engine/image_access.h"
 #include "engine/image_store.h"
 #include "engine/load/loader.h"
@@ -161,6 +162,7 @@ VexiroStatus cImaging::DrawCircle(int32_t nDstLeft, int32_t nDstTop, int32_t nDi
 
 VexiroStatus cImaging::DrawFillClosedCurves(BasicArray<int32_t>& ArPoints, EnumArg<Colors> nColorARGB, float nTension,
                                             EnumArg<FillMode> nFillMode, bool bAntiAlias) {
+  if (RefusesValueOutside(nFillMode)) return InvalidParameter;
   const draw::PointList list = draw::PointsOf(ArPoints);
   return nStat = draw::FillOnImage(nNativeImage, bAntiAlias, Colour(nColorARGB), [&](auto g, auto b) {
            return GdipFillClosedCurve2I(g, b, list.points.data(), list.count, nTension, gp::FillMode(nFillMode));
@@ -194,6 +196,7 @@ VexiroStatus cImaging::DrawPolygon(BasicArray<int32_t>& ArPoints, int32_t nPenWi
 VexiroStatus cImaging::DrawFillPolygon(BasicArray<int32_t>& ArPoints, EnumArg<Colors> nColorARGB,
                                        EnumArg<FillMode> nFillMode,
                                        bool bAntiAlias) {
+  if (RefusesValueOutside(nFillMode)) return InvalidParameter;
   const draw::PointList list = draw::PointsOf(ArPoints);
   return nStat = draw::FillOnImage(nNativeImage, bAntiAlias, Colour(nColorARGB), [&](auto g, auto b) {
            return GdipFillPolygonI(g, b, list.points.data(), list.count, gp::FillMode(nFillMode));
@@ -382,6 +385,7 @@ VexiroStatus cImaging::DrawSpotLight(int32_t nDstLeft, int32_t nDstTop, int32_t 
 
 VexiroStatus cImaging::DrawTexturedLine(int32_t nSrcLeft, int32_t nSrcTop, int32_t nDstLeft, int32_t nDstTop,
                                         int32_t nPenWidth, const std::string& sTextureFilePath, bool bAntiAlias) {
+  if (RefusesCutPath(sTextureFilePath)) return InvalidParameter;
   draw::GraphicsPtr g;
   // The graphics request answers for a missing current image with its own status.
   GpGraphics* raw = nullptr;

@@ -174,6 +174,7 @@ VexiroStatus cImaging::DrawTextTexture(const std::string& sText, int32_t nDstLef
                                        const std::string& sTextureFilePath, int32_t nFontSize,
                                        EnumArg<FontStyle> nFontStyle,
                                        const std::string& sFontName, bool bAntiAlias) {
+  if (RefusesCutPath(sTextureFilePath)) return InvalidParameter;
   TextJob job{.text = sText, .fontName = sFontName, .left = nDstLeft, .top = nDstTop, .size = nFontSize,
               .style = nFontStyle, .antiAlias = bAntiAlias, .fill = TextJob::Fill::TextureFile,
               .texturePath = sTextureFilePath};

@@ -20,7 +20,7 @@ constexpr uint32_t kOpaqueWhite = 0xFFFFFFFFu, kOpaqueBlack = 0xFF000000u;
 
 }  // namespace
 
-VexiroStatus cImaging::RunFilterMember(std::string_view member, std::initializer_list<double> args, int32_t choice) {
+VexiroStatus cImaging::RunFilterMember(const char* member, std::initializer_list<double> args, int32_t choice) {
   const vx::processing::FilterMemberRow* row = vx::processing::FindFilterMember(member, choice);
   if (!row) return nStat;
   if (nNativeImage == 0) return nStat = GenericError;

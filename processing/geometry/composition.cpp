@@ -2,6 +2,7 @@
 // transparency or a colour key, clipped to a polygon or mapped onto a parallelogram. An image
 // drawn onto itself is drawn from a copy, so the drawing never reads pixels it has already
 // changed.
+#include "engine/enumeration_values.h"
 #include "engine/image_access.h"
 #include "engine/image_graphics.h"
 #include "engine/load/from_memory.h"
@@ -75,6 +76,7 @@ VexiroStatus DrawClipped(int32_t target, int32_t source, const vx::draw::PointLi
 
 VexiroStatus cImaging::DrawImage(int32_t nImageID, int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
                                  int32_t nDstHeight, EnumArg<InterpolationMode> nInterpolationMode) {
+  if (RefusesValueOutside(nInterpolationMode)) return InvalidParameter;
   int32_t w = 0, h = 0;
   if (VexiroStatus s = ReadSize(nImageID, w, h); s != OK) return nStat = s;
   return DrawImageRect(nImageID, nDstLeft, nDstTop, nDstWidth, nDstHeight, 0, 0, w, h, nInterpolationMode);
@@ -83,6 +85,7 @@ VexiroStatus cImaging::DrawImage(int32_t nImageID, int32_t nDstLeft, int32_t nDs
 VexiroStatus cImaging::DrawImageRect(int32_t nImageID, int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
                                      int32_t nDstHeight, int32_t nSrcLeft, int32_t nSrcTop, int32_t nSrcWidth,
                                      int32_t nSrcHeight, EnumArg<InterpolationMode> nInterpolationMode) {
+  if (RefusesValueOutside(nInterpolationMode)) return InvalidParameter;
   const CompositionSource source(nImageID, nNativeImage);
   return nStat = DrawOntoImage(nNativeImage, [&](int32_t target) {
            return vx::draw::DrawImageRectHQ(target, source.get(), {nDstLeft, nDstTop, nDstWidth, nDstHeight},
@@ -115,6 +118,7 @@ VexiroStatus cImaging::DrawAdjustedClone(int32_t id, const FilterArea& dest, int
 VexiroStatus cImaging::DrawImageTransparency(int32_t nImageID, int32_t nTransparency, int32_t nDstLeft,
                                              int32_t nDstTop, int32_t nDstWidth, int32_t nDstHeight,
                                              EnumArg<InterpolationMode> nInterpolationMode) {
+  if (RefusesValueOutside(nInterpolationMode)) return InvalidParameter;
   return DrawAdjustedClone(nImageID, {nDstLeft, nDstTop, nDstWidth, nDstHeight}, nInterpolationMode,
                            [&] { return SetTransparency(-nTransparency); });
 }
@@ -122,6 +126,7 @@ VexiroStatus cImaging::DrawImageTransparency(int32_t nImageID, int32_t nTranspar
 VexiroStatus cImaging::DrawImageTransparencyColor(int32_t nImageID, EnumArg<Colors> nTransparentColor, int32_t nDstLeft,
                                                   int32_t nDstTop, int32_t nDstWidth, int32_t nDstHeight,
                                                   EnumArg<InterpolationMode> nInterpolationMode) {
+  if (RefusesValueOutside(nInterpolationMode)) return InvalidParameter;
   return DrawImageTransparencyColorEx(nImageID, nTransparentColor, 100.0f, nDstLeft, nDstTop, nDstWidth, nDstHeight,
                                       nInterpolationMode);
 }
@@ -130,6 +135,7 @@ VexiroStatus cImaging::DrawImageTransparencyColorEx(int32_t nImageID, EnumArg<Co
                                                     float nThreshold,
                                                     int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
                                                     int32_t nDstHeight, EnumArg<InterpolationMode> nInterpolationMode) {
+  if (RefusesValueOutside(nInterpolationMode)) return InvalidParameter;
   return DrawAdjustedClone(nImageID, {nDstLeft, nDstTop, nDstWidth, nDstHeight}, nInterpolationMode,
                            [&] { return SetTransparencyColorEx(nTransparentColor, nThreshold); });
 }
@@ -143,6 +149,7 @@ VexiroStatus cImaging::DrawImageClipped(int32_t nImageID, BasicArray<int32_t>& A
 VexiroStatus cImaging::DrawImageSkewing(int32_t nImageID, int32_t nDstLeft1, int32_t nDstTop1, int32_t nDstLeft2,
                                         int32_t nDstTop2, int32_t nDstLeft3, int32_t nDstTop3,
                                         EnumArg<InterpolationMode> nInterpolationMode, bool bAntiAlias) {
+  if (RefusesValueOutside(nInterpolationMode)) return InvalidParameter;
   const gp::GpPointF corners[3] = {{gp::REAL(nDstLeft1), gp::REAL(nDstTop1)},
                                    {gp::REAL(nDstLeft2), gp::REAL(nDstTop2)},
                                    {gp::REAL(nDstLeft3), gp::REAL(nDstTop3)}};

@@ -3,6 +3,7 @@
 // Both rectangles must lie inside their images; nothing is drawn otherwise.
 #include <cstdint>
 
+#include "engine/enumeration_values.h"
 #include "engine/image_access.h"
 #include "engine/load/from_memory.h"
 #include "processing/draw/display.h"
@@ -62,6 +63,7 @@ VexiroStatus CombineInto(int32_t target, const gp::GpRect& rect, int32_t drawn, 
 VexiroStatus cImaging::DrawImageOP(int32_t nImageID, int32_t nDstLeft, int32_t nDstTop, int32_t nDstWidth,
                                    int32_t nDstHeight, EnumArg<Operators> nOperator,
                                    EnumArg<InterpolationMode> nInterpolationMode) {
+  if (RefusesValueOutside(nInterpolationMode)) return InvalidParameter;
   int32_t w = 0, h = 0;
   VexiroStatus s = GetImageHeight(nImageID, h);
   if (s == OK) s = GetImageWidth(nImageID, w);
@@ -74,6 +76,7 @@ VexiroStatus cImaging::DrawImageOPRect(int32_t nImageID, int32_t nDstLeft, int32
                                        int32_t nDstHeight, int32_t nSrcLeft, int32_t nSrcTop, int32_t nSrcWidth,
                                        int32_t nSrcHeight, EnumArg<Operators> nOperator,
                                        EnumArg<InterpolationMode> nInterpolationMode) {
+  if (RefusesValueOutside(nInterpolationMode)) return InvalidParameter;
   if (nNativeImage == 0) return nStat = GenericError;
   int32_t sourceWidth = 0, sourceHeight = 0, width = 0, height = 0;
   VexiroStatus s = GetImageHeight(nImageID, sourceHeight);

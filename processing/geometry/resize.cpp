@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 
+#include "engine/enumeration_values.h"
 #include "engine/gdiplus_lifetime.h"
 #include "engine/image_access.h"
 #include "engine/image_graphics.h"
@@ -164,6 +165,7 @@ VexiroStatus cImaging::ConvertBackToIndexed(int32_t& result, int32_t bits, const
 
 VexiroStatus cImaging::ResizeImage(int32_t nNewImageWidth, int32_t nNewImageHeight,
                                    EnumArg<InterpolationMode> nInterpolationMode) {
+  if (RefusesValueOutside(nInterpolationMode)) return InvalidParameter;
   int32_t resized = 0;
   if (ResizeCore(nNativeImage, resized, nNewImageWidth, nNewImageHeight, nInterpolationMode, 0, true) == OK)
     ReplaceImage(nNativeImage, resized);
@@ -172,12 +174,14 @@ VexiroStatus cImaging::ResizeImage(int32_t nNewImageWidth, int32_t nNewImageHeig
 
 int32_t cImaging::GetResizedImage(int32_t nImageID, int32_t nNewImageWidth, int32_t nNewImageHeight,
                                   EnumArg<InterpolationMode> nInterpolationMode) {
+  if (RefusesValueOutside(nInterpolationMode)) return 0;
   int32_t resized = 0;
   ResizeCore(nImageID, resized, nNewImageWidth, nNewImageHeight, nInterpolationMode, 0, true);
   return resized;
 }
 
 VexiroStatus cImaging::ResizeHeightRatio(int32_t nNewImageHeight, EnumArg<InterpolationMode> nInterpolationMode) {
+  if (RefusesValueOutside(nInterpolationMode)) return InvalidParameter;
   if (nNativeImage == 0) return nStat = GenericError;
   if (nNewImageHeight < 1) return nStat = InvalidParameter;
   const int32_t width = KeepAspect(nNativeImage, nNewImageHeight, true);
@@ -185,6 +189,7 @@ VexiroStatus cImaging::ResizeHeightRatio(int32_t nNewImageHeight, EnumArg<Interp
 }
 
 VexiroStatus cImaging::ResizeWidthRatio(int32_t nNewImageWidth, EnumArg<InterpolationMode> nInterpolationMode) {
+  if (RefusesValueOutside(nInterpolationMode)) return InvalidParameter;
   if (nNativeImage == 0) return nStat = GenericError;
   if (nNewImageWidth < 1) return nStat = InvalidParameter;
   const int32_t height = KeepAspect(nNativeImage, nNewImageWidth, false);
@@ -192,6 +197,7 @@ VexiroStatus cImaging::ResizeWidthRatio(int32_t nNewImageWidth, EnumArg<Interpol
 }
 
 VexiroStatus cImaging::ScaleImage(float nScalePercent, EnumArg<InterpolationMode> nInterpolationMode) {
+  if (RefusesValueOutside(nInterpolationMode)) return InvalidParameter;
   if (nNativeImage == 0) return nStat = GenericError;
   if (!(nScalePercent > 0) || !std::isfinite(nScalePercent)) return nStat = InvalidParameter;
   int32_t w = 0, h = 0;

@@ -4,6 +4,7 @@
 // 101 x 201 canvas, and callers have always relied on that size.
 #include <cmath>
 
+#include "engine/enumeration_values.h"
 #include "engine/image_access.h"
 #include "engine/image_graphics.h"
 #include "engine/load/from_memory.h"
@@ -43,6 +44,7 @@ gp::GpPointF DeviceToWorld(gp::GpGraphics* graphics, double x, double y) {
 }  // namespace
 
 VexiroStatus cImaging::Rotate(EnumArg<RotateFlipType> nRotation) {
+  if (RefusesValueOutside(nRotation)) return InvalidParameter;
   return nStat = RotateFlipImage(nNativeImage, static_cast<gp::RotateFlipType>(nRotation));
 }
 

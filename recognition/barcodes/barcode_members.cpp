@@ -1,6 +1,7 @@
 // The engine's barcode-reading members: each forwards to the engine's reader of its kind. The
 // scans return their status to the caller only; the last status is what reading the region
 // left there.
+#include "engine/enumeration_values.h"
 #include "engine/image_access.h"
 #include "recognition/barcodes/barcode_readers.h"
 #include "vexiro/imaging.h"
@@ -8,6 +9,7 @@
 namespace vexiro {
 
 VexiroStatus cImaging::Barcode1DReaderDoScan(EnumArg<Barcode1DReaderScanMode> ScanMode) {
+  if (!vx::engine::IsNamed(ScanMode)) return InvalidParameter;  // as every scan, without a last status
   InitROI();
   return oBarcode1DReader->ReadBarcodes(nNativeImage, ROIArea.X, ROIArea.Y, ROIArea.Width, ROIArea.Height, ScanMode,
                                         false);
@@ -34,6 +36,7 @@ int32_t cImaging::Barcode1DReaderGetBarcodeY4(int32_t BarCodeNo) { return oBarco
 void cImaging::Barcode1DReaderClear() { oBarcode1DReader->ClearScanner(); }
 
 VexiroStatus cImaging::BarcodeDataMatrixReaderDoScan(EnumArg<BarcodeDataMatrixReaderScanMode> ScanMode) {
+  if (!vx::engine::IsNamed(ScanMode)) return InvalidParameter;  // as every scan, without a last status
   InitROI();
   return oBarcodeDMReader->ReadBarcodes(nNativeImage, ROIArea.X, ROIArea.Y, ROIArea.Width, ROIArea.Height, ScanMode,
                                         false);

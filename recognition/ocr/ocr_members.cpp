@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 
+#include "engine/escaped_errors.h"
 #include "engine/image_access.h"
 #include "engine/image_store.h"
 #include "engine/load/from_memory.h"
@@ -43,11 +44,13 @@ std::string cImaging::RecogniseRegion(EnumArg<TesseractDictionary> nDictionary, 
 
 std::string cImaging::OCRTesseractDoOCR(EnumArg<TesseractDictionary> nDictionary, const std::string& sDictionaryPath,
                                         const std::string& sCharWhiteList) {
+  if (RefusesCutPath(sDictionaryPath)) return "";
   if (nNativeImage == 0) {
     nStat = GenericError;
     return "";
   }
-  return RecogniseRegion(nDictionary, sDictionaryPath, sCharWhiteList, false);
+  return AnswerRuntimeErrors(std::string(),
+                             [&] { return RecogniseRegion(nDictionary, sDictionaryPath, sCharWhiteList, false); });
 }
 
 int32_t cImaging::OCRTesseractGetCharCount() { return nOCRCharCount; }
@@ -78,6 +81,7 @@ void cImaging::OCRTesseractClear() {
 
 int32_t cImaging::OCRTesseractGetOrientation(EnumArg<TesseractDictionary> nDictionary,
                                              const std::string& sDictionaryPath) {
+  if (RefusesCutPath(sDictionaryPath)) return 0;
   return OCRTesseractGetOrientationEx(nDictionary, sDictionaryPath, kDefaultAccuracy);
 }
 
@@ -101,8 +105,13 @@ VexiroStatus cImaging::TurnCurrentImageQuarter() {
 }
 
 int32_t cImaging::OCRTesseractGetOrientationEx(EnumArg<TesseractDictionary> nDictionary,
-                                               const std::string& sDictionaryPath,
-                                               float nAccuracyLevel) {
+                                               const std::string& sDictionaryPath, float nAccuracyLevel) {
+  if (RefusesCutPath(sDictionaryPath)) return 0;
+  return AnswerRuntimeErrors(int32_t{0}, [&] { return BestReadingTurn(nDictionary, sDictionaryPath, nAccuracyLevel); });
+}
+
+int32_t cImaging::BestReadingTurn(EnumArg<TesseractDictionary> nDictionary, const std::string& sDictionaryPath,
+                                  float nAccuracyLevel) {
   const float accuracy = std::clamp(nAccuracyLevel, 1.0f, 5.0f);
   const float divisor = 6.0f - accuracy;
   if (nNativeImage == 0) return 0;

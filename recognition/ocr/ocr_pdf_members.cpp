@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/escaped_errors.h"
 #include "pdf/pdf_writer.h"
 #include "pdf/saving/save_request.h"
 #include "platform/kernel/files.h"
@@ -85,6 +86,7 @@ std::string cImaging::SaveAsPDFOCR(const std::string& sFilePath, EnumArg<Tessera
                                    const std::string& sDictionaryPath, const std::string& sCharWhiteList,
                                    const std::string& sTitle, const std::string& sCreator, const std::string& sAuthor,
                                    const std::string& /*sProducer*/) {
+  if (RefusesCutPath(sFilePath) || RefusesCutPath(sDictionaryPath)) return "";
   return SaveAsPDFOCREx(sFilePath, nDictionary, sDictionaryPath, sCharWhiteList, sTitle, sAuthor, "", "", sCreator);
 }
 
@@ -95,18 +97,21 @@ std::string cImaging::SaveAsPDFOCREx(const std::string& sFilePath, EnumArg<Tesse
                                      const std::string& sCreator, EnumArg<PdfEncryption> nPdfEncryption,
                                      EnumArg<PdfRight> nPDFRight,
                                      const std::string& sUserpassWord, const std::string& sOwnerPassword) {
+  if (RefusesCutPath(sFilePath) || RefusesCutPath(sDictionaryPath)) return "";
   if (nNativeImage == 0) {
     nStat = InvalidParameter;
     return "";
   }
   nStat = OK;
   // The page keeps its picture when recognition fails; the text is then empty.
-  return SaveSearchable(sFilePath, {nDictionary, sDictionaryPath, sCharWhiteList},
-                        {sTitle, sAuthor, sSubject, sKeywords, sCreator, nPdfEncryption, nPDFRight, sUserpassWord,
-                         sOwnerPassword},
-                        [this](const vx::pdf::PdfSaveRequest& request, std::string& text) {
-                          return SaveCurrentImageToPdf(request, text) == OK && nStat == OK;
-                        });
+  return AnswerRuntimeErrors(std::string(), [&] {
+    return SaveSearchable(sFilePath, {nDictionary, sDictionaryPath, sCharWhiteList},
+                          {sTitle, sAuthor, sSubject, sKeywords, sCreator, nPdfEncryption, nPDFRight, sUserpassWord,
+                           sOwnerPassword},
+                          [this](const vx::pdf::PdfSaveRequest& request, std::string& text) {
+                            return SaveCurrentImageToPdf(request, text) == OK && nStat == OK;
+                          });
+  });
 }
 
 std::string cImaging::PdfOCRCreateFromMultipageTIFF(int32_t nImageID, const std::string& sFilePath,
@@ -115,6 +120,7 @@ std::string cImaging::PdfOCRCreateFromMultipageTIFF(int32_t nImageID, const std:
                                                     const std::string& sCharWhiteList, const std::string& sTitle,
                                                     const std::string& sCreator, const std::string& sAuthor,
                                                     const std::string& /*sProducer*/) {
+  if (RefusesCutPath(sFilePath) || RefusesCutPath(sDictionaryPath)) return "";
   return PdfOCRCreateFromMultipageTIFFEx(nImageID, sFilePath, nDictionary, sDictionaryPath, sCharWhiteList, sTitle,
                                          sAuthor, "", "", sCreator);
 }
@@ -126,12 +132,15 @@ std::string cImaging::PdfOCRCreateFromMultipageTIFFEx(
     const std::string& sCreator, EnumArg<PdfEncryption> nPdfEncryption, EnumArg<PdfRight> nPDFRight,
     const std::string& sUserpassWord,
     const std::string& sOwnerPassword) {
-  return SaveSearchable(sFilePath, {nDictionary, sDictionaryPath, sCharWhiteList},
-                        {sTitle, sAuthor, sSubject, sKeywords, sCreator, nPdfEncryption, nPDFRight, sUserpassWord,
-                         sOwnerPassword},
-                        [this, nImageID](const vx::pdf::PdfSaveRequest& request, std::string& text) {
-                          return SaveTiffPagesToPdf(nImageID, request, text) == OK;
-                        });
+  if (RefusesCutPath(sFilePath) || RefusesCutPath(sDictionaryPath)) return "";
+  return AnswerRuntimeErrors(std::string(), [&] {
+    return SaveSearchable(sFilePath, {nDictionary, sDictionaryPath, sCharWhiteList},
+                          {sTitle, sAuthor, sSubject, sKeywords, sCreator, nPdfEncryption, nPDFRight, sUserpassWord,
+                           sOwnerPassword},
+                          [this, nImageID](const vx::pdf::PdfSaveRequest& request, std::string& text) {
+                            return SaveTiffPagesToPdf(nImageID, request, text) == OK;
+                          });
+  });
 }
 
 }  // namespace vexiro

@@ -12,14 +12,12 @@ namespace vexiro {
 namespace {
 
 constexpr const char* kModuleName = "vxocrplug.tesseract.dll";
-constexpr int32_t kErrEntryPointNotFound = 453;
 
 template <class Function>
 void Bind(vx::HMODULE module, const char* name, Function& slot) {
   slot = reinterpret_cast<Function>(vx::GetProcAddress(module, name));
   if (slot == nullptr)
-    throw vx::engine::RuntimeError(kErrEntryPointNotFound,
-                                   std::string("Can't find DLL entry point ") + name + " in " + kModuleName);
+    throw vx::engine::EntryPointNotFoundError(name, kModuleName);
 }
 
 }  // namespace
@@ -31,7 +29,7 @@ const OcrPluginExports& BindOcrPlugin() {
   const std::string path = vx::FindModulePath(kModuleName);
   vx::HMODULE module = path.empty() ? nullptr : vx::LoadLibrary(kModuleName);
   if (module == nullptr)
-    throw vx::engine::RuntimeError(vx::engine::kErrFileNotFound, std::string("File not found: ") + kModuleName);
+    throw vx::engine::ModuleNotFoundError(kModuleName);
   std::lock_guard lock(mutex);
   auto found = tables->find(path);
   if (found != tables->end()) return *found->second;

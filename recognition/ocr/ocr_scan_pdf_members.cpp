@@ -22,6 +22,7 @@ void cImaging::AbandonScanPdfOCR() {
 VexiroStatus cImaging::TwainPdfOCRStart(const std::string& sFilePath, const std::string& sTitle,
                                         const std::string& sCreator, const std::string& sAuthor,
                                         const std::string& /*sProducer*/) {
+  if (RefusesCutPath(sFilePath)) return InvalidParameter;
   return TwainPdfOCRStartEx(sFilePath, sTitle, sAuthor, "", "", sCreator);
 }
 
@@ -30,6 +31,7 @@ VexiroStatus cImaging::TwainPdfOCRStartEx(const std::string& sFilePath, const st
                                           const std::string& sKeywords, const std::string& sCreator,
                                           EnumArg<PdfEncryption> nPdfEncryption, EnumArg<PdfRight> nPDFRight,
                                           const std::string& sUserpassWord, const std::string& sOwnerPassword) {
+  if (RefusesCutPath(sFilePath)) return InvalidParameter;
   AbandonScanPdfOCR();
   // Only the painter is needed up front: it makes the writer carry the layer's font. Each
   // image brings its own language when it is added.
@@ -43,6 +45,7 @@ VexiroStatus cImaging::TwainPdfOCRStartEx(const std::string& sFilePath, const st
 std::string cImaging::TwainAddVexiroImageToPdfOCR(int32_t nImageID, EnumArg<TesseractDictionary> nDictionary,
                                                   const std::string& sDictionaryPath,
                                                   const std::string& sCharWhiteList) {
+  if (RefusesCutPath(sDictionaryPath)) return "";
   nStat = AddImageToScanPdf(oTwainPDFOCR.get(), nTwainPdfOCRHandle, nImageID);
   if (nStat != OK) return "";
   cPDF& writer = *oTwainPDFOCR;
@@ -56,7 +59,8 @@ std::string cImaging::TwainAddVexiroImageToPdfOCR(int32_t nImageID, EnumArg<Tess
   } catch (...) {
     // The host sees the error; the document it was building is not left half-made on disk.
     AbandonScanPdfOCR();
-    throw;
+    KeepRuntimeError();
+    return "";
   }
   if (nStat != OK) records.clear();
   arTwainPdfOCRPages[page - 1] = std::move(records);

@@ -34,9 +34,11 @@ int32_t cImaging::CreateTemplateFromTemporaryImage(const std::string& sFilePath,
 }
 
 int32_t cImaging::ADRCreateTemplateFromFile(const std::string& sFilePath) {
+  if (RefusesCutPath(sFilePath)) return 0;
   return CreateTemplateFromTemporaryImage(sFilePath, false);
 }
 int32_t cImaging::ADRCreateTemplateFromFileICM(const std::string& sFilePath) {
+  if (RefusesCutPath(sFilePath)) return 0;
   return CreateTemplateFromTemporaryImage(sFilePath, true);
 }
 
@@ -60,17 +62,25 @@ int32_t cImaging::CloserTemplateForTemporaryImage(const std::string& sFilePath, 
 }
 
 int32_t cImaging::ADRGetCloserTemplateForFile(const std::string& sFilePath) {
+  if (RefusesCutPath(sFilePath)) return 0;
   return CloserTemplateForTemporaryImage(sFilePath, false);
 }
 int32_t cImaging::ADRGetCloserTemplateForFileICM(const std::string& sFilePath) {
+  if (RefusesCutPath(sFilePath)) return 0;
   return CloserTemplateForTemporaryImage(sFilePath, true);
 }
 double cImaging::ADRGetLastRelevanceFromTemplate(int32_t nTemplateID) {
   return oARD->GetlastTemplateRelevance(nTemplateID);
 }
 double cImaging::ADRGetLastRelevance() { return oARD->GetLastRelevance(); }
-bool cImaging::ADRLoadTemplateConfig(const std::string& sFileConfig) { return oARD->LoadTemplateConfig(sFileConfig); }
-bool cImaging::ADRSaveTemplateConfig(const std::string& sFileConfig) { return oARD->SaveTemplateConfig(sFileConfig); }
+bool cImaging::ADRLoadTemplateConfig(const std::string& sFileConfig) {
+  if (RefusesCutPath(sFileConfig)) return false;
+  return oARD->LoadTemplateConfig(sFileConfig);
+}
+bool cImaging::ADRSaveTemplateConfig(const std::string& sFileConfig) {
+  if (RefusesCutPath(sFileConfig)) return false;
+  return oARD->SaveTemplateConfig(sFileConfig);
+}
 void cImaging::ADRStartNewTemplateConfig() { oARD->NewConfig(); }
 
 }  // namespace vexiro

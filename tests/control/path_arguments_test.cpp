@@ -1,15 +1,24 @@
 // A path with a NUL inside names another file than the host wrote ("name.png" NUL ".jpg" is
 // name.png to the file system): every member taking a path refuses it with InvalidParameter
-// before anything is read or written, whether a host calls the engine or a control by name.
+// before anything is read or written, whether a host calls the engine or a control by name or a
+// C++ host calls the member itself; the file the cut name stands for stays as it was.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
 
 #include "control/dispatch.h"
 #include "control/imaging_control.h"
 #include "control/member_table.h"
 #include "control/path_arguments.h"
+#include "control/plain_arguments.h"
+#include "support/refused_calls.h"
+#include "support/required_tool.h"
+#include "support/test_servers.h"
 #include "vexiro/imaging.h"
 
 namespace vx::control {
@@ -32,6 +41,10 @@ class CutPaths : public ::testing::Test {
   std::string Cut(const std::string& name) const { return Whole(name) + std::string(1, '\0') + ".jpg"; }
   bool FolderEmpty() const { return fs::is_empty(folder_); }
 
+  // A call of `m` whose parameter `cut` (a path, or an array of paths) is `cutPath`, the other
+  // paths naming a file that is not there and the rest plain values of their types.
+  std::vector<Variant> ArgumentsCutting(const MemberDesc& m, size_t cut, const std::string& cutPath) const;
+
   static Variant Call(const Dispatch& d, const std::string& member, std::vector<Variant> args) {
     std::vector<NamedArgument> named;
     Variant result;
@@ -42,18 +55,18 @@ class CutPaths : public ::testing::Test {
   fs::path folder_;
 };
 
-// A value of the parameter's type for the arguments that are no path.
-Variant PlainValueOf(const ParamDesc& param) {
-  if (param.type.isArray) return Variant();
-  switch (param.type.base) {
-    case BaseType::String: return Variant::Str("x");
-    case BaseType::Boolean: return Variant::Bool(false);
-    case BaseType::Single: return Variant::R4(1);
-    case BaseType::Double: return Variant::R8(1);
-    case BaseType::Integer: return Variant::I2(1);
-    case BaseType::Byte: return Variant::Byte(1);
-    default: return Variant::I4(1);
+std::vector<Variant> CutPaths::ArgumentsCutting(const MemberDesc& m, size_t cut, const std::string& cutPath) const {
+  std::vector<Variant> args;
+  for (size_t i = 0; i < m.params.size(); ++i) {
+    const ParamDesc& p = m.params[i];
+    if (i == cut && p.type.isArray)
+      args.push_back(Variant::Array(TypedArray<std::string>{{ArrayDimension{0, 1}}, {cutPath}}));
+    else if (i == cut)
+      args.push_back(Variant::Str(cutPath));
+    else
+      args.push_back(NamesAFile(p) ? Variant::Str(Whole("other.tif")) : PlainArgument(p));
   }
+  return args;
 }
 
 TEST_F(CutPaths, APngSaveNamedForJpegIsRefusedThroughTheEngineAndTheControl) {
@@ -87,16 +100,7 @@ TEST_F(CutPaths, EveryMemberTakingAPathRefusesIt) {
     for (size_t cut = 0; cut < m.params.size(); ++cut) {
       if (!NamesAFile(m.params[cut])) continue;
       SCOPED_TRACE(m.name + " " + m.params[cut].name);
-      std::vector<Variant> args;
-      for (size_t i = 0; i < m.params.size(); ++i) {
-        const ParamDesc& p = m.params[i];
-        if (i == cut && p.type.isArray)
-          args.push_back(Variant::Array(TypedArray<std::string>{{ArrayDimension{0, 1}}, {Cut("each.tif")}}));
-        else if (i == cut)
-          args.push_back(Variant::Str(Cut("file.tif")));
-        else
-          args.push_back(NamesAFile(p) ? Variant::Str(Whole("other.tif")) : PlainValueOf(p));
-      }
+      std::vector<Variant> args = ArgumentsCutting(m, cut, Cut("file.tif"));
       ASSERT_NE(engine.CreateNewImage(2, 2), 0);  // the last status is OK again
       std::vector<NamedArgument> named;
       Variant result;
@@ -110,6 +114,76 @@ TEST_F(CutPaths, EveryMemberTakingAPathRefusesIt) {
   }
   // Saves, loads, PDF documents, templates, profiles, scans, logs and transfers.
   EXPECT_GE(refused, 90);
+}
+
+// A picture the cut name stands for, drawn by ImageMagick, whose bytes must survive every call.
+class CutPathsBesideAFile : public CutPaths {
+ protected:
+  void SetUp() override {
+    CutPaths::SetUp();
+    VX_REQUIRE_TOOL("convert");
+    ASSERT_EQ(std::system(("convert -size 7x5 xc:orange '" + Whole("victim.png") + "'").c_str()), 0);
+    std::ofstream(Whole("notes.txt")) << "a text file beside the pictures\n";
+    victim_ = vxtest::ReadFile(folder_ / "victim.png");
+    notes_ = vxtest::ReadFile(folder_ / "notes.txt");
+  }
+  // Nothing but the two neighbours, as they were.
+  void ExpectNeighboursUntouched() const {
+    EXPECT_EQ(vxtest::ReadFile(folder_ / "victim.png"), victim_);
+    EXPECT_EQ(vxtest::ReadFile(folder_ / "notes.txt"), notes_);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 2);
+  }
+  std::string CutAt(const std::string& name, const std::string& tail) const {
+    return Whole(name) + std::string(1, '\0') + tail;
+  }
+
+  std::string victim_, notes_;
+};
+
+// A C++ host calls the members themselves, past dispatch: the calls the issue names.
+TEST_F(CutPathsBesideAFile, CppCallsWithACutPathAreRefused) {
+  vexiro::cImaging engine;
+  vexiro::BasicArray<std::string> files = vexiro::BasicArray<std::string>::FromVector({CutAt("victim.png", ".tif")});
+  vxtest::ExpectRefused(engine, {
+      {"SaveAsJPEG", [&] { return engine.SaveAsJPEG(CutAt("victim.png", ".jpg")); }, vexiro::InvalidParameter},
+      {"SaveAsTIFF", [&] { return engine.SaveAsTIFF(CutAt("notes.txt", ".tif")); }, vexiro::InvalidParameter},
+      {"SaveAsPNG", [&] { return engine.SaveAsPNG(CutAt("victim.png", ".png")); }, vexiro::InvalidParameter},
+      {"SaveAsPDF", [&] { return int64_t{engine.SaveAsPDF(CutAt("notes.txt", ".pdf"))}; }, 0},
+      {"CreateImageFromFile", [&] { return engine.CreateImageFromFile(CutAt("victim.png", "ignored")); }, 0},
+      {"TiffCreateMultiPageFromFile", [&] { return engine.TiffCreateMultiPageFromFile(CutAt("victim.png", ".tif")); }, 0},
+      {"ICCExportToFile", [&] { return engine.ICCExportToFile(CutAt("notes.txt", ".icc")); }, vexiro::InvalidParameter},
+      {"TiffMergeFiles", [&] { return engine.TiffMergeFiles(files, Whole("merged.tif")); }, vexiro::InvalidParameter},
+      {"ADRSaveTemplateConfig", [&] { return int64_t{engine.ADRSaveTemplateConfig(CutAt("notes.txt", ".xml"))}; }, 0},
+  }, [&] { ExpectNeighboursUntouched(); });
+}
+
+// Every member with a path among its parameters, called through its binding, which is how a C++
+// caller reaches it (dispatch's own refusal left out): each path cut in turn before the name of
+// an existing file.
+TEST_F(CutPathsBesideAFile, EveryMemberRefusesACutPathWithoutDispatch) {
+  vexiro::cImaging engine;
+  int refused = 0;
+  for (const MemberDesc& m : MemberTable::Instance().Members()) {
+    const Binding* binding = BindingRegistry::Instance().Find(typeid(vexiro::cImaging), m.index);
+    if (binding == nullptr || TakesTextArray(m)) continue;
+    for (size_t cut = 0; cut < m.params.size(); ++cut) {
+      if (!NamesAFile(m.params[cut])) continue;
+      SCOPED_TRACE(m.name + " " + m.params[cut].name);
+      std::vector<Variant> args = ArgumentsCutting(m, cut, CutAt("victim.png", ".tif"));
+      std::deque<SafeArray> kept;
+      PassArraysByReference(m, args, kept);
+      ASSERT_NE(engine.CreateNewImage(2, 2), 0);  // the last status is OK again
+      Variant result;
+      unsigned argErr = 0;
+      ASSERT_EQ(binding->Call(&engine, args, result, argErr), S_OK);
+      EXPECT_EQ(result.ToDisplayString(), RefusedResult(m).ToDisplayString());
+      EXPECT_EQ(engine.GetStat(), vexiro::InvalidParameter);
+      ExpectNeighboursUntouched();
+      engine.CloseNativeImage();
+      ++refused;
+    }
+  }
+  EXPECT_GE(refused, 88);
 }
 
 }  // namespace

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "control/dispatch.h"
 #include "engine/load/loader.h"
 #include "engine/metadata/property_items.h"
 #include "engine/metadata/property_tag_names.h"
 #include "engine/metadata/property_text.h"
-#include "engine/runtime_error.h"
 #include "engine/saving_test_support.h"
 
 namespace vx::engine {
@@ -205,13 +205,20 @@ TEST_F(ExifMembers, RefusedInputs) {
     const char* text;
   };
   const Overflow overflows[] = {{1, "256"}, {1, "-1"}, {3, "32768"}, {4, "2147483648"}, {5, "1/4294967296"}};
+  // An overflow is a run-time error: a C++ caller gets GenericError, a script host error 6.
+  const vx::control::Dispatch byName(*engine_);
   for (const Overflow& o : overflows) {
-    try {
-      engine_->ExifTagSetValueString(305, o.type, o.text);
-      ADD_FAILURE() << o.text << " raised nothing";
-    } catch (const RuntimeError& e) {
-      EXPECT_EQ(e.Number(), 6) << o.text;
-    }
+    VexiroStatus status = vexiro::OK;
+    EXPECT_NO_THROW(status = engine_->ExifTagSetValueString(305, o.type, o.text)) << o.text;
+    EXPECT_EQ(status, vexiro::GenericError) << o.text;
+    EXPECT_EQ(engine_->GetStat(), vexiro::GenericError) << o.text;
+    std::vector<vx::control::Variant> args = {vx::control::Variant::I4(305), vx::control::Variant::I4(o.type),
+                                              vx::control::Variant::Str(o.text)};
+    std::vector<vx::control::NamedArgument> named;
+    vx::control::Variant result;
+    vx::control::ExceptionInfo error;
+    EXPECT_EQ(byName.InvokeByName("ExifTagSetValueString", args, named, result, &error), vx::control::DISP_E_EXCEPTION);
+    EXPECT_EQ(error.number, 6) << o.text;
   }
   EXPECT_EQ(engine_->ExifTagCount(), 0) << "an overflowing list writes nothing";
 }

@@ -43,7 +43,8 @@ inline std::string PackageOfTool(const std::string& tool) {
       {"cupsd", "cups-daemon"},      {"ps2pdf", "ghostscript"},
       {"tesseract", "tesseract-ocr"},
       {"clang++", "clang"},         {"python3", "python3"},
-      {"c++", "build-essential"},   {"pkg-config", "pkg-config"},
+      {"c++", "build-essential"},   {"g++", "build-essential"},   {"pkg-config", "pkg-config"},
+      {"cmake", "cmake"},
       {"vips", "libvips-tools"},
   };
   const auto found = packages.find(std::filesystem::path(tool).filename().string());
