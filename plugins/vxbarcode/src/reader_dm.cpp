@@ -32,11 +32,14 @@ constexpr std::chrono::milliseconds kWholeScanTime{100};
 // Marks of less contrast than this are not told apart from paper and noise when looking for the
 // areas that may hold a symbol; a symbol printed that faint is still read from the whole picture.
 constexpr int kLeastContrast = 48;
-// The safety net: however the picture looks, a scan answers what it found by then. Each step
-// looks at the clock before it begins and between small pieces of its work, so new work begins
-// up to this much before the limit, which the piece under way may still take.
+// The safety net: however the picture looks, a scan answers what it found within this much of
+// its thread's processor time (on the clock, on an idle machine). Each step looks at the time
+// before it begins and between small pieces of its work, so new work begins up to this much
+// before the limit, which the piece under way may still take. A machine too busy to give the
+// scan its time ends it on the clock all the same.
 constexpr std::chrono::milliseconds kScanTimeLimit{3000};
 constexpr std::chrono::milliseconds kLastStepTime{500};
+constexpr std::chrono::milliseconds kScanClockLimit{12000};
 
 int SmallestEdge(double dpi) {
   return std::max(kSmallestEdgePixels, static_cast<int>(std::lround(kSmallestEdgeMillimetres / 25.4 * dpi)));
@@ -44,7 +47,7 @@ int SmallestEdge(double dpi) {
 
 std::vector<FoundSymbol> RecogniseMatrix(const DibPixels& pixels, int32_t) {
   if (std::max(pixels.width, pixels.height) < kLeastLongerSide) return {};
-  const SearchBudget budget(kScanTimeLimit - kLastStepTime);
+  const SearchBudget budget(kScanTimeLimit - kLastStepTime, kScanClockLimit - kLastStepTime);
   const int smallest = SmallestEdge(pixels.dpi);
   std::vector<FoundSymbol> found;
   {
