@@ -100,12 +100,15 @@ void AddSplits(std::vector<PixelArea>& parts, const PixelArea& area, int leastSi
   }
 }
 
-// The whole picture, each marked area, then the halves and quarters of each marked area: marks
-// that lie apart are read apart, and a large busy area in overlapping parts of it.
+// Each marked area, the whole picture, then the halves and quarters of each marked area: marks
+// that lie apart are read apart, and a large busy area in overlapping parts of it. The marked
+// areas come first: on a large page they are read in moments, where the whole picture takes
+// hundreds of reads.
 std::vector<PixelArea> PartsOf(int width, int height, const std::vector<PixelArea>& marked, int smallestSymbol) {
-  std::vector<PixelArea> parts{{0, 0, width, height}};
+  std::vector<PixelArea> parts;
   for (const PixelArea& area : marked)
     if (area.width < width || area.height < height) parts.push_back(area);
+  parts.push_back({0, 0, width, height});
   const int leastSide = std::max(kLeastPartSide, kSymbolsAPart * smallestSymbol);
   for (const PixelArea& area : marked) AddSplits(parts, area, leastSide);
   return parts;
