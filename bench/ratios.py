@@ -14,10 +14,12 @@ import argparse
 import os
 import shutil
 import statistics
+import struct
 import subprocess
 import sys
 import tempfile
 import time
+import zlib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from roundtrip import make_inputs, measure  # noqa: E402
@@ -27,6 +29,8 @@ IDLE_SECONDS = 3
 A4_WIDTH, A4_HEIGHT = 2480, 3508  # pixels at 300 dpi
 REPOSITORY = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 NO_SYMBOL_PHOTO = os.path.join(REPOSITORY, "tests", "data", "datamatrix", "no-symbol-photo-480.png")
+HUNDRED_SYMBOLS = os.path.join(REPOSITORY, "tests", "data", "datamatrix", "hundred-equal-symbols.png")
+LARGE_SIDE = 12000
 
 
 class Row:
@@ -34,9 +38,12 @@ class Row:
     "cpu" (vexiro's CPU over the peer's), "memory" (vexiro's peak over the decoded picture) or
     "speedup" (the peer's CPU over vexiro's)."""
 
-    def __init__(self, name, vexiro, peer, peer_name, judge, aim, decoded=0, idle=0):
+    def __init__(self, name, vexiro, peer, peer_name, judge, aim, decoded=0, idle=0, counted=False):
         self.name, self.vexiro, self.peer, self.peer_name = name, vexiro, peer, peer_name
         self.judge, self.aim, self.decoded, self.idle = judge, aim, decoded, idle
+        # Counted rows also say how many symbols each found: vexiro's script prints its count last,
+        # the peer prints one value a line.
+        self.counted = counted
         self.samples = []  # (vexiro cpu, vexiro peak, peer cpu, peer peak) a round
 
     def figure(self):
@@ -164,6 +171,91 @@ def make_letter_page(folder):
     return page, [line for line in text.splitlines() if line.strip()]
 
 
+def make_speckled_text_page(folder):
+    """Six DataMatrix symbols between blocks of text lines on an A4 page at 300 dpi, 0.1 % of its
+    pixels turned black like dust on a scanner's glass."""
+    page = os.path.join(folder, "speckled-text.png")
+    if os.path.exists(page):
+        return page
+    command = ["convert", "-size", f"{A4_WIDTH}x{A4_HEIGHT}", "xc:white"]
+    for i in range(6):
+        symbol = os.path.join(folder, f"sp{i}.png")
+        subprocess.run(["zint", "-b", "71", f"--scale={2 + i % 2}", "-d", f"Page symbol {i}", "-o", symbol], check=True,
+                       stdout=subprocess.DEVNULL)
+        command += [symbol, "-geometry", f"+{300 + i % 2 * 1200}+{400 + i // 2 * 1100}", "-composite"]
+    command += ["-font", "DejaVu-Sans", "-pointsize", "30", "-fill", "black"]
+    for block in range(3):
+        for line in range(10):
+            command += ["-annotate", f"+250+{700 + block * 1100 + line * 60}",
+                        f"Line {line} of the letter, with words and numbers 4711 and 0815 in it."]
+    command += ["(", "-size", f"{A4_WIDTH}x{A4_HEIGHT}", "xc:gray50", "-seed", "1", "+noise", "Random", "-channel", "G",
+                "-separate", "+channel", "-threshold", "99.9%", "-negate", ")", "-compose", "multiply", "-composite"]
+    subprocess.run(command + ["-density", "300", "-units", "PixelsPerInch", "-type", "truecolor", page], check=True)
+    return page
+
+
+def png_chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
+
+
+def make_large_page(folder):
+    """One DataMatrix symbol in the middle of a white 12000 x 12000 grey picture. ImageMagick's
+    policy here stops at 128 megapixels, so zint draws the symbol, ImageMagick hands it over as
+    PGM and the PNG is written row by row with zlib."""
+    page = os.path.join(folder, f"large-{LARGE_SIDE}.png")
+    if os.path.exists(page):
+        return page
+    symbol = os.path.join(folder, "large-symbol.png")
+    subprocess.run(["zint", "-b", "71", "--scale=5", "-d", "Alone on a large page", "-o", symbol], check=True,
+                   stdout=subprocess.DEVNULL)
+    pgm = subprocess.run(["convert", symbol, "-colorspace", "gray", "-depth", "8", "pgm:-"], check=True,
+                         stdout=subprocess.PIPE).stdout
+    magic, width, height, _, pixels = pgm.split(maxsplit=4)
+    width, height = int(width), int(height)
+    at = LARGE_SIDE // 2
+    white = b"\xff" * LARGE_SIDE
+    packer = zlib.compressobj(6)
+    rows = []
+    for y in range(LARGE_SIDE):
+        row = white
+        if at <= y < at + height:
+            row = white[:at] + pixels[(y - at) * width:(y - at + 1) * width] + white[at + width:]
+        rows.append(packer.compress(b"\0" + row))
+    rows.append(packer.flush())
+    with open(page, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + png_chunk(b"IHDR", struct.pack(">IIBBBBB", LARGE_SIDE, LARGE_SIDE, 8, 0, 0, 0, 0)))
+        f.write(png_chunk(b"IDAT", b"".join(rows)) + png_chunk(b"IEND", b""))
+    return page
+
+
+def counted_matrix_rows(vx, zxing_peer, inputs):
+    """The pages the reader once fell short on, each beside dmtxread and ZXing-C++ with what each
+    found: a hundred equal symbols, a 12000 x 12000 white picture with one symbol, and a text page
+    with dust specks. dmtxread is told the least edge the reader looks for (about 2.5 mm) and reads
+    every symbol it can (no -N), which on the speckled page takes it seconds."""
+    # (name, page, dmtxread's least edge or None, its aim as a speedup over dmtxread): dmtxread
+    # reads through ImageMagick, whose policy here refuses pictures over 128 megapixels.
+    pages = [("DataMatrix, 100 equal symbols", HUNDRED_SYMBOLS, "-e 10", 0.5),
+             (f"DataMatrix, {LARGE_SIDE}^2 white, 1 symbol", make_large_page(inputs), None, 0),
+             ("DataMatrix, text page with 0.1 % specks", make_speckled_text_page(inputs), "-e 30", 5)]
+    found = []
+    for i, (name, page, edge, aim) in enumerate(pages):
+        mine = vx(f"counted-{i}", f'id = CreateImageFromFile("{page}")', "expect BarcodeDataMatrixReaderDoScan(0) = 0",
+                  "print BarcodeDataMatrixReaderGetBarcodeCount()")
+        if edge:
+            found.append(Row(name, mine, f"dmtxread -n {edge} {page} || true", "dmtxread", "speedup", aim, counted=True))
+        found.append(Row(name, mine, f"{zxing_peer} {page}", "zxing", "cpu", 15, counted=True))
+    return found
+
+
+def found_counts(row, env):
+    """What vexiro and the peer found on a counted row's page, from one run of each."""
+    run = lambda command: subprocess.run(command, shell=True, env=env, stdout=subprocess.PIPE, text=True,
+                                         errors="replace").stdout.splitlines()
+    mine = run(row.vexiro)
+    return int(mine[-1]) if mine else 0, len([line for line in run(row.peer) if line])
+
+
 def matrix_rows(vx, zxing_peer, inputs):
     """The DataMatrix reader on a page of mixed symbols and on a photo without one, beside dmtxread
     (told how many symbols it can read, so that it stops once it has them) and ZXing-C++ on the
@@ -243,6 +335,8 @@ def rows(host, peer, inputs, scratch, size, big_size):
                             "expect BarcodeDataMatrixReaderGetBarcodeCount() = 4"),
                          f"dmtxread -n -e 30 {page}", "dmtxread", "speedup", 10))
     found += matrix_rows(vx, os.path.join(os.path.dirname(peer), "zxing_peer"), inputs)
+    if shutil.which("dmtxread") and shutil.which("zint"):
+        found += counted_matrix_rows(vx, os.path.join(os.path.dirname(peer), "zxing_peer"), inputs)
     if shutil.which("zbarimg") and shutil.which("zint"):
         page = make_linear_page(inputs)
         found.append(Row("1D symbols, A4 page at 300 dpi",
@@ -298,9 +392,13 @@ def main():
                 theirs = measure(row.peer, env)
                 row.samples.append((mine[0], mine[2], theirs[0], theirs[2]))
             median = lambda i: statistics.median(s[i] for s in row.samples)
+            counts = ""
+            if row.counted:
+                mine_found, theirs_found = found_counts(row, env)
+                counts = f"  found: vexiro {mine_found}, {row.peer_name} {theirs_found}"
             print(f"{row.name:44} {row.peer_name:9} {median(0):8.2f} {median(2):8.2f} {median(1) / 2**20:10.0f} "
                   f"{median(3) / 2**20:8.0f}  {row.figure():7.2f}  {row.aim_text()} "
-                  f"{'holds' if row.holds() else 'MISSED'}")
+                  f"{'holds' if row.holds() else 'MISSED'}{counts}")
             sys.stdout.flush()
     load_after = os.getloadavg()
     print(f"load average after: {load_after[0]:.2f} (1 min); a figure is trustworthy when both loads stay well "

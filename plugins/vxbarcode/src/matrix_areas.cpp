@@ -63,4 +63,18 @@ std::vector<PixelArea> MarkedAreas(const MatrixSeeds& seeds, int width, int heig
   return areas;
 }
 
+bool HoldsMarks(const MatrixSeeds& seeds, const PixelArea& area, int leastContrast) {
+  const int block = MatrixSeeds::kBlock, high = seeds.BlocksHigh();
+  // Block rows are laid from the picture's bottom row up, as in MarkedAreas.
+  const int rowOffset = seeds.PictureHeight() - high * block;
+  const int firstRow = std::max(0, (area.top - rowOffset) / block);
+  const int lastRow = std::min(high - 1, (area.top + area.height - 1 - rowOffset) / block);
+  const int firstColumn = std::max(0, area.left / block);
+  const int lastColumn = std::min(seeds.BlocksWide() - 1, (area.left + area.width - 1) / block);
+  for (int y = firstRow; y <= lastRow; ++y)
+    for (int x = firstColumn; x <= lastColumn; ++x)
+      if (seeds.Spread(x, y) >= leastContrast) return true;
+  return false;
+}
+
 }  // namespace vxbarcode

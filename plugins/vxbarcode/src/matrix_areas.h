@@ -18,4 +18,7 @@ struct PixelArea {
 // stands for the whole picture.
 std::vector<PixelArea> MarkedAreas(const MatrixSeeds& seeds, int width, int height, int leastContrast, int leastSide);
 
+// Whether any block the area touches spreads by at least `leastContrast`.
+bool HoldsMarks(const MatrixSeeds& seeds, const PixelArea& area, int leastContrast);
+
 }  // namespace vxbarcode

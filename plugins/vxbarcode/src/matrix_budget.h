@@ -1,6 +1,11 @@
 // The time one scan may take. Each search checks it between its steps and stops once it is
 // spent, keeping what it found: no picture the engine accepts keeps a scan running without end.
+// The time is the scanning thread's own processor time, so that a picture gives the same symbols
+// on a busy machine as on an idle one; a bound on the time on the clock, a few times larger,
+// still ends a scan whose thread the machine hardly runs.
 #pragma once
+#include <time.h>
+
 #include <algorithm>
 #include <chrono>
 
@@ -8,16 +13,34 @@ namespace vxbarcode {
 
 class SearchBudget {
  public:
-  explicit SearchBudget(std::chrono::milliseconds limit) : deadline_(std::chrono::steady_clock::now() + limit) {}
-  bool Spent() const { return std::chrono::steady_clock::now() >= deadline_; }
-  // A share of what is left: at most `limit` from now.
+  using Clock = std::chrono::steady_clock;
+
+  SearchBudget(std::chrono::milliseconds work, std::chrono::milliseconds onTheClock)
+      : workEnd_(ThreadTime() + work), clockEnd_(Clock::now() + onTheClock) {}
+  bool Spent() const { return ThreadTime() >= workEnd_ || Clock::now() >= clockEnd_; }
+  // For a pass over the rows of a picture: looks at the clocks every few dozen rows only, a few
+  // milliseconds of work on the widest picture.
+  bool SpentByRow(int row) const { return row % kRowsAClockLook == 0 && Spent(); }
+  // A share of what is left: at most `limit` of work, and as many times that on the clock as the
+  // whole budget allows.
   SearchBudget Within(std::chrono::milliseconds limit) const {
-    return SearchBudget(std::min(deadline_, std::chrono::steady_clock::now() + limit));
+    return SearchBudget(std::min(workEnd_, ThreadTime() + limit),
+                        std::min(clockEnd_, Clock::now() + limit * kClockOverWork));
   }
 
  private:
-  explicit SearchBudget(std::chrono::steady_clock::time_point deadline) : deadline_(deadline) {}
-  std::chrono::steady_clock::time_point deadline_;
+  static constexpr int kRowsAClockLook = 64;
+  static constexpr int kClockOverWork = 4;
+
+  SearchBudget(std::chrono::nanoseconds workEnd, Clock::time_point clockEnd) : workEnd_(workEnd), clockEnd_(clockEnd) {}
+  static std::chrono::nanoseconds ThreadTime() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+  }
+
+  std::chrono::nanoseconds workEnd_;
+  Clock::time_point clockEnd_;
 };
 
 }  // namespace vxbarcode

@@ -150,16 +150,17 @@ class MetSymbols {
       if (Covers(known_[k], x, y, kEdgeMargin)) return Meet(k);
     return false;
   }
-  // Meets the known symbol that `symbol` stands for, else adds it as met now.
-  void MeetOrAdd(FoundSymbol symbol) {
+  // Meets the known symbol that `symbol` stands for, else adds it as met now; true when added.
+  bool MeetOrAdd(FoundSymbol symbol) {
     for (size_t k = 0; k < known_.size(); ++k)
       if (SameSymbol(known_[k], symbol)) {
         Meet(k);
-        return;
+        return false;
       }
     known_.push_back(std::move(symbol));
     met_.push_back(false);
     Meet(known_.size() - 1);
+    return true;
   }
   bool AllMet() const { return order_.size() == known_.size(); }
   size_t MetCount() const { return order_.size(); }
@@ -216,7 +217,7 @@ void FitWithDmtx(const DibPixels& pixels, FoundSymbol& symbol, const SearchBudge
   DmtxSearch search(view, limits);
   if (!search.Ready()) return;
   MatrixScanOrder order = search.Order();
-  const MatrixSeeds seeds(view);
+  const MatrixSeeds seeds(view, budget);
   int starts = limits.starts, x = 0, y = 0;
   while (starts > 0 && order.Next(x, y)) {
     if (!seeds.MayStart(x, y)) continue;
@@ -238,14 +239,20 @@ std::vector<FoundSymbol> ScanWithDmtx(const DibPixels& pixels, const MatrixSeeds
   MetSymbols symbols(std::move(known));
   MatrixScanOrder order = search.Order();
   int starts = limits.starts, x = 0, y = 0;
+  SearchBudget share = budget.Within(limits.time);
   unsigned steps = 0;
   while (order.Next(x, y) && symbols.MetCount() < kMaxSymbols) {
-    if (++steps % kStepsAClockLook == 0 && budget.Spent()) break;
+    if (++steps % kStepsAClockLook == 0 && share.Spent()) break;
     if (starts == 0 && symbols.AllMet()) break;
     if (!seeds.MayStart(x, y) || symbols.MeetAt(x, pixels.height - 1 - y) || starts == 0) continue;
     --starts;
-    if (budget.Spent()) break;
-    if (std::optional<FoundSymbol> found = search.TryStart(x, y)) symbols.MeetOrAdd(std::move(*found));
+    if (share.Spent()) break;
+    std::optional<FoundSymbol> found = search.TryStart(x, y);
+    // A page of many symbols keeps the scan going for as long as it keeps finding new ones.
+    if (found && symbols.MeetOrAdd(std::move(*found))) {
+      starts = limits.starts;
+      share = budget.Within(limits.time);
+    }
   }
   return std::move(symbols).Ordered();
 }

@@ -13,12 +13,12 @@ bool SpreadStartsFlow(int low, int high) { return kKernelGain * (high - low) >= 
 
 }  // namespace
 
-MatrixSeeds::MatrixSeeds(const DibPixels& pixels)
+MatrixSeeds::MatrixSeeds(const DibPixels& pixels, const SearchBudget& budget)
     : pixels_(pixels),
       blocksWide_((pixels.width + kBlock - 1) / kBlock),
       blocksHigh_((pixels.height + kBlock - 1) / kBlock),
       spread_(static_cast<size_t>(blocksWide_) * blocksHigh_, 0) {
-  MeasureBlocks();
+  MeasureBlocks(budget);
 }
 
 uint8_t MatrixSeeds::Sample(int x, int y, int plane) const {
@@ -28,10 +28,13 @@ uint8_t MatrixSeeds::Sample(int x, int y, int plane) const {
 // The spread of levels over each block and the one-pixel ring around it, from the lowest and
 // highest level of each plane gathered row by row in stored order, so that the picture is read
 // once, front to back.
-void MatrixSeeds::MeasureBlocks() {
+void MatrixSeeds::MeasureBlocks(const SearchBudget& budget) {
   const size_t cells = spread_.size() * static_cast<size_t>(pixels_.bytesPerPixel);
   std::vector<uint8_t> low(cells, 255), high(cells, 0);
-  for (int row = 0; row < pixels_.height; ++row) FoldRow(row, low, high);
+  for (int row = 0; row < pixels_.height; ++row) {
+    if (budget.SpentByRow(row)) return;
+    FoldRow(row, low, high);
+  }
   for (size_t block = 0; block < spread_.size(); ++block)
     for (int plane = 0; plane < pixels_.bytesPerPixel; ++plane) {
       const size_t cell = block * pixels_.bytesPerPixel + plane;

@@ -10,12 +10,14 @@
 #include <vector>
 
 #include "dib_source.h"
+#include "matrix_budget.h"
 
 namespace vxbarcode {
 
 class MatrixSeeds {
  public:
-  explicit MatrixSeeds(const DibPixels& pixels);
+  // Blocks the budget leaves unmeasured start nothing.
+  MatrixSeeds(const DibPixels& pixels, const SearchBudget& budget);
 
   // (x, y) in the library's coordinates, rows counted from the picture's bottom.
   bool MayStart(int x, int y) const;
@@ -25,6 +27,7 @@ class MatrixSeeds {
   static constexpr int kBlock = 16;
   int BlocksWide() const { return blocksWide_; }
   int BlocksHigh() const { return blocksHigh_; }
+  int PictureHeight() const { return pixels_.height; }
   // The largest spread of levels in one plane over the block and the ring around it; block rows
   // are counted from the picture's top.
   uint8_t Spread(int column, int row) const {
@@ -32,7 +35,7 @@ class MatrixSeeds {
   }
 
  private:
-  void MeasureBlocks();
+  void MeasureBlocks(const SearchBudget& budget);
   void FoldRow(int row, std::vector<uint8_t>& low, std::vector<uint8_t>& high) const;
   bool NeighboursVary(int x, int y) const;
   uint8_t Sample(int x, int y, int plane) const;

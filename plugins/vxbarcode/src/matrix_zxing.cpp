@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "matrix_geometry.h"
+#include "matrix_grey.h"
 #include "matrix_sizes.h"
 
 namespace vxbarcode {
@@ -21,6 +22,15 @@ constexpr int kSymbolsAPart = 4;
 constexpr int kLeastHalfSide = 32;
 // Quarters of each side at the finest: finer parts of a busy photo cost more than they find.
 constexpr int kMostSplit = 4;
+// One read takes at most this many pixels a side: about a sixth of a second on the busiest
+// picture (a one-pixel checkerboard), a few milliseconds on a page.
+constexpr int kMostTileSide = 1024;
+// A tile whose blocks all spread by less than this holds nothing to read (blank paper).
+constexpr int kLeastTileContrast = 12;
+// A symbol found is painted over this far beyond its corners: a twentieth of its side, at least
+// two pixels, covers the corners' error without reaching a neighbour beyond its quiet zone.
+constexpr double kPaintMargin = 0.05;
+constexpr double kLeastPaintMargin = 2;
 
 const ZXing::DecodeHints& MatrixHints() {
   static const ZXing::DecodeHints hints = ZXing::DecodeHints()
@@ -90,67 +100,96 @@ void AddSplits(std::vector<PixelArea>& parts, const PixelArea& area, int leastSi
   }
 }
 
-// The whole picture, each marked area, then the halves and quarters of each marked area: marks
-// that lie apart are read apart, and a large busy area in overlapping parts of it.
+// Each marked area, the whole picture, then the halves and quarters of each marked area: marks
+// that lie apart are read apart, and a large busy area in overlapping parts of it. The marked
+// areas come first: on a large page they are read in moments, where the whole picture takes
+// hundreds of reads.
 std::vector<PixelArea> PartsOf(int width, int height, const std::vector<PixelArea>& marked, int smallestSymbol) {
-  std::vector<PixelArea> parts{{0, 0, width, height}};
+  std::vector<PixelArea> parts;
   for (const PixelArea& area : marked)
     if (area.width < width || area.height < height) parts.push_back(area);
+  parts.push_back({0, 0, width, height});
   const int leastSide = std::max(kLeastPartSide, kSymbolsAPart * smallestSymbol);
   for (const PixelArea& area : marked) AddSplits(parts, area, leastSide);
   return parts;
 }
 
-struct GreyPicture {
-  int width = 0, height = 0;
-  std::vector<uint8_t> levels;
-};
-
-// Adds the grey levels of one row's pixel pairs to `sums`, one sum a pair.
-void AddPairs(const DibPixels& pixels, int row, std::vector<uint16_t>& sums) {
-  const uint8_t* line = pixels.Row(row);
-  const int pairs = static_cast<int>(sums.size());
-  if (pixels.bytesPerPixel == 1) {
-    for (int x = 0; x < pairs; ++x) sums[x] += line[2 * x] + line[2 * x + 1];
-    return;
+// Starts of tiles of `tile` along `length`, half a tile apart, the last one flush with the end.
+std::vector<int> TileStarts(int length, int tile) {
+  std::vector<int> starts;
+  for (int at = 0;; at += tile / 2) {
+    starts.push_back(std::min(at, length - tile));
+    if (at + tile >= length) return starts;
   }
-  for (int x = 0; x < pairs; ++x) sums[x] += Luminance(line + 6 * x) + Luminance(line + 6 * x + 3);
 }
 
-// Each 2 x 2 block of pixels averaged to one grey pixel: grain that breaks ZXing's edges at full
-// size averages out, while a symbol of two pixels a module or more keeps its modules.
-GreyPicture HalfSizeGrey(const DibPixels& pixels) {
-  GreyPicture half{pixels.width / 2, pixels.height / 2, {}};
-  half.levels.resize(static_cast<size_t>(half.width) * half.height);
-  std::vector<uint16_t> sums(static_cast<size_t>(half.width));
-  for (int y = 0; y < half.height; ++y) {
-    std::fill(sums.begin(), sums.end(), 0);
-    AddPairs(pixels, 2 * y, sums);
-    AddPairs(pixels, 2 * y + 1, sums);
-    uint8_t* target = half.levels.data() + static_cast<size_t>(y) * half.width;
-    for (int x = 0; x < half.width; ++x) target[x] = static_cast<uint8_t>((sums[x] + 2) / 4);
-  }
-  return half;
+// The area itself where one read of it is cheap; else tiles of it overlapping by half. ZXing's
+// time grows faster than the pixels it is given (on a fine checkerboard a four-times larger
+// picture takes six times as long), and a read cannot be stopped once begun: bounding each read
+// keeps the deadline within one small read.
+std::vector<PixelArea> TilesOf(const PixelArea& area) {
+  if (static_cast<int64_t>(area.width) * area.height <= int64_t{kMostTileSide} * kMostTileSide) return {area};
+  const int tileWidth = std::min(area.width, kMostTileSide), tileHeight = std::min(area.height, kMostTileSide);
+  std::vector<PixelArea> tiles;
+  for (const int top : TileStarts(area.height, tileHeight))
+    for (const int left : TileStarts(area.width, tileWidth))
+      tiles.push_back({area.left + left, area.top + top, tileWidth, tileHeight});
+  return tiles;
 }
 
-void ReadInto(std::vector<FoundSymbol>& found, const ZXing::ImageView& view, const Placement& placement) {
-  for (const ZXing::Result& r : ZXing::ReadBarcodes(view, MatrixHints()))
-    if (r.isValid()) AddUnlessKnown(found, SymbolOf(r, placement));
+PixelArea Scaled(const PixelArea& area, int scale) {
+  return {area.left * scale, area.top * scale, area.width * scale, area.height * scale};
+}
+
+// Reads one part of `grey` (a copy at 1 / `scale` of the picture) until it shows no new symbol:
+// each one found is painted over, so that the next read meets the next one.
+void ReadAllOf(GreyPicture& grey, const PixelArea& part, int scale, std::vector<FoundSymbol>& found,
+               const SearchBudget& budget) {
+  const ZXing::ImageView view(grey.levels.data(), grey.width, grey.height, ZXing::ImageFormat::Lum);
+  for (bool more = true; more && !budget.Spent() && found.size() < kMaxSymbols;) {
+    more = false;
+    for (const ZXing::Result& r :
+         ZXing::ReadBarcodes(view.cropped(part.left, part.top, part.width, part.height), MatrixHints())) {
+      if (!r.isValid()) continue;
+      FoundSymbol symbol = SymbolOf(r, {part.left * scale, part.top * scale, scale});
+      const double margin = std::max(kLeastPaintMargin, kPaintMargin * LongestSide(symbol));
+      if (!AddUnlessKnown(found, symbol)) continue;
+      PaintOver(grey, symbol, scale, margin);
+      more = true;
+    }
+  }
+}
+
+// Every tile of `part` that shows marks, read to its last symbol.
+void ReadTiles(GreyPicture& grey, const PixelArea& part, int scale, const MatrixSeeds& marks,
+               std::vector<FoundSymbol>& found, const SearchBudget& budget) {
+  for (const PixelArea& tile : TilesOf(part)) {
+    if (budget.Spent() || found.size() >= kMaxSymbols) return;
+    if (HoldsMarks(marks, Scaled(tile, scale), kLeastTileContrast)) ReadAllOf(grey, tile, scale, found, budget);
+  }
 }
 
 }  // namespace
 
-std::vector<FoundSymbol> ReadWithZxing(const DibPixels& pixels, const std::vector<PixelArea>& marked,
-                                       int smallestSymbol, const SearchBudget& budget) {
+std::vector<FoundSymbol> ReadWithZxing(GreyPicture& grey, const MatrixSeeds& marks,
+                                       const std::vector<PixelArea>& marked, int smallestSymbol,
+                                       const SearchBudget& budget) {
   std::vector<FoundSymbol> found;
-  const ZXing::ImageView view = ZxingViewOf(pixels);
-  for (const PixelArea& part : PartsOf(pixels.width, pixels.height, marked, smallestSymbol)) {
-    if (budget.Spent() || found.size() >= kMaxSymbols) return found;
-    ReadInto(found, view.cropped(part.left, part.top, part.width, part.height), {part.left, part.top, 1});
+  for (const PixelArea& part : PartsOf(grey.width, grey.height, marked, smallestSymbol))
+    ReadTiles(grey, part, 1, marks, found, budget);
+  // Smaller copies, each half the last, until one read takes all of it: grain averages out, and
+  // a symbol larger than a tile fits one at last.
+  GreyPicture smaller;
+  const GreyPicture* level = &grey;
+  for (int scale = 2; std::min(level->width, level->height) >= 2 * kLeastHalfSide; scale *= 2) {
+    const bool lastLevel = static_cast<int64_t>(level->width) * level->height <=
+                           int64_t{kMostTileSide} * kMostTileSide;
+    if (lastLevel && scale > 2) break;
+    smaller = HalfSize(*level, budget);
+    if (smaller.levels.empty()) break;
+    level = &smaller;
+    ReadTiles(smaller, {0, 0, smaller.width, smaller.height}, scale, marks, found, budget);
   }
-  if (budget.Spent() || std::min(pixels.width, pixels.height) < 2 * kLeastHalfSide) return found;
-  const GreyPicture half = HalfSizeGrey(pixels);
-  ReadInto(found, ZXing::ImageView(half.levels.data(), half.width, half.height, ZXing::ImageFormat::Lum), {0, 0, 2});
   return found;
 }
 

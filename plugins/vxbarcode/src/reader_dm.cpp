@@ -9,6 +9,7 @@
 #include "../vxbarcode.h"
 #include "matrix_areas.h"
 #include "matrix_dmtx.h"
+#include "matrix_grey.h"
 #include "matrix_seeds.h"
 #include "matrix_zxing.h"
 #include "scanners.h"
@@ -21,17 +22,24 @@ constexpr int32_t kVersion = 100;
 // symbol side worth finding on paper is about 2.5 mm.
 constexpr double kSmallestEdgeMillimetres = 2.5;
 constexpr int kSmallestEdgePixels = 10;
-// libdmtx's own scan tries this many region starts at most, for at most this long: a start costs
-// from a few microseconds where it fails at once to near a millisecond along the bars of a linear
-// symbol. The scan runs coarse first and skips the symbols ZXing found, so its starts go to what
-// ZXing missed, in a busy photo mostly grain.
+// libdmtx's own scan tries this many region starts at most, for at most this long, from its
+// start and again from each new symbol it finds: a start costs from a few microseconds where it
+// fails at once to near a millisecond along the bars of a linear symbol. The scan runs coarse
+// first and skips the symbols ZXing found, so its starts go to what ZXing missed, in a busy
+// photo mostly grain.
 constexpr int kWholeScanStarts = 4000;
 constexpr std::chrono::milliseconds kWholeScanTime{100};
 // Marks of less contrast than this are not told apart from paper and noise when looking for the
 // areas that may hold a symbol; a symbol printed that faint is still read from the whole picture.
 constexpr int kLeastContrast = 48;
-// The safety net: however the picture looks, a scan answers what it found by then.
+// The safety net: however the picture looks, a scan answers what it found within this much of
+// its thread's processor time (on the clock, on an idle machine). Each step looks at the time
+// before it begins and between small pieces of its work, so new work begins up to this much
+// before the limit, which the piece under way may still take. A machine too busy to give the
+// scan its time ends it on the clock all the same.
 constexpr std::chrono::milliseconds kScanTimeLimit{3000};
+constexpr std::chrono::milliseconds kLastStepTime{500};
+constexpr std::chrono::milliseconds kScanClockLimit{12000};
 
 int SmallestEdge(double dpi) {
   return std::max(kSmallestEdgePixels, static_cast<int>(std::lround(kSmallestEdgeMillimetres / 25.4 * dpi)));
@@ -39,16 +47,23 @@ int SmallestEdge(double dpi) {
 
 std::vector<FoundSymbol> RecogniseMatrix(const DibPixels& pixels, int32_t) {
   if (std::max(pixels.width, pixels.height) < kLeastLongerSide) return {};
-  const SearchBudget budget(kScanTimeLimit);
+  const SearchBudget budget(kScanTimeLimit - kLastStepTime, kScanClockLimit - kLastStepTime);
   const int smallest = SmallestEdge(pixels.dpi);
-  const MatrixSeeds seeds(pixels);
-  const std::vector<PixelArea> marked = MarkedAreas(seeds, pixels.width, pixels.height, kLeastContrast, smallest);
-  std::vector<FoundSymbol> found = ReadWithZxing(pixels, marked, smallest, budget);
+  std::vector<FoundSymbol> found;
+  {
+    GreyPicture grey = GreyCopyOf(pixels, budget);
+    if (grey.levels.empty()) return {};
+    WipeSpecks(grey, budget);
+    const DibPixels wiped = grey.View();
+    const MatrixSeeds marks(wiped, budget);
+    const std::vector<PixelArea> marked = MarkedAreas(marks, grey.width, grey.height, kLeastContrast, smallest);
+    found = ReadWithZxing(grey, marks, marked, smallest, budget);
+  }
   for (FoundSymbol& symbol : found) FitWithDmtx(pixels, symbol, budget);
-  found = ScanWithDmtx(pixels, seeds, std::move(found), DmtxLimits{smallest, 0, kWholeScanStarts},
-                       budget.Within(kWholeScanTime));
-  if (found.size() > kMaxSymbols) found.resize(kMaxSymbols);
-  return found;
+  if (budget.Spent()) return found;
+  const MatrixSeeds seeds(pixels, budget);
+  return ScanWithDmtx(pixels, seeds, std::move(found), DmtxLimits{smallest, 0, kWholeScanStarts, kWholeScanTime},
+                      budget);
 }
 
 }  // namespace

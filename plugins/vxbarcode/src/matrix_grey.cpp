@@ -1,0 +1,108 @@
+#include "matrix_grey.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "matrix_geometry.h"
+
+namespace vxbarcode {
+namespace {
+
+// A pixel is taken for a speck only where it lies this far beyond all its neighbours: grain and
+// the steps of a compressed photo stay as they are.
+constexpr int kLeastSpeckDepth = 32;
+constexpr uint8_t kPaper = 255;
+
+// Row y of the copy from the rows as they were before wiping: `above`, `here` and `below`.
+void WipeRow(const uint8_t* above, const uint8_t* here, const uint8_t* below, int width, uint8_t* target) {
+  for (int x = 1; x + 1 < width; ++x) {
+    // A speck stands out from both the pixel before it and the one after it: most pixels need no
+    // more look.
+    if (std::abs(here[x] - here[x - 1]) < kLeastSpeckDepth || std::abs(here[x] - here[x + 1]) < kLeastSpeckDepth)
+      continue;
+    const uint8_t ring[8] = {above[x - 1], above[x], above[x + 1], here[x - 1],
+                             here[x + 1],  below[x - 1], below[x], below[x + 1]};
+    const auto [low, high] = std::minmax_element(ring, ring + 8);
+    if (here[x] + kLeastSpeckDepth <= *low) target[x] = *low;
+    else if (here[x] >= *high + kLeastSpeckDepth) target[x] = *high;
+  }
+}
+
+}  // namespace
+
+DibPixels GreyPicture::View() const {
+  DibPixels view;
+  view.width = width;
+  view.height = height;
+  view.bytesPerPixel = 1;
+  view.topRow = levels.data();
+  view.rowStep = width;
+  return view;
+}
+
+GreyPicture GreyCopyOf(const DibPixels& pixels, const SearchBudget& budget) {
+  GreyPicture grey{pixels.width, pixels.height, {}};
+  grey.levels.resize(static_cast<size_t>(grey.width) * grey.height);
+  for (int y = 0; y < grey.height; ++y) {
+    if (budget.SpentByRow(y)) return {};
+    const uint8_t* line = pixels.Row(y);
+    uint8_t* target = grey.Row(y);
+    if (pixels.bytesPerPixel == 1) {
+      std::memcpy(target, line, static_cast<size_t>(grey.width));
+      continue;
+    }
+    for (int x = 0; x < grey.width; ++x) target[x] = Luminance(line + 3 * x);
+  }
+  return grey;
+}
+
+void WipeSpecks(GreyPicture& grey, const SearchBudget& budget) {
+  if (grey.width < 3 || grey.height < 3) return;
+  const size_t width = static_cast<size_t>(grey.width);
+  std::vector<uint8_t> above(grey.Row(0), grey.Row(0) + width), here(grey.Row(1), grey.Row(1) + width);
+  for (int y = 1; y + 1 < grey.height; ++y) {
+    if (budget.SpentByRow(y)) return;
+    WipeRow(above.data(), here.data(), grey.Row(y + 1), grey.width, grey.Row(y));
+    above.swap(here);
+    std::memcpy(here.data(), grey.Row(y + 1), width);
+  }
+}
+
+GreyPicture HalfSize(const GreyPicture& grey, const SearchBudget& budget) {
+  GreyPicture half{grey.width / 2, grey.height / 2, {}};
+  half.levels.resize(static_cast<size_t>(half.width) * half.height);
+  for (int y = 0; y < half.height; ++y) {
+    if (budget.SpentByRow(y)) return {};
+    const uint8_t* upper = grey.Row(2 * y);
+    const uint8_t* lower = grey.Row(2 * y + 1);
+    uint8_t* target = half.Row(y);
+    for (int x = 0; x < half.width; ++x)
+      target[x] = static_cast<uint8_t>((upper[2 * x] + upper[2 * x + 1] + lower[2 * x] + lower[2 * x + 1] + 2) / 4);
+  }
+  return half;
+}
+
+void PaintOver(GreyPicture& grey, const FoundSymbol& symbol, int scale, double margin) {
+  int left = grey.width, top = grey.height, right = -1, bottom = -1;
+  const int reach = static_cast<int>(std::ceil(margin));
+  for (int k = 0; k < 4; ++k) {
+    left = std::min(left, (symbol.corners[2 * k] - reach) / scale);
+    right = std::max(right, (symbol.corners[2 * k] + reach) / scale);
+    top = std::min(top, (symbol.corners[2 * k + 1] - reach) / scale);
+    bottom = std::max(bottom, (symbol.corners[2 * k + 1] + reach) / scale);
+  }
+  left = std::max(left, 0);
+  top = std::max(top, 0);
+  right = std::min(right, grey.width - 1);
+  bottom = std::min(bottom, grey.height - 1);
+  const double centre = (scale - 1) / 2.0;
+  for (int y = top; y <= bottom; ++y) {
+    uint8_t* row = grey.Row(y);
+    for (int x = left; x <= right; ++x)
+      if (Covers(symbol, x * scale + centre, y * scale + centre, margin)) row[x] = kPaper;
+  }
+}
+
+}  // namespace vxbarcode

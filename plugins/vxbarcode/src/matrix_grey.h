@@ -1,0 +1,42 @@
+// The reader's own grey copy of the picture. ZXing reads it in parts; a symbol found is painted
+// over with paper so that the next read of the same part meets the next symbol (ZXing gives one
+// DataMatrix symbol a read), and dust specks are wiped from it first, which on a page of text
+// otherwise join every line and symbol into one busy area and break ZXing's edges.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "dib_source.h"
+#include "matrix_budget.h"
+#include "scanners.h"
+
+namespace vxbarcode {
+
+struct GreyPicture {
+  int width = 0, height = 0;
+  std::vector<uint8_t> levels;  // top row first
+
+  uint8_t* Row(int y) { return levels.data() + static_cast<size_t>(y) * width; }
+  const uint8_t* Row(int y) const { return levels.data() + static_cast<size_t>(y) * width; }
+  // The copy as the checked pixels of a grey bitmap, for the searches that take those.
+  DibPixels View() const;
+};
+
+// The grey levels of the picture; empty once the budget is spent before it is done.
+GreyPicture GreyCopyOf(const DibPixels& pixels, const SearchBudget& budget);
+
+// Each pixel brought within the levels of its eight neighbours: a lone speck (dark on paper or
+// light in a dark module) takes its neighbours' level, while edges, strokes and modules of two
+// pixels or more keep theirs. Stops where the budget is spent.
+void WipeSpecks(GreyPicture& grey, const SearchBudget& budget);
+
+// Each 2 x 2 block averaged to one pixel: grain that breaks ZXing's edges at full size averages
+// out, while a symbol of two pixels a module or more keeps its modules. Empty once the budget is
+// spent.
+GreyPicture HalfSize(const GreyPicture& grey, const SearchBudget& budget);
+
+// The symbol's quadrilateral, `margin` pixels wider on every side, painted white; `scale` picture
+// pixels stand for one of the copy's.
+void PaintOver(GreyPicture& grey, const FoundSymbol& symbol, int scale, double margin);
+
+}  // namespace vxbarcode
