@@ -122,7 +122,6 @@ VexiroStatus LoadImageThroughPlugin(int32_t& id, const std::string& path, const 
 }
 
 bool FileIsCMYK(const std::string& path) {
-  constexpr int32_t kColorTypeCMYK = 5;
   // Without the plug-in nothing can tell; a missing plug-in must not raise from a question.
   if (!IsVximgplugAvailable()) return false;
   int32_t format = VximgplugGetFileFormat(path);

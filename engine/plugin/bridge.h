@@ -13,6 +13,20 @@
 
 namespace vx::engine {
 
+// The plug-in's image and colour types that the bridge tells apart.
+enum PluginImageType : int32_t {
+  ImageTypePlain = 1,
+  ImageTypeUint16 = 2,
+  ImageTypeRGB16 = 9,
+  ImageTypeRGBA16 = 10,
+  ImageTypeRGBF = 11,
+  ImageTypeRGBAF = 12,
+};
+constexpr int32_t kColorTypeMinIsWhite = 0;
+constexpr int32_t kColorTypeMinIsBlack = 1;
+constexpr int32_t kColorTypeRGBAlpha = 4;
+constexpr int32_t kColorTypeCMYK = 5;
+
 // Format numbers the engine tests by name.
 enum PluginFormat : int32_t {
   PluginFormatUnknown = -1,

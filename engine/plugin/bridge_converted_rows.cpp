@@ -23,15 +23,6 @@ namespace {
 using gdiplus::PixelFormat;
 namespace codecs = gdiplus::codecs;
 
-enum PluginImageType : int32_t {
-  ImageTypePlain = 1,
-  ImageTypeUint16 = 2,
-  ImageTypeRGB16 = 9,
-  ImageTypeRGBA16 = 10,
-};
-constexpr int32_t kColorTypeMinIsWhite = 0;
-constexpr int32_t kColorTypeCMYK = 5;
-
 enum class Samples { Ink, Ink16, Rgb16, Rgba16, Grey16 };
 
 // Wide samples keep their depth where the platform's decoders read the format too (TIFF); the

@@ -22,18 +22,7 @@ namespace {
 
 using gdiplus::PixelFormat;
 
-enum PluginImageType : int32_t {
-  ImageTypePlain = 1,
-  ImageTypeUint16 = 2,
-  ImageTypeRGB16 = 9,
-  ImageTypeRGBF = 11,
-  ImageTypeRGBAF = 12,
-};
-constexpr int32_t kColorTypeRGBAlpha = 4;
 constexpr int32_t kPhotometricWhiteIsZero = 0;
-constexpr int32_t kColorTypeMinIsWhite = 0;
-constexpr int32_t kColorTypeMinIsBlack = 1;
-constexpr int32_t kColorTypeCMYK = 5;
 constexpr gdiplus::ARGB kOpaqueBlack = 0xFF000000;
 constexpr gdiplus::ARGB kOpaqueWhite = 0xFFFFFFFF;
 
