@@ -1,6 +1,7 @@
 // Packed DIB export and import.
 #include "engine/handles/packed_dib.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -79,21 +80,29 @@ void WriteHeader(uint8_t* p, int32_t width, int32_t height, const ExportPlan& pl
   Set32LE(p + 36, 0);
 }
 
-// One read lock fills the whole DIB: the caller buffer starts at the DIB's last row and runs
-// upwards, so image row 0 lands at the bottom. A failure leaves nothing to keep.
+// Read locks of a band of rows each fill the DIB: the caller buffer of a band starts at its first
+// row's place near the DIB's end and runs upwards, so image row 0 lands at the bottom. A failure
+// or a stop leaves nothing to keep.
+constexpr int32_t kBandRows = 256;
+
 VexiroStatus WriteBottomUpRows(int32_t id, int32_t width, int32_t height, const ExportPlan& plan, uint32_t stride,
-                               uint8_t* rows) {
-  BitmapData data;
-  data.Width = static_cast<UINT>(width);
-  data.Height = static_cast<UINT>(height);
-  data.Stride = -static_cast<INT>(stride);
-  data.PixelFormat = plan.lockFormat;
-  data.Scan0 = rows + static_cast<size_t>(stride) * static_cast<size_t>(height - 1);
-  PixelFormat format = plan.lockFormat;
-  const GpRect whole{0, 0, width, height};
-  VexiroStatus s = LockImageBits(id, whole, ImageLockModeRead | ImageLockModeUserInputBuf, format, data);
-  if (s == vexiro::OK) s = UnlockImageBits(id, data);
-  return s;
+                               const std::function<bool()>& stop, uint8_t* rows) {
+  for (int32_t top = 0; top < height; top += kBandRows) {
+    if (stop && stop()) return vexiro::Aborted;
+    const int32_t band = std::min(kBandRows, height - top);
+    BitmapData data;
+    data.Width = static_cast<UINT>(width);
+    data.Height = static_cast<UINT>(band);
+    data.Stride = -static_cast<INT>(stride);
+    data.PixelFormat = plan.lockFormat;
+    data.Scan0 = rows + static_cast<size_t>(stride) * static_cast<size_t>(height - 1 - top);
+    PixelFormat format = plan.lockFormat;
+    const GpRect area{0, top, width, band};
+    VexiroStatus s = LockImageBits(id, area, ImageLockModeRead | ImageLockModeUserInputBuf, format, data);
+    if (s == vexiro::OK) s = UnlockImageBits(id, data);
+    if (s != vexiro::OK) return s;
+  }
+  return vexiro::OK;
 }
 
 // ---------------------------------------------------------------- import
@@ -166,58 +175,98 @@ Status CopyRows(GpBitmap* bitmap, PixelFormat format, const uint8_t* bits, const
 
 }  // namespace
 
-VexiroStatus GetImageAsPackedDIB(int32_t id, HGLOBAL& dib) {
-  dib = 0;
-  if (GetImageIndex(id) < 0) return vexiro::InvalidParameter;
+VexiroStatus GetImageAsPackedDIB(int32_t id, HGLOBAL& dib) { return GetImageAsPackedDIB(id, PackedDibExport{}, dib); }
+
+namespace {
+
+// Everything of an export but its rows.
+struct DibLayout {
+  int32_t width = 0, height = 0;
   float hdpi = 0, vdpi = 0;
-  int32_t width = 0, height = 0, stride = 0;
-  GetImageHorizontalResolution(id, hdpi);
-  GetImageVerticalResolution(id, vdpi);
-  GetImageHeight(id, height);
-  GetImageWidth(id, width);
+  ExportPlan plan;
+  uint64_t stride = 0, imageBytes = 0;
+  uint32_t colours = 0, maskBytes = 0;
+  ColorPalette palette;
+
+  uint64_t InfoBytes() const { return kHeaderBytes + maskBytes + uint64_t{4} * colours; }
+};
+
+VexiroStatus PlanLayout(int32_t id, bool widenTo24, DibLayout& d) {
+  if (GetImageIndex(id) < 0) return vexiro::InvalidParameter;
+  int32_t stride = 0;
+  GetImageHorizontalResolution(id, d.hdpi);
+  GetImageVerticalResolution(id, d.vdpi);
+  GetImageHeight(id, d.height);
+  GetImageWidth(id, d.width);
   const VexiroStatus strideStatus = ReadImageStride(id, stride);
   if (strideStatus != vexiro::OK) return strideStatus;
-  if (width < 1 || height < 1) return vexiro::GenericError;
-  ExportPlan plan;
-  if (!PlanExport(GetImagePixelFormatValue(id), plan)) return vexiro::UnsupportedPixelFormat;
+  if (d.width < 1 || d.height < 1) return vexiro::GenericError;
+  if (!PlanExport(GetImagePixelFormatValue(id), d.plan)) return vexiro::UnsupportedPixelFormat;
+  if (widenTo24) d.plan = {24, PixelFormat24bppRGB};
 
-  const uint64_t dibStride = DibStride(static_cast<uint64_t>(width), plan.bits);
-  const uint64_t imageBytes = dibStride * static_cast<uint64_t>(height);
-  const uint32_t colours = plan.bits <= 8 ? 1u << plan.bits : 0;
-  const uint32_t maskBytes = plan.bitfields565 ? 12 : 0;
-  const uint64_t total = kHeaderBytes + maskBytes + uint64_t{4} * colours + imageBytes;
-  if (total > kMaxDibBytes) return vexiro::OutOfMemory;
-
-  ColorPalette palette;
-  if (colours > 0) {
+  d.stride = DibStride(static_cast<uint64_t>(d.width), d.plan.bits);
+  d.imageBytes = d.stride * static_cast<uint64_t>(d.height);
+  d.colours = d.plan.bits <= 8 ? 1u << d.plan.bits : 0;
+  d.maskBytes = d.plan.bitfields565 ? 12 : 0;
+  if (d.InfoBytes() + d.imageBytes > kMaxDibBytes) return vexiro::OutOfMemory;
+  if (d.colours > 0) {
     int32_t paletteBytes = 0;
-    if (GetImagePaletteSize(id, paletteBytes) != vexiro::OK || GetImagePalette(id, palette, paletteBytes) != vexiro::OK)
+    if (GetImagePaletteSize(id, paletteBytes) != vexiro::OK || GetImagePalette(id, d.palette, paletteBytes) != vexiro::OK)
       return vexiro::OutOfMemory;
   }
-  const HGLOBAL block = GlobalAlloc(GPTR, static_cast<size_t>(total));
+  return vexiro::OK;
+}
+
+// The header, masks and colour table; a negative height says the rows run from the top down.
+void WriteInfo(const DibLayout& d, int32_t height, uint8_t* p) {
+  WriteHeader(p, d.width, height, d.plan, static_cast<uint32_t>(d.imageBytes), d.hdpi, d.vdpi, d.colours);
+  uint8_t* cursor = p + kHeaderBytes;
+  if (d.plan.bitfields565) {
+    Set32LE(cursor, 0xF800);
+    Set32LE(cursor + 4, 0x07E0);
+    Set32LE(cursor + 8, 0x001F);
+    cursor += d.maskBytes;
+  }
+  for (uint32_t i = 0; i < d.colours; ++i, cursor += 4)
+    Set32LE(cursor, i < d.palette.Count ? d.palette.Entries[i] : 0);
+}
+
+}  // namespace
+
+VexiroStatus GetImageAsPackedDIB(int32_t id, const PackedDibExport& how, HGLOBAL& dib) {
+  dib = 0;
+  DibLayout d;
+  const VexiroStatus planned = PlanLayout(id, how.widenTo24, d);
+  if (planned != vexiro::OK) return planned;
+  const HGLOBAL block = GlobalAlloc(GPTR, static_cast<size_t>(d.InfoBytes() + d.imageBytes));
   if (block == 0) return vexiro::OutOfMemory;
   auto* p = static_cast<uint8_t*>(GlobalLock(block));
   if (!p) {
     GlobalFree(block);
     return vexiro::OutOfMemory;
   }
-  WriteHeader(p, width, height, plan, static_cast<uint32_t>(imageBytes), hdpi, vdpi, colours);
-  uint8_t* cursor = p + kHeaderBytes;
-  if (plan.bitfields565) {
-    Set32LE(cursor, 0xF800);
-    Set32LE(cursor + 4, 0x07E0);
-    Set32LE(cursor + 8, 0x001F);
-    cursor += maskBytes;
-  }
-  for (uint32_t i = 0; i < colours; ++i, cursor += 4) Set32LE(cursor, i < palette.Count ? palette.Entries[i] : 0);
-
-  const VexiroStatus s = WriteBottomUpRows(id, width, height, plan, static_cast<uint32_t>(dibStride), cursor);
+  WriteInfo(d, d.height, p);
+  const VexiroStatus s = WriteBottomUpRows(id, d.width, d.height, d.plan, static_cast<uint32_t>(d.stride), how.stop,
+                                           p + d.InfoBytes());
   GlobalUnlock(block);
   if (s != vexiro::OK) {
     GlobalFree(block);
     return s;
   }
   dib = block;
+  return vexiro::OK;
+}
+
+VexiroStatus GetImageDibInfo(int32_t id, std::vector<uint8_t>& info, int32_t& stride) {
+  info.clear();
+  stride = 0;
+  DibLayout d;
+  const VexiroStatus planned = PlanLayout(id, false, d);
+  if (planned != vexiro::OK) return planned;
+  if (d.plan.lockFormat != GetImagePixelFormatValue(id)) return vexiro::UnsupportedPixelFormat;
+  info.assign(static_cast<size_t>(d.InfoBytes()), 0);
+  WriteInfo(d, -d.height, info.data());
+  stride = static_cast<int32_t>(d.stride);
   return vexiro::OK;
 }
 

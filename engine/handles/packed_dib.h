@@ -3,6 +3,8 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 #include "engine/vexiro_status.h"
 #include "platform/kernel/win_types.h"
@@ -12,6 +14,22 @@ namespace vx::engine {
 // The caller owns the returned block. Depths a DIB cannot hold are widened: 16-bit grey and
 // 48-bit become 24-bit, 64-bit becomes 32-bit; 565 is written with BI_BITFIELDS masks.
 VexiroStatus GetImageAsPackedDIB(int32_t id, HGLOBAL& dib);
+
+// How an export for a reader that takes fewer depths is made: the rows widened to 24 bits
+// straight from the image's own format (no converted copy of the image in between), and read
+// in bands of rows, `stop` asked before each band. A stop ends the export with Aborted and no
+// block, so a caller whose time is spent does not first pay for the whole copy.
+struct PackedDibExport {
+  bool widenTo24 = false;
+  std::function<bool()> stop;
+};
+VexiroStatus GetImageAsPackedDIB(int32_t id, const PackedDibExport& how, HGLOBAL& dib);
+
+// The header and colour table of the image's own rows as they lie, top row first (a negative
+// height), and the DIB stride of those rows: for a reader handed the rows of a read lock in place
+// of a copy, where the lock's stride is that one. UnsupportedPixelFormat where a DIB holds the
+// image's format in another layout.
+VexiroStatus GetImageDibInfo(int32_t id, std::vector<uint8_t>& info, int32_t& stride);
 
 // A DIB whose header and colour table lie in `info` and whose rows lie in `bits`; both sizes
 // bound every read. Honours biSize, biClrUsed, top-down heights and bit-field masks; other
