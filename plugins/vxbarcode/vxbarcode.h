@@ -5,7 +5,8 @@
  * - Scanners and barcodes are 32-bit handles from tables inside the plug-in; 0 means failure or
  *   "none". A barcode handle stays valid until its scanner is freed.
  * - The source is a packed device-independent bitmap (40-byte header, a 2-entry colour table for
- *   1 bit per pixel, bottom-up rows padded to 4 bytes), 1 or 24 bits per pixel, handed over as the
+ *   1 bit per pixel, bottom-up rows padded to 4 bytes), 1 or 24 bits per pixel (the DataMatrix
+ *   reader also 8, with a colour table of up to 256 entries), handed over as the
  *   address of the caller's locked block and its size in bytes; the size bounds every read. The
  *   plug-in reads the block only inside ScanBar, so the caller may free it once ScanBar returned.
  * - Coordinates are pixels of that bitmap, origin at its top-left corner, y downwards. Corner 1 is
@@ -79,6 +80,19 @@ VXBARCODE_EXPORT int32_t VXBARCODEDMREADER_GetBarcodeY4(uint32_t barcode);
 VXBARCODE_EXPORT int32_t VXBARCODEDMREADER_GetBarcodeRows(uint32_t barcode);
 VXBARCODE_EXPORT int32_t VXBARCODEDMREADER_GetBarcodeColumns(uint32_t barcode);
 VXBARCODE_EXPORT int32_t VXBARCODEDMREADER_FreeBarScanner(uint32_t scanner);
+/* The source as a 40-byte header with its colour table in `info` and the rows apart, read where
+ * they lie (a caller's read lock of its picture, spared a copy), bottom-up or, with a negative
+ * height, top-down; both sizes bound every read, and both blocks are read only inside ScanBar. */
+VXBARCODE_EXPORT int32_t VXBARCODEDMREADER_SetDibSourceRows(uint32_t scanner, const void* info, uint32_t infoBytes,
+                                                            const void* rows, uint32_t rowsBytes);
+/* The depths of source the reader takes, bit n set for n bits per pixel. */
+VXBARCODE_EXPORT int32_t VXBARCODEDMREADER_GetSourceDepths(void);
+/* A scan answers within its bound (3 s of the scanning thread's processor time, 12 s on the
+ * clock) counted from its own start, or from the last StartScanClock of its scanner: a caller
+ * starts the clock before it prepares the source, so that the bound covers the preparation,
+ * and asks ScanTimeSpent (1 once the bound leaves no time for new work) while it prepares. */
+VXBARCODE_EXPORT int32_t VXBARCODEDMREADER_StartScanClock(uint32_t scanner);
+VXBARCODE_EXPORT int32_t VXBARCODEDMREADER_ScanTimeSpent(uint32_t scanner);
 
 #ifdef __cplusplus
 }

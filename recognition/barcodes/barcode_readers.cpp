@@ -1,7 +1,9 @@
 #include "recognition/barcodes/barcode_readers.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "engine/handles/packed_dib.h"
 #include "engine/image_access.h"
@@ -53,6 +55,8 @@ bool BarcodeReaderCore::InitScanner(int32_t ScanMode) {
   api_ = api;
   ScannerHandle = api_->NewBarScanner();
   if (api_->SetPerformance != nullptr) api_->SetPerformance(ScannerHandle, ScanMode);
+  // The bound of the plug-in's scan covers the engine's preparation of the pixels too.
+  if (api_->StartScanClock != nullptr) api_->StartScanClock(ScannerHandle);
   return true;
 }
 
@@ -79,22 +83,69 @@ VexiroStatus BarcodeReaderCore::ScaleArea(int32_t sourceId, int32_t& NewID, int3
   return s;
 }
 
-VexiroStatus BarcodeReaderCore::ScanPackedBitmap(int32_t workingId) {
+bool BarcodeReaderCore::TimeSpent() const {
+  return api_->ScanTimeSpent != nullptr && api_->ScanTimeSpent(ScannerHandle) == 1;
+}
+
+bool BarcodeReaderCore::TakesDepth(int32_t bits) const {
+  if (bits == 1 || bits == 24) return true;
+  const int32_t depths = api_->GetSourceDepths != nullptr ? api_->GetSourceDepths() : 0;
+  return bits > 0 && bits < 31 && (depths >> bits & 1) != 0;
+}
+
+void BarcodeReaderCore::Scan() {
+  api_->ScanBar(ScannerHandle);
+  BarcodeCount = api_->GetBarcodeCount(ScannerHandle);
+}
+
+// The image's own rows, lent by a read lock, where the plug-in takes them apart from their header
+// and the lock's rows lie as a bitmap's: a picture of a hundred megapixels is not copied first.
+bool BarcodeReaderCore::ScanRowsInPlace(int32_t workingId) {
+  std::vector<uint8_t> info;
+  int32_t stride = 0;
+  if (api_->SetDibSourceRows == nullptr || vx::engine::GetImageDibInfo(workingId, info, stride) != OK) return false;
+  int32_t width = 0, height = 0;
+  vx::engine::GetImageWidth(workingId, width);
+  vx::engine::GetImageHeight(workingId, height);
+  gp::BitmapData data;
+  gp::PixelFormat format = vx::engine::GetImagePixelFormatValue(workingId);
+  if (vx::engine::LockImageBits(workingId, {0, 0, width, height}, gp::ImageLockModeRead, format, data) != OK)
+    return false;
+  const bool lent = data.Stride == stride && data.Scan0 != nullptr;
+  if (lent) {
+    const uint64_t rowsBytes = static_cast<uint64_t>(stride) * static_cast<uint64_t>(height);
+    api_->SetDibSourceRows(ScannerHandle, info.data(), static_cast<uint32_t>(info.size()), data.Scan0,
+                           static_cast<uint32_t>(std::min<uint64_t>(rowsBytes, std::numeric_limits<uint32_t>::max())));
+    Scan();
+  }
+  vx::engine::UnlockImageBits(workingId, data);
+  return lent;
+}
+
+// The picture goes over in a depth the plug-in takes, widened to 24 bits straight into the packed
+// bitmap where it takes the picture's own depth not. A preparation the time runs out in reads
+// nothing, as the plug-in would have answered.
+VexiroStatus BarcodeReaderCore::ScanPackedBitmap(int32_t workingId, int32_t bits) {
+  const bool widen = !TakesDepth(bits);
+  if (!widen && ScanRowsInPlace(workingId)) return OK;
   GlobalBlock dib;
-  const VexiroStatus s = vx::engine::GetImageAsPackedDIB(workingId, dib.handle);
+  vx::engine::PackedDibExport how{widen, [this] { return TimeSpent(); }};
+  const VexiroStatus s = vx::engine::GetImageAsPackedDIB(workingId, how, dib.handle);
+  if (s == Aborted && TimeSpent()) return OK;
   if (s != OK) return s;
   const void* bytes = vx::GlobalLock(dib.handle);
   if (bytes == nullptr) return OutOfMemory;
   api_->SetDibSource(ScannerHandle, bytes, static_cast<uint32_t>(vx::GlobalSize(dib.handle)));
-  api_->ScanBar(ScannerHandle);
-  BarcodeCount = api_->GetBarcodeCount(ScannerHandle);
+  Scan();
   vx::GlobalUnlock(dib.handle);
   return OK;
 }
 
 VexiroStatus BarcodeReaderCore::ReadBarcodes(int32_t ImageID, int32_t Left, int32_t& Top, int32_t& Width,
                                              int32_t& Height, int32_t ScanMode, bool Upscaled) {
-  if (!InitScanner(ScanMode)) return notLoaded_;
+  // The upscaled attempt goes on with the scanner of the first, whose time counts from the
+  // member's start.
+  if (Upscaled ? ScannerHandle == 0 : !InitScanner(ScanMode)) return notLoaded_;
   if (ImageID == 0) return InvalidParameter;
   int32_t bits = 0, imageWidth = 0, imageHeight = 0;
   float dpi = 0;
@@ -112,6 +163,7 @@ VexiroStatus BarcodeReaderCore::ReadBarcodes(int32_t ImageID, int32_t Left, int3
     ScaleFactor = dpi < kTripleBelowDpi ? 3.0 : 2.0;
     if (Width == 0) Width = imageWidth;
     if (Height == 0) Height = imageHeight;
+    if (TimeSpent()) return OK;
     s = ScaleArea(ImageID, *owned.put(), Left, Top, Width, Height);
     if (s != OK) return s;
     working = owned.get();
@@ -123,16 +175,7 @@ VexiroStatus BarcodeReaderCore::ReadBarcodes(int32_t ImageID, int32_t Left, int3
     working = owned.get();
   }
   if (s != OK) return s;
-
-  if (bits != 1 && bits != 24) {
-    ScopedImage converted;
-    s = vx::engine::ConvertImagePixelFormat(working, gp::PixelFormat24bppRGB, true, *converted.put());
-    if (s != OK) return s;
-    owned.Release();
-    working = converted.get();
-    *owned.put() = converted.Keep();
-  }
-  s = ScanPackedBitmap(working);
+  s = ScanPackedBitmap(working, bits);
   owned.Release();
   if (s != OK) return s;
 

@@ -1,5 +1,5 @@
 // The engine's two barcode readers. Each owns one scanner of its plug-in; a read prepares the
-// pixels (crop, 24 bits per pixel, packed bitmap), hands them over, and the results are then
+// pixels (crop, a depth the plug-in takes, packed bitmap), hands them over, and the results are then
 // read one field at a time by a 1-based number. The DataMatrix reader is the 1D reader's twin:
 // both are one core with the plug-in's own fields added.
 #pragma once
@@ -45,7 +45,12 @@ class BarcodeReaderCore {
   friend struct ImagingTestAccess;
   bool InitScanner(int32_t ScanMode);
   VexiroStatus ScaleArea(int32_t sourceId, int32_t& NewID, int32_t Left, int32_t Top, int32_t Width, int32_t Height);
-  VexiroStatus ScanPackedBitmap(int32_t workingId);
+  VexiroStatus ScanPackedBitmap(int32_t workingId, int32_t bits);
+  bool ScanRowsInPlace(int32_t workingId);
+  void Scan();
+  // Whether the plug-in's bound for this scan, counted from the member's start, is spent.
+  bool TimeSpent() const;
+  bool TakesDepth(int32_t bits) const;
   int32_t Corner(int32_t BarCodeNo, size_t index);
 
   const BarcodeReaderPlugin& plugin_;

@@ -52,7 +52,13 @@ std::unique_ptr<BarcodeReaderExports> BindModule(vx::HMODULE module, const Barco
     bound = bound && Bind(module, plugin, "GetBarcodeRows", api->GetBarcodeRows) &&
             Bind(module, plugin, "GetBarcodeColumns", api->GetBarcodeColumns);
   }
-  return bound ? std::move(api) : nullptr;
+  if (!bound) return nullptr;
+  // A module without them is served as before: 24-bit pixels, each scan bounded from its own start.
+  Bind(module, plugin, "SetDibSourceRows", api->SetDibSourceRows);
+  Bind(module, plugin, "GetSourceDepths", api->GetSourceDepths);
+  Bind(module, plugin, "StartScanClock", api->StartScanClock);
+  Bind(module, plugin, "ScanTimeSpent", api->ScanTimeSpent);
+  return api;
 }
 
 // Bound tables by module file: the module found may change when the search path does, and a

@@ -25,6 +25,13 @@ struct BarcodeReaderExports {
   int32_t (*GetBarcodeRows)(uint32_t) = nullptr;
   int32_t (*GetBarcodeColumns)(uint32_t) = nullptr;
   int32_t (*FreeBarScanner)(uint32_t) = nullptr;
+  // Optional: the rows handed over where they lie, the depths of bitmap the plug-in takes beyond 1
+  // and 24 bits (bit n for n bits), and the bound of a scan counted from a moment the engine names
+  // and asked while it prepares.
+  int32_t (*SetDibSourceRows)(uint32_t, const void*, uint32_t, const void*, uint32_t) = nullptr;
+  int32_t (*GetSourceDepths)() = nullptr;
+  int32_t (*StartScanClock)(uint32_t) = nullptr;
+  int32_t (*ScanTimeSpent)(uint32_t) = nullptr;
 };
 
 struct BarcodeReaderPlugin {

@@ -60,7 +60,8 @@ TEST(BarcodePluginInput, MalformedBitmapsAreRefused) {
       {"rows beyond the block", Header(1000, 1000, 24, 0, 100)},
       {"sides whose product passes 32 bits", Header(32767, 32767, 24, 0, 16)},
       {"too wide", Header(1 << 20, 1, 24, 0, 4000)},
-      {"8 bits per pixel", Header(4, 4, 8, 0, 1024 + 16)},
+      {"8-bit rows beyond the block", Header(100, 100, 8, 0, 1024 + 100)},
+      {"an 8-bit colour table of 257 entries", Header(4, 4, 8, 257, 1028 + 16)},
       {"no rows", Header(4, 0, 24, 0, 16)},
       {"rows from the top", Header(4, -4, 24, 0, 64)},
       {"a colour table too large", Header(8, 1, 1, 0x40000000u, 12)},
@@ -80,6 +81,13 @@ TEST(BarcodePluginInput, MalformedBitmapsAreRefused) {
       EXPECT_EQ(r.GetBarcodeCount(scanner), 0);
       EXPECT_EQ(r.FreeBarScanner(scanner), 1);
     }
+    // 8 bits per pixel: the DataMatrix reader takes them, the linear reader not.
+    const std::vector<uint8_t> indexed = Header(4, 4, 8, 0, 1024 + 16);
+    const uint32_t reader = r.NewBarScanner();
+    EXPECT_EQ(r.SetDibSource(reader, indexed.data(), static_cast<uint32_t>(indexed.size())), 1);
+    EXPECT_EQ(r.ScanBar(reader), &r == &readers[1] ? 1 : 0);
+    EXPECT_EQ(r.GetBarcodeCount(reader), 0);
+    r.FreeBarScanner(reader);
     EXPECT_EQ(r.ScanBar(0), 0) << "an unknown scanner";
     const uint32_t scanner = r.NewBarScanner();
     EXPECT_EQ(r.ScanBar(scanner), 0) << "no source";

@@ -24,6 +24,8 @@ struct FakeModule {
   const uint8_t* (*ScanInput)(int32_t, uint32_t*) = nullptr;
   int32_t (*ScanPerformance)(int32_t) = nullptr;
   int32_t (*LiveScanners)() = nullptr;
+  void (*SpendTimeAfter)(int32_t) = nullptr;
+  int32_t (*ClockStarts)() = nullptr;
 
   void Bind(const char* moduleName) {
     vx::HMODULE module = vx::LoadLibrary(moduleName);
@@ -34,6 +36,8 @@ struct FakeModule {
     ScanInput = reinterpret_cast<decltype(ScanInput)>(vx::GetProcAddress(module, "VXFAKE_ScanInput"));
     ScanPerformance = reinterpret_cast<decltype(ScanPerformance)>(vx::GetProcAddress(module, "VXFAKE_ScanPerformance"));
     LiveScanners = reinterpret_cast<decltype(LiveScanners)>(vx::GetProcAddress(module, "VXFAKE_LiveScanners"));
+    SpendTimeAfter = reinterpret_cast<decltype(SpendTimeAfter)>(vx::GetProcAddress(module, "VXFAKE_SpendTimeAfter"));
+    ClockStarts = reinterpret_cast<decltype(ClockStarts)>(vx::GetProcAddress(module, "VXFAKE_ClockStarts"));
   }
   std::vector<uint8_t> Input(int32_t scan) const {
     uint32_t bytes = 0;
@@ -239,6 +243,40 @@ TEST_F(FakeReaderTest, DataMatrixReaderIsTheTwinWithRowsAndColumns) {
   EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeCount(), 1) << "the readers are independent";
   EXPECT_EQ(engine_->Barcode1DReaderGetBarcodeValue(1), "one");
   ImagingTestAccess::SetWholeImageRegion(*engine_);
+}
+
+// The plug-in's bound counts from the member's start: the clock is started once for both
+// attempts, and a preparation the time runs out in (before it, or between bands of the rows it
+// widens) hands nothing over and answers nothing found.
+TEST_F(FakeReaderTest, SpentTimeEndsThePreparationWithNothingFound) {
+  const struct {
+    const char* name;
+    int32_t asks;       // the time is spent after this many asks; -1 never
+    int32_t clockStarts, scans;
+  } cases[] = {
+      {"time enough: both attempts, one clock", -1, 1, 2},
+      {"spent before the first export", 0, 1, 0},
+      {"spent between bands of rows widened to 24 bits", 2, 1, 0},
+      {"spent before the enlarged attempt", 3, 1, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    matrix_.Reset(100);
+    const int32_t id = Current(600, 590, gp::PixelFormat8bppIndexed, 96);  // small: a second, enlarged attempt
+    ImagingTestAccess::SetWholeImageRegion(*engine_);
+    const VxFakeBarcode earlier[] = {Barcode("earlier")};
+    matrix_.QueueScan(1, earlier);
+    ASSERT_EQ(engine_->BarcodeDataMatrixReaderDoScan(vexiro::BestSpeed), vexiro::OK);
+    ASSERT_EQ(engine_->BarcodeDataMatrixReaderGetBarcodeCount(), 1);
+    matrix_.Reset(100);
+    matrix_.SpendTimeAfter(c.asks);
+    EXPECT_EQ(engine_->BarcodeDataMatrixReaderDoScan(vexiro::BestQuality), vexiro::OK);
+    EXPECT_EQ(engine_->BarcodeDataMatrixReaderGetBarcodeCount(), 0);
+    EXPECT_EQ(matrix_.ClockStarts(), c.clockStarts);
+    EXPECT_EQ(matrix_.ScanCount(), c.scans);
+    engine_->CloseImage(id);
+    EXPECT_EQ(LiveImageCount(), 0) << "every working copy is released";
+  }
 }
 
 struct VersionCase {

@@ -260,11 +260,13 @@ std::string TextPageWithSixSymbols(const ScratchFolder& scratch, const std::stri
 
 // Pages that defeated the reader: specks and salt and pepper over a page of text, a hundred
 // equal symbols, a large white page with one symbol, and a one-pixel checkerboard that holds
-// nothing and is costly to look at. Each scan answers with every symbol once. The modes differ
+// nothing and is costly to look at, the last two also 12000 pixels a side in 8-bit grey, whose
+// preparation once took longer than the reader's whole bound. Each scan answers with every symbol once. The modes differ
 // only on small pictures where nothing is found, which none of these is: one mode is read.
 TEST_F(DataMatrixReaderTest, SpeckledBusyAndLargePagesGiveEverySymbolOnce) {
   VX_REQUIRE_TOOL("zint");
   VX_REQUIRE_TOOL("convert");
+  VX_REQUIRE(std::system("/usr/bin/python3 -c 'import PIL' 2>/dev/null") == 0, "Pillow", "python3-pil");
   ScratchFolder scratch;
   const std::vector<std::string> six = {"Page symbol 0", "Page symbol 1", "Page symbol 2",
                                         "Page symbol 3", "Page symbol 4", "Page symbol 5"};
@@ -274,10 +276,19 @@ TEST_F(DataMatrixReaderTest, SpeckledBusyAndLargePagesGiveEverySymbolOnce) {
       " -compose multiply -composite";
   const std::string saltAndPepper = "-colorspace gray -seed 2 -attenuate 0.15 +noise Impulse";
   const std::string largePage = scratch / "large.png", symbol = scratch / "one.png";
+  const std::string hugePage = scratch / "huge.png", hugeBoard = scratch / "board.png";
   bool ok = false;
   RunTool("zint -b 71 --scale=5 -d 'Alone on a large page' -o " + Quote(symbol), &ok);
   ASSERT_TRUE(ok);
   RunTool("convert -size 4000x4000 xc:white " + Quote(symbol) + " -geometry +2000+2000 -composite " + Quote(largePage),
+          &ok);
+  ASSERT_TRUE(ok);
+  // 12000 x 12000 grey (8 bits) pages, past ImageMagick's pixel limit here: Pillow draws them.
+  RunTool("/usr/bin/python3 -c \"import sys; from PIL import Image; page = Image.new('L', (12000, 12000), 255); "
+          "page.paste(Image.open(sys.argv[1]).convert('L'), (6000, 6000)); page.save(sys.argv[2], compress_level=1); "
+          "a, b = bytes([0, 255]) * 6000, bytes([255, 0]) * 6000; "
+          "Image.frombytes('L', (12000, 12000), (a + b) * 6000).save(sys.argv[3], compress_level=1)\" " +
+              Quote(symbol) + " " + Quote(hugePage) + " " + Quote(hugeBoard),
           &ok);
   ASSERT_TRUE(ok);
   const struct {
@@ -291,6 +302,8 @@ TEST_F(DataMatrixReaderTest, SpeckledBusyAndLargePagesGiveEverySymbolOnce) {
        std::vector<std::string>(100, "HELLO DM 12345")},
       {"4000 x 4000 white page with one symbol", largePage, {"Alone on a large page"}},
       {"4000 x 4000 one-pixel checkerboard", DataPath("checkerboard-1px.png"), {}},
+      {"12000 x 12000 grey page with one symbol", hugePage, {"Alone on a large page"}},
+      {"12000 x 12000 grey one-pixel checkerboard", hugeBoard, {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -313,6 +326,43 @@ TEST_F(DataMatrixReaderTest, SpeckledBusyAndLargePagesGiveEverySymbolOnce) {
       EXPECT_EQ(std::adjacent_find(places.begin(), places.end()), places.end()) << "each symbol once";
     }
     engine_->CloseImage(id);
+  }
+}
+
+// An 8-bit picture goes to the reader as it is: through a grey ramp, a grey table in another
+// order and a colour table it gives the symbols, values and corners of its 24-bit form.
+TEST_F(DataMatrixReaderTest, EightBitPicturesReadAsTheirTrueColourForm) {
+  VX_REQUIRE_TOOL("convert");
+  ScratchFolder scratch;
+  const struct {
+    const char* name;
+    const char* source;
+    const char* dress;  // ImageMagick options that make the 8-bit form
+  } cases[] = {
+      {"grey ramp, photo", "low-contrast-tilted.png", "-colorspace gray -define png:color-type=0 -define png:bit-depth=8"},
+      {"grey ramp, scene", "small-in-wide-scene.png", "-colorspace gray -define png:color-type=0 -define png:bit-depth=8"},
+      {"grey table", "low-contrast-tilted.png", "-colorspace gray -define png:color-type=3"},
+      {"colour table", "small-in-wide-scene.png", "+level-colors navy,lightyellow -colors 200 -define png:color-type=3"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string indexed = scratch / "indexed.png", trueColour = scratch / "true.png";
+    bool ok = false;
+    RunTool("convert " + Quote(DataPath(c.source)) + " " + c.dress + " " + Quote(indexed), &ok);
+    ASSERT_TRUE(ok);
+    RunTool("convert " + Quote(indexed) + " -define png:color-type=2 " + Quote(trueColour), &ok);
+    ASSERT_TRUE(ok);
+    std::vector<std::pair<std::string, std::array<int32_t, 8>>> read[2];
+    for (int form = 0; form < 2; ++form) {
+      const int32_t id = engine_->CreateImageFromFile(form == 0 ? indexed : trueColour);
+      ASSERT_EQ(engine_->GetPixelFormat(), form == 0 ? vexiro::PixelFormat8bppIndexed : vexiro::PixelFormat24bppRGB);
+      ASSERT_EQ(engine_->BarcodeDataMatrixReaderDoScan(vexiro::BestQuality), vexiro::OK);
+      for (int32_t n = 1; n <= engine_->BarcodeDataMatrixReaderGetBarcodeCount(); ++n)
+        read[form].emplace_back(engine_->BarcodeDataMatrixReaderGetBarcodeValue(n), Corners(n));
+      engine_->CloseImage(id);
+    }
+    EXPECT_EQ(read[0].size(), 1u);
+    EXPECT_EQ(read[0], read[1]);
   }
 }
 

@@ -37,6 +37,8 @@ struct State {
   std::vector<Scan> scans;
   std::map<uint32_t, Scanner> scanners;
   uint32_t lastScanner = 0;
+  int32_t clockStarts = 0;
+  int32_t asksBeforeSpent = -1;  // never spent
 };
 
 State& The() {
@@ -80,6 +82,19 @@ VXFAKE_EXPORT const uint8_t* VXFAKE_ScanInput(int32_t index, uint32_t* bytes) {
 }
 VXFAKE_EXPORT int32_t VXFAKE_ScanPerformance(int32_t index) {
   return The().scans.at(static_cast<size_t>(index)).performance;
+}
+VXFAKE_EXPORT void VXFAKE_SpendTimeAfter(int32_t asks) { The().asksBeforeSpent = asks; }
+VXFAKE_EXPORT int32_t VXFAKE_ClockStarts(void) { return The().clockStarts; }
+VXFAKE_EXPORT int32_t VXFAKE_NAME(StartScanClock)(uint32_t scanner) {
+  if (FindScanner(scanner) == nullptr) return 0;
+  ++The().clockStarts;
+  return 1;
+}
+VXFAKE_EXPORT int32_t VXFAKE_NAME(ScanTimeSpent)(uint32_t scanner) {
+  if (FindScanner(scanner) == nullptr || The().asksBeforeSpent < 0) return 0;
+  if (The().asksBeforeSpent == 0) return 1;
+  --The().asksBeforeSpent;
+  return 0;
 }
 VXFAKE_EXPORT int32_t VXFAKE_LiveScanners(void) { return static_cast<int32_t>(The().scanners.size()); }
 

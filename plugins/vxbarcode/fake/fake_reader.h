@@ -28,6 +28,10 @@ int32_t VXFAKE_ScanCount(void);
 /* The packed bitmap scan `index` was handed (a copy), its size, and the scanner's performance. */
 const uint8_t* VXFAKE_ScanInput(int32_t index, uint32_t* bytes);
 int32_t VXFAKE_ScanPerformance(int32_t index);
+/* The scan's time is spent once it has been asked about `asks` times (never while negative, as
+ * after Reset); how often the scan clock was started. */
+void VXFAKE_SpendTimeAfter(int32_t asks);
+int32_t VXFAKE_ClockStarts(void);
 /* Scanners made and not yet freed. */
 int32_t VXFAKE_LiveScanners(void);
 

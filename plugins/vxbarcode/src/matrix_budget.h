@@ -4,19 +4,19 @@
 // on a busy machine as on an idle one; a bound on the time on the clock, a few times larger,
 // still ends a scan whose thread the machine hardly runs.
 #pragma once
-#include <time.h>
-
 #include <algorithm>
 #include <chrono>
+
+#include "scan_clock.h"
 
 namespace vxbarcode {
 
 class SearchBudget {
  public:
-  using Clock = std::chrono::steady_clock;
+  using Clock = ScanStart::Clock;
 
-  SearchBudget(std::chrono::milliseconds work, std::chrono::milliseconds onTheClock)
-      : workEnd_(ThreadTime() + work), clockEnd_(Clock::now() + onTheClock) {}
+  SearchBudget(const ScanStart& from, std::chrono::milliseconds work, std::chrono::milliseconds onTheClock)
+      : workEnd_(from.thread + work), clockEnd_(from.clock + onTheClock) {}
   bool Spent() const { return ThreadTime() >= workEnd_ || Clock::now() >= clockEnd_; }
   // For a pass over the rows of a picture: looks at the clocks every few dozen rows only, a few
   // milliseconds of work on the widest picture.
@@ -33,11 +33,7 @@ class SearchBudget {
   static constexpr int kClockOverWork = 4;
 
   SearchBudget(std::chrono::nanoseconds workEnd, Clock::time_point clockEnd) : workEnd_(workEnd), clockEnd_(clockEnd) {}
-  static std::chrono::nanoseconds ThreadTime() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
-  }
+  static std::chrono::nanoseconds ThreadTime() { return ScanStart::ThreadTime(); }
 
   std::chrono::nanoseconds workEnd_;
   Clock::time_point clockEnd_;

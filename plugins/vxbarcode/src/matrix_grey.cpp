@@ -4,6 +4,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <new>
+
+#include <sys/mman.h>
 
 #include "matrix_geometry.h"
 
@@ -14,6 +17,7 @@ namespace {
 // the steps of a compressed photo stay as they are.
 constexpr int kLeastSpeckDepth = 32;
 constexpr uint8_t kPaper = 255;
+constexpr size_t kHugePage = size_t{2} << 20;
 
 // Row y of the copy from the rows as they were before wiping: `above`, `here` and `below`.
 void WipeRow(const uint8_t* above, const uint8_t* here, const uint8_t* below, int width, uint8_t* target) {
@@ -31,6 +35,20 @@ void WipeRow(const uint8_t* above, const uint8_t* here, const uint8_t* below, in
 }
 
 }  // namespace
+
+void* TakeCopyMemory(size_t bytes) {
+  if (bytes < kHugePage) {
+    if (void* memory = std::malloc(std::max<size_t>(bytes, 1))) return memory;
+    throw std::bad_alloc();
+  }
+  void* memory = std::aligned_alloc(kHugePage, (bytes + kHugePage - 1) / kHugePage * kHugePage);
+  if (memory == nullptr) throw std::bad_alloc();
+  // Only a hint: where the system gives no huge pages the copy works all the same.
+  madvise(memory, bytes, MADV_HUGEPAGE);
+  return memory;
+}
+
+void GiveBackCopyMemory(void* memory) noexcept { std::free(memory); }
 
 DibPixels GreyPicture::View() const {
   DibPixels view;

@@ -4,6 +4,8 @@
 // otherwise join every line and symbol into one busy area and break ZXing's edges.
 #pragma once
 #include <cstdint>
+#include <cstddef>
+#include <new>
 #include <vector>
 
 #include "dib_source.h"
@@ -12,9 +14,34 @@
 
 namespace vxbarcode {
 
+// Memory for the reader's copies of a picture: a new copy's bytes are left unset (each copy
+// writes every level before it is read, and clearing a picture of a hundred megapixels first
+// costs a pass over it), and a large copy is asked for in huge pages, whose first touch costs
+// the system a fraction of what it costs in small ones.
+void* TakeCopyMemory(size_t bytes);
+void GiveBackCopyMemory(void* memory) noexcept;
+
+template <class T>
+struct CopyAllocator {
+  using value_type = T;
+  CopyAllocator() = default;
+  template <class U>
+  CopyAllocator(const CopyAllocator<U>&) noexcept {}
+  T* allocate(size_t n) { return static_cast<T*>(TakeCopyMemory(n * sizeof(T))); }
+  void deallocate(T* at, size_t) noexcept { GiveBackCopyMemory(at); }
+  template <class U>
+  void construct(U* at) noexcept {
+    ::new (static_cast<void*>(at)) U;
+  }
+  template <class U>
+  bool operator==(const CopyAllocator<U>&) const noexcept {
+    return true;
+  }
+};
+
 struct GreyPicture {
   int width = 0, height = 0;
-  std::vector<uint8_t> levels;  // top row first
+  std::vector<uint8_t, CopyAllocator<uint8_t>> levels;  // top row first
 
   uint8_t* Row(int y) { return levels.data() + static_cast<size_t>(y) * width; }
   const uint8_t* Row(int y) const { return levels.data() + static_cast<size_t>(y) * width; }

@@ -225,7 +225,7 @@ void ReadPass(const DibPixels& pixels, bool vertical, std::vector<FoundSymbol>& 
 // Rows first; the thorough mode reads the columns as well, the quick one only when the rows
 // gave nothing, so that a page turned a quarter still reads. The 2 of 5 symbologies the library
 // does not know come from the same pixels.
-std::vector<FoundSymbol> RecogniseLinear(const DibPixels& pixels, int32_t performance) {
+std::vector<FoundSymbol> RecogniseLinear(const DibPixels& pixels, int32_t performance, const ScanStart&) {
   std::vector<FoundSymbol> found;
   ReadPass(pixels, false, found);
   for (FoundSymbol& symbol : ReadTwoOfFive(pixels, false)) found.push_back(std::move(symbol));
@@ -246,7 +246,7 @@ int32_t VXBARCODE1DREADER_GetVersion(void) { return vxbarcode::kVersion; }
 int32_t VXBARCODE1DREADER_SetPerformance(uint32_t scanner, int32_t mode) {
   return vxbarcode::SetPerformance(scanner, mode) ? 1 : 0;
 }
-VXBARCODE_SHARED_EXPORTS(VXBARCODE1DREADER, vxbarcode::RecogniseLinear)
+VXBARCODE_SHARED_EXPORTS(VXBARCODE1DREADER, vxbarcode::RecogniseLinear, vxbarcode::kBilevelAndTrueColour)
 
 int32_t VXBARCODE1DREADER_GetBarcodeType(uint32_t barcode) {
   return vxbarcode::FieldOf(barcode, &vxbarcode::FoundSymbol::type);

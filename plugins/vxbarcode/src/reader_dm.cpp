@@ -33,9 +33,10 @@ constexpr std::chrono::milliseconds kWholeScanTime{100};
 // areas that may hold a symbol; a symbol printed that faint is still read from the whole picture.
 constexpr int kLeastContrast = 48;
 // The safety net: however the picture looks, a scan answers what it found within this much of
-// its thread's processor time (on the clock, on an idle machine). Each step looks at the time
-// before it begins and between small pieces of its work, so new work begins up to this much
-// before the limit, which the piece under way may still take. A machine too busy to give the
+// its thread's processor time (on the clock, on an idle machine), counted from the start of the
+// engine's member where the engine names it, so that preparing the pixels counts too. Each step
+// looks at the time before it begins and between small pieces of its work, so new work begins up
+// to this much before the limit, which the piece under way may still take. A machine too busy to give the
 // scan its time ends it on the clock all the same.
 constexpr std::chrono::milliseconds kScanTimeLimit{3000};
 constexpr std::chrono::milliseconds kLastStepTime{500};
@@ -45,9 +46,14 @@ int SmallestEdge(double dpi) {
   return std::max(kSmallestEdgePixels, static_cast<int>(std::lround(kSmallestEdgeMillimetres / 25.4 * dpi)));
 }
 
-std::vector<FoundSymbol> RecogniseMatrix(const DibPixels& pixels, int32_t) {
+// New work begins up to the last step's time before the limit.
+SearchBudget ScanBudget(const ScanStart& start) {
+  return SearchBudget(start, kScanTimeLimit - kLastStepTime, kScanClockLimit - kLastStepTime);
+}
+
+std::vector<FoundSymbol> RecogniseMatrix(const DibPixels& pixels, int32_t, const ScanStart& start) {
   if (std::max(pixels.width, pixels.height) < kLeastLongerSide) return {};
-  const SearchBudget budget(kScanTimeLimit - kLastStepTime, kScanClockLimit - kLastStepTime);
+  const SearchBudget budget = ScanBudget(start);
   const int smallest = SmallestEdge(pixels.dpi);
   std::vector<FoundSymbol> found;
   {
@@ -73,7 +79,18 @@ extern "C" {
 
 const char* VxPluginVersion(void) { return "1.0.0.0"; }
 int32_t VXBARCODEDMREADER_GetVersion(void) { return vxbarcode::kVersion; }
-VXBARCODE_SHARED_EXPORTS(VXBARCODEDMREADER, vxbarcode::RecogniseMatrix)
+VXBARCODE_SHARED_EXPORTS(VXBARCODEDMREADER, vxbarcode::RecogniseMatrix, vxbarcode::kAlsoIndexed)
+
+int32_t VXBARCODEDMREADER_SetDibSourceRows(uint32_t scanner, const void* info, uint32_t infoBytes, const void* rows,
+                                           uint32_t rowsBytes) {
+  return vxbarcode::SetSourceRows(scanner, info, infoBytes, rows, rowsBytes) ? 1 : 0;
+}
+int32_t VXBARCODEDMREADER_GetSourceDepths(void) { return static_cast<int32_t>(vxbarcode::kAlsoIndexed); }
+int32_t VXBARCODEDMREADER_StartScanClock(uint32_t scanner) { return vxbarcode::StartClock(scanner) ? 1 : 0; }
+int32_t VXBARCODEDMREADER_ScanTimeSpent(uint32_t scanner) {
+  vxbarcode::ScanStart start;
+  return vxbarcode::StartOf(scanner, start) && vxbarcode::ScanBudget(start).Spent() ? 1 : 0;
+}
 
 int32_t VXBARCODEDMREADER_GetBarcodeRows(uint32_t barcode) {
   return vxbarcode::FieldOf(barcode, &vxbarcode::FoundSymbol::rows);

@@ -3,14 +3,18 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 namespace vxbarcode {
 namespace {
 
 struct Scanner {
   int32_t performance = 0;
-  const uint8_t* dib = nullptr;
+  const uint8_t* dib = nullptr;  // the header with its colour table, and the rows after it when rows is null
   uint32_t dibBytes = 0;
+  const uint8_t* rows = nullptr;
+  uint32_t rowsBytes = 0;
+  std::optional<ScanStart> start;
   std::vector<FoundSymbol> symbols;
   std::vector<uint32_t> handles;  // one per symbol
 };
@@ -66,30 +70,55 @@ bool SetPerformance(uint32_t scanner, int32_t mode) {
   return true;
 }
 
-bool SetSource(uint32_t scanner, const void* dib, uint32_t bytes) {
+bool SetSource(uint32_t scanner, const void* dib, uint32_t bytes) { return SetSourceRows(scanner, dib, bytes, nullptr, 0); }
+
+bool SetSourceRows(uint32_t scanner, const void* info, uint32_t infoBytes, const void* rows, uint32_t rowsBytes) {
   Registry& r = TheRegistry();
   std::lock_guard lock(r.mutex);
   Scanner* s = r.Find(scanner);
   if (s == nullptr) return false;
-  s->dib = static_cast<const uint8_t*>(dib);
-  s->dibBytes = bytes;
+  s->dib = static_cast<const uint8_t*>(info);
+  s->dibBytes = infoBytes;
+  s->rows = static_cast<const uint8_t*>(rows);
+  s->rowsBytes = rowsBytes;
   return true;
 }
 
-bool Scan(uint32_t scanner, Recogniser recognise) {
+bool StartClock(uint32_t scanner) {
+  Registry& r = TheRegistry();
+  std::lock_guard lock(r.mutex);
+  Scanner* s = r.Find(scanner);
+  if (s == nullptr) return false;
+  s->start = ScanStart::Now();
+  return true;
+}
+
+bool StartOf(uint32_t scanner, ScanStart& start) {
+  Registry& r = TheRegistry();
+  std::lock_guard lock(r.mutex);
+  Scanner* s = r.Find(scanner);
+  if (s == nullptr) return false;
+  start = s->start.value_or(ScanStart::Now());
+  return true;
+}
+
+bool Scan(uint32_t scanner, Recogniser recognise, uint32_t depths) {
   Registry& r = TheRegistry();
   std::unique_lock lock(r.mutex);
   Scanner* s = r.Find(scanner);
   if (s == nullptr) return false;
+  const ScanStart start = s->start.value_or(ScanStart::Now());
   r.ForgetSymbols(*s);
   DibPixels pixels;
-  if (!ReadPackedDib(s->dib, s->dibBytes, pixels)) return false;
+  const bool read = s->rows == nullptr ? ReadPackedDib(s->dib, s->dibBytes, depths, pixels)
+                                      : ReadDib(s->dib, s->dibBytes, s->rows, s->rowsBytes, true, depths, pixels);
+  if (!read) return false;
   const int32_t performance = s->performance;
   // The source is the caller's and is only borrowed for this call.
-  s->dib = nullptr;
-  s->dibBytes = 0;
+  s->dib = s->rows = nullptr;
+  s->dibBytes = s->rowsBytes = 0;
   lock.unlock();
-  std::vector<FoundSymbol> found = recognise(pixels, performance);
+  std::vector<FoundSymbol> found = recognise(pixels, performance, start);
   if (found.size() > kMaxSymbols) found.resize(kMaxSymbols);
   lock.lock();
   s = r.Find(scanner);  // freed meanwhile by another thread: the results have no owner

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "dib_source.h"
+#include "scan_clock.h"
 
 namespace vxbarcode {
 
@@ -24,14 +25,21 @@ struct FoundSymbol {
   int32_t columns = 0;
 };
 
-using Recogniser = std::vector<FoundSymbol> (*)(const DibPixels& pixels, int32_t performance);
+// `start` is the moment the scan's bound counts from.
+using Recogniser = std::vector<FoundSymbol> (*)(const DibPixels& pixels, int32_t performance, const ScanStart& start);
 
 uint32_t NewScanner();
 bool SetPerformance(uint32_t scanner, int32_t mode);
 bool SetSource(uint32_t scanner, const void* dib, uint32_t bytes);
-// Reads the source with the recogniser; false when the scanner or its source is unusable (then
-// it holds no symbol).
-bool Scan(uint32_t scanner, Recogniser recognise);
+// The header and colour table apart from the rows, which are read where they lie.
+bool SetSourceRows(uint32_t scanner, const void* info, uint32_t infoBytes, const void* rows, uint32_t rowsBytes);
+// Reads the source, a bitmap of one of `depths` (bit n for n bits per pixel), with the
+// recogniser; false when the scanner or its source is unusable (then it holds no symbol).
+bool Scan(uint32_t scanner, Recogniser recognise, uint32_t depths);
+// The scanner's scans are bounded from now on, until it is started again.
+bool StartClock(uint32_t scanner);
+// The moment the scanner's next scan is bounded from: the one it was started at, else now.
+bool StartOf(uint32_t scanner, ScanStart& start);
 uint8_t SymbolCount(uint32_t scanner);
 uint32_t SymbolHandle(uint32_t scanner, int32_t index);
 // nullptr for a handle that names no symbol of a living scanner.
@@ -57,12 +65,12 @@ std::string Utf8ToLatin1(const std::string& text);
     return symbol == nullptr ? 0 : symbol->corners[INDEX]; \
   }
 
-#define VXBARCODE_SHARED_EXPORTS(PREFIX, RECOGNISER) \
+#define VXBARCODE_SHARED_EXPORTS(PREFIX, RECOGNISER, DEPTHS) \
   uint32_t PREFIX##_NewBarScanner(void) { return vxbarcode::NewScanner(); } \
   int32_t PREFIX##_SetDibSource(uint32_t scanner, const void* dib, uint32_t bytes) { \
     return vxbarcode::SetSource(scanner, dib, bytes) ? 1 : 0; \
   } \
-  int32_t PREFIX##_ScanBar(uint32_t scanner) { return vxbarcode::Scan(scanner, RECOGNISER) ? 1 : 0; } \
+  int32_t PREFIX##_ScanBar(uint32_t scanner) { return vxbarcode::Scan(scanner, RECOGNISER, DEPTHS) ? 1 : 0; } \
   uint8_t PREFIX##_GetBarcodeCount(uint32_t scanner) { return vxbarcode::SymbolCount(scanner); } \
   uint32_t PREFIX##_GetBarcode(uint32_t scanner, int32_t index) { return vxbarcode::SymbolHandle(scanner, index); } \
   const char* PREFIX##_GetBarcodeValue(uint32_t barcode) { \
