@@ -38,8 +38,12 @@ class Row:
     "cpu" (vexiro's CPU over the peer's), "memory" (vexiro's peak over the decoded picture) or
     "speedup" (the peer's CPU over vexiro's)."""
 
-    def __init__(self, name, vexiro, peer, peer_name, judge, aim, decoded=0, idle=0, counted=False):
+    def __init__(self, name, vexiro, peer, peer_name, judge, aim, decoded=0, idle=0, counted=False, loading=None):
         self.name, self.vexiro, self.peer, self.peer_name = name, vexiro, peer, peer_name
+        # A script that only loads the row's picture: the member's own CPU is the row's less the
+        # load's, measured in the same rounds.
+        self.loading = loading
+        self.loads = []
         self.judge, self.aim, self.decoded, self.idle = judge, aim, decoded, idle
         # Counted rows also say how many symbols each found: vexiro's script prints its count last,
         # the peer prints one value a line.
@@ -235,16 +239,19 @@ def counted_matrix_rows(vx, zxing_peer, inputs):
     every symbol it can (no -N), which on the speckled page takes it seconds."""
     # (name, page, dmtxread's least edge or None, its aim as a speedup over dmtxread): dmtxread
     # reads through ImageMagick, whose policy here refuses pictures over 128 megapixels.
-    pages = [("DataMatrix, 100 equal symbols", HUNDRED_SYMBOLS, "-e 10", 0.5),
-             (f"DataMatrix, {LARGE_SIDE}^2 white, 1 symbol", make_large_page(inputs), None, 0),
-             ("DataMatrix, text page with 0.1 % specks", make_speckled_text_page(inputs), "-e 30", 5)]
+    # (name, page, dmtxread's least edge or None, its aim, whether the member's own CPU is shown)
+    pages = [("DataMatrix, 100 equal symbols", HUNDRED_SYMBOLS, "-e 10", 0.5, False),
+             (f"DataMatrix, {LARGE_SIDE}^2 white, 1 symbol", make_large_page(inputs), None, 0, True),
+             ("DataMatrix, text page with 0.1 % specks", make_speckled_text_page(inputs), "-e 30", 5, False)]
     found = []
-    for i, (name, page, edge, aim) in enumerate(pages):
-        mine = vx(f"counted-{i}", f'id = CreateImageFromFile("{page}")', "expect BarcodeDataMatrixReaderDoScan(0) = 0",
+    for i, (name, page, edge, aim, alone) in enumerate(pages):
+        load = f'id = CreateImageFromFile("{page}")'
+        mine = vx(f"counted-{i}", load, "expect BarcodeDataMatrixReaderDoScan(0) = 0",
                   "print BarcodeDataMatrixReaderGetBarcodeCount()")
+        loading = vx(f"counted-{i}-load", load) if alone else None
         if edge:
             found.append(Row(name, mine, f"dmtxread -n {edge} {page} || true", "dmtxread", "speedup", aim, counted=True))
-        found.append(Row(name, mine, f"{zxing_peer} {page}", "zxing", "cpu", 15, counted=True))
+        found.append(Row(name, mine, f"{zxing_peer} {page}", "zxing", "cpu", 15, counted=True, loading=loading))
     return found
 
 
@@ -391,11 +398,15 @@ def main():
                 time.sleep(row.idle)
                 theirs = measure(row.peer, env)
                 row.samples.append((mine[0], mine[2], theirs[0], theirs[2]))
+                if row.loading:
+                    row.loads.append(mine[0] - measure(row.loading, env)[0])
             median = lambda i: statistics.median(s[i] for s in row.samples)
             counts = ""
             if row.counted:
                 mine_found, theirs_found = found_counts(row, env)
                 counts = f"  found: vexiro {mine_found}, {row.peer_name} {theirs_found}"
+            if row.loads:
+                counts += f"; the member alone {statistics.median(row.loads):.2f} s CPU"
             print(f"{row.name:44} {row.peer_name:9} {median(0):8.2f} {median(2):8.2f} {median(1) / 2**20:10.0f} "
                   f"{median(3) / 2**20:8.0f}  {row.figure():7.2f}  {row.aim_text()} "
                   f"{'holds' if row.holds() else 'MISSED'}{counts}")
