@@ -36,19 +36,35 @@ void WipeRow(const uint8_t* above, const uint8_t* here, const uint8_t* below, in
 
 }  // namespace
 
+size_t HugePagesFor(size_t bytes) { return (bytes + kHugePage - 1) / kHugePage * kHugePage; }
+
+// A large copy is mapped on its own, on a huge-page boundary: the slack before and after that
+// boundary is handed back at once.
 void* TakeCopyMemory(size_t bytes) {
   if (bytes < kHugePage) {
     if (void* memory = std::malloc(std::max<size_t>(bytes, 1))) return memory;
     throw std::bad_alloc();
   }
-  void* memory = std::aligned_alloc(kHugePage, (bytes + kHugePage - 1) / kHugePage * kHugePage);
-  if (memory == nullptr) throw std::bad_alloc();
+  const size_t length = HugePagesFor(bytes);
+  void* mapped = mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (mapped == MAP_FAILED) throw std::bad_alloc();
+  auto* start = static_cast<uint8_t*>(mapped);
+  auto* aligned = reinterpret_cast<uint8_t*>(HugePagesFor(reinterpret_cast<uintptr_t>(start)));
+  if (aligned > start) munmap(start, static_cast<size_t>(aligned - start));
+  if (const size_t tail = static_cast<size_t>(start + length + kHugePage - (aligned + length)); tail > 0)
+    munmap(aligned + length, tail);
   // Only a hint: where the system gives no huge pages the copy works all the same.
-  madvise(memory, bytes, MADV_HUGEPAGE);
-  return memory;
+  madvise(aligned, length, MADV_HUGEPAGE);
+  return aligned;
 }
 
-void GiveBackCopyMemory(void* memory) noexcept { std::free(memory); }
+void GiveBackCopyMemory(void* memory, size_t bytes) noexcept {
+  if (bytes < kHugePage) {
+    std::free(memory);
+    return;
+  }
+  munmap(memory, HugePagesFor(bytes));
+}
 
 DibPixels GreyPicture::View() const {
   DibPixels view;
@@ -60,6 +76,8 @@ DibPixels GreyPicture::View() const {
   return view;
 }
 
+namespace {
+
 GreyPicture GreyCopyOf(const DibPixels& pixels, const SearchBudget& budget) {
   GreyPicture grey{pixels.width, pixels.height, {}};
   grey.levels.resize(static_cast<size_t>(grey.width) * grey.height);
@@ -67,10 +85,6 @@ GreyPicture GreyCopyOf(const DibPixels& pixels, const SearchBudget& budget) {
     if (budget.SpentByRow(y)) return {};
     const uint8_t* line = pixels.Row(y);
     uint8_t* target = grey.Row(y);
-    if (pixels.bytesPerPixel == 1) {
-      std::memcpy(target, line, static_cast<size_t>(grey.width));
-      continue;
-    }
     for (int x = 0; x < grey.width; ++x) target[x] = Luminance(line + 3 * x);
   }
   return grey;
@@ -86,6 +100,29 @@ void WipeSpecks(GreyPicture& grey, const SearchBudget& budget) {
     above.swap(here);
     std::memcpy(here.data(), grey.Row(y + 1), width);
   }
+}
+
+// Grey rows are wiped as they are copied, from the rows as they lie: one pass over the picture.
+GreyPicture WipedCopyOfGrey(const DibPixels& pixels, const SearchBudget& budget) {
+  GreyPicture grey{pixels.width, pixels.height, {}};
+  grey.levels.resize(static_cast<size_t>(grey.width) * grey.height);
+  const bool wipe = grey.width >= 3 && grey.height >= 3;
+  for (int y = 0; y < grey.height; ++y) {
+    if (budget.SpentByRow(y)) return {};
+    std::memcpy(grey.Row(y), pixels.Row(y), static_cast<size_t>(grey.width));
+    if (wipe && y > 0 && y + 1 < grey.height)
+      WipeRow(pixels.Row(y - 1), pixels.Row(y), pixels.Row(y + 1), grey.width, grey.Row(y));
+  }
+  return grey;
+}
+
+}  // namespace
+
+GreyPicture WipedGreyCopyOf(const DibPixels& pixels, const SearchBudget& budget) {
+  if (pixels.bytesPerPixel == 1) return WipedCopyOfGrey(pixels, budget);
+  GreyPicture grey = GreyCopyOf(pixels, budget);
+  if (!grey.levels.empty()) WipeSpecks(grey, budget);
+  return grey;
 }
 
 GreyPicture HalfSize(const GreyPicture& grey, const SearchBudget& budget) {

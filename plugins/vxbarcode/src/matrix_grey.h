@@ -19,7 +19,7 @@ namespace vxbarcode {
 // costs a pass over it), and a large copy is asked for in huge pages, whose first touch costs
 // the system a fraction of what it costs in small ones.
 void* TakeCopyMemory(size_t bytes);
-void GiveBackCopyMemory(void* memory) noexcept;
+void GiveBackCopyMemory(void* memory, size_t bytes) noexcept;
 
 template <class T>
 struct CopyAllocator {
@@ -28,7 +28,7 @@ struct CopyAllocator {
   template <class U>
   CopyAllocator(const CopyAllocator<U>&) noexcept {}
   T* allocate(size_t n) { return static_cast<T*>(TakeCopyMemory(n * sizeof(T))); }
-  void deallocate(T* at, size_t) noexcept { GiveBackCopyMemory(at); }
+  void deallocate(T* at, size_t n) noexcept { GiveBackCopyMemory(at, n * sizeof(T)); }
   template <class U>
   void construct(U* at) noexcept {
     ::new (static_cast<void*>(at)) U;
@@ -49,13 +49,11 @@ struct GreyPicture {
   DibPixels View() const;
 };
 
-// The grey levels of the picture; empty once the budget is spent before it is done.
-GreyPicture GreyCopyOf(const DibPixels& pixels, const SearchBudget& budget);
-
-// Each pixel brought within the levels of its eight neighbours: a lone speck (dark on paper or
-// light in a dark module) takes its neighbours' level, while edges, strokes and modules of two
-// pixels or more keep theirs. Stops where the budget is spent.
-void WipeSpecks(GreyPicture& grey, const SearchBudget& budget);
+// The grey levels of the picture, each pixel brought within the levels of its eight neighbours:
+// a lone speck (dark on paper or light in a dark module) takes its neighbours' level, while
+// edges, strokes and modules of two pixels or more keep theirs. Empty once the budget is spent
+// before it is done.
+GreyPicture WipedGreyCopyOf(const DibPixels& pixels, const SearchBudget& budget);
 
 // Each 2 x 2 block averaged to one pixel: grain that breaks ZXing's edges at full size averages
 // out, while a symbol of two pixels a module or more keeps its modules. Empty once the budget is

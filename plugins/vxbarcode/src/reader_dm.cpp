@@ -57,9 +57,8 @@ std::vector<FoundSymbol> RecogniseMatrix(const DibPixels& pixels, int32_t, const
   const int smallest = SmallestEdge(pixels.dpi);
   std::vector<FoundSymbol> found;
   {
-    GreyPicture grey = GreyCopyOf(pixels, budget);
+    GreyPicture grey = WipedGreyCopyOf(pixels, budget);
     if (grey.levels.empty()) return {};
-    WipeSpecks(grey, budget);
     const DibPixels wiped = grey.View();
     const MatrixSeeds marks(wiped, budget);
     const std::vector<PixelArea> marked = MarkedAreas(marks, grey.width, grey.height, kLeastContrast, smallest);
