@@ -33,12 +33,12 @@ PixelHeader HeaderOf(FIBITMAP* dib) {
 size_t PitchOf(const PixelHeader& h) { return (static_cast<size_t>(h.lineBytes) + 3) & ~size_t{3}; }
 size_t PixelBytes(const PixelHeader& h) { return PitchOf(h) * static_cast<size_t>(h.height); }
 
-bool SendDescription(int fd, FIBITMAP* dib, const PixelHeader& h) {
+bool SendDescription(int fd, FIBITMAP* dib, const PixelHeader& h, TagReading reading) {
   bool ok = WriteAll(fd, &h, sizeof h);
   if (ok && h.paletteCount) ok = WriteAll(fd, FreeImage_GetPalette(dib), h.paletteCount * sizeof(RGBQUAD));
   if (ok && h.transparencyCount) ok = WriteAll(fd, FreeImage_GetTransparencyTable(dib), h.transparencyCount);
   if (ok && h.iccBytes) ok = WriteAll(fd, FreeImage_GetICCProfile(dib)->data, h.iccBytes);
-  return ok && WriteMetadata(fd, dib);
+  return ok && WriteMetadata(fd, dib, reading);
 }
 
 // The widest, deepest rows accepted still go two at a time.
@@ -75,6 +75,13 @@ bool ReadProfile(int fd, const PixelHeader& h, Deadline deadline, FIBITMAP* dib)
   }
   FreeImage_GetICCProfile(dib)->flags = static_cast<WORD>(h.iccFlags);
   return true;
+}
+
+void ApplyHeader(const PixelHeader& h, FIBITMAP* dib) {
+  FreeImage_SetDotsPerMeterX(dib, h.dotsPerMetreX);
+  FreeImage_SetDotsPerMeterY(dib, h.dotsPerMetreY);
+  FreeImage_SetTransparent(dib, h.transparent ? TRUE : FALSE);
+  if (h.hasBackground) FreeImage_SetBackgroundColor(dib, const_cast<RGBQUAD*>(&h.background));
 }
 
 }  // namespace vximgplug

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "child_process.h"
+#include "metadata_transfer.h"
 
 namespace vximgplug {
 
@@ -35,11 +36,14 @@ size_t PixelBytes(const PixelHeader& h);
 bool HeaderAcceptable(const PixelHeader& h);
 
 // Everything but the rows, to the reply file.
-bool SendDescription(int fd, FIBITMAP* dib, const PixelHeader& h);
+bool SendDescription(int fd, FIBITMAP* dib, const PixelHeader& h, TagReading reading = TagReading::kGuarded);
 
 // The palette and transparency table, then the ICC profile (and its flags), as SendDescription
 // wrote them after the header, onto a bitmap of the header's layout.
 bool ReadPalette(int fd, const PixelHeader& h, Deadline deadline, FIBITMAP* dib);
 bool ReadProfile(int fd, const PixelHeader& h, Deadline deadline, FIBITMAP* dib);
+
+// The header's resolution, transparency and background colour onto the bitmap rebuilt from it.
+void ApplyHeader(const PixelHeader& h, FIBITMAP* dib);
 
 }  // namespace vximgplug

@@ -160,10 +160,7 @@ DibPtr ReceiveBitmap(int fd, IncomingPicture& incoming, Deadline deadline) {
   DibPtr dib = BitmapOverPixels(h, std::move(pixels));
   if (!dib || !ReadPalette(fd, h, deadline, dib.get())) return nullptr;
   if (!ReadProfile(fd, h, deadline, dib.get()) || !ReadMetadata(fd, deadline, dib.get())) return nullptr;
-  FreeImage_SetDotsPerMeterX(dib.get(), h.dotsPerMetreX);
-  FreeImage_SetDotsPerMeterY(dib.get(), h.dotsPerMetreY);
-  FreeImage_SetTransparent(dib.get(), h.transparent ? TRUE : FALSE);
-  if (h.hasBackground) FreeImage_SetBackgroundColor(dib.get(), &h.background);
+  ApplyHeader(h, dib.get());
   return dib;
 }
 
