@@ -280,7 +280,9 @@ void VXIMGPLUG_UnlockPage(uint32_t multiHandle, uint32_t page, int32_t changed) 
       multi->changed = true;
       if (!multi->target.empty()) {
         BottomRowFirst upright(*bitmap);
-        KeepPage(multi->changedPages[bitmap->pageNumber], bitmap->dib);
+        std::unique_ptr<TiffPagesForHelper>& kept = multi->changedPages[bitmap->pageNumber];
+        kept.reset();  // changed again: only the last change counts
+        KeepPage(kept, bitmap->dib);
       }
     }
     std::erase(multi->lockedPages, page);

@@ -132,7 +132,13 @@ bool TiffPagesForHelper::Add(FIBITMAP* dib) {
   spooled_ = spooled_ && spool_.get() >= 0 && dib && FreeImage_HasPixels(dib);
   if (spooled_) pixelBytes_ += PixelBytes(HeaderOf(dib));
   spooled_ = spooled_ && pixelBytes_ <= kMostPixelBytesForHelper && SpoolBitmap(spool_.get(), dib, true);
-  pages_ += spooled_ ? 1 : 0;
+  return Spooled(1);
+}
+
+// What a spool that gave up holds is of no more use: its memory goes back at once.
+bool TiffPagesForHelper::Spooled(uint32_t pages) {
+  pages_ += spooled_ ? pages : 0;
+  if (!spooled_ && spool_.get() >= 0) ftruncate(spool_.get(), 0);
   return spooled_;
 }
 
@@ -140,8 +146,7 @@ bool TiffPagesForHelper::AddPagesOf(const TiffPagesForHelper& other) {
   spooled_ = spooled_ && other.spooled_ && spool_.get() >= 0;
   pixelBytes_ += other.pixelBytes_;
   spooled_ = spooled_ && pixelBytes_ <= kMostPixelBytesForHelper && CopySpool(other.spool_.get(), spool_.get());
-  pages_ += spooled_ ? other.pages_ : 0;
-  return spooled_;
+  return Spooled(other.pages_);
 }
 
 HelperSave TiffPagesForHelper::WriteTo(int flags, FILE* out) {

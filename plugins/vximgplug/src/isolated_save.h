@@ -37,6 +37,7 @@ class TiffPagesForHelper {
   HelperSave WriteTo(int flags, FILE* out);
 
  private:
+  bool Spooled(uint32_t pages);
   Fd spool_;
   bool asPages_;
   bool spooled_ = true;
