@@ -3,14 +3,12 @@
 #include <optional>
 
 #include "bilevel_bitmap.h"
-#include "compact_tiff_strips.h"
 #include "file_io.h"
 #include "format_numbers.h"
 #include "icon_writer.h"
 #include "jbig_codec.h"
 #include "jpeg_metadata_writer.h"
 #include "jpeg2000_writer.h"
-#include "replacing_file.h"
 #include "tiff_jpeg_writer.h"
 
 namespace vximgplug {
@@ -53,8 +51,13 @@ bool SaveThroughFreeImage(int32_t format, Bitmap& bitmap, ReplacingFile& file, i
   }
   BottomRowFirst upright(bitmap);
   if (fif == FIF_JPEG) return WriteJpegWithHostTags(bitmap.dib, file.Stream(), flags);
-  const CompactTiffStrips strips;
-  return FreeImage_SaveToHandle(fif, bitmap.dib, StdioCallbacks(), file.Stream(), flags) != FALSE;
+  const auto saveHere = [&] {
+    return FreeImage_SaveToHandle(fif, bitmap.dib, StdioCallbacks(), file.Stream(), flags) != FALSE;
+  };
+  if (fif != FIF_TIFF) return saveHere();
+  TiffPagesForHelper page(false);
+  page.Add(bitmap.dib);
+  return SaveTiffPages(page, flags, file, saveHere);
 }
 
 bool IsTiffJpeg(int32_t format, int flags) {
@@ -76,6 +79,15 @@ bool Write(int32_t format, Bitmap& bitmap, ReplacingFile& file, int32_t flags) {
 }
 
 }  // namespace
+
+bool SaveTiffPages(TiffPagesForHelper& pages, int flags, ReplacingFile& file, const std::function<bool()>& saveHere) {
+  switch (pages.WriteTo(flags, file.Stream())) {
+    case HelperSave::kSaved: return true;
+    case HelperSave::kFailed: return false;
+    case HelperSave::kSaveHere: break;
+  }
+  return file.Restart() && saveHere();
+}
 
 bool SaveBitmapFile(int32_t format, Bitmap& bitmap, const std::string& path, int32_t flags) {
   if (!bitmap.dib || !FreeImage_HasPixels(bitmap.dib)) return false;

@@ -61,17 +61,23 @@ void ExtendDirectory(TIFF* tif) {
   if (TIFFGetClientInfo(tif, kPreviousSetter) == previous) methods->vsetfield = SetField;
 }
 
-// Installed as the plug-in loads, after FreeImage (loaded before it) installed its own, which
-// ours calls first: libtiff keeps one extender for the process, set without a lock. Like
-// FreeImage's, it stays installed: the plug-in, once loaded, stays for the process.
-const bool kExtenderInstalled = [] {
-  g_previousExtender.store(TIFFSetTagExtender(ExtendDirectory));
-  return true;
-}();
+// libtiff keeps one extender for the process, set without a lock: it is put in place by the first
+// save that needs it, in the decoding helper, which serves one request at a time, and stays.
+// Ours calls the one before it (FreeImage's, and the helper's own for reading) first.
+void InstallExtender() {
+  static const bool installed = [] {
+    g_previousExtender.store(TIFFSetTagExtender(ExtendDirectory));
+    return true;
+  }();
+  (void)installed;
+}
 
 }  // namespace
 
-CompactTiffStrips::CompactTiffStrips() { ++t_compactingSaves; }
+CompactTiffStrips::CompactTiffStrips() {
+  InstallExtender();
+  ++t_compactingSaves;
+}
 
 CompactTiffStrips::~CompactTiffStrips() { --t_compactingSaves; }
 

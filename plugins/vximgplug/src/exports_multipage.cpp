@@ -6,7 +6,6 @@
 #include "../vximgplug.h"
 #include "bitmap_loader.h"
 #include "bitmap_saver.h"
-#include "compact_tiff_strips.h"
 #include "file_io.h"
 #include "format_numbers.h"
 #include "guarded_call.h"
@@ -107,6 +106,62 @@ int32_t PageCountOf(const MultiBitmap& multi) {
   return std::min(FreeImage_GetPageCount(multi.multi), vx::limits::kMaxDocumentPages);
 }
 
+// A TIFF file that may change is written by the plug-in, not by FreeImage's closing (which would
+// write it in the host, with libtiff's default strips): FreeImage knows the file by a name under
+// /proc/self/fd, which reads the file (through a stream of the plug-in's own) but where no file
+// can be made, so that its closing writes nothing. Empty when the file cannot be opened.
+std::string NameForFreeImage(MultiBitmap& multi, FREE_IMAGE_FORMAT fif, const std::string& path, bool createNew,
+                             bool readOnly) {
+  if (fif != FIF_TIFF || (readOnly && !createNew)) return path;
+  multi.target = path;
+  if (createNew) return "/proc/self/fd/vximgplug-new-pages";
+  FILE* file = vx::kernel::OpenRegularFileStream(path.c_str());
+  if (!file) return "";
+  multi.file = std::make_shared<OpenFile>(file);
+  return PathOf(multi.file);
+}
+
+// The document's pages in order: the file's own as FreeImage reads them (or as changed), then
+// those appended. False when one cannot be had.
+bool SpoolDocument(MultiBitmap& multi, TiffPagesForHelper& pages) {
+  for (int page = 0; page < multi.filePages; ++page) {
+    const auto changed = multi.changedPages.find(page);
+    if (changed != multi.changedPages.end()) {
+      if (!pages.AddPagesOf(*changed->second)) return false;
+      continue;
+    }
+    FIBITMAP* dib = FreeImage_LockPage(multi.multi, page);
+    const bool spooled = pages.Add(dib);
+    if (dib) FreeImage_UnlockPage(multi.multi, dib, FALSE);
+    if (!spooled) return false;
+  }
+  if (multi.appendedPages && !pages.AddPagesOf(*multi.appendedPages)) return false;
+  return pages.Pages() == static_cast<uint32_t>(FreeImage_GetPageCount(multi.multi));
+}
+
+// A page appended or changed, kept as it is now (in FreeImage's row order) for the plug-in's
+// writing of the file.
+void KeepPage(std::unique_ptr<TiffPagesForHelper>& kept, FIBITMAP* dib) {
+  if (!kept) kept = std::make_unique<TiffPagesForHelper>(true);
+  kept->Add(dib);
+}
+
+// A page FreeImage cannot give leaves the file to FreeImage's own writing.
+bool WriteTiffPages(MultiBitmap& multi, int flags) {
+  ReplacingFile file(multi.target);
+  bool written = false;
+  if (file.IsOpen()) {
+    TiffPagesForHelper pages(true);
+    const auto saveHere = [&] {
+      return FreeImage_SaveMultiBitmapToHandle(FIF_TIFF, multi.multi, StdioCallbacks(), file.Stream(), flags) != FALSE;
+    };
+    written = SpoolDocument(multi, pages) ? SaveTiffPages(pages, flags, file, saveHere) : saveHere();
+  }
+  FreeImage_CloseMultiBitmap(multi.multi, 0);  // frees the pages; writes nothing
+  multi.multi = nullptr;
+  return written && file.Commit();
+}
+
 void ReleaseLockedPages(MultiBitmap& multi) {
   for (uint32_t page : multi.lockedPages) Bitmaps().Take(page);
   multi.lockedPages.clear();
@@ -168,9 +223,12 @@ uint32_t VXIMGPLUG_OpenMultiBitmap(int32_t format, const char* path, int32_t cre
       if (!tried) return 0;
       multi->pagesTried = std::move(*tried);
     }
+    const std::string name = NameForFreeImage(*multi, fif, path, createNew != 0, readOnly != 0);
+    if (name.empty()) return 0;
     // Pages are cached in memory: a cache file beside the target could outlive a crash.
-    multi->multi = FreeImage_OpenMultiBitmap(fif, path, createNew ? TRUE : FALSE, readOnly ? TRUE : FALSE, TRUE, flags);
+    multi->multi = FreeImage_OpenMultiBitmap(fif, name.c_str(), createNew ? TRUE : FALSE, readOnly ? TRUE : FALSE, TRUE, flags);
     if (!multi->multi) return 0;
+    if (!createNew) multi->filePages = FreeImage_GetPageCount(multi->multi);
     multi->format = fif;
     return MultiBitmaps().Add(std::move(multi));
   });
@@ -182,9 +240,9 @@ int32_t VXIMGPLUG_CloseMultiBitmap(uint32_t multiHandle, int32_t flags) {
     if (!multi) return 0;
     ReleaseLockedPages(*multi);
     const int translated = TranslateSaveFlags(FromFreeImageFormat(multi->format), flags);
+    if (!multi->target.empty() && multi->changed) return WriteTiffPages(*multi, translated) ? 1 : 0;
     FIMULTIBITMAP* m = multi->multi;
     multi->multi = nullptr;
-    const CompactTiffStrips strips;  // closing writes every page of a changed TIFF anew
     return FreeImage_CloseMultiBitmap(m, translated) ? 1 : 0;
   });
 }
@@ -204,6 +262,7 @@ uint32_t VXIMGPLUG_LockPage(uint32_t multiHandle, int32_t page) {
     std::unique_ptr<Bitmap> bitmap = HoldPage(*multi, page);
     if (!bitmap) return 0;
     bitmap->multiHandle = multiHandle;
+    bitmap->pageNumber = page;
     multi->lockedPages.reserve(multi->lockedPages.size() + 1);
     const uint32_t handle = Bitmaps().Add(std::move(bitmap));
     if (handle) multi->lockedPages.push_back(handle);
@@ -217,6 +276,15 @@ void VXIMGPLUG_UnlockPage(uint32_t multiHandle, uint32_t page, int32_t changed) 
     Bitmap* bitmap = Bitmaps().Find(page);
     if (!multi || !bitmap || bitmap->multiHandle != multiHandle) return;
     bitmap->changed = changed != 0;
+    if (bitmap->changed && bitmap->lockedIn) {
+      multi->changed = true;
+      if (!multi->target.empty()) {
+        BottomRowFirst upright(*bitmap);
+        std::unique_ptr<TiffPagesForHelper>& kept = multi->changedPages[bitmap->pageNumber];
+        kept.reset();  // changed again: only the last change counts
+        KeepPage(kept, bitmap->dib);
+      }
+    }
     std::erase(multi->lockedPages, page);
     Bitmaps().Take(page);
   });
@@ -231,6 +299,8 @@ void VXIMGPLUG_AppendPage(uint32_t multiHandle, uint32_t bitmapHandle) {
     BottomRowFirst upright(*bitmap);
     UnspecifiedDisposal disposal(multi->format, bitmap->dib);
     FreeImage_AppendPage(multi->multi, bitmap->dib);
+    multi->changed = true;
+    if (!multi->target.empty()) KeepPage(multi->appendedPages, bitmap->dib);
   });
 }
 

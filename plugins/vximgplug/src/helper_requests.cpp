@@ -19,7 +19,7 @@ std::optional<HelperRequest> DecodeRequest(const std::vector<uint8_t>& bytes) {
   HelperRequest request;
   if (bytes.size() != sizeof request) return std::nullopt;
   std::memcpy(&request, bytes.data(), sizeof request);
-  if (request.kind < RequestKind::kFile || request.kind > RequestKind::kPageTrial) return std::nullopt;
+  if (request.kind < RequestKind::kFile || request.kind > RequestKind::kTiffSave) return std::nullopt;
   return request;
 }
 
@@ -34,6 +34,7 @@ bool ServeRequest(const std::vector<uint8_t>& bytes, int reply, int source) {
     case RequestKind::kFile: return ServeFileLoad(*request, path, reply);
     case RequestKind::kPage: return ServePageDecode(*request, path, reply);
     case RequestKind::kPageTrial: return ServePageTrial(*request, path, reply);
+    case RequestKind::kTiffSave: return ServeTiffSave(*request, source, reply);
   }
   return false;
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -67,13 +68,19 @@ struct TagCopy {
   std::vector<char> bytes;  // key, description, value
 };
 
-// The tag's fields, read under a fault guard: a tag left with dangling pointers is skipped.
-bool CopyTag(uint32_t model, FITAG* tag, Budget& budget, TagCopy& copy) {
+bool ReadTagFields(TagReading reading, const std::function<void()>& read) {
+  if (reading == TagReading::kGuarded) return ReadWithoutFault(read);
+  read();
+  return true;
+}
+
+// The tag's fields, read under a fault guard when asked: a tag left with dangling pointers is skipped.
+bool CopyTag(uint32_t model, FITAG* tag, TagReading reading, Budget& budget, TagCopy& copy) {
   const char* key = nullptr;
   const char* description = nullptr;
   const void* value = nullptr;
   TagRecord& r = copy.record;
-  const bool read = ReadWithoutFault([&] {
+  const bool read = ReadTagFields(reading, [&] {
     key = FreeImage_GetTagKey(tag);
     description = FreeImage_GetTagDescription(tag);
     value = FreeImage_GetTagValue(tag);
@@ -85,7 +92,7 @@ bool CopyTag(uint32_t model, FITAG* tag, Budget& budget, TagCopy& copy) {
   if (!read || !r.keyBytes || (r.length && !value) || !LengthMatchesType(r.type, r.count, r.length)) return false;
   if (!budget.Take(r)) return false;
   copy.bytes.resize(uint64_t{r.keyBytes} + r.descriptionBytes + r.length);
-  return ReadWithoutFault([&] {
+  return ReadTagFields(reading, [&] {
     char* out = copy.bytes.data();
     std::memcpy(out, key, r.keyBytes);
     if (r.descriptionBytes) std::memcpy(out + r.keyBytes, description, r.descriptionBytes);
@@ -94,9 +101,9 @@ bool CopyTag(uint32_t model, FITAG* tag, Budget& budget, TagCopy& copy) {
 }
 
 // Tags that cannot be read or exceed the bounds are left behind; only a failed write fails.
-bool WriteTag(int fd, uint32_t model, FITAG* tag, Budget& budget) {
+bool WriteTag(int fd, uint32_t model, FITAG* tag, TagReading reading, Budget& budget) {
   TagCopy copy;
-  if (!CopyTag(model, tag, budget, copy)) return true;
+  if (!CopyTag(model, tag, reading, budget, copy)) return true;
   return WriteAll(fd, &copy.record, sizeof copy.record) && WriteAll(fd, copy.bytes.data(), copy.bytes.size());
 }
 
@@ -112,13 +119,13 @@ bool TagReadable(FITAG* tag) {
   });
 }
 
-bool WriteModel(int fd, uint32_t model, FIBITMAP* dib, Budget& budget) {
+bool WriteModel(int fd, uint32_t model, FIBITMAP* dib, TagReading reading, Budget& budget) {
   FITAG* tag = nullptr;
   std::unique_ptr<FIMETADATA, SearchCloser> search(
       FreeImage_FindFirstMetadata(static_cast<FREE_IMAGE_MDMODEL>(model), dib, &tag));
   if (!search) return true;
   do {
-    if (tag && !WriteTag(fd, model, tag, budget)) return false;
+    if (tag && !WriteTag(fd, model, tag, reading, budget)) return false;
   } while (FreeImage_FindNextMetadata(search.get(), &tag));
   return true;
 }
@@ -151,11 +158,10 @@ bool RecordAcceptable(const TagRecord& r) {
 
 }  // namespace
 
-// In the helper only (tags are copied under a fault guard).
-bool WriteMetadata(int fd, FIBITMAP* dib) {
+bool WriteMetadata(int fd, FIBITMAP* dib, TagReading reading) {
   Budget budget;
   for (uint32_t model = 0; model <= static_cast<uint32_t>(kLastModel); ++model) {
-    if (!WriteModel(fd, model, dib, budget)) return false;
+    if (!WriteModel(fd, model, dib, reading, budget)) return false;
   }
   const TagRecord end{kEndOfTags, 0, 0, 0, 0, 0, 0};
   return WriteAll(fd, &end, sizeof end);

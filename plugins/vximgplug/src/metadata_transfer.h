@@ -9,8 +9,12 @@
 
 namespace vximgplug {
 
-// Runs in the decoding helper only: tags FreeImage left broken are skipped under a fault guard.
-bool WriteMetadata(int fd, FIBITMAP* dib);
+// How a bitmap's tags are read to be sent: under a fault guard in the decoding helper, where
+// tags FreeImage's decoders left broken are skipped; directly in the host, whose bitmaps' tags
+// were set whole (the guard's handlers must never be installed there).
+enum class TagReading { kGuarded, kDirect };
+
+bool WriteMetadata(int fd, FIBITMAP* dib, TagReading reading = TagReading::kGuarded);
 
 // In the helper only: whether every tag's key, description and value can be read without a fault.
 bool EveryTagReadable(FIBITMAP* dib);

@@ -6,10 +6,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "handle_table.h"
+#include "isolated_save.h"
 #include "page_trial.h"
 
 namespace vximgplug {
@@ -21,6 +24,7 @@ struct Bitmap {
   FIMULTIBITMAP* lockedIn = nullptr;  // set for a locked page
   uint32_t multiHandle = 0;
   bool changed = false;               // a locked page's changes are kept when it is unlocked
+  int32_t pageNumber = -1;            // a locked page's number in its file
   std::vector<uint8_t> info;          // the header handed out by GetInfo
 
   Bitmap(FIBITMAP* d, bool top) : dib(d), topRowFirst(top) {}
@@ -52,6 +56,13 @@ struct MultiBitmap {
   std::vector<TriedPage> pagesTried;             // the trial of each page of the file
   PageSource source;                             // the file, opened afresh in the helper
   bool readOnly = false;
+  // A TIFF file the plug-in writes, which FreeImage knows by a name it cannot write; its pages
+  // as they will be: the file's own (read again when written), those changed, those appended.
+  std::string target;
+  bool changed = false;  // pages appended or changed: closing writes the file anew
+  int filePages = 0;
+  std::map<int, std::unique_ptr<TiffPagesForHelper>> changedPages;
+  std::unique_ptr<TiffPagesForHelper> appendedPages;
 
   MultiBitmap() = default;
   MultiBitmap(const MultiBitmap&) = delete;

@@ -52,6 +52,12 @@ void ReplacingFile::CloseStream() {
   }
 }
 
+bool ReplacingFile::Restart() {
+  if (!file_ || std::fflush(file_) != 0 || ftruncate(fileno(file_), 0) != 0) return false;
+  std::rewind(file_);
+  return true;
+}
+
 bool ReplacingFile::Commit() {
   if (temporary_.empty()) return false;
   // A write that failed on the way (a full disk) leaves the stream's error flag set even when a

@@ -20,6 +20,8 @@ class ReplacingFile {
   bool Commit();
   // For writers that open the temporary path themselves: closes the stream, keeps the file.
   void CloseStream();
+  // Empties the temporary file for a writer that starts over; false when the stream is closed.
+  bool Restart();
 
  private:
   std::string target_;
