@@ -147,9 +147,11 @@ bool Helper::AwaitServed(Deadline deadline, const NoteHandler& onNote) {
       leaving_ = message[0] == kServedLeaving;
       return true;
     }
-    if (n < 1 || message[0] != kNote || !onNote || !onNote(message + 1, static_cast<size_t>(n - 1), shared()))
+    const bool answered = n >= 1 && message[0] == kNote;
+    if (n < 1 || !(answered || message[0] == kNoteUnanswered) || !onNote ||
+        !onNote(message + 1, static_cast<size_t>(n - 1), shared()))
       return false;
-    if (send(socket_.get(), &kNoteTaken, 1, MSG_NOSIGNAL) != 1) return false;
+    if (answered && send(socket_.get(), &kNoteTaken, 1, MSG_NOSIGNAL) != 1) return false;
   }
 }
 

@@ -102,12 +102,22 @@ bool ReceiveRequest(std::vector<uint8_t>& bytes, std::array<Fd, 2>& fds) {
 
 uint8_t* SharedWithHost() { return g_sharedWithHost; }
 
-bool TellHost(const void* note, size_t size) {
+namespace {
+
+bool SendNote(uint8_t kind, const void* note, size_t size) {
   if (size > kMaxNoteBytes) return false;
   uint8_t message[1 + kMaxNoteBytes];
-  message[0] = kNote;
+  message[0] = kind;
   std::memcpy(message + 1, note, size);
-  if (send(kHelperSocket, message, size + 1, MSG_NOSIGNAL) != static_cast<ssize_t>(size + 1)) return false;
+  return send(kHelperSocket, message, size + 1, MSG_NOSIGNAL) == static_cast<ssize_t>(size + 1);
+}
+
+}  // namespace
+
+bool NotifyHost(const void* note, size_t size) { return SendNote(kNoteUnanswered, note, size); }
+
+bool TellHost(const void* note, size_t size) {
+  if (!SendNote(kNote, note, size)) return false;
   uint8_t answer = 0;
   ssize_t n;
   while ((n = recv(kHelperSocket, &answer, 1, 0)) < 0 && errno == EINTR) {

@@ -80,12 +80,13 @@ bool SendDescription(int fd, FIBITMAP* dib, const PixelHeader& h) {
   return ok && WriteMetadata(fd, dib);
 }
 
-// In the helper: the picture announced to the host, which makes room for its rows.
+// In the helper: the picture announced to the host, which makes room for its rows while the
+// helper decodes them (making room never touches the window).
 bool AnnouncePicture(const PixelHeader& h) {
   PictureNote note{};
   note.kind = NoteKind::kPicture;
   note.header = h;
-  return TellHost(&note, sizeof note);
+  return NotifyHost(&note, sizeof note);
 }
 
 bool StreamRows(FIBITMAP* dib, const PixelHeader& h) {
