@@ -73,6 +73,25 @@ INSTANTIATE_TEST_SUITE_P(Plugin, RowOrder, ::testing::ValuesIn(kOrderCases), [](
   return name;
 });
 
+// Rows of a 24-bit `bitmap` that differ from `expected`, ImageMagick's RGB rows top first.
+int WrongRows(uint32_t bitmap, const std::vector<uint8_t>& expected, int width, int height) {
+  if (expected.size() != static_cast<size_t>(width) * static_cast<size_t>(height) * 3) return height;
+  const bool topRowFirst = InfoHeight(bitmap) < 0;
+  const uint8_t* bits = Api().GetBits(bitmap);
+  const size_t pitch = Api().GetPitch(bitmap);
+  int wrongRows = 0;
+  for (int y = 0; y < height; ++y) {
+    const uint8_t* row = bits + pitch * static_cast<size_t>(topRowFirst ? y : height - 1 - y);
+    const uint8_t* want = expected.data() + static_cast<size_t>(width) * 3 * static_cast<size_t>(y);
+    for (int x = 0; x < width * 3; x += 3)
+      if (row[x] != want[x + 2] || row[x + 1] != want[x + 1] || row[x + 2] != want[x]) {
+        ++wrongRows;
+        break;
+      }
+  }
+  return wrongRows;
+}
+
 // A picture tall enough to come from the decoding helper in many batches, large ones first and
 // smaller toward its end, arrives row for row as ImageMagick decodes it, in either row order.
 TEST(RowOrder, ATallPictureArrivesRowForRow) {
@@ -92,20 +111,35 @@ TEST(RowOrder, ATallPictureArrivesRowForRow) {
     BitmapHandle bitmap(Api().LoadU(format, path.c_str(), 0));
     ASSERT_TRUE(bitmap);
     ASSERT_EQ(Api().GetBPP(bitmap.get()), 24);
-    const bool topRowFirst = InfoHeight(bitmap.get()) < 0;
+    EXPECT_EQ(WrongRows(bitmap.get(), expected, kWidth, kHeight), 0);
+  }
+}
+
+// Pictures loaded one after another, each into the memory the one before it left (at least half
+// its size), arrive as ImageMagick decodes them, and the padding at their rows' ends is zero
+// whatever the earlier picture held there.
+TEST(RowOrder, PicturesInMemoryAnEarlierOneLeftArriveWhole) {
+  VX_REQUIRE_TOOL("convert");
+  TempFolder folder;
+  const std::string raw = folder / "expected.rgb";
+  int seed = 1;
+  for (const auto& [width, height] : {std::pair{320, 240}, std::pair{301, 199}, std::pair{263, 181}}) {
+    SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
+    const std::string path = folder / ("p" + std::to_string(seed) + ".tif");
+    ASSERT_TRUE(RunQuiet("convert -size " + std::to_string(width) + "x" + std::to_string(height) +
+                         " xc:gray -seed " + std::to_string(seed++) +
+                         " +noise Random -depth 8 -type TrueColor -compress none " + path));
+    ASSERT_TRUE(RunQuiet("convert " + path + " -depth 8 rgb:" + raw));
+    BitmapHandle bitmap(Api().LoadU(18, path.c_str(), 0));
+    ASSERT_TRUE(bitmap);
+    ASSERT_EQ(Api().GetBPP(bitmap.get()), 24);
+    EXPECT_EQ(WrongRows(bitmap.get(), ReadBytes(raw), width, height), 0);
     const uint8_t* bits = Api().GetBits(bitmap.get());
     const size_t pitch = Api().GetPitch(bitmap.get());
-    int wrongRows = 0;
-    for (int y = 0; y < kHeight; ++y) {
-      const uint8_t* row = bits + pitch * static_cast<size_t>(topRowFirst ? y : kHeight - 1 - y);
-      const uint8_t* want = expected.data() + size_t{kWidth} * 3 * y;
-      for (int x = 0; x < kWidth * 3; x += 3)
-        if (row[x] != want[x + 2] || row[x + 1] != want[x + 1] || row[x + 2] != want[x]) {
-          ++wrongRows;
-          break;
-        }
-    }
-    EXPECT_EQ(wrongRows, 0);
+    int paddingSet = 0;
+    for (size_t y = 0; y < static_cast<size_t>(height); ++y)
+      for (size_t x = static_cast<size_t>(width) * 3; x < pitch; ++x) paddingSet += bits[y * pitch + x] != 0;
+    EXPECT_EQ(paddingSet, 0);
   }
 }
 

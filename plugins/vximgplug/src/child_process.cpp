@@ -29,8 +29,11 @@ namespace {
 constexpr int kTimeLimitMs = 20000;
 // A helper killed is gone within this time unless the system is stuck.
 constexpr int kDeathTimeLimitMs = 5000;
-// FreeImage leaks on some error paths and keeps caches; a helper is replaced after this many.
-constexpr int kRequestsPerHelper = 64;
+// FreeImage leaks on some error paths and keeps caches. A helper that failed leaves with what it
+// leaked, and one whose memory grew past its bound leaves once it has answered; this many
+// requests bound whatever else a long life might gather, at a start (a program and its libraries
+// loaded) per thousands of loads.
+constexpr int kRequestsPerHelper = 4096;
 
 thread_local HelperStart t_lastStart = HelperStart::kStarted;
 
@@ -55,7 +58,7 @@ class Helper {
   bool AwaitServed(Deadline deadline, const NoteHandler& onNote);
   // Killed, and gone once this returns: it writes nothing more.
   void Kill();
-  bool Worn() const { return served_ >= kRequestsPerHelper; }
+  bool Worn() const { return leaving_ || served_ >= kRequestsPerHelper; }
   // An idle helper says nothing until asked: anything to read, or the end of its socket, means it
   // is gone (killed, or out of memory while it waited).
   bool Gone() const;
@@ -78,6 +81,7 @@ class Helper {
   uint8_t* window_;
   pid_t owner_;
   int served_ = 0;
+  bool leaving_ = false;  // it said it leaves after its last answer
   bool killed_ = false;
 };
 
@@ -139,10 +143,15 @@ bool Helper::AwaitServed(Deadline deadline, const NoteHandler& onNote) {
     uint8_t message[1 + kMaxNoteBytes];
     const ssize_t n = recv(socket_.get(), message, sizeof message, 0);
     if (n < 0 && errno == EINTR) continue;
-    if (n == 1 && message[0] == kServed) return true;
-    if (n < 1 || message[0] != kNote || !onNote || !onNote(message + 1, static_cast<size_t>(n - 1), shared()))
+    if (n == 1 && (message[0] == kServed || message[0] == kServedLeaving)) {
+      leaving_ = message[0] == kServedLeaving;
+      return true;
+    }
+    const bool answered = n >= 1 && message[0] == kNote;
+    if (n < 1 || !(answered || message[0] == kNoteUnanswered) || !onNote ||
+        !onNote(message + 1, static_cast<size_t>(n - 1), shared()))
       return false;
-    if (send(socket_.get(), &kNoteTaken, 1, MSG_NOSIGNAL) != 1) return false;
+    if (answered && send(socket_.get(), &kNoteTaken, 1, MSG_NOSIGNAL) != 1) return false;
   }
 }
 

@@ -36,6 +36,10 @@ constexpr size_t kSharedBytes = size_t{2} << 20;
 uint8_t* SharedWithHost();
 constexpr size_t kMaxNoteBytes = 120;
 bool TellHost(const void* note, size_t size);
+// The same, without waiting for the answer, which none comes to: for a note after which the helper
+// writes nothing to the window the host still reads, so that a small picture costs one round trip
+// to the host, not three. A host that declines it fails the call all the same.
+bool NotifyHost(const void* note, size_t size);
 
 // In the host: acts on a note the helper sent while serving, its window beside it; false fails
 // the call.

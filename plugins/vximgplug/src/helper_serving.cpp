@@ -3,7 +3,6 @@
 // The libraries' process-wide settings the decoders need are made here, in the helper, never in
 // the host.
 #include <fcntl.h>
-#include <malloc.h>
 #include <signal.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
@@ -17,6 +16,7 @@
 
 #include "child_process.h"
 #include "helper_launch.h"
+#include "helper_memory.h"
 #include "helper_setup.h"
 #include "helper_socket.h"
 
@@ -92,8 +92,8 @@ bool ReceiveRequest(std::vector<uint8_t>& bytes, std::array<Fd, 2>& fds) {
     }
     if (!ok) _exit(1);  // taking whatever the decoders leaked with it
     for (Fd& fd : fds) fd.Close();
-    malloc_trim(0);  // an idle helper keeps none of the decoder's freed memory
-    if (send(kHelperSocket, &kServed, 1, MSG_NOSIGNAL) != 1) _exit(1);
+    const bool leaving = GiveBackFreedMemory();
+    if (send(kHelperSocket, leaving ? &kServedLeaving : &kServed, 1, MSG_NOSIGNAL) != 1 || leaving) _exit(0);
   }
   _exit(0);
 }
@@ -102,12 +102,22 @@ bool ReceiveRequest(std::vector<uint8_t>& bytes, std::array<Fd, 2>& fds) {
 
 uint8_t* SharedWithHost() { return g_sharedWithHost; }
 
-bool TellHost(const void* note, size_t size) {
+namespace {
+
+bool SendNote(uint8_t kind, const void* note, size_t size) {
   if (size > kMaxNoteBytes) return false;
   uint8_t message[1 + kMaxNoteBytes];
-  message[0] = kNote;
+  message[0] = kind;
   std::memcpy(message + 1, note, size);
-  if (send(kHelperSocket, message, size + 1, MSG_NOSIGNAL) != static_cast<ssize_t>(size + 1)) return false;
+  return send(kHelperSocket, message, size + 1, MSG_NOSIGNAL) == static_cast<ssize_t>(size + 1);
+}
+
+}  // namespace
+
+bool NotifyHost(const void* note, size_t size) { return SendNote(kNoteUnanswered, note, size); }
+
+bool TellHost(const void* note, size_t size) {
+  if (!SendNote(kNote, note, size)) return false;
   uint8_t answer = 0;
   ssize_t n;
   while ((n = recv(kHelperSocket, &answer, 1, 0)) < 0 && errno == EINTR) {
@@ -124,6 +134,7 @@ extern "C" __attribute__((visibility("default"))) int VximgplugServeHost() {
   LiftSoftLimits();
   SilenceLibraryMessages();
   InstallTiffTagDefaults();
+  KeepFreedMemoryBounded();
   Fd window(MakeWindow());
   if (window.get() < 0 || !GreetHost(kHelperSocket, window.get())) _exit(1);
   window.Close();  // mapped here and in the host: the descriptor is needed no more

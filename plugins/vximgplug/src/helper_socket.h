@@ -14,10 +14,13 @@ constexpr int kHelperSocket = 3;
 
 // What crosses the socket: the helper's greeting first; then requests, each a RequestHead with the
 // request's bytes and two descriptors (the reply file and the source file); the helper answers
-// kServed, or sends notes (kNote and at most kMaxNoteBytes) the host answers kNoteTaken.
+// kServed (kServedLeaving when it leaves at once after it), or sends notes (kNote and at most
+// kMaxNoteBytes) the host answers kNoteTaken, or kNoteUnanswered notes it acts on alone.
 constexpr uint8_t kHello = 0x48;
 constexpr uint8_t kServed = 1;
+constexpr uint8_t kServedLeaving = 3;
 constexpr uint8_t kNote = 2;
+constexpr uint8_t kNoteUnanswered = 4;
 constexpr uint8_t kNoteTaken = 1;
 constexpr size_t kMaxRequestBytes = 64 * 1024;
 

@@ -1,8 +1,5 @@
 #include "isolated_load.h"
 
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -14,6 +11,7 @@
 #include "bitmap_description.h"
 #include "child_process.h"
 #include "metadata_transfer.h"
+#include "pixel_memory.h"
 
 namespace vximgplug {
 namespace {
@@ -29,12 +27,13 @@ struct PictureNote {
   PixelHeader header;
 };
 
-// In the helper: the picture announced to the host, which makes room for its rows.
+// In the helper: the picture announced to the host, which makes room for its rows while the
+// helper decodes them (making room never touches the window).
 bool AnnouncePicture(const PixelHeader& h) {
   PictureNote note{};
   note.kind = NoteKind::kPicture;
   note.header = h;
-  return TellHost(&note, sizeof note);
+  return NotifyHost(&note, sizeof note);
 }
 
 bool StreamRows(FIBITMAP* dib, const PixelHeader& h) {
@@ -56,37 +55,6 @@ DirectRows SendDirect(int reply, const DirectDecode& direct) {
   if (!stream.Finish()) return DirectRows::Failed;
   return SendDescription(reply, direct.header, h) ? DirectRows::Written : DirectRows::Failed;
 }
-
-size_t RoundUp(size_t bytes, size_t unit) { return (bytes + unit - 1) / unit * unit; }
-
-// The host's memory for a loaded picture's rows, for as long as the bitmap over it lives.
-class OwnedPixels {
- public:
-  // Private memory in small pages, even where the kernel would give huge ones unasked: on a
-  // virtual machine that hands its free memory back to the host, a fresh huge page is backed again
-  // at its first touch, which made a one-shot load of a 5000 x 5000 picture twice as slow, while
-  // small pages come from memory freed lately and cost about the same either way.
-  static std::unique_ptr<OwnedPixels> Allocate(size_t bytes) {
-    const size_t kept = RoundUp(bytes, static_cast<size_t>(sysconf(_SC_PAGESIZE)));
-    void* address = mmap(nullptr, kept, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (address == MAP_FAILED) return nullptr;
-    madvise(address, kept, MADV_NOHUGEPAGE);  // advice only: huge pages would serve as well
-    return std::unique_ptr<OwnedPixels>(new OwnedPixels(address, kept));
-  }
-  OwnedPixels(OwnedPixels&& other) noexcept : address_(other.address_), size_(other.size_) { other.address_ = nullptr; }
-  OwnedPixels(const OwnedPixels&) = delete;
-  OwnedPixels& operator=(const OwnedPixels&) = delete;
-  OwnedPixels& operator=(OwnedPixels&&) = delete;
-  ~OwnedPixels() {
-    if (address_) munmap(address_, size_);
-  }
-  uint8_t* bits() const { return static_cast<uint8_t*>(address_); }
-
- private:
-  OwnedPixels(void* address, size_t size) : address_(address), size_(size) {}
-  void* address_;
-  size_t size_;
-};
 
 // FreeImage does not free memory it was lent, so the memory under loaded bitmaps is kept here.
 struct MappingTable {

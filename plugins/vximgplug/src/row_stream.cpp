@@ -30,10 +30,10 @@ struct RowsNote {
 }  // namespace
 
 RowStream::RowStream(size_t pitch, size_t lineBytes, uint32_t height)
-    : window_(SharedWithHost()), pitch_(pitch), lineBytes_(lineBytes), height_(height), batch_(BatchRows()) {}
+    : window_(SharedWithHost()), pitch_(pitch), lineBytes_(lineBytes), height_(height), batch_(BatchRows(0)) {}
 
-uint32_t RowStream::BatchRows() const {
-  const uint32_t remaining = height_ - sent_;
+uint32_t RowStream::BatchRows(uint32_t sent) const {
+  const uint32_t remaining = height_ - sent;
   const auto full = static_cast<uint32_t>(kSharedBytes / pitch_);
   const auto least = static_cast<uint32_t>(kLeastBatchBytes / pitch_);
   return std::min(full, std::max({least, remaining - remaining / 2, uint32_t{1}}));
@@ -48,7 +48,7 @@ void RowStream::GiveBackPast(size_t bytes) {
 
 uint8_t* RowStream::Reserve(uint32_t count) {
   if (count == 0 || count > height_ - sent_ - held_ || count * pitch_ > kSharedBytes) return nullptr;
-  if (held_ > 0 && held_ + count > batch_ && !Flush()) return nullptr;
+  if (held_ > 0 && held_ + count > batch_ && !Flush(false)) return nullptr;
   uint8_t* rows = window_ + held_ * pitch_;
   // The window holds earlier rows' bytes; the padding the decoder leaves must be zero.
   if (pitch_ > lineBytes_)
@@ -57,18 +57,25 @@ uint8_t* RowStream::Reserve(uint32_t count) {
   return rows;
 }
 
-bool RowStream::Flush() {
+// The last rows need no answer when the window's pages given back after them lie past them: the
+// helper writes nothing more to the window before its next request, which comes once the host
+// has copied them.
+bool RowStream::Flush(bool last) {
   if (held_ == 0) return true;
   const RowsNote note{NoteKind::kRows, held_};
-  if (!TellHost(&note, sizeof note)) return false;
+  const size_t heldBytes = held_ * pitch_;
+  const uint32_t nextBatch = BatchRows(sent_ + held_);
+  const size_t kept = nextBatch * pitch_;
+  const bool answered = !last || heldBytes > PageRoundedUp(kept);
+  if (!(answered ? TellHost(&note, sizeof note) : NotifyHost(&note, sizeof note))) return false;
   sent_ += held_;
   held_ = 0;
-  batch_ = BatchRows();
-  GiveBackPast(batch_ * pitch_);
+  batch_ = nextBatch;
+  GiveBackPast(kept);
   return true;
 }
 
-bool RowStream::Finish() { return Flush() && sent_ == height_; }
+bool RowStream::Finish() { return Flush(sent_ + held_ == height_) && sent_ == height_; }
 
 namespace {
 

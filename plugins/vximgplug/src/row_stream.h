@@ -1,6 +1,7 @@
 // Decoded rows on their way from the helper to the host, through the window both share: the
 // helper fills it with whole rows, top row first, tells the host how many, and waits while the
-// host copies them into the picture's own memory, in the order the host keeps for the format.
+// host copies them into the picture's own memory, in the order the host keeps for the format
+// (the last rows of a picture it does not wait for when it writes nothing more to the window).
 // The picture is never held twice, nothing of it is cleared first, and the host's memory is its
 // own, private to it.
 #pragma once
@@ -28,8 +29,9 @@ class RowStream {
   size_t pitch() const { return pitch_; }
 
  private:
-  bool Flush();
-  uint32_t BatchRows() const;
+  bool Flush(bool last);
+  // Rows handed over at once once `sent` have gone.
+  uint32_t BatchRows(uint32_t sent) const;
   void GiveBackPast(size_t bytes);
   uint8_t* window_;
   size_t pitch_, lineBytes_;
