@@ -130,10 +130,18 @@ RoundFigures LoadRound(const std::string& path, int threads) {
   return {count / seconds, cpu * 1000 / count, peak / (1 << 20)};
 }
 
+// The peer is built beside this bench.
+std::string PeerProgram() {
+  std::error_code error;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+  return (error ? std::filesystem::path("threads_peer") : self.parent_path() / "threads_peer").string();
+}
+
 // The peer on `threads` threads over one round; its CPU is counted once it has been waited for.
 RoundFigures PeerRound(const std::string& path, int threads) {
   const double cpuBefore = TreeCpuSeconds();
-  const std::string command = std::string(VEXIRO_THREADS_PEER) + " '" + path + "' " + std::to_string(threads) + " " +
+  static const std::string peerProgram = PeerProgram();
+  const std::string command = "'" + peerProgram + "' '" + path + "' " + std::to_string(threads) + " " +
                               std::to_string(kRoundTime.count());
   FILE* peer = popen(command.c_str(), "r");
   double perSecond = 0;
@@ -174,12 +182,22 @@ std::string LoadAverage() {
   return text;
 }
 
+// The input's folder goes with the run, however it ends.
+struct ScratchFolder {
+  std::string path;
+  ~ScratchFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+  }
+};
+
 }  // namespace
 
 int main() {
   if (prctl(PR_SET_CHILD_SUBREAPER, 1) != 0) std::fprintf(stderr, "threads row: helpers' CPU is not counted\n");
   char folder[] = "/tmp/vexiro-threads-XXXXXX";
   if (!mkdtemp(folder)) return 1;
+  const ScratchFolder scratch{folder};
   const std::string path = std::string(folder) + "/small.jpg";
   if (std::system(("convert -size 320x240 plasma:fractal -quality 85 '" + path + "' 2>/dev/null").c_str()) != 0) {
     std::fprintf(stderr, "threads row: ImageMagick's convert is needed\n");
@@ -206,7 +224,5 @@ int main() {
   const double ratio = Median(ratios);
   std::printf("  ratio 16 / 1 threads: vexiro %.2f (aim >= 4: %s), peer %.2f; load average before %s, after %s\n", ratio,
               ratio >= 4 ? "holds" : "misses", Median(peerRatios), loadBefore.c_str(), LoadAverage().c_str());
-  std::remove(path.c_str());
-  rmdir(folder);
   return 0;
 }

@@ -255,8 +255,9 @@ std::vector<std::string> WarningsOf(const std::map<std::string, std::string>& ta
   static const char* kFormatOwn[] = {"Missing required", "not allowed in", "IFD0 tag 0x01", "IPTC at TIFF-IFD0",
                                      "for IFD0 0x83bb IPTC-NAA"};
   std::vector<std::string> warnings;
-  for (const auto& [key, text] : tags) {
-    if (!StartsWith(key, "ExifTool:ExifTool:Warning")) continue;
+  for (const auto& tag : tags) {
+    const std::string& text = tag.second;
+    if (!StartsWith(tag.first, "ExifTool:ExifTool:Warning")) continue;
     const bool own = std::any_of(std::begin(kFormatOwn), std::end(kFormatOwn),
                                  [&](const char* s) { return text.find(s) != std::string::npos; });
     if (!own) warnings.push_back(text.substr(StartsWith(text, "[minor] ") ? 8 : 0));
